@@ -1,0 +1,292 @@
+#include "Classes.h"
+
+#include <algorithm>
+#include <numeric>
+
+const std::string& TStrings::Get(int index) const {
+    CheckIndex(index);
+    return items_[static_cast<size_t>(index)];
+}
+
+void TStrings::Put(int index, std::string value) {
+    CheckIndex(index);
+    items_[static_cast<size_t>(index)] = std::move(value);
+    Changed();
+}
+
+TObject* TStrings::GetObject(int index) const {
+    CheckIndex(index);
+    return objects_[static_cast<size_t>(index)];
+}
+
+void TStrings::PutObject(int index, TObject* object) {
+    CheckIndex(index);
+    objects_[static_cast<size_t>(index)] = object;
+}
+
+int TStrings::Add(std::string value) {
+    items_.push_back(std::move(value));
+    objects_.push_back(nullptr);
+    Changed();
+    return Count() - 1;
+}
+
+int TStrings::AddObject(std::string value, TObject* object) {
+    int i = Add(std::move(value));
+    objects_[static_cast<size_t>(i)] = object;
+    return i;
+}
+
+void TStrings::AddStrings(const TStrings& other) {
+    BeginUpdate();
+    for (int i = 0; i < other.Count(); ++i)
+        AddObject(other.items_[static_cast<size_t>(i)], other.objects_[static_cast<size_t>(i)]);
+    EndUpdate();
+}
+
+void TStrings::Insert(int index, std::string value) { InsertObject(index, std::move(value), nullptr); }
+
+void TStrings::InsertObject(int index, std::string value, TObject* object) {
+    CheckIndex(index, true);
+    items_.insert(items_.begin() + index, std::move(value));
+    objects_.insert(objects_.begin() + index, object);
+    Changed();
+}
+
+void TStrings::Delete(int index) {
+    CheckIndex(index);
+    items_.erase(items_.begin() + index);
+    objects_.erase(objects_.begin() + index);
+    Changed();
+}
+
+void TStrings::Exchange(int a, int b) {
+    CheckIndex(a);
+    CheckIndex(b);
+    std::swap(items_[static_cast<size_t>(a)], items_[static_cast<size_t>(b)]);
+    std::swap(objects_[static_cast<size_t>(a)], objects_[static_cast<size_t>(b)]);
+    Changed();
+}
+
+void TStrings::Move(int from, int to) {
+    CheckIndex(from);
+    CheckIndex(to);
+    if (from == to)
+        return;
+    std::string s = std::move(items_[static_cast<size_t>(from)]);
+    TObject* o = objects_[static_cast<size_t>(from)];
+    items_.erase(items_.begin() + from);
+    objects_.erase(objects_.begin() + from);
+    items_.insert(items_.begin() + to, std::move(s));
+    objects_.insert(objects_.begin() + to, o);
+    Changed();
+}
+
+void TStrings::Clear() {
+    if (items_.empty())
+        return;
+    items_.clear();
+    objects_.clear();
+    Changed();
+}
+
+void TStrings::Assign(const TStrings& other) {
+    if (&other == this)
+        return;
+    items_ = other.items_;
+    objects_ = other.objects_;
+    Changed();
+}
+
+int TStrings::IndexOf(std::string_view value) const {
+    for (size_t i = 0; i < items_.size(); ++i)
+        if (AnsiCompareText(items_[i], value) == 0)
+            return static_cast<int>(i);
+    return -1;
+}
+
+int TStrings::IndexOfObject(const TObject* object) const {
+    for (size_t i = 0; i < objects_.size(); ++i)
+        if (objects_[i] == object)
+            return static_cast<int>(i);
+    return -1;
+}
+
+std::string TStrings::Text() const {
+    size_t total = 0;
+    for (const auto& s : items_)
+        total += s.size() + 2;
+    std::string out;
+    out.reserve(total);
+    for (const auto& s : items_) {
+        out += s;
+        out += "\r\n";
+    }
+    return out;
+}
+
+void TStrings::SetText(std::string_view text) {
+    BeginUpdate();
+    items_.clear();
+    objects_.clear();
+    size_t start = 0;
+    size_t i = 0;
+    while (i < text.size()) {
+        char c = text[i];
+        if (c == '\r' || c == '\n') {
+            items_.emplace_back(text.substr(start, i - start));
+            if (c == '\r' && i + 1 < text.size() && text[i + 1] == '\n')
+                ++i;
+            start = i + 1;
+        }
+        ++i;
+    }
+    if (start < text.size())
+        items_.emplace_back(text.substr(start));
+    objects_.assign(items_.size(), nullptr);
+    Changed();
+    EndUpdate();
+}
+
+std::string TStrings::Names(int index) const {
+    const std::string& s = Get(index);
+    size_t p = s.find('=');
+    return p == std::string::npos ? std::string() : s.substr(0, p);
+}
+
+std::string TStrings::ValueFromIndex(int index) const {
+    const std::string& s = Get(index);
+    size_t p = s.find('=');
+    return p == std::string::npos ? std::string() : s.substr(p + 1);
+}
+
+int TStrings::IndexOfName(std::string_view name) const {
+    for (size_t i = 0; i < items_.size(); ++i) {
+        size_t p = items_[i].find('=');
+        if (p != std::string::npos && AnsiCompareText(std::string_view(items_[i]).substr(0, p), name) == 0)
+            return static_cast<int>(i);
+    }
+    return -1;
+}
+
+std::string TStrings::Values(std::string_view name) const {
+    int i = IndexOfName(name);
+    return i < 0 ? std::string() : ValueFromIndex(i);
+}
+
+void TStrings::SetValue(std::string_view name, std::string_view value) {
+    int i = IndexOfName(name);
+    std::string line = std::string(name) + "=" + std::string(value);
+    if (value.empty()) {
+        if (i >= 0)
+            Delete(i);
+    } else if (i < 0) {
+        Add(line);
+    } else {
+        Put(i, line);
+    }
+}
+
+void TStrings::EndUpdate() {
+    if (updateCount_ > 0 && --updateCount_ == 0)
+        Changed();
+}
+
+void TStrings::CheckIndex(int index, bool allowEnd) const {
+    int limit = allowEnd ? Count() : Count() - 1;
+    if (index < 0 || index > limit)
+        throw EListError(Format("List index out of bounds (%d)", {index}));
+}
+
+void TStrings::Changed() {
+    if (updateCount_ == 0 && OnChange)
+        OnChange(*this);
+}
+
+int TStringList::CompareStrings(std::string_view a, std::string_view b) const {
+    return CaseSensitive ? AnsiCompareStr(a, b) : AnsiCompareText(a, b);
+}
+
+void TStringList::SetSorted(bool sorted) {
+    if (sorted && !sorted_)
+        Sort();
+    sorted_ = sorted;
+}
+
+bool TStringList::Find(std::string_view value, int& index) const {
+    int lo = 0, hi = Count() - 1;
+    bool found = false;
+    while (lo <= hi) {
+        int mid = (lo + hi) / 2;
+        int c = CompareStrings(items_[static_cast<size_t>(mid)], value);
+        if (c < 0) {
+            lo = mid + 1;
+        } else {
+            hi = mid - 1;
+            if (c == 0) {
+                found = true;
+                if (Duplicates != TDuplicates::dupAccept)
+                    lo = mid;
+            }
+        }
+    }
+    index = lo;
+    return found;
+}
+
+int TStringList::Add(std::string value) {
+    if (!sorted_)
+        return TStrings::Add(std::move(value));
+    int index;
+    if (Find(value, index)) {
+        if (Duplicates == TDuplicates::dupIgnore)
+            return index;
+        if (Duplicates == TDuplicates::dupError)
+            throw EListError("String list does not allow duplicates");
+    }
+    TStrings::InsertObject(index, std::move(value), nullptr);
+    return index;
+}
+
+void TStringList::Insert(int index, std::string value) {
+    if (sorted_)
+        throw EListError("Operation not allowed on sorted string list");
+    TStrings::Insert(index, std::move(value));
+}
+
+int TStringList::IndexOf(std::string_view value) const {
+    if (!sorted_) {
+        if (!CaseSensitive)
+            return TStrings::IndexOf(value);
+        for (size_t i = 0; i < items_.size(); ++i)
+            if (AnsiCompareStr(items_[i], value) == 0)
+                return static_cast<int>(i);
+        return -1;
+    }
+    int index;
+    return Find(value, index) ? index : -1;
+}
+
+void TStringList::Sort() {
+    CustomSort([this](const TStringList& l, int a, int b) {
+        return CompareStrings(l.items_[static_cast<size_t>(a)], l.items_[static_cast<size_t>(b)]);
+    });
+}
+
+void TStringList::CustomSort(const std::function<int(const TStringList&, int, int)>& compare) {
+    std::vector<int> order(items_.size());
+    std::iota(order.begin(), order.end(), 0);
+    std::stable_sort(order.begin(), order.end(),
+                     [&](int a, int b) { return compare(*this, a, b) < 0; });
+    std::vector<std::string> items;
+    std::vector<TObject*> objects;
+    items.reserve(order.size());
+    objects.reserve(order.size());
+    for (int i : order) {
+        items.push_back(std::move(items_[static_cast<size_t>(i)]));
+        objects.push_back(objects_[static_cast<size_t>(i)]);
+    }
+    items_ = std::move(items);
+    objects_ = std::move(objects);
+    Changed();
+}
