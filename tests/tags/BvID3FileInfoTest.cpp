@@ -1,0 +1,169 @@
+#include "BvID3FileInfo.h"
+#include "TagBuilders.h"
+
+#include <gtest/gtest.h>
+
+using namespace tagtest;
+
+namespace {
+
+TBvID3FileInfo Measure(const std::string& bytes, int64_t start = 0) {
+    TBvBytesStream stream(bytes);
+    TBvID3FileInfo info;
+    info.ReadFileInfo(stream, start);
+    return info;
+}
+
+} // namespace
+
+TEST(BvID3FileInfo, WorkedExampleReadsOnlyTheHeadAndTheTrailer) {
+    std::string file(2048, 'x');
+    file += FrameHeader(3, 1, 9, 0);
+    file.resize(5000000 - 128, '\0');
+    file += V1Trailer("t", "a", "b");
+    TBvBytesStream stream(file);
+    TBvID3FileInfo info;
+    info.ReadFileInfo(stream, 0);
+    EXPECT_EQ(info.FirstFrameOffset, 2048);
+    EXPECT_TRUE(info.HasV1Trailer);
+    EXPECT_EQ(info.AudioByteCount, 4997824);
+    EXPECT_EQ(info.LengthSeconds, 312);
+    EXPECT_EQ(info.BitrateKbps, 128);
+    EXPECT_EQ(info.SampleRateHz, 44100);
+    EXPECT_EQ(info.FileByteSize, 5000000);
+    EXPECT_EQ(info.FrameByteLength, 418); // 417.96 rounds up
+    EXPECT_EQ(info.FrameTotal, 11958);
+    EXPECT_LT(stream.BytesRead(), 8 * 1024);
+}
+
+TEST(BvID3FileInfo, TrailerIsExcludedOnlyWhenPresent) {
+    const std::string audio = CbrAudio(300); // 125,100 bytes
+    const auto with = Measure(audio + V1Trailer("t", "a", "b"));
+    const auto without = Measure(audio + std::string(128, '\0'));
+    EXPECT_EQ(with.AudioByteCount, 125100);
+    EXPECT_EQ(without.AudioByteCount, 125228);
+    EXPECT_FALSE(without.HasV1Trailer);
+    EXPECT_EQ(with.LengthSeconds, 8);     // 7.82 s
+    EXPECT_EQ(with.FrameByteLength, 418); // the nominal length with padding averaged in
+    EXPECT_EQ(with.FrameTotal, 299);
+}
+
+TEST(BvID3FileInfo, SyncSplitAcrossBlocksAndFalseSyncs) {
+    std::string file(3839, '\0');
+    file += FrameHeader(3, 1, 9, 0);
+    file.resize(20000, '\0');
+    EXPECT_EQ(Measure(file).FirstFrameOffset, 3839);
+
+    std::string none(5000, '\0');
+    none[100] = char(0xFF);
+    none[101] = char(0xDF);
+    const auto noFrame = Measure(none);
+    EXPECT_EQ(noFrame.FirstFrameOffset, -1);
+    EXPECT_EQ(noFrame.LengthSeconds, 0);
+    EXPECT_EQ(noFrame.BitrateKbps, 0);
+    EXPECT_EQ(noFrame.FileByteSize, 5000); // the true size even without a frame
+
+    // A sync with a reserved layer is still taken as the first frame.
+    std::string bad = "\xFF\xE0" + std::string(100, '\0');
+    const auto badInfo = Measure(bad);
+    EXPECT_EQ(badInfo.FirstFrameOffset, 0);
+    EXPECT_EQ(badInfo.LayerCode, 0);
+    EXPECT_EQ(badInfo.LengthSeconds, 0);
+
+    // A sync too close to the end for a whole header copy is no frame.
+    EXPECT_EQ(Measure(std::string(10, '\0') + "\xFF\xFB\x90").FirstFrameOffset, -1);
+    EXPECT_EQ(Measure("").FirstFrameOffset, -1);
+}
+
+TEST(BvID3FileInfo, StartOffsetSkipsTheTag) {
+    std::string file = "ID3\xFF\xFF" + std::string(95, '\0') + CbrAudio(10);
+    EXPECT_EQ(Measure(file, 100).FirstFrameOffset, 100);
+    EXPECT_EQ(Measure(file, 0).FirstFrameOffset, 3);
+}
+
+struct VbrCase {
+    const char* name;
+    int version, rateIndex, channelMode;
+    const char* signature;
+    int32_t frames, bytes;
+    int expectBitrate, expectSeconds;
+};
+
+TEST(BvID3FileInfo, VbrHeaders) {
+    const VbrCase cases[] = {
+        {"xing mpeg1", 3, 0, 0, "Xing", 1000, 417000, 128, 26},
+        {"info mpeg1", 3, 0, 0, "Info", 1000, 417000, 128, 26},
+        {"xing mpeg1 mono", 3, 0, 3, "Xing", 2000, 209000, 32, 52},
+        {"xing mpeg2 22050", 2, 0, 0, "Xing", 1000, 209000, 64, 26},
+        {"xing mpeg2.5 11025", 0, 0, 1, "Xing", 500, 52250, 16, 26},
+    };
+    for (const auto& c : cases) {
+        SCOPED_TRACE(c.name);
+        std::string file = VbrFrame(FrameHeader(c.version, 1, 5, c.rateIndex, false, c.channelMode),
+                                    400, c.signature, c.frames, c.bytes);
+        file += std::string(1000, '\0');
+        const auto info = Measure(file);
+        EXPECT_TRUE(info.IsVariableRate);
+        EXPECT_EQ(info.FrameTotal, c.frames);
+        EXPECT_EQ(info.AudioByteCount, c.bytes);
+        EXPECT_EQ(info.BitrateKbps, c.expectBitrate);
+        EXPECT_EQ(info.LengthSeconds, c.expectSeconds);
+        EXPECT_FALSE(info.HasV1Trailer);
+    }
+}
+
+TEST(BvID3FileInfo, VbrHeaderWithFramesOnlyTakesTheBytesFromTheFile) {
+    std::string file = VbrFrame(FrameHeader(3, 1, 9, 0), 417, "Xing", 100, 0, true, false);
+    file += CbrAudio(99) + V1Trailer("a", "b", "c");
+    const auto info = Measure(file);
+    EXPECT_TRUE(info.HasV1Trailer);
+    EXPECT_EQ(info.AudioByteCount, 41700);
+    EXPECT_EQ(info.FrameByteLength, 417);
+    EXPECT_EQ(info.BitrateKbps, 128);
+}
+
+TEST(BvID3FileInfo, DamagedHeadersNeverFail) {
+    // Free format: no rate, no length.
+    auto info = Measure(Frame(FrameHeader(3, 1, 0, 0), 417) + CbrAudio(5));
+    EXPECT_EQ(info.BitrateKbps, -2);
+    EXPECT_EQ(info.LengthSeconds, 0);
+    // Forbidden bitrate index.
+    info = Measure(Frame(FrameHeader(3, 1, 15, 0), 417) + CbrAudio(5));
+    EXPECT_EQ(info.BitrateKbps, -1);
+    EXPECT_EQ(info.LengthSeconds, 0);
+    // A VBR header behind a reserved version: no division by zero.
+    info = Measure(VbrFrame(FrameHeader(1, 1, 9, 0), 417, "Xing", 100, 41700) + CbrAudio(2));
+    EXPECT_EQ(info.LengthSeconds, 0);
+    // Reserved sample rate with a VBR header.
+    info = Measure(VbrFrame(FrameHeader(3, 1, 9, 3), 417, "Xing", 100, 41700) + CbrAudio(2));
+    EXPECT_EQ(info.SampleRateHz, -1);
+    EXPECT_EQ(info.LengthSeconds, 0);
+    // VBR header claiming negative bytes or a huge frame count.
+    info = Measure(VbrFrame(FrameHeader(3, 1, 9, 0), 417, "Xing", 1, -5) + CbrAudio(2));
+    EXPECT_EQ(info.LengthSeconds, 0);
+    info = Measure(VbrFrame(FrameHeader(3, 1, 9, 0), 417, "Xing", 0x7FFFFFFF, 0x7FFFFFFF));
+    EXPECT_GE(info.LengthSeconds, 0);
+}
+
+TEST(BvID3FileInfo, HeaderFieldsAndPadding) {
+    std::string h = FrameHeader(3, 3, 4, 1, true, 1, true); // Layer I, 128, 48000, padded
+    h[2] = char(uint8_t(h[2]) | 1);
+    h[3] = char(uint8_t(h[3]) | 0x0C | 0x20 | 2);
+    const auto info = Measure(Frame(h, 400) + std::string(500, '\0'));
+    EXPECT_EQ(info.LayerCode, 3);
+    EXPECT_EQ(info.MpegVersionCode, 3);
+    EXPECT_EQ(info.BitrateKbps, 128);
+    EXPECT_EQ(info.SampleRateHz, 48000);
+    EXPECT_EQ(info.PaddingByteCount, 4);
+    EXPECT_EQ(info.ChannelModeCode, 1);
+    EXPECT_EQ(info.ModeExtensionCode, 2);
+    EXPECT_EQ(info.EmphasisCode, 2);
+    EXPECT_EQ(info.HeaderBits, hbProtected | hbPrivate | hbRestricted | hbMaster);
+}
+
+TEST(BvID3FileInfo, ShortFileIsNotTestedForATrailer) {
+    std::string file = "TAG" + FrameHeader(3, 1, 9, 0) + std::string(60, '\0');
+    const auto info = Measure(file);
+    EXPECT_FALSE(info.HasV1Trailer);
+    EXPECT_EQ(info.AudioByteCount, int64_t(file.size()) - 3);
+}
