@@ -1,0 +1,10 @@
+# Test helpers that make WAV and M4A fixtures; other manager tests link them too.
+if(NOT TARGET bv_audio_fixtures)
+  add_library(bv_audio_fixtures STATIC ${CMAKE_SOURCE_DIR}/tests/support/AudioFixtures.cpp)
+  target_include_directories(bv_audio_fixtures PUBLIC ${CMAKE_SOURCE_DIR}/tests/support)
+  target_link_libraries(bv_audio_fixtures PUBLIC bv_manager)
+endif()
+
+bv_add_test(NAME bv_manager_codec_test
+  SOURCES ${CMAKE_CURRENT_LIST_DIR}/M4aFileTest.cpp ${CMAKE_CURRENT_LIST_DIR}/CodecGateTest.cpp
+  LIBS bv_audio_fixtures bv_manager)
