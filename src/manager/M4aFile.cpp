@@ -73,6 +73,8 @@ void TM4aFile::LoadFromBytes(const std::string& bytes, const std::string& name) 
     auto readAt = [&bytes](uint64_t offset, void* buffer, size_t length) {
         if (offset > bytes.size() || length > bytes.size() - offset)
             return false;
+        if (length == 0)
+            return true;
         std::memcpy(buffer, bytes.data() + offset, length);
         return true;
     };

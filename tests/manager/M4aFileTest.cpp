@@ -104,6 +104,7 @@ TEST(TM4aFile, DamagedFilesGiveClearErrors) {
          M4a(Times(0, 1000, 0), Box("trak", Box("mdia", Box("mdhd", std::string(8, '\0'))))),
          "media header cut short"},
         {"time scale 0", M4a(Times(0, 0, 1000), Track(sound)), "time scale is 0"},
+        {"empty movie box", Box("ftyp", "M4A ") + Box("moov", ""), "no movie header"},
         {"no movie header", Box("ftyp", "M4A ") + Box("moov", Track(sound)), "no movie header"},
         {"implausibly long", M4a(Times(1, 1, uint64_t(1) << 40), ""), "implausibly long"},
     };
