@@ -1,0 +1,48 @@
+// Byte-order helpers shared by the record encoders and the reader: every number
+// in the phone's database is big-endian, and a record is built into a
+// zero-filled buffer of its fixed size so unnamed bytes stay 0.
+#pragma once
+
+#include <cstddef>
+#include <cstdint>
+#include <string>
+#include <string_view>
+
+namespace DbBytes {
+
+inline void Put32(std::string& buf, size_t offset, uint32_t value) {
+    buf[offset] = static_cast<char>(value >> 24);
+    buf[offset + 1] = static_cast<char>(value >> 16);
+    buf[offset + 2] = static_cast<char>(value >> 8);
+    buf[offset + 3] = static_cast<char>(value);
+}
+
+inline void Put16(std::string& buf, size_t offset, uint32_t value) {
+    buf[offset] = static_cast<char>(value >> 8);
+    buf[offset + 1] = static_cast<char>(value);
+}
+
+inline void PutByte(std::string& buf, size_t offset, uint32_t value) {
+    buf[offset] = static_cast<char>(value);
+}
+
+// The four tag letters as stored (the public name reversed, "mhbd" as "dbhm").
+inline void PutTag(std::string& buf, std::string_view storedTag) {
+    buf.replace(0, 4, storedTag);
+}
+
+// Callers check the bounds; these only assemble the bytes.
+inline uint8_t Byte(std::string_view data, size_t offset) {
+    return static_cast<uint8_t>(data[offset]);
+}
+
+inline uint32_t Get16(std::string_view data, size_t offset) {
+    return (uint32_t{Byte(data, offset)} << 8) | Byte(data, offset + 1);
+}
+
+inline uint32_t Get32(std::string_view data, size_t offset) {
+    return (uint32_t{Byte(data, offset)} << 24) | (uint32_t{Byte(data, offset + 1)} << 16) |
+           (uint32_t{Byte(data, offset + 2)} << 8) | Byte(data, offset + 3);
+}
+
+} // namespace DbBytes

@@ -1,0 +1,76 @@
+// The phone's music database: the record encoders as plain routines, the
+// assembly of a whole file from a snapshot of the track list and playlists,
+// and the folder search routines of the track manager.
+#pragma once
+
+#include "Classes.h"
+#include "SysUtils.h"
+
+#include <array>
+#include <cstdint>
+#include <string>
+#include <string_view>
+#include <vector>
+
+BV_DECLARE_EXCEPTION(EiTunesDBError, EBvException);
+
+// The playlists are held in fixed arrays of this many lists, the master included.
+constexpr int MaxPlaylists = 101;
+using TPlaylistLists = std::array<TStringList, MaxPlaylists>;
+
+// The database file below the phone drive.
+inline constexpr std::string_view iTunesDBFolder = "\\iTunes\\iTunes_Control\\iTunes\\";
+inline constexpr std::string_view iTunesDBFile = "\\iTunes\\iTunes_Control\\iTunes\\iTunesDB";
+
+// Track ids and database ids follow the row order of the moment.
+constexpr int32_t FirstTrackId = 92;
+constexpr int32_t FirstDbId = 143;
+
+uint32_t SwapBytes32(uint32_t x);
+std::string IntToBytesBE(int32_t x);
+std::string ZeroBytes(int32_t n);
+
+std::string BuildDbHeaderRecord(int32_t totalLength);
+std::string BuildDataSetRecord(int32_t totalLength, int32_t type);
+std::string BuildTrackListRecord(int32_t trackCount);
+std::string BuildTrackRecord(int32_t totalLength, int32_t stringCount, int32_t trackId,
+                             int32_t size, int32_t timeMs, int32_t year, int32_t bitRate,
+                             int32_t sampleRate, int32_t dbId, uint32_t typeCode);
+std::string BuildStringRecord(int32_t type, std::string_view text);
+std::string BuildPlaylistFixedRecords();
+std::string BuildPositionRecord(int32_t position);
+std::string BuildPlaylistListRecord(int32_t playlistCount);
+std::string BuildPlaylistRecord(int32_t totalLength, int32_t itemCount, int32_t master);
+std::string BuildPlaylistItemRecord(int32_t trackId);
+
+// One row of the track table, its eight columns as text.
+struct TTrackRowSnapshot {
+    std::string Artist, Title, Album, Time, Size, FileName, BitRate, UID;
+};
+
+// Everything the assembly reads, copied when the build starts, so the build can
+// run on a worker while the GUI thread goes on changing the live tables.
+struct TDatabaseSnapshot {
+    std::vector<TTrackRowSnapshot> Tracks;
+    std::vector<std::string> PlaylistNames;
+    // Entry lists by playlist; a playlist without a list here has no items.
+    std::vector<std::vector<std::string>> PlaylistEntries;
+    char PhoneDrive = 'E';
+    std::string UploadPath = "\\mobile\\audio\\";
+};
+
+// Playing time in milliseconds from a Time text ("3:5", "03:05"); raises
+// EConvertError when the minutes or seconds are no numbers.
+int32_t TimeTextToMs(std::string_view time);
+// The file-type code by the file's extension.
+uint32_t TypeCodeOf(std::string_view fileName);
+
+// The whole database image. Raises EConvertError on a malformed number and
+// EiTunesDBError for more playlists than the phone's lists hold; no partial image.
+std::string BuildDatabase(const TDatabaseSnapshot& snapshot);
+
+// Clears the list and adds the names of the folder's entries with that
+// extension; true when any matched.
+bool FindFilesByExt(std::string_view folder, std::string_view ext, TStrings& list);
+// Appends the path of every .mp3 and .m4a file below the folder, depth first.
+void FindMusicFilesRecursive(std::string_view folder, TStrings& list);

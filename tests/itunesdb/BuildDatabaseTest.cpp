@@ -1,0 +1,170 @@
+#include "DatabaseChecker.h"
+#include "iTunesDB.h"
+
+#include <gtest/gtest.h>
+
+namespace {
+
+uint32_t U32(std::string_view r, size_t at) {
+    return (uint32_t(uint8_t(r.at(at))) << 24) | (uint32_t(uint8_t(r.at(at + 1))) << 16) |
+           (uint32_t(uint8_t(r.at(at + 2))) << 8) | uint32_t(uint8_t(r.at(at + 3)));
+}
+
+TTrackRowSnapshot Row(std::string fileName, std::string time = "3:5", std::string album = "Album") {
+    return {"Artist", "Title", std::move(album), std::move(time), "1000", std::move(fileName),
+            "128",    "7"};
+}
+
+// Offsets of every record with this tag, as the length walk found them.
+std::vector<size_t> Find(const DatabaseChecker::TResult& r, std::string_view tag) {
+    std::vector<size_t> out;
+    for (const auto& rec : r.Records)
+        if (rec.Tag == tag)
+            out.push_back(rec.Offset);
+    return out;
+}
+
+// The text of the string record of this type that follows the track at `track`.
+std::string TrackString(std::string_view db, size_t track, uint32_t type) {
+    size_t p = track + 244;
+    for (uint32_t i = 0; i < U32(db, track + 12); ++i) {
+        if (U32(db, p + 12) == type)
+            return std::string(db.substr(p + 40, U32(db, p + 28)));
+        p += U32(db, p + 8);
+    }
+    return "<none>";
+}
+
+} // namespace
+
+TEST(BuildDatabase, EmptyTrackListAndMasterPlaylist) {
+    TDatabaseSnapshot s;
+    s.PlaylistNames = {"All music"};
+    const std::string db = BuildDatabase(s);
+    const auto check = DatabaseChecker::Check(db);
+    ASSERT_TRUE(check.Ok()) << check.Error;
+    const size_t playlistSet = 108 + (40 + 9) + 1048;
+    EXPECT_EQ(104 + 188 + 2 * (96 + 92 + playlistSet), db.size());
+    EXPECT_EQ(db.size(), U32(db, 8));
+    EXPECT_EQ(188u, U32(db, 104 + 8));
+    EXPECT_EQ(1u, U32(db, 104 + 12));
+    EXPECT_EQ(0u, U32(db, 104 + 96 + 8)); // no tracks
+    const auto sets = Find(check, "dshm");
+    ASSERT_EQ(3u, sets.size());
+    EXPECT_EQ(3u, U32(db, sets[1] + 12));
+    EXPECT_EQ(2u, U32(db, sets[2] + 12));
+    EXPECT_EQ(db.substr(sets[1] + 96, sets[2] - sets[1] - 96), db.substr(sets[2] + 96));
+    EXPECT_EQ(1, check.Playlists / 2);
+}
+
+TEST(BuildDatabase, LocationsTimesAndTypeCodes) {
+    struct TCase {
+        std::string FileName, Time;
+        std::string Location;
+        uint32_t Ms, TypeCode;
+    } cases[] = {
+        {"C:\\Music\\Song.mp3", "4:07", ":mobile:audio:Song.mp3", 247000, 0x000C0000},
+        {"E:\\mobile\\audio\\x.MP3", "12:3", ":mobile:audio:x.MP3", 723000, 0x000C0000},
+        {"e:\\other\\y.m4a", "03:05", ":other:y.m4a", 185000, 0x00330001},
+        {"D:\\a.wav", "0:0", ":mobile:audio:a.wav", 0, 0x00330001},
+        {"\\\\server\\share\\z.mp3", "1:1", ":mobile:audio:z.mp3", 61000, 0x000C0000},
+        {"C:\\dir.mp3\\noext", "1:59", ":mobile:audio:noext", 119000, 0x00330001},
+    };
+    TDatabaseSnapshot s;
+    s.PhoneDrive = 'E';
+    for (const auto& c : cases)
+        s.Tracks.push_back(Row(c.FileName, c.Time));
+    const std::string db = BuildDatabase(s);
+    const auto check = DatabaseChecker::Check(db);
+    ASSERT_TRUE(check.Ok()) << check.Error;
+    const auto tracks = Find(check, "tihm");
+    ASSERT_EQ(std::size(cases), tracks.size());
+    for (size_t i = 0; i < tracks.size(); ++i) {
+        SCOPED_TRACE(cases[i].FileName);
+        EXPECT_EQ(cases[i].Location, TrackString(db, tracks[i], 2));
+        EXPECT_EQ(cases[i].Ms, U32(db, tracks[i] + 40));
+        EXPECT_EQ(cases[i].TypeCode, U32(db, tracks[i] + 144));
+        EXPECT_EQ(92 + i, U32(db, tracks[i] + 16)); // the UID column is not used
+        EXPECT_EQ(143 + i, U32(db, tracks[i] + 116));
+        EXPECT_EQ(1000u, U32(db, tracks[i] + 36));
+        EXPECT_EQ(128u, U32(db, tracks[i] + 56));
+        EXPECT_EQ(2005u, U32(db, tracks[i] + 52));
+        EXPECT_EQ("Other", TrackString(db, tracks[i], 5));
+    }
+}
+
+TEST(BuildDatabase, UploadPathGetsItsTrailingBackslash) {
+    TDatabaseSnapshot s;
+    s.PhoneDrive = 'F';
+    s.UploadPath = "\\music";
+    s.Tracks.push_back(Row("C:\\x\\a.mp3"));
+    const std::string db = BuildDatabase(s);
+    const auto check = DatabaseChecker::Check(db);
+    EXPECT_EQ(":music:a.mp3", TrackString(db, Find(check, "tihm").at(0), 2));
+}
+
+TEST(BuildDatabase, EmptyTextsWriteNoStringRecord) {
+    TDatabaseSnapshot s;
+    s.Tracks.push_back(Row("E:\\a.mp3", "1:0", ""));
+    s.Tracks.push_back({"", "", "", "1:0", "1", "", "1", ""});
+    const std::string db = BuildDatabase(s);
+    const auto check = DatabaseChecker::Check(db);
+    ASSERT_TRUE(check.Ok()) << check.Error;
+    const auto tracks = Find(check, "tihm");
+    EXPECT_EQ(4u, U32(db, tracks[0] + 12)); // artist, title, genre, location
+    EXPECT_EQ("<none>", TrackString(db, tracks[0], 3));
+    EXPECT_EQ(1u, U32(db, tracks[1] + 12)); // the genre alone
+    EXPECT_EQ(244u + 45, U32(db, tracks[1] + 8));
+}
+
+TEST(BuildDatabase, PlaylistItemsNameTracksByRow) {
+    TDatabaseSnapshot s;
+    for (int i = 0; i < 3; ++i)
+        s.Tracks.push_back(Row("E:\\t" + std::to_string(i) + ".mp3"));
+    s.PlaylistNames = {"All music", "Пятница"};
+    s.PlaylistEntries = {{"0", "1", "2"}, {"2", "0", "2"}};
+    const std::string db = BuildDatabase(s);
+    const auto check = DatabaseChecker::Check(db);
+    ASSERT_TRUE(check.Ok()) << check.Error;
+    EXPECT_EQ(4, check.Playlists);
+    EXPECT_EQ(12, check.Items);
+    const auto lists = Find(check, "pyhm");
+    ASSERT_EQ(4u, lists.size());
+    const size_t second = lists[1];
+    EXPECT_EQ(3u, U32(db, second + 16));
+    EXPECT_EQ(1u, U32(db, second + 108 + 12)); // the name record follows the header
+    EXPECT_EQ("Пятница", db.substr(second + 108 + 40, U32(db, second + 108 + 28)));
+    const auto items = Find(check, "pihm");
+    const uint32_t expected[] = {92, 93, 94, 94, 92, 94};
+    for (size_t i = 0; i < 6; ++i) {
+        EXPECT_EQ(expected[i], U32(db, items[i] + 24));
+        EXPECT_EQ(i % 3 + 1, U32(db, items[i] + 76 + 24)); // position counted from 1
+    }
+}
+
+TEST(BuildDatabase, BadDataIsRefusedWhole) {
+    const auto build = [](auto edit) {
+        TDatabaseSnapshot s;
+        s.Tracks.push_back(Row("E:\\a.mp3"));
+        s.PlaylistNames = {"All music"};
+        s.PlaylistEntries = {{"0"}};
+        edit(s);
+        return BuildDatabase(s);
+    };
+    for (const char* time : {"", "305", ":5", "a:5", "3:x", "3:"})
+        EXPECT_THROW(build([&](TDatabaseSnapshot& s) { s.Tracks[0].Time = time; }), EConvertError)
+            << time;
+    EXPECT_THROW(build([](TDatabaseSnapshot& s) { s.Tracks[0].Size = "12k"; }), EConvertError);
+    EXPECT_THROW(build([](TDatabaseSnapshot& s) { s.Tracks[0].BitRate = ""; }), EConvertError);
+    EXPECT_THROW(build([](TDatabaseSnapshot& s) { s.PlaylistEntries[0][0] = " "; }), EConvertError);
+    EXPECT_NO_THROW(build([](TDatabaseSnapshot& s) { s.PlaylistNames.resize(101, "p"); }));
+    EXPECT_THROW(build([](TDatabaseSnapshot& s) { s.PlaylistNames.resize(102, "p"); }),
+                 EiTunesDBError);
+}
+
+TEST(BuildDatabase, SecondsTakeAtMostTwoCharacters) {
+    EXPECT_EQ(185000, TimeTextToMs("3:05"));
+    EXPECT_EQ(185000, TimeTextToMs("3:059")); // the third character is not read
+    EXPECT_EQ(185000, TimeTextToMs("3:5"));
+    EXPECT_EQ(3600000, TimeTextToMs("60:0"));
+}
