@@ -1,0 +1,32 @@
+// The inspector's state without its window: the caption that grows by every
+// opened path, the report text, the size label, and the file name its open
+// dialog starts with. The card read runs it on the phone's database.
+#pragma once
+
+#include "DatabaseReader.h"
+
+#include <string>
+
+class TDatabaseInspector {
+public:
+    // Opens the file read-only, reads it into memory once, scans it and keeps
+    // the report; raises EInOutError when the file cannot be read, leaving the
+    // outputs cleared and the previous report shown.
+    // `temp` is the reader's table (MakeTempStringHolder), `uids` its key lists.
+    TScanResult Open(const std::string& fileName, TBvMultiStringHolder& temp, TPlaylistLists& uids,
+                     const TReaderContext& context);
+    // The card read: opens the phone's database without asking.
+    TScanResult OpenPhoneDB(const std::string& phoneDBPath, TBvMultiStringHolder& temp,
+                            TPlaylistLists& uids, const TReaderContext& context);
+
+    std::string Caption = "BD decoder";
+    std::string Report;
+    std::string SizeLabel = "0";
+    std::string OpenDialogFileName;
+
+private:
+    TDatabaseReader reader_;
+};
+
+// The whole file, read-only; raises EInOutError when it cannot be read.
+std::string ReadDatabaseFile(const std::string& fileName);

@@ -1,0 +1,191 @@
+#include "DatabaseReader.h"
+
+#include "RecordReport.h"
+#include "TextCodec.h"
+
+TBvMultiStringHolder MakeTempStringHolder() {
+    return TBvMultiStringHolder{"Artist",   "Title",   "Album", "Time",     "Size",
+                                "FileName", "BitRate", "UID",   "Playlists"};
+}
+
+namespace {
+
+// A location such as E:\mobile\..\..\x.mp3 would name a file outside the
+// folders the database may point at.
+bool ClimbsUp(std::string_view path) {
+    size_t start = 0;
+    while (start <= path.size()) {
+        size_t end = path.find('\\', start);
+        if (end == std::string_view::npos)
+            end = path.size();
+        if (path.substr(start, end - start) == "..")
+            return true;
+        start = end + 1;
+    }
+    return false;
+}
+
+} // namespace
+
+void TDatabaseReader::Reset() {
+    inTrackList_ = false;
+    inPlaylist_ = false;
+    mhodsLeft_ = 0;
+    sectionCount_ = 0;
+    playlistIndex_ = -1;
+    playlistNamed_ = false;
+    playlistsSeen_ = 0;
+    pending_ = {};
+    for (const char* name :
+         {"UID", "Artist", "Title", "Album", "Size", "Time", "FileName", "BitRate", "Playlists"})
+        temp_->StringsByName(name).Clear();
+    for (auto& list : *uids_)
+        list.Clear();
+}
+
+void TDatabaseReader::HandOver(TScanResult& result) {
+    if (pending_.UID.empty())
+        return;
+    std::string path = pending_.FileName;
+    for (char& c : path)
+        if (c == ':')
+            c = '\\';
+    path = std::string(1, context_->PhoneDrive) + ":" + path;
+    if (ClimbsUp(path)) {
+        ++result.RefusedLocations;
+    } else if (!context_->IsInTrackList || !context_->IsInTrackList(path)) {
+        temp_->StringsByName("Artist").Add(pending_.Artist);
+        temp_->StringsByName("Album").Add(pending_.Album);
+        temp_->StringsByName("Size").Add(pending_.Size);
+        temp_->StringsByName("Title").Add(pending_.Title);
+        temp_->StringsByName("Time").Add(pending_.Time);
+        temp_->StringsByName("BitRate").Add(pending_.BitRate);
+        temp_->StringsByName("FileName").Add(path);
+        temp_->StringsByName("UID").Add(pending_.UID);
+    }
+    pending_ = {};
+}
+
+void TDatabaseReader::Apply(const TDecodedRecord& rec, TScanResult& result) {
+    switch (rec.Kind) {
+    case TRecordKind::DataSet:
+        HandOver(result);
+        ++sectionCount_;
+        break;
+    case TRecordKind::TrackList:
+        inTrackList_ = true;
+        break;
+    case TRecordKind::PlaylistList:
+        inTrackList_ = false;
+        break;
+    case TRecordKind::Track:
+        HandOver(result);
+        mhodsLeft_ = static_cast<int>(rec.DataCount);
+        pending_.UID = TrackKey(rec.Id);
+        pending_.Size = std::to_string(rec.Size);
+        pending_.Time = PlayingTimeText(rec.TimeMs);
+        pending_.BitRate = std::to_string(rec.BitRate);
+        break;
+    case TRecordKind::Playlist:
+        inPlaylist_ = true;
+        // Each playlist gets a list of its own, named or not, so its items
+        // never join the playlist before it.
+        if (sectionCount_ < 3) {
+            if (playlistsSeen_ < MaxPlaylists) {
+                temp_->StringsByName("Playlists").Add("");
+                playlistIndex_ = playlistsSeen_;
+            } else {
+                ++result.DroppedPlaylists;
+                playlistIndex_ = MaxPlaylists;
+            }
+            ++playlistsSeen_;
+            playlistNamed_ = false;
+        }
+        break;
+    case TRecordKind::Item:
+        if (sectionCount_ < 3) {
+            if (playlistIndex_ >= 0 && playlistIndex_ < MaxPlaylists)
+                (*uids_)[static_cast<size_t>(playlistIndex_)].Add(TrackKey(rec.Id));
+            else
+                ++result.DroppedItems;
+        }
+        break;
+    case TRecordKind::Data:
+        if (!rec.IsString)
+            break;
+        if (rec.HasText) {
+            if (mhodsLeft_ > 0 && inTrackList_) {
+                switch (rec.DataType) {
+                case 1:
+                    pending_.Title = rec.Text;
+                    break;
+                case 2:
+                    pending_.FileName = rec.Text;
+                    break;
+                case 3:
+                    pending_.Album = rec.Text;
+                    break;
+                case 4:
+                    pending_.Artist = rec.Text;
+                    break;
+                default:
+                    break;
+                }
+            } else if (!inTrackList_ && rec.DataType == 1 && inPlaylist_ && sectionCount_ < 3 &&
+                       playlistIndex_ >= 0 && playlistIndex_ < MaxPlaylists && !playlistNamed_) {
+                temp_->StringsByName("Playlists").Put(playlistIndex_, rec.Text);
+                playlistNamed_ = true;
+            }
+        }
+        --mhodsLeft_;
+        break;
+    default:
+        break;
+    }
+}
+
+TScanResult TDatabaseReader::Scan(std::string_view db, TBvMultiStringHolder& temp,
+                                  TPlaylistLists& uids, const TReaderContext& context) {
+    temp_ = &temp;
+    uids_ = &uids;
+    context_ = &context;
+    Reset();
+    TScanResult result;
+    result.Size = db.size();
+    for (size_t i = 0; i + 4 <= db.size(); ++i) {
+        // Every record tag ends in "hm", and only such tags get a line.
+        if (db[i + 2] != 'h' || db[i + 3] != 'm')
+            continue;
+        TDecodedRecord rec;
+        try {
+            rec = DecodeRecord(db, i);
+        } catch (const TRecordPastEnd&) {
+            result.Completed = false;
+            result.StopOffset = i;
+            break;
+        }
+        Apply(rec, result);
+        {
+            result.Report += std::to_string(i);
+            result.Report += '\t';
+            result.Report += CleanUtf8(Cp1251ToUtf8(db.substr(i, 4)));
+            result.Report += rec.SubLabel;
+            result.Report += '\t';
+            result.Report += rec.Details;
+            result.Report += "\r\n";
+        }
+    }
+    if (result.Completed) {
+        // A track that is the file's last record has nothing after it to hand it over.
+        HandOver(result);
+    } else {
+        result.Report +=
+            Format("Scan stopped at offset %d: the record there runs past the end of "
+                   "the file (%d bytes).\r\n",
+                   {static_cast<int64_t>(result.StopOffset), static_cast<int64_t>(db.size())});
+    }
+    temp_ = nullptr;
+    uids_ = nullptr;
+    context_ = nullptr;
+    return result;
+}

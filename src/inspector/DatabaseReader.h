@@ -1,0 +1,62 @@
+// The database scan: finds records by their tags at every byte offset (never
+// by the length fields), writes one report line per tag, and collects the
+// tracks into the reader's track table and the playlists' track keys.
+#pragma once
+
+#include "BvStringHolder.h"
+#include "iTunesDB.h"
+
+#include <cstdint>
+#include <functional>
+#include <string>
+#include <string_view>
+
+// The reader's output table: the eight track columns and the playlist names.
+TBvMultiStringHolder MakeTempStringHolder();
+
+struct TReaderContext {
+    char PhoneDrive = 'E';
+    // Whether the track list already holds this path (any letter case); such a
+    // track is not taken again.
+    std::function<bool(const std::string&)> IsInTrackList;
+};
+
+struct TScanResult {
+    std::string Report; // one line per tag ending in "hm", CR LF after each
+    uint64_t Size = 0;
+    bool Completed = true;
+    size_t StopOffset = 0; // where an incomplete record ended the scan
+    int DroppedItems = 0;  // items before any playlist or beyond the last list
+    int DroppedPlaylists = 0;
+    int RefusedLocations = 0; // locations that climb with ".."
+};
+
+struct TPendingTrack {
+    std::string Artist, Title, Album, Size, FileName, UID, Time, BitRate;
+};
+
+class TDatabaseReader {
+public:
+    // Scans the bytes; clears and fills `temp` (see MakeTempStringHolder) and
+    // `uids`. Never throws for anything in the bytes.
+    TScanResult Scan(std::string_view db, TBvMultiStringHolder& temp, TPlaylistLists& uids,
+                     const TReaderContext& context);
+
+private:
+    void Reset();
+    void HandOver(TScanResult& result);
+    void Apply(const struct TDecodedRecord& rec, TScanResult& result);
+
+    TBvMultiStringHolder* temp_ = nullptr;
+    TPlaylistLists* uids_ = nullptr;
+    const TReaderContext* context_ = nullptr;
+
+    bool inTrackList_ = false;
+    bool inPlaylist_ = false;
+    int mhodsLeft_ = 0;
+    int sectionCount_ = 0;
+    int playlistIndex_ = -1; // the list that items go to, -1 before any playlist
+    bool playlistNamed_ = false;
+    int playlistsSeen_ = 0;
+    TPendingTrack pending_;
+};

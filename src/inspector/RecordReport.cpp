@@ -1,0 +1,579 @@
+#include "RecordReport.h"
+
+#include "DbBytes.h"
+#include "TextCodec.h"
+
+#include <array>
+
+namespace {
+
+// Bounds-checked field access relative to the record's tag.
+class TFields {
+public:
+    TFields(std::string_view db, size_t at) : db_(db), at_(at) {}
+    void Need(size_t n) const {
+        if (at_ > db_.size() || n > db_.size() - at_)
+            throw TRecordPastEnd{};
+    }
+    uint8_t B(size_t off) const {
+        Need(off + 1);
+        return DbBytes::Byte(db_, at_ + off);
+    }
+    uint32_t U16(size_t off) const {
+        Need(off + 2);
+        return DbBytes::Get16(db_, at_ + off);
+    }
+    uint32_t U32(size_t off) const {
+        Need(off + 4);
+        return DbBytes::Get32(db_, at_ + off);
+    }
+    std::string_view Bytes(size_t off, size_t n) const {
+        Need(off);
+        Need(off + n);
+        return db_.substr(at_ + off, n);
+    }
+    std::string Hex(size_t off, size_t n) const {
+        std::string s;
+        for (char c : Bytes(off, n))
+            ByteToHex(static_cast<uint8_t>(c), s);
+        return s;
+    }
+    size_t Offset() const { return at_; }
+
+private:
+    std::string_view db_;
+    size_t at_;
+};
+
+std::string N(uint32_t v) {
+    return std::to_string(v);
+}
+
+void Header(const TFields& f, std::string& d) {
+    d += "\t";
+    const uint32_t length = f.U32(4);
+    d += "размер секции: " + N(length);
+    d += " nextaddr:" + N(static_cast<uint32_t>(f.Offset() + length));
+    d += ", размер с подсекциями: " + N(f.U32(8));
+    static const std::array<const char*, 7> versions = {
+        ", создан iTunes v4.2",      ", создан iTunes v4.5", ", создан iTunes v4.7",
+        ", создан iTunes v4.71/4.8", ", создан iTunes v4.9", ", создан iTunes v5",
+        ", создан iTunes v6"};
+    const uint8_t version = f.B(19);
+    d += version >= 9 && version <= 15 ? versions[version - 9] : ", создан iTunes vUnknown";
+    const uint8_t sets = f.B(23);
+    if (sets == 2)
+        d += ", число dshm=2 шт.  ";
+    else if (sets == 3)
+        d += ", число dshm=3 шт.  ";
+    d += "ID: ";
+    for (size_t i = 24; i < 32; ++i) {
+        ByteToHex(f.B(i), d);
+        d += " ";
+    }
+    if (f.B(32) == 2)
+        d += "; флаг 2 на месте";
+}
+
+void DataSet(const TFields& f, std::string& d) {
+    d += "\t";
+    d += "размер:" + N(f.B(7));
+    d += "; размер с подсекциями:" + N(f.U16(10));
+    d += " назначение: ";
+    switch (f.B(15)) {
+    case 1:
+        d += "Track list";
+        break;
+    case 2:
+        d += "PlayList list";
+        break;
+    case 3:
+        d += "Podcast list";
+        break;
+    default:
+        d += "Error type";
+    }
+}
+
+void Track(const TFields& f, TDecodedRecord& r) {
+    std::string& d = r.Details;
+    d += "\t\t";
+    d += "размер:" + N(f.B(7)) + " (надо244 или 156 для старых версий)";
+    d += "; размер с дочерними dohm:" + N(f.U16(10));
+    r.DataCount = f.B(15);
+    d += " число dohm:" + N(r.DataCount);
+    r.Id = f.U32(16);
+    d += "; ID:" + f.Hex(16, 4);
+    d += f.B(23) == 1 ? "флаг: НЕскрытый файл" : "флаг: скрытый файл";
+    d += f.U32(24) == 0 ? " Type: HDD" : " 4zeroError";
+    const uint8_t b28 = f.B(28), b29 = f.B(29);
+    if (b28 == 0 && b29 == 1)
+        d += " type: CBR MP3";
+    else if (b28 == 1 && b29 == 1)
+        d += " type: VBR MP3";
+    else if (b28 == 0 && b29 == 0)
+        d += " type: AAC";
+    d += f.B(30) == 1 ? " флаг компиляции ON" : " флаг компиляции OFF";
+    d += " рейтинг*20:" + N(f.B(31));
+    d += " TimeAdd:" + f.Hex(32, 4);
+    r.Size = f.U32(36);
+    d += " Размер песни " + N(r.Size) + "Байт";
+    r.TimeMs = f.U32(40);
+    d += " " + N(r.TimeMs) + "мсек (" + PlayingTimeText(r.TimeMs) + " мин:сек)";
+    d += " Трек№" + N(f.U32(44)) + " из";
+    d += N(f.U32(48)) + "(расхождение с док-цией?)";
+    d += " year:" + N(f.U32(52));
+    r.BitRate = f.U32(56);
+    d += " bitrate:" + N(r.BitRate);
+    d += " частота:" + N(f.U16(60)) + "Hz";
+    if (f.B(62) != 0 || f.B(63) != 0)
+        d += " 2zeroError";
+    d += " vol:" + N(f.U32(64));
+    d += " timestart:" + N(f.U32(68)) + "ms";
+    d += " timestop:" + N(f.U32(72)) + "ms";
+    d += " soundcheck(рег.громкости):" + N(f.U32(76));
+    d += " play count:" + N(f.U32(80));
+    d += " play count2: " + N(f.U32(84));
+    d += " lastplayedtime: " + N(f.U32(88));
+    d += "  Disk№(from multidisk): " + N(f.U32(92));
+    d += "  Total Disks(from multidisk): " + N(f.U32(96));
+    d += "; User_ID_from_DRM:" + f.Hex(100, 4);
+    d += "; last modif.time of the track:" + f.Hex(104, 4);
+    d += "; bookmark time:" + N(f.U32(108)) + "ms";
+    d += ", dbidID:" + f.Hex(112, 4) + " " + f.Hex(116, 4);
+    d += f.B(120) == 0 ? " checkedflagON" : " checkedflagOFF";
+    d += " рейтинг:" + N(f.B(121));
+    d += "; BPM:" + N(f.U16(122));
+    d += "; Число обложек:" + N(f.U16(124));
+    d += "; ArtSize:" + N(f.U32(128)) + "ms";
+    d += " sample_rate_2:" + f.Hex(136, 4);
+    d += " Date_Released:" + f.Hex(140, 4);
+    d += " Unk14():";
+    switch (f.U32(144) & 0x00FF0001) {
+    case 0x000C0000:
+        d += " Unk14=CBRMP3";
+        break;
+    case 0x000C0001:
+        d += " Unk14=VBRMP3";
+        break;
+    case 0x00330000:
+        d += " Unk14=AAC(проверить)";
+        break;
+    case 0x00330001:
+        d += " Unk14=AAC";
+        break;
+    case 0:
+    case 1:
+        d += " Unk14=WAV(проверить)";
+        break;
+    case 0x00290000:
+        d += " Unk14=Audible(проверить)";
+        break;
+    case 0x00290001:
+        d += " Unk14=Audible";
+        break;
+    default:
+        break;
+    }
+    d += " Unk14HEX=" + f.Hex(144, 4);
+    const uint8_t kind = f.B(164);
+    d += kind == 2 ? std::string(" Track(no podcast)") : " Track!!!:" + N(kind);
+    d += f.B(165) == 1 ? " SkipShuffingFlagON" : " SkipShuffingFlagOFF";
+    d += f.B(166) == 1 ? " RemPosFlagON" : " RemPosFlagOFF";
+    d += f.B(167) == 1 ? " PodcastFlagON" : " PodcastFlagOFF";
+    d += " dbid2(??\?)=" + f.Hex(168, 8);
+    d += "; Unk20=" + N(f.U32(176));
+    d += "; samplecount=" + N(f.U32(188));
+    switch (f.U32(208)) {
+    case 0:
+        d += "; menu=Audio+Video";
+        break;
+    case 1:
+        d += "; menu=Audio";
+        break;
+    case 2:
+        d += "; menu=Video";
+        break;
+    default:
+        break;
+    }
+}
+
+const char* SortText(uint8_t v) {
+    static const std::array<const char*, 28> texts = {" сортировка-нет",
+                                                      " сортировка-неизвестно",
+                                                      " сортировка-поназванию",
+                                                      " сортировка-поальбому",
+                                                      " сортировка-артист",
+                                                      " сортировка-битрэйт",
+                                                      " сортировка-стиль",
+                                                      " сортировка-kind",
+                                                      " сортировка-датамодификации",
+                                                      " сортировка-номертрека",
+                                                      " сортировка-размер",
+                                                      " сортировка-время",
+                                                      " сортировка-год",
+                                                      " сортировка-частотадискретизации",
+                                                      " сортировка-комментарий",
+                                                      " сортировка-датадобавления",
+                                                      " сортировка-эквалайзер",
+                                                      " сортировка-композитор",
+                                                      " сортировка-неизвестно",
+                                                      " сортировка-счетчикпрослушанных",
+                                                      " сортировка-проигранныепоследними",
+                                                      " сортировка-номердиска",
+                                                      " сортировка-мойрейтинг",
+                                                      " сортировка-датарелиза",
+                                                      " сортировка-BPM(темп)",
+                                                      " сортировка-группы",
+                                                      " сортировка-категории",
+                                                      " сортировка-описание"};
+    return v >= 1 && v <= 28 ? texts[v - 1] : "";
+}
+
+void Playlist(const TFields& f, std::string& d) {
+    d += "\t";
+    d += "размер:" + N(f.B(7));
+    d += "; размер с дочерними:" + N(f.U16(10));
+    d += "; число объектов:" + N(f.U16(14));
+    d += "; число Playlist Items:" + N(f.U16(18));
+    d += f.B(20) == 1 ? "флаг: скрытый плейлист" : "флаг: НЕскрытый плейлист";
+    d += " Time:" + f.Hex(24, 4);
+    d += "; PL_ID:" + f.Hex(28, 4);
+    d += " Число dohm типа <50::::" + N(f.U32(36));
+    const uint32_t indexes = f.U16(40);
+    d += "; число mhod52=::::" + N(indexes);
+    d += indexes == 1 ? " Podcat_плейлист" : " normal_плейлист";
+    d += SortText(f.B(39));
+}
+
+void Item(const TFields& f, TDecodedRecord& r) {
+    std::string& d = r.Details;
+    d += "\t";
+    d += "размер:" + N(f.B(7));
+    d += "; размер с дочерними:" + N(f.U16(10));
+    d += " число дочерних dohm:" + N(f.B(15));
+    // The podcast group flag is the whole word at 16; any other non-zero word
+    // has no name in the vocabulary.
+    const uint32_t flag = f.U32(16);
+    if (flag == 0x100)
+        d += " CGFlag: Podcast Group";
+    else if (f.B(19) == 0)
+        d += " CGFlag: normal file";
+    d += " GroupID:" + f.Hex(20, 4);
+    r.Id = f.U32(24);
+    d += " TrackID:" + f.Hex(24, 4);
+    d += " Время:" + DaysToDateText(static_cast<int32_t>(f.U32(28)));
+    d += " Time:" + f.Hex(28, 4);
+}
+
+const char* DataTypeName(uint32_t type) {
+    switch (type) {
+    case 1:
+        return "название (Title)";
+    case 2:
+        return "путь (Location)";
+    case 3:
+        return "альбом (Album)";
+    case 4:
+        return "испольни.(Artist)";
+    case 5:
+        return "стиль (Genre)";
+    case 6:
+        return "тип файла   ";
+    case 7:
+        return "установки EQ";
+    case 8:
+        return "комментарий";
+    case 9:
+        return "категория";
+    case 12:
+        return "композитор";
+    case 13:
+        return "группа";
+    case 14:
+        return "описание";
+    case 15:
+        return "Podcast Enclosure URL";
+    case 16:
+        return "Podcast RSS URL";
+    case 17:
+        return "Chapter data. This is a m4a-style entry that is used to display subsongs within a "
+               "mhit. Introduced in db version 0x0d";
+    case 18:
+        return "Подзаголовок (Subtitle). То же самое что описание";
+    case 50:
+        return "Smart Playlist Data";
+    case 51:
+        return "Smart Playlist Rules";
+    case 52:
+        return "Library Playlist Index";
+    case 100:
+        return "Seems to vary.";
+    default:
+        return "";
+    }
+}
+
+const char* Flag(uint8_t v, const char* on, const char* off, const char* error) {
+    return v == 1 ? on : v == 0 ? off : error;
+}
+
+void EndZeros(const TFields& f, size_t from, size_t to, std::string& d) {
+    for (char c : f.Bytes(from, to - from + 1))
+        if (c != 0)
+            d += "endzerosERR";
+}
+
+void Data(const TFields& f, TDecodedRecord& r) {
+    std::string& d = r.Details;
+    const uint32_t type = f.B(15);
+    r.DataType = type;
+    r.SubLabel = N(type);
+    d += DataTypeName(type);
+    if (type < 15) {
+        r.IsString = true;
+        d += "\t";
+        if (f.B(7) != 24)
+            d += "STypeError";
+        d += " разм:" + N(f.U16(10));
+        d += " позиц:" + N(f.U16(26));
+        const uint32_t length = f.U16(30);
+        d += " длинстроки: " + N(length);
+        const uint8_t encoding = f.B(32);
+        if (encoding > 1) {
+            d += " UTF-error ";
+            return;
+        }
+        if (encoding == 1) {
+            r.Text = CleanUtf8(length ? f.Bytes(40, length) : std::string_view());
+            d += " UTF-8 \"" + r.Text + "\"";
+        } else {
+            const std::string_view raw = length / 2 ? f.Bytes(40, length / 2 * 2) : "";
+            std::u16string wide(raw.size() / 2, u'\0');
+            for (size_t i = 0; i < wide.size(); ++i)
+                wide[i] =
+                    static_cast<char16_t>(uint8_t(raw[2 * i]) | (uint8_t(raw[2 * i + 1]) << 8));
+            r.Text = Utf16ToUtf8(wide);
+            d += " UTF-16 \"" + r.Text + "\"";
+        }
+        r.HasText = true;
+        return;
+    }
+    switch (type) {
+    case 15:
+    case 16:
+    case 17: {
+        d += "\t";
+        if (f.B(7) != 24)
+            d += "STypeError";
+        const uint32_t total = f.U16(10);
+        d += " разм:" + N(total);
+        // The text is what the record's length leaves after its 24-byte header.
+        d += "\"" + CleanUtf8(total > 24 ? f.Bytes(24, total - 24) : "") + "\"";
+        return;
+    }
+    case 50:
+        d += "\t";
+        d += "заголовок=" + N(f.B(7));
+        d += " разм:" + N(f.U16(10));
+        d += Flag(f.B(24), " LiveUpdateON", " LiveUpdateOFF", " LiveUpdateError");
+        d += Flag(f.B(25), " RulesEnableON", " RulesEnableOFF", " RulesEnableError");
+        d += Flag(f.B(26), " LimitsEnableON", " LimitsEnableOFF", " LimitsEnableError");
+        switch (f.B(27)) {
+        case 1:
+            d += " Limit=Minutes";
+            break;
+        case 2:
+            d += " Limit=Megabytes";
+            break;
+        case 3:
+            d += " Limit=Songs";
+            break;
+        case 4:
+            d += " Limit=Hours";
+            break;
+        case 5:
+            d += " Limit=Gigabytes";
+            break;
+        default:
+            break;
+        }
+        switch (f.B(28)) {
+        case 2:
+            d += " SortRandom";
+            break;
+        case 3:
+            d += " SortSongName";
+            break;
+        case 4:
+            d += " SortAlbum";
+            break;
+        case 5:
+            d += " SortArtist";
+            break;
+        case 7:
+            d += " SortGenre";
+            break;
+        case 16:
+            d += " SortMostRecentlyAdded";
+            break;
+        case 20:
+            d += " SortMostOftenPlayed";
+            break;
+        case 21:
+            d += " SortMostRecentlyPlayed";
+            break;
+        case 23:
+            d += " SortHighest Rating";
+            break;
+        default:
+            break;
+        }
+        d += f.B(29) == 0 && f.B(30) == 0 && f.B(31) == 0 ? "3zeroOK" : "3zeroError";
+        d += " Limit=" + N(f.U32(32));
+        d += Flag(f.B(36), " matchcheckedonlyON", " matchcheckedonlyOFF", " matchcheckedonlyError");
+        d += Flag(f.B(37), " RewersSortON", " RewersSortOFF", " RewersSortError");
+        EndZeros(f, 38, 95, d);
+        return;
+    case 51:
+        d += "\t";
+        d += "заголовок=" + N(f.B(7));
+        d += " разм:" + N(f.U16(10));
+        d += "если вы читаете это, обратитесь к автору";
+        return;
+    case 52: {
+        d += "\t";
+        d += "заголовок=" + N(f.B(7));
+        const uint32_t total = f.U16(10);
+        d += " разм:" + N(total);
+        switch (f.B(24)) {
+        case 3:
+            d += " ТипНазвание";
+            break;
+        case 4:
+            d += " ТипАльбом";
+            break;
+        case 5:
+            d += " ТипИсполнитель";
+            break;
+        case 7:
+            d += " ТипСтиль";
+            break;
+        case 18:
+            d += " ТипКомпозитор";
+            break;
+        default:
+            break;
+        }
+        const uint32_t count = f.B(28);
+        d += " ЧеслоПесен" + N(count);
+        EndZeros(f, 29, 68, d);
+        d += " сорт.индекс:";
+        if (total >= 72 && 4 * count == total - 72) {
+            const std::string_view index = f.Bytes(72, 4 * count);
+            for (size_t i = 0; i < index.size(); ++i) {
+                ByteToHex(static_cast<uint8_t>(index[i]), d);
+                if (i % 4 == 3)
+                    d += " ";
+            }
+        } else {
+            d += " не определен, ошибка документации";
+        }
+        return;
+    }
+    case 100:
+        d += "\t";
+        if (f.B(7) != 24)
+            d += "STypeError";
+        d += " разм:" + N(f.U16(10));
+        d += " поз.песни в ПЛ:" + N(f.B(27));
+        return;
+    default:
+        return;
+    }
+}
+
+} // namespace
+
+void ByteToHex(uint8_t b, std::string& s) {
+    static constexpr char digits[] = "0123456789ABCDEF";
+    s += digits[b >> 4];
+    s += digits[b & 15];
+}
+
+std::string PlayingTimeText(uint32_t ms) {
+    const uint32_t s = ms / 1000;
+    return N(s / 60) + ":" + N(s % 60);
+}
+
+std::string TrackKey(uint32_t id) {
+    return N(id);
+}
+
+std::string DaysToDateText(int32_t days) {
+    // Days since 1899-12-30 to a civil date (proleptic Gregorian).
+    const int64_t z = int64_t{days} - 25569 + 719468; // to days since 0000-03-01
+    const int64_t era = (z >= 0 ? z : z - 146096) / 146097;
+    const int64_t doe = z - era * 146097;
+    const int64_t yoe = (doe - doe / 1460 + doe / 36524 - doe / 146096) / 365;
+    const int64_t doy = doe - (365 * yoe + yoe / 4 - yoe / 100);
+    const int64_t mp = (5 * doy + 2) / 153;
+    const int64_t d = doy - (153 * mp + 2) / 5 + 1;
+    const int64_t m = mp < 10 ? mp + 3 : mp - 9;
+    const int64_t y = yoe + era * 400 + (m <= 2 ? 1 : 0);
+    if (y < 1 || y > 9999)
+        return "00.00.0000";
+    char buf[40];
+    std::snprintf(buf, sizeof buf, "%02d.%02d.%04d", static_cast<int>(d), static_cast<int>(m),
+                  static_cast<int>(y));
+    return buf;
+}
+
+std::string CleanUtf8(std::string_view bytes) {
+    if (IsValidUtf8(bytes))
+        return std::string(bytes);
+    std::string out;
+    for (size_t pos = 0; pos < bytes.size();)
+        AppendUtf8(out, DecodeUtf8(bytes, pos));
+    return out;
+}
+
+TDecodedRecord DecodeRecord(std::string_view db, size_t offset) {
+    TDecodedRecord r;
+    const TFields f(db, offset);
+    const std::string_view tag = f.Bytes(0, 4);
+    if (tag == "dbhm") {
+        r.Kind = TRecordKind::Header;
+        r.Details = "база данных iTunes";
+        Header(f, r.Details);
+    } else if (tag == "dshm") {
+        r.Kind = TRecordKind::DataSet;
+        r.Details = " раздел базы данных";
+        DataSet(f, r.Details);
+    } else if (tag == "tlhm") {
+        r.Kind = TRecordKind::TrackList;
+        r.Details = "  список треков\t\tразмер:" + N(f.B(7)) + "; число песен:" + N(f.U16(10));
+    } else if (tag == "tihm") {
+        r.Kind = TRecordKind::Track;
+        r.Details = "   отдельный трек";
+        Track(f, r);
+    } else if (tag == "dohm") {
+        r.Kind = TRecordKind::Data;
+        r.Details = "     инф: ";
+        Data(f, r);
+    } else if (tag == "plhm") {
+        r.Kind = TRecordKind::PlaylistList;
+        r.Details =
+            "  список плейлистов\tразмер:" + N(f.B(7)) + "; число плейлистов:" + N(f.U16(10));
+    } else if (tag == "pyhm") {
+        r.Kind = TRecordKind::Playlist;
+        r.Details = "   отдельный плейлист";
+        Playlist(f, r.Details);
+    } else if (tag == "pihm") {
+        r.Kind = TRecordKind::Item;
+        r.Details = "     указ. на конкрет.песню";
+        Item(f, r);
+    }
+    return r;
+}

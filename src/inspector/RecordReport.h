@@ -1,0 +1,55 @@
+// Decoding of one record found by the scan: the report texts of its line and
+// the fields the extraction collects, read once. Reading is pure; the scan
+// applies what was collected only when the whole record could be read.
+#pragma once
+
+#include <cstdint>
+#include <string>
+#include <string_view>
+
+// Raised when a record's fields would be read past the end of the file.
+struct TRecordPastEnd {};
+
+enum class TRecordKind {
+    None,
+    Header,
+    DataSet,
+    TrackList,
+    PlaylistList,
+    Track,
+    Data,
+    Playlist,
+    Item
+};
+
+struct TDecodedRecord {
+    TRecordKind Kind = TRecordKind::None;
+    std::string Details;
+    std::string SubLabel;
+    // Track: id, size, milliseconds, bitrate, data-record count.
+    uint32_t Id = 0;
+    uint32_t Size = 0;
+    uint32_t TimeMs = 0;
+    uint32_t BitRate = 0;
+    uint32_t DataCount = 0;
+    // Data record: its type; a string record also its text when it could be decoded.
+    uint32_t DataType = 0;
+    bool IsString = false;
+    bool HasText = false;
+    std::string Text;
+};
+
+// Decodes the record whose tag starts at `offset`; a tag that names no record
+// gives Kind None and empty texts. Raises TRecordPastEnd.
+TDecodedRecord DecodeRecord(std::string_view db, size_t offset);
+
+// "3:5" from 185000 ms: whole minutes and the seconds left over.
+std::string PlayingTimeText(uint32_t ms);
+// The track key: the id in decimal, unsigned.
+std::string TrackKey(uint32_t id);
+// Appends the two upper-case hex digits of the byte.
+void ByteToHex(uint8_t b, std::string& s);
+// A count of days since 30 December 1899 as a date, dd.mm.yyyy; zeros outside years 1 to 9999.
+std::string DaysToDateText(int32_t days);
+// Any bytes as UTF-8; malformed sequences become U+FFFD.
+std::string CleanUtf8(std::string_view bytes);

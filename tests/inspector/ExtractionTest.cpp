@@ -1,0 +1,176 @@
+#include "DatabaseInspector.h"
+#include "ReaderTestSupport.h"
+#include "iTunesDB.h"
+
+#include <gtest/gtest.h>
+
+#include <filesystem>
+#include <fstream>
+
+using namespace ReaderTest;
+
+namespace {
+
+std::string Track(uint32_t id, std::initializer_list<std::string> strings, uint32_t count = 99,
+                  uint32_t ms = 185000) {
+    std::string body;
+    for (const auto& s : strings)
+        body += s;
+    std::string r = BuildTrackRecord(244 + body.size(), count == 99 ? strings.size() : count, id,
+                                     4321, ms, 2005, 192, 44100, 1, 0x000C0000);
+    return r + body;
+}
+
+std::string Header() {
+    return BuildDbHeaderRecord(0);
+}
+std::string TrackSet(const std::string& tracks, int count) {
+    return BuildDataSetRecord(0, 1) + BuildTrackListRecord(count) + tracks;
+}
+std::string Playlist(const std::string& name, std::initializer_list<uint32_t> ids) {
+    std::string r = BuildPlaylistRecord(0, ids.size(), 0) + name + BuildPlaylistFixedRecords();
+    int pos = 1;
+    for (uint32_t id : ids)
+        r += BuildPlaylistItemRecord(id) + BuildPositionRecord(pos++);
+    return r;
+}
+std::string PlaylistSet(int type, const std::string& playlists, int count) {
+    return BuildDataSetRecord(0, type) + BuildPlaylistListRecord(count) + playlists;
+}
+
+} // namespace
+
+TEST(Extraction, TrackFieldsInAnyOrder) {
+    TScan scan;
+    scan.Context.PhoneDrive = 'F';
+    const std::string db =
+        Header() +
+        TrackSet(Track(266, {BuildStringRecord(2, "E:\\mobile\\audio\\a.mp3"),
+                             BuildStringRecord(5, "Other"), BuildStringRecord(4, "Кино"),
+                             BuildStringRecord(3, "Звезда"), BuildStringRecord(1, "Группа крови")}),
+                 1) +
+        PlaylistSet(3, Playlist(BuildStringRecord(1, "Mine"), {266, 266}), 1);
+    scan.Run(db);
+    ASSERT_TRUE(scan.Result.Completed);
+    ASSERT_EQ(1, scan.Col("UID").Count());
+    EXPECT_EQ("266", scan.Col("UID")[0]);
+    EXPECT_EQ("Кино", scan.Col("Artist")[0]);
+    EXPECT_EQ("Группа крови", scan.Col("Title")[0]);
+    EXPECT_EQ("Звезда", scan.Col("Album")[0]);
+    EXPECT_EQ("F:\\mobile\\audio\\a.mp3", scan.Col("FileName")[0]);
+    EXPECT_EQ("4321", scan.Col("Size")[0]);
+    EXPECT_EQ("3:5", scan.Col("Time")[0]);
+    EXPECT_EQ("192", scan.Col("BitRate")[0]);
+    EXPECT_EQ((std::vector<std::string>{"Mine"}), scan.Col("Playlists").Items());
+    EXPECT_EQ((std::vector<std::string>{"266", "266"}), scan.Uids[0].Items());
+}
+
+TEST(Extraction, TrackRules) {
+    TScan scan;
+    // The count says 2: the third string is not taken.
+    scan.Run(Header() + TrackSet(Track(1,
+                                       {BuildStringRecord(1, "T"), BuildStringRecord(3, "Al"),
+                                        BuildStringRecord(4, "Ar")},
+                                       2),
+                                 1));
+    EXPECT_EQ("Al", scan.Col("Album")[0]);
+    EXPECT_EQ("", scan.Col("Artist")[0]);
+    // No location: the drive alone; the last track of a file is handed over too.
+    EXPECT_EQ("E:", scan.Col("FileName")[0]);
+    // No 256-minute wrap.
+    scan.Run(Header() + TrackSet(Track(1, {}, 0, 300 * 60000 + 7000), 1));
+    EXPECT_EQ("300:7", scan.Col("Time")[0]);
+    // A UTF-16 title is taken, converted to UTF-8.
+    scan.Run(Header() + TrackSet(Track(1, {Utf16StringRecord(1, u"Привет")}), 1));
+    EXPECT_EQ("Привет", scan.Col("Title")[0]);
+}
+
+TEST(Extraction, KnownPathsAndClimbingLocationsAreNotTaken) {
+    TScan scan;
+    scan.Context.IsInTrackList = [](const std::string& p) {
+        return SameText(p, "E:\\MOBILE\\A.MP3");
+    };
+    scan.Run(Header() + TrackSet(Track(1, {BuildStringRecord(2, "E:\\mobile\\a.mp3")}) +
+                                     Track(2, {BuildStringRecord(2, "E:\\mobile\\..\\..\\x.mp3")}) +
+                                     Track(3, {BuildStringRecord(2, "E:\\mobile\\b..mp3")}),
+                                 3));
+    EXPECT_EQ((std::vector<std::string>{"3"}), scan.Col("UID").Items());
+    EXPECT_EQ(1, scan.Result.RefusedLocations);
+}
+
+TEST(Extraction, PlaylistsKeepTheirOwnItems) {
+    TScan scan;
+    const std::string lists = Playlist(BuildStringRecord(1, "First"), {92}) +
+                              Playlist(Utf16StringRecord(1, u"Вторая"), {93, 94}) +
+                              Playlist("", {95}) + // no name record at all
+                              Playlist(BuildStringRecord(1, "Last"), {});
+    // Items before any playlist are dropped and counted.
+    const std::string stray = BuildPlaylistItemRecord(1) + BuildPositionRecord(1);
+    scan.Run(Header() + TrackSet("", 0) + PlaylistSet(3, stray + lists, 4) +
+             PlaylistSet(2, lists, 4));
+    EXPECT_EQ((std::vector<std::string>{"First", "Вторая", "", "Last"}),
+              scan.Col("Playlists").Items());
+    EXPECT_EQ((std::vector<std::string>{"92"}), scan.Uids[0].Items());
+    EXPECT_EQ((std::vector<std::string>{"93", "94"}), scan.Uids[1].Items());
+    EXPECT_EQ((std::vector<std::string>{"95"}), scan.Uids[2].Items());
+    EXPECT_TRUE(scan.Uids[3].Empty());
+    EXPECT_EQ(1, scan.Result.DroppedItems);
+}
+
+TEST(Extraction, PlaylistsBeyondTheLastListAreDropped) {
+    TScan scan;
+    std::string lists;
+    for (int i = 0; i < 103; ++i)
+        lists += Playlist(BuildStringRecord(1, "p" + std::to_string(i)), {uint32_t(i)});
+    scan.Run(Header() + TrackSet("", 0) + PlaylistSet(3, lists, 103));
+    EXPECT_EQ(101, scan.Col("Playlists").Count());
+    EXPECT_EQ("p100", scan.Col("Playlists")[100]);
+    EXPECT_EQ((std::vector<std::string>{"100"}), scan.Uids[100].Items());
+    EXPECT_EQ(2, scan.Result.DroppedPlaylists);
+    EXPECT_EQ(2, scan.Result.DroppedItems);
+}
+
+TEST(Extraction, EveryScanStartsAfresh) {
+    TDatabaseSnapshot s;
+    s.Tracks.push_back({"A", "T", "L", "1:2", "10", "E:\\x.mp3", "64", "0"});
+    s.PlaylistNames = {"All music"};
+    s.PlaylistEntries = {{"0"}};
+    const std::string db = BuildDatabase(s);
+    TScan scan;
+    scan.Run(db);
+    const auto first = scan.Result.Report;
+    const auto uids = scan.Col("UID").Items();
+    // A damaged file in between leaves nothing behind for the next scan.
+    scan.Run(db.substr(0, 300));
+    scan.Run(db);
+    EXPECT_EQ(first, scan.Result.Report);
+    EXPECT_EQ(uids, scan.Col("UID").Items());
+    EXPECT_EQ((std::vector<std::string>{"92"}), scan.Uids[0].Items());
+    EXPECT_EQ(1, scan.Col("Playlists").Count());
+}
+
+TEST(DatabaseInspector, OpensReadOnlyAndKeepsItsCaption) {
+    const std::string path = std::string(BV_BINARY_DIR) + "/inspector_open_test.db";
+    const std::string db = BuildDatabase({});
+    {
+        std::ofstream out(path, std::ios::binary);
+        out << db;
+    }
+    std::filesystem::permissions(path, std::filesystem::perms::owner_read);
+    TDatabaseInspector inspector;
+    auto temp = MakeTempStringHolder();
+    TPlaylistLists uids;
+    const auto first = inspector.OpenPhoneDB(path, temp, uids, {});
+    EXPECT_TRUE(first.Completed);
+    inspector.Open(path, temp, uids, {});
+    EXPECT_EQ("BD decoder " + path + " " + path, inspector.Caption);
+    EXPECT_EQ(path, inspector.OpenDialogFileName);
+    EXPECT_EQ(std::to_string(db.size()), inspector.SizeLabel);
+    EXPECT_EQ(first.Report, inspector.Report);
+
+    temp.StringsByName("UID").Add("stale");
+    EXPECT_THROW(inspector.Open(path + ".missing", temp, uids, {}), EInOutError);
+    EXPECT_TRUE(temp.StringsByName("UID").Empty());
+    EXPECT_EQ(first.Report, inspector.Report);
+    std::filesystem::remove(path);
+}
