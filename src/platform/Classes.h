@@ -5,6 +5,7 @@
 
 #include "SysUtils.h"
 
+#include <cstdint>
 #include <functional>
 #include <string>
 #include <vector>
@@ -53,6 +54,10 @@ public:
     std::string Values(std::string_view name) const;
     void SetValue(std::string_view name, std::string_view value);
 
+    // The whole file's lines (CR, LF or CR LF) / every entry followed by CR LF.
+    void LoadFromFile(std::string_view fileName);
+    void SaveToFile(std::string_view fileName) const;
+
     void BeginUpdate() { ++updateCount_; }
     void EndUpdate();
     bool Updating() const { return updateCount_ > 0; }
@@ -97,4 +102,93 @@ public:
 private:
     int CompareStrings(std::string_view a, std::string_view b) const;
     bool sorted_ = false;
+};
+
+enum TSeekOrigin { soBeginning = 0, soCurrent = 1, soEnd = 2 };
+
+// File open modes: an access mode or'ed with a share mode, or fmCreate alone.
+// Share modes are accepted and not enforced: nothing else on this system opens
+// the program's files with Windows sharing rules.
+enum : uint16_t {
+    fmCreate = 0xFFFF,
+    fmOpenRead = 0x0000,
+    fmOpenWrite = 0x0001,
+    fmOpenReadWrite = 0x0002,
+    fmShareCompat = 0x0000,
+    fmShareExclusive = 0x0010,
+    fmShareDenyWrite = 0x0020,
+    fmShareDenyRead = 0x0030,
+    fmShareDenyNone = 0x0040,
+};
+
+class TStream : public TObject {
+public:
+    // Bytes read or written; fewer at the end of the data or on an error.
+    virtual int64_t Read(void* buffer, int64_t count) = 0;
+    virtual int64_t Write(const void* buffer, int64_t count) = 0;
+    // The new position; -1 when the stream cannot seek there.
+    virtual int64_t Seek(int64_t offset, TSeekOrigin origin) = 0;
+
+    // Raise EReadError "Stream read error" / EWriteError "Stream write error"
+    // (with the system's reason when there is one) on a short transfer.
+    void ReadBuffer(void* buffer, int64_t count);
+    void WriteBuffer(const void* buffer, int64_t count);
+    int64_t Position() { return Seek(0, soCurrent); }
+    void SetPosition(int64_t pos) { Seek(pos, soBeginning); }
+    virtual int64_t Size();
+    virtual void SetSize(int64_t size);
+    // Copies count bytes (all from the start when count is 0) from source.
+    int64_t CopyFrom(TStream& source, int64_t count);
+
+protected:
+    int lastError_ = 0;
+};
+
+// A stream over an open file descriptor, which it does not own.
+class THandleStream : public TStream {
+public:
+    explicit THandleStream(int handle) : handle_(handle) {}
+    int Handle() const { return handle_; }
+    int64_t Read(void* buffer, int64_t count) override;
+    int64_t Write(const void* buffer, int64_t count) override;
+    int64_t Seek(int64_t offset, TSeekOrigin origin) override;
+    void SetSize(int64_t size) override;
+
+protected:
+    int handle_ = -1;
+};
+
+// A file opened by its Windows-form name. Raises EFOpenError "Cannot open file
+// \"%s\". %s" or EFCreateError "Cannot create file \"%s\". %s". A read-only
+// file cannot be opened for writing or replaced, as on Windows.
+class TFileStream : public THandleStream {
+public:
+    TFileStream(std::string_view fileName, uint16_t mode);
+    ~TFileStream() override;
+    TFileStream(const TFileStream&) = delete;
+    TFileStream& operator=(const TFileStream&) = delete;
+    const std::string& FileName() const { return fileName_; }
+
+private:
+    std::string fileName_;
+};
+
+class TMemoryStream : public TStream {
+public:
+    int64_t Read(void* buffer, int64_t count) override;
+    int64_t Write(const void* buffer, int64_t count) override;
+    int64_t Seek(int64_t offset, TSeekOrigin origin) override;
+    int64_t Size() override { return static_cast<int64_t>(data_.size()); }
+    void SetSize(int64_t size) override;
+    void Clear();
+    char* Memory() { return data_.data(); }
+    const std::string& Data() const { return data_; }
+    void LoadFromStream(TStream& source);
+    void SaveToStream(TStream& dest);
+    void LoadFromFile(std::string_view fileName);
+    void SaveToFile(std::string_view fileName);
+
+private:
+    std::string data_;
+    int64_t position_ = 0;
 };

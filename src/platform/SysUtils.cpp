@@ -6,13 +6,15 @@
 #include <charconv>
 #include <cmath>
 #include <cstdio>
+#include <cstring>
 #include <limits>
 #include <vector>
 
 namespace {
 
 [[noreturn]] void InvalidFormat(std::string_view format) {
-    throw EConvertError("Format '" + std::string(format) + "' invalid or incompatible with argument");
+    throw EConvertError("Format '" + std::string(format) +
+                        "' invalid or incompatible with argument");
 }
 
 [[noreturn]] void NoArgument(std::string_view format) {
@@ -207,7 +209,8 @@ std::string Format(std::string_view format, std::initializer_list<TVarRec> argLi
             if (!AsInteger(arg, iv, isU, uv))
                 InvalidFormat(format);
             if (!isU)
-                uv = (iv >= std::numeric_limits<int32_t>::min() && iv <= std::numeric_limits<uint32_t>::max())
+                uv = (iv >= std::numeric_limits<int32_t>::min() &&
+                      iv <= std::numeric_limits<uint32_t>::max())
                          ? static_cast<uint32_t>(iv)
                          : static_cast<uint64_t>(iv);
             text = WithMinDigits(IntToHex(uv, 0), precision);
@@ -267,7 +270,9 @@ std::string Format(std::string_view format, std::initializer_list<TVarRec> argLi
     return out;
 }
 
-std::string IntToStr(int64_t value) { return std::to_string(value); }
+std::string IntToStr(int64_t value) {
+    return std::to_string(value);
+}
 
 std::string IntToHex(uint64_t value, int digits) {
     static const char* hex = "0123456789ABCDEF";
@@ -294,7 +299,8 @@ bool TryStrToInt64(std::string_view text, int64_t& value) {
     if (i < text.size() && text[i] == '$') {
         base = 16;
         ++i;
-    } else if (i + 1 < text.size() && text[i] == '0' && (text[i + 1] == 'x' || text[i + 1] == 'X')) {
+    } else if (i + 1 < text.size() && text[i] == '0' &&
+               (text[i + 1] == 'x' || text[i + 1] == 'X')) {
         base = 16;
         i += 2;
     }
@@ -351,9 +357,13 @@ int64_t StrToInt64Def(std::string_view text, int64_t fallback) {
     return TryStrToInt64(text, v) ? v : fallback;
 }
 
-int64_t Round(double value) { return static_cast<int64_t>(std::nearbyint(value)); }
+int64_t Round(double value) {
+    return static_cast<int64_t>(std::nearbyint(value));
+}
 
-int64_t Trunc(double value) { return static_cast<int64_t>(std::trunc(value)); }
+int64_t Trunc(double value) {
+    return static_cast<int64_t>(std::trunc(value));
+}
 
 std::string Trim(std::string_view s) {
     size_t b = 0, e = s.size();
@@ -519,11 +529,17 @@ int CollateCompare(std::string_view a, std::string_view b, bool caseSensitive) {
 
 } // namespace
 
-std::string AnsiLowerCase(std::string_view s) { return MapCodePoints(s, UnicodeToLower); }
+std::string AnsiLowerCase(std::string_view s) {
+    return MapCodePoints(s, UnicodeToLower);
+}
 
-std::string AnsiUpperCase(std::string_view s) { return MapCodePoints(s, UnicodeToUpper); }
+std::string AnsiUpperCase(std::string_view s) {
+    return MapCodePoints(s, UnicodeToUpper);
+}
 
-int AnsiCompareText(std::string_view a, std::string_view b) { return CollateCompare(a, b, false); }
+int AnsiCompareText(std::string_view a, std::string_view b) {
+    return CollateCompare(a, b, false);
+}
 
 bool AnsiSameText(std::string_view a, std::string_view b) {
     return AnsiLowerCase(a) == AnsiLowerCase(b);
@@ -536,11 +552,124 @@ int AnsiCompareStr(std::string_view a, std::string_view b) {
     return CompareStr(a, b);
 }
 
-bool AnsiSameStr(std::string_view a, std::string_view b) { return a == b; }
+bool AnsiSameStr(std::string_view a, std::string_view b) {
+    return a == b;
+}
 
 int Pos(std::string_view sub, std::string_view s) {
     if (sub.empty())
         return 0;
     size_t p = s.find(sub);
     return p == std::string_view::npos ? 0 : static_cast<int>(p) + 1;
+}
+
+namespace {
+thread_local int lastError = 0;
+}
+
+int GetLastError() {
+    return lastError;
+}
+void SetLastError(int code) {
+    lastError = code;
+}
+
+int ErrnoToWinError(int err) {
+    switch (err) {
+    case 0:
+        return ERROR_SUCCESS;
+    case ENOENT:
+        return ERROR_FILE_NOT_FOUND;
+    case ENOTDIR:
+        return ERROR_PATH_NOT_FOUND;
+    case EACCES:
+    case EPERM:
+    case EISDIR:
+        return ERROR_ACCESS_DENIED;
+    case EXDEV:
+        return ERROR_NOT_SAME_DEVICE;
+    case EROFS:
+        return ERROR_WRITE_PROTECT;
+    case ENODEV:
+    case ENXIO:
+    case EIO:
+        return ERROR_NOT_READY;
+    case EBUSY:
+    case ETXTBSY:
+        return ERROR_SHARING_VIOLATION;
+    case EEXIST:
+        return ERROR_ALREADY_EXISTS;
+    case EINVAL:
+        return ERROR_INVALID_PARAMETER;
+    case ENOSPC:
+    case EDQUOT:
+    case EFBIG:
+        return ERROR_DISK_FULL;
+    case ENOTEMPTY:
+        return ERROR_DIR_NOT_EMPTY;
+    case ENAMETOOLONG:
+        return ERROR_FILENAME_EXCED_RANGE;
+    case EILSEQ:
+        return ERROR_INVALID_NAME;
+    default:
+        // Unmapped errno values stay apart from the Windows numbers above.
+        return 0x20000000 | err;
+    }
+}
+
+int SetLastErrorFromErrno() {
+    lastError = ErrnoToWinError(errno);
+    return lastError;
+}
+
+std::string SysErrorMessage(int code) {
+    switch (code) {
+    case ERROR_SUCCESS:
+        return "The operation completed successfully";
+    case ERROR_FILE_NOT_FOUND:
+        return "The system cannot find the file specified";
+    case ERROR_PATH_NOT_FOUND:
+        return "The system cannot find the path specified";
+    case ERROR_ACCESS_DENIED:
+        return "Access is denied";
+    case ERROR_NOT_SAME_DEVICE:
+        return "The system cannot move the file to a different disk drive";
+    case ERROR_NO_MORE_FILES:
+        return "There are no more files";
+    case ERROR_WRITE_PROTECT:
+        return "The media is write protected";
+    case ERROR_NOT_READY:
+        return "The device is not ready";
+    case ERROR_SHARING_VIOLATION:
+        return "The process cannot access the file because it is being used by another process";
+    case ERROR_HANDLE_DISK_FULL:
+    case ERROR_DISK_FULL:
+        return "There is not enough space on the disk";
+    case ERROR_FILE_EXISTS:
+        return "The file exists";
+    case ERROR_INVALID_PARAMETER:
+        return "The parameter is incorrect";
+    case ERROR_INVALID_NAME:
+        return "The filename, directory name, or volume label syntax is incorrect";
+    case ERROR_DIR_NOT_EMPTY:
+        return "The directory is not empty";
+    case ERROR_ALREADY_EXISTS:
+        return "Cannot create a file when that file already exists";
+    case ERROR_FILENAME_EXCED_RANGE:
+        return "The filename or extension is too long";
+    default:
+        if (code & 0x20000000)
+            return std::strerror(code & ~0x20000000);
+        return "Unknown error " + std::to_string(code);
+    }
+}
+
+void RaiseLastOSError(int code) {
+    if (code != 0)
+        throw EOSError(Format("System Error.  Code: %d.\n%s", {code, SysErrorMessage(code)}), code);
+    throw EOSError("A call to an OS function failed", 0);
+}
+
+void RaiseLastOSError() {
+    RaiseLastOSError(GetLastError());
 }

@@ -39,7 +39,15 @@ private:
 
 BV_DECLARE_EXCEPTION(EConvertError, Exception);
 BV_DECLARE_EXCEPTION(EInOutError, Exception);
-BV_DECLARE_EXCEPTION(EOSError, Exception);
+// An operating-system failure; ErrorCode is the Windows error number the program knows
+// (2 file not found, 3 path not found, 5 access denied, 18 no more files, ...).
+class EOSError : public Exception {
+public:
+    using Exception::Exception;
+    EOSError(std::string message, int code) : Exception(std::move(message)), ErrorCode(code) {}
+    const char* ClassName() const override { return "EOSError"; }
+    int ErrorCode = 0;
+};
 BV_DECLARE_EXCEPTION(EAbort, Exception);
 BV_DECLARE_EXCEPTION(EListError, Exception);
 BV_DECLARE_EXCEPTION(EStreamError, Exception);
@@ -50,6 +58,9 @@ BV_DECLARE_EXCEPTION(EWriteError, EStreamError);
 // The program's own families: string routines and the runtime components.
 BV_DECLARE_EXCEPTION(ERtError, Exception);
 BV_DECLARE_EXCEPTION(EBvException, Exception);
+
+// Days since 1899-12-30, the fraction being the time of day.
+using TDateTime = double;
 
 // One argument of Format: an integer, a floating-point number, a text or a pointer.
 class TVarRec {
@@ -121,3 +132,37 @@ int AnsiCompareStr(std::string_view a, std::string_view b);
 bool AnsiSameStr(std::string_view a, std::string_view b);
 // The first position (1-based) of sub in s, 0 when absent; case-sensitive.
 int Pos(std::string_view sub, std::string_view s);
+
+// Windows error numbers the file layer reports through GetLastError.
+enum : int {
+    ERROR_SUCCESS = 0,
+    ERROR_FILE_NOT_FOUND = 2,
+    ERROR_PATH_NOT_FOUND = 3,
+    ERROR_ACCESS_DENIED = 5,
+    ERROR_NOT_SAME_DEVICE = 17,
+    ERROR_NO_MORE_FILES = 18,
+    ERROR_WRITE_PROTECT = 19,
+    ERROR_NOT_READY = 21,
+    ERROR_SHARING_VIOLATION = 32,
+    ERROR_HANDLE_DISK_FULL = 39,
+    ERROR_FILE_EXISTS = 80,
+    ERROR_INVALID_PARAMETER = 87,
+    ERROR_DISK_FULL = 112,
+    ERROR_INVALID_NAME = 123,
+    ERROR_DIR_NOT_EMPTY = 145,
+    ERROR_ALREADY_EXISTS = 183,
+    ERROR_FILENAME_EXCED_RANGE = 206,
+};
+
+// The calling thread's last error of the file layer, as Windows keeps it.
+int GetLastError();
+void SetLastError(int code);
+// Maps an errno value to the Windows error number with the nearest meaning.
+int ErrnoToWinError(int err);
+// Sets the last error from errno and returns it.
+int SetLastErrorFromErrno();
+// The system's text for an error number ("The system cannot find the file specified").
+std::string SysErrorMessage(int code);
+// Raises EOSError "System Error.  Code: %d.\n%s" for the given (or the last) error.
+[[noreturn]] void RaiseLastOSError(int code);
+[[noreturn]] void RaiseLastOSError();

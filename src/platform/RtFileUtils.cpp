@@ -1,0 +1,229 @@
+#include "RtFileUtils.h"
+#include "RtShell.h"
+
+#include <cerrno>
+#include <cstdio>
+#include <cstdlib>
+#include <fcntl.h>
+#include <sys/stat.h>
+#include <unistd.h>
+
+std::string PathWithSeparator(std::string_view path) {
+    std::string s(path);
+    if (s.empty() || s.back() != '\\')
+        s += '\\';
+    return s;
+}
+
+std::string PathWithoutSeparator(std::string_view path) {
+    std::string s(path);
+    if (!s.empty() && s.back() == '\\')
+        s.pop_back();
+    return s;
+}
+
+std::string TempFolderPath() {
+    return GetTempFolder();
+}
+
+std::string FileGetTempName(std::string_view prefix) {
+    try {
+        std::string folder = ResolvePath(TempFolderPath());
+        std::string tmpl = folder + std::string(prefix.substr(0, 3)) + "XXXXXX.tmp";
+        int fd = ::mkstemps(tmpl.data(), 4);
+        if (fd < 0) {
+            SetLastErrorFromErrno();
+            return {};
+        }
+        ::close(fd);
+        return ToWindowsPath(tmpl);
+    } catch (const EInOutError&) {
+        return {};
+    }
+}
+
+bool ListFolderEntries(std::string_view mask, int attributes, TStrings& list) {
+    list.BeginUpdate();
+    TSearchRec rec;
+    int r = FindFirst(mask, attributes, rec);
+    bool ok = r == 0;
+    while (r == 0) {
+        if (rec.Name != "." && rec.Name != "..")
+            list.Add(rec.Name);
+        r = FindNext(rec);
+    }
+    ok = ok && r == ERROR_NO_MORE_FILES;
+    FindClose(rec);
+    list.EndUpdate();
+    return ok;
+}
+
+bool DeleteTreeEx(std::string_view dir, bool abortOnFailure, const TDeleteTreeProgress& progress) {
+    if (dir.empty())
+        return false;
+    const std::string d = PathWithoutSeparator(dir);
+    std::string linuxDir;
+    try {
+        linuxDir = ResolvePath(d.size() == 2 ? d + "\\" : d);
+    } catch (const EInOutError&) {
+        return false;
+    }
+    struct stat st;
+    // Never a drive's root, and never through a link: a link given as the folder
+    // would lead the deletion into whatever it points at.
+    if (linuxDir.empty() || IsDriveRoot(d) || IsDriveRootFolder(linuxDir) ||
+        ::lstat(linuxDir.c_str(), &st) != 0 || !S_ISDIR(st.st_mode))
+        return false;
+
+    bool result = true;
+    TStringList names;
+    ListFolderEntries(d + "\\*.*", faAnyFile, names);
+    for (int i = 0; i < names.Count(); ++i) {
+        const std::string f = d + "\\" + names[i];
+        const std::string lf = linuxDir + "/" + names[i];
+        bool ok;
+        struct stat est;
+        if (::lstat(lf.c_str(), &est) == 0 && S_ISDIR(est.st_mode)) {
+            ok = DeleteTreeEx(f, abortOnFailure, progress);
+        } else {
+            int attr = FileGetAttr(f);
+            ok = !progress || progress(f, attr);
+            // A link is removed itself; its target is never touched.
+            if (ok && ::lstat(lf.c_str(), &est) == 0 && S_ISLNK(est.st_mode))
+                ok = ::unlink(lf.c_str()) == 0;
+            else if (ok)
+                ok = FileSetAttr(f, 0) == 0 && DeleteFile(f);
+        }
+        if (!ok) {
+            result = false;
+            if (abortOnFailure)
+                break;
+        }
+    }
+    if (!result)
+        return false;
+    FileSetAttr(d, 0);
+    return ::rmdir(linuxDir.c_str()) == 0;
+}
+
+bool DeleteTree(std::string_view dir) {
+    return DeleteTreeEx(dir, false, nullptr);
+}
+
+bool DeleteDirectory(std::string_view dir, bool moveToRecycleBin) {
+    if (!moveToRecycleBin)
+        return DeleteTree(dir);
+    return SHDeleteFolder(0, dir, {doSilent, doAllowUndo});
+}
+
+bool DirectoryExists(std::string_view name) {
+    try {
+        std::string p = ResolvePath(name);
+        struct stat st;
+        return !p.empty() && ::stat(p.c_str(), &st) == 0 && S_ISDIR(st.st_mode);
+    } catch (const EInOutError&) {
+        return false;
+    }
+}
+
+int32_t FileSizeProbe(std::string_view fileName) {
+    TSearchRec rec;
+    if (FindFirst(fileName, faAnyFile, rec) != 0)
+        return -1;
+    FindClose(rec);
+    return static_cast<int32_t>(static_cast<uint32_t>(rec.Size & 0xFFFFFFFF));
+}
+
+// Asks the search itself: a file of 4 GiB - 1 bytes probes as -1 and still exists.
+bool FileExists(std::string_view fileName) {
+    TSearchRec rec;
+    bool found = FindFirst(fileName, faAnyFile, rec) == 0;
+    FindClose(rec);
+    return found;
+}
+
+int64_t GetSizeOfFile(std::string_view fileName) {
+    TSearchRec rec;
+    int r = FindFirst(fileName, faAnyFile, rec);
+    if (r != 0)
+        RaiseLastOSError(r);
+    int64_t size = rec.Size;
+    FindClose(rec);
+    return size;
+}
+
+std::string ModuleFilePath(uintptr_t) {
+    return ProgramFileName();
+}
+
+bool ReadFixedVersionInfo(std::string_view, TVSFixedFileInfo&) {
+    return false;
+}
+
+void AtomicReplaceFile(std::string_view fileName, std::string_view contents) {
+    std::string target;
+    try {
+        target = ResolvePath(fileName);
+    } catch (const EInOutError& e) {
+        throw EFCreateError(Format("Cannot create file \"%s\". %s", {fileName, e.Message()}));
+    }
+    auto fail = [&](int code) {
+        throw EFCreateError(
+            Format("Cannot create file \"%s\". %s", {fileName, SysErrorMessage(code)}));
+    };
+    struct stat old;
+    const bool exists = ::stat(target.c_str(), &old) == 0;
+    if (exists && (S_ISDIR(old.st_mode) || !(old.st_mode & S_IWUSR)))
+        fail(ERROR_ACCESS_DENIED);
+    const size_t slash = target.rfind('/');
+    const std::string folder = slash == std::string::npos ? "." : target.substr(0, slash + 1);
+    const std::string base = slash == std::string::npos ? target : target.substr(slash + 1);
+    std::string tmp = folder + "." + base + ".XXXXXX";
+    int fd = ::mkostemp(tmp.data(), O_CLOEXEC);
+    if (fd < 0)
+        fail(SetLastErrorFromErrno());
+    auto abandon = [&](int code, bool writing) {
+        ::close(fd);
+        ::unlink(tmp.c_str());
+        if (writing)
+            throw EWriteError(
+                Format("Cannot write file \"%s\". %s", {fileName, SysErrorMessage(code)}));
+        fail(code);
+    };
+    ::fchmod(
+        fd, exists ? (old.st_mode & 07777) : 0666 & ~[] {
+            mode_t m = ::umask(0);
+            ::umask(m);
+            return m;
+        }());
+    for (size_t done = 0; done < contents.size();) {
+        ssize_t n = ::write(fd, contents.data() + done, contents.size() - done);
+        if (n < 0 && errno == EINTR)
+            continue;
+        if (n <= 0) {
+            if (n == 0)
+                errno = ENOSPC;
+            abandon(SetLastErrorFromErrno(), true);
+        }
+        done += static_cast<size_t>(n);
+    }
+    if (::fsync(fd) != 0)
+        abandon(SetLastErrorFromErrno(), true);
+    if (::close(fd) != 0) {
+        int code = SetLastErrorFromErrno();
+        ::unlink(tmp.c_str());
+        throw EWriteError(
+            Format("Cannot write file \"%s\". %s", {fileName, SysErrorMessage(code)}));
+    }
+    if (::rename(tmp.c_str(), target.c_str()) != 0) {
+        int code = SetLastErrorFromErrno();
+        ::unlink(tmp.c_str());
+        fail(code);
+    }
+    // The rename itself lives in the folder; flush it too so it survives a power cut.
+    int dfd = ::open(folder.c_str(), O_RDONLY | O_DIRECTORY | O_CLOEXEC);
+    if (dfd >= 0) {
+        ::fsync(dfd);
+        ::close(dfd);
+    }
+}
