@@ -1,0 +1,203 @@
+#include "TrackModel.h"
+
+#include <unordered_set>
+
+TBvMultiStringHolder MakeTrackTable() {
+    return TBvMultiStringHolder{"Artist", "Title",    "Album",   "Time",
+                                "Size",   "FileName", "BitRate", "UID"};
+}
+
+namespace {
+
+void GetField(const TBvMultiStringHolder& table, int row, int field, std::string& result) {
+    static const char* const columns[] = {"Artist", "Title",    "Album",   nullptr, "Time",
+                                          "Size",   "FileName", "BitRate", nullptr};
+    if (field == 3) {
+        result = "Other";
+    } else if (field == 8) {
+        result = "44100";
+    } else if (field >= 0 && field < 8) {
+        result = table.StringsByName(columns[field]).Get(row);
+    }
+}
+
+std::string ExtractFileDrive(std::string_view path) {
+    if (path.size() >= 2 && path[1] == ':')
+        return std::string(path.substr(0, 2));
+    return "";
+}
+
+} // namespace
+
+TTrackModel::TTrackModel()
+    : TrackListHolder(MakeTrackTable()), MediaDB(MakeTrackTable()), DeletedHolder(MakeTrackTable()),
+      TempStringHolder(MakeTrackTable()) {
+    TempStringHolder.MultipleStrings().Add().SetName("Playlists");
+}
+
+void TTrackModel::ResetRunFlags() {
+    ConverterRunning = 0;
+    CancelRequested = 0;
+    CopyDone = 0;
+    ConvertDone = 0;
+    TransFlashHandled = 0;
+    CopyingFileSize = 0;
+    ConvertingFileSize = 0;
+}
+
+void TTrackModel::GetTrackField(int row, int field, std::string& result) const {
+    GetField(TrackListHolder, row, field, result);
+}
+
+void TTrackModel::GetMediaDBField(int row, int field, std::string& result) const {
+    GetField(MediaDB, row, field, result);
+}
+
+void TTrackModel::GetDeletedField(int row, int field, std::string& result) const {
+    GetField(DeletedHolder, row, field, result);
+}
+
+int TTrackModel::TrackCount() const {
+    return TrackListHolder.StringsByName("FileName").Count();
+}
+
+int TTrackModel::StrToTrackIndex(std::string_view text) {
+    return StrToInt(text);
+}
+
+bool TTrackModel::IsInTrackList(std::string_view path) const {
+    return TrackListHolder.StringsByName("FileName").IndexOf(path) >= 0;
+}
+
+bool TTrackModel::IsOnPhone(std::string_view path) const {
+    return LowerCase(ExtractFileDrive(path)) == LowerCase(std::string(1, PhoneDrive) + ":");
+}
+
+void TTrackModel::SyncSerials() {
+    const auto rows = static_cast<size_t>(TrackCount());
+    // Rows appended column by column by the adders get their serials here.
+    while (serials_.size() < rows)
+        serials_.push_back(nextSerial_++);
+    serials_.resize(rows);
+}
+
+int TTrackModel::AppendTrack(const TTrackRowSnapshot& r) {
+    SyncSerials();
+    TrackListHolder.StringsByName("Artist").Add(r.Artist);
+    TrackListHolder.StringsByName("Title").Add(r.Title);
+    TrackListHolder.StringsByName("Album").Add(r.Album);
+    TrackListHolder.StringsByName("Time").Add(r.Time);
+    TrackListHolder.StringsByName("Size").Add(r.Size);
+    TrackListHolder.StringsByName("FileName").Add(r.FileName);
+    TrackListHolder.StringsByName("BitRate").Add(r.BitRate);
+    TrackListHolder.StringsByName("UID").Add(r.UID);
+    SyncSerials();
+    return TrackCount() - 1;
+}
+
+void TTrackModel::DeleteTrack(int row, uint8_t toDeleted) {
+    SyncSerials();
+    static const char* const all[] = {"Artist",   "Album",   "Title", "Size",
+                                      "FileName", "BitRate", "Time",  "UID"};
+    for (const char* c : all)
+        TrackListHolder.StringsByName(c).Get(row); // a bad row raises before anything changes
+
+    // The renumbered lists are computed first and swapped in only when complete.
+    std::vector<std::vector<std::string>> renumbered(PlaylistTracks.size());
+    for (size_t i = 0; i < PlaylistTracks.size(); ++i) {
+        for (const std::string& entry : PlaylistTracks[i].Items()) {
+            int32_t value;
+            if (!TryStrToInt(entry, value))
+                renumbered[i].push_back(entry);
+            else if (value > row)
+                renumbered[i].push_back(std::to_string(value - 1));
+            else if (value < row)
+                renumbered[i].push_back(entry);
+        }
+    }
+    if (toDeleted == 1)
+        for (const char* c : all)
+            DeletedHolder.StringsByName(c).Add(TrackListHolder.StringsByName(c).Get(row));
+    for (const char* c : {"UID", "Artist", "BitRate", "Title", "Album", "Size", "Time", "FileName"})
+        TrackListHolder.StringsByName(c).Delete(row);
+    serials_.erase(serials_.begin() + row);
+    for (size_t i = 0; i < PlaylistTracks.size(); ++i) {
+        TStringList& list = PlaylistTracks[i];
+        list.BeginUpdate();
+        list.Clear();
+        for (auto& e : renumbered[i])
+            list.Add(std::move(e));
+        list.EndUpdate();
+    }
+}
+
+void TTrackModel::ExchangeTracks(int a, int b) {
+    SyncSerials();
+    for (const char* c : {"Artist", "Title", "Album", "Time", "Size", "FileName", "BitRate", "UID"})
+        TrackListHolder.StringsByName(c).Exchange(a, b);
+    std::swap(serials_.at(static_cast<size_t>(a)), serials_.at(static_cast<size_t>(b)));
+}
+
+void TTrackModel::ClearTracks() {
+    for (auto* table : {&TrackListHolder, &DeletedHolder})
+        for (int i = 0; i < table->MultipleStrings().Count(); ++i)
+            table->MultipleStrings().Items(i).Strings().Clear();
+    for (auto& list : PlaylistTracks)
+        list.Clear();
+    serials_.clear();
+}
+
+uint64_t TTrackModel::RowSerial(int row) {
+    SyncSerials();
+    return serials_.at(static_cast<size_t>(row));
+}
+
+int TTrackModel::RowOfSerial(uint64_t serial) {
+    SyncSerials();
+    for (size_t i = 0; i < serials_.size(); ++i)
+        if (serials_[i] == serial)
+            return static_cast<int>(i);
+    return -1;
+}
+
+void TTrackModel::SyncAllMusic() {
+    TStringList& master = PlaylistTracks[0];
+    // Entries compare as texts, so "5" and "05" are two entries.
+    std::unordered_set<std::string> held(master.Items().begin(), master.Items().end());
+    auto add = [&](const std::string& entry) {
+        if (held.insert(entry).second)
+            master.Add(entry);
+    };
+    for (auto& list : PlaylistTracks) {
+        const int count = list.Count();
+        for (int j = 0; j < count; ++j)
+            add(list[j]);
+    }
+    for (int r = 0; r < TrackCount(); ++r)
+        add(std::to_string(r));
+}
+
+TDatabaseSnapshot TTrackModel::Snapshot(const TStrings& playlistNames) const {
+    TDatabaseSnapshot s;
+    const int rows = TrackCount();
+    s.Tracks.resize(static_cast<size_t>(rows));
+    const auto column = [&](const char* name, std::string TTrackRowSnapshot::*field) {
+        const TStringList& list = TrackListHolder.StringsByName(name);
+        for (int r = 0; r < rows; ++r)
+            s.Tracks[static_cast<size_t>(r)].*field = list.Get(r);
+    };
+    column("Artist", &TTrackRowSnapshot::Artist);
+    column("Title", &TTrackRowSnapshot::Title);
+    column("Album", &TTrackRowSnapshot::Album);
+    column("Time", &TTrackRowSnapshot::Time);
+    column("Size", &TTrackRowSnapshot::Size);
+    column("FileName", &TTrackRowSnapshot::FileName);
+    column("BitRate", &TTrackRowSnapshot::BitRate);
+    column("UID", &TTrackRowSnapshot::UID);
+    s.PlaylistNames = playlistNames.Items();
+    for (int p = 0; p < playlistNames.Count() && p < MaxPlaylists; ++p)
+        s.PlaylistEntries.push_back(PlaylistTracks[static_cast<size_t>(p)].Items());
+    s.PhoneDrive = PhoneDrive;
+    s.UploadPath = UploadPath;
+    return s;
+}

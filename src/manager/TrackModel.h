@@ -1,0 +1,99 @@
+// The track manager's state without its controls: the track tables, the
+// playlists by row number, the paths and run flags, and the routines through
+// which the rest of the program reads and changes the track list.
+#pragma once
+
+#include "BvStringHolder.h"
+#include "iTunesDB.h"
+
+#include <atomic>
+#include <cstdint>
+#include <string>
+#include <string_view>
+#include <vector>
+
+struct TPoint {
+    int X = 0;
+    int Y = 0;
+};
+
+// A track table with the eight columns in their stored order.
+TBvMultiStringHolder MakeTrackTable();
+
+class TTrackModel {
+public:
+    TTrackModel();
+
+    TBvMultiStringHolder TrackListHolder;
+    TBvMultiStringHolder MediaDB;
+    TBvMultiStringHolder DeletedHolder;
+    // The reader's output: the eight columns and the playlist names.
+    TBvMultiStringHolder TempStringHolder;
+    // List i belongs to playlist i; each entry is the decimal text of a track row.
+    TPlaylistLists PlaylistTracks;
+    // The track keys of each playlist read from a database.
+    TPlaylistLists PlaylistTrackUIDs;
+
+    std::string SettingsFile;
+    std::string UploadPath = "\\mobile\\audio\\";
+    std::string PhoneDBPath;
+    // The drive selector's letter.
+    char PhoneDrive = 'E';
+
+    // Read by the update workers while the GUI thread sets them.
+    std::atomic<uint8_t> ConverterRunning{0};
+    std::atomic<uint8_t> CancelRequested{0};
+    std::atomic<uint8_t> CopyDone{0};
+    std::atomic<uint8_t> ConvertDone{0};
+    std::atomic<uint8_t> TransFlashHandled{0};
+    std::atomic<int32_t> CopyingFileSize{0};
+    std::atomic<int32_t> ConvertingFileSize{0};
+    int32_t SearchPos = 0;
+    TPoint HintMousePos;
+
+    void ResetRunFlags();
+
+    // Field 0 Artist, 1 Title, 2 Album, 3 "Other", 4 Time, 5 Size, 6 FileName,
+    // 7 BitRate, 8 "44100"; another number leaves `result` as it was. A row out
+    // of range raises EListError.
+    void GetTrackField(int row, int field, std::string& result) const;
+    void GetMediaDBField(int row, int field, std::string& result) const;
+    void GetDeletedField(int row, int field, std::string& result) const;
+
+    int TrackCount() const;
+    static int StrToTrackIndex(std::string_view text);
+    // Whether the FileName column holds the path, in any letter case.
+    bool IsInTrackList(std::string_view path) const;
+    // Whether the path lies on the phone's drive.
+    bool IsOnPhone(std::string_view path) const;
+
+    // Appends a row with a fresh private serial; returns its row index.
+    int AppendTrack(const TTrackRowSnapshot& row);
+    // Removes the row (to the deleted list when toDeleted is 1) and renumbers
+    // the playlists; entries that are not numbers are left alone. Either all of
+    // it happens or, on an error, nothing.
+    void DeleteTrack(int row, uint8_t toDeleted);
+    // Swaps two rows in every column, their serials with them.
+    void ExchangeTracks(int a, int b);
+    // Empties the track list, the deleted list and every playlist.
+    void ClearTracks();
+
+    // The private serial of a row, never shown, saved or written; workers use it
+    // to find their row again after rows have moved. RowOfSerial gives -1 for a
+    // row that is gone.
+    uint64_t RowSerial(int row);
+    int RowOfSerial(uint64_t serial);
+
+    // Adds to list 0 every entry of every playlist and every row it lacks.
+    void SyncAllMusic();
+    void UpdateAllMusic() { SyncAllMusic(); }
+
+    // What the database build reads, copied so it can run on a worker.
+    TDatabaseSnapshot Snapshot(const TStrings& playlistNames) const;
+
+private:
+    void SyncSerials();
+
+    std::vector<uint64_t> serials_;
+    uint64_t nextSerial_ = 1;
+};

@@ -1,0 +1,160 @@
+#include "TrackModel.h"
+
+#include <gtest/gtest.h>
+
+#include <latch>
+#include <thread>
+
+namespace {
+
+TTrackRowSnapshot Row(int i) {
+    const std::string n = std::to_string(i);
+    return {"Artist" + n, "Title" + n,
+            "Album" + n,  "1:" + n,
+            n + "000",    "C:\\m\\" + n + ".mp3",
+            "128",        n};
+}
+
+std::vector<std::string> Items(const TStringList& l) {
+    return l.Items();
+}
+
+} // namespace
+
+TEST(TrackModel, FieldsByNumber) {
+    TTrackModel m;
+    std::string v = "kept";
+    m.GetTrackField(0, 3, v);
+    EXPECT_EQ("Other", v);
+    m.GetTrackField(0, 8, v);
+    EXPECT_EQ("44100", v);
+    m.GetTrackField(0, 9, v);
+    EXPECT_EQ("44100", v);
+    EXPECT_THROW(m.GetTrackField(0, 0, v), EListError);
+    m.AppendTrack(Row(4));
+    const char* expected[] = {"Artist4", "Title4",       "Album4", "Other", "1:4",
+                              "4000",    "C:\\m\\4.mp3", "128",    "44100"};
+    for (int f = 0; f < 9; ++f) {
+        m.GetTrackField(0, f, v);
+        EXPECT_EQ(expected[f], v) << f;
+    }
+    EXPECT_EQ(1, m.TrackCount());
+    EXPECT_TRUE(m.IsInTrackList("c:\\M\\4.MP3"));
+    EXPECT_FALSE(m.IsInTrackList("C:\\m\\5.mp3"));
+}
+
+TEST(TrackModel, PhoneDriveRule) {
+    TTrackModel m;
+    m.PhoneDrive = 'e';
+    EXPECT_TRUE(m.IsOnPhone("E:\\mobile\\a.mp3"));
+    EXPECT_TRUE(m.IsOnPhone("e:\\a.mp3"));
+    EXPECT_FALSE(m.IsOnPhone("F:\\a.mp3"));
+    EXPECT_FALSE(m.IsOnPhone("\\\\e\\share\\a.mp3"));
+}
+
+TEST(TrackModel, DeleteTrackRenumbersEveryPlaylist) {
+    TTrackModel m;
+    for (int i = 0; i < 5; ++i)
+        m.AppendTrack(Row(i));
+    m.PlaylistTracks[1] = TStringList{"4", "2", "0"};
+    m.PlaylistTracks[100] = TStringList{"2", " ", "3", "x"};
+    const uint64_t serial3 = m.RowSerial(3);
+    m.DeleteTrack(2, 0);
+    EXPECT_EQ((std::vector<std::string>{"3", "0"}), Items(m.PlaylistTracks[1]));
+    // Placeholders are left as they are; the numbers around them still move.
+    EXPECT_EQ((std::vector<std::string>{" ", "2", "x"}), Items(m.PlaylistTracks[100]));
+    EXPECT_EQ(4, m.TrackCount());
+    std::string v;
+    m.GetTrackField(2, 1, v);
+    EXPECT_EQ("Title3", v);
+    EXPECT_EQ(2, m.RowOfSerial(serial3));
+    EXPECT_EQ(0, m.DeletedHolder.StringsByName("UID").Count());
+
+    m.DeleteTrack(0, 1);
+    EXPECT_EQ((std::vector<std::string>{"Title0"}), Items(m.DeletedHolder.StringsByName("Title")));
+    EXPECT_EQ((std::vector<std::string>{"0"}), Items(m.DeletedHolder.StringsByName("UID")));
+    // A row out of range changes nothing.
+    const auto before = Items(m.PlaylistTracks[1]);
+    EXPECT_THROW(m.DeleteTrack(10, 1), EListError);
+    EXPECT_EQ(before, Items(m.PlaylistTracks[1]));
+    EXPECT_EQ(3, m.TrackCount());
+    EXPECT_EQ(1, m.DeletedHolder.StringsByName("UID").Count());
+}
+
+TEST(TrackModel, SerialsFollowRowsAndAreNeverReused) {
+    TTrackModel m;
+    for (int i = 0; i < 3; ++i)
+        m.AppendTrack(Row(i));
+    // A row appended column by column gets a serial too.
+    for (const char* c : {"Artist", "Title", "Album", "Time", "Size", "FileName", "BitRate", "UID"})
+        m.TrackListHolder.StringsByName(c).Add("x");
+    const uint64_t s0 = m.RowSerial(0), s3 = m.RowSerial(3);
+    EXPECT_NE(s0, s3);
+    m.ExchangeTracks(0, 3);
+    EXPECT_EQ(3, m.RowOfSerial(s0));
+    EXPECT_EQ(0, m.RowOfSerial(s3));
+    m.DeleteTrack(3, 0);
+    EXPECT_EQ(-1, m.RowOfSerial(s0));
+    m.AppendTrack(Row(9));
+    EXPECT_NE(s0, m.RowSerial(3));
+    m.ClearTracks();
+    EXPECT_EQ(0, m.TrackCount());
+    EXPECT_EQ(-1, m.RowOfSerial(s3));
+}
+
+TEST(TrackModel, SyncAllMusic) {
+    TTrackModel m;
+    for (int i = 0; i < 3; ++i)
+        m.AppendTrack(Row(i));
+    m.PlaylistTracks[2] = TStringList{"7", "3"};
+    m.SyncAllMusic();
+    EXPECT_EQ((std::vector<std::string>{"7", "3", "0", "1", "2"}), Items(m.PlaylistTracks[0]));
+    m.UpdateAllMusic();
+    EXPECT_EQ(5, m.PlaylistTracks[0].Count());
+    m.PlaylistTracks[0] = TStringList{"05"};
+    m.PlaylistTracks[1] = TStringList{"5"};
+    m.PlaylistTracks[2].Clear();
+    m.SyncAllMusic();
+    EXPECT_EQ((std::vector<std::string>{"05", "5", "0", "1", "2"}), Items(m.PlaylistTracks[0]));
+}
+
+TEST(TrackModel, SnapshotFeedsTheBuild) {
+    TTrackModel m;
+    m.PhoneDrive = 'G';
+    m.UploadPath = "\\up\\";
+    m.AppendTrack(Row(1));
+    m.PlaylistTracks[0] = TStringList{"0"};
+    TStringList names{"All music"};
+    const TDatabaseSnapshot s = m.Snapshot(names);
+    ASSERT_EQ(1u, s.Tracks.size());
+    EXPECT_EQ("C:\\m\\1.mp3", s.Tracks[0].FileName);
+    EXPECT_EQ("1:1", s.Tracks[0].Time);
+    EXPECT_EQ((std::vector<std::vector<std::string>>{{"0"}}), s.PlaylistEntries);
+    EXPECT_EQ('G', s.PhoneDrive);
+    EXPECT_EQ("\\up\\", s.UploadPath);
+    // The snapshot is a copy: later edits of the model do not reach it.
+    m.DeleteTrack(0, 0);
+    EXPECT_NO_THROW(BuildDatabase(s));
+    names.Clear();
+    for (int i = 0; i < 102; ++i)
+        names.Add("p");
+    EXPECT_THROW(BuildDatabase(m.Snapshot(names)), EiTunesDBError);
+}
+
+TEST(TrackModel, RunFlagsCrossThreads) {
+    TTrackModel m;
+    m.ResetRunFlags();
+    std::latch started(1);
+    std::thread worker([&] {
+        started.count_down();
+        while (!m.CancelRequested.load())
+            std::this_thread::yield();
+        m.CopyDone = 1;
+    });
+    started.wait();
+    m.CancelRequested = 1;
+    worker.join();
+    EXPECT_EQ(1, m.CopyDone.load());
+    m.ResetRunFlags();
+    EXPECT_EQ(0, m.CancelRequested.load());
+}
