@@ -5,6 +5,8 @@
 
 #include <gtest/gtest.h>
 
+#include <filesystem>
+#include <fstream>
 #include <random>
 
 using namespace ReaderTest;
@@ -97,5 +99,33 @@ TEST(DamagedFile, GarbageAndTagSoup) {
         for (int k = 0; k < 8; ++k)
             bad[rng() % bad.size()] = static_cast<char>(rng());
         ScanSafely(scan, bad);
+    }
+}
+
+// The fuzz target starts from these: a few small databases as the writer makes
+// them, one with text in UTF-16 as other software writes it.
+TEST(DamagedFile, WritesFuzzSeeds) {
+    const std::string dir = std::string(BV_BINARY_DIR) + "/inspector_seeds";
+    std::filesystem::create_directories(dir);
+    TDatabaseSnapshot empty;
+    empty.PlaylistNames = {"All music"};
+    std::string utf16 =
+        BuildDbHeaderRecord(0) + BuildDataSetRecord(0, 1) + BuildTrackListRecord(1) +
+        BuildTrackRecord(0, 2, 300, 5, 61000, 0, 1, 0, 0, 0) + Utf16StringRecord(1, u"Ёж") +
+        BuildStringRecord(2, "E:\\a.m4a") + BuildDataSetRecord(0, 3) + BuildPlaylistListRecord(1) +
+        BuildPlaylistRecord(0, 1, 0) + Utf16StringRecord(1, u"Лист") +
+        BuildPlaylistItemRecord(300) + BuildPositionRecord(1);
+    const std::pair<const char*, std::string> seeds[] = {{"empty.itdb", BuildDatabase(empty)},
+                                                         {"two_tracks.itdb", SmallDb()},
+                                                         {"utf16.itdb", utf16}};
+    for (const auto& [name, bytes] : seeds) {
+        std::ofstream(dir + "/" + name, std::ios::binary) << bytes;
+        TScan scan;
+        ScanSafely(scan, bytes);
+        EXPECT_TRUE(scan.Result.Completed) << name;
+        EXPECT_EQ(name == std::string("empty.itdb")   ? 0
+                  : name == std::string("utf16.itdb") ? 1
+                                                      : 2,
+                  scan.Col("UID").Count());
     }
 }

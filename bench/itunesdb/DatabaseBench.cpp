@@ -1,0 +1,65 @@
+// Building and reading back a database of n tracks with 100 playlists of 100
+// items each; both should grow linearly with n.
+#include "DatabaseReader.h"
+#include "iTunesDB.h"
+
+#include <benchmark/benchmark.h>
+
+namespace {
+
+TDatabaseSnapshot Library(int tracks) {
+    TDatabaseSnapshot s;
+    s.PhoneDrive = 'E';
+    for (int i = 0; i < tracks; ++i) {
+        const std::string n = std::to_string(i);
+        s.Tracks.push_back({"Исполнитель " + n, "Title " + n, "Album " + n,
+                            "3:" + std::to_string(i % 60), std::to_string(3000000 + i),
+                            "C:\\Music\\Artist\\Track " + n + ".mp3", "192", n});
+    }
+    for (int p = 0; p < 100; ++p) {
+        s.PlaylistNames.push_back("Playlist " + std::to_string(p));
+        std::vector<std::string> entries;
+        for (int j = 0; j < 100; ++j)
+            entries.push_back(std::to_string((p * 100 + j * 7) % tracks));
+        s.PlaylistEntries.push_back(std::move(entries));
+    }
+    return s;
+}
+
+void BM_BuildDatabase(benchmark::State& state) {
+    const TDatabaseSnapshot s = Library(static_cast<int>(state.range(0)));
+    size_t bytes = 0;
+    for (auto _ : state) {
+        const std::string db = BuildDatabase(s);
+        bytes = db.size();
+        benchmark::DoNotOptimize(db.data());
+    }
+    state.counters["bytes"] = static_cast<double>(bytes);
+    state.SetComplexityN(state.range(0));
+}
+
+void BM_ReadDatabase(benchmark::State& state) {
+    const std::string db = BuildDatabase(Library(static_cast<int>(state.range(0))));
+    TBvMultiStringHolder temp = MakeTempStringHolder();
+    TPlaylistLists uids;
+    TDatabaseReader reader;
+    TReaderContext context;
+    for (auto _ : state) {
+        const TScanResult r = reader.Scan(db, temp, uids, context);
+        benchmark::DoNotOptimize(r.Report.data());
+    }
+    state.SetComplexityN(state.range(0));
+}
+
+} // namespace
+
+BENCHMARK(BM_BuildDatabase)
+    ->Arg(1000)
+    ->Arg(10000)
+    ->Unit(benchmark::kMillisecond)
+    ->Complexity(benchmark::oN);
+BENCHMARK(BM_ReadDatabase)
+    ->Arg(1000)
+    ->Arg(10000)
+    ->Unit(benchmark::kMillisecond)
+    ->Complexity(benchmark::oN);
