@@ -48,9 +48,10 @@ struct TDispatcher {
     uint64_t nextTimerId = 1;
 };
 
+// Never destroyed: detached threads may still post while the program exits.
 TDispatcher& State() {
-    static TDispatcher state;
-    return state;
+    static TDispatcher* state = new TDispatcher;
+    return *state;
 }
 
 // Pins the default GUI thread to the one that runs static initialisation.

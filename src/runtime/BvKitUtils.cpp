@@ -1,0 +1,162 @@
+#include "BvKitUtils.h"
+
+#include "Dispatcher.h"
+#include "SysUtils.h"
+
+#include <cerrno>
+#include <cstring>
+#include <deque>
+#include <map>
+#include <memory>
+#include <mutex>
+
+namespace {
+
+struct TWindowState {
+    std::string className;
+    TWndMethod method;
+    std::mutex lock;
+    std::deque<TMessage> pending;
+    bool alive = true;
+};
+
+struct TWindowRegistry {
+    std::mutex lock;
+    std::map<TMessageWindow, std::shared_ptr<TWindowState>> windows;
+    TMessageWindow next = 1;
+};
+
+// Never destroyed: watcher threads may still post while the program exits.
+TWindowRegistry& Registry() {
+    static TWindowRegistry* registry = new TWindowRegistry;
+    return *registry;
+}
+
+std::shared_ptr<TWindowState> Find(TMessageWindow window) {
+    auto& r = Registry();
+    std::lock_guard<std::mutex> guard(r.lock);
+    auto it = r.windows.find(window);
+    return it == r.windows.end() ? nullptr : it->second;
+}
+
+// On the GUI thread: hands a message to the window's method.
+int64_t Dispatch(TMessageWindow window, TWindowState& state, TMessage& message) {
+    TWndMethod method;
+    {
+        std::lock_guard<std::mutex> guard(state.lock);
+        if (!state.alive)
+            return 0;
+        method = state.method; // a copy: the method may release its own window
+    }
+    if (!method)
+        return DefWindowProc(window, message.Msg, message.WParam, message.LParam);
+    message.Result = 0;
+    method(message);
+    return message.Result;
+}
+
+void DeliverOne(TMessageWindow window, const std::weak_ptr<TWindowState>& weak) {
+    auto state = weak.lock();
+    if (!state)
+        return;
+    TMessage message;
+    {
+        std::lock_guard<std::mutex> guard(state->lock);
+        if (!state->alive || state->pending.empty())
+            return; // released, or the message was removed
+        message = state->pending.front();
+        state->pending.pop_front();
+    }
+    Dispatch(window, *state, message);
+}
+
+} // namespace
+
+TMessageWindow AllocateMessageWindow(const std::string& className, TWndMethod method) {
+    auto state = std::make_shared<TWindowState>();
+    state->className = className.empty() ? "TPUtilWindowEx" : className;
+    state->method = std::move(method);
+    auto& r = Registry();
+    std::lock_guard<std::mutex> guard(r.lock);
+    TMessageWindow handle = r.next++;
+    r.windows.emplace(handle, std::move(state));
+    return handle;
+}
+
+void ReleaseMessageWindow(TMessageWindow window) {
+    std::shared_ptr<TWindowState> state;
+    {
+        auto& r = Registry();
+        std::lock_guard<std::mutex> guard(r.lock);
+        auto it = r.windows.find(window);
+        if (it == r.windows.end())
+            return;
+        state = std::move(it->second);
+        r.windows.erase(it);
+    }
+    std::lock_guard<std::mutex> guard(state->lock);
+    state->alive = false;
+    state->pending.clear();
+}
+
+std::string MessageWindowClassName(TMessageWindow window) {
+    auto state = Find(window);
+    return state ? state->className : std::string();
+}
+
+bool PostToMessageWindow(TMessageWindow window, uint32_t msg, uint64_t wParam, int64_t lParam) {
+    auto state = Find(window);
+    if (!state)
+        return false;
+    {
+        std::lock_guard<std::mutex> guard(state->lock);
+        if (!state->alive)
+            return false;
+        state->pending.push_back(TMessage{msg, wParam, lParam, 0});
+    }
+    std::weak_ptr<TWindowState> weak = state;
+    Queue([window, weak] { DeliverOne(window, weak); });
+    return true;
+}
+
+int64_t SendToMessageWindow(TMessageWindow window, uint32_t msg, uint64_t wParam, int64_t lParam) {
+    auto state = Find(window);
+    if (!state)
+        return 0;
+    int64_t result = 0;
+    Synchronize([&] {
+        TMessage message{msg, wParam, lParam, 0};
+        result = Dispatch(window, *state, message);
+    });
+    return result;
+}
+
+bool RemovePendingMessage(TMessageWindow window, uint32_t msg) {
+    auto state = Find(window);
+    if (!state)
+        return false;
+    std::lock_guard<std::mutex> guard(state->lock);
+    for (auto it = state->pending.begin(); it != state->pending.end(); ++it) {
+        if (it->Msg == msg) {
+            state->pending.erase(it);
+            return true;
+        }
+    }
+    return false;
+}
+
+int64_t DefWindowProc(TMessageWindow, uint32_t, uint64_t, int64_t) {
+    return 0;
+}
+
+void RaiseOSError(int code) {
+    char buffer[256];
+    const char* text = strerror_r(code, buffer, sizeof(buffer));
+    throw EOSError(Format("System Error.  Code: %d.\n%s", {code, text}));
+}
+
+bool CheckWin32Result(bool value) {
+    if (!value)
+        RaiseOSError(errno);
+    return value;
+}
