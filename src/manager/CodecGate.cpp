@@ -1,5 +1,6 @@
 #include "CodecGate.h"
 
+#include "Drives.h"
 #include "M4aEncoder.h"
 #include "M4aFile.h"
 
@@ -45,16 +46,7 @@ private:
 } // namespace
 
 std::string CodecLinuxPath(const std::string& fileName) {
-    std::string path = Unquote(fileName);
-    // Drive "C:" is the root folder.
-    if (path.size() >= 2 && path[1] == ':' && (path[0] == 'C' || path[0] == 'c')) {
-        std::string linux = path.substr(2);
-        std::replace(linux.begin(), linux.end(), '\\', '/');
-        if (linux.empty() || linux.front() != '/')
-            linux.insert(linux.begin(), '/');
-        return linux;
-    }
-    throw EInOutError(Format("Invalid path %s", {path}));
+    return ToLinuxPath(Unquote(fileName));
 }
 
 double VbrQualityScale(int index) {

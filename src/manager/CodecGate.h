@@ -23,8 +23,8 @@ struct TCodecConvertOptions {
     int VbrQualityIndex = 4;
     // The slower, better search for the quantizers ("High quality m4a conversion").
     bool HighQuality = false;
-    // When set and turned on, the encoding stops with EAbort and leaves no target.
-    const std::atomic<bool>* Cancel = nullptr;
+    // The run's stop flag: when non-zero the encoding stops with EAbort and leaves no target.
+    const std::atomic<uint8_t>* Cancel = nullptr;
 };
 
 namespace CodecGate {

@@ -1,5 +1,6 @@
 #include "CodecGate.h"
 #include "AudioFixtures.h"
+#include "Drives.h"
 
 #include <gtest/gtest.h>
 
@@ -7,6 +8,7 @@ extern "C" {
 #include <libavformat/avformat.h>
 }
 
+#include <cstdlib>
 #include <filesystem>
 
 using BvTest::TAudioFixtureFolder;
@@ -194,7 +196,7 @@ TEST_F(CodecGateTest, FailedConversionLeavesNoTargetAndKeepsAnOldOne) {
 
 TEST_F(CodecGateTest, CancelStopsWithoutATarget) {
     const std::string wav = Wav(2);
-    std::atomic<bool> cancel{true};
+    std::atomic<uint8_t> cancel{1};
     TCodecConvertOptions options = Cbr(128);
     options.Cancel = &cancel;
     EXPECT_THROW(
@@ -231,6 +233,7 @@ TEST_F(CodecGateTest, GetTimeOfDamagedAndMissingFiles) {
         {WindowsPathOf(dir.Path("none.m4a")), "Cannot open"},
         {WindowsPathOf(dir.Path("")), "is not a file"},
         {"\"" + WindowsPathOf(dir.Path("none.m4a")) + "\"", "none.m4a"},
+        {"Q:\\unmapped.m4a", "Q:"},
     };
     for (const Case& c : cases) {
         SCOPED_TRACE(c.path);
@@ -241,4 +244,16 @@ TEST_F(CodecGateTest, GetTimeOfDamagedAndMissingFiles) {
             EXPECT_NE(std::string::npos, e.Message().find(c.message)) << e.Message();
         }
     }
+}
+
+TEST_F(CodecGateTest, WorksOnACardDrive) {
+    std::filesystem::create_directories(dir.Path("card/mobile"));
+    setenv("BRISVANE_DRIVES", ("E=" + dir.Path("card") + ":removable").c_str(), 1);
+    RefreshDriveTable();
+    Wav(2);
+    CodecGate::convert(WindowsPathOf(dir.Path("in.wav")), "\"E:\\mobile\\song.m4a\"", Cbr(96));
+    EXPECT_EQ(AV_CODEC_ID_AAC, Probe(dir.Path("card/mobile/song.m4a")).Codec);
+    EXPECT_EQ(2, CodecGate::gettime("\"E:\\mobile\\song.m4a\""));
+    unsetenv("BRISVANE_DRIVES");
+    RefreshDriveTable();
 }

@@ -1,6 +1,7 @@
 #include "AudioFixtures.h"
 
 #include "CodecGate.h"
+#include "Drives.h"
 
 #include <algorithm>
 #include <cmath>
@@ -41,9 +42,7 @@ TAudioFixtureFolder::~TAudioFixtureFolder() {
 }
 
 std::string WindowsPathOf(const std::string& linuxPath) {
-    std::string path = linuxPath;
-    std::replace(path.begin(), path.end(), '/', '\\');
-    return "C:" + path;
+    return ToWindowsPath(linuxPath);
 }
 
 void WriteSineWav(const std::string& linuxPath, double seconds, int sampleRate, int channels,

@@ -21,7 +21,7 @@ private:
     std::string path_;
 };
 
-// The program's Windows form of a Linux path ("C:" is the root folder).
+// The program's Windows form of a Linux path.
 std::string WindowsPathOf(const std::string& linuxPath);
 
 // A 16-bit PCM WAV: a sine with a little deterministic noise, so that an encoder has

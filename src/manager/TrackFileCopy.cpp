@@ -1,0 +1,137 @@
+#include "TrackFileCopy.h"
+
+#include "Drives.h"
+#include "SysUtils.h"
+
+#include <cerrno>
+#include <cstring>
+#include <fcntl.h>
+#include <sys/stat.h>
+#include <unistd.h>
+#include <vector>
+
+namespace {
+
+class TFd {
+public:
+    explicit TFd(int fd = -1) : fd_(fd) {}
+    ~TFd() { Close(); }
+    TFd(const TFd&) = delete;
+    TFd& operator=(const TFd&) = delete;
+    int Get() const { return fd_; }
+    int Close() {
+        int r = 0;
+        if (fd_ >= 0)
+            r = close(fd_);
+        fd_ = -1;
+        return r;
+    }
+
+private:
+    int fd_;
+};
+
+[[noreturn]] void Fail(const char* what, const std::string& path, int error) {
+    throw EInOutError(Format("%s %s: %s", {what, path, std::strerror(error)}));
+}
+
+// Deletes the destination unless the copy completed.
+class TPartialDestination {
+public:
+    explicit TPartialDestination(std::string linuxPath) : path_(std::move(linuxPath)) {}
+    ~TPartialDestination() {
+        if (!kept_)
+            unlink(path_.c_str());
+    }
+    TPartialDestination(const TPartialDestination&) = delete;
+    TPartialDestination& operator=(const TPartialDestination&) = delete;
+    void Keep() { kept_ = true; }
+
+private:
+    std::string path_;
+    bool kept_ = false;
+};
+
+} // namespace
+
+TFileCopyResult CopyConvertedFile(const std::string& source, const std::string& destination,
+                                  const TFileCopyOptions& options) {
+    if (source == destination)
+        throw EInOutError("Copy error");
+    const std::string linuxSource = ToLinuxPath(source);
+    const std::string linuxDestination = ToLinuxPath(destination);
+
+    TFd in(open(linuxSource.c_str(), O_RDONLY | O_CLOEXEC));
+    if (in.Get() < 0)
+        Fail("Cannot open", source, errno);
+    struct stat sourceInfo {};
+    if (fstat(in.Get(), &sourceInfo) != 0)
+        Fail("Cannot read", source, errno);
+    if (S_ISDIR(sourceInfo.st_mode))
+        Fail("Cannot read", source, EISDIR);
+    // Two texts can name one file (letter case on the card, links, "." parts); truncating
+    // the destination would then destroy the source.
+    struct stat destinationInfo {};
+    if (stat(linuxDestination.c_str(), &destinationInfo) == 0 &&
+        destinationInfo.st_dev == sourceInfo.st_dev && destinationInfo.st_ino == sourceInfo.st_ino)
+        throw EInOutError("Copy error");
+    if (options.Cancel && options.Cancel->load())
+        return TFileCopyResult::Cancelled;
+
+    TFd out(open(linuxDestination.c_str(), O_WRONLY | O_CREAT | O_TRUNC | O_CLOEXEC, 0644));
+    if (out.Get() < 0)
+        Fail("Cannot create", destination, errno);
+    TPartialDestination partial(linuxDestination);
+
+    const int64_t size = sourceInfo.st_size;
+    std::vector<char> buffer(FileCopyBlockSize);
+    int64_t copied = 0;
+    for (;;) {
+        size_t got = 0;
+        while (got < buffer.size()) {
+            ssize_t n = read(in.Get(), buffer.data() + got, buffer.size() - got);
+            if (n < 0 && errno == EINTR)
+                continue;
+            if (n < 0)
+                Fail("Cannot read", source, errno);
+            if (n == 0)
+                break;
+            got += static_cast<size_t>(n);
+        }
+        for (size_t done = 0; done < got;) {
+            ssize_t n = write(out.Get(), buffer.data() + done, got - done);
+            if (n < 0 && errno == EINTR)
+                continue;
+            if (n < 0)
+                Fail("Cannot write", destination, errno);
+            done += static_cast<size_t>(n);
+        }
+        copied += static_cast<int64_t>(got);
+        if (options.Progress) {
+            // An empty source is complete at once.
+            int percent = size > 0 ? static_cast<int>(Round(copied / (size / 100.0))) : 100;
+            options.Progress(percent);
+        }
+        if (got < buffer.size())
+            break;
+        if (options.Cancel && options.Cancel->load() && copied < size)
+            return TFileCopyResult::Cancelled;
+    }
+
+    const struct timespec times[2] = {{0, UTIME_OMIT}, sourceInfo.st_mtim};
+    if (futimens(out.Get(), times) != 0)
+        Fail("Cannot set the date of", destination, errno);
+    if (out.Close() != 0)
+        Fail("Cannot write", destination, errno);
+    partial.Keep();
+    return TFileCopyResult::Completed;
+}
+
+TFileCopyResult CopyTrackFile(const std::string& source, const std::string& destination,
+                              const TFileCopyOptions& options, const TManagerLog& log,
+                              const std::string& copiedText) {
+    TFileCopyResult result = CopyConvertedFile(source, destination, options);
+    if (result == TFileCopyResult::Completed)
+        log.AddLog(destination + copiedText);
+    return result;
+}

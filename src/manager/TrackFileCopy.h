@@ -1,0 +1,33 @@
+// Block-wise copy of a track file onto the card with progress, cancel and the source's
+// modification time. The source is only read; a copy that is stopped or fails removes
+// its partial destination.
+#pragma once
+
+#include "ManagerLog.h"
+
+#include <atomic>
+#include <cstdint>
+#include <functional>
+#include <string>
+
+struct TFileCopyOptions {
+    // Percent done after every block, 0 to 100.
+    std::function<void(int percent)> Progress;
+    // The run's stop flag, checked after every block; when non-zero the copy stops there.
+    const std::atomic<uint8_t>* Cancel = nullptr;
+};
+
+enum class TFileCopyResult { Completed, Cancelled };
+
+constexpr size_t FileCopyBlockSize = 0x20000;
+
+// Copies source to destination (Windows-form paths). Copying a file onto itself (the same
+// text or the same file by identity) raises EInOutError "Copy error"; every other failure
+// raises EInOutError naming the file.
+TFileCopyResult CopyConvertedFile(const std::string& source, const std::string& destination,
+                                  const TFileCopyOptions& options);
+
+// The same copy; a completed one logs the destination followed by copiedText.
+TFileCopyResult CopyTrackFile(const std::string& source, const std::string& destination,
+                              const TFileCopyOptions& options, const TManagerLog& log,
+                              const std::string& copiedText = " was successfully copied");
