@@ -1,12 +1,15 @@
 #include "DatabaseInspector.h"
 
+#include "Files.h"
+
 #include <cerrno>
 #include <cstring>
 #include <fstream>
 #include <sstream>
 
 std::string ReadDatabaseFile(const std::string& fileName) {
-    std::ifstream in(fileName, std::ios::binary);
+    // Card paths keep their Windows form; the drive table says where they lie.
+    std::ifstream in(ResolvePath(fileName), std::ios::binary);
     if (!in)
         throw EInOutError(Format("Cannot open file \"%s\". %s", {fileName, std::strerror(errno)}));
     std::ostringstream bytes;

@@ -170,6 +170,7 @@ TEST(DatabaseInspector, OpensReadOnlyAndKeepsItsCaption) {
 
     temp.StringsByName("UID").Add("stale");
     EXPECT_THROW(inspector.Open(path + ".missing", temp, uids, {}), EInOutError);
+    EXPECT_THROW(inspector.Open("Q:\\iTunes\\iTunesDB", temp, uids, {}), EInOutError);
     EXPECT_TRUE(temp.StringsByName("UID").Empty());
     EXPECT_EQ(first.Report, inspector.Report);
     std::filesystem::remove(path);
