@@ -25,9 +25,32 @@ void TBvID3PictureFrame::ReadFrame(TBvID3Stream& s) {
         ReadData(s, s.BytesLeft());
 }
 
+namespace {
+
+bool Writes22(const TBvID3Controller* c) {
+    return c && c->Writing() && c->WriteVersion() == ive2_2;
+}
+
+// The three-letter image format of version 2.2 for a MIME type.
+std::string ImageFormat(const std::string& mime) {
+    if (mime == "-->")
+        return mime;
+    const size_t slash = mime.find('/');
+    std::string f = UpperCase(slash == std::string::npos ? mime : mime.substr(slash + 1));
+    if (f == "JPEG")
+        f = "JPG";
+    f.resize(3, ' ');
+    return f;
+}
+
+} // namespace
+
 void TBvID3PictureFrame::WriteFrame(TBvID3Stream& s) {
     s.WriteEncoding();
-    s.WriteIsoString(MIMEType, true);
+    if (Writes22(Controller()))
+        s.WriteIsoString(ImageFormat(MIMEType), false);
+    else
+        s.WriteIsoString(MIMEType, true);
     s.WriteByte(PictureType);
     s.WriteStringEnc(Description);
     s.WriteTerminator();
@@ -40,8 +63,10 @@ void TBvID3PictureFrame::WriteFrame(TBvID3Stream& s) {
 int64_t TBvID3PictureFrame::GetFrameSize(TBvID3Encoding e) const {
     TBvID3StringPair d = Description;
     ConvertPair(d, Encoding(), e);
-    return 1 + int64_t(Utf8ToSingleByte(MIMEType, TCodePage::Latin1).size()) + 1 + 1 +
-           EncodedLength(d, e) + TerminatorLength(e) +
+    const int64_t mime = Writes22(Controller())
+                             ? 3
+                             : int64_t(Utf8ToSingleByte(MIMEType, TCodePage::Latin1).size()) + 1;
+    return 1 + mime + 1 + EncodedLength(d, e) + TerminatorLength(e) +
            (MIMEType == "-->" ? int64_t(Utf8ToSingleByte(URL, TCodePage::Latin1).size())
                               : int64_t(data_.size()));
 }

@@ -10,8 +10,8 @@ void TBvID3TimestampFrame::GetText(TBvID3StringPair& pair) const {
     uint16_t month, day;
     DecodeDateEx(value_, year, month, day);
     year = std::clamp(year, 0, 9999);
-    int h, m, s;
-    DecodeTime(value_, h, m, s);
+    int h, m, s, ms;
+    DecodeTime(value_, h, m, s, ms);
     if (h == 0 && m == 0 && s == 0)
         pair.Ansi = Format("%.4d-%.2d-%.2d", {year, int(month), int(day)});
     else
