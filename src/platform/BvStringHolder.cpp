@@ -39,9 +39,11 @@ TBvMultiStringHolderCollectionItem& TBvMultiStringHolder::ItemByName(std::string
     for (int i = 0; i < MultipleStrings_.Count(); ++i)
         if (CompareText(MultipleStrings_.Items(i).Name(), name) == 0)
             return MultipleStrings_.Items(i);
-    throw EBvMultiStringHolderException(Format("No item found with name \"%s\"", {std::string(name)}));
+    throw EBvMultiStringHolderException(
+        Format("No item found with name \"%s\"", {std::string(name)}));
 }
 
-const TBvMultiStringHolderCollectionItem& TBvMultiStringHolder::ItemByName(std::string_view name) const {
+const TBvMultiStringHolderCollectionItem&
+TBvMultiStringHolder::ItemByName(std::string_view name) const {
     return const_cast<TBvMultiStringHolder*>(this)->ItemByName(name);
 }

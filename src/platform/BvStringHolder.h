@@ -37,8 +37,15 @@ private:
 
 class TBvMultiStringHolderCollection {
 public:
+    TBvMultiStringHolderCollection() = default;
+    // Items point back at their collection, so a collection is never copied or
+    // moved as a whole; Assign copies the items.
+    TBvMultiStringHolderCollection(const TBvMultiStringHolderCollection&) = delete;
+    TBvMultiStringHolderCollection& operator=(const TBvMultiStringHolderCollection&) = delete;
     int Count() const { return static_cast<int>(items_.size()); }
-    TBvMultiStringHolderCollectionItem& Items(int index) { return *items_.at(static_cast<size_t>(index)); }
+    TBvMultiStringHolderCollectionItem& Items(int index) {
+        return *items_.at(static_cast<size_t>(index));
+    }
     const TBvMultiStringHolderCollectionItem& Items(int index) const {
         return *items_.at(static_cast<size_t>(index));
     }
@@ -57,7 +64,9 @@ public:
     TBvMultiStringHolder() = default;
     // A holder with one item per name, in order.
     explicit TBvMultiStringHolder(std::initializer_list<std::string_view> names);
-    TBvMultiStringHolder(const TBvMultiStringHolder& other) { MultipleStrings_.Assign(other.MultipleStrings_); }
+    TBvMultiStringHolder(const TBvMultiStringHolder& other) {
+        MultipleStrings_.Assign(other.MultipleStrings_);
+    }
     TBvMultiStringHolder& operator=(const TBvMultiStringHolder& other) {
         MultipleStrings_.Assign(other.MultipleStrings_);
         return *this;
@@ -65,14 +74,18 @@ public:
 
     TBvMultiStringHolderCollection& MultipleStrings() { return MultipleStrings_; }
     const TBvMultiStringHolderCollection& MultipleStrings() const { return MultipleStrings_; }
-    void SetMultipleStrings(const TBvMultiStringHolderCollection& value) { MultipleStrings_.Assign(value); }
+    void SetMultipleStrings(const TBvMultiStringHolderCollection& value) {
+        MultipleStrings_.Assign(value);
+    }
 
     // The first item whose name equals `name` by CompareText (the argument is not
     // trimmed); EBvMultiStringHolderException "No item found with name "%s"" otherwise.
     TBvMultiStringHolderCollectionItem& ItemByName(std::string_view name);
     const TBvMultiStringHolderCollectionItem& ItemByName(std::string_view name) const;
     TStringList& StringsByName(std::string_view name) { return ItemByName(name).Strings(); }
-    const TStringList& StringsByName(std::string_view name) const { return ItemByName(name).Strings(); }
+    const TStringList& StringsByName(std::string_view name) const {
+        return ItemByName(name).Strings();
+    }
 
 private:
     TBvMultiStringHolderCollection MultipleStrings_;

@@ -44,7 +44,9 @@ void TStrings::AddStrings(const TStrings& other) {
     EndUpdate();
 }
 
-void TStrings::Insert(int index, std::string value) { InsertObject(index, std::move(value), nullptr); }
+void TStrings::Insert(int index, std::string value) {
+    InsertObject(index, std::move(value), nullptr);
+}
 
 void TStrings::InsertObject(int index, std::string value, TObject* object) {
     CheckIndex(index, true);
@@ -163,7 +165,8 @@ std::string TStrings::ValueFromIndex(int index) const {
 int TStrings::IndexOfName(std::string_view name) const {
     for (size_t i = 0; i < items_.size(); ++i) {
         size_t p = items_[i].find('=');
-        if (p != std::string::npos && AnsiCompareText(std::string_view(items_[i]).substr(0, p), name) == 0)
+        if (p != std::string::npos &&
+            AnsiCompareText(std::string_view(items_[i]).substr(0, p), name) == 0)
             return static_cast<int>(i);
     }
     return -1;
@@ -274,10 +277,25 @@ void TStringList::Sort() {
 }
 
 void TStringList::CustomSort(const std::function<int(const TStringList&, int, int)>& compare) {
+    // A bottom-up merge sort: stable, and safe with a comparison that is not a
+    // consistent order (std::sort may run out of bounds with one).
     std::vector<int> order(items_.size());
     std::iota(order.begin(), order.end(), 0);
-    std::stable_sort(order.begin(), order.end(),
-                     [&](int a, int b) { return compare(*this, a, b) < 0; });
+    std::vector<int> merged(order.size());
+    for (size_t width = 1; width < order.size(); width *= 2) {
+        for (size_t lo = 0; lo < order.size(); lo += 2 * width) {
+            size_t mid = std::min(lo + width, order.size());
+            size_t hi = std::min(lo + 2 * width, order.size());
+            size_t a = lo, b = mid, out = lo;
+            while (a < mid && b < hi)
+                merged[out++] = compare(*this, order[b], order[a]) < 0 ? order[b++] : order[a++];
+            while (a < mid)
+                merged[out++] = order[a++];
+            while (b < hi)
+                merged[out++] = order[b++];
+        }
+        order.swap(merged);
+    }
     std::vector<std::string> items;
     std::vector<TObject*> objects;
     items.reserve(order.size());

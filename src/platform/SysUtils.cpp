@@ -123,6 +123,9 @@ std::string Format(std::string_view format, std::initializer_list<TVarRec> argLi
             bool isU;
             if (!AsInteger(takeArg(), v, isU, u))
                 InvalidFormat(format);
+            // A width or precision this large would only exhaust memory.
+            if (isU ? u > 100000 : (v > 100000 || v < -100000))
+                InvalidFormat(format);
             value = static_cast<int>(isU ? static_cast<int64_t>(u) : v);
             return true;
         }
@@ -357,12 +360,21 @@ int64_t StrToInt64Def(std::string_view text, int64_t fallback) {
     return TryStrToInt64(text, v) ? v : fallback;
 }
 
+namespace {
+int64_t ToInt64(double whole) {
+    // 2^63 itself is out of range; every double below it converts exactly.
+    if (!(whole >= -9223372036854775808.0 && whole < 9223372036854775808.0))
+        throw EInvalidOp("Invalid floating point operation");
+    return static_cast<int64_t>(whole);
+}
+} // namespace
+
 int64_t Round(double value) {
-    return static_cast<int64_t>(std::nearbyint(value));
+    return ToInt64(std::nearbyint(value));
 }
 
 int64_t Trunc(double value) {
-    return static_cast<int64_t>(std::trunc(value));
+    return ToInt64(std::trunc(value));
 }
 
 std::string Trim(std::string_view s) {

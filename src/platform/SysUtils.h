@@ -49,6 +49,7 @@ public:
     int ErrorCode = 0;
 };
 BV_DECLARE_EXCEPTION(EAbort, Exception);
+BV_DECLARE_EXCEPTION(EInvalidOp, Exception);
 BV_DECLARE_EXCEPTION(EListError, Exception);
 BV_DECLARE_EXCEPTION(EStreamError, Exception);
 BV_DECLARE_EXCEPTION(EFOpenError, EStreamError);
@@ -106,7 +107,9 @@ int64_t StrToInt64Def(std::string_view text, int64_t fallback);
 bool TryStrToInt(std::string_view text, int32_t& value);
 bool TryStrToInt64(std::string_view text, int64_t& value);
 
-// Rounds halves to the even neighbour, as the framework's Round does.
+// Rounds halves to the even neighbour, as the framework's Round does. A value
+// that is not a number or lies outside 64 bits raises EInvalidOp "Invalid
+// floating point operation", as the framework's does.
 int64_t Round(double value);
 int64_t Trunc(double value);
 

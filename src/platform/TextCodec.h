@@ -15,7 +15,9 @@ std::u16string Utf8ToUtf16(std::string_view utf8);
 std::string Utf16ToUtf8(std::u16string_view utf16);
 // Bytes in a declared single-byte encoding to UTF-8.
 std::string SingleByteToUtf8(std::string_view bytes, TCodePage page);
-inline std::string Latin1ToUtf8(std::string_view b) { return SingleByteToUtf8(b, TCodePage::Latin1); }
+inline std::string Latin1ToUtf8(std::string_view b) {
+    return SingleByteToUtf8(b, TCodePage::Latin1);
+}
 inline std::string Cp1252ToUtf8(std::string_view b) {
     return SingleByteToUtf8(b, TCodePage::Windows1252);
 }

@@ -4,7 +4,8 @@
 
 namespace {
 TBvMultiStringHolder TrackTable() {
-    return TBvMultiStringHolder{"Artist", "Title", "Album", "Time", "Size", "FileName", "BitRate", "UID"};
+    return TBvMultiStringHolder{"Artist", "Title",    "Album",   "Time",
+                                "Size",   "FileName", "BitRate", "UID"};
 }
 } // namespace
 

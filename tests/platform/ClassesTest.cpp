@@ -58,3 +58,25 @@ TEST(TStrings, NameValuePairs) {
     l.SetValue("A", "");
     EXPECT_EQ(2, l.Count());
 }
+
+TEST(TStringList, CustomSortSurvivesAnInconsistentComparison) {
+    TStringList l;
+    for (int i = 0; i < 200; ++i)
+        l.Add(std::to_string(i % 17));
+    // Claims "less" both ways, as a sloppy column comparison might.
+    l.CustomSort([](const TStringList&, int, int) { return -1; });
+    EXPECT_EQ(200, l.Count());
+    l.CustomSort([](const TStringList& s, int a, int b) {
+        return StrToInt(s[a]) < StrToInt(s[b]) ? -1 : StrToInt(s[a]) > StrToInt(s[b]) ? 1 : 0;
+    });
+    for (int i = 1; i < l.Count(); ++i)
+        ASSERT_LE(StrToInt(l[i - 1]), StrToInt(l[i]));
+}
+
+TEST(TStringList, SortIsStable) {
+    TStringList l{"b", "A", "a", "B", "a"};
+    l.PutObject(2, reinterpret_cast<TObject*>(&l));
+    l.Sort();
+    EXPECT_EQ((std::vector<std::string>{"A", "a", "a", "b", "B"}), l.Items());
+    EXPECT_EQ(reinterpret_cast<TObject*>(&l), l.GetObject(1));
+}

@@ -1,5 +1,8 @@
 #include "SysUtils.h"
 
+#include <cerrno>
+#include <cmath>
+
 #include <gtest/gtest.h>
 
 TEST(Format, FormatsEachTypeAsTheFrameworkDoes) {
@@ -47,13 +50,23 @@ TEST(StrToInt, IsStrict) {
         bool ok;
         int64_t value;
     } cases[] = {
-        {"0", true, 0},         {"123", true, 123},       {"-17", true, -17},
-        {"+5", true, 5},        {"  42", true, 42},       {"$1F", true, 31},
-        {"0x10", true, 16},     {"2147483647", true, 2147483647},
+        {"0", true, 0},
+        {"123", true, 123},
+        {"-17", true, -17},
+        {"+5", true, 5},
+        {"  42", true, 42},
+        {"$1F", true, 31},
+        {"0x10", true, 16},
+        {"2147483647", true, 2147483647},
         {"-2147483648", true, -2147483648LL},
-        {"2147483648", false, 0}, {"", false, 0},         {" ", false, 0},
-        {"12a", false, 0},      {"42 ", false, 0},        {"1.5", false, 0},
-        {"-", false, 0},        {"$", false, 0},
+        {"2147483648", false, 0},
+        {"", false, 0},
+        {" ", false, 0},
+        {"12a", false, 0},
+        {"42 ", false, 0},
+        {"1.5", false, 0},
+        {"-", false, 0},
+        {"$", false, 0},
     };
     for (const auto& c : cases) {
         if (c.ok) {
@@ -109,4 +122,31 @@ TEST(CaseRules, AnsiRoutinesFollowUnicode) {
     EXPECT_LT(AnsiCompareText("10", "a"), 0);
     EXPECT_LT(AnsiCompareStr("a", "A"), 0);
     EXPECT_NE(0, AnsiCompareStr("Кино", "кино"));
+}
+
+TEST(Round, ValuesOutside64BitsRaiseInsteadOfWrapping) {
+    for (double v : {std::nan(""), 1e19, -1e19, HUGE_VAL, 9223372036854775808.0}) {
+        EXPECT_THROW(Round(v), EInvalidOp) << v;
+        EXPECT_THROW(Trunc(v), EInvalidOp) << v;
+    }
+    EXPECT_EQ(-9223372036854775807LL - 1, Trunc(-9223372036854775808.0));
+}
+
+TEST(Format, HugeStarWidthRaisesInsteadOfExhaustingMemory) {
+    EXPECT_THROW(Format("%*d", {2000000000, 5}), EConvertError);
+    EXPECT_THROW(Format("%*d", {-2147483647 - 1, 5}), EConvertError);
+    EXPECT_THROW(Format("%.*d", {2000000000, 5}), EConvertError);
+    EXPECT_EQ("5   |", Format("%*d|", {-4, 5}));
+}
+
+TEST(SysErrorMessage, NamesTheWindowsErrors) {
+    EXPECT_EQ("The system cannot find the file specified", SysErrorMessage(ERROR_FILE_NOT_FOUND));
+    EXPECT_EQ(ERROR_DISK_FULL, ErrnoToWinError(ENOSPC));
+    EXPECT_EQ(ERROR_ACCESS_DENIED, ErrnoToWinError(EACCES));
+    try {
+        RaiseLastOSError(ERROR_ACCESS_DENIED);
+    } catch (const EOSError& e) {
+        EXPECT_EQ(5, e.ErrorCode);
+        EXPECT_EQ("System Error.  Code: 5.\nAccess is denied", e.Message());
+    }
 }

@@ -10,10 +10,12 @@ TEST(TextCodec, Utf8AndUtf16RoundTrip) {
 }
 
 TEST(TextCodec, MalformedInputBecomesReplacementCharacter) {
-    EXPECT_EQ("a\xEF\xBF\xBD" "b", Utf16ToUtf8(std::u16string{u'a', char16_t(0xD800), u'b'}));
-    EXPECT_EQ(u"\xFFFD", Utf8ToUtf16("\xC0"));        // truncated
+    EXPECT_EQ("a\xEF\xBF\xBD"
+              "b",
+              Utf16ToUtf8(std::u16string{u'a', char16_t(0xD800), u'b'}));
+    EXPECT_EQ(u"\xFFFD", Utf8ToUtf16("\xC0"));           // truncated
     EXPECT_EQ(u"\xFFFD\xFFFD", Utf8ToUtf16("\xC0\xAF")); // overlong
-    EXPECT_FALSE(IsValidUtf8("\xED\xA0\x80"));          // surrogate
+    EXPECT_FALSE(IsValidUtf8("\xED\xA0\x80"));           // surrogate
     EXPECT_TRUE(IsValidUtf8("Кино"));
 }
 
@@ -33,4 +35,11 @@ TEST(TextCodec, SingleBytePagesToUtf8) {
         EXPECT_EQ(c.utf8, SingleByteToUtf8(c.bytes, c.page));
     EXPECT_EQ("Bj\xF6rk ?", Utf8ToSingleByte("Björk Ж", TCodePage::Latin1));
     EXPECT_EQ("\xCA\xE8\xED\xEE", Utf8ToSingleByte("Кино", TCodePage::Windows1251));
+}
+
+TEST(TextCodec, ReplacementCharacterEncodesAsTheFallback) {
+    EXPECT_EQ("a?b", Utf8ToSingleByte("a\xEF\xBF\xBD"
+                                      "b",
+                                      TCodePage::Windows1252));
+    EXPECT_EQ("a?", Utf8ToSingleByte("a\xFF", TCodePage::Windows1251));
 }
