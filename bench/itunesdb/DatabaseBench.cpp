@@ -1,5 +1,5 @@
-// Building and reading back a database of n tracks with 100 playlists of 100
-// items each; both should grow linearly with n.
+// Building and reading back a database of n tracks, with 100 playlists of 100
+// items each and without playlists; both should grow linearly with n.
 #include "DatabaseReader.h"
 #include "iTunesDB.h"
 
@@ -7,7 +7,7 @@
 
 namespace {
 
-TDatabaseSnapshot Library(int tracks) {
+TDatabaseSnapshot Library(int tracks, int playlists) {
     TDatabaseSnapshot s;
     s.PhoneDrive = 'E';
     for (int i = 0; i < tracks; ++i) {
@@ -16,7 +16,7 @@ TDatabaseSnapshot Library(int tracks) {
                             "3:" + std::to_string(i % 60), std::to_string(3000000 + i),
                             "C:\\Music\\Artist\\Track " + n + ".mp3", "192", n});
     }
-    for (int p = 0; p < 100; ++p) {
+    for (int p = 0; p < playlists; ++p) {
         s.PlaylistNames.push_back("Playlist " + std::to_string(p));
         std::vector<std::string> entries;
         for (int j = 0; j < 100; ++j)
@@ -27,7 +27,8 @@ TDatabaseSnapshot Library(int tracks) {
 }
 
 void BM_BuildDatabase(benchmark::State& state) {
-    const TDatabaseSnapshot s = Library(static_cast<int>(state.range(0)));
+    const TDatabaseSnapshot s =
+        Library(static_cast<int>(state.range(0)), static_cast<int>(state.range(1)));
     size_t bytes = 0;
     for (auto _ : state) {
         const std::string db = BuildDatabase(s);
@@ -35,11 +36,11 @@ void BM_BuildDatabase(benchmark::State& state) {
         benchmark::DoNotOptimize(db.data());
     }
     state.counters["bytes"] = static_cast<double>(bytes);
-    state.SetComplexityN(state.range(0));
 }
 
 void BM_ReadDatabase(benchmark::State& state) {
-    const std::string db = BuildDatabase(Library(static_cast<int>(state.range(0))));
+    const std::string db =
+        BuildDatabase(Library(static_cast<int>(state.range(0)), static_cast<int>(state.range(1))));
     TBvMultiStringHolder temp = MakeTempStringHolder();
     TPlaylistLists uids;
     TDatabaseReader reader;
@@ -48,18 +49,21 @@ void BM_ReadDatabase(benchmark::State& state) {
         const TScanResult r = reader.Scan(db, temp, uids, context);
         benchmark::DoNotOptimize(r.Report.data());
     }
-    state.SetComplexityN(state.range(0));
 }
 
 } // namespace
 
 BENCHMARK(BM_BuildDatabase)
-    ->Arg(1000)
-    ->Arg(10000)
-    ->Unit(benchmark::kMillisecond)
-    ->Complexity(benchmark::oN);
+    ->ArgNames({"tracks", "playlists"})
+    ->Args({1000, 100})
+    ->Args({10000, 100})
+    ->Args({1000, 0})
+    ->Args({10000, 0})
+    ->Unit(benchmark::kMillisecond);
 BENCHMARK(BM_ReadDatabase)
-    ->Arg(1000)
-    ->Arg(10000)
-    ->Unit(benchmark::kMillisecond)
-    ->Complexity(benchmark::oN);
+    ->ArgNames({"tracks", "playlists"})
+    ->Args({1000, 100})
+    ->Args({10000, 100})
+    ->Args({1000, 0})
+    ->Args({10000, 0})
+    ->Unit(benchmark::kMillisecond);

@@ -162,6 +162,10 @@ TScanResult TDatabaseReader::Scan(std::string_view db, TBvMultiStringHolder& tem
         } catch (const TRecordPastEnd&) {
             result.Completed = false;
             result.StopOffset = i;
+            // The track before a cut-off track or data set is complete: keep it.
+            const std::string_view tag = db.substr(i, 4);
+            if (tag == "tihm" || tag == "dshm")
+                HandOver(result);
             break;
         }
         Apply(rec, result);

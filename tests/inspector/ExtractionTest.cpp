@@ -130,6 +130,24 @@ TEST(Extraction, PlaylistsBeyondTheLastListAreDropped) {
     EXPECT_EQ(2, scan.Result.DroppedItems);
 }
 
+TEST(Extraction, CutFileKeepsTheCompleteTracks) {
+    const std::string first =
+        Track(1, {BuildStringRecord(1, "One"), BuildStringRecord(2, "E:\\1.mp3")});
+    const std::string second = Track(2, {BuildStringRecord(1, "Two")});
+    const std::string db = Header() + TrackSet(first + second, 2);
+    const size_t cut = db.size() - second.size() + 100; // inside the second track record
+    TScan scan;
+    scan.Run(db.substr(0, cut));
+    EXPECT_FALSE(scan.Result.Completed);
+    EXPECT_EQ(cut - 100, scan.Result.StopOffset);
+    EXPECT_EQ((std::vector<std::string>{"One"}), scan.Col("Title").Items());
+    // Cut inside the second track's title: that track is incomplete and dropped.
+    scan.Run(db.substr(0, db.size() - 2));
+    EXPECT_EQ((std::vector<std::string>{"One"}), scan.Col("Title").Items());
+    EXPECT_TRUE(scan.Result.Report.find("Scan stopped at offset " +
+                                        std::to_string(db.size() - 43)) != std::string::npos);
+}
+
 TEST(Extraction, EveryScanStartsAfresh) {
     TDatabaseSnapshot s;
     s.Tracks.push_back({"A", "T", "L", "1:2", "10", "E:\\x.mp3", "64", "0"});
