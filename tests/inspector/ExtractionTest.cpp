@@ -1,5 +1,8 @@
 #include "DatabaseInspector.h"
+#include "Drives.h"
+#include "Files.h"
 #include "ReaderTestSupport.h"
+#include "RtFileUtils.h"
 #include "iTunesDB.h"
 
 #include <gtest/gtest.h>
@@ -192,4 +195,35 @@ TEST(DatabaseInspector, OpensReadOnlyAndKeepsItsCaption) {
     EXPECT_TRUE(temp.StringsByName("UID").Empty());
     EXPECT_EQ(first.Report, inspector.Report);
     std::filesystem::remove(path);
+}
+
+// The card read: the writer's bytes land on the card by the drive table and
+// the reader finds them under the card path in any letter case.
+TEST(DatabaseInspector, ReadsTheCardDatabaseByItsWindowsPath) {
+    const std::filesystem::path card = std::filesystem::path(BV_BINARY_DIR) / "inspector_card";
+    std::filesystem::remove_all(card);
+    setenv("BRISVANE_DRIVES", ("L=" + card.string() + ":removable").c_str(), 1);
+    RefreshDriveTable();
+    TDatabaseSnapshot s;
+    s.PhoneDrive = 'L';
+    s.Tracks.push_back({"Ария", "Штиль", "", "5:30", "123", "C:\\x\\Штиль.mp3", "256", "0"});
+    s.PlaylistNames = {"All music"};
+    s.PlaylistEntries = {{"0"}};
+    ASSERT_TRUE(ForceDirectories("L:\\iTunes\\iTunes_Control\\iTunes"));
+    AtomicReplaceFile("L:" + std::string(iTunesDBFile), BuildDatabase(s));
+
+    TDatabaseInspector inspector;
+    auto temp = MakeTempStringHolder();
+    TPlaylistLists uids;
+    TReaderContext context;
+    context.PhoneDrive = 'L';
+    const auto result =
+        inspector.OpenPhoneDB("l:\\ITUNES\\itunes_control\\iTunes\\itunesdb", temp, uids, context);
+    EXPECT_TRUE(result.Completed);
+    EXPECT_EQ((std::vector<std::string>{"L:\\mobile\\audio\\Штиль.mp3"}),
+              temp.StringsByName("FileName").Items());
+    EXPECT_EQ((std::vector<std::string>{"92"}), uids[0].Items());
+    unsetenv("BRISVANE_DRIVES");
+    RefreshDriveTable();
+    std::filesystem::remove_all(card);
 }

@@ -158,3 +158,29 @@ TEST(TrackModel, RunFlagsCrossThreads) {
     m.ResetRunFlags();
     EXPECT_EQ(0, m.CancelRequested.load());
 }
+
+// The build runs on a worker from a snapshot while the GUI thread goes on
+// changing the track list and the playlists.
+TEST(TrackModel, BuildFromSnapshotWhileTheListChanges) {
+    TTrackModel m;
+    for (int i = 0; i < 200; ++i)
+        m.AppendTrack(Row(i));
+    for (int i = 0; i < 200; ++i)
+        m.PlaylistTracks[1].Add(std::to_string(i));
+    TStringList names{"All music", "Mine"};
+    const TDatabaseSnapshot s = m.Snapshot(names);
+    std::latch go(1);
+    std::string db;
+    std::thread worker([&] {
+        go.wait();
+        db = BuildDatabase(s);
+    });
+    go.count_down();
+    while (m.TrackCount() > 0)
+        m.DeleteTrack(0, 1);
+    m.SyncAllMusic();
+    BuildDatabase(m.Snapshot(names)); // the GUI thread draws item bytes too
+    worker.join();
+    EXPECT_EQ(BuildDatabase(s).size(), db.size());
+    EXPECT_EQ(200, m.DeletedHolder.StringsByName("UID").Count());
+}
