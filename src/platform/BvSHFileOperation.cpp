@@ -56,9 +56,9 @@ fs::path FreeName(const fs::path& target) {
 }
 } // namespace
 
-bool TBvSHFileOperation::Transfer(const std::string& source, const std::string& dest) {
+bool TBvSHFileOperation::Transfer(const std::string& linuxSource, const std::string& dest) {
     std::error_code ec;
-    fs::path from = ResolvePath(source);
+    fs::path from = linuxSource;
     fs::path to = ResolvePath(dest);
     if (!fs::exists(fs::symlink_status(from, ec)))
         return false;
@@ -131,10 +131,11 @@ bool TBvSHFileOperation::Execute() {
                     if (rec.Name != "." && rec.Name != "..")
                         names.Add(rec.Name);
                 FindClose(rec);
+                fs::path folder = ResolvePath(ExtractFilePath(source));
                 for (int k = 0; k < names.Count(); ++k)
-                    ok = Transfer(ExtractFilePath(source) + names[k], dest) && ok;
+                    ok = Transfer((folder / names[k]).string(), dest) && ok;
             } else {
-                ok = Transfer(source, dest) && ok;
+                ok = Transfer(ResolvePath(source), dest) && ok;
             }
         } catch (const Exception&) {
             ok = false;

@@ -65,7 +65,7 @@ public:
 
 private:
     bool DeleteOne(const std::string& source);
-    bool Transfer(const std::string& source, const std::string& dest);
+    bool Transfer(const std::string& linuxSource, const std::string& dest);
     TStringList sourceFiles_;
     TStringList destFiles_;
 };

@@ -269,17 +269,20 @@ void FindClose(TSearchRec& rec) {
     rec.FindHandle.reset();
 }
 
+int LinuxFileAttr(const std::string& p) {
+    struct stat st;
+    if (p.empty() || !StatEntry(p, st)) {
+        SetLastErrorFromErrno();
+        return -1;
+    }
+    std::string folder, name;
+    SplitLast(p, folder, name);
+    return AttrOf(name, st);
+}
+
 int FileGetAttr(std::string_view fileName) {
     try {
-        std::string p = ResolvePath(fileName);
-        struct stat st;
-        if (p.empty() || !StatEntry(p, st)) {
-            SetLastErrorFromErrno();
-            return -1;
-        }
-        std::string folder, name;
-        SplitLast(p, folder, name);
-        return AttrOf(name, st);
+        return LinuxFileAttr(ResolvePath(fileName));
     } catch (const EInOutError&) {
         SetLastError(ERROR_PATH_NOT_FOUND);
         return -1;

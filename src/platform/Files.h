@@ -54,6 +54,8 @@ std::string ResolvePath(std::string_view windowsPath);
 
 // Attributes of a file or folder, -1 when it is missing.
 int FileGetAttr(std::string_view fileName);
+// The same for a Linux path.
+int LinuxFileAttr(const std::string& linuxPath);
 // Only faReadOnly has an effect (the owner's write bit); 0 or an error number.
 int FileSetAttr(std::string_view fileName, int attr);
 bool FileIsReadOnly(std::string_view fileName);

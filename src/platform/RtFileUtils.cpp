@@ -1,12 +1,15 @@
 #include "RtFileUtils.h"
 #include "RtShell.h"
 
+#include <algorithm>
 #include <cerrno>
 #include <cstdio>
 #include <cstdlib>
+#include <dirent.h>
 #include <fcntl.h>
 #include <sys/stat.h>
 #include <unistd.h>
+#include <vector>
 
 std::string PathWithSeparator(std::string_view path) {
     std::string s(path);
@@ -58,6 +61,63 @@ bool ListFolderEntries(std::string_view mask, int attributes, TStrings& list) {
     return ok;
 }
 
+namespace {
+
+// Works on Linux paths below the checked folder, so an entry whose name holds
+// a "\\" or ".." can never redirect the deletion elsewhere.
+bool DeleteTreeAt(const std::string& linuxDir, const std::string& windowsDir, bool abortOnFailure,
+                  const TDeleteTreeProgress& progress) {
+    DIR* dir = ::opendir(linuxDir.c_str());
+    if (!dir)
+        return false;
+    std::vector<std::string> names;
+    while (dirent* e = ::readdir(dir)) {
+        std::string n = e->d_name;
+        if (n != "." && n != "..")
+            names.push_back(std::move(n));
+    }
+    ::closedir(dir);
+    std::sort(names.begin(), names.end());
+
+    bool result = true;
+    for (const auto& name : names) {
+        const std::string lf = linuxDir + "/" + name;
+        const std::string wf = windowsDir + "\\" + name;
+        struct stat st;
+        bool ok;
+        if (::lstat(lf.c_str(), &st) == 0 && S_ISDIR(st.st_mode)) {
+            ok = DeleteTreeAt(lf, wf, abortOnFailure, progress);
+        } else {
+            ok = !progress || progress(wf, LinuxFileAttr(lf));
+            // A link is removed itself; its target is never touched.
+            if (ok && ::lstat(lf.c_str(), &st) == 0 && S_ISREG(st.st_mode) &&
+                !(st.st_mode & S_IWUSR))
+                ::chmod(lf.c_str(), (st.st_mode & 07777) | S_IWUSR);
+            if (ok)
+                ok = ::unlink(lf.c_str()) == 0;
+        }
+        if (!ok) {
+            result = false;
+            if (abortOnFailure)
+                break;
+        }
+    }
+    return result && ::rmdir(linuxDir.c_str()) == 0;
+}
+
+} // namespace
+
+bool DeleteLinuxEntry(const std::string& linuxPath) {
+    struct stat st;
+    if (linuxPath.empty() || IsDriveRootFolder(linuxPath) || ::lstat(linuxPath.c_str(), &st) != 0)
+        return false;
+    if (S_ISDIR(st.st_mode))
+        return DeleteTreeAt(linuxPath, ToWindowsPath(linuxPath), false, nullptr);
+    if (S_ISREG(st.st_mode) && !(st.st_mode & S_IWUSR))
+        ::chmod(linuxPath.c_str(), (st.st_mode & 07777) | S_IWUSR);
+    return ::unlink(linuxPath.c_str()) == 0;
+}
+
 bool DeleteTreeEx(std::string_view dir, bool abortOnFailure, const TDeleteTreeProgress& progress) {
     if (dir.empty())
         return false;
@@ -68,42 +128,15 @@ bool DeleteTreeEx(std::string_view dir, bool abortOnFailure, const TDeleteTreePr
     } catch (const EInOutError&) {
         return false;
     }
+    while (linuxDir.size() > 1 && linuxDir.back() == '/')
+        linuxDir.pop_back();
     struct stat st;
     // Never a drive's root, and never through a link: a link given as the folder
     // would lead the deletion into whatever it points at.
     if (linuxDir.empty() || IsDriveRoot(d) || IsDriveRootFolder(linuxDir) ||
         ::lstat(linuxDir.c_str(), &st) != 0 || !S_ISDIR(st.st_mode))
         return false;
-
-    bool result = true;
-    TStringList names;
-    ListFolderEntries(d + "\\*.*", faAnyFile, names);
-    for (int i = 0; i < names.Count(); ++i) {
-        const std::string f = d + "\\" + names[i];
-        const std::string lf = linuxDir + "/" + names[i];
-        bool ok;
-        struct stat est;
-        if (::lstat(lf.c_str(), &est) == 0 && S_ISDIR(est.st_mode)) {
-            ok = DeleteTreeEx(f, abortOnFailure, progress);
-        } else {
-            int attr = FileGetAttr(f);
-            ok = !progress || progress(f, attr);
-            // A link is removed itself; its target is never touched.
-            if (ok && ::lstat(lf.c_str(), &est) == 0 && S_ISLNK(est.st_mode))
-                ok = ::unlink(lf.c_str()) == 0;
-            else if (ok)
-                ok = FileSetAttr(f, 0) == 0 && DeleteFile(f);
-        }
-        if (!ok) {
-            result = false;
-            if (abortOnFailure)
-                break;
-        }
-    }
-    if (!result)
-        return false;
-    FileSetAttr(d, 0);
-    return ::rmdir(linuxDir.c_str()) == 0;
+    return DeleteTreeAt(linuxDir, d, abortOnFailure, progress);
 }
 
 bool DeleteTree(std::string_view dir) {

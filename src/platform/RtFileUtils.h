@@ -29,6 +29,9 @@ using TDeleteTreeProgress = std::function<bool(const std::string& fileName, int 
 // refused. False when anything stayed; what could not be deleted is kept.
 bool DeleteTreeEx(std::string_view dir, bool abortOnFailure, const TDeleteTreeProgress& progress);
 bool DeleteTree(std::string_view dir);
+// Removes one entry by its Linux path: a folder with its tree, a file even when
+// read-only, a link as a link. Never a drive's root or an empty path.
+bool DeleteLinuxEntry(const std::string& linuxPath);
 // moveToRecycleBin is accepted and the tree is deleted for good: this system
 // has no recycle bin on the cards the program deletes from.
 bool DeleteDirectory(std::string_view dir, bool moveToRecycleBin);

@@ -6,20 +6,6 @@
 
 namespace {
 
-// Removes one entry: a folder with its tree, a file even when read-only, a link as a link.
-bool DeleteEntry(const std::string& windowsPath) {
-    std::string p = ResolvePath(windowsPath);
-    struct stat st;
-    if (p.empty() || ::lstat(p.c_str(), &st) != 0)
-        return false;
-    if (S_ISDIR(st.st_mode))
-        return DeleteTree(windowsPath);
-    if (S_ISLNK(st.st_mode))
-        return ::unlink(p.c_str()) == 0;
-    FileSetAttr(windowsPath, 0);
-    return DeleteFile(windowsPath);
-}
-
 bool RefusedPath(std::string_view path) {
     if (path.empty() || IsDriveRoot(path))
         return true;
@@ -45,7 +31,10 @@ bool SHDeleteFiles(uintptr_t, std::string_view files, const TDeleteOptions& opti
         std::string folder = ExtractFilePath(files);
         std::string mask = ExtractFileName(files);
         if (mask.find_first_of("*?") == std::string::npos)
-            return !RefusedPath(files) && DeleteEntry(std::string(files));
+            return !RefusedPath(files) && DeleteLinuxEntry(ResolvePath(files));
+        std::string linuxFolder = ResolvePath(folder.empty() ? std::string(".") : folder);
+        while (linuxFolder.size() > 1 && linuxFolder.back() == '/')
+            linuxFolder.pop_back();
         bool ok = true;
         TSearchRec rec;
         TStringList names;
@@ -58,7 +47,7 @@ bool SHDeleteFiles(uintptr_t, std::string_view files, const TDeleteOptions& opti
         }
         FindClose(rec);
         for (int i = 0; i < names.Count(); ++i)
-            ok = DeleteEntry(folder + names[i]) && ok;
+            ok = DeleteLinuxEntry((linuxFolder == "/" ? "" : linuxFolder) + "/" + names[i]) && ok;
         return ok;
     } catch (const Exception&) {
         return false;

@@ -369,6 +369,18 @@ TEST_F(FileTest, DeleteTreeRemovesReadOnlyFilesAndNeverFollowsLinks) {
     EXPECT_TRUE(fs::exists(OnCard("linkdir")));
 }
 
+TEST_F(FileTest, EntryNamesWithBackslashesCannotRedirectADelete) {
+    Put(OnCard("keep.txt"), "keep");
+    fs::create_directories(OnCard("db"));
+    fs::create_directories(OnCard("shell"));
+    Put(OnCard("db/..\\keep.txt"), "x");
+    Put(OnCard("shell/..\\keep.txt"), "x");
+    EXPECT_TRUE(DeleteTree("E:\\db"));
+    EXPECT_TRUE(SHDeleteFiles(0, "E:\\shell\\*.*", {doSilent}));
+    EXPECT_FALSE(fs::exists(OnCard("shell/..\\keep.txt")));
+    EXPECT_TRUE(fs::exists(OnCard("keep.txt")));
+}
+
 TEST_F(FileTest, DeleteTreeKeepsWhatItCannotDeleteAndGoesOn) {
     fs::create_directories(OnCard("db"));
     for (const char* n : {"a.txt", "b.txt", "c.txt"})
