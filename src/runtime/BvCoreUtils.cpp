@@ -1,5 +1,7 @@
 #include "BvCoreUtils.h"
 
+#include "Files.h"
+
 namespace {
 
 bool IsDelim(char c, std::string_view delims) {
@@ -114,4 +116,17 @@ void SplitCommandLine(std::string_view cmdLine, std::string& exeName, std::strin
         else
             params += param;
     }
+}
+
+std::string GetLongFileName(std::string_view name) {
+    TSearchRec rec;
+    if (FindFirst(name, faAnyFile, rec) != 0)
+        return std::string();
+    std::string found = rec.Name;
+    FindClose(rec);
+    return found;
+}
+
+std::string GetShortFileName(std::string_view name) {
+    return GetLongFileName(name);
 }

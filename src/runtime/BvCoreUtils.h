@@ -27,3 +27,9 @@ std::string ParamAt(std::string_view text, int index);
 // Parameter 0, and the others joined by one blank, each one holding a blank
 // enclosed in double quotes.
 void SplitCommandLine(std::string_view cmdLine, std::string& exeName, std::string& params);
+
+// The name of the file or folder that a Windows-form path names, as it is
+// written on the disk (case included); empty when there is none. There are no
+// short (8.3) names here, so GetShortFileName gives the same name.
+std::string GetLongFileName(std::string_view name);
+std::string GetShortFileName(std::string_view name);

@@ -1,6 +1,8 @@
 #include "BvCreateProcess.h"
 
 #include "BvCoreUtils.h"
+#include "Drives.h"
+#include "Files.h"
 
 #include <atomic>
 #include <cerrno>
@@ -25,9 +27,15 @@ constexpr size_t BlockSize = 1024;
 constexpr size_t InitialCapacity = 1024;
 constexpr size_t CapacityLimit = 65536;
 
-std::string OSErrorText(int code) {
-    char buffer[256];
-    return Format("System Error.  Code: %d.\n%s", {code, strerror_r(code, buffer, sizeof(buffer))});
+// The text of an errno value under its Windows number, as the platform reports errors.
+std::string OSErrorText(int& code) {
+    code = ErrnoToWinError(code);
+    return Format("System Error.  Code: %d.\n%s", {code, SysErrorMessage(code)});
+}
+
+// Paths of the program keep their Windows form; a child needs the Linux one.
+std::string ChildPath(const std::string& path) {
+    return DriveLetterOf(path) ? ResolvePath(path) : path;
 }
 
 void CloseFd(int& fd) {
@@ -285,14 +293,17 @@ void TBvCreateProcess::Run() {
              pos = GetParamStr(CommandLine, pos, param))
             args.push_back(param);
     }
-    std::string program = Trim(ApplicationName);
+    std::string program = ChildPath(Trim(ApplicationName));
     if (program.empty() && !args.empty())
-        program = args[0];
-    if (program.empty())
-        throw EOSError(OSErrorText(ENOENT) + ": no program given");
+        program = ChildPath(args[0]);
+    if (program.empty()) {
+        int code = ENOENT;
+        std::string text = OSErrorText(code);
+        throw EOSError(text + ": no program given", code);
+    }
     if (args.empty())
         args.push_back(program);
-    std::string folder = Trim(CurrentDirectory);
+    std::string folder = ChildPath(Trim(CurrentDirectory));
     // A relative path names a file in the parent's folder, also when the child
     // starts in another one.
     if (program.find('/') != std::string::npos && program[0] != '/' && !folder.empty()) {
@@ -326,7 +337,8 @@ void TBvCreateProcess::Run() {
     if (capture && (pipe2(outPipe, O_CLOEXEC) != 0 || pipe2(inPipe, O_CLOEXEC) != 0)) {
         int code = errno;
         closeAll();
-        throw EOSError(OSErrorText(code));
+        std::string text = OSErrorText(code);
+        throw EOSError(text, code);
     }
 
     posix_spawn_file_actions_t actions;
@@ -365,7 +377,8 @@ void TBvCreateProcess::Run() {
     CloseFd(inPipe[0]);
     if (rc != 0) {
         closeAll();
-        throw EOSError(OSErrorText(rc) + ": \"" + program + "\"");
+        std::string text = OSErrorText(rc);
+        throw EOSError(text + ": \"" + program + "\"", rc);
     }
 
     switch (Priority) {
@@ -398,7 +411,7 @@ void TBvCreateProcess::Run() {
         // Without a watcher nobody would reap the child.
         ::kill(-pid, SIGKILL);
         waitpid(pid, nullptr, 0);
-        throw EOSError(e.what());
+        throw EOSError(e.what(), e.code().value());
     }
     last_ = run;
     lastPid_ = pid;

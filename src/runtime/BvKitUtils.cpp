@@ -4,7 +4,6 @@
 #include "SysUtils.h"
 
 #include <cerrno>
-#include <cstring>
 #include <deque>
 #include <map>
 #include <memory>
@@ -149,14 +148,8 @@ int64_t DefWindowProc(TMessageWindow, uint32_t, uint64_t, int64_t) {
     return 0;
 }
 
-void RaiseOSError(int code) {
-    char buffer[256];
-    const char* text = strerror_r(code, buffer, sizeof(buffer));
-    throw EOSError(Format("System Error.  Code: %d.\n%s", {code, text}));
-}
-
 bool CheckWin32Result(bool value) {
     if (!value)
-        RaiseOSError(errno);
+        RaiseLastOSError(ErrnoToWinError(errno));
     return value;
 }

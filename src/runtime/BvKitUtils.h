@@ -42,7 +42,5 @@ bool RemovePendingMessage(TMessageWindow window, uint32_t msg);
 // The default answer to every message a window does not handle.
 int64_t DefWindowProc(TMessageWindow window, uint32_t msg, uint64_t wParam, int64_t lParam);
 
-// Returns value; when it is false, raises EOSError with errno's code and text.
+// Returns value; when it is false, raises the last system error (EOSError).
 bool CheckWin32Result(bool value);
-// EOSError "System Error.  Code: <code>." with the system's text for it.
-[[noreturn]] void RaiseOSError(int code);

@@ -87,7 +87,7 @@ public:
         try {
             thread_ = std::thread([this] { Run(); });
         } catch (const std::system_error& e) {
-            throw EOSError(e.what());
+            throw EOSError(e.what(), e.code().value());
         }
     }
 

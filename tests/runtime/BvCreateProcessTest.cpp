@@ -211,6 +211,21 @@ TEST(BvCreateProcess, EnvironmentAndFolder) {
     }
 }
 
+TEST(BvCreateProcess, WindowsFormPathsNameTheProgramAndTheFolder) {
+    std::string windowsHelper = "C:" + Helper;
+    for (auto& c : windowsHelper)
+        if (c == '/')
+            c = '\\';
+    TRunner r;
+    r.Capture();
+    r.process.ApplicationName = windowsHelper;
+    r.process.CommandLine = "helper cwd";
+    r.process.CurrentDirectory = "C:\\";
+    r.process.Run();
+    PumpUntil([&] { return r.exitCode.has_value(); });
+    EXPECT_EQ("/\n", r.raw);
+}
+
 TEST(BvCreateProcess, AMissingProgramRaisesAndLeavesTheRunnerReady) {
     TRunner r;
     r.process.ApplicationName = "/nonexistent/brisvane-no-such-encoder";

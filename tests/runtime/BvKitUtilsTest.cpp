@@ -8,7 +8,10 @@
 
 #include <atomic>
 #include <cerrno>
+#include <cstdio>
+#include <cstdlib>
 #include <thread>
+#include <unistd.h>
 #include <vector>
 
 TEST(MessageWindow, PostedMessagesArriveOnTheGuiThreadInOrder) {
@@ -135,4 +138,20 @@ TEST(ItemsSearchs, SearchesWrapAroundFromAfterTheStart) {
     EXPECT_EQ(1, TBvItemsSearchs::SearchPrefix(cyrillic, "ёж", 0, false));
     TStringList empty;
     EXPECT_EQ(-1, TBvItemsSearchs::SearchPrefix(empty, "a", 0, false));
+}
+
+TEST(CoreUtils, LongFileNameComesFromTheDisk) {
+    char folder[] = "/tmp/bvnamesXXXXXX";
+    ASSERT_NE(nullptr, mkdtemp(folder));
+    std::string file = std::string(folder) + "/Mixed Case.Mp3";
+    std::fclose(std::fopen(file.c_str(), "w"));
+    std::string windowsFolder = "C:" + std::string(folder);
+    for (auto& c : windowsFolder)
+        if (c == '/')
+            c = '\\';
+    EXPECT_EQ("Mixed Case.Mp3", GetLongFileName(windowsFolder + "\\MIXED CASE.MP3"));
+    EXPECT_EQ("Mixed Case.Mp3", GetShortFileName(windowsFolder + "\\mixed case.mp3"));
+    EXPECT_EQ("", GetLongFileName(windowsFolder + "\\absent.mp3"));
+    std::remove(file.c_str());
+    rmdir(folder);
 }
