@@ -294,9 +294,14 @@ bool IsDriveRoot(std::string_view p) {
 }
 
 bool IsDriveRootFolder(std::string_view linuxPath) {
-    std::vector<std::string> parts;
-    if (linuxPath.empty() || !NormalizeComponents(linuxPath, '/', '/', parts))
+    if (linuxPath.empty())
         return false;
+    std::string abs(linuxPath);
+    if (abs[0] != '/')
+        abs = CurrentFolder() + "/" + abs;
+    std::vector<std::string> parts;
+    if (!NormalizeComponents(abs, '/', '/', parts))
+        return true; // ".." above "/" is "/"
     std::string norm;
     for (const auto& p : parts)
         norm += "/" + p;

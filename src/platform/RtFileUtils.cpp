@@ -67,6 +67,10 @@ namespace {
 // a "\\" or ".." can never redirect the deletion elsewhere.
 bool DeleteTreeAt(const std::string& linuxDir, const std::string& windowsDir, bool abortOnFailure,
                   const TDeleteTreeProgress& progress) {
+    struct stat self;
+    if (::lstat(linuxDir.c_str(), &self) != 0)
+        return false;
+    const dev_t device = self.st_dev;
     DIR* dir = ::opendir(linuxDir.c_str());
     if (!dir)
         return false;
@@ -86,7 +90,9 @@ bool DeleteTreeAt(const std::string& linuxDir, const std::string& windowsDir, bo
         struct stat st;
         bool ok;
         if (::lstat(lf.c_str(), &st) == 0 && S_ISDIR(st.st_mode)) {
-            ok = DeleteTreeAt(lf, wf, abortOnFailure, progress);
+            // Another volume mounted below, or another drive's folder, is never entered.
+            ok = st.st_dev == device && !IsDriveRootFolder(lf) &&
+                 DeleteTreeAt(lf, wf, abortOnFailure, progress);
         } else {
             ok = !progress || progress(wf, LinuxFileAttr(lf));
             // A link is removed itself; its target is never touched.

@@ -367,6 +367,11 @@ TEST_F(FileTest, DeleteTreeRemovesReadOnlyFilesAndNeverFollowsLinks) {
     EXPECT_FALSE(DeleteDirectory("C:\\", false));
     EXPECT_TRUE(fs::exists(root_ + "/outside/keep.txt"));
     EXPECT_TRUE(fs::exists(OnCard("linkdir")));
+
+    // A folder holding another drive's folder keeps that drive whole.
+    Put(OnCard("song.mp3"), "x");
+    EXPECT_FALSE(DeleteTree(ToWindowsPath(root_)));
+    EXPECT_TRUE(fs::exists(OnCard("song.mp3")));
 }
 
 TEST_F(FileTest, EntryNamesWithBackslashesCannotRedirectADelete) {
