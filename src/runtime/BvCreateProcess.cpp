@@ -229,6 +229,8 @@ struct TBvChildRun {
             CloseFd(inFd);
             CloseFd(stopFd);
         }
+        CloseFd(outFd); // only this thread reads and waits with these two
+        CloseFd(pidfd);
         if (report && !abandoned)
             PostToMessageWindow(window, TBvCreateProcess::WM_CHILD_ENDED, generation);
     }

@@ -5,6 +5,7 @@
 
 #include <csignal>
 #include <cstdlib>
+#include <fcntl.h>
 #include <fstream>
 #include <optional>
 #include <string>
@@ -326,4 +327,27 @@ TEST(BvCreateProcess, DestroyingTheRunnerWhileWaitingDropsItsNotices) {
     PumpUntil([&] { return ProcessReaped(pid); });
     // The watcher's posts, if any, find no window; pumping them is harmless.
     CheckSynchronize(0);
+}
+
+TEST(BvCreateProcess, RunsLeaveNoDescriptorsOpen) {
+    auto openDescriptors = [] {
+        int count = 0;
+        for (int fd = 0; fd < 4096; ++fd)
+            if (fcntl(fd, F_GETFD) != -1)
+                ++count;
+        return count;
+    };
+    int before = openDescriptors();
+    {
+        TRunner r;
+        for (int i = 0; i < 5; ++i) {
+            r.Capture(i % 2 == 0);
+            r.exitCode.reset();
+            r.RunToEnd({Helper, "print", "line\\n"});
+        }
+        r.process.ConsoleOptions.clear();
+        r.exitCode.reset();
+        r.RunToEnd({Helper, "exit", "0"});
+    }
+    EXPECT_EQ(before, openDescriptors());
 }

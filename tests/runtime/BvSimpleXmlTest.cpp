@@ -291,3 +291,33 @@ TEST(BvSimpleXML, LoadsAFileByItsWindowsName) {
     std::remove(path.c_str());
     rmdir(folder);
 }
+
+TEST(BvSimpleXML, StreamHooksAndProgress) {
+    TBvSimpleXML doc;
+    // A "coded" stream: every byte shifted by one.
+    doc.OnDecodeStream = [](TObject*, TStream& in, TStream& out) {
+        char c;
+        while (in.Read(&c, 1) == 1) {
+            c = static_cast<char>(c - 1);
+            out.WriteBuffer(&c, 1);
+        }
+    };
+    doc.OnEncodeStream = [](TObject*, TStream& in, TStream& out) {
+        char c;
+        while (in.Read(&c, 1) == 1) {
+            c = static_cast<char>(c + 1);
+            out.WriteBuffer(&c, 1);
+        }
+    };
+    std::vector<std::pair<int64_t, int64_t>> progress;
+    doc.OnLoadProgress = [&](TObject*, int64_t position, int64_t total) {
+        progress.emplace_back(position, total);
+    };
+    std::string coded = "=b?y=0b?"; // "<a>x</a>" shifted
+    doc.LoadFromString(coded);
+    EXPECT_EQ("x", doc.Root().Value());
+    EXPECT_EQ((std::vector<std::pair<int64_t, int64_t>>{{0, 8}, {8, 8}}), progress);
+    TMemoryStream out;
+    doc.SaveToStream(out);
+    EXPECT_EQ("=b?y=0b?\x0E\x0B", out.Data());
+}
