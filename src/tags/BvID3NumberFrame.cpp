@@ -1,4 +1,5 @@
 #include "BvID3NumberFrame.h"
+#include "BvID3DateConversion.h"
 
 #include "TextCodec.h"
 
@@ -25,4 +26,10 @@ void TBvID3NumberFrame::SetValue(uint32_t value) {
         return;
     value_ = value;
     UpdateFrameSize();
+}
+
+// A year alone also moves into the timestamp, so converting never loses it.
+void TBvID3NumberFrame::ChangeToVersion(TBvID3Version v) {
+    if (v == ive2_4 && FrameID() == fiYear && Controller())
+        MakeRecordingTime(*Controller());
 }

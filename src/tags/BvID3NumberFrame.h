@@ -5,6 +5,7 @@
 
 class TBvID3NumberFrame : public TBvID3CustomTextFrame {
 public:
+    void ChangeToVersion(TBvID3Version v) override;
     using TBvID3CustomTextFrame::TBvID3CustomTextFrame;
     TBvID3FrameClass FrameClass() const override { return TBvID3FrameClass::Number; }
     void GetText(TBvID3StringPair& pair) const override;

@@ -61,7 +61,7 @@ void TBvID3SimpleListFrame::SetText(const TBvID3StringPair& pair) {
         }
         size_t start = 0;
         for (size_t i = 0; i <= text.size(); ++i)
-            if (i == text.size() || text[i] == decltype(text[0])(sep)) {
+            if (i == text.size() || text[i] == static_cast<unsigned char>(sep)) {
                 target.Add(makeItem(text.substr(start, i - start)));
                 start = i + 1;
             }

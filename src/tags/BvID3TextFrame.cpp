@@ -1,4 +1,5 @@
 #include "BvID3TextFrame.h"
+#include "BvID3DateConversion.h"
 
 #include "BvID3Controller.h"
 #include "TextCodec.h"
@@ -152,4 +153,9 @@ bool TBvID3TextFrame::CheckFrame(int errorAction) {
     if (errorAction == caRaise)
         throw EBvID3Error(ErrorText(message));
     return false;
+}
+
+void TBvID3TextFrame::ChangeToVersion(TBvID3Version v) {
+    if (v == ive2_4 && (FrameID() == fiDate || FrameID() == fiTime) && Controller())
+        MakeRecordingTime(*Controller());
 }

@@ -21,6 +21,7 @@ public:
 
 class TBvID3TextFrame : public TBvID3CustomTextFrame {
 public:
+    void ChangeToVersion(TBvID3Version v) override;
     using TBvID3CustomTextFrame::TBvID3CustomTextFrame;
     TBvID3FrameClass FrameClass() const override { return TBvID3FrameClass::Text; }
     void GetText(TBvID3StringPair& pair) const override { pair = text_; }

@@ -1,4 +1,5 @@
 #include "BvID3TimestampFrame.h"
+#include "BvID3DateConversion.h"
 
 #include "TextCodec.h"
 
@@ -57,4 +58,10 @@ void TBvID3TimestampFrame::SetValue(TDateTime value) {
         return;
     value_ = value;
     UpdateFrameSize();
+}
+
+void TBvID3TimestampFrame::ChangeToVersion(TBvID3Version v) {
+    if ((v == ive2_2 || v == ive2_3) && Controller() &&
+        (FrameID() == fiRecordingTime || FrameID() == fiOrigReleaseTime))
+        SplitTimestamp(*Controller(), FrameID(), value_);
 }

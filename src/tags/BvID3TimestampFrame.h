@@ -6,6 +6,7 @@
 
 class TBvID3TimestampFrame : public TBvID3CustomTextFrame {
 public:
+    void ChangeToVersion(TBvID3Version v) override;
     using TBvID3CustomTextFrame::TBvID3CustomTextFrame;
     TBvID3FrameClass FrameClass() const override { return TBvID3FrameClass::Timestamp; }
     void GetText(TBvID3StringPair& pair) const override;

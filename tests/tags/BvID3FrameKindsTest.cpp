@@ -289,3 +289,43 @@ TEST(BvID3Writing, FrameNamesAreUniqueAndIdentifiersChecked) {
     tag.SetVersion(ive2_4);
     EXPECT_EQ(tag.Version(), ive2_4);
 }
+
+TEST(BvID3Writing, VersionConversionCarriesTheRecordingDate) {
+    TOpened o(V2Tag(3, V2Frame(3, "TYER",
+                               std::string("\0"
+                                           "1997",
+                                           5)) +
+                           V2Frame(3, "TDAT",
+                                   std::string("\0"
+                                               "0605",
+                                               5)) +
+                           V2Frame(3, "TIME",
+                                   std::string("\0"
+                                               "1345",
+                                               5)) +
+                           V2Frame(3, "TIT2", std::string("\0t", 2))));
+    o.tag.SetVersion(ive2_4);
+    EXPECT_EQ(o.tag.Version(), ive2_4);
+    EXPECT_FALSE(o.tag.HasFrame(fiYear));
+    EXPECT_FALSE(o.tag.HasFrame(fiDate));
+    EXPECT_DOUBLE_EQ(o.tag.Texts().RecordingTime(),
+                     EncodeDate(1997, 5, 6) + EncodeTime(13, 45, 0, 0));
+    EXPECT_EQ(o.tag.Texts().Title(), "t");
+    o.tag.SetVersion(ive2_3);
+    EXPECT_FALSE(o.tag.HasFrame(fiRecordingTime));
+    EXPECT_EQ(o.tag.Texts().Year(), 1997u);
+    EXPECT_EQ(o.tag.Texts().Date(), "0605");
+    EXPECT_EQ(o.tag.Texts().Time(), "1345");
+
+    // A year alone is not lost on the way to 2.4; reading can convert too.
+    const std::string yearOnly = V2Tag(3, V2Frame(3, "TYER",
+                                                  std::string("\0"
+                                                              "2001",
+                                                              5)));
+    TBvBytesStream in(yearOnly);
+    TBvID3v2 tag;
+    tag.ReadVersionChoice = vc2_4;
+    tag.OpenStream(in);
+    EXPECT_FALSE(tag.HasFrame(fiYear));
+    EXPECT_DOUBLE_EQ(tag.Texts().RecordingTime(), EncodeDate(2001, 1, 1));
+}

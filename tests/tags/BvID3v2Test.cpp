@@ -286,6 +286,18 @@ TEST(BvID3v2, UnknownAndUnclassedFramesAreKeptAsBytes) {
     EXPECT_TRUE(o.tag.Frames().Items(2)->Flags() & fhfIsCompressed);
 }
 
+TEST(BvID3v2, ReadsOnlyTheTagTheFirstFramesAndTheTrailer) {
+    std::string file = V2Tag(3, V2Frame(3, "TIT2", std::string("\0big", 4)), 0, 2000);
+    file += CbrAudio(12000); // 5 MB of audio
+    file += V1Trailer("t", "a", "b");
+    TBvBytesStream stream(file);
+    TBvID3v2 tag;
+    tag.OpenStream(stream);
+    EXPECT_EQ(tag.Texts().Title(), "big");
+    EXPECT_EQ(tag.FileInfo().LengthSeconds, 313);
+    EXPECT_LT(stream.BytesRead(), 8 * 1024);
+}
+
 TEST(BvID3v2, ComponentLifecycle) {
     TBvID3v2 tag;
     EXPECT_EQ(tag.Texts().LeadArtist().Count(), 0); // inactive: empty, no failure
