@@ -1,0 +1,516 @@
+// The main window's state and commands without any control: the track tables, the
+// settings, the message strings, what each view shows and which lines are selected,
+// and one method per command. The windows bind their controls to this state and
+// call the commands; tests drive them headless through a scripted TManagerUi.
+//
+// Everything here belongs to the GUI thread. Update workers take a snapshot and
+// post their results back (see the update section at the end).
+//
+// Source files by concern (each method is defined in exactly one of them):
+//   TrackManagerStartup.cpp    construction, Start, FormCreate, FormCloseQuery, FormClose,
+//                              btnResetProgClick, Exit1Click, Timer1Timer,
+//                              bvGroupActionsExpanded, LoadMediaDB, SaveMediaDB,
+//                              DataFolder rules, ReportSaveFailure
+//   TrackManagerSettings.cpp   OptionsFormCreate, LoadSettings, SaveSettings, ApplyOptions,
+//                              btnOptionsClick, OptionsOkClick, cbAutoDetectClick,
+//                              ComboFormatChange, comboLangChange, rbM4A_VBRClick,
+//                              TrackWouldBeReencoded
+//   TrackManagerTracks.cpp     btnAddFileClick, btnAddDIRClick, BvDragDrop1Drop,
+//                              AddFilesToTrackList, AddMp3ToTrackList,
+//                              AddM4aToTrackList, ParseTrackFileName,
+//                              BuildMp3Row, BuildM4aRow
+//   TrackManagerView.cpp       ShowPlaylist, RefreshTrackView, btnRemoveClick,
+//                              Selectall1Click, Inverseselection1Click,
+//                              Selectnone1Click, BvPlaylistGLKeyDown,
+//                              SelectedEntries
+//   TrackManagerPlaylists.cpp  mbNewPlstClick, Renameplaylist1Click,
+//                              Deleteplaylist1Click, Clearplaylists2Click,
+//                              ListBoxPlayListsClick, ListBoxPlayListsDragOver,
+//                              ListBoxPlayListsDragDrop, MoveUp2Click, MoveDown2Click,
+//                              TrackListMenuPopup, CopyToPlayListPopup1Click,
+//                              BvPlaylistADragOver, BvPlaylistGLDragDrop,
+//                              AddToPlaylistUnique, RemovePlaylistSlot
+//   TrackManagerSorting.cpp    the twelve Sortby...Click, Sortall1Click,
+//                              SortPlaylist, SortMediaDB
+//   TrackManagerTagEditor.cpp  BvPlaylistGLClick, ShowTrackTags, edArtistChange,
+//                              edTitleChange, edAlbumChange, edTimeChange,
+//                              bvGroupBoxTagsExpanded, bvGroupBoxTagsCollapsed
+//   TrackManagerLibrary.cpp    Addfiles1Click, Adddirectory1Click,
+//                              Deletealldeadlinks1Click, Clear1Click,
+//                              Copytotracklist1Click, BvGroupMediaDBExpanded,
+//                              EditSearchDBChange, btnSearchClick,
+//                              MediaDBListKeyPress, MediaDBListKeyDown,
+//                              MediaDBListDragOver, MediaDBListClick,
+//                              AddMp3ToMediaDB, AddM4aToMediaDB, RefreshMediaDBList
+//   TrackManagerDeleted.cpp    RefreshDeletedList, BvGroupDeletedExpanded,
+//                              MenuItem1Click, Delete1Click, Clear4Click
+//   TrackManagerStatistics.cpp RefreshStatistics, btnRefreshStatClick,
+//                              BvGroupStatExpanded
+//   DisplayTemplate.cpp        the display template and time helpers (free functions)
+//   TrackManagerUpdate.cpp and the other files of the update section: see there.
+// ShowPlaylist, RefreshTrackView, SelectedEntries and RefreshDeletedList came in
+// with this header so that every concern can refresh its views from the start;
+// their owners extend them. TrackManagerUpdate.cpp holds a placeholder (never
+// busy) until the update replaces it.
+#pragma once
+
+#include "BvStringHolder.h"
+#include "Classes.h"
+#include "ManagerLog.h"
+#include "ManagerMessages.h"
+#include "ManagerUi.h"
+#include "TrackModel.h"
+
+#include <array>
+#include <cstdint>
+#include <functional>
+#include <memory>
+#include <set>
+#include <string>
+#include <string_view>
+#include <vector>
+
+BV_DECLARE_EXCEPTION(ETrackManagerError, EBvException);
+
+// The options dialog's controls, which are the live store of the settings: one
+// member per control, named after it, holding what the control holds. The INI
+// key of each stored value is named beside it. Text fields keep the text the
+// user typed; the numbers that were last applied successfully live in
+// TAppliedOptions.
+struct TOptions {
+    std::string edHintHide = "4000";                   // InfoHintsHideAfter
+    std::string edHintShowAfter = "1000";              // InfoHintsShowAfter
+    std::string comboRNTO = "<artist> - <title><ext>"; // RenameTo
+    bool cbInfoHints = true;                           // InfoHints
+    bool cbRNTO = false;                               // Rename
+    bool cbMultiLinePlaylist = false;                  // MultiLinePlaylist
+    bool cbAutoEncode = false;                         // AutoEncode
+    bool cbAutoDetect = false;                         // AutoDetect
+    bool cbChangeExt = false;                          // ChangeExt (never written)
+    bool cbCheckSpace = true;                          // CheckFreeSpace
+    bool cbShowPanel = true;                           // ShowPanel
+    bool cbAutoReadDB = true;                          // AutoReadDB
+    bool cbOnlyRemovable = true;                       // OnlyRemovableDevices
+    std::string cbBitrate = "128";                     // MaxBitrate
+    std::string edChangeExt = ".mp3";                  // ChangeExtTo (never written)
+    std::string edUpload = "\\mobile\\audio\\";        // UploadPath
+    std::string edTFTime = "2000";                     // TransFlashDetectInterval
+    std::string comboConverters;                       // Converter (program folder + "lame.exe")
+    bool cbHighQualityM4a = false;                     // HighQualityM4a
+    std::string comboM4ABitrate = "96";                // Bitrate
+    bool rbM4A_CBR = true;                             // CBR
+    bool rbM4A_VBR = false;                            // VBR
+    int comboM4A_VBR_Quality = 4;                      // VBR_QUALITY (item index)
+    int ComboFormat = 0;                               // ConvertToFormat (0 "MP3", 1 "M4A")
+    std::vector<std::string> comboLangItems;           // the ".lng" files found
+    int comboLang = -1;                                // Language (selected item)
+    // Not stored: the display template, the encoder's argument templates, the
+    // hidden two-step box and the unit caption of "<bitrate>".
+    std::string comboShowTracksAs = "<artist> - <title> (<time>)";
+    std::string ComboConvParams = "<bitrate> -h  --tt \"<title>\"  --ta \"<artist>\"  "
+                                  "--tl \"<album>\" --add-id3v2 \"<infile>\" "
+                                  "\"<outdir>\\<outfile>\"";
+    std::string DecodeParams = " --decode \"<infile>\" \"<outfile>\"";
+    bool cb2Step = false;
+    std::string Label10 = "kbps";
+
+    // The text of the selected language item; empty when there is none.
+    std::string SelectedLanguage() const;
+};
+
+// The last valid values of the number fields: a field whose text is no number
+// keeps these, and they are what is saved.
+struct TAppliedOptions {
+    int32_t TransFlashDetectInterval = 2000; // ms, 250 ms to one hour
+    int32_t InfoHintsShowAfter = 1000;       // ms
+    int32_t InfoHintsHideAfter = 4000;       // ms
+    int32_t MaxBitrate = 128;                // kbit/s
+    int32_t M4aBitrate = 96;                 // kbit/s
+    // The language last applied, saved when no language file is listed.
+    std::string Language = "English.lng";
+};
+
+inline constexpr std::array<std::string_view, 7> BitrateItems = {"56",  "64",  "96", "112",
+                                                                 "128", "160", "192"};
+inline constexpr std::array<std::string_view, 8> VbrQualityItems = {
+    "lowest", "low", "medium", "medium1", "normal", "high", "higest", "ultra"};
+inline constexpr std::array<std::string_view, 2> FormatItems = {"MP3", "M4A"};
+inline constexpr std::array<std::string_view, 8> DisplayTemplateItems = {
+    "<artist> - <title> (<time>)",
+    "<artist> - <album> - <title> (<time>)",
+    "<title> (<time>)",
+    "<album> - <title> (<time>)",
+    "<album> - <artist> - <title> (<time>)",
+    "<artist> - <title> (<time>) [<size>]",
+    "<artist> - <title> (<time>|<bitrate>)",
+    "<filename>"};
+
+// One line of a list view and the row it shows. For the track view, Entry is the
+// position in the shown playlist and Row the track row that entry names; for the
+// library and deleted views both are the table row. A row that could not be shown
+// has no line, so a line always maps to the row it really shows.
+struct TViewLine {
+    std::string Text;
+    int Entry = -1;
+    int Row = -1;
+};
+
+// A list view (track view, library list, deleted list): its lines, the selected
+// line indexes and the focused line.
+struct TListView {
+    std::vector<TViewLine> Lines;
+    std::set<int> Selected;
+    int ItemIndex = -1;
+    // Whether the view can be dragged from (it has lines).
+    bool DragEnabled = false;
+
+    int Count() const { return static_cast<int>(Lines.size()); }
+    // Replaces the lines; nothing stays selected or focused.
+    void SetLines(std::vector<TViewLine> lines);
+    void Clear() { SetLines({}); }
+    bool IsSelected(int line) const { return Selected.count(line) != 0; }
+    void Select(int line, bool on = true);
+    void SelectAll();
+    void InvertSelection();
+    void SelectNone() { Selected.clear(); }
+    // Focuses and selects one line, as a click does.
+    void FocusLine(int line);
+    // Selected line indexes in ascending order.
+    std::vector<int> SelectedLines() const { return {Selected.begin(), Selected.end()}; }
+};
+
+// The playlist box: item i names list i of PlaylistTracks.
+struct TPlaylistBox {
+    TStringList Items;
+    int ItemIndex = -1;
+};
+
+// A timer as the windows will run it.
+struct TTimerState {
+    bool Enabled = false;
+    int32_t Interval = 0; // ms
+};
+
+// Where a drag started.
+enum class TDragSource { None, TrackView, PlaylistBox, MediaDBList, DeletedList, Other };
+
+// Keys the commands look at (the platform's virtual key codes).
+enum TManagerKey : uint16_t {
+    KeyBack = 8,
+    KeyReturn = 13,
+    KeyEscape = 27,
+    KeyEnd = 35,
+    KeyHome = 36,
+    KeyUp = 38,
+    KeyDown = 40,
+    KeyDelete = 46,
+};
+
+struct TKeyShift {
+    bool Shift = false;
+    bool Ctrl = false;
+    bool Alt = false;
+};
+
+// The tag editor's edits; lbUID shows the edited row's number.
+struct TTagEditorState {
+    std::string edArtist, edTitle, edAlbum, edTime, edBitrate, edSize, edFileName;
+    std::string lbUID = "lbUIDa";
+    // The edited row's private serial; 0 while no row is shown.
+    uint64_t RowSerial = 0;
+    bool Expanded = false;
+};
+
+// The figures of the "Statistics" group.
+struct TStatistics {
+    std::string Label13;        // "E:"
+    bool DriveMeasured = false; // false for A, B or a drive that is not ready
+    int64_t TotalKB = 0;        // StatusBarSpace maximum
+    int64_t UsedKB = 0;         // StatusBarSpace position
+    std::string Label17;        // free KB + " kb"
+    std::string Label14;        // number of tracks
+    std::string Label15;        // HH:MM:SS
+    std::string Label18;        // size of all tracks + " KB"
+    std::string Label19;        // needed space + " KB"
+    int64_t TotalSeconds = 0;
+    long double AllBytes = 0;
+    long double NeededBytes = 0;
+};
+
+// The progress bars of the "Log" group.
+enum class TProgressBarId { Copy, Encode, All };
+using TProgressSink = std::function<void(TProgressBarId bar, int position, int max)>;
+// Told which views changed, so a window can repaint them.
+enum class TViewId {
+    TrackView,
+    PlaylistBox,
+    MediaDBList,
+    DeletedList,
+    TagEditor,
+    Statistics,
+    Options
+};
+using TViewSink = std::function<void(TViewId view)>;
+// Applies a language file (the translator, later); the message strings are
+// replaced through Messages.
+using TLanguageSink = std::function<void(const std::string& languageFile)>;
+
+// Column names in the order the sort commands use.
+using TSortKeys = std::array<std::string_view, 8>;
+
+// Folders the manager keeps its files in.
+struct TManagerPaths {
+    // The program's folder, Windows form with a trailing "\": language files and
+    // the default encoder path.
+    std::string ProgramFolder;
+    // Where "brisvane.ini" and the library files go: the program folder when it is
+    // writable, else the user's configuration folder. Empty: chosen at creation.
+    std::string DataFolder;
+};
+
+class TTrackManager {
+public:
+    explicit TTrackManager(TManagerUi& ui, TManagerPaths paths = {});
+    ~TTrackManager();
+    TTrackManager(const TTrackManager&) = delete;
+    TTrackManager& operator=(const TTrackManager&) = delete;
+
+    // ---- State -----------------------------------------------------------
+    TTrackModel Model;
+    TOptions Options;
+    TAppliedOptions Applied;
+    TManagerMessages Messages;
+    TManagerLog Log;
+    TManagerPaths Paths;
+
+    TPlaylistBox ListBoxPlayLists;
+    TListView BvPlaylist;  // the track view
+    TListView MediaDBList; // the library list
+    TListView DeletedList; // the deleted list
+    std::string EditSearchDB;
+    TTagEditorState TagEditor;
+    TStatistics Statistics;
+    // "Sort all playlists".
+    bool Sortall1Checked = false;
+    // The "Copy to playlist" submenu: captions of playlists 1.. in order; item k
+    // targets playlist k + 1.
+    std::vector<std::string> CopyToPlaylistItems;
+
+    bool SpeedBarVisible = true;   // BvSpeedBar1
+    bool DriveComboVisible = true; // BvDriveCombo1
+    bool DriveComboOnlyRemovable = true;
+    bool OnlyRemovableVisible = true; // cbOnlyRemovable on the options dialog
+    TTimerState TransFlashTimer;
+    TTimerState TimerBeforeShow;
+    TTimerState TimerAfterShow;
+
+    TProgressSink ProgressSink;
+    TViewSink ViewSink;
+    TLanguageSink LanguageSink;
+
+    TManagerUi& Ui() { return ui_; }
+    std::string SettingsFileName() const;         // DataFolder + "brisvane.ini"
+    std::string MediaDBFileName(int index) const; // DataFolder + "MediaDB.db0".."db7"
+    void NotifyView(TViewId view) const;
+    // The selected playlist box item, -1 for none.
+    int SelectedPlaylist() const { return ListBoxPlayLists.ItemIndex; }
+
+    // ---- Start-up, reset, shutdown (TrackManagerStartup.cpp) -------------
+    // The program's start: FormCreate, then OptionsFormCreate.
+    void Start();
+    // The main window's creation.
+    void FormCreate();
+    // Saves the settings; closing is always allowed.
+    bool FormCloseQuery();
+    // Saves the settings and the library; what can be saved is saved and a
+    // failure is reported once. Never throws.
+    void FormClose();
+    void btnResetProgClick();
+    void Exit1Click();
+    void Timer1Timer();
+    void bvGroupActionsExpanded();
+    // The library files: each read on its own (a missing one is an empty column),
+    // then the columns are made one length with one message. Written atomically,
+    // CR and LF inside a value becoming blanks. Save raises EInOutError with every
+    // file that failed.
+    void LoadMediaDB();
+    void SaveMediaDB();
+    // The user's configuration folder for Brisvane, Windows form with "\".
+    static std::string UserConfigFolder();
+    static bool FolderIsWritable(const std::string& folder);
+
+    // ---- Settings (TrackManagerSettings.cpp) -----------------------------
+    // The options dialog's creation: LoadSettings, ApplyOptions, "All music".
+    void OptionsFormCreate();
+    void LoadSettings();
+    // Writes the keys in their order; EInOutError when the file cannot be written.
+    void SaveSettings();
+    void ApplyOptions();
+    // The Options command: shows the dialog; OK applies.
+    void btnOptionsClick();
+    // The dialog's OK: ApplyOptions, RefreshTrackView.
+    void OptionsOkClick();
+    void cbAutoDetectClick();
+    void ComboFormatChange();
+    void comboLangChange();
+    void rbM4A_VBRClick();
+    // Whether the update re-encodes the row: automatic encoding on, an MP3 file
+    // off the card, its bitrate above the limit. The statistics use it too.
+    bool TrackWouldBeReencoded(int row) const;
+
+    // ---- Adding tracks (TrackManagerTracks.cpp) --------------------------
+    void btnAddFileClick();
+    void btnAddDIRClick();
+    void BvDragDrop1Drop(const std::vector<std::string>& paths);
+    // The common loop of the three commands: skips other extensions (and listed
+    // files when skipListed), adds to the selected user playlist, completes the
+    // master list and refreshes the view. A failing file is skipped and logged.
+    void AddFilesToTrackList(const std::vector<std::string>& paths, bool skipListed);
+    // Append one row; return its row index, or -1 when the file could not be
+    // added at all (it is logged).
+    int AddMp3ToTrackList(const std::string& fileName);
+    int AddM4aToTrackList(const std::string& fileName);
+    // The whole rows the builders append (UID left empty); the library's builders
+    // use them too. BuildM4aRow raises for a file it cannot measure.
+    TTrackRowSnapshot BuildMp3Row(const std::string& fileName);
+    TTrackRowSnapshot BuildM4aRow(const std::string& fileName, bool forMediaDB);
+    // The file-name rule: artist and title from a file name.
+    static void ParseTrackFileName(const std::string& fileName, bool m4aVariant,
+                                   std::string& artist, std::string& title);
+
+    // ---- Track view, selection, removal (TrackManagerView.cpp) -----------
+    void ShowPlaylist(int index);
+    void RefreshTrackView();
+    void btnRemoveClick();
+    void Selectall1Click();
+    void Inverseselection1Click();
+    void Selectnone1Click();
+    void BvPlaylistGLKeyDown(uint16_t key, TKeyShift shift);
+    // The playlist entries of the selected track view lines, in line order.
+    std::vector<int> SelectedEntries() const;
+
+    // ---- Playlists (TrackManagerPlaylists.cpp) ---------------------------
+    void mbNewPlstClick();
+    void Renameplaylist1Click();
+    void Deleteplaylist1Click();
+    void Clearplaylists2Click();
+    void ListBoxPlayListsClick(int index);
+    bool ListBoxPlayListsDragOver(TDragSource source, int item) const;
+    void ListBoxPlayListsDragDrop(TDragSource source, int item);
+    void MoveUp2Click();
+    void MoveDown2Click();
+    void TrackListMenuPopup();
+    // item: index into CopyToPlaylistItems.
+    void CopyToPlayListPopup1Click(int item);
+    bool BvPlaylistADragOver(TDragSource source) const;
+    // targetLine: the track view line under the mouse, -1 below the last.
+    void BvPlaylistGLDragDrop(TDragSource source, int targetLine);
+    void AddToPlaylistUnique(const std::string& entry, int index);
+    void RemovePlaylistSlot(int index);
+
+    // ---- Sorting (TrackManagerSorting.cpp) -------------------------------
+    void SortbyArtist1Click();
+    void SortbyTitle1Click();
+    void SortbyAlbum1Click();
+    void SortbyBitrate1Click();
+    void SortbySize1Click();
+    void Sortbylength1Click();
+    void Sortall1Click();
+    void SortbyArtist3Click();
+    void SortbyTitle2Click();
+    void SortbyAlbum2Click();
+    void SortbyBitrate2Click();
+    void SortbySize2Click();
+    void SortbyLength2Click();
+    void SortPlaylist(const TSortKeys& keys, int index);
+    void SortMediaDB(const TSortKeys& keys);
+
+    // ---- Tag editor (TrackManagerTagEditor.cpp) --------------------------
+    void BvPlaylistGLClick();
+    void ShowTrackTags(int row);
+    // Called with the control's new text; a control without focus changes nothing.
+    void edArtistChange(const std::string& text, bool focused = true);
+    void edTitleChange(const std::string& text, bool focused = true);
+    void edAlbumChange(const std::string& text, bool focused = true);
+    void edTimeChange(const std::string& text, bool focused = true);
+    void bvGroupBoxTagsExpanded();
+    void bvGroupBoxTagsCollapsed();
+
+    // ---- Media library (TrackManagerLibrary.cpp) -------------------------
+    void Addfiles1Click();
+    void Adddirectory1Click();
+    void Deletealldeadlinks1Click();
+    void Clear1Click();
+    void Copytotracklist1Click();
+    void BvGroupMediaDBExpanded();
+    void EditSearchDBChange(const std::string& text);
+    void btnSearchClick();
+    // A typed character (code point); 13 runs "Next".
+    void MediaDBListKeyPress(char32_t key);
+    void MediaDBListKeyDown(uint16_t key, TKeyShift shift);
+    bool MediaDBListDragOver(TDragSource source) const;
+    void MediaDBListClick();
+    int AddMp3ToMediaDB(const std::string& fileName);
+    int AddM4aToMediaDB(const std::string& fileName);
+    void RefreshMediaDBList();
+
+    // ---- Deleted-tracks list (TrackManagerDeleted.cpp) -------------------
+    void RefreshDeletedList();
+    void BvGroupDeletedExpanded();
+    void MenuItem1Click(); // Restore
+    void Delete1Click();
+    void Clear4Click();
+
+    // ---- Statistics (TrackManagerStatistics.cpp) -------------------------
+    void RefreshStatistics();
+    void btnRefreshStatClick();
+    void BvGroupStatExpanded();
+
+    // ==== Update, card read, detection and scan =============================
+    // Owned by the update/card engineer; files TrackManagerUpdate.cpp,
+    // TrackManagerConvert.cpp, TrackManagerCard.cpp, TrackManagerDetection.cpp,
+    // TrackManagerScan.cpp. Their private state lives in TUpdateState, defined in
+    // those files, so it can grow without touching this header.
+    void btnUpdateMobileClick();
+    void btnCancelClick();
+    void btnScanClick();
+    void ReadiTuneDB1Click();
+    void Checkforbadfiles1Click();
+    void DeletephoneDB1Click();
+    void ParseiTunesDB1Click();
+    void TransFlashTimerTimer();
+    void btnScanMobileClick();
+    // True while an update, card read or scan runs; commands that would change
+    // the track list under it are refused with a message.
+    bool IsBusy() const;
+    // Closing during an update: stop it and wait for the workers (before saving).
+    void StopAndWaitForWorkers();
+    // Shows the refusal when busy; true then.
+    bool RefuseWhileBusy();
+
+    struct TUpdateState;
+    std::shared_ptr<TUpdateState> Update;
+    // ==== end of the update section =========================================
+
+private:
+    TManagerUi& ui_;
+};
+
+// An upload folder that begins and ends with "\" (TrackManagerSettings.cpp).
+std::string NormalizeUploadPath(std::string path);
+
+// ---- Display template and times (DisplayTemplate.cpp) ----------------------
+
+// Seconds of a Time text: the integer before the first ':' times 60 plus the
+// integer of the (at most) two characters after it; "3:5" and "03:05" are 185.
+// EConvertError when either part is no number.
+int32_t TrackTimeSeconds(std::string_view time);
+// "03:05" for 185 seconds; minutes keep all their digits ("100:00").
+std::string FormatTrackTime(int32_t seconds);
+// "<artist>", "<title>", "<album>", "<time>", "<size>", "<filename>", "<bitrate>"
+// (any case) replaced in one pass by the row's values; fields numbered as
+// GetTrackField. bitrateSuffix follows the bitrate (" kbps" in the track view,
+// empty in the other views). EConvertError when the time cannot be parsed.
+using TFieldGetter = std::function<void(int field, std::string& value)>;
+std::string ExpandDisplayTemplate(std::string_view displayTemplate, const TFieldGetter& field,
+                                  std::string_view bitrateSuffix);

@@ -1,0 +1,294 @@
+// Start-up, reset and shutdown of the track manager, the library files, and the
+// small view-state helpers every concern shares.
+#include "TrackManager.h"
+
+#include "Dispatcher.h"
+#include "Drives.h"
+#include "Files.h"
+#include "RtFileUtils.h"
+#include "RtStrings.h"
+
+#include <algorithm>
+#include <cstdlib>
+#include <unistd.h>
+
+namespace {
+
+// The library files' column order.
+constexpr std::array<std::string_view, 8> MediaDBColumns = {
+    "Artist", "Title", "Album", "Size", "Time", "BitRate", "UID", "FileName"};
+
+constexpr std::string_view BusyMessageName = "operation_running";
+
+} // namespace
+
+// ---- View state --------------------------------------------------------------
+
+void TListView::SetLines(std::vector<TViewLine> lines) {
+    Lines = std::move(lines);
+    Selected.clear();
+    ItemIndex = -1;
+    DragEnabled = !Lines.empty();
+}
+
+void TListView::Select(int line, bool on) {
+    if (line < 0 || line >= Count())
+        return;
+    if (on)
+        Selected.insert(line);
+    else
+        Selected.erase(line);
+}
+
+void TListView::SelectAll() {
+    for (int i = 0; i < Count(); ++i)
+        Selected.insert(i);
+}
+
+void TListView::InvertSelection() {
+    std::set<int> inverted;
+    for (int i = 0; i < Count(); ++i)
+        if (!IsSelected(i))
+            inverted.insert(i);
+    Selected = std::move(inverted);
+}
+
+void TListView::FocusLine(int line) {
+    if (line < 0 || line >= Count()) {
+        ItemIndex = -1;
+        return;
+    }
+    ItemIndex = line;
+    Selected.insert(line);
+}
+
+std::string TOptions::SelectedLanguage() const {
+    if (comboLang < 0 || comboLang >= static_cast<int>(comboLangItems.size()))
+        return {};
+    return comboLangItems[static_cast<size_t>(comboLang)];
+}
+
+// ---- Construction and folders ------------------------------------------------
+
+TTrackManager::TTrackManager(TManagerUi& ui, TManagerPaths paths)
+    : Paths(std::move(paths)), ui_(ui) {
+    if (Paths.ProgramFolder.empty())
+        Paths.ProgramFolder = ProgramFolder();
+    Paths.ProgramFolder = IncludeTrailingPathDelimiter(Paths.ProgramFolder);
+    if (Paths.DataFolder.empty())
+        Paths.DataFolder =
+            FolderIsWritable(Paths.ProgramFolder) ? Paths.ProgramFolder : UserConfigFolder();
+    Paths.DataFolder = IncludeTrailingPathDelimiter(Paths.DataFolder);
+    Options.comboConverters = Paths.ProgramFolder + "lame.exe";
+    Messages.Register(BusyMessageName,
+                      "Please wait until the mobile phone has been updated or read.");
+    Model.SettingsFile = SettingsFileName();
+}
+
+TTrackManager::~TTrackManager() = default;
+
+std::string TTrackManager::SettingsFileName() const {
+    return Paths.DataFolder + "brisvane.ini";
+}
+
+std::string TTrackManager::MediaDBFileName(int index) const {
+    return Paths.DataFolder + "MediaDB.db" + IntToStr(index);
+}
+
+void TTrackManager::NotifyView(TViewId view) const {
+    if (ViewSink)
+        ViewSink(view);
+}
+
+bool TTrackManager::FolderIsWritable(const std::string& folder) {
+    try {
+        return access(ToLinuxPath(folder).c_str(), W_OK) == 0;
+    } catch (const Exception&) {
+        return false;
+    }
+}
+
+std::string TTrackManager::UserConfigFolder() {
+    std::string base;
+    if (const char* xdg = std::getenv("XDG_CONFIG_HOME"); xdg && *xdg == '/')
+        base = xdg;
+    else if (const char* home = std::getenv("HOME"); home && *home)
+        base = std::string(home) + "/.config";
+    else
+        base = "/tmp";
+    const std::string folder = IncludeTrailingPathDelimiter(ToWindowsPath(base + "/brisvane"));
+    ForceDirectories(folder);
+    return folder;
+}
+
+bool TTrackManager::RefuseWhileBusy() {
+    if (!IsBusy())
+        return false;
+    ui_.ShowMessage(Messages.Text(BusyMessageName));
+    return true;
+}
+
+// ---- Start-up ----------------------------------------------------------------
+
+void TTrackManager::Start() {
+    FormCreate();
+    OptionsFormCreate();
+}
+
+void TTrackManager::FormCreate() {
+    Model.ResetRunFlags();
+    Model.HintMousePos = {};
+    Model.UploadPath = "\\mobile\\audio\\";
+    Model.SettingsFile = SettingsFileName();
+    for (auto& list : Model.PlaylistTracks)
+        list.Clear();
+    for (auto& list : Model.PlaylistTrackUIDs)
+        list.Clear();
+    ListBoxPlayLists.Items.Clear();
+    ListBoxPlayLists.Items.Add(Messages.Text(MessageName::AllMusic));
+    ListBoxPlayLists.ItemIndex = 0;
+    BvPlaylist.ItemIndex = -1;
+    LoadMediaDB();
+    NotifyView(TViewId::PlaylistBox);
+}
+
+void TTrackManager::LoadMediaDB() {
+    TBvMultiStringHolder& db = Model.MediaDB;
+    std::string failures;
+    bool anyFile = false;
+    for (int i = 0; i < 8; ++i) {
+        TStringList& column = db.StringsByName(MediaDBColumns[static_cast<size_t>(i)]);
+        column.Clear();
+        const std::string file = MediaDBFileName(i);
+        if (!FileExists(file))
+            continue;
+        anyFile = true;
+        try {
+            column.SetText(FileToString(file));
+        } catch (const Exception& e) {
+            failures += "\r\n" + e.Message();
+        }
+    }
+    if (!anyFile)
+        return;
+    int rows = 0;
+    for (std::string_view name : MediaDBColumns)
+        rows = std::max(rows, db.StringsByName(name).Count());
+    bool uneven = false;
+    for (std::string_view name : MediaDBColumns) {
+        TStringList& column = db.StringsByName(name);
+        if (column.Count() == rows)
+            continue;
+        uneven = true;
+        // Short columns are filled with values every reader accepts, so no row is lost.
+        for (int r = column.Count(); r < rows; ++r) {
+            if (SameText(name, "Time"))
+                column.Add("0:0");
+            else if (SameText(name, "Size") || SameText(name, "BitRate"))
+                column.Add("0");
+            else if (SameText(name, "UID"))
+                column.Add(IntToStr(r));
+            else
+                column.Add("");
+        }
+    }
+    if (uneven || !failures.empty()) {
+        std::string message = "The media library files were incomplete; missing values were "
+                              "filled in.";
+        ui_.ShowWarning(message + failures);
+    }
+}
+
+void TTrackManager::SaveMediaDB() {
+    std::string failures;
+    for (int i = 0; i < 8; ++i) {
+        const TStringList& column =
+            Model.MediaDB.StringsByName(MediaDBColumns[static_cast<size_t>(i)]);
+        std::string contents;
+        for (int r = 0; r < column.Count(); ++r) {
+            std::string value = column[r];
+            // A line break inside a value would split it into two rows on reading.
+            std::replace(value.begin(), value.end(), '\r', ' ');
+            std::replace(value.begin(), value.end(), '\n', ' ');
+            contents += value;
+            contents += "\r\n";
+        }
+        try {
+            AtomicReplaceFile(MediaDBFileName(i), contents);
+        } catch (const Exception& e) {
+            failures += (failures.empty() ? "" : "\r\n") + e.Message();
+        }
+    }
+    if (!failures.empty())
+        throw EInOutError(failures);
+}
+
+// ---- Shutdown ----------------------------------------------------------------
+
+bool TTrackManager::FormCloseQuery() {
+    // The close that follows saves again and reports a failure; reporting here too
+    // would show it twice.
+    try {
+        SaveSettings();
+    } catch (const Exception&) {
+    }
+    return true;
+}
+
+void TTrackManager::FormClose() {
+    std::string failures;
+    try {
+        StopAndWaitForWorkers();
+    } catch (const Exception& e) {
+        failures += e.Message();
+    }
+    try {
+        SaveSettings();
+    } catch (const Exception& e) {
+        failures += (failures.empty() ? "" : "\r\n") + e.Message();
+    }
+    try {
+        SaveMediaDB();
+    } catch (const Exception& e) {
+        failures += (failures.empty() ? "" : "\r\n") + e.Message();
+    }
+    if (!failures.empty()) {
+        try {
+            ui_.ShowWarning(failures);
+        } catch (...) {
+        }
+    }
+}
+
+void TTrackManager::Exit1Click() {
+    ui_.CloseMainWindow();
+}
+
+void TTrackManager::Timer1Timer() {
+    ProcessMessages();
+}
+
+void TTrackManager::bvGroupActionsExpanded() {
+    DriveComboVisible = !Options.cbAutoDetect;
+}
+
+// ---- Reset -------------------------------------------------------------------
+
+void TTrackManager::btnResetProgClick() {
+    if (RefuseWhileBusy())
+        return;
+    Model.ConvertDone = 0;
+    Model.CopyDone = 0;
+    Model.ConverterRunning = 0;
+    Model.CancelRequested = 0;
+    Model.UploadPath = "\\mobile\\audio\\";
+    Model.SettingsFile = SettingsFileName();
+    Model.ClearTracks();
+    BvPlaylist.Clear();
+    ListBoxPlayLists.Items.Clear();
+    ListBoxPlayLists.Items.Add(Messages.Text(MessageName::AllMusic));
+    ListBoxPlayLists.ItemIndex = 0;
+    TransFlashTimer.Enabled = true;
+    NotifyView(TViewId::PlaylistBox);
+    RefreshTrackView();
+}
