@@ -120,7 +120,7 @@ int32_t TIniFile::ReadInteger(std::string_view section, std::string_view ident,
                               int32_t fallback) const {
     std::string s = ReadString(section, ident, "");
     if (s.size() > 2 && s[0] == '0' && (s[1] == 'x' || s[1] == 'X'))
-        s = "$" + s.substr(2);
+        s.replace(0, 2, "$");
     return StrToIntDef(s, fallback);
 }
 
@@ -134,7 +134,9 @@ void TIniFile::WriteString(std::string_view section, std::string_view ident,
     std::string line = Trim(ident) + "=" + std::string(value);
     size_t b, e;
     if (!FindSection(lines, section, b, e)) {
-        lines.push_back("[" + Trim(section) + "]");
+        std::string header = "[";
+        header.append(Trim(section)).append("]");
+        lines.push_back(std::move(header));
         lines.push_back(line);
     } else if (auto k = FindKey(lines, b, e, ident)) {
         lines[*k] = line;

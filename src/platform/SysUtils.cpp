@@ -64,9 +64,8 @@ std::string FormatExponent(double v, int precision) {
     size_t e = s.find('E');
     if (e != std::string::npos && e + 2 <= s.size()) {
         std::string digits = s.substr(e + 2);
-        while (digits.size() < 3)
-            digits.insert(0, "0");
-        s = s.substr(0, e + 2) + digits;
+        s.resize(e + 2);
+        s.append(digits.size() < 3 ? 3 - digits.size() : 0, '0').append(digits);
     }
     return s;
 }
