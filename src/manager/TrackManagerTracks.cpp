@@ -1,0 +1,223 @@
+// Adding music files to the track list: the add commands and the two row builders.
+#include "TrackManager.h"
+
+#include "BvID3v1.h"
+#include "BvID3v2.h"
+#include "CodecGate.h"
+#include "Files.h"
+#include "RtFileUtils.h"
+#include "iTunesDB.h"
+
+#include <algorithm>
+
+namespace {
+
+constexpr std::string_view MediaFilter = "Media files (*.mp3;*.m4a)|*.mp3;*.m4a";
+
+std::string Underscores(std::string s) {
+    std::replace(s.begin(), s.end(), '_', ' ');
+    return s;
+}
+
+// Drops the last four characters (the extension with its dot).
+std::string Cut(const std::string& s) {
+    size_t end = s.size();
+    for (int n = 0; n < 4 && end > 0; ++n) {
+        --end;
+        while (end > 0 && (static_cast<unsigned char>(s[end]) & 0xC0) == 0x80)
+            --end;
+    }
+    return s.substr(0, end);
+}
+
+std::string TimeText(int64_t seconds) {
+    if (seconds < 0)
+        seconds = 0;
+    return IntToStr(seconds / 60) + ":" + IntToStr(seconds % 60);
+}
+
+std::string FirstStringTrimmed(const TStrings& list) {
+    return list.Count() > 0 ? Trim(list[0]) : std::string();
+}
+
+std::string ExtOf(const std::string& fileName) {
+    return LowerCase(ExtractFileExt(fileName));
+}
+
+} // namespace
+
+void TTrackManager::ParseTrackFileName(const std::string& fileName, bool m4aVariant,
+                                       std::string& artist, std::string& title) {
+    const std::string n = ExtractFileName(fileName);
+    const size_t dash = n.find('-');
+    if (dash != std::string::npos) {
+        const std::string before = n.substr(0, dash);
+        const std::string after = n.substr(dash + 1);
+        if (m4aVariant) {
+            artist = Trim(Underscores(before));
+            title = Trim(Underscores(Cut(after)));
+        } else {
+            artist = Underscores(Trim(before));
+            title = Underscores(Trim(Cut(after)));
+        }
+        return;
+    }
+    artist = "Unknown Artist";
+    title = m4aVariant ? Underscores(Trim(Cut(Trim(n)))) : Trim(Cut(Underscores(Trim(n))));
+}
+
+TTrackRowSnapshot TTrackManager::BuildMp3Row(const std::string& fileName) {
+    TTrackRowSnapshot row;
+    row.FileName = fileName;
+    bool tagged = false;
+    // A tag that cannot be read leaves the file to the file-name rule.
+    try {
+        TBvID3v2 v2;
+        v2.SetFileName(fileName);
+        v2.Open();
+        if (v2.Header().HasTag()) {
+            const std::string artist = FirstStringTrimmed(v2.Texts().LeadArtist());
+            const std::string title = Trim(v2.Texts().Title());
+            if (!artist.empty() || !title.empty()) {
+                row.Artist = artist;
+                row.Title = title;
+                row.Album = Trim(v2.Texts().Album());
+                tagged = true;
+            }
+        }
+        v2.Close();
+        if (!tagged) {
+            TBvID3v1 v1;
+            v1.SetFileName(fileName);
+            v1.Open();
+            if (v1.HasTag() && (!Trim(v1.Artist).empty() || !Trim(v1.SongName).empty())) {
+                row.Artist = Trim(v1.Artist);
+                row.Title = Trim(v1.SongName);
+                row.Album = Trim(v1.Album);
+                tagged = true;
+            }
+            v1.Close();
+        }
+    } catch (const Exception&) {
+        tagged = false;
+    }
+    if (!tagged) {
+        ParseTrackFileName(fileName, false, row.Artist, row.Title);
+        row.Album = "Unknown Album";
+    }
+    // The audio information; a damaged stream still gives a row with its size.
+    try {
+        TBvID3v2 info;
+        info.SetFileName(fileName);
+        info.Open();
+        const TBvID3FileInfo& fi = info.FileInfo();
+        row.Time = TimeText(fi.LengthSeconds);
+        row.Size = IntToStr(fi.FileByteSize);
+        row.BitRate = IntToStr(fi.BitrateKbps);
+        info.Close();
+    } catch (const Exception&) {
+        // Raises for a file that is gone, which the caller skips.
+        row.Size = IntToStr(GetSizeOfFile(fileName));
+        row.Time = "0:0";
+        row.BitRate = "0";
+    }
+    return row;
+}
+
+TTrackRowSnapshot TTrackManager::BuildM4aRow(const std::string& fileName, bool forMediaDB) {
+    TTrackRowSnapshot row;
+    ParseTrackFileName(fileName, !forMediaDB, row.Artist, row.Title);
+    row.Album = "Unknown Album";
+    // Raises for a file that is gone, which the caller skips.
+    const int64_t bytes = GetSizeOfFile(fileName);
+    int64_t seconds = 0;
+    try {
+        seconds = CodecGate::gettime("\"" + fileName + "\"");
+    } catch (const Exception&) {
+        // A damaged file keeps its row, without a playing time.
+        seconds = 0;
+    }
+    row.Time = TimeText(seconds);
+    row.Size = IntToStr(bytes);
+    row.FileName = fileName;
+    if (forMediaDB || seconds <= 0)
+        row.BitRate = "0";
+    else
+        row.BitRate = IntToStr((bytes / 1024) * 8 / seconds);
+    return row;
+}
+
+int TTrackManager::AddMp3ToTrackList(const std::string& fileName) {
+    try {
+        TTrackRowSnapshot row = BuildMp3Row(fileName);
+        row.UID = IntToStr(Model.TrackCount());
+        return Model.AppendTrack(row);
+    } catch (const Exception& e) {
+        Log.AddLog(Format("Could not add %s: %s", {fileName, e.Message()}));
+        return -1;
+    }
+}
+
+int TTrackManager::AddM4aToTrackList(const std::string& fileName) {
+    try {
+        TTrackRowSnapshot row = BuildM4aRow(fileName, false);
+        row.UID = IntToStr(Model.TrackCount());
+        return Model.AppendTrack(row);
+    } catch (const Exception& e) {
+        Log.AddLog(Format("Could not add %s: %s", {fileName, e.Message()}));
+        return -1;
+    }
+}
+
+void TTrackManager::AddFilesToTrackList(const std::vector<std::string>& paths, bool skipListed) {
+    const int playlist = SelectedPlaylist();
+    std::vector<std::string> failed;
+    for (const std::string& path : paths) {
+        const std::string ext = ExtOf(path);
+        if (ext != ".mp3" && ext != ".m4a")
+            continue;
+        if (DirectoryExists(path))
+            continue;
+        if (skipListed && Model.IsInTrackList(path))
+            continue;
+        const int row = ext == ".mp3" ? AddMp3ToTrackList(path) : AddM4aToTrackList(path);
+        if (row < 0) {
+            failed.push_back(path);
+            continue;
+        }
+        if (playlist >= 1 && playlist < MaxPlaylists)
+            Model.PlaylistTracks[static_cast<size_t>(playlist)].Add(IntToStr(row));
+    }
+    Model.UpdateAllMusic();
+    RefreshTrackView();
+    if (!failed.empty()) {
+        std::string list;
+        for (const std::string& f : failed)
+            list += "\r\n" + f;
+        ui_.ShowWarning("These files could not be added:" + list);
+    }
+}
+
+void TTrackManager::btnAddFileClick() {
+    std::vector<std::string> files;
+    if (!ui_.OpenFiles(std::string(MediaFilter), files))
+        files.clear();
+    AddFilesToTrackList(files, true);
+}
+
+void TTrackManager::btnAddDIRClick() {
+    std::string folder;
+    if (!ui_.SelectFolder(folder))
+        return;
+    TStringList found;
+    try {
+        FindMusicFilesRecursive(folder, found);
+    } catch (const Exception& e) {
+        ui_.ShowWarning(e.Message());
+    }
+    AddFilesToTrackList(found.Items(), true);
+}
+
+void TTrackManager::BvDragDrop1Drop(const std::vector<std::string>& paths) {
+    AddFilesToTrackList(paths, false);
+}
