@@ -74,3 +74,143 @@ TEST(TrackManagerStartup, FirstRunHasAllMusicAndAnEmptyLibrary) {
     EXPECT_EQ("\\mobile\\audio\\", f.Manager.Model.UploadPath);
     EXPECT_TRUE(f.Ui.Warnings.empty());
 }
+
+namespace {
+
+const char* const DbColumns[] = {"Artist", "Title",   "Album", "Size",
+                                 "Time",   "BitRate", "UID",   "FileName"};
+
+void AddLibraryRow(TTrackManager& m, std::vector<std::string> values) {
+    for (int c = 0; c < 8; ++c)
+        m.Model.MediaDB.StringsByName(DbColumns[c]).Add(values[static_cast<size_t>(c)]);
+}
+
+} // namespace
+
+TEST(TrackManagerStartup, LibraryFilesRoundTrip) {
+    TManagerFixture f;
+    f.Manager.Start();
+    AddLibraryRow(f.Manager,
+                  {"Björk", "Jóga", "Homogenic", "4000", "3:5", "128", "0", "C:\\a.mp3"});
+    AddLibraryRow(f.Manager, {"", "Two", "", "10", "0:1", "0", "1", "C:\\b.m4a"});
+    AddLibraryRow(f.Manager, {"Line\r\nBreak", "T", "A", "1", "1:0", "64", "2", "C:\\c.mp3"});
+    f.Manager.FormClose();
+    EXPECT_TRUE(f.Ui.Warnings.empty());
+    EXPECT_EQ("Björk\r\n\r\nLine  Break\r\n", BvTest::ReadWholeFile(f.Folder.Path("MediaDB.db0")));
+    EXPECT_EQ("4000\r\n10\r\n1\r\n", BvTest::ReadWholeFile(f.Folder.Path("MediaDB.db3")));
+    EXPECT_EQ("C:\\a.mp3\r\nC:\\b.m4a\r\nC:\\c.mp3\r\n",
+              BvTest::ReadWholeFile(f.Folder.Path("MediaDB.db7")));
+
+    TScriptedManagerUi ui;
+    TTrackManager next(ui, f.Manager.Paths);
+    next.Start();
+    EXPECT_TRUE(ui.Warnings.empty());
+    for (const char* c : DbColumns)
+        EXPECT_EQ(f.Manager.Model.MediaDB.StringsByName(c).Items()[0],
+                  next.Model.MediaDB.StringsByName(c).Items()[0])
+            << c;
+    EXPECT_EQ("Line  Break", next.Model.MediaDB.StringsByName("Artist")[2]);
+    EXPECT_EQ(3, next.Model.MediaDB.StringsByName("FileName").Count());
+}
+
+TEST(TrackManagerStartup, FirstRunWritesEightEmptyFiles) {
+    TManagerFixture f;
+    f.Manager.Start();
+    EXPECT_TRUE(f.Manager.FormCloseQuery());
+    f.Manager.FormClose();
+    for (int i = 0; i < 8; ++i)
+        EXPECT_EQ("", BvTest::ReadWholeFile(f.Folder.Path("MediaDB.db" + std::to_string(i))));
+    EXPECT_TRUE(FileExists(f.Manager.SettingsFileName()));
+}
+
+TEST(TrackManagerStartup, UnevenOrMissingLibraryFilesAreEvenedWithOneMessage) {
+    TManagerFixture f;
+    BvTest::WriteWholeFile(f.Folder.Path("MediaDB.db0"), "A\r\nB\r\nC\r\n");
+    BvTest::WriteWholeFile(f.Folder.Path("MediaDB.db4"), "3:5\n");
+    BvTest::WriteWholeFile(f.Folder.Path("MediaDB.db5"), "128\r\n320\r\n");
+    // db1 is a folder, so it cannot be read; db7 is missing.
+    std::filesystem::create_directories(f.Folder.Path("MediaDB.db1"));
+    f.Manager.Start();
+    ASSERT_EQ(1u, f.Ui.Warnings.size());
+    const TBvMultiStringHolder& db = f.Manager.Model.MediaDB;
+    for (const char* c : DbColumns)
+        EXPECT_EQ(3, db.StringsByName(c).Count()) << c;
+    EXPECT_EQ("C", db.StringsByName("Artist")[2]);
+    EXPECT_EQ("3:5", db.StringsByName("Time")[0]);
+    EXPECT_EQ("0:0", db.StringsByName("Time")[2]);
+    EXPECT_EQ("0", db.StringsByName("Size")[1]);
+    EXPECT_EQ("2", db.StringsByName("UID")[2]);
+    EXPECT_EQ("", db.StringsByName("FileName")[1]);
+    // The message strings were registered before the library was read.
+    EXPECT_TRUE(f.Manager.Messages.SetText(MessageName::AllMusic, "Alles"));
+}
+
+TEST(TrackManagerStartup, SavingFailureIsReportedOnceAndNeverThrows) {
+    TManagerFixture f;
+    BvTest::WriteWholeFile(f.Folder.Path("blocker"), "a file, not a folder");
+    TScriptedManagerUi ui;
+    TTrackManager m(ui,
+                    {f.Manager.Paths.ProgramFolder, f.Manager.Paths.ProgramFolder + "blocker\\"});
+    m.Start();
+    AddLibraryRow(m, {"a", "b", "c", "1", "0:1", "1", "0", "C:\\x.mp3"});
+    EXPECT_TRUE(m.FormCloseQuery());
+    EXPECT_TRUE(ui.Warnings.empty());
+    EXPECT_NO_THROW(m.FormClose());
+    EXPECT_EQ(1u, ui.Warnings.size());
+}
+
+TEST(TrackManagerStartup, UnwritableProgramFolderUsesTheConfigurationFolder) {
+    TAudioFixtureFolder config;
+    const char* old = std::getenv("XDG_CONFIG_HOME");
+    const std::string saved = old ? old : "";
+    setenv("XDG_CONFIG_HOME", config.Path().c_str(), 1);
+    TScriptedManagerUi ui;
+    TTrackManager m(ui, {WindowsPathOf(config.Path("no-such-program-folder")) + "\\", {}});
+    EXPECT_EQ(WindowsPathOf(config.Path("brisvane")) + "\\", m.Paths.DataFolder);
+    EXPECT_TRUE(std::filesystem::is_directory(config.Path("brisvane")));
+    m.Start();
+    m.FormClose();
+    EXPECT_TRUE(std::filesystem::exists(config.Path("brisvane/brisvane.ini")));
+    EXPECT_TRUE(std::filesystem::exists(config.Path("brisvane/MediaDB.db7")));
+    if (old)
+        setenv("XDG_CONFIG_HOME", saved.c_str(), 1);
+    else
+        unsetenv("XDG_CONFIG_HOME");
+}
+
+TEST(TrackManagerStartup, ResetRestoresTheStartState) {
+    TManagerFixture f;
+    f.Manager.Start();
+    f.Manager.Options.edUpload = "\\other\\";
+    f.Manager.ApplyOptions();
+    ASSERT_EQ("\\other\\", f.Manager.Model.UploadPath);
+    ASSERT_TRUE(f.Manager.Messages.SetText(MessageName::AllMusic, "Alle Musik"));
+    for (int i = 0; i < 3; ++i)
+        f.Manager.Model.AppendTrack({"a", "t", "b", "0:1", "1", "C:\\" + std::to_string(i) + ".mp3",
+                                     "128", std::to_string(i)});
+    f.Manager.Model.SyncAllMusic();
+    f.Manager.Model.DeleteTrack(2, 1);
+    f.Manager.Model.PlaylistTrackUIDs[1].Add("77");
+    f.Manager.ListBoxPlayLists.Items.Add("Mine");
+    f.Manager.ListBoxPlayLists.ItemIndex = 1;
+    f.Manager.Model.TransFlashHandled = 1;
+    f.Manager.Model.CancelRequested = 1;
+    f.Manager.RefreshTrackView();
+    ASSERT_FALSE(f.Manager.Options.cbAutoDetect);
+    ASSERT_FALSE(f.Manager.TransFlashTimer.Enabled);
+
+    f.Manager.btnResetProgClick();
+    EXPECT_EQ("\\mobile\\audio\\", f.Manager.Model.UploadPath);
+    ASSERT_EQ(1, f.Manager.ListBoxPlayLists.Items.Count());
+    EXPECT_EQ("Alle Musik", f.Manager.ListBoxPlayLists.Items[0]);
+    EXPECT_EQ(0, f.Manager.ListBoxPlayLists.ItemIndex);
+    EXPECT_EQ(0, f.Manager.Model.TrackCount());
+    EXPECT_EQ(0, f.Manager.Model.DeletedHolder.StringsByName("UID").Count());
+    EXPECT_EQ(0, f.Manager.Model.PlaylistTracks[0].Count());
+    EXPECT_EQ(1, f.Manager.Model.PlaylistTrackUIDs[1].Count());
+    EXPECT_EQ(0, f.Manager.BvPlaylist.Count());
+    EXPECT_EQ(0, f.Manager.DeletedList.Count());
+    EXPECT_TRUE(f.Manager.TransFlashTimer.Enabled);
+    EXPECT_EQ(1, f.Manager.Model.TransFlashHandled);
+    EXPECT_EQ(0, f.Manager.Model.CancelRequested);
+}
