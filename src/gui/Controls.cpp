@@ -1,0 +1,1539 @@
+#include "Controls.h"
+
+#include "ControlWidget.h"
+#include "Forms.h"
+#include "Menus.h"
+#include "QtBridge.h"
+#include "ShellAPI.h"
+
+#include <QContextMenuEvent>
+#include <QDragEnterEvent>
+#include <QDropEvent>
+#include <QFocusEvent>
+#include <QKeyEvent>
+#include <QMimeData>
+#include <QMouseEvent>
+#include <QPainter>
+#include <QResizeEvent>
+#include <QUrl>
+#include <algorithm>
+#include <set>
+
+namespace {
+
+TControl* gCapture = nullptr;
+
+std::set<const TWinControl*>& LiveWindows() {
+    static std::set<const TWinControl*> windows;
+    return windows;
+}
+
+struct TDragRun {
+    TControl* Source = nullptr;
+    TDragObject* Object = nullptr;
+    bool OwnsObject = false;
+    bool Started = false;
+    int Threshold = 5;
+    TPoint StartPos;
+    TPoint Pos;
+    TControl* Target = nullptr;
+    bool Accepted = false;
+};
+TDragRun gDrag;
+
+// A drop handler may free the target; the end handler then gets no target.
+std::set<const TControl*>& LiveControls() {
+    static std::set<const TControl*> controls;
+    return controls;
+}
+bool IsWindowOrControlAlive(const TControl* c) {
+    return LiveControls().count(c) > 0;
+}
+
+TObject* DragSourceObject() {
+    if (auto* c = dynamic_cast<TDragControlObject*>(gDrag.Object))
+        return c->Control;
+    return gDrag.Object;
+}
+
+TShiftState KeysToShift(intptr_t keys) {
+    TShiftState s = 0;
+    if (keys & MK_SHIFT)
+        s |= ssShift;
+    if (keys & MK_CONTROL)
+        s |= ssCtrl;
+    if (keys & MK_LBUTTON)
+        s |= ssLeft;
+    if (keys & MK_RBUTTON)
+        s |= ssRight;
+    if (keys & MK_MBUTTON)
+        s |= ssMiddle;
+    return s;
+}
+
+bool IsMouseMsg(uint32_t msg) {
+    return msg >= WM_MOUSEMOVE && msg <= WM_MOUSEWHEEL;
+}
+
+intptr_t DragMessage(TControl* target, TDragMessage kind, TPoint screenPos) {
+    if (!target)
+        return 0;
+    TDragRec rec;
+    rec.Pos = screenPos;
+    rec.Source = gDrag.Object;
+    rec.Target = target;
+    return target->Perform(CM_DRAG, static_cast<intptr_t>(kind), reinterpret_cast<intptr_t>(&rec));
+}
+
+} // namespace
+
+TControl* GetCaptureControl() {
+    return gCapture;
+}
+void SetCaptureControl(TControl* control) {
+    gCapture = control;
+}
+TControl* DragSourceControl() {
+    return gDrag.Source;
+}
+
+bool IsChildOf(const TControl* child, const TControl* parent) {
+    for (const TControl* c = child; c; c = c->Parent())
+        if (c == parent)
+            return true;
+    return false;
+}
+
+TControl* FindControl(HWND handle) {
+    return IsWindow(handle) ? handle : nullptr;
+}
+
+bool IsWindow(HWND window) {
+    return window && LiveWindows().count(window) > 0;
+}
+
+TControl* FindDragTarget(TPoint screenPos, bool allowDisabled) {
+    if (!Screen)
+        return nullptr;
+    for (int i = 0; i < Screen->FormCount(); ++i) {
+        TCustomForm* form = Screen->Forms(i);
+        if (!form->Visible())
+            continue;
+        TPoint p = form->ScreenToClient(screenPos);
+        if (!PtInRect(form->ClientRect(), p))
+            continue;
+        TControl* found = form;
+        TWinControl* container = form;
+        while (container) {
+            TControl* child = container->ControlAtPos(p, allowDisabled, true);
+            if (!child)
+                break;
+            found = child;
+            p = {p.X - child->Left(), p.Y - child->Top()};
+            container = dynamic_cast<TWinControl*>(child);
+        }
+        return found;
+    }
+    return nullptr;
+}
+
+void DragMoveTo(TPoint screenPos) {
+    if (!gDrag.Source)
+        return;
+    gDrag.Pos = screenPos;
+    if (!gDrag.Started) {
+        if (std::abs(screenPos.X - gDrag.StartPos.X) < gDrag.Threshold &&
+            std::abs(screenPos.Y - gDrag.StartPos.Y) < gDrag.Threshold)
+            return;
+        gDrag.Started = true;
+    }
+    gDrag.Object->DragPos = screenPos;
+    TControl* target = FindDragTarget(screenPos, false);
+    if (target != gDrag.Target) {
+        if (gDrag.Target)
+            DragMessage(gDrag.Target, TDragMessage::dmDragLeave, screenPos);
+        gDrag.Target = target;
+        gDrag.Accepted = false;
+        if (target)
+            gDrag.Accepted = DragMessage(target, TDragMessage::dmDragEnter, screenPos) != 0;
+    }
+    if (gDrag.Target)
+        gDrag.Accepted = DragMessage(gDrag.Target, TDragMessage::dmDragMove, screenPos) != 0;
+    gDrag.Object->DragTarget = gDrag.Target;
+}
+
+void CompleteDrag(bool drop) {
+    if (!gDrag.Source)
+        return;
+    TControl* target = nullptr;
+    TPoint local;
+    if (gDrag.Started && gDrag.Target) {
+        local = gDrag.Target->ScreenToClient(gDrag.Pos);
+        if (drop && gDrag.Accepted) {
+            gDrag.Object->Dropped = true;
+            DragMessage(gDrag.Target, TDragMessage::dmDragDrop, gDrag.Pos);
+            target = gDrag.Target;
+        } else {
+            DragMessage(gDrag.Target, TDragMessage::dmDragLeave, gDrag.Pos);
+        }
+    }
+    // The drag is over before the end handler runs: it may start another one.
+    TDragRun d = gDrag;
+    gDrag = {};
+    if (gCapture == d.Source)
+        gCapture = nullptr;
+    if (target && !IsWindowOrControlAlive(target))
+        target = nullptr;
+    TPoint at = target ? local : TPoint{};
+    d.Source->DoEndDrag(target, at.X, at.Y);
+    if (d.OwnsObject)
+        delete d.Object;
+}
+
+// ---------------------------------------------------------------- TControl
+
+const TClassInfo& TControl::StaticClassInfo() {
+    static const TClassInfo info(
+        "TControl", &TComponent::StaticClassInfo(),
+        {StrProp<TControl>("Caption", &TControl::GetText, &TControl::SetText, true),
+         StrProp<TControl>("Hint", &TControl::Hint, &TControl::SetHint, true),
+         IntProp<TControl, int>("Left", &TControl::Left, &TControl::SetLeft),
+         IntProp<TControl, int>("Top", &TControl::Top, &TControl::SetTop),
+         IntProp<TControl, int>("Width", &TControl::Width, &TControl::SetWidth),
+         IntProp<TControl, int>("Height", &TControl::Height, &TControl::SetHeight),
+         IntProp<TControl, bool>("Visible", &TControl::Visible, &TControl::SetVisible),
+         IntProp<TControl, bool>("Enabled", &TControl::Enabled, &TControl::SetEnabled),
+         IntProp<TControl, TColor>("Color", &TControl::Color, &TControl::SetColor),
+         ObjProp<TControl, TFont>("Font", &TControl::Font, false)},
+        "Controls");
+    return info;
+}
+
+TControl::TControl(TComponent* owner) : TComponent(owner), font_(std::make_unique<TFont>()) {
+    LiveControls().insert(this);
+    WindowProc = [this](TMessage& m) { WndProc(m); };
+    font_->OnChange = [this](TGraphicsObject&) {
+        parentFont_ = false;
+        Perform(CM_FONTCHANGED, 0, 0);
+    };
+}
+
+TControl::~TControl() {
+    LiveControls().erase(this);
+    Destroying();
+    if (gCapture == this)
+        gCapture = nullptr;
+    if (gDrag.Source == this)
+        gDrag = {};
+    if (gDrag.Target == this)
+        gDrag.Target = nullptr;
+    if (parent_)
+        parent_->RemoveControl(this);
+}
+
+void TControl::Notification(TComponent* component, TOperation operation) {
+    TComponent::Notification(component, operation);
+    if (operation == TOperation::opRemove && component == popupMenu_)
+        popupMenu_ = nullptr;
+}
+
+intptr_t TControl::Perform(uint32_t msg, intptr_t wParam, intptr_t lParam) {
+    TMessage m{msg, wParam, lParam, 0};
+    return Perform(m);
+}
+
+intptr_t TControl::Perform(TMessage& message) {
+    // A copy: the procedure may free the control, and with it WindowProc.
+    TWndMethod proc = WindowProc;
+    if (proc)
+        proc(message);
+    return message.Result;
+}
+
+void TControl::WndProc(TMessage& message) {
+    if (IsMouseMsg(message.Msg)) {
+        if (gDrag.Source == this) {
+            TPoint p{LoWordSigned(message.LParam), HiWordSigned(message.LParam)};
+            if (message.Msg == WM_MOUSEMOVE) {
+                DragMoveTo(ClientToScreen(p));
+                return;
+            }
+            if (message.Msg == WM_LBUTTONUP) {
+                gDrag.Pos = ClientToScreen(p);
+                CompleteDrag(true);
+                return;
+            }
+        }
+        if (message.Msg == WM_LBUTTONDOWN && DragMode == TDragMode::dmAutomatic) {
+            BeginDrag(false);
+            return;
+        }
+    }
+    Dispatch(message);
+}
+
+void TControl::Dispatch(TMessage& message) {
+    if (!HandleMessage(message))
+        DefaultHandler(message);
+}
+
+void TControl::DefaultHandler(TMessage&) {}
+
+bool TControl::HandleMessage(TMessage& m) {
+    switch (m.Msg) {
+    case WM_LBUTTONDOWN:
+    case WM_LBUTTONUP:
+    case WM_LBUTTONDBLCLK:
+    case WM_RBUTTONDOWN:
+    case WM_RBUTTONUP:
+    case WM_RBUTTONDBLCLK:
+    case WM_MBUTTONDOWN:
+    case WM_MBUTTONUP:
+    case WM_MOUSEMOVE:
+        WMMouse(m);
+        return true;
+    case WM_CONTEXTMENU:
+        WMContextMenu(m);
+        return true;
+    case CM_HITTEST:
+        CMHitTest(m);
+        return true;
+    case CM_MOUSEENTER:
+    case CM_MOUSELEAVE:
+        CMMouseEnterLeave(m);
+        return true;
+    case CM_DRAG:
+        CMDrag(m);
+        return true;
+    case CM_ENABLEDCHANGED:
+    case CM_COLORCHANGED:
+    case CM_FONTCHANGED:
+    case CM_TEXTCHANGED:
+        Invalidate();
+        return true;
+    case CM_VISIBLECHANGED:
+        if (parent_)
+            parent_->Realign();
+        Invalidate();
+        return true;
+    case CM_PARENTFONTCHANGED:
+        if (parentFont_ && parent_) {
+            font_->Assign(*parent_->Font());
+            parentFont_ = true;
+        }
+        return true;
+    case CM_PARENTCOLORCHANGED:
+        if (parentColor_ && parent_) {
+            SetColor(parent_->Color());
+            parentColor_ = true;
+        }
+        return true;
+    case CM_PARENTSHOWHINTCHANGED:
+        if (parentShowHint_ && parent_) {
+            SetShowHint(parent_->ShowHint());
+            parentShowHint_ = true;
+        }
+        return true;
+    case WM_SETTEXT:
+        text_ = m.LParam ? reinterpret_cast<const char*>(m.LParam) : "";
+        m.Result = 1;
+        return true;
+    default:
+        return false;
+    }
+}
+
+void TControl::WMMouse(TMessage& m) {
+    TPoint p{LoWordSigned(m.LParam), HiWordSigned(m.LParam)};
+    TShiftState shift = KeysToShift(m.WParam);
+    switch (m.Msg) {
+    case WM_LBUTTONDOWN:
+    case WM_LBUTTONDBLCLK:
+        if (ControlStyle & csCaptureMouse)
+            SetMouseCapture(true);
+        if (ControlStyle & csClickEvents)
+            ControlState |= csClicked;
+        if (m.Msg == WM_LBUTTONDBLCLK) {
+            if (ControlStyle & csDoubleClicks)
+                DblClick();
+            shift |= ssDouble;
+        }
+        MouseDown(TMouseButton::mbLeft, shift, p.X, p.Y);
+        break;
+    case WM_LBUTTONUP:
+        if (ControlStyle & csCaptureMouse)
+            SetMouseCapture(false);
+        if (ControlState & csClicked) {
+            ControlState &= ~csClicked;
+            if (PtInRect(ClientRect(), p))
+                Click();
+        }
+        MouseUp(TMouseButton::mbLeft, shift, p.X, p.Y);
+        break;
+    case WM_RBUTTONDOWN:
+    case WM_RBUTTONDBLCLK:
+        MouseDown(TMouseButton::mbRight, shift, p.X, p.Y);
+        break;
+    case WM_RBUTTONUP:
+        MouseUp(TMouseButton::mbRight, shift, p.X, p.Y);
+        break;
+    case WM_MBUTTONDOWN:
+        MouseDown(TMouseButton::mbMiddle, shift, p.X, p.Y);
+        break;
+    case WM_MBUTTONUP:
+        MouseUp(TMouseButton::mbMiddle, shift, p.X, p.Y);
+        break;
+    case WM_MOUSEMOVE:
+        MouseMove(shift, p.X, p.Y);
+        break;
+    }
+}
+
+void TControl::WMContextMenu(TMessage& m) {
+    TPoint screen{LoWordSigned(m.LParam), HiWordSigned(m.LParam)};
+    bool handled = false;
+    if (OnContextPopup)
+        OnContextPopup(this, ScreenToClient(screen), handled);
+    if (handled) {
+        m.Result = 1;
+        return;
+    }
+    if (popupMenu_ && popupMenu_->AutoPopup) {
+        popupMenu_->PopupComponent = this;
+        popupMenu_->Popup(screen.X, screen.Y);
+        m.Result = 1;
+        return;
+    }
+    if (parent_)
+        m.Result = parent_->Perform(m.Msg, m.WParam, m.LParam);
+}
+
+void TControl::CMHitTest(TMessage& m) {
+    m.Result = 1;
+}
+
+void TControl::CMMouseEnterLeave(TMessage& m) {
+    if (parent_)
+        parent_->Perform(m.Msg, 0, m.LParam ? m.LParam : reinterpret_cast<intptr_t>(this));
+}
+
+void TControl::CMDrag(TMessage& m) {
+    auto* rec = reinterpret_cast<TDragRec*>(m.LParam);
+    if (!rec)
+        return;
+    TPoint p = ScreenToClient(rec->Pos);
+    TObject* source = DragSourceObject();
+    switch (static_cast<TDragMessage>(m.WParam)) {
+    case TDragMessage::dmDragEnter:
+    case TDragMessage::dmDragLeave:
+    case TDragMessage::dmDragMove: {
+        bool accept = false;
+        ::TDragState state =
+            m.WParam == static_cast<intptr_t>(TDragMessage::dmDragEnter)   ? TDragState::dsDragEnter
+            : m.WParam == static_cast<intptr_t>(TDragMessage::dmDragLeave) ? TDragState::dsDragLeave
+                                                                           : TDragState::dsDragMove;
+        DragOver(source, p.X, p.Y, state, accept);
+        m.Result = accept ? 1 : 0;
+        break;
+    }
+    case TDragMessage::dmDragDrop:
+        DragDrop(source, p.X, p.Y);
+        break;
+    default:
+        break;
+    }
+}
+
+void TControl::SetParent(TWinControl* parent) {
+    if (parent == parent_)
+        return;
+    if (parent == this)
+        throw EInvalidOperation("A control cannot have itself as its parent");
+    if (parent_)
+        parent_->RemoveControl(this);
+    if (parent)
+        parent->InsertControl(this);
+}
+
+void TControl::SetBounds(int left, int top, int width, int height) {
+    if (left == left_ && top == top_ && width == width_ && height == height_)
+        return;
+    bool resized = width != width_ || height != height_;
+    if (parent_ && Visible())
+        parent_->Invalidate();
+    left_ = left;
+    top_ = top;
+    width_ = std::max(0, width);
+    height_ = std::max(0, height);
+    if (parent_ && align_ != TAlign::alNone)
+        parent_->AlignControls(this);
+    Invalidate();
+    if (resized)
+        Resize();
+}
+
+TPoint TControl::ClientOrigin() const {
+    if (!parent_)
+        return {left_, top_};
+    TPoint o = parent_->ClientOrigin();
+    return {o.X + left_, o.Y + top_};
+}
+
+TPoint TControl::ClientToScreen(TPoint p) const {
+    TPoint o = ClientOrigin();
+    return {p.X + o.X, p.Y + o.Y};
+}
+
+TPoint TControl::ScreenToClient(TPoint p) const {
+    TPoint o = ClientOrigin();
+    return {p.X - o.X, p.Y - o.Y};
+}
+
+void TControl::SetAlign(TAlign align) {
+    if (align == align_)
+        return;
+    align_ = align;
+    if (parent_)
+        parent_->Realign();
+}
+
+void TControl::SetAnchors(TAnchors anchors) {
+    anchors_ = anchors;
+}
+
+void TControl::AnchorToParent(int dw, int dh) {
+    if (align_ != TAlign::alNone)
+        return;
+    int l = left_, t = top_, w = width_, h = height_;
+    if (anchors_ & akRight) {
+        if (anchors_ & akLeft)
+            w += dw;
+        else
+            l += dw;
+    }
+    if (anchors_ & akBottom) {
+        if (anchors_ & akTop)
+            h += dh;
+        else
+            t += dh;
+    }
+    SetBounds(l, t, w, h);
+}
+
+void TControl::SetVisible(bool value) {
+    if (value == visible_)
+        return;
+    visible_ = value;
+    Perform(CM_VISIBLECHANGED, value ? 1 : 0, 0);
+}
+
+bool TControl::Showing() const {
+    return visible_ && parent_ && parent_->Showing();
+}
+
+void TControl::SetEnabled(bool value) {
+    if (value == enabled_)
+        return;
+    enabled_ = value;
+    Perform(CM_ENABLEDCHANGED, 0, 0);
+}
+
+void TControl::SetColor(TColor color) {
+    if (color == color_) {
+        parentColor_ = false;
+        return;
+    }
+    color_ = color;
+    parentColor_ = false;
+    Perform(CM_COLORCHANGED, 0, 0);
+}
+
+void TControl::SetParentColor(bool value) {
+    if (value == parentColor_)
+        return;
+    parentColor_ = value;
+    if (value && parent_)
+        Perform(CM_PARENTCOLORCHANGED, 0, 0);
+}
+
+void TControl::SetParentFont(bool value) {
+    if (value == parentFont_)
+        return;
+    parentFont_ = value;
+    if (value && parent_)
+        Perform(CM_PARENTFONTCHANGED, 0, 0);
+}
+
+void TControl::SetText(const std::string& text) {
+    if (text == GetText())
+        return;
+    Perform(WM_SETTEXT, 0, reinterpret_cast<intptr_t>(text.c_str()));
+    Perform(CM_TEXTCHANGED, 0, 0);
+}
+
+void TControl::SetShowHint(bool value) {
+    parentShowHint_ = false;
+    if (value == showHint_)
+        return;
+    showHint_ = value;
+    Perform(CM_SHOWHINTCHANGED, 0, 0);
+}
+
+void TControl::SetParentShowHint(bool value) {
+    if (value == parentShowHint_)
+        return;
+    parentShowHint_ = value;
+    if (value && parent_)
+        Perform(CM_PARENTSHOWHINTCHANGED, 0, 0);
+}
+
+void TControl::SetPopupMenu(TPopupMenu* menu) {
+    if (menu == popupMenu_)
+        return;
+    if (popupMenu_)
+        popupMenu_->RemoveFreeNotification(this);
+    popupMenu_ = menu;
+    if (menu)
+        menu->FreeNotification(this);
+}
+
+void TControl::SetCursor(TCursor cursor) {
+    if (cursor == cursor_)
+        return;
+    cursor_ = cursor;
+    Perform(CM_CURSORCHANGED, 0, 0);
+}
+
+bool TControl::MouseCapture() const {
+    return gCapture == this;
+}
+void TControl::SetMouseCapture(bool value) {
+    if (value)
+        gCapture = this;
+    else if (gCapture == this)
+        gCapture = nullptr;
+}
+
+void TControl::Invalidate() {
+    if (parent_ && parent_->HandleAllocated() && visible_)
+        parent_->ClientWidget()->update(ToQ(BoundsRect()));
+}
+
+void TControl::Update() {
+    if (parent_)
+        parent_->Update();
+}
+
+void TControl::Repaint() {
+    Invalidate();
+    Update();
+}
+
+void TControl::BringToFront() {
+    if (!parent_)
+        return;
+    auto& list = parent_->controls_;
+    list.erase(std::find(list.begin(), list.end(), this));
+    list.push_back(this);
+    Invalidate();
+}
+
+void TControl::SendToBack() {
+    if (!parent_)
+        return;
+    auto& list = parent_->controls_;
+    list.erase(std::find(list.begin(), list.end(), this));
+    list.insert(list.begin(), this);
+    Invalidate();
+}
+
+void TControl::Click() {
+    if (OnClick)
+        OnClick(this);
+}
+void TControl::DblClick() {
+    if (OnDblClick)
+        OnDblClick(this);
+}
+void TControl::MouseDown(TMouseButton button, TShiftState shift, int x, int y) {
+    if (OnMouseDown)
+        OnMouseDown(this, button, shift, x, y);
+}
+void TControl::MouseUp(TMouseButton button, TShiftState shift, int x, int y) {
+    if (OnMouseUp)
+        OnMouseUp(this, button, shift, x, y);
+}
+void TControl::MouseMove(TShiftState shift, int x, int y) {
+    if (OnMouseMove)
+        OnMouseMove(this, shift, x, y);
+}
+void TControl::Resize() {
+    if (OnResize)
+        OnResize(this);
+}
+void TControl::Changed() {
+    Perform(CM_CHANGED, 0, reinterpret_cast<intptr_t>(this));
+}
+
+void TControl::DragDrop(TObject* source, int x, int y) {
+    if (OnDragDrop)
+        OnDragDrop(this, source, x, y);
+}
+
+void TControl::DragOver(TObject* source, int x, int y, TDragState state, bool& accept) {
+    accept = static_cast<bool>(OnDragOver);
+    if (OnDragOver)
+        OnDragOver(this, source, x, y, state, accept);
+}
+
+void TControl::DoStartDrag(TDragObject*& dragObject) {
+    if (OnStartDrag)
+        OnStartDrag(this, dragObject);
+}
+
+void TControl::DoEndDrag(TObject* target, int x, int y) {
+    if (OnEndDrag)
+        OnEndDrag(this, target, x, y);
+}
+
+void TControl::BeginDrag(bool immediate, int threshold) {
+    if (gDrag.Source)
+        return;
+    TDragObject* object = nullptr;
+    DoStartDrag(object);
+    bool owns = object == nullptr;
+    if (!object)
+        object = new TDragControlObject(this);
+    gDrag = {};
+    gDrag.Source = this;
+    gDrag.Object = object;
+    gDrag.OwnsObject = owns;
+    gDrag.Threshold = threshold < 0 ? 5 : threshold;
+    TPoint cursor = Mouse ? Mouse->CursorPos : TPoint{};
+    gDrag.StartPos = cursor;
+    gDrag.Pos = cursor;
+    SetMouseCapture(true);
+    if (immediate) {
+        gDrag.Started = true;
+        DragMoveTo(cursor);
+    }
+}
+
+bool TControl::Dragging() const {
+    return gDrag.Source == this;
+}
+
+void TControl::EndDrag(bool drop) {
+    if (gDrag.Source == this)
+        CompleteDrag(drop);
+}
+
+TCustomForm* TControl::ParentForm() const {
+    const TControl* c = this;
+    while (c->parent_)
+        c = c->parent_;
+    return dynamic_cast<TCustomForm*>(const_cast<TControl*>(c));
+}
+
+// ---------------------------------------------------------------- TGraphicControl
+
+const TClassInfo& TGraphicControl::StaticClassInfo() {
+    static const TClassInfo info("TGraphicControl", &TControl::StaticClassInfo(), {}, "Controls");
+    return info;
+}
+
+TGraphicControl::TGraphicControl(TComponent* owner) : TControl(owner) {}
+TGraphicControl::~TGraphicControl() {
+    Destroying();
+}
+
+bool TGraphicControl::HandleMessage(TMessage& m) {
+    if (m.Msg == WM_PAINT) {
+        auto* dc = reinterpret_cast<TCanvas*>(m.WParam);
+        if (!dc)
+            return true;
+        TCanvas own;
+        own.AttachTo(dc);
+        own.SetFont(*Font());
+        own.Brush()->SetColor(Color());
+        canvas_ = &own;
+        struct Reset {
+            TCanvas*& c;
+            ~Reset() { c = nullptr; }
+        } reset{canvas_};
+        Paint();
+        return true;
+    }
+    return TControl::HandleMessage(m);
+}
+
+// ---------------------------------------------------------------- TWinControl
+
+const TClassInfo& TWinControl::StaticClassInfo() {
+    static const TClassInfo info("TWinControl", &TControl::StaticClassInfo(), {}, "Controls");
+    return info;
+}
+
+TWinControl::TWinControl(TComponent* owner) : TControl(owner), brush_(std::make_unique<TBrush>()) {
+    brush_->SetColor(Color());
+    LiveWindows().insert(this);
+}
+
+TWinControl::~TWinControl() {
+    LiveWindows().erase(this);
+    Destroying();
+    if (mouseOver_)
+        mouseOver_ = nullptr;
+    while (!controls_.empty()) {
+        TControl* c = controls_.back();
+        // Child controls go with their parent, owned or not.
+        delete c;
+    }
+    DestroyComponents();
+    DestroyWnd();
+}
+
+TControl* TWinControl::Controls(int index) const {
+    if (index < 0 || index >= ControlCount())
+        throw EListError(Format("List index out of bounds (%d)", {index}));
+    return controls_[static_cast<size_t>(index)];
+}
+
+void TWinControl::InsertControl(TControl* control) {
+    if (!control || ContainsControl(control))
+        return;
+    Perform(CM_CONTROLLISTCHANGE, reinterpret_cast<intptr_t>(control), 1);
+    controls_.push_back(control);
+    control->parent_ = this;
+    if (control->parentFont_)
+        control->Perform(CM_PARENTFONTCHANGED, 0, 0);
+    if (control->parentColor_)
+        control->Perform(CM_PARENTCOLORCHANGED, 0, 0);
+    if (auto* w = dynamic_cast<TWinControl*>(control); w && HandleAllocated())
+        w->HandleNeeded();
+    if (control->Align() != TAlign::alNone)
+        Realign();
+    control->Invalidate();
+    Perform(CM_CONTROLCHANGE, reinterpret_cast<intptr_t>(control), 1);
+}
+
+void TWinControl::RemoveControl(TControl* control) {
+    auto it = std::find(controls_.begin(), controls_.end(), control);
+    if (it == controls_.end())
+        return;
+    Perform(CM_CONTROLCHANGE, reinterpret_cast<intptr_t>(control), 0);
+    control->Invalidate();
+    it = std::find(controls_.begin(), controls_.end(), control);
+    if (it != controls_.end())
+        controls_.erase(it);
+    if (mouseOver_ == control)
+        mouseOver_ = nullptr;
+    control->parent_ = nullptr;
+    if (auto* w = dynamic_cast<TWinControl*>(control); w && w->widget_ && !IsDestroying())
+        w->widget_->setParent(nullptr);
+    if (control->Align() != TAlign::alNone && !IsDestroying())
+        Realign();
+    Perform(CM_CONTROLLISTCHANGE, reinterpret_cast<intptr_t>(control), 0);
+}
+
+bool TWinControl::ContainsControl(const TControl* control) const {
+    return std::find(controls_.begin(), controls_.end(), control) != controls_.end();
+}
+
+TControl* TWinControl::ControlAtPos(TPoint pos, bool allowDisabled, bool allowWinControls) const {
+    for (auto it = controls_.rbegin(); it != controls_.rend(); ++it) {
+        TControl* c = *it;
+        bool windowed = dynamic_cast<TWinControl*>(c) != nullptr;
+        if (windowed && !allowWinControls)
+            continue;
+        if (!c->Visible() || (!c->Enabled() && !allowDisabled))
+            continue;
+        if (!PtInRect(c->BoundsRect(), pos))
+            continue;
+        TPoint local{pos.X - c->Left(), pos.Y - c->Top()};
+        if (c->Perform(CM_HITTEST, 0, MakeLParam(local.X, local.Y)) == 0)
+            continue;
+        return c;
+    }
+    return nullptr;
+}
+
+HWND TWinControl::Handle() {
+    HandleNeeded();
+    return this;
+}
+
+void TWinControl::HandleNeeded() {
+    if (widget_ || creatingHandle_)
+        return;
+    if (parent_)
+        parent_->HandleNeeded();
+    creatingHandle_ = true;
+    struct Reset {
+        bool& f;
+        ~Reset() { f = false; }
+    } reset{creatingHandle_};
+    CreateWnd();
+}
+
+QWidget* TWinControl::Widget() {
+    HandleNeeded();
+    return widget_;
+}
+
+QWidget* TWinControl::ClientWidget() {
+    return Widget();
+}
+
+QWidget* TWinControl::CreateWidget(QWidget* parent) {
+    return new TBvWidget(this, parent);
+}
+
+void TWinControl::CreateWnd() {
+    QWidget* parentWidget = parent_ ? parent_->ClientWidget() : nullptr;
+    widget_ = CreateWidget(parentWidget);
+    if (!dynamic_cast<TBvWidget*>(widget_))
+        widget_->installEventFilter(new TBvEventFilter(this, widget_));
+    widget_->setMouseTracking(true);
+    ApplyWidgetState();
+    CreateChildHandles();
+}
+
+void TWinControl::CreateChildHandles() {
+    for (TControl* c : controls_)
+        if (auto* w = dynamic_cast<TWinControl*>(c))
+            w->HandleNeeded();
+}
+
+void TWinControl::ApplyWidgetState() {
+    if (!widget_)
+        return;
+    widget_->setGeometry(left_, top_, width_, height_);
+    widget_->setEnabled(Enabled());
+    widget_->setFont(Font()->ToQFont());
+    if (parent_)
+        widget_->setVisible(Visible());
+    widget_->setAcceptDrops(acceptFiles_);
+}
+
+void TWinControl::DestroyWnd() {
+    if (!widget_)
+        return;
+    QWidget* w = widget_;
+    widget_ = nullptr;
+    if (auto* bw = dynamic_cast<TBvWidget*>(w))
+        bw->Control = nullptr;
+    for (QObject* child : w->children())
+        if (auto* filter = dynamic_cast<TBvEventFilter*>(child))
+            filter->Control = nullptr;
+    w->hide();
+    w->setParent(nullptr);
+    w->deleteLater();
+}
+
+bool TWinControl::Showing() const {
+    if (!Visible())
+        return false;
+    if (parent_)
+        return parent_->Showing();
+    return widget_ && widget_->isVisible();
+}
+
+void TWinControl::SetBounds(int left, int top, int width, int height) {
+    int oldW = width_, oldH = height_;
+    bool changed = left != left_ || top != top_ || width != width_ || height != height_;
+    if (!changed)
+        return;
+    left_ = left;
+    top_ = top;
+    width_ = std::max(0, width);
+    height_ = std::max(0, height);
+    if (widget_)
+        widget_->setGeometry(left_, top_, width_, height_);
+    if (parent_ && Align() != TAlign::alNone)
+        parent_->AlignControls(this);
+    if (width_ != oldW || height_ != oldH) {
+        for (TControl* c : std::vector<TControl*>(controls_))
+            c->AnchorToParent(width_ - oldW, height_ - oldH);
+        Perform(WM_SIZE, 0, MakeLParam(ClientWidth(), ClientHeight()));
+    }
+}
+
+void TWinControl::SetEnabled(bool value) {
+    TControl::SetEnabled(value);
+    if (widget_)
+        widget_->setEnabled(value);
+}
+
+bool TWinControl::CanFocus() const {
+    for (const TControl* c = this; c; c = c->Parent())
+        if (!c->Visible() || !c->Enabled())
+            return false;
+    return true;
+}
+
+void TWinControl::SetFocus() {
+    if (auto* w = Widget())
+        w->setFocus(Qt::OtherFocusReason);
+}
+
+bool TWinControl::Focused() const {
+    return widget_ && widget_->hasFocus();
+}
+
+void TWinControl::Invalidate() {
+    if (widget_)
+        ClientWidget()->update();
+}
+
+void TWinControl::Update() {
+    if (widget_)
+        ClientWidget()->repaint();
+}
+
+void TWinControl::Repaint() {
+    Invalidate();
+    Update();
+}
+
+void TWinControl::BringToFront() {
+    TControl::BringToFront();
+    if (widget_)
+        widget_->raise();
+}
+
+void TWinControl::EnableAlign() {
+    if (--alignDisabled_ <= 0) {
+        alignDisabled_ = 0;
+        Realign();
+    }
+}
+
+void TWinControl::AlignControls(TControl*) {
+    if (alignDisabled_ > 0 || IsDestroying())
+        return;
+    ++alignDisabled_;
+    TRect rest = ClientRect();
+    auto place = [&](TAlign align) {
+        std::vector<TControl*> list;
+        for (TControl* c : controls_)
+            if (c->Align() == align && c->Visible())
+                list.push_back(c);
+        std::stable_sort(list.begin(), list.end(), [align](TControl* a, TControl* b) {
+            switch (align) {
+            case TAlign::alTop:
+                return a->Top() < b->Top();
+            case TAlign::alBottom:
+                return a->Top() + a->Height() > b->Top() + b->Height();
+            case TAlign::alLeft:
+                return a->Left() < b->Left();
+            case TAlign::alRight:
+                return a->Left() + a->Width() > b->Left() + b->Width();
+            default:
+                return false;
+            }
+        });
+        for (TControl* c : list) {
+            int w = c->Width(), h = c->Height();
+            switch (align) {
+            case TAlign::alTop:
+                c->SetBounds(rest.Left, rest.Top, rest.Width(), h);
+                rest.Top += h;
+                break;
+            case TAlign::alBottom:
+                c->SetBounds(rest.Left, rest.Bottom - h, rest.Width(), h);
+                rest.Bottom -= h;
+                break;
+            case TAlign::alLeft:
+                c->SetBounds(rest.Left, rest.Top, w, rest.Height());
+                rest.Left += w;
+                break;
+            case TAlign::alRight:
+                c->SetBounds(rest.Right - w, rest.Top, w, rest.Height());
+                rest.Right -= w;
+                break;
+            case TAlign::alClient:
+                c->SetBounds(rest.Left, rest.Top, std::max(0, rest.Width()),
+                             std::max(0, rest.Height()));
+                break;
+            default:
+                break;
+            }
+        }
+    };
+    place(TAlign::alTop);
+    place(TAlign::alBottom);
+    place(TAlign::alLeft);
+    place(TAlign::alRight);
+    place(TAlign::alClient);
+    --alignDisabled_;
+}
+
+void TWinControl::PaintTo(TCanvas& canvas) {
+    Perform(WM_ERASEBKGND, reinterpret_cast<intptr_t>(&canvas), 0);
+    Perform(WM_PAINT, reinterpret_cast<intptr_t>(&canvas), 0);
+}
+
+void TWinControl::PaintWindow(TCanvas&) {}
+
+void TWinControl::PaintControls(TCanvas& canvas, TControl* first) {
+    bool started = first == nullptr;
+    for (TControl* c : std::vector<TControl*>(controls_)) {
+        if (!started) {
+            started = c == first;
+            if (!started)
+                continue;
+        }
+        if (dynamic_cast<TWinControl*>(c) || !c->Visible() || !ContainsControl(c))
+            continue;
+        canvas.SaveDC();
+        TPoint vo = canvas.ViewportOrg();
+        canvas.SetViewportOrg({vo.X + c->Left(), vo.Y + c->Top()});
+        canvas.IntersectClip(Rect(0, 0, c->Width(), c->Height()));
+        c->Perform(WM_PAINT, reinterpret_cast<intptr_t>(&canvas), 0);
+        canvas.RestoreDC(-1);
+    }
+}
+
+void TWinControl::WndProc(TMessage& m) {
+    if (IsMouseMsg(m.Msg)) {
+        if (m.Msg == WM_MOUSEMOVE && !gDrag.Source) {
+            TPoint p{LoWordSigned(m.LParam), HiWordSigned(m.LParam)};
+            TControl* over = ControlAtPos(p, false);
+            TrackMouse(over ? over : this);
+        }
+        if (IsControlMouseMsg(m))
+            return;
+    }
+    TControl::WndProc(m);
+}
+
+void TWinControl::TrackMouse(TControl* over) {
+    if (over == mouseOver_)
+        return;
+    TControl* old = mouseOver_;
+    mouseOver_ = over;
+    if (old && (old == this || ContainsControl(old)))
+        old->Perform(CM_MOUSELEAVE, 0, 0);
+    if (over && mouseOver_ == over)
+        over->Perform(CM_MOUSEENTER, 0, 0);
+}
+
+bool TWinControl::IsControlMouseMsg(TMessage& m) {
+    TPoint p{LoWordSigned(m.LParam), HiWordSigned(m.LParam)};
+    TControl* target = nullptr;
+    if (gCapture && gCapture->Parent() == this && !dynamic_cast<TWinControl*>(gCapture))
+        target = gCapture;
+    else if (!gCapture || gCapture == this)
+        target = ControlAtPos(p, false);
+    if (!target)
+        return false;
+    TMessage child{m.Msg, m.WParam, MakeLParam(p.X - target->Left(), p.Y - target->Top()), 0};
+    target->Perform(child);
+    m.Result = child.Result;
+    return true;
+}
+
+bool TWinControl::DoControlMsg(TControl* control, TMessage& m) {
+    if (!control || control == this || !IsChildOf(control, this))
+        return false;
+    TMessage reflected{m.Msg + CN_BASE, m.WParam, m.LParam, 0};
+    control->Perform(reflected);
+    m.Result = reflected.Result;
+    return true;
+}
+
+bool TWinControl::HandleMessage(TMessage& m) {
+    switch (m.Msg) {
+    case WM_PAINT: {
+        auto* dc = reinterpret_cast<TCanvas*>(m.WParam);
+        if (dc) {
+            PaintWindow(*dc);
+            PaintControls(*dc, nullptr);
+        }
+        return true;
+    }
+    case WM_ERASEBKGND: {
+        auto* dc = reinterpret_cast<TCanvas*>(m.WParam);
+        if (dc) {
+            TBrush old;
+            old.Assign(*dc->Brush());
+            dc->Brush()->SetColor(Color());
+            dc->FillRect(ClientRect());
+            dc->Brush()->Assign(old);
+        }
+        m.Result = 1;
+        return true;
+    }
+    case WM_SIZE:
+        Realign();
+        Resize();
+        return true;
+    case WM_SETFOCUS:
+        DoEnter();
+        return true;
+    case WM_KILLFOCUS:
+        DoExit();
+        return true;
+    case WM_KEYDOWN:
+    case WM_SYSKEYDOWN:
+    case WM_KEYUP:
+    case WM_SYSKEYUP: {
+        uint16_t key = static_cast<uint16_t>(m.WParam);
+        TShiftState shift = static_cast<TShiftState>((m.LParam >> 16) & 0xFFFF);
+        if (m.Msg == WM_KEYDOWN || m.Msg == WM_SYSKEYDOWN)
+            KeyDown(key, shift);
+        else
+            KeyUp(key, shift);
+        m.WParam = key;
+        m.Result = key == 0 ? 1 : 0;
+        return true;
+    }
+    case WM_CHAR: {
+        char16_t ch = static_cast<char16_t>(m.WParam);
+        KeyPress(ch);
+        m.WParam = ch;
+        m.Result = ch == 0 ? 1 : 0;
+        return true;
+    }
+    case WM_DRAWITEM: {
+        auto* dis = reinterpret_cast<TDrawItemStruct*>(m.LParam);
+        if (dis && dis->CtlType != ODT_MENU && DoControlMsg(dis->hwndItem, m))
+            return true;
+        return false;
+    }
+    case WM_MEASUREITEM: {
+        auto* mis = reinterpret_cast<TMeasureItemStruct*>(m.LParam);
+        if (mis && mis->CtlType != ODT_MENU &&
+            DoControlMsg(reinterpret_cast<TControl*>(static_cast<uintptr_t>(mis->CtlID)), m))
+            return true;
+        return false;
+    }
+    case WM_COMMAND:
+        if (m.LParam && DoControlMsg(reinterpret_cast<TControl*>(m.LParam), m))
+            return true;
+        return false;
+    case CM_ENABLEDCHANGED:
+        if (widget_)
+            widget_->setEnabled(Enabled());
+        Invalidate();
+        return true;
+    case CM_VISIBLECHANGED:
+        if (widget_ && parent_)
+            widget_->setVisible(Visible());
+        if (parent_)
+            parent_->Realign();
+        return true;
+    case CM_COLORCHANGED:
+        brush_->SetColor(Color());
+        for (TControl* c : controls_)
+            c->Perform(CM_PARENTCOLORCHANGED, 0, 0);
+        Invalidate();
+        return true;
+    case CM_FONTCHANGED:
+        if (widget_)
+            widget_->setFont(Font()->ToQFont());
+        for (TControl* c : controls_)
+            c->Perform(CM_PARENTFONTCHANGED, 0, 0);
+        Invalidate();
+        return true;
+    case CM_SHOWHINTCHANGED:
+        for (TControl* c : controls_)
+            c->Perform(CM_PARENTSHOWHINTCHANGED, 0, 0);
+        return true;
+    case CM_MOUSEENTER:
+    case CM_MOUSELEAVE:
+        CMMouseEnterLeave(m);
+        return true;
+    case CM_CONTROLLISTCHANGE:
+    case CM_CONTROLCHANGE:
+        return true;
+    default:
+        return TControl::HandleMessage(m);
+    }
+}
+
+void TWinControl::KeyDown(uint16_t& key, TShiftState shift) {
+    if (TCustomForm* form = ParentForm(); form && form != this && form->KeyPreview) {
+        form->KeyDown(key, shift);
+        if (key == 0)
+            return;
+    }
+    if (OnKeyDown)
+        OnKeyDown(this, key, shift);
+}
+
+void TWinControl::KeyUp(uint16_t& key, TShiftState shift) {
+    if (TCustomForm* form = ParentForm(); form && form != this && form->KeyPreview) {
+        form->KeyUp(key, shift);
+        if (key == 0)
+            return;
+    }
+    if (OnKeyUp)
+        OnKeyUp(this, key, shift);
+}
+
+void TWinControl::KeyPress(char16_t& key) {
+    if (TCustomForm* form = ParentForm(); form && form != this && form->KeyPreview) {
+        form->KeyPress(key);
+        if (key == 0)
+            return;
+    }
+    if (OnKeyPress)
+        OnKeyPress(this, key);
+}
+
+void TWinControl::DoEnter() {
+    if (OnEnter)
+        OnEnter(this);
+}
+void TWinControl::DoExit() {
+    if (OnExit)
+        OnExit(this);
+}
+
+void TWinControl::SetAcceptFiles(bool accept) {
+    acceptFiles_ = accept;
+    if (widget_)
+        widget_->setAcceptDrops(accept);
+}
+
+namespace {
+intptr_t QtKeys(Qt::MouseButtons buttons, Qt::KeyboardModifiers mods) {
+    intptr_t k = 0;
+    if (buttons & Qt::LeftButton)
+        k |= MK_LBUTTON;
+    if (buttons & Qt::RightButton)
+        k |= MK_RBUTTON;
+    if (buttons & Qt::MiddleButton)
+        k |= MK_MBUTTON;
+    if (mods & Qt::ShiftModifier)
+        k |= MK_SHIFT;
+    if (mods & Qt::ControlModifier)
+        k |= MK_CONTROL;
+    return k;
+}
+TShiftState QtShift(Qt::KeyboardModifiers mods) {
+    TShiftState s = 0;
+    if (mods & Qt::ShiftModifier)
+        s |= ssShift;
+    if (mods & Qt::ControlModifier)
+        s |= ssCtrl;
+    if (mods & Qt::AltModifier)
+        s |= ssAlt;
+    return s;
+}
+} // namespace
+
+bool TWinControl::QtEvent(QEvent* event) {
+    bool own = dynamic_cast<TBvWidget*>(widget_) != nullptr || ClientWidget() != widget_;
+    switch (event->type()) {
+    case QEvent::MouseButtonPress:
+    case QEvent::MouseButtonRelease:
+    case QEvent::MouseButtonDblClick:
+    case QEvent::MouseMove: {
+        auto* me = static_cast<QMouseEvent*>(event);
+        uint32_t msg = WM_MOUSEMOVE;
+        bool press = event->type() == QEvent::MouseButtonPress;
+        bool dbl = event->type() == QEvent::MouseButtonDblClick;
+        if (event->type() != QEvent::MouseMove) {
+            switch (me->button()) {
+            case Qt::LeftButton:
+                msg = press ? WM_LBUTTONDOWN : dbl ? WM_LBUTTONDBLCLK : WM_LBUTTONUP;
+                break;
+            case Qt::RightButton:
+                msg = press ? WM_RBUTTONDOWN : dbl ? WM_RBUTTONDBLCLK : WM_RBUTTONUP;
+                break;
+            case Qt::MiddleButton:
+                msg = press || dbl ? WM_MBUTTONDOWN : WM_MBUTTONUP;
+                break;
+            default:
+                return false;
+            }
+        }
+        QPoint p = me->position().toPoint();
+        if (Mouse) {
+            QPoint g = me->globalPosition().toPoint();
+            Mouse->CursorPos = ClientToScreen({p.x(), p.y()});
+            (void)g;
+        }
+        Perform(msg, QtKeys(me->buttons() | me->button(), me->modifiers()),
+                MakeLParam(p.x(), p.y()));
+        return own;
+    }
+    case QEvent::Enter:
+        TrackMouse(this);
+        return false;
+    case QEvent::Leave:
+        TrackMouse(nullptr);
+        return false;
+    case QEvent::KeyPress:
+    case QEvent::KeyRelease: {
+        auto* ke = static_cast<QKeyEvent*>(event);
+        int vk = QtKeyToVirtualKey(ke->key());
+        bool down = event->type() == QEvent::KeyPress;
+        bool alt = ke->modifiers() & Qt::AltModifier;
+        uint32_t msg = down ? (alt ? WM_SYSKEYDOWN : WM_KEYDOWN) : (alt ? WM_SYSKEYUP : WM_KEYUP);
+        intptr_t lp = static_cast<intptr_t>(QtShift(ke->modifiers())) << 16;
+        bool swallowed = false;
+        if (vk) {
+            TMessage m{msg, vk, lp, 0};
+            Perform(m);
+            swallowed = m.Result != 0;
+        }
+        if (down && !swallowed && !ke->text().isEmpty() &&
+            !(ke->modifiers() & Qt::ControlModifier)) {
+            for (QChar ch : ke->text()) {
+                TMessage m{WM_CHAR, ch.unicode(), 0, 0};
+                Perform(m);
+                swallowed = swallowed || m.Result != 0;
+            }
+        }
+        return own || swallowed;
+    }
+    case QEvent::FocusIn:
+        Perform(WM_SETFOCUS, 0, 0);
+        return false;
+    case QEvent::FocusOut:
+        Perform(WM_KILLFOCUS, 0, 0);
+        return false;
+    case QEvent::ContextMenu: {
+        auto* ce = static_cast<QContextMenuEvent*>(event);
+        TPoint screen = ClientToScreen({ce->pos().x(), ce->pos().y()});
+        return Perform(WM_CONTEXTMENU, 0, MakeLParam(screen.X, screen.Y)) != 0 || own;
+    }
+    case QEvent::DragEnter:
+    case QEvent::DragMove: {
+        auto* de = static_cast<QDropEvent*>(event);
+        if (acceptFiles_ && de->mimeData()->hasUrls()) {
+            de->acceptProposedAction();
+            return true;
+        }
+        return false;
+    }
+    case QEvent::Drop: {
+        auto* de = static_cast<QDropEvent*>(event);
+        if (!acceptFiles_ || !de->mimeData()->hasUrls())
+            return false;
+        std::vector<std::string> files;
+        for (const QUrl& url : de->mimeData()->urls())
+            if (url.isLocalFile())
+                files.push_back(FromQ(url.toLocalFile()));
+        QPoint p = de->position().toPoint();
+        DeliverDroppedFiles(this, files, {p.x(), p.y()});
+        de->acceptProposedAction();
+        return true;
+    }
+    case QEvent::Resize: {
+        if (!widget_ || parent_)
+            return false;
+        QSize s = widget_->size();
+        if (s.width() != width_ || s.height() != height_)
+            SetBounds(left_, top_, s.width(), s.height());
+        return false;
+    }
+    default:
+        return false;
+    }
+}
+
+// ---------------------------------------------------------------- TCustomControl
+
+const TClassInfo& TCustomControl::StaticClassInfo() {
+    static const TClassInfo info("TCustomControl", &TWinControl::StaticClassInfo(), {}, "Controls");
+    return info;
+}
+
+TCustomControl::TCustomControl(TComponent* owner) : TWinControl(owner) {}
+
+void TCustomControl::PaintWindow(TCanvas& canvas) {
+    TCanvas own;
+    own.AttachTo(&canvas);
+    own.SetFont(*Font());
+    own.Brush()->SetColor(Color());
+    canvas_ = &own;
+    struct Reset {
+        TCanvas*& c;
+        ~Reset() { c = nullptr; }
+    } reset{canvas_};
+    Paint();
+}
+
+// ---------------------------------------------------------------- widgets
+
+TBvWidget::TBvWidget(TWinControl* control, QWidget* parent) : QWidget(parent), Control(control) {
+    setAttribute(Qt::WA_OpaquePaintEvent);
+    setFocusPolicy(Qt::ClickFocus);
+}
+
+bool TBvWidget::event(QEvent* e) {
+    if (Control && e->type() != QEvent::Paint && Control->QtEvent(e))
+        return true;
+    return QWidget::event(e);
+}
+
+void TBvWidget::paintEvent(QPaintEvent*) {
+    if (!Control)
+        return;
+    QImage image(size(), QImage::Format_RGB32);
+    image.fill(ToQColor(Control->Color()));
+    TCanvas canvas(&image);
+    Control->PaintTo(canvas);
+    QPainter p(this);
+    p.drawImage(0, 0, image);
+}
+
+bool TBvEventFilter::eventFilter(QObject*, QEvent* event) {
+    if (!Control || event->type() == QEvent::Paint)
+        return false;
+    return Control->QtEvent(event);
+}
+
+int QtKeyToVirtualKey(int k) {
+    if ((k >= Qt::Key_A && k <= Qt::Key_Z) || (k >= Qt::Key_0 && k <= Qt::Key_9))
+        return k;
+    if (k >= Qt::Key_F1 && k <= Qt::Key_F24)
+        return VK_F1 + (k - Qt::Key_F1);
+    switch (k) {
+    case Qt::Key_Backspace:
+        return VK_BACK;
+    case Qt::Key_Tab:
+    case Qt::Key_Backtab:
+        return VK_TAB;
+    case Qt::Key_Return:
+    case Qt::Key_Enter:
+        return VK_RETURN;
+    case Qt::Key_Shift:
+        return VK_SHIFT;
+    case Qt::Key_Control:
+        return VK_CONTROL;
+    case Qt::Key_Alt:
+        return VK_MENU;
+    case Qt::Key_Escape:
+        return VK_ESCAPE;
+    case Qt::Key_Space:
+        return VK_SPACE;
+    case Qt::Key_PageUp:
+        return VK_PRIOR;
+    case Qt::Key_PageDown:
+        return VK_NEXT;
+    case Qt::Key_End:
+        return VK_END;
+    case Qt::Key_Home:
+        return VK_HOME;
+    case Qt::Key_Left:
+        return VK_LEFT;
+    case Qt::Key_Up:
+        return VK_UP;
+    case Qt::Key_Right:
+        return VK_RIGHT;
+    case Qt::Key_Down:
+        return VK_DOWN;
+    case Qt::Key_Insert:
+        return VK_INSERT;
+    case Qt::Key_Delete:
+        return VK_DELETE;
+    default:
+        return 0;
+    }
+}

@@ -1,0 +1,449 @@
+// The control model: controls with a parent, bounds, alignment and a message procedure
+// (WndProc, Perform, Dispatch) that a control can override and that others can replace
+// through WindowProc. A windowed control is one QWidget; a graphic control paints on
+// its parent's canvas and gets its mouse messages from its parent.
+#pragma once
+
+#include "Component.h"
+#include "Graphics.h"
+#include "Messages.h"
+#include "Types.h"
+
+#include <functional>
+#include <memory>
+#include <string>
+#include <vector>
+
+class QWidget;
+class QEvent;
+class TWinControl;
+class TPopupMenu;
+class TCustomForm;
+class TDragObject;
+
+enum class TAlign { alNone, alTop, alBottom, alLeft, alRight, alClient, alCustom };
+enum TAnchorKind : uint8_t { akLeft = 1, akTop = 2, akRight = 4, akBottom = 8 };
+using TAnchors = uint8_t;
+
+enum TShiftStateFlag : uint16_t {
+    ssShift = 1,
+    ssAlt = 2,
+    ssCtrl = 4,
+    ssLeft = 8,
+    ssRight = 16,
+    ssMiddle = 32,
+    ssDouble = 64
+};
+using TShiftState = uint16_t;
+enum class TMouseButton { mbLeft, mbRight, mbMiddle };
+
+using TCursor = int;
+constexpr TCursor crDefault = 0;
+constexpr TCursor crNone = -1;
+constexpr TCursor crArrow = -2;
+constexpr TCursor crCross = -3;
+constexpr TCursor crIBeam = -4;
+constexpr TCursor crSizeNESW = -6;
+constexpr TCursor crSizeNS = -7;
+constexpr TCursor crSizeNWSE = -8;
+constexpr TCursor crSizeWE = -9;
+constexpr TCursor crUpArrow = -10;
+constexpr TCursor crHourGlass = -11;
+constexpr TCursor crDrag = -12;
+constexpr TCursor crNoDrop = -13;
+constexpr TCursor crHSplit = -14;
+constexpr TCursor crVSplit = -15;
+constexpr TCursor crMultiDrag = -16;
+constexpr TCursor crNo = -18;
+constexpr TCursor crHandPoint = -21;
+constexpr TCursor crSizeAll = -22;
+
+// Control style members with the framework's numbering.
+enum TControlStyleFlag : uint32_t {
+    csAcceptsControls = 1u << 0,
+    csCaptureMouse = 1u << 1,
+    csDesignInteractive = 1u << 2,
+    csClickEvents = 1u << 3,
+    csFramed = 1u << 4,
+    csSetCaption = 1u << 5,
+    csOpaque = 1u << 6,
+    csDoubleClicks = 1u << 7,
+    csFixedWidth = 1u << 8,
+    csFixedHeight = 1u << 9,
+    csNoDesignVisible = 1u << 10,
+    csReplicatable = 1u << 11,
+    csNoStdEvents = 1u << 12,
+    csDisplayDragImage = 1u << 13,
+    csReflector = 1u << 14,
+    csActionClient = 1u << 15,
+    csMenuEvents = 1u << 16,
+    csNeedsBorderPaint = 1u << 17,
+    csParentBackground = 1u << 18,
+};
+using TControlStyle = uint32_t;
+
+enum TControlStateFlag : uint32_t {
+    csLButtonDown = 1u << 0,
+    csClicked = 1u << 1,
+    csPalette = 1u << 2,
+    csReadingState = 1u << 3,
+    csAlignmentNeeded = 1u << 4,
+    csFocusing = 1u << 5,
+    csCreating = 1u << 6,
+    csPaintCopy = 1u << 7,
+    csCustomPaint = 1u << 8,
+    csDestroyingHandle = 1u << 9,
+};
+using TControlState = uint32_t;
+
+enum class TDragMode { dmManual, dmAutomatic };
+enum class TDragState { dsDragEnter, dsDragLeave, dsDragMove };
+enum class TDragMessage {
+    dmDragEnter,
+    dmDragLeave,
+    dmDragMove,
+    dmDragDrop,
+    dmDragCancel,
+    dmFindTarget
+};
+
+using TWndMethod = std::function<void(TMessage&)>;
+using TNotifyEvent = std::function<void(TObject* sender)>;
+using TMouseEvent =
+    std::function<void(TObject* sender, TMouseButton button, TShiftState shift, int x, int y)>;
+using TMouseMoveEvent = std::function<void(TObject* sender, TShiftState shift, int x, int y)>;
+using TKeyEvent = std::function<void(TObject* sender, uint16_t& key, TShiftState shift)>;
+using TKeyPressEvent = std::function<void(TObject* sender, char16_t& key)>;
+using TDragOverEvent = std::function<void(TObject* sender, TObject* source, int x, int y,
+                                          TDragState state, bool& accept)>;
+using TDragDropEvent = std::function<void(TObject* sender, TObject* source, int x, int y)>;
+using TStartDragEvent = std::function<void(TObject* sender, TDragObject*& dragObject)>;
+using TEndDragEvent = std::function<void(TObject* sender, TObject* target, int x, int y)>;
+using TContextPopupEvent = std::function<void(TObject* sender, TPoint mousePos, bool& handled)>;
+
+// The hint record of CM_HINTSHOW.
+struct THintInfo {
+    class TControl* HintControl = nullptr;
+    TPoint HintPos;
+    int HintMaxWidth = 0;
+    TColor HintColor = clInfoBk;
+    TRect CursorRect;
+    TPoint CursorPos;
+    int ReshowTimeout = 0;
+    int HideTimeout = 0;
+    std::string HintStr;
+};
+
+// The drag record of CM_DRAG.
+struct TDragRec {
+    TPoint Pos;
+    TDragObject* Source = nullptr;
+    TControl* Target = nullptr;
+    bool Docking = false;
+};
+
+class TDragObject : public TObject {
+public:
+    virtual ~TDragObject() = default;
+    TPoint DragPos;
+    TControl* DragTarget = nullptr;
+    TPoint DragTargetPos;
+    bool Dropped = false;
+    bool Cancelling = false;
+};
+
+class TDragControlObject : public TDragObject {
+public:
+    explicit TDragControlObject(TControl* control) : Control(control) {}
+    TControl* Control;
+};
+
+class TControl : public TComponent {
+    BV_CLASS_INFO()
+public:
+    explicit TControl(TComponent* owner);
+    ~TControl() override;
+
+    // The message procedure: WindowProc starts as WndProc and may be replaced.
+    TWndMethod WindowProc;
+    virtual void WndProc(TMessage& message);
+    intptr_t Perform(uint32_t msg, intptr_t wParam, intptr_t lParam);
+    intptr_t Perform(TMessage& message);
+    // Hands the message to the handler for its number, else to DefaultHandler.
+    virtual void Dispatch(TMessage& message);
+    virtual void DefaultHandler(TMessage& message);
+
+    TWinControl* Parent() const { return parent_; }
+    virtual void SetParent(TWinControl* parent);
+    bool HasParent() const { return parent_ != nullptr; }
+
+    int Left() const { return left_; }
+    int Top() const { return top_; }
+    int Width() const { return width_; }
+    int Height() const { return height_; }
+    void SetLeft(int v) { SetBounds(v, top_, width_, height_); }
+    void SetTop(int v) { SetBounds(left_, v, width_, height_); }
+    void SetWidth(int v) { SetBounds(left_, top_, v, height_); }
+    void SetHeight(int v) { SetBounds(left_, top_, width_, v); }
+    virtual void SetBounds(int left, int top, int width, int height);
+    TRect BoundsRect() const { return Bounds(left_, top_, width_, height_); }
+    void SetBoundsRect(const TRect& r) { SetBounds(r.Left, r.Top, r.Width(), r.Height()); }
+    virtual TRect ClientRect() const { return Rect(0, 0, width_, height_); }
+    int ClientWidth() const { return ClientRect().Width(); }
+    int ClientHeight() const { return ClientRect().Height(); }
+    void SetClientWidth(int w) { SetWidth(width_ - ClientWidth() + w); }
+    void SetClientHeight(int h) { SetHeight(height_ - ClientHeight() + h); }
+    TPoint ClientOrigin() const;
+    TPoint ClientToScreen(TPoint p) const;
+    TPoint ScreenToClient(TPoint p) const;
+
+    TAlign Align() const { return align_; }
+    void SetAlign(TAlign align);
+    TAnchors Anchors() const { return anchors_; }
+    void SetAnchors(TAnchors anchors);
+
+    bool Visible() const { return visible_; }
+    void SetVisible(bool value);
+    void Show() { SetVisible(true); }
+    void Hide() { SetVisible(false); }
+    virtual bool Showing() const;
+    bool Enabled() const { return enabled_; }
+    virtual void SetEnabled(bool value);
+
+    TColor Color() const { return color_; }
+    void SetColor(TColor color);
+    bool ParentColor() const { return parentColor_; }
+    void SetParentColor(bool value);
+    TFont* Font() const { return font_.get(); }
+    bool ParentFont() const { return parentFont_; }
+    void SetParentFont(bool value);
+
+    // Caption and Text are the same window text.
+    std::string Caption() const { return GetText(); }
+    void SetCaption(const std::string& text) { SetText(text); }
+    virtual std::string GetText() const { return text_; }
+    virtual void SetText(const std::string& text);
+
+    std::string Hint() const { return hint_; }
+    void SetHint(const std::string& hint) { hint_ = hint; }
+    bool ShowHint() const { return showHint_; }
+    void SetShowHint(bool value);
+    bool ParentShowHint() const { return parentShowHint_; }
+    void SetParentShowHint(bool value);
+    TPopupMenu* PopupMenu() const { return popupMenu_; }
+    void SetPopupMenu(TPopupMenu* menu);
+    TCursor Cursor() const { return cursor_; }
+    void SetCursor(TCursor cursor);
+
+    TControlStyle ControlStyle = csCaptureMouse | csClickEvents | csSetCaption | csDoubleClicks;
+    TControlState ControlState = 0;
+
+    bool MouseCapture() const;
+    void SetMouseCapture(bool value);
+
+    virtual void Invalidate();
+    virtual void Update();
+    virtual void Repaint();
+    void Refresh() { Repaint(); }
+    virtual void BringToFront();
+    virtual void SendToBack();
+
+    // Drag model.
+    TDragMode DragMode = TDragMode::dmManual;
+    TCursor DragCursor = crDrag;
+    void BeginDrag(bool immediate, int threshold = -1);
+    bool Dragging() const;
+    void EndDrag(bool drop);
+
+    TNotifyEvent OnClick;
+    TNotifyEvent OnDblClick;
+    TMouseEvent OnMouseDown;
+    TMouseEvent OnMouseUp;
+    TMouseMoveEvent OnMouseMove;
+    TNotifyEvent OnResize;
+    TDragOverEvent OnDragOver;
+    TDragDropEvent OnDragDrop;
+    TStartDragEvent OnStartDrag;
+    TEndDragEvent OnEndDrag;
+    TContextPopupEvent OnContextPopup;
+
+    virtual void Click();
+    virtual void DblClick();
+    virtual void DragDrop(TObject* source, int x, int y);
+    virtual void DragOver(TObject* source, int x, int y, TDragState state, bool& accept);
+
+    // Which parent form holds the control (nullptr for none).
+    TCustomForm* ParentForm() const;
+
+protected:
+    virtual void MouseDown(TMouseButton button, TShiftState shift, int x, int y);
+    virtual void MouseUp(TMouseButton button, TShiftState shift, int x, int y);
+    virtual void MouseMove(TShiftState shift, int x, int y);
+    virtual void Resize();
+    virtual void DoStartDrag(TDragObject*& dragObject);
+
+public:
+    virtual void DoEndDrag(TObject* target, int x, int y);
+
+protected:
+    virtual void Changed();
+    // Called by the parent when its size changed: anchors move or stretch the control.
+    void AnchorToParent(int dw, int dh);
+    virtual bool HandleMessage(TMessage& message);
+    void Notification(TComponent* component, TOperation operation) override;
+
+    // Message handlers (the framework's "message" methods).
+    virtual void WMMouse(TMessage& message);
+    virtual void CMHitTest(TMessage& message);
+    virtual void CMMouseEnterLeave(TMessage& message);
+    virtual void CMDrag(TMessage& message);
+    virtual void WMContextMenu(TMessage& message);
+
+    TWinControl* parent_ = nullptr;
+    int left_ = 0, top_ = 0, width_ = 0, height_ = 0;
+    std::string text_;
+
+private:
+    friend class TWinControl;
+    TAlign align_ = TAlign::alNone;
+    TAnchors anchors_ = akLeft | akTop;
+    bool visible_ = true;
+    bool enabled_ = true;
+    TColor color_ = clWindow;
+    bool parentColor_ = false;
+    std::unique_ptr<TFont> font_;
+    bool parentFont_ = true;
+    std::string hint_;
+    bool showHint_ = false;
+    bool parentShowHint_ = true;
+    TPopupMenu* popupMenu_ = nullptr;
+    TCursor cursor_ = crDefault;
+};
+
+class TGraphicControl : public TControl {
+    BV_CLASS_INFO()
+public:
+    explicit TGraphicControl(TComponent* owner);
+    ~TGraphicControl() override;
+    TCanvas* Canvas() const { return canvas_; }
+
+protected:
+    virtual void Paint() {}
+    bool HandleMessage(TMessage& message) override;
+    // Valid only while painting: the parent's canvas, origin at the control's corner.
+    TCanvas* canvas_ = nullptr;
+};
+
+class TWinControl : public TControl {
+    BV_CLASS_INFO()
+public:
+    explicit TWinControl(TComponent* owner);
+    ~TWinControl() override;
+
+    int ControlCount() const { return static_cast<int>(controls_.size()); }
+    TControl* Controls(int index) const;
+    void InsertControl(TControl* control);
+    void RemoveControl(TControl* control);
+    bool ContainsControl(const TControl* control) const;
+    // The child at a client point: graphic controls first, as the framework looks.
+    TControl* ControlAtPos(TPoint pos, bool allowDisabled, bool allowWinControls = false) const;
+
+    HWND Handle();
+    bool HandleAllocated() const { return widget_ != nullptr; }
+    void HandleNeeded();
+    QWidget* Widget();
+    // Where child widgets go (a form keeps its menu bar outside it).
+    virtual QWidget* ClientWidget();
+    bool Showing() const override;
+
+    void SetBounds(int left, int top, int width, int height) override;
+    void SetEnabled(bool value) override;
+    TBrush* Brush() const { return brush_.get(); }
+    bool DoubleBuffered = false;
+    int TabOrder = 0;
+    bool TabStop = false;
+    virtual bool CanFocus() const;
+    virtual void SetFocus();
+    virtual bool Focused() const;
+    void Invalidate() override;
+    void Update() override;
+    void Repaint() override;
+    void BringToFront() override;
+
+    void DisableAlign() { ++alignDisabled_; }
+    void EnableAlign();
+    void Realign() { AlignControls(nullptr); }
+
+    TKeyEvent OnKeyDown;
+    TKeyEvent OnKeyUp;
+    TKeyPressEvent OnKeyPress;
+    TNotifyEvent OnEnter;
+    TNotifyEvent OnExit;
+
+    // Called from the widget: paints the control and its graphic children into canvas.
+    void PaintTo(TCanvas& canvas);
+    // Files dropped from other programs arrive as WM_DROPFILES only while this is on.
+    void SetAcceptFiles(bool accept);
+    bool AcceptFiles() const { return acceptFiles_; }
+    // Turns a Qt event into the control's messages; true when the event is consumed.
+    virtual bool QtEvent(QEvent* event);
+
+protected:
+    virtual QWidget* CreateWidget(QWidget* parent);
+    virtual void CreateWnd();
+    virtual void DestroyWnd();
+    virtual void AlignControls(TControl* control);
+    virtual void PaintWindow(TCanvas& canvas);
+    void PaintControls(TCanvas& canvas, TControl* first);
+    virtual void KeyDown(uint16_t& key, TShiftState shift);
+    virtual void KeyUp(uint16_t& key, TShiftState shift);
+    virtual void KeyPress(char16_t& key);
+    virtual void DoEnter();
+    virtual void DoExit();
+    bool HandleMessage(TMessage& message) override;
+    void WndProc(TMessage& message) override;
+    // Sends a mouse message to the graphic child under the point; true when one took it.
+    bool IsControlMouseMsg(TMessage& message);
+    // Reflects owner-draw and command notifications to the control they concern.
+    bool DoControlMsg(TControl* control, TMessage& message);
+    virtual void ApplyWidgetState();
+    void CreateChildHandles();
+    void TrackMouse(TControl* over);
+
+    std::vector<TControl*> controls_;
+    QWidget* widget_ = nullptr;
+    std::unique_ptr<TBrush> brush_;
+    bool acceptFiles_ = false;
+    TControl* mouseOver_ = nullptr;
+
+private:
+    friend class TControl;
+    int alignDisabled_ = 0;
+    bool creatingHandle_ = false;
+};
+
+// A windowed control that paints itself on a canvas.
+class TCustomControl : public TWinControl {
+    BV_CLASS_INFO()
+public:
+    explicit TCustomControl(TComponent* owner);
+    TCanvas* Canvas() const { return canvas_; }
+
+protected:
+    virtual void Paint() {}
+    void PaintWindow(TCanvas& canvas) override;
+    TCanvas* canvas_ = nullptr;
+};
+
+// The control that holds the mouse capture, when one does.
+TControl* GetCaptureControl();
+void SetCaptureControl(TControl* control);
+// The control a drag runs for, when one runs.
+TControl* DragSourceControl();
+// Moves a running drag to a screen point and ends it there (drop) or cancels it.
+void DragMoveTo(TPoint screenPos);
+void CompleteDrag(bool drop);
+// The control under a screen point on the visible forms.
+TControl* FindDragTarget(TPoint screenPos, bool allowDisabled);
+TControl* FindControl(HWND handle);
+bool IsChildOf(const TControl* child, const TControl* parent);

@@ -1,0 +1,116 @@
+// File, folder and message dialogs and the one-line input box. Each can be answered by
+// a responder instead of a window, which is how tests drive them. Paths cross the
+// boundary here: Qt's local paths come back in the program's drive-letter form.
+#pragma once
+
+#include "Classes.h"
+#include "Component.h"
+
+#include <functional>
+#include <memory>
+#include <string>
+#include <vector>
+
+constexpr int MB_OK = 0x0;
+constexpr int MB_OKCANCEL = 0x1;
+constexpr int MB_ABORTRETRYIGNORE = 0x2;
+constexpr int MB_YESNOCANCEL = 0x3;
+constexpr int MB_YESNO = 0x4;
+constexpr int MB_RETRYCANCEL = 0x5;
+constexpr int MB_ICONSTOP = 0x10;
+constexpr int MB_ICONERROR = 0x10;
+constexpr int MB_ICONQUESTION = 0x20;
+constexpr int MB_ICONWARNING = 0x30;
+constexpr int MB_ICONINFORMATION = 0x40;
+constexpr int IDOK = 1;
+constexpr int IDCANCEL = 2;
+constexpr int IDABORT = 3;
+constexpr int IDRETRY = 4;
+constexpr int IDIGNORE = 5;
+constexpr int IDYES = 6;
+constexpr int IDNO = 7;
+
+struct TDialogRequest {
+    enum TKind { dkMessage, dkOpenFile, dkSaveFile, dkSelectFolder, dkInput };
+    TKind Kind = dkMessage;
+    std::string Caption;
+    std::string Text;   // message text or input prompt
+    std::string Value;  // input box default, initial folder or file name (local form)
+    std::string Filter; // file filter in the program's "Name|*.ext|..." form
+    int Flags = 0;      // message box flags
+    bool MultiSelect = false;
+};
+
+struct TDialogAnswer {
+    bool Accepted = false;
+    int Button = IDCANCEL;          // message boxes: the ID of the button chosen
+    std::string Text;               // input box text
+    std::vector<std::string> Paths; // local paths chosen
+};
+
+using TDialogResponder = std::function<TDialogAnswer(const TDialogRequest&)>;
+// An empty responder shows Qt's dialogs.
+void SetDialogResponder(TDialogResponder responder);
+
+int ShowMessageBox(const std::string& text, const std::string& caption, int flags);
+void ShowMessage(const std::string& text);
+
+enum class TMsgDlgType { mtWarning, mtError, mtInformation, mtConfirmation, mtCustom };
+enum TMsgDlgBtn : uint16_t {
+    mbYes = 1,
+    mbNo = 2,
+    mbOK = 4,
+    mbCancel = 8,
+    mbAbort = 16,
+    mbRetry = 32,
+    mbIgnore = 64,
+};
+using TMsgDlgButtons = uint16_t;
+// Returns the modal result of the button chosen.
+int MessageDlg(const std::string& text, TMsgDlgType type, TMsgDlgButtons buttons, int helpCtx = 0);
+
+std::string InputBox(const std::string& caption, const std::string& prompt,
+                     const std::string& defaultValue);
+bool InputQuery(const std::string& caption, const std::string& prompt, std::string& value);
+
+// Folder selection; directory is in the program's form both ways.
+bool SelectDirectory(const std::string& caption, const std::string& root, std::string& directory);
+
+enum TOpenOption : uint32_t {
+    ofReadOnly = 1u << 0,
+    ofOverwritePrompt = 1u << 1,
+    ofHideReadOnly = 1u << 2,
+    ofAllowMultiSelect = 1u << 9,
+    ofPathMustExist = 1u << 11,
+    ofFileMustExist = 1u << 12,
+};
+using TOpenOptions = uint32_t;
+
+class TOpenDialog : public TComponent {
+    BV_CLASS_INFO()
+public:
+    explicit TOpenDialog(TComponent* owner);
+    ~TOpenDialog() override;
+    std::string FileName;
+    TStrings* Files() const { return files_.get(); }
+    std::string Filter;
+    int FilterIndex = 1;
+    std::string InitialDir;
+    std::string DefaultExt;
+    std::string Title;
+    TOpenOptions Options = ofHideReadOnly;
+    virtual bool Execute();
+
+protected:
+    virtual bool Saving() const { return false; }
+    std::unique_ptr<TStringList> files_;
+};
+
+class TSaveDialog : public TOpenDialog {
+    BV_CLASS_INFO()
+public:
+    using TOpenDialog::TOpenDialog;
+
+protected:
+    bool Saving() const override { return true; }
+};

@@ -1,0 +1,267 @@
+// Forms, the application object, the screen, the mouse, system metrics and the
+// window-less message windows (AllocateHWnd, PostMessage).
+#pragma once
+
+#include "Controls.h"
+
+#include <exception>
+#include <functional>
+#include <memory>
+#include <string>
+#include <vector>
+
+class TMainMenu;
+class TMenuItem;
+class QWidget;
+
+enum class TPosition {
+    poDesigned,
+    poDefault,
+    poDefaultPosOnly,
+    poDefaultSizeOnly,
+    poScreenCenter,
+    poDesktopCenter,
+    poMainFormCenter,
+    poOwnerFormCenter
+};
+enum class TCloseAction { caNone, caHide, caFree, caMinimize };
+enum class TFormBorderStyle { bsNone, bsSingle, bsSizeable, bsDialog, bsToolWindow, bsSizeToolWin };
+enum class TWindowState { wsNormal, wsMinimized, wsMaximized };
+enum class TFormStyle { fsNormal, fsMDIChild, fsMDIForm, fsStayOnTop };
+
+using TModalResult = int;
+constexpr TModalResult mrNone = 0;
+constexpr TModalResult mrOk = 1;
+constexpr TModalResult mrCancel = 2;
+constexpr TModalResult mrAbort = 3;
+constexpr TModalResult mrRetry = 4;
+constexpr TModalResult mrIgnore = 5;
+constexpr TModalResult mrYes = 6;
+constexpr TModalResult mrNo = 7;
+constexpr TModalResult mrAll = 8;
+constexpr TModalResult mrNoToAll = 9;
+constexpr TModalResult mrYesToAll = 10;
+
+using TCloseEvent = std::function<void(TObject* sender, TCloseAction& action)>;
+using TCloseQueryEvent = std::function<void(TObject* sender, bool& canClose)>;
+using TExceptionEvent = std::function<void(TObject* sender, const std::exception& e)>;
+
+class TCustomForm : public TWinControl {
+    BV_CLASS_INFO()
+public:
+    explicit TCustomForm(TComponent* owner);
+    ~TCustomForm() override;
+
+    TPosition Position() const { return position_; }
+    void SetPosition(TPosition p) { position_ = p; }
+    TFormBorderStyle BorderStyle = TFormBorderStyle::bsSizeable;
+    TFormStyle FormStyle = TFormStyle::fsNormal;
+    TWindowState WindowState() const { return windowState_; }
+    void SetWindowState(TWindowState state);
+    bool KeyPreview = false;
+    TModalResult ModalResult() const { return modalResult_; }
+    void SetModalResult(TModalResult r) { modalResult_ = r; }
+    TMainMenu* Menu() const { return menu_; }
+    void SetMenu(TMainMenu* menu);
+    TWinControl* ActiveControl() const { return activeControl_; }
+    void SetActiveControl(TWinControl* control);
+    TCanvas* Canvas() const { return canvas_; }
+
+    // Runs the creation handler once the whole form is built (CreateForm calls it).
+    void AfterConstruction();
+    void Show();
+    void Hide() { SetVisible(false); }
+    TModalResult ShowModal();
+    bool Modal() const { return modal_; }
+    void Close();
+    virtual bool CloseQuery();
+    // Frees the form once the messages pending for it are handled.
+    void Release();
+
+    TNotifyEvent OnCreate;
+    TNotifyEvent OnDestroy;
+    TNotifyEvent OnShow;
+    TNotifyEvent OnHide;
+    TCloseEvent OnClose;
+    TCloseQueryEvent OnCloseQuery;
+    TNotifyEvent OnActivate;
+    TNotifyEvent OnDeactivate;
+    TNotifyEvent OnPaint;
+
+    TRect ClientRect() const override;
+    QWidget* ClientWidget() override;
+    void SetBounds(int left, int top, int width, int height) override;
+    bool QtEvent(QEvent* event) override;
+    void RefreshMenuBar();
+    int MenuBarHeight() const;
+
+protected:
+    QWidget* CreateWidget(QWidget* parent) override;
+    void ApplyWidgetState() override;
+    bool HandleMessage(TMessage& message) override;
+    void PaintWindow(TCanvas& canvas) override;
+    virtual void DoClose(TCloseAction& action);
+    void Notification(TComponent* component, TOperation operation) override;
+
+private:
+    friend class TWinControl;
+    void LayoutFrame();
+    void PlaceOnShow();
+    TPosition position_ = TPosition::poDesigned;
+    TWindowState windowState_ = TWindowState::wsNormal;
+    TModalResult modalResult_ = mrNone;
+    bool modal_ = false;
+    bool created_ = false;
+    TMainMenu* menu_ = nullptr;
+    TWinControl* activeControl_ = nullptr;
+    TCanvas* canvas_ = nullptr;
+    QWidget* client_ = nullptr;
+    QWidget* menuBar_ = nullptr;
+};
+
+class TForm : public TCustomForm {
+    BV_CLASS_INFO()
+public:
+    using TCustomForm::TCustomForm;
+};
+
+class TApplication : public TComponent {
+    BV_CLASS_INFO()
+public:
+    explicit TApplication(TComponent* owner);
+    ~TApplication() override;
+
+    // Makes the Qt application when there is none and binds the dispatcher to its loop.
+    void Initialize();
+    template <class T> void CreateForm(T*& reference) {
+        reference = new T(this);
+        if (!mainForm_)
+            mainForm_ = reference;
+        reference->AfterConstruction();
+    }
+    void Run();
+    void Terminate();
+    bool Terminated() const { return terminated_; }
+    // Pumps the dispatcher and Qt's pending events; does nothing off the GUI thread.
+    void ProcessMessages();
+    void HandleMessage();
+
+    std::string Title() const { return title_; }
+    void SetTitle(const std::string& title) { title_ = title; }
+    TCustomForm* MainForm() const { return mainForm_; }
+    void SetMainForm(TCustomForm* form) { mainForm_ = form; }
+    std::string Hint() const { return hint_; }
+    void SetHint(const std::string& hint);
+    TColor HintColor = clInfoBk;
+    int HintPause = 500;
+    int HintHidePause = 2500;
+    int HintShortPause = 50;
+    bool ShowHint = true;
+    std::string ExeName() const;
+    void Minimize();
+    void Restore();
+    bool Minimized() const { return minimized_; }
+
+    // The exception now being handled goes to OnException, or to the default error box.
+    void HandleException(TObject* sender);
+    void ShowException(const std::exception& e);
+    int MessageBox(const std::string& text, const std::string& caption, int flags);
+
+    TExceptionEvent OnException;
+    TNotifyEvent OnHint;
+    TNotifyEvent OnMinimize;
+    TNotifyEvent OnRestore;
+
+protected:
+    void Notification(TComponent* component, TOperation operation) override;
+
+private:
+    std::string title_;
+    std::string hint_;
+    TCustomForm* mainForm_ = nullptr;
+    bool terminated_ = false;
+    bool minimized_ = false;
+};
+
+class TScreen : public TComponent {
+    BV_CLASS_INFO()
+public:
+    explicit TScreen(TComponent* owner);
+    ~TScreen() override;
+    int Width() const;
+    int Height() const;
+    int PixelsPerInch() const { return 96; }
+    int FormCount() const { return static_cast<int>(forms_.size()); }
+    TCustomForm* Forms(int index) const { return forms_.at(static_cast<size_t>(index)); }
+    TCustomForm* ActiveForm() const;
+    TWinControl* ActiveControl() const;
+    TCursor Cursor() const { return cursor_; }
+    void SetCursor(TCursor cursor);
+    // Cursor slots: the stock cursors and any the program adds under its own numbers.
+    int Cursors(int index) const;
+    void SetCursors(int index, int cursor);
+    TFont* HintFont() const { return hintFont_.get(); }
+    TFont* MenuFont() const { return menuFont_.get(); }
+    TFont* IconFont() const { return iconFont_.get(); }
+    std::vector<std::string> Fonts() const;
+    void AddForm(TCustomForm* form);
+    void RemoveForm(TCustomForm* form);
+
+private:
+    std::vector<TCustomForm*> forms_;
+    TCursor cursor_ = crDefault;
+    std::vector<std::pair<int, int>> cursors_;
+    std::unique_ptr<TFont> hintFont_, menuFont_, iconFont_;
+};
+
+class TMouse {
+public:
+    TPoint CursorPos;
+    TControl* Capture() const { return GetCaptureControl(); }
+    int DragThreshold = 5;
+};
+
+extern TApplication* Application;
+extern TScreen* Screen;
+extern TMouse* Mouse;
+// Creates the global application, screen and mouse once (tests and the program call it first).
+void InitGui();
+
+// System metrics of the classic desktop, fixed so layouts are the same everywhere.
+constexpr int SM_CXSCREEN = 0;
+constexpr int SM_CYSCREEN = 1;
+constexpr int SM_CXVSCROLL = 2;
+constexpr int SM_CYHSCROLL = 3;
+constexpr int SM_CYCAPTION = 4;
+constexpr int SM_CXBORDER = 5;
+constexpr int SM_CYBORDER = 6;
+constexpr int SM_CXDLGFRAME = 7;
+constexpr int SM_CYDLGFRAME = 8;
+constexpr int SM_CXICON = 11;
+constexpr int SM_CYICON = 12;
+constexpr int SM_CYMENU = 15;
+constexpr int SM_CXFRAME = 32;
+constexpr int SM_CYFRAME = 33;
+constexpr int SM_CXEDGE = 45;
+constexpr int SM_CYEDGE = 46;
+constexpr int SM_CXSMICON = 49;
+constexpr int SM_CYSMICON = 50;
+constexpr int SM_CXDRAG = 68;
+constexpr int SM_CYDRAG = 69;
+constexpr int SM_CXMENUCHECK = 71;
+constexpr int SM_CYMENUCHECK = 72;
+int GetSystemMetrics(int index);
+
+constexpr unsigned SPI_GETNONCLIENTMETRICS = 41;
+constexpr unsigned SPI_GETFLATMENU = 0x1022;
+// Answers what this platform knows: flat menus off; no non-client metrics (callers fall back).
+bool SystemParametersInfo(unsigned action, unsigned param, void* value, unsigned winIni);
+
+// A message window without a visible control; its messages go to method.
+HWND AllocateHWnd(TWndMethod method);
+void DeallocateHWnd(HWND window);
+bool IsWindow(HWND window);
+// Posts the message; it runs when the GUI thread pumps, unless the window is gone by then.
+bool PostMessage(HWND window, uint32_t msg, intptr_t wParam, intptr_t lParam);
+intptr_t SendMessage(HWND window, uint32_t msg, intptr_t wParam, intptr_t lParam);
+TCustomForm* GetParentForm(TControl* control);

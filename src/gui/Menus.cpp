@@ -1,0 +1,755 @@
+#include "Menus.h"
+
+#include "Forms.h"
+#include "QtBridge.h"
+
+#include <QImage>
+#include <QMouseEvent>
+#include <QPainter>
+#include <QPointer>
+#include <QWidget>
+#include <algorithm>
+
+namespace {
+
+uint16_t gNextCommand = 1;
+std::vector<TPopupMenu*>& PopupMenus() {
+    static std::vector<TPopupMenu*> menus;
+    return menus;
+}
+HWND gPopupListWindow = nullptr;
+
+const int kSeparatorHeight = 9;
+
+TMenuItem* FindIn(TMenuItem* root, uintptr_t value, TFindItemKind kind) {
+    if (!root)
+        return nullptr;
+    for (int i = 0; i < root->Count(); ++i) {
+        TMenuItem* it = root->Items(i);
+        switch (kind) {
+        case TFindItemKind::fkCommand:
+            if (it->Command() == value)
+                return it;
+            break;
+        case TFindItemKind::fkHandle:
+            if (reinterpret_cast<uintptr_t>(it) == value)
+                return it;
+            break;
+        case TFindItemKind::fkShortCut:
+            if (it->ShortCut != 0 && it->ShortCut == value)
+                return it;
+            break;
+        }
+        if (TMenuItem* found = FindIn(it, value, kind))
+            return found;
+    }
+    return nullptr;
+}
+
+TOwnerDrawState StateFromOds(uint32_t ods) {
+    return static_cast<TOwnerDrawState>(ods & 0xFF);
+}
+
+class TBvMenuWindow;
+QPointer<TBvMenuWindow> gRootMenuWindow;
+
+// One open popup: the visible items of a parent item, measured and drawn through
+// the owner window when the menu is owner-drawn.
+class TBvMenuWindow : public QWidget {
+public:
+    TBvMenuWindow(TMenuItem* parentItem, HWND owner, bool ownerDraw, TBvMenuWindow* parentWindow)
+        : QWidget(nullptr, Qt::Popup), parentItem_(parentItem), owner_(owner),
+          ownerDraw_(ownerDraw), parentWindow_(parentWindow) {
+        setMouseTracking(true);
+        setAttribute(Qt::WA_DeleteOnClose);
+        if (IsWindow(owner_))
+            owner_->Perform(WM_INITMENUPOPUP, reinterpret_cast<intptr_t>(parentItem_),
+                            parentItem_->MenuIndex() < 0 ? 0 : parentItem_->MenuIndex());
+        Measure();
+    }
+    ~TBvMenuWindow() override {
+        if (child_)
+            child_->close();
+    }
+
+    void Measure() {
+        items_.clear();
+        rects_.clear();
+        int y = 2, width = 80;
+        TCanvas canvas;
+        if (Screen)
+            canvas.SetFont(*Screen->MenuFont());
+        for (int i = 0; i < parentItem_->Count(); ++i) {
+            TMenuItem* it = parentItem_->Items(i);
+            if (!it->Visible)
+                continue;
+            TMeasureItemStruct mis;
+            mis.CtlType = ODT_MENU;
+            mis.itemID = it->Command();
+            mis.itemData = reinterpret_cast<uintptr_t>(it);
+            if (ownerDraw_ && IsWindow(owner_)) {
+                owner_->Perform(WM_MEASUREITEM, 0, reinterpret_cast<intptr_t>(&mis));
+            } else {
+                DefaultMeasureMenuItem(it, &mis);
+            }
+            int h = static_cast<int>(mis.itemHeight);
+            width = std::max(width, static_cast<int>(mis.itemWidth) + 4);
+            items_.push_back(it);
+            rects_.push_back(Rect(2, y, 0, y + h));
+            y += h;
+        }
+        for (auto& r : rects_)
+            r.Right = width - 2;
+        resize(width, y + 2);
+    }
+
+    int ItemAt(QPoint p) const {
+        for (size_t i = 0; i < rects_.size(); ++i)
+            if (PtInRect(rects_[i], {p.x(), p.y()}))
+                return static_cast<int>(i);
+        return -1;
+    }
+
+    void PaintInto(QImage& image) {
+        TCanvas canvas(&image);
+        canvas.Brush()->SetColor(clMenu);
+        canvas.FillRect(Rect(0, 0, width(), height()));
+        TRect frame = Rect(0, 0, width(), height());
+        DrawEdge(&canvas, &frame, EDGE_RAISED, BF_RECT);
+        for (size_t i = 0; i < items_.size(); ++i) {
+            TMenuItem* it = items_[i];
+            TDrawItemStruct dis;
+            dis.CtlType = ODT_MENU;
+            dis.itemID = it->Command();
+            dis.itemAction = ODA_DRAWENTIRE;
+            dis.itemState = (static_cast<int>(i) == hot_ ? ODS_SELECTED : 0) |
+                            (it->Enabled ? 0 : (ODS_GRAYED | ODS_DISABLED)) |
+                            (it->Checked ? ODS_CHECKED : 0) | (it->Default ? ODS_DEFAULT : 0);
+            dis.hDC = &canvas;
+            dis.rcItem = rects_[i];
+            dis.itemData = reinterpret_cast<uintptr_t>(it);
+            canvas.SaveDC();
+            if (ownerDraw_ && IsWindow(owner_))
+                owner_->Perform(WM_DRAWITEM, 0, reinterpret_cast<intptr_t>(&dis));
+            else
+                DefaultDrawMenuItem(it, &dis);
+            canvas.RestoreDC(-1);
+        }
+    }
+
+    void OpenChild(int index) {
+        if (child_)
+            child_->close();
+        TMenuItem* it = items_[static_cast<size_t>(index)];
+        if (it->Count() == 0 || !it->Enabled)
+            return;
+        child_ = new TBvMenuWindow(it, owner_, ownerDraw_, this);
+        QPoint at = mapToGlobal(QPoint(width() - 3, rects_[static_cast<size_t>(index)].Top));
+        child_->move(at);
+        child_->show();
+    }
+
+    TMenuItem* parentItem_;
+    HWND owner_;
+    bool ownerDraw_;
+    TBvMenuWindow* parentWindow_;
+    QPointer<TBvMenuWindow> child_;
+    std::vector<TMenuItem*> items_;
+    std::vector<TRect> rects_;
+    int hot_ = -1;
+
+protected:
+    void paintEvent(QPaintEvent*) override {
+        QImage image(size(), QImage::Format_RGB32);
+        PaintInto(image);
+        QPainter p(this);
+        p.drawImage(0, 0, image);
+    }
+    void mouseMoveEvent(QMouseEvent* e) override {
+        int i = ItemAt(e->position().toPoint());
+        if (i == hot_ || i < 0)
+            return;
+        hot_ = i;
+        TMenuItem* it = items_[static_cast<size_t>(i)];
+        if (IsWindow(owner_)) {
+            uint32_t flags = MF_HILITE | (it->Count() ? MF_POPUP : 0);
+            int id = it->Count() ? i : it->Command();
+            owner_->Perform(WM_MENUSELECT, MakeLParam(id, static_cast<int>(flags)),
+                            reinterpret_cast<intptr_t>(parentItem_));
+        }
+        update();
+    }
+    void mouseReleaseEvent(QMouseEvent* e) override {
+        int i = ItemAt(e->position().toPoint());
+        if (i < 0)
+            return;
+        TMenuItem* it = items_[static_cast<size_t>(i)];
+        if (it->IsLine() || !it->Enabled)
+            return;
+        if (it->Count())
+            OpenChild(i);
+        else
+            ChooseMenuItem(it);
+    }
+};
+
+class TBvMenuBar : public QWidget {
+public:
+    TBvMenuBar(TCustomForm* form, QWidget* parent) : QWidget(parent), form_(form) {
+        setMouseTracking(true);
+    }
+
+    std::vector<std::pair<TMenuItem*, TRect>> Layout() {
+        std::vector<std::pair<TMenuItem*, TRect>> out;
+        TMainMenu* menu = form_->Menu();
+        if (!menu)
+            return out;
+        int x = 0;
+        TCanvas canvas;
+        if (Screen)
+            canvas.SetFont(*Screen->MenuFont());
+        for (int i = 0; i < menu->Items()->Count(); ++i) {
+            TMenuItem* it = menu->Items()->Items(i);
+            if (!it->Visible)
+                continue;
+            TMeasureItemStruct mis;
+            mis.CtlType = ODT_MENU;
+            mis.itemID = it->Command();
+            mis.itemData = reinterpret_cast<uintptr_t>(it);
+            if (menu->OwnerDraw())
+                form_->Perform(WM_MEASUREITEM, 0, reinterpret_cast<intptr_t>(&mis));
+            else
+                DefaultMeasureMenuItem(it, &mis);
+            int w = std::max<int>(8, static_cast<int>(mis.itemWidth));
+            out.push_back({it, Rect(x, 0, x + w, height() - 1)});
+            x += w;
+        }
+        return out;
+    }
+
+protected:
+    void paintEvent(QPaintEvent*) override {
+        QImage image(size(), QImage::Format_RGB32);
+        TCanvas canvas(&image);
+        canvas.Brush()->SetColor(clMenuBar);
+        canvas.FillRect(Rect(0, 0, width(), height()));
+        TMainMenu* menu = form_->Menu();
+        if (menu)
+            for (auto& [it, r] : Layout()) {
+                TDrawItemStruct dis;
+                dis.CtlType = ODT_MENU;
+                dis.itemID = it->Command();
+                dis.itemAction = ODA_DRAWENTIRE;
+                dis.itemState = it->Enabled ? 0 : (ODS_GRAYED | ODS_DISABLED);
+                dis.hDC = &canvas;
+                dis.rcItem = r;
+                dis.itemData = reinterpret_cast<uintptr_t>(it);
+                canvas.SaveDC();
+                if (menu->OwnerDraw())
+                    form_->Perform(WM_DRAWITEM, 0, reinterpret_cast<intptr_t>(&dis));
+                else
+                    DefaultDrawMenuItem(it, &dis);
+                canvas.RestoreDC(-1);
+            }
+        QPainter p(this);
+        p.drawImage(0, 0, image);
+    }
+    void mousePressEvent(QMouseEvent* e) override {
+        QPoint pos = e->position().toPoint();
+        for (auto& [it, r] : Layout()) {
+            if (!PtInRect(r, {pos.x(), pos.y()}))
+                continue;
+            if (!it->Enabled)
+                return;
+            if (it->Count() == 0) {
+                ChooseMenuItem(it);
+                return;
+            }
+            CloseMenus();
+            TMainMenu* menu = form_->Menu();
+            auto* w = new TBvMenuWindow(it, form_, menu && menu->OwnerDraw(), nullptr);
+            gRootMenuWindow = w;
+            w->move(mapToGlobal(QPoint(r.Left, height())));
+            w->show();
+            return;
+        }
+    }
+
+private:
+    TCustomForm* form_;
+};
+
+void PopupListProc(TMessage& m) {
+    auto findItem = [](uintptr_t command) -> TMenuItem* {
+        for (TPopupMenu* menu : PopupMenus())
+            if (TMenuItem* it = menu->FindItem(command, TFindItemKind::fkCommand))
+                return it;
+        return nullptr;
+    };
+    switch (m.Msg) {
+    case WM_COMMAND:
+        for (TPopupMenu* menu : std::vector<TPopupMenu*>(PopupMenus()))
+            if (menu->DispatchCommand(static_cast<uint16_t>(m.WParam)))
+                return;
+        break;
+    case WM_DRAWITEM: {
+        auto* dis = reinterpret_cast<TDrawItemStruct*>(m.LParam);
+        if (dis && dis->CtlType == ODT_MENU)
+            if (TMenuItem* it = findItem(dis->itemID)) {
+                DefaultDrawMenuItem(it, dis);
+                m.Result = 1;
+            }
+        break;
+    }
+    case WM_MEASUREITEM: {
+        auto* mis = reinterpret_cast<TMeasureItemStruct*>(m.LParam);
+        if (mis && mis->CtlType == ODT_MENU)
+            if (TMenuItem* it = findItem(mis->itemID)) {
+                DefaultMeasureMenuItem(it, mis);
+                m.Result = 1;
+            }
+        break;
+    }
+    default:
+        break;
+    }
+}
+
+} // namespace
+
+HWND PopupListWindow() {
+    if (!gPopupListWindow)
+        gPopupListWindow = AllocateHWnd(PopupListProc);
+    return gPopupListWindow;
+}
+
+QWidget* CreateMenuBarWidget(TCustomForm* form, QWidget* parent) {
+    return new TBvMenuBar(form, parent);
+}
+
+QWidget* ActiveMenuWindow() {
+    return gRootMenuWindow.data();
+}
+
+void CloseMenus() {
+    if (gRootMenuWindow)
+        gRootMenuWindow->close();
+    gRootMenuWindow = nullptr;
+}
+
+void ChooseMenuItem(TMenuItem* item) {
+    CloseMenus();
+    if (!item || !item->Enabled)
+        return;
+    TMenu* menu = item->GetParentMenu();
+    HWND owner = nullptr;
+    if (auto* popup = dynamic_cast<TPopupMenu*>(menu))
+        owner = popup->OwnerWindow();
+    else if (menu)
+        owner = menu->WindowHandle();
+    if (IsWindow(owner))
+        owner->Perform(WM_COMMAND, item->Command(), 0);
+    else
+        item->Click();
+}
+
+// ---------------------------------------------------------------- short cuts
+
+TShortCut ShortCut(uint16_t key, TShiftState shift) {
+    TShortCut s = key & 0xFF;
+    if (shift & ssShift)
+        s |= scShift;
+    if (shift & ssCtrl)
+        s |= scCtrl;
+    if (shift & ssAlt)
+        s |= scAlt;
+    return s;
+}
+
+namespace {
+struct KeyName {
+    uint16_t Key;
+    const char* Name;
+};
+const KeyName kKeyNames[] = {
+    {VK_BACK, "BkSp"},   {VK_TAB, "Tab"},    {VK_RETURN, "Enter"}, {VK_ESCAPE, "Esc"},
+    {VK_SPACE, "Space"}, {VK_PRIOR, "PgUp"}, {VK_NEXT, "PgDn"},    {VK_END, "End"},
+    {VK_HOME, "Home"},   {VK_LEFT, "Left"},  {VK_UP, "Up"},        {VK_RIGHT, "Right"},
+    {VK_DOWN, "Down"},   {VK_INSERT, "Ins"}, {VK_DELETE, "Del"},
+};
+std::string KeyToText(uint16_t key) {
+    if ((key >= 'A' && key <= 'Z') || (key >= '0' && key <= '9'))
+        return std::string(1, static_cast<char>(key));
+    if (key >= VK_F1 && key <= VK_F1 + 23)
+        return "F" + std::to_string(key - VK_F1 + 1);
+    for (const auto& k : kKeyNames)
+        if (k.Key == key)
+            return k.Name;
+    return {};
+}
+} // namespace
+
+std::string ShortCutToText(TShortCut shortCut) {
+    std::string name = KeyToText(shortCut & 0xFF);
+    if (name.empty())
+        return {};
+    std::string prefix;
+    if (shortCut & scShift)
+        prefix += "Shift+";
+    if (shortCut & scCtrl)
+        prefix += "Ctrl+";
+    if (shortCut & scAlt)
+        prefix += "Alt+";
+    return prefix + name;
+}
+
+TShortCut TextToShortCut(const std::string& text) {
+    std::string rest = text;
+    TShortCut mods = 0;
+    for (;;) {
+        if (rest.size() > 6 && SameText(rest.substr(0, 6), "Shift+")) {
+            mods |= scShift;
+            rest = rest.substr(6);
+        } else if (rest.size() > 5 && SameText(rest.substr(0, 5), "Ctrl+")) {
+            mods |= scCtrl;
+            rest = rest.substr(5);
+        } else if (rest.size() > 4 && SameText(rest.substr(0, 4), "Alt+")) {
+            mods |= scAlt;
+            rest = rest.substr(4);
+        } else {
+            break;
+        }
+    }
+    for (uint16_t key = 8; key <= 255; ++key) {
+        std::string name = KeyToText(key);
+        if (!name.empty() && SameText(name, rest))
+            return static_cast<TShortCut>(mods | key);
+    }
+    return 0;
+}
+
+// ---------------------------------------------------------------- TMenuItem
+
+const TClassInfo& TMenuItem::StaticClassInfo() {
+    static const TClassInfo info(
+        "TMenuItem", &TComponent::StaticClassInfo(),
+        {StrProp<TMenuItem>("Caption", &TMenuItem::Caption, &TMenuItem::SetCaption, true),
+         StrProp<TMenuItem>("Hint", &TMenuItem::Hint, &TMenuItem::SetHint, true)},
+        "Menus");
+    return info;
+}
+
+TMenuItem::TMenuItem(TComponent* owner) : TComponent(owner), command_(gNextCommand++) {
+    if (gNextCommand == 0)
+        gNextCommand = 1;
+}
+
+TMenuItem::~TMenuItem() {
+    Destroying();
+    Clear();
+    if (parent_)
+        parent_->Remove(this);
+}
+
+void TMenuItem::SetCaption(const std::string& caption) {
+    if (caption == caption_)
+        return;
+    caption_ = caption;
+    MenuChanged();
+}
+
+TMenuItem* TMenuItem::Items(int index) const {
+    if (index < 0 || index >= Count())
+        throw EListError(Format("List index out of bounds (%d)", {index}));
+    return items_[static_cast<size_t>(index)];
+}
+
+void TMenuItem::Add(TMenuItem* item) {
+    Insert(Count(), item);
+}
+
+void TMenuItem::Insert(int index, TMenuItem* item) {
+    if (!item)
+        return;
+    if (item->parent_)
+        throw EInvalidOperation("Menu inserted twice");
+    index = std::clamp(index, 0, Count());
+    items_.insert(items_.begin() + index, item);
+    item->parent_ = this;
+    MenuChanged();
+}
+
+void TMenuItem::Delete(int index) {
+    TMenuItem* item = Items(index);
+    items_.erase(items_.begin() + index);
+    item->parent_ = nullptr;
+    MenuChanged();
+}
+
+void TMenuItem::Remove(TMenuItem* item) {
+    int i = IndexOf(item);
+    if (i >= 0)
+        Delete(i);
+}
+
+void TMenuItem::Clear() {
+    while (!items_.empty()) {
+        TMenuItem* it = items_.back();
+        items_.pop_back();
+        it->parent_ = nullptr;
+        // Items nobody owns belong to their parent item.
+        if (!it->Owner())
+            delete it;
+    }
+    MenuChanged();
+}
+
+int TMenuItem::IndexOf(const TMenuItem* item) const {
+    auto it = std::find(items_.begin(), items_.end(), item);
+    return it == items_.end() ? -1 : static_cast<int>(it - items_.begin());
+}
+
+TMenuItem* TMenuItem::Find(const std::string& caption) const {
+    for (TMenuItem* it : items_) {
+        std::string c = it->caption_;
+        c.erase(std::remove(c.begin(), c.end(), '&'), c.end());
+        std::string want = caption;
+        want.erase(std::remove(want.begin(), want.end(), '&'), want.end());
+        if (AnsiSameText(c, want))
+            return it;
+    }
+    return nullptr;
+}
+
+TMenu* TMenuItem::GetParentMenu() const {
+    const TMenuItem* root = this;
+    while (root->parent_)
+        root = root->parent_;
+    return root->menu_;
+}
+
+void TMenuItem::MenuChanged() {
+    if (TMenu* m = GetParentMenu())
+        if (!m->IsDestroying())
+            m->Changed();
+}
+
+void TMenuItem::Click() {
+    if (!Enabled)
+        return;
+    if (AutoCheck)
+        Checked = !Checked;
+    if (OnClick)
+        OnClick(this);
+}
+
+void TMenuItem::MeasureItem(TCanvas* canvas, int& width, int& height) {
+    if (IsLine()) {
+        width = 10;
+        height = kSeparatorHeight;
+    } else {
+        std::string text = caption_;
+        text.erase(std::remove(text.begin(), text.end(), '&'), text.end());
+        width = canvas->TextWidth(text) + 2 * GetSystemMetrics(SM_CXMENUCHECK) + 10;
+        if (ShortCut)
+            width += canvas->TextWidth(ShortCutToText(ShortCut)) + 16;
+        height = std::max(canvas->TextHeight("W") + 4, GetSystemMetrics(SM_CYMENU));
+    }
+    if (OnMeasureItem)
+        OnMeasureItem(this, canvas, width, height);
+}
+
+void TMenuItem::DrawItem(TCanvas* canvas, const TRect& rect, bool selected) {
+    AdvancedDrawItem(canvas, rect, selected ? odSelected : 0, false);
+}
+
+void TMenuItem::AdvancedDrawItem(TCanvas* canvas, const TRect& rect, TOwnerDrawState state,
+                                 bool topLevel) {
+    if (OnAdvancedDrawItem) {
+        OnAdvancedDrawItem(this, canvas, rect, state);
+        return;
+    }
+    if (OnDrawItem) {
+        OnDrawItem(this, canvas, rect, (state & odSelected) != 0);
+        return;
+    }
+    bool selected = state & odSelected;
+    canvas->Brush()->SetColor(selected ? clHighlight : (topLevel ? clMenuBar : clMenu));
+    canvas->FillRect(rect);
+    if (IsLine()) {
+        int y = rect.Top + rect.Height() / 2 - 1;
+        canvas->Pen()->SetColor(clBtnShadow);
+        canvas->MoveTo(rect.Left + 1, y);
+        canvas->LineTo(rect.Right - 1, y);
+        canvas->Pen()->SetColor(clBtnHighlight);
+        canvas->MoveTo(rect.Left + 1, y + 1);
+        canvas->LineTo(rect.Right - 1, y + 1);
+        return;
+    }
+    TColor ink = (state & (odGrayed | odDisabled)) ? clGrayText
+                 : selected                        ? clHighlightText
+                                                   : clMenuText;
+    canvas->Font()->SetColor(ink);
+    canvas->Brush()->SetStyle(TBrushStyle::bsClear);
+    int check = topLevel ? 6 : GetSystemMetrics(SM_CXMENUCHECK) + 4;
+    if (Checked && !topLevel) {
+        TRect c = Rect(rect.Left, rect.Top, rect.Left + check, rect.Bottom);
+        DrawFrameControl(canvas, &c, DFC_MENU, RadioItem ? DFCS_MENUBULLET : DFCS_MENUCHECK);
+    }
+    TRect tr = Rect(rect.Left + check, rect.Top, rect.Right - 4, rect.Bottom);
+    canvas->DrawTextW(caption_, tr, DT_SINGLELINE | DT_VCENTER | DT_LEFT);
+    if (ShortCut && !topLevel)
+        canvas->DrawTextW(ShortCutToText(ShortCut), tr, DT_SINGLELINE | DT_VCENTER | DT_RIGHT);
+}
+
+void DefaultDrawMenuItem(TMenuItem* item, TDrawItemStruct* dis) {
+    if (!item || !dis || !dis->hDC)
+        return;
+    TCanvas canvas;
+    canvas.AttachTo(dis->hDC);
+    if (Screen)
+        canvas.SetFont(*Screen->MenuFont());
+    bool topLevel = false;
+    if (TMenu* m = item->GetParentMenu())
+        topLevel = dynamic_cast<TMainMenu*>(m) && item->Parent() == m->Items();
+    item->AdvancedDrawItem(&canvas, dis->rcItem, StateFromOds(dis->itemState), topLevel);
+}
+
+void DefaultMeasureMenuItem(TMenuItem* item, TMeasureItemStruct* mis) {
+    if (!item || !mis)
+        return;
+    TCanvas canvas;
+    if (Screen)
+        canvas.SetFont(*Screen->MenuFont());
+    int w = 0, h = 0;
+    item->MeasureItem(&canvas, w, h);
+    TMenu* m = item->GetParentMenu();
+    if (m && dynamic_cast<TMainMenu*>(m) && item->Parent() == m->Items())
+        w -= 2 * GetSystemMetrics(SM_CXMENUCHECK);
+    mis->itemWidth = static_cast<uint32_t>(std::max(0, w));
+    mis->itemHeight = static_cast<uint32_t>(std::max(0, h));
+}
+
+// ---------------------------------------------------------------- menus
+
+const TClassInfo& TMenu::StaticClassInfo() {
+    static const TClassInfo info("TMenu", &TComponent::StaticClassInfo(), {}, "Menus");
+    return info;
+}
+const TClassInfo& TMainMenu::StaticClassInfo() {
+    static const TClassInfo info("TMainMenu", &TMenu::StaticClassInfo(), {}, "Menus");
+    return info;
+}
+const TClassInfo& TPopupMenu::StaticClassInfo() {
+    static const TClassInfo info("TPopupMenu", &TMenu::StaticClassInfo(), {}, "Menus");
+    return info;
+}
+
+TMenu::TMenu(TComponent* owner) : TComponent(owner), items_(new TMenuItem(nullptr)) {
+    items_->menu_ = this;
+}
+
+TMenu::~TMenu() {
+    Destroying();
+    if (ActiveMenuWindow())
+        CloseMenus();
+    delete items_;
+}
+
+void TMenu::Notification(TComponent* component, TOperation operation) {
+    TComponent::Notification(component, operation);
+    if (operation == TOperation::opRemove && component == images_)
+        images_ = nullptr;
+}
+
+void TMenu::SetOwnerDraw(bool value) {
+    if (value == ownerDraw_)
+        return;
+    ownerDraw_ = value;
+    Changed();
+}
+
+void TMenu::SetImages(TCustomImageList* images) {
+    if (images == images_)
+        return;
+    if (images_)
+        images_->RemoveFreeNotification(this);
+    images_ = images;
+    if (images)
+        images->FreeNotification(this);
+    Changed();
+}
+
+TMenuItem* TMenu::FindItem(uintptr_t value, TFindItemKind kind) const {
+    return FindIn(items_, value, kind);
+}
+
+bool TMenu::DispatchCommand(uint16_t command) {
+    TMenuItem* it = FindItem(command, TFindItemKind::fkCommand);
+    if (!it)
+        return false;
+    it->Click();
+    return true;
+}
+
+bool TMenu::IsShortCut(uint16_t key, TShiftState shift) {
+    TShortCut sc = ::ShortCut(key, shift);
+    TMenuItem* it = FindItem(sc, TFindItemKind::fkShortCut);
+    if (!it || !it->Enabled)
+        return false;
+    it->Click();
+    return true;
+}
+
+HWND TMenu::WindowHandle() const {
+    return nullptr;
+}
+void TMenu::Changed() {}
+
+HWND TMainMenu::WindowHandle() const {
+    if (Screen)
+        for (int i = 0; i < Screen->FormCount(); ++i)
+            if (Screen->Forms(i)->Menu() == this)
+                return Screen->Forms(i);
+    return dynamic_cast<TWinControl*>(Owner());
+}
+
+void TMainMenu::Changed() {
+    if (Screen)
+        for (int i = 0; i < Screen->FormCount(); ++i)
+            if (Screen->Forms(i)->Menu() == this && Screen->Forms(i)->HandleAllocated())
+                Screen->Forms(i)->RefreshMenuBar();
+}
+
+TPopupMenu::TPopupMenu(TComponent* owner) : TMenu(owner) {
+    PopupMenus().push_back(this);
+}
+
+TPopupMenu::~TPopupMenu() {
+    Destroying();
+    auto& list = PopupMenus();
+    list.erase(std::remove(list.begin(), list.end(), this), list.end());
+}
+
+HWND TPopupMenu::WindowHandle() const {
+    return PopupListWindow();
+}
+
+void TPopupMenu::DoPopup() {
+    if (OnPopup)
+        OnPopup(this);
+}
+
+void TPopupMenu::Popup(int x, int y) {
+    DoPopup();
+    CloseMenus();
+    auto* w = new TBvMenuWindow(Items(), OwnerWindow(), OwnerDraw(), nullptr);
+    gRootMenuWindow = w;
+    int left = x;
+    if (Alignment == TPopupAlignment::paRight)
+        left = x - w->width();
+    else if (Alignment == TPopupAlignment::paCenter)
+        left = x - w->width() / 2;
+    w->move(left, y);
+    w->show();
+}

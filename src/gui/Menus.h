@@ -1,0 +1,174 @@
+// Menus: items the program can draw itself (owner drawing through WM_MEASUREITEM and
+// WM_DRAWITEM to the menu's owner window), the main menu bar of a form and popup menus.
+#pragma once
+
+#include "Controls.h"
+
+#include <functional>
+#include <string>
+#include <vector>
+
+class TCustomForm;
+class QWidget;
+class TMenu;
+
+using TShortCut = uint16_t;
+constexpr TShortCut scShift = 0x2000;
+constexpr TShortCut scCtrl = 0x4000;
+constexpr TShortCut scAlt = 0x8000;
+TShortCut ShortCut(uint16_t key, TShiftState shift);
+std::string ShortCutToText(TShortCut shortCut);
+// "Ctrl+A", "Shift+Del", "F4"...; 0 for a text that names no key.
+TShortCut TextToShortCut(const std::string& text);
+
+enum class TFindItemKind { fkCommand, fkHandle, fkShortCut };
+enum TOwnerDrawStateFlag : uint16_t {
+    odSelected = 1,
+    odGrayed = 2,
+    odDisabled = 4,
+    odChecked = 8,
+    odFocused = 16,
+    odDefault = 32,
+    odHotLight = 64,
+    odInactive = 128,
+};
+using TOwnerDrawState = uint16_t;
+
+using TMenuMeasureItemEvent =
+    std::function<void(TObject* sender, TCanvas* canvas, int& width, int& height)>;
+using TMenuDrawItemEvent =
+    std::function<void(TObject* sender, TCanvas* canvas, TRect rect, bool selected)>;
+using TAdvancedMenuDrawItemEvent =
+    std::function<void(TObject* sender, TCanvas* canvas, TRect rect, TOwnerDrawState state)>;
+
+class TMenuItem : public TComponent {
+    BV_CLASS_INFO()
+public:
+    explicit TMenuItem(TComponent* owner);
+    ~TMenuItem() override;
+
+    std::string Caption() const { return caption_; }
+    void SetCaption(const std::string& caption);
+    std::string Hint() const { return hint_; }
+    void SetHint(const std::string& hint) { hint_ = hint; }
+    bool Checked = false;
+    bool Enabled = true;
+    bool Visible = true;
+    bool Default = false;
+    bool RadioItem = false;
+    bool AutoCheck = false;
+    int GroupIndex = 0;
+    int ImageIndex = -1;
+    TShortCut ShortCut = 0;
+    int ShortCutValue() const { return ShortCut; }
+    void SetShortCutValue(int v) { ShortCut = static_cast<TShortCut>(v); }
+    bool IsLine() const { return caption_ == "-"; }
+
+    int Count() const { return static_cast<int>(items_.size()); }
+    TMenuItem* Items(int index) const;
+    void Add(TMenuItem* item);
+    void Insert(int index, TMenuItem* item);
+    void Delete(int index);
+    void Remove(TMenuItem* item);
+    void Clear();
+    int IndexOf(const TMenuItem* item) const;
+    TMenuItem* Find(const std::string& caption) const;
+    TMenuItem* Parent() const { return parent_; }
+    int MenuIndex() const { return parent_ ? parent_->IndexOf(this) : -1; }
+    TMenu* GetParentMenu() const;
+    uint16_t Command() const { return command_; }
+
+    virtual void Click();
+    virtual void MeasureItem(TCanvas* canvas, int& width, int& height);
+    virtual void DrawItem(TCanvas* canvas, const TRect& rect, bool selected);
+    virtual void AdvancedDrawItem(TCanvas* canvas, const TRect& rect, TOwnerDrawState state,
+                                  bool topLevel);
+
+    TNotifyEvent OnClick;
+    TMenuMeasureItemEvent OnMeasureItem;
+    TMenuDrawItemEvent OnDrawItem;
+    TAdvancedMenuDrawItemEvent OnAdvancedDrawItem;
+
+private:
+    friend class TMenu;
+    void MenuChanged();
+    std::string caption_;
+    std::string hint_;
+    std::vector<TMenuItem*> items_;
+    TMenuItem* parent_ = nullptr;
+    TMenu* menu_ = nullptr;
+    uint16_t command_ = 0;
+};
+
+class TMenu : public TComponent {
+    BV_CLASS_INFO()
+public:
+    explicit TMenu(TComponent* owner);
+    ~TMenu() override;
+    TMenuItem* Items() const { return items_; }
+    bool OwnerDraw() const { return ownerDraw_; }
+    virtual void SetOwnerDraw(bool value);
+    TCustomImageList* Images() const { return images_; }
+    void SetImages(TCustomImageList* images);
+    TMenuItem* FindItem(uintptr_t value, TFindItemKind kind) const;
+    bool DispatchCommand(uint16_t command);
+    bool IsShortCut(uint16_t key, TShiftState shift);
+    // The window that receives the owner-draw and command messages of this menu.
+    virtual HWND WindowHandle() const;
+    virtual void Changed();
+
+protected:
+    void Notification(TComponent* component, TOperation operation) override;
+
+private:
+    TMenuItem* items_;
+    bool ownerDraw_ = false;
+    TCustomImageList* images_ = nullptr;
+};
+
+class TMainMenu : public TMenu {
+    BV_CLASS_INFO()
+public:
+    using TMenu::TMenu;
+    HWND WindowHandle() const override;
+    void Changed() override;
+};
+
+enum class TPopupAlignment { paLeft, paRight, paCenter };
+
+class TPopupMenu : public TMenu {
+    BV_CLASS_INFO()
+public:
+    explicit TPopupMenu(TComponent* owner);
+    ~TPopupMenu() override;
+    // Shows the menu at a screen point; returns at once (the menu closes on a choice).
+    virtual void Popup(int x, int y);
+    bool AutoPopup = true;
+    TComponent* PopupComponent = nullptr;
+    TPopupAlignment Alignment = TPopupAlignment::paLeft;
+    TNotifyEvent OnPopup;
+    HWND WindowHandle() const override;
+    // The owner window a popup's messages go to; the shared popup list's window by default.
+    HWND OwnerWindow() const { return owner_ ? owner_ : WindowHandle(); }
+    void SetOwnerWindow(HWND window) { owner_ = window; }
+
+protected:
+    virtual void DoPopup();
+
+private:
+    HWND owner_ = nullptr;
+};
+
+// The window every popup menu's messages go to unless its menu names another.
+HWND PopupListWindow();
+
+// The standard look of an item, used when nobody draws it.
+void DefaultDrawMenuItem(TMenuItem* item, TDrawItemStruct* dis);
+void DefaultMeasureMenuItem(TMenuItem* item, TMeasureItemStruct* mis);
+
+QWidget* CreateMenuBarWidget(TCustomForm* form, QWidget* parent);
+// The open popup menu window, for tests and for closing menus.
+QWidget* ActiveMenuWindow();
+void CloseMenus();
+// Chooses an item as a click would: closes the menus and sends the item's command.
+void ChooseMenuItem(TMenuItem* item);
