@@ -112,6 +112,17 @@ bool IsWindow(HWND window) {
     return window && LiveWindows().count(window) > 0;
 }
 
+namespace {
+uint32_t gNextControlId = 1;
+}
+
+TWinControl* FindControlById(uint32_t id) {
+    for (const TWinControl* w : LiveWindows())
+        if (w->ControlId() == id)
+            return const_cast<TWinControl*>(w);
+    return nullptr;
+}
+
 TControl* FindDragTarget(TPoint screenPos, bool allowDisabled) {
     if (!Screen)
         return nullptr;
@@ -238,7 +249,7 @@ void TControl::Notification(TComponent* component, TOperation operation) {
 }
 
 intptr_t TControl::Perform(uint32_t msg, intptr_t wParam, intptr_t lParam) {
-    TMessage m{msg, wParam, lParam, 0};
+    TMessage m{msg, static_cast<uint64_t>(wParam), lParam, 0};
     return Perform(m);
 }
 
@@ -776,6 +787,7 @@ const TClassInfo& TWinControl::StaticClassInfo() {
 
 TWinControl::TWinControl(TComponent* owner) : TControl(owner), brush_(std::make_unique<TBrush>()) {
     brush_->SetColor(Color());
+    controlId_ = gNextControlId++;
     LiveWindows().insert(this);
 }
 
@@ -1198,19 +1210,20 @@ bool TWinControl::HandleMessage(TMessage& m) {
     }
     case WM_DRAWITEM: {
         auto* dis = reinterpret_cast<TDrawItemStruct*>(m.LParam);
-        if (dis && dis->CtlType != ODT_MENU && DoControlMsg(dis->hwndItem, m))
+        if (dis && dis->CtlType != ODT_MENU && IsWindow(dis->hwndItem) &&
+            DoControlMsg(dis->hwndItem, m))
             return true;
         return false;
     }
     case WM_MEASUREITEM: {
         auto* mis = reinterpret_cast<TMeasureItemStruct*>(m.LParam);
-        if (mis && mis->CtlType != ODT_MENU &&
-            DoControlMsg(reinterpret_cast<TControl*>(static_cast<uintptr_t>(mis->CtlID)), m))
+        if (mis && mis->CtlType != ODT_MENU && DoControlMsg(FindControlById(mis->CtlID), m))
             return true;
         return false;
     }
     case WM_COMMAND:
-        if (m.LParam && DoControlMsg(reinterpret_cast<TControl*>(m.LParam), m))
+        if (m.LParam && IsWindow(reinterpret_cast<TWinControl*>(m.LParam)) &&
+            DoControlMsg(reinterpret_cast<TWinControl*>(m.LParam), m))
             return true;
         return false;
     case CM_ENABLEDCHANGED:
@@ -1377,7 +1390,7 @@ bool TWinControl::QtEvent(QEvent* event) {
         intptr_t lp = static_cast<intptr_t>(QtShift(ke->modifiers())) << 16;
         bool swallowed = false;
         if (vk) {
-            TMessage m{msg, vk, lp, 0};
+            TMessage m{msg, static_cast<uint64_t>(vk), lp, 0};
             Perform(m);
             swallowed = m.Result != 0;
         }

@@ -107,7 +107,6 @@ enum class TDragMessage {
     dmFindTarget
 };
 
-using TWndMethod = std::function<void(TMessage&)>;
 using TNotifyEvent = std::function<void(TObject* sender)>;
 using TMouseEvent =
     std::function<void(TObject* sender, TMouseButton button, TShiftState shift, int x, int y)>;
@@ -350,6 +349,8 @@ public:
 
     HWND Handle();
     bool HandleAllocated() const { return widget_ != nullptr; }
+    // The number owner-draw messages name the control by.
+    uint32_t ControlId() const { return controlId_; }
     void HandleNeeded();
     QWidget* Widget();
     // Where child widgets go (a form keeps its menu bar outside it).
@@ -420,6 +421,7 @@ private:
     friend class TControl;
     int alignDisabled_ = 0;
     bool creatingHandle_ = false;
+    uint32_t controlId_ = 0;
 };
 
 // A windowed control that paints itself on a canvas.
@@ -446,4 +448,5 @@ void CompleteDrag(bool drop);
 // The control under a screen point on the visible forms.
 TControl* FindDragTarget(TPoint screenPos, bool allowDisabled);
 TControl* FindControl(HWND handle);
+TWinControl* FindControlById(uint32_t id);
 bool IsChildOf(const TControl* child, const TControl* parent);

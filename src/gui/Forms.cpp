@@ -38,9 +38,9 @@ void PumpDispatcher() {
         gDispatchTimer->stop();
 }
 
-class TMessageWindow : public TWinControl {
+class TBvUtilWindow : public TWinControl {
 public:
-    explicit TMessageWindow(TWndMethod method) : TWinControl(nullptr), method_(std::move(method)) {
+    explicit TBvUtilWindow(TWndMethod method) : TWinControl(nullptr), method_(std::move(method)) {
         SetVisible(false);
     }
     void WndProc(TMessage& m) override {
@@ -115,7 +115,7 @@ bool SystemParametersInfo(unsigned action, unsigned, void* value, unsigned) {
 }
 
 HWND AllocateHWnd(TWndMethod method) {
-    return new TMessageWindow(std::move(method));
+    return new TBvUtilWindow(std::move(method));
 }
 void DeallocateHWnd(HWND window) {
     if (IsWindow(window))

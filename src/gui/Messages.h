@@ -1,16 +1,13 @@
 // Window and control messages with the numbers the controls and the kit expect.
 #pragma once
 
+#include "BvKitUtils.h"
 #include "Types.h"
 
 #include <cstdint>
 
-struct TMessage {
-    uint32_t Msg = 0;
-    intptr_t WParam = 0;
-    intptr_t LParam = 0;
-    intptr_t Result = 0;
-};
+// TMessage, TWndMethod and WM_USER come from the runtime's message windows, so both
+// kinds of window speak the same record.
 
 // Window messages.
 constexpr uint32_t WM_NULL = 0x0000;
@@ -77,7 +74,6 @@ constexpr uint32_t WM_CLEAR = 0x0303;
 constexpr uint32_t WM_UNDO = 0x0304;
 constexpr uint32_t WM_PRINT = 0x0317;
 constexpr uint32_t WM_PRINTCLIENT = 0x0318;
-constexpr uint32_t WM_USER = 0x0400;
 constexpr uint32_t WM_APP = 0x8000;
 
 constexpr uint32_t EM_UNDO = 0x00C7;

@@ -28,6 +28,7 @@ private:
 
 // A hook owner whose methods log their name and may act on the control.
 struct THooks {
+    explicit THooks(std::vector<std::string>* log) : Log(log) {}
     std::vector<std::string>* Log;
     std::function<void()> Action;
     bool Handle = false;
@@ -91,7 +92,7 @@ TEST_F(MessageTest, PerformReachesWndProcAndWindowProcCanBeReplaced) {
 }
 
 TEST_F(MessageTest, HooksRunBeforeOwnAfterInRegistrationOrder) {
-    THooks h{&log};
+    THooks h(&log);
     ASSERT_TRUE(RegisterWndProcHook(control, {&h, &THooks::C}, TBvHookOrder::hoAfterMsg));
     ASSERT_TRUE(RegisterWndProcHook(control, {&h, &THooks::A}, TBvHookOrder::hoBeforeMsg));
     ASSERT_TRUE(RegisterWndProcHook(control, {&h, &THooks::B}, TBvHookOrder::hoBeforeMsg));
@@ -114,7 +115,7 @@ TEST_F(MessageTest, HooksRunBeforeOwnAfterInRegistrationOrder) {
 }
 
 TEST_F(MessageTest, UnregisteringWhatIsNotThereIsRefused) {
-    THooks h{&log};
+    THooks h(&log);
     EXPECT_FALSE(UnRegisterWndProcHook(control, {&h, &THooks::A}, TBvHookOrder::hoBeforeMsg));
     ASSERT_TRUE(RegisterWndProcHook(control, {&h, &THooks::A}, TBvHookOrder::hoBeforeMsg));
     EXPECT_FALSE(UnRegisterWndProcHook(control, {&h, &THooks::B}, TBvHookOrder::hoBeforeMsg));
@@ -126,7 +127,7 @@ TEST_F(MessageTest, UnregisteringWhatIsNotThereIsRefused) {
 }
 
 TEST_F(MessageTest, SameMethodTwiceIsCalledTwice) {
-    THooks h{&log};
+    THooks h(&log);
     RegisterWndProcHook(control, {&h, &THooks::A}, TBvHookOrder::hoBeforeMsg);
     RegisterWndProcHook(control, {&h, &THooks::A}, TBvHookOrder::hoBeforeMsg);
     control->Perform(WM_TEST, 0, 0);
@@ -134,7 +135,7 @@ TEST_F(MessageTest, SameMethodTwiceIsCalledTwice) {
 }
 
 TEST_F(MessageTest, HookAddedDuringAfterPassRunsInThatPass) {
-    THooks h{&log};
+    THooks h(&log);
     h.Action = [&] { RegisterWndProcHook(control, {&h, &THooks::B}, TBvHookOrder::hoAfterMsg); };
     RegisterWndProcHook(control, {&h, &THooks::A}, TBvHookOrder::hoAfterMsg);
     control->Perform(WM_TEST, 0, 0);
@@ -142,7 +143,7 @@ TEST_F(MessageTest, HookAddedDuringAfterPassRunsInThatPass) {
 }
 
 TEST_F(MessageTest, HookRemovedDuringDispatchIsSkipped) {
-    THooks h{&log};
+    THooks h(&log);
     h.Action = [&] { UnRegisterWndProcHook(control, {&h, &THooks::B}, TBvHookOrder::hoBeforeMsg); };
     RegisterWndProcHook(control, {&h, &THooks::A}, TBvHookOrder::hoBeforeMsg);
     RegisterWndProcHook(control, {&h, &THooks::B}, TBvHookOrder::hoBeforeMsg);
@@ -159,7 +160,7 @@ TEST_F(MessageTest, HookRemovedDuringDispatchIsSkipped) {
 }
 
 TEST_F(MessageTest, HookSendingToTheSameControlReentersWithItsOwnCursors) {
-    THooks h{&log};
+    THooks h(&log);
     int depth = 0;
     TBvHookMethod nested(&depth, [&](TMessage& m) {
         if (m.Msg == WM_TEST && depth == 0) {
@@ -177,7 +178,7 @@ TEST_F(MessageTest, HookSendingToTheSameControlReentersWithItsOwnCursors) {
 }
 
 TEST_F(MessageTest, ControlFreedInsideAHookEndsThePassSafely) {
-    THooks h{&log};
+    THooks h(&log);
     int before = HookRecordCount();
     h.Action = [&] { delete control; };
     RegisterWndProcHook(control, {&h, &THooks::A}, TBvHookOrder::hoBeforeMsg);
