@@ -22,6 +22,7 @@
 namespace {
 
 TControl* gCapture = nullptr;
+bool gPrintClientKeepsState = false;
 
 std::set<const TWinControl*>& LiveWindows() {
     static std::set<const TWinControl*> windows;
@@ -86,6 +87,10 @@ intptr_t DragMessage(TControl* target, TDragMessage kind, TPoint screenPos) {
 }
 
 } // namespace
+
+void SetPrintClientKeepsState(bool value) {
+    gPrintClientKeepsState = value;
+}
 
 TControl* GetCaptureControl() {
     return gCapture;
@@ -878,8 +883,12 @@ HWND TWinControl::Handle() {
 void TWinControl::HandleNeeded() {
     if (widget_ || creatingHandle_)
         return;
-    if (parent_)
+    if (parent_) {
         parent_->HandleNeeded();
+        // Making the parent's window makes its children's too.
+        if (widget_)
+            return;
+    }
     creatingHandle_ = true;
     struct Reset {
         bool& f;
@@ -933,11 +942,16 @@ void TWinControl::DestroyWnd() {
         return;
     QWidget* w = widget_;
     widget_ = nullptr;
-    if (auto* bw = dynamic_cast<TBvWidget*>(w))
+    // Nothing left behind may reach the control once it is gone.
+    if (auto* bw = dynamic_cast<TBvWidget*>(w); bw && bw->Control == this)
         bw->Control = nullptr;
-    for (QObject* child : w->children())
-        if (auto* filter = dynamic_cast<TBvEventFilter*>(child))
+    // Our classes carry no meta-object, so they are told apart by dynamic_cast.
+    for (QObject* o : w->findChildren<QObject*>()) {
+        if (auto* bw = dynamic_cast<TBvWidget*>(o); bw && bw->Control == this)
+            bw->Control = nullptr;
+        if (auto* filter = dynamic_cast<TBvEventFilter*>(o); filter && filter->Control == this)
             filter->Control = nullptr;
+    }
     w->hide();
     w->setParent(nullptr);
     w->deleteLater();
@@ -1021,30 +1035,38 @@ void TWinControl::EnableAlign() {
     }
 }
 
-void TWinControl::AlignControls(TControl*) {
+void TWinControl::AlignControls(TControl* moved) {
     if (alignDisabled_ > 0 || IsDestroying())
         return;
     ++alignDisabled_;
     TRect rest = ClientRect();
+    auto before = [](TControl* a, TControl* b, TAlign align) {
+        switch (align) {
+        case TAlign::alTop:
+            return a->Top() < b->Top();
+        case TAlign::alBottom:
+            return a->Top() + a->Height() > b->Top() + b->Height();
+        case TAlign::alLeft:
+            return a->Left() < b->Left();
+        case TAlign::alRight:
+            return a->Left() + a->Width() > b->Left() + b->Width();
+        default:
+            return false;
+        }
+    };
     auto place = [&](TAlign align) {
+        // The control just moved keeps its place against equals, as the framework orders.
         std::vector<TControl*> list;
-        for (TControl* c : controls_)
-            if (c->Align() == align && c->Visible())
-                list.push_back(c);
-        std::stable_sort(list.begin(), list.end(), [align](TControl* a, TControl* b) {
-            switch (align) {
-            case TAlign::alTop:
-                return a->Top() < b->Top();
-            case TAlign::alBottom:
-                return a->Top() + a->Height() > b->Top() + b->Height();
-            case TAlign::alLeft:
-                return a->Left() < b->Left();
-            case TAlign::alRight:
-                return a->Left() + a->Width() > b->Left() + b->Width();
-            default:
-                return false;
-            }
-        });
+        if (moved && moved->Align() == align && moved->Visible() && ContainsControl(moved))
+            list.push_back(moved);
+        for (TControl* c : controls_) {
+            if (c == moved || c->Align() != align || !c->Visible())
+                continue;
+            size_t k = 0;
+            while (k < list.size() && !before(c, list[k], align))
+                ++k;
+            list.insert(list.begin() + static_cast<long>(k), c);
+        }
         for (TControl* c : list) {
             int w = c->Width(), h = c->Height();
             switch (align) {
@@ -1163,6 +1185,23 @@ bool TWinControl::HandleMessage(TMessage& m) {
             PaintWindow(*dc);
             PaintControls(*dc, nullptr);
         }
+        return true;
+    }
+    case WM_PRINTCLIENT: {
+        auto* dc = reinterpret_cast<TCanvas*>(m.WParam);
+        if (!dc)
+            return true;
+        int saved = gPrintClientKeepsState ? dc->SaveDC() : 0;
+        struct Restore {
+            TCanvas* dc;
+            int saved;
+            ~Restore() {
+                if (saved)
+                    dc->RestoreDC(saved);
+            }
+        } restore{dc, saved};
+        PaintWindow(*dc);
+        PaintControls(*dc, nullptr);
         return true;
     }
     case WM_ERASEBKGND: {
@@ -1307,8 +1346,10 @@ void TWinControl::DoExit() {
 
 void TWinControl::SetAcceptFiles(bool accept) {
     acceptFiles_ = accept;
-    if (widget_)
+    if (widget_) {
         widget_->setAcceptDrops(accept);
+        ClientWidget()->setAcceptDrops(accept);
+    }
 }
 
 namespace {

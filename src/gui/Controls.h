@@ -450,3 +450,5 @@ TControl* FindDragTarget(TPoint screenPos, bool allowDisabled);
 TControl* FindControl(HWND handle);
 TWinControl* FindControlById(uint32_t id);
 bool IsChildOf(const TControl* child, const TControl* parent);
+// While on, every windowed control's WM_PRINTCLIENT leaves the context's state as it found it.
+void SetPrintClientKeepsState(bool value);

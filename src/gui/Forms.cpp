@@ -169,6 +169,9 @@ TCustomForm::~TCustomForm() {
         }
     }
     Destroying();
+    // The menu bar paints from the form; it goes first.
+    delete menuBar_;
+    menuBar_ = nullptr;
     if (Screen)
         Screen->RemoveForm(this);
     if (Application && Application->MainForm() == this)
@@ -327,24 +330,29 @@ TModalResult TCustomForm::ShowModal() {
     Show();
     if (widget_)
         widget_->setWindowModality(Qt::ApplicationModal);
-    while (modalResult_ == mrNone) {
-        if (Application && Application->Terminated()) {
-            modalResult_ = mrCancel;
-            break;
-        }
+    TCloseAction action = TCloseAction::caHide;
+    for (;;) {
         ::ProcessMessages();
-        if (modalResult_ != mrNone)
-            break;
-        QCoreApplication::processEvents(QEventLoop::WaitForMoreEvents, 50);
-        if (modalResult_ != mrNone) {
-            // Asking the form: a handler may refuse to close and keep it open.
-            if (!CloseQuery())
-                modalResult_ = mrNone;
+        if (modalResult_ == mrNone && !(Application && Application->Terminated()))
+            QCoreApplication::processEvents(QEventLoop::WaitForMoreEvents);
+        if (Application && Application->Terminated())
+            modalResult_ = mrCancel;
+        if (modalResult_ == mrNone)
+            continue;
+        // Closing asks the form; a refusal or caNone keeps it open.
+        if (!CloseQuery()) {
+            modalResult_ = mrNone;
+            continue;
         }
+        action = TCloseAction::caHide;
+        DoClose(action);
+        if (action == TCloseAction::caNone) {
+            modalResult_ = mrNone;
+            continue;
+        }
+        break;
     }
     TModalResult result = modalResult_;
-    TCloseAction action = TCloseAction::caHide;
-    DoClose(action);
     modal_ = false;
     if (widget_)
         widget_->setWindowModality(Qt::NonModal);
@@ -548,7 +556,8 @@ void TApplication::ProcessMessages() {
 
 void TApplication::HandleMessage() {
     ::ProcessMessages();
-    QCoreApplication::processEvents(QEventLoop::WaitForMoreEvents, 100);
+    if (!terminated_)
+        QCoreApplication::processEvents(QEventLoop::WaitForMoreEvents);
 }
 
 void TApplication::Run() {

@@ -1,0 +1,324 @@
+// The stock controls: buttons, labels, edits, memos, check and radio boxes, combo and
+// list boxes (owner drawing and the list and combo message protocols), group boxes.
+#pragma once
+
+#include "Classes.h"
+#include "Controls.h"
+
+#include <functional>
+#include <memory>
+#include <string>
+
+class QListView;
+class QComboBox;
+class TListBoxModel;
+
+enum class TAlignment { taLeftJustify, taRightJustify, taCenter };
+enum class TTextLayout { tlTop, tlCenter, tlBottom };
+enum class TCheckBoxState { cbUnchecked, cbChecked, cbGrayed };
+enum class TScrollStyle { ssNone, ssHorizontal, ssVertical, ssBoth };
+enum class TListBoxStyle { lbStandard, lbOwnerDrawFixed, lbOwnerDrawVariable, lbVirtual };
+enum class TComboBoxStyle {
+    csDropDown,
+    csSimple,
+    csDropDownList,
+    csOwnerDrawFixed,
+    csOwnerDrawVariable
+};
+
+using TOwnerDrawState = uint16_t;
+using TDrawItemEvent =
+    std::function<void(TWinControl* control, int index, TRect rect, TOwnerDrawState state)>;
+using TMeasureItemEvent = std::function<void(TWinControl* control, int index, int& height)>;
+
+constexpr uint16_t BN_CLICKED = 0;
+constexpr uint16_t CBN_SELCHANGE = 1;
+constexpr uint16_t LBN_SELCHANGE = 1;
+constexpr uint16_t LBN_DBLCLK = 2;
+constexpr uint16_t EN_CHANGE = 0x300;
+
+// A string list that tells its control about every change.
+class TControlStrings : public TStringList {
+public:
+    std::function<void()> OnListChanged;
+};
+
+class TCustomLabel : public TGraphicControl {
+    BV_CLASS_INFO()
+public:
+    explicit TCustomLabel(TComponent* owner);
+    TAlignment Alignment = TAlignment::taLeftJustify;
+    TTextLayout Layout = TTextLayout::tlTop;
+    bool AutoSize() const { return autoSize_; }
+    void SetAutoSize(bool value);
+    bool WordWrap = false;
+    bool ShowAccelChar = true;
+    bool Transparent() const { return transparent_; }
+    void SetTransparent(bool value);
+    TWinControl* FocusControl = nullptr;
+
+protected:
+    void Paint() override;
+    bool HandleMessage(TMessage& message) override;
+    void AdjustBounds();
+
+private:
+    bool autoSize_ = true;
+    bool transparent_ = false;
+};
+
+class TLabel : public TCustomLabel {
+    BV_CLASS_INFO()
+public:
+    using TCustomLabel::TCustomLabel;
+};
+
+class TButtonControl : public TWinControl {
+    BV_CLASS_INFO()
+public:
+    explicit TButtonControl(TComponent* owner);
+};
+
+class TButton : public TButtonControl {
+    BV_CLASS_INFO()
+public:
+    explicit TButton(TComponent* owner);
+    bool Default = false;
+    bool Cancel = false;
+    int ModalResult = 0;
+    void Click() override;
+
+protected:
+    QWidget* CreateWidget(QWidget* parent) override;
+    bool HandleMessage(TMessage& message) override;
+};
+
+class TCustomCheckBox : public TButtonControl {
+    BV_CLASS_INFO()
+public:
+    explicit TCustomCheckBox(TComponent* owner);
+    bool Checked() const { return state_ == TCheckBoxState::cbChecked; }
+    void SetChecked(bool value) {
+        SetState(value ? TCheckBoxState::cbChecked : TCheckBoxState::cbUnchecked);
+    }
+    TCheckBoxState State() const { return state_; }
+    void SetState(TCheckBoxState state);
+    bool AllowGrayed = false;
+
+protected:
+    QWidget* CreateWidget(QWidget* parent) override;
+    bool HandleMessage(TMessage& message) override;
+    TCheckBoxState state_ = TCheckBoxState::cbUnchecked;
+    bool updating_ = false;
+};
+
+class TCheckBox : public TCustomCheckBox {
+    BV_CLASS_INFO()
+public:
+    using TCustomCheckBox::TCustomCheckBox;
+};
+
+class TRadioButton : public TButtonControl {
+    BV_CLASS_INFO()
+public:
+    explicit TRadioButton(TComponent* owner);
+    bool Checked() const { return checked_; }
+    void SetChecked(bool value);
+
+protected:
+    QWidget* CreateWidget(QWidget* parent) override;
+    bool HandleMessage(TMessage& message) override;
+    bool checked_ = false;
+    bool updating_ = false;
+};
+
+class TCustomEdit : public TWinControl {
+    BV_CLASS_INFO()
+public:
+    explicit TCustomEdit(TComponent* owner);
+    std::string GetText() const override;
+    void SetText(const std::string& text) override;
+    bool ReadOnly() const { return readOnly_; }
+    void SetReadOnly(bool value);
+    int MaxLength = 0;
+    char PasswordChar = 0;
+    bool Modified = false;
+    int SelStart() const;
+    void SetSelStart(int start);
+    int SelLength() const;
+    void SetSelLength(int length);
+    std::string SelText() const;
+    void SelectAll();
+    void Clear() { SetText(""); }
+    TNotifyEvent OnChange;
+
+protected:
+    QWidget* CreateWidget(QWidget* parent) override;
+    bool HandleMessage(TMessage& message) override;
+    virtual void Change();
+    bool readOnly_ = false;
+    bool updating_ = false;
+};
+
+class TEdit : public TCustomEdit {
+    BV_CLASS_INFO()
+public:
+    using TCustomEdit::TCustomEdit;
+};
+
+class TCustomMemo : public TCustomEdit {
+    BV_CLASS_INFO()
+public:
+    explicit TCustomMemo(TComponent* owner);
+    ~TCustomMemo() override;
+    TStrings* Lines() const { return lines_.get(); }
+    std::string GetText() const override;
+    void SetText(const std::string& text) override;
+    TScrollStyle ScrollBars = TScrollStyle::ssNone;
+    bool WordWrap = true;
+
+protected:
+    QWidget* CreateWidget(QWidget* parent) override;
+    bool HandleMessage(TMessage& message) override;
+    void LinesToWidget();
+
+private:
+    std::unique_ptr<TControlStrings> lines_;
+};
+
+class TMemo : public TCustomMemo {
+    BV_CLASS_INFO()
+public:
+    using TCustomMemo::TCustomMemo;
+};
+
+class TCustomListBox : public TWinControl {
+    BV_CLASS_INFO()
+public:
+    explicit TCustomListBox(TComponent* owner);
+    ~TCustomListBox() override;
+    TStrings* Items() const { return items_.get(); }
+    int Count() const { return items_->Count(); }
+    int ItemIndex() const;
+    void SetItemIndex(int index);
+    bool MultiSelect() const { return multiSelect_; }
+    void SetMultiSelect(bool value);
+    bool ExtendedSelect = true;
+    bool Selected(int index) const;
+    void SetSelected(int index, bool value);
+    int SelCount() const;
+    int TopIndex() const;
+    void SetTopIndex(int index);
+    TListBoxStyle Style() const { return style_; }
+    void SetStyle(TListBoxStyle style);
+    int ItemHeight() const { return itemHeight_; }
+    void SetItemHeight(int height);
+    bool Sorted() const { return sorted_; }
+    void SetSorted(bool value);
+    void Clear();
+    int ItemAtPos(TPoint pos, bool existing) const;
+    TRect ItemRect(int index) const;
+    TCanvas* Canvas() const { return canvas_; }
+    TDrawItemEvent OnDrawItem;
+    TMeasureItemEvent OnMeasureItem;
+
+    // Called from the item painter of the widget.
+    void PaintItem(int index, QImage& image, const TRect& rect, uint32_t state);
+    int MeasureItemHeight(int index);
+
+protected:
+    QWidget* CreateWidget(QWidget* parent) override;
+    bool HandleMessage(TMessage& message) override;
+    virtual void DrawItem(int index, TRect rect, TOwnerDrawState state);
+    virtual void MeasureItem(int index, int& height);
+    QListView* View() const;
+    void ItemsChanged();
+
+    std::unique_ptr<TControlStrings> items_;
+    std::vector<uintptr_t> itemData_;
+    TListBoxModel* model_ = nullptr;
+    TCanvas* canvas_ = nullptr;
+    TListBoxStyle style_ = TListBoxStyle::lbStandard;
+    int itemHeight_ = 16;
+    int horizontalExtent_ = 0;
+    bool multiSelect_ = false;
+    bool sorted_ = false;
+    int pendingIndex_ = -1;
+};
+
+class TListBox : public TCustomListBox {
+    BV_CLASS_INFO()
+public:
+    using TCustomListBox::TCustomListBox;
+};
+
+class TCustomComboBox : public TWinControl {
+    BV_CLASS_INFO()
+public:
+    explicit TCustomComboBox(TComponent* owner);
+    ~TCustomComboBox() override;
+    TStrings* Items() const { return items_.get(); }
+    int ItemIndex() const;
+    void SetItemIndex(int index);
+    std::string GetText() const override;
+    void SetText(const std::string& text) override;
+    TComboBoxStyle Style() const { return style_; }
+    void SetStyle(TComboBoxStyle style);
+    int ItemHeight() const { return itemHeight_; }
+    void SetItemHeight(int height);
+    int DropDownCount = 8;
+    bool Sorted() const { return sorted_; }
+    void SetSorted(bool value);
+    bool DroppedDown() const;
+    void SetDroppedDown(bool value);
+    TCanvas* Canvas() const { return canvas_; }
+    TNotifyEvent OnChange;
+    TNotifyEvent OnSelect;
+    TNotifyEvent OnDropDown;
+    TDrawItemEvent OnDrawItem;
+    TMeasureItemEvent OnMeasureItem;
+
+    void PaintItem(int index, QImage& image, const TRect& rect, uint32_t state);
+    int MeasureItemHeight(int index);
+
+protected:
+    QWidget* CreateWidget(QWidget* parent) override;
+    bool HandleMessage(TMessage& message) override;
+    virtual void DrawItem(int index, TRect rect, TOwnerDrawState state);
+    virtual void MeasureItem(int index, int& height);
+    virtual void Change();
+    virtual void Select();
+    QComboBox* Combo() const;
+    void ItemsToWidget();
+
+    std::unique_ptr<TControlStrings> items_;
+    std::vector<uintptr_t> itemData_;
+    TCanvas* canvas_ = nullptr;
+    TComboBoxStyle style_ = TComboBoxStyle::csDropDown;
+    int itemHeight_ = 16;
+    bool sorted_ = false;
+    bool updating_ = false;
+    int pendingIndex_ = -1;
+};
+
+class TComboBox : public TCustomComboBox {
+    BV_CLASS_INFO()
+public:
+    using TCustomComboBox::TCustomComboBox;
+};
+
+class TCustomGroupBox : public TCustomControl {
+    BV_CLASS_INFO()
+public:
+    explicit TCustomGroupBox(TComponent* owner);
+    TRect ClientRect() const override;
+
+protected:
+    void Paint() override;
+};
+
+class TGroupBox : public TCustomGroupBox {
+    BV_CLASS_INFO()
+public:
+    using TCustomGroupBox::TCustomGroupBox;
+};
