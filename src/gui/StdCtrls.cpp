@@ -372,7 +372,11 @@ bool TRadioButton::HandleMessage(TMessage& m) {
 
 const TClassInfo& TCustomEdit::StaticClassInfo() {
     // The text of an edit is the user's data (a path, a command line), never translated.
-    static const TClassInfo info("TCustomEdit", &TWinControl::StaticClassInfo(), {}, "StdCtrls");
+    static const TClassInfo info(
+        "TCustomEdit", &TWinControl::StaticClassInfo(),
+        {StrProp<TCustomEdit>("Caption", &TCustomEdit::GetText, nullptr, false),
+         StrProp<TCustomEdit>("Text", &TCustomEdit::GetText, nullptr, false)},
+        "StdCtrls");
     return info;
 }
 const TClassInfo& TEdit::StaticClassInfo() {
@@ -968,7 +972,10 @@ bool TCustomListBox::HandleMessage(TMessage& m) {
 const TClassInfo& TCustomComboBox::StaticClassInfo() {
     static const TClassInfo info(
         "TCustomComboBox", &TWinControl::StaticClassInfo(),
-        {StringsProp<TCustomComboBox>("Items", &TCustomComboBox::Items, true)}, "StdCtrls");
+        {StringsProp<TCustomComboBox>("Items", &TCustomComboBox::Items, true),
+         StrProp<TCustomComboBox>("Caption", &TCustomComboBox::GetText, nullptr, false),
+         StrProp<TCustomComboBox>("Text", &TCustomComboBox::GetText, nullptr, false)},
+        "StdCtrls");
     return info;
 }
 const TClassInfo& TComboBox::StaticClassInfo() {
