@@ -36,6 +36,8 @@ std::string UnsyncEncode(std::string_view bytes) {
 void TBvID3Stream::Assign(std::string bytes) {
     data_ = std::move(bytes);
     position_ = 0;
+    // New contents start outside any frame, also after a frame reader failed.
+    readingFrame_ = writingFrame_ = false;
 }
 
 void TBvID3Stream::Clear() {

@@ -120,6 +120,43 @@ int OrderKey(char16_t c) {
 
 } // namespace
 
+namespace {
+
+bool SingleBytePage(unsigned codePage, TCodePage& page) {
+    switch (codePage) {
+    case 1251:
+        page = TCodePage::Windows1251;
+        return true;
+    case 1252:
+        page = TCodePage::Windows1252;
+        return true;
+    case 28591:
+        page = TCodePage::Latin1;
+        return true;
+    default:
+        return false;
+    }
+}
+
+} // namespace
+
+void StringToWideString(std::string_view s, unsigned codePage, WideString& w) {
+    TCodePage page;
+    w = SingleBytePage(codePage, page) ? Utf8ToUtf16(SingleByteToUtf8(s, page)) : Utf8ToUtf16(s);
+}
+
+void WideStringToString(std::u16string_view w, unsigned codePage, std::string& s) {
+    TCodePage page;
+    s = SingleBytePage(codePage, page) ? Utf8ToSingleByte(Utf16ToUtf8(w), page) : Utf16ToUtf8(w);
+}
+
+void TranslateString(std::string_view s, unsigned fromCodePage, unsigned toCodePage,
+                     std::string& result) {
+    WideString w;
+    StringToWideString(s, fromCodePage, w);
+    WideStringToString(w, toCodePage, result);
+}
+
 WideString UTF8ToWideString(std::string_view s) {
     static const uint32_t offsets[6] = {0, 0x3080, 0xE2080, 0x3C82080, 0xFA082080, 0x82082080};
     WideString out;

@@ -21,6 +21,17 @@ std::string WideStringToUTF8(std::u16string_view wide);
 // Swaps the two bytes of every unit up to the first zero unit, in place.
 void StrSwapByteOrder(char16_t* p);
 
+// Code pages: 0 (the system's) and 65001 are UTF-8 here; 1251, 1252 and 28591
+// are the single-byte pages old files use. Others are taken as UTF-8.
+void StringToWideString(std::string_view s, unsigned codePage, WideString& w);
+void WideStringToString(std::u16string_view w, unsigned codePage, std::string& s);
+void TranslateString(std::string_view s, unsigned fromCodePage, unsigned toCodePage,
+                     std::string& result);
+// Every locale's ANSI code page is UTF-8 on this system.
+inline unsigned CodePageFromLocale(unsigned) {
+    return 65001;
+}
+
 enum class TNormalizationForm { nfNone, nfC, nfD, nfKC, nfKD };
 WideString WideNormalize(std::u16string_view s, TNormalizationForm form);
 // Case-folded comparison in code point order (surrogates after the other units).

@@ -199,6 +199,12 @@ TEST(BvID3v2, UnsynchronisationAndExtendedHeaders) {
     TOpened frameUnsync(V2Tag(4, f24 + V2Frame(4, "TALB", std::string("\0al", 3))));
     EXPECT_EQ(frameUnsync.tag.Texts().Title(), "C\xC3\xBF\xC3\xA0");
     EXPECT_EQ(frameUnsync.tag.Texts().Album(), "al");
+
+    // A damaged unsynchronised frame does not spoil the next one.
+    std::string bad = "TALB" + SyncSafe(2) + std::string("\x00\x02", 2) + "\x09x";
+    TOpened twice(V2Tag(4, bad + f24));
+    EXPECT_EQ(twice.tag.Texts().Album(), "");
+    EXPECT_EQ(twice.tag.Texts().Title(), "C\xC3\xBF\xC3\xA0");
 }
 
 TEST(BvID3v2, UnsyncDecoderCarriesStateAcrossChunks) {

@@ -56,3 +56,16 @@ TEST(BvUnicode, WideStringList) {
     EXPECT_EQ(WideCaseFoldCompare(u"Straße", u"STRAßE"), 0);
     EXPECT_GT(WideCaseFoldCompare(u"\U0001F3B5", u"\uFFFD"), 0); // surrogates after BMP units
 }
+
+TEST(BvUnicode, CodePageConversions) {
+    WideString w;
+    StringToWideString("\xCA\xE8\xED\xEE", 1251, w);
+    EXPECT_EQ(w, u"Кино");
+    StringToWideString("Björk", 0, w);
+    EXPECT_EQ(w, u"Björk");
+    std::string s;
+    WideStringToString(u"Björk", 28591, s);
+    EXPECT_EQ(s, "Bj\xF6rk");
+    TranslateString("\xCA\xE8\xED\xEE", 1251, 0, s);
+    EXPECT_EQ(s, "Кино");
+}
