@@ -5,6 +5,7 @@
 #include "Menus.h"
 #include "QtBridge.h"
 #include "ShellAPI.h"
+#include "WinApi.h"
 
 #include <QContextMenuEvent>
 #include <QDragEnterEvent>
@@ -47,6 +48,24 @@ std::set<const TControl*>& LiveControls() {
     static std::set<const TControl*> controls;
     return controls;
 }
+bool IsWindowOrControlAlive(const TControl* c);
+} // namespace
+
+bool IsControlAlive(const TControl* control) {
+    return IsWindowOrControlAlive(control);
+}
+
+std::string GetShortHint(const std::string& hint) {
+    size_t bar = hint.find('|');
+    return bar == std::string::npos ? hint : hint.substr(0, bar);
+}
+
+std::string GetLongHint(const std::string& hint) {
+    size_t bar = hint.find('|');
+    return bar == std::string::npos ? hint : hint.substr(bar + 1);
+}
+
+namespace {
 bool IsWindowOrControlAlive(const TControl* c) {
     return LiveControls().count(c) > 0;
 }
@@ -70,6 +89,43 @@ TShiftState KeysToShift(intptr_t keys) {
     if (keys & MK_MBUTTON)
         s |= ssMiddle;
     return s;
+}
+
+Qt::CursorShape QtCursor(TCursor cursor) {
+    switch (cursor) {
+    case crCross:
+        return Qt::CrossCursor;
+    case crIBeam:
+        return Qt::IBeamCursor;
+    case crSizeNESW:
+        return Qt::SizeBDiagCursor;
+    case crSizeNS:
+    case crVSplit:
+        return Qt::SizeVerCursor;
+    case crSizeNWSE:
+        return Qt::SizeFDiagCursor;
+    case crSizeWE:
+    case crHSplit:
+        return Qt::SizeHorCursor;
+    case crUpArrow:
+        return Qt::UpArrowCursor;
+    case crHourGlass:
+        return Qt::WaitCursor;
+    case crDrag:
+    case crMultiDrag:
+        return Qt::DragCopyCursor;
+    case crNoDrop:
+    case crNo:
+        return Qt::ForbiddenCursor;
+    case crHandPoint:
+        return Qt::PointingHandCursor;
+    case crSizeAll:
+        return Qt::SizeAllCursor;
+    case crNone:
+        return Qt::BlankCursor;
+    default:
+        return Qt::ArrowCursor;
+    }
 }
 
 bool IsMouseMsg(uint32_t msg) {
@@ -797,6 +853,7 @@ TWinControl::TWinControl(TComponent* owner) : TControl(owner), brush_(std::make_
 }
 
 TWinControl::~TWinControl() {
+    KillWindowTimers(this);
     LiveWindows().erase(this);
     Destroying();
     if (mouseOver_)
@@ -1149,8 +1206,13 @@ void TWinControl::TrackMouse(TControl* over) {
     mouseOver_ = over;
     if (old && (old == this || ContainsControl(old)))
         old->Perform(CM_MOUSELEAVE, 0, 0);
-    if (over && mouseOver_ == over)
+    if (over && mouseOver_ == over) {
         over->Perform(CM_MOUSEENTER, 0, 0);
+        if (widget_ && IsControlAlive(over))
+            ClientWidget()->setCursor(QtCursor(over->Cursor()));
+    }
+    if (Application)
+        Application->HintMouseMessage(over && IsControlAlive(over) ? over : nullptr);
 }
 
 bool TWinControl::IsControlMouseMsg(TMessage& m) {

@@ -448,6 +448,11 @@ void CompleteDrag(bool drop);
 // The control under a screen point on the visible forms.
 TControl* FindDragTarget(TPoint screenPos, bool allowDisabled);
 TControl* FindControl(HWND handle);
+// Whether a control still exists (timers and posted work check before they touch one).
+bool IsControlAlive(const TControl* control);
+// The part of a hint before "|", and the part after it (the whole hint when there is none).
+std::string GetShortHint(const std::string& hint);
+std::string GetLongHint(const std::string& hint);
 TWinControl* FindControlById(uint32_t id);
 bool IsChildOf(const TControl* child, const TControl* parent);
 // While on, every windowed control's WM_PRINTCLIENT leaves the context's state as it found it.

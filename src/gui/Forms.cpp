@@ -3,6 +3,7 @@
 #include "ControlWidget.h"
 #include "Dialogs.h"
 #include "Dispatcher.h"
+#include "ExtCtrls.h"
 #include "Menus.h"
 #include "QtBridge.h"
 
@@ -552,6 +553,70 @@ void TApplication::Initialize() {
 
 void TApplication::ProcessMessages() {
     ::ProcessMessages();
+}
+
+void TApplication::HintMouseMessage(TControl* control) {
+    if (control == hintControl_)
+        return;
+    CancelHint();
+    hintControl_ = control;
+    SetHint(control ? GetLongHint(control->Hint()) : std::string());
+    if (!control || !ShowHint || !control->ShowHint() || control->Hint().empty() ||
+        !QCoreApplication::instance())
+        return;
+    if (!hintTimer_) {
+        hintTimer_ = new QTimer;
+        hintTimer_->setSingleShot(true);
+        QObject::connect(hintTimer_, &QTimer::timeout, [this] {
+            if (hintControl_ && IsControlAlive(hintControl_) && Mouse)
+                ActivateHint(hintControl_, Mouse->CursorPos);
+        });
+    }
+    hintTimer_->start(HintPause);
+}
+
+void TApplication::ActivateHint(TControl* control, TPoint cursorPos) {
+    if (!control || !IsControlAlive(control) || control->Hint().empty())
+        return;
+    THintInfo info;
+    info.HintControl = control;
+    info.HintPos = {cursorPos.X, cursorPos.Y + 20};
+    info.HintMaxWidth = Screen ? Screen->Width() : 1024;
+    info.HintColor = HintColor;
+    info.CursorPos = control->ScreenToClient(cursorPos);
+    info.CursorRect = control->ClientRect();
+    info.HideTimeout = HintHidePause;
+    info.HintStr = GetShortHint(control->Hint());
+    // A control may refuse its hint or change its text, colour and place.
+    if (control->Perform(CM_HINTSHOW, 0, reinterpret_cast<intptr_t>(&info)) != 0 ||
+        info.HintStr.empty())
+        return;
+    if (!hintWindow_)
+        hintWindow_ = new THintWindow(this);
+    hintWindow_->SetColor(info.HintColor);
+    TRect r = hintWindow_->CalcHintRect(info.HintMaxWidth, info.HintStr);
+    OffsetRect(r, info.HintPos.X, info.HintPos.Y);
+    hintWindow_->ActivateHint(r, info.HintStr);
+    if (!hideTimer_) {
+        hideTimer_ = new QTimer;
+        hideTimer_->setSingleShot(true);
+        QObject::connect(hideTimer_, &QTimer::timeout, [this] {
+            if (hintWindow_)
+                hintWindow_->ReleaseHandle();
+        });
+    }
+    if (info.HideTimeout > 0)
+        hideTimer_->start(info.HideTimeout);
+}
+
+void TApplication::CancelHint() {
+    if (hintTimer_)
+        hintTimer_->stop();
+    if (hideTimer_)
+        hideTimer_->stop();
+    if (hintWindow_)
+        hintWindow_->ReleaseHandle();
+    hintControl_ = nullptr;
 }
 
 void TApplication::HandleMessage() {

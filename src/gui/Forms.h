@@ -167,6 +167,15 @@ public:
     void ShowException(const std::exception& e);
     int MessageBox(const std::string& text, const std::string& caption, int flags);
 
+    // Hints: the control under the mouse; after HintPause its hint shows, after
+    // HintHidePause it goes. ActivateHint shows the hint of a control at once.
+    void HintMouseMessage(TControl* control);
+    void ActivateHint(TControl* control, TPoint cursorPos);
+    void CancelHint();
+    class THintWindow* HintWindow() const {
+        return hintWindow_;
+    }
+
     TExceptionEvent OnException;
     TNotifyEvent OnHint;
     TNotifyEvent OnMinimize;
@@ -181,6 +190,10 @@ private:
     TCustomForm* mainForm_ = nullptr;
     bool terminated_ = false;
     bool minimized_ = false;
+    TControl* hintControl_ = nullptr;
+    class THintWindow* hintWindow_ = nullptr;
+    class QTimer* hintTimer_ = nullptr;
+    class QTimer* hideTimer_ = nullptr;
 };
 
 class TScreen : public TComponent {

@@ -742,13 +742,23 @@ void TPopupMenu::DoPopup() {
 
 void TPopupMenu::Popup(int x, int y) {
     DoPopup();
+    uint32_t align = Alignment == TPopupAlignment::paRight    ? 8u
+                     : Alignment == TPopupAlignment::paCenter ? 4u
+                                                              : 0u;
+    ShowMenuItems(Items(), OwnerWindow(), align, x, y);
+}
+
+void ShowMenuItems(TMenuItem* parent, HWND owner, uint32_t alignFlags, int x, int y) {
+    if (!parent)
+        return;
     CloseMenus();
-    auto* w = new TBvMenuWindow(Items(), OwnerWindow(), OwnerDraw(), nullptr);
+    TMenu* menu = parent->GetParentMenu();
+    auto* w = new TBvMenuWindow(parent, owner, menu && menu->OwnerDraw(), nullptr);
     gRootMenuWindow = w;
     int left = x;
-    if (Alignment == TPopupAlignment::paRight)
+    if (alignFlags & 8u)
         left = x - w->width();
-    else if (Alignment == TPopupAlignment::paCenter)
+    else if (alignFlags & 4u)
         left = x - w->width() / 2;
     w->move(left, y);
     w->show();

@@ -166,6 +166,9 @@ HWND PopupListWindow();
 void DefaultDrawMenuItem(TMenuItem* item, TDrawItemStruct* dis);
 void DefaultMeasureMenuItem(TMenuItem* item, TMeasureItemStruct* mis);
 
+// Opens the items of parent as a popup at a screen point, their messages going to owner.
+void ShowMenuItems(TMenuItem* parent, HWND owner, uint32_t alignFlags, int x, int y);
+
 QWidget* CreateMenuBarWidget(TCustomForm* form, QWidget* parent);
 // The open popup menu window, for tests and for closing menus.
 QWidget* ActiveMenuWindow();

@@ -6,6 +6,10 @@
 #include "BvThemes.h"
 #include "GuiTestEnvironment.h"
 #include "RtRTTI.h"
+#include "WinApi.h"
+
+#include <QCoreApplication>
+#include <chrono>
 
 #include <gtest/gtest.h>
 
@@ -57,6 +61,27 @@ TEST_F(KitSupportTest, HintColourFollowsParentApplicationOrOwnSetting) {
     lone->Perform(CM_HINTSHOW, 0, reinterpret_cast<intptr_t>(&info));
     EXPECT_EQ(info.HintColor, clYellow);
     delete lone;
+}
+
+TEST_F(KitSupportTest, HintWindowShowsTheShortHintInTheResolvedColour) {
+    auto* list = new TBvExCustomListBox(form);
+    list->SetParent(form);
+    list->SetHint("Tracks|All tracks of the list");
+    list->SetShowHint(true);
+    list->HintColor = clRed;
+    std::string longHint;
+    Application->OnHint = [&](TObject*) { longHint = Application->Hint(); };
+    Application->HintMouseMessage(list);
+    EXPECT_EQ(longHint, "All tracks of the list");
+    Application->ActivateHint(list, {10, 10});
+    THintWindow* hint = Application->HintWindow();
+    ASSERT_NE(hint, nullptr);
+    EXPECT_EQ(hint->Caption(), "Tracks");
+    EXPECT_EQ(hint->Color(), clRed);
+    EXPECT_EQ(hint->Top(), 30);
+    Application->HintMouseMessage(nullptr);
+    EXPECT_EQ(longHint, "");
+    Application->OnHint = nullptr;
 }
 
 TEST_F(KitSupportTest, MouseEnterAndLeaveEventsSeeTheMouseOverState) {
@@ -307,6 +332,46 @@ TEST(Rtti, SetTextRoundTripsAndRefusesWhatIsOutside) {
     TypeInfoObject(&colour)->WriteDescription(writer);
     EXPECT_EQ(lines[1], "Type kind: tkEnumeration");
     EXPECT_EQ(lines.Get(lines.Count() - 1), "Names: (ptHead, ptBody, ptTail, ptFoot)");
+}
+
+} // namespace
+
+namespace {
+
+TEST(WinApi, WindowTimersPointsAndRectangles) {
+    TForm* form = MakeTestForm(200, 100);
+    form->SetBounds(30, 40, 200, 100);
+    auto* panel = new TPanel(form);
+    panel->SetParent(form);
+    panel->SetBounds(10, 20, 50, 30);
+    TRect r;
+    ASSERT_TRUE(GetWindowRect(panel, &r));
+    EXPECT_EQ(r, Rect(40, 60, 90, 90));
+    TPoint p{1, 2};
+    MapWindowPoints(panel, nullptr, &p, 1);
+    EXPECT_EQ(p, (TPoint{41, 62}));
+    MapWindowPoints(nullptr, form, &p, 1);
+    EXPECT_EQ(p, (TPoint{11, 22}));
+
+    int ticks = 0;
+    TWndMethod old = panel->WindowProc;
+    panel->WindowProc = [&](TMessage& m) {
+        if (m.Msg == WM_TIMER && m.WParam == 7 && ++ticks == 2)
+            KillTimer(panel, 7);
+        old(m);
+    };
+    ASSERT_EQ(SetTimer(panel, 7, 1), 7u);
+    auto deadline = std::chrono::steady_clock::now() + std::chrono::seconds(5);
+    while (ticks < 2 && std::chrono::steady_clock::now() < deadline) {
+        Application->ProcessMessages();
+        QCoreApplication::processEvents(QEventLoop::WaitForMoreEvents);
+    }
+    EXPECT_EQ(ticks, 2);
+    EXPECT_FALSE(KillTimer(panel, 7));
+    SetTimer(panel, 8, 1000);
+    delete form;
+    // The timer of a window that is gone stops by itself.
+    Application->ProcessMessages();
 }
 
 } // namespace
