@@ -1,6 +1,41 @@
 // The track view: filling it from the shown playlist, selection and removal.
 #include "TrackManager.h"
 
+#include "BvSHFileOperation.h"
+#include "RtFileUtils.h"
+
+#include <algorithm>
+
+namespace {
+
+constexpr std::string_view NotDeletedName = "files_not_deleted";
+constexpr std::string_view NotDeletedText =
+    "These files could not be deleted from your MOBILE; their tracks were moved to the "
+    "deleted list:";
+
+// A card file is deleted only when it is a plain file: a name with a wildcard
+// would make the shell delete every file it matches.
+bool DeleteCardFile(const std::string& fileName) {
+    if (fileName.find_first_of("*?") != std::string::npos)
+        return false;
+    try {
+        if (DirectoryExists(fileName))
+            return false;
+        if (!FileExists(fileName))
+            return true;
+        TBvSHFileOperation op;
+        op.Operation = foDelete;
+        op.Options = {fofFilesOnly, fofNoConfirmation, fofNoConfirmMkDir,
+                      fofSilent,    fofSimpleProgress, fofNoCopySecurityAttributes};
+        op.SourceFiles().Add(fileName);
+        return op.Execute() && !FileExists(fileName);
+    } catch (const Exception&) {
+        return false;
+    }
+}
+
+} // namespace
+
 void TTrackManager::ShowPlaylist(int index) {
     std::vector<TViewLine> lines;
     if (index >= 0 && index < MaxPlaylists) {
@@ -28,6 +63,18 @@ void TTrackManager::ShowPlaylist(int index) {
 void TTrackManager::RefreshTrackView() {
     ShowPlaylist(ListBoxPlayLists.ItemIndex);
     RefreshDeletedList();
+    // The tag editor follows its row; once the row is gone it edits nothing.
+    if (TagEditor.RowSerial != 0) {
+        const int row = Model.RowOfSerial(TagEditor.RowSerial);
+        if (row < 0) {
+            const bool expanded = TagEditor.Expanded;
+            TagEditor = {};
+            TagEditor.Expanded = expanded;
+        } else {
+            TagEditor.lbUID = IntToStr(row);
+        }
+        NotifyView(TViewId::TagEditor);
+    }
 }
 
 std::vector<int> TTrackManager::SelectedEntries() const {
@@ -36,4 +83,107 @@ std::vector<int> TTrackManager::SelectedEntries() const {
         if (line >= 0 && line < BvPlaylist.Count())
             entries.push_back(BvPlaylist.Lines[static_cast<size_t>(line)].Entry);
     return entries;
+}
+
+void TTrackManager::btnRemoveClick() {
+    const int shown = SelectedPlaylist();
+    if (shown < 0 || shown >= MaxPlaylists)
+        return;
+    if (shown > 0) {
+        // A user playlist only loses its entries, the highest first so that the
+        // lower positions stay where they are.
+        std::vector<int> entries = SelectedEntries();
+        std::sort(entries.begin(), entries.end(), std::greater<>());
+        TStringList& list = Model.PlaylistTracks[static_cast<size_t>(shown)];
+        for (int entry : entries)
+            if (entry >= 0 && entry < list.Count())
+                list.Delete(entry);
+        ShowPlaylist(shown);
+        return;
+    }
+    if (RefuseWhileBusy())
+        return;
+
+    // Each selected line names its row by the row's serial, so deleting one row
+    // never makes another line point at the wrong track.
+    struct TDoomed {
+        uint64_t Serial;
+        std::string FileName;
+        bool OnCard;
+    };
+    std::vector<TDoomed> doomed;
+    bool anyOnCard = false;
+    for (int line : BvPlaylist.SelectedLines()) {
+        const int row = BvPlaylist.Lines[static_cast<size_t>(line)].Row;
+        if (row < 0 || row >= Model.TrackCount())
+            continue;
+        std::string fileName;
+        Model.GetTrackField(row, 6, fileName);
+        const bool onCard = Model.IsOnPhone(fileName);
+        anyOnCard = anyOnCard || onCard;
+        doomed.push_back({Model.RowSerial(row), std::move(fileName), onCard});
+    }
+    if (doomed.empty())
+        return;
+
+    TQuestionResult answer = TQuestionResult::No;
+    if (anyOnCard) {
+        answer = ui_.AskYesNoCancel(Messages.Text(MessageName::DoYouWantToDelete1) + "\r" +
+                                    Messages.Text(MessageName::DoYouWantToDelete2) + "\r" +
+                                    Messages.Text(MessageName::DoYouWantToDelete3));
+        if (answer == TQuestionResult::Cancel)
+            return;
+    }
+    std::vector<std::string> notDeleted;
+    std::vector<bool> keepInDeletedList(doomed.size(), answer != TQuestionResult::Yes);
+    if (answer == TQuestionResult::Yes) {
+        for (size_t i = 0; i < doomed.size(); ++i) {
+            if (!doomed[i].OnCard)
+                continue;
+            // A card file that stays keeps its track in the deleted list, so
+            // nothing on the card is left without a trace.
+            if (!DeleteCardFile(doomed[i].FileName)) {
+                notDeleted.push_back(doomed[i].FileName);
+                keepInDeletedList[i] = true;
+            }
+        }
+    }
+    for (size_t i = doomed.size(); i-- > 0;) {
+        const int row = Model.RowOfSerial(doomed[i].Serial);
+        if (row >= 0)
+            Model.DeleteTrack(row, keepInDeletedList[i] ? 1 : 0);
+    }
+    ShowPlaylist(0);
+    RefreshTrackView();
+    if (!notDeleted.empty()) {
+        Messages.Register(NotDeletedName, NotDeletedText);
+        std::string text = Messages.Text(NotDeletedName);
+        for (const std::string& f : notDeleted)
+            text += "\r\n" + f;
+        ui_.ShowWarning(text);
+    }
+}
+
+void TTrackManager::Selectall1Click() {
+    BvPlaylist.SelectAll();
+    NotifyView(TViewId::TrackView);
+}
+
+void TTrackManager::Inverseselection1Click() {
+    BvPlaylist.InvertSelection();
+    NotifyView(TViewId::TrackView);
+}
+
+void TTrackManager::Selectnone1Click() {
+    RefreshTrackView();
+}
+
+void TTrackManager::BvPlaylistGLKeyDown(uint16_t key, TKeyShift shift) {
+    const bool onlyCtrl = shift.Ctrl && !shift.Shift && !shift.Alt;
+    if (key == KeyDelete)
+        btnRemoveClick();
+    else if (key == KeyUp && onlyCtrl)
+        MoveUp2Click();
+    else if (key == KeyDown && onlyCtrl)
+        MoveDown2Click();
 }

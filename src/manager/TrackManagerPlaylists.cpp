@@ -1,0 +1,237 @@
+// Playlists: create, rename, delete, clear, show, copy entries between them,
+// reorder, and the drops onto the track view.
+#include "TrackManager.h"
+
+#include "RtFileUtils.h"
+
+#include <algorithm>
+
+namespace {
+
+constexpr std::string_view PlaylistLimitName = "playlist_limit";
+constexpr std::string_view PlaylistLimitText = "No more than 100 playlists can be created.";
+
+// Copies the rows of the selected track view lines into playlist `target`; each
+// line names the row it really shows.
+void CopySelectionToPlaylist(TTrackManager& m, int target) {
+    if (target < 1 || target >= m.ListBoxPlayLists.Items.Count() || target >= MaxPlaylists)
+        return;
+    for (int line : m.BvPlaylist.SelectedLines())
+        m.AddToPlaylistUnique(IntToStr(m.BvPlaylist.Lines[static_cast<size_t>(line)].Row), target);
+}
+
+// Focuses the line that shows entry `entry` of the shown playlist, or else `fallback`.
+void FocusEntry(TListView& view, int entry, int fallback) {
+    for (int i = 0; i < view.Count(); ++i) {
+        if (view.Lines[static_cast<size_t>(i)].Entry == entry) {
+            view.FocusLine(i);
+            return;
+        }
+    }
+    view.FocusLine(fallback);
+}
+
+} // namespace
+
+void TTrackManager::AddToPlaylistUnique(const std::string& entry, int index) {
+    if (index < 0 || index >= MaxPlaylists)
+        return;
+    TStringList& list = Model.PlaylistTracks[static_cast<size_t>(index)];
+    if (list.IndexOf(entry) < 0)
+        list.Add(entry);
+}
+
+void TTrackManager::RemovePlaylistSlot(int index) {
+    if (index < 0 || index >= MaxPlaylists)
+        return;
+    for (int j = index; j < MaxPlaylists - 1; ++j)
+        Model.PlaylistTracks[static_cast<size_t>(j)].Assign(
+            Model.PlaylistTracks[static_cast<size_t>(j + 1)]);
+    // The last slot is free now; left filled it would still feed the master list.
+    Model.PlaylistTracks[MaxPlaylists - 1].Clear();
+}
+
+void TTrackManager::mbNewPlstClick() {
+    if (ListBoxPlayLists.Items.Count() >= MaxPlaylists) {
+        Messages.Register(PlaylistLimitName, PlaylistLimitText);
+        ui_.ShowMessage(Messages.Text(PlaylistLimitName));
+        return;
+    }
+    std::string name = Messages.Text(MessageName::NewPlaylist);
+    if (!ui_.InputQuery(Messages.Text(MessageName::CreatePlaylist),
+                        Messages.Text(MessageName::TypeNameOfPlaylist), name))
+        return;
+    ListBoxPlayLists.Items.Add(name);
+    // The slot may still hold the entries of a playlist deleted earlier.
+    Model.PlaylistTracks[static_cast<size_t>(ListBoxPlayLists.Items.Count() - 1)].Clear();
+    NotifyView(TViewId::PlaylistBox);
+}
+
+void TTrackManager::Renameplaylist1Click() {
+    const int i = ListBoxPlayLists.ItemIndex;
+    if (i < 0 || i >= ListBoxPlayLists.Items.Count())
+        return;
+    std::string name = ListBoxPlayLists.Items[i];
+    if (!ui_.InputQuery(Messages.Text(MessageName::RenamePlaylist),
+                        Messages.Text(MessageName::TypeNameOfPlaylist), name))
+        return;
+    ListBoxPlayLists.Items.Put(i, name);
+    NotifyView(TViewId::PlaylistBox);
+}
+
+void TTrackManager::Deleteplaylist1Click() {
+    const int i = ListBoxPlayLists.ItemIndex;
+    if (i < 0 || i >= ListBoxPlayLists.Items.Count())
+        return;
+    // The master playlist cannot be deleted.
+    if (i >= 1) {
+        RemovePlaylistSlot(i);
+        ListBoxPlayLists.Items.Delete(i);
+    }
+    ListBoxPlayLists.ItemIndex = 0;
+    NotifyView(TViewId::PlaylistBox);
+    RefreshTrackView();
+}
+
+void TTrackManager::Clearplaylists2Click() {
+    for (auto& list : Model.PlaylistTracks)
+        list.Clear();
+    ListBoxPlayLists.Items.Clear();
+    ListBoxPlayLists.Items.Add("All Music");
+    ListBoxPlayLists.ItemIndex = 0;
+    NotifyView(TViewId::PlaylistBox);
+    RefreshTrackView();
+}
+
+void TTrackManager::ListBoxPlayListsClick(int index) {
+    if (index >= 0 && index < ListBoxPlayLists.Items.Count())
+        ListBoxPlayLists.ItemIndex = index;
+    RefreshTrackView();
+}
+
+bool TTrackManager::ListBoxPlayListsDragOver(TDragSource source, int item) const {
+    // Only the track view's selection can be dropped on a playlist name.
+    return source == TDragSource::TrackView && item >= 0 && item < ListBoxPlayLists.Items.Count();
+}
+
+void TTrackManager::ListBoxPlayListsDragDrop(TDragSource source, int item) {
+    if (source != TDragSource::TrackView)
+        return;
+    CopySelectionToPlaylist(*this, item);
+}
+
+void TTrackManager::MoveUp2Click() {
+    const int shown = SelectedPlaylist();
+    const int f = BvPlaylist.ItemIndex;
+    if (shown < 0 || shown >= MaxPlaylists || f <= 0 || f >= BvPlaylist.Count())
+        return;
+    const int from = BvPlaylist.Lines[static_cast<size_t>(f)].Entry;
+    const int to = BvPlaylist.Lines[static_cast<size_t>(f - 1)].Entry;
+    Model.PlaylistTracks[static_cast<size_t>(shown)].Exchange(from, to);
+    RefreshTrackView();
+    FocusEntry(BvPlaylist, to, f - 1);
+}
+
+void TTrackManager::MoveDown2Click() {
+    const int shown = SelectedPlaylist();
+    const int f = BvPlaylist.ItemIndex;
+    if (shown < 0 || shown >= MaxPlaylists || f < 0 || f >= BvPlaylist.Count() - 1)
+        return;
+    const int from = BvPlaylist.Lines[static_cast<size_t>(f)].Entry;
+    const int to = BvPlaylist.Lines[static_cast<size_t>(f + 1)].Entry;
+    Model.PlaylistTracks[static_cast<size_t>(shown)].Exchange(from, to);
+    RefreshTrackView();
+    FocusEntry(BvPlaylist, to, f + 1);
+}
+
+void TTrackManager::TrackListMenuPopup() {
+    CopyToPlaylistItems.clear();
+    for (int i = 1; i < ListBoxPlayLists.Items.Count() && i < MaxPlaylists; ++i)
+        CopyToPlaylistItems.push_back(ListBoxPlayLists.Items[i]);
+}
+
+void TTrackManager::CopyToPlayListPopup1Click(int item) {
+    // Item k targets playlist k + 1: names may repeat, positions do not.
+    if (item < 0 || item >= static_cast<int>(CopyToPlaylistItems.size()))
+        return;
+    CopySelectionToPlaylist(*this, item + 1);
+}
+
+bool TTrackManager::BvPlaylistADragOver(TDragSource) const {
+    return true;
+}
+
+void TTrackManager::BvPlaylistGLDragDrop(TDragSource source, int targetLine) {
+    switch (source) {
+    case TDragSource::TrackView: {
+        const int shown = SelectedPlaylist();
+        const int f = BvPlaylist.ItemIndex;
+        if (shown < 0 || shown >= MaxPlaylists || f < 0 || f >= BvPlaylist.Count())
+            return;
+        if (targetLine >= BvPlaylist.Count())
+            targetLine = -1;
+        if (targetLine == f)
+            return;
+        TStringList& list = Model.PlaylistTracks[static_cast<size_t>(shown)];
+        const int from = BvPlaylist.Lines[static_cast<size_t>(f)].Entry;
+        const int to = targetLine < 0 ? list.Count() - 1
+                                      : BvPlaylist.Lines[static_cast<size_t>(targetLine)].Entry;
+        list.Move(from, to);
+        RefreshTrackView();
+        FocusEntry(BvPlaylist, to, targetLine < 0 ? BvPlaylist.Count() - 1 : targetLine);
+        return;
+    }
+    case TDragSource::MediaDBList: {
+        const int playlist = SelectedPlaylist();
+        const TStringList& files = Model.MediaDB.StringsByName("FileName");
+        for (int line : MediaDBList.SelectedLines()) {
+            const int row = MediaDBList.Lines[static_cast<size_t>(line)].Row;
+            if (row < 0 || row >= files.Count())
+                continue;
+            const std::string fileName = files[row];
+            const std::string ext = LowerCase(ExtractFileExt(fileName));
+            if ((ext != ".mp3" && ext != ".m4a") || Model.IsInTrackList(fileName))
+                continue;
+            const int added =
+                ext == ".mp3" ? AddMp3ToTrackList(fileName) : AddM4aToTrackList(fileName);
+            if (added >= 0 && playlist >= 1 && playlist < MaxPlaylists)
+                Model.PlaylistTracks[static_cast<size_t>(playlist)].Add(IntToStr(added));
+        }
+        Model.UpdateAllMusic();
+        RefreshTrackView();
+        return;
+    }
+    case TDragSource::DeletedList: {
+        TBvMultiStringHolder& deleted = Model.DeletedHolder;
+        const int rows = deleted.StringsByName("FileName").Count();
+        std::vector<int> restored;
+        for (int line : DeletedList.SelectedLines()) {
+            const int row = DeletedList.Lines[static_cast<size_t>(line)].Row;
+            if (row < 0 || row >= rows)
+                continue;
+            TTrackRowSnapshot r;
+            r.Artist = deleted.StringsByName("Artist")[row];
+            r.Title = deleted.StringsByName("Title")[row];
+            r.Album = deleted.StringsByName("Album")[row];
+            r.Time = deleted.StringsByName("Time")[row];
+            r.Size = deleted.StringsByName("Size")[row];
+            r.FileName = deleted.StringsByName("FileName")[row];
+            r.BitRate = deleted.StringsByName("BitRate")[row];
+            r.UID = deleted.StringsByName("UID")[row];
+            Model.AppendTrack(r);
+            restored.push_back(row);
+        }
+        // Removed from the highest row down, so the lower rows keep their places.
+        std::sort(restored.begin(), restored.end(), std::greater<>());
+        restored.erase(std::unique(restored.begin(), restored.end()), restored.end());
+        for (int row : restored)
+            for (int c = 0; c < deleted.MultipleStrings().Count(); ++c)
+                deleted.MultipleStrings().Items(c).Strings().Delete(row);
+        Model.SyncAllMusic();
+        RefreshTrackView();
+        return;
+    }
+    default:
+        return;
+    }
+}

@@ -1,0 +1,220 @@
+// Sorting the shown playlist, every playlist, or the media library by a key
+// order of column names. Rows are sorted as a permutation of indexes, so a value
+// is never taken apart, and the numeric columns compare by their value.
+#include "TrackManager.h"
+
+#include <algorithm>
+#include <numeric>
+#include <optional>
+
+namespace {
+
+constexpr TSortKeys ArtistKeys = {"Artist", "Title",    "Album",   "Time",
+                                  "Size",   "FileName", "BitRate", "UID"};
+constexpr TSortKeys TitleKeys = {"Title", "Artist",   "Album",   "Time",
+                                 "Size",  "FileName", "BitRate", "UID"};
+constexpr TSortKeys AlbumKeys = {"Album", "Artist",   "Title",   "Time",
+                                 "Size",  "FileName", "BitRate", "UID"};
+constexpr TSortKeys BitrateKeys = {"BitRate", "Artist", "Title",    "Album",
+                                   "Time",    "Size",   "FileName", "UID"};
+constexpr TSortKeys SizeKeys = {"Size", "Artist",   "Title",   "Album",
+                                "Time", "FileName", "BitRate", "UID"};
+constexpr TSortKeys LengthKeys = {"Time", "Artist",   "Title",   "Album",
+                                  "Size", "FileName", "BitRate", "UID"};
+
+// One key column: its texts and, for the numeric columns, each row's value
+// (empty where the text is no number; such rows follow the numbers, by text).
+struct TSortColumn {
+    const TStringList* Texts = nullptr;
+    std::vector<std::optional<int64_t>> Values;
+};
+
+TSortColumn MakeSortColumn(const TBvMultiStringHolder& table, std::string_view key) {
+    TSortColumn column;
+    column.Texts = &table.StringsByName(key);
+    const bool time = SameText(key, "Time");
+    if (!time && !SameText(key, "Size") && !SameText(key, "BitRate"))
+        return column;
+    const int n = column.Texts->Count();
+    column.Values.resize(static_cast<size_t>(n));
+    for (int r = 0; r < n; ++r) {
+        const std::string& text = (*column.Texts)[r];
+        try {
+            column.Values[static_cast<size_t>(r)] =
+                time ? TrackTimeSeconds(text) : StrToInt64(text);
+        } catch (const EConvertError&) {
+        }
+    }
+    return column;
+}
+
+int CompareKey(const TSortColumn& column, int a, int b) {
+    if (!column.Values.empty()) {
+        const auto& va = column.Values[static_cast<size_t>(a)];
+        const auto& vb = column.Values[static_cast<size_t>(b)];
+        if (va && vb)
+            return *va < *vb ? -1 : (*va > *vb ? 1 : 0);
+        if (va || vb)
+            return va ? -1 : 1;
+    }
+    const std::string& ta = (*column.Texts)[a];
+    const std::string& tb = (*column.Texts)[b];
+    return ta == tb ? 0 : AnsiCompareText(ta, tb);
+}
+
+// Orders rows by the key columns in turn; rows that compare equal keep their order.
+void SortRows(const std::vector<TSortColumn>& columns, std::vector<int>& rows) {
+    std::stable_sort(rows.begin(), rows.end(), [&](int a, int b) {
+        for (const TSortColumn& column : columns)
+            if (const int c = CompareKey(column, a, b); c != 0)
+                return c < 0;
+        return false;
+    });
+}
+
+// Every key column must hold `rows` values, or nothing is sorted.
+std::vector<TSortColumn> MakeSortColumns(const TBvMultiStringHolder& table, const TSortKeys& keys,
+                                         int rows) {
+    std::vector<TSortColumn> columns;
+    for (std::string_view key : keys) {
+        columns.push_back(MakeSortColumn(table, key));
+        if (columns.back().Texts->Count() < rows)
+            throw ETrackManagerError(
+                Format("The column %s is shorter than the others; nothing was sorted.", {key}));
+    }
+    return columns;
+}
+
+void SortTrackLists(TTrackManager& m, const TSortKeys& keys) {
+    std::string failures;
+    auto sortOne = [&](int index) {
+        try {
+            m.SortPlaylist(keys, index);
+        } catch (const Exception& e) {
+            failures += (failures.empty() ? "" : "\r\n") + e.Message();
+        }
+    };
+    if (m.Sortall1Checked) {
+        for (int i = 0; i < m.ListBoxPlayLists.Items.Count() && i < MaxPlaylists; ++i)
+            sortOne(i);
+    } else if (m.SelectedPlaylist() >= 0) {
+        sortOne(m.SelectedPlaylist());
+    }
+    m.RefreshTrackView();
+    if (!failures.empty())
+        m.Ui().ShowWarning(failures);
+}
+
+void SortLibrary(TTrackManager& m, const TSortKeys& keys) {
+    try {
+        m.SortMediaDB(keys);
+    } catch (const Exception& e) {
+        m.Ui().ShowWarning(e.Message());
+    }
+    m.RefreshMediaDBList();
+}
+
+} // namespace
+
+void TTrackManager::SortPlaylist(const TSortKeys& keys, int index) {
+    if (index < 0 || index >= MaxPlaylists)
+        return;
+    TStringList& list = Model.PlaylistTracks[static_cast<size_t>(index)];
+    const int tracks = Model.TrackCount();
+    // Every entry is checked before anything moves, so a bad one leaves the list as it was.
+    std::vector<int> rows(static_cast<size_t>(list.Count()));
+    for (int k = 0; k < list.Count(); ++k) {
+        const int row = Model.StrToTrackIndex(list[k]);
+        if (row < 0 || row >= tracks)
+            throw EListError(Format("List index out of bounds (%d)", {row}));
+        rows[static_cast<size_t>(k)] = row;
+    }
+    const std::vector<TSortColumn> columns = MakeSortColumns(Model.TrackListHolder, keys, tracks);
+    std::vector<int> order(rows.size());
+    std::iota(order.begin(), order.end(), 0);
+    std::stable_sort(order.begin(), order.end(), [&](int a, int b) {
+        const int ra = rows[static_cast<size_t>(a)];
+        const int rb = rows[static_cast<size_t>(b)];
+        for (const TSortColumn& column : columns)
+            if (const int c = CompareKey(column, ra, rb); c != 0)
+                return c < 0;
+        return ra < rb;
+    });
+    std::vector<std::string> sorted;
+    sorted.reserve(order.size());
+    for (int k : order)
+        sorted.push_back(list[k]);
+    list.BeginUpdate();
+    list.Clear();
+    for (std::string& entry : sorted)
+        list.Add(std::move(entry));
+    list.EndUpdate();
+}
+
+void TTrackManager::SortMediaDB(const TSortKeys& keys) {
+    TBvMultiStringHolder& db = Model.MediaDB;
+    TBvMultiStringHolderCollection& all = db.MultipleStrings();
+    const int n = db.StringsByName(keys[0]).Count();
+    for (int c = 0; c < all.Count(); ++c)
+        if (all.Items(c).Strings().Count() != n)
+            throw ETrackManagerError("The media library's columns differ in length; it was not "
+                                     "sorted.");
+    std::vector<int> order(static_cast<size_t>(n));
+    std::iota(order.begin(), order.end(), 0);
+    SortRows(MakeSortColumns(db, keys, n), order);
+    // Every column takes the same permutation, so each row keeps its values together.
+    for (int c = 0; c < all.Count(); ++c) {
+        TStringList& column = all.Items(c).Strings();
+        std::vector<std::string> sorted;
+        sorted.reserve(order.size());
+        for (int r : order)
+            sorted.push_back(column[r]);
+        column.BeginUpdate();
+        column.Clear();
+        for (std::string& value : sorted)
+            column.Add(std::move(value));
+        column.EndUpdate();
+    }
+}
+
+void TTrackManager::SortbyArtist1Click() {
+    SortTrackLists(*this, ArtistKeys);
+}
+void TTrackManager::SortbyTitle1Click() {
+    SortTrackLists(*this, TitleKeys);
+}
+void TTrackManager::SortbyAlbum1Click() {
+    SortTrackLists(*this, AlbumKeys);
+}
+void TTrackManager::SortbyBitrate1Click() {
+    SortTrackLists(*this, BitrateKeys);
+}
+void TTrackManager::SortbySize1Click() {
+    SortTrackLists(*this, SizeKeys);
+}
+void TTrackManager::Sortbylength1Click() {
+    SortTrackLists(*this, LengthKeys);
+}
+
+void TTrackManager::Sortall1Click() {
+    Sortall1Checked = !Sortall1Checked;
+}
+
+void TTrackManager::SortbyArtist3Click() {
+    SortLibrary(*this, ArtistKeys);
+}
+void TTrackManager::SortbyTitle2Click() {
+    SortLibrary(*this, TitleKeys);
+}
+void TTrackManager::SortbyAlbum2Click() {
+    SortLibrary(*this, AlbumKeys);
+}
+void TTrackManager::SortbyBitrate2Click() {
+    SortLibrary(*this, BitrateKeys);
+}
+void TTrackManager::SortbySize2Click() {
+    SortLibrary(*this, SizeKeys);
+}
+void TTrackManager::SortbyLength2Click() {
+    SortLibrary(*this, LengthKeys);
+}

@@ -1,0 +1,137 @@
+// The tag editor: shows one track row and writes each edit straight into the
+// track list. It follows its row by the row's private serial, so moved or
+// deleted rows never make it edit another track.
+#include "TrackManager.h"
+
+namespace {
+
+// "03:05", " 3:05" or "3:5": both parts must be plain numbers, the seconds at
+// most two digits, so every reader of the column takes the written text.
+bool ParseEditedTime(const std::string& text, std::string& normalized) {
+    const size_t colon = text.find(':');
+    if (colon == std::string::npos)
+        return false;
+    const std::string minutes = Trim(text.substr(0, colon));
+    const std::string seconds = Trim(text.substr(colon + 1));
+    auto digits = [](const std::string& s, size_t maxLength) {
+        if (s.empty() || s.size() > maxLength)
+            return false;
+        for (char c : s)
+            if (c < '0' || c > '9')
+                return false;
+        return true;
+    };
+    if (!digits(minutes, 9) || !digits(seconds, 2))
+        return false;
+    normalized = minutes + ":" + seconds;
+    return true;
+}
+
+} // namespace
+
+void TTrackManager::BvPlaylistGLClick() {
+    const int k = BvPlaylist.ItemIndex;
+    if (k < 0 || k >= BvPlaylist.Count())
+        return;
+    ShowTrackTags(BvPlaylist.Lines[static_cast<size_t>(k)].Row);
+}
+
+void TTrackManager::ShowTrackTags(int row) {
+    if (row < 0 || row >= Model.TrackCount())
+        return;
+    TTagEditorState& e = TagEditor;
+    e.lbUID = IntToStr(row);
+    Model.GetTrackField(row, 0, e.edArtist);
+    Model.GetTrackField(row, 1, e.edTitle);
+    Model.GetTrackField(row, 2, e.edAlbum);
+    Model.GetTrackField(row, 7, e.edBitrate);
+    Model.GetTrackField(row, 5, e.edSize);
+    Model.GetTrackField(row, 6, e.edFileName);
+    std::string time;
+    Model.GetTrackField(row, 4, time);
+    try {
+        e.edTime = FormatTrackTime(TrackTimeSeconds(time));
+    } catch (const EConvertError&) {
+        // Shown as it stands, so the user can put it right.
+        e.edTime = time;
+    }
+    e.RowSerial = Model.RowSerial(row);
+    NotifyView(TViewId::TagEditor);
+}
+
+namespace {
+
+// The row the editor edits, or -1 after clearing the editor when that row is gone.
+int EditedRow(TTrackManager& m) {
+    if (m.TagEditor.RowSerial == 0)
+        return -1;
+    const int row = m.Model.RowOfSerial(m.TagEditor.RowSerial);
+    if (row < 0) {
+        const bool expanded = m.TagEditor.Expanded;
+        m.TagEditor = {};
+        m.TagEditor.Expanded = expanded;
+        m.NotifyView(TViewId::TagEditor);
+    }
+    return row;
+}
+
+// Writes one column of the edited row and rebuilds the view, keeping the focused
+// line on the entry it showed.
+void WriteEditedColumn(TTrackManager& m, std::string_view column, const std::string& value) {
+    const int row = EditedRow(m);
+    if (row < 0)
+        return;
+    m.Model.TrackListHolder.StringsByName(column).Put(row, value);
+    const int f = m.BvPlaylist.ItemIndex;
+    const int entry =
+        f >= 0 && f < m.BvPlaylist.Count() ? m.BvPlaylist.Lines[static_cast<size_t>(f)].Entry : -1;
+    m.RefreshTrackView();
+    int line = f;
+    for (int i = 0; i < m.BvPlaylist.Count(); ++i)
+        if (m.BvPlaylist.Lines[static_cast<size_t>(i)].Entry == entry)
+            line = i;
+    m.BvPlaylist.FocusLine(line);
+}
+
+} // namespace
+
+void TTrackManager::edArtistChange(const std::string& text, bool focused) {
+    if (!focused)
+        return;
+    TagEditor.edArtist = text;
+    WriteEditedColumn(*this, "Artist", text);
+}
+
+void TTrackManager::edTitleChange(const std::string& text, bool focused) {
+    if (!focused)
+        return;
+    TagEditor.edTitle = text;
+    WriteEditedColumn(*this, "Title", text);
+}
+
+void TTrackManager::edAlbumChange(const std::string& text, bool focused) {
+    if (!focused)
+        return;
+    TagEditor.edAlbum = text;
+    WriteEditedColumn(*this, "Album", text);
+}
+
+void TTrackManager::edTimeChange(const std::string& text, bool focused) {
+    if (!focused)
+        return;
+    TagEditor.edTime = text;
+    // A half-typed time is kept in the edit only; the row keeps its last valid one.
+    std::string normalized;
+    if (ParseEditedTime(text, normalized))
+        WriteEditedColumn(*this, "Time", normalized);
+}
+
+void TTrackManager::bvGroupBoxTagsExpanded() {
+    TagEditor.Expanded = true;
+    NotifyView(TViewId::TagEditor);
+}
+
+void TTrackManager::bvGroupBoxTagsCollapsed() {
+    TagEditor.Expanded = false;
+    NotifyView(TViewId::TagEditor);
+}

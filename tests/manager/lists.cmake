@@ -1,0 +1,18 @@
+if(NOT TARGET bv_audio_fixtures)
+  add_library(bv_audio_fixtures STATIC ${CMAKE_SOURCE_DIR}/tests/support/AudioFixtures.cpp)
+  target_include_directories(bv_audio_fixtures PUBLIC ${CMAKE_SOURCE_DIR}/tests/support)
+  target_link_libraries(bv_audio_fixtures PUBLIC bv_manager)
+endif()
+
+bv_add_test(NAME trackmanager_lists_tests
+  SOURCES ${CMAKE_CURRENT_LIST_DIR}/TrackManagerViewTest.cpp
+          ${CMAKE_CURRENT_LIST_DIR}/TrackManagerPlaylistsTest.cpp
+          ${CMAKE_CURRENT_LIST_DIR}/TrackManagerSortingTest.cpp
+          ${CMAKE_CURRENT_LIST_DIR}/TrackManagerTagEditorTest.cpp
+  LIBS bv_audio_fixtures bv_manager)
+
+# The library view's refresh comes with the media library; until then the sort
+# commands of the library refresh nothing.
+if(NOT EXISTS ${CMAKE_SOURCE_DIR}/src/manager/TrackManagerLibrary.cpp)
+  target_sources(trackmanager_lists_tests PRIVATE ${CMAKE_CURRENT_LIST_DIR}/PendingLibraryView.cpp)
+endif()
