@@ -9,6 +9,7 @@
 #include "iTunesDB.h"
 
 #include <algorithm>
+#include <unordered_set>
 
 namespace {
 
@@ -33,7 +34,10 @@ std::string Cut(const std::string& s) {
 std::string TimeText(int64_t seconds) {
     if (seconds < 0)
         seconds = 0;
-    return IntToStr(seconds / 60) + ":" + IntToStr(seconds % 60);
+    std::string text = IntToStr(seconds / 60);
+    text.push_back(':');
+    text.append(IntToStr(seconds % 60));
+    return text;
 }
 
 std::string FirstStringTrimmed(const TStrings& list) {
@@ -132,7 +136,9 @@ TTrackRowSnapshot TTrackManager::BuildM4aRow(const std::string& fileName, bool f
     const int64_t bytes = GetSizeOfFile(fileName);
     int64_t seconds = 0;
     try {
-        seconds = CodecGate::gettime("\"" + fileName + "\"");
+        std::string quoted(1, '"');
+        quoted.append(fileName).push_back('"');
+        seconds = CodecGate::gettime(quoted);
     } catch (const Exception&) {
         // A damaged file keeps its row, without a playing time.
         seconds = 0;
@@ -140,10 +146,8 @@ TTrackRowSnapshot TTrackManager::BuildM4aRow(const std::string& fileName, bool f
     row.Time = TimeText(seconds);
     row.Size = IntToStr(bytes);
     row.FileName = fileName;
-    if (forMediaDB || seconds <= 0)
-        row.BitRate = "0";
-    else
-        row.BitRate = IntToStr((bytes / 1024) * 8 / seconds);
+    // The library keeps no bitrate for M4A files; a file without a time gets none.
+    row.BitRate = IntToStr(forMediaDB || seconds <= 0 ? 0 : (bytes / 1024) * 8 / seconds);
     return row;
 }
 
@@ -172,19 +176,29 @@ int TTrackManager::AddM4aToTrackList(const std::string& fileName) {
 void TTrackManager::AddFilesToTrackList(const std::vector<std::string>& paths, bool skipListed) {
     const int playlist = SelectedPlaylist();
     std::vector<std::string> failed;
+    // The listed names, compared without regard to case as IsInTrackList does; a
+    // lookup per file keeps a folder of thousands of files from growing quadratically.
+    std::unordered_set<std::string> listed;
+    if (skipListed) {
+        const TStringList& names = Model.TrackListHolder.StringsByName("FileName");
+        for (int i = 0; i < names.Count(); ++i)
+            listed.insert(AnsiLowerCase(names[i]));
+    }
     for (const std::string& path : paths) {
         const std::string ext = ExtOf(path);
         if (ext != ".mp3" && ext != ".m4a")
             continue;
         if (DirectoryExists(path))
             continue;
-        if (skipListed && Model.IsInTrackList(path))
+        if (skipListed && listed.count(AnsiLowerCase(path)) != 0)
             continue;
         const int row = ext == ".mp3" ? AddMp3ToTrackList(path) : AddM4aToTrackList(path);
         if (row < 0) {
             failed.push_back(path);
             continue;
         }
+        if (skipListed)
+            listed.insert(AnsiLowerCase(path));
         if (playlist >= 1 && playlist < MaxPlaylists)
             Model.PlaylistTracks[static_cast<size_t>(playlist)].Add(IntToStr(row));
     }
