@@ -1,0 +1,113 @@
+// The figures of the "Statistics" group: the phone drive, the track count, the
+// total playing time and the two size estimates.
+#include "TrackManager.h"
+
+#include "DriveSpace.h"
+
+#include <cmath>
+
+namespace {
+
+// "00:06:00"; hours keep all their digits.
+std::string FormatDuration(int64_t seconds) {
+    auto two = [](int64_t v) { return v < 10 ? "0" + IntToStr(v) : IntToStr(v); };
+    return two(seconds / 3600) + ":" + two((seconds / 60) % 60) + ":" + two(seconds % 60);
+}
+
+// A whole number rounded half away from zero, with "," between the thousands.
+std::string FormatThousands(long double value) {
+    const long double rounded = std::round(value);
+    if (!std::isfinite(rounded) || std::fabs(rounded) >= 9.2e18L)
+        return "0";
+    const int64_t whole = static_cast<int64_t>(rounded);
+    std::string digits = IntToStr(whole < 0 ? -whole : whole);
+    std::string out;
+    const size_t n = digits.size();
+    for (size_t i = 0; i < n; ++i) {
+        if (i > 0 && (n - i) % 3 == 0)
+            out += ',';
+        out += digits[i];
+    }
+    return whole < 0 ? "-" + out : out;
+}
+
+} // namespace
+
+void TTrackManager::RefreshStatistics() {
+    TStatistics& s = Statistics;
+    const char drive =
+        static_cast<char>(std::toupper(static_cast<unsigned char>(Model.PhoneDrive)));
+    s.Label13 = std::string(1, Model.PhoneDrive) + ":";
+    if (drive != 'A' && drive != 'B') {
+        const int64_t total = DriveTotalSpace(Model.PhoneDrive);
+        const int64_t free = DriveFreeSpace(Model.PhoneDrive);
+        s.DriveMeasured = total >= 0 && free >= 0;
+        // A drive that is not ready shows nothing free rather than another drive's figures.
+        s.TotalKB = s.DriveMeasured ? total / 1024 : 0;
+        const int64_t freeKB = s.DriveMeasured ? free / 1024 : 0;
+        s.UsedKB = s.TotalKB - freeKB;
+        s.Label17 = IntToStr(freeKB) + " kb";
+    } else {
+        s.DriveMeasured = false;
+    }
+    const int rows = Model.TrackCount();
+    s.Label14 = IntToStr(rows);
+
+    // The figures are published as each is complete, so a bad value in the table
+    // leaves the ones before it filled, and the error names what was wrong.
+    struct TNotify {
+        const TTrackManager& M;
+        ~TNotify() { M.NotifyView(TViewId::Statistics); }
+    } notify{*this};
+
+    int64_t seconds = 0;
+    std::vector<int32_t> rowSeconds(static_cast<size_t>(rows));
+    for (int r = 0; r < rows; ++r) {
+        std::string time;
+        Model.GetTrackField(r, 4, time);
+        rowSeconds[static_cast<size_t>(r)] = TrackTimeSeconds(time);
+        seconds += rowSeconds[static_cast<size_t>(r)];
+    }
+    s.TotalSeconds = seconds;
+    s.Label15 = FormatDuration(seconds);
+
+    // The limit the update encodes down to: the typed one when it is a number,
+    // else the last one applied.
+    int32_t limit = Applied.MaxBitrate;
+    int32_t typed = 0;
+    if (TryStrToInt(Trim(Options.cbBitrate), typed) && typed > 0)
+        limit = typed;
+    long double all = 0;
+    long double needed = 0;
+    for (int r = 0; r < rows; ++r) {
+        long double estimate;
+        if (TrackWouldBeReencoded(r)) {
+            estimate = limit / 8.0L * rowSeconds[static_cast<size_t>(r)] * 1024.0L;
+        } else {
+            std::string size;
+            Model.GetTrackField(r, 5, size);
+            estimate = static_cast<long double>(StrToInt64(Trim(size)));
+        }
+        all += estimate;
+        std::string fileName;
+        Model.GetTrackField(r, 6, fileName);
+        if (!Model.IsOnPhone(fileName))
+            needed += estimate;
+    }
+    s.AllBytes = all;
+    s.NeededBytes = needed;
+    s.Label18 = FormatThousands(all / 1024.0L) + " KB";
+    s.Label19 = FormatThousands(needed / 1024.0L) + " KB";
+}
+
+void TTrackManager::btnRefreshStatClick() {
+    try {
+        RefreshStatistics();
+    } catch (const Exception& e) {
+        ui_.ShowWarning(e.Message());
+    }
+}
+
+void TTrackManager::BvGroupStatExpanded() {
+    btnRefreshStatClick();
+}
