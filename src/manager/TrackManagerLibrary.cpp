@@ -8,6 +8,8 @@
 #include "TrackTableRows.h"
 #include "iTunesDB.h"
 
+#include <algorithm>
+
 namespace {
 
 constexpr std::string_view MediaFilter = "Media files (*.mp3;*.m4a)|*.mp3;*.m4a";

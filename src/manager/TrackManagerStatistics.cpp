@@ -4,14 +4,25 @@
 
 #include "DriveSpace.h"
 
+#include <cctype>
 #include <cmath>
 
 namespace {
 
 // "00:06:00"; hours keep all their digits.
 std::string FormatDuration(int64_t seconds) {
-    auto two = [](int64_t v) { return v < 10 ? "0" + IntToStr(v) : IntToStr(v); };
-    return two(seconds / 3600) + ":" + two((seconds / 60) % 60) + ":" + two(seconds % 60);
+    std::string out;
+    auto two = [&out](int64_t v) {
+        if (v < 10)
+            out += '0';
+        out += IntToStr(v);
+    };
+    two(seconds / 3600);
+    out += ':';
+    two((seconds / 60) % 60);
+    out += ':';
+    two(seconds % 60);
+    return out;
 }
 
 // A whole number rounded half away from zero, with "," between the thousands.
@@ -28,7 +39,9 @@ std::string FormatThousands(long double value) {
             out += ',';
         out += digits[i];
     }
-    return whole < 0 ? "-" + out : out;
+    if (whole < 0)
+        out.insert(out.begin(), '-');
+    return out;
 }
 
 } // namespace
