@@ -17,6 +17,7 @@
 #include <QPainter>
 #include <QResizeEvent>
 #include <QUrl>
+#include <QWheelEvent>
 #include <algorithm>
 #include <set>
 
@@ -129,7 +130,7 @@ Qt::CursorShape QtCursor(TCursor cursor) {
 }
 
 bool IsMouseMsg(uint32_t msg) {
-    return msg >= WM_MOUSEMOVE && msg <= WM_MOUSEWHEEL;
+    return msg >= WM_MOUSEMOVE && msg < WM_MOUSEWHEEL;
 }
 
 intptr_t DragMessage(TControl* target, TDragMessage kind, TPoint screenPos) {
@@ -1294,6 +1295,12 @@ bool TWinControl::HandleMessage(TMessage& m) {
     case WM_SYSKEYUP: {
         uint16_t key = static_cast<uint16_t>(m.WParam);
         TShiftState shift = static_cast<TShiftState>((m.LParam >> 16) & 0xFFFF);
+        // Menu short cuts come first: the control's popup menus up the chain, then the form's.
+        if ((m.Msg == WM_KEYDOWN || m.Msg == WM_SYSKEYDOWN) && IsMenuShortCut(key, shift)) {
+            m.WParam = 0;
+            m.Result = 1;
+            return true;
+        }
         if (m.Msg == WM_KEYDOWN || m.Msg == WM_SYSKEYDOWN)
             KeyDown(key, shift);
         else
@@ -1365,6 +1372,16 @@ bool TWinControl::HandleMessage(TMessage& m) {
     default:
         return TControl::HandleMessage(m);
     }
+}
+
+bool TWinControl::IsMenuShortCut(uint16_t key, TShiftState shift) {
+    if (key == VK_SHIFT || key == VK_CONTROL || key == VK_MENU)
+        return false;
+    for (TControl* c = this; c; c = c->Parent())
+        if (TPopupMenu* popup = c->PopupMenu(); popup && popup->IsShortCut(key, shift))
+            return true;
+    TCustomForm* form = ParentForm();
+    return form && form->Menu() && form->Menu()->IsShortCut(key, shift);
 }
 
 void TWinControl::KeyDown(uint16_t& key, TShiftState shift) {
@@ -1476,6 +1493,17 @@ bool TWinControl::QtEvent(QEvent* event) {
         Perform(msg, QtKeys(me->buttons() | me->button(), me->modifiers()),
                 MakeLParam(p.x(), p.y()));
         return own;
+    }
+    case QEvent::Wheel: {
+        auto* we = static_cast<QWheelEvent*>(event);
+        QPoint p = we->position().toPoint();
+        TPoint screen = ClientToScreen({p.x(), p.y()});
+        int delta = we->angleDelta().y();
+        Perform(WM_MOUSEWHEEL,
+                static_cast<intptr_t>(static_cast<uint32_t>(
+                    (QtKeys(we->buttons(), we->modifiers()) & 0xFFFF) | ((delta & 0xFFFF) << 16))),
+                MakeLParam(screen.X, screen.Y));
+        return false;
     }
     case QEvent::Enter:
         TrackMouse(this);

@@ -397,6 +397,7 @@ protected:
     virtual void PaintWindow(TCanvas& canvas);
     void PaintControls(TCanvas& canvas, TControl* first);
     virtual void KeyDown(uint16_t& key, TShiftState shift);
+    bool IsMenuShortCut(uint16_t key, TShiftState shift);
     virtual void KeyUp(uint16_t& key, TShiftState shift);
     virtual void KeyPress(char16_t& key);
     virtual void DoEnter();

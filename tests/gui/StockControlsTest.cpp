@@ -431,6 +431,34 @@ TEST_F(GuiFormTest, ModalFormsKeyPreviewAndCloseQuery) {
     EXPECT_FALSE(form->Visible());
 }
 
+TEST_F(GuiFormTest, MenuShortCutsComeBeforeTheControlsKeys) {
+    auto* menu = new TMainMenu(form);
+    auto* selectAll = new TMenuItem(form);
+    selectAll->SetCaption("Select all");
+    selectAll->ShortCut = ShortCut('A', ssCtrl);
+    menu->Items()->Add(selectAll);
+    form->SetMenu(menu);
+    auto* list = new TListBox(form);
+    list->SetParent(form);
+    auto* popup = new TPopupMenu(form);
+    auto* moveUp = new TMenuItem(form);
+    moveUp->ShortCut = ShortCut(VK_UP, ssCtrl);
+    popup->Items()->Add(moveUp);
+    list->SetPopupMenu(popup);
+    int all = 0, up = 0, keys = 0;
+    selectAll->OnClick = [&](TObject*) { ++all; };
+    moveUp->OnClick = [&](TObject*) { ++up; };
+    list->OnKeyDown = [&](TObject*, uint16_t&, TShiftState) { ++keys; };
+    list->Perform(WM_KEYDOWN, 'A', static_cast<intptr_t>(ssCtrl) << 16);
+    list->Perform(WM_KEYDOWN, VK_UP, static_cast<intptr_t>(ssCtrl) << 16);
+    list->Perform(WM_KEYDOWN, VK_UP, 0);
+    EXPECT_EQ(all, 1);
+    EXPECT_EQ(up, 1);
+    EXPECT_EQ(keys, 1);
+    EXPECT_EQ(ShortCutToText(selectAll->ShortCut), "Ctrl+A");
+    EXPECT_EQ(TextToShortCut("Ctrl+Up"), moveUp->ShortCut);
+}
+
 TEST_F(GuiFormTest, TimersFireOnTheGuiThreadWhileItPumps) {
     TTimer timer(nullptr);
     int ticks = 0;
