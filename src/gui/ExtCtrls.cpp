@@ -4,7 +4,9 @@
 #include "Dispatcher.h"
 #include "Forms.h"
 
+#include <QScrollBar>
 #include <QWidget>
+#include <algorithm>
 
 // ---------------------------------------------------------------- panel
 
@@ -86,10 +88,119 @@ TScrollBox::TScrollBox(TComponent* owner) : TCustomControl(owner) {
     SetColor(clBtnFace);
     SetBounds(0, 0, 185, 41);
 }
+
 TRect TScrollBox::ClientRect() const {
-    int b = BorderStyle == TBorderStyle::bsSingle ? 2 : 0;
-    return Rect(b, b, std::max(b, Width() - b), std::max(b, Height() - b));
+    int b = Border();
+    int bar = barVisible_ ? GetSystemMetrics(SM_CXVSCROLL) : 0;
+    return Rect(b, b - position_, std::max(b, Width() - b - bar), std::max(b, Height() - b));
 }
+
+int TScrollBox::VertRange() const {
+    int bottom = 0;
+    for (int i = 0; i < ControlCount(); ++i) {
+        TControl* c = Controls(i);
+        if (c->Visible())
+            bottom = std::max(bottom, c->Top() + c->Height());
+    }
+    return std::max(0, bottom + position_ - Border());
+}
+
+void TScrollBox::SetVertPosition(int position) {
+    int page = std::max(0, Height() - 2 * Border());
+    int maxPos = std::max(0, VertRange() - page);
+    position = std::clamp(position, 0, barVisible_ ? maxPos : 0);
+    if (position == position_)
+        return;
+    int delta = position_ - position;
+    position_ = position;
+    DisableAlign();
+    // Children that are not aligned move by the difference; aligned ones follow the client area.
+    for (int i = 0; i < ControlCount(); ++i) {
+        TControl* c = Controls(i);
+        if (c->Align() == TAlign::alNone)
+            c->SetTop(c->Top() + delta);
+    }
+    EnableAlign();
+    UpdateScrollBar();
+}
+
+void TScrollBox::ScrollInView(TControl* control) {
+    if (!control || control->Parent() != this)
+        return;
+    int b = Border();
+    int page = Height() - 2 * b;
+    if (control->Top() < b)
+        SetVertPosition(position_ - (b - control->Top()));
+    else if (control->Top() + control->Height() > b + page)
+        SetVertPosition(position_ + (control->Top() + control->Height() - b - page));
+}
+
+void TScrollBox::AlignControls(TControl* control) {
+    TCustomControl::AlignControls(control);
+    UpdateScrollBar();
+}
+
+void TScrollBox::UpdateScrollBar() {
+    if (updating_)
+        return;
+    updating_ = true;
+    int page = std::max(0, Height() - 2 * Border());
+    bool visible = AutoScroll && VertRange() > page;
+    if (visible != barVisible_) {
+        barVisible_ = visible;
+        TCustomControl::AlignControls(nullptr);
+    }
+    if (!barVisible_ && position_ != 0) {
+        updating_ = false;
+        SetVertPosition(0);
+        return;
+    }
+    if (bar_) {
+        int b = Border(), w = GetSystemMetrics(SM_CXVSCROLL);
+        bar_->setGeometry(Width() - b - w, b, w, page);
+        bar_->setRange(0, std::max(0, VertRange() - page));
+        bar_->setPageStep(std::max(1, page));
+        bar_->setSingleStep(Increment);
+        bar_->setValue(position_);
+        bar_->setVisible(barVisible_);
+        bar_->raise();
+    }
+    updating_ = false;
+}
+
+QWidget* TScrollBox::CreateWidget(QWidget* parent) {
+    QWidget* w = TCustomControl::CreateWidget(parent);
+    bar_ = new QScrollBar(Qt::Vertical, w);
+    bar_->setVisible(false);
+    QObject::connect(bar_, &QScrollBar::valueChanged, [this](int v) {
+        if (!updating_)
+            SetVertPosition(v);
+    });
+    return w;
+}
+
+bool TScrollBox::HandleMessage(TMessage& m) {
+    switch (m.Msg) {
+    case WM_MOUSEWHEEL: {
+        int delta = static_cast<int16_t>((m.WParam >> 16) & 0xFFFF);
+        SetVertPosition(position_ - delta / 120 * 3 * Increment);
+        m.Result = 1;
+        return true;
+    }
+    case CM_CONTROLCHANGE: {
+        bool r = TCustomControl::HandleMessage(m);
+        UpdateScrollBar();
+        return r;
+    }
+    default: {
+        bool r = TCustomControl::HandleMessage(m);
+        if (m.Msg == WM_SIZE)
+            UpdateScrollBar();
+        return r;
+    }
+    }
+}
+
 void TScrollBox::Paint() {
     if (BorderStyle == TBorderStyle::bsSingle) {
         TRect r = Rect(0, 0, Width(), Height());

@@ -43,16 +43,36 @@ protected:
     void Paint() override;
 };
 
+// A box whose children scroll vertically when they need more room than it has; scrolling
+// moves the children, as the framework does, so their positions stay client coordinates.
 class TScrollBox : public TCustomControl {
     BV_CLASS_INFO()
 public:
     explicit TScrollBox(TComponent* owner);
     TBorderStyle BorderStyle = TBorderStyle::bsSingle;
     bool AutoScroll = true;
+    int Increment = 8;
     TRect ClientRect() const override;
+    int VertPosition() const { return position_; }
+    void SetVertPosition(int position);
+    // The height of everything inside, measured from the top of the unscrolled content.
+    int VertRange() const;
+    bool VertScrollBarVisible() const { return barVisible_; }
+    void ScrollInView(TControl* control);
 
 protected:
+    QWidget* CreateWidget(QWidget* parent) override;
+    bool HandleMessage(TMessage& message) override;
+    void AlignControls(TControl* control) override;
     void Paint() override;
+
+private:
+    void UpdateScrollBar();
+    int Border() const { return BorderStyle == TBorderStyle::bsSingle ? 2 : 0; }
+    int position_ = 0;
+    bool barVisible_ = false;
+    bool updating_ = false;
+    class QScrollBar* bar_ = nullptr;
 };
 
 class TImage : public TGraphicControl {

@@ -459,6 +459,44 @@ TEST_F(GuiFormTest, MenuShortCutsComeBeforeTheControlsKeys) {
     EXPECT_EQ(TextToShortCut("Ctrl+Up"), moveUp->ShortCut);
 }
 
+TEST_F(GuiFormTest, ScrollBoxScrollsItsChildrenWhenTheyNeedMoreRoom) {
+    auto* box = new TScrollBox(form);
+    box->SetParent(form);
+    box->SetBounds(0, 0, 120, 100);
+    std::vector<TPanel*> panels;
+    for (int i = 0; i < 5; ++i) {
+        auto* p = new TPanel(form);
+        p->SetParent(box);
+        p->SetBounds(0, i * 40, 50, 40);
+        p->SetAlign(TAlign::alTop);
+        panels.push_back(p);
+    }
+    auto* free = new TLabel(form);
+    free->SetParent(box);
+    free->SetBounds(5, 150, 20, 10);
+    form->Show();
+    Grab(form);
+    EXPECT_TRUE(box->VertScrollBarVisible());
+    EXPECT_EQ(box->VertRange(), 200);
+    EXPECT_EQ(panels[0]->BoundsRect(), Rect(2, 2, 102, 42));
+    box->SetVertPosition(50);
+    EXPECT_EQ(panels[0]->Top(), -48);
+    EXPECT_EQ(panels[4]->Top(), 112);
+    EXPECT_EQ(free->Top(), 100);
+    box->SetVertPosition(1000);
+    EXPECT_EQ(box->VertPosition(), 104);
+    box->Perform(WM_MOUSEWHEEL, static_cast<intptr_t>(120) << 16, 0);
+    EXPECT_EQ(box->VertPosition(), 80);
+    box->ScrollInView(panels[0]);
+    EXPECT_EQ(box->VertPosition(), 0);
+    EXPECT_EQ(panels[0]->Top(), 2);
+    for (int i = 1; i < 5; ++i)
+        panels[i]->Hide();
+    free->Hide();
+    EXPECT_FALSE(box->VertScrollBarVisible());
+    EXPECT_EQ(panels[0]->Width(), 116);
+}
+
 TEST_F(GuiFormTest, TimersFireOnTheGuiThreadWhileItPumps) {
     TTimer timer(nullptr);
     int ticks = 0;
