@@ -67,6 +67,16 @@ const std::string& TManagerMessages::Text(std::string_view name) const {
     const TItem* item = Find(name);
     if (!item)
         throw EBvException(Format("Message string \"%s\" is not registered", {name}));
+    if (item->Text.find('%') == std::string::npos && item->Default.find('%') == std::string::npos)
+        return item->Text;
+    return PlaceholderSignature(item->Text) == PlaceholderSignature(item->Default) ? item->Text
+                                                                                   : item->Default;
+}
+
+std::string& TManagerMessages::Variable(std::string_view name) {
+    TItem* item = Find(name);
+    if (!item)
+        throw EBvException(Format("Message string \"%s\" is not registered", {name}));
     return item->Text;
 }
 

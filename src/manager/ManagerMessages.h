@@ -4,9 +4,9 @@
 
 #include "SysUtils.h"
 
+#include <deque>
 #include <string>
 #include <string_view>
-#include <vector>
 
 // The registered names, in registration order.
 namespace MessageName {
@@ -47,7 +47,8 @@ public:
 
     int Count() const { return static_cast<int>(items_.size()); }
     const std::string& Name(int index) const { return items_.at(index).Name; }
-    // The current text; EBvException for a name that is not registered.
+    // The current text, or the built-in one while the current text's placeholders
+    // differ from it; EBvException for a name that is not registered.
     const std::string& Text(std::string_view name) const;
     const std::string& DefaultText(std::string_view name) const;
     bool IsRegistered(std::string_view name) const;
@@ -60,6 +61,9 @@ public:
     // make a command fail; false then, and for an unknown name.
     bool SetText(std::string_view name, std::string_view text);
     void ResetToDefaults();
+    // The text itself, for a translator that writes registered variables by name;
+    // it stays at one address for the object's life. Text() still guards its use.
+    std::string& Variable(std::string_view name);
 
     // Format of the current text; should it still not fit the arguments, the
     // built-in text is used.
@@ -78,5 +82,6 @@ private:
     const TItem* Find(std::string_view name) const;
     TItem* Find(std::string_view name);
 
-    std::vector<TItem> items_;
+    // A deque, so that Variable() references survive later registrations.
+    std::deque<TItem> items_;
 };

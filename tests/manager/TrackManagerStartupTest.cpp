@@ -46,6 +46,15 @@ TEST(ManagerMessages, TranslationWhosePlaceholdersDoNotFitKeepsTheBuiltInText) {
     EXPECT_FALSE(m.SetText("unknown", "x"));
     m.ResetToDefaults();
     EXPECT_EQ("All music", m.Text(MessageName::AllMusic));
+
+    // A translator writing the variable directly is guarded when the text is used.
+    std::string& skip = m.Variable(MessageName::SkeepingFile);
+    m.Register("later", "Later %s");
+    skip = "Kein Platz: %d";
+    EXPECT_EQ("Not enough space! Skeeping file %s", m.Text(MessageName::SkeepingFile));
+    EXPECT_EQ("Not enough space! Skeeping file a.mp3", m.Fmt(MessageName::SkeepingFile, {"a.mp3"}));
+    skip = "Kein Platz: %s";
+    EXPECT_EQ("Kein Platz: a.mp3", m.Fmt(MessageName::SkeepingFile, {"a.mp3"}));
 }
 
 TEST(DisplayTemplate, TimesAndOnePassExpansion) {
