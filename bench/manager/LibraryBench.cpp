@@ -1,6 +1,6 @@
-// The media library at scale: adding a folder of small MP3 files (to the library
-// and, for comparison, to the track list), and loading, saving, showing and
-// searching a library of up to 100,000 rows. Each should grow linearly.
+// The media library at scale: adding a folder of small MP3 files, and showing and
+// searching a library of up to 100,000 rows (loading and saving it are measured
+// with the other library file benchmarks). Each should grow linearly.
 #include "Drives.h"
 #include "TrackManager.h"
 #include "TrackTableRows.h"
@@ -113,56 +113,6 @@ BENCHMARK(BM_AddFolderToMediaDB)
     ->Unit(benchmark::kMillisecond)
     ->Complexity(benchmark::oN);
 
-// The track list's Add directory, which also looks each file up in the list.
-void BM_AddFolderToTrackList(benchmark::State& state) {
-    const int n = static_cast<int>(state.range(0));
-    const std::string folder = Mp3Folder(n).Windows();
-    TManagerUnderTest t;
-    for (auto _ : state) {
-        state.PauseTiming();
-        t.Manager.Model.ClearTracks();
-        t.Manager.ListBoxPlayLists.Items.Clear();
-        t.Manager.ListBoxPlayLists.Items.Add("All music");
-        t.Manager.ListBoxPlayLists.ItemIndex = 0;
-        t.Ui.FolderChoices.push_back({true, folder});
-        state.ResumeTiming();
-        t.Manager.btnAddDIRClick();
-    }
-    if (t.Manager.Model.TrackCount() != n)
-        state.SkipWithError("not every file was added");
-    state.SetComplexityN(n);
-    state.SetItemsProcessed(state.iterations() * n);
-}
-BENCHMARK(BM_AddFolderToTrackList)
-    ->Arg(1000)
-    ->Arg(3000)
-    ->Arg(10000)
-    ->Unit(benchmark::kMillisecond)
-    ->Complexity(benchmark::oN);
-
-void BM_SaveMediaDB(benchmark::State& state) {
-    const int n = static_cast<int>(state.range(0));
-    TManagerUnderTest t;
-    FillLibrary(t.Manager, n);
-    for (auto _ : state)
-        t.Manager.SaveMediaDB();
-    state.SetComplexityN(n);
-    state.SetItemsProcessed(state.iterations() * n);
-}
-
-void BM_LoadMediaDB(benchmark::State& state) {
-    const int n = static_cast<int>(state.range(0));
-    TManagerUnderTest t;
-    FillLibrary(t.Manager, n);
-    t.Manager.SaveMediaDB();
-    for (auto _ : state)
-        t.Manager.LoadMediaDB();
-    if (TableRowCount(t.Manager.Model.MediaDB) != n)
-        state.SkipWithError("the library did not load whole");
-    state.SetComplexityN(n);
-    state.SetItemsProcessed(state.iterations() * n);
-}
-
 void BM_RefreshMediaDBList(benchmark::State& state) {
     const int n = static_cast<int>(state.range(0));
     TManagerUnderTest t;
@@ -215,8 +165,6 @@ void BM_SearchNextMediaDB(benchmark::State& state) {
         ->Unit(benchmark::kMillisecond)                                                            \
         ->Complexity(benchmark::oN)
 
-BV_LIBRARY_SIZES(BM_SaveMediaDB);
-BV_LIBRARY_SIZES(BM_LoadMediaDB);
 BV_LIBRARY_SIZES(BM_RefreshMediaDBList);
 BV_LIBRARY_SIZES(BM_SearchMediaDB);
 BV_LIBRARY_SIZES(BM_SearchNextMediaDB);

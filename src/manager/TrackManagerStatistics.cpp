@@ -44,6 +44,50 @@ std::string FormatThousands(long double value) {
     return out;
 }
 
+// The duration and the two estimates of the track list.
+void RefreshTrackFigures(TTrackManager& m, int rows) {
+    TStatistics& s = m.Statistics;
+    const TTrackModel& model = m.Model;
+    int64_t seconds = 0;
+    std::vector<int32_t> rowSeconds(static_cast<size_t>(rows));
+    for (int r = 0; r < rows; ++r) {
+        std::string time;
+        model.GetTrackField(r, 4, time);
+        rowSeconds[static_cast<size_t>(r)] = TrackTimeSeconds(time);
+        seconds += rowSeconds[static_cast<size_t>(r)];
+    }
+    s.TotalSeconds = seconds;
+    s.Label15 = FormatDuration(seconds);
+
+    // The limit the update encodes down to: the typed one when it is a number,
+    // else the last one applied.
+    int32_t limit = m.Applied.MaxBitrate;
+    int32_t typed = 0;
+    if (TryStrToInt(Trim(m.Options.cbBitrate), typed) && typed > 0)
+        limit = typed;
+    long double all = 0;
+    long double needed = 0;
+    for (int r = 0; r < rows; ++r) {
+        long double estimate;
+        if (m.TrackWouldBeReencoded(r)) {
+            estimate = limit / 8.0L * rowSeconds[static_cast<size_t>(r)] * 1024.0L;
+        } else {
+            std::string size;
+            model.GetTrackField(r, 5, size);
+            estimate = static_cast<long double>(StrToInt64(Trim(size)));
+        }
+        all += estimate;
+        std::string fileName;
+        model.GetTrackField(r, 6, fileName);
+        if (!model.IsOnPhone(fileName))
+            needed += estimate;
+    }
+    s.AllBytes = all;
+    s.NeededBytes = needed;
+    s.Label18 = FormatThousands(all / 1024.0L) + " KB";
+    s.Label19 = FormatThousands(needed / 1024.0L) + " KB";
+}
+
 } // namespace
 
 void TTrackManager::RefreshStatistics() {
@@ -66,51 +110,15 @@ void TTrackManager::RefreshStatistics() {
     const int rows = Model.TrackCount();
     s.Label14 = IntToStr(rows);
 
-    // The figures are published as each is complete, so a bad value in the table
-    // leaves the ones before it filled, and the error names what was wrong.
-    struct TNotify {
-        const TTrackManager& M;
-        ~TNotify() { M.NotifyView(TViewId::Statistics); }
-    } notify{*this};
-
-    int64_t seconds = 0;
-    std::vector<int32_t> rowSeconds(static_cast<size_t>(rows));
-    for (int r = 0; r < rows; ++r) {
-        std::string time;
-        Model.GetTrackField(r, 4, time);
-        rowSeconds[static_cast<size_t>(r)] = TrackTimeSeconds(time);
-        seconds += rowSeconds[static_cast<size_t>(r)];
+    // A bad value in the table ends the refresh with its conversion error; the
+    // figures filled before it are shown all the same.
+    try {
+        RefreshTrackFigures(*this, rows);
+    } catch (...) {
+        NotifyView(TViewId::Statistics);
+        throw;
     }
-    s.TotalSeconds = seconds;
-    s.Label15 = FormatDuration(seconds);
-
-    // The limit the update encodes down to: the typed one when it is a number,
-    // else the last one applied.
-    int32_t limit = Applied.MaxBitrate;
-    int32_t typed = 0;
-    if (TryStrToInt(Trim(Options.cbBitrate), typed) && typed > 0)
-        limit = typed;
-    long double all = 0;
-    long double needed = 0;
-    for (int r = 0; r < rows; ++r) {
-        long double estimate;
-        if (TrackWouldBeReencoded(r)) {
-            estimate = limit / 8.0L * rowSeconds[static_cast<size_t>(r)] * 1024.0L;
-        } else {
-            std::string size;
-            Model.GetTrackField(r, 5, size);
-            estimate = static_cast<long double>(StrToInt64(Trim(size)));
-        }
-        all += estimate;
-        std::string fileName;
-        Model.GetTrackField(r, 6, fileName);
-        if (!Model.IsOnPhone(fileName))
-            needed += estimate;
-    }
-    s.AllBytes = all;
-    s.NeededBytes = needed;
-    s.Label18 = FormatThousands(all / 1024.0L) + " KB";
-    s.Label19 = FormatThousands(needed / 1024.0L) + " KB";
+    NotifyView(TViewId::Statistics);
 }
 
 void TTrackManager::btnRefreshStatClick() {
