@@ -34,8 +34,19 @@ TEST(TBvMultiStringHolder, NamesAreTrimmedAndMustBeUnique) {
     a.SetName("  Title  ");
     EXPECT_EQ("Title", a.Name());
     auto& b = h.MultipleStrings().Add();
-    EXPECT_THROW(b.SetName("title"), EBvException);
+    try {
+        b.SetName("title");
+        FAIL() << "duplicate accepted";
+    } catch (const EBvException& e) {
+        EXPECT_EQ("String list does not allow duplicates", e.Message());
+    }
     EXPECT_EQ("", b.Name());
+    // Only "a" to "z" fold: names differing in other letters' case are distinct.
+    b.SetName("Ёлка");
+    auto& c = h.MultipleStrings().Add();
+    EXPECT_NO_THROW(c.SetName("ёлка"));
+    EXPECT_EQ(&b, &h.ItemByName("Ёлка"));
+    EXPECT_EQ(&c, &h.ItemByName("ёлка"));
     // Giving an item its own name again is refused as well.
     EXPECT_THROW(a.SetName("TITLE"), EBvException);
     EXPECT_EQ("Title", a.Name());
