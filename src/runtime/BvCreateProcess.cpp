@@ -211,11 +211,6 @@ struct TBvChildRun {
             std::lock_guard<std::mutex> guard(lock);
             exited = true;
         }
-        int status = 0;
-        pid_t reaped;
-        do {
-            reaped = waitpid(pid, &status, 0);
-        } while (reaped < 0 && errno == EINTR);
         // Output still in the pipe is taken, but nothing waits for descendants
         // that keep the pipe open.
         if (reading && !abandoned) {
@@ -223,14 +218,24 @@ struct TBvChildRun {
             while (ReadOnce()) {
             }
         }
+        // Every descriptor of the run is closed before the child is reaped, so
+        // whoever sees the child gone also sees the run's resources released.
         {
             std::lock_guard<std::mutex> guard(lock);
-            exitCode = reaped == pid ? ExitCodeOf(status) : 0;
             CloseFd(inFd);
             CloseFd(stopFd);
         }
         CloseFd(outFd); // only this thread reads and waits with these two
         CloseFd(pidfd);
+        int status = 0;
+        pid_t reaped;
+        do {
+            reaped = waitpid(pid, &status, 0);
+        } while (reaped < 0 && errno == EINTR);
+        {
+            std::lock_guard<std::mutex> guard(lock);
+            exitCode = reaped == pid ? ExitCodeOf(status) : 0;
+        }
         if (report && !abandoned)
             PostToMessageWindow(window, TBvCreateProcess::WM_CHILD_ENDED, generation);
     }
