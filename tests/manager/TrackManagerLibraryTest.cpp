@@ -264,4 +264,24 @@ TEST(MediaLibrary, SearchByTypingNextAndEscape) {
     EXPECT_EQ(-1, f.Manager.MediaDBList.ItemIndex);
 }
 
+TEST(MediaLibrary, NavigationKeysEmptyTheSearchTextAndOtherKeysLeaveIt) {
+    TLibraryFixture f;
+    f.AddRow("Alpha", "Intro");
+    f.Manager.RefreshMediaDBList();
+    const struct {
+        uint16_t Key;
+        std::string After;
+    } cases[] = {{KeyEscape, ""}, {KeyUp, ""},    {KeyDown, ""},     {KeyHome, ""},
+                 {KeyEnd, ""},    {KeyBack, "i"}, {KeyDelete, "in"}, {KeyReturn, "in"}};
+    for (const auto& c : cases) {
+        f.Manager.EditSearchDBChange("in");
+        f.Manager.MediaDBListKeyDown(c.Key, {});
+        EXPECT_EQ(c.After, f.Manager.EditSearchDB) << c.Key;
+    }
+    // Backspace on an empty text changes nothing.
+    f.Manager.EditSearchDBChange("");
+    f.Manager.MediaDBListKeyDown(KeyBack, {});
+    EXPECT_EQ("", f.Manager.EditSearchDB);
+}
+
 } // namespace
