@@ -27,15 +27,42 @@ constexpr TSortKeys LengthKeys = {"Time", "Artist",   "Title",   "Album",
 struct TSortColumn {
     const TStringList* Texts = nullptr;
     std::vector<std::optional<int64_t>> Values;
+    // For ASCII texts, a byte string that orders as AnsiCompareText does, so a
+    // large library is not collated character by character in every comparison.
+    std::vector<std::optional<std::string>> Folded;
 };
+
+// Punctuation and symbols, then digits, then letters without regard to case,
+// as the locale-aware comparison orders ASCII; empty for any other text.
+std::optional<std::string> FoldAscii(const std::string& text) {
+    std::string folded(text.size(), '\0');
+    for (size_t i = 0; i < text.size(); ++i) {
+        const auto c = static_cast<unsigned char>(text[i]);
+        if (c >= 0x80)
+            return std::nullopt;
+        unsigned rank = c;
+        if (c >= '0' && c <= '9')
+            rank = 128 + (c - '0');
+        else if (c >= 'a' && c <= 'z')
+            rank = 138 + (c - 'a');
+        else if (c >= 'A' && c <= 'Z')
+            rank = 138 + (c - 'A');
+        folded[i] = static_cast<char>(rank);
+    }
+    return folded;
+}
 
 TSortColumn MakeSortColumn(const TBvMultiStringHolder& table, std::string_view key) {
     TSortColumn column;
     column.Texts = &table.StringsByName(key);
     const bool time = SameText(key, "Time");
-    if (!time && !SameText(key, "Size") && !SameText(key, "BitRate"))
-        return column;
     const int n = column.Texts->Count();
+    if (!time && !SameText(key, "Size") && !SameText(key, "BitRate")) {
+        column.Folded.resize(static_cast<size_t>(n));
+        for (int r = 0; r < n; ++r)
+            column.Folded[static_cast<size_t>(r)] = FoldAscii((*column.Texts)[r]);
+        return column;
+    }
     column.Values.resize(static_cast<size_t>(n));
     for (int r = 0; r < n; ++r) {
         const std::string& text = (*column.Texts)[r];
@@ -56,6 +83,12 @@ int CompareKey(const TSortColumn& column, int a, int b) {
             return *va < *vb ? -1 : (*va > *vb ? 1 : 0);
         if (va || vb)
             return va ? -1 : 1;
+    }
+    if (!column.Folded.empty()) {
+        const auto& fa = column.Folded[static_cast<size_t>(a)];
+        const auto& fb = column.Folded[static_cast<size_t>(b)];
+        if (fa && fb)
+            return fa->compare(*fb);
     }
     const std::string& ta = (*column.Texts)[a];
     const std::string& tb = (*column.Texts)[b];

@@ -139,3 +139,30 @@ TEST_F(Sorting, EmptyLibrarySortsToNothing) {
     EXPECT_EQ(0, M->Model.MediaDB.StringsByName("Artist").Count());
     EXPECT_TRUE(Ui.Warnings.empty());
 }
+
+TEST_F(Sorting, LibraryTextOrderIsTheLocaleAwareOrder) {
+    // Punctuation, digits, letters of either case, prefixes and non-ASCII letters.
+    const std::string alphabet[] = {" ", "-", ".", "0", "9", "a", "B", "z", "Z", "é", "É", "ß"};
+    uint32_t seed = 12345;
+    StringVec artists;
+    for (int i = 0; i < 300; ++i) {
+        std::string s;
+        seed = seed * 1103515245u + 12345u;
+        for (uint32_t k = 0, len = (seed >> 16) % 5; k < len; ++k) {
+            seed = seed * 1103515245u + 12345u;
+            s += alphabet[(seed >> 16) % std::size(alphabet)];
+        }
+        artists.push_back(s);
+    }
+    TBvMultiStringHolder& db = M->Model.MediaDB;
+    for (const std::string& a : artists) {
+        db.StringsByName("Artist").Add(a);
+        for (const char* c : {"Title", "Album", "Time", "Size", "FileName", "BitRate", "UID"})
+            db.StringsByName(c).Add("1:1");
+    }
+    M->SortbyArtist3Click();
+    std::stable_sort(
+        artists.begin(), artists.end(),
+        [](const std::string& a, const std::string& b) { return AnsiCompareText(a, b) < 0; });
+    EXPECT_EQ(artists, db.StringsByName("Artist").Items());
+}

@@ -178,3 +178,18 @@ TEST_F(TrackView, KeysOfTheView) {
     M->BvPlaylistGLKeyDown(KeyDelete, {.Shift = true});
     EXPECT_EQ((StringVec{"0", "1"}), Entries(p));
 }
+
+TEST_F(TrackView, RemoveDeletesTheCardFileOfTheLineShownNotOfItsPosition) {
+    AddRow("One", "T", "Al", "3:5", "1", CardFile("one.mp3"));
+    AddRow("Hidden", "T", "Al", "bad", "1", CardFile("hidden.mp3"));
+    AddRow("Three", "T", "Al", "3:5", "1", CardFile("three.mp3"));
+    Show(0);
+    ASSERT_EQ(2, M->BvPlaylist.Count());
+    SelectLines({1});
+    Ui.Answers = {TQuestionResult::Yes};
+    M->btnRemoveClick();
+    EXPECT_TRUE(CardFileExists("one.mp3"));
+    EXPECT_TRUE(CardFileExists("hidden.mp3"));
+    EXPECT_FALSE(CardFileExists("three.mp3"));
+    EXPECT_EQ((StringVec{"One", "Hidden"}), Column("Artist"));
+}
