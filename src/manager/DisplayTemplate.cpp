@@ -9,10 +9,10 @@ int32_t TrackTimeSeconds(std::string_view time) {
         throw EConvertError(Format("'%s' is not a valid time", {time}));
     const int64_t minutes = StrToInt64(time.substr(0, colon));
     const int64_t seconds = StrToInt64(time.substr(colon + 1, 2));
-    const int64_t total = minutes * 60 + seconds;
-    if (minutes < 0 || seconds < 0 || total > INT32_MAX)
+    // Checked before multiplying, so a huge minute count cannot overflow.
+    if (minutes < 0 || seconds < 0 || minutes > (INT32_MAX - seconds) / 60)
         throw EConvertError(Format("'%s' is not a valid time", {time}));
-    return static_cast<int32_t>(total);
+    return static_cast<int32_t>(minutes * 60 + seconds);
 }
 
 std::string FormatTrackTime(int32_t seconds) {

@@ -17,7 +17,9 @@ void CopySelectionToPlaylist(TTrackManager& m, int target) {
     if (target < 1 || target >= m.ListBoxPlayLists.Items.Count() || target >= MaxPlaylists)
         return;
     for (int line : m.BvPlaylist.SelectedLines())
-        m.AddToPlaylistUnique(IntToStr(m.BvPlaylist.Lines[static_cast<size_t>(line)].Row), target);
+        if (line >= 0 && line < m.BvPlaylist.Count())
+            m.AddToPlaylistUnique(IntToStr(m.BvPlaylist.Lines[static_cast<size_t>(line)].Row),
+                                  target);
 }
 
 // Focuses the line that shows entry `entry` of the shown playlist, or else `fallback`.
@@ -185,6 +187,8 @@ void TTrackManager::BvPlaylistGLDragDrop(TDragSource source, int targetLine) {
         const int playlist = SelectedPlaylist();
         const TStringList& files = Model.MediaDB.StringsByName("FileName");
         for (int line : MediaDBList.SelectedLines()) {
+            if (line < 0 || line >= MediaDBList.Count())
+                continue;
             const int row = MediaDBList.Lines[static_cast<size_t>(line)].Row;
             if (row < 0 || row >= files.Count())
                 continue;
@@ -206,6 +210,8 @@ void TTrackManager::BvPlaylistGLDragDrop(TDragSource source, int targetLine) {
         const int rows = deleted.StringsByName("FileName").Count();
         std::vector<int> restored;
         for (int line : DeletedList.SelectedLines()) {
+            if (line < 0 || line >= DeletedList.Count())
+                continue;
             const int row = DeletedList.Lines[static_cast<size_t>(line)].Row;
             if (row < 0 || row >= rows)
                 continue;

@@ -114,6 +114,8 @@ void TTrackManager::btnRemoveClick() {
     std::vector<TDoomed> doomed;
     bool anyOnCard = false;
     for (int line : BvPlaylist.SelectedLines()) {
+        if (line < 0 || line >= BvPlaylist.Count())
+            continue;
         const int row = BvPlaylist.Lines[static_cast<size_t>(line)].Row;
         if (row < 0 || row >= Model.TrackCount())
             continue;

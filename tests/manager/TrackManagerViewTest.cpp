@@ -193,3 +193,17 @@ TEST_F(TrackView, RemoveDeletesTheCardFileOfTheLineShownNotOfItsPosition) {
     EXPECT_FALSE(CardFileExists("three.mp3"));
     EXPECT_EQ((StringVec{"One", "Hidden"}), Column("Artist"));
 }
+
+TEST_F(TrackView, HugeTimesAndStaleSelectionsAreHandledSafely) {
+    EXPECT_EQ(INT32_MAX, TrackTimeSeconds("35791394:07"));
+    EXPECT_THROW(TrackTimeSeconds("35791394:08"), EConvertError);
+    EXPECT_THROW(TrackTimeSeconds("999999999999999999:00"), EConvertError);
+    AddRow("Huge", "T", "Al", "999999999999999999:00");
+    AddRow("Fine", "T");
+    Show(0);
+    EXPECT_EQ((StringVec{"Fine - T (03:05)"}), Texts(M->BvPlaylist));
+    // A selection left over from a longer view names no line.
+    M->BvPlaylist.Selected = {0, 7};
+    M->btnRemoveClick();
+    EXPECT_EQ((StringVec{"Huge"}), Column("Artist"));
+}

@@ -11,8 +11,3 @@ bv_add_test(NAME trackmanager_lists_tests
           ${CMAKE_CURRENT_LIST_DIR}/TrackManagerTagEditorTest.cpp
   LIBS bv_audio_fixtures bv_manager)
 
-# The library view's refresh comes with the media library; until then the sort
-# commands of the library refresh nothing.
-if(NOT EXISTS ${CMAKE_SOURCE_DIR}/src/manager/TrackManagerLibrary.cpp)
-  target_sources(trackmanager_lists_tests PRIVATE ${CMAKE_CURRENT_LIST_DIR}/PendingLibraryView.cpp)
-endif()
