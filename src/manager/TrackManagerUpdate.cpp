@@ -1,10 +1,633 @@
-// The update run. Placeholder until the update is written: nothing is ever busy.
-#include "TrackManager.h"
+// The update run: the space check, the copy worker, the database build from a
+// snapshot taken when both copying workers are done, Stop, and closing during a run.
+#include "TrackManagerUpdateState.h"
 
-struct TTrackManager::TUpdateState {};
+#include "CodecGate.h"
+#include "Dispatcher.h"
+#include "DriveSpace.h"
+#include "Files.h"
+#include "RtFileUtils.h"
+#include "TrackFileCopy.h"
+#include "UploadNames.h"
 
-bool TTrackManager::IsBusy() const {
-    return false;
+#include <csignal>
+#include <limits>
+#include <sys/stat.h>
+
+namespace {
+
+// The section's own message strings, registered beside the program's.
+constexpr std::string_view CopyFailedName = "copy_failed";
+constexpr std::string_view EncodeFailedName = "encode_failed";
+constexpr std::string_view ConvertFileFailedName = "convert_file_failed";
+constexpr std::string_view UpdateFailedName = "update_failed";
+constexpr std::string_view UpdateStoppedName = "update_stopped";
+constexpr std::string_view CardAbsentName = "card_absent";
+constexpr std::string_view FileMissingName = "file_missing";
+constexpr std::string_view UploadFolderName = "upload_folder_failed";
+constexpr std::string_view LeftOutName = "left_out_of_db";
+constexpr std::string_view BuildFailedName = "build_failed";
+
+void RegisterUpdateMessages(TManagerMessages& m) {
+    m.Register(CopyFailedName, "Copying failed: %s");
+    m.Register(EncodeFailedName, "Encoding failed: %s");
+    m.Register(ConvertFileFailedName, "Could not convert %s: %s");
+    m.Register(UpdateFailedName,
+               "Update failed. The database on the mobile phone was not changed.");
+    m.Register(UpdateStoppedName,
+               "Update stopped. The database on the mobile phone was not changed.");
+    m.Register(CardAbsentName, "The memory card %s is not there.");
+    m.Register(FileMissingName, "File not found, skipped: %s");
+    m.Register(UploadFolderName, "Could not create the folder %s on the memory card.");
+    m.Register(LeftOutName, "%s is not on the mobile phone and was left out of the database.");
+    m.Register(BuildFailedName, "Could not write iTunesDB: %s");
+    m.Register("encoder_exit", "The encoder failed (exit code %s). %s");
 }
 
-void TTrackManager::StopAndWaitForWorkers() {}
+std::string DriveText(char drive) {
+    return std::string(1, drive) + ":";
+}
+
+// A file already on the card counts as the same when its size and its modification
+// time (to the card file system's two seconds) match the source.
+bool SameFileThere(const std::string& source, const std::string& dest) {
+    try {
+        struct stat s {
+        }, d{};
+        if (stat(ToLinuxPath(source).c_str(), &s) != 0 || !S_ISREG(s.st_mode))
+            return false;
+        const std::string destLinux = ResolvePath(dest);
+        if (stat(destLinux.c_str(), &d) != 0 || !S_ISREG(d.st_mode))
+            return false;
+        const auto diff = s.st_mtim.tv_sec - d.st_mtim.tv_sec;
+        return s.st_size == d.st_size && diff <= 2 && diff >= -2;
+    } catch (const Exception&) {
+        return false;
+    }
+}
+
+} // namespace
+
+// ---- Space reservation -------------------------------------------------------
+
+bool TSpaceReservation::Reserve(int64_t free, int64_t size) {
+    std::lock_guard<std::mutex> guard(lock_);
+    if (free < 0 || free - reserved_ < size)
+        return false;
+    reserved_ += size;
+    return true;
+}
+
+void TSpaceReservation::Release(int64_t size) {
+    std::lock_guard<std::mutex> guard(lock_);
+    reserved_ -= size;
+}
+
+int64_t TSpaceReservation::Reserved() const {
+    std::lock_guard<std::mutex> guard(lock_);
+    return reserved_;
+}
+
+bool DriveReady(char drive) {
+    return DriveFreeSpace(drive) >= 0 && DirectoryExists(DriveText(drive) + "\\");
+}
+
+// ---- State -------------------------------------------------------------------
+
+TTrackManager::TUpdateState::TUpdateState(TTrackManager& owner)
+    : Owner(owner), Cancel(owner.Model.CancelRequested),
+      Alive(std::make_shared<TTrackManager*>(&owner)) {
+    RegisterUpdateMessages(owner.Messages);
+    FreeSpace = [](char drive) { return DriveFreeSpace(drive); };
+    auto makeThread = [] {
+        auto t = std::make_unique<TBvThread>();
+        t->SetExclusive(true);
+        t->SetRunOnCreate(true);
+        t->SetFreeOnTerminate(true);
+        return t;
+    };
+    ThreadCopy = makeThread();
+    ThreadConvert = makeThread();
+    ThreadBuildDB = makeThread();
+    ThreadCopy->OnExecute = [this](TObject*, void*) { ThreadCopyExecute(); };
+    ThreadCopy->OnFinish = [this](TObject*) { ThreadCopyFinish(); };
+    ThreadConvert->OnExecute = [this](TObject*, void*) { ThreadConvertExecute(); };
+    ThreadConvert->OnFinish = [this](TObject*) { ThreadConvertFinish(); };
+    ThreadBuildDB->OnExecute = [this](TObject*, void* params) {
+        ThreadBuildDBExecute(*static_cast<const TDatabaseSnapshot*>(params));
+    };
+    ThreadBuildDB->OnFinish = [this](TObject*) { ThreadBuildDBFinish(); };
+    BvCreateProcess1 = std::make_unique<TBvCreateProcess>();
+    BvCreateProcess1->OnTerminate = [this](TObject*, uint32_t exitCode) {
+        Owner.Model.ConverterRunning = 0;
+        std::string output;
+        TStringList& lines = BvCreateProcess1->OutputLines();
+        for (int i = std::max(0, lines.Count() - 3); i < lines.Count(); ++i)
+            if (!Trim(lines[i]).empty())
+                output += (output.empty() ? "" : " ") + Trim(lines[i]);
+        {
+            std::lock_guard<std::mutex> guard(EncoderLock);
+            EncoderEnded = true;
+            EncoderExitCode = exitCode;
+            EncoderOutput = output;
+        }
+        EncoderChanged.notify_all();
+    };
+}
+
+TTrackManager::TUpdateState::~TUpdateState() {
+    *Alive = nullptr;
+    Cancel = 1;
+    if (BvCreateProcess1) {
+        BvCreateProcess1->KillProcessGroup(SIGKILL);
+        BvCreateProcess1->StopWaiting();
+    }
+    NotifyEncoder();
+    // The thread components wait for their workers and run the finish handlers,
+    // which see the manager gone and do nothing.
+    ThreadBuildDB.reset();
+    ThreadCopy.reset();
+    ThreadConvert.reset();
+    BvCreateProcess1.reset();
+}
+
+void TTrackManager::TUpdateState::Post(std::function<void(TTrackManager&)> call) {
+    Queue([alive = Alive, call = std::move(call)] {
+        if (*alive)
+            call(**alive);
+    });
+}
+
+void TTrackManager::TUpdateState::PostLog(const std::string& message) {
+    Post([message](TTrackManager& m) { m.Log.AddLog(message); });
+}
+
+void TTrackManager::TUpdateState::PostProgress(TProgressBarId bar, int delta, int position) {
+    Post([bar, delta, position](TTrackManager& m) {
+        auto& st = *m.Update;
+        int* pos = bar == TProgressBarId::Copy     ? &st.Progress1Pos
+                   : bar == TProgressBarId::Encode ? &st.Progress2Pos
+                                                   : &st.ProgressAllPos;
+        if (position >= 0)
+            *pos = position;
+        *pos += delta;
+        st.ShowProgress();
+    });
+}
+
+void TTrackManager::TUpdateState::ShowProgress() {
+    if (!Owner.ProgressSink)
+        return;
+    Owner.ProgressSink(TProgressBarId::Copy, Progress1Pos, Progress1Max);
+    Owner.ProgressSink(TProgressBarId::Encode, Progress2Pos, Progress2Max);
+    Owner.ProgressSink(TProgressBarId::All, ProgressAllPos, ProgressAllMax);
+}
+
+int64_t TTrackManager::TUpdateState::CardFree() const {
+    if (!DirectoryExists(DriveText(PhoneDrive) + "\\"))
+        return -1;
+    return FreeSpace(PhoneDrive);
+}
+
+bool TTrackManager::TUpdateState::CardPresent() const {
+    return CardFree() >= 0;
+}
+
+void TTrackManager::TUpdateState::NotifyEncoder() {
+    { std::lock_guard<std::mutex> guard(EncoderLock); }
+    EncoderChanged.notify_all();
+}
+
+// ---- Busy state and closing --------------------------------------------------
+
+bool TTrackManager::IsBusy() const {
+    return Update && (Update->UpdateRunning || Update->CardBusy > 0);
+}
+
+void TTrackManager::StopAndWaitForWorkers() {
+    if (!Update)
+        return;
+    auto& st = *Update;
+    if (!st.UpdateRunning)
+        return;
+    btnCancelClick();
+    // The finish handlers run through the dispatcher, so it is pumped while waiting.
+    while (st.UpdateRunning || st.ThreadCopy->OneThreadIsRunning() ||
+           st.ThreadConvert->OneThreadIsRunning() || st.ThreadBuildDB->OneThreadIsRunning())
+        CheckSynchronize(20);
+}
+
+// ---- Commands ----------------------------------------------------------------
+
+TTrackManager::TUpdateState& UpdateStateOf(TTrackManager& manager) {
+    if (!manager.Update)
+        manager.Update = std::make_shared<TTrackManager::TUpdateState>(manager);
+    return *manager.Update;
+}
+
+void TTrackManager::btnUpdateMobileClick() {
+    UpdateStateOf(*this);
+    if (RefuseWhileBusy())
+        return;
+    auto& st = *Update;
+    st.PhoneDrive = Model.PhoneDrive;
+    const std::string drive = DriveText(Model.PhoneDrive);
+
+    const int64_t free = st.CardFree();
+    if (free < 0) {
+        const std::string text = Messages.Fmt(CardAbsentName, {drive});
+        Log.AddLog(text);
+        ui_.ShowWarning(text);
+        return;
+    }
+    int64_t needed = 0;
+    for (int r = 0; r < Model.TrackCount(); ++r) {
+        std::string fileName, size;
+        Model.GetTrackField(r, 6, fileName);
+        Model.GetTrackField(r, 5, size);
+        int64_t bytes = 0;
+        if (!Model.IsOnPhone(fileName) && TryStrToInt64(Trim(size), bytes) && bytes > 0)
+            needed += bytes;
+    }
+    if (needed > free && !Options.cbAutoEncode && Options.cbCheckSpace) {
+        ui_.ShowWarning(
+            Messages.Text(MessageName::NotEnoughSpace1) + "\r" +
+            Messages.Fmt(MessageName::NotEnoughSpace2, {IntToStr((needed - free) / 1024)}));
+        return;
+    }
+
+    // The upload folder actually used, with every level of it.
+    const std::string uploadFolder = drive + Model.UploadPath;
+    if (!ForceDirectories(ExcludeTrailingPathDelimiter(uploadFolder))) {
+        Log.AddLog(Messages.Fmt(UploadFolderName, {uploadFolder}));
+        Log.AddLog(Messages.Text(UpdateFailedName));
+        return;
+    }
+
+    TransFlashTimer.Enabled = false;
+    Model.CopyingFileSize = 0;
+    Model.ConvertingFileSize = 0;
+    Model.ConvertDone = 0;
+    Model.CopyDone = 0;
+    Model.CancelRequested = 0;
+    Model.ConverterRunning = 0;
+    st.StopTag = 1;
+    st.CopyPassFailed = st.ConvertPassFailed = st.BuildFailed = st.BuildWritten = false;
+    st.FailureText.clear();
+    st.Progress1Pos = st.Progress2Pos = st.ProgressAllPos = 0;
+    st.Progress1Max = st.Progress2Max = 100;
+    st.ProgressAllMax = 30;
+    st.CheckSpace = Options.cbCheckSpace;
+    st.Texts = Messages;
+
+    // The plan: what each worker does, fixed now so the workers never read the tables.
+    st.CopyJobs.clear();
+    st.ConvertJobs.clear();
+    TUploadNamer namer;
+    TConvertSettings& cv = st.Convert;
+    cv.Format = Options.ComboFormat == 1 ? 1 : 0;
+    cv.Encoder = EncoderProgramPath(Options.comboConverters);
+    cv.EncodeTemplate = Options.ComboConvParams;
+    cv.DecodeTemplate = Options.DecodeParams;
+    cv.BitrateText = Trim(Options.comboM4ABitrate);
+    cv.Cbr = Options.rbM4A_CBR;
+    cv.Vbr = Options.rbM4A_VBR;
+    cv.VbrQuality = Options.comboM4A_VBR_Quality;
+    cv.HighQuality = Options.cbHighQualityM4a;
+    for (int r = 0; r < Model.TrackCount(); ++r) {
+        std::string fileName;
+        Model.GetTrackField(r, 6, fileName);
+        if (Model.IsOnPhone(fileName))
+            continue;
+        std::string name = ExtractFileName(fileName);
+        if (Options.cbRNTO) {
+            try {
+                name = MakeUploadName(
+                    Options.comboRNTO,
+                    UploadNameFieldsOf(Model.TrackListHolder, r, Model.PlaylistTracks[0]),
+                    Options.Label10);
+            } catch (const Exception&) {
+                name = SanitizeFileName(name);
+            }
+        }
+        if (TrackWouldBeReencoded(r)) {
+            TConvertJob job;
+            job.Serial = Model.RowSerial(r);
+            job.Source = fileName;
+            Model.GetTrackField(r, 0, job.Artist);
+            Model.GetTrackField(r, 1, job.Title);
+            Model.GetTrackField(r, 2, job.Album);
+            if (cv.Format == 1)
+                name = ChangeFileExt(name, ".m4a");
+            job.Dest = uploadFolder + namer.Claim(name);
+            st.ConvertJobs.push_back(std::move(job));
+        } else {
+            TCopyJob job;
+            job.Serial = Model.RowSerial(r);
+            job.Source = fileName;
+            job.DefaultDest = uploadFolder + ExtractFileName(fileName);
+            job.Dest = uploadFolder + namer.Claim(name);
+            st.CopyJobs.push_back(std::move(job));
+        }
+    }
+    cv.TempFolder.clear();
+    if (!st.ConvertJobs.empty()) {
+        try {
+            cv.TempFolder = CreateTempFolder("brisvane-convert");
+        } catch (const Exception& e) {
+            Log.AddLog(Messages.Fmt(EncodeFailedName, {e.Message()}));
+            Log.AddLog(Messages.Text(UpdateFailedName));
+            st.StopTag = 0;
+            return;
+        }
+    }
+
+    st.UpdateRunning = true;
+    st.ShowProgress();
+    if (st.ThreadConvert->Execute(nullptr) == 0)
+        st.ThreadConvertFinish();
+    if (st.ThreadCopy->Execute(nullptr) == 0)
+        st.ThreadCopyFinish();
+}
+
+void TTrackManager::btnCancelClick() {
+    auto& st = UpdateStateOf(*this);
+    if (st.StopTag == 1) {
+        Model.CancelRequested = 1;
+        TransFlashTimer.Enabled = true;
+        // The encoder and everything it started end with the run.
+        st.BvCreateProcess1->KillProcessGroup(SIGKILL);
+        st.BvCreateProcess1->StopWaiting();
+        st.NotifyEncoder();
+        st.StopTag = 0;
+    }
+    Model.CancelRequested = 1;
+    st.NotifyEncoder();
+    TransFlashTimer.Enabled = true;
+}
+
+// ---- Copy worker -------------------------------------------------------------
+
+void TTrackManager::TUpdateState::ThreadCopyExecute() {
+    const TManagerMessages& msg = Texts;
+    std::string failure;
+    auto fail = [&](const std::string& text) {
+        failure = text;
+        PostLog(text);
+    };
+    const std::string cardAbsent = msg.Fmt(CardAbsentName, {DriveText(PhoneDrive)});
+
+    // First pass: tracks whose file already lies in the upload folder.
+    std::vector<const TCopyJob*> toCopy;
+    for (const TCopyJob& job : CopyJobs) {
+        if (Cancel)
+            break;
+        if (SameFileThere(job.Source, job.DefaultDest)) {
+            const uint64_t serial = job.Serial;
+            const std::string dest = job.DefaultDest;
+            Post([serial, dest](TTrackManager& m) {
+                const int row = m.Model.RowOfSerial(serial);
+                if (row >= 0)
+                    m.Model.TrackListHolder.StringsByName("FileName").Put(row, dest);
+            });
+            PostLog(msg.Fmt(MessageName::NoSenseToCopy, {ExtractFileName(job.Source)}));
+        } else {
+            toCopy.push_back(&job);
+            Post([](TTrackManager& m) {
+                m.Update->ProgressAllMax += 100;
+                m.Update->ShowProgress();
+            });
+        }
+    }
+
+    for (const TCopyJob* job : toCopy) {
+        if (Cancel)
+            break;
+        if (!CardPresent()) {
+            fail(cardAbsent);
+            break;
+        }
+        const std::string name = ExtractFileName(job->Source);
+        const int64_t size = FileExists(job->Source) ? GetSizeOfFile(job->Source) : -1;
+        if (size < 0) {
+            PostLog(msg.Fmt(FileMissingName, {job->Source}));
+            PostProgress(TProgressBarId::All, 100);
+            continue;
+        }
+        const int64_t free = CardFree();
+        const bool fits =
+            Space.Reserve(CheckSpace ? free : std::numeric_limits<int64_t>::max(), size);
+        if (!fits) {
+            if (free < 0) {
+                fail(cardAbsent);
+                break;
+            }
+            PostLog(msg.Fmt(MessageName::SkeepingFile, {name}));
+            const uint64_t serial = job->Serial;
+            Post([serial](TTrackManager& m) {
+                const int row = m.Model.RowOfSerial(serial);
+                if (row >= 0) {
+                    m.Model.DeleteTrack(row, 1);
+                    m.RefreshTrackView();
+                    m.RefreshDeletedList();
+                }
+            });
+            PostProgress(TProgressBarId::All, 100);
+            continue;
+        }
+        PostLog(msg.Fmt(MessageName::CopyingFile, {name}));
+        TFileCopyOptions options;
+        options.Cancel = &Cancel;
+        bool first = true;
+        options.Progress = [&](int percent) {
+            PostProgress(TProgressBarId::Copy, 0, percent);
+            if (first && AfterFirstCopyBlock) {
+                first = false;
+                AfterFirstCopyBlock();
+            }
+        };
+        TFileCopyResult result = TFileCopyResult::Completed;
+        std::string error;
+        try {
+            result = CopyConvertedFile(job->Source, job->Dest, options);
+        } catch (const Exception& e) {
+            error = e.Message();
+        }
+        Space.Release(size);
+        if (!error.empty()) {
+            if (!CardPresent()) {
+                fail(cardAbsent);
+                break;
+            }
+            if (!FileExists(job->Source)) {
+                PostLog(msg.Fmt(FileMissingName, {job->Source}));
+                PostProgress(TProgressBarId::All, 100);
+                continue;
+            }
+            fail(msg.Fmt(CopyFailedName, {error}));
+            break;
+        }
+        if (result == TFileCopyResult::Cancelled)
+            break;
+        // A card pulled out during the copy can leave a copy that seemed to succeed.
+        if (!CardPresent() || !FileExists(job->Dest) || GetSizeOfFile(job->Dest) != size) {
+            fail(CardPresent() ? msg.Fmt(CopyFailedName, {job->Dest}) : cardAbsent);
+            break;
+        }
+        PostLog(job->Dest + msg.Text(MessageName::SuccessfullyCopied));
+        const uint64_t serial = job->Serial;
+        const std::string dest = job->Dest;
+        Post([serial, dest](TTrackManager& m) {
+            const int row = m.Model.RowOfSerial(serial);
+            if (row >= 0)
+                m.Model.TrackListHolder.StringsByName("FileName").Put(row, dest);
+        });
+        PostProgress(TProgressBarId::All, 100);
+    }
+    Post([failure](TTrackManager& m) {
+        auto& st = *m.Update;
+        st.Progress1Pos = st.Progress1Max;
+        if (!failure.empty()) {
+            st.CopyPassFailed = true;
+            if (st.FailureText.empty())
+                st.FailureText = failure;
+        }
+        st.ShowProgress();
+    });
+}
+
+void TTrackManager::TUpdateState::ThreadCopyFinish() {
+    if (!*Alive)
+        return;
+    if (!CopyPassFailed && !Cancel)
+        Owner.Log.AddLog(Owner.Messages.Text(MessageName::AllFilesCopied));
+    Owner.Model.CopyDone = 1;
+    Progress1Pos = Progress1Max;
+    ShowProgress();
+    StartBuildWhenDone();
+}
+
+void TTrackManager::TUpdateState::ThreadConvertFinish() {
+    if (!*Alive)
+        return;
+    if (!ConvertPassFailed && !Cancel)
+        Owner.Log.AddLog(Owner.Messages.Text(MessageName::AllFilesEncoded));
+    Owner.Model.ConvertDone = 1;
+    Progress2Pos = Progress2Max;
+    ShowProgress();
+    if (!Convert.TempFolder.empty()) {
+        DeleteTree(Convert.TempFolder);
+        Convert.TempFolder.clear();
+    }
+    StartBuildWhenDone();
+}
+
+// ---- Database build ----------------------------------------------------------
+
+void TTrackManager::TUpdateState::StartBuildWhenDone() {
+    TTrackManager& m = Owner;
+    if (!m.Model.CopyDone || !m.Model.ConvertDone || !UpdateRunning)
+        return;
+    if (Cancel) {
+        m.Log.AddLog(m.Messages.Text(UpdateStoppedName));
+        FinishRun();
+        return;
+    }
+    if (CopyPassFailed || ConvertPassFailed) {
+        m.Log.AddLog(m.Messages.Text(UpdateFailedName));
+        FinishRun();
+        return;
+    }
+    // The database lists only what lies on the card: a track that could not be put
+    // there is left out, with the playlists renumbered.
+    TDatabaseSnapshot snapshot = m.Model.Snapshot(m.ListBoxPlayLists.Items);
+    std::vector<int> newIndex(snapshot.Tracks.size(), -1);
+    std::vector<TTrackRowSnapshot> kept;
+    for (size_t r = 0; r < snapshot.Tracks.size(); ++r) {
+        if (m.Model.IsOnPhone(snapshot.Tracks[r].FileName)) {
+            newIndex[r] = static_cast<int>(kept.size());
+            kept.push_back(snapshot.Tracks[r]);
+        } else {
+            m.Log.AddLog(m.Messages.Fmt(LeftOutName, {snapshot.Tracks[r].FileName}));
+        }
+    }
+    if (kept.size() != snapshot.Tracks.size()) {
+        for (auto& entries : snapshot.PlaylistEntries) {
+            std::vector<std::string> renumbered;
+            for (const std::string& e : entries) {
+                int32_t v = 0;
+                if (!TryStrToInt(e, v))
+                    renumbered.push_back(e);
+                else if (v >= 0 && v < static_cast<int32_t>(newIndex.size()) && newIndex[v] >= 0)
+                    renumbered.push_back(IntToStr(newIndex[v]));
+            }
+            entries = std::move(renumbered);
+        }
+        snapshot.Tracks = std::move(kept);
+    }
+    BuildSnapshot = std::move(snapshot);
+    if (ThreadBuildDB->Execute(&BuildSnapshot) == 0) {
+        m.Log.AddLog(m.Messages.Text(UpdateFailedName));
+        FinishRun();
+    }
+}
+
+void TTrackManager::TUpdateState::ThreadBuildDBExecute(const TDatabaseSnapshot& snapshot) {
+    if (Cancel)
+        return;
+    const TManagerMessages& msg = Texts;
+    PostProgress(TProgressBarId::Copy, 0, 100);
+    PostProgress(TProgressBarId::Encode, 0, 100);
+    const std::string drive = DriveText(PhoneDrive);
+    std::string failure;
+    try {
+        if (!CardPresent())
+            throw EInOutError(msg.Fmt(CardAbsentName, {drive}));
+        const std::string folder = drive + std::string(iTunesDBFolder);
+        if (!DirectoryExists(folder)) {
+            PostLog(msg.Text(MessageName::CreatingDirectories));
+            ForceDirectories(ExcludeTrailingPathDelimiter(folder));
+        }
+        PostLog(msg.Text(MessageName::BuildingiTunesDB));
+        const std::string image = BuildDatabase(snapshot);
+        PostLog(msg.Text(MessageName::SavingiTunesDB));
+        if (Cancel)
+            return;
+        if (!CardPresent())
+            throw EInOutError(msg.Fmt(CardAbsentName, {drive}));
+        AtomicReplaceFile(drive + std::string(iTunesDBFile), image);
+        PostLog(msg.Text(MessageName::MobileUpdated));
+    } catch (const Exception& e) {
+        failure = e.Message();
+    } catch (const std::exception& e) {
+        failure = e.what();
+    }
+    Post([failure](TTrackManager& m) {
+        auto& st = *m.Update;
+        if (failure.empty()) {
+            st.BuildWritten = true;
+            st.StopTag = 0;
+        } else {
+            st.BuildFailed = true;
+            m.Log.AddLog(m.Messages.Fmt(BuildFailedName, {failure}));
+        }
+    });
+}
+
+void TTrackManager::TUpdateState::ThreadBuildDBFinish() {
+    if (!*Alive)
+        return;
+    if (!BuildWritten)
+        Owner.Log.AddLog(
+            Owner.Messages.Text(Cancel && !BuildFailed ? UpdateStoppedName : UpdateFailedName));
+    FinishRun();
+}
+
+void TTrackManager::TUpdateState::FinishRun() {
+    ProgressAllPos = ProgressAllMax;
+    ShowProgress();
+    Owner.Ui().Beep();
+    StopTag = 0;
+    UpdateRunning = false;
+    Owner.RefreshTrackView();
+}

@@ -1,0 +1,332 @@
+// The convert worker and the external encoder: re-encodes the tracks above the
+// bitrate limit (to MP3 with the encoder, or to M4A through WAV and the codec
+// calls) in a private folder made for the run, then copies the result to the card.
+#include "TrackManagerUpdateState.h"
+
+#include "CodecGate.h"
+#include "Dispatcher.h"
+#include "DriveSpace.h"
+#include "Files.h"
+#include "RtFileUtils.h"
+#include "TrackFileCopy.h"
+
+#include <limits>
+
+namespace {
+
+constexpr std::string_view EncodeFailedName = "encode_failed";
+constexpr std::string_view ConvertFileFailedName = "convert_file_failed";
+constexpr std::string_view CardAbsentName = "card_absent";
+constexpr std::string_view FileMissingName = "file_missing";
+constexpr std::string_view EncoderExitName = "encoder_exit";
+
+std::string LowerAscii(std::string s) {
+    return LowerCase(s);
+}
+
+// Replaces each placeholder in one pass, without regard to case.
+std::string ReplacePlaceholders(const std::string& arg,
+                                const std::vector<std::pair<std::string, std::string>>& values,
+                                bool& namesFile) {
+    std::string out;
+    const std::string lower = LowerAscii(arg);
+    size_t i = 0;
+    while (i < arg.size()) {
+        bool replaced = false;
+        if (arg[i] == '<') {
+            for (const auto& [key, value] : values) {
+                if (lower.compare(i, key.size(), key) == 0) {
+                    out += value;
+                    i += key.size();
+                    replaced = true;
+                    if (key == "<infile>" || key == "<outdir>" || key == "<outfile>")
+                        namesFile = true;
+                    break;
+                }
+            }
+        }
+        if (!replaced)
+            out += arg[i++];
+    }
+    return out;
+}
+
+} // namespace
+
+std::vector<std::string> SplitArgumentTemplate(const std::string& text) {
+    std::vector<std::string> args;
+    std::string current;
+    bool inQuotes = false, any = false;
+    for (char c : text) {
+        if (c == '"') {
+            inQuotes = !inQuotes;
+            any = true;
+        } else if ((c == ' ' || c == '\t') && !inQuotes) {
+            if (any)
+                args.push_back(current);
+            current.clear();
+            any = false;
+        } else {
+            current += c;
+            any = true;
+        }
+    }
+    if (any)
+        args.push_back(current);
+    return args;
+}
+
+std::vector<std::string> BuildEncoderArguments(const std::string& argumentTemplate,
+                                               const TEncoderValues& v) {
+    const std::vector<std::pair<std::string, std::string>> values = {
+        {"<bitrate>", v.Bitrate}, {"<infile>", v.InFile}, {"<outdir>", v.OutDir},
+        {"<outfile>", v.OutFile}, {"<artist>", v.Artist}, {"<title>", v.Title},
+        {"<album>", v.Album}};
+    std::vector<std::string> args;
+    for (const std::string& arg : SplitArgumentTemplate(argumentTemplate)) {
+        if (LowerAscii(arg) == "<bitrate>") {
+            // The bitrate is the program's own text, made of options and a number.
+            for (const std::string& word : SplitArgumentTemplate(v.Bitrate))
+                args.push_back(word);
+            continue;
+        }
+        bool namesFile = false;
+        std::string value = ReplacePlaceholders(arg, values, namesFile);
+        if (namesFile) {
+            // "<outdir>\<outfile>" with a folder that ends in "\" would double it.
+            std::string collapsed;
+            for (char c : value)
+                if (!(c == '\\' && !collapsed.empty() && collapsed.back() == '\\' &&
+                      collapsed.size() > 2))
+                    collapsed += c;
+            value = ToLinuxPath(collapsed);
+        }
+        args.push_back(value);
+    }
+    return args;
+}
+
+std::string EncoderProgramPath(const std::string& converter) {
+    std::string path = Trim(converter);
+    if (path.size() >= 2 && path.front() == '"' && path.back() == '"')
+        path = Trim(path.substr(1, path.size() - 2));
+    if (path.empty())
+        return "lame";
+    const std::string name = LowerCase(ExtractFileName(path));
+    // The Windows default names a program that is not on this system; the encoder
+    // installed with the program is the one in PATH.
+    if ((name == "lame.exe" || name == "lame") && DriveLetterOf(path) && !FileExists(path))
+        return "lame";
+    return path;
+}
+
+bool TTrackManager::TUpdateState::RunConverter(const std::vector<std::string>& arguments) {
+    {
+        std::lock_guard<std::mutex> guard(EncoderLock);
+        EncoderEnded = false;
+        EncoderExitCode = 0;
+        EncoderOutput.clear();
+    }
+    bool started = false;
+    Synchronize([&] {
+        if (Cancel || !*Alive)
+            return;
+        TBvCreateProcess& p = *BvCreateProcess1;
+        p.OutputLines().Clear();
+        p.ApplicationName = Convert.Encoder;
+        p.Arguments.clear();
+        p.Arguments.push_back(Convert.Encoder);
+        p.Arguments.insert(p.Arguments.end(), arguments.begin(), arguments.end());
+        p.ConsoleOptions = {TBvConsoleOption::coRedirect};
+        p.Run();
+        EncoderPid = p.ProcessId();
+        Owner.Model.ConverterRunning = 1;
+        started = true;
+        if (EncoderStarted)
+            EncoderStarted();
+    });
+    if (!started)
+        return false;
+    std::unique_lock<std::mutex> lock(EncoderLock);
+    EncoderChanged.wait(lock, [&] { return EncoderEnded || Cancel; });
+    return EncoderEnded && !Cancel;
+}
+
+void TTrackManager::TUpdateState::ThreadConvertExecute() {
+    const TManagerMessages& msg = Texts;
+    const std::string drive = std::string(1, PhoneDrive) + ":";
+    const std::string cardAbsent = msg.Fmt(CardAbsentName, {drive});
+    std::string failure;
+    auto fail = [&](const std::string& text) {
+        failure = text;
+        PostLog(text);
+    };
+    PostProgress(TProgressBarId::Encode, 0, 0);
+    for (size_t i = 0; i < ConvertJobs.size() && !Cancel; ++i)
+        Post([](TTrackManager& m) {
+            m.Update->ProgressAllMax += 100;
+            m.Update->ShowProgress();
+        });
+
+    const std::string folder = Convert.TempFolder;
+    const std::string tempMp3 = folder + "\\temp.mp3";
+    const std::string tempWav = folder + "\\temp.wav";
+    const std::string tempM4a = folder + "\\temp.m4a";
+    auto clearTemp = [&] {
+        for (const std::string* f : {&tempMp3, &tempWav, &tempM4a})
+            if (FileExists(*f))
+                DeleteFile(*f);
+    };
+    std::string bitrate;
+    if (Convert.Cbr)
+        bitrate = " -b " + Convert.BitrateText;
+    else if (Convert.Vbr) // lame's -V runs from 0 (best) to 9; the list from lowest to ultra
+        bitrate = " -V " + IntToStr(std::clamp(7 - Convert.VbrQuality, 0, 9));
+
+    auto checkEncoder = [&](const std::string& output) {
+        uint32_t code;
+        std::string text;
+        {
+            std::lock_guard<std::mutex> guard(EncoderLock);
+            code = EncoderExitCode;
+            text = EncoderOutput;
+        }
+        if (code != 0 || !FileExists(output) || GetSizeOfFile(output) <= 0)
+            throw EBvException(msg.Fmt(EncoderExitName, {IntToStr(static_cast<int>(code)), text}));
+    };
+
+    for (const TConvertJob& job : ConvertJobs) {
+        if (Cancel)
+            break;
+        if (!CardPresent()) {
+            fail(cardAbsent);
+            break;
+        }
+        const std::string name = ExtractFileName(job.Source);
+        if (!FileExists(job.Source)) {
+            PostLog(msg.Fmt(FileMissingName, {job.Source}));
+            PostProgress(TProgressBarId::All, 100);
+            continue;
+        }
+        std::string output;
+        bool stopped = false;
+        try {
+            clearTemp();
+            TEncoderValues values;
+            values.InFile = job.Source;
+            values.Artist = job.Artist;
+            values.Title = job.Title;
+            values.Album = job.Album;
+            if (Convert.Format == 0) {
+                values.Bitrate = bitrate;
+                values.OutDir = folder;
+                values.OutFile = "temp.mp3";
+                const auto args = BuildEncoderArguments(Convert.EncodeTemplate, values);
+                PostLog(msg.Fmt(MessageName::EncodingFile, {name}));
+                stopped = !RunConverter(args);
+                if (!stopped) {
+                    checkEncoder(tempMp3);
+                    PostLog(msg.Fmt(MessageName::WasConverted, {name}));
+                    output = tempMp3;
+                }
+            } else {
+                values.OutFile = tempWav;
+                const auto args = BuildEncoderArguments(Convert.DecodeTemplate, values);
+                PostLog(msg.Fmt(MessageName::DecodingFile, {name}));
+                stopped = !RunConverter(args);
+                if (!stopped) {
+                    checkEncoder(tempWav);
+                    PostLog(msg.Fmt(MessageName::EncodingFile, {name}));
+                    TCodecConvertOptions options;
+                    options.Mode = Convert.Cbr ? TCodecBitrateMode::Cbr : TCodecBitrateMode::Vbr;
+                    options.BitrateKbps = StrToIntDef(Convert.BitrateText, 96);
+                    options.VbrQualityIndex = Convert.VbrQuality;
+                    options.HighQuality = Convert.HighQuality;
+                    options.Cancel = &Cancel;
+                    CodecGate::convert(tempWav, tempM4a, options);
+                    output = tempM4a;
+                }
+            }
+        } catch (const EOSError& e) {
+            // The encoder cannot be started at all: no later track would fare better.
+            fail(msg.Fmt(EncodeFailedName, {e.Message()}));
+            break;
+        } catch (const Exception& e) {
+            if (Cancel)
+                break;
+            PostLog(msg.Fmt(ConvertFileFailedName, {name, e.Message()}));
+            PostProgress(TProgressBarId::All, 100);
+            continue;
+        }
+        if (stopped || Cancel)
+            break;
+
+        const int64_t size = GetSizeOfFile(output);
+        const int64_t free = CardFree();
+        if (!Space.Reserve(CheckSpace ? free : std::numeric_limits<int64_t>::max(), size)) {
+            if (free < 0) {
+                fail(cardAbsent);
+                break;
+            }
+            PostLog(msg.Fmt(MessageName::SkeepingFile, {name}));
+            const uint64_t serial = job.Serial;
+            Post([serial](TTrackManager& m) {
+                const int row = m.Model.RowOfSerial(serial);
+                if (row >= 0) {
+                    m.Model.DeleteTrack(row, 1);
+                    m.RefreshTrackView();
+                    m.RefreshDeletedList();
+                }
+            });
+            PostProgress(TProgressBarId::All, 100);
+            continue;
+        }
+        PostLog(msg.Fmt(MessageName::CopyingFile, {name}));
+        TFileCopyOptions options;
+        options.Cancel = &Cancel;
+        options.Progress = [&](int percent) { PostProgress(TProgressBarId::Encode, 0, percent); };
+        std::string error;
+        TFileCopyResult result = TFileCopyResult::Completed;
+        try {
+            result = CopyConvertedFile(output, job.Dest, options);
+        } catch (const Exception& e) {
+            error = e.Message();
+        }
+        Space.Release(size);
+        if (!error.empty()) {
+            fail(CardPresent() ? msg.Fmt(EncodeFailedName, {error}) : cardAbsent);
+            break;
+        }
+        if (result == TFileCopyResult::Cancelled)
+            break;
+        if (!CardPresent() || GetSizeOfFile(job.Dest) != size) {
+            fail(cardAbsent);
+            break;
+        }
+        const uint64_t serial = job.Serial;
+        const std::string dest = job.Dest;
+        const std::string bitRate = Convert.BitrateText;
+        Post([serial, dest, bitRate, size](TTrackManager& m) {
+            const int row = m.Model.RowOfSerial(serial);
+            if (row < 0)
+                return;
+            auto& t = m.Model.TrackListHolder;
+            t.StringsByName("FileName").Put(row, dest);
+            t.StringsByName("BitRate").Put(row, bitRate);
+            t.StringsByName("Size").Put(row, IntToStr(size));
+        });
+        clearTemp();
+        PostProgress(TProgressBarId::All, 100);
+    }
+    clearTemp();
+    Post([failure](TTrackManager& m) {
+        auto& st = *m.Update;
+        st.Progress2Pos = st.Progress2Max;
+        if (!failure.empty()) {
+            st.ConvertPassFailed = true;
+            if (st.FailureText.empty())
+                st.FailureText = failure;
+        }
+        st.ShowProgress();
+    });
+}

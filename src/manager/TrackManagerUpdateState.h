@@ -1,0 +1,180 @@
+// The private state of the update, the card read, the detection and the scan.
+// Only the files of that section (and their tests) include it.
+//
+// An update runs on three workers. They never touch the manager: each takes what
+// it needs as a plan made on the GUI thread before it starts, and posts log lines,
+// progress and row results back through the dispatcher, where they are applied
+// by row serial. Only the atomics and the space reservation below are shared.
+#pragma once
+
+#include "BvCreateProcess.h"
+#include "BvThread.h"
+#include "TrackManager.h"
+
+#include <condition_variable>
+#include <cstdint>
+#include <functional>
+#include <memory>
+#include <mutex>
+#include <string>
+#include <vector>
+
+// One track the copy worker puts on the card.
+struct TCopyJob {
+    uint64_t Serial = 0;
+    std::string Source;      // FileName on the PC
+    std::string DefaultDest; // the upload folder + the file's own name
+    std::string Dest;        // the upload folder + the upload name
+};
+
+// One track the convert worker re-encodes.
+struct TConvertJob {
+    uint64_t Serial = 0;
+    std::string Source;
+    std::string Artist, Title, Album;
+    std::string Dest; // with ".m4a" for the M4A format
+};
+
+// What the convert worker needs of the options, fixed when the run starts.
+struct TConvertSettings {
+    int Format = 0; // 0 MP3, 1 M4A
+    std::string Encoder;
+    std::string EncodeTemplate;
+    std::string DecodeTemplate;
+    std::string BitrateText; // comboM4ABitrate
+    bool Cbr = true;
+    bool Vbr = false;
+    int VbrQuality = 4;
+    bool HighQuality = false;
+    std::string TempFolder; // Windows form, private to this run
+};
+
+// Free card space handed out to the two copying workers, so that neither counts
+// on bytes the other is about to write.
+class TSpaceReservation {
+public:
+    // Reserves size bytes; false (and nothing reserved) when free space minus what
+    // is reserved is smaller. free < 0 means the card is not there.
+    bool Reserve(int64_t free, int64_t size);
+    void Release(int64_t size);
+    int64_t Reserved() const;
+
+private:
+    mutable std::mutex lock_;
+    int64_t reserved_ = 0;
+};
+
+struct TTrackManager::TUpdateState {
+    explicit TUpdateState(TTrackManager& owner);
+    ~TUpdateState();
+
+    TTrackManager& Owner;
+
+    // ---- GUI thread only ----------------------------------------------------
+    std::unique_ptr<TBvThread> ThreadCopy, ThreadConvert, ThreadBuildDB;
+    std::unique_ptr<TBvCreateProcess> BvCreateProcess1;
+    bool UpdateRunning = false; // from the start of a run until the build finish
+    int CardBusy = 0;           // card read or scan in progress
+    int StopTag = 0;            // the Stop button's tag
+    bool CopyPassFailed = false;
+    bool ConvertPassFailed = false;
+    std::string FailureText; // the first reason a pass failed
+    bool BuildFailed = false;
+    bool BuildWritten = false;
+    int Progress1Pos = 0, Progress1Max = 100;
+    int Progress2Pos = 0, Progress2Max = 100;
+    int ProgressAllPos = 0, ProgressAllMax = 30;
+    // A tick never runs inside another.
+    bool InTick = false;
+    // The last detection error shown; a new box opens only for another text.
+    bool ErrorBoxShown = false;
+
+    // ---- fixed before the workers start ------------------------------------
+    std::vector<TCopyJob> CopyJobs;
+    std::vector<TConvertJob> ConvertJobs;
+    TConvertSettings Convert;
+    char PhoneDrive = 'E';
+    bool CheckSpace = true;
+    // The message texts of the run, so a language change never races a worker.
+    TManagerMessages Texts;
+    TDatabaseSnapshot BuildSnapshot;
+
+    // ---- shared with the workers ---------------------------------------------
+    // Whether the run must stop (Stop pressed, or the manager closing).
+    std::atomic<uint8_t>& Cancel;
+    TSpaceReservation Space;
+    // The encoder's end, told by the runner's terminate event on the GUI thread.
+    std::mutex EncoderLock;
+    std::condition_variable EncoderChanged;
+    bool EncoderEnded = false;
+    uint32_t EncoderExitCode = 0;
+    std::string EncoderOutput;
+    std::atomic<int> EncoderPid{0};
+
+    // ---- seams for tests -------------------------------------------------
+    // Free bytes of the card; the drive's real figure unless a test scripts it.
+    std::function<int64_t(char drive)> FreeSpace;
+    // Called on the copy worker after the first block of each file.
+    std::function<void()> AfterFirstCopyBlock;
+    // Called on the GUI thread right after the encoder was started.
+    std::function<void()> EncoderStarted;
+    // The card detection library: whether a card is present and its letter.
+    std::function<uint8_t(uint8_t)> DetectConnect;
+    std::function<char(char)> DetectDisk;
+
+    // ---- helpers -------------------------------------------------------------
+    // Posts a call to the GUI thread that runs only while the manager lives.
+    void Post(std::function<void(TTrackManager&)> call);
+    void PostLog(const std::string& message);
+    void PostProgress(TProgressBarId bar, int delta, int position = -1);
+    bool CardPresent() const;
+    int64_t CardFree() const;
+
+    // Workers and their finish handlers.
+    void ThreadCopyExecute();
+    void ThreadConvertExecute();
+    void ThreadBuildDBExecute(const TDatabaseSnapshot& snapshot);
+    void ThreadCopyFinish();
+    void ThreadConvertFinish();
+    void ThreadBuildDBFinish();
+    void StartBuildWhenDone();
+    void ShowProgress();
+    // The convert worker's encoder run: starts it on the GUI thread and waits for
+    // its end or for Stop. False when stopped; raises when it cannot be started.
+    bool RunConverter(const std::vector<std::string>& arguments);
+    void NotifyEncoder();
+    void FinishRun();
+
+    // A liveness token the posted calls hold: cleared when the state goes.
+    std::shared_ptr<TTrackManager*> Alive;
+};
+
+// The section's state, made on first use (GUI thread).
+TTrackManager::TUpdateState& UpdateStateOf(TTrackManager& manager);
+
+// ---- The encoder's command lines (TrackManagerConvert.cpp) -----------------
+
+// Splits an argument template by the command-line rules: blanks separate, double
+// quotes group and are removed.
+std::vector<std::string> SplitArgumentTemplate(const std::string& text);
+
+struct TEncoderValues {
+    std::string Bitrate; // " -b 96", " -v 4" or ""
+    std::string InFile, OutDir, OutFile;
+    std::string Artist, Title, Album;
+};
+
+// The argument vector (without the program) for a template: split first, then each
+// placeholder replaced inside its own argument (any letter case), so a value can
+// never add an option. An argument that is "<bitrate>" alone becomes the bitrate's
+// own words. Arguments naming a file are turned into Linux paths.
+std::vector<std::string> BuildEncoderArguments(const std::string& argumentTemplate,
+                                               const TEncoderValues& values);
+
+// The encoder program as the child runner takes it: one pair of enclosing quotes
+// removed, a Windows-form path made a Linux path. The default "lame.exe" of the
+// program folder, when it is not there, is the "lame" found in PATH.
+std::string EncoderProgramPath(const std::string& converter);
+
+// Whether the path lies below the drive's folder and the drive is ready.
+bool DriveReady(char drive);
