@@ -1,0 +1,424 @@
+#include "UpdateTestSupport.h"
+
+#include "CodecGate.h"
+#include "RtFileUtils.h"
+#include "TrackFileCopy.h"
+
+#include <csignal>
+#include <fstream>
+#include <sys/mount.h>
+#include <sys/stat.h>
+#include <thread>
+#include <unistd.h>
+
+using namespace BvTest;
+
+namespace {
+
+// Whether a process is gone (or only waits to be reaped).
+bool ProcessGone(int pid) {
+    std::ifstream stat("/proc/" + std::to_string(pid) + "/stat");
+    if (!stat)
+        return true;
+    std::string text((std::istreambuf_iterator<char>(stat)), std::istreambuf_iterator<char>());
+    const size_t close = text.rfind(')');
+    return close != std::string::npos && close + 2 < text.size() && text[close + 2] == 'Z';
+}
+
+bool WaitProcessGone(int pid) {
+    for (int i = 0; i < 500; ++i) {
+        if (ProcessGone(pid))
+            return true;
+        std::this_thread::sleep_for(std::chrono::milliseconds(10));
+    }
+    return false;
+}
+
+} // namespace
+
+// ---- The encoder's command lines ------------------------------------------------
+
+TEST(EncoderArguments, TemplateIsSplitBeforeValuesGoIn) {
+    TEncoderValues v;
+    v.Bitrate = " -b 96";
+    v.InFile = "C:\\music\\a b.mp3";
+    v.OutDir = "C:\\tmp\\run";
+    v.OutFile = "temp.mp3";
+    v.Artist = "Evil\" --decode -o \"x";
+    v.Title = "<infile> two words";
+    v.Album = "-V 0";
+    const std::string tpl = "<bitrate> -h  --tt \"<title>\"  --ta \"<artist>\"  --tl \"<album>\" "
+                            "--add-id3v2 \"<infile>\" \"<outdir>\\<outfile>\"";
+    const std::vector<std::string> expected = {
+        "-b",     "96",   "-h",   "--tt",        "<infile> two words", "--ta",
+        v.Artist, "--tl", "-V 0", "--add-id3v2", "/music/a b.mp3",     "/tmp/run/temp.mp3"};
+    EXPECT_EQ(expected, BuildEncoderArguments(tpl, v));
+
+    TEncoderValues d;
+    d.InFile = "C:\\x.mp3";
+    d.OutFile = "C:\\tmp\\run\\temp.wav";
+    EXPECT_EQ((std::vector<std::string>{"--decode", "/x.mp3", "/tmp/run/temp.wav"}),
+              BuildEncoderArguments(" --decode \"<infile>\" \"<outfile>\"", d));
+    // No bitrate option at all leaves no empty argument behind.
+    d.Bitrate.clear();
+    EXPECT_EQ((std::vector<std::string>{"-h"}), BuildEncoderArguments("<BITRATE> -h", d));
+}
+
+TEST(EncoderArguments, SplittingAndProgramPath) {
+    EXPECT_EQ((std::vector<std::string>{"a", "b c", "", "d"}),
+              SplitArgumentTemplate("  a \"b c\" \"\" d "));
+    EXPECT_EQ("C:\\prog files\\enc", EncoderProgramPath("\"C:\\prog files\\enc\""));
+    EXPECT_EQ("C:\\enc\"", EncoderProgramPath("C:\\enc\""));
+    EXPECT_EQ("lame", EncoderProgramPath("C:\\no\\such\\folder\\lame.exe"));
+    EXPECT_EQ("lame", EncoderProgramPath(""));
+    EXPECT_EQ("C:\\no\\such\\enc.exe", EncoderProgramPath("C:\\no\\such\\enc.exe"));
+}
+
+// ---- Copying -----------------------------------------------------------------
+
+TEST(TrackManagerUpdate, CopiesRenamesAndWritesACheckedDatabase) {
+    TCardRun t;
+    t.Add(t.PcFile("v23_latin1_cbr.mp3", "a/one.mp3"));
+    t.Add(t.PcFile("v11_only.mp3", "b/two.mp3"));
+    t.Add(t.PcM4a("three.m4a"));
+    t.M().Options.cbRNTO = true;
+    t.M().Options.comboRNTO = "<artist> - <title><ext>";
+    t.M().Model.SyncAllMusic();
+    t.Update();
+
+    EXPECT_TRUE(t.Logged("Mobile updated!")) << t.AllLog();
+    EXPECT_TRUE(t.Logged("All files were successfuly copied."));
+    EXPECT_TRUE(t.Logged("Copying file: one.mp3"));
+    EXPECT_TRUE(fs::exists(t.Card + "/mobile/audio/Björk - Jóga.mp3"));
+    EXPECT_TRUE(fs::exists(t.Card + "/mobile/audio/Sigur Rós - Café.mp3"));
+    for (int r = 0; r < 3; ++r)
+        EXPECT_EQ(0u, t.Field(r, "FileName").rfind("E:\\mobile\\audio\\", 0)) << r;
+    const auto check = DatabaseChecker::Check(t.Db());
+    EXPECT_TRUE(check.Ok()) << check.Error;
+    EXPECT_EQ(3, check.Tracks);
+    EXPECT_EQ(1, t.Ui.Beeps);
+    EXPECT_FALSE(t.M().IsBusy());
+
+    // A second run copies nothing: every track lies on the card already.
+    t.LogLines.clear();
+    t.Update();
+    EXPECT_FALSE(t.Logged("Copying file"));
+    EXPECT_TRUE(t.Logged("Mobile updated!"));
+}
+
+TEST(TrackManagerUpdate, SameFileOnTheCardIsNotCopiedAgainButANewerOneIs) {
+    TCardRun t;
+    const std::string src = t.PcFile("v23_latin1_cbr.mp3", "one.mp3");
+    const std::string src2 = t.PcFile("v11_only.mp3", "two.mp3");
+    fs::create_directories(t.Card + "/mobile/audio");
+    // The same bytes and time: not copied. The same size but another time: copied.
+    fs::copy_file(ToLinuxPath(src), t.Card + "/mobile/audio/one.mp3",
+                  fs::copy_options::overwrite_existing);
+    fs::last_write_time(t.Card + "/mobile/audio/one.mp3", fs::last_write_time(ToLinuxPath(src)));
+    BvTest::WriteWholeFile(t.Card + "/mobile/audio/two.mp3",
+                           std::string(fs::file_size(ToLinuxPath(src2)), 'x'));
+    fs::last_write_time(t.Card + "/mobile/audio/two.mp3",
+                        fs::last_write_time(ToLinuxPath(src2)) - std::chrono::hours(5));
+    t.Add(src);
+    t.Add(src2);
+    t.Update();
+    EXPECT_TRUE(t.Logged("No sense to copy one.mp3. Same file already exists.")) << t.AllLog();
+    EXPECT_FALSE(t.Logged("Copying file: one.mp3"));
+    EXPECT_TRUE(t.Logged("Copying file: two.mp3"));
+    EXPECT_EQ(ReadWholeFile(ToLinuxPath(src2)), ReadWholeFile(t.Card + "/mobile/audio/two.mp3"));
+    EXPECT_EQ("E:\\mobile\\audio\\one.mp3", t.Field(0, "FileName"));
+}
+
+TEST(TrackManagerUpdate, NotEnoughSpaceWarnsBeforeStarting) {
+    TCardRun t;
+    for (int i = 0; i < 5; ++i) {
+        t.Add(t.PcFile("v23_latin1_cbr.mp3", "t" + std::to_string(i) + ".mp3"));
+        t.M().Model.TrackListHolder.StringsByName("Size").Put(i, "1048576");
+    }
+    t.State().FreeSpace = [](char) { return int64_t(1048576); };
+    t.M().btnUpdateMobileClick();
+    ASSERT_EQ(1u, t.Ui.Warnings.size());
+    EXPECT_EQ("Not enough space to store files on mobile.\rYou need to free 4096 Kbytes.",
+              t.Ui.Warnings[0]);
+    EXPECT_FALSE(t.M().IsBusy());
+    EXPECT_FALSE(fs::exists(t.Card + "/mobile"));
+}
+
+TEST(TrackManagerUpdate, CardTooSmallSkipsToTheDeletedListAndGoesOn) {
+    TCardRun t;
+    t.WriteOldDb("old");
+    const std::string big = t.PcFile("v23_latin1_cbr.mp3", "big.mp3");
+    const std::string small = t.PcFile("v24_utf8_vbr.mp3", "small.mp3");
+    t.Add(big);
+    t.Add(small);
+    t.M().Options.cbCheckSpace = true;
+    t.M().Options.cbAutoEncode = true; // the start check is skipped, each file is tested
+    t.M().Options.cbBitrate = "320";
+    t.State().FreeSpace = [](char) { return int64_t(20000); };
+    t.Update();
+    EXPECT_TRUE(t.Logged("Not enough space! Skeeping file big.mp3")) << t.AllLog();
+    EXPECT_TRUE(fs::exists(t.Card + "/mobile/audio/small.mp3"));
+    EXPECT_FALSE(fs::exists(t.Card + "/mobile/audio/big.mp3"));
+    ASSERT_EQ(1, t.M().Model.TrackCount());
+    EXPECT_EQ(big, t.M().Model.DeletedHolder.StringsByName("FileName")[0]);
+    EXPECT_TRUE(t.Logged("Mobile updated!"));
+    EXPECT_EQ(1, DatabaseChecker::Check(t.Db()).Tracks);
+}
+
+TEST(TrackManagerUpdate, MissingSourceIsLoggedAndSkipped) {
+    TCardRun t;
+    const std::string gone = t.PcFile("v23_latin1_cbr.mp3", "gone.mp3");
+    t.Add(gone);
+    t.Add(t.PcFile("v11_only.mp3", "here.mp3"));
+    fs::remove(ToLinuxPath(gone));
+    t.Update();
+    EXPECT_TRUE(t.Logged("File not found, skipped: " + gone)) << t.AllLog();
+    EXPECT_TRUE(fs::exists(t.Card + "/mobile/audio/here.mp3"));
+    // The database lists only what lies on the card.
+    EXPECT_TRUE(t.Logged("left out of the database"));
+    EXPECT_EQ(1, DatabaseChecker::Check(t.Db()).Tracks);
+}
+
+TEST(TrackManagerUpdate, StopDuringACopyKeepsTheOldDatabase) {
+    TCardRun t;
+    t.WriteOldDb("old database");
+    const std::string bigPath = t.Folder.Path("pc/big.mp3");
+    {
+        std::string bytes = ReadWholeFile(TagFixture("v23_latin1_cbr.mp3"));
+        std::string big;
+        while (big.size() < 3 * FileCopyBlockSize)
+            big += bytes;
+        WriteWholeFile(bigPath, big);
+    }
+    t.Add(WindowsPathOf(bigPath));
+    TLatch copying, stopped;
+    t.State().AfterFirstCopyBlock = [&] {
+        copying.CountDown();
+        stopped.Wait();
+    };
+    t.M().btnUpdateMobileClick();
+    EXPECT_TRUE(t.M().IsBusy());
+    while (!copying.Done())
+        CheckSynchronize(10);
+    // Commands that would change the track list are refused meanwhile.
+    t.M().btnUpdateMobileClick();
+    t.M().btnResetProgClick();
+    EXPECT_EQ(2u, t.Ui.Messages.size());
+    EXPECT_EQ(1, t.M().Model.TrackCount());
+    t.M().btnCancelClick();
+    stopped.CountDown();
+    t.Pump();
+    EXPECT_EQ("old database", t.Db());
+    EXPECT_TRUE(t.Logged("Update stopped.")) << t.AllLog();
+    EXPECT_FALSE(t.Logged("Mobile updated!"));
+    EXPECT_FALSE(t.Logged("All files were successfuly copied."));
+    EXPECT_FALSE(fs::exists(t.Card + "/mobile/audio/big.mp3"));
+    EXPECT_EQ(WindowsPathOf(bigPath), t.Field(0, "FileName"));
+    EXPECT_TRUE(t.M().TransFlashTimer.Enabled);
+    EXPECT_EQ(1, t.Ui.Beeps);
+}
+
+TEST(TrackManagerUpdate, CardFolderVanishingMidRunEndsItClearly) {
+    TCardRun t;
+    t.Add(t.PcFile("v23_latin1_cbr.mp3", "one.mp3"));
+    t.Add(t.PcFile("v11_only.mp3", "two.mp3"));
+    TLatch copying, pulled;
+    t.State().AfterFirstCopyBlock = [&] {
+        if (copying.Done())
+            return;
+        copying.CountDown();
+        pulled.Wait();
+    };
+    t.M().btnUpdateMobileClick();
+    while (!copying.Done())
+        CheckSynchronize(10);
+    fs::remove_all(t.Card);
+    pulled.CountDown();
+    t.Pump();
+    EXPECT_TRUE(t.Logged("The memory card E: is not there.")) << t.AllLog();
+    EXPECT_TRUE(t.Logged("Update failed."));
+    EXPECT_FALSE(t.Logged("Mobile updated!"));
+    EXPECT_EQ(0, t.M().Model.DeletedHolder.StringsByName("FileName").Count());
+    EXPECT_EQ(2, t.M().Model.TrackCount());
+    // The card's folder was not made again by the run.
+    EXPECT_FALSE(fs::exists(t.Card));
+}
+
+TEST(TrackManagerUpdate, ReadOnlyCardFailsAndKeepsTheOldDatabase) {
+    TCardRun t;
+    t.WriteOldDb("old database");
+    fs::create_directories(t.Card + "/mobile/audio");
+    bool mounted = false;
+    if (geteuid() == 0) {
+        mounted =
+            mount(t.Card.c_str(), t.Card.c_str(), nullptr, MS_BIND, nullptr) == 0 &&
+            mount(nullptr, t.Card.c_str(), nullptr, MS_REMOUNT | MS_BIND | MS_RDONLY, nullptr) == 0;
+        if (!mounted)
+            GTEST_SKIP() << "cannot make a read-only folder as root here";
+    } else {
+        for (const char* d : {"", "/mobile", "/mobile/audio", "/iTunes", "/iTunes/iTunes_Control",
+                              "/iTunes/iTunes_Control/iTunes"})
+            chmod((t.Card + d).c_str(), 0555);
+    }
+    t.Add(t.PcFile("v23_latin1_cbr.mp3", "one.mp3"));
+    t.Update();
+    if (mounted)
+        umount(t.Card.c_str());
+    else
+        for (const char* d : {"", "/mobile", "/mobile/audio", "/iTunes", "/iTunes/iTunes_Control",
+                              "/iTunes/iTunes_Control/iTunes"})
+            chmod((t.Card + d).c_str(), 0755);
+    EXPECT_EQ("old database", t.Db());
+    EXPECT_TRUE(t.Logged("Copying failed:")) << t.AllLog();
+    EXPECT_TRUE(t.Logged("Update failed."));
+    EXPECT_FALSE(t.Logged("Mobile updated!"));
+    EXPECT_FALSE(t.Logged("All files were successfuly copied."));
+}
+
+TEST(TrackManagerUpdate, AbsentCardIsRefusedAtTheStart) {
+    TCardRun t;
+    t.Add(t.PcFile("v23_latin1_cbr.mp3", "one.mp3"));
+    fs::remove_all(t.Card);
+    t.M().btnUpdateMobileClick();
+    ASSERT_EQ(1u, t.Ui.Warnings.size());
+    EXPECT_EQ("The memory card E: is not there.", t.Ui.Warnings[0]);
+    EXPECT_FALSE(t.M().IsBusy());
+}
+
+TEST(TrackManagerUpdate, StopWithoutARunOnlySetsTheFlag) {
+    TCardRun t;
+    t.M().TransFlashTimer.Enabled = false;
+    t.M().btnCancelClick();
+    EXPECT_EQ(1, t.M().Model.CancelRequested.load());
+    EXPECT_TRUE(t.M().TransFlashTimer.Enabled);
+    EXPECT_EQ(0, t.Ui.Beeps);
+}
+
+// ---- Re-encoding with the real encoder -----------------------------------------
+
+namespace {
+
+void ReencodeOptions(TTrackManager& m, int format) {
+    m.Options.cbAutoEncode = true;
+    m.Options.cbBitrate = "112";
+    m.Options.comboM4ABitrate = "64";
+    m.Options.rbM4A_CBR = true;
+    m.Options.ComboFormat = format;
+    m.Options.comboConverters = "lame";
+}
+
+} // namespace
+
+TEST(TrackManagerConvert, Mp3AboveTheLimitIsReencodedByLame) {
+    TCardRun t;
+    ReencodeOptions(t.M(), 0);
+    t.Add(t.PcFile("v23_latin1_cbr.mp3", "loud.mp3"));
+    t.Add(t.PcM4a("aac.m4a", 2.0, 160)); // an M4A above the limit is copied as it is
+    t.Update();
+    EXPECT_TRUE(t.Logged("Encoding file: loud.mp3")) << t.AllLog();
+    EXPECT_TRUE(t.Logged("loud.mp3 was converted"));
+    EXPECT_TRUE(t.Logged("All files were successfuly encoded."));
+    EXPECT_TRUE(t.Logged("Mobile updated!"));
+    EXPECT_EQ("E:\\mobile\\audio\\loud.mp3", t.Field(0, "FileName"));
+    EXPECT_EQ("64", t.Field(0, "BitRate"));
+    EXPECT_EQ(IntToStr(fs::file_size(t.Card + "/mobile/audio/loud.mp3")), t.Field(0, "Size"));
+    const TTrackRowSnapshot row = t.M().BuildMp3Row("E:\\mobile\\audio\\loud.mp3");
+    EXPECT_NEAR(64, StrToInt(row.BitRate), 6);
+    EXPECT_EQ(ReadWholeFile(ToLinuxPath(WindowsPathOf(t.Folder.Path("pc/aac.m4a")))),
+              ReadWholeFile(t.Card + "/mobile/audio/aac.m4a"));
+    // The private folder of the run is gone.
+    EXPECT_TRUE(t.State().Convert.TempFolder.empty());
+}
+
+TEST(TrackManagerConvert, Mp3IsReencodedToM4aThroughTheCodecLayer) {
+    TCardRun t;
+    ReencodeOptions(t.M(), 1);
+    t.Add(t.PcFile("v23_latin1_cbr.mp3", "song.mp3"));
+    t.Update();
+    EXPECT_TRUE(t.Logged("Decoding file: song.mp3")) << t.AllLog();
+    EXPECT_TRUE(t.Logged("Mobile updated!"));
+    const std::string card = t.Card + "/mobile/audio/song.m4a";
+    ASSERT_TRUE(fs::exists(card));
+    EXPECT_EQ("E:\\mobile\\audio\\song.m4a", t.Field(0, "FileName"));
+    EXPECT_EQ("64", t.Field(0, "BitRate"));
+    const int32_t seconds = CodecGate::gettime("E:\\mobile\\audio\\song.m4a");
+    EXPECT_EQ(2, seconds);
+    const auto kbps = static_cast<int64_t>(fs::file_size(card)) * 8 / 1000 / seconds;
+    EXPECT_GT(kbps, 40);
+    EXPECT_LT(kbps, 90);
+    EXPECT_TRUE(DatabaseChecker::Check(t.Db()).Ok());
+}
+
+TEST(TrackManagerConvert, MissingEncoderFailsTheRunAndKeepsTheOldDatabase) {
+    TCardRun t;
+    t.WriteOldDb("old database");
+    ReencodeOptions(t.M(), 0);
+    t.M().Options.comboConverters = "\"C:\\no\\such\\encoder\"";
+    t.Add(t.PcFile("v23_latin1_cbr.mp3", "loud.mp3"));
+    t.Add(t.PcFile("v24_utf8_vbr.mp3", "quiet.mp3"));
+    t.Update();
+    EXPECT_TRUE(t.Logged("Encoding failed:")) << t.AllLog();
+    EXPECT_TRUE(t.Logged("Update failed."));
+    EXPECT_FALSE(t.Logged("All files were successfuly encoded."));
+    EXPECT_EQ("old database", t.Db());
+}
+
+TEST(TrackManagerConvert, FailingEncodingLeavesTheTrackOffTheCardAndGoesOn) {
+    TCardRun t;
+    ReencodeOptions(t.M(), 0);
+    // Not MP3 audio at all: the encoder ends with an error.
+    const std::string broken = t.Folder.Path("pc/broken.mp3");
+    WriteWholeFile(broken, std::string(40000, 'x'));
+    t.Add(WindowsPathOf(broken));
+    t.M().Model.TrackListHolder.StringsByName("BitRate").Put(0, "320");
+    t.Add(t.PcFile("v23_latin1_cbr.mp3", "good.mp3"));
+    t.Update();
+    EXPECT_TRUE(t.Logged("Could not convert broken.mp3")) << t.AllLog();
+    EXPECT_TRUE(t.Logged("good.mp3 was converted"));
+    EXPECT_FALSE(fs::exists(t.Card + "/mobile/audio/broken.mp3"));
+    EXPECT_TRUE(t.Logged("Mobile updated!"));
+    EXPECT_EQ(1, DatabaseChecker::Check(t.Db()).Tracks);
+}
+
+TEST(TrackManagerConvert, StopDuringEncodingEndsTheEncoderProcess) {
+    TCardRun t;
+    t.WriteOldDb("old database");
+    ReencodeOptions(t.M(), 0);
+    // A long source keeps the encoder busy.
+    const std::string wav = t.Folder.Path("pc/long.wav");
+    WriteSineWav(wav, 120.0);
+    const std::string mp3 = t.Folder.Path("pc/long.mp3");
+    ASSERT_EQ(0, std::system(("lame --quiet -b 192 '" + wav + "' '" + mp3 + "'").c_str()));
+    t.Add(WindowsPathOf(mp3));
+    int pid = 0;
+    t.State().EncoderStarted = [&] {
+        pid = t.State().EncoderPid;
+        t.M().btnCancelClick();
+    };
+    t.Update();
+    ASSERT_GT(pid, 0);
+    EXPECT_TRUE(WaitProcessGone(pid));
+    EXPECT_EQ("old database", t.Db());
+    EXPECT_TRUE(t.Logged("Update stopped.")) << t.AllLog();
+    EXPECT_FALSE(fs::exists(t.Card + "/mobile/audio/long.mp3"));
+    EXPECT_EQ(WindowsPathOf(mp3), t.Field(0, "FileName"));
+}
+
+TEST(TrackManagerUpdate, ClosingDuringARunStopsAndWaits) {
+    TCardRun t;
+    t.WriteOldDb("old database");
+    t.Add(t.PcFile("v23_latin1_cbr.mp3", "one.mp3"));
+    TLatch copying, release;
+    t.State().AfterFirstCopyBlock = [&] {
+        copying.CountDown();
+        release.Wait();
+    };
+    t.M().btnUpdateMobileClick();
+    while (!copying.Done())
+        CheckSynchronize(10);
+    std::thread releaser([&] { release.CountDown(); });
+    t.M().FormClose();
+    releaser.join();
+    EXPECT_FALSE(t.M().IsBusy());
+    EXPECT_EQ("old database", t.Db());
+}
