@@ -1,0 +1,215 @@
+// Reading the card: the database on the card back into the track list and the
+// playlists, dead tracks removed, and deleting the card's database folder.
+#include "TrackManagerUpdateState.h"
+
+#include "DatabaseInspector.h"
+#include "Files.h"
+#include "RtFileUtils.h"
+
+#include <unordered_map>
+
+namespace {
+
+constexpr std::string_view ReadFailedName = "read_failed";
+constexpr std::string_view ExtraPlaylistsName = "extra_playlists";
+constexpr std::string_view DbCutShortName = "db_cut_short";
+
+void RegisterCardMessages(TManagerMessages& m) {
+    m.Register(ReadFailedName, "Could not read the database of the mobile phone: %s");
+    m.Register(ExtraPlaylistsName, "The database holds more than 101 playlists; %s were left out.");
+    m.Register(DbCutShortName, "The database ends early; the tracks before the damage were read.");
+    m.Register("card_absent", "The memory card %s is not there.");
+}
+
+std::string DriveText(char drive) {
+    return std::string(1, drive) + ":";
+}
+
+// Drops every playlist entry that is no row number of the track list.
+void DropNonRows(TTrackModel& model) {
+    const int count = model.TrackCount();
+    for (auto& list : model.PlaylistTracks) {
+        for (int j = list.Count() - 1; j >= 0; --j) {
+            int32_t v = 0;
+            if (!TryStrToInt(list[j], v) || v < 0 || v > count - 1)
+                list.Delete(j);
+        }
+    }
+}
+
+void ResetAfterFailedRead(TTrackManager& m) {
+    m.Model.ClearTracks();
+    for (auto& list : m.Model.PlaylistTrackUIDs)
+        list.Clear();
+    m.ListBoxPlayLists.Items.Clear();
+    m.ListBoxPlayLists.Items.Add(m.Messages.Text(MessageName::AllMusic));
+    m.ListBoxPlayLists.ItemIndex = 0;
+    m.NotifyView(TViewId::PlaylistBox);
+    m.RefreshTrackView();
+}
+
+} // namespace
+
+// Holds the card-busy state for one read or scan.
+class TCardBusyScope {
+public:
+    explicit TCardBusyScope(TTrackManager::TUpdateState& st) : st_(st) { ++st_.CardBusy; }
+    ~TCardBusyScope() { --st_.CardBusy; }
+    TCardBusyScope(const TCardBusyScope&) = delete;
+    TCardBusyScope& operator=(const TCardBusyScope&) = delete;
+
+private:
+    TTrackManager::TUpdateState& st_;
+};
+
+bool FloppyGuard(TTrackManager& m) {
+    const char d = static_cast<char>(std::toupper(static_cast<unsigned char>(m.Model.PhoneDrive)));
+    if (d != 'A' && d != 'B')
+        return false;
+    m.Ui().ShowWarning(m.Messages.Text(MessageName::NoFloppy));
+    return true;
+}
+
+void BuildPlaylistsFromDB(TTrackManager& m) {
+    TTrackModel& model = m.Model;
+    const TStringList& names = model.TempStringHolder.StringsByName("Playlists");
+    const int count = std::min(names.Count(), MaxPlaylists);
+    if (names.Count() > MaxPlaylists)
+        m.Log.AddLog(m.Messages.Fmt(ExtraPlaylistsName, {IntToStr(names.Count() - MaxPlaylists)}));
+    // Each key's positions in every playlist: a key that stands twice fills both.
+    std::unordered_map<std::string, std::vector<std::pair<int, int>>> positions;
+    for (int p = 0; p < count; ++p) {
+        m.ListBoxPlayLists.Items.Add(names[p]);
+        TStringList& uids = model.PlaylistTrackUIDs[static_cast<size_t>(p)];
+        for (int k = 0; k < uids.Count(); ++k) {
+            model.PlaylistTracks[static_cast<size_t>(p)].Add(" ");
+            positions[uids[k]].push_back({p, k});
+        }
+    }
+    const TBvMultiStringHolder& temp = model.TempStringHolder;
+    const int rows = temp.StringsByName("UID").Count();
+    for (int r = 0; r < rows; ++r) {
+        TTrackRowSnapshot row;
+        row.Artist = temp.StringsByName("Artist")[r];
+        row.Title = temp.StringsByName("Title")[r];
+        row.Album = temp.StringsByName("Album")[r];
+        row.Size = temp.StringsByName("Size")[r];
+        row.BitRate = temp.StringsByName("BitRate")[r];
+        row.Time = temp.StringsByName("Time")[r];
+        row.FileName = temp.StringsByName("FileName")[r];
+        row.UID = temp.StringsByName("UID")[r];
+        const int newRow = model.AppendTrack(row);
+        if (auto it = positions.find(row.UID); it != positions.end())
+            for (const auto& [p, k] : it->second)
+                model.PlaylistTracks[static_cast<size_t>(p)].Put(k, IntToStr(newRow));
+    }
+    // Placeholders go before any row is deleted, so no renumbering ever meets one.
+    DropNonRows(model);
+    if (count == 0) {
+        m.ListBoxPlayLists.Items.Add(m.Messages.Text(MessageName::AllMusic));
+        model.SyncAllMusic();
+    }
+    m.NotifyView(TViewId::PlaylistBox);
+}
+
+// False when the database could not be read; the reset state is then restored.
+bool ReadPhoneDatabase(TTrackManager& m, const std::string& path) {
+    m.ListBoxPlayLists.Items.Clear();
+    m.ListBoxPlayLists.ItemIndex = -1;
+    m.Model.PhoneDBPath = path;
+    m.Log.AddLog(m.Messages.Text(MessageName::ReadingDatabase));
+    TReaderContext context;
+    context.PhoneDrive = m.Model.PhoneDrive;
+    context.IsInTrackList = [&m](const std::string& p) { return m.Model.IsInTrackList(p); };
+    TScanResult result;
+    try {
+        TDatabaseInspector inspector;
+        result = inspector.OpenPhoneDB(path, m.Model.TempStringHolder, m.Model.PlaylistTrackUIDs,
+                                       context);
+    } catch (const Exception& e) {
+        const std::string text = m.Messages.Fmt(ReadFailedName, {e.Message()});
+        m.Log.AddLog(text);
+        ResetAfterFailedRead(m);
+        m.Ui().ShowWarning(text);
+        return false;
+    }
+    if (result.DroppedPlaylists > 0)
+        m.Log.AddLog(m.Messages.Fmt(ExtraPlaylistsName, {IntToStr(result.DroppedPlaylists)}));
+    if (!result.Completed)
+        m.Log.AddLog(m.Messages.Text(DbCutShortName));
+    m.Log.AddLog(m.Messages.Text(MessageName::BuildingPlaylists));
+    BuildPlaylistsFromDB(m);
+    m.ListBoxPlayLists.ItemIndex = m.ListBoxPlayLists.Items.Count() > 0 ? 0 : -1;
+    return true;
+}
+
+void RemoveDeadTracks(TTrackManager& m) {
+    TTrackModel& model = m.Model;
+    m.Log.AddLog(m.Messages.Text(MessageName::SearchingBadLinks));
+    DropNonRows(model);
+    // With the card gone every card file would look dead; its rows stay.
+    const bool cardThere = DriveReady(model.PhoneDrive);
+    if (!cardThere)
+        m.Log.AddLog(m.Messages.Fmt("card_absent", {DriveText(model.PhoneDrive)}));
+    const TStringList& files = model.TrackListHolder.StringsByName("FileName");
+    for (int i = model.TrackCount() - 1; i >= 0; --i) {
+        const std::string file = files[i];
+        if (!cardThere && model.IsOnPhone(file))
+            continue;
+        if (!FileExists(file))
+            model.DeleteTrack(i, 0);
+    }
+    DropNonRows(model);
+}
+
+// The read shared by "Read iTunesDB" and "Scan mobile"; the caller holds the busy state.
+bool ReadCard(TTrackManager& m) {
+    const std::string db = DriveText(m.Model.PhoneDrive) + std::string(iTunesDBFile);
+    if (FileExists(db) && !ReadPhoneDatabase(m, db))
+        return false;
+    RemoveDeadTracks(m);
+    return true;
+}
+
+void ScanCardForFiles(TTrackManager& m); // TrackManagerScan.cpp
+
+void TTrackManager::ReadiTuneDB1Click() {
+    auto& st = UpdateStateOf(*this);
+    RegisterCardMessages(Messages);
+    if (RefuseWhileBusy() || FloppyGuard(*this))
+        return;
+    btnResetProgClick();
+    TCardBusyScope busy(st);
+    ReadCard(*this);
+    RefreshTrackView();
+}
+
+void TTrackManager::btnScanClick() {
+    auto& st = UpdateStateOf(*this);
+    RegisterCardMessages(Messages);
+    if (RefuseWhileBusy() || FloppyGuard(*this))
+        return;
+    btnResetProgClick();
+    TCardBusyScope busy(st);
+    if (ReadCard(*this))
+        ScanCardForFiles(*this);
+}
+
+void TTrackManager::Checkforbadfiles1Click() {
+    RegisterCardMessages(Messages);
+    if (RefuseWhileBusy())
+        return;
+    RemoveDeadTracks(*this);
+    RefreshTrackView();
+}
+
+void TTrackManager::DeletephoneDB1Click() {
+    if (RefuseWhileBusy())
+        return;
+    std::string folder = DriveText(Model.PhoneDrive) + std::string(iTunesDBFolder);
+    DeleteDirectory(ExcludeTrailingPathDelimiter(folder), false);
+}
+
+void TTrackManager::ParseiTunesDB1Click() {
+    // The inspector window belongs to the windows layer; its menu is never visible.
+}

@@ -1,0 +1,84 @@
+// Card detection: the detection library's two calls over the drive table, and the
+// timer tick that sets the phone drive and reads the card once per insertion.
+#include "TrackManagerUpdateState.h"
+
+#include "Drives.h"
+#include "RtFileUtils.h"
+
+#include <algorithm>
+
+namespace {
+
+constexpr int32_t MinDetectInterval = 250;
+constexpr int32_t MaxDetectInterval = 3600000;
+
+bool HoldsPhoneFolders(char letter) {
+    const std::string root = std::string(1, letter) + ":";
+    return DirectoryExists(root + "\\iTunes\\iTunes_Control") || DirectoryExists(root + "\\mobile");
+}
+
+} // namespace
+
+char DetectCardDrive() {
+    std::vector<char> removable;
+    for (const TDriveEntry& d : GetDriveTable())
+        if (d.Type == DRIVE_REMOVABLE && d.Letter != 'A' && d.Letter != 'B' &&
+            DirectoryExists(std::string(1, d.Letter) + ":\\"))
+            removable.push_back(d.Letter);
+    for (char letter : removable)
+        if (HoldsPhoneFolders(letter))
+            return letter;
+    return removable.size() == 1 ? removable[0] : 0;
+}
+
+uint8_t InitTFCConnect(uint8_t) {
+    RefreshDriveTable();
+    return DetectCardDrive() != 0 ? 1 : 0;
+}
+
+char InitTFCDisk(char) {
+    const char letter = DetectCardDrive();
+    return letter ? letter : '0';
+}
+
+void TTrackManager::TransFlashTimerTimer() {
+    auto& st = UpdateStateOf(*this);
+    // Ticks go on arriving while a read or a message box pumps; none runs inside another.
+    if (st.InTick)
+        return;
+    st.InTick = true;
+    struct TTickScope {
+        bool& flag;
+        ~TTickScope() { flag = false; }
+    } scope{st.InTick};
+
+    if (!Options.cbAutoDetect)
+        return;
+    // The last valid interval, kept within sensible bounds.
+    const int32_t interval =
+        std::clamp(Applied.TransFlashDetectInterval, MinDetectInterval, MaxDetectInterval);
+    try {
+        const auto connect = st.DetectConnect ? st.DetectConnect : InitTFCConnect;
+        const auto disk = st.DetectDisk ? st.DetectDisk : InitTFCDisk;
+        if (connect(0) == 1) {
+            const char letter =
+                static_cast<char>(std::toupper(static_cast<unsigned char>(disk('0'))));
+            // The drive selector takes a letter only when it lists that drive.
+            if (letter >= 'A' && letter <= 'Z' && (GetLogicalDrives() >> (letter - 'A') & 1))
+                Model.PhoneDrive = letter;
+            TransFlashTimer.Interval = 3 * interval;
+            if (Options.cbAutoReadDB && Model.TransFlashHandled == 0 &&
+                Model.PhoneDrive == letter && !IsBusy()) {
+                Model.TransFlashHandled = 1;
+                btnScanClick();
+            }
+        }
+        if (connect(0) == 0) {
+            TransFlashTimer.Interval = interval;
+            Model.TransFlashHandled = 0;
+        }
+    } catch (const Exception& e) {
+        // Shown once: further ticks are held off while the box is open.
+        ui_.ShowWarning(e.Message());
+    }
+}

@@ -1,0 +1,68 @@
+// The card file scan: music files on the card that the track list does not hold yet.
+#include "TrackManagerUpdateState.h"
+
+#include "Files.h"
+#include "RtFileUtils.h"
+
+bool FloppyGuard(TTrackManager& m); // TrackManagerCard.cpp
+
+namespace {
+
+// Adds one found path; a file that cannot be read is logged and passed over.
+void AddFoundFile(TTrackManager& m, const std::string& path) {
+    const int attr = FileGetAttr(path);
+    // A folder named like a music file is no track.
+    if (attr < 0 || (attr & faDirectory))
+        return;
+    const std::string ext = LowerCase(ExtractFileExt(path));
+    if (ext != ".mp3" && ext != ".m4a")
+        return;
+    if (m.Model.IsInTrackList(path))
+        return;
+    try {
+        if (ext == ".mp3")
+            m.AddMp3ToTrackList(path);
+        else
+            m.AddM4aToTrackList(path);
+    } catch (const Exception& e) {
+        m.Log.AddLog(path + ": " + e.Message());
+    }
+}
+
+} // namespace
+
+void ScanCardForFiles(TTrackManager& m) {
+    if (!FloppyGuard(m)) {
+        const std::string root = std::string(1, m.Model.PhoneDrive) + ":\\";
+        TStringList list;
+        for (const char* folder : {"iTunes\\", "mobile\\"}) {
+            list.Clear();
+            FindMusicFilesRecursive(root + folder, list);
+            for (int i = 0; i < list.Count(); ++i)
+                AddFoundFile(m, list[i]);
+        }
+        for (const char* ext : {"mp3", "m4a"}) {
+            FindFilesByExt(root, ext, list);
+            for (int i = 0; i < list.Count(); ++i)
+                AddFoundFile(m, root + list[i]);
+        }
+    }
+    m.Model.UpdateAllMusic();
+    if (m.ListBoxPlayLists.Items.Count() > 0)
+        m.ListBoxPlayLists.ItemIndex = 0;
+    m.RefreshTrackView();
+}
+
+void TTrackManager::btnScanMobileClick() {
+    auto& st = UpdateStateOf(*this);
+    if (RefuseWhileBusy())
+        return;
+    ++st.CardBusy;
+    try {
+        ScanCardForFiles(*this);
+    } catch (...) {
+        --st.CardBusy;
+        throw;
+    }
+    --st.CardBusy;
+}
