@@ -386,8 +386,12 @@ void TCustomForm::Close() {
     DoClose(action);
     if (action == TCloseAction::caNone)
         return;
-    if (Application && Application->MainForm() == this) {
-        Application->Terminate();
+    // Closing the main form ends the application that made it.
+    TApplication* app = dynamic_cast<TApplication*>(Owner());
+    if (!app)
+        app = Application;
+    if (app && app->MainForm() == this) {
+        app->Terminate();
         Hide();
         return;
     }

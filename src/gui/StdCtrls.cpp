@@ -15,6 +15,8 @@
 #include <QPushButton>
 #include <QRadioButton>
 #include <QScrollBar>
+#include <QStyleOptionComboBox>
+#include <QStylePainter>
 #include <QStyledItemDelegate>
 #include <cstring>
 
@@ -88,6 +90,40 @@ void DrawOwnerItemDefault(TCanvas* canvas, const TRect& rect, const std::string&
 }
 
 } // namespace
+
+// A combo box whose closed face shows the chosen item through the owner-draw protocol
+// when its style is owner-drawn, as the system draws the edit part of such a box.
+class TBvComboWidget : public QComboBox {
+public:
+    TBvComboWidget(TCustomComboBox* owner, QWidget* parent) : QComboBox(parent), owner_(owner) {}
+    TCustomComboBox* owner_;
+
+protected:
+    void paintEvent(QPaintEvent*) override {
+        QStylePainter p(this);
+        QStyleOptionComboBox opt;
+        initStyleOption(&opt);
+        bool ownerDraw = owner_ && (owner_->Style() == TComboBoxStyle::csOwnerDrawFixed ||
+                                    owner_->Style() == TComboBoxStyle::csOwnerDrawVariable);
+        if (ownerDraw)
+            opt.currentText.clear();
+        p.drawComplexControl(QStyle::CC_ComboBox, opt);
+        if (!ownerDraw) {
+            p.drawControl(QStyle::CE_ComboBoxLabel, opt);
+            return;
+        }
+        QRect r =
+            style()->subControlRect(QStyle::CC_ComboBox, &opt, QStyle::SC_ComboBoxEditField, this);
+        if (r.width() <= 0 || r.height() <= 0)
+            return;
+        QImage image(r.size(), QImage::Format_RGB32);
+        image.fill(Qt::white);
+        uint32_t state = ODS_COMBOBOXEDIT | (hasFocus() ? (ODS_SELECTED | ODS_FOCUS) : 0) |
+                         (isEnabled() ? 0 : ODS_DISABLED);
+        owner_->PaintItem(currentIndex(), image, FromQ(r), state);
+        p.drawImage(r.topLeft(), image);
+    }
+};
 
 class TListBoxModel : public QAbstractListModel {
 public:
@@ -1004,7 +1040,7 @@ QComboBox* TCustomComboBox::Combo() const {
 }
 
 QWidget* TCustomComboBox::CreateWidget(QWidget* parent) {
-    auto* c = new QComboBox(parent);
+    auto* c = new TBvComboWidget(this, parent);
     c->setEditable(style_ == TComboBoxStyle::csDropDown || style_ == TComboBoxStyle::csSimple);
     c->setMaxVisibleItems(DropDownCount);
     c->setItemDelegate(new TBvItemDelegate(

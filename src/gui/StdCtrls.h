@@ -278,6 +278,7 @@ public:
     TDrawItemEvent OnDrawItem;
     TMeasureItemEvent OnMeasureItem;
 
+    // index -1 with ODS_COMBOBOXEDIT: the edit part of a box with nothing chosen.
     void PaintItem(int index, QImage& image, const TRect& rect, uint32_t state);
     int MeasureItemHeight(int index);
 

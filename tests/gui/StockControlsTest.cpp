@@ -176,6 +176,38 @@ TEST_F(GuiFormTest, OwnerDrawnListBoxReceivesMeasureAndDrawMessages) {
     UnRegisterWndProcHook(form, spy, TBvHookOrder::hoBeforeMsg);
 }
 
+TEST_F(GuiFormTest, OwnerDrawnComboDrawsItsEditPartThroughTheParent) {
+    auto* combo = new TComboBox(form);
+    combo->SetParent(form);
+    combo->SetBounds(0, 0, 150, 24);
+    combo->SetStyle(TComboBoxStyle::csOwnerDrawFixed);
+    combo->Items()->Add("C:");
+    combo->Items()->Add("D:");
+    combo->SetItemIndex(1);
+    std::vector<std::pair<uint32_t, uint32_t>> drawn;
+    TBvHookMethod spy(&drawn, [&](TMessage& m) {
+        if (m.Msg == WM_DRAWITEM) {
+            auto* dis = reinterpret_cast<TDrawItemStruct*>(m.LParam);
+            if (dis->CtlType == ODT_COMBOBOX)
+                drawn.push_back({dis->itemID, dis->itemState});
+        }
+        return false;
+    });
+    RegisterWndProcHook(form, spy, TBvHookOrder::hoBeforeMsg);
+    combo->OnDrawItem = [](TWinControl* c, int, TRect rect, TOwnerDrawState) {
+        auto* box = static_cast<TComboBox*>(c);
+        box->Canvas()->Brush()->SetColor(clRed);
+        box->Canvas()->FillRect(rect);
+    };
+    form->Show();
+    QImage shot = Grab(combo);
+    ASSERT_FALSE(drawn.empty());
+    EXPECT_EQ(drawn[0].first, 1u);
+    EXPECT_NE(drawn[0].second & ODS_COMBOBOXEDIT, 0u);
+    EXPECT_EQ(At(shot, 20, 12), clRed);
+    UnRegisterWndProcHook(form, spy, TBvHookOrder::hoBeforeMsg);
+}
+
 TEST_F(GuiFormTest, ListBoxMessagesFollowTheListProtocol) {
     auto* list = new TListBox(form);
     list->SetParent(form);
@@ -495,6 +527,32 @@ TEST_F(GuiFormTest, ScrollBoxScrollsItsChildrenWhenTheyNeedMoreRoom) {
     free->Hide();
     EXPECT_FALSE(box->VertScrollBarVisible());
     EXPECT_EQ(panels[0]->Width(), 116);
+}
+
+TEST(Application, CreateFormRunAndCloseTheMainForm) {
+    // A fresh application object, so the suite's global one keeps its state.
+    TApplication app(nullptr);
+    struct TMainForm : TForm {
+        explicit TMainForm(TComponent* owner) : TForm(owner) {
+            UseTestFont(Font());
+            SetPosition(TPosition::poScreenCenter);
+            // Set while building: runs once the whole form exists.
+            OnCreate = [this](TObject*) { ++Created; };
+        }
+        int Created = 0;
+    };
+    TMainForm* main = nullptr;
+    app.CreateForm(main);
+    EXPECT_EQ(main->Created, 1);
+    EXPECT_EQ(app.MainForm(), main);
+    int closed = 0;
+    main->OnClose = [&](TObject*, TCloseAction&) { ++closed; };
+    Queue([main] { main->Close(); });
+    app.Run();
+    EXPECT_TRUE(app.Terminated());
+    EXPECT_EQ(closed, 1);
+    EXPECT_FALSE(main->Visible());
+    EXPECT_EQ(main->Left(), (Screen->Width() - main->Width()) / 2);
 }
 
 TEST_F(GuiFormTest, TimersFireOnTheGuiThreadWhileItPumps) {
