@@ -156,7 +156,12 @@ void TTrackManager::CopyToPlayListPopup1Click(int item) {
     // Item k targets playlist k + 1: names may repeat, positions do not.
     if (item < 0 || item >= static_cast<int>(CopyToPlaylistItems.size()))
         return;
-    CopySelectionToPlaylist(*this, item + 1);
+    // A menu built before the playlists changed copies nothing.
+    const int target = item + 1;
+    if (target >= ListBoxPlayLists.Items.Count() ||
+        ListBoxPlayLists.Items[target] != CopyToPlaylistItems[static_cast<size_t>(item)])
+        return;
+    CopySelectionToPlaylist(*this, target);
 }
 
 bool TTrackManager::BvPlaylistADragOver(TDragSource) const {

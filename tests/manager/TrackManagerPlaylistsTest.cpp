@@ -102,6 +102,13 @@ TEST_F(Playlists, CopyToPlaylistTargetsByPositionAndAddsEachRowOnce) {
     EXPECT_EQ(2, M->BvPlaylist.Count());
     M->CopyToPlayListPopup1Click(5); // no such item
     EXPECT_TRUE(Entries(1).empty());
+    // A menu left from before a rename copies nothing.
+    M->ListBoxPlayLists.Items.Put(1, "Renamed");
+    M->CopyToPlayListPopup1Click(0);
+    EXPECT_TRUE(Entries(1).empty());
+    M->TrackListMenuPopup();
+    M->CopyToPlayListPopup1Click(0);
+    EXPECT_EQ((StringVec{"1", "2"}), Entries(1));
 }
 
 TEST_F(Playlists, OnlyTheTrackViewCanBeDroppedOnAPlaylistName) {
