@@ -137,6 +137,7 @@ TEST(BvCreateProcess, AssemblesOutputLinesWithTheConsoleRules) {
     const std::vector<TLineCase> cases = {
         {"abc\\rxy\\n", {"xyc", ""}},    {"a\\tb\\n", {"a        b", ""}},
         {"ab\\bc\\n", {"ac", ""}},       {"\\b\\bx\\n", {"x", ""}},
+        {"abc\\b\\b\\n", {"abc", ""}}, // nothing erased
         {"a\\0b\\ac\\n", {"a b c", ""}}, {"one\\ntwo\\n", {"one", "two", ""}},
         {"no end", {"no end"}},
     };
