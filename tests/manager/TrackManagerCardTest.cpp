@@ -58,15 +58,24 @@ TEST(CardEndToEnd, UpdateResetReadAndScanBringEverythingBack) {
     t.M().btnAddDIRClick();
     ASSERT_EQ(4, t.M().Model.TrackCount());
 
-    // Two playlists beside the master list.
+    // Two playlists beside the master list, made with the playlist commands.
     TTrackManager& m = t.M();
-    m.ListBoxPlayLists.Items.Add("Road");
-    m.ListBoxPlayLists.Items.Add("Quiet");
-    for (const char* e : {"2", "0"})
-        m.Model.PlaylistTracks[1].Add(e);
-    for (const char* e : {"3", "1", "0"})
-        m.Model.PlaylistTracks[2].Add(e);
-    m.Model.SyncAllMusic();
+    t.Ui.Inputs = {{true, "Road"}, {true, "Quiet"}};
+    m.mbNewPlstClick();
+    m.mbNewPlstClick();
+    ASSERT_EQ(3, m.ListBoxPlayLists.Items.Count());
+    m.ListBoxPlayListsClick(0);
+    m.TrackListMenuPopup();
+    ASSERT_EQ(4, m.BvPlaylist.Count());
+    m.BvPlaylist.Select(0);
+    m.BvPlaylist.Select(2);
+    m.CopyToPlayListPopup1Click(0);
+    m.BvPlaylist.SelectNone();
+    for (int line : {1, 3, 0})
+        m.BvPlaylist.Select(line);
+    m.CopyToPlayListPopup1Click(1);
+    ASSERT_EQ(2, m.Model.PlaylistTracks[1].Count());
+    ASSERT_EQ(3, m.Model.PlaylistTracks[2].Count());
     m.Options.cbRNTO = true;
     m.Options.comboRNTO = "<#> <artist> - <title><ext>";
 
