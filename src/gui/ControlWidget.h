@@ -5,6 +5,7 @@
 #include <QObject>
 #include <QPointer>
 #include <QWidget>
+#include <functional>
 
 class TWinControl;
 
@@ -26,6 +27,11 @@ public:
 protected:
     bool eventFilter(QObject* watched, QEvent* event) override;
 };
+
+// Runs work that Qt called into: an exception must not cross Qt's frames, so it goes to
+// the application's error box (as the framework's window procedures do) and is reported
+// as handled.
+bool GuardedCall(TObject* sender, const std::function<void()>& work);
 
 // Qt key codes to the system's virtual keys and back.
 int QtKeyToVirtualKey(int qtKey);

@@ -1610,9 +1610,26 @@ TBvWidget::TBvWidget(TWinControl* control, QWidget* parent) : QWidget(parent), C
     setFocusPolicy(Qt::ClickFocus);
 }
 
-bool TBvWidget::event(QEvent* e) {
-    if (Control && e->type() != QEvent::Paint && Control->QtEvent(e))
+bool GuardedCall(TObject* sender, const std::function<void()>& work) {
+    try {
+        work();
         return true;
+    } catch (...) {
+        if (Application)
+            Application->HandleException(sender);
+        return false;
+    }
+}
+
+bool TBvWidget::event(QEvent* e) {
+    if (Control && e->type() != QEvent::Paint) {
+        bool consumed = false;
+        TWinControl* control = Control;
+        if (!GuardedCall(control, [&] { consumed = control->QtEvent(e); }))
+            return true;
+        if (consumed)
+            return true;
+    }
     return QWidget::event(e);
 }
 
@@ -1622,7 +1639,8 @@ void TBvWidget::paintEvent(QPaintEvent*) {
     QImage image(size(), QImage::Format_RGB32);
     image.fill(ToQColor(Control->Color()));
     TCanvas canvas(&image);
-    Control->PaintTo(canvas);
+    TWinControl* control = Control;
+    GuardedCall(control, [&] { control->PaintTo(canvas); });
     QPainter p(this);
     p.drawImage(0, 0, image);
 }
@@ -1630,7 +1648,11 @@ void TBvWidget::paintEvent(QPaintEvent*) {
 bool TBvEventFilter::eventFilter(QObject*, QEvent* event) {
     if (!Control || event->type() == QEvent::Paint)
         return false;
-    return Control->QtEvent(event);
+    bool consumed = false;
+    TWinControl* control = Control;
+    if (!GuardedCall(control, [&] { consumed = control->QtEvent(event); }))
+        return true;
+    return consumed;
 }
 
 int QtKeyToVirtualKey(int k) {

@@ -573,7 +573,7 @@ void TApplication::HintMouseMessage(TControl* control) {
         hintTimer_->setSingleShot(true);
         QObject::connect(hintTimer_, &QTimer::timeout, [this] {
             if (hintControl_ && IsControlAlive(hintControl_) && Mouse)
-                ActivateHint(hintControl_, Mouse->CursorPos);
+                GuardedCall(hintControl_, [this] { ActivateHint(hintControl_, Mouse->CursorPos); });
         });
     }
     hintTimer_->start(HintPause);

@@ -1,5 +1,6 @@
 #include "Menus.h"
 
+#include "ControlWidget.h"
 #include "Forms.h"
 #include "QtBridge.h"
 
@@ -161,7 +162,8 @@ public:
 protected:
     void paintEvent(QPaintEvent*) override {
         QImage image(size(), QImage::Format_RGB32);
-        PaintInto(image);
+        image.fill(Qt::white);
+        GuardedCall(nullptr, [&] { PaintInto(image); });
         QPainter p(this);
         p.drawImage(0, 0, image);
     }
@@ -189,7 +191,7 @@ protected:
         if (it->Count())
             OpenChild(i);
         else
-            ChooseMenuItem(it);
+            GuardedCall(it, [it] { ChooseMenuItem(it); });
     }
 };
 
@@ -235,6 +237,12 @@ protected:
         canvas.FillRect(Rect(0, 0, width(), height()));
         TMainMenu* menu = form_->Menu();
         if (menu)
+            GuardedCall(form_, [&] { PaintItems(canvas, menu); });
+        QPainter p(this);
+        p.drawImage(0, 0, image);
+    }
+    void PaintItems(TCanvas& canvas, TMainMenu* menu) {
+        {
             for (auto& [it, r] : Layout()) {
                 TDrawItemStruct dis;
                 dis.CtlType = ODT_MENU;
@@ -251,18 +259,20 @@ protected:
                     DefaultDrawMenuItem(it, &dis);
                 canvas.RestoreDC(-1);
             }
-        QPainter p(this);
-        p.drawImage(0, 0, image);
+        }
     }
     void mousePressEvent(QMouseEvent* e) override {
         QPoint pos = e->position().toPoint();
+        GuardedCall(form_, [&] { Press(pos); });
+    }
+    void Press(QPoint pos) {
         for (auto& [it, r] : Layout()) {
             if (!PtInRect(r, {pos.x(), pos.y()}))
                 continue;
             if (!it->Enabled)
                 return;
             if (it->Count() == 0) {
-                ChooseMenuItem(it);
+                GuardedCall(it, [it] { ChooseMenuItem(it); });
                 return;
             }
             CloseMenus();

@@ -45,11 +45,13 @@ public:
             state |= ODS_FOCUS;
         if (!(option.state & QStyle::State_Enabled))
             state |= ODS_DISABLED;
-        paint_(index.row(), image, FromQ(r), state);
+        GuardedCall(nullptr, [&] { paint_(index.row(), image, FromQ(r), state); });
         painter->drawImage(r.topLeft(), image);
     }
     QSize sizeHint(const QStyleOptionViewItem& option, const QModelIndex& index) const override {
-        return QSize(option.rect.width() > 0 ? option.rect.width() : 100, measure_(index.row()));
+        int height = 16;
+        GuardedCall(nullptr, [&] { height = measure_(index.row()); });
+        return QSize(option.rect.width() > 0 ? option.rect.width() : 100, height);
     }
 
 private:
@@ -120,7 +122,7 @@ protected:
         image.fill(Qt::white);
         uint32_t state = ODS_COMBOBOXEDIT | (hasFocus() ? (ODS_SELECTED | ODS_FOCUS) : 0) |
                          (isEnabled() ? 0 : ODS_DISABLED);
-        owner_->PaintItem(currentIndex(), image, FromQ(r), state);
+        GuardedCall(owner_, [&] { owner_->PaintItem(currentIndex(), image, FromQ(r), state); });
         p.drawImage(r.topLeft(), image);
     }
 };
@@ -248,8 +250,9 @@ TButton::TButton(TComponent* owner) : TButtonControl(owner) {
 QWidget* TButton::CreateWidget(QWidget* parent) {
     auto* b = new QPushButton(ToQ(GetText()), parent);
     b->setDefault(Default);
-    QObject::connect(b, &QPushButton::clicked,
-                     [this] { Perform(CN_COMMAND, BN_CLICKED << 16, 0); });
+    QObject::connect(b, &QPushButton::clicked, [this] {
+        GuardedCall(this, [this] { Perform(CN_COMMAND, BN_CLICKED << 16, 0); });
+    });
     return b;
 }
 
@@ -316,7 +319,7 @@ QWidget* TCustomCheckBox::CreateWidget(QWidget* parent) {
         state_ = s == Qt::Checked            ? TCheckBoxState::cbChecked
                  : s == Qt::PartiallyChecked ? TCheckBoxState::cbGrayed
                                              : TCheckBoxState::cbUnchecked;
-        Click();
+        GuardedCall(this, [this] { Click(); });
     });
     return b;
 }
@@ -367,7 +370,7 @@ QWidget* TRadioButton::CreateWidget(QWidget* parent) {
             return;
         checked_ = on;
         if (on)
-            Click();
+            GuardedCall(this, [this] { Click(); });
     });
     return b;
 }
@@ -436,7 +439,7 @@ QWidget* TCustomEdit::CreateWidget(QWidget* parent) {
         text_ = FromQ(t);
         if (!updating_) {
             Modified = true;
-            Change();
+            GuardedCall(this, [this] { Change(); });
         }
     });
     return e;
@@ -584,7 +587,7 @@ QWidget* TCustomMemo::CreateWidget(QWidget* parent) {
         lines_->OnChange = handler;
         updating_ = false;
         Modified = true;
-        Change();
+        GuardedCall(this, [this] { Change(); });
     });
     return p;
 }
@@ -663,11 +666,14 @@ QWidget* TCustomListBox::CreateWidget(QWidget* parent) {
         [this](int i) { return MeasureItemHeight(i); }));
     QObject::connect(v->selectionModel(), &QItemSelectionModel::currentChanged,
                      [this](const QModelIndex&, const QModelIndex&) {
-                         if (Parent())
-                             Parent()->Perform(WM_COMMAND, (LBN_SELCHANGE << 16),
-                                               reinterpret_cast<intptr_t>(this));
+                         GuardedCall(this, [this] {
+                             if (Parent())
+                                 Parent()->Perform(WM_COMMAND, (LBN_SELCHANGE << 16),
+                                                   reinterpret_cast<intptr_t>(this));
+                         });
                      });
-    QObject::connect(v, &QListView::clicked, [this](const QModelIndex&) { Click(); });
+    QObject::connect(v, &QListView::clicked,
+                     [this](const QModelIndex&) { GuardedCall(this, [this] { Click(); }); });
     if (pendingIndex_ >= 0 && pendingIndex_ < Count())
         v->setCurrentIndex(model_->index(pendingIndex_, 0));
     pendingIndex_ = -1;
@@ -1057,14 +1063,16 @@ QWidget* TCustomComboBox::CreateWidget(QWidget* parent) {
         if (updating_)
             return;
         text_ = FromQ(Combo()->currentText());
-        Change();
-        Select();
+        GuardedCall(this, [this] {
+            Change();
+            Select();
+        });
     });
     QObject::connect(c, &QComboBox::editTextChanged, [this](const QString& t) {
         if (updating_)
             return;
         text_ = FromQ(t);
-        Change();
+        GuardedCall(this, [this] { Change(); });
     });
     return c;
 }

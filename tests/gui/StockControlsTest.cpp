@@ -14,6 +14,7 @@
 #include <QImage>
 #include <QMimeData>
 #include <QPixmap>
+#include <QPushButton>
 #include <QUrl>
 #include <QWidget>
 #include <chrono>
@@ -553,6 +554,30 @@ TEST(Application, CreateFormRunAndCloseTheMainForm) {
     EXPECT_EQ(closed, 1);
     EXPECT_FALSE(main->Visible());
     EXPECT_EQ(main->Left(), (Screen->Width() - main->Width()) / 2);
+}
+
+TEST_F(GuiFormTest, ErrorsInHandlersQtCallsReachTheErrorBoxNotQt) {
+    std::vector<std::string> errors;
+    Application->OnException = [&](TObject*, const std::exception& e) {
+        errors.push_back(e.what());
+    };
+    auto* button = new TButton(form);
+    button->SetParent(form);
+    button->OnClick = [](TObject*) { throw EInOutError("card vanished"); };
+    struct TBadPaint : TCustomControl {
+        using TCustomControl::TCustomControl;
+        void Paint() override { throw EConvertError("bad number"); }
+    };
+    auto* bad = new TBadPaint(form);
+    bad->SetParent(form);
+    bad->SetBounds(100, 100, 20, 20);
+    form->Show();
+    Grab(form);
+    static_cast<QPushButton*>(button->Widget())->click();
+    // Every paint of the bad control reports; the click reports once.
+    ASSERT_GE(errors.size(), 2u);
+    EXPECT_EQ(errors.front(), "bad number");
+    EXPECT_EQ(errors.back(), "card vanished");
 }
 
 TEST_F(GuiFormTest, TimersFireOnTheGuiThreadWhileItPumps) {
