@@ -203,7 +203,9 @@ TEST(TrackManagerUpdate, StopDuringACopyKeepsTheOldDatabase) {
     // Commands that would change the track list are refused meanwhile.
     t.M().btnUpdateMobileClick();
     t.M().btnResetProgClick();
-    EXPECT_EQ(2u, t.Ui.Messages.size());
+    t.M().ReadiTuneDB1Click();
+    t.M().btnScanMobileClick();
+    EXPECT_EQ(4u, t.Ui.Messages.size());
     EXPECT_EQ(1, t.M().Model.TrackCount());
     t.M().btnCancelClick();
     stopped.CountDown();
@@ -421,4 +423,28 @@ TEST(TrackManagerUpdate, ClosingDuringARunStopsAndWaits) {
     releaser.join();
     EXPECT_FALSE(t.M().IsBusy());
     EXPECT_EQ("old database", t.Db());
+}
+
+TEST(TrackManagerUpdate, ResultsFindTheirRowBySerialAfterRowsMoved) {
+    TCardRun t;
+    t.Add(t.PcFile("v23_latin1_cbr.mp3", "first.mp3"));
+    t.Add(t.PcFile("v11_only.mp3", "second.mp3"));
+    TLatch copying, release;
+    t.State().AfterFirstCopyBlock = [&] {
+        if (copying.Done())
+            return;
+        copying.CountDown();
+        release.Wait();
+    };
+    t.M().btnUpdateMobileClick();
+    while (!copying.Done())
+        CheckSynchronize(10);
+    // The row being copied goes while its copy runs; the other row moves up.
+    t.M().Model.DeleteTrack(0, 0);
+    release.CountDown();
+    t.Pump();
+    ASSERT_EQ(1, t.M().Model.TrackCount());
+    EXPECT_EQ("E:\\mobile\\audio\\second.mp3", t.Field(0, "FileName"));
+    EXPECT_TRUE(t.Logged("Mobile updated!")) << t.AllLog();
+    EXPECT_EQ(1, DatabaseChecker::Check(t.Db()).Tracks);
 }
