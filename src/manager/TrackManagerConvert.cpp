@@ -10,6 +10,7 @@
 #include "RtFileUtils.h"
 #include "TrackFileCopy.h"
 
+#include <algorithm>
 #include <limits>
 
 namespace {
@@ -106,6 +107,15 @@ std::vector<std::string> BuildEncoderArguments(const std::string& argumentTempla
     return args;
 }
 
+std::string EncoderBitrateText(const TConvertSettings& settings) {
+    if (settings.Cbr)
+        return " -b " + settings.BitrateText;
+    // lame's -V runs from 0 (best) to 9, the quality list from "lowest" to "ultra".
+    if (settings.Vbr)
+        return " -V " + IntToStr(std::clamp(7 - settings.VbrQuality, 0, 9));
+    return {};
+}
+
 std::string EncoderProgramPath(const std::string& converter) {
     std::string path = Trim(converter);
     if (path.size() >= 2 && path.front() == '"' && path.back() == '"')
@@ -177,11 +187,7 @@ void TTrackManager::TUpdateState::ThreadConvertExecute() {
             if (FileExists(*f))
                 DeleteFile(*f);
     };
-    std::string bitrate;
-    if (Convert.Cbr)
-        bitrate = " -b " + Convert.BitrateText;
-    else if (Convert.Vbr) // lame's -V runs from 0 (best) to 9; the list from lowest to ultra
-        bitrate = " -V " + IntToStr(std::clamp(7 - Convert.VbrQuality, 0, 9));
+    const std::string bitrate = EncoderBitrateText(Convert);
 
     auto checkEncoder = [&](const std::string& output) {
         uint32_t code;

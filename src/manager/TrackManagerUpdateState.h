@@ -171,6 +171,9 @@ struct TEncoderValues {
 std::vector<std::string> BuildEncoderArguments(const std::string& argumentTemplate,
                                                const TEncoderValues& values);
 
+// The encoder's bitrate words: " -b 96" for CBR, " -V n" for a VBR quality, else empty.
+std::string EncoderBitrateText(const TConvertSettings& settings);
+
 // The encoder program as the child runner takes it: one pair of enclosing quotes
 // removed, a Windows-form path made a Linux path. The default "lame.exe" of the
 // program folder, when it is not there, is the "lame" found in PATH.

@@ -64,6 +64,20 @@ TEST(EncoderArguments, TemplateIsSplitBeforeValuesGoIn) {
     EXPECT_EQ((std::vector<std::string>{"-h"}), BuildEncoderArguments("<BITRATE> -h", d));
 }
 
+TEST(EncoderArguments, BitrateWordsForCbrAndVbr) {
+    TConvertSettings s;
+    s.BitrateText = "96";
+    EXPECT_EQ(" -b 96", EncoderBitrateText(s));
+    s.Cbr = false;
+    s.Vbr = true;
+    s.VbrQuality = 7; // "ultra"
+    EXPECT_EQ(" -V 0", EncoderBitrateText(s));
+    s.VbrQuality = 0; // "lowest"
+    EXPECT_EQ(" -V 7", EncoderBitrateText(s));
+    s.Vbr = false;
+    EXPECT_EQ("", EncoderBitrateText(s));
+}
+
 TEST(EncoderArguments, SplittingAndProgramPath) {
     EXPECT_EQ((std::vector<std::string>{"a", "b c", "", "d"}),
               SplitArgumentTemplate("  a \"b c\" \"\" d "));
@@ -382,28 +396,33 @@ TEST(TrackManagerConvert, FailingEncodingLeavesTheTrackOffTheCardAndGoesOn) {
     EXPECT_EQ(1, DatabaseChecker::Check(t.Db()).Tracks);
 }
 
-TEST(TrackManagerConvert, StopDuringEncodingEndsTheEncoderProcess) {
-    TCardRun t;
-    t.WriteOldDb("old database");
-    ReencodeOptions(t.M(), 0);
+TEST(TrackManagerConvert, StopDuringEncodingOrDecodingEndsTheEncoderProcess) {
+    TAudioFixtureFolder sources;
     // A long source keeps the encoder busy.
-    const std::string wav = t.Folder.Path("pc/long.wav");
+    const std::string wav = sources.Path("long.wav");
     WriteSineWav(wav, 120.0);
-    const std::string mp3 = t.Folder.Path("pc/long.mp3");
+    const std::string mp3 = sources.Path("long.mp3");
     ASSERT_EQ(0, std::system(("lame --quiet -b 192 '" + wav + "' '" + mp3 + "'").c_str()));
-    t.Add(WindowsPathOf(mp3));
-    int pid = 0;
-    t.State().EncoderStarted = [&] {
-        pid = t.State().EncoderPid;
-        t.M().btnCancelClick();
-    };
-    t.Update();
-    ASSERT_GT(pid, 0);
-    EXPECT_TRUE(WaitProcessGone(pid));
-    EXPECT_EQ("old database", t.Db());
-    EXPECT_TRUE(t.Logged("Update stopped.")) << t.AllLog();
-    EXPECT_FALSE(fs::exists(t.Card + "/mobile/audio/long.mp3"));
-    EXPECT_EQ(WindowsPathOf(mp3), t.Field(0, "FileName"));
+    for (int format : {0, 1}) {
+        TCardRun t;
+        t.WriteOldDb("old database");
+        ReencodeOptions(t.M(), format);
+        t.Add(WindowsPathOf(mp3));
+        int pid = 0;
+        t.State().EncoderStarted = [&] {
+            pid = t.State().EncoderPid;
+            t.M().btnCancelClick();
+        };
+        t.Update();
+        ASSERT_GT(pid, 0) << format;
+        EXPECT_TRUE(WaitProcessGone(pid)) << format;
+        EXPECT_EQ("old database", t.Db()) << format;
+        EXPECT_TRUE(t.Logged("Update stopped.")) << t.AllLog();
+        EXPECT_FALSE(t.Logged("Copying file")) << format;
+        EXPECT_FALSE(fs::exists(t.Card + "/mobile/audio/long.mp3")) << format;
+        EXPECT_FALSE(fs::exists(t.Card + "/mobile/audio/long.m4a")) << format;
+        EXPECT_EQ(WindowsPathOf(mp3), t.Field(0, "FileName")) << format;
+    }
 }
 
 TEST(TrackManagerUpdate, ClosingDuringARunStopsAndWaits) {
