@@ -155,10 +155,13 @@ TEST(CardRead, DamagedOrMissingDatabaseLeavesASoundState) {
     };
     for (const TCase& c :
          {TCase{"no database", false, ""}, TCase{"garbage", true, std::string(3000, '\x7f')},
-          TCase{"cut short", true, "mhbd\x00\x00\x00\x68"}}) {
+          TCase{"cut short", true, "mhbd\x00\x00\x00\x68"},
+          TCase{"a folder in its place", true, "folder"}}) {
         TCardRun t;
         t.Add(t.PcFile("v23_latin1_cbr.mp3", "pc.mp3"));
-        if (c.WriteDb)
+        if (c.WriteDb && c.Bytes == "folder")
+            fs::create_directories(t.DbPath());
+        else if (c.WriteDb)
             t.WriteOldDb(c.Bytes);
         t.M().ReadiTuneDB1Click();
         EXPECT_EQ(0, t.M().Model.TrackCount()) << c.Name;
