@@ -188,60 +188,13 @@ void TTrackManager::BvPlaylistGLDragDrop(TDragSource source, int targetLine) {
         FocusEntry(BvPlaylist, to, targetLine < 0 ? BvPlaylist.Count() - 1 : targetLine);
         return;
     }
-    case TDragSource::MediaDBList: {
-        const int playlist = SelectedPlaylist();
-        const TStringList& files = Model.MediaDB.StringsByName("FileName");
-        for (int line : MediaDBList.SelectedLines()) {
-            if (line < 0 || line >= MediaDBList.Count())
-                continue;
-            const int row = MediaDBList.Lines[static_cast<size_t>(line)].Row;
-            if (row < 0 || row >= files.Count())
-                continue;
-            const std::string fileName = files[row];
-            const std::string ext = LowerCase(ExtractFileExt(fileName));
-            if ((ext != ".mp3" && ext != ".m4a") || Model.IsInTrackList(fileName))
-                continue;
-            const int added =
-                ext == ".mp3" ? AddMp3ToTrackList(fileName) : AddM4aToTrackList(fileName);
-            if (added >= 0 && playlist >= 1 && playlist < MaxPlaylists)
-                Model.PlaylistTracks[static_cast<size_t>(playlist)].Add(IntToStr(added));
-        }
-        Model.UpdateAllMusic();
-        RefreshTrackView();
+    // Dropped lines do what the list's own command does, refusals and reports included.
+    case TDragSource::MediaDBList:
+        Copytotracklist1Click();
         return;
-    }
-    case TDragSource::DeletedList: {
-        TBvMultiStringHolder& deleted = Model.DeletedHolder;
-        const int rows = deleted.StringsByName("FileName").Count();
-        std::vector<int> restored;
-        for (int line : DeletedList.SelectedLines()) {
-            if (line < 0 || line >= DeletedList.Count())
-                continue;
-            const int row = DeletedList.Lines[static_cast<size_t>(line)].Row;
-            if (row < 0 || row >= rows)
-                continue;
-            TTrackRowSnapshot r;
-            r.Artist = deleted.StringsByName("Artist")[row];
-            r.Title = deleted.StringsByName("Title")[row];
-            r.Album = deleted.StringsByName("Album")[row];
-            r.Time = deleted.StringsByName("Time")[row];
-            r.Size = deleted.StringsByName("Size")[row];
-            r.FileName = deleted.StringsByName("FileName")[row];
-            r.BitRate = deleted.StringsByName("BitRate")[row];
-            r.UID = deleted.StringsByName("UID")[row];
-            Model.AppendTrack(r);
-            restored.push_back(row);
-        }
-        // Removed from the highest row down, so the lower rows keep their places.
-        std::sort(restored.begin(), restored.end(), std::greater<>());
-        restored.erase(std::unique(restored.begin(), restored.end()), restored.end());
-        for (int row : restored)
-            for (int c = 0; c < deleted.MultipleStrings().Count(); ++c)
-                deleted.MultipleStrings().Items(c).Strings().Delete(row);
-        Model.SyncAllMusic();
-        RefreshTrackView();
+    case TDragSource::DeletedList:
+        MenuItem1Click();
         return;
-    }
     default:
         return;
     }

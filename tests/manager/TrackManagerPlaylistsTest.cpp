@@ -1,4 +1,5 @@
 #include "ListsTestSupport.h"
+#include "TrackManagerUpdateState.h"
 
 using BvTest::StringVec;
 using Playlists = BvTest::TListsFixture;
@@ -214,4 +215,50 @@ TEST_F(Playlists, DroppingLibraryRowsAddsOnlyNewMusicFiles) {
     EXPECT_EQ((StringVec{"1"}), Entries(p));
     EXPECT_EQ((StringVec{"0", "1"}), Entries(0));
     EXPECT_EQ(1, M->BvPlaylist.Count());
+}
+
+TEST_F(Playlists, DroppingLibraryRowsReportsTheFilesThatFailed) {
+    const std::string gone = BvTest::WindowsPathOf(Folder.Path("gone.m4a"));
+    TBvMultiStringHolder& db = M->Model.MediaDB;
+    for (const char* c : {"Artist", "Title", "Album", "Time", "Size", "BitRate", "UID"})
+        db.StringsByName(c).Add("0:0");
+    db.StringsByName("FileName").Add(gone);
+    M->MediaDBList.SetLines({{gone, 0, 0}});
+    M->MediaDBList.SelectAll();
+    M->BvPlaylistGLDragDrop(TDragSource::MediaDBList, -1);
+    EXPECT_EQ(0, M->Model.TrackCount());
+    ASSERT_EQ(1u, Ui.Warnings.size());
+    EXPECT_NE(std::string::npos, Ui.Warnings[0].find("gone.m4a"));
+}
+
+TEST_F(Playlists, DropsFromTheLibraryOrTheDeletedListAreRefusedWhileBusy) {
+    const std::string fresh =
+        BvTest::WindowsPathOf(std::string(BV_TEST_DATA_DIR) + "/tags/v11_only.mp3");
+    AddRow("A0", "T0");
+    Show(0);
+    SelectLines({0});
+    M->btnRemoveClick();
+    ASSERT_EQ(1, M->DeletedList.Count());
+    TBvMultiStringHolder& db = M->Model.MediaDB;
+    for (const char* c : {"Artist", "Title", "Album", "Time", "Size", "BitRate", "UID"})
+        db.StringsByName(c).Add("0:0");
+    db.StringsByName("FileName").Add(fresh);
+    M->MediaDBList.SetLines({{fresh, 0, 0}});
+    M->MediaDBList.SelectAll();
+    M->DeletedList.Select(0);
+    Ui.Messages.clear();
+
+    UpdateStateOf(*M).CardBusy = 1;
+    M->BvPlaylistGLDragDrop(TDragSource::MediaDBList, -1);
+    M->BvPlaylistGLDragDrop(TDragSource::DeletedList, -1);
+    EXPECT_EQ(0, M->Model.TrackCount());
+    EXPECT_EQ(1, M->DeletedList.Count());
+    EXPECT_EQ(2u, Ui.Messages.size());
+
+    UpdateStateOf(*M).CardBusy = 0;
+    M->BvPlaylistGLDragDrop(TDragSource::MediaDBList, -1);
+    M->DeletedList.Select(0); // the refreshed view dropped its selection
+    M->BvPlaylistGLDragDrop(TDragSource::DeletedList, -1);
+    EXPECT_EQ((StringVec{fresh, "C:\\music\\0.mp3"}), Column("FileName"));
+    EXPECT_EQ(0, M->DeletedList.Count());
 }
