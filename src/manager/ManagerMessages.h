@@ -40,6 +40,14 @@ inline constexpr std::string_view CreatePlaylist = "Create playlist";
 inline constexpr std::string_view TypeNameOfPlaylist = "Type name of playlist";
 } // namespace MessageName
 
+// Strings the track manager adds to those above when it is made, so that a
+// language file applied at any time finds them.
+namespace MessageName {
+inline constexpr std::string_view OperationRunning = "operation_running";
+inline constexpr std::string_view PlaylistLimit = "playlist_limit";
+inline constexpr std::string_view FilesNotDeleted = "files_not_deleted";
+} // namespace MessageName
+
 class TManagerMessages {
 public:
     // Holds the 28 strings with their built-in texts, in registration order.

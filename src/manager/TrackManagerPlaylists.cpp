@@ -8,9 +8,6 @@
 
 namespace {
 
-constexpr std::string_view PlaylistLimitName = "playlist_limit";
-constexpr std::string_view PlaylistLimitText = "No more than 100 playlists can be created.";
-
 // Copies the rows of the selected track view lines into playlist `target`; each
 // line names the row it really shows.
 void CopySelectionToPlaylist(TTrackManager& m, int target) {
@@ -55,8 +52,7 @@ void TTrackManager::RemovePlaylistSlot(int index) {
 
 void TTrackManager::mbNewPlstClick() {
     if (ListBoxPlayLists.Items.Count() >= MaxPlaylists) {
-        Messages.Register(PlaylistLimitName, PlaylistLimitText);
-        ui_.ShowMessage(Messages.Text(PlaylistLimitName));
+        ui_.ShowMessage(Messages.Text(MessageName::PlaylistLimit));
         return;
     }
     std::string name = Messages.Text(MessageName::NewPlaylist);

@@ -18,8 +18,6 @@ namespace {
 constexpr std::array<std::string_view, 8> MediaDBColumns = {
     "Artist", "Title", "Album", "Size", "Time", "BitRate", "UID", "FileName"};
 
-constexpr std::string_view BusyMessageName = "operation_running";
-
 } // namespace
 
 // ---- View state --------------------------------------------------------------
@@ -80,8 +78,12 @@ TTrackManager::TTrackManager(TManagerUi& ui, TManagerPaths paths)
             FolderIsWritable(Paths.ProgramFolder) ? Paths.ProgramFolder : UserConfigFolder();
     Paths.DataFolder = IncludeTrailingPathDelimiter(Paths.DataFolder);
     Options.comboConverters = Paths.ProgramFolder + "lame.exe";
-    Messages.Register(BusyMessageName,
+    Messages.Register(MessageName::OperationRunning,
                       "Please wait until the mobile phone has been updated or read.");
+    Messages.Register(MessageName::PlaylistLimit, "No more than 100 playlists can be created.");
+    Messages.Register(MessageName::FilesNotDeleted,
+                      "These files could not be deleted from your MOBILE; their tracks were "
+                      "moved to the deleted list:");
     Model.SettingsFile = SettingsFileName();
 }
 
@@ -124,7 +126,7 @@ std::string TTrackManager::UserConfigFolder() {
 bool TTrackManager::RefuseWhileBusy() {
     if (!IsBusy())
         return false;
-    ui_.ShowMessage(Messages.Text(BusyMessageName));
+    ui_.ShowMessage(Messages.Text(MessageName::OperationRunning));
     return true;
 }
 

@@ -8,11 +8,6 @@
 
 namespace {
 
-constexpr std::string_view NotDeletedName = "files_not_deleted";
-constexpr std::string_view NotDeletedText =
-    "These files could not be deleted from your MOBILE; their tracks were moved to the "
-    "deleted list:";
-
 // A card file is deleted only when it is a plain file: a name with a wildcard
 // would make the shell delete every file it matches.
 bool DeleteCardFile(const std::string& fileName) {
@@ -158,8 +153,7 @@ void TTrackManager::btnRemoveClick() {
     ShowPlaylist(0);
     RefreshTrackView();
     if (!notDeleted.empty()) {
-        Messages.Register(NotDeletedName, NotDeletedText);
-        std::string text = Messages.Text(NotDeletedName);
+        std::string text = Messages.Text(MessageName::FilesNotDeleted);
         for (const std::string& f : notDeleted)
             text += "\r\n" + f;
         ui_.ShowWarning(text);

@@ -41,6 +41,16 @@ TEST_F(Playlists, A102ndPlaylistIsRefusedWithAMessage) {
     EXPECT_EQ("One too many", M->ListBoxPlayLists.Items[MaxPlaylists - 1]);
 }
 
+TEST_F(Playlists, TheListsMessagesCanBeTranslatedBeforeTheirFirstUse) {
+    // A language file is applied long before any of these is needed.
+    EXPECT_TRUE(M->Messages.SetText("playlist_limit", "Höchstens 100 Wiedergabelisten."));
+    EXPECT_TRUE(M->Messages.SetText("files_not_deleted", "Nicht gelöscht:"));
+    for (int i = 1; i < MaxPlaylists; ++i)
+        AddPlaylist(std::string("P").append(std::to_string(i)), {});
+    M->mbNewPlstClick();
+    EXPECT_EQ((StringVec{"Höchstens 100 Wiedergabelisten."}), Ui.Messages);
+}
+
 TEST_F(Playlists, RenameReplacesTheSelectedName) {
     AddPlaylist("Old", {});
     M->ListBoxPlayLists.ItemIndex = -1;
