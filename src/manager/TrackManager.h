@@ -14,7 +14,7 @@
 //   TrackManagerSettings.cpp   OptionsFormCreate, LoadSettings, SaveSettings, ApplyOptions,
 //                              btnOptionsClick, OptionsOkClick, cbAutoDetectClick,
 //                              ComboFormatChange, comboLangChange, rbM4A_VBRClick,
-//                              TrackWouldBeReencoded
+//                              EffectiveMaxBitrate, TrackWouldBeReencoded
 //   TrackManagerTracks.cpp     btnAddFileClick, btnAddDIRClick, BvDragDrop1Drop,
 //                              AddFilesToTrackList, AddMp3ToTrackList,
 //                              AddM4aToTrackList, ParseTrackFileName,
@@ -354,8 +354,11 @@ public:
     void ComboFormatChange();
     void comboLangChange();
     void rbM4A_VBRClick();
+    // The bitrate limit (kbit/s) the update encodes down to: the typed one when it
+    // is a positive number, else the one last applied.
+    int32_t EffectiveMaxBitrate() const;
     // Whether the update re-encodes the row: automatic encoding on, an MP3 file
-    // off the card, its bitrate above the limit. The statistics use it too.
+    // off the card, its bitrate above EffectiveMaxBitrate. The statistics use it too.
     bool TrackWouldBeReencoded(int row) const;
 
     // ---- Adding tracks (TrackManagerTracks.cpp) --------------------------

@@ -254,6 +254,13 @@ void TTrackManager::rbM4A_VBRClick() {
     Options.rbM4A_CBR = false;
 }
 
+int32_t TTrackManager::EffectiveMaxBitrate() const {
+    int32_t typed = 0;
+    if (TryStrToInt(Trim(Options.cbBitrate), typed) && typed > 0)
+        return typed;
+    return Applied.MaxBitrate;
+}
+
 bool TTrackManager::TrackWouldBeReencoded(int row) const {
     if (!Options.cbAutoEncode)
         return false;
@@ -262,10 +269,6 @@ bool TTrackManager::TrackWouldBeReencoded(int row) const {
     Model.GetTrackField(row, 7, bitRate);
     if (Model.IsOnPhone(fileName) || LowerCase(ExtractFileExt(fileName)) != ".mp3")
         return false;
-    int32_t limit = Applied.MaxBitrate;
-    int32_t typed = 0;
-    if (TryStrToInt(Trim(Options.cbBitrate), typed) && typed > 0)
-        limit = typed;
     int32_t kbps = 0;
-    return TryStrToInt(Trim(bitRate), kbps) && kbps > limit;
+    return TryStrToInt(Trim(bitRate), kbps) && kbps > EffectiveMaxBitrate();
 }

@@ -59,12 +59,7 @@ void RefreshTrackFigures(TTrackManager& m, int rows) {
     s.TotalSeconds = seconds;
     s.Label15 = FormatDuration(seconds);
 
-    // The limit the update encodes down to: the typed one when it is a number,
-    // else the last one applied.
-    int32_t limit = m.Applied.MaxBitrate;
-    int32_t typed = 0;
-    if (TryStrToInt(Trim(m.Options.cbBitrate), typed) && typed > 0)
-        limit = typed;
+    const int32_t limit = m.EffectiveMaxBitrate();
     long double all = 0;
     long double needed = 0;
     for (int r = 0; r < rows; ++r) {

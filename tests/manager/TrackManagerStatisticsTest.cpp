@@ -84,6 +84,23 @@ TEST(Statistics, EstimatesWithAndWithoutEncoding) {
     }
 }
 
+TEST(Statistics, TheLimitIsTheTypedPositiveNumberElseTheAppliedOne) {
+    const std::pair<std::string, int32_t> cases[] = {{"192", 192}, {" 256 ", 256}, {"fast", 160},
+                                                     {"", 160},    {"0", 160},     {"-64", 160}};
+    for (const auto& [typed, limit] : cases) {
+        TStatisticsFixture f;
+        f.Manager.Applied.MaxBitrate = 160;
+        f.Manager.Options.cbBitrate = typed;
+        EXPECT_EQ(limit, f.Manager.EffectiveMaxBitrate()) << typed;
+        // The estimate of an encoded track is made at that same limit.
+        f.Manager.Model.PhoneDrive = 'B';
+        f.Manager.Options.cbAutoEncode = true;
+        f.Add("1:40", "4000000", "C:\\x.mp3", "320");
+        f.Manager.RefreshStatistics();
+        EXPECT_EQ(limit / 8.0L * 100 * 1024, f.Manager.Statistics.AllBytes) << typed;
+    }
+}
+
 TEST(Statistics, OneEncodedTrackAsTheFigureShows) {
     TStatisticsFixture f;
     f.Manager.Model.PhoneDrive = 'B';
