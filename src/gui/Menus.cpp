@@ -391,7 +391,7 @@ std::string KeyToText(uint16_t key) {
     if ((key >= 'A' && key <= 'Z') || (key >= '0' && key <= '9'))
         return std::string(1, static_cast<char>(key));
     if (key >= VK_F1 && key <= VK_F1 + 23)
-        return "F" + std::to_string(key - VK_F1 + 1);
+        return std::string("F").append(std::to_string(key - VK_F1 + 1));
     for (const auto& k : kKeyNames)
         if (k.Key == key)
             return k.Name;

@@ -175,7 +175,7 @@ void TRtOrdinalRangeTypeInfo::WriteDeclaration(IRtWriter& w) const {
             return IntToStr(v);
         if (v >= 32 && v <= 126)
             return std::string("'") + static_cast<char>(v) + "'";
-        return "#" + IntToStr(v);
+        return std::string("#").append(IntToStr(v));
     };
     w.Writeln(info_->Name + " = " + bound(info_->MinValue) + ".." + bound(info_->MaxValue) +
               "; // " + OrdName(info_->OrdType));

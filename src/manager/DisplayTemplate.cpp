@@ -16,8 +16,16 @@ int32_t TrackTimeSeconds(std::string_view time) {
 }
 
 std::string FormatTrackTime(int32_t seconds) {
-    auto two = [](int32_t v) { return v < 10 ? "0" + IntToStr(v) : IntToStr(v); };
-    return two(seconds / 60) + ":" + two(seconds % 60);
+    std::string out;
+    auto two = [&out](int32_t v) {
+        if (v < 10)
+            out += '0';
+        out += IntToStr(v);
+    };
+    two(seconds / 60);
+    out += ':';
+    two(seconds % 60);
+    return out;
 }
 
 std::string ExpandDisplayTemplate(std::string_view displayTemplate, const TFieldGetter& field,

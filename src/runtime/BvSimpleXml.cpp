@@ -602,7 +602,9 @@ void TBvSimpleXMLElemClassic::SaveToString(std::string& out, const std::string& 
             items_->Item(i)->SaveToString(out, childLevel);
         out += level + "</" + tag + ">" + CrLf;
     } else if (!value_.empty()) {
-        out += ">" + Encode(value_) + "</" + tag + ">" + CrLf;
+        out += ">";
+        out += Encode(value_);
+        out += "</" + tag + ">" + CrLf;
     } else {
         out += "/>";
         out += CrLf;

@@ -124,7 +124,8 @@ TEST(Extraction, PlaylistsBeyondTheLastListAreDropped) {
     TScan scan;
     std::string lists;
     for (int i = 0; i < 103; ++i)
-        lists += Playlist(BuildStringRecord(1, "p" + std::to_string(i)), {uint32_t(i)});
+        lists += Playlist(BuildStringRecord(1, std::string("p").append(std::to_string(i))),
+                          {uint32_t(i)});
     scan.Run(Header() + TrackSet("", 0) + PlaylistSet(3, lists, 103));
     EXPECT_EQ(101, scan.Col("Playlists").Count());
     EXPECT_EQ("p100", scan.Col("Playlists")[100]);

@@ -17,18 +17,20 @@ struct TDeletedFixture {
     }
     // Track rows t0.. and deleted rows d0.. with UIDs that tell them apart.
     void AddTracks(int count) {
-        for (int i = 0; i < count; ++i)
-            Manager.Model.AppendTrack({"Artist", "t" + std::to_string(i), "Album", "1:0", "100",
-                                       "C:\\t" + std::to_string(i) + ".mp3", "128",
-                                       std::to_string(i)});
+        for (int i = 0; i < count; ++i) {
+            const std::string n = std::to_string(i);
+            Manager.Model.AppendTrack(
+                {"Artist", "t" + n, "Album", "1:0", "100", "C:\\t" + n + ".mp3", "128", n});
+        }
         Manager.Model.SyncAllMusic();
     }
     void AddDeleted(int count) {
-        for (int i = 0; i < count; ++i)
+        for (int i = 0; i < count; ++i) {
+            const std::string n = std::to_string(i);
             AppendTableRow(Manager.Model.DeletedHolder,
-                           {"Deleted", "d" + std::to_string(i), "Album", "2:5", "200",
-                            "E:\\mobile\\audio\\d" + std::to_string(i) + ".mp3", "192",
-                            "uid" + std::to_string(i)});
+                           {"Deleted", "d" + n, "Album", "2:5", "200",
+                            "E:\\mobile\\audio\\d" + n + ".mp3", "192", "uid" + n});
+        }
         Manager.RefreshDeletedList();
     }
     std::vector<std::string> Column(const TBvMultiStringHolder& table, const char* name) {

@@ -23,7 +23,7 @@ TEST_F(Playlists, NewPlaylistAsksForANameAndStartsEmpty) {
 
 TEST_F(Playlists, A102ndPlaylistIsRefusedWithAMessage) {
     for (int i = 1; i < MaxPlaylists; ++i)
-        AddPlaylist("P" + std::to_string(i), {});
+        AddPlaylist(std::string("P").append(std::to_string(i)), {});
     Ui.Inputs = {{true, "One too many"}};
     M->mbNewPlstClick();
     EXPECT_EQ(MaxPlaylists, M->ListBoxPlayLists.Items.Count());
@@ -65,7 +65,7 @@ TEST_F(Playlists, RenameReplacesTheSelectedName) {
 
 TEST_F(Playlists, DeletingAPlaylistMovesTheLaterOnesUp) {
     for (int i = 0; i < 4; ++i)
-        AddRow("A" + std::to_string(i), "T");
+        AddRow(std::string("A").append(std::to_string(i)), "T");
     AddPlaylist("One", {"0"});
     AddPlaylist("Two", {"1"});
     AddPlaylist("Three", {"2", "3"});
@@ -97,7 +97,7 @@ TEST_F(Playlists, ClearPlaylistsLeavesOnlyAllMusicAndTheTracks) {
 
 TEST_F(Playlists, CopyToPlaylistTargetsByPositionAndAddsEachRowOnce) {
     for (int i = 0; i < 3; ++i)
-        AddRow("A" + std::to_string(i), "T");
+        AddRow(std::string("A").append(std::to_string(i)), "T");
     M->Model.TrackListHolder.StringsByName("Time").Put(0, "bad");
     AddPlaylist("Mix", {});
     AddPlaylist("&Mix", {"2"});
@@ -124,7 +124,7 @@ TEST_F(Playlists, CopyToPlaylistTargetsByPositionAndAddsEachRowOnce) {
 
 TEST_F(Playlists, OnlyTheTrackViewCanBeDroppedOnAPlaylistName) {
     for (int i = 0; i < 2; ++i)
-        AddRow("A" + std::to_string(i), "T");
+        AddRow(std::string("A").append(std::to_string(i)), "T");
     const int p = AddPlaylist("Mix", {});
     Show(0);
     SelectLines({1});
@@ -142,7 +142,7 @@ TEST_F(Playlists, OnlyTheTrackViewCanBeDroppedOnAPlaylistName) {
 
 TEST_F(Playlists, MoveUpAndDownMoveTheFocusedEntry) {
     for (int i = 0; i < 3; ++i)
-        AddRow("A" + std::to_string(i), "T");
+        AddRow(std::string("A").append(std::to_string(i)), "T");
     const int p = AddPlaylist("Mix", {"0", "1", "2"});
     Show(p);
     M->MoveUp2Click(); // nothing focused
@@ -161,7 +161,7 @@ TEST_F(Playlists, MoveUpAndDownMoveTheFocusedEntry) {
 
 TEST_F(Playlists, DroppingOnTheTrackViewReordersTheShownPlaylist) {
     for (int i = 0; i < 4; ++i)
-        AddRow("A" + std::to_string(i), "T");
+        AddRow(std::string("A").append(std::to_string(i)), "T");
     const int p = AddPlaylist("Mix", {"0", "1", "2", "3"});
     Show(p);
     EXPECT_TRUE(M->BvPlaylistADragOver(TDragSource::Other));
@@ -177,7 +177,8 @@ TEST_F(Playlists, DroppingOnTheTrackViewReordersTheShownPlaylist) {
 
 TEST_F(Playlists, DroppingDeletedRowsRestoresThemWhole) {
     for (int i = 0; i < 4; ++i)
-        AddRow("A" + std::to_string(i), "T" + std::to_string(i));
+        AddRow(std::string("A").append(std::to_string(i)),
+               std::string("T").append(std::to_string(i)));
     const int p = AddPlaylist("Mix", {});
     Show(0);
     SelectLines({0, 1, 3});

@@ -68,7 +68,7 @@ TEST_F(TagEditor, ATimeIsWrittenOnlyWhenBothPartsParse) {
 
 TEST_F(TagEditor, FollowsItsRowAndClearsItselfWhenTheRowIsGone) {
     for (int i = 0; i < 3; ++i)
-        AddRow("A" + std::to_string(i), "T");
+        AddRow(std::string("A").append(std::to_string(i)), "T");
     Show(0);
     M->BvPlaylist.FocusLine(2);
     M->BvPlaylistGLClick();

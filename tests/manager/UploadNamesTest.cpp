@@ -6,16 +6,14 @@
 namespace {
 
 TUploadNameFields Row() {
-    TUploadNameFields f;
-    f.Artist = "A";
-    f.Title = "T";
-    f.Album = "Al";
-    f.Time = "3:5";
-    f.Size = "10000";
-    f.FileName = "C:\\music\\x.y\\song.MP3";
-    f.BitRate = "128";
-    f.MasterPosition = 4;
-    return f;
+    return {.Artist = "A",
+            .Title = "T",
+            .Album = "Al",
+            .Time = "3:5",
+            .Size = "10000",
+            .FileName = "C:\\music\\x.y\\song.MP3",
+            .BitRate = "128",
+            .MasterPosition = 4};
 }
 
 } // namespace
