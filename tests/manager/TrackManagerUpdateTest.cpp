@@ -291,6 +291,32 @@ TEST(TrackManagerUpdate, ReadOnlyCardFailsAndKeepsTheOldDatabase) {
     EXPECT_FALSE(t.Logged("All files were successfuly copied."));
 }
 
+TEST(TrackManagerUpdate, DatabaseThatCannotBeWrittenFailsTheRunAfterTheCopy) {
+    TCardRun t;
+    t.WriteOldDb("old database");
+    // A read-only database file is refused even to root, so the copy pass succeeds
+    // and only the database write fails.
+    chmod(t.DbPath().c_str(), 0444);
+    t.Add(t.PcFile("v23_latin1_cbr.mp3", "one.mp3"));
+    t.Update();
+    chmod(t.DbPath().c_str(), 0644);
+    EXPECT_TRUE(fs::exists(t.Card + "/mobile/audio/one.mp3"));
+    EXPECT_TRUE(t.Logged("Could not write iTunesDB:")) << t.AllLog();
+    EXPECT_TRUE(t.Logged("Update failed."));
+    EXPECT_FALSE(t.Logged("Mobile updated!"));
+    EXPECT_FALSE(t.Logged("Update stopped."));
+    EXPECT_EQ("old database", t.Db());
+    // No temporary file of the failed write is left beside the database.
+    int files = 0;
+    for (const auto& e : fs::directory_iterator(fs::path(t.DbPath()).parent_path())) {
+        (void)e;
+        ++files;
+    }
+    EXPECT_EQ(1, files);
+    EXPECT_FALSE(t.M().IsBusy());
+    EXPECT_EQ(1, t.Ui.Beeps);
+}
+
 TEST(TrackManagerUpdate, AbsentCardIsRefusedAtTheStart) {
     TCardRun t;
     t.Add(t.PcFile("v23_latin1_cbr.mp3", "one.mp3"));
