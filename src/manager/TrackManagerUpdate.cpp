@@ -284,6 +284,15 @@ void TTrackManager::btnUpdateMobileClick() {
     st.CopyJobs.clear();
     st.ConvertJobs.clear();
     TUploadNamer namer;
+    // The card file of a row that is already on the card is never overwritten by
+    // another track's upload: its name is taken before any new one is given.
+    const std::string uploadKey = AnsiUpperCase(uploadFolder);
+    for (int r = 0; r < Model.TrackCount(); ++r) {
+        std::string fileName;
+        Model.GetTrackField(r, 6, fileName);
+        if (Model.IsOnPhone(fileName) && AnsiUpperCase(ExtractFilePath(fileName)) == uploadKey)
+            namer.Claim(ExtractFileName(fileName));
+    }
     TConvertSettings& cv = st.Convert;
     cv.Format = Options.ComboFormat == 1 ? 1 : 0;
     cv.Encoder = EncoderProgramPath(Options.comboConverters);

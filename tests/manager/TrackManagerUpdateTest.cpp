@@ -143,6 +143,25 @@ TEST(TrackManagerUpdate, SameFileOnTheCardIsNotCopiedAgainButANewerOneIs) {
     EXPECT_EQ("E:\\mobile\\audio\\one.mp3", t.Field(0, "FileName"));
 }
 
+TEST(TrackManagerUpdate, NewTrackNeverOverwritesTheCardFileOfAnotherRow) {
+    TCardRun t;
+    fs::create_directories(t.Card + "/mobile/audio");
+    const std::string onCard = t.Card + "/mobile/audio/song.mp3";
+    fs::copy_file(TagFixture("v11_only.mp3"), onCard);
+    const std::string cardBytes = ReadWholeFile(onCard);
+    ASSERT_EQ(0, t.Add("E:\\mobile\\audio\\song.mp3"));
+    // Another recording with the same file name, not yet on the card.
+    t.Add(t.PcFile("v23_latin1_cbr.mp3", "song.mp3"));
+    t.Update();
+    EXPECT_TRUE(t.Logged("Mobile updated!")) << t.AllLog();
+    EXPECT_EQ(cardBytes, ReadWholeFile(onCard));
+    EXPECT_EQ("E:\\mobile\\audio\\song.mp3", t.Field(0, "FileName"));
+    EXPECT_EQ("E:\\mobile\\audio\\song (2).mp3", t.Field(1, "FileName"));
+    EXPECT_EQ(ReadWholeFile(TagFixture("v23_latin1_cbr.mp3")),
+              ReadWholeFile(t.Card + "/mobile/audio/song (2).mp3"));
+    EXPECT_EQ(2, DatabaseChecker::Check(t.Db()).Tracks);
+}
+
 TEST(TrackManagerUpdate, NotEnoughSpaceWarnsBeforeStarting) {
     TCardRun t;
     for (int i = 0; i < 5; ++i) {
