@@ -203,19 +203,22 @@ TEST_F(KitSupportTest, ThemesOffFillWithTheColourAndParentEraseShiftsEachAxis) {
     DrawThemedBackground(panel, bmp.Canvas(), Rect(0, 0, 6, 6), true, clRed);
     EXPECT_EQ(bmp.Pixel(5, 5), clRed);
 
-    // The parent paints a mark at its logical (0, 10); a child at (0, 10) must see it at (0, 0).
+    // The parent paints marks at its logical (3, 10) and (13, 3); a child at (3, 10) must see the
+    // first at (0, 0), and never the second (it would sit at (10, -7), only if the axes mixed).
     TWndMethod old = form->WindowProc;
     form->WindowProc = [&](TMessage& m) {
         if (m.Msg == WM_ERASEBKGND) {
             auto* dc = reinterpret_cast<TCanvas*>(m.WParam);
             dc->Pen()->SetColor(clBlue);
-            dc->SetPixel(0, 10, clBlue);
+            dc->SetPixel(3, 10, clBlue);
+            dc->SetPixel(13, 3, clGreen);
+            dc->SetPixel(10, 3, clGreen);
             m.Result = 1;
             return;
         }
         old(m);
     };
-    panel->SetBounds(0, 10, 20, 20);
+    panel->SetBounds(3, 10, 20, 20);
     TBitmap target(6, 6);
     target.Canvas()->Brush()->SetColor(clWhite);
     target.Canvas()->FillRect(Rect(0, 0, 6, 6));
@@ -223,6 +226,13 @@ TEST_F(KitSupportTest, ThemesOffFillWithTheColourAndParentEraseShiftsEachAxis) {
     PerformEraseBackground(panel, target.Canvas());
     form->WindowProc = old;
     EXPECT_EQ(target.Pixel(0, 0), clBlue);
+    for (int y = 0; y < 6; ++y) {
+        for (int x = 0; x < 6; ++x) {
+            if (x || y) {
+                EXPECT_EQ(target.Pixel(x, y), clWhite) << x << "," << y;
+            }
+        }
+    }
     EXPECT_EQ(target.Canvas()->WindowOrg(), (TPoint{0, 0}));
     EXPECT_EQ(target.Canvas()->Pen()->Color(), clRed);
 }

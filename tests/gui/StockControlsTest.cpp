@@ -103,6 +103,19 @@ TEST_F(GuiFormTest, EveryStockControlSitsWhereItsBoundsSay) {
     splitter->SetAlign(TAlign::alNone);
     place(splitter, form, Rect(130, 260, 133, 340), nullptr);
 
+    // The main menu bar sits above the client area; a popup menu rides on the list.
+    auto* menu = new TMainMenu(form);
+    for (const char* caption : {"&File", "&Help"}) {
+        auto* item = new TMenuItem(form);
+        item->SetCaption(caption);
+        menu->Items()->Add(item);
+    }
+    form->SetMenu(menu);
+    auto* popup = new TPopupMenu(form);
+    list->SetPopupMenu(popup);
+    auto* timer = new TTimer(form);
+    timer->SetEnabled(false);
+
     form->Show();
     QImage shot = Grab(form);
     std::string path = std::string(BV_BINARY_DIR) + "/gui_stock_controls.png";
@@ -122,13 +135,23 @@ TEST_F(GuiFormTest, EveryStockControlSitsWhereItsBoundsSay) {
             EXPECT_TRUE(w->Widget()->isVisible()) << p.Control->ClassName();
         }
     }
-    // Painted controls show their own colours inside their bounds.
-    EXPECT_EQ(At(shot, 80, 25), clRed);
-    EXPECT_EQ(At(shot, 258, 28), clYellow);
-    EXPECT_EQ(At(shot, 11, 261), clBlue);
-    EXPECT_EQ(At(shot, 41, 291), clBlue);
-    EXPECT_NE(At(shot, 43, 291), clBlue);
-    EXPECT_EQ(At(shot, 5, 5), ColorToRGB(clBtnFace));
+    // Painted controls show their own colours inside their bounds, below the menu bar.
+    const int bar = form->MenuBarHeight();
+    ASSERT_GT(bar, 0);
+    EXPECT_EQ(form->ClientWidget()->geometry().top(), bar);
+    EXPECT_EQ(At(shot, 80, bar + 25), clRed);
+    EXPECT_EQ(At(shot, 258, bar + 28), clYellow);
+    EXPECT_EQ(At(shot, 11, bar + 261), clBlue);
+    EXPECT_EQ(At(shot, 41, bar + 291), clBlue);
+    EXPECT_NE(At(shot, 43, bar + 291), clBlue);
+    EXPECT_NE(At(shot, 11, bar + 259), clBlue);
+    EXPECT_EQ(At(shot, 5, bar + 5), ColorToRGB(clBtnFace));
+    // The bar shows its captions: more than one colour across it.
+    std::set<QRgb> barColours;
+    for (int x = 0; x < 80; ++x)
+        for (int y = 0; y < bar; ++y)
+            barColours.insert(shot.pixel(x, y));
+    EXPECT_GT(barColours.size(), 1u) << "the menu bar is blank";
 }
 
 TEST_F(GuiFormTest, OwnerDrawnListBoxReceivesMeasureAndDrawMessages) {

@@ -24,6 +24,14 @@ protected:
         edit->SetName("EncoderPath");
         edit->SetParent(form);
         edit->SetText("C:\\lame\\lame.exe");
+        args = new TMemo(form);
+        args->SetName("EncoderArgs");
+        args->SetParent(form);
+        args->Lines()->Add("-V 2");
+        bitrate = new TComboBox(form);
+        bitrate->SetName("Bitrate");
+        bitrate->SetParent(form);
+        bitrate->SetText("192");
         list = new TListBox(form);
         list->SetName("ListBox1");
         list->SetParent(form);
@@ -44,6 +52,8 @@ protected:
     TForm* form = nullptr;
     TButton* button = nullptr;
     TEdit* edit = nullptr;
+    TMemo* args = nullptr;
+    TComboBox* bitrate = nullptr;
     TListBox* list = nullptr;
     TMenuItem* item = nullptr;
     TBvTranslatorStrings* strings = nullptr;
@@ -55,6 +65,9 @@ const char* kGerman = R"xml(<?xml version="1.0" encoding="utf-8"?>
   <Form1 Caption="Brisvane (Deutsch)" Name="Hijacked" Left="999">
     <btnUpdate Caption="Aktualisieren" Hint="Zeile eins\nZeile zwei\nZeile drei"/>
     <EncoderPath Text="C:\evil\program.exe" Caption="C:\evil\program.exe"/>
+    <EncoderArgs Text="--evil" Caption="--evil"><Lines><Item Index="0" Value="--evil"/></Lines>
+      <Lines><![CDATA[--evil]]></Lines></EncoderArgs>
+    <Bitrate Text="8" Caption="8"/>
     <ListBox1>
       <Items>
         <Item Index="1" Value="Rockmusik"/>
@@ -89,6 +102,9 @@ TEST_F(TranslatorTest, LanguageFileCannotChangeNamesNumbersOrSettings) {
     EXPECT_EQ(form->Left(), 0);
     // The encoder's path is a setting the user typed; no language file may replace it.
     EXPECT_EQ(edit->GetText(), "C:\\lame\\lame.exe");
+    // Nor the encoder's arguments in a memo, nor a value typed into a combo box.
+    EXPECT_EQ(args->Lines()->Text(), "-V 2\r\n");
+    EXPECT_EQ(bitrate->GetText(), "192");
 }
 
 TEST_F(TranslatorTest, BrokenOrMissingFilesChangeNothingAndRaiseNothing) {
