@@ -2,6 +2,7 @@
 
 #include "RtBits.h"
 
+#include <algorithm>
 #include <cmath>
 #include <cstring>
 #include <limits>
@@ -123,8 +124,9 @@ void TBvID3FileInfo::ReadVbrHeader(const uint8_t* h) {
         FrameTotal = int32_t(ReadBE32(p));
         p += 4;
     }
+    // A byte count that reads as negative is damage; the file's own size stands in for it.
     if (flags & 2)
-        AudioByteCount = int64_t(int32_t(ReadBE32(p)));
+        AudioByteCount = std::max<int64_t>(0, int32_t(ReadBE32(p)));
 }
 
 void TBvID3FileInfo::ReadFileInfo(TBvReadStream& stream, int64_t startOffset) {

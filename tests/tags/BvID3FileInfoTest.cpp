@@ -143,6 +143,17 @@ TEST(BvID3FileInfo, DamagedHeadersNeverFail) {
     EXPECT_EQ(info.LengthSeconds, 0);
     info = Measure(VbrFrame(FrameHeader(3, 1, 9, 0), 417, "Xing", 0x7FFFFFFF, 0x7FFFFFFF));
     EXPECT_GE(info.LengthSeconds, 0);
+    // A byte count with no frame count, zero or negative: the audio is measured from the
+    // file instead, never a negative length.
+    for (int32_t bytes : {int32_t(-5), int32_t(-2147483647 - 1), int32_t(0)}) {
+        SCOPED_TRACE(bytes);
+        const std::string file =
+            VbrFrame(FrameHeader(3, 1, 9, 0), 417, "Xing", 0, bytes, false, true) + CbrAudio(299);
+        info = Measure(file);
+        EXPECT_EQ(info.AudioByteCount, int64_t(file.size()));
+        EXPECT_EQ(info.BitrateKbps, 128);
+        EXPECT_EQ(info.LengthSeconds, 8);
+    }
 }
 
 TEST(BvID3FileInfo, HeaderFieldsAndPadding) {
