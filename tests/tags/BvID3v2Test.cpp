@@ -120,6 +120,38 @@ TEST(BvID3v2, LeadArtistKeepsSlashesAndSplitsAtZeroBytes) {
     EXPECT_EQ(c[2], "");
 }
 
+TEST(BvID3v2, ZeroSeparatedArtistsInEveryEncodingKeepSlashesAndLetters) {
+    // A version 2.4 list of two artists, each value in its own right (UTF-16 values carry
+    // their own byte order mark); "AC/DC" stays whole in every encoding.
+    for (int encoding = 0; encoding < 4; ++encoding) {
+        SCOPED_TRACE(encoding);
+        const std::u16string second = encoding == 0 ? u"Björk" : u"Кино";
+        std::string data;
+        switch (encoding) {
+        case 0:
+            data = std::string("\0AC/DC\0", 7) + Latin1(Utf16ToUtf8(second));
+            break;
+        case 1:
+            data = "\x01" + Utf16LE(u"AC/DC") + std::string(2, '\0') + Utf16LE(second);
+            break;
+        case 2:
+            data = "\x02" + Utf16BE(u"AC/DC") + std::string(2, '\0') + Utf16BE(second);
+            break;
+        default:
+            data = std::string("\x03"
+                               "AC/DC\0",
+                               7) +
+                   Utf16ToUtf8(second);
+        }
+        TOpened o(V2Tag(4, V2Frame(4, "TPE1", data)) + CbrAudio(3));
+        const TStrings& artists = o.tag.Texts().LeadArtist();
+        ASSERT_EQ(artists.Count(), 2);
+        EXPECT_EQ(artists[0], "AC/DC");
+        EXPECT_EQ(artists[1], Utf16ToUtf8(second));
+        EXPECT_EQ(o.tag.FileInfo().BitrateKbps, 128);
+    }
+}
+
 TEST(BvID3v2, GenresLanguagesNumbersAndTimes) {
     const std::string body = V2Frame(4, "TCON", std::string("\0(17)\0Rock\0", 11)) +
                              V2Frame(4, "TLAN", std::string("\0engrus", 7)) +
