@@ -296,8 +296,13 @@ TControl::~TControl() {
     Destroying();
     if (gCapture == this)
         gCapture = nullptr;
-    if (gDrag.Source == this)
+    if (gDrag.Source == this) {
+        // The drag dies with its source, and with it the drag object it made.
+        TDragRun d = gDrag;
         gDrag = {};
+        if (d.OwnsObject)
+            delete d.Object;
+    }
     if (gDrag.Target == this)
         gDrag.Target = nullptr;
     if (parent_)

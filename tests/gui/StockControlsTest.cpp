@@ -415,6 +415,61 @@ TEST_F(GuiFormTest, DragModelDeliversDragOverAndDropWithTheSource) {
     EXPECT_EQ(endTarget, target);
 }
 
+TEST_F(GuiFormTest, DragModelRefusedDropsAndFreedControlsEndTheDragCleanly) {
+    auto* source = new TPanel(form);
+    source->SetParent(form);
+    source->SetBounds(10, 10, 50, 50);
+    auto* target = new TPanel(form);
+    target->SetParent(form);
+    target->SetBounds(100, 100, 60, 30);
+    int drops = 0;
+    bool refuse = true;
+    target->OnDragOver = [&](TObject*, TObject*, int, int, TDragState, bool& accept) {
+        accept = !refuse;
+    };
+    target->OnDragDrop = [&](TObject*, TObject*, int, int) { ++drops; };
+    int ends = 0;
+    TObject* endTarget = form;
+    source->OnEndDrag = [&](TObject*, TObject* t, int, int) {
+        ++ends;
+        endTarget = t;
+    };
+    form->Show();
+
+    // A target that refuses: no drop, and the source learns that nothing took it.
+    Mouse->CursorPos = source->ClientToScreen({5, 5});
+    source->BeginDrag(true);
+    source->Perform(WM_MOUSEMOVE, MK_LBUTTON, MakeLParam(110, 105));
+    source->Perform(WM_LBUTTONUP, 0, MakeLParam(110, 105));
+    EXPECT_EQ(drops, 0);
+    EXPECT_EQ(ends, 1);
+    EXPECT_EQ(endTarget, nullptr);
+
+    // The target freed while the drag is over it: the drop reaches nobody.
+    refuse = false;
+    endTarget = form;
+    source->BeginDrag(true);
+    source->Perform(WM_MOUSEMOVE, MK_LBUTTON, MakeLParam(110, 105));
+    delete target;
+    source->Perform(WM_LBUTTONUP, 0, MakeLParam(110, 105));
+    EXPECT_EQ(drops, 0);
+    EXPECT_EQ(ends, 2);
+    EXPECT_EQ(endTarget, nullptr);
+    EXPECT_FALSE(source->Dragging());
+
+    // The source freed in the middle of its drag: the drag ends with it (and the leak
+    // check sees the drag object go too).
+    source->BeginDrag(true);
+    ASSERT_TRUE(source->Dragging());
+    delete source;
+    EXPECT_EQ(DragSourceControl(), nullptr);
+    auto* next = new TPanel(form);
+    next->SetParent(form);
+    next->BeginDrag(true);
+    EXPECT_TRUE(next->Dragging());
+    next->EndDrag(false);
+}
+
 TEST_F(GuiFormTest, DialogsAreScriptable) {
     std::vector<TDialogRequest> asked;
     SetDialogResponder([&](const TDialogRequest& r) {
