@@ -5,6 +5,7 @@
 
 #include <gtest/gtest.h>
 
+#include <cstdio>
 #include <sys/stat.h>
 
 namespace {
@@ -86,4 +87,32 @@ TEST(BvTagFixtures, SecondArtistOfAVersion24List) {
     EXPECT_EQ(tag.Texts().LeadArtist()[1], "Viktor Tsoi");
     EXPECT_EQ(tag.FileInfo().SampleRateHz, 8000);
     EXPECT_EQ(tag.FileInfo().MpegVersionCode, 0);
+}
+
+TEST(BvTagFixtures, TagsCarryNoEncoderNameOrAddress) {
+    const char* files[] = {
+        "v23_latin1_cbr.mp3",     "v23_utf16_cbr_noheader.mp3",  "v24_utf8_vbr.mp3",
+        "v24_utf16be_mpeg2.mp3",  "v24_multi_artist_mpeg25.mp3", "v11_only.mp3",
+        "bad_encoding_frame.mp3", "no_audio_frames.mp3"};
+    for (const char* file : files) {
+        SCOPED_TRACE(file);
+        TBvID3v2 tag;
+        tag.SetFileName(WindowsPath(file));
+        tag.Open();
+        TBvID3Frame* frame = nullptr;
+        EXPECT_FALSE(tag.FindFrame(fiEncodedBy, frame));
+        EXPECT_FALSE(tag.FindFrame(fiEncoderSettings, frame));
+        // The raw tag bytes (ID3v2 and the ID3v1 trailer) name no program and no address.
+        FILE* f = std::fopen((std::string(BV_TEST_DATA_DIR) + "/tags/" + file).c_str(), "rb");
+        ASSERT_NE(f, nullptr);
+        std::string bytes(size_t(FileSize(file)), '\0');
+        bytes.resize(std::fread(bytes.data(), 1, bytes.size(), f));
+        std::fclose(f);
+        std::string tags =
+            bytes.substr(0, size_t(tag.Header().HasTag() ? tag.Header().Size() + 10 : 0));
+        if (bytes.size() >= 128 && bytes.compare(bytes.size() - 128, 3, "TAG") == 0)
+            tags += bytes.substr(bytes.size() - 128);
+        for (const char* word : {"LAME", "lame", "Lavf", "mutagen", "http", "www.", ".com", ".org"})
+            EXPECT_EQ(tags.find(word), std::string::npos) << word;
+    }
 }
