@@ -5,7 +5,7 @@
 #include "TrackFileCopy.h"
 
 #include <csignal>
-#include <fstream>
+#include <fcntl.h>
 #include <sys/mount.h>
 #include <sys/stat.h>
 #include <thread>
@@ -17,10 +17,17 @@ namespace {
 
 // Whether a process is gone (or only waits to be reaped).
 bool ProcessGone(int pid) {
-    std::ifstream stat("/proc/" + std::to_string(pid) + "/stat");
-    if (!stat)
+    // The process can end between opening its stat file and reading it; a read
+    // that fails then means it is gone.
+    const int fd = ::open(("/proc/" + std::to_string(pid) + "/stat").c_str(), O_RDONLY);
+    if (fd < 0)
         return true;
-    std::string text((std::istreambuf_iterator<char>(stat)), std::istreambuf_iterator<char>());
+    char buffer[4096];
+    const ssize_t n = ::read(fd, buffer, sizeof buffer);
+    ::close(fd);
+    if (n <= 0)
+        return true;
+    const std::string text(buffer, static_cast<size_t>(n));
     const size_t close = text.rfind(')');
     return close != std::string::npos && close + 2 < text.size() && text[close + 2] == 'Z';
 }
