@@ -560,20 +560,20 @@ void TTrackManager::TUpdateState::StartBuildWhenDone() {
             m.Log.AddLog(m.Messages.Fmt(LeftOutName, {snapshot.Tracks[r].FileName}));
         }
     }
-    if (kept.size() != snapshot.Tracks.size()) {
-        for (auto& entries : snapshot.PlaylistEntries) {
-            std::vector<std::string> renumbered;
-            for (const std::string& e : entries) {
-                int32_t v = 0;
-                if (!TryStrToInt(e, v))
-                    renumbered.push_back(e);
-                else if (v >= 0 && v < static_cast<int32_t>(newIndex.size()) && newIndex[v] >= 0)
-                    renumbered.push_back(IntToStr(newIndex[v]));
-            }
-            entries = std::move(renumbered);
+    // Every entry written names a track of the database: a placeholder or an entry
+    // past the rows would send the phone to a track that is not there.
+    for (auto& entries : snapshot.PlaylistEntries) {
+        std::vector<std::string> renumbered;
+        for (const std::string& e : entries) {
+            int32_t v = 0;
+            if (TryStrToInt(e, v) && v >= 0 && v < static_cast<int32_t>(newIndex.size()) &&
+                newIndex[static_cast<size_t>(v)] >= 0)
+                renumbered.push_back(IntToStr(newIndex[static_cast<size_t>(v)]));
         }
-        snapshot.Tracks = std::move(kept);
+        entries = std::move(renumbered);
     }
+    if (kept.size() != snapshot.Tracks.size())
+        snapshot.Tracks = std::move(kept);
     BuildSnapshot = std::move(snapshot);
     if (ThreadBuildDB->Execute(&BuildSnapshot) == 0) {
         m.Log.AddLog(m.Messages.Text(UpdateFailedName));

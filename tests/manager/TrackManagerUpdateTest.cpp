@@ -169,6 +169,29 @@ TEST(TrackManagerUpdate, NewTrackNeverOverwritesTheCardFileOfAnotherRow) {
     EXPECT_EQ(2, DatabaseChecker::Check(t.Db()).Tracks);
 }
 
+TEST(TrackManagerUpdate, DatabaseListsOnlyEntriesThatNameARow) {
+    TCardRun t;
+    t.Add(t.PcFile("v23_latin1_cbr.mp3", "one.mp3"));
+    t.Add(t.PcFile("v11_only.mp3", "two.mp3"));
+    t.M().ListBoxPlayLists.Items.Add("Mix");
+    for (const char* e : {"1", " ", "7", "-1", "0"})
+        t.M().Model.PlaylistTracks[1].Add(e);
+    t.Update();
+    EXPECT_TRUE(t.Logged("Mobile updated!")) << t.AllLog();
+    const auto db = DatabaseChecker::Check(t.Db());
+    EXPECT_TRUE(db.Ok()) << db.Error;
+    EXPECT_EQ(2, db.Tracks);
+    // Read back, "Mix" holds the two entries that named a row, in their order.
+    t.M().btnResetProgClick();
+    t.M().ReadiTuneDB1Click();
+    ASSERT_EQ(2, t.M().ListBoxPlayLists.Items.Count());
+    EXPECT_EQ("Mix", t.M().ListBoxPlayLists.Items[1]);
+    const TStringList& mix = t.M().Model.PlaylistTracks[1];
+    ASSERT_EQ(2, mix.Count());
+    EXPECT_EQ("E:\\mobile\\audio\\two.mp3", t.Field(StrToInt(mix[0]), "FileName"));
+    EXPECT_EQ("E:\\mobile\\audio\\one.mp3", t.Field(StrToInt(mix[1]), "FileName"));
+}
+
 TEST(TrackManagerUpdate, NotEnoughSpaceWarnsBeforeStarting) {
     TCardRun t;
     for (int i = 0; i < 5; ++i) {
