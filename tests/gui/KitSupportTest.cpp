@@ -332,6 +332,13 @@ TEST(Rtti, SetTextRoundTripsAndRefusesWhatIsOutside) {
     EXPECT_THROW(TextToSet(&set, back, "[ptNeck]"), ERtRTTIError);
     EXPECT_EQ(GetEnumName(&colour, 7), "Value out of range (ordinal=7).");
 
+    // A set over 0..99 cannot be held in a set value: refused both ways, no shift past 64.
+    TTypeInfo small{
+        TTypeKind::tkInteger, "TSmall", TOrdType::otUByte, 0, 99, {}, nullptr, "Test", 0};
+    TTypeInfo wide{TTypeKind::tkSet, "TSmalls", TOrdType::otUByte, 0, 0, {}, &small, "Test", 0};
+    EXPECT_THROW(TextToSet(&wide, back, "[70]"), ERtRTTIError);
+    EXPECT_THROW(SetToText(&wide, ~TSetValue{0}, false, true), ERtRTTIError);
+
     TStringList lines;
     TRtStringsWriter writer(&lines);
     TypeInfoObject(&set)->WriteDeclaration(writer);
