@@ -178,3 +178,19 @@ TEST(BvID3FileInfo, ShortFileIsNotTestedForATrailer) {
     EXPECT_FALSE(info.HasV1Trailer);
     EXPECT_EQ(info.AudioByteCount, int64_t(file.size()) - 3);
 }
+
+TEST(BvID3FileInfo, LengthRoundsHalvesToEven) {
+    // 128 kbit/s: 16,000 bytes a second, so these sizes sit exactly on a half second.
+    const struct {
+        int64_t bytes;
+        int seconds;
+    } cases[] = {{40000, 2}, {56000, 4}, {24000, 2}, {39999, 2}, {40001, 3}};
+    for (const auto& c : cases) {
+        SCOPED_TRACE(c.bytes);
+        std::string file = Frame(FrameHeader(3, 1, 9, 0), 417);
+        file.resize(size_t(c.bytes), '\0');
+        const auto info = Measure(file);
+        EXPECT_EQ(info.BitrateKbps, 128);
+        EXPECT_EQ(info.LengthSeconds, c.seconds);
+    }
+}
