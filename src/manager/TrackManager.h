@@ -497,6 +497,9 @@ public:
 
 private:
     TManagerUi& ui_;
+    // Library files that exist but could not be read at start-up; saving leaves them
+    // as they are, so their values are not replaced by the blanks that stood in.
+    std::vector<std::string> mediaDBUnread_;
 };
 
 // An upload folder that begins and ends with "\" (TrackManagerSettings.cpp).

@@ -158,6 +158,7 @@ void TTrackManager::LoadMediaDB() {
     TBvMultiStringHolder& db = Model.MediaDB;
     std::string failures;
     bool anyFile = false;
+    mediaDBUnread_.clear();
     for (int i = 0; i < 8; ++i) {
         TStringList& column = db.StringsByName(MediaDBColumns[static_cast<size_t>(i)]);
         column.Clear();
@@ -169,6 +170,7 @@ void TTrackManager::LoadMediaDB() {
             column.SetText(FileToString(file));
         } catch (const Exception& e) {
             failures += "\r\n" + e.Message();
+            mediaDBUnread_.push_back(file);
         }
     }
     if (!anyFile)
@@ -215,8 +217,14 @@ void TTrackManager::SaveMediaDB() {
             contents += value;
             contents += "\r\n";
         }
+        const std::string file = MediaDBFileName(i);
+        if (std::find(mediaDBUnread_.begin(), mediaDBUnread_.end(), file) != mediaDBUnread_.end()) {
+            failures += (failures.empty() ? "" : "\r\n") +
+                        Format("%s could not be read at start-up and was left as it was.", {file});
+            continue;
+        }
         try {
-            AtomicReplaceFile(MediaDBFileName(i), contents);
+            AtomicReplaceFile(file, contents);
         } catch (const Exception& e) {
             failures += (failures.empty() ? "" : "\r\n") + e.Message();
         }

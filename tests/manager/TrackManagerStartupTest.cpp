@@ -8,6 +8,7 @@
 
 #include <filesystem>
 #include <sys/stat.h>
+#include <unistd.h>
 
 namespace {
 
@@ -152,6 +153,36 @@ TEST(TrackManagerStartup, UnevenOrMissingLibraryFilesAreEvenedWithOneMessage) {
     EXPECT_EQ("", db.StringsByName("FileName")[1]);
     // The message strings were registered before the library was read.
     EXPECT_TRUE(f.Manager.Messages.SetText(MessageName::AllMusic, "Alles"));
+}
+
+TEST(TrackManagerStartup, UnreadableLibraryFileIsLeftAsItWasAtShutdown) {
+    TManagerFixture f;
+    for (int i = 0; i < 8; ++i)
+        BvTest::WriteWholeFile(f.Folder.Path("MediaDB.db" + std::to_string(i)), "v\r\n");
+    const std::string locked = f.Folder.Path("MediaDB.db2");
+    ASSERT_EQ(0, chmod(locked.c_str(), 0200)); // writable, not readable
+    // Root reads every file, so the start-up and the shutdown run as another user.
+    const bool root = geteuid() == 0;
+    if (root) {
+        ASSERT_EQ(0, chown(f.Folder.Path().c_str(), 65534, 65534));
+        for (int i = 0; i < 8; ++i)
+            ASSERT_EQ(0,
+                      chown(f.Folder.Path("MediaDB.db" + std::to_string(i)).c_str(), 65534, 65534));
+        ASSERT_EQ(0, seteuid(65534));
+    }
+    f.Manager.Start();
+    const std::string shown = f.Manager.Model.MediaDB.StringsByName("Album")[0];
+    f.Manager.FormClose();
+    if (root) {
+        ASSERT_EQ(0, seteuid(0));
+    }
+    ASSERT_EQ(0, chmod(locked.c_str(), 0644));
+    if (root && shown == "v")
+        GTEST_SKIP() << "the file stayed readable";
+    EXPECT_EQ("v\r\n", BvTest::ReadWholeFile(locked));
+    EXPECT_EQ("v\r\n", BvTest::ReadWholeFile(f.Folder.Path("MediaDB.db1")));
+    ASSERT_EQ(2u, f.Ui.Warnings.size());
+    EXPECT_NE(std::string::npos, f.Ui.Warnings[1].find("MediaDB.db2")) << f.Ui.Warnings[1];
 }
 
 TEST(TrackManagerStartup, SavingFailureIsReportedOnceAndNeverThrows) {
