@@ -502,6 +502,12 @@ private:
     std::vector<std::string> mediaDBUnread_;
 };
 
+// The message strings of the update and of the card commands, registered at
+// construction with the others so that a language file applied at start-up
+// reaches them (TrackManagerUpdate.cpp, TrackManagerCard.cpp).
+void RegisterUpdateMessages(TManagerMessages& m);
+void RegisterCardMessages(TManagerMessages& m);
+
 // An upload folder that begins and ends with "\" (TrackManagerSettings.cpp).
 std::string NormalizeUploadPath(std::string path);
 

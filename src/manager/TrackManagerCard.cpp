@@ -14,12 +14,6 @@ constexpr std::string_view ReadFailedName = "read_failed";
 constexpr std::string_view ExtraPlaylistsName = "extra_playlists";
 constexpr std::string_view DbCutShortName = "db_cut_short";
 
-void RegisterCardMessages(TManagerMessages& m) {
-    m.Register(ReadFailedName, "Could not read the database of the mobile phone: %s");
-    m.Register(ExtraPlaylistsName, "The database holds more than 101 playlists; %s were left out.");
-    m.Register(DbCutShortName, "The database ends early; the tracks before the damage were read.");
-    m.Register("card_absent", "The memory card %s is not there.");
-}
 
 std::string DriveText(char drive) {
     return std::string(1, drive) + ":";
@@ -49,6 +43,13 @@ void ResetAfterFailedRead(TTrackManager& m) {
 }
 
 } // namespace
+
+void RegisterCardMessages(TManagerMessages& m) {
+    m.Register(ReadFailedName, "Could not read the database of the mobile phone: %s");
+    m.Register(ExtraPlaylistsName, "The database holds more than 101 playlists; %s were left out.");
+    m.Register(DbCutShortName, "The database ends early; the tracks before the damage were read.");
+    m.Register("card_absent", "The memory card %s is not there.");
+}
 
 // Holds the card-busy state for one read or scan.
 class TCardBusyScope {
@@ -175,7 +176,6 @@ void ScanCardForFiles(TTrackManager& m); // TrackManagerScan.cpp
 
 void TTrackManager::ReadiTuneDB1Click() {
     auto& st = UpdateStateOf(*this);
-    RegisterCardMessages(Messages);
     if (RefuseWhileBusy() || FloppyGuard(*this))
         return;
     btnResetProgClick();
@@ -186,7 +186,6 @@ void TTrackManager::ReadiTuneDB1Click() {
 
 void TTrackManager::btnScanClick() {
     auto& st = UpdateStateOf(*this);
-    RegisterCardMessages(Messages);
     if (RefuseWhileBusy() || FloppyGuard(*this))
         return;
     btnResetProgClick();
@@ -196,7 +195,6 @@ void TTrackManager::btnScanClick() {
 }
 
 void TTrackManager::Checkforbadfiles1Click() {
-    RegisterCardMessages(Messages);
     if (RefuseWhileBusy())
         return;
     RemoveDeadTracks(*this);

@@ -84,6 +84,8 @@ TTrackManager::TTrackManager(TManagerUi& ui, TManagerPaths paths)
     Messages.Register(MessageName::FilesNotDeleted,
                       "These files could not be deleted from your MOBILE; their tracks were "
                       "moved to the deleted list:");
+    RegisterUpdateMessages(Messages);
+    RegisterCardMessages(Messages);
     Model.SettingsFile = SettingsFileName();
 }
 

@@ -28,21 +28,6 @@ constexpr std::string_view UploadFolderName = "upload_folder_failed";
 constexpr std::string_view LeftOutName = "left_out_of_db";
 constexpr std::string_view BuildFailedName = "build_failed";
 
-void RegisterUpdateMessages(TManagerMessages& m) {
-    m.Register(CopyFailedName, "Copying failed: %s");
-    m.Register(EncodeFailedName, "Encoding failed: %s");
-    m.Register(ConvertFileFailedName, "Could not convert %s: %s");
-    m.Register(UpdateFailedName,
-               "Update failed. The database on the mobile phone was not changed.");
-    m.Register(UpdateStoppedName,
-               "Update stopped. The database on the mobile phone was not changed.");
-    m.Register(CardAbsentName, "The memory card %s is not there.");
-    m.Register(FileMissingName, "File not found, skipped: %s");
-    m.Register(UploadFolderName, "Could not create the folder %s on the memory card.");
-    m.Register(LeftOutName, "%s is not on the mobile phone and was left out of the database.");
-    m.Register(BuildFailedName, "Could not write iTunesDB: %s");
-    m.Register("encoder_exit", "The encoder failed (exit code %s). %s");
-}
 
 std::string DriveText(char drive) {
     return std::string(1, drive) + ":";
@@ -67,6 +52,22 @@ bool SameFileThere(const std::string& source, const std::string& dest) {
 }
 
 } // namespace
+
+void RegisterUpdateMessages(TManagerMessages& m) {
+    m.Register(CopyFailedName, "Copying failed: %s");
+    m.Register(EncodeFailedName, "Encoding failed: %s");
+    m.Register(ConvertFileFailedName, "Could not convert %s: %s");
+    m.Register(UpdateFailedName,
+               "Update failed. The database on the mobile phone was not changed.");
+    m.Register(UpdateStoppedName,
+               "Update stopped. The database on the mobile phone was not changed.");
+    m.Register(CardAbsentName, "The memory card %s is not there.");
+    m.Register(FileMissingName, "File not found, skipped: %s");
+    m.Register(UploadFolderName, "Could not create the folder %s on the memory card.");
+    m.Register(LeftOutName, "%s is not on the mobile phone and was left out of the database.");
+    m.Register(BuildFailedName, "Could not write iTunesDB: %s");
+    m.Register("encoder_exit", "The encoder failed (exit code %s). %s");
+}
 
 // ---- Space reservation -------------------------------------------------------
 
@@ -97,7 +98,6 @@ bool DriveReady(char drive) {
 TTrackManager::TUpdateState::TUpdateState(TTrackManager& owner)
     : Owner(owner), Cancel(owner.Model.CancelRequested),
       Alive(std::make_shared<TTrackManager*>(&owner)) {
-    RegisterUpdateMessages(owner.Messages);
     FreeSpace = [](char drive) { return DriveFreeSpace(drive); };
     auto makeThread = [] {
         auto t = std::make_unique<TBvThread>();
@@ -122,9 +122,14 @@ TTrackManager::TUpdateState::TUpdateState(TTrackManager& owner)
         Owner.Model.ConverterRunning = 0;
         std::string output;
         TStringList& lines = BvCreateProcess1->OutputLines();
-        for (int i = std::max(0, lines.Count() - 3); i < lines.Count(); ++i)
-            if (!Trim(lines[i]).empty())
-                output += (output.empty() ? "" : " ") + Trim(lines[i]);
+        for (int i = std::max(0, lines.Count() - 3); i < lines.Count(); ++i) {
+            const std::string line = Trim(lines[i]);
+            if (line.empty())
+                continue;
+            if (!output.empty())
+                output += ' ';
+            output += line;
+        }
         {
             std::lock_guard<std::mutex> guard(EncoderLock);
             EncoderEnded = true;

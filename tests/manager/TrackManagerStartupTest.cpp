@@ -58,6 +58,18 @@ TEST(ManagerMessages, TranslationWhosePlaceholdersDoNotFitKeepsTheBuiltInText) {
     EXPECT_EQ("Kein Platz: a.mp3", m.Fmt(MessageName::SkeepingFile, {"a.mp3"}));
 }
 
+TEST(TrackManagerStartup, EveryMessageStringIsTranslatableRightAfterConstruction) {
+    // A language file is applied at start-up, before any update or card command
+    // has run, so the strings of those commands must already be registered.
+    TManagerFixture f;
+    for (const char* name : {"update_failed", "update_stopped", "copy_failed", "read_failed",
+                             "db_cut_short", "playlist_limit", "files_not_deleted"})
+        EXPECT_TRUE(f.Manager.Messages.IsRegistered(name)) << name;
+    EXPECT_TRUE(f.Manager.Messages.SetText("update_failed", "Aktualisierung fehlgeschlagen."));
+    EXPECT_TRUE(f.Manager.Messages.SetText("read_failed", "Lesefehler: %s"));
+    EXPECT_EQ("Lesefehler: x", f.Manager.Messages.Fmt("read_failed", {"x"}));
+}
+
 TEST(DisplayTemplate, TimesAndOnePassExpansion) {
     EXPECT_EQ(185, TrackTimeSeconds("3:5"));
     EXPECT_EQ(185, TrackTimeSeconds("03:05"));

@@ -195,7 +195,7 @@ TEST(TrackManagerUpdate, DatabaseListsOnlyEntriesThatNameARow) {
 TEST(TrackManagerUpdate, NotEnoughSpaceWarnsBeforeStarting) {
     TCardRun t;
     for (int i = 0; i < 5; ++i) {
-        t.Add(t.PcFile("v23_latin1_cbr.mp3", "t" + std::to_string(i) + ".mp3"));
+        t.Add(t.PcFile("v23_latin1_cbr.mp3", std::string("t").append(std::to_string(i)).append(".mp3")));
         t.M().Model.TrackListHolder.StringsByName("Size").Put(i, "1048576");
     }
     t.State().FreeSpace = [](char) { return int64_t(1048576); };
