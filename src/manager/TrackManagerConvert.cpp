@@ -274,16 +274,7 @@ void TTrackManager::TUpdateState::ThreadConvertExecute() {
                 fail(cardAbsent);
                 break;
             }
-            PostLog(msg.Fmt(MessageName::SkeepingFile, {name}));
-            const uint64_t serial = job.Serial;
-            Post([serial](TTrackManager& m) {
-                const int row = m.Model.RowOfSerial(serial);
-                if (row >= 0) {
-                    m.Model.DeleteTrack(row, 1);
-                    m.RefreshTrackView();
-                    m.RefreshDeletedList();
-                }
-            });
+            PostSkippedForSpace(name, job.Serial);
             PostProgress(TProgressBarId::All, 100);
             continue;
         }

@@ -167,6 +167,18 @@ void TTrackManager::TUpdateState::PostLog(const std::string& message) {
     Post([message](TTrackManager& m) { m.Log.AddLog(message); });
 }
 
+void TTrackManager::TUpdateState::PostSkippedForSpace(const std::string& name, uint64_t serial) {
+    PostLog(Texts.Fmt(MessageName::SkeepingFile, {name}));
+    Post([serial](TTrackManager& m) {
+        const int row = m.Model.RowOfSerial(serial);
+        if (row >= 0) {
+            m.Model.DeleteTrack(row, 1);
+            m.RefreshTrackView();
+            m.RefreshDeletedList();
+        }
+    });
+}
+
 void TTrackManager::TUpdateState::PostProgress(TProgressBarId bar, int delta, int position) {
     Post([bar, delta, position](TTrackManager& m) {
         auto& st = *m.Update;
@@ -436,16 +448,7 @@ void TTrackManager::TUpdateState::ThreadCopyExecute() {
                 fail(cardAbsent);
                 break;
             }
-            PostLog(msg.Fmt(MessageName::SkeepingFile, {name}));
-            const uint64_t serial = job->Serial;
-            Post([serial](TTrackManager& m) {
-                const int row = m.Model.RowOfSerial(serial);
-                if (row >= 0) {
-                    m.Model.DeleteTrack(row, 1);
-                    m.RefreshTrackView();
-                    m.RefreshDeletedList();
-                }
-            });
+            PostSkippedForSpace(name, job->Serial);
             PostProgress(TProgressBarId::All, 100);
             continue;
         }

@@ -127,6 +127,9 @@ struct TTrackManager::TUpdateState {
     void Post(std::function<void(TTrackManager&)> call);
     void PostLog(const std::string& message);
     void PostProgress(TProgressBarId bar, int delta, int position = -1);
+    // Logs the skip and, on the GUI thread, moves the row with that serial to the
+    // deleted list: the track did not fit on the card.
+    void PostSkippedForSpace(const std::string& name, uint64_t serial);
     bool CardPresent() const;
     int64_t CardFree() const;
 
