@@ -86,9 +86,187 @@ int FindPrefix(const TStrings& items, int start, const std::string& text, bool e
     return -1;
 }
 
-void DrawOwnerItemDefault(TCanvas* canvas, const TRect& rect, const std::string& text) {
+// What an owner-drawn list shows for an item when nobody draws it: the item's text.
+void DrawOwnerItemDefault(TCanvas* canvas, const TRect& rect, const TStrings& items, int index) {
     canvas->FillRect(rect);
-    canvas->TextOut(rect.Left + 2, rect.Top, text);
+    if (index >= 0 && index < items.Count())
+        canvas->TextOut(rect.Left + 2, rect.Top, items[index]);
+}
+
+uintptr_t ItemDataAt(const std::vector<uintptr_t>& itemData, int index) {
+    return index >= 0 && index < static_cast<int>(itemData.size()) ? itemData[index] : 0;
+}
+
+// Owner-draw requests go to the parent as WM_ messages; a control without a parent
+// answers them itself through the CN_ reflections.
+void SendOwnerDraw(TWinControl* control, uint32_t parentMsg, uint32_t ownMsg, void* data) {
+    auto lParam = reinterpret_cast<intptr_t>(data);
+    if (control->Parent())
+        control->Parent()->Perform(parentMsg, control->ControlId(), lParam);
+    else
+        control->Perform(ownMsg, control->ControlId(), lParam);
+}
+
+int SendMeasureItem(TWinControl* control, uint32_t ctlType, int index, int itemHeight,
+                    uintptr_t itemData) {
+    TMeasureItemStruct mis;
+    mis.CtlType = ctlType;
+    mis.CtlID = control->ControlId();
+    mis.itemID = static_cast<uint32_t>(index);
+    mis.itemHeight = static_cast<uint32_t>(itemHeight);
+    mis.itemData = itemData;
+    SendOwnerDraw(control, WM_MEASUREITEM, CN_MEASUREITEM, &mis);
+    return static_cast<int>(mis.itemHeight);
+}
+
+void SendDrawItem(TWinControl* control, uint32_t ctlType, int index, QImage& image,
+                  const TRect& rect, uint32_t state, uintptr_t itemData) {
+    TCanvas canvas(&image);
+    canvas.SetViewportOrg({-rect.Left, -rect.Top});
+    TDrawItemStruct dis;
+    dis.CtlType = ctlType;
+    dis.CtlID = control->ControlId();
+    dis.itemID = static_cast<uint32_t>(index);
+    dis.itemAction = ODA_DRAWENTIRE;
+    dis.itemState = state;
+    dis.hwndItem = control;
+    dis.hDC = &canvas;
+    dis.rcItem = rect;
+    dis.itemData = itemData;
+    SendOwnerDraw(control, WM_DRAWITEM, CN_DRAWITEM, &dis);
+}
+
+// Answers CN_DRAWITEM: the control's canvas_ stands on the given device context, coloured
+// for the item's state, while draw runs.
+using TDrawItemFn = std::function<void(int, TRect, TOwnerDrawState)>;
+void HandleDrawItem(TWinControl* control, TMessage& m, TCanvas*& canvasSlot,
+                    const TDrawItemFn& draw) {
+    auto* dis = reinterpret_cast<TDrawItemStruct*>(m.LParam);
+    if (!dis || !dis->hDC)
+        return;
+    TCanvas own;
+    own.AttachTo(dis->hDC);
+    own.SetFont(*control->Font());
+    own.Brush()->SetColor(control->Color());
+    if (dis->itemState & ODS_SELECTED) {
+        own.Brush()->SetColor(clHighlight);
+        own.Font()->SetColor(clHighlightText);
+    }
+    canvasSlot = &own;
+    struct Reset {
+        TCanvas*& c;
+        ~Reset() { c = nullptr; }
+    } reset{canvasSlot};
+    draw(static_cast<int>(dis->itemID), dis->rcItem,
+         static_cast<TOwnerDrawState>(dis->itemState & 0xFF));
+    if (dis->itemState & ODS_FOCUS)
+        own.DrawFocusRect(dis->rcItem);
+    m.Result = 1;
+}
+
+// Answers CN_MEASUREITEM; only a variable-height style asks for each item's height.
+using TMeasureItemFn = std::function<void(int, int&)>;
+void HandleMeasureItem(TMessage& m, bool variable, const TMeasureItemFn& measure) {
+    auto* mis = reinterpret_cast<TMeasureItemStruct*>(m.LParam);
+    if (mis && variable) {
+        int h = static_cast<int>(mis->itemHeight);
+        measure(static_cast<int>(mis->itemID), h);
+        mis->itemHeight = static_cast<uint32_t>(std::max(0, h));
+    }
+    m.Result = 1;
+}
+
+// The item-list messages list and combo boxes share under their own numbers.
+struct TItemMessages {
+    uint32_t Add, Insert, Delete, Reset, Count, GetText, GetTextLen, Find, FindExact, Select,
+        GetData, SetData;
+    intptr_t Err;
+};
+
+constexpr TItemMessages ListBoxMessages{.Add = LB_ADDSTRING,
+                                        .Insert = LB_INSERTSTRING,
+                                        .Delete = LB_DELETESTRING,
+                                        .Reset = LB_RESETCONTENT,
+                                        .Count = LB_GETCOUNT,
+                                        .GetText = LB_GETTEXT,
+                                        .GetTextLen = LB_GETTEXTLEN,
+                                        .Find = LB_FINDSTRING,
+                                        .FindExact = LB_FINDSTRINGEXACT,
+                                        .Select = LB_SELECTSTRING,
+                                        .GetData = LB_GETITEMDATA,
+                                        .SetData = LB_SETITEMDATA,
+                                        .Err = LB_ERR};
+
+constexpr TItemMessages ComboBoxMessages{.Add = CB_ADDSTRING,
+                                         .Insert = CB_INSERTSTRING,
+                                         .Delete = CB_DELETESTRING,
+                                         .Reset = CB_RESETCONTENT,
+                                         .Count = CB_GETCOUNT,
+                                         .GetText = CB_GETLBTEXT,
+                                         .GetTextLen = CB_GETLBTEXTLEN,
+                                         .Find = CB_FINDSTRING,
+                                         .FindExact = CB_FINDSTRINGEXACT,
+                                         .Select = CB_SELECTSTRING,
+                                         .GetData = CB_GETITEMDATA,
+                                         .SetData = CB_SETITEMDATA,
+                                         .Err = CB_ERR};
+
+// Returns false for a message that is not one of the item-list messages.
+bool HandleItemMessage(const TItemMessages& ids, TMessage& m, TStrings& items,
+                       std::vector<uintptr_t>& itemData,
+                       const std::function<void(int)>& setItemIndex) {
+    const uint32_t msg = m.Msg;
+    if (msg == ids.Add) {
+        m.Result = items.Add(CopyText(m.LParam));
+    } else if (msg == ids.Insert) {
+        int i = static_cast<int>(m.WParam);
+        if (i < 0 || i > items.Count())
+            i = items.Count();
+        items.Insert(i, CopyText(m.LParam));
+        m.Result = i;
+    } else if (msg == ids.Delete) {
+        int i = static_cast<int>(m.WParam);
+        if (i < 0 || i >= items.Count()) {
+            m.Result = ids.Err;
+            return true;
+        }
+        items.Delete(i);
+        m.Result = items.Count();
+    } else if (msg == ids.Reset) {
+        items.Clear();
+    } else if (msg == ids.Count) {
+        m.Result = items.Count();
+    } else if (msg == ids.GetText || msg == ids.GetTextLen) {
+        int i = static_cast<int>(m.WParam);
+        if (i < 0 || i >= items.Count()) {
+            m.Result = ids.Err;
+            return true;
+        }
+        m.Result = msg == ids.GetText ? CopyOut(items.Get(i), m.LParam)
+                                      : static_cast<intptr_t>(items.Get(i).size());
+    } else if (msg == ids.Find || msg == ids.FindExact) {
+        m.Result =
+            FindPrefix(items, static_cast<int>(m.WParam), CopyText(m.LParam), msg == ids.FindExact);
+    } else if (msg == ids.Select) {
+        int i = FindPrefix(items, static_cast<int>(m.WParam), CopyText(m.LParam), false);
+        if (i >= 0)
+            setItemIndex(i);
+        m.Result = i;
+    } else if (msg == ids.GetData || msg == ids.SetData) {
+        int i = static_cast<int>(m.WParam);
+        if (i < 0 || i >= items.Count()) {
+            m.Result = ids.Err;
+            return true;
+        }
+        itemData.resize(static_cast<size_t>(items.Count()), 0);
+        if (msg == ids.SetData)
+            itemData[i] = static_cast<uintptr_t>(m.LParam);
+        else
+            m.Result = static_cast<intptr_t>(itemData[i]);
+    } else {
+        return false;
+    }
+    return true;
 }
 
 } // namespace
@@ -802,36 +980,11 @@ int TCustomListBox::MeasureItemHeight(int index) {
         }
         return itemHeight_;
     }
-    TMeasureItemStruct mis;
-    mis.CtlType = ODT_LISTBOX;
-    mis.CtlID = ControlId();
-    mis.itemID = static_cast<uint32_t>(index);
-    mis.itemHeight = static_cast<uint32_t>(itemHeight_);
-    mis.itemData = index < static_cast<int>(itemData_.size()) ? itemData_[index] : 0;
-    if (Parent())
-        Parent()->Perform(WM_MEASUREITEM, ControlId(), reinterpret_cast<intptr_t>(&mis));
-    else
-        Perform(CN_MEASUREITEM, ControlId(), reinterpret_cast<intptr_t>(&mis));
-    return static_cast<int>(mis.itemHeight);
+    return SendMeasureItem(this, ODT_LISTBOX, index, itemHeight_, ItemDataAt(itemData_, index));
 }
 
 void TCustomListBox::PaintItem(int index, QImage& image, const TRect& rect, uint32_t state) {
-    TCanvas canvas(&image);
-    canvas.SetViewportOrg({-rect.Left, -rect.Top});
-    TDrawItemStruct dis;
-    dis.CtlType = ODT_LISTBOX;
-    dis.CtlID = ControlId();
-    dis.itemID = static_cast<uint32_t>(index);
-    dis.itemAction = ODA_DRAWENTIRE;
-    dis.itemState = state;
-    dis.hwndItem = this;
-    dis.hDC = &canvas;
-    dis.rcItem = rect;
-    dis.itemData = index < static_cast<int>(itemData_.size()) ? itemData_[index] : 0;
-    if (Parent())
-        Parent()->Perform(WM_DRAWITEM, ControlId(), reinterpret_cast<intptr_t>(&dis));
-    else
-        Perform(CN_DRAWITEM, ControlId(), reinterpret_cast<intptr_t>(&dis));
+    SendDrawItem(this, ODT_LISTBOX, index, image, rect, state, ItemDataAt(itemData_, index));
 }
 
 void TCustomListBox::DrawItem(int index, TRect rect, TOwnerDrawState state) {
@@ -839,9 +992,7 @@ void TCustomListBox::DrawItem(int index, TRect rect, TOwnerDrawState state) {
         OnDrawItem(this, index, rect, state);
         return;
     }
-    canvas_->FillRect(rect);
-    if (index >= 0 && index < Count())
-        DrawOwnerItemDefault(canvas_, rect, items_->Get(index));
+    DrawOwnerItemDefault(canvas_, rect, *items_, index);
 }
 
 void TCustomListBox::MeasureItem(int index, int& height) {
@@ -850,83 +1001,22 @@ void TCustomListBox::MeasureItem(int index, int& height) {
 }
 
 bool TCustomListBox::HandleMessage(TMessage& m) {
+    if (HandleItemMessage(ListBoxMessages, m, *items_, itemData_,
+                          [this](int i) { SetItemIndex(i); }))
+        return true;
     switch (m.Msg) {
-    case CN_DRAWITEM: {
-        auto* dis = reinterpret_cast<TDrawItemStruct*>(m.LParam);
-        if (!dis || !dis->hDC)
-            return true;
-        TCanvas own;
-        own.AttachTo(dis->hDC);
-        own.SetFont(*Font());
-        own.Brush()->SetColor(Color());
-        TOwnerDrawState state = static_cast<TOwnerDrawState>(dis->itemState & 0xFF);
-        if (dis->itemState & ODS_SELECTED) {
-            own.Brush()->SetColor(clHighlight);
-            own.Font()->SetColor(clHighlightText);
-        }
-        canvas_ = &own;
-        struct Reset {
-            TCanvas*& c;
-            ~Reset() { c = nullptr; }
-        } reset{canvas_};
-        DrawItem(static_cast<int>(dis->itemID), dis->rcItem, state);
-        if (dis->itemState & ODS_FOCUS)
-            own.DrawFocusRect(dis->rcItem);
-        m.Result = 1;
+    case CN_DRAWITEM:
+        HandleDrawItem(this, m, canvas_,
+                       [this](int i, TRect r, TOwnerDrawState st) { DrawItem(i, r, st); });
         return true;
-    }
-    case CN_MEASUREITEM: {
-        auto* mis = reinterpret_cast<TMeasureItemStruct*>(m.LParam);
-        if (mis && style_ == TListBoxStyle::lbOwnerDrawVariable) {
-            int h = static_cast<int>(mis->itemHeight);
-            MeasureItem(static_cast<int>(mis->itemID), h);
-            mis->itemHeight = static_cast<uint32_t>(std::max(0, h));
-        }
-        m.Result = 1;
+    case CN_MEASUREITEM:
+        HandleMeasureItem(m, style_ == TListBoxStyle::lbOwnerDrawVariable,
+                          [this](int i, int& h) { MeasureItem(i, h); });
         return true;
-    }
     case CN_COMMAND:
         if (((m.WParam >> 16) & 0xFFFF) == LBN_DBLCLK)
             DblClick();
         return true;
-    case LB_ADDSTRING:
-        m.Result = items_->Add(CopyText(m.LParam));
-        return true;
-    case LB_INSERTSTRING: {
-        int i = static_cast<int>(m.WParam);
-        if (i < 0 || i > Count())
-            i = Count();
-        items_->Insert(i, CopyText(m.LParam));
-        m.Result = i;
-        return true;
-    }
-    case LB_DELETESTRING: {
-        int i = static_cast<int>(m.WParam);
-        if (i < 0 || i >= Count()) {
-            m.Result = LB_ERR;
-            return true;
-        }
-        items_->Delete(i);
-        m.Result = Count();
-        return true;
-    }
-    case LB_RESETCONTENT:
-        items_->Clear();
-        return true;
-    case LB_GETCOUNT:
-        m.Result = Count();
-        return true;
-    case LB_GETTEXT:
-    case LB_GETTEXTLEN: {
-        int i = static_cast<int>(m.WParam);
-        if (i < 0 || i >= Count()) {
-            m.Result = LB_ERR;
-            return true;
-        }
-        m.Result = m.Msg == LB_GETTEXT ? CopyOut(items_->Get(i), m.LParam)
-                                       : static_cast<intptr_t>(items_->Get(i).size());
-        return true;
-    }
     case LB_GETCURSEL:
         m.Result = ItemIndex();
         return true;
@@ -955,38 +1045,12 @@ bool TCustomListBox::HandleMessage(TMessage& m) {
     case LB_GETSELCOUNT:
         m.Result = SelCount();
         return true;
-    case LB_FINDSTRING:
-    case LB_FINDSTRINGEXACT:
-        m.Result = FindPrefix(*items_, static_cast<int>(m.WParam), CopyText(m.LParam),
-                              m.Msg == LB_FINDSTRINGEXACT);
-        return true;
-    case LB_SELECTSTRING: {
-        int i = FindPrefix(*items_, static_cast<int>(m.WParam), CopyText(m.LParam), false);
-        if (i >= 0)
-            SetItemIndex(i);
-        m.Result = i;
-        return true;
-    }
     case LB_GETTOPINDEX:
         m.Result = TopIndex();
         return true;
     case LB_SETTOPINDEX:
         SetTopIndex(static_cast<int>(m.WParam));
         return true;
-    case LB_GETITEMDATA:
-    case LB_SETITEMDATA: {
-        int i = static_cast<int>(m.WParam);
-        if (i < 0 || i >= Count()) {
-            m.Result = LB_ERR;
-            return true;
-        }
-        itemData_.resize(static_cast<size_t>(Count()), 0);
-        if (m.Msg == LB_SETITEMDATA)
-            itemData_[i] = static_cast<uintptr_t>(m.LParam);
-        else
-            m.Result = static_cast<intptr_t>(itemData_[i]);
-        return true;
-    }
     case LB_SETITEMHEIGHT:
         SetItemHeight(static_cast<int>(m.LParam));
         return true;
@@ -1173,34 +1237,11 @@ int TCustomComboBox::MeasureItemHeight(int index) {
         c.SetFont(*Font());
         return c.TextHeight("Wg") + 2;
     }
-    TMeasureItemStruct mis;
-    mis.CtlType = ODT_COMBOBOX;
-    mis.CtlID = ControlId();
-    mis.itemID = static_cast<uint32_t>(index);
-    mis.itemHeight = static_cast<uint32_t>(itemHeight_);
-    if (Parent())
-        Parent()->Perform(WM_MEASUREITEM, ControlId(), reinterpret_cast<intptr_t>(&mis));
-    else
-        Perform(CN_MEASUREITEM, ControlId(), reinterpret_cast<intptr_t>(&mis));
-    return static_cast<int>(mis.itemHeight);
+    return SendMeasureItem(this, ODT_COMBOBOX, index, itemHeight_, 0);
 }
 
 void TCustomComboBox::PaintItem(int index, QImage& image, const TRect& rect, uint32_t state) {
-    TCanvas canvas(&image);
-    canvas.SetViewportOrg({-rect.Left, -rect.Top});
-    TDrawItemStruct dis;
-    dis.CtlType = ODT_COMBOBOX;
-    dis.CtlID = ControlId();
-    dis.itemID = static_cast<uint32_t>(index);
-    dis.itemAction = ODA_DRAWENTIRE;
-    dis.itemState = state;
-    dis.hwndItem = this;
-    dis.hDC = &canvas;
-    dis.rcItem = rect;
-    if (Parent())
-        Parent()->Perform(WM_DRAWITEM, ControlId(), reinterpret_cast<intptr_t>(&dis));
-    else
-        Perform(CN_DRAWITEM, ControlId(), reinterpret_cast<intptr_t>(&dis));
+    SendDrawItem(this, ODT_COMBOBOX, index, image, rect, state, 0);
 }
 
 void TCustomComboBox::DrawItem(int index, TRect rect, TOwnerDrawState state) {
@@ -1210,9 +1251,7 @@ void TCustomComboBox::DrawItem(int index, TRect rect, TOwnerDrawState state) {
         OnDrawItem(this, index, rect, state);
         return;
     }
-    canvas_->FillRect(rect);
-    if (index >= 0 && index < items_->Count())
-        DrawOwnerItemDefault(canvas_, rect, items_->Get(index));
+    DrawOwnerItemDefault(canvas_, rect, *items_, index);
 }
 
 void TCustomComboBox::MeasureItem(int index, int& height) {
@@ -1231,67 +1270,17 @@ void TCustomComboBox::Select() {
 }
 
 bool TCustomComboBox::HandleMessage(TMessage& m) {
+    if (HandleItemMessage(ComboBoxMessages, m, *items_, itemData_,
+                          [this](int i) { SetItemIndex(i); }))
+        return true;
     switch (m.Msg) {
-    case CN_DRAWITEM: {
-        auto* dis = reinterpret_cast<TDrawItemStruct*>(m.LParam);
-        if (!dis || !dis->hDC)
-            return true;
-        TCanvas own;
-        own.AttachTo(dis->hDC);
-        own.SetFont(*Font());
-        own.Brush()->SetColor(Color());
-        if (dis->itemState & ODS_SELECTED) {
-            own.Brush()->SetColor(clHighlight);
-            own.Font()->SetColor(clHighlightText);
-        }
-        canvas_ = &own;
-        struct Reset {
-            TCanvas*& c;
-            ~Reset() { c = nullptr; }
-        } reset{canvas_};
-        DrawItem(static_cast<int>(dis->itemID), dis->rcItem,
-                 static_cast<TOwnerDrawState>(dis->itemState & 0xFF));
-        if (dis->itemState & ODS_FOCUS)
-            own.DrawFocusRect(dis->rcItem);
-        m.Result = 1;
+    case CN_DRAWITEM:
+        HandleDrawItem(this, m, canvas_,
+                       [this](int i, TRect r, TOwnerDrawState st) { DrawItem(i, r, st); });
         return true;
-    }
-    case CN_MEASUREITEM: {
-        auto* mis = reinterpret_cast<TMeasureItemStruct*>(m.LParam);
-        if (mis && style_ == TComboBoxStyle::csOwnerDrawVariable) {
-            int h = static_cast<int>(mis->itemHeight);
-            MeasureItem(static_cast<int>(mis->itemID), h);
-            mis->itemHeight = static_cast<uint32_t>(std::max(0, h));
-        }
-        m.Result = 1;
-        return true;
-    }
-    case CB_ADDSTRING:
-        m.Result = items_->Add(CopyText(m.LParam));
-        return true;
-    case CB_INSERTSTRING: {
-        int i = static_cast<int>(m.WParam);
-        if (i < 0 || i > items_->Count())
-            i = items_->Count();
-        items_->Insert(i, CopyText(m.LParam));
-        m.Result = i;
-        return true;
-    }
-    case CB_DELETESTRING: {
-        int i = static_cast<int>(m.WParam);
-        if (i < 0 || i >= items_->Count()) {
-            m.Result = CB_ERR;
-            return true;
-        }
-        items_->Delete(i);
-        m.Result = items_->Count();
-        return true;
-    }
-    case CB_RESETCONTENT:
-        items_->Clear();
-        return true;
-    case CB_GETCOUNT:
-        m.Result = items_->Count();
+    case CN_MEASUREITEM:
+        HandleMeasureItem(m, style_ == TComboBoxStyle::csOwnerDrawVariable,
+                          [this](int i, int& h) { MeasureItem(i, h); });
         return true;
     case CB_GETCURSEL:
         m.Result = ItemIndex();
@@ -1300,43 +1289,6 @@ bool TCustomComboBox::HandleMessage(TMessage& m) {
         SetItemIndex(static_cast<int>(m.WParam));
         m.Result = ItemIndex();
         return true;
-    case CB_GETLBTEXT:
-    case CB_GETLBTEXTLEN: {
-        int i = static_cast<int>(m.WParam);
-        if (i < 0 || i >= items_->Count()) {
-            m.Result = CB_ERR;
-            return true;
-        }
-        m.Result = m.Msg == CB_GETLBTEXT ? CopyOut(items_->Get(i), m.LParam)
-                                         : static_cast<intptr_t>(items_->Get(i).size());
-        return true;
-    }
-    case CB_FINDSTRING:
-    case CB_FINDSTRINGEXACT:
-        m.Result = FindPrefix(*items_, static_cast<int>(m.WParam), CopyText(m.LParam),
-                              m.Msg == CB_FINDSTRINGEXACT);
-        return true;
-    case CB_SELECTSTRING: {
-        int i = FindPrefix(*items_, static_cast<int>(m.WParam), CopyText(m.LParam), false);
-        if (i >= 0)
-            SetItemIndex(i);
-        m.Result = i;
-        return true;
-    }
-    case CB_GETITEMDATA:
-    case CB_SETITEMDATA: {
-        int i = static_cast<int>(m.WParam);
-        if (i < 0 || i >= items_->Count()) {
-            m.Result = CB_ERR;
-            return true;
-        }
-        itemData_.resize(static_cast<size_t>(items_->Count()), 0);
-        if (m.Msg == CB_SETITEMDATA)
-            itemData_[i] = static_cast<uintptr_t>(m.LParam);
-        else
-            m.Result = static_cast<intptr_t>(itemData_[i]);
-        return true;
-    }
     case CB_SETITEMHEIGHT:
         SetItemHeight(static_cast<int>(m.LParam));
         return true;
