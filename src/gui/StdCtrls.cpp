@@ -1237,11 +1237,11 @@ int TCustomComboBox::MeasureItemHeight(int index) {
         c.SetFont(*Font());
         return c.TextHeight("Wg") + 2;
     }
-    return SendMeasureItem(this, ODT_COMBOBOX, index, itemHeight_, 0);
+    return SendMeasureItem(this, ODT_COMBOBOX, index, itemHeight_, ItemDataAt(itemData_, index));
 }
 
 void TCustomComboBox::PaintItem(int index, QImage& image, const TRect& rect, uint32_t state) {
-    SendDrawItem(this, ODT_COMBOBOX, index, image, rect, state, 0);
+    SendDrawItem(this, ODT_COMBOBOX, index, image, rect, state, ItemDataAt(itemData_, index));
 }
 
 void TCustomComboBox::DrawItem(int index, TRect rect, TOwnerDrawState state) {

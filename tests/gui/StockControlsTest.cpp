@@ -208,12 +208,17 @@ TEST_F(GuiFormTest, OwnerDrawnComboDrawsItsEditPartThroughTheParent) {
     combo->Items()->Add("C:");
     combo->Items()->Add("D:");
     combo->SetItemIndex(1);
+    // Item data set through the combo protocol reaches the owner's draw message.
+    combo->Perform(CB_SETITEMDATA, 1, 0x5EED);
     std::vector<std::pair<uint32_t, uint32_t>> drawn;
+    std::vector<uintptr_t> drawnData;
     TBvHookMethod spy(&drawn, [&](TMessage& m) {
         if (m.Msg == WM_DRAWITEM) {
             auto* dis = reinterpret_cast<TDrawItemStruct*>(m.LParam);
-            if (dis->CtlType == ODT_COMBOBOX)
+            if (dis->CtlType == ODT_COMBOBOX) {
                 drawn.push_back({dis->itemID, dis->itemState});
+                drawnData.push_back(dis->itemData);
+            }
         }
         return false;
     });
@@ -228,6 +233,7 @@ TEST_F(GuiFormTest, OwnerDrawnComboDrawsItsEditPartThroughTheParent) {
     ASSERT_FALSE(drawn.empty());
     EXPECT_EQ(drawn[0].first, 1u);
     EXPECT_NE(drawn[0].second & ODS_COMBOBOXEDIT, 0u);
+    EXPECT_EQ(drawnData[0], 0x5EEDu);
     EXPECT_EQ(At(shot, 20, 12), clRed);
     UnRegisterWndProcHook(form, spy, TBvHookOrder::hoBeforeMsg);
 }
