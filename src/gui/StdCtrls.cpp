@@ -4,6 +4,7 @@
 #include "Forms.h"
 #include "QtBridge.h"
 
+#include <QAbstractButton>
 #include <QAbstractListModel>
 #include <QCheckBox>
 #include <QComboBox>
@@ -421,6 +422,16 @@ TButtonControl::TButtonControl(TComponent* owner) : TWinControl(owner) {
     SetColor(clBtnFace);
 }
 
+bool TButtonControl::HandleMessage(TMessage& m) {
+    if (m.Msg == WM_SETTEXT) {
+        TWinControl::HandleMessage(m);
+        if (auto* b = dynamic_cast<QAbstractButton*>(widget_))
+            b->setText(ToQ(GetText()));
+        return true;
+    }
+    return TWinControl::HandleMessage(m);
+}
+
 TButton::TButton(TComponent* owner) : TButtonControl(owner) {
     SetBounds(0, 0, 75, 25);
 }
@@ -439,11 +450,6 @@ bool TButton::HandleMessage(TMessage& m) {
     case CN_COMMAND:
         if (((m.WParam >> 16) & 0xFFFF) == BN_CLICKED)
             Click();
-        return true;
-    case WM_SETTEXT:
-        TButtonControl::HandleMessage(m);
-        if (auto* b = dynamic_cast<QPushButton*>(widget_))
-            b->setText(ToQ(GetText()));
         return true;
     case WM_LBUTTONDOWN:
     case WM_LBUTTONUP:
@@ -519,12 +525,6 @@ void TCustomCheckBox::SetState(TCheckBoxState state) {
 }
 
 bool TCustomCheckBox::HandleMessage(TMessage& m) {
-    if (m.Msg == WM_SETTEXT) {
-        TButtonControl::HandleMessage(m);
-        if (auto* b = dynamic_cast<QCheckBox*>(widget_))
-            b->setText(ToQ(GetText()));
-        return true;
-    }
     if (m.Msg == WM_LBUTTONUP)
         ControlState &= ~csClicked;
     return TButtonControl::HandleMessage(m);
@@ -574,12 +574,6 @@ void TRadioButton::SetChecked(bool value) {
 }
 
 bool TRadioButton::HandleMessage(TMessage& m) {
-    if (m.Msg == WM_SETTEXT) {
-        TButtonControl::HandleMessage(m);
-        if (auto* b = dynamic_cast<QRadioButton*>(widget_))
-            b->setText(ToQ(GetText()));
-        return true;
-    }
     if (m.Msg == WM_LBUTTONUP)
         ControlState &= ~csClicked;
     return TButtonControl::HandleMessage(m);

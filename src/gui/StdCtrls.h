@@ -77,6 +77,10 @@ class TButtonControl : public TWinControl {
     BV_CLASS_INFO()
 public:
     explicit TButtonControl(TComponent* owner);
+
+protected:
+    // A new window text reaches the Qt button, whichever kind it is.
+    bool HandleMessage(TMessage& message) override;
 };
 
 class TButton : public TButtonControl {

@@ -14,6 +14,7 @@
 #include <QImage>
 #include <QMimeData>
 #include <QPixmap>
+#include <QAbstractButton>
 #include <QPushButton>
 #include <QUrl>
 #include <QWidget>
@@ -681,3 +682,19 @@ TEST_F(GuiFormTest, TimersFireOnTheGuiThreadWhileItPumps) {
 }
 
 } // namespace
+
+TEST_F(GuiFormTest, ButtonKindsShowANewCaption) {
+    // A language file sets captions after the widgets exist; every button kind must show it.
+    std::vector<TButtonControl*> buttons = {new TButton(form), new TCheckBox(form),
+                                            new TRadioButton(form)};
+    for (TButtonControl* b : buttons)
+        b->SetParent(form);
+    form->Show();
+    for (TButtonControl* b : buttons) {
+        b->SetCaption("Übersetzt");
+        auto* widget = dynamic_cast<QAbstractButton*>(b->Widget());
+        ASSERT_NE(widget, nullptr);
+        EXPECT_EQ(widget->text().toStdString(), "Übersetzt");
+        EXPECT_EQ(b->GetText(), "Übersetzt");
+    }
+}
