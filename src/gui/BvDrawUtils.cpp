@@ -129,7 +129,9 @@ void CopyParentImage(TControl* control, TCanvas* dest) {
     dest->SetViewportOrg({vo.X - control->Left(), vo.Y - control->Top()});
     dest->IntersectClip(parent->ClientRect());
     parent->Perform(WM_ERASEBKGND, reinterpret_cast<intptr_t>(dest), 0);
-    parent->Perform(WM_PAINT, reinterpret_cast<intptr_t>(dest), 0);
+    // The parent's own picture only: a WM_PAINT would also paint its graphic children, the
+    // caller among them, which would copy its parent again without end.
+    parent->PaintWindow(*dest);
     dest->RestoreDC(saved);
     TRect self = control->BoundsRect();
     for (int i = 0; i < parent->ControlCount(); ++i) {

@@ -420,6 +420,8 @@ protected:
 
 private:
     friend class TControl;
+    // Paints the parent alone (its window, not its graphic children) behind a control.
+    friend void CopyParentImage(TControl* control, TCanvas* dest);
     int alignDisabled_ = 0;
     bool creatingHandle_ = false;
     uint32_t controlId_ = 0;
