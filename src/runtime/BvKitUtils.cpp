@@ -3,8 +3,10 @@
 #include "Dispatcher.h"
 #include "SysUtils.h"
 
+#include <algorithm>
 #include <cerrno>
 #include <deque>
+#include <iterator>
 #include <map>
 #include <memory>
 #include <mutex>
@@ -152,4 +154,10 @@ bool CheckWin32Result(bool value) {
     if (!value)
         RaiseLastOSError(ErrnoToWinError(errno));
     return value;
+}
+
+bool IsEqualGUID(const TGUID& a, const TGUID& b) {
+    // Field by field: the structure may carry padding that a byte compare would read.
+    return a.D1 == b.D1 && a.D2 == b.D2 && a.D3 == b.D3 &&
+           std::equal(std::begin(a.D4), std::end(a.D4), std::begin(b.D4));
 }

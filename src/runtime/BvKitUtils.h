@@ -4,6 +4,8 @@
 // per pump, in the order they were posted.
 #pragma once
 
+#include "RtSysUtils.h"
+
 #include <cstdint>
 #include <functional>
 #include <string>
@@ -44,3 +46,6 @@ int64_t DefWindowProc(TMessageWindow window, uint32_t msg, uint64_t wParam, int6
 
 // Returns value; when it is false, raises the last system error (EOSError).
 bool CheckWin32Result(bool value);
+
+// Whether two GUIDs are the same, every field compared.
+bool IsEqualGUID(const TGUID& a, const TGUID& b);

@@ -87,6 +87,29 @@ TEST(KitUtils, CheckWin32Result) {
     }
 }
 
+TEST(KitUtils, IsEqualGUIDComparesEveryField) {
+    const TGUID base{0x12345678, 0x9ABC, 0xDEF0, {1, 2, 3, 4, 5, 6, 7, 8}};
+    EXPECT_TRUE(IsEqualGUID(base, base));
+    TGUID copy = base;
+    EXPECT_TRUE(IsEqualGUID(base, copy));
+    struct Case {
+        const char* Field;
+        void (*Change)(TGUID&);
+    } cases[] = {
+        {"D1", [](TGUID& g) { g.D1 ^= 1; }},
+        {"D2", [](TGUID& g) { g.D2 ^= 0x100; }},
+        {"D3", [](TGUID& g) { g.D3 ^= 1; }},
+        {"D4 first byte", [](TGUID& g) { g.D4[0] ^= 1; }},
+        {"D4 last byte", [](TGUID& g) { g.D4[7] ^= 0x80; }},
+    };
+    for (const auto& c : cases) {
+        TGUID other = base;
+        c.Change(other);
+        EXPECT_FALSE(IsEqualGUID(base, other)) << c.Field;
+        EXPECT_FALSE(IsEqualGUID(other, base)) << c.Field;
+    }
+}
+
 TEST(CoreUtils, Words) {
     EXPECT_EQ(6, WordPosition(2, ",,a,,b", ","));
     EXPECT_EQ(3, WordPosition(1, ",,a,,b", ","));
