@@ -1,18 +1,56 @@
 #include "RtRTTI.h"
 
+#include <mutex>
+#include <unordered_map>
+
 namespace {
 
-const char* KindName(TTypeKind k) {
-    static const char* names[] = {
-        "tkUnknown", "tkInteger", "tkChar",   "tkEnumeration", "tkFloat",   "tkString",
-        "tkSet",     "tkClass",   "tkMethod", "tkWChar",       "tkLString", "tkWString",
-        "tkVariant", "tkArray",   "tkRecord", "tkInterface",   "tkInt64",   "tkDynArray"};
-    return names[static_cast<int>(k)];
+// An identifier of one of the framework's enumerations; a value outside it is named, not read
+// past the table.
+template <size_t N> std::string IdentName(const char* const (&names)[N], int64_t value) {
+    if (value < 0 || value >= static_cast<int64_t>(N))
+        return Format("Value out of range (%s).", {"ordinal=" + IntToStr(value)});
+    return names[value];
 }
 
-const char* OrdName(TOrdType t) {
-    static const char* names[] = {"otSByte", "otUByte", "otSWord", "otUWord", "otSLong", "otULong"};
-    return names[static_cast<int>(t)];
+std::string KindName(TTypeKind k) {
+    return TypeKindName(k);
+}
+
+std::string OrdName(TOrdType t) {
+    return OrdTypeName(t);
+}
+
+std::string FlagsText(uint8_t flags, std::initializer_list<const char*> names) {
+    std::string text;
+    int bit = 0;
+    for (const char* name : names) {
+        if (flags & (1u << bit))
+            text += (text.empty() ? "" : ", ") + std::string(name);
+        ++bit;
+    }
+    return "[" + text + "]";
+}
+
+std::string AccessKindText(TRtAccessKind k) {
+    switch (k) {
+    case TRtAccessKind::akStaticMethod:
+        return "static method";
+    case TRtAccessKind::akVirtualMethod:
+        return "virtual method";
+    default:
+        return "field";
+    }
+}
+
+// Indent, the nested output, Outdent; the outdent also when the nested output raises.
+template <class F> void Nested(IRtWriter& w, F body) {
+    w.Indent();
+    struct Out {
+        IRtWriter& w;
+        ~Out() { w.Outdent(); }
+    } out{w};
+    body();
 }
 
 const TTypeInfo* ElementType(const TTypeInfo* setType) {
@@ -46,6 +84,40 @@ int64_t ElementValue(const TTypeInfo* element, const std::string& text) {
 }
 
 } // namespace
+
+std::string TypeKindName(TTypeKind k) {
+    static const char* const names[] = {
+        "tkUnknown", "tkInteger", "tkChar",   "tkEnumeration", "tkFloat",   "tkString",
+        "tkSet",     "tkClass",   "tkMethod", "tkWChar",       "tkLString", "tkWString",
+        "tkVariant", "tkArray",   "tkRecord", "tkInterface",   "tkInt64",   "tkDynArray"};
+    return IdentName(names, static_cast<int64_t>(k));
+}
+
+std::string OrdTypeName(TOrdType t) {
+    static const char* const names[] = {"otSByte", "otUByte", "otSWord",
+                                        "otUWord", "otSLong", "otULong"};
+    return IdentName(names, static_cast<int64_t>(t));
+}
+
+std::string FloatTypeName(TFloatType t) {
+    static const char* const names[] = {"ftSingle", "ftDouble", "ftExtended", "ftComp", "ftCurr"};
+    return IdentName(names, static_cast<int64_t>(t));
+}
+
+std::string MethodKindName(TMethodKind k) {
+    static const char* const names[] = {"mkProcedure",     "mkFunction",       "mkConstructor",
+                                        "mkDestructor",    "mkClassProcedure", "mkClassFunction",
+                                        "mkSafeProcedure", "mkSafeFunction"};
+    return IdentName(names, static_cast<int64_t>(k));
+}
+
+std::string ParamFlagsText(uint8_t flags) {
+    return FlagsText(flags, {"pfVar", "pfConst", "pfArray", "pfAddress", "pfReference", "pfOut"});
+}
+
+std::string IntfFlagsText(uint8_t flags) {
+    return FlagsText(flags, {"ifHasGuid", "ifDispInterface", "ifDispatch"});
+}
 
 std::string GetEnumName(const TTypeInfo* type, int64_t value) {
     if (!type || value < type->MinValue || value > type->MaxValue ||
@@ -143,7 +215,9 @@ void TextToSet(const TTypeInfo* setType, TSetValue& value, const std::string& te
 }
 
 void TRtStringsWriter::Writeln(const std::string& text) {
-    lines_->Add(std::string(static_cast<size_t>(level_) * 2, ' ') + current_ + text);
+    std::string line = current_ + text;
+    // An empty line stays empty, whatever the indentation.
+    lines_->Add(line.empty() ? line : std::string(static_cast<size_t>(level_) * 2, ' ') + line);
     current_.clear();
 }
 
@@ -211,16 +285,13 @@ void TRtEnumerationTypeInfo::WriteDeclaration(IRtWriter& w) const {
 void TRtSetTypeInfo::WriteDescription(IRtWriter& w) const {
     TRtOrdinalTypeInfo::WriteDescription(w);
     w.Writeln("Based on: ");
-    w.Indent();
-    struct Out {
-        IRtWriter& w;
-        ~Out() { w.Outdent(); }
-    } out{w};
-    if (info_->BaseType)
-        TypeInfoObject(info_->BaseType)->WriteDescription(w);
+    Nested(w, [&] {
+        if (info_->BaseType)
+            TypeInfoObject(info_->BaseType)->WriteDescription(w);
+    });
 }
 
-void TRtSetTypeInfo::WriteDeclaration(IRtWriter& w) const {
+std::string TRtSetTypeInfo::InlineDeclaration() const {
     std::string element = "???";
     if (const TTypeInfo* e = info_->BaseType) {
         if (e->Name.empty() || e->Name[0] != '.')
@@ -228,11 +299,267 @@ void TRtSetTypeInfo::WriteDeclaration(IRtWriter& w) const {
         else if (e->Kind == TTypeKind::tkEnumeration)
             element = TRtEnumerationTypeInfo(e).InlineDeclaration();
     }
+    return "set of " + element;
+}
+
+void TRtSetTypeInfo::WriteDeclaration(IRtWriter& w) const {
     if (IsAnonymous()) {
-        w.Write("set of " + element);
+        w.Write(InlineDeclaration());
         return;
     }
-    w.Writeln(info_->Name + " = set of " + element + "; // " + OrdName(info_->OrdType));
+    w.Writeln(info_->Name + " = " + InlineDeclaration() + "; // " + OrdName(info_->OrdType));
+}
+
+void TRtFloatTypeInfo::WriteDescription(IRtWriter& w) const {
+    TRtTypeInfo::WriteDescription(w);
+    w.Writeln("Float type: " + FloatTypeName(info_->FloatType));
+}
+
+void TRtFloatTypeInfo::WriteDeclaration(IRtWriter& w) const {
+    w.Writeln(info_->Name + " = type " + FloatTypeName(info_->FloatType).substr(2) + ";");
+}
+
+void TRtStringTypeInfo::WriteDescription(IRtWriter& w) const {
+    TRtTypeInfo::WriteDescription(w);
+    w.Writeln("Max length: " + IntToStr(info_->MaxLength));
+}
+
+std::string TRtStringTypeInfo::InlineDeclaration() const {
+    return "string[" + IntToStr(info_->MaxLength) + "]";
+}
+
+void TRtStringTypeInfo::WriteDeclaration(IRtWriter& w) const {
+    if (IsAnonymous()) {
+        w.Write(InlineDeclaration());
+        return;
+    }
+    w.Writeln(info_->Name + " = " + InlineDeclaration() + ";");
+}
+
+int TRtClassTypeInfo::TotalPropCount() const {
+    int n = 0;
+    // A parent chain that loops back would never end; a class cannot be its own ancestor.
+    int guard = 0;
+    for (const TTypeInfo* c = info_; c && guard < 1000; c = c->Parent, ++guard)
+        n += static_cast<int>(c->Props.size());
+    return n;
+}
+
+const TRtPropDecl& TRtClassTypeInfo::Prop(int index) const {
+    if (index < 0 || index >= PropCount())
+        throw ERtRTTIError(Format("List index out of bounds (%d)", {index}));
+    return info_->Props[static_cast<size_t>(index)];
+}
+
+namespace {
+
+std::string TypeName(const TTypeInfo* t) {
+    return t ? t->Name : std::string("???");
+}
+
+} // namespace
+
+void TRtClassTypeInfo::WriteDescription(IRtWriter& w) const {
+    TRtTypeInfo::WriteDescription(w);
+    w.Writeln("Class name: " + info_->Name);
+    w.Writeln("Parent: " + (info_->Parent ? info_->Parent->Name : std::string()));
+    w.Writeln("Unit name: " + info_->UnitName);
+    w.Writeln("Property count: " + IntToStr(PropCount()) + " (" + IntToStr(TotalPropCount()) + ")");
+    Nested(w, [&] {
+        for (const TRtPropDecl& p : info_->Props) {
+            w.Writeln(p.Name + ": " + TypeName(p.PropType));
+            Nested(w, [&] {
+                if (p.HasIndex)
+                    w.Writeln(Format("[%s %d]", {"index", p.Index}));
+                if (p.HasDefault)
+                    w.Writeln(Format("[%s %d]", {"default", p.Default}));
+                auto accessor = [&](const char* what, const TRtAccessor& a) {
+                    if (a.Kind == TRtAccessKind::akNone || a.Kind == TRtAccessKind::akConstant)
+                        return;
+                    w.Writeln(Format("[%s %s $%p]", {what, AccessKindText(a.Kind), a.Address}));
+                };
+                accessor("read", p.Read);
+                accessor("write", p.Write);
+                if (p.Stored.Kind == TRtAccessKind::akConstant)
+                    w.Writeln(Format("[%s=%s]", {"stored", p.Stored.Constant ? "True" : "False"}));
+                else if (p.Stored.Kind != TRtAccessKind::akNone)
+                    w.Writeln(Format("[%s=%s $%p]",
+                                     {"stored", AccessKindText(p.Stored.Kind), p.Stored.Address}));
+            });
+        }
+    });
+}
+
+void TRtClassTypeInfo::WriteDeclaration(IRtWriter& w) const {
+    const TTypeInfo* parent = info_->Parent;
+    if (parent && !SameText(parent->Name, "TObject")) {
+        std::string line = info_->Name + " = class(" + parent->Name;
+        for (const std::string& guid : info_->InterfaceGuids)
+            line += ", ['" + guid + "']";
+        w.Writeln(line + ") // unit " + info_->UnitName);
+    } else {
+        w.Writeln(info_->Name + " = class // unit " + info_->UnitName);
+    }
+    if (!info_->Props.empty()) {
+        w.Writeln("published");
+        Nested(w, [&] {
+            for (const TRtPropDecl& p : info_->Props) {
+                std::string line = "property " + p.Name + ": " + TypeName(p.PropType);
+                if (p.HasIndex)
+                    line += Format(" index %d", {p.Index});
+                auto accessor = [](const TRtAccessor& a) {
+                    return Format("[%s $%p]", {AccessKindText(a.Kind), a.Address});
+                };
+                if (p.Read.Kind != TRtAccessKind::akNone &&
+                    p.Read.Kind != TRtAccessKind::akConstant)
+                    line += " read " + accessor(p.Read);
+                if (p.Write.Kind != TRtAccessKind::akNone &&
+                    p.Write.Kind != TRtAccessKind::akConstant)
+                    line += " write " + accessor(p.Write);
+                if (p.Stored.Kind == TRtAccessKind::akConstant)
+                    line += p.Stored.Constant ? " stored = True" : " stored = False";
+                else if (p.Stored.Kind != TRtAccessKind::akNone)
+                    line += " stored = " + accessor(p.Stored);
+                if (p.HasDefault)
+                    line += " default " + IntToStr(p.Default);
+                w.Writeln(line + ";");
+            }
+        });
+    }
+    w.Writeln("end;");
+}
+
+const TRtParamDecl& TRtEventTypeInfo::Param(int index) const {
+    if (index < 0 || index >= ParamCount())
+        throw ERtRTTIError(Format("List index out of bounds (%d)", {index}));
+    return info_->Params[static_cast<size_t>(index)];
+}
+
+namespace {
+
+bool IsFunction(TMethodKind k) {
+    return k == TMethodKind::mkFunction || k == TMethodKind::mkClassFunction ||
+           k == TMethodKind::mkSafeFunction;
+}
+
+} // namespace
+
+void TRtEventTypeInfo::WriteDescription(IRtWriter& w) const {
+    TRtTypeInfo::WriteDescription(w);
+    w.Writeln("Method kind: " + MethodKindName(info_->MethodKind));
+    w.Writeln("Parameter count: " + IntToStr(ParamCount()));
+    Nested(w, [&] {
+        for (size_t i = 0; i < info_->Params.size(); ++i) {
+            const TRtParamDecl& p = info_->Params[i];
+            if (i > 0)
+                w.Writeln("");
+            w.Writeln("Name: " + p.Name);
+            w.Writeln("Type: " + p.TypeName);
+            w.Writeln("Flags: " + ParamFlagsText(p.Flags));
+        }
+    });
+    if (IsFunction(info_->MethodKind))
+        w.Writeln("Return type: " + info_->ResultType);
+}
+
+void TRtEventTypeInfo::WriteDeclaration(IRtWriter& w) const {
+    std::string line =
+        info_->Name + " = " + (IsFunction(info_->MethodKind) ? "function" : "procedure");
+    for (size_t i = 0; i < info_->Params.size(); ++i) {
+        const TRtParamDecl& p = info_->Params[i];
+        line += i == 0 ? "(" : "; ";
+        if (p.Flags & pfVar)
+            line += "var ";
+        else if (p.Flags & pfConst)
+            line += "const ";
+        else if (p.Flags & pfOut)
+            line += "out ";
+        line += p.Name;
+        if (!p.TypeName.empty()) {
+            line += ": ";
+            if (p.Flags & pfArray) {
+                line += "array of ";
+                line += SameText(p.TypeName, "TVarRec") ? std::string("const") : p.TypeName;
+            } else {
+                line += p.TypeName;
+            }
+        }
+    }
+    if (!info_->Params.empty())
+        line += ")";
+    if (IsFunction(info_->MethodKind))
+        line += ": " + info_->ResultType;
+    w.Writeln(line + " of object;");
+}
+
+void TRtInterfaceTypeInfo::WriteDescription(IRtWriter& w) const {
+    TRtTypeInfo::WriteDescription(w);
+    if (HasGuid())
+        w.Writeln("GUID: " + info_->Guid);
+    w.Writeln("Flags: " + IntfFlagsText(info_->IntfFlags));
+    w.Writeln("Unit name: " + info_->UnitName);
+    if (info_->Parent)
+        w.Writeln("Parent: " + info_->Parent->Name);
+    w.Writeln("Property count: " + IntToStr(static_cast<int64_t>(info_->Props.size())));
+}
+
+void TRtInterfaceTypeInfo::WriteDeclaration(IRtWriter& w) const {
+    bool disp = (info_->IntfFlags & ifDispInterface) != 0;
+    std::string line = info_->Name + " = " + (disp ? "dispinterface" : "interface");
+    if (!disp && info_->Parent && !SameText(info_->Parent->Name, "IUnknown"))
+        line += "(" + info_->Parent->Name + ")";
+    w.Writeln(line + " // unit " + info_->UnitName);
+    Nested(w, [&] {
+        if (HasGuid())
+            w.Writeln("['" + info_->Guid + "']");
+    });
+    w.Writeln("end;");
+}
+
+void TRtInt64TypeInfo::WriteDescription(IRtWriter& w) const {
+    TRtTypeInfo::WriteDescription(w);
+    w.Writeln("Min value: " + IntToStr(info_->MinValue));
+    w.Writeln("Max value: " + IntToStr(info_->MaxValue));
+}
+
+void TRtInt64TypeInfo::WriteDeclaration(IRtWriter& w) const {
+    w.Writeln(info_->Name + " = " + IntToStr(info_->MinValue) + " .. " + IntToStr(info_->MaxValue) +
+              ";");
+}
+
+void TRtDynArrayTypeInfo::WriteDescription(IRtWriter& w) const {
+    TRtTypeInfo::WriteDescription(w);
+    w.Writeln("Element size: " + IntToStr(info_->ElemSize));
+    const TTypeInfo* e = info_->ElemType;
+    if (!e) {
+        w.Writeln("Element type: ???");
+    } else if (!e->Name.empty() && e->Name[0] == '.') {
+        w.Writeln("Element type: ");
+        Nested(w, [&] { TypeInfoObject(e)->WriteDescription(w); });
+    } else {
+        w.Writeln("Element type: " + e->Name);
+    }
+    w.Writeln(std::string("Elements need clean up: ") +
+              (info_->ElemNeedsCleanup ? "True" : "False"));
+    w.Writeln("Variant type: " + IntToStr(info_->VarType));
+    w.Writeln("Unit name: " + info_->UnitName);
+}
+
+std::string TRtDynArrayTypeInfo::InlineDeclaration() const {
+    const TTypeInfo* e = info_->ElemType;
+    if (!e)
+        return "array of ???";
+    if (e->Name.empty() || e->Name[0] != '.')
+        return "array of " + e->Name;
+    return "array of " + TypeInfoObject(e)->InlineDeclaration();
+}
+
+void TRtDynArrayTypeInfo::WriteDeclaration(IRtWriter& w) const {
+    if (IsAnonymous()) {
+        w.Write(InlineDeclaration());
+        return;
+    }
+    w.Writeln(info_->Name + " = " + InlineDeclaration() + "; // Unit " + info_->UnitName);
 }
 
 std::shared_ptr<TRtTypeInfo> TypeInfoObject(const TTypeInfo* info) {
@@ -247,7 +574,139 @@ std::shared_ptr<TRtTypeInfo> TypeInfoObject(const TTypeInfo* info) {
         return std::make_shared<TRtEnumerationTypeInfo>(info);
     case TTypeKind::tkSet:
         return std::make_shared<TRtSetTypeInfo>(info);
+    case TTypeKind::tkFloat:
+        return std::make_shared<TRtFloatTypeInfo>(info);
+    case TTypeKind::tkString:
+        return std::make_shared<TRtStringTypeInfo>(info);
+    case TTypeKind::tkClass:
+        return std::make_shared<TRtClassTypeInfo>(info);
+    case TTypeKind::tkMethod:
+        return std::make_shared<TRtEventTypeInfo>(info);
+    case TTypeKind::tkInterface:
+        return std::make_shared<TRtInterfaceTypeInfo>(info);
+    case TTypeKind::tkInt64:
+        return std::make_shared<TRtInt64TypeInfo>(info);
+    case TTypeKind::tkDynArray:
+        return std::make_shared<TRtDynArrayTypeInfo>(info);
     default:
         return std::make_shared<TRtTypeInfo>(info);
     }
+}
+
+namespace {
+
+struct TGeneratedType {
+    std::unique_ptr<TTypeInfo> Info;
+    int Count = 1;
+};
+
+// The list lives as long as the program; its entries are freed by their last release or, at
+// the end, with the list.
+struct TGeneratedTypes {
+    std::mutex Lock;
+    std::unordered_map<const TTypeInfo*, TGeneratedType> Types;
+};
+
+TGeneratedTypes& Generated() {
+    static TGeneratedTypes list;
+    return list;
+}
+
+const TTypeInfo* AddGenerated(std::unique_ptr<TTypeInfo> info) {
+    const TTypeInfo* key = info.get();
+    TGeneratedTypes& g = Generated();
+    std::lock_guard<std::mutex> hold(g.Lock);
+    g.Types.emplace(key, TGeneratedType{std::move(info), 1});
+    return key;
+}
+
+} // namespace
+
+const TTypeInfo* NewEnumerationType(const std::string& typeName,
+                                    const std::vector<std::string>& names,
+                                    const std::string& unitName) {
+    if (names.empty())
+        throw ERtRTTIError(Format("Enumeration type %s has no names", {typeName}));
+    auto info = std::make_unique<TTypeInfo>();
+    info->Kind = TTypeKind::tkEnumeration;
+    info->Name = typeName;
+    info->OrdType = names.size() <= 256     ? TOrdType::otUByte
+                    : names.size() <= 65536 ? TOrdType::otUWord
+                                            : TOrdType::otULong;
+    info->MinValue = 0;
+    info->MaxValue = static_cast<int64_t>(names.size()) - 1;
+    info->Names = names;
+    info->UnitName = unitName;
+    return AddGenerated(std::move(info));
+}
+
+const TTypeInfo* NewEnumerationSubrange(const std::string& typeName, const TTypeInfo* baseType,
+                                        int64_t first, int64_t last) {
+    if (!baseType || baseType->Kind != TTypeKind::tkEnumeration || first > last ||
+        first < baseType->MinValue || last > baseType->MaxValue)
+        throw ERtRTTIError(Format("Invalid subrange of %s", {baseType ? baseType->Name : ""}));
+    auto info = std::make_unique<TTypeInfo>();
+    info->Kind = TTypeKind::tkEnumeration;
+    info->Name = typeName;
+    info->OrdType = baseType->OrdType;
+    info->MinValue = first;
+    info->MaxValue = last;
+    info->Names.assign(baseType->Names.begin() + (first - baseType->MinValue),
+                       baseType->Names.begin() + (last - baseType->MinValue + 1));
+    info->BaseType = baseType;
+    info->UnitName = baseType->UnitName;
+    AddRefGeneratedType(baseType);
+    return AddGenerated(std::move(info));
+}
+
+const TTypeInfo* NewSetType(const std::string& typeName, const TTypeInfo* elementType) {
+    auto info = std::make_unique<TTypeInfo>();
+    info->Kind = TTypeKind::tkSet;
+    info->Name = typeName;
+    info->BaseType = elementType;
+    ElementType(info.get()); // refuses an element type a set value cannot hold
+    int64_t span = elementType->MaxValue - elementType->MinValue + 1;
+    info->OrdType = span <= 8    ? TOrdType::otUByte
+                    : span <= 16 ? TOrdType::otUWord
+                                 : TOrdType::otULong;
+    AddRefGeneratedType(elementType);
+    return AddGenerated(std::move(info));
+}
+
+void AddRefGeneratedType(const TTypeInfo* type) {
+    TGeneratedTypes& g = Generated();
+    std::lock_guard<std::mutex> hold(g.Lock);
+    auto it = g.Types.find(type);
+    if (it != g.Types.end())
+        ++it->second.Count;
+}
+
+void ReleaseGeneratedType(const TTypeInfo* type) {
+    std::unique_ptr<TTypeInfo> gone;
+    {
+        // The count changes under the same lock that finds and removes the entry, so two
+        // threads that release the last two users cannot both see it reach zero.
+        TGeneratedTypes& g = Generated();
+        std::lock_guard<std::mutex> hold(g.Lock);
+        auto it = g.Types.find(type);
+        if (it == g.Types.end() || --it->second.Count > 0)
+            return;
+        gone = std::move(it->second.Info);
+        g.Types.erase(it);
+    }
+    // A set goes after its element type is released, a subrange after its base.
+    if (gone->BaseType && gone->BaseType != gone.get())
+        ReleaseGeneratedType(gone->BaseType);
+}
+
+bool IsGeneratedType(const TTypeInfo* type) {
+    TGeneratedTypes& g = Generated();
+    std::lock_guard<std::mutex> hold(g.Lock);
+    return g.Types.count(type) != 0;
+}
+
+int GeneratedTypeCount() {
+    TGeneratedTypes& g = Generated();
+    std::lock_guard<std::mutex> hold(g.Lock);
+    return static_cast<int>(g.Types.size());
 }
