@@ -6,28 +6,6 @@
 
 #include <QApplication>
 
-int ShiftStateToKeyData(TShiftState shift) {
-    int data = 0;
-    if (shift & ssAlt)
-        data |= 0x20000000;
-    if (shift & ssCtrl)
-        data |= 0x10000000;
-    if (shift & ssShift)
-        data |= 0x08000000;
-    return data;
-}
-
-TShiftState KeyDataToShiftState(intptr_t keyData) {
-    TShiftState s = 0;
-    if (keyData & 0x20000000)
-        s |= ssAlt;
-    if (keyData & 0x10000000)
-        s |= ssCtrl;
-    if (keyData & 0x08000000)
-        s |= ssShift;
-    return s;
-}
-
 namespace {
 struct CodeFlag {
     TDialogCode Code;

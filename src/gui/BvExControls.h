@@ -31,8 +31,6 @@ public:
     virtual ~IBvDenySubClassing() = default;
 };
 
-int ShiftStateToKeyData(TShiftState shift);
-TShiftState KeyDataToShiftState(intptr_t keyData);
 TDialogCodes DialogCodesFromDlgc(intptr_t flags);
 intptr_t DialogCodesToDlgc(TDialogCodes codes);
 // clNone: the application's hint colour; clDefault: whatever the parent's hint handling

@@ -1,23 +1,11 @@
 #include "Controls.h"
 
-#include "ControlWidget.h"
 #include "Forms.h"
 #include "Menus.h"
-#include "QtBridge.h"
 #include "ShellAPI.h"
 #include "WinApi.h"
+#include "qt/WidgetBinding.h"
 
-#include <QContextMenuEvent>
-#include <QDragEnterEvent>
-#include <QDropEvent>
-#include <QFocusEvent>
-#include <QKeyEvent>
-#include <QMimeData>
-#include <QMouseEvent>
-#include <QPainter>
-#include <QResizeEvent>
-#include <QUrl>
-#include <QWheelEvent>
 #include <algorithm>
 #include <set>
 
@@ -66,6 +54,28 @@ std::string GetLongHint(const std::string& hint) {
     return bar == std::string::npos ? hint : hint.substr(bar + 1);
 }
 
+int ShiftStateToKeyData(TShiftState shift) {
+    int data = 0;
+    if (shift & ssAlt)
+        data |= 0x20000000;
+    if (shift & ssCtrl)
+        data |= 0x10000000;
+    if (shift & ssShift)
+        data |= 0x08000000;
+    return data;
+}
+
+TShiftState KeyDataToShiftState(intptr_t keyData) {
+    TShiftState s = 0;
+    if (keyData & 0x20000000)
+        s |= ssAlt;
+    if (keyData & 0x10000000)
+        s |= ssCtrl;
+    if (keyData & 0x08000000)
+        s |= ssShift;
+    return s;
+}
+
 namespace {
 bool IsWindowOrControlAlive(const TControl* c) {
     return LiveControls().count(c) > 0;
@@ -90,43 +100,6 @@ TShiftState KeysToShift(intptr_t keys) {
     if (keys & MK_MBUTTON)
         s |= ssMiddle;
     return s;
-}
-
-Qt::CursorShape QtCursor(TCursor cursor) {
-    switch (cursor) {
-    case crCross:
-        return Qt::CrossCursor;
-    case crIBeam:
-        return Qt::IBeamCursor;
-    case crSizeNESW:
-        return Qt::SizeBDiagCursor;
-    case crSizeNS:
-    case crVSplit:
-        return Qt::SizeVerCursor;
-    case crSizeNWSE:
-        return Qt::SizeFDiagCursor;
-    case crSizeWE:
-    case crHSplit:
-        return Qt::SizeHorCursor;
-    case crUpArrow:
-        return Qt::UpArrowCursor;
-    case crHourGlass:
-        return Qt::WaitCursor;
-    case crDrag:
-    case crMultiDrag:
-        return Qt::DragCopyCursor;
-    case crNoDrop:
-    case crNo:
-        return Qt::ForbiddenCursor;
-    case crHandPoint:
-        return Qt::PointingHandCursor;
-    case crSizeAll:
-        return Qt::SizeAllCursor;
-    case crNone:
-        return Qt::BlankCursor;
-    default:
-        return Qt::ArrowCursor;
-    }
 }
 
 bool IsMouseMsg(uint32_t msg) {
@@ -694,7 +667,7 @@ void TControl::SetMouseCapture(bool value) {
 
 void TControl::Invalidate() {
     if (parent_ && parent_->HandleAllocated() && visible_)
-        parent_->ClientWidget()->update(ToQ(BoundsRect()));
+        BvQt::InvalidateRect(parent_->ClientWidget(), BoundsRect());
 }
 
 void TControl::Update() {
@@ -910,7 +883,7 @@ void TWinControl::RemoveControl(TControl* control) {
         mouseOver_ = nullptr;
     control->parent_ = nullptr;
     if (auto* w = dynamic_cast<TWinControl*>(control); w && w->widget_ && !IsDestroying())
-        w->widget_->setParent(nullptr);
+        BvQt::Detach(w->widget_);
     if (control->Align() != TAlign::alNone && !IsDestroying())
         Realign();
     Perform(CM_CONTROLLISTCHANGE, reinterpret_cast<intptr_t>(control), 0);
@@ -969,55 +942,10 @@ QWidget* TWinControl::ClientWidget() {
     return Widget();
 }
 
-QWidget* TWinControl::CreateWidget(QWidget* parent) {
-    return new TBvWidget(this, parent);
-}
-
-void TWinControl::CreateWnd() {
-    QWidget* parentWidget = parent_ ? parent_->ClientWidget() : nullptr;
-    widget_ = CreateWidget(parentWidget);
-    if (!dynamic_cast<TBvWidget*>(widget_))
-        widget_->installEventFilter(new TBvEventFilter(this, widget_));
-    widget_->setMouseTracking(true);
-    ApplyWidgetState();
-    CreateChildHandles();
-}
-
 void TWinControl::CreateChildHandles() {
     for (TControl* c : controls_)
         if (auto* w = dynamic_cast<TWinControl*>(c))
             w->HandleNeeded();
-}
-
-void TWinControl::ApplyWidgetState() {
-    if (!widget_)
-        return;
-    widget_->setGeometry(left_, top_, width_, height_);
-    widget_->setEnabled(Enabled());
-    widget_->setFont(Font()->ToQFont());
-    if (parent_)
-        widget_->setVisible(Visible());
-    widget_->setAcceptDrops(acceptFiles_);
-}
-
-void TWinControl::DestroyWnd() {
-    if (!widget_)
-        return;
-    QWidget* w = widget_;
-    widget_ = nullptr;
-    // Nothing left behind may reach the control once it is gone.
-    if (auto* bw = dynamic_cast<TBvWidget*>(w); bw && bw->Control == this)
-        bw->Control = nullptr;
-    // Our classes carry no meta-object, so they are told apart by dynamic_cast.
-    for (QObject* o : w->findChildren<QObject*>()) {
-        if (auto* bw = dynamic_cast<TBvWidget*>(o); bw && bw->Control == this)
-            bw->Control = nullptr;
-        if (auto* filter = dynamic_cast<TBvEventFilter*>(o); filter && filter->Control == this)
-            filter->Control = nullptr;
-    }
-    w->hide();
-    w->setParent(nullptr);
-    w->deleteLater();
 }
 
 bool TWinControl::Showing() const {
@@ -1025,7 +953,7 @@ bool TWinControl::Showing() const {
         return false;
     if (parent_)
         return parent_->Showing();
-    return widget_ && widget_->isVisible();
+    return widget_ && BvQt::IsVisible(widget_);
 }
 
 void TWinControl::SetBounds(int left, int top, int width, int height) {
@@ -1038,7 +966,7 @@ void TWinControl::SetBounds(int left, int top, int width, int height) {
     width_ = std::max(0, width);
     height_ = std::max(0, height);
     if (widget_)
-        widget_->setGeometry(left_, top_, width_, height_);
+        BvQt::SetGeometry(widget_, left_, top_, width_, height_);
     if (parent_ && Align() != TAlign::alNone)
         parent_->AlignControls(this);
     if (width_ != oldW || height_ != oldH) {
@@ -1051,7 +979,7 @@ void TWinControl::SetBounds(int left, int top, int width, int height) {
 void TWinControl::SetEnabled(bool value) {
     TControl::SetEnabled(value);
     if (widget_)
-        widget_->setEnabled(value);
+        BvQt::SetEnabled(widget_, value);
 }
 
 bool TWinControl::CanFocus() const {
@@ -1063,21 +991,21 @@ bool TWinControl::CanFocus() const {
 
 void TWinControl::SetFocus() {
     if (auto* w = Widget())
-        w->setFocus(Qt::OtherFocusReason);
+        BvQt::SetFocus(w);
 }
 
 bool TWinControl::Focused() const {
-    return widget_ && widget_->hasFocus();
+    return widget_ && BvQt::HasFocus(widget_);
 }
 
 void TWinControl::Invalidate() {
     if (widget_)
-        ClientWidget()->update();
+        BvQt::Invalidate(ClientWidget());
 }
 
 void TWinControl::Update() {
     if (widget_)
-        ClientWidget()->repaint();
+        BvQt::Repaint(ClientWidget());
 }
 
 void TWinControl::Repaint() {
@@ -1088,7 +1016,7 @@ void TWinControl::Repaint() {
 void TWinControl::BringToFront() {
     TControl::BringToFront();
     if (widget_)
-        widget_->raise();
+        BvQt::Raise(widget_);
 }
 
 void TWinControl::EnableAlign() {
@@ -1215,7 +1143,7 @@ void TWinControl::TrackMouse(TControl* over) {
     if (over && mouseOver_ == over) {
         over->Perform(CM_MOUSEENTER, 0, 0);
         if (widget_ && IsControlAlive(over))
-            ClientWidget()->setCursor(QtCursor(over->Cursor()));
+            BvQt::SetCursor(ClientWidget(), over->Cursor());
     }
     if (Application)
         Application->HintMouseMessage(over && IsControlAlive(over) ? over : nullptr);
@@ -1299,7 +1227,7 @@ bool TWinControl::HandleMessage(TMessage& m) {
     case WM_KEYUP:
     case WM_SYSKEYUP: {
         uint16_t key = static_cast<uint16_t>(m.WParam);
-        TShiftState shift = static_cast<TShiftState>((m.LParam >> 16) & 0xFFFF);
+        TShiftState shift = KeyDataToShiftState(m.LParam);
         // Menu short cuts come first: the control's popup menus up the chain, then the form's.
         if ((m.Msg == WM_KEYDOWN || m.Msg == WM_SYSKEYDOWN) && IsMenuShortCut(key, shift)) {
             m.WParam = 0;
@@ -1341,12 +1269,12 @@ bool TWinControl::HandleMessage(TMessage& m) {
         return false;
     case CM_ENABLEDCHANGED:
         if (widget_)
-            widget_->setEnabled(Enabled());
+            BvQt::SetEnabled(widget_, Enabled());
         Invalidate();
         return true;
     case CM_VISIBLECHANGED:
         if (widget_ && parent_)
-            widget_->setVisible(Visible());
+            BvQt::SetVisible(widget_, Visible());
         if (parent_)
             parent_->Realign();
         return true;
@@ -1358,7 +1286,7 @@ bool TWinControl::HandleMessage(TMessage& m) {
         return true;
     case CM_FONTCHANGED:
         if (widget_)
-            widget_->setFont(Font()->ToQFont());
+            BvQt::SetFont(widget_, *Font());
         for (TControl* c : controls_)
             c->Perform(CM_PARENTFONTCHANGED, 0, 0);
         Invalidate();
@@ -1431,158 +1359,8 @@ void TWinControl::DoExit() {
 void TWinControl::SetAcceptFiles(bool accept) {
     acceptFiles_ = accept;
     if (widget_) {
-        widget_->setAcceptDrops(accept);
-        ClientWidget()->setAcceptDrops(accept);
-    }
-}
-
-namespace {
-intptr_t QtKeys(Qt::MouseButtons buttons, Qt::KeyboardModifiers mods) {
-    intptr_t k = 0;
-    if (buttons & Qt::LeftButton)
-        k |= MK_LBUTTON;
-    if (buttons & Qt::RightButton)
-        k |= MK_RBUTTON;
-    if (buttons & Qt::MiddleButton)
-        k |= MK_MBUTTON;
-    if (mods & Qt::ShiftModifier)
-        k |= MK_SHIFT;
-    if (mods & Qt::ControlModifier)
-        k |= MK_CONTROL;
-    return k;
-}
-TShiftState QtShift(Qt::KeyboardModifiers mods) {
-    TShiftState s = 0;
-    if (mods & Qt::ShiftModifier)
-        s |= ssShift;
-    if (mods & Qt::ControlModifier)
-        s |= ssCtrl;
-    if (mods & Qt::AltModifier)
-        s |= ssAlt;
-    return s;
-}
-} // namespace
-
-bool TWinControl::QtEvent(QEvent* event) {
-    bool own = dynamic_cast<TBvWidget*>(widget_) != nullptr || ClientWidget() != widget_;
-    switch (event->type()) {
-    case QEvent::MouseButtonPress:
-    case QEvent::MouseButtonRelease:
-    case QEvent::MouseButtonDblClick:
-    case QEvent::MouseMove: {
-        auto* me = static_cast<QMouseEvent*>(event);
-        uint32_t msg = WM_MOUSEMOVE;
-        bool press = event->type() == QEvent::MouseButtonPress;
-        bool dbl = event->type() == QEvent::MouseButtonDblClick;
-        if (event->type() != QEvent::MouseMove) {
-            switch (me->button()) {
-            case Qt::LeftButton:
-                msg = press ? WM_LBUTTONDOWN : dbl ? WM_LBUTTONDBLCLK : WM_LBUTTONUP;
-                break;
-            case Qt::RightButton:
-                msg = press ? WM_RBUTTONDOWN : dbl ? WM_RBUTTONDBLCLK : WM_RBUTTONUP;
-                break;
-            case Qt::MiddleButton:
-                msg = press || dbl ? WM_MBUTTONDOWN : WM_MBUTTONUP;
-                break;
-            default:
-                return false;
-            }
-        }
-        QPoint p = me->position().toPoint();
-        if (Mouse) {
-            QPoint g = me->globalPosition().toPoint();
-            Mouse->CursorPos = ClientToScreen({p.x(), p.y()});
-            (void)g;
-        }
-        Perform(msg, QtKeys(me->buttons() | me->button(), me->modifiers()),
-                MakeLParam(p.x(), p.y()));
-        return own;
-    }
-    case QEvent::Wheel: {
-        auto* we = static_cast<QWheelEvent*>(event);
-        QPoint p = we->position().toPoint();
-        TPoint screen = ClientToScreen({p.x(), p.y()});
-        int delta = we->angleDelta().y();
-        Perform(WM_MOUSEWHEEL,
-                static_cast<intptr_t>(static_cast<uint32_t>(
-                    (QtKeys(we->buttons(), we->modifiers()) & 0xFFFF) | ((delta & 0xFFFF) << 16))),
-                MakeLParam(screen.X, screen.Y));
-        return false;
-    }
-    case QEvent::Enter:
-        TrackMouse(this);
-        return false;
-    case QEvent::Leave:
-        TrackMouse(nullptr);
-        return false;
-    case QEvent::KeyPress:
-    case QEvent::KeyRelease: {
-        auto* ke = static_cast<QKeyEvent*>(event);
-        int vk = QtKeyToVirtualKey(ke->key());
-        bool down = event->type() == QEvent::KeyPress;
-        bool alt = ke->modifiers() & Qt::AltModifier;
-        uint32_t msg = down ? (alt ? WM_SYSKEYDOWN : WM_KEYDOWN) : (alt ? WM_SYSKEYUP : WM_KEYUP);
-        intptr_t lp = static_cast<intptr_t>(QtShift(ke->modifiers())) << 16;
-        bool swallowed = false;
-        if (vk) {
-            TMessage m{msg, static_cast<uint64_t>(vk), lp, 0};
-            Perform(m);
-            swallowed = m.Result != 0;
-        }
-        if (down && !swallowed && !ke->text().isEmpty() &&
-            !(ke->modifiers() & Qt::ControlModifier)) {
-            for (QChar ch : ke->text()) {
-                TMessage m{WM_CHAR, ch.unicode(), 0, 0};
-                Perform(m);
-                swallowed = swallowed || m.Result != 0;
-            }
-        }
-        return own || swallowed;
-    }
-    case QEvent::FocusIn:
-        Perform(WM_SETFOCUS, 0, 0);
-        return false;
-    case QEvent::FocusOut:
-        Perform(WM_KILLFOCUS, 0, 0);
-        return false;
-    case QEvent::ContextMenu: {
-        auto* ce = static_cast<QContextMenuEvent*>(event);
-        TPoint screen = ClientToScreen({ce->pos().x(), ce->pos().y()});
-        return Perform(WM_CONTEXTMENU, 0, MakeLParam(screen.X, screen.Y)) != 0 || own;
-    }
-    case QEvent::DragEnter:
-    case QEvent::DragMove: {
-        auto* de = static_cast<QDropEvent*>(event);
-        if (acceptFiles_ && de->mimeData()->hasUrls()) {
-            de->acceptProposedAction();
-            return true;
-        }
-        return false;
-    }
-    case QEvent::Drop: {
-        auto* de = static_cast<QDropEvent*>(event);
-        if (!acceptFiles_ || !de->mimeData()->hasUrls())
-            return false;
-        std::vector<std::string> files;
-        for (const QUrl& url : de->mimeData()->urls())
-            if (url.isLocalFile())
-                files.push_back(FromQ(url.toLocalFile()));
-        QPoint p = de->position().toPoint();
-        DeliverDroppedFiles(this, files, {p.x(), p.y()});
-        de->acceptProposedAction();
-        return true;
-    }
-    case QEvent::Resize: {
-        if (!widget_ || parent_)
-            return false;
-        QSize s = widget_->size();
-        if (s.width() != width_ || s.height() != height_)
-            SetBounds(left_, top_, s.width(), s.height());
-        return false;
-    }
-    default:
-        return false;
+        BvQt::SetAcceptDrops(widget_, accept);
+        BvQt::SetAcceptDrops(ClientWidget(), accept);
     }
 }
 
@@ -1606,105 +1384,4 @@ void TCustomControl::PaintWindow(TCanvas& canvas) {
         ~Reset() { c = nullptr; }
     } reset{canvas_};
     Paint();
-}
-
-// ---------------------------------------------------------------- widgets
-
-TBvWidget::TBvWidget(TWinControl* control, QWidget* parent) : QWidget(parent), Control(control) {
-    setAttribute(Qt::WA_OpaquePaintEvent);
-    setFocusPolicy(Qt::ClickFocus);
-}
-
-bool GuardedCall(TObject* sender, const std::function<void()>& work) {
-    try {
-        work();
-        return true;
-    } catch (...) {
-        if (Application)
-            Application->HandleException(sender);
-        return false;
-    }
-}
-
-bool TBvWidget::event(QEvent* e) {
-    if (Control && e->type() != QEvent::Paint) {
-        bool consumed = false;
-        TWinControl* control = Control;
-        if (!GuardedCall(control, [&] { consumed = control->QtEvent(e); }))
-            return true;
-        if (consumed)
-            return true;
-    }
-    return QWidget::event(e);
-}
-
-void TBvWidget::paintEvent(QPaintEvent*) {
-    if (!Control)
-        return;
-    QImage image(size(), QImage::Format_RGB32);
-    image.fill(ToQColor(Control->Color()));
-    TCanvas canvas(&image);
-    TWinControl* control = Control;
-    GuardedCall(control, [&] { control->PaintTo(canvas); });
-    QPainter p(this);
-    p.drawImage(0, 0, image);
-}
-
-bool TBvEventFilter::eventFilter(QObject*, QEvent* event) {
-    if (!Control || event->type() == QEvent::Paint)
-        return false;
-    bool consumed = false;
-    TWinControl* control = Control;
-    if (!GuardedCall(control, [&] { consumed = control->QtEvent(event); }))
-        return true;
-    return consumed;
-}
-
-int QtKeyToVirtualKey(int k) {
-    if ((k >= Qt::Key_A && k <= Qt::Key_Z) || (k >= Qt::Key_0 && k <= Qt::Key_9))
-        return k;
-    if (k >= Qt::Key_F1 && k <= Qt::Key_F24)
-        return VK_F1 + (k - Qt::Key_F1);
-    switch (k) {
-    case Qt::Key_Backspace:
-        return VK_BACK;
-    case Qt::Key_Tab:
-    case Qt::Key_Backtab:
-        return VK_TAB;
-    case Qt::Key_Return:
-    case Qt::Key_Enter:
-        return VK_RETURN;
-    case Qt::Key_Shift:
-        return VK_SHIFT;
-    case Qt::Key_Control:
-        return VK_CONTROL;
-    case Qt::Key_Alt:
-        return VK_MENU;
-    case Qt::Key_Escape:
-        return VK_ESCAPE;
-    case Qt::Key_Space:
-        return VK_SPACE;
-    case Qt::Key_PageUp:
-        return VK_PRIOR;
-    case Qt::Key_PageDown:
-        return VK_NEXT;
-    case Qt::Key_End:
-        return VK_END;
-    case Qt::Key_Home:
-        return VK_HOME;
-    case Qt::Key_Left:
-        return VK_LEFT;
-    case Qt::Key_Up:
-        return VK_UP;
-    case Qt::Key_Right:
-        return VK_RIGHT;
-    case Qt::Key_Down:
-        return VK_DOWN;
-    case Qt::Key_Insert:
-        return VK_INSERT;
-    case Qt::Key_Delete:
-        return VK_DELETE;
-    default:
-        return 0;
-    }
 }

@@ -35,6 +35,10 @@ enum TShiftStateFlag : uint16_t {
     ssDouble = 64
 };
 using TShiftState = uint16_t;
+// The key data of key and character messages carries the shift state in its high bits
+// (Alt $20000000, Ctrl $10000000, Shift $08000000); every sender and reader uses these two.
+int ShiftStateToKeyData(TShiftState shift);
+TShiftState KeyDataToShiftState(intptr_t keyData);
 enum class TMouseButton { mbLeft, mbRight, mbMiddle };
 
 using TCursor = int;

@@ -1,8 +1,8 @@
 #include "Dialogs.h"
 
 #include "Forms.h"
-#include "QtBridge.h"
 #include "ShellAPI.h"
+#include "qt/QtBridge.h"
 
 #include <QFileDialog>
 #include <QInputDialog>

@@ -1,8 +1,8 @@
 #include "ExtCtrls.h"
 
-#include "ControlWidget.h"
 #include "Dispatcher.h"
 #include "Forms.h"
+#include "qt/ControlWidget.h"
 
 #include <QScrollBar>
 #include <QWidget>

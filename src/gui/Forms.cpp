@@ -1,11 +1,11 @@
 #include "Forms.h"
 
-#include "ControlWidget.h"
 #include "Dialogs.h"
 #include "Dispatcher.h"
 #include "ExtCtrls.h"
 #include "Menus.h"
-#include "QtBridge.h"
+#include "qt/ControlWidget.h"
+#include "qt/QtBridge.h"
 
 #include <QApplication>
 #include <QCloseEvent>

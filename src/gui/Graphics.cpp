@@ -1,6 +1,6 @@
 #include "Graphics.h"
 
-#include "QtBridge.h"
+#include "qt/QtBridge.h"
 
 #include <QFont>
 #include <QFontMetrics>

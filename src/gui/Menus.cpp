@@ -1,8 +1,8 @@
 #include "Menus.h"
 
-#include "ControlWidget.h"
 #include "Forms.h"
-#include "QtBridge.h"
+#include "qt/ControlWidget.h"
+#include "qt/QtBridge.h"
 
 #include <QImage>
 #include <QMouseEvent>

@@ -1,8 +1,8 @@
 #include "StdCtrls.h"
 
-#include "ControlWidget.h"
 #include "Forms.h"
-#include "QtBridge.h"
+#include "qt/ControlWidget.h"
+#include "qt/QtBridge.h"
 
 #include <QAbstractButton>
 #include <QAbstractListModel>

@@ -5,16 +5,16 @@
 #include "ExtCtrls.h"
 #include "GuiTestEnvironment.h"
 #include "Menus.h"
-#include "QtBridge.h"
 #include "ShellAPI.h"
 #include "StdCtrls.h"
+#include "qt/QtBridge.h"
 
+#include <QAbstractButton>
 #include <QCoreApplication>
 #include <QDropEvent>
 #include <QImage>
 #include <QMimeData>
 #include <QPixmap>
-#include <QAbstractButton>
 #include <QPushButton>
 #include <QUrl>
 #include <QWidget>
@@ -567,8 +567,8 @@ TEST_F(GuiFormTest, MenuShortCutsComeBeforeTheControlsKeys) {
     selectAll->OnClick = [&](TObject*) { ++all; };
     moveUp->OnClick = [&](TObject*) { ++up; };
     list->OnKeyDown = [&](TObject*, uint16_t&, TShiftState) { ++keys; };
-    list->Perform(WM_KEYDOWN, 'A', static_cast<intptr_t>(ssCtrl) << 16);
-    list->Perform(WM_KEYDOWN, VK_UP, static_cast<intptr_t>(ssCtrl) << 16);
+    list->Perform(WM_KEYDOWN, 'A', ShiftStateToKeyData(ssCtrl));
+    list->Perform(WM_KEYDOWN, VK_UP, ShiftStateToKeyData(ssCtrl));
     list->Perform(WM_KEYDOWN, VK_UP, 0);
     EXPECT_EQ(all, 1);
     EXPECT_EQ(up, 1);

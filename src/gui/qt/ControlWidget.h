@@ -2,6 +2,8 @@
 // turns the events of Qt's own widgets into the control's messages.
 #pragma once
 
+#include "Controls.h"
+
 #include <QObject>
 #include <QPointer>
 #include <QWidget>
@@ -35,3 +37,10 @@ bool GuardedCall(TObject* sender, const std::function<void()>& work);
 
 // Qt key codes to the system's virtual keys and back.
 int QtKeyToVirtualKey(int qtKey);
+
+// The modifier keys and buttons of a Qt event as a mouse message's key flags, and as a
+// shift state.
+intptr_t QtKeys(Qt::MouseButtons buttons, Qt::KeyboardModifiers mods);
+TShiftState QtShift(Qt::KeyboardModifiers mods);
+// The screen's cursor numbers as Qt's shapes.
+Qt::CursorShape QtCursor(TCursor cursor);

@@ -1,0 +1,215 @@
+// The one place where Qt's input events become the control's messages: mouse, wheel,
+// keys and characters, focus, the context menu and file drops.
+#include "Controls.h"
+#include "Forms.h"
+#include "ShellAPI.h"
+#include "qt/ControlWidget.h"
+#include "qt/QtBridge.h"
+
+#include <QContextMenuEvent>
+#include <QDragEnterEvent>
+#include <QDropEvent>
+#include <QFocusEvent>
+#include <QKeyEvent>
+#include <QMimeData>
+#include <QMouseEvent>
+#include <QUrl>
+#include <QWheelEvent>
+
+int QtKeyToVirtualKey(int k) {
+    if ((k >= Qt::Key_A && k <= Qt::Key_Z) || (k >= Qt::Key_0 && k <= Qt::Key_9))
+        return k;
+    if (k >= Qt::Key_F1 && k <= Qt::Key_F24)
+        return VK_F1 + (k - Qt::Key_F1);
+    switch (k) {
+    case Qt::Key_Backspace:
+        return VK_BACK;
+    case Qt::Key_Tab:
+    case Qt::Key_Backtab:
+        return VK_TAB;
+    case Qt::Key_Return:
+    case Qt::Key_Enter:
+        return VK_RETURN;
+    case Qt::Key_Shift:
+        return VK_SHIFT;
+    case Qt::Key_Control:
+        return VK_CONTROL;
+    case Qt::Key_Alt:
+        return VK_MENU;
+    case Qt::Key_Escape:
+        return VK_ESCAPE;
+    case Qt::Key_Space:
+        return VK_SPACE;
+    case Qt::Key_PageUp:
+        return VK_PRIOR;
+    case Qt::Key_PageDown:
+        return VK_NEXT;
+    case Qt::Key_End:
+        return VK_END;
+    case Qt::Key_Home:
+        return VK_HOME;
+    case Qt::Key_Left:
+        return VK_LEFT;
+    case Qt::Key_Up:
+        return VK_UP;
+    case Qt::Key_Right:
+        return VK_RIGHT;
+    case Qt::Key_Down:
+        return VK_DOWN;
+    case Qt::Key_Insert:
+        return VK_INSERT;
+    case Qt::Key_Delete:
+        return VK_DELETE;
+    default:
+        return 0;
+    }
+}
+
+intptr_t QtKeys(Qt::MouseButtons buttons, Qt::KeyboardModifiers mods) {
+    intptr_t k = 0;
+    if (buttons & Qt::LeftButton)
+        k |= MK_LBUTTON;
+    if (buttons & Qt::RightButton)
+        k |= MK_RBUTTON;
+    if (buttons & Qt::MiddleButton)
+        k |= MK_MBUTTON;
+    if (mods & Qt::ShiftModifier)
+        k |= MK_SHIFT;
+    if (mods & Qt::ControlModifier)
+        k |= MK_CONTROL;
+    return k;
+}
+
+TShiftState QtShift(Qt::KeyboardModifiers mods) {
+    TShiftState s = 0;
+    if (mods & Qt::ShiftModifier)
+        s |= ssShift;
+    if (mods & Qt::ControlModifier)
+        s |= ssCtrl;
+    if (mods & Qt::AltModifier)
+        s |= ssAlt;
+    return s;
+}
+
+bool TWinControl::QtEvent(QEvent* event) {
+    bool own = dynamic_cast<TBvWidget*>(widget_) != nullptr || ClientWidget() != widget_;
+    switch (event->type()) {
+    case QEvent::MouseButtonPress:
+    case QEvent::MouseButtonRelease:
+    case QEvent::MouseButtonDblClick:
+    case QEvent::MouseMove: {
+        auto* me = static_cast<QMouseEvent*>(event);
+        uint32_t msg = WM_MOUSEMOVE;
+        bool press = event->type() == QEvent::MouseButtonPress;
+        bool dbl = event->type() == QEvent::MouseButtonDblClick;
+        if (event->type() != QEvent::MouseMove) {
+            switch (me->button()) {
+            case Qt::LeftButton:
+                msg = press ? WM_LBUTTONDOWN : dbl ? WM_LBUTTONDBLCLK : WM_LBUTTONUP;
+                break;
+            case Qt::RightButton:
+                msg = press ? WM_RBUTTONDOWN : dbl ? WM_RBUTTONDBLCLK : WM_RBUTTONUP;
+                break;
+            case Qt::MiddleButton:
+                msg = press || dbl ? WM_MBUTTONDOWN : WM_MBUTTONUP;
+                break;
+            default:
+                return false;
+            }
+        }
+        QPoint p = me->position().toPoint();
+        if (Mouse) {
+            QPoint g = me->globalPosition().toPoint();
+            Mouse->CursorPos = ClientToScreen({p.x(), p.y()});
+            (void)g;
+        }
+        Perform(msg, QtKeys(me->buttons() | me->button(), me->modifiers()),
+                MakeLParam(p.x(), p.y()));
+        return own;
+    }
+    case QEvent::Wheel: {
+        auto* we = static_cast<QWheelEvent*>(event);
+        QPoint p = we->position().toPoint();
+        TPoint screen = ClientToScreen({p.x(), p.y()});
+        int delta = we->angleDelta().y();
+        Perform(WM_MOUSEWHEEL,
+                static_cast<intptr_t>(static_cast<uint32_t>(
+                    (QtKeys(we->buttons(), we->modifiers()) & 0xFFFF) | ((delta & 0xFFFF) << 16))),
+                MakeLParam(screen.X, screen.Y));
+        return false;
+    }
+    case QEvent::Enter:
+        TrackMouse(this);
+        return false;
+    case QEvent::Leave:
+        TrackMouse(nullptr);
+        return false;
+    case QEvent::KeyPress:
+    case QEvent::KeyRelease: {
+        auto* ke = static_cast<QKeyEvent*>(event);
+        int vk = QtKeyToVirtualKey(ke->key());
+        bool down = event->type() == QEvent::KeyPress;
+        bool alt = ke->modifiers() & Qt::AltModifier;
+        uint32_t msg = down ? (alt ? WM_SYSKEYDOWN : WM_KEYDOWN) : (alt ? WM_SYSKEYUP : WM_KEYUP);
+        intptr_t lp = ShiftStateToKeyData(QtShift(ke->modifiers()));
+        bool swallowed = false;
+        if (vk) {
+            TMessage m{msg, static_cast<uint64_t>(vk), lp, 0};
+            Perform(m);
+            swallowed = m.Result != 0;
+        }
+        if (down && !swallowed && !ke->text().isEmpty() &&
+            !(ke->modifiers() & Qt::ControlModifier)) {
+            for (QChar ch : ke->text()) {
+                TMessage m{WM_CHAR, ch.unicode(), 0, 0};
+                Perform(m);
+                swallowed = swallowed || m.Result != 0;
+            }
+        }
+        return own || swallowed;
+    }
+    case QEvent::FocusIn:
+        Perform(WM_SETFOCUS, 0, 0);
+        return false;
+    case QEvent::FocusOut:
+        Perform(WM_KILLFOCUS, 0, 0);
+        return false;
+    case QEvent::ContextMenu: {
+        auto* ce = static_cast<QContextMenuEvent*>(event);
+        TPoint screen = ClientToScreen({ce->pos().x(), ce->pos().y()});
+        return Perform(WM_CONTEXTMENU, 0, MakeLParam(screen.X, screen.Y)) != 0 || own;
+    }
+    case QEvent::DragEnter:
+    case QEvent::DragMove: {
+        auto* de = static_cast<QDropEvent*>(event);
+        if (acceptFiles_ && de->mimeData()->hasUrls()) {
+            de->acceptProposedAction();
+            return true;
+        }
+        return false;
+    }
+    case QEvent::Drop: {
+        auto* de = static_cast<QDropEvent*>(event);
+        if (!acceptFiles_ || !de->mimeData()->hasUrls())
+            return false;
+        std::vector<std::string> files;
+        for (const QUrl& url : de->mimeData()->urls())
+            if (url.isLocalFile())
+                files.push_back(FromQ(url.toLocalFile()));
+        QPoint p = de->position().toPoint();
+        DeliverDroppedFiles(this, files, {p.x(), p.y()});
+        de->acceptProposedAction();
+        return true;
+    }
+    case QEvent::Resize: {
+        if (!widget_ || parent_)
+            return false;
+        QSize s = widget_->size();
+        if (s.width() != width_ || s.height() != height_)
+            SetBounds(left_, top_, s.width(), s.height());
+        return false;
+    }
+    default:
+        return false;
+    }
+}

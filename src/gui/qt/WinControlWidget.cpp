@@ -1,0 +1,139 @@
+// Making, setting up and letting go of the Qt widget behind a windowed control, and the
+// small calls through which the control classes reach it.
+#include "qt/WidgetBinding.h"
+
+#include "Controls.h"
+#include "Graphics.h"
+#include "qt/ControlWidget.h"
+#include "qt/QtBridge.h"
+
+#include <QWidget>
+
+QWidget* TWinControl::CreateWidget(QWidget* parent) {
+    return new TBvWidget(this, parent);
+}
+
+void TWinControl::CreateWnd() {
+    QWidget* parentWidget = parent_ ? parent_->ClientWidget() : nullptr;
+    widget_ = CreateWidget(parentWidget);
+    if (!dynamic_cast<TBvWidget*>(widget_))
+        widget_->installEventFilter(new TBvEventFilter(this, widget_));
+    widget_->setMouseTracking(true);
+    ApplyWidgetState();
+    CreateChildHandles();
+}
+
+void TWinControl::ApplyWidgetState() {
+    if (!widget_)
+        return;
+    widget_->setGeometry(left_, top_, width_, height_);
+    widget_->setEnabled(Enabled());
+    widget_->setFont(Font()->ToQFont());
+    if (parent_)
+        widget_->setVisible(Visible());
+    widget_->setAcceptDrops(acceptFiles_);
+}
+
+void TWinControl::DestroyWnd() {
+    if (!widget_)
+        return;
+    QWidget* w = widget_;
+    widget_ = nullptr;
+    // Nothing left behind may reach the control once it is gone.
+    if (auto* bw = dynamic_cast<TBvWidget*>(w); bw && bw->Control == this)
+        bw->Control = nullptr;
+    // Our classes carry no meta-object, so they are told apart by dynamic_cast.
+    for (QObject* o : w->findChildren<QObject*>()) {
+        if (auto* bw = dynamic_cast<TBvWidget*>(o); bw && bw->Control == this)
+            bw->Control = nullptr;
+        if (auto* filter = dynamic_cast<TBvEventFilter*>(o); filter && filter->Control == this)
+            filter->Control = nullptr;
+    }
+    w->hide();
+    w->setParent(nullptr);
+    w->deleteLater();
+}
+
+Qt::CursorShape QtCursor(TCursor cursor) {
+    switch (cursor) {
+    case crCross:
+        return Qt::CrossCursor;
+    case crIBeam:
+        return Qt::IBeamCursor;
+    case crSizeNESW:
+        return Qt::SizeBDiagCursor;
+    case crSizeNS:
+    case crVSplit:
+        return Qt::SizeVerCursor;
+    case crSizeNWSE:
+        return Qt::SizeFDiagCursor;
+    case crSizeWE:
+    case crHSplit:
+        return Qt::SizeHorCursor;
+    case crUpArrow:
+        return Qt::UpArrowCursor;
+    case crHourGlass:
+        return Qt::WaitCursor;
+    case crDrag:
+    case crMultiDrag:
+        return Qt::DragCopyCursor;
+    case crNoDrop:
+    case crNo:
+        return Qt::ForbiddenCursor;
+    case crHandPoint:
+        return Qt::PointingHandCursor;
+    case crSizeAll:
+        return Qt::SizeAllCursor;
+    case crNone:
+        return Qt::BlankCursor;
+    default:
+        return Qt::ArrowCursor;
+    }
+}
+
+namespace BvQt {
+
+void SetGeometry(QWidget* widget, int left, int top, int width, int height) {
+    widget->setGeometry(left, top, width, height);
+}
+void SetEnabled(QWidget* widget, bool enabled) {
+    widget->setEnabled(enabled);
+}
+void SetVisible(QWidget* widget, bool visible) {
+    widget->setVisible(visible);
+}
+bool IsVisible(const QWidget* widget) {
+    return widget->isVisible();
+}
+void SetFont(QWidget* widget, const TFont& font) {
+    widget->setFont(font.ToQFont());
+}
+void SetFocus(QWidget* widget) {
+    widget->setFocus(Qt::OtherFocusReason);
+}
+bool HasFocus(const QWidget* widget) {
+    return widget->hasFocus();
+}
+void Invalidate(QWidget* widget) {
+    widget->update();
+}
+void InvalidateRect(QWidget* widget, const TRect& rect) {
+    widget->update(ToQ(rect));
+}
+void Repaint(QWidget* widget) {
+    widget->repaint();
+}
+void Raise(QWidget* widget) {
+    widget->raise();
+}
+void Detach(QWidget* widget) {
+    widget->setParent(nullptr);
+}
+void SetAcceptDrops(QWidget* widget, bool accept) {
+    widget->setAcceptDrops(accept);
+}
+void SetCursor(QWidget* widget, int cursor) {
+    widget->setCursor(QtCursor(cursor));
+}
+
+} // namespace BvQt
