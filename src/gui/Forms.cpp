@@ -1,141 +1,10 @@
 #include "Forms.h"
 
-#include "Dialogs.h"
 #include "Dispatcher.h"
-#include "ExtCtrls.h"
 #include "Menus.h"
-#include "qt/ControlWidget.h"
-#include "qt/QtBridge.h"
+#include "qt/WidgetBinding.h"
 
-#include <QApplication>
-#include <QCloseEvent>
-#include <QCoreApplication>
-#include <QEventLoop>
-#include <QFontDatabase>
-#include <QGuiApplication>
-#include <QScreen>
-#include <QTimer>
 #include <algorithm>
-#include <unistd.h>
-
-TApplication* Application = nullptr;
-TScreen* Screen = nullptr;
-TMouse* Mouse = nullptr;
-
-namespace {
-
-QTimer* gDispatchTimer = nullptr;
-
-// Runs what the dispatcher holds and re-arms the timer for its next due timer.
-void PumpDispatcher() {
-    CheckSynchronize();
-    FireDueTimers();
-    if (!gDispatchTimer)
-        return;
-    int ms = NextTimerDueMs();
-    if (ms >= 0)
-        gDispatchTimer->start(ms);
-    else
-        gDispatchTimer->stop();
-}
-
-class TBvUtilWindow : public TWinControl {
-public:
-    explicit TBvUtilWindow(TWndMethod method) : TWinControl(nullptr), method_(std::move(method)) {
-        SetVisible(false);
-    }
-    void WndProc(TMessage& m) override {
-        if (method_)
-            method_(m);
-    }
-
-private:
-    TWndMethod method_;
-};
-
-} // namespace
-
-void InitGui() {
-    if (!Application) {
-        Application = new TApplication(nullptr);
-        Screen = new TScreen(nullptr);
-        Mouse = new TMouse;
-    }
-    Application->Initialize();
-}
-
-int GetSystemMetrics(int index) {
-    switch (index) {
-    case SM_CXSCREEN:
-        return Screen ? Screen->Width() : 1024;
-    case SM_CYSCREEN:
-        return Screen ? Screen->Height() : 768;
-    case SM_CXVSCROLL:
-    case SM_CYHSCROLL:
-        return 16;
-    case SM_CYCAPTION:
-        return 19;
-    case SM_CXBORDER:
-    case SM_CYBORDER:
-        return 1;
-    case SM_CXDLGFRAME:
-    case SM_CYDLGFRAME:
-        return 3;
-    case SM_CXFRAME:
-    case SM_CYFRAME:
-        return 4;
-    case SM_CXEDGE:
-    case SM_CYEDGE:
-        return 2;
-    case SM_CXICON:
-    case SM_CYICON:
-        return 32;
-    case SM_CXSMICON:
-    case SM_CYSMICON:
-        return 16;
-    case SM_CYMENU:
-        return 19;
-    case SM_CXDRAG:
-    case SM_CYDRAG:
-        return 4;
-    case SM_CXMENUCHECK:
-    case SM_CYMENUCHECK:
-        return 13;
-    default:
-        return 0;
-    }
-}
-
-bool SystemParametersInfo(unsigned action, unsigned, void* value, unsigned) {
-    if (action == SPI_GETFLATMENU) {
-        if (value)
-            *static_cast<int*>(value) = 0;
-        return true;
-    }
-    return false;
-}
-
-HWND AllocateHWnd(TWndMethod method) {
-    return new TBvUtilWindow(std::move(method));
-}
-void DeallocateHWnd(HWND window) {
-    if (IsWindow(window))
-        delete window;
-}
-
-bool PostMessage(HWND window, uint32_t msg, intptr_t wParam, intptr_t lParam) {
-    if (!IsWindow(window))
-        return false;
-    Queue([window, msg, wParam, lParam] {
-        if (IsWindow(window))
-            window->Perform(msg, wParam, lParam);
-    });
-    return true;
-}
-
-intptr_t SendMessage(HWND window, uint32_t msg, intptr_t wParam, intptr_t lParam) {
-    return IsWindow(window) ? window->Perform(msg, wParam, lParam) : 0;
-}
 
 TCustomForm* GetParentForm(TControl* control) {
     return control ? control->ParentForm() : nullptr;
@@ -171,7 +40,7 @@ TCustomForm::~TCustomForm() {
     }
     Destroying();
     // The menu bar paints from the form; it goes first.
-    delete menuBar_;
+    BvQt::DeleteWidget(menuBar_);
     menuBar_ = nullptr;
     if (Screen)
         Screen->RemoveForm(this);
@@ -223,8 +92,8 @@ void TCustomForm::RefreshMenuBar() {
     if (menu_ && !menuBar_)
         menuBar_ = CreateMenuBarWidget(this, widget_);
     if (menuBar_) {
-        menuBar_->setVisible(menu_ != nullptr);
-        menuBar_->update();
+        BvQt::SetVisible(menuBar_, menu_ != nullptr);
+        BvQt::Invalidate(menuBar_);
     }
     LayoutFrame();
     Realign();
@@ -241,50 +110,15 @@ void TCustomForm::SetWindowState(TWindowState state) {
     if (!widget_)
         return;
     if (state == TWindowState::wsMinimized)
-        widget_->showMinimized();
+        BvQt::ShowMinimized(widget_);
     else if (state == TWindowState::wsMaximized)
-        widget_->showMaximized();
+        BvQt::ShowMaximized(widget_);
     else if (Visible())
-        widget_->showNormal();
+        BvQt::ShowNormal(widget_);
 }
 
 TRect TCustomForm::ClientRect() const {
     return Rect(0, 0, Width(), std::max(0, Height() - MenuBarHeight()));
-}
-
-QWidget* TCustomForm::ClientWidget() {
-    HandleNeeded();
-    return client_ ? client_ : widget_;
-}
-
-QWidget* TCustomForm::CreateWidget(QWidget* parent) {
-    auto* frame = new QWidget(parent, parent ? Qt::Widget : Qt::Window);
-    client_ = new TBvWidget(this, frame);
-    if (menu_)
-        menuBar_ = CreateMenuBarWidget(this, frame);
-    return frame;
-}
-
-void TCustomForm::ApplyWidgetState() {
-    TWinControl::ApplyWidgetState();
-    if (!widget_)
-        return;
-    widget_->setWindowTitle(ToQ(GetText()));
-    client_->setFont(Font()->ToQFont());
-    client_->setMouseTracking(true);
-    client_->setAcceptDrops(AcceptFiles());
-    LayoutFrame();
-    widget_->setVisible(Visible());
-}
-
-void TCustomForm::LayoutFrame() {
-    if (!widget_)
-        return;
-    int bar = MenuBarHeight();
-    if (menuBar_)
-        menuBar_->setGeometry(0, 0, Width(), bar);
-    if (client_)
-        client_->setGeometry(0, bar, Width(), std::max(0, Height() - bar));
 }
 
 void TCustomForm::SetBounds(int left, int top, int width, int height) {
@@ -320,7 +154,7 @@ void TCustomForm::PlaceOnShow() {
 void TCustomForm::Show() {
     SetVisible(true);
     if (widget_)
-        widget_->raise();
+        BvQt::Raise(widget_);
 }
 
 TModalResult TCustomForm::ShowModal() {
@@ -330,12 +164,12 @@ TModalResult TCustomForm::ShowModal() {
     modalResult_ = mrNone;
     Show();
     if (widget_)
-        widget_->setWindowModality(Qt::ApplicationModal);
+        BvQt::SetApplicationModal(widget_, true);
     TCloseAction action = TCloseAction::caHide;
     for (;;) {
         ::ProcessMessages();
         if (modalResult_ == mrNone && !(Application && Application->Terminated()))
-            QCoreApplication::processEvents(QEventLoop::WaitForMoreEvents);
+            BvQt::WaitForEvents();
         if (Application && Application->Terminated())
             modalResult_ = mrCancel;
         if (modalResult_ == mrNone)
@@ -356,7 +190,7 @@ TModalResult TCustomForm::ShowModal() {
     TModalResult result = modalResult_;
     modal_ = false;
     if (widget_)
-        widget_->setWindowModality(Qt::NonModal);
+        BvQt::SetApplicationModal(widget_, false);
     Hide();
     if (action == TCloseAction::caFree)
         Release();
@@ -430,20 +264,20 @@ bool TCustomForm::HandleMessage(TMessage& m) {
     case WM_SETTEXT:
         TWinControl::HandleMessage(m);
         if (widget_)
-            widget_->setWindowTitle(ToQ(GetText()));
+            BvQt::SetWindowTitle(widget_, GetText());
         return true;
     case CM_VISIBLECHANGED:
         if (Visible()) {
             HandleNeeded();
             PlaceOnShow();
-            widget_->show();
+            BvQt::SetVisible(widget_, true);
             if (activeControl_ && activeControl_->CanFocus())
                 activeControl_->SetFocus();
             if (OnShow)
                 OnShow(this);
         } else {
             if (widget_)
-                widget_->hide();
+                BvQt::SetVisible(widget_, false);
             if (OnHide)
                 OnHide(this);
         }
@@ -483,318 +317,4 @@ bool TCustomForm::HandleMessage(TMessage& m) {
     default:
         return TWinControl::HandleMessage(m);
     }
-}
-
-bool TCustomForm::QtEvent(QEvent* event) {
-    if (event->type() == QEvent::Close) {
-        // The window's own close button asks the form, which decides.
-        event->ignore();
-        Close();
-        return true;
-    }
-    if (event->type() == QEvent::WindowActivate) {
-        if (OnActivate)
-            OnActivate(this);
-        return false;
-    }
-    if (event->type() == QEvent::WindowDeactivate) {
-        if (OnDeactivate)
-            OnDeactivate(this);
-        return false;
-    }
-    return TWinControl::QtEvent(event);
-}
-
-// ---------------------------------------------------------------- TApplication
-
-const TClassInfo& TApplication::StaticClassInfo() {
-    static const TClassInfo info("TApplication", &TComponent::StaticClassInfo(), {}, "Forms");
-    return info;
-}
-
-TApplication::TApplication(TComponent* owner) : TComponent(owner) {}
-TApplication::~TApplication() {
-    Destroying();
-    DestroyComponents();
-}
-
-void TApplication::Notification(TComponent* component, TOperation operation) {
-    TComponent::Notification(component, operation);
-    if (operation == TOperation::opRemove && component == mainForm_)
-        mainForm_ = nullptr;
-}
-
-void TApplication::Initialize() {
-    if (!QCoreApplication::instance()) {
-        static int argc = 1;
-        static char arg0[] = "brisvane";
-        static char* argv[] = {arg0, nullptr};
-        new QApplication(argc, argv);
-    }
-    SetMainThread();
-    if (!gDispatchTimer) {
-        gDispatchTimer = new QTimer;
-        gDispatchTimer->setSingleShot(true);
-        QObject::connect(gDispatchTimer, &QTimer::timeout, [] { PumpDispatcher(); });
-    }
-    SetWakeMainThread([] {
-        QMetaObject::invokeMethod(
-            QCoreApplication::instance(), [] { PumpDispatcher(); }, Qt::QueuedConnection);
-    });
-    SetProcessMessagesHook([] {
-        QCoreApplication::processEvents(QEventLoop::AllEvents);
-        QCoreApplication::sendPostedEvents(nullptr, QEvent::DeferredDelete);
-    });
-    SetApplicationExceptionHandler([](std::exception_ptr error) {
-        try {
-            std::rethrow_exception(error);
-        } catch (...) {
-            if (Application)
-                Application->HandleException(nullptr);
-        }
-    });
-}
-
-void TApplication::ProcessMessages() {
-    ::ProcessMessages();
-}
-
-void TApplication::HintMouseMessage(TControl* control) {
-    if (control == hintControl_)
-        return;
-    CancelHint();
-    hintControl_ = control;
-    SetHint(control ? GetLongHint(control->Hint()) : std::string());
-    if (!control || !ShowHint || !control->ShowHint() || control->Hint().empty() ||
-        !QCoreApplication::instance())
-        return;
-    if (!hintTimer_) {
-        hintTimer_ = new QTimer;
-        hintTimer_->setSingleShot(true);
-        QObject::connect(hintTimer_, &QTimer::timeout, [this] {
-            if (hintControl_ && IsControlAlive(hintControl_) && Mouse)
-                GuardedCall(hintControl_, [this] { ActivateHint(hintControl_, Mouse->CursorPos); });
-        });
-    }
-    hintTimer_->start(HintPause);
-}
-
-void TApplication::ActivateHint(TControl* control, TPoint cursorPos) {
-    if (!control || !IsControlAlive(control) || control->Hint().empty())
-        return;
-    THintInfo info;
-    info.HintControl = control;
-    info.HintPos = {cursorPos.X, cursorPos.Y + 20};
-    info.HintMaxWidth = Screen ? Screen->Width() : 1024;
-    info.HintColor = HintColor;
-    info.CursorPos = control->ScreenToClient(cursorPos);
-    info.CursorRect = control->ClientRect();
-    info.HideTimeout = HintHidePause;
-    info.HintStr = GetShortHint(control->Hint());
-    // A control may refuse its hint or change its text, colour and place.
-    if (control->Perform(CM_HINTSHOW, 0, reinterpret_cast<intptr_t>(&info)) != 0 ||
-        info.HintStr.empty())
-        return;
-    if (!hintWindow_)
-        hintWindow_ = new THintWindow(this);
-    hintWindow_->SetColor(info.HintColor);
-    TRect r = hintWindow_->CalcHintRect(info.HintMaxWidth, info.HintStr);
-    OffsetRect(r, info.HintPos.X, info.HintPos.Y);
-    hintWindow_->ActivateHint(r, info.HintStr);
-    if (!hideTimer_) {
-        hideTimer_ = new QTimer;
-        hideTimer_->setSingleShot(true);
-        QObject::connect(hideTimer_, &QTimer::timeout, [this] {
-            if (hintWindow_)
-                hintWindow_->ReleaseHandle();
-        });
-    }
-    if (info.HideTimeout > 0)
-        hideTimer_->start(info.HideTimeout);
-}
-
-void TApplication::CancelHint() {
-    if (hintTimer_)
-        hintTimer_->stop();
-    if (hideTimer_)
-        hideTimer_->stop();
-    if (hintWindow_)
-        hintWindow_->ReleaseHandle();
-    hintControl_ = nullptr;
-}
-
-void TApplication::HandleMessage() {
-    ::ProcessMessages();
-    if (!terminated_)
-        QCoreApplication::processEvents(QEventLoop::WaitForMoreEvents);
-}
-
-void TApplication::Run() {
-    if (mainForm_)
-        mainForm_->Show();
-    while (!terminated_ && mainForm_) {
-        try {
-            HandleMessage();
-        } catch (...) {
-            HandleException(this);
-        }
-    }
-}
-
-void TApplication::Terminate() {
-    terminated_ = true;
-}
-
-void TApplication::SetHint(const std::string& hint) {
-    if (hint == hint_)
-        return;
-    hint_ = hint;
-    if (OnHint)
-        OnHint(this);
-}
-
-std::string TApplication::ExeName() const {
-    char buf[4096];
-    ssize_t n = readlink("/proc/self/exe", buf, sizeof buf - 1);
-    return n > 0 ? std::string(buf, static_cast<size_t>(n)) : std::string();
-}
-
-void TApplication::Minimize() {
-    minimized_ = true;
-    if (mainForm_ && mainForm_->HandleAllocated())
-        mainForm_->Widget()->showMinimized();
-    if (OnMinimize)
-        OnMinimize(this);
-}
-
-void TApplication::Restore() {
-    minimized_ = false;
-    if (mainForm_ && mainForm_->HandleAllocated() && mainForm_->Visible())
-        mainForm_->Widget()->showNormal();
-    if (OnRestore)
-        OnRestore(this);
-}
-
-void TApplication::HandleException(TObject* sender) {
-    std::exception_ptr error = std::current_exception();
-    if (!error)
-        return;
-    try {
-        std::rethrow_exception(error);
-    } catch (const EAbort&) {
-        // A silent exception ends the work without a box.
-    } catch (const std::exception& e) {
-        if (OnException)
-            OnException(sender, e);
-        else
-            ShowException(e);
-    } catch (...) {
-    }
-}
-
-void TApplication::ShowException(const std::exception& e) {
-    std::string msg;
-    if (auto* ex = dynamic_cast<const Exception*>(&e))
-        msg = ex->Message();
-    else
-        msg = e.what();
-    if (!msg.empty() && static_cast<unsigned char>(msg.back()) > '.')
-        msg += '.';
-    MessageBox(msg, title_, MB_OK | MB_ICONSTOP);
-}
-
-int TApplication::MessageBox(const std::string& text, const std::string& caption, int flags) {
-    return ShowMessageBox(text, caption, flags);
-}
-
-// ---------------------------------------------------------------- TScreen
-
-const TClassInfo& TScreen::StaticClassInfo() {
-    static const TClassInfo info("TScreen", &TComponent::StaticClassInfo(), {}, "Forms");
-    return info;
-}
-
-TScreen::TScreen(TComponent* owner)
-    : TComponent(owner), hintFont_(std::make_unique<TFont>()), menuFont_(std::make_unique<TFont>()),
-      iconFont_(std::make_unique<TFont>()) {
-    hintFont_->SetColor(clInfoText);
-    menuFont_->SetColor(clMenuText);
-}
-TScreen::~TScreen() {
-    Destroying();
-}
-
-int TScreen::Width() const {
-    if (auto* s = QGuiApplication::primaryScreen())
-        return s->geometry().width();
-    return 1024;
-}
-int TScreen::Height() const {
-    if (auto* s = QGuiApplication::primaryScreen())
-        return s->geometry().height();
-    return 768;
-}
-
-TCustomForm* TScreen::ActiveForm() const {
-    QWidget* w = QApplication::activeWindow();
-    for (TCustomForm* f : forms_)
-        if (f->HandleAllocated() && f->Widget() == w)
-            return f;
-    return nullptr;
-}
-
-TWinControl* TScreen::ActiveControl() const {
-    QWidget* w = QApplication::focusWidget();
-    if (!w)
-        return nullptr;
-    if (auto* bw = dynamic_cast<TBvWidget*>(w))
-        return bw->Control;
-    for (QObject* child : w->children())
-        if (auto* filter = dynamic_cast<TBvEventFilter*>(child))
-            return filter->Control;
-    return nullptr;
-}
-
-void TScreen::SetCursor(TCursor cursor) {
-    if (cursor == cursor_)
-        return;
-    cursor_ = cursor;
-    if (!QGuiApplication::instance())
-        return;
-    while (QGuiApplication::overrideCursor())
-        QGuiApplication::restoreOverrideCursor();
-    if (cursor == crHourGlass)
-        QGuiApplication::setOverrideCursor(Qt::WaitCursor);
-    else if (cursor != crDefault)
-        QGuiApplication::setOverrideCursor(Qt::ArrowCursor);
-}
-
-int TScreen::Cursors(int index) const {
-    for (const auto& [slot, cursor] : cursors_)
-        if (slot == index)
-            return cursor;
-    return index;
-}
-
-void TScreen::SetCursors(int index, int cursor) {
-    for (auto& entry : cursors_)
-        if (entry.first == index) {
-            entry.second = cursor;
-            return;
-        }
-    cursors_.push_back({index, cursor});
-}
-
-std::vector<std::string> TScreen::Fonts() const {
-    std::vector<std::string> out;
-    for (const QString& f : QFontDatabase::families())
-        out.push_back(FromQ(f));
-    return out;
-}
-
-void TScreen::AddForm(TCustomForm* form) {
-    forms_.push_back(form);
-}
-void TScreen::RemoveForm(TCustomForm* form) {
-    forms_.erase(std::remove(forms_.begin(), forms_.end(), form), forms_.end());
 }

@@ -3,6 +3,7 @@
 #pragma once
 
 #include "Controls.h"
+#include "qt/WidgetBinding.h"
 
 #include <QObject>
 #include <QPointer>
@@ -29,11 +30,6 @@ public:
 protected:
     bool eventFilter(QObject* watched, QEvent* event) override;
 };
-
-// Runs work that Qt called into: an exception must not cross Qt's frames, so it goes to
-// the application's error box (as the framework's window procedures do) and is reported
-// as handled.
-bool GuardedCall(TObject* sender, const std::function<void()>& work);
 
 // Qt key codes to the system's virtual keys and back.
 int QtKeyToVirtualKey(int qtKey);

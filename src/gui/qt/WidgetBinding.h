@@ -4,8 +4,20 @@
 
 #include "Types.h"
 
+#include <functional>
+#include <string>
+#include <vector>
+
+class QTimer;
 class QWidget;
 class TFont;
+class TObject;
+class TWinControl;
+
+// Runs work that Qt called into: an exception must not cross Qt's frames, so it goes to
+// the application's error box (as the framework's window procedures do) and is reported
+// as handled.
+bool GuardedCall(TObject* sender, const std::function<void()>& work);
 
 namespace BvQt {
 
@@ -24,8 +36,36 @@ void Repaint(QWidget* widget);
 void Raise(QWidget* widget);
 // Takes the widget out of its parent widget (the control left its parent).
 void Detach(QWidget* widget);
+// Deletes the widget at once.
+void DeleteWidget(QWidget* widget);
 void SetAcceptDrops(QWidget* widget, bool accept);
 // The mouse pointer over the widget; a cursor number of the screen's cursor slots.
 void SetCursor(QWidget* widget, int cursor);
+
+// Top-level windows (forms).
+void ShowMinimized(QWidget* window);
+void ShowMaximized(QWidget* window);
+void ShowNormal(QWidget* window);
+void SetWindowTitle(QWidget* window, const std::string& title);
+// While on, the window takes all input of the application's other windows.
+void SetApplicationModal(QWidget* window, bool modal);
+
+// The event loop.
+bool HasApplication();
+// Sleeps until an event or a posted call arrives, then handles what came.
+void WaitForEvents();
+// Starts a one-shot timer, made on first use; fire is bound to it that first time.
+void StartSingleShot(QTimer*& timer, int ms, std::function<void()> fire);
+void StopTimer(QTimer* timer);
+
+// The screen.
+// Leaves width and height as they are when there is no screen.
+void PrimaryScreenSize(int& width, int& height);
+QWidget* ActiveWindow();
+// The windowed control whose widget has the keyboard focus.
+TWinControl* FocusedControl();
+// The cursor shown over every window, whatever the controls ask (crDefault lets them choose).
+void SetScreenCursor(int cursor);
+std::vector<std::string> FontFamilies();
 
 } // namespace BvQt

@@ -129,6 +129,9 @@ void Raise(QWidget* widget) {
 void Detach(QWidget* widget) {
     widget->setParent(nullptr);
 }
+void DeleteWidget(QWidget* widget) {
+    delete widget;
+}
 void SetAcceptDrops(QWidget* widget, bool accept) {
     widget->setAcceptDrops(accept);
 }

@@ -1,0 +1,134 @@
+// The screen (its forms, size, cursor and fonts), the mouse, and the system's fixed metrics.
+#include "Forms.h"
+
+#include "qt/WidgetBinding.h"
+
+#include <algorithm>
+
+TScreen* Screen = nullptr;
+TMouse* Mouse = nullptr;
+
+int GetSystemMetrics(int index) {
+    switch (index) {
+    case SM_CXSCREEN:
+        return Screen ? Screen->Width() : 1024;
+    case SM_CYSCREEN:
+        return Screen ? Screen->Height() : 768;
+    case SM_CXVSCROLL:
+    case SM_CYHSCROLL:
+        return 16;
+    case SM_CYCAPTION:
+        return 19;
+    case SM_CXBORDER:
+    case SM_CYBORDER:
+        return 1;
+    case SM_CXDLGFRAME:
+    case SM_CYDLGFRAME:
+        return 3;
+    case SM_CXFRAME:
+    case SM_CYFRAME:
+        return 4;
+    case SM_CXEDGE:
+    case SM_CYEDGE:
+        return 2;
+    case SM_CXICON:
+    case SM_CYICON:
+        return 32;
+    case SM_CXSMICON:
+    case SM_CYSMICON:
+        return 16;
+    case SM_CYMENU:
+        return 19;
+    case SM_CXDRAG:
+    case SM_CYDRAG:
+        return 4;
+    case SM_CXMENUCHECK:
+    case SM_CYMENUCHECK:
+        return 13;
+    default:
+        return 0;
+    }
+}
+
+bool SystemParametersInfo(unsigned action, unsigned, void* value, unsigned) {
+    if (action == SPI_GETFLATMENU) {
+        if (value)
+            *static_cast<int*>(value) = 0;
+        return true;
+    }
+    return false;
+}
+
+// ---------------------------------------------------------------- TScreen
+
+const TClassInfo& TScreen::StaticClassInfo() {
+    static const TClassInfo info("TScreen", &TComponent::StaticClassInfo(), {}, "Forms");
+    return info;
+}
+
+TScreen::TScreen(TComponent* owner)
+    : TComponent(owner), hintFont_(std::make_unique<TFont>()), menuFont_(std::make_unique<TFont>()),
+      iconFont_(std::make_unique<TFont>()) {
+    hintFont_->SetColor(clInfoText);
+    menuFont_->SetColor(clMenuText);
+}
+TScreen::~TScreen() {
+    Destroying();
+}
+
+int TScreen::Width() const {
+    int width = 1024, height = 768;
+    BvQt::PrimaryScreenSize(width, height);
+    return width;
+}
+int TScreen::Height() const {
+    int width = 1024, height = 768;
+    BvQt::PrimaryScreenSize(width, height);
+    return height;
+}
+
+TCustomForm* TScreen::ActiveForm() const {
+    QWidget* w = BvQt::ActiveWindow();
+    for (TCustomForm* f : forms_)
+        if (f->HandleAllocated() && f->Widget() == w)
+            return f;
+    return nullptr;
+}
+
+TWinControl* TScreen::ActiveControl() const {
+    return BvQt::FocusedControl();
+}
+
+void TScreen::SetCursor(TCursor cursor) {
+    if (cursor == cursor_)
+        return;
+    cursor_ = cursor;
+    BvQt::SetScreenCursor(cursor);
+}
+
+int TScreen::Cursors(int index) const {
+    for (const auto& [slot, cursor] : cursors_)
+        if (slot == index)
+            return cursor;
+    return index;
+}
+
+void TScreen::SetCursors(int index, int cursor) {
+    for (auto& entry : cursors_)
+        if (entry.first == index) {
+            entry.second = cursor;
+            return;
+        }
+    cursors_.push_back({index, cursor});
+}
+
+std::vector<std::string> TScreen::Fonts() const {
+    return BvQt::FontFamilies();
+}
+
+void TScreen::AddForm(TCustomForm* form) {
+    forms_.push_back(form);
+}
+void TScreen::RemoveForm(TCustomForm* form) {
+    forms_.erase(std::remove(forms_.begin(), forms_.end(), form), forms_.end());
+}
