@@ -1,0 +1,164 @@
+// Text on the canvas: output, clipping to a cell, metrics and the formatted DrawText,
+// drawn with Qt's text engine into the canvas's image.
+#include "CanvasPixels.h"
+#include "Graphics.h"
+#include "qt/QtBridge.h"
+
+#include <QFont>
+#include <QFontMetrics>
+#include <QImage>
+#include <QPainter>
+
+namespace {
+void PreparePainter(QPainter& p, const TCanvas& c, const QFont& font, TRect deviceClip,
+                    TPoint offset) {
+    p.setRenderHint(QPainter::TextAntialiasing, false);
+    p.setRenderHint(QPainter::Antialiasing, false);
+    p.setFont(font);
+    p.setClipRect(ToQ(deviceClip));
+    p.translate(offset.X, offset.Y);
+    (void)c;
+}
+} // namespace
+
+void TCanvas::TextOut(int x, int y, const std::string& text) {
+    if (!target_)
+        return;
+    QFont f = font_->ToQFont();
+    QFontMetrics fm(f);
+    QString s = ToQ(text);
+    int w = fm.horizontalAdvance(s);
+    TPoint o = ToDevice(0, 0);
+    {
+        QPainter p(target_);
+        PreparePainter(p, *this, f, DeviceClip(), o);
+        if (bkMode_ == OPAQUE)
+            p.fillRect(QRect(x, y, w, fm.height()), QColor(ToQColor(bkColor_)));
+        QColor tc = ToQColor(textColor_);
+        if (monochrome_)
+            tc = IsWhiteForMono(RgbToPixel(textColor_)) ? Qt::white : Qt::black;
+        p.setPen(tc);
+        p.drawText(x, y + fm.ascent(), s);
+    }
+    penPos_ = {x + w, y};
+    Changed();
+}
+
+void TCanvas::TextRect(const TRect& r, int x, int y, const std::string& text) {
+    SaveDC();
+    IntersectClip(r);
+    if (brush_->Style() != TBrushStyle::bsClear)
+        FillRect(r);
+    int oldMode = SetBkModeDC(TRANSPARENT);
+    TextOut(x, y, text);
+    SetBkModeDC(oldMode);
+    RestoreDC(-1);
+}
+
+int TCanvas::TextWidth(const std::string& text) {
+    return TextExtent(text).X;
+}
+int TCanvas::TextHeight(const std::string& text) {
+    return TextExtent(text).Y;
+}
+TPoint TCanvas::TextExtent(const std::string& text) {
+    QFontMetrics fm(font_->ToQFont());
+    return {fm.horizontalAdvance(ToQ(text)), fm.height()};
+}
+
+TTextMetric TCanvas::TextMetrics() {
+    QFontMetrics fm(font_->ToQFont());
+    TTextMetric tm;
+    tm.tmAscent = fm.ascent();
+    tm.tmDescent = fm.descent();
+    tm.tmHeight = fm.height();
+    tm.tmExternalLeading = std::max(0, fm.leading());
+    tm.tmInternalLeading = std::max(0, fm.height() - std::abs(font_->Height()));
+    tm.tmAveCharWidth = fm.averageCharWidth();
+    tm.tmMaxCharWidth = fm.maxWidth();
+    return tm;
+}
+
+int TCanvas::DrawTextW(const std::string& text, TRect& r, uint32_t flags) {
+    QFont f = font_->ToQFont();
+    QFontMetrics fm(f);
+    QString s = ToQ(text);
+    int qflags = 0;
+    if (flags & DT_CENTER)
+        qflags |= Qt::AlignHCenter;
+    else if (flags & DT_RIGHT)
+        qflags |= Qt::AlignRight;
+    else
+        qflags |= Qt::AlignLeft;
+    if (flags & DT_SINGLELINE) {
+        qflags |= Qt::TextSingleLine;
+        if (flags & DT_VCENTER)
+            qflags |= Qt::AlignVCenter;
+        else if (flags & DT_BOTTOM)
+            qflags |= Qt::AlignBottom;
+        else
+            qflags |= Qt::AlignTop;
+    } else {
+        qflags |= Qt::AlignTop;
+    }
+    if (flags & DT_WORDBREAK)
+        qflags |= Qt::TextWordWrap;
+    if (flags & DT_EXPANDTABS)
+        qflags |= Qt::TextExpandTabs;
+    if (flags & DT_HIDEPREFIX)
+        qflags |= Qt::TextHideMnemonic;
+    else if (!(flags & DT_NOPREFIX))
+        qflags |= Qt::TextShowMnemonic;
+    if (flags & (DT_END_ELLIPSIS | DT_PATH_ELLIPSIS | DT_WORD_ELLIPSIS)) {
+        Qt::TextElideMode mode = (flags & DT_PATH_ELLIPSIS) ? Qt::ElideMiddle : Qt::ElideRight;
+        s = fm.elidedText(s, mode, std::max(0, r.Width()), qflags);
+    }
+    QRect bound = fm.boundingRect(
+        QRect(r.Left, r.Top, (flags & DT_WORDBREAK) ? std::max(1, r.Width()) : 100000, 100000),
+        qflags & ~(Qt::AlignHCenter | Qt::AlignRight | Qt::AlignVCenter | Qt::AlignBottom), s);
+    int height = s.isEmpty() ? fm.height() : bound.height();
+    if (flags & DT_CALCRECT) {
+        if (!(flags & DT_WORDBREAK) || bound.width() > r.Width())
+            r.Right = r.Left + bound.width();
+        r.Bottom = r.Top + height;
+        return height;
+    }
+    if (!target_)
+        return height;
+    TPoint o = ToDevice(0, 0);
+    QPainter p(target_);
+    TRect clip = DeviceClip();
+    if (!(flags & DT_NOCLIP)) {
+        TRect dr = r;
+        OffsetRect(dr, o.X, o.Y);
+        IntersectRect(clip, clip, dr);
+    }
+    PreparePainter(p, *this, f, clip, o);
+    QRect target = ToQ(r);
+    if (bkMode_ == OPAQUE) {
+        QRect filled = fm.boundingRect(target, qflags, s);
+        p.fillRect(filled, ToQColor(bkColor_));
+    }
+    QColor tc = ToQColor(textColor_);
+    if (monochrome_)
+        tc = IsWhiteForMono(RgbToPixel(textColor_)) ? Qt::white : Qt::black;
+    p.setPen(tc);
+    p.drawText(target, qflags, s);
+    Changed();
+    return height;
+}
+
+int DrawText(HDC dc, const std::string& text, int len, TRect* r, uint32_t flags) {
+    if (!dc || !r)
+        return 0;
+    std::string t = (len < 0 || static_cast<size_t>(len) >= text.size())
+                        ? text
+                        : text.substr(0, static_cast<size_t>(len));
+    return dc->DrawTextW(t, *r, flags);
+}
+bool GetTextMetrics(HDC dc, TTextMetric* tm) {
+    if (!dc || !tm)
+        return false;
+    *tm = dc->TextMetrics();
+    return true;
+}
