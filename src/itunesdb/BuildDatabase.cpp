@@ -45,6 +45,11 @@ int32_t TimeTextToMs(std::string_view time) {
     return Wrap32(total * 1000);
 }
 
+bool TrackSizeFits(std::string_view sizeText) {
+    const int64_t size = StrToInt64(sizeText);
+    return size >= 0 && size <= int64_t{0xFFFFFFFF};
+}
+
 uint32_t TypeCodeOf(std::string_view fileName) {
     return LowerCase(ExtractFileExt(fileName)) == ".mp3" ? TTrackRecord::Mp3TypeCode
                                                          : TTrackRecord::OtherTypeCode;
@@ -68,7 +73,10 @@ void AppendTrack(std::string& out, const TTrackRowSnapshot& row, int32_t r,
                  const TDatabaseSnapshot& s) {
     TTrackRecord::TFields f;
     f.TimeMs = TimeTextToMs(row.Time);
-    f.Size = StrToInt(row.Size);
+    if (!TrackSizeFits(row.Size))
+        throw EiTunesDBError(
+            Format("%s: a size of %s bytes does not fit the database.", {row.FileName, row.Size}));
+    f.Size = static_cast<uint32_t>(StrToInt64(row.Size));
     f.BitRate = StrToInt(row.BitRate);
     f.SampleRate = 44100;
     f.Year = 2005;

@@ -18,7 +18,7 @@ std::string TTrackRecord::Build(const TFields& f) {
     Put32(r, 20, 1);
     PutByte(r, 29, 1);
     Put32(r, 32, kTimeStamp);
-    Put32(r, 36, static_cast<uint32_t>(f.Size));
+    Put32(r, 36, f.Size);
     Put32(r, 40, static_cast<uint32_t>(f.TimeMs));
     Put32(r, 52, static_cast<uint32_t>(f.Year));
     Put32(r, 56, static_cast<uint32_t>(f.BitRate));

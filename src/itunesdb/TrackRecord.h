@@ -15,7 +15,7 @@ struct TTrackRecord {
         int32_t TotalLength = Length;
         int32_t StringCount = 0;
         int32_t TrackId = 0;
-        int32_t Size = 0;
+        uint32_t Size = 0; // bytes; the field is unsigned, so up to 4 GiB - 1
         int32_t TimeMs = 0;
         int32_t Year = 0;
         int32_t BitRate = 0;

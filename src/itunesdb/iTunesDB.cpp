@@ -37,7 +37,7 @@ std::string BuildTrackListRecord(int32_t trackCount) {
 }
 
 std::string BuildTrackRecord(int32_t totalLength, int32_t stringCount, int32_t trackId,
-                             int32_t size, int32_t timeMs, int32_t year, int32_t bitRate,
+                             uint32_t size, int32_t timeMs, int32_t year, int32_t bitRate,
                              int32_t sampleRate, int32_t dbId, uint32_t typeCode) {
     return TTrackRecord::Build({totalLength, stringCount, trackId, size, timeMs, year, bitRate,
                                 sampleRate, dbId, typeCode});

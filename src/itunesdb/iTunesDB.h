@@ -34,7 +34,7 @@ std::string BuildDbHeaderRecord(int32_t totalLength);
 std::string BuildDataSetRecord(int32_t totalLength, int32_t type);
 std::string BuildTrackListRecord(int32_t trackCount);
 std::string BuildTrackRecord(int32_t totalLength, int32_t stringCount, int32_t trackId,
-                             int32_t size, int32_t timeMs, int32_t year, int32_t bitRate,
+                             uint32_t size, int32_t timeMs, int32_t year, int32_t bitRate,
                              int32_t sampleRate, int32_t dbId, uint32_t typeCode);
 std::string BuildStringRecord(int32_t type, std::string_view text);
 std::string BuildPlaylistFixedRecords();
@@ -64,9 +64,13 @@ struct TDatabaseSnapshot {
 int32_t TimeTextToMs(std::string_view time);
 // The file-type code by the file's extension.
 uint32_t TypeCodeOf(std::string_view fileName);
+// The size field holds 0 to 4 GiB - 1 bytes, which is also the largest file the card's
+// file system keeps. False for a number outside that range; EConvertError for no number.
+bool TrackSizeFits(std::string_view sizeText);
 
 // The whole database image. Raises EConvertError on a malformed number and
-// EiTunesDBError for more playlists than the phone's lists hold; no partial image.
+// EiTunesDBError for a size that does not fit (TrackSizeFits) or more playlists than
+// the phone's lists hold; no partial image.
 std::string BuildDatabase(const TDatabaseSnapshot& snapshot);
 
 // Clears the list and adds the names of the folder's entries with that

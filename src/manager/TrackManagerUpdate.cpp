@@ -27,7 +27,7 @@ constexpr std::string_view FileMissingName = "file_missing";
 constexpr std::string_view UploadFolderName = "upload_folder_failed";
 constexpr std::string_view LeftOutName = "left_out_of_db";
 constexpr std::string_view BuildFailedName = "build_failed";
-
+constexpr std::string_view TooLargeName = "too_large_for_db";
 
 std::string DriveText(char drive) {
     return std::string(1, drive) + ":";
@@ -66,6 +66,9 @@ void RegisterUpdateMessages(TManagerMessages& m) {
     m.Register(UploadFolderName, "Could not create the folder %s on the memory card.");
     m.Register(LeftOutName, "%s is not on the mobile phone and was left out of the database.");
     m.Register(BuildFailedName, "Could not write iTunesDB: %s");
+    m.Register(TooLargeName,
+               "%s was left out of the database: its size of %s bytes is more than the phone's "
+               "database can describe.");
     m.Register("encoder_exit", "The encoder failed (exit code %s). %s");
 }
 
@@ -561,9 +564,20 @@ void TTrackManager::TUpdateState::StartBuildWhenDone() {
     std::vector<int> newIndex(snapshot.Tracks.size(), -1);
     std::vector<TTrackRowSnapshot> kept;
     for (size_t r = 0; r < snapshot.Tracks.size(); ++r) {
-        if (m.Model.IsOnPhone(snapshot.Tracks[r].FileName)) {
+        const TTrackRowSnapshot& row = snapshot.Tracks[r];
+        if (m.Model.IsOnPhone(row.FileName)) {
+            bool fits = true;
+            try {
+                fits = TrackSizeFits(row.Size);
+            } catch (const EConvertError&) {
+                // Not a number at all: the build reports it.
+            }
+            if (!fits) {
+                m.Log.AddLog(m.Messages.Fmt(TooLargeName, {row.FileName, row.Size}));
+                continue;
+            }
             newIndex[r] = static_cast<int>(kept.size());
-            kept.push_back(snapshot.Tracks[r]);
+            kept.push_back(row);
         } else {
             m.Log.AddLog(m.Messages.Fmt(LeftOutName, {snapshot.Tracks[r].FileName}));
         }

@@ -162,6 +162,40 @@ TEST(BuildDatabase, BadDataIsRefusedWhole) {
                  EiTunesDBError);
 }
 
+TEST(BuildDatabase, SizeFieldIsUnsignedUpToFourGibibytes) {
+    struct Case {
+        const char* size;
+        uint32_t written;
+    } fitting[] = {
+        {"0", 0u},
+        {"2147483647", 0x7FFFFFFFu},
+        {"2147483648", 0x80000000u}, // 2 GiB, once refused as too large for a signed field
+        {"3000000000", 3000000000u},
+        {"4294967295", 0xFFFFFFFFu},
+    };
+    for (const Case& c : fitting) {
+        TDatabaseSnapshot s;
+        s.Tracks.push_back(Row("E:\\big.mp3"));
+        s.Tracks[0].Size = c.size;
+        s.PlaylistNames = {"All music"};
+        s.PlaylistEntries = {{"0"}};
+        EXPECT_TRUE(TrackSizeFits(c.size)) << c.size;
+        std::string db;
+        ASSERT_NO_THROW(db = BuildDatabase(s)) << c.size;
+        const auto check = DatabaseChecker::Check(db);
+        ASSERT_TRUE(check.Ok()) << check.Error;
+        EXPECT_EQ(c.written, U32(db, Find(check, "tihm")[0] + 36)) << c.size;
+    }
+    for (const char* size : {"4294967296", "-1", "10000000000"}) {
+        EXPECT_FALSE(TrackSizeFits(size)) << size;
+        TDatabaseSnapshot s;
+        s.Tracks.push_back(Row("E:\\big.mp3"));
+        s.Tracks[0].Size = size;
+        EXPECT_THROW(BuildDatabase(s), EiTunesDBError) << size;
+    }
+    EXPECT_THROW(TrackSizeFits("12k"), EConvertError);
+}
+
 TEST(BuildDatabase, SecondsTakeAtMostTwoCharacters) {
     EXPECT_EQ(185000, TimeTextToMs("3:05"));
     EXPECT_EQ(185000, TimeTextToMs("3:059")); // the third character is not read

@@ -195,7 +195,8 @@ TEST(TrackManagerUpdate, DatabaseListsOnlyEntriesThatNameARow) {
 TEST(TrackManagerUpdate, NotEnoughSpaceWarnsBeforeStarting) {
     TCardRun t;
     for (int i = 0; i < 5; ++i) {
-        t.Add(t.PcFile("v23_latin1_cbr.mp3", std::string("t").append(std::to_string(i)).append(".mp3")));
+        t.Add(t.PcFile("v23_latin1_cbr.mp3",
+                       std::string("t").append(std::to_string(i)).append(".mp3")));
         t.M().Model.TrackListHolder.StringsByName("Size").Put(i, "1048576");
     }
     t.State().FreeSpace = [](char) { return int64_t(1048576); };
@@ -541,4 +542,35 @@ TEST(TrackManagerUpdate, ResultsFindTheirRowBySerialAfterRowsMoved) {
     EXPECT_EQ("E:\\mobile\\audio\\second.mp3", t.Field(0, "FileName"));
     EXPECT_TRUE(t.Logged("Mobile updated!")) << t.AllLog();
     EXPECT_EQ(1, DatabaseChecker::Check(t.Db()).Tracks);
+}
+
+TEST(TrackManagerUpdate, TrackTooLargeForTheDatabaseIsLeftOutAndTheRestWritten) {
+    TCardRun t;
+    // Rows already on the card: nothing is copied, only the database is written.
+    t.M().Model.AppendTrack(
+        {"A", "Huge", "", "3:5", "4294967296", "E:\\mobile\\audio\\huge.mp3", "128", "0"});
+    t.M().Model.AppendTrack(
+        {"A", "Big", "", "3:5", "3000000000", "E:\\mobile\\audio\\big.mp3", "128", "1"});
+    t.M().Model.AppendTrack(
+        {"A", "Small", "", "3:5", "4000", "E:\\mobile\\audio\\small.mp3", "128", "2"});
+    t.M().Model.SyncAllMusic();
+    t.Update();
+    EXPECT_TRUE(t.Logged("E:\\mobile\\audio\\huge.mp3 was left out of the database: its size of "
+                         "4294967296 bytes"))
+        << t.AllLog();
+    EXPECT_TRUE(t.Logged("Mobile updated!"));
+    const auto check = DatabaseChecker::Check(t.Db());
+    ASSERT_TRUE(check.Ok()) << check.Error;
+    EXPECT_EQ(2, check.Tracks);
+    // The master playlist names the two tracks that were written.
+    EXPECT_EQ(2, check.Items / 2);
+    const std::string db = t.Db();
+    std::vector<uint32_t> sizes;
+    for (const auto& rec : check.Records)
+        if (rec.Tag == "tihm")
+            sizes.push_back((uint32_t(uint8_t(db[rec.Offset + 36])) << 24) |
+                            (uint32_t(uint8_t(db[rec.Offset + 37])) << 16) |
+                            (uint32_t(uint8_t(db[rec.Offset + 38])) << 8) |
+                            uint32_t(uint8_t(db[rec.Offset + 39])));
+    EXPECT_EQ((std::vector<uint32_t>{3000000000u, 4000u}), sizes);
 }
