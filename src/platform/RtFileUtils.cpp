@@ -2,11 +2,13 @@
 #include "RtShell.h"
 
 #include <algorithm>
+#include <atomic>
 #include <cerrno>
 #include <cstdio>
 #include <cstdlib>
 #include <dirent.h>
 #include <fcntl.h>
+#include <random>
 #include <sys/stat.h>
 #include <unistd.h>
 #include <vector>
@@ -199,42 +201,79 @@ bool ReadFixedVersionInfo(std::string_view, TVSFixedFileInfo&) {
     return false;
 }
 
-void AtomicReplaceFile(std::string_view fileName, std::string_view contents) {
-    std::string target;
+int CreateUniqueFile(const std::string& linuxFolder, std::string_view prefix, unsigned mode,
+                     std::string& linuxPath) {
+    static std::atomic<uint64_t> counter{0};
+    thread_local std::mt19937_64 random{std::random_device{}() ^ (uint64_t(::getpid()) << 32)};
+    std::string folder = linuxFolder;
+    if (!folder.empty() && folder.back() != '/')
+        folder += '/';
+    for (int attempt = 0; attempt < 100; ++attempt) {
+        char suffix[17];
+        std::snprintf(suffix, sizeof suffix, "%08x%08x",
+                      static_cast<unsigned>(random() ^ counter.fetch_add(1)),
+                      static_cast<unsigned>(random()));
+        std::string path = folder + std::string(prefix) + suffix;
+        // The kernel applies the process's umask to the mode: nothing here reads or
+        // changes that process-wide setting while other threads create files.
+        int fd = ::open(path.c_str(), O_RDWR | O_CREAT | O_EXCL | O_CLOEXEC, mode);
+        if (fd >= 0) {
+            linuxPath = std::move(path);
+            return fd;
+        }
+        if (errno != EEXIST)
+            return -1;
+    }
+    errno = EEXIST;
+    return -1;
+}
+
+namespace {
+
+// One file of a replacement, written and flushed under a temporary name beside it.
+struct TPreparedReplace {
+    std::string fileName; // as the caller named it
+    std::string target;   // Linux path
+    std::string folder;   // Linux path with "/"
+    std::string tmp;      // Linux path of the written temporary file
+};
+
+[[noreturn]] void FailCreate(std::string_view fileName, int code) {
+    throw EFCreateError(Format("Cannot create file \"%s\". %s", {fileName, SysErrorMessage(code)}));
+}
+
+TPreparedReplace PrepareReplace(std::string_view fileName, std::string_view contents) {
+    TPreparedReplace r;
+    r.fileName = std::string(fileName);
     try {
-        target = ResolvePath(fileName);
+        r.target = ResolvePath(fileName);
     } catch (const EInOutError& e) {
         throw EFCreateError(Format("Cannot create file \"%s\". %s", {fileName, e.Message()}));
     }
-    auto fail = [&](int code) {
-        throw EFCreateError(
-            Format("Cannot create file \"%s\". %s", {fileName, SysErrorMessage(code)}));
-    };
     struct stat old;
-    const bool exists = ::stat(target.c_str(), &old) == 0;
+    const bool exists = ::stat(r.target.c_str(), &old) == 0;
     if (exists && (S_ISDIR(old.st_mode) || !(old.st_mode & S_IWUSR)))
-        fail(ERROR_ACCESS_DENIED);
-    const size_t slash = target.rfind('/');
-    const std::string folder = slash == std::string::npos ? "." : target.substr(0, slash + 1);
-    const std::string base = slash == std::string::npos ? target : target.substr(slash + 1);
-    std::string tmp = folder + "." + base + ".XXXXXX";
-    int fd = ::mkostemp(tmp.data(), O_CLOEXEC);
+        FailCreate(fileName, ERROR_ACCESS_DENIED);
+    const size_t slash = r.target.rfind('/');
+    r.folder = slash == std::string::npos ? "./" : r.target.substr(0, slash + 1);
+    const std::string base = slash == std::string::npos ? r.target : r.target.substr(slash + 1);
+    // A new file gets the mode a plain create would give it; a replaced one keeps its own.
+    // Kept short so the temporary name fits where the target's does.
+    size_t keep = std::min<size_t>(base.size(), 200);
+    while (keep > 0 && keep < base.size() &&
+           (static_cast<unsigned char>(base[keep]) & 0xC0) == 0x80)
+        --keep;
+    int fd = CreateUniqueFile(r.folder, "." + base.substr(0, keep) + ".", 0666, r.tmp);
     if (fd < 0)
-        fail(SetLastErrorFromErrno());
-    auto abandon = [&](int code, bool writing) {
+        FailCreate(fileName, SetLastErrorFromErrno());
+    auto abandon = [&](int code) {
         ::close(fd);
-        ::unlink(tmp.c_str());
-        if (writing)
-            throw EWriteError(
-                Format("Cannot write file \"%s\". %s", {fileName, SysErrorMessage(code)}));
-        fail(code);
+        ::unlink(r.tmp.c_str());
+        throw EWriteError(
+            Format("Cannot write file \"%s\". %s", {fileName, SysErrorMessage(code)}));
     };
-    ::fchmod(
-        fd, exists ? (old.st_mode & 07777) : 0666 & ~[] {
-            mode_t m = ::umask(0);
-            ::umask(m);
-            return m;
-        }());
+    if (exists && ::fchmod(fd, old.st_mode & 07777) != 0)
+        abandon(SetLastErrorFromErrno());
     for (size_t done = 0; done < contents.size();) {
         ssize_t n = ::write(fd, contents.data() + done, contents.size() - done);
         if (n < 0 && errno == EINTR)
@@ -242,27 +281,58 @@ void AtomicReplaceFile(std::string_view fileName, std::string_view contents) {
         if (n <= 0) {
             if (n == 0)
                 errno = ENOSPC;
-            abandon(SetLastErrorFromErrno(), true);
+            abandon(SetLastErrorFromErrno());
         }
         done += static_cast<size_t>(n);
     }
     if (::fsync(fd) != 0)
-        abandon(SetLastErrorFromErrno(), true);
+        abandon(SetLastErrorFromErrno());
     if (::close(fd) != 0) {
         int code = SetLastErrorFromErrno();
-        ::unlink(tmp.c_str());
+        ::unlink(r.tmp.c_str());
         throw EWriteError(
             Format("Cannot write file \"%s\". %s", {fileName, SysErrorMessage(code)}));
     }
-    if (::rename(tmp.c_str(), target.c_str()) != 0) {
-        int code = SetLastErrorFromErrno();
-        ::unlink(tmp.c_str());
-        fail(code);
-    }
-    // The rename itself lives in the folder; flush it too so it survives a power cut.
+    return r;
+}
+
+// The renames live in the folders; flushing them makes them survive a power cut.
+void SyncFolder(const std::string& folder) {
     int dfd = ::open(folder.c_str(), O_RDONLY | O_DIRECTORY | O_CLOEXEC);
     if (dfd >= 0) {
         ::fsync(dfd);
         ::close(dfd);
     }
+}
+
+} // namespace
+
+void AtomicReplaceFile(std::string_view fileName, std::string_view contents) {
+    AtomicReplaceFiles({{std::string(fileName), std::string(contents)}});
+}
+
+void AtomicReplaceFiles(const std::vector<std::pair<std::string, std::string>>& files) {
+    std::vector<TPreparedReplace> prepared;
+    try {
+        for (const auto& [fileName, contents] : files)
+            prepared.push_back(PrepareReplace(fileName, contents));
+    } catch (...) {
+        for (const TPreparedReplace& r : prepared)
+            ::unlink(r.tmp.c_str());
+        throw;
+    }
+    std::vector<std::string> folders;
+    for (size_t i = 0; i < prepared.size(); ++i) {
+        const TPreparedReplace& r = prepared[i];
+        if (::rename(r.tmp.c_str(), r.target.c_str()) != 0) {
+            int code = SetLastErrorFromErrno();
+            for (size_t j = i; j < prepared.size(); ++j)
+                ::unlink(prepared[j].tmp.c_str());
+            FailCreate(r.fileName, code);
+        }
+        if (std::find(folders.begin(), folders.end(), r.folder) == folders.end())
+            folders.push_back(r.folder);
+    }
+    for (const std::string& folder : folders)
+        SyncFolder(folder);
 }

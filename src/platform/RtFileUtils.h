@@ -9,6 +9,8 @@
 #include <functional>
 #include <string>
 #include <string_view>
+#include <utility>
+#include <vector>
 
 std::string PathWithSeparator(std::string_view path);
 std::string PathWithoutSeparator(std::string_view path);
@@ -60,3 +62,14 @@ bool ReadFixedVersionInfo(std::string_view fileName, TVSFixedFileInfo& info);
 // file or the new one. Raises EFCreateError or EWriteError; the target is
 // untouched then.
 void AtomicReplaceFile(std::string_view fileName, std::string_view contents);
+// Replaces files that belong together, each by (name, contents): all are written to
+// temporary files beside their targets and flushed first, and only when every one is
+// written are they renamed over their targets. A write that fails touches no target
+// and leaves no temporary file. Only a rename failing part way (which a full card
+// cannot cause: the bytes are already written) can leave the set mixed; it raises.
+void AtomicReplaceFiles(const std::vector<std::pair<std::string, std::string>>& files);
+// Creates a new file with a unique name, prefix + 16 hex digits, in a Linux folder,
+// with mode as open() gives it (the process's umask applies). Returns the descriptor,
+// read-write and closed on exec, and sets linuxPath; -1 with errno on failure.
+int CreateUniqueFile(const std::string& linuxFolder, std::string_view prefix, unsigned mode,
+                     std::string& linuxPath);

@@ -6,9 +6,12 @@
 #include "RtStrings.h"
 
 #include <algorithm>
+#include <atomic>
 #include <fcntl.h>
 #include <filesystem>
 #include <sys/stat.h>
+#include <sys/syscall.h>
+#include <thread>
 #include <unistd.h>
 
 #include <gtest/gtest.h>
@@ -234,6 +237,103 @@ TEST_F(FileTest, WholeFileReadWriteAndAtomicReplace) {
     TStringList names;
     ListFolderEntries("E:\\*.*", faAnyFile, names);
     EXPECT_EQ(3, names.Count());
+}
+
+namespace {
+// Every umask call of this program passes here: the process-wide mask is shared by all
+// threads, so code that creates files must never change it, not even for a moment.
+std::atomic<int> umaskCalls{0};
+} // namespace
+
+extern "C" mode_t umask(mode_t mask) {
+    ++umaskCalls;
+    return static_cast<mode_t>(::syscall(SYS_umask, mask));
+}
+
+TEST_F(FileTest, ReplacingAFileLeavesTheUmaskOfOtherThreadsAlone) {
+    const mode_t saved = umask(022);
+    umaskCalls = 0;
+    // Another thread creates files all the while; each must get the mode that umask
+    // 022 gives, 0644, never the 0666 of a moment in which the umask was cleared.
+    std::atomic<bool> done{false};
+    std::atomic<int> created{0}, wrongMode{0};
+    std::thread creator([&] {
+        const std::string probe = OnCard("probe");
+        while (!done) {
+            int fd = ::open(probe.c_str(), O_CREAT | O_EXCL | O_WRONLY | O_CLOEXEC, 0666);
+            if (fd < 0)
+                continue;
+            struct stat st;
+            if (::fstat(fd, &st) == 0 && (st.st_mode & 0777) != 0644)
+                ++wrongMode;
+            ++created;
+            ::close(fd);
+            ::unlink(probe.c_str());
+        }
+    });
+    // Each write makes a new file, the case that has to find the mode for itself.
+    for (int i = 0; i < 100; ++i) {
+        AtomicReplaceFile("E:\\settings.ini", std::to_string(i));
+        ::unlink(OnCard("settings.ini").c_str());
+    }
+    AtomicReplaceFiles({{"E:\\a.ini", "a"}, {"E:\\b.ini", "b"}});
+    done = true;
+    creator.join();
+    EXPECT_EQ(0, umaskCalls.load());
+    EXPECT_GT(created.load(), 0);
+    EXPECT_EQ(0, wrongMode.load());
+
+    // A new file gets the mode a plain create gives under the umask of the moment.
+    umask(027);
+    AtomicReplaceFile("E:\\fresh.ini", "x");
+    umask(saved);
+    struct stat st;
+    ASSERT_EQ(0, stat(OnCard("fresh.ini").c_str(), &st));
+    EXPECT_EQ(0640u, st.st_mode & 0777);
+}
+
+TEST_F(FileTest, FilesThatBelongTogetherAreReplacedAllOrNone) {
+    for (const char* name : {"db0", "db1", "db2"})
+        Put(OnCard(name), std::string("old ") + name);
+    chmod(OnCard("db1").c_str(), 0640);
+    auto names = [] {
+        TStringList list;
+        ListFolderEntries("E:\\*.*", faAnyFile, list);
+        std::vector<std::string> v(list.Items().begin(), list.Items().end());
+        std::sort(v.begin(), v.end());
+        return v;
+    };
+
+    struct Case {
+        const char* what;
+        std::vector<std::pair<std::string, std::string>> files;
+    } failing[] = {
+        {"the last target is read-only",
+         {{"E:\\db0", "new 0"}, {"E:\\db1", "new 1"}, {"E:\\ro", "new"}}},
+        {"the last folder is missing",
+         {{"E:\\db0", "new 0"}, {"E:\\db1", "new 1"}, {"E:\\none\\db2", "new"}}},
+        {"the first target is a folder", {{"E:\\sub", "x"}, {"E:\\db0", "new 0"}}},
+    };
+    Put(OnCard("ro"), "read-only");
+    chmod(OnCard("ro").c_str(), 0444);
+    fs::create_directory(OnCard("sub"));
+    const std::vector<std::string> withExtras = names();
+    for (const Case& c : failing) {
+        SCOPED_TRACE(c.what);
+        EXPECT_THROW(AtomicReplaceFiles(c.files), EStreamError);
+        EXPECT_EQ("old db0", FileToString("E:\\db0"));
+        EXPECT_EQ("old db1", FileToString("E:\\db1"));
+        EXPECT_EQ(withExtras, names()); // no temporary file stays behind
+    }
+
+    AtomicReplaceFiles({{"E:\\db0", "new 0"}, {"E:\\db1", ""}, {"E:\\db2", "new 2"}});
+    EXPECT_EQ("new 0", FileToString("E:\\db0"));
+    EXPECT_EQ("", FileToString("E:\\db1"));
+    EXPECT_EQ("new 2", FileToString("E:\\db2"));
+    struct stat st;
+    ASSERT_EQ(0, stat(OnCard("db1").c_str(), &st));
+    EXPECT_EQ(0640u, st.st_mode & 0777);
+    EXPECT_EQ(withExtras, names());
 }
 
 TEST_F(FileTest, FoldersFilesRenamesAndReadOnly) {
