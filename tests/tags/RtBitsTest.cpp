@@ -4,6 +4,10 @@
 
 #include <gtest/gtest.h>
 
+#include <atomic>
+#include <chrono>
+#include <thread>
+
 TEST(RtBits, SwapsAndBitTests) {
     EXPECT_EQ(ByteSwap32(0x12345678u), 0x78563412u);
     EXPECT_EQ(ByteSwap32(int32_t(0x12345678)), int32_t(0x78563412));
@@ -37,10 +41,22 @@ TEST(RtDateEx, EncodesInsideAndOutsideTheFrameworkRange) {
     EXPECT_EQ(YearOfDateEx(EncodeDateEx(-50, 1, 1)), -50);
 }
 
-TEST(RtCriticalSection, IsReentrant) {
+TEST(RtCriticalSection, IsReentrantAndExcludesOtherThreads) {
     TRtCriticalSection cs;
+    std::atomic<bool> otherHasIt{false};
     cs.Lock();
-    cs.Lock();
+    cs.Lock(); // the holder enters again without waiting for itself
+    std::thread other([&] {
+        cs.Lock();
+        otherHasIt = true;
+        cs.Unlock();
+    });
+    std::this_thread::sleep_for(std::chrono::milliseconds(50));
+    EXPECT_FALSE(otherHasIt);
     cs.Unlock();
+    std::this_thread::sleep_for(std::chrono::milliseconds(50));
+    EXPECT_FALSE(otherHasIt); // still held once
     cs.Unlock();
+    other.join();
+    EXPECT_TRUE(otherHasIt);
 }
