@@ -4,6 +4,7 @@
 #include "Menus.h"
 #include "ShellAPI.h"
 #include "WinApi.h"
+#include "WindowRegistry.h"
 #include "qt/WidgetBinding.h"
 
 #include <algorithm>
@@ -13,11 +14,6 @@ namespace {
 
 TControl* gCapture = nullptr;
 bool gPrintClientKeepsState = false;
-
-std::set<const TWinControl*>& LiveWindows() {
-    static std::set<const TWinControl*> windows;
-    return windows;
-}
 
 struct TDragRun {
     TControl* Source = nullptr;
@@ -32,17 +28,7 @@ struct TDragRun {
 };
 TDragRun gDrag;
 
-// A drop handler may free the target; the end handler then gets no target.
-std::set<const TControl*>& LiveControls() {
-    static std::set<const TControl*> controls;
-    return controls;
-}
-bool IsWindowOrControlAlive(const TControl* c);
 } // namespace
-
-bool IsControlAlive(const TControl* control) {
-    return IsWindowOrControlAlive(control);
-}
 
 std::string GetShortHint(const std::string& hint) {
     size_t bar = hint.find('|');
@@ -77,10 +63,6 @@ TShiftState KeyDataToShiftState(intptr_t keyData) {
 }
 
 namespace {
-bool IsWindowOrControlAlive(const TControl* c) {
-    return LiveControls().count(c) > 0;
-}
-
 TObject* DragSourceObject() {
     if (auto* c = dynamic_cast<TDragControlObject*>(gDrag.Object))
         return c->Control;
@@ -139,23 +121,8 @@ bool IsChildOf(const TControl* child, const TControl* parent) {
     return false;
 }
 
-TControl* FindControl(HWND handle) {
-    return IsWindow(handle) ? handle : nullptr;
-}
-
-bool IsWindow(HWND window) {
-    return window && LiveWindows().count(window) > 0;
-}
-
 namespace {
 uint32_t gNextControlId = 1;
-}
-
-TWinControl* FindControlById(uint32_t id) {
-    for (const TWinControl* w : LiveWindows())
-        if (w->ControlId() == id)
-            return const_cast<TWinControl*>(w);
-    return nullptr;
 }
 
 TControl* FindDragTarget(TPoint screenPos, bool allowDisabled) {
@@ -228,7 +195,8 @@ void CompleteDrag(bool drop) {
     gDrag = {};
     if (gCapture == d.Source)
         gCapture = nullptr;
-    if (target && !IsWindowOrControlAlive(target))
+    // A drop handler may free the target; the end handler then gets no target.
+    if (target && !IsControlAlive(target))
         target = nullptr;
     TPoint at = target ? local : TPoint{};
     d.Source->DoEndDrag(target, at.X, at.Y);
@@ -256,7 +224,7 @@ const TClassInfo& TControl::StaticClassInfo() {
 }
 
 TControl::TControl(TComponent* owner) : TComponent(owner), font_(std::make_unique<TFont>()) {
-    LiveControls().insert(this);
+    RegisterControl(this);
     WindowProc = [this](TMessage& m) { WndProc(m); };
     font_->OnChange = [this](TGraphicsObject&) {
         parentFont_ = false;
@@ -265,7 +233,7 @@ TControl::TControl(TComponent* owner) : TComponent(owner), font_(std::make_uniqu
 }
 
 TControl::~TControl() {
-    LiveControls().erase(this);
+    UnregisterControl(this);
     Destroying();
     if (gCapture == this)
         gCapture = nullptr;
@@ -828,12 +796,12 @@ const TClassInfo& TWinControl::StaticClassInfo() {
 TWinControl::TWinControl(TComponent* owner) : TControl(owner), brush_(std::make_unique<TBrush>()) {
     brush_->SetColor(Color());
     controlId_ = gNextControlId++;
-    LiveWindows().insert(this);
+    RegisterWindow(this);
 }
 
 TWinControl::~TWinControl() {
     KillWindowTimers(this);
-    LiveWindows().erase(this);
+    UnregisterWindow(this);
     Destroying();
     if (mouseOver_)
         mouseOver_ = nullptr;

@@ -1,7 +1,9 @@
-// Message windows without a visible control, and posting and sending to any window.
+// Message windows without a visible control, and posting and sending to any window. Both
+// rest on the runtime's message windows: every windowed control owns one (see
+// WindowRegistry), so a window made by AllocateHWnd is a windowed control that is never shown.
 #include "Forms.h"
 
-#include "Dispatcher.h"
+#include "WindowRegistry.h"
 
 namespace {
 
@@ -30,15 +32,11 @@ void DeallocateHWnd(HWND window) {
 }
 
 bool PostMessage(HWND window, uint32_t msg, intptr_t wParam, intptr_t lParam) {
-    if (!IsWindow(window))
-        return false;
-    Queue([window, msg, wParam, lParam] {
-        if (IsWindow(window))
-            window->Perform(msg, wParam, lParam);
-    });
-    return true;
+    return PostToMessageWindow(MessageWindowOf(window), msg, static_cast<uint64_t>(wParam),
+                               static_cast<int64_t>(lParam));
 }
 
 intptr_t SendMessage(HWND window, uint32_t msg, intptr_t wParam, intptr_t lParam) {
-    return IsWindow(window) ? window->Perform(msg, wParam, lParam) : 0;
+    return static_cast<intptr_t>(SendToMessageWindow(
+        MessageWindowOf(window), msg, static_cast<uint64_t>(wParam), static_cast<int64_t>(lParam)));
 }

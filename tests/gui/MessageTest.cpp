@@ -1,8 +1,10 @@
 #include "BvWndProcHook.h"
 #include "GuiTestEnvironment.h"
 
+#include <atomic>
 #include <gtest/gtest.h>
 #include <string>
+#include <thread>
 #include <vector>
 
 namespace {
@@ -286,3 +288,50 @@ TEST_F(MessageTest, AlignPlacesControlsInTheClientArea) {
 }
 
 } // namespace
+
+// Windows made by AllocateHWnd and ordinary controls share one message-window system:
+// posts from any thread arrive on the GUI thread in order, and die with their window.
+TEST_F(MessageTest, PostedMessagesArriveInOrderAndDieWithTheirWindow) {
+    std::vector<intptr_t> got;
+    HWND util = AllocateHWnd([&](TMessage& m) {
+        if (m.Msg == WM_TEST)
+            got.push_back(static_cast<intptr_t>(m.WParam));
+    });
+    ASSERT_TRUE(IsWindow(util));
+    std::thread worker([&] {
+        for (intptr_t i = 1; i <= 3; ++i)
+            EXPECT_TRUE(PostMessage(util, WM_TEST, i, 0));
+    });
+    worker.join();
+    EXPECT_TRUE(PostMessage(control, WM_TEST, 0, 0));
+    EXPECT_TRUE(got.empty()) << "a post waits for the pump";
+    Application->ProcessMessages();
+    EXPECT_EQ(got, (std::vector<intptr_t>{1, 2, 3}));
+    EXPECT_EQ(log, (std::vector<std::string>{"own"}));
+
+    // Freed before the pump: the pending message is dropped, later posts are refused.
+    EXPECT_TRUE(PostMessage(util, WM_TEST, 4, 0));
+    DeallocateHWnd(util);
+    EXPECT_FALSE(IsWindow(util));
+    EXPECT_FALSE(PostMessage(util, WM_TEST, 5, 0));
+    EXPECT_EQ(SendMessage(util, WM_TEST, 6, 0), 0);
+    Application->ProcessMessages();
+    EXPECT_EQ(got, (std::vector<intptr_t>{1, 2, 3}));
+}
+
+TEST_F(MessageTest, SendMessageFromAWorkerRunsOnTheGuiThread) {
+    std::thread::id ranOn;
+    control->WindowProc = [&](TMessage& m) {
+        if (m.Msg == WM_TEST) {
+            ranOn = std::this_thread::get_id();
+            m.Result = 7;
+        }
+    };
+    std::atomic<intptr_t> result{0};
+    std::thread worker([&] { result = SendMessage(control, WM_TEST, 0, 0); });
+    while (result == 0)
+        Application->ProcessMessages();
+    worker.join();
+    EXPECT_EQ(result, 7);
+    EXPECT_EQ(ranOn, std::this_thread::get_id());
+}
