@@ -19,9 +19,9 @@ const TClassInfo& TBvMaxPixel::StaticClassInfo() {
     static const TClassInfo info(
         "TBvMaxPixel", &TPersistent::StaticClassInfo(),
         {IntProp<TBvMaxPixel, int>("Length", &TBvMaxPixel::Length, &TBvMaxPixel::SetLength),
-         IntProp<TBvMaxPixel, bool>("UseControlFont", &TBvMaxPixel::UseControlFont,
-                                    &TBvMaxPixel::SetUseControlFont),
-         ObjProp<TBvMaxPixel, TFont>("Font", &TBvMaxPixel::Font, false)},
+         BoolProp<TBvMaxPixel>("UseControlFont", &TBvMaxPixel::UseControlFont,
+                               &TBvMaxPixel::SetUseControlFont),
+         ObjProp<TBvMaxPixel, TFont>("Font", &TBvMaxPixel::Font)},
         "BvMaxPixel");
     return info;
 }

@@ -2,7 +2,12 @@
 
 #include "BvSimpleXml.h"
 #include "Classes.h"
+#include "Collections.h"
+#include "ComCtrls.h"
 #include "Forms.h"
+#include "Menus.h"
+#include "RtRTTI.h"
+#include "StdCtrls.h"
 
 #include <climits>
 
@@ -18,6 +23,19 @@ std::string LineBreaks(std::string text, bool all) {
             break;
     }
     return text;
+}
+
+std::string Attribute(TBvSimpleXMLElem* element, std::string_view name) {
+    return element->PropertyCount() ? element->Properties().Value(name, "") : std::string();
+}
+
+int64_t IntAttribute(TBvSimpleXMLElem* element, std::string_view name, int64_t fallback) {
+    return element->PropertyCount() ? element->Properties().IntValue(name, fallback) : fallback;
+}
+
+// Containers are known by class name, walking the parents, as the framework's are.
+bool IsA(const TPersistent* object, std::string_view className) {
+    return object && object->ClassInfo().InheritsFrom(className);
 }
 
 } // namespace
@@ -63,6 +81,14 @@ const TClassInfo& TBvTranslator::StaticClassInfo() {
 TBvTranslator::TBvTranslator(TComponent* owner)
     : TComponent(owner), xml_(std::make_unique<TBvSimpleXML>()) {
     IgnoreProperty(TComponent::StaticClassInfo(), "Name");
+    // The values of settings: what the user typed or chose stays what it is, whatever
+    // language is chosen (the encoder's path and arguments, every option).
+    for (const char* prop : {"Checked", "ItemIndex", "State"})
+        IgnoreProperty(TPersistent::StaticClassInfo(), prop);
+    for (const char* prop : {"Text", "Caption", "Lines"})
+        IgnoreProperty(TCustomEdit::StaticClassInfo(), prop);
+    for (const char* prop : {"Text", "Caption"})
+        IgnoreProperty(TCustomComboBox::StaticClassInfo(), prop);
 }
 
 TBvTranslator::~TBvTranslator() {
@@ -164,7 +190,7 @@ void TBvTranslator::TranslateComponent(TComponent* component, TBvSimpleXMLElem* 
     }
     try {
         if (!IsIgnored(component->ClassInfo(), ""))
-            ApplyAttributes(*component, element);
+            ApplyProperties(component, element);
         for (int i = 0; i < element->ItemCount(); ++i) {
             TBvSimpleXMLElem* child = element->Items().Item(i);
             if (!dynamic_cast<TBvSimpleXMLElemClassic*>(child))
@@ -174,14 +200,24 @@ void TBvTranslator::TranslateComponent(TComponent* component, TBvSimpleXMLElem* 
                 continue;
             }
             const TPropInfo* prop = component->ClassInfo().FindProp(child->Name());
-            if (!prop || !prop->Translatable || IsIgnored(component->ClassInfo(), prop->Name))
+            if (!Settable(*component, prop))
                 continue;
             if (prop->GetStrings) {
                 if (TStrings* list = prop->GetStrings(*component))
                     ApplyList(*list, child);
-            } else if (prop->GetObj) {
-                if (TPersistent* object = prop->GetObj(*component))
-                    ApplyAttributes(*object, child);
+                continue;
+            }
+            // A property that holds no object (a text, a number) names no object here.
+            TPersistent* object = prop->GetObj ? prop->GetObj(*component) : nullptr;
+            auto* nodes = IsA(object, "TTreeNodes") ? dynamic_cast<TTreeNodes*>(object) : nullptr;
+            auto* items = IsA(object, "TListItems") ? dynamic_cast<TListItems*>(object) : nullptr;
+            if (nodes) {
+                ApplyTree(*nodes, child);
+            } else if (items) {
+                ApplyListItems(*items, child);
+            } else {
+                ApplyProperties(object, child);
+                ApplyObject(object, child);
             }
         }
     } catch (...) {
@@ -189,18 +225,100 @@ void TBvTranslator::TranslateComponent(TComponent* component, TBvSimpleXMLElem* 
     }
 }
 
-void TBvTranslator::ApplyAttributes(TPersistent& object, TBvSimpleXMLElem* element) {
+bool TBvTranslator::Settable(const TPersistent& object, const TPropInfo* prop) {
+    return prop && prop->Writable() && !IsIgnored(object.ClassInfo(), prop->Name);
+}
+
+bool TBvTranslator::SetPropertyText(TPersistent& object, const TPropInfo& prop,
+                                    const std::string& text, bool shortCutRule) {
+    switch (prop.Kind) {
+    case TTypeKind::tkInteger:
+    case TTypeKind::tkInt64:
+        if (!prop.SetOrd)
+            return false;
+        if (shortCutRule && SameText(prop.Name, "ShortCut"))
+            prop.SetOrd(object, TextToShortCut(text) & 0xFFFF);
+        else
+            prop.SetOrd(object, StrToInt64Def(Trim(text), -1));
+        return true;
+    case TTypeKind::tkEnumeration: {
+        if (!prop.SetOrd)
+            return false;
+        // A number stands for itself; else the member of that name (-1 for none).
+        int64_t number = StrToInt64Def(Trim(text), 0);
+        if (number != 0 || text == "0")
+            prop.SetOrd(object, number);
+        else
+            prop.SetOrd(object, prop.Type ? GetEnumValue(prop.Type, text) : 0);
+        return true;
+    }
+    case TTypeKind::tkSet: {
+        if (!prop.SetOrd || !prop.Type)
+            return false;
+        TSetValue value = 0;
+        TextToSet(prop.Type, value, text);
+        prop.SetOrd(object, static_cast<int64_t>(value));
+        return true;
+    }
+    case TTypeKind::tkString:
+    case TTypeKind::tkLString:
+    case TTypeKind::tkWString:
+        if (!prop.SetStr)
+            return false;
+        prop.SetStr(object, LineBreaks(text, false));
+        return true;
+    default:
+        return false;
+    }
+}
+
+void TBvTranslator::ApplyProperties(TPersistent* object, TBvSimpleXMLElem* element) {
+    if (!object)
+        return;
     for (int i = 0; i < element->PropertyCount(); ++i) {
         try {
             TBvSimpleXMLProp* attr = element->Properties().Item(i);
-            const TPropInfo* prop = object.ClassInfo().FindProp(attr->Name());
-            // Only texts the user reads: no number, switch or setting is reachable from here.
-            if (!prop || !prop->Translatable || !prop->SetStr ||
-                IsIgnored(object.ClassInfo(), prop->Name))
-                continue;
-            prop->SetStr(object, LineBreaks(attr->Value(), false));
+            const TPropInfo* prop = object->ClassInfo().FindProp(attr->Name());
+            if (Settable(*object, prop))
+                SetPropertyText(*object, *prop, attr->Value(), true);
         } catch (...) {
             // One failing attribute is skipped.
+        }
+    }
+}
+
+void TBvTranslator::ApplyObject(TPersistent* object, TBvSimpleXMLElem* element) {
+    if (!object)
+        return;
+    auto* collection = IsA(object, "TCollection") ? dynamic_cast<TCollection*>(object) : nullptr;
+    for (int i = 0; i < element->ItemCount(); ++i) {
+        TBvSimpleXMLElem* child = element->Items().Item(i);
+        if (!dynamic_cast<TBvSimpleXMLElemClassic*>(child))
+            continue;
+        try {
+            if (collection) {
+                int64_t index =
+                    child->PropertyCount() ? child->Properties().IntValue("Index", -1) : -1;
+                if (index == -1 || index >= collection->Count())
+                    continue;
+                TCollectionItem* item = collection->Items(static_cast<int>(index));
+                ApplyProperties(item, child);
+                ApplyObject(item, child);
+                continue;
+            }
+            const TPropInfo* prop = object->ClassInfo().FindProp(child->Name());
+            if (!Settable(*object, prop))
+                continue;
+            if (prop->Kind == TTypeKind::tkClass) {
+                TPersistent* inner = prop->GetObj ? prop->GetObj(*object) : nullptr;
+                ApplyProperties(inner, child);
+                ApplyObject(inner, child);
+            } else {
+                // A property element carries its value as its text; no "ShortCut" rule here.
+                SetPropertyText(*object, *prop, child->Value(), false);
+            }
+        } catch (...) {
+            // One failing property element is skipped.
         }
     }
 }
@@ -215,11 +333,37 @@ void TBvTranslator::ApplyList(TStrings& list, TBvSimpleXMLElem* element) {
         TBvSimpleXMLElem* child = element->Items().Item(i);
         if (!dynamic_cast<TBvSimpleXMLElemClassic*>(child))
             continue;
-        int64_t index =
-            child->PropertyCount() ? child->Properties().IntValue("Index", INT_MAX) : INT_MAX;
+        int64_t index = IntAttribute(child, "Index", INT_MAX);
         // A non-numeric index reads as -1, which the list refuses and so ends this component.
         if (index < list.Count())
-            list.Put(static_cast<int>(index),
-                     child->PropertyCount() ? child->Properties().Value("Value", "") : "");
+            list.Put(static_cast<int>(index), Attribute(child, "Value"));
+    }
+}
+
+void TBvTranslator::ApplyTree(TTreeNodes& nodes, TBvSimpleXMLElem* element) {
+    for (int i = 0; i < element->ItemCount(); ++i) {
+        TBvSimpleXMLElem* child = element->Items().Item(i);
+        if (!dynamic_cast<TBvSimpleXMLElemClassic*>(child))
+            continue;
+        int64_t index = IntAttribute(child, "Index", INT_MAX);
+        if (index < nodes.Count())
+            nodes.Item(static_cast<int>(index))->Text = Attribute(child, "Value");
+    }
+}
+
+void TBvTranslator::ApplyListItems(TListItems& items, TBvSimpleXMLElem* element) {
+    for (int i = 0; i < element->ItemCount(); ++i) {
+        TBvSimpleXMLElem* child = element->Items().Item(i);
+        if (!dynamic_cast<TBvSimpleXMLElemClassic*>(child))
+            continue;
+        int64_t index = IntAttribute(child, "Index", INT_MAX);
+        if (index >= items.Count())
+            continue;
+        TListItem* item = items.Item(static_cast<int>(index));
+        int64_t column = IntAttribute(child, "Column", INT_MAX);
+        if (column == 0)
+            item->Caption = Attribute(child, "Value");
+        else if (column >= 1 && column <= item->SubItems()->Count())
+            item->SubItems()->Put(static_cast<int>(column - 1), Attribute(child, "Value"));
     }
 }

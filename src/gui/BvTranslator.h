@@ -1,7 +1,9 @@
 // The user-interface translator: applies a language file (XML) to the windows that exist,
-// walking from the application object down by component name, and fills the registered
-// message strings. A language file changes only what the user reads (captions, hints,
-// item texts, the message strings); no setting's value is reachable from it.
+// walking from the application object down by component name, setting published properties
+// (texts, numbers, enumerations, sets, objects, list, tree and list-view items) and filling
+// the registered message strings. What a language file must never reach is the value of a
+// setting: the translator's ignore list keeps the text of edits, memos and combo boxes and
+// every Checked, ItemIndex and State out of its reach, as it keeps every Name.
 #pragma once
 
 #include "Component.h"
@@ -13,6 +15,8 @@
 class TBvSimpleXML;
 class TBvSimpleXMLElem;
 class TStrings;
+class TTreeNodes;
+class TListItems;
 
 // The registry of translatable message strings: a name and the caller's variable.
 class TBvTranslatorStrings : public TComponent {
@@ -54,8 +58,17 @@ private:
         const TClassInfo* Class;
         std::vector<std::string> Props; // empty: the whole class
     };
-    void ApplyAttributes(TPersistent& object, TBvSimpleXMLElem* element);
+    // The element's attributes, each a property of object (nothing for no object).
+    void ApplyProperties(TPersistent* object, TBvSimpleXMLElem* element);
+    // The element's child elements: collection items, or properties of object by name.
+    void ApplyObject(TPersistent* object, TBvSimpleXMLElem* element);
+    // One property from a text; false when the property's kind takes no text.
+    bool SetPropertyText(TPersistent& object, const TPropInfo& prop, const std::string& text,
+                         bool shortCutRule);
+    bool Settable(const TPersistent& object, const TPropInfo* prop);
     void ApplyList(TStrings& list, TBvSimpleXMLElem* element);
+    void ApplyTree(TTreeNodes& nodes, TBvSimpleXMLElem* element);
+    void ApplyListItems(TListItems& items, TBvSimpleXMLElem* element);
     void ApplyRoot();
     std::unique_ptr<TBvSimpleXML> xml_;
     std::vector<TIgnore> ignores_;

@@ -50,8 +50,6 @@ struct TPropInfo {
     std::function<TPersistent*(const TPersistent&)> GetObj;
     // A string list property (the framework's lists are not persistent objects here).
     std::function<TStrings*(const TPersistent&)> GetStrings;
-    // Only what the user reads may be changed by a language file.
-    bool Translatable = false;
     bool Writable() const { return SetOrd || SetStr || GetObj || GetStrings; }
 };
 
@@ -96,6 +94,11 @@ public:
     virtual void Assign(const TPersistent& source);
 };
 
+// Raises EConvertError when value lies outside the enumeration's range.
+void CheckOrdinalInRange(const TTypeInfo* type, int64_t value);
+// The record of the Boolean type: an enumeration of False and True.
+const TTypeInfo* BooleanTypeInfo();
+
 // Property helpers for class tables.
 template <class C, class V>
 TPropInfo IntProp(const char* name, V (C::*get)() const, void (C::*set)(V)) {
@@ -112,38 +115,90 @@ TPropInfo IntProp(const char* name, V (C::*get)() const, void (C::*set)(V)) {
     return p;
 }
 
+// An ordinal property read and written through functions (for fields and conversions).
+inline TPropInfo OrdProp(const char* name, TTypeKind kind, const TTypeInfo* type,
+                         std::function<int64_t(const TPersistent&)> get,
+                         std::function<void(TPersistent&, int64_t)> set) {
+    TPropInfo p;
+    p.Name = name;
+    p.Kind = kind;
+    p.Type = type;
+    p.GetOrd = std::move(get);
+    p.SetOrd = std::move(set);
+    return p;
+}
+
+// A Boolean is an enumeration; any stored value other than 0 reads as True.
+template <class C>
+TPropInfo BoolProp(const char* name, bool (C::*get)() const, void (C::*set)(bool)) {
+    return OrdProp(
+        name, TTypeKind::tkEnumeration, BooleanTypeInfo(),
+        [get](const TPersistent& o) { return int64_t{(static_cast<const C&>(o).*get)()}; },
+        set ? std::function<void(TPersistent&, int64_t)>(
+                  [set](TPersistent& o, int64_t v) { (static_cast<C&>(o).*set)(v != 0); })
+            : nullptr);
+}
+
+// An enumeration property. A value outside the type's range is refused (EConvertError):
+// an enum must never hold a value that names no member.
+template <class C, class E>
+TPropInfo EnumProp(const char* name, const TTypeInfo* type, E (C::*get)() const,
+                   void (C::*set)(E)) {
+    return OrdProp(
+        name, TTypeKind::tkEnumeration, type,
+        [get](const TPersistent& o) {
+            return static_cast<int64_t>((static_cast<const C&>(o).*get)());
+        },
+        set ? std::function<void(TPersistent&, int64_t)>([set, type](TPersistent& o, int64_t v) {
+            CheckOrdinalInRange(type, v);
+            (static_cast<C&>(o).*set)(static_cast<E>(v));
+        })
+            : nullptr);
+}
+
+// A set property: one bit per member of the set type's element type.
+template <class C, class S>
+TPropInfo SetProp(const char* name, const TTypeInfo* setType, S (C::*get)() const,
+                  void (C::*set)(S)) {
+    return OrdProp(
+        name, TTypeKind::tkSet, setType,
+        [get](const TPersistent& o) {
+            return static_cast<int64_t>((static_cast<const C&>(o).*get)());
+        },
+        set ? std::function<void(TPersistent&, int64_t)>([set](TPersistent& o, int64_t v) {
+            (static_cast<C&>(o).*set)(static_cast<S>(v));
+        })
+            : nullptr);
+}
+
 template <class C>
 TPropInfo StrProp(const char* name, std::string (C::*get)() const,
-                  void (C::*set)(const std::string&), bool translatable) {
+                  void (C::*set)(const std::string&)) {
     TPropInfo p;
     p.Name = name;
     p.Kind = TTypeKind::tkLString;
     p.GetStr = [get](const TPersistent& o) { return (static_cast<const C&>(o).*get)(); };
     if (set)
         p.SetStr = [set](TPersistent& o, const std::string& v) { (static_cast<C&>(o).*set)(v); };
-    p.Translatable = translatable;
     return p;
 }
 
-template <class C, class T>
-TPropInfo ObjProp(const char* name, T* (C::*get)() const, bool translatable) {
+// An object property; its object is changed in place (the framework's setters assign).
+template <class C, class T> TPropInfo ObjProp(const char* name, T* (C::*get)() const) {
     TPropInfo p;
     p.Name = name;
     p.Kind = TTypeKind::tkClass;
     p.GetObj = [get](const TPersistent& o) -> TPersistent* {
         return (static_cast<const C&>(o).*get)();
     };
-    p.Translatable = translatable;
     return p;
 }
 
-template <class C>
-TPropInfo StringsProp(const char* name, TStrings* (C::*get)() const, bool translatable) {
+template <class C> TPropInfo StringsProp(const char* name, TStrings* (C::*get)() const) {
     TPropInfo p;
     p.Name = name;
     p.Kind = TTypeKind::tkClass;
     p.GetStrings = [get](const TPersistent& o) { return (static_cast<const C&>(o).*get)(); };
-    p.Translatable = translatable;
     return p;
 }
 

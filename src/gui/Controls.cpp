@@ -2,6 +2,7 @@
 
 #include "Forms.h"
 #include "Menus.h"
+#include "PublishedTypes.h"
 #include "ShellAPI.h"
 #include "WinApi.h"
 #include "WindowRegistry.h"
@@ -209,16 +210,19 @@ void CompleteDrag(bool drop) {
 const TClassInfo& TControl::StaticClassInfo() {
     static const TClassInfo info(
         "TControl", &TComponent::StaticClassInfo(),
-        {StrProp<TControl>("Caption", &TControl::GetText, &TControl::SetText, true),
-         StrProp<TControl>("Hint", &TControl::Hint, &TControl::SetHint, true),
+        {StrProp<TControl>("Caption", &TControl::GetText, &TControl::SetText),
+         StrProp<TControl>("Hint", &TControl::Hint, &TControl::SetHint),
          IntProp<TControl, int>("Left", &TControl::Left, &TControl::SetLeft),
          IntProp<TControl, int>("Top", &TControl::Top, &TControl::SetTop),
          IntProp<TControl, int>("Width", &TControl::Width, &TControl::SetWidth),
          IntProp<TControl, int>("Height", &TControl::Height, &TControl::SetHeight),
-         IntProp<TControl, bool>("Visible", &TControl::Visible, &TControl::SetVisible),
-         IntProp<TControl, bool>("Enabled", &TControl::Enabled, &TControl::SetEnabled),
+         BoolProp<TControl>("Visible", &TControl::Visible, &TControl::SetVisible),
+         BoolProp<TControl>("Enabled", &TControl::Enabled, &TControl::SetEnabled),
+         BoolProp<TControl>("ShowHint", &TControl::ShowHint, &TControl::SetShowHint),
+         EnumProp<TControl, TAlign>("Align", AlignTypeInfo(), &TControl::Align,
+                                    &TControl::SetAlign),
          IntProp<TControl, TColor>("Color", &TControl::Color, &TControl::SetColor),
-         ObjProp<TControl, TFont>("Font", &TControl::Font, false)},
+         ObjProp<TControl, TFont>("Font", &TControl::Font)},
         "Controls");
     return info;
 }

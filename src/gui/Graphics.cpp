@@ -1,4 +1,5 @@
 #include "Graphics.h"
+#include "PublishedTypes.h"
 
 #include "CanvasPixels.h"
 #include "qt/QtBridge.h"
@@ -46,10 +47,12 @@ const TClassInfo& TGraphicsObject::StaticClassInfo() {
 
 const TClassInfo& TFont::StaticClassInfo() {
     static const TClassInfo info("TFont", &TGraphicsObject::StaticClassInfo(),
-                                 {StrProp<TFont>("Name", &TFont::Name, &TFont::SetName, false),
+                                 {StrProp<TFont>("Name", &TFont::Name, &TFont::SetName),
                                   IntProp<TFont, int>("Size", &TFont::Size, &TFont::SetSize),
                                   IntProp<TFont, int>("Height", &TFont::Height, &TFont::SetHeight),
-                                  IntProp<TFont, TColor>("Color", &TFont::Color, &TFont::SetColor)},
+                                  IntProp<TFont, TColor>("Color", &TFont::Color, &TFont::SetColor),
+                                  SetProp<TFont, TFontStyles>("Style", FontStylesTypeInfo(),
+                                                              &TFont::Style, &TFont::SetStyle)},
                                  "Graphics");
     return info;
 }

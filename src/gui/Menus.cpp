@@ -440,11 +440,27 @@ TShortCut TextToShortCut(const std::string& text) {
 
 // ---------------------------------------------------------------- TMenuItem
 
+namespace {
+
+// A Boolean field of a menu item as a published property.
+TPropInfo MenuItemFlag(const char* name, bool TMenuItem::*field) {
+    return OrdProp(
+        name, TTypeKind::tkEnumeration, BooleanTypeInfo(),
+        [field](const TPersistent& o) { return int64_t{static_cast<const TMenuItem&>(o).*field}; },
+        [field](TPersistent& o, int64_t v) { static_cast<TMenuItem&>(o).*field = v != 0; });
+}
+
+} // namespace
+
 const TClassInfo& TMenuItem::StaticClassInfo() {
     static const TClassInfo info(
         "TMenuItem", &TComponent::StaticClassInfo(),
-        {StrProp<TMenuItem>("Caption", &TMenuItem::Caption, &TMenuItem::SetCaption, true),
-         StrProp<TMenuItem>("Hint", &TMenuItem::Hint, &TMenuItem::SetHint, true)},
+        {StrProp<TMenuItem>("Caption", &TMenuItem::Caption, &TMenuItem::SetCaption),
+         StrProp<TMenuItem>("Hint", &TMenuItem::Hint, &TMenuItem::SetHint),
+         IntProp<TMenuItem, int>("ShortCut", &TMenuItem::ShortCutValue,
+                                 &TMenuItem::SetShortCutValue),
+         MenuItemFlag("Checked", &TMenuItem::Checked), MenuItemFlag("Enabled", &TMenuItem::Enabled),
+         MenuItemFlag("Visible", &TMenuItem::Visible)},
         "Menus");
     return info;
 }

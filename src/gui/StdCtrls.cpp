@@ -1,4 +1,5 @@
 #include "StdCtrls.h"
+#include "PublishedTypes.h"
 
 #include "Forms.h"
 #include "qt/ControlWidget.h"
@@ -478,7 +479,12 @@ void TButton::Click() {
 }
 
 const TClassInfo& TCustomCheckBox::StaticClassInfo() {
-    static const TClassInfo info("TCustomCheckBox", &TButtonControl::StaticClassInfo(), {},
+    static const TClassInfo info("TCustomCheckBox", &TButtonControl::StaticClassInfo(),
+                                 {BoolProp<TCustomCheckBox>("Checked", &TCustomCheckBox::Checked,
+                                                            &TCustomCheckBox::SetChecked),
+                                  EnumProp<TCustomCheckBox, TCheckBoxState>(
+                                      "State", CheckBoxStateTypeInfo(), &TCustomCheckBox::State,
+                                      &TCustomCheckBox::SetState)},
                                  "StdCtrls");
     return info;
 }
@@ -531,8 +537,10 @@ bool TCustomCheckBox::HandleMessage(TMessage& m) {
 }
 
 const TClassInfo& TRadioButton::StaticClassInfo() {
-    static const TClassInfo info("TRadioButton", &TButtonControl::StaticClassInfo(), {},
-                                 "StdCtrls");
+    static const TClassInfo info(
+        "TRadioButton", &TButtonControl::StaticClassInfo(),
+        {BoolProp<TRadioButton>("Checked", &TRadioButton::Checked, &TRadioButton::SetChecked)},
+        "StdCtrls");
     return info;
 }
 
@@ -582,12 +590,9 @@ bool TRadioButton::HandleMessage(TMessage& m) {
 // ---------------------------------------------------------------- edits
 
 const TClassInfo& TCustomEdit::StaticClassInfo() {
-    // The text of an edit is the user's data (a path, a command line), never translated.
     static const TClassInfo info(
         "TCustomEdit", &TWinControl::StaticClassInfo(),
-        {StrProp<TCustomEdit>("Caption", &TCustomEdit::GetText, nullptr, false),
-         StrProp<TCustomEdit>("Text", &TCustomEdit::GetText, nullptr, false)},
-        "StdCtrls");
+        {StrProp<TCustomEdit>("Text", &TCustomEdit::GetText, &TCustomEdit::SetText)}, "StdCtrls");
     return info;
 }
 const TClassInfo& TEdit::StaticClassInfo() {
@@ -725,7 +730,9 @@ bool TCustomEdit::HandleMessage(TMessage& m) {
 }
 
 const TClassInfo& TCustomMemo::StaticClassInfo() {
-    static const TClassInfo info("TCustomMemo", &TCustomEdit::StaticClassInfo(), {}, "StdCtrls");
+    static const TClassInfo info("TCustomMemo", &TCustomEdit::StaticClassInfo(),
+                                 {StringsProp<TCustomMemo>("Lines", &TCustomMemo::Lines)},
+                                 "StdCtrls");
     return info;
 }
 const TClassInfo& TMemo::StaticClassInfo() {
@@ -799,7 +806,10 @@ bool TCustomMemo::HandleMessage(TMessage& m) {
 const TClassInfo& TCustomListBox::StaticClassInfo() {
     static const TClassInfo info(
         "TCustomListBox", &TWinControl::StaticClassInfo(),
-        {StringsProp<TCustomListBox>("Items", &TCustomListBox::Items, true)}, "StdCtrls");
+        {StringsProp<TCustomListBox>("Items", &TCustomListBox::Items),
+         IntProp<TCustomListBox, int>("ItemIndex", &TCustomListBox::ItemIndex,
+                                      &TCustomListBox::SetItemIndex)},
+        "StdCtrls");
     return info;
 }
 const TClassInfo& TListBox::StaticClassInfo() {
@@ -1072,9 +1082,10 @@ bool TCustomListBox::HandleMessage(TMessage& m) {
 const TClassInfo& TCustomComboBox::StaticClassInfo() {
     static const TClassInfo info(
         "TCustomComboBox", &TWinControl::StaticClassInfo(),
-        {StringsProp<TCustomComboBox>("Items", &TCustomComboBox::Items, true),
-         StrProp<TCustomComboBox>("Caption", &TCustomComboBox::GetText, nullptr, false),
-         StrProp<TCustomComboBox>("Text", &TCustomComboBox::GetText, nullptr, false)},
+        {StringsProp<TCustomComboBox>("Items", &TCustomComboBox::Items),
+         StrProp<TCustomComboBox>("Text", &TCustomComboBox::GetText, &TCustomComboBox::SetText),
+         IntProp<TCustomComboBox, int>("ItemIndex", &TCustomComboBox::ItemIndex,
+                                       &TCustomComboBox::SetItemIndex)},
         "StdCtrls");
     return info;
 }

@@ -1,7 +1,12 @@
 #include "BvTranslator.h"
+#include "Collections.h"
+#include "ComCtrls.h"
 #include "GuiTestEnvironment.h"
 #include "Menus.h"
+#include "PublishedTypes.h"
 #include "StdCtrls.h"
+
+#include <functional>
 
 #include <gtest/gtest.h>
 
@@ -96,10 +101,9 @@ TEST_F(TranslatorTest, LanguageFileChangesCaptionsItemsAndMessageStrings) {
     EXPECT_EQ(item->Caption(), "&Datei");
 }
 
-TEST_F(TranslatorTest, LanguageFileCannotChangeNamesNumbersOrSettings) {
+TEST_F(TranslatorTest, LanguageFileCannotChangeNamesOrSettings) {
     translator->TranslateText(kGerman);
     EXPECT_EQ(form->Name(), "Form1");
-    EXPECT_EQ(form->Left(), 0);
     // The encoder's path is a setting the user typed; no language file may replace it.
     EXPECT_EQ(edit->GetText(), "C:\\lame\\lame.exe");
     // Nor the encoder's arguments in a memo, nor a value typed into a combo box.
@@ -132,6 +136,242 @@ TEST_F(TranslatorTest, IgnoredClassesKeepTheirTexts) {
     translator->TranslateText(kGerman);
     EXPECT_EQ(button->Caption(), "Update");
     EXPECT_EQ(form->Caption(), "Brisvane (Deutsch)");
+}
+
+// A section of a test component's collection: a text, a number and a switch.
+class TTestSection : public TCollectionItem {
+    BV_CLASS_INFO()
+public:
+    using TCollectionItem::TCollectionItem;
+    std::string Caption() const { return caption_; }
+    void SetCaption(const std::string& v) { caption_ = v; }
+    int Width() const { return width_; }
+    void SetWidth(int v) { width_ = v; }
+    bool Checked() const { return checked_; }
+    void SetChecked(bool v) { checked_ = v; }
+    TFont* Font() const { return font_.get(); }
+
+private:
+    std::string caption_ = "Section";
+    int width_ = 10;
+    bool checked_ = false;
+    std::unique_ptr<TFont> font_ = std::make_unique<TFont>();
+};
+const TClassInfo& TTestSection::StaticClassInfo() {
+    static const TClassInfo info(
+        "TTestSection", &TCollectionItem::StaticClassInfo(),
+        {StrProp<TTestSection>("Caption", &TTestSection::Caption, &TTestSection::SetCaption),
+         IntProp<TTestSection, int>("Width", &TTestSection::Width, &TTestSection::SetWidth),
+         BoolProp<TTestSection>("Checked", &TTestSection::Checked, &TTestSection::SetChecked),
+         ObjProp<TTestSection, TFont>("Font", &TTestSection::Font)},
+        "Test");
+    return info;
+}
+
+// A component with a collection, a tree's nodes and a list view's items.
+class TTestViews : public TComponent {
+    BV_CLASS_INFO()
+public:
+    using TComponent::TComponent;
+    TCollection* Sections() const { return sections_.get(); }
+    TTreeNodes* Nodes() const { return nodes_.get(); }
+    TListItems* Items() const { return items_.get(); }
+
+private:
+    std::unique_ptr<TCollection> sections_ = std::make_unique<TCollection>();
+    std::unique_ptr<TTreeNodes> nodes_ = std::make_unique<TTreeNodes>();
+    std::unique_ptr<TListItems> items_ = std::make_unique<TListItems>();
+};
+const TClassInfo& TTestViews::StaticClassInfo() {
+    static const TClassInfo info(
+        "TTestViews", &TComponent::StaticClassInfo(),
+        {ObjProp<TTestViews, TCollection>("Sections", &TTestViews::Sections),
+         ObjProp<TTestViews, TTreeNodes>("Nodes", &TTestViews::Nodes),
+         ObjProp<TTestViews, TListItems>("Items", &TTestViews::Items)},
+        "Test");
+    return info;
+}
+
+TEST_F(TranslatorTest, EachPropertyKindTakesItsText) {
+    auto* label = new TLabel(form);
+    label->SetName("lblInfo");
+    label->SetParent(form);
+    label->SetAlign(TAlign::alNone);
+    struct Case {
+        const char* Xml; // inside <L><Form1>...</Form1></L>
+        std::function<bool()> Check;
+        const char* What;
+    } cases[] = {
+        {R"(<lblInfo Visible="False"/>)", [&] { return !label->Visible(); }, "Boolean by name"},
+        {R"(<lblInfo Visible="0"/>)", [&] { return !label->Visible(); }, "Boolean zero"},
+        {R"(<lblInfo Visible="2"/>)", [&] { return label->Visible(); }, "Boolean 2 stored: True"},
+        {R"(<lblInfo Visible="true"/>)", [&] { return label->Visible(); }, "name without case"},
+        {R"(<lblInfo Enabled="False"/>)", [&] { return !label->Enabled(); }, "Enabled"},
+        {R"(<lblInfo Left="20" Top="7" Width="150"/>)",
+         [&] { return label->Left() == 20 && label->Top() == 7 && label->Width() == 150; },
+         "integers"},
+        {R"(<lblInfo Left="abc"/>)", [&] { return label->Left() == -1; }, "not a number: -1"},
+        {R"(<lblInfo Align="alClient"/>)", [&] { return label->Align() == TAlign::alClient; },
+         "enumeration by name"},
+        {R"(<lblInfo Align="3"/>)", [&] { return label->Align() == TAlign::alLeft; },
+         "enumeration by number"},
+        {R"(<lblInfo Align="99"/>)", [&] { return label->Align() == TAlign::alNone; },
+         "a number outside the enumeration is refused"},
+        {R"(<lblInfo Align="alNowhere"/>)", [&] { return label->Align() == TAlign::alNone; },
+         "an unknown name (-1) is refused"},
+        {R"(<mnuFile ShortCut="Ctrl+S"/>)", [&] { return item->ShortCut == ShortCut('S', ssCtrl); },
+         "ShortCut text"},
+        {R"(<mnuFile ShortCut="83"/>)", [&] { return item->ShortCut == 0; },
+         "ShortCut attribute is always key text"},
+        {R"(<mnuFile Visible="False" Enabled="False"/>)",
+         [&] { return !item->Visible && !item->Enabled; }, "menu item switches"},
+        {R"(<lblInfo><Font Style="[fsBold, fsItalic]" Name="DejaVu Serif"/></lblInfo>)",
+         [&] {
+             return label->Font()->Style() == (fsBold | fsItalic) &&
+                    label->Font()->Name() == "DejaVu Serif";
+         },
+         "object property: attributes"},
+        {R"(<lblInfo><Font><Height>-20</Height><Style>[fsUnderline]</Style></Font></lblInfo>)",
+         [&] { return label->Font()->Height() == -20 && label->Font()->Style() == fsUnderline; },
+         "object property: property elements"},
+        {R"(<lblInfo><Font Style="[fsBogus]" Height="-30"/></lblInfo>)",
+         [&] { return label->Font()->Style() == 0 && label->Font()->Height() == -30; },
+         "a bad set member skips only that attribute"},
+        {R"(<lblInfo><Caption>not an object</Caption></lblInfo>)",
+         [&] { return label->Caption() == "Label"; }, "a text property names no object"},
+    };
+    for (const auto& c : cases) {
+        label->SetVisible(true);
+        label->SetEnabled(true);
+        label->SetBounds(0, 0, 60, 13);
+        label->SetAlign(TAlign::alNone);
+        label->SetCaption("Label");
+        label->Font()->SetStyle(0);
+        label->Font()->SetName("DejaVu Sans");
+        item->ShortCut = 0;
+        item->Visible = item->Enabled = true;
+        translator->TranslateText(std::string("<L><Form1>") + c.Xml + "</Form1></L>");
+        EXPECT_TRUE(c.Check()) << c.What << ": " << c.Xml;
+    }
+}
+
+TEST_F(TranslatorTest, CollectionsTreesAndListViewsByIndex) {
+    auto* views = new TTestViews(form);
+    views->SetName("Views");
+    for (const char* caption : {"One", "Two"})
+        views->Sections()->Add<TTestSection>()->SetCaption(caption);
+    TTreeNode* root = views->Nodes()->AddChild(nullptr, "Root");
+    TTreeNode* child = views->Nodes()->AddChild(root, "Child");
+    views->Nodes()->AddChild(child, "Grandchild");
+    views->Nodes()->AddChild(nullptr, "Second root");
+    TListItem* row = views->Items()->Add();
+    row->Caption = "Title";
+    row->SubItems()->Add("Artist");
+    row->SubItems()->Add("Album");
+
+    translator->TranslateText(R"xml(<L><Form1><Views>
+      <Sections>
+        <Item Index="1" Caption="Zwei" Width="50" Checked="True"><Font Style="[fsBold]"/></Item>
+        <Item Caption="no index"/>
+        <Item Index="2" Caption="beyond the count"/>
+        <Item Index="-1" Caption="minus one is no index"/>
+      </Sections>
+      <Nodes>
+        <Node Index="0" Value="Wurzel"/>
+        <Node Index="2" Value="Enkel"/>
+        <Node Index="4" Value="beyond"/>
+      </Nodes>
+      <Items>
+        <Item Index="0" Column="0" Value="Titel"/>
+        <Item Index="0" Column="2" Value="Album (de)"/>
+        <Item Index="0" Value="no column: nothing"/>
+        <Item Index="0" Column="3" Value="beyond the columns"/>
+        <Item Index="1" Column="0" Value="beyond the items"/>
+      </Items>
+    </Views></Form1></L>)xml");
+
+    auto* one = static_cast<TTestSection*>(views->Sections()->Items(0));
+    auto* two = static_cast<TTestSection*>(views->Sections()->Items(1));
+    EXPECT_EQ(one->Caption(), "One");
+    EXPECT_EQ(two->Caption(), "Zwei");
+    EXPECT_EQ(two->Width(), 50);
+    EXPECT_EQ(two->Font()->Style(), fsBold);
+    EXPECT_FALSE(two->Checked()) << "Checked is a setting's value, never the language file's";
+
+    const char* nodes[] = {"Wurzel", "Child", "Enkel", "Second root"};
+    ASSERT_EQ(views->Nodes()->Count(), 4);
+    for (int i = 0; i < 4; ++i)
+        EXPECT_EQ(views->Nodes()->Item(i)->Text, nodes[i]) << i;
+
+    EXPECT_EQ(row->Caption, "Titel");
+    EXPECT_EQ(row->SubItems()->Get(0), "Artist");
+    EXPECT_EQ(row->SubItems()->Get(1), "Album (de)");
+    EXPECT_EQ(views->Items()->Count(), 1);
+}
+
+TEST_F(TranslatorTest, SettingsStayOutOfReachWhileTheSameControlsAreTranslated) {
+    auto* check = new TCheckBox(form);
+    check->SetName("chkAutoDetect");
+    check->SetParent(form);
+    check->SetChecked(true);
+    auto* radio = new TRadioButton(form);
+    radio->SetName("rbMp3");
+    radio->SetParent(form);
+    radio->SetChecked(true);
+    bitrate->Items()->Add("128");
+    bitrate->Items()->Add("192");
+    bitrate->SetItemIndex(1);
+    list->SetItemIndex(0);
+    item->Checked = true;
+    for (const char* prop : {"Text", "Caption", "Lines"})
+        EXPECT_TRUE(translator->IsIgnored(TMemo::StaticClassInfo(), prop)) << prop;
+    for (const char* prop : {"Checked", "ItemIndex", "State"})
+        EXPECT_TRUE(translator->IsIgnored(TCheckBox::StaticClassInfo(), prop)) << prop;
+    EXPECT_FALSE(translator->IsIgnored(TEdit::StaticClassInfo(), "Hint"));
+
+    translator->TranslateText(R"xml(<L><Form1>
+      <EncoderPath Text="C:\evil.exe" Caption="C:\evil.exe" Hint="Pfad" Left="33">
+        <Text>C:\evil.exe</Text></EncoderPath>
+      <EncoderArgs Text="--evil" Hint="Argumente"><Lines><![CDATA[--evil]]></Lines>
+        <Lines><Item Index="0" Value="--evil"/></Lines></EncoderArgs>
+      <Bitrate Text="8" ItemIndex="0" Hint="Bitrate"><Items><Item Index="0" Value="128 kbit/s"/></Items>
+        <ItemIndex>0</ItemIndex></Bitrate>
+      <ListBox1 ItemIndex="1"/>
+      <chkAutoDetect Checked="False" State="cbGrayed" Caption="Automatisch"><Checked>False</Checked></chkAutoDetect>
+      <rbMp3 Checked="False" Caption="MP3 (de)"/>
+      <mnuFile Checked="False" Caption="Datei"/>
+    </Form1></L>)xml");
+
+    // The values stay.
+    EXPECT_EQ(edit->GetText(), "C:\\lame\\lame.exe");
+    EXPECT_EQ(args->Lines()->Text(), "-V 2\r\n");
+    EXPECT_EQ(bitrate->ItemIndex(), 1);
+    EXPECT_EQ(list->ItemIndex(), 0);
+    EXPECT_TRUE(check->Checked());
+    EXPECT_EQ(check->State(), TCheckBoxState::cbChecked);
+    EXPECT_TRUE(radio->Checked());
+    EXPECT_TRUE(item->Checked);
+    // What the user reads changes on the very same controls.
+    EXPECT_EQ(edit->Hint(), "Pfad");
+    EXPECT_EQ(edit->Left(), 33);
+    EXPECT_EQ(args->Hint(), "Argumente");
+    EXPECT_EQ(bitrate->Hint(), "Bitrate");
+    EXPECT_EQ(bitrate->Items()->Get(0), "128 kbit/s");
+    EXPECT_EQ(check->Caption(), "Automatisch");
+    EXPECT_EQ(radio->Caption(), "MP3 (de)");
+    EXPECT_EQ(item->Caption(), "Datei");
+}
+
+TEST_F(TranslatorTest, AWindowMadeLaterIsTranslatedWhenTheFileIsAppliedAgain) {
+    const char* file = R"xml(<L><Form9 Caption="Optionen"/></L>)xml";
+    translator->TranslateText(file);
+    auto* later = new TForm(Application);
+    later->SetName("Form9");
+    later->SetCaption("Options");
+    EXPECT_EQ(later->Caption(), "Options");
+    translator->TranslateText(file);
+    EXPECT_EQ(later->Caption(), "Optionen");
+    delete later;
 }
 
 } // namespace
