@@ -194,11 +194,21 @@ bool ExtTextOut(HDC dc, int x, int y, uint32_t options, const TRect* rect,
     if (!dc)
         return false;
     int saved = dc->SaveDC();
+    // The cell and the text's own background take the context's background colour; the
+    // brush plays no part. Changing the brush re-derives the background from it, so both
+    // are put back before the text is drawn.
+    const TColor background = dc->BkColor();
+    const int mode = dc->BkMode();
     if (rect && (options & ETO_OPAQUE)) {
-        TColor old = dc->Brush()->Color();
-        dc->Brush()->SetColor(dc->BkColor());
+        TBrush old;
+        old.Assign(*dc->Brush());
+        TBrush solid;
+        solid.SetColor(background);
+        dc->Brush()->Assign(solid);
         dc->FillRect(*rect);
-        dc->Brush()->SetColor(old);
+        dc->Brush()->Assign(old);
+        dc->SetBkColorDC(background);
+        dc->SetBkModeDC(mode);
     }
     if (rect && (options & ETO_CLIPPED))
         dc->IntersectClip(*rect);
