@@ -188,6 +188,7 @@ void TTrackManager::TUpdateState::ThreadConvertExecute() {
                 DeleteFile(*f);
     };
     const std::string bitrate = EncoderBitrateText(Convert);
+    int notEncoded = 0;
 
     auto checkEncoder = [&](const std::string& output) {
         uint32_t code;
@@ -212,6 +213,7 @@ void TTrackManager::TUpdateState::ThreadConvertExecute() {
         if (!FileExists(job.Source)) {
             PostLog(msg.Fmt(FileMissingName, {job.Source}));
             PostProgress(TProgressBarId::All, 100);
+            ++notEncoded;
             continue;
         }
         std::string output;
@@ -262,6 +264,7 @@ void TTrackManager::TUpdateState::ThreadConvertExecute() {
                 break;
             PostLog(msg.Fmt(ConvertFileFailedName, {name, e.Message()}));
             PostProgress(TProgressBarId::All, 100);
+            ++notEncoded;
             continue;
         }
         if (stopped || Cancel)
@@ -316,8 +319,11 @@ void TTrackManager::TUpdateState::ThreadConvertExecute() {
         PostProgress(TProgressBarId::All, 100);
     }
     clearTemp();
-    Post([failure](TTrackManager& m) {
+    const int total = static_cast<int>(ConvertJobs.size());
+    Post([failure, notEncoded, total](TTrackManager& m) {
         auto& st = *m.Update;
+        st.ConvertFilesFailed = notEncoded;
+        st.ConvertFilesTotal = total;
         st.Progress2Pos = st.Progress2Max;
         if (!failure.empty()) {
             st.ConvertPassFailed = true;

@@ -28,6 +28,8 @@ constexpr std::string_view UploadFolderName = "upload_folder_failed";
 constexpr std::string_view LeftOutName = "left_out_of_db";
 constexpr std::string_view BuildFailedName = "build_failed";
 constexpr std::string_view TooLargeName = "too_large_for_db";
+constexpr std::string_view NotAllCopiedName = "not_all_copied";
+constexpr std::string_view NotAllEncodedName = "not_all_encoded";
 
 std::string DriveText(char drive) {
     return std::string(1, drive) + ":";
@@ -70,6 +72,8 @@ void RegisterUpdateMessages(TManagerMessages& m) {
                "%s was left out of the database: its size of %s bytes is more than the phone's "
                "database can describe.");
     m.Register("encoder_exit", "The encoder failed (exit code %s). %s");
+    m.Register(NotAllCopiedName, "%s of %s files could not be copied.");
+    m.Register(NotAllEncodedName, "%s of %s files could not be encoded.");
 }
 
 // ---- Space reservation -------------------------------------------------------
@@ -293,6 +297,7 @@ void TTrackManager::btnUpdateMobileClick() {
     Model.ConverterRunning = 0;
     st.StopTag = 1;
     st.CopyPassFailed = st.ConvertPassFailed = st.BuildFailed = st.BuildWritten = false;
+    st.CopyFilesFailed = st.CopyFilesTotal = st.ConvertFilesFailed = st.ConvertFilesTotal = 0;
     st.FailureText.clear();
     st.Progress1Pos = st.Progress2Pos = st.ProgressAllPos = 0;
     st.Progress1Max = st.Progress2Max = 100;
@@ -405,6 +410,7 @@ void TTrackManager::TUpdateState::ThreadCopyExecute() {
         PostLog(text);
     };
     const std::string cardAbsent = msg.Fmt(CardAbsentName, {DriveText(PhoneDrive)});
+    int notCopied = 0;
 
     // First pass: tracks whose file already lies in the upload folder.
     std::vector<const TCopyJob*> toCopy;
@@ -441,6 +447,7 @@ void TTrackManager::TUpdateState::ThreadCopyExecute() {
         if (size < 0) {
             PostLog(msg.Fmt(FileMissingName, {job->Source}));
             PostProgress(TProgressBarId::All, 100);
+            ++notCopied;
             continue;
         }
         const int64_t free = CardFree();
@@ -482,6 +489,7 @@ void TTrackManager::TUpdateState::ThreadCopyExecute() {
             if (!FileExists(job->Source)) {
                 PostLog(msg.Fmt(FileMissingName, {job->Source}));
                 PostProgress(TProgressBarId::All, 100);
+                ++notCopied;
                 continue;
             }
             fail(msg.Fmt(CopyFailedName, {error}));
@@ -504,8 +512,11 @@ void TTrackManager::TUpdateState::ThreadCopyExecute() {
         });
         PostProgress(TProgressBarId::All, 100);
     }
-    Post([failure](TTrackManager& m) {
+    const int total = static_cast<int>(CopyJobs.size());
+    Post([failure, notCopied, total](TTrackManager& m) {
         auto& st = *m.Update;
+        st.CopyFilesFailed = notCopied;
+        st.CopyFilesTotal = total;
         st.Progress1Pos = st.Progress1Max;
         if (!failure.empty()) {
             st.CopyPassFailed = true;
@@ -519,8 +530,13 @@ void TTrackManager::TUpdateState::ThreadCopyExecute() {
 void TTrackManager::TUpdateState::ThreadCopyFinish() {
     if (!*Alive)
         return;
-    if (!CopyPassFailed && !Cancel)
-        Owner.Log.AddLog(Owner.Messages.Text(MessageName::AllFilesCopied));
+    if (!CopyPassFailed && !Cancel) {
+        if (CopyFilesFailed == 0)
+            Owner.Log.AddLog(Owner.Messages.Text(MessageName::AllFilesCopied));
+        else
+            Owner.Log.AddLog(Owner.Messages.Fmt(
+                NotAllCopiedName, {IntToStr(CopyFilesFailed), IntToStr(CopyFilesTotal)}));
+    }
     Owner.Model.CopyDone = 1;
     Progress1Pos = Progress1Max;
     ShowProgress();
@@ -530,8 +546,13 @@ void TTrackManager::TUpdateState::ThreadCopyFinish() {
 void TTrackManager::TUpdateState::ThreadConvertFinish() {
     if (!*Alive)
         return;
-    if (!ConvertPassFailed && !Cancel)
-        Owner.Log.AddLog(Owner.Messages.Text(MessageName::AllFilesEncoded));
+    if (!ConvertPassFailed && !Cancel) {
+        if (ConvertFilesFailed == 0)
+            Owner.Log.AddLog(Owner.Messages.Text(MessageName::AllFilesEncoded));
+        else
+            Owner.Log.AddLog(Owner.Messages.Fmt(
+                NotAllEncodedName, {IntToStr(ConvertFilesFailed), IntToStr(ConvertFilesTotal)}));
+    }
     Owner.Model.ConvertDone = 1;
     Progress2Pos = Progress2Max;
     ShowProgress();

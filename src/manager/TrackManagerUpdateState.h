@@ -78,6 +78,10 @@ struct TTrackManager::TUpdateState {
     int StopTag = 0;            // the Stop button's tag
     bool CopyPassFailed = false;
     bool ConvertPassFailed = false;
+    // Tracks each pass could not put on the card (missing source, failed encoding),
+    // while it went on with the others; out of how many it was given.
+    int CopyFilesFailed = 0, CopyFilesTotal = 0;
+    int ConvertFilesFailed = 0, ConvertFilesTotal = 0;
     std::string FailureText; // the first reason a pass failed
     bool BuildFailed = false;
     bool BuildWritten = false;

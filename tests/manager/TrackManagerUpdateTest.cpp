@@ -238,6 +238,8 @@ TEST(TrackManagerUpdate, MissingSourceIsLoggedAndSkipped) {
     t.Update();
     EXPECT_TRUE(t.Logged("File not found, skipped: " + gone)) << t.AllLog();
     EXPECT_TRUE(fs::exists(t.Card + "/mobile/audio/here.mp3"));
+    EXPECT_FALSE(t.Logged("All files were successfuly copied."));
+    EXPECT_TRUE(t.Logged("1 of 2 files could not be copied."));
     // The database lists only what lies on the card.
     EXPECT_TRUE(t.Logged("left out of the database"));
     EXPECT_EQ(1, DatabaseChecker::Check(t.Db()).Tracks);
@@ -467,6 +469,9 @@ TEST(TrackManagerConvert, FailingEncodingLeavesTheTrackOffTheCardAndGoesOn) {
     t.Update();
     EXPECT_TRUE(t.Logged("Could not convert broken.mp3")) << t.AllLog();
     EXPECT_TRUE(t.Logged("good.mp3 was converted"));
+    // The pass went on, but not every file was encoded, and the log says so.
+    EXPECT_FALSE(t.Logged("All files were successfuly encoded."));
+    EXPECT_TRUE(t.Logged("1 of 2 files could not be encoded."));
     EXPECT_FALSE(fs::exists(t.Card + "/mobile/audio/broken.mp3"));
     EXPECT_TRUE(t.Logged("Mobile updated!"));
     EXPECT_EQ(1, DatabaseChecker::Check(t.Db()).Tracks);
