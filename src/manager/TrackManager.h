@@ -497,8 +497,8 @@ public:
 
 private:
     TManagerUi& ui_;
-    // Library files that exist but could not be read at start-up; saving leaves them
-    // as they are, so their values are not replaced by the blanks that stood in.
+    // Why library files that exist could not be read at start-up. While any could not,
+    // the library is not saved at all: the files keep what the blanks stood in for.
     std::vector<std::string> mediaDBUnread_;
 };
 

@@ -172,7 +172,7 @@ void TTrackManager::LoadMediaDB() {
             column.SetText(FileToString(file));
         } catch (const Exception& e) {
             failures += "\r\n" + e.Message();
-            mediaDBUnread_.push_back(file);
+            mediaDBUnread_.push_back(e.Message());
         }
     }
     if (!anyFile)
@@ -201,12 +201,25 @@ void TTrackManager::LoadMediaDB() {
     if (uneven || !failures.empty()) {
         std::string message = "The media library files were incomplete; missing values were "
                               "filled in.";
+        if (!mediaDBUnread_.empty())
+            message += " Changes to the library will not be saved in this run, so that the "
+                       "file that could not be read is kept.";
         ui_.ShowWarning(message + failures);
     }
 }
 
 void TTrackManager::SaveMediaDB() {
-    std::string failures;
+    // The eight files are one set, line i of each belonging to row i: a file kept as it
+    // was beside seven rewritten ones would pair its values with other rows.
+    if (!mediaDBUnread_.empty()) {
+        std::string reasons;
+        for (const std::string& reason : mediaDBUnread_)
+            reasons += "\r\n" + reason;
+        throw EInOutError("The media library was not saved, so that the files that could not "
+                          "be read at start-up are kept as they were:" +
+                          reasons);
+    }
+    std::vector<std::pair<std::string, std::string>> files;
     for (int i = 0; i < 8; ++i) {
         const TStringList& column =
             Model.MediaDB.StringsByName(MediaDBColumns[static_cast<size_t>(i)]);
@@ -219,20 +232,13 @@ void TTrackManager::SaveMediaDB() {
             contents += value;
             contents += "\r\n";
         }
-        const std::string file = MediaDBFileName(i);
-        if (std::find(mediaDBUnread_.begin(), mediaDBUnread_.end(), file) != mediaDBUnread_.end()) {
-            failures += (failures.empty() ? "" : "\r\n") +
-                        Format("%s could not be read at start-up and was left as it was.", {file});
-            continue;
-        }
-        try {
-            AtomicReplaceFile(file, contents);
-        } catch (const Exception& e) {
-            failures += (failures.empty() ? "" : "\r\n") + e.Message();
-        }
+        files.emplace_back(MediaDBFileName(i), std::move(contents));
     }
-    if (!failures.empty())
-        throw EInOutError(failures);
+    try {
+        AtomicReplaceFiles(files);
+    } catch (const Exception& e) {
+        throw EInOutError("The media library was not saved: " + e.Message());
+    }
 }
 
 // ---- Shutdown ----------------------------------------------------------------
