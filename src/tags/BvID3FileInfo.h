@@ -10,10 +10,18 @@
 
 enum TBvID3HeaderBit : uint8_t { hbProtected = 1, hbPrivate = 2, hbRestricted = 4, hbMaster = 8 };
 
-// Returns the offset of the first 0xFF byte followed by a byte with its top three
-// bits set, at or after startOffset, and copies count bytes from there into
-// header; -1 when there is none or fewer than count bytes follow it.
-int64_t FindFrameSync(TBvReadStream& stream, int64_t startOffset, uint8_t* header, int count);
+// How far past the start of the audio the first frame is looked for. Real files
+// put it right behind the tag; a file with nothing that looks like audio in this
+// stretch is taken as having none, however large it is.
+constexpr int64_t FrameSearchLimit = 256 * 1024;
+
+// Returns the offset of the first MPEG frame at or after startOffset (and before
+// startOffset + FrameSearchLimit): a sync whose header names a real version,
+// layer, bitrate and sample rate, and which the header of the frame after it
+// confirms, unless the frame reaches audioEnd. Copies count bytes from the frame
+// into header, zeros past the end of the file. -1 when there is none.
+int64_t FindFirstFrame(TBvReadStream& stream, int64_t startOffset, int64_t audioEnd,
+                       uint8_t* header, int count);
 
 class TBvID3FileInfo : public TObject {
 public:
@@ -45,5 +53,6 @@ public:
 private:
     void DecodeFrameHeader(const uint8_t* header);
     void ReadVbrHeader(const uint8_t* header);
+    void DropImplausibleVbrCounts(bool trailer, int64_t firstFrameLength);
     void CalcLengthAndRate();
 };

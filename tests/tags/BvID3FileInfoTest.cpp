@@ -18,8 +18,7 @@ TBvID3FileInfo Measure(const std::string& bytes, int64_t start = 0) {
 
 TEST(BvID3FileInfo, WorkedExampleReadsOnlyTheHeadAndTheTrailer) {
     std::string file(2048, 'x');
-    file += FrameHeader(3, 1, 9, 0);
-    file.resize(5000000 - 128, '\0');
+    file += Frames(FrameHeader(3, 1, 9, 0), 5000000 - 128 - 2048);
     file += V1Trailer("t", "a", "b");
     TBvBytesStream stream(file);
     TBvID3FileInfo info;
@@ -48,11 +47,15 @@ TEST(BvID3FileInfo, TrailerIsExcludedOnlyWhenPresent) {
     EXPECT_EQ(with.FrameTotal, 299);
 }
 
-TEST(BvID3FileInfo, SyncSplitAcrossBlocksAndFalseSyncs) {
-    std::string file(3839, '\0');
-    file += FrameHeader(3, 1, 9, 0);
-    file.resize(20000, '\0');
-    EXPECT_EQ(Measure(file).FirstFrameOffset, 3839);
+TEST(BvID3FileInfo, SyncSplitAcrossReadsAndFalseSyncs) {
+    // The search reads the file in pieces; a header or the next frame's header
+    // across a piece's end is still seen.
+    for (size_t at : {size_t(3839), size_t(4094), size_t(4095), size_t(4096 - 417 - 2)}) {
+        SCOPED_TRACE(at);
+        std::string file(at, '\0');
+        file += CbrAudio(40);
+        EXPECT_EQ(Measure(file).FirstFrameOffset, int64_t(at));
+    }
 
     std::string none(5000, '\0');
     none[100] = char(0xFF);
@@ -63,10 +66,10 @@ TEST(BvID3FileInfo, SyncSplitAcrossBlocksAndFalseSyncs) {
     EXPECT_EQ(noFrame.BitrateKbps, 0);
     EXPECT_EQ(noFrame.FileByteSize, 5000); // the true size even without a frame
 
-    // A sync with a reserved layer is still taken as the first frame.
+    // A sync with a reserved layer is no frame.
     std::string bad = "\xFF\xE0" + std::string(100, '\0');
     const auto badInfo = Measure(bad);
-    EXPECT_EQ(badInfo.FirstFrameOffset, 0);
+    EXPECT_EQ(badInfo.FirstFrameOffset, -1);
     EXPECT_EQ(badInfo.LayerCode, 0);
     EXPECT_EQ(badInfo.LengthSeconds, 0);
 
@@ -76,8 +79,9 @@ TEST(BvID3FileInfo, SyncSplitAcrossBlocksAndFalseSyncs) {
 }
 
 TEST(BvID3FileInfo, StartOffsetSkipsTheTag) {
-    std::string file = "ID3\xFF\xFF" + std::string(95, '\0') + CbrAudio(10);
-    EXPECT_EQ(Measure(file, 100).FirstFrameOffset, 100);
+    // Frames inside what the tag covers are not looked at.
+    std::string file = "ID3" + CbrAudio(2) + CbrAudio(10);
+    EXPECT_EQ(Measure(file, 3 + 834).FirstFrameOffset, 3 + 834);
     EXPECT_EQ(Measure(file, 0).FirstFrameOffset, 3);
 }
 
@@ -99,9 +103,9 @@ TEST(BvID3FileInfo, VbrHeaders) {
     };
     for (const auto& c : cases) {
         SCOPED_TRACE(c.name);
-        std::string file = VbrFrame(FrameHeader(c.version, 1, 5, c.rateIndex, false, c.channelMode),
-                                    400, c.signature, c.frames, c.bytes);
-        file += std::string(1000, '\0');
+        const std::string header = FrameHeader(c.version, 1, 5, c.rateIndex, false, c.channelMode);
+        std::string file = VbrFrame(header, FrameLength(header), c.signature, c.frames, c.bytes);
+        file += Frames(header, size_t(c.bytes) - file.size());
         const auto info = Measure(file);
         EXPECT_TRUE(info.IsVariableRate);
         EXPECT_EQ(info.FrameTotal, c.frames);
@@ -122,24 +126,84 @@ TEST(BvID3FileInfo, VbrHeaderWithFramesOnlyTakesTheBytesFromTheFile) {
     EXPECT_EQ(info.BitrateKbps, 128);
 }
 
+// A header whose fields name nothing real was taken as the first frame, and its
+// marker values leaked out as a bitrate of -1 or -2 and a length of 0:00.
+TEST(BvID3FileInfo, BadFirstHeaderIsNoFrame) {
+    const struct {
+        const char* name;
+        std::string first;
+    } cases[] = {
+        {"free format bitrate", Frame(FrameHeader(3, 1, 0, 0), 417)},
+        {"forbidden bitrate", Frame(FrameHeader(3, 1, 15, 0), 417)},
+        {"reserved version", VbrFrame(FrameHeader(1, 1, 9, 0), 417, "Xing", 100, 41700)},
+        {"reserved sample rate", VbrFrame(FrameHeader(3, 1, 9, 3), 417, "Xing", 100, 41700)},
+        {"reserved layer", Frame(FrameHeader(3, 0, 9, 0), 417)},
+        // A good header that the bytes after it do not continue: a stray sync.
+        {"unconfirmed", Frame(FrameHeader(3, 1, 9, 0), 300)},
+        {"next header of another rate", Frame(FrameHeader(3, 1, 9, 1), 384)},
+    };
+    for (const auto& c : cases) {
+        SCOPED_TRACE(c.name);
+        const auto info = Measure(c.first + CbrAudio(300) + V1Trailer("t", "a", "b"));
+        EXPECT_EQ(info.FirstFrameOffset, int64_t(c.first.size()));
+        EXPECT_EQ(info.BitrateKbps, 128);
+        EXPECT_EQ(info.SampleRateHz, 44100);
+        EXPECT_EQ(info.LengthSeconds, 8); // 125,100 bytes at 128 kbit/s
+        EXPECT_FALSE(info.IsVariableRate);
+    }
+    // Nothing but bad headers: no frame, and no marker value leaks out.
+    std::string bad;
+    for (int i = 0; i < 50; ++i)
+        bad += Frame(FrameHeader(3, 1, i % 2 ? 0 : 15, 0), 417);
+    const auto none = Measure(bad);
+    EXPECT_EQ(none.FirstFrameOffset, -1);
+    EXPECT_EQ(none.BitrateKbps, 0);
+    EXPECT_EQ(none.SampleRateHz, 0);
+    EXPECT_EQ(none.LengthSeconds, 0);
+}
+
+// A VBR header was believed whatever it said: a huge frame count gave hundreds of
+// thousands of minutes, a count of 1 some 2,800 kbit/s, and a cut file its full length.
+TEST(BvID3FileInfo, VbrHeaderThatDisagreesWithTheFileIsIgnored) {
+    const std::string header = FrameHeader(3, 1, 9, 0); // 128 kbit/s, 417-byte frames
+    const struct {
+        const char* name;
+        int32_t frames, bytes;
+        bool withFrames, withBytes;
+        bool used;
+    } cases[] = {
+        {"counts that fit", 300, 125100, true, true, true},
+        {"frame count of 0x7FFFFFFF", 0x7FFFFFFF, 125100, true, true, false},
+        {"frame count of 1", 1, 125100, true, true, false},
+        {"negative frame count", -300, 125100, true, true, false},
+        {"frame count of 0x7FFFFFFF alone", 0x7FFFFFFF, 0, true, false, false},
+        {"more bytes than the file holds", 10000, 4170000, true, true, false},
+        {"more bytes alone", 0, 4170000, false, true, false},
+        {"fewer bytes than its own frame", 300, 100, true, true, false},
+    };
+    for (const auto& c : cases) {
+        SCOPED_TRACE(c.name);
+        const std::string file =
+            VbrFrame(header, 417, "Xing", c.frames, c.bytes, c.withFrames, c.withBytes) +
+            CbrAudio(299);
+        const auto info = Measure(file);
+        EXPECT_EQ(info.IsVariableRate, c.used);
+        EXPECT_EQ(info.AudioByteCount, 125100);
+        EXPECT_EQ(info.BitrateKbps, 128);
+        EXPECT_EQ(info.LengthSeconds, 8);
+    }
+    // A real file cut at 1,000 bytes after its first frame.
+    const std::string cut =
+        (VbrFrame(header, 417, "Xing", 10000, 4170000) + CbrAudio(9999)).substr(0, 1000);
+    const auto info = Measure(cut);
+    EXPECT_EQ(info.AudioByteCount, 1000);
+    EXPECT_EQ(info.BitrateKbps, 128);
+    EXPECT_EQ(info.LengthSeconds, 0);
+}
+
 TEST(BvID3FileInfo, DamagedHeadersNeverFail) {
-    // Free format: no rate, no length.
-    auto info = Measure(Frame(FrameHeader(3, 1, 0, 0), 417) + CbrAudio(5));
-    EXPECT_EQ(info.BitrateKbps, -2);
-    EXPECT_EQ(info.LengthSeconds, 0);
-    // Forbidden bitrate index.
-    info = Measure(Frame(FrameHeader(3, 1, 15, 0), 417) + CbrAudio(5));
-    EXPECT_EQ(info.BitrateKbps, -1);
-    EXPECT_EQ(info.LengthSeconds, 0);
-    // A VBR header behind a reserved version: no division by zero.
-    info = Measure(VbrFrame(FrameHeader(1, 1, 9, 0), 417, "Xing", 100, 41700) + CbrAudio(2));
-    EXPECT_EQ(info.LengthSeconds, 0);
-    // Reserved sample rate with a VBR header.
-    info = Measure(VbrFrame(FrameHeader(3, 1, 9, 3), 417, "Xing", 100, 41700) + CbrAudio(2));
-    EXPECT_EQ(info.SampleRateHz, -1);
-    EXPECT_EQ(info.LengthSeconds, 0);
     // VBR header claiming negative bytes or a huge frame count.
-    info = Measure(VbrFrame(FrameHeader(3, 1, 9, 0), 417, "Xing", 1, -5) + CbrAudio(2));
+    auto info = Measure(VbrFrame(FrameHeader(3, 1, 9, 0), 417, "Xing", 1, -5) + CbrAudio(2));
     EXPECT_EQ(info.LengthSeconds, 0);
     info = Measure(VbrFrame(FrameHeader(3, 1, 9, 0), 417, "Xing", 0x7FFFFFFF, 0x7FFFFFFF));
     EXPECT_GE(info.LengthSeconds, 0);
@@ -156,11 +220,30 @@ TEST(BvID3FileInfo, DamagedHeadersNeverFail) {
     }
 }
 
+// The first frame was searched for to the end of the file: a large file without
+// audio took seconds to add.
+TEST(BvID3FileInfo, FrameSearchStopsAfterABoundedStretch) {
+    std::string file(size_t(FrameSearchLimit) + 100000, '\0');
+    file += CbrAudio(10);
+    TBvBytesStream stream(file);
+    TBvID3FileInfo info;
+    info.ReadFileInfo(stream, 0);
+    EXPECT_EQ(info.FirstFrameOffset, -1);
+    EXPECT_EQ(info.LengthSeconds, 0);
+    EXPECT_EQ(info.BitrateKbps, 0);
+    EXPECT_EQ(info.FileByteSize, int64_t(file.size()));
+    EXPECT_LT(stream.BytesRead(), 2 * FrameSearchLimit);
+    // Within the stretch, after the start offset, a frame is still found.
+    file =
+        std::string(100, 'x') + std::string(size_t(FrameSearchLimit) - 1000, '\0') + CbrAudio(10);
+    EXPECT_EQ(Measure(file, 100).FirstFrameOffset, int64_t(FrameSearchLimit) - 900);
+}
+
 TEST(BvID3FileInfo, HeaderFieldsAndPadding) {
     std::string h = FrameHeader(3, 3, 4, 1, true, 1, true); // Layer I, 128, 48000, padded
     h[2] = char(uint8_t(h[2]) | 1);
     h[3] = char(uint8_t(h[3]) | 0x0C | 0x20 | 2);
-    const auto info = Measure(Frame(h, 400) + std::string(500, '\0'));
+    const auto info = Measure(Frames(h, 900));
     EXPECT_EQ(info.LayerCode, 3);
     EXPECT_EQ(info.MpegVersionCode, 3);
     EXPECT_EQ(info.BitrateKbps, 128);
@@ -187,8 +270,7 @@ TEST(BvID3FileInfo, LengthRoundsHalvesToEven) {
     } cases[] = {{40000, 2}, {56000, 4}, {24000, 2}, {39999, 2}, {40001, 3}};
     for (const auto& c : cases) {
         SCOPED_TRACE(c.bytes);
-        std::string file = Frame(FrameHeader(3, 1, 9, 0), 417);
-        file.resize(size_t(c.bytes), '\0');
+        const std::string file = Frames(FrameHeader(3, 1, 9, 0), size_t(c.bytes));
         const auto info = Measure(file);
         EXPECT_EQ(info.BitrateKbps, 128);
         EXPECT_EQ(info.LengthSeconds, c.seconds);

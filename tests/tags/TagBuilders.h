@@ -35,6 +35,38 @@ inline std::string SyncSafe(uint32_t v) {
     return {char((v >> 21) & 0x7F), char((v >> 14) & 0x7F), char((v >> 7) & 0x7F), char(v & 0x7F)};
 }
 
+// The length of the frame a header starts (the header's own fields must be valid).
+inline size_t FrameLength(const std::string& header) {
+    static const int rates[4][3] = {
+        {11025, 12000, 8000}, {0, 0, 0}, {22050, 24000, 16000}, {44100, 48000, 32000}};
+    static const int kbps[5][16] = {
+        {0, 32, 64, 96, 128, 160, 192, 224, 256, 288, 320, 352, 384, 416, 448, 0},
+        {0, 32, 48, 56, 64, 80, 96, 112, 128, 160, 192, 224, 256, 320, 384, 0},
+        {0, 32, 40, 48, 56, 64, 80, 96, 112, 128, 160, 192, 224, 256, 320, 0},
+        {0, 32, 48, 56, 64, 80, 96, 112, 128, 144, 160, 176, 192, 224, 256, 0},
+        {0, 8, 16, 24, 32, 40, 48, 56, 64, 80, 96, 112, 128, 144, 160, 0}};
+    const int version = (uint8_t(header[1]) >> 3) & 3, layer = (uint8_t(header[1]) >> 1) & 3;
+    const int row = version == 3 ? (layer == 3 ? 0 : layer == 2 ? 1 : 2) : (layer == 3 ? 3 : 4);
+    const long bitrate = kbps[row][uint8_t(header[2]) >> 4] * 1000L;
+    const long rate = rates[version][(uint8_t(header[2]) >> 2) & 3];
+    const int padding = (uint8_t(header[2]) >> 1) & 1;
+    if (layer == 3)
+        return size_t((12 * bitrate / rate + padding) * 4);
+    if (layer == 2 || version == 3)
+        return size_t(144 * bitrate / rate + padding);
+    return size_t(72 * bitrate / rate + padding);
+}
+
+// Back-to-back frames of one header filling exactly total bytes (the last one cut).
+inline std::string Frames(const std::string& header, size_t total) {
+    const std::string frame = Frame(header, FrameLength(header));
+    std::string a;
+    while (a.size() < total)
+        a += frame;
+    a.resize(total);
+    return a;
+}
+
 // A first frame carrying a VBR header at the offset its version and mode use.
 inline std::string VbrFrame(const std::string& header, size_t length, const char* signature,
                             int32_t frames, int32_t bytes, bool withFrames = true,
