@@ -238,6 +238,24 @@ std::u16string ReadUnits(TBvID3Stream& s, bool bigEndian, int64_t& consumed) {
     return text;
 }
 
+// The byte order of UTF-16 text that came without a mark, told from where its zero
+// bytes sit: Latin text has them all in the high byte of each unit, which is the
+// second byte little-endian and the first big-endian. Little-endian when unclear,
+// as most writers that drop the mark write it so.
+bool LooksBigEndian(const TBvID3Stream& s) {
+    const int64_t from = std::min(s.Position(), s.Size());
+    const int64_t avail = std::min(std::max<int64_t>(0, s.BytesLeft()), s.Size() - from);
+    const auto* p = reinterpret_cast<const uint8_t*>(s.Bytes().data() + from);
+    int64_t zeroFirst = 0, zeroSecond = 0;
+    for (int64_t i = 0; i + 1 < avail; i += 2) {
+        if (p[i] == 0 && p[i + 1] == 0)
+            break;
+        zeroFirst += p[i] == 0;
+        zeroSecond += p[i + 1] == 0;
+    }
+    return zeroFirst > zeroSecond;
+}
+
 } // namespace
 
 int64_t TBvID3Stream::ReadStringEnc(TBvID3StringPair& pair) {
@@ -253,10 +271,16 @@ int64_t TBvID3Stream::ReadStringEnc(TBvID3StringPair& pair) {
         uint8_t bom[2];
         Read(bom, 2);
         consumed = 2;
-        if (bom[0] == 0xFF && bom[1] == 0xFE)
+        if (bom[0] == 0xFF && bom[1] == 0xFE) {
             pair.Wide = ReadUnits(*this, false, consumed);
-        else if (bom[0] == 0xFE && bom[1] == 0xFF)
+        } else if (bom[0] == 0xFE && bom[1] == 0xFF) {
             pair.Wide = ReadUnits(*this, true, consumed);
+        } else {
+            // No mark: those two bytes are the first character.
+            Seek(Position() - 2);
+            consumed = 0;
+            pair.Wide = ReadUnits(*this, LooksBigEndian(*this), consumed);
+        }
         break;
     }
     case ienUTF_16BE:

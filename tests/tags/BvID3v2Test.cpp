@@ -84,7 +84,15 @@ TEST(BvID3v2, Utf16Marks) {
     } cases[] = {
         {"\x01" + Utf16LE(u"Hi"), "Hi"},
         {"\x01" + Utf16BE(u"Hi", true), "Hi"},
-        {"\x01" + Utf16LE(u"Hi", false), ""}, // no byte order mark: nothing
+        // No byte order mark: the order is read from where the zero bytes sit.
+        {"\x01" + Utf16LE(u"Hi", false), "Hi"},
+        {"\x01" + Utf16BE(u"Hi"), "Hi"},
+        {"\x01" + Utf16LE(u"Björk", false), "Björk"},
+        {"\x01" + Utf16BE(u"Björk"), "Björk"},
+        {"\x01" + Utf16LE(u"Hi", false) + std::string(2, '\0') + Utf16BE(u"x"), "Hi"},
+        // Nothing to tell by (no zero bytes): little-endian.
+        {"\x01" + Utf16LE(u"Кино", false), "Кино"},
+        {"\x01" + std::string(2, '\0') + Utf16LE(u"Hi", false), ""}, // an empty text
         {"\x02" + Utf16BE(u"Hi"), "Hi"},
         {std::string("\x00Ti\x00tle", 6), "Ti"},
         {"\x03\xC3\xA9t\xC3\xA9", "été"},
