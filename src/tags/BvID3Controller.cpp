@@ -129,6 +129,8 @@ void TBvID3Controller::ReadTag(TBvReadStream& f) {
     frames_.Clear();
     frameNames_.clear();
     skippedFrames_ = 0;
+    wholeFramesEnd_ = TBvID3Header::HeaderSize;
+    bool unsynchronised = false;
 
     if (f.Size() >= TBvID3Header::HeaderSize) {
         std::string head(TBvID3Header::HeaderSize, '\0');
@@ -155,18 +157,30 @@ void TBvID3Controller::ReadTag(TBvReadStream& f) {
                 if (header_.Flags() & hfUnsynchronisation) {
                     bool previousFF = false;
                     body = UnsyncDecode(body, previousFF);
+                    unsynchronised = true;
                 }
                 tagStream_.Assign(std::move(body));
-                if (header_.Flags() & hfExtendedHeader)
+                if (header_.Flags() & hfExtendedHeader) {
                     extendedHeader_.Read(tagStream_);
+                    wholeFramesEnd_ = TBvID3Header::HeaderSize + tagStream_.Position();
+                }
                 ReadFrames(tagStream_, readVersion_);
             } catch (const Exception&) {
                 // A damaged tag keeps the frames read before the damage.
             }
         }
     }
-    const bool tagged = header_.HasTag();
-    fileInfo_.ReadFileInfo(f, tagged ? int64_t(header_.Size()) + TBvID3Header::HeaderSize : 0);
+    int64_t audioStart = 0;
+    if (header_.HasTag()) {
+        audioStart = int64_t(header_.Size()) + TBvID3Header::HeaderSize;
+        // A tag that says it is longer than the file (a size field gone wrong, or a
+        // copy cut short) would hide all the audio. The audio then begins after the
+        // last frame that was there whole; positions in an unsynchronised body are
+        // not file positions, so such a tag is searched from its header on.
+        if (audioStart > f.Size())
+            audioStart = unsynchronised ? TBvID3Header::HeaderSize : wholeFramesEnd_;
+    }
+    fileInfo_.ReadFileInfo(f, audioStart);
 }
 
 void TBvID3Controller::ReadFrames(TBvID3Stream& s, TBvID3Version v) {
@@ -181,9 +195,11 @@ void TBvID3Controller::ReadFrames(TBvID3Stream& s, TBvID3Version v) {
             break;
         TBvID3Frame* frame = frames_.Add(CreateFrame(this, fid, fid == fiUnknownFrame ? id : ""));
         try {
-            frame->Read(s, v);
+            if (frame->Read(s, v))
+                wholeFramesEnd_ = TBvID3Header::HeaderSize + s.Position();
         } catch (const Exception&) {
             // The frame's bytes are skipped; the frames after it are still read.
+            wholeFramesEnd_ = TBvID3Header::HeaderSize + s.Position();
             ReleaseFrameName(frame->Name);
             frames_.Remove(frame);
             ++skippedFrames_;

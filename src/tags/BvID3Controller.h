@@ -111,6 +111,8 @@ private:
     TBvID3Version readVersion_ = ive2_4;
     std::unordered_set<std::string> frameNames_;
     int skippedFrames_ = 0;
+    // File offset just past the last frame read whole (past the header before any).
+    int64_t wholeFramesEnd_ = 0;
 };
 
 // "name: text" for a named controller, the text alone otherwise.

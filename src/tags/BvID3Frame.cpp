@@ -204,7 +204,7 @@ void TBvID3Frame::SetIndex(int index) {
         controller_->Frames().Move(this, index);
 }
 
-void TBvID3Frame::Read(TBvID3Stream& s, TBvID3Version v) {
+bool TBvID3Frame::Read(TBvID3Stream& s, TBvID3Version v) {
     int64_t size;
     flags_ = 0;
     int extra = 0;
@@ -282,7 +282,7 @@ void TBvID3Frame::Read(TBvID3Stream& s, TBvID3Version v) {
         s.BeginReadFrame(std::max<int64_t>(0, s.BytesLeft()));
         s.EndReadFrame();
         frameSize_ = 0;
-        return;
+        return false;
     }
     frameSize_ = dataSize;
     try {
@@ -307,6 +307,7 @@ void TBvID3Frame::Read(TBvID3Stream& s, TBvID3Version v) {
             s.EndReadFrame();
         throw EBvID3Error(ErrorText(e.Message()));
     }
+    return true;
 }
 
 void TBvID3Frame::Write(TBvID3Stream& s, TBvID3Version v) {

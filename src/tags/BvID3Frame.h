@@ -58,8 +58,9 @@ public:
     void UpdateFrameSize();
 
     // The header and the data, in the tag's version. Reading never fails on
-    // sizes: a frame that claims more than the tag holds consumes the rest.
-    void Read(TBvID3Stream& s, TBvID3Version version);
+    // sizes: a frame that claims more than the tag holds consumes the rest and
+    // returns false; true when the frame was there whole.
+    bool Read(TBvID3Stream& s, TBvID3Version version);
     void Write(TBvID3Stream& s, TBvID3Version version);
 
     TBvID3Controller* Controller() const { return controller_; }

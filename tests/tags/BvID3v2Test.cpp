@@ -395,3 +395,33 @@ TEST(BvID3v2, ComponentOpensFilesByWindowsPath) {
     tag.Name = "BvID3v21";
     EXPECT_THROW(tag.SetActive(true), EStreamError);
 }
+
+// A tag whose size runs past the end of the file hid all the audio: the track read
+// as 0:00 and 0 kbit/s. The audio is looked for behind the last whole frame instead.
+TEST(BvID3v2, TagSizePastTheEndStillFindsTheAudio) {
+    const std::string frames = V2Frame(3, "TPE1", std::string("\0Artist", 7)) +
+                               V2Frame(3, "TIT2", std::string("\0Title", 6));
+    const auto pastEnd = [](std::string tag) {
+        const std::string size = SyncSafe(0x0FFFFFFF);
+        tag.replace(6, 4, size);
+        return tag;
+    };
+    const struct {
+        const char* name;
+        std::string tag;
+    } cases[] = {
+        {"padding after the frames", pastEnd(V2Tag(3, frames, 0, 300))},
+        {"audio right after the frames", pastEnd(V2Tag(3, frames))},
+        {"a frame cut short before the audio",
+         pastEnd(V2Tag(3, frames + "COMM" + BE32(1000000) + std::string(2, '\0') + "\0eng", 0))},
+        {"unsynchronised tag", pastEnd(V2Tag(3, frames, 0x80, 40))},
+    };
+    for (const auto& c : cases) {
+        SCOPED_TRACE(c.name);
+        TOpened o(c.tag + CbrAudio(300));
+        EXPECT_EQ(o.tag.Texts().Title(), "Title");
+        EXPECT_EQ(o.tag.FileInfo().FirstFrameOffset, int64_t(c.tag.size()));
+        EXPECT_EQ(o.tag.FileInfo().LengthSeconds, 8);
+        EXPECT_EQ(o.tag.FileInfo().BitrateKbps, 128);
+    }
+}

@@ -66,6 +66,9 @@ data = open(f"{out}/v23_latin1_cbr.mp3", "rb").read()
 size = 0x0FFFFFFF
 cut = bytearray(data[:600]); cut[6:10] = bytes([(size >> s) & 0x7F for s in (21, 14, 7, 0)])
 open(f"{out}/truncated_tag_size.mp3", "wb").write(bytes(cut))
+# Damaged: the same size field in a file that holds all its audio.
+whole = bytearray(data); whole[6:10] = cut[6:10]
+open(f"{out}/tag_size_past_end.mp3", "wb").write(bytes(whole))
 # Damaged: a frame with an encoding byte of 9 before the good ones.
 bad = bytearray(open(f"{out}/v23_latin1_cbr.mp3", "rb").read())
 pos = bad.index(b"TPE1") + 10
