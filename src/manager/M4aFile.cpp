@@ -45,7 +45,8 @@ private:
 } // namespace
 
 void TM4aFile::LoadFromFile(const std::string& linuxPath, const std::string& name) {
-    TFileHandle file(open(linuxPath.c_str(), O_RDONLY | O_CLOEXEC));
+    // Without blocking, so a named pipe is refused below instead of waiting for a writer.
+    TFileHandle file(open(linuxPath.c_str(), O_RDONLY | O_NONBLOCK | O_CLOEXEC));
     if (file.Get() < 0)
         throw ECodecGateError(Format("Cannot open %s: %s", {name, std::strerror(errno)}));
     struct stat st {};

@@ -3,12 +3,14 @@
 
 #include "BvID3v1.h"
 #include "BvID3v2.h"
+#include "BvReadStream.h"
 #include "CodecGate.h"
 #include "Files.h"
 #include "RtFileUtils.h"
 #include "iTunesDB.h"
 
 #include <algorithm>
+#include <sys/stat.h>
 #include <unordered_set>
 
 namespace {
@@ -73,12 +75,21 @@ void TTrackManager::ParseTrackFileName(const std::string& fileName, bool m4aVari
 TTrackRowSnapshot TTrackManager::BuildMp3Row(const std::string& fileName) {
     TTrackRowSnapshot row;
     row.FileName = fileName;
+    // One open for everything: the ID3v2 tag and the audio behind it come from the
+    // head of the file, the ID3v1 trailer from its end. Raises for a file that is
+    // gone or is not a regular file, which the caller skips with the message.
+    const std::unique_ptr<TBvReadStream> file = OpenTagFile(fileName);
     bool tagged = false;
+    bool measured = false;
     // A tag that cannot be read leaves the file to the file-name rule.
     try {
         TBvID3v2 v2;
-        v2.SetFileName(fileName);
-        v2.Open();
+        v2.OpenStream(*file);
+        const TBvID3FileInfo& fi = v2.FileInfo();
+        row.Time = TimeText(fi.LengthSeconds);
+        row.Size = IntToStr(fi.FileByteSize);
+        row.BitRate = IntToStr(std::max(0, fi.BitrateKbps));
+        measured = true;
         if (v2.Header().HasTag()) {
             const std::string artist = FirstStringTrimmed(v2.Texts().LeadArtist());
             const std::string title = Trim(v2.Texts().Title());
@@ -92,15 +103,13 @@ TTrackRowSnapshot TTrackManager::BuildMp3Row(const std::string& fileName) {
         v2.Close();
         if (!tagged) {
             TBvID3v1 v1;
-            v1.SetFileName(fileName);
-            v1.Open();
+            v1.ReadFromStream(*file);
             if (v1.HasTag() && (!Trim(v1.Artist).empty() || !Trim(v1.SongName).empty())) {
                 row.Artist = Trim(v1.Artist);
                 row.Title = Trim(v1.SongName);
                 row.Album = Trim(v1.Album);
                 tagged = true;
             }
-            v1.Close();
         }
     } catch (const Exception&) {
         tagged = false;
@@ -109,19 +118,9 @@ TTrackRowSnapshot TTrackManager::BuildMp3Row(const std::string& fileName) {
         ParseTrackFileName(fileName, false, row.Artist, row.Title);
         row.Album = "Unknown Album";
     }
-    // The audio information; a damaged stream still gives a row with its size.
-    try {
-        TBvID3v2 info;
-        info.SetFileName(fileName);
-        info.Open();
-        const TBvID3FileInfo& fi = info.FileInfo();
-        row.Time = TimeText(fi.LengthSeconds);
-        row.Size = IntToStr(fi.FileByteSize);
-        row.BitRate = IntToStr(fi.BitrateKbps);
-        info.Close();
-    } catch (const Exception&) {
-        // Raises for a file that is gone, which the caller skips.
-        row.Size = IntToStr(GetSizeOfFile(fileName));
+    if (!measured) {
+        // A damaged stream still gives a row with its size.
+        row.Size = IntToStr(file->Size());
         row.Time = "0:0";
         row.BitRate = "0";
     }
@@ -129,6 +128,11 @@ TTrackRowSnapshot TTrackManager::BuildMp3Row(const std::string& fileName) {
 }
 
 TTrackRowSnapshot TTrackManager::BuildM4aRow(const std::string& fileName, bool forMediaDB) {
+    // Asked without opening: a named pipe would block the open, a device never ends.
+    struct stat st {};
+    const std::string path = ResolvePath(fileName);
+    if (!path.empty() && ::stat(path.c_str(), &st) == 0 && !S_ISREG(st.st_mode))
+        throw EFOpenError(Format("%s is not a file", {fileName}));
     TTrackRowSnapshot row;
     ParseTrackFileName(fileName, !forMediaDB, row.Artist, row.Title);
     row.Album = "Unknown Album";

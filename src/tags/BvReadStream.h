@@ -36,6 +36,7 @@ private:
     int64_t bytesRead_ = 0;
 };
 
-// Opens a file for reading, others may read but not write. The name is in the
-// program's Windows form ("C:\music\a.mp3"). Raises EFOpenError when it cannot.
+// Opens a file for reading. The name is in the program's Windows form
+// ("C:\music\a.mp3"). Raises EFOpenError when it cannot, and "... is not a file"
+// for anything but a regular file (after following links), without blocking.
 std::unique_ptr<TBvReadStream> OpenTagFile(const std::string& fileName);
