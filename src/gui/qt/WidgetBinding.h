@@ -42,6 +42,12 @@ void SetAcceptDrops(QWidget* widget, bool accept);
 // The mouse pointer over the widget; a cursor number of the screen's cursor slots.
 void SetCursor(QWidget* widget, int cursor);
 
+// Stock controls.
+void SetButtonText(QWidget* button, const std::string& text);
+enum class TEditCommand { Cut, Copy, Paste, Clear, Undo };
+// Runs the clipboard or undo command on a line or multi-line edit; other widgets ignore it.
+void EditCommand(QWidget* edit, TEditCommand command);
+
 // Top-level windows (forms).
 void ShowMinimized(QWidget* window);
 void ShowMaximized(QWidget* window);

@@ -1,0 +1,601 @@
+// The Qt side of the stock controls: the Qt widgets they wrap, made and wired here, and the
+// calls that read and set those widgets' state.
+#include "Forms.h"
+#include "StdCtrls.h"
+#include "StdCtrlsShared.h"
+#include "qt/ControlWidget.h"
+#include "qt/QtBridge.h"
+
+#include <QAbstractButton>
+#include <QAbstractListModel>
+#include <QCheckBox>
+#include <QComboBox>
+#include <QImage>
+#include <QLineEdit>
+#include <QListView>
+#include <QPainter>
+#include <QPlainTextEdit>
+#include <QPushButton>
+#include <QRadioButton>
+#include <QScrollBar>
+#include <QStyleOptionComboBox>
+#include <QStylePainter>
+#include <QStyledItemDelegate>
+
+namespace {
+
+// Paints and measures items through the owning control, so owner drawing goes
+// through the WM_DRAWITEM and WM_MEASUREITEM protocol.
+class TBvItemDelegate : public QStyledItemDelegate {
+public:
+    using PaintFn = std::function<void(int, QImage&, const TRect&, uint32_t)>;
+    using MeasureFn = std::function<int(int)>;
+    TBvItemDelegate(QObject* parent, PaintFn paint, MeasureFn measure)
+        : QStyledItemDelegate(parent), paint_(std::move(paint)), measure_(std::move(measure)) {}
+
+    void paint(QPainter* painter, const QStyleOptionViewItem& option,
+               const QModelIndex& index) const override {
+        QRect r = option.rect;
+        if (r.width() <= 0 || r.height() <= 0)
+            return;
+        QImage image(r.size(), QImage::Format_RGB32);
+        image.fill(Qt::white);
+        uint32_t state = 0;
+        if (option.state & QStyle::State_Selected)
+            state |= ODS_SELECTED;
+        if (option.state & QStyle::State_HasFocus)
+            state |= ODS_FOCUS;
+        if (!(option.state & QStyle::State_Enabled))
+            state |= ODS_DISABLED;
+        GuardedCall(nullptr, [&] { paint_(index.row(), image, FromQ(r), state); });
+        painter->drawImage(r.topLeft(), image);
+    }
+    QSize sizeHint(const QStyleOptionViewItem& option, const QModelIndex& index) const override {
+        int height = 16;
+        GuardedCall(nullptr, [&] { height = measure_(index.row()); });
+        return QSize(option.rect.width() > 0 ? option.rect.width() : 100, height);
+    }
+
+private:
+    PaintFn paint_;
+    MeasureFn measure_;
+};
+
+} // namespace
+
+// A combo box whose closed face shows the chosen item through the owner-draw protocol
+// when its style is owner-drawn, as the system draws the edit part of such a box.
+class TBvComboWidget : public QComboBox {
+public:
+    TBvComboWidget(TCustomComboBox* owner, QWidget* parent) : QComboBox(parent), owner_(owner) {}
+    TCustomComboBox* owner_;
+
+protected:
+    void paintEvent(QPaintEvent*) override {
+        QStylePainter p(this);
+        QStyleOptionComboBox opt;
+        initStyleOption(&opt);
+        bool ownerDraw = owner_ && (owner_->Style() == TComboBoxStyle::csOwnerDrawFixed ||
+                                    owner_->Style() == TComboBoxStyle::csOwnerDrawVariable);
+        if (ownerDraw)
+            opt.currentText.clear();
+        p.drawComplexControl(QStyle::CC_ComboBox, opt);
+        if (!ownerDraw) {
+            p.drawControl(QStyle::CE_ComboBoxLabel, opt);
+            return;
+        }
+        QRect r =
+            style()->subControlRect(QStyle::CC_ComboBox, &opt, QStyle::SC_ComboBoxEditField, this);
+        if (r.width() <= 0 || r.height() <= 0)
+            return;
+        QImage image(r.size(), QImage::Format_RGB32);
+        image.fill(Qt::white);
+        uint32_t state = ODS_COMBOBOXEDIT | (hasFocus() ? (ODS_SELECTED | ODS_FOCUS) : 0) |
+                         (isEnabled() ? 0 : ODS_DISABLED);
+        GuardedCall(owner_, [&] { owner_->PaintItem(currentIndex(), image, FromQ(r), state); });
+        p.drawImage(r.topLeft(), image);
+    }
+};
+
+class TListBoxModel : public QAbstractListModel {
+public:
+    explicit TListBoxModel(TCustomListBox* owner) : owner_(owner) {}
+    int rowCount(const QModelIndex& parent) const override {
+        return parent.isValid() ? 0 : owner_->Items()->Count();
+    }
+    QVariant data(const QModelIndex& index, int role) const override {
+        if (role == Qt::DisplayRole && index.row() < owner_->Items()->Count())
+            return ToQ(owner_->Items()->Get(index.row()));
+        return {};
+    }
+    void Reset() {
+        beginResetModel();
+        endResetModel();
+    }
+
+private:
+    TCustomListBox* owner_;
+};
+
+QWidget* TButton::CreateWidget(QWidget* parent) {
+    auto* b = new QPushButton(ToQ(GetText()), parent);
+    b->setDefault(Default);
+    QObject::connect(b, &QPushButton::clicked, [this] {
+        GuardedCall(this, [this] { Perform(CN_COMMAND, BN_CLICKED << 16, 0); });
+    });
+    return b;
+}
+
+QWidget* TCustomCheckBox::CreateWidget(QWidget* parent) {
+    auto* b = new QCheckBox(ToQ(GetText()), parent);
+    b->setTristate(AllowGrayed);
+    b->setCheckState(state_ == TCheckBoxState::cbChecked  ? Qt::Checked
+                     : state_ == TCheckBoxState::cbGrayed ? Qt::PartiallyChecked
+                                                          : Qt::Unchecked);
+    QObject::connect(b, &QCheckBox::stateChanged, [this](int s) {
+        if (updating_)
+            return;
+        state_ = s == Qt::Checked            ? TCheckBoxState::cbChecked
+                 : s == Qt::PartiallyChecked ? TCheckBoxState::cbGrayed
+                                             : TCheckBoxState::cbUnchecked;
+        GuardedCall(this, [this] { Click(); });
+    });
+    return b;
+}
+
+void TCustomCheckBox::SetState(TCheckBoxState state) {
+    if (state == state_)
+        return;
+    state_ = state;
+    if (auto* b = dynamic_cast<QCheckBox*>(widget_)) {
+        updating_ = true;
+        b->setCheckState(state == TCheckBoxState::cbChecked  ? Qt::Checked
+                         : state == TCheckBoxState::cbGrayed ? Qt::PartiallyChecked
+                                                             : Qt::Unchecked);
+        updating_ = false;
+    }
+    // Setting the state in code clicks, as the framework does.
+    if (!IsLoading())
+        Click();
+}
+
+QWidget* TRadioButton::CreateWidget(QWidget* parent) {
+    auto* b = new QRadioButton(ToQ(GetText()), parent);
+    b->setChecked(checked_);
+    QObject::connect(b, &QRadioButton::toggled, [this](bool on) {
+        if (updating_)
+            return;
+        checked_ = on;
+        if (on)
+            GuardedCall(this, [this] { Click(); });
+    });
+    return b;
+}
+
+void TRadioButton::SetChecked(bool value) {
+    if (value == checked_)
+        return;
+    checked_ = value;
+    if (auto* b = dynamic_cast<QRadioButton*>(widget_)) {
+        updating_ = true;
+        b->setChecked(value);
+        updating_ = false;
+    }
+    if (value && Parent()) {
+        // The other radio buttons of the same parent go off.
+        for (int i = 0; i < Parent()->ControlCount(); ++i)
+            if (auto* other = dynamic_cast<TRadioButton*>(Parent()->Controls(i));
+                other && other != this)
+                other->SetChecked(false);
+    }
+    if (value && !IsLoading())
+        Click();
+}
+
+QWidget* TCustomEdit::CreateWidget(QWidget* parent) {
+    auto* e = new QLineEdit(ToQ(text_), parent);
+    e->setReadOnly(readOnly_);
+    if (MaxLength > 0)
+        e->setMaxLength(MaxLength);
+    if (PasswordChar)
+        e->setEchoMode(QLineEdit::Password);
+    QObject::connect(e, &QLineEdit::textChanged, [this](const QString& t) {
+        text_ = FromQ(t);
+        if (!updating_) {
+            Modified = true;
+            GuardedCall(this, [this] { Change(); });
+        }
+    });
+    return e;
+}
+
+void TCustomEdit::SetText(const std::string& text) {
+    if (text == text_)
+        return;
+    text_ = text;
+    if (auto* e = dynamic_cast<QLineEdit*>(widget_)) {
+        updating_ = true;
+        e->setText(ToQ(text));
+        updating_ = false;
+    }
+    Perform(CM_TEXTCHANGED, 0, 0);
+    Change();
+}
+
+void TCustomEdit::SetReadOnly(bool value) {
+    readOnly_ = value;
+    if (auto* e = dynamic_cast<QLineEdit*>(widget_))
+        e->setReadOnly(value);
+    if (auto* p = dynamic_cast<QPlainTextEdit*>(widget_))
+        p->setReadOnly(value);
+}
+
+int TCustomEdit::SelStart() const {
+    if (auto* e = dynamic_cast<QLineEdit*>(widget_))
+        return e->hasSelectedText() ? e->selectionStart() : e->cursorPosition();
+    return 0;
+}
+
+void TCustomEdit::SetSelStart(int start) {
+    if (auto* e = dynamic_cast<QLineEdit*>(Widget()))
+        e->setCursorPosition(start);
+}
+
+int TCustomEdit::SelLength() const {
+    if (auto* e = dynamic_cast<QLineEdit*>(widget_))
+        return e->selectionLength();
+    return 0;
+}
+
+void TCustomEdit::SetSelLength(int length) {
+    if (auto* e = dynamic_cast<QLineEdit*>(Widget()))
+        e->setSelection(SelStart(), length);
+}
+
+std::string TCustomEdit::SelText() const {
+    if (auto* e = dynamic_cast<QLineEdit*>(widget_))
+        return FromQ(e->selectedText());
+    return {};
+}
+
+void TCustomEdit::SelectAll() {
+    if (auto* e = dynamic_cast<QLineEdit*>(Widget()))
+        e->selectAll();
+}
+
+QWidget* TCustomMemo::CreateWidget(QWidget* parent) {
+    auto* p = new QPlainTextEdit(parent);
+    p->setReadOnly(readOnly_);
+    p->setLineWrapMode(WordWrap ? QPlainTextEdit::WidgetWidth : QPlainTextEdit::NoWrap);
+    p->setPlainText(ToQ(GetText()));
+    QObject::connect(p, &QPlainTextEdit::textChanged, [this, p] {
+        if (updating_)
+            return;
+        updating_ = true;
+        auto handler = lines_->OnChange;
+        lines_->OnChange = nullptr;
+        lines_->SetText(FromQ(p->toPlainText()));
+        lines_->OnChange = handler;
+        updating_ = false;
+        Modified = true;
+        GuardedCall(this, [this] { Change(); });
+    });
+    return p;
+}
+
+void TCustomMemo::LinesToWidget() {
+    if (auto* p = dynamic_cast<QPlainTextEdit*>(widget_)) {
+        updating_ = true;
+        std::string text = lines_->Text();
+        if (text.size() >= 2)
+            text.resize(text.size() - 2);
+        p->setPlainText(ToQ(text));
+        p->moveCursor(QTextCursor::End);
+        updating_ = false;
+    }
+    Change();
+}
+
+QListView* TCustomListBox::View() const {
+    return dynamic_cast<QListView*>(widget_);
+}
+
+QWidget* TCustomListBox::CreateWidget(QWidget* parent) {
+    auto* v = new QListView(parent);
+    model_ = new TListBoxModel(this);
+    v->setModel(model_);
+    model_->setParent(v);
+    v->setSelectionMode(multiSelect_ ? (ExtendedSelect ? QAbstractItemView::ExtendedSelection
+                                                       : QAbstractItemView::MultiSelection)
+                                     : QAbstractItemView::SingleSelection);
+    v->setUniformItemSizes(style_ != TListBoxStyle::lbOwnerDrawVariable);
+    v->setItemDelegate(new TBvItemDelegate(
+        v, [this](int i, QImage& img, const TRect& r, uint32_t s) { PaintItem(i, img, r, s); },
+        [this](int i) { return MeasureItemHeight(i); }));
+    QObject::connect(v->selectionModel(), &QItemSelectionModel::currentChanged,
+                     [this](const QModelIndex&, const QModelIndex&) {
+                         GuardedCall(this, [this] {
+                             if (Parent())
+                                 Parent()->Perform(WM_COMMAND, (LBN_SELCHANGE << 16),
+                                                   reinterpret_cast<intptr_t>(this));
+                         });
+                     });
+    QObject::connect(v, &QListView::clicked,
+                     [this](const QModelIndex&) { GuardedCall(this, [this] { Click(); }); });
+    if (pendingIndex_ >= 0 && pendingIndex_ < Count())
+        v->setCurrentIndex(model_->index(pendingIndex_, 0));
+    pendingIndex_ = -1;
+    return v;
+}
+
+void TCustomListBox::ItemsChanged() {
+    itemData_.resize(static_cast<size_t>(items_->Count()), 0);
+    if (model_)
+        model_->Reset();
+}
+
+int TCustomListBox::ItemIndex() const {
+    if (!View())
+        return pendingIndex_;
+    QModelIndex i = View()->currentIndex();
+    if (!i.isValid())
+        return -1;
+    if (!multiSelect_ && !View()->selectionModel()->isSelected(i))
+        return -1;
+    return i.row();
+}
+
+void TCustomListBox::SetItemIndex(int index) {
+    if (!View()) {
+        pendingIndex_ = index;
+        return;
+    }
+    if (index < 0 || index >= Count()) {
+        View()->selectionModel()->clearCurrentIndex();
+        View()->clearSelection();
+        return;
+    }
+    View()->setCurrentIndex(model_->index(index, 0));
+}
+
+void TCustomListBox::SetMultiSelect(bool value) {
+    multiSelect_ = value;
+    if (View())
+        View()->setSelectionMode(value ? QAbstractItemView::ExtendedSelection
+                                       : QAbstractItemView::SingleSelection);
+}
+
+bool TCustomListBox::Selected(int index) const {
+    if (index < 0 || index >= Count())
+        throw EListError(Format("List index out of bounds (%d)", {index}));
+    if (!View())
+        return index == pendingIndex_;
+    return View()->selectionModel()->isSelected(model_->index(index, 0));
+}
+
+void TCustomListBox::SetSelected(int index, bool value) {
+    if (index < 0 || index >= Count())
+        throw EListError(Format("List index out of bounds (%d)", {index}));
+    HandleNeeded();
+    View()->selectionModel()->select(model_->index(index, 0), value
+                                                                  ? QItemSelectionModel::Select
+                                                                  : QItemSelectionModel::Deselect);
+}
+
+int TCustomListBox::SelCount() const {
+    if (!View())
+        return pendingIndex_ >= 0 ? 1 : 0;
+    return static_cast<int>(View()->selectionModel()->selectedRows().size());
+}
+
+int TCustomListBox::TopIndex() const {
+    if (!View())
+        return 0;
+    QModelIndex i = View()->indexAt(QPoint(1, 1));
+    return i.isValid() ? i.row() : 0;
+}
+
+void TCustomListBox::SetTopIndex(int index) {
+    HandleNeeded();
+    if (index >= 0 && index < Count())
+        View()->scrollTo(model_->index(index, 0), QAbstractItemView::PositionAtTop);
+}
+
+void TCustomListBox::SetStyle(TListBoxStyle style) {
+    style_ = style;
+    if (View()) {
+        View()->setUniformItemSizes(style != TListBoxStyle::lbOwnerDrawVariable);
+        model_->Reset();
+    }
+}
+
+void TCustomListBox::SetItemHeight(int height) {
+    if (height <= 0)
+        return;
+    itemHeight_ = height;
+    if (model_)
+        model_->Reset();
+}
+
+int TCustomListBox::ItemAtPos(TPoint pos, bool existing) const {
+    if (!View())
+        return existing ? -1 : 0;
+    QModelIndex i = View()->indexAt(QPoint(pos.X, pos.Y));
+    if (i.isValid())
+        return i.row();
+    return existing ? -1 : Count();
+}
+
+TRect TCustomListBox::ItemRect(int index) const {
+    if (!View() || index < 0 || index >= Count())
+        return {};
+    return FromQ(View()->visualRect(model_->index(index, 0)));
+}
+
+void TCustomListBox::PaintItem(int index, QImage& image, const TRect& rect, uint32_t state) {
+    SendDrawItem(this, ODT_LISTBOX, index, image, rect, state, ItemDataAt(itemData_, index));
+}
+
+QComboBox* TCustomComboBox::Combo() const {
+    return dynamic_cast<QComboBox*>(widget_);
+}
+
+QWidget* TCustomComboBox::CreateWidget(QWidget* parent) {
+    auto* c = new TBvComboWidget(this, parent);
+    c->setEditable(style_ == TComboBoxStyle::csDropDown || style_ == TComboBoxStyle::csSimple);
+    c->setMaxVisibleItems(DropDownCount);
+    c->setItemDelegate(new TBvItemDelegate(
+        c, [this](int i, QImage& img, const TRect& r, uint32_t s) { PaintItem(i, img, r, s); },
+        [this](int i) { return MeasureItemHeight(i); }));
+    updating_ = true;
+    for (const auto& s : items_->Items())
+        c->addItem(ToQ(s));
+    c->setCurrentIndex(pendingIndex_ >= 0 && pendingIndex_ < items_->Count() ? pendingIndex_ : -1);
+    if (c->isEditable())
+        c->setEditText(ToQ(text_));
+    updating_ = false;
+    QObject::connect(c, QOverload<int>::of(&QComboBox::activated), [this](int) {
+        if (updating_)
+            return;
+        text_ = FromQ(Combo()->currentText());
+        GuardedCall(this, [this] {
+            Change();
+            Select();
+        });
+    });
+    QObject::connect(c, &QComboBox::editTextChanged, [this](const QString& t) {
+        if (updating_)
+            return;
+        text_ = FromQ(t);
+        GuardedCall(this, [this] { Change(); });
+    });
+    return c;
+}
+
+void TCustomComboBox::ItemsToWidget() {
+    QComboBox* c = Combo();
+    if (!c)
+        return;
+    updating_ = true;
+    int index = c->currentIndex();
+    QString edit = c->isEditable() ? c->currentText() : QString();
+    c->clear();
+    for (const auto& s : items_->Items())
+        c->addItem(ToQ(s));
+    c->setCurrentIndex(index < items_->Count() ? index : -1);
+    if (c->isEditable())
+        c->setEditText(edit);
+    updating_ = false;
+}
+
+int TCustomComboBox::ItemIndex() const {
+    return Combo() ? Combo()->currentIndex() : pendingIndex_;
+}
+
+void TCustomComboBox::SetItemIndex(int index) {
+    if (index < 0 || index >= items_->Count())
+        index = -1;
+    if (!Combo()) {
+        pendingIndex_ = index;
+        text_ = index >= 0 ? items_->Get(index) : std::string();
+        return;
+    }
+    updating_ = true;
+    Combo()->setCurrentIndex(index);
+    text_ = index >= 0 ? items_->Get(index) : std::string();
+    if (Combo()->isEditable())
+        Combo()->setEditText(ToQ(text_));
+    updating_ = false;
+}
+
+std::string TCustomComboBox::GetText() const {
+    if (QComboBox* c = Combo())
+        return FromQ(c->currentText());
+    return text_;
+}
+
+void TCustomComboBox::SetText(const std::string& text) {
+    text_ = text;
+    if (QComboBox* c = Combo()) {
+        updating_ = true;
+        if (c->isEditable())
+            c->setEditText(ToQ(text));
+        else
+            c->setCurrentIndex(items_->IndexOf(text));
+        updating_ = false;
+    } else if (style_ == TComboBoxStyle::csDropDownList) {
+        pendingIndex_ = items_->IndexOf(text);
+    }
+    Perform(CM_TEXTCHANGED, 0, 0);
+}
+
+void TCustomComboBox::SetStyle(TComboBoxStyle style) {
+    style_ = style;
+    if (QComboBox* c = Combo())
+        c->setEditable(style == TComboBoxStyle::csDropDown || style == TComboBoxStyle::csSimple);
+}
+
+bool TCustomComboBox::DroppedDown() const {
+    return Combo() && Combo()->view() && Combo()->view()->isVisible();
+}
+
+void TCustomComboBox::SetDroppedDown(bool value) {
+    HandleNeeded();
+    if (value) {
+        if (OnDropDown)
+            OnDropDown(this);
+        Combo()->showPopup();
+    } else {
+        Combo()->hidePopup();
+    }
+}
+
+void TCustomComboBox::PaintItem(int index, QImage& image, const TRect& rect, uint32_t state) {
+    SendDrawItem(this, ODT_COMBOBOX, index, image, rect, state, ItemDataAt(itemData_, index));
+}
+
+namespace BvQt {
+
+void SetButtonText(QWidget* button, const std::string& text) {
+    if (auto* b = dynamic_cast<QAbstractButton*>(button))
+        b->setText(ToQ(text));
+}
+
+void EditCommand(QWidget* edit, TEditCommand command) {
+    auto* e = dynamic_cast<QLineEdit*>(edit);
+    auto* p = dynamic_cast<QPlainTextEdit*>(edit);
+    switch (command) {
+    case TEditCommand::Cut:
+        if (e)
+            e->cut();
+        if (p)
+            p->cut();
+        break;
+    case TEditCommand::Copy:
+        if (e)
+            e->copy();
+        if (p)
+            p->copy();
+        break;
+    case TEditCommand::Paste:
+        if (e)
+            e->paste();
+        if (p)
+            p->paste();
+        break;
+    case TEditCommand::Clear:
+        if (e)
+            e->del();
+        if (p)
+            p->textCursor().removeSelectedText();
+        break;
+    case TEditCommand::Undo:
+        if (e)
+            e->undo();
+        if (p)
+            p->undo();
+        break;
+    }
+}
+
+} // namespace BvQt
