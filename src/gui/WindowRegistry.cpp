@@ -1,76 +1,49 @@
 #include "WindowRegistry.h"
 
+#include "BvLiveWindows.h"
 #include "Controls.h"
 #include "Forms.h"
 
-#include <mutex>
-#include <unordered_map>
-
 namespace {
 
-struct TRegistry {
-    std::mutex lock;
-    // A control maps to its message window, or to 0 when it is not a windowed control.
-    std::unordered_map<const TControl*, TMessageWindow> controls;
-};
+// Entries are keyed by the control's TControl address, whatever pointer type a caller holds.
+const void* Key(const TControl* control) {
+    return control;
+}
 
 // Never destroyed: workers may still post while the program exits.
-TRegistry& Registry() {
-    static TRegistry* registry = new TRegistry;
+TBvLiveWindows& Registry() {
+    static TBvLiveWindows* registry = new TBvLiveWindows;
     return *registry;
 }
 
 } // namespace
 
 void RegisterControl(const TControl* control) {
-    auto& r = Registry();
-    std::lock_guard<std::mutex> guard(r.lock);
-    r.controls.emplace(control, 0);
+    Registry().Add(Key(control));
 }
 
 void UnregisterControl(const TControl* control) {
-    auto& r = Registry();
-    std::lock_guard<std::mutex> guard(r.lock);
-    r.controls.erase(control);
+    Registry().Remove(Key(control));
 }
 
 void RegisterWindow(TWinControl* window) {
-    TMessageWindow handle =
-        AllocateMessageWindow("TWinControl", [window](TMessage& m) { window->Perform(m); });
-    auto& r = Registry();
-    std::lock_guard<std::mutex> guard(r.lock);
-    r.controls[window] = handle;
+    Registry().SetMessageWindow(
+        Key(window),
+        AllocateMessageWindow("TWinControl", [window](TMessage& m) { window->Perform(m); }));
 }
 
 void UnregisterWindow(const TWinControl* window) {
-    TMessageWindow handle = 0;
-    {
-        auto& r = Registry();
-        std::lock_guard<std::mutex> guard(r.lock);
-        auto it = r.controls.find(window);
-        if (it == r.controls.end())
-            return;
-        handle = it->second;
-        it->second = 0;
-    }
-    ReleaseMessageWindow(handle);
+    if (TMessageWindow handle = Registry().TakeMessageWindow(Key(window)))
+        ReleaseMessageWindow(handle);
 }
 
 TMessageWindow MessageWindowOf(HWND window) {
-    if (!window)
-        return 0;
-    auto& r = Registry();
-    std::lock_guard<std::mutex> guard(r.lock);
-    auto it = r.controls.find(window);
-    return it == r.controls.end() ? 0 : it->second;
+    return Registry().MessageWindowOf(Key(window));
 }
 
 bool IsControlAlive(const TControl* control) {
-    if (!control)
-        return false;
-    auto& r = Registry();
-    std::lock_guard<std::mutex> guard(r.lock);
-    return r.controls.count(control) > 0;
+    return control && Registry().Contains(Key(control));
 }
 
 bool IsWindow(HWND window) {
@@ -82,13 +55,11 @@ TControl* FindControl(HWND handle) {
 }
 
 TWinControl* FindControlById(uint32_t id) {
-    auto& r = Registry();
-    std::lock_guard<std::mutex> guard(r.lock);
-    for (const auto& [control, handle] : r.controls)
-        if (handle != 0) {
-            auto* w = static_cast<const TWinControl*>(control);
-            if (w->ControlId() == id)
-                return const_cast<TWinControl*>(w);
-        }
-    return nullptr;
+    // Only windows own message windows, so every match is a windowed control.
+    auto asWindow = [](const void* key) {
+        return static_cast<const TWinControl*>(static_cast<const TControl*>(key));
+    };
+    const void* found = Registry().FindWindow(
+        [id, asWindow](const void* key) { return asWindow(key)->ControlId() == id; });
+    return found ? const_cast<TWinControl*>(asWindow(found)) : nullptr;
 }
