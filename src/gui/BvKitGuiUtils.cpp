@@ -2,8 +2,7 @@
 
 #include "Dispatcher.h"
 #include "Forms.h"
-
-#include <QApplication>
+#include "qt/WidgetBinding.h"
 
 int MsgBox(const std::string& text, const std::string& caption, int flags) {
     if (!Application)
@@ -13,7 +12,7 @@ int MsgBox(const std::string& text, const std::string& caption, int flags) {
 
 bool IsForegroundTask() {
     // Every window of the program belongs to the GUI thread.
-    return IsMainThread() && qApp && QApplication::activeWindow() != nullptr;
+    return IsMainThread() && BvQt::HasApplication() && BvQt::ActiveWindow() != nullptr;
 }
 
 void InitKitCursors() {

@@ -3,6 +3,7 @@
 #include "BvKitGuiUtils.h"
 #include "BvMaxPixel.h"
 #include "Dialogs.h"
+#include "ExtCtrls.h"
 #include "GuiTestEnvironment.h"
 
 #include <QAbstractButton>
@@ -192,6 +193,35 @@ TEST(KitCursors, StartUpFillsSlots100To103WithTheDragCursors) {
     // The stock cursors themselves are untouched.
     EXPECT_EQ(Screen->Cursors(crDrag), crDrag);
     EXPECT_EQ(Screen->Cursors(99), 99);
+}
+
+TEST_F(KitWindowUtilsTest, AControlWithAKitCursorShowsTheDragCursorUnderTheMouse) {
+    InitKitCursors();
+    auto* bevel = new TBevel(form);
+    bevel->SetParent(form);
+    bevel->SetBounds(20, 20, 60, 40);
+    auto* plain = new TBevel(form);
+    plain->SetParent(form);
+    plain->SetBounds(100, 20, 60, 40);
+    plain->SetCursor(crHandPoint);
+    form->Show();
+    Pump();
+    QWidget* client = form->ClientWidget();
+    struct Case {
+        TCursor Cursor;
+        Qt::CursorShape Expected;
+    } cases[] = {{100, Qt::DragCopyCursor},
+                 {101, Qt::DragCopyCursor},
+                 {103, Qt::DragCopyCursor},
+                 {crDefault, Qt::ArrowCursor}};
+    for (const auto& c : cases) {
+        bevel->SetCursor(c.Cursor);
+        // Away and back, so the control under the mouse changes each time.
+        QTest::mouseMove(client, QPoint(130, 40));
+        QTest::mouseMove(client, QPoint(50, 40));
+        Pump();
+        EXPECT_EQ(client->cursor().shape(), c.Expected) << "cursor " << c.Cursor;
+    }
 }
 
 } // namespace

@@ -3,6 +3,7 @@
 #include "qt/WidgetBinding.h"
 
 #include "Controls.h"
+#include "Forms.h"
 #include "Graphics.h"
 #include "qt/ControlWidget.h"
 #include "qt/QtBridge.h"
@@ -55,6 +56,10 @@ void TWinControl::DestroyWnd() {
 }
 
 Qt::CursorShape QtCursor(TCursor cursor) {
+    // A slot the program filled (the kit's drag cursors in 100 to 103) shows the stock
+    // cursor it was given.
+    if (cursor > 0 && Screen)
+        cursor = static_cast<TCursor>(Screen->Cursors(cursor));
     switch (cursor) {
     case crCross:
         return Qt::CrossCursor;
