@@ -231,9 +231,13 @@ TEST_F(TranslatorTest, EachPropertyKindTakesItsText) {
                     label->Font()->Name() == "DejaVu Serif";
          },
          "object property: attributes"},
-        {R"(<lblInfo><Font><Height>-20</Height><Style>[fsUnderline]</Style></Font></lblInfo>)",
-         [&] { return label->Font()->Height() == -20 && label->Font()->Style() == fsUnderline; },
-         "object property: property elements"},
+        {R"(<lblInfo><Font><Height>-20</Height><Style>[fsUnderline]</Style>)"
+         R"(<Name>DejaVu Serif\nBold\n</Name></Font></lblInfo>)",
+         [&] {
+             return label->Font()->Height() == -20 && label->Font()->Style() == fsUnderline &&
+                    label->Font()->Name() == "DejaVu Serif\r\nBold\\n";
+         },
+         "object property: property elements, a text with its first line break"},
         {R"(<lblInfo><Font Style="[fsBogus]" Height="-30"/></lblInfo>)",
          [&] { return label->Font()->Style() == 0 && label->Font()->Height() == -30; },
          "a bad set member skips only that attribute"},
