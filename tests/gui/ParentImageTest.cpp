@@ -6,6 +6,7 @@
 #include <QImage>
 #include <QWidget>
 #include <gtest/gtest.h>
+#include <string>
 
 namespace {
 
@@ -81,6 +82,8 @@ TEST_F(ParentImageTest, TransparentControlPaintsOnceThroughTheRealWindow) {
     glass->Paints = 0;
     QImage shot = form->ClientWidget()->grab().toImage().convertToFormat(QImage::Format_RGB32);
     ASSERT_FALSE(shot.isNull());
+    std::string path = std::string(BV_BINARY_DIR) + "/gui_transparent_control.png";
+    EXPECT_TRUE(shot.save(QString::fromStdString(path)));
     // One paint of the window paints the see-through control once: copying the parent's picture
     // must not paint the control again (that recursed until the stack ran out).
     EXPECT_EQ(glass->Paints, 1);
