@@ -3,8 +3,7 @@
 #include "BvExExtCtrls.h"
 #include "BvExMask.h"
 #include "BvExStdCtrls.h"
-
-#include <QApplication>
+#include "qt/WidgetBinding.h"
 
 namespace {
 struct CodeFlag {
@@ -107,7 +106,7 @@ void TBvExSplitter::CorrectCollapsedNeighbour() {
 
 void TBvExCustomMaskEdit::ErrorBeep() {
     if (beepOnError_)
-        QApplication::beep();
+        BvQt::Beep();
 }
 
 bool TBvExCustomMaskEdit::MemberMessage(TMessage& m) {

@@ -49,8 +49,7 @@ void TPersistent::Assign(const TPersistent& source) {
 const TClassInfo& TComponent::StaticClassInfo() {
     static const TClassInfo info(
         "TComponent", &TPersistent::StaticClassInfo(),
-        {StrProp<TComponent>("Name", &TComponent::GetName, &TComponent::SetName)},
-        "Classes");
+        {StrProp<TComponent>("Name", &TComponent::GetName, &TComponent::SetName)}, "Classes");
     return info;
 }
 

@@ -2,10 +2,8 @@
 
 #include "Dispatcher.h"
 #include "Forms.h"
-#include "qt/ControlWidget.h"
+#include "qt/WidgetBinding.h"
 
-#include <QScrollBar>
-#include <QWidget>
 #include <algorithm>
 
 // ---------------------------------------------------------------- panel
@@ -157,26 +155,11 @@ void TScrollBox::UpdateScrollBar() {
     }
     if (bar_) {
         int b = Border(), w = GetSystemMetrics(SM_CXVSCROLL);
-        bar_->setGeometry(Width() - b - w, b, w, page);
-        bar_->setRange(0, std::max(0, VertRange() - page));
-        bar_->setPageStep(std::max(1, page));
-        bar_->setSingleStep(Increment);
-        bar_->setValue(position_);
-        bar_->setVisible(barVisible_);
-        bar_->raise();
+        BvQt::SetScrollBar(bar_, Rect(Width() - b - w, b, Width() - b, b + page),
+                           std::max(0, VertRange() - page), std::max(1, page), Increment, position_,
+                           barVisible_);
     }
     updating_ = false;
-}
-
-QWidget* TScrollBox::CreateWidget(QWidget* parent) {
-    QWidget* w = TCustomControl::CreateWidget(parent);
-    bar_ = new QScrollBar(Qt::Vertical, w);
-    bar_->setVisible(false);
-    QObject::connect(bar_, &QScrollBar::valueChanged, [this](int v) {
-        if (!updating_)
-            SetVertPosition(v);
-    });
-    return w;
 }
 
 bool TScrollBox::HandleMessage(TMessage& m) {
@@ -422,12 +405,6 @@ THintWindow::THintWindow(TComponent* owner) : TCustomControl(owner) {
     SetVisible(false);
 }
 
-QWidget* THintWindow::CreateWidget(QWidget*) {
-    auto* w = new TBvWidget(this, nullptr);
-    w->setWindowFlags(Qt::ToolTip | Qt::FramelessWindowHint);
-    return w;
-}
-
 TRect THintWindow::CalcHintRect(int maxWidth, const std::string& hint) {
     TCanvas c;
     c.SetFont(*Font());
@@ -442,14 +419,14 @@ void THintWindow::ActivateHint(TRect rect, const std::string& hint) {
     SetText(hint);
     SetBounds(rect.Left, rect.Top, rect.Width(), rect.Height());
     HandleNeeded();
-    widget_->setGeometry(rect.Left, rect.Top, rect.Width(), rect.Height());
-    widget_->show();
-    widget_->update();
+    BvQt::SetGeometry(widget_, rect.Left, rect.Top, rect.Width(), rect.Height());
+    BvQt::SetVisible(widget_, true);
+    BvQt::Invalidate(widget_);
 }
 
 void THintWindow::ReleaseHandle() {
     if (widget_)
-        widget_->hide();
+        BvQt::SetVisible(widget_, false);
 }
 
 void THintWindow::Paint() {

@@ -3,10 +3,8 @@
 #include "Dispatcher.h"
 #include "Forms.h"
 #include "Menus.h"
+#include "qt/WidgetBinding.h"
 
-#include <QApplication>
-#include <QGuiApplication>
-#include <QWidget>
 #include <map>
 #include <memory>
 #include <vector>
@@ -134,37 +132,8 @@ void KillWindowTimers(HWND window) {
         KillTimer(window, id);
 }
 
-int16_t GetKeyState(int virtualKey) {
-    if (!QGuiApplication::instance())
-        return 0;
-    bool down = false;
-    Qt::KeyboardModifiers mods = QGuiApplication::queryKeyboardModifiers();
-    Qt::MouseButtons buttons = QGuiApplication::mouseButtons();
-    switch (virtualKey) {
-    case VK_SHIFT:
-        down = mods & Qt::ShiftModifier;
-        break;
-    case VK_CONTROL:
-        down = mods & Qt::ControlModifier;
-        break;
-    case VK_MENU:
-        down = mods & Qt::AltModifier;
-        break;
-    case VK_LBUTTON:
-        down = buttons & Qt::LeftButton;
-        break;
-    case VK_RBUTTON:
-        down = buttons & Qt::RightButton;
-        break;
-    default:
-        break;
-    }
-    return down ? static_cast<int16_t>(0x8000) : 0;
-}
-
 void MessageBeep(unsigned) {
-    if (QApplication::instance())
-        QApplication::beep();
+    BvQt::Beep();
 }
 
 bool ImageList_Draw(TCustomImageList* images, int index, HDC dc, int x, int y, uint32_t style) {

@@ -3,13 +3,16 @@
 #include "Controls.h"
 #include "Forms.h"
 #include "ShellAPI.h"
+#include "WinApi.h"
 #include "qt/ControlWidget.h"
 #include "qt/QtBridge.h"
 
+#include <QApplication>
 #include <QContextMenuEvent>
 #include <QDragEnterEvent>
 #include <QDropEvent>
 #include <QFocusEvent>
+#include <QGuiApplication>
 #include <QKeyEvent>
 #include <QMimeData>
 #include <QMouseEvent>
@@ -213,3 +216,41 @@ bool TWinControl::QtEvent(QEvent* event) {
         return false;
     }
 }
+
+// The keys and buttons held down now, as Qt knows them.
+int16_t GetKeyState(int virtualKey) {
+    if (!QGuiApplication::instance())
+        return 0;
+    bool down = false;
+    Qt::KeyboardModifiers mods = QGuiApplication::queryKeyboardModifiers();
+    Qt::MouseButtons buttons = QGuiApplication::mouseButtons();
+    switch (virtualKey) {
+    case VK_SHIFT:
+        down = mods & Qt::ShiftModifier;
+        break;
+    case VK_CONTROL:
+        down = mods & Qt::ControlModifier;
+        break;
+    case VK_MENU:
+        down = mods & Qt::AltModifier;
+        break;
+    case VK_LBUTTON:
+        down = buttons & Qt::LeftButton;
+        break;
+    case VK_RBUTTON:
+        down = buttons & Qt::RightButton;
+        break;
+    default:
+        break;
+    }
+    return down ? static_cast<int16_t>(0x8000) : 0;
+}
+
+namespace BvQt {
+
+void Beep() {
+    if (QGuiApplication::instance())
+        QApplication::beep();
+}
+
+} // namespace BvQt

@@ -8,11 +8,14 @@
 #include <string>
 #include <vector>
 
+class QScrollBar;
 class QTimer;
 class QWidget;
 class TFont;
 class TObject;
 class TWinControl;
+struct TDialogAnswer;
+struct TDialogRequest;
 
 // Runs work that Qt called into: an exception must not cross Qt's frames, so it goes to
 // the application's error box (as the framework's window procedures do) and is reported
@@ -47,6 +50,16 @@ void SetButtonText(QWidget* button, const std::string& text);
 enum class TEditCommand { Cut, Copy, Paste, Clear, Undo };
 // Runs the clipboard or undo command on a line or multi-line edit; other widgets ignore it.
 void EditCommand(QWidget* edit, TEditCommand command);
+
+// A scroll bar placed over its control, ranging from 0 to maximum, brought to the front.
+void SetScrollBar(QScrollBar* bar, const TRect& bounds, int maximum, int page, int step,
+                  int position, bool visible);
+
+// Shows the request in Qt's own dialog and waits for the answer.
+TDialogAnswer AskQt(const TDialogRequest& request);
+
+// The system's warning sound.
+void Beep();
 
 // Top-level windows (forms).
 void ShowMinimized(QWidget* window);
