@@ -1,6 +1,8 @@
 #include "TrackFileCopy.h"
 
 #include "Drives.h"
+#include "Files.h"
+#include "RtFileUtils.h"
 #include "SysUtils.h"
 
 #include <cerrno>
@@ -35,7 +37,7 @@ private:
     throw EInOutError(Format("%s %s: %s", {what, path, std::strerror(error)}));
 }
 
-// Deletes the destination unless the copy completed.
+// Deletes the temporary copy unless it was renamed into place.
 class TPartialDestination {
 public:
     explicit TPartialDestination(std::string linuxPath) : path_(std::move(linuxPath)) {}
@@ -59,7 +61,8 @@ TFileCopyResult CopyConvertedFile(const std::string& source, const std::string& 
     if (source == destination)
         throw EInOutError("Copy error");
     const std::string linuxSource = ToLinuxPath(source);
-    const std::string linuxDestination = ToLinuxPath(destination);
+    // A file that is there under another letter case is the one the card would replace.
+    const std::string linuxDestination = ResolvePath(destination);
 
     TFd in(open(linuxSource.c_str(), O_RDONLY | O_CLOEXEC));
     if (in.Get() < 0)
@@ -72,16 +75,24 @@ TFileCopyResult CopyConvertedFile(const std::string& source, const std::string& 
     // Two texts can name one file (letter case on the card, links, "." parts); truncating
     // the destination would then destroy the source.
     struct stat destinationInfo {};
-    if (stat(linuxDestination.c_str(), &destinationInfo) == 0 &&
-        destinationInfo.st_dev == sourceInfo.st_dev && destinationInfo.st_ino == sourceInfo.st_ino)
+    const bool replacing = stat(linuxDestination.c_str(), &destinationInfo) == 0;
+    if (replacing && destinationInfo.st_dev == sourceInfo.st_dev &&
+        destinationInfo.st_ino == sourceInfo.st_ino)
         throw EInOutError("Copy error");
     if (options.Cancel && options.Cancel->load())
         return TFileCopyResult::Cancelled;
 
-    TFd out(open(linuxDestination.c_str(), O_WRONLY | O_CREAT | O_TRUNC | O_CLOEXEC, 0644));
+    // The bytes go to a temporary file beside the destination, renamed over it only when
+    // complete: a file already there, which the card's old database may list, is never
+    // truncated, and a stopped or failed copy leaves it as it was.
+    const size_t slash = linuxDestination.rfind('/');
+    const std::string folder =
+        slash == std::string::npos ? std::string(".") : linuxDestination.substr(0, slash + 1);
+    std::string linuxTemporary;
+    TFd out(CreateUniqueFile(folder, ".bvcopy-", 0644, linuxTemporary));
     if (out.Get() < 0)
         Fail("Cannot create", destination, errno);
-    TPartialDestination partial(linuxDestination);
+    TPartialDestination partial(linuxTemporary);
 
     const int64_t size = sourceInfo.st_size;
     std::vector<char> buffer(FileCopyBlockSize);
@@ -121,8 +132,14 @@ TFileCopyResult CopyConvertedFile(const std::string& source, const std::string& 
     const struct timespec times[2] = {{0, UTIME_OMIT}, sourceInfo.st_mtim};
     if (futimens(out.Get(), times) != 0)
         Fail("Cannot set the date of", destination, errno);
+    // A file that is replaced keeps its old bytes until the new ones are on the card,
+    // also across a power cut.
+    if (replacing && fdatasync(out.Get()) != 0)
+        Fail("Cannot write", destination, errno);
     if (out.Close() != 0)
         Fail("Cannot write", destination, errno);
+    if (rename(linuxTemporary.c_str(), linuxDestination.c_str()) != 0)
+        Fail("Cannot create", destination, errno);
     partial.Keep();
     return TFileCopyResult::Completed;
 }

@@ -1,6 +1,8 @@
 // Block-wise copy of a track file onto the card with progress, cancel and the source's
-// modification time. The source is only read; a copy that is stopped or fails removes
-// its partial destination.
+// modification time. The source is only read. The copy is written under a temporary
+// name beside the destination and renamed over it when complete, so a destination
+// that is already there keeps its bytes until then; a copy that is stopped or fails
+// removes only its temporary file.
 #pragma once
 
 #include "ManagerLog.h"

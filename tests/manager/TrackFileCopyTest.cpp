@@ -5,6 +5,8 @@
 
 #include <gtest/gtest.h>
 
+#include <algorithm>
+
 #include <cstdlib>
 #include <fcntl.h>
 #include <filesystem>
@@ -105,6 +107,55 @@ TEST_F(TrackFileCopyTest, CancelDeletesThePartialFileAndLogsNothing) {
     EXPECT_EQ(TFileCopyResult::Completed,
               CopyTrackFile(WindowsPathOf(small), WindowsPathOf(target), options, log));
     EXPECT_EQ(1u, lines.size());
+}
+
+TEST_F(TrackFileCopyTest, FileAlreadyThereKeepsItsBytesUntilTheCopyIsComplete) {
+    const std::string source = Source(FileCopyBlockSize * 3);
+    const std::string target = dir.Path("card.mp3");
+    const std::string old = "the track the card's old database lists";
+    auto entries = [&] {
+        std::vector<std::string> names;
+        for (const auto& e : std::filesystem::directory_iterator(dir.Path()))
+            names.push_back(e.path().filename().string());
+        std::sort(names.begin(), names.end());
+        return names;
+    };
+    struct Case {
+        const char* what;
+        bool cancel;
+    } cases[] = {{"stopped after the first block", true}, {"completed", false}};
+    for (const Case& c : cases) {
+        SCOPED_TRACE(c.what);
+        BvTest::WriteWholeFile(target, old);
+        const std::vector<std::string> before = entries();
+        std::atomic<uint8_t> cancel{0};
+        std::vector<std::string> seenDuringCopy;
+        TFileCopyOptions options;
+        options.Cancel = &cancel;
+        options.Progress = [&](int) {
+            seenDuringCopy.push_back(BvTest::ReadWholeFile(target));
+            if (c.cancel)
+                cancel = 1;
+        };
+        const TFileCopyResult result =
+            CopyConvertedFile(WindowsPathOf(source), WindowsPathOf(target), options);
+        ASSERT_FALSE(seenDuringCopy.empty());
+        for (const std::string& seen : seenDuringCopy)
+            EXPECT_TRUE(old == seen); // never truncated or half written
+        if (c.cancel) {
+            EXPECT_EQ(TFileCopyResult::Cancelled, result);
+            EXPECT_EQ(old, BvTest::ReadWholeFile(target));
+        } else {
+            EXPECT_EQ(TFileCopyResult::Completed, result);
+            EXPECT_TRUE(BvTest::ReadWholeFile(source) == BvTest::ReadWholeFile(target));
+            struct stat t {};
+            stat(target.c_str(), &t);
+            EXPECT_EQ(1100000000, t.st_mtim.tv_sec);
+        }
+        EXPECT_EQ(before, entries()); // no temporary file stays behind
+        std::filesystem::remove(source);
+        Source(FileCopyBlockSize * 3);
+    }
 }
 
 TEST_F(TrackFileCopyTest, SameFileIsRefusedAndLeftWhole) {
