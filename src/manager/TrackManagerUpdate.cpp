@@ -310,13 +310,14 @@ void TTrackManager::btnUpdateMobileClick() {
     st.ConvertJobs.clear();
     TUploadNamer namer;
     // The card file of a row that is already on the card is never overwritten by
-    // another track's upload: its name is taken before any new one is given.
+    // another track's upload: its name is taken before any new one is given. The rows
+    // of the deleted list keep theirs too, so a restored row finds its own track.
     const std::string uploadKey = AnsiUpperCase(uploadFolder);
-    for (int r = 0; r < Model.TrackCount(); ++r) {
-        std::string fileName;
-        Model.GetTrackField(r, 6, fileName);
-        if (Model.IsOnPhone(fileName) && AnsiUpperCase(ExtractFilePath(fileName)) == uploadKey)
-            namer.Claim(ExtractFileName(fileName));
+    for (const TBvMultiStringHolder* table : {&Model.TrackListHolder, &Model.DeletedHolder}) {
+        const TStringList& names = table->StringsByName("FileName");
+        for (int r = 0; r < names.Count(); ++r)
+            if (Model.IsOnPhone(names[r]) && AnsiUpperCase(ExtractFilePath(names[r])) == uploadKey)
+                namer.Claim(ExtractFileName(names[r]));
     }
     TConvertSettings& cv = st.Convert;
     cv.Format = Options.ComboFormat == 1 ? 1 : 0;
@@ -359,11 +360,13 @@ void TTrackManager::btnUpdateMobileClick() {
             TCopyJob job;
             job.Serial = Model.RowSerial(r);
             job.Source = fileName;
-            job.DefaultDest = uploadFolder + ExtractFileName(fileName);
-            job.Dest = uploadFolder + namer.Claim(name);
+            job.OwnName = ExtractFileName(fileName);
+            job.UploadName = name;
             st.CopyJobs.push_back(std::move(job));
         }
     }
+    st.UploadFolder = uploadFolder;
+    st.Names = namer;
     cv.TempFolder.clear();
     if (!st.ConvertJobs.empty()) {
         try {
@@ -412,19 +415,35 @@ void TTrackManager::TUpdateState::ThreadCopyExecute() {
     const std::string cardAbsent = msg.Fmt(CardAbsentName, {DriveText(PhoneDrive)});
     int notCopied = 0;
 
-    // First pass: tracks whose file already lies in the upload folder.
+    auto pointRowAt = [this](uint64_t serial, const std::string& dest) {
+        Post([serial, dest](TTrackManager& m) {
+            const int row = m.Model.RowOfSerial(serial);
+            if (row >= 0)
+                m.Model.TrackListHolder.StringsByName("FileName").Put(row, dest);
+        });
+    };
+    // First pass: tracks whose file already lies in the upload folder under its own name
+    // are not copied again, but only where no other row claims that name. Then every
+    // other track gets a name of its own; one whose file already lies there under that
+    // name is not copied either.
+    std::vector<bool> there(CopyJobs.size(), false);
+    for (size_t i = 0; i < CopyJobs.size() && !Cancel; ++i) {
+        TCopyJob& job = CopyJobs[i];
+        if (!Names.IsClaimed(job.OwnName) &&
+            SameFileThere(job.Source, UploadFolder + job.OwnName)) {
+            job.Dest = UploadFolder + Names.Claim(job.OwnName);
+            there[i] = true;
+        }
+    }
     std::vector<const TCopyJob*> toCopy;
-    for (const TCopyJob& job : CopyJobs) {
-        if (Cancel)
-            break;
-        if (SameFileThere(job.Source, job.DefaultDest)) {
-            const uint64_t serial = job.Serial;
-            const std::string dest = job.DefaultDest;
-            Post([serial, dest](TTrackManager& m) {
-                const int row = m.Model.RowOfSerial(serial);
-                if (row >= 0)
-                    m.Model.TrackListHolder.StringsByName("FileName").Put(row, dest);
-            });
+    for (size_t i = 0; i < CopyJobs.size() && !Cancel; ++i) {
+        TCopyJob& job = CopyJobs[i];
+        if (!there[i]) {
+            job.Dest = UploadFolder + Names.Claim(job.UploadName);
+            there[i] = SameFileThere(job.Source, job.Dest);
+        }
+        if (there[i]) {
+            pointRowAt(job.Serial, job.Dest);
             PostLog(msg.Fmt(MessageName::NoSenseToCopy, {ExtractFileName(job.Source)}));
         } else {
             toCopy.push_back(&job);
@@ -503,13 +522,7 @@ void TTrackManager::TUpdateState::ThreadCopyExecute() {
             break;
         }
         PostLog(job->Dest + msg.Text(MessageName::SuccessfullyCopied));
-        const uint64_t serial = job->Serial;
-        const std::string dest = job->Dest;
-        Post([serial, dest](TTrackManager& m) {
-            const int row = m.Model.RowOfSerial(serial);
-            if (row >= 0)
-                m.Model.TrackListHolder.StringsByName("FileName").Put(row, dest);
-        });
+        pointRowAt(job->Serial, job->Dest);
         PostProgress(TProgressBarId::All, 100);
     }
     const int total = static_cast<int>(CopyJobs.size());

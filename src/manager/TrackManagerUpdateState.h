@@ -10,6 +10,7 @@
 #include "BvCreateProcess.h"
 #include "BvThread.h"
 #include "TrackManager.h"
+#include "UploadNames.h"
 
 #include <condition_variable>
 #include <cstdint>
@@ -22,9 +23,10 @@
 // One track the copy worker puts on the card.
 struct TCopyJob {
     uint64_t Serial = 0;
-    std::string Source;      // FileName on the PC
-    std::string DefaultDest; // the upload folder + the file's own name
-    std::string Dest;        // the upload folder + the upload name
+    std::string Source;     // FileName on the PC
+    std::string OwnName;    // the file's own name
+    std::string UploadName; // the name wanted on the card: its own or the rename template's
+    std::string Dest;       // the card file, given by the copy worker before it copies
 };
 
 // One track the convert worker re-encodes.
@@ -98,6 +100,11 @@ struct TTrackManager::TUpdateState {
     std::vector<TConvertJob> ConvertJobs;
     TConvertSettings Convert;
     char PhoneDrive = 'E';
+    // The upload folder of the run ("E:\mobile\audio\") and the names in it already
+    // taken by rows and by the convert worker's tracks; the copy worker hands out the
+    // rest, so a card file belongs to one row at most.
+    std::string UploadFolder;
+    TUploadNamer Names;
     bool CheckSpace = true;
     // The message texts of the run, so a language change never races a worker.
     TManagerMessages Texts;

@@ -163,3 +163,7 @@ std::string TUploadNamer::Claim(const std::string& name) {
     }
     return candidate;
 }
+
+bool TUploadNamer::IsClaimed(const std::string& name) const {
+    return used_.count(AnsiUpperCase(name)) != 0;
+}

@@ -48,6 +48,8 @@ std::string MakeUploadName(const std::string& renameTemplate, const TUploadNameF
 class TUploadNamer {
 public:
     std::string Claim(const std::string& name);
+    // Whether the name (letter case aside) was already given.
+    bool IsClaimed(const std::string& name) const;
     void Reset() { used_.clear(); }
 
 private:

@@ -6,6 +6,7 @@
 
 #include <csignal>
 #include <fcntl.h>
+#include <set>
 #include <sys/mount.h>
 #include <sys/stat.h>
 #include <thread>
@@ -578,4 +579,102 @@ TEST(TrackManagerUpdate, TrackTooLargeForTheDatabaseIsLeftOutAndTheRestWritten) 
                             (uint32_t(uint8_t(db[rec.Offset + 38])) << 8) |
                             uint32_t(uint8_t(db[rec.Offset + 39])));
     EXPECT_EQ((std::vector<uint32_t>{3000000000u, 4000u}), sizes);
+}
+
+// ---- One card file per row ---------------------------------------------------
+
+TEST(TrackManagerUpdate, TwoAlbumsWithTheSameFileNameKeepTheirOwnCardFiles) {
+    TCardRun t;
+    const std::string first = t.PcFile("v23_latin1_cbr.mp3", "albumA/01 - Intro.mp3");
+    const std::string second = t.PcFile("v11_only.mp3", "albumB/01 - Intro.mp3");
+    t.Add(first);
+    t.Add(second);
+    t.Update();
+    ASSERT_TRUE(t.Logged("Mobile updated!")) << t.AllLog();
+    ASSERT_TRUE(fs::exists(t.Card + "/mobile/audio/01 - Intro (2).mp3"));
+
+    // After Reset the same two tracks come back in the other order, and again with a row
+    // of the first run still on the card beside them.
+    struct Case {
+        const char* what;
+        bool keepCardRow;
+    } cases[] = {{"both from the PC", false}, {"beside the card's own row", true}};
+    for (const Case& c : cases) {
+        SCOPED_TRACE(c.what);
+        t.M().btnResetProgClick();
+        if (c.keepCardRow)
+            t.Add("E:\\mobile\\audio\\01 - Intro.mp3");
+        t.Add(second);
+        t.Add(first);
+        t.LogLines.clear();
+        t.Update();
+        EXPECT_TRUE(t.Logged("Mobile updated!")) << t.AllLog();
+        const int rows = t.M().Model.TrackCount();
+        std::set<std::string> cardFiles;
+        for (int r = 0; r < rows; ++r) {
+            const std::string card = t.Field(r, "FileName");
+            ASSERT_EQ(0u, card.rfind("E:\\mobile\\audio\\", 0)) << card;
+            cardFiles.insert(AnsiUpperCase(card));
+        }
+        // Each row has a card file of its own, and that file holds the row's own track.
+        EXPECT_EQ(static_cast<size_t>(rows), cardFiles.size());
+        const int offset = c.keepCardRow ? 1 : 0;
+        EXPECT_TRUE(ReadWholeFile(ToLinuxPath(second)) ==
+                    ReadWholeFile(ResolvePath(t.Field(offset, "FileName"))))
+            << t.Field(offset, "FileName");
+        EXPECT_TRUE(ReadWholeFile(ToLinuxPath(first)) ==
+                    ReadWholeFile(ResolvePath(t.Field(offset + 1, "FileName"))))
+            << t.Field(offset + 1, "FileName");
+        if (c.keepCardRow) {
+            EXPECT_EQ("E:\\mobile\\audio\\01 - Intro.mp3", t.Field(0, "FileName"));
+            EXPECT_TRUE(ReadWholeFile(ToLinuxPath(first)) ==
+                        ReadWholeFile(t.Card + "/mobile/audio/01 - Intro.mp3"));
+        }
+        EXPECT_EQ(rows, DatabaseChecker::Check(t.Db()).Tracks);
+    }
+}
+
+TEST(TrackManagerUpdate, StopDuringACopyLeavesTheFileTheOldDatabaseListsWhole) {
+    TCardRun t;
+    auto bigFile = [&](const std::string& name, const std::string& fixture) {
+        const std::string path = t.Folder.Path(name);
+        fs::create_directories(fs::path(path).parent_path());
+        const std::string bytes = ReadWholeFile(TagFixture(fixture));
+        std::string big;
+        while (big.size() < 3 * FileCopyBlockSize)
+            big += bytes;
+        WriteWholeFile(path, big);
+        return WindowsPathOf(path);
+    };
+    const std::string v1 = bigFile("pc/old/big.mp3", "v23_latin1_cbr.mp3");
+    t.Add(v1);
+    t.Update();
+    ASSERT_TRUE(t.Logged("Mobile updated!")) << t.AllLog();
+    const std::string card = t.Card + "/mobile/audio/big.mp3";
+    const std::string cardBytes = ReadWholeFile(card);
+    const std::string oldDb = t.Db();
+
+    // Another recording under the same name goes to the same card file; Stop comes while
+    // it is copied.
+    t.M().btnResetProgClick();
+    t.Add(bigFile("pc/new/big.mp3", "v11_only.mp3"));
+    TLatch copying, stopped;
+    t.State().AfterFirstCopyBlock = [&] {
+        copying.CountDown();
+        stopped.Wait();
+    };
+    t.M().btnUpdateMobileClick();
+    while (!copying.Done())
+        CheckSynchronize(10);
+    EXPECT_TRUE(cardBytes == ReadWholeFile(card)); // not truncated while the copy runs
+    t.M().btnCancelClick();
+    stopped.CountDown();
+    t.Pump();
+    EXPECT_TRUE(t.Logged("Update stopped.")) << t.AllLog();
+    EXPECT_TRUE(oldDb == t.Db());
+    EXPECT_TRUE(cardBytes == ReadWholeFile(card));
+    std::vector<std::string> names;
+    for (const auto& e : fs::directory_iterator(t.Card + "/mobile/audio"))
+        names.push_back(e.path().filename().string());
+    EXPECT_EQ(std::vector<std::string>{"big.mp3"}, names); // the partial copy is gone
 }

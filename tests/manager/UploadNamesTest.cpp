@@ -88,7 +88,11 @@ TEST(UploadNames, OneRunNeverGivesTwoRowsTheSameName) {
     EXPECT_EQ("A - T (2)", namer.Claim("A - T (2)").substr(0, 9));
     EXPECT_EQ("noext", namer.Claim("noext"));
     EXPECT_EQ("noext (2)", namer.Claim("noext"));
+    // Whether a name is taken, as the card's file system compares names.
+    EXPECT_TRUE(namer.IsClaimed("a - t (2).MP3"));
+    EXPECT_FALSE(namer.IsClaimed("A - T (4).mp3"));
     namer.Reset();
+    EXPECT_FALSE(namer.IsClaimed("A - T.mp3"));
     EXPECT_EQ("A - T.mp3", namer.Claim("A - T.mp3"));
 }
 
