@@ -1,0 +1,285 @@
+// Reading the card: the database read alone and the whole "Read iTunesDB"
+// command, the card file scan against as many listed rows as files, and
+// removing dead tracks. Each benchmark also reports the peak heap growth of one
+// run, counted by the allocation functions below, and removes the folders it makes.
+#include "DatabaseInspector.h"
+#include "Drives.h"
+#include "TrackManager.h"
+#include "iTunesDB.h"
+
+#include <benchmark/benchmark.h>
+
+#include <atomic>
+#include <cstdlib>
+#include <filesystem>
+#include <fstream>
+#include <malloc.h>
+#include <new>
+#include <stdlib.h>
+
+// ---- Heap counting -------------------------------------------------------------------
+// Every allocation of the program passes here; `peak` is the most the heap held
+// above the level at the last ResetPeak.
+
+namespace {
+
+std::atomic<int64_t> heapNow{0};
+std::atomic<int64_t> heapPeak{0};
+
+void Count(int64_t delta) {
+    const int64_t now = heapNow.fetch_add(delta, std::memory_order_relaxed) + delta;
+    int64_t peak = heapPeak.load(std::memory_order_relaxed);
+    while (now > peak && !heapPeak.compare_exchange_weak(peak, now, std::memory_order_relaxed)) {
+    }
+}
+
+void* CountedAlloc(size_t n) {
+    void* p = std::malloc(n == 0 ? 1 : n);
+    if (!p)
+        throw std::bad_alloc();
+    Count(static_cast<int64_t>(malloc_usable_size(p)));
+    return p;
+}
+
+void CountedFree(void* p) {
+    if (!p)
+        return;
+    Count(-static_cast<int64_t>(malloc_usable_size(p)));
+    std::free(p);
+}
+
+void ResetPeak() {
+    heapPeak.store(heapNow.load());
+}
+
+double PeakGrowthMB(int64_t start) {
+    return static_cast<double>(heapPeak.load() - start) / (1024.0 * 1024.0);
+}
+
+} // namespace
+
+void* operator new(size_t n) {
+    return CountedAlloc(n);
+}
+void* operator new[](size_t n) {
+    return CountedAlloc(n);
+}
+void operator delete(void* p) noexcept {
+    CountedFree(p);
+}
+void operator delete[](void* p) noexcept {
+    CountedFree(p);
+}
+void operator delete(void* p, size_t) noexcept {
+    CountedFree(p);
+}
+void operator delete[](void* p, size_t) noexcept {
+    CountedFree(p);
+}
+
+namespace {
+
+namespace fs = std::filesystem;
+
+class TNullUi : public TManagerUi {
+public:
+    void ShowMessage(const std::string&) override {}
+    void ShowWarning(const std::string&) override {}
+    TQuestionResult AskYesNoCancel(const std::string&) override { return TQuestionResult::Cancel; }
+    bool InputQuery(const std::string&, const std::string&, std::string&) override { return false; }
+    bool OpenFiles(const std::string&, std::vector<std::string>&) override { return false; }
+    bool SelectFolder(std::string&) override { return false; }
+    bool ShowOptionsDialog() override { return false; }
+    void Beep() override {}
+};
+
+// A temporary folder mapped as card "E:", removed with everything in it at the end.
+class TCardFolder {
+public:
+    TCardFolder() {
+        std::string pattern = (fs::temp_directory_path() / "bvcardbenchXXXXXX").string();
+        root_ = mkdtemp(pattern.data());
+        fs::create_directories(Card() + "/mobile/audio");
+        fs::create_directories(Card() + "/iTunes/iTunes_Control/iTunes");
+        fs::create_directories(root_ + "/program");
+        setenv("BRISVANE_DRIVES", ("E=" + Card() + ":removable").c_str(), 1);
+        RefreshDriveTable();
+    }
+    ~TCardFolder() {
+        unsetenv("BRISVANE_DRIVES");
+        RefreshDriveTable();
+        std::error_code ignored;
+        fs::remove_all(root_, ignored);
+    }
+    TCardFolder(const TCardFolder&) = delete;
+    TCardFolder& operator=(const TCardFolder&) = delete;
+
+    std::string Card() const { return root_ + "/card"; }
+    std::string ProgramFolder() const { return ToWindowsPath(root_ + "/program") + "\\"; }
+    // n empty files "Track i.mp3" in \mobile\audio\, made on the card.
+    void MakeTrackFiles(int n) const {
+        for (int i = 0; i < n; ++i)
+            std::ofstream(Card() + "/mobile/audio/" + TrackFile(i));
+    }
+    static std::string TrackFile(int i) { return "Track " + std::to_string(i) + ".mp3"; }
+    static std::string CardPath(int i) { return "E:\\mobile\\audio\\" + TrackFile(i); }
+
+private:
+    std::string root_;
+};
+
+// n tracks on the card in 100 playlists: the master list with every track and
+// 99 lists of 100 items.
+TDatabaseSnapshot CardLibrary(int tracks) {
+    TDatabaseSnapshot s;
+    s.PhoneDrive = 'E';
+    for (int i = 0; i < tracks; ++i) {
+        const std::string n = std::to_string(i);
+        s.Tracks.push_back({"Исполнитель " + std::to_string(i % 997), "Title " + n,
+                            "Album " + std::to_string(i % 101), "3:" + std::to_string(i % 60),
+                            std::to_string(3000000 + i), TCardFolder::CardPath(i), "192", n});
+    }
+    s.PlaylistNames.push_back("All music");
+    std::vector<std::string> all;
+    for (int i = 0; i < tracks; ++i)
+        all.push_back(std::to_string(i));
+    s.PlaylistEntries.push_back(std::move(all));
+    for (int p = 1; p < 100; ++p) {
+        s.PlaylistNames.push_back("Playlist " + std::to_string(p));
+        std::vector<std::string> entries;
+        for (int j = 0; j < 100; ++j)
+            entries.push_back(std::to_string((p * 100 + j * 7) % tracks));
+        s.PlaylistEntries.push_back(std::move(entries));
+    }
+    return s;
+}
+
+void WriteCardDatabase(const TCardFolder& card, int tracks) {
+    std::ofstream(card.Card() + "/iTunes/iTunes_Control/iTunes/iTunesDB", std::ios::binary)
+        << BuildDatabase(CardLibrary(tracks));
+}
+
+// A listed row for a card file.
+TTrackRowSnapshot CardRow(std::string fileName, int uid) {
+    return {"", "", "", "3:5", "0", std::move(fileName), "128", std::to_string(uid)};
+}
+
+std::unique_ptr<TTrackManager> MakeManager(TNullUi& ui, const TCardFolder& card) {
+    auto m = std::make_unique<TTrackManager>(ui, TManagerPaths{card.ProgramFolder(), {}});
+    m->Start();
+    m->Model.PhoneDrive = 'E';
+    return m;
+}
+
+// The database read the card read starts with: the file into memory, the scan,
+// the tracks and playlists collected.
+void BM_CardDatabaseRead(benchmark::State& state) {
+    const int tracks = static_cast<int>(state.range(0));
+    TCardFolder card;
+    WriteCardDatabase(card, tracks);
+    const std::string path = "E:\\iTunes\\iTunes_Control\\iTunes\\iTunesDB";
+    TBvMultiStringHolder temp = MakeTempStringHolder();
+    TPlaylistLists uids;
+    TReaderContext context;
+    context.PhoneDrive = 'E';
+    double peak = 0;
+    for (auto _ : state) {
+        const int64_t start = heapNow.load();
+        ResetPeak();
+        TDatabaseInspector inspector;
+        const TScanResult r = inspector.OpenPhoneDB(path, temp, uids, context);
+        peak = PeakGrowthMB(start);
+        if (temp.StringsByName("UID").Count() != tracks)
+            state.SkipWithError("tracks lost");
+        benchmark::DoNotOptimize(r.Size);
+    }
+    state.counters["db_MB"] =
+        static_cast<double>(fs::file_size(card.Card() + "/iTunes/iTunes_Control/iTunes/iTunesDB")) /
+        (1024.0 * 1024.0);
+    state.counters["peak_heap_MB"] = peak;
+}
+BENCHMARK(BM_CardDatabaseRead)->Arg(1000)->Arg(10000)->Unit(benchmark::kMillisecond);
+
+// The whole "Read iTunesDB" command with every file present: reset, read,
+// playlists, dead-file check and the track view.
+void BM_ReadiTunesDB(benchmark::State& state) {
+    const int tracks = static_cast<int>(state.range(0));
+    TCardFolder card;
+    WriteCardDatabase(card, tracks);
+    card.MakeTrackFiles(tracks);
+    TNullUi ui;
+    auto m = MakeManager(ui, card);
+    double peak = 0;
+    for (auto _ : state) {
+        state.PauseTiming();
+        m->btnResetProgClick(); // the previous read's rows are not counted
+        state.ResumeTiming();
+        const int64_t start = heapNow.load();
+        ResetPeak();
+        m->ReadiTuneDB1Click();
+        peak = PeakGrowthMB(start);
+        if (m->Model.TrackCount() != tracks)
+            state.SkipWithError("tracks lost");
+    }
+    state.counters["peak_heap_MB"] = peak;
+}
+BENCHMARK(BM_ReadiTunesDB)->Arg(1000)->Arg(10000)->Unit(benchmark::kMillisecond);
+
+// The card file scan when every file found is already listed: the lookups alone.
+void BM_CardFileScan(benchmark::State& state) {
+    const int files = static_cast<int>(state.range(0));
+    TCardFolder card;
+    card.MakeTrackFiles(files);
+    TNullUi ui;
+    auto m = MakeManager(ui, card);
+    // Half of them listed in another letter case, as other software may write them.
+    for (int i = 0; i < files; ++i)
+        m->Model.AppendTrack(
+            CardRow(i % 2 ? TCardFolder::CardPath(i) : UpperCase(TCardFolder::CardPath(i)), i));
+    for (auto _ : state) {
+        m->btnScanMobileClick();
+        if (m->Model.TrackCount() != files)
+            state.SkipWithError("a listed file was added again");
+    }
+    state.SetComplexityN(files);
+}
+BENCHMARK(BM_CardFileScan)->Arg(1000)->Arg(10000)->Unit(benchmark::kMillisecond);
+
+// "Check for dead files" on a track list whose dead rows lie among living ones in
+// one card folder and stand in a master playlist and 99 playlists of 100 entries.
+void BM_RemoveDeadTracks(benchmark::State& state) {
+    const int dead = static_cast<int>(state.range(0));
+    const int living = dead / 10;
+    TCardFolder card;
+    card.MakeTrackFiles(living);
+    TNullUi ui;
+    auto m = MakeManager(ui, card);
+    const int rows = dead + living;
+    for (auto _ : state) {
+        state.PauseTiming();
+        m->btnResetProgClick();
+        for (int i = 0; i < rows; ++i) {
+            // Every eleventh row lives: file i / 11 of the folder.
+            std::string file = "E:\\mobile\\audio\\Gone ";
+            file.append(std::to_string(i)).append(".mp3");
+            m->Model.AppendTrack(CardRow(i % 11 ? file : TCardFolder::CardPath(i / 11), i));
+            m->Model.PlaylistTracks[0].Add(std::to_string(i));
+        }
+        for (size_t p = 1; p < 100; ++p)
+            for (int j = 0; j < 100; ++j)
+                m->Model.PlaylistTracks[p].Add(std::to_string((p * 100 + j * 7) % rows));
+        const int64_t start = heapNow.load();
+        ResetPeak();
+        state.ResumeTiming();
+        m->Checkforbadfiles1Click();
+        state.PauseTiming();
+        state.counters["peak_heap_MB"] = PeakGrowthMB(start);
+        if (m->Model.TrackCount() != (rows + 10) / 11)
+            state.SkipWithError("wrong rows removed");
+        state.ResumeTiming();
+    }
+    state.SetComplexityN(dead);
+}
+BENCHMARK(BM_RemoveDeadTracks)->Arg(10000)->Unit(benchmark::kMillisecond);
+
+} // namespace
