@@ -13,11 +13,13 @@ public:
     // the report; raises EInOutError when the file cannot be read, leaving the
     // outputs cleared and the previous report shown.
     // `temp` is the reader's table (MakeTempStringHolder), `uids` its key lists.
+    // Without `withReport` no report is made and the previous one stays.
     TScanResult Open(const std::string& fileName, TBvMultiStringHolder& temp, TPlaylistLists& uids,
-                     const TReaderContext& context);
+                     const TReaderContext& context, bool withReport = true);
     // The card read: opens the phone's database without asking.
     TScanResult OpenPhoneDB(const std::string& phoneDBPath, TBvMultiStringHolder& temp,
-                            TPlaylistLists& uids, const TReaderContext& context);
+                            TPlaylistLists& uids, const TReaderContext& context,
+                            bool withReport = true);
 
     std::string Caption = "BD decoder";
     std::string Report;
@@ -28,5 +30,10 @@ private:
     TDatabaseReader reader_;
 };
 
-// The whole file, read-only; raises EInOutError when it cannot be read.
+// A database larger than this is no phone's: its tracks would not fit any card
+// the phone takes. Reading one whole would only exhaust memory.
+constexpr int64_t MaxDatabaseFileSize = 256 * 1024 * 1024;
+
+// The whole file, read-only. Raises EInOutError when it is no regular file, is
+// larger than MaxDatabaseFileSize, or cannot be read whole.
 std::string ReadDatabaseFile(const std::string& fileName);

@@ -36,9 +36,14 @@ void TDatabaseReader::Reset() {
     playlistNamed_ = false;
     playlistsSeen_ = 0;
     pending_ = {};
-    for (const char* name :
-         {"UID", "Artist", "Title", "Album", "Size", "Time", "FileName", "BitRate", "Playlists"})
-        temp_->StringsByName(name).Clear();
+    cols_ = {&temp_->StringsByName("Artist"),   &temp_->StringsByName("Title"),
+             &temp_->StringsByName("Album"),    &temp_->StringsByName("Time"),
+             &temp_->StringsByName("Size"),     &temp_->StringsByName("FileName"),
+             &temp_->StringsByName("BitRate"),  &temp_->StringsByName("UID"),
+             &temp_->StringsByName("Playlists")};
+    for (TStringList* list : {cols_.UID, cols_.Artist, cols_.Title, cols_.Album, cols_.Size,
+                              cols_.Time, cols_.FileName, cols_.BitRate, cols_.Playlists})
+        list->Clear();
     for (auto& list : *uids_)
         list.Clear();
 }
@@ -52,21 +57,22 @@ void TDatabaseReader::HandOver(TScanResult& result) {
             c = '\\';
     path = std::string(1, context_->PhoneDrive) + ":" + path;
     if (ClimbsUp(path)) {
-        ++result.RefusedLocations;
+        if (result.RefusedLocations++ == 0)
+            result.FirstRefusedLocation = path;
     } else if (!context_->IsInTrackList || !context_->IsInTrackList(path)) {
-        temp_->StringsByName("Artist").Add(pending_.Artist);
-        temp_->StringsByName("Album").Add(pending_.Album);
-        temp_->StringsByName("Size").Add(pending_.Size);
-        temp_->StringsByName("Title").Add(pending_.Title);
-        temp_->StringsByName("Time").Add(pending_.Time);
-        temp_->StringsByName("BitRate").Add(pending_.BitRate);
-        temp_->StringsByName("FileName").Add(path);
-        temp_->StringsByName("UID").Add(pending_.UID);
+        cols_.Artist->Add(std::move(pending_.Artist));
+        cols_.Album->Add(std::move(pending_.Album));
+        cols_.Size->Add(std::move(pending_.Size));
+        cols_.Title->Add(std::move(pending_.Title));
+        cols_.Time->Add(std::move(pending_.Time));
+        cols_.BitRate->Add(std::move(pending_.BitRate));
+        cols_.FileName->Add(std::move(path));
+        cols_.UID->Add(std::move(pending_.UID));
     }
     pending_ = {};
 }
 
-void TDatabaseReader::Apply(const TDecodedRecord& rec, TScanResult& result) {
+void TDatabaseReader::Apply(TDecodedRecord& rec, TScanResult& result) {
     switch (rec.Kind) {
     case TRecordKind::DataSet:
         HandOver(result);
@@ -92,7 +98,7 @@ void TDatabaseReader::Apply(const TDecodedRecord& rec, TScanResult& result) {
         // never join the playlist before it.
         if (sectionCount_ < 3) {
             if (playlistsSeen_ < MaxPlaylists) {
-                temp_->StringsByName("Playlists").Add("");
+                cols_.Playlists->Add("");
                 playlistIndex_ = playlistsSeen_;
             } else {
                 ++result.DroppedPlaylists;
@@ -117,23 +123,23 @@ void TDatabaseReader::Apply(const TDecodedRecord& rec, TScanResult& result) {
             if (mhodsLeft_ > 0 && inTrackList_) {
                 switch (rec.DataType) {
                 case 1:
-                    pending_.Title = rec.Text;
+                    pending_.Title = std::move(rec.Text);
                     break;
                 case 2:
-                    pending_.FileName = rec.Text;
+                    pending_.FileName = std::move(rec.Text);
                     break;
                 case 3:
-                    pending_.Album = rec.Text;
+                    pending_.Album = std::move(rec.Text);
                     break;
                 case 4:
-                    pending_.Artist = rec.Text;
+                    pending_.Artist = std::move(rec.Text);
                     break;
                 default:
                     break;
                 }
             } else if (!inTrackList_ && rec.DataType == 1 && inPlaylist_ && sectionCount_ < 3 &&
                        playlistIndex_ >= 0 && playlistIndex_ < MaxPlaylists && !playlistNamed_) {
-                temp_->StringsByName("Playlists").Put(playlistIndex_, rec.Text);
+                cols_.Playlists->Put(playlistIndex_, std::move(rec.Text));
                 playlistNamed_ = true;
             }
         }
@@ -145,34 +151,46 @@ void TDatabaseReader::Apply(const TDecodedRecord& rec, TScanResult& result) {
 }
 
 TScanResult TDatabaseReader::Scan(std::string_view db, TBvMultiStringHolder& temp,
-                                  TPlaylistLists& uids, const TReaderContext& context) {
+                                  TPlaylistLists& uids, const TReaderContext& context,
+                                  bool withReport) {
     temp_ = &temp;
     uids_ = &uids;
     context_ = &context;
     Reset();
     TScanResult result;
     result.Size = db.size();
-    for (size_t i = 0; i + 4 <= db.size(); ++i) {
-        // Every record tag ends in "hm", and only such tags get a line.
-        if (db[i + 2] != 'h' || db[i + 3] != 'm')
+    // The text bytes of the last string record read: a tag there is part of its text.
+    size_t textBegin = 0, textEnd = 0;
+    // Every record tag ends in "hm", and only such tags get a line.
+    for (size_t hm = db.find("hm", 2); hm != std::string_view::npos; hm = db.find("hm", hm + 1)) {
+        const size_t i = hm - 2;
+        const std::string_view tag = db.substr(i, 4);
+        if (i >= textBegin && i < textEnd && IsRecordTag(tag))
             continue;
         TDecodedRecord rec;
         try {
-            rec = DecodeRecord(db, i);
+            rec = withReport ? DecodeRecord(db, i) : DecodeRecordFields(db, i);
         } catch (const TRecordPastEnd&) {
             result.Completed = false;
             result.StopOffset = i;
             // The track before a cut-off track or data set is complete: keep it.
-            const std::string_view tag = db.substr(i, 4);
             if (tag == "tihm" || tag == "dshm")
                 HandOver(result);
             break;
         }
-        Apply(rec, result);
-        {
+        if (rec.Damaged) {
+            ++result.DamagedRecords;
+        } else {
+            if (rec.TextEnd > rec.TextBegin) {
+                textBegin = rec.TextBegin;
+                textEnd = rec.TextEnd;
+            }
+            Apply(rec, result);
+        }
+        if (withReport) {
             result.Report += std::to_string(i);
             result.Report += '\t';
-            result.Report += CleanUtf8(Cp1251ToUtf8(db.substr(i, 4)));
+            result.Report += CleanUtf8(Cp1251ToUtf8(tag));
             result.Report += rec.SubLabel;
             result.Report += '\t';
             result.Report += rec.Details;
@@ -182,7 +200,7 @@ TScanResult TDatabaseReader::Scan(std::string_view db, TBvMultiStringHolder& tem
     if (result.Completed) {
         // A track that is the file's last record has nothing after it to hand it over.
         HandOver(result);
-    } else {
+    } else if (withReport) {
         result.Report +=
             Format("Scan stopped at offset %d: the record there runs past the end of "
                    "the file (%d bytes).\r\n",
@@ -191,5 +209,6 @@ TScanResult TDatabaseReader::Scan(std::string_view db, TBvMultiStringHolder& tem
     temp_ = nullptr;
     uids_ = nullptr;
     context_ = nullptr;
+    cols_ = {};
     return result;
 }

@@ -22,13 +22,16 @@ struct TReaderContext {
 };
 
 struct TScanResult {
-    std::string Report; // one line per tag ending in "hm", CR LF after each
+    // One line per tag ending in "hm", CR LF after each; empty when no report was asked for.
+    std::string Report;
     uint64_t Size = 0;
     bool Completed = true;
     size_t StopOffset = 0; // where an incomplete record ended the scan
     int DroppedItems = 0;  // items before any playlist or beyond the last list
     int DroppedPlaylists = 0;
-    int RefusedLocations = 0; // locations that climb with ".."
+    int RefusedLocations = 0;         // locations that climb with ".."
+    std::string FirstRefusedLocation; // the first of them, as a card path
+    int DamagedRecords = 0;           // records whose length runs past the end, skipped
 };
 
 struct TPendingTrack {
@@ -38,16 +41,24 @@ struct TPendingTrack {
 class TDatabaseReader {
 public:
     // Scans the bytes; clears and fills `temp` (see MakeTempStringHolder) and
-    // `uids`. Never throws for anything in the bytes.
+    // `uids`. Never throws for anything in the bytes. Only the inspector window
+    // shows the report: without `withReport` no line is made and the tracks and
+    // playlists collected are the same.
     TScanResult Scan(std::string_view db, TBvMultiStringHolder& temp, TPlaylistLists& uids,
-                     const TReaderContext& context);
+                     const TReaderContext& context, bool withReport = true);
 
 private:
     void Reset();
     void HandOver(TScanResult& result);
-    void Apply(const struct TDecodedRecord& rec, TScanResult& result);
+    void Apply(struct TDecodedRecord& rec, TScanResult& result);
+
+    // The output columns, looked up once per scan.
+    struct TColumns {
+        TStringList *Artist, *Title, *Album, *Time, *Size, *FileName, *BitRate, *UID, *Playlists;
+    };
 
     TBvMultiStringHolder* temp_ = nullptr;
+    TColumns cols_{};
     TPlaylistLists* uids_ = nullptr;
     const TReaderContext* context_ = nullptr;
 

@@ -11,8 +11,9 @@ namespace {
 class TFields {
 public:
     TFields(std::string_view db, size_t at) : db_(db), at_(at) {}
+    bool Has(size_t n) const { return at_ <= db_.size() && n <= db_.size() - at_; }
     void Need(size_t n) const {
-        if (at_ > db_.size() || n > db_.size() - at_)
+        if (!Has(n))
             throw TRecordPastEnd{};
     }
     uint8_t B(size_t off) const {
@@ -47,6 +48,30 @@ private:
 
 std::string N(uint32_t v) {
     return std::to_string(v);
+}
+
+constexpr std::string_view DamagedNote =
+    "damaged: its length runs past the end of the file, skipped";
+
+// A string record's text: UTF-8 cleaned of malformed sequences, or UTF-16 with
+// the low byte of each character first.
+std::string StringText(std::string_view raw, uint8_t encoding) {
+    if (encoding == 1)
+        return CleanUtf8(raw);
+    std::u16string wide(raw.size() / 2, u'\0');
+    for (size_t i = 0; i < wide.size(); ++i)
+        wide[i] = static_cast<char16_t>(uint8_t(raw[2 * i]) | (uint8_t(raw[2 * i + 1]) << 8));
+    return Utf16ToUtf8(wide);
+}
+
+// The bytes of a string record's text: all of them in UTF-8, whole characters in UTF-16.
+size_t StringTextBytes(uint32_t length, uint8_t encoding) {
+    return encoding == 1 ? length : length / 2 * 2;
+}
+
+void MarkText(TDecodedRecord& r, const TFields& f, size_t from, size_t to) {
+    r.TextBegin = f.Offset() + from;
+    r.TextEnd = f.Offset() + to;
 }
 
 void Header(const TFields& f, std::string& d) {
@@ -345,19 +370,17 @@ void Data(const TFields& f, TDecodedRecord& r) {
             d += " UTF-error ";
             return;
         }
-        if (encoding == 1) {
-            r.Text = CleanUtf8(length ? f.Bytes(40, length) : std::string_view());
-            d += " UTF-8 \"" + r.Text + "\"";
-        } else {
-            const std::string_view raw = length / 2 ? f.Bytes(40, length / 2 * 2) : "";
-            std::u16string wide(raw.size() / 2, u'\0');
-            for (size_t i = 0; i < wide.size(); ++i)
-                wide[i] =
-                    static_cast<char16_t>(uint8_t(raw[2 * i]) | (uint8_t(raw[2 * i + 1]) << 8));
-            r.Text = Utf16ToUtf8(wide);
-            d += " UTF-16 \"" + r.Text + "\"";
+        d += encoding == 1 ? " UTF-8 " : " UTF-16 ";
+        const size_t bytes = StringTextBytes(length, encoding);
+        if (bytes > 0 && !f.Has(40 + bytes)) {
+            d += DamagedNote;
+            r.Damaged = true;
+            return;
         }
+        r.Text = StringText(bytes ? f.Bytes(40, bytes) : std::string_view(), encoding);
+        d += "\"" + r.Text + "\"";
         r.HasText = true;
+        MarkText(r, f, 40, 40 + bytes);
         return;
     }
     switch (type) {
@@ -370,7 +393,14 @@ void Data(const TFields& f, TDecodedRecord& r) {
         const uint32_t total = f.U16(10);
         d += " разм:" + N(total);
         // The text is what the record's length leaves after its 24-byte header.
+        if (total > 24 && !f.Has(total)) {
+            d += DamagedNote;
+            r.Damaged = true;
+            return;
+        }
         d += "\"" + CleanUtf8(total > 24 ? f.Bytes(24, total - 24) : "") + "\"";
+        if (total > 24)
+            MarkText(r, f, 24, total);
         return;
     }
     case 50:
@@ -471,6 +501,11 @@ void Data(const TFields& f, TDecodedRecord& r) {
         EndZeros(f, 29, 68, d);
         d += " сорт.индекс:";
         if (total >= 72 && 4 * count == total - 72) {
+            if (!f.Has(72 + 4 * count)) {
+                d += DamagedNote;
+                r.Damaged = true;
+                return;
+            }
             const std::string_view index = f.Bytes(72, 4 * count);
             for (size_t i = 0; i < index.size(); ++i) {
                 ByteToHex(static_cast<uint8_t>(index[i]), d);
@@ -574,6 +609,109 @@ TDecodedRecord DecodeRecord(std::string_view db, size_t offset) {
         r.Kind = TRecordKind::Item;
         r.Details = "     указ. на конкрет.песню";
         Item(f, r);
+    }
+    return r;
+}
+
+bool IsRecordTag(std::string_view tag) {
+    // Every tag ends in "hm"; the first two letters tell them apart.
+    if (tag.size() != 4 || tag[2] != 'h' || tag[3] != 'm')
+        return false;
+    const std::string_view head = tag.substr(0, 2);
+    return head == "db" || head == "ds" || head == "tl" || head == "ti" || head == "do" ||
+           head == "pl" || head == "py" || head == "pi";
+}
+
+TDecodedRecord DecodeRecordFields(std::string_view db, size_t offset) {
+    // Each record is checked against the farthest byte its report reads, so the
+    // scan stops, or finds a record damaged, exactly where DecodeRecord would.
+    TDecodedRecord r;
+    const TFields f(db, offset);
+    const std::string_view tag = f.Bytes(0, 4);
+    if (tag == "dohm") {
+        r.Kind = TRecordKind::Data;
+        f.Need(16);
+        const uint8_t type = f.B(15);
+        r.DataType = type;
+        if (type < 15) {
+            r.IsString = true;
+            f.Need(33);
+            const uint8_t encoding = f.B(32);
+            if (encoding > 1)
+                return r;
+            const size_t bytes = StringTextBytes(f.U16(30), encoding);
+            if (bytes > 0 && !f.Has(40 + bytes)) {
+                r.Damaged = true;
+                return r;
+            }
+            // Only titles, locations, albums and artists are ever taken.
+            if (type >= 1 && type <= 4)
+                r.Text = StringText(bytes ? f.Bytes(40, bytes) : std::string_view(), encoding);
+            r.HasText = true;
+            MarkText(r, f, 40, 40 + bytes);
+            return r;
+        }
+        switch (type) {
+        case 15:
+        case 16:
+        case 17: {
+            const uint32_t total = f.U16(10);
+            if (total > 24) {
+                if (!f.Has(total))
+                    r.Damaged = true;
+                else
+                    MarkText(r, f, 24, total);
+            }
+            return r;
+        }
+        case 50:
+            f.Need(96);
+            return r;
+        case 51:
+            f.Need(12);
+            return r;
+        case 52: {
+            f.Need(69);
+            const uint32_t total = f.U16(10);
+            const uint32_t count = f.B(28);
+            if (total >= 72 && 4 * count == total - 72 && !f.Has(72 + 4 * count))
+                r.Damaged = true;
+            return r;
+        }
+        case 100:
+            f.Need(28);
+            return r;
+        default:
+            return r;
+        }
+    }
+    if (tag == "tihm") {
+        r.Kind = TRecordKind::Track;
+        f.Need(212);
+        r.DataCount = f.B(15);
+        r.Id = f.U32(16);
+        r.Size = f.U32(36);
+        r.TimeMs = f.U32(40);
+        r.BitRate = f.U32(56);
+    } else if (tag == "pihm") {
+        r.Kind = TRecordKind::Item;
+        f.Need(32);
+        r.Id = f.U32(24);
+    } else if (tag == "dshm") {
+        r.Kind = TRecordKind::DataSet;
+        f.Need(16);
+    } else if (tag == "pyhm") {
+        r.Kind = TRecordKind::Playlist;
+        f.Need(42);
+    } else if (tag == "tlhm") {
+        r.Kind = TRecordKind::TrackList;
+        f.Need(12);
+    } else if (tag == "plhm") {
+        r.Kind = TRecordKind::PlaylistList;
+        f.Need(12);
+    } else if (tag == "dbhm") {
+        r.Kind = TRecordKind::Header;
+        f.Need(33);
     }
     return r;
 }

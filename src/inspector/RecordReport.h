@@ -1,13 +1,15 @@
 // Decoding of one record found by the scan: the report texts of its line and
 // the fields the extraction collects, read once. Reading is pure; the scan
 // applies what was collected only when the whole record could be read.
+// The card read wants no report: DecodeRecordFields reads only what the
+// collecting needs and stops where DecodeRecord would, so both collect alike.
 #pragma once
 
 #include <cstdint>
 #include <string>
 #include <string_view>
 
-// Raised when a record's fields would be read past the end of the file.
+// Raised when a record's fixed fields would be read past the end of the file.
 struct TRecordPastEnd {};
 
 enum class TRecordKind {
@@ -37,11 +39,23 @@ struct TDecodedRecord {
     bool IsString = false;
     bool HasText = false;
     std::string Text;
+    // Where the decoded text bytes lie in the file; a record tag found there is
+    // text, not a record. Empty when TextBegin == TextEnd.
+    size_t TextBegin = 0;
+    size_t TextEnd = 0;
+    // The record's own length runs past the end of the file: its line says so
+    // and nothing of it is collected.
+    bool Damaged = false;
 };
 
 // Decodes the record whose tag starts at `offset`; a tag that names no record
 // gives Kind None and empty texts. Raises TRecordPastEnd.
 TDecodedRecord DecodeRecord(std::string_view db, size_t offset);
+// The same without the report texts: kind, collected fields, text bytes and
+// damage only; the text itself only for the types that are ever collected.
+TDecodedRecord DecodeRecordFields(std::string_view db, size_t offset);
+// Whether the four bytes are one of the eight tags of the format.
+bool IsRecordTag(std::string_view tag);
 
 // "3:5" from 185000 ms: whole minutes and the seconds left over.
 std::string PlayingTimeText(uint32_t ms);

@@ -13,7 +13,9 @@ namespace {
 constexpr std::string_view ReadFailedName = "read_failed";
 constexpr std::string_view ExtraPlaylistsName = "extra_playlists";
 constexpr std::string_view DbCutShortName = "db_cut_short";
-
+constexpr std::string_view DamagedRecordsName = "db_damaged_records";
+constexpr std::string_view LeftOutName = "db_left_out";
+constexpr std::string_view DroppedItemsName = "db_dropped_items";
 
 std::string DriveText(char drive) {
     return std::string(1, drive) + ":";
@@ -48,6 +50,12 @@ void RegisterCardMessages(TManagerMessages& m) {
     m.Register(ReadFailedName, "Could not read the database of the mobile phone: %s");
     m.Register(ExtraPlaylistsName, "The database holds more than 101 playlists; %s were left out.");
     m.Register(DbCutShortName, "The database ends early; the tracks before the damage were read.");
+    m.Register(DamagedRecordsName,
+               "%s damaged records of the database were skipped; the rest was read.");
+    m.Register(LeftOutName,
+               "%s tracks were left out: their location climbs out of its folder with \"..\" "
+               "(the first: %s). %s playlist items that belong to no playlist were dropped.");
+    m.Register(DroppedItemsName, "%s playlist items that belong to no playlist were dropped.");
     m.Register("card_absent", "The memory card %s is not there.");
 }
 
@@ -125,8 +133,9 @@ bool ReadPhoneDatabase(TTrackManager& m, const std::string& path) {
     TScanResult result;
     try {
         TDatabaseInspector inspector;
+        // Only the inspector window shows the report; the card read needs none.
         result = inspector.OpenPhoneDB(path, m.Model.TempStringHolder, m.Model.PlaylistTrackUIDs,
-                                       context);
+                                       context, false);
     } catch (const Exception& e) {
         const std::string text = m.Messages.Fmt(ReadFailedName, {e.Message()});
         m.Log.AddLog(text);
@@ -138,6 +147,15 @@ bool ReadPhoneDatabase(TTrackManager& m, const std::string& path) {
         m.Log.AddLog(m.Messages.Fmt(ExtraPlaylistsName, {IntToStr(result.DroppedPlaylists)}));
     if (!result.Completed)
         m.Log.AddLog(m.Messages.Text(DbCutShortName));
+    if (result.DamagedRecords > 0)
+        m.Log.AddLog(m.Messages.Fmt(DamagedRecordsName, {IntToStr(result.DamagedRecords)}));
+    // Tracks and items the read leaves out are said once, so none goes silently.
+    if (result.RefusedLocations > 0)
+        m.Log.AddLog(m.Messages.Fmt(LeftOutName,
+                                    {IntToStr(result.RefusedLocations), result.FirstRefusedLocation,
+                                     IntToStr(result.DroppedItems)}));
+    else if (result.DroppedItems > 0)
+        m.Log.AddLog(m.Messages.Fmt(DroppedItemsName, {IntToStr(result.DroppedItems)}));
     m.Log.AddLog(m.Messages.Text(MessageName::BuildingPlaylists));
     BuildPlaylistsFromDB(m);
     m.ListBoxPlayLists.ItemIndex = m.ListBoxPlayLists.Items.Count() > 0 ? 0 : -1;

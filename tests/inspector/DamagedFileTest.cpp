@@ -24,9 +24,14 @@ std::string SmallDb() {
 }
 
 // Scans and checks the outputs stay consistent: equal column lengths, keys
-// only in the lists the names allow.
+// only in the lists the names allow, and the scan without a report collecting
+// the same.
 void ScanSafely(TScan& scan, std::string_view bytes) {
+    TScan fast;
+    fast.Context = scan.Context;
+    fast.Run(bytes, false);
     scan.Run(bytes);
+    ExpectSameCollecting(scan, fast);
     const int rows = scan.Col("UID").Count();
     for (const char* c : {"Artist", "Title", "Album", "Time", "Size", "FileName", "BitRate"})
         ASSERT_EQ(rows, scan.Col(c).Count()) << c;
@@ -141,5 +146,64 @@ TEST(DamagedFile, WritesFuzzSeeds) {
                   : name == std::string("utf16.itdb") ? 1
                                                       : 2,
                   scan.Col("UID").Count());
+    }
+}
+
+// One length that runs past the end of the file costs its own record only:
+// every other track and playlist is read, and the scan says what it skipped.
+TEST(DamagedFile, ALengthPastTheEndSkipsOnlyItsRecord) {
+    const std::string db = SmallDb();
+    TScan clean;
+    clean.Run(db);
+    ASSERT_EQ(2, clean.Col("UID").Count());
+    ASSERT_EQ(2, clean.Col("Playlists").Count());
+    struct TCase {
+        const char* Text;   // the string record damaged, by its text; empty: an index record
+        const char* Column; // the collected value it costs, if any
+        std::string Lost;   // what that value becomes
+        int LostName;       // the playlist name it costs, -1 for none
+    } cases[] = {
+        {"Звезда", "Title", "", -1}, {":mobile:a.mp3", "FileName", "E:", -1},
+        {"Кино", "Artist", "", -1},  {"Две", nullptr, "", 1},
+        {"", nullptr, "", -1},
+    };
+    for (const auto& c : cases) {
+        SCOPED_TRACE(c.Text);
+        std::string bad = db;
+        size_t at = 0;
+        if (*c.Text) {
+            at = db.find(c.Text) - 40;
+            Put32(bad, at + 28, 0x7FFFFFFF); // the text length
+        } else {
+            // The file's last index record: 255 entries, and a length that agrees.
+            for (const auto& rec : DatabaseChecker::Check(db).Records)
+                if (rec.Tag == "dohm" && db[rec.Offset + 15] == 52)
+                    at = rec.Offset;
+            bad[at + 28] = static_cast<char>(255);
+            Put32(bad, at + 8, 72 + 4 * 255);
+        }
+        ASSERT_EQ("dohm", bad.substr(at, 4));
+        TScan scan;
+        ScanSafely(scan, bad);
+        EXPECT_TRUE(scan.Result.Completed);
+        EXPECT_EQ(1, scan.Result.DamagedRecords);
+        const std::string line = std::to_string(at) + "\tdohm";
+        const size_t found = scan.Result.Report.find(line);
+        ASSERT_NE(std::string::npos, found);
+        EXPECT_EQ(scan.Result.Report.find("damaged: its length runs past the end of the file"),
+                  scan.Result.Report.find("damaged", found));
+        for (const char* col :
+             {"Artist", "Title", "Album", "Time", "Size", "FileName", "BitRate", "UID"}) {
+            std::vector<std::string> expected = clean.Col(col).Items();
+            if (c.Column && std::string(col) == c.Column)
+                expected[0] = c.Lost;
+            EXPECT_EQ(expected, scan.Col(col).Items()) << col;
+        }
+        std::vector<std::string> names = clean.Col("Playlists").Items();
+        if (c.LostName >= 0)
+            names[c.LostName] = "";
+        EXPECT_EQ(names, scan.Col("Playlists").Items());
+        for (int p = 0; p < 2; ++p)
+            EXPECT_EQ(clean.Uids[p].Items(), scan.Uids[p].Items()) << p;
     }
 }

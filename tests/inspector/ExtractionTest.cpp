@@ -9,6 +9,7 @@
 
 #include <filesystem>
 #include <fstream>
+#include <sys/stat.h>
 
 using namespace ReaderTest;
 
@@ -145,11 +146,19 @@ TEST(Extraction, CutFileKeepsTheCompleteTracks) {
     EXPECT_FALSE(scan.Result.Completed);
     EXPECT_EQ(cut - 100, scan.Result.StopOffset);
     EXPECT_EQ((std::vector<std::string>{"One"}), scan.Col("Title").Items());
-    // Cut inside the second track's title: that track is incomplete and dropped.
+    // Cut inside the second track's title: the title's length now runs past the
+    // end, so that record is damaged and skipped; the track record itself is
+    // whole and is kept without its title.
     scan.Run(db.substr(0, db.size() - 2));
-    EXPECT_EQ((std::vector<std::string>{"One"}), scan.Col("Title").Items());
-    EXPECT_TRUE(scan.Result.Report.find("Scan stopped at offset " +
-                                        std::to_string(db.size() - 43)) != std::string::npos);
+    EXPECT_TRUE(scan.Result.Completed);
+    EXPECT_EQ(1, scan.Result.DamagedRecords);
+    EXPECT_EQ((std::vector<std::string>{"One", ""}), scan.Col("Title").Items());
+    EXPECT_EQ((std::vector<std::string>{"1", "2"}), scan.Col("UID").Items());
+    EXPECT_TRUE(scan.Result.Report.find(std::to_string(db.size() - 43) + "\tdohm1\t") !=
+                std::string::npos);
+    EXPECT_TRUE(scan.Result.Report.find(
+                    "длинстроки: 3 UTF-8 damaged: its length runs past the end of the file") !=
+                std::string::npos);
 }
 
 TEST(Extraction, EveryScanStartsAfresh) {
@@ -227,4 +236,125 @@ TEST(DatabaseInspector, ReadsTheCardDatabaseByItsWindowsPath) {
     unsetenv("BRISVANE_DRIVES");
     RefreshDriveTable();
     std::filesystem::remove_all(card);
+}
+
+namespace {
+
+// A URL record (types 15 and 16) as other software writes them: a 24-byte
+// header, the text after it.
+std::string UrlRecord(uint32_t type, const std::string& text) {
+    std::string r(24, '\0');
+    r.replace(0, 4, "dohm");
+    Put32(r, 4, 24);
+    Put32(r, 8, static_cast<uint32_t>(24 + text.size()));
+    Put32(r, 12, type);
+    return r + text;
+}
+
+// Two tracks in one playlist; `text` stands in the field the case names, `plain`
+// (the same length, no tag) everywhere else.
+std::string TwoTracks(const std::string& field, const std::string& text) {
+    auto in = [&](const char* name, const std::string& plain) {
+        return field == name ? text : plain;
+    };
+    const std::string one =
+        Track(1, {BuildStringRecord(1, in("title", "Song")),
+                  BuildStringRecord(2, "E:\\mobile\\" + in("location", "file") + ".mp3"),
+                  BuildStringRecord(3, in("album", "Disc")), BuildStringRecord(4, "Band"),
+                  field == "utf16" ? Utf16StringRecord(5, u"xtihmx") : BuildStringRecord(5, "G"),
+                  UrlRecord(16, "http://x/" + in("url", "page"))});
+    const std::string two =
+        Track(2, {BuildStringRecord(1, "Other"), BuildStringRecord(2, "E:\\mobile\\two.mp3")});
+    return Header() + TrackSet(one + two, 2) +
+           PlaylistSet(3, Playlist(BuildStringRecord(1, in("playlist", "List")), {1, 2}), 1);
+}
+
+} // namespace
+
+// Text that holds a record tag is text: the scan neither reports nor collects
+// the tag, in any string or URL, so no track loses its fields to a phantom.
+TEST(Extraction, RecordTagsInsideTextAreText) {
+    const std::pair<const char*, const char*> cases[] = {
+        {"title", "tihm"},    {"title", "a dohm b"}, {"album", "pyhmpihm"},
+        {"location", "dshm"}, {"playlist", "tlhm"},  {"playlist", "dbhm plhm"},
+        {"url", "tihm"},      {"utf16", ""},         {"title", "so tihmdohm"},
+    };
+    for (const auto& [field, text] : cases) {
+        SCOPED_TRACE(std::string(field) + ": " + text);
+        TScan scan;
+        scan.Run(TwoTracks(field, text));
+        TScan fast;
+        fast.Run(TwoTracks(field, text), false);
+        ExpectSameCollecting(scan, fast);
+        ASSERT_TRUE(scan.Result.Completed);
+        auto in = [&](const char* name, const std::string& plain) {
+            return std::string(field) == name ? std::string(text) : plain;
+        };
+        EXPECT_EQ((std::vector<std::string>{"1", "2"}), scan.Col("UID").Items());
+        EXPECT_EQ((std::vector<std::string>{in("title", "Song"), "Other"}),
+                  scan.Col("Title").Items());
+        EXPECT_EQ((std::vector<std::string>{"E:\\mobile\\" + in("location", "file") + ".mp3",
+                                            "E:\\mobile\\two.mp3"}),
+                  scan.Col("FileName").Items());
+        EXPECT_EQ((std::vector<std::string>{in("album", "Disc"), ""}), scan.Col("Album").Items());
+        EXPECT_EQ((std::vector<std::string>{"Band", ""}), scan.Col("Artist").Items());
+        EXPECT_EQ((std::vector<std::string>{in("playlist", "List")}),
+                  scan.Col("Playlists").Items());
+        EXPECT_EQ((std::vector<std::string>{"1", "2"}), scan.Uids[0].Items());
+        // As many lines as the same file without the tags: the tags got none.
+        TScan plain;
+        plain.Run(TwoTracks("", ""));
+        EXPECT_EQ(plain.Lines().size(), scan.Lines().size());
+    }
+}
+
+// Only a regular file of a size a phone's database can have is read; anything
+// else is refused with a message, and the outputs stay cleared.
+TEST(DatabaseInspector, RefusesWhatIsNoDatabaseFile) {
+    namespace fs = std::filesystem;
+    const fs::path dir = fs::path(BV_BINARY_DIR) / "inspector_refusals";
+    fs::remove_all(dir);
+    fs::create_directories(dir);
+    const std::string db = BuildDatabase({});
+    std::ofstream(dir / "real.db", std::ios::binary) << db;
+    fs::create_directories(dir / "folder.db");
+    ASSERT_EQ(0, mkfifo((dir / "pipe.db").c_str(), 0600));
+    {
+        // Sparse: the size is there without the bytes on the disk.
+        std::ofstream(dir / "huge.db", std::ios::binary) << db;
+        fs::resize_file(dir / "huge.db", MaxDatabaseFileSize + 1);
+    }
+    fs::create_symlink(dir / "real.db", dir / "link.db");
+    struct TCase {
+        const char* Name;
+        const char* Message; // nullptr: read
+    } cases[] = {
+        {"real.db", nullptr},
+        {"link.db", nullptr},
+        {"folder.db", "is not a file"},
+        {"pipe.db", "is not a file"},
+        {"huge.db", "is 268435457 bytes long"},
+        {"missing.db", "Cannot open file"},
+    };
+    for (const auto& c : cases) {
+        SCOPED_TRACE(c.Name);
+        TDatabaseInspector inspector;
+        auto temp = MakeTempStringHolder();
+        TPlaylistLists uids;
+        temp.StringsByName("UID").Add("stale");
+        const std::string path = (dir / c.Name).string();
+        if (!c.Message) {
+            EXPECT_EQ(db, ReadDatabaseFile(path));
+            EXPECT_TRUE(inspector.Open(path, temp, uids, {}).Completed);
+            continue;
+        }
+        try {
+            inspector.Open(path, temp, uids, {});
+            ADD_FAILURE() << "read";
+        } catch (const EInOutError& e) {
+            EXPECT_NE(std::string::npos, e.Message().find(c.Message)) << e.Message();
+        }
+        EXPECT_TRUE(temp.StringsByName("UID").Empty());
+    }
+    fs::remove_all(dir);
 }

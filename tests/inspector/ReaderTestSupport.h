@@ -3,6 +3,8 @@
 
 #include "DatabaseReader.h"
 
+#include <gtest/gtest.h>
+
 #include <string>
 
 namespace ReaderTest {
@@ -19,8 +21,8 @@ struct TScan {
     TDatabaseReader Reader;
     TScanResult Result;
 
-    TScan& Run(std::string_view db) {
-        Result = Reader.Scan(db, Temp, Uids, Context);
+    TScan& Run(std::string_view db, bool withReport = true) {
+        Result = Reader.Scan(db, Temp, Uids, Context, withReport);
         return *this;
     }
     const TStringList& Col(const char* name) const { return Temp.StringsByName(name); }
@@ -35,6 +37,26 @@ struct TScan {
         return out;
     }
 };
+
+// The card read scans without a report; it must collect exactly what the
+// inspector's scan with the report collects.
+inline void ExpectSameCollecting(const TScan& withReport, const TScan& without) {
+    for (const char* c :
+         {"Artist", "Title", "Album", "Time", "Size", "FileName", "BitRate", "UID", "Playlists"})
+        EXPECT_EQ(withReport.Col(c).Items(), without.Col(c).Items()) << c;
+    for (int p = 0; p < MaxPlaylists; ++p)
+        EXPECT_EQ(withReport.Uids[p].Items(), without.Uids[p].Items()) << p;
+    const TScanResult &a = withReport.Result, &b = without.Result;
+    EXPECT_EQ(a.Completed, b.Completed);
+    EXPECT_EQ(a.StopOffset, b.StopOffset);
+    EXPECT_EQ(a.Size, b.Size);
+    EXPECT_EQ(a.DroppedItems, b.DroppedItems);
+    EXPECT_EQ(a.DroppedPlaylists, b.DroppedPlaylists);
+    EXPECT_EQ(a.RefusedLocations, b.RefusedLocations);
+    EXPECT_EQ(a.FirstRefusedLocation, b.FirstRefusedLocation);
+    EXPECT_EQ(a.DamagedRecords, b.DamagedRecords);
+    EXPECT_TRUE(b.Report.empty());
+}
 
 // A UTF-16 string record (encoding byte 0), as other software writes them.
 inline std::string Utf16StringRecord(uint32_t type, std::u16string_view text) {
