@@ -152,18 +152,33 @@ TEST(CardRead, DamagedOrMissingDatabaseLeavesASoundState) {
         const char* Name;
         bool WriteDb;
         std::string Bytes;
+        const char* Warning; // the failed read's message, nullptr when there is none
     };
     for (const TCase& c :
-         {TCase{"no database", false, ""}, TCase{"garbage", true, std::string(3000, '\x7f')},
-          TCase{"cut short", true, "mhbd\x00\x00\x00\x68"},
-          TCase{"a folder in its place", true, "folder"}}) {
+         {TCase{"no database", false, "", nullptr},
+          TCase{"garbage", true, std::string(3000, '\x7f'), nullptr},
+          TCase{"cut short", true, "mhbd\x00\x00\x00\x68", nullptr},
+          TCase{"a folder in its place", true, "folder", "is not a file"},
+          TCase{"larger than any phone's", true, "huge", "is 268435457 bytes long"}}) {
         TCardRun t;
         t.Add(t.PcFile("v23_latin1_cbr.mp3", "pc.mp3"));
-        if (c.WriteDb && c.Bytes == "folder")
+        if (c.WriteDb && c.Bytes == "folder") {
             fs::create_directories(t.DbPath());
-        else if (c.WriteDb)
+        } else if (c.WriteDb && c.Bytes == "huge") {
+            t.WriteOldDb(BuildDatabase({}));
+            fs::resize_file(t.DbPath(), 256 * 1024 * 1024 + 1); // sparse: no disk taken
+        } else if (c.WriteDb) {
             t.WriteOldDb(c.Bytes);
+        }
         t.M().ReadiTuneDB1Click();
+        if (c.Warning) {
+            ASSERT_EQ(1u, t.Ui.Warnings.size()) << c.Name;
+            EXPECT_EQ(0u, t.Ui.Warnings[0].find("Could not read the database")) << c.Name;
+            EXPECT_NE(std::string::npos, t.Ui.Warnings[0].find(c.Warning)) << t.Ui.Warnings[0];
+            EXPECT_TRUE(t.Logged(t.Ui.Warnings[0])) << c.Name;
+        } else {
+            EXPECT_TRUE(t.Ui.Warnings.empty()) << c.Name;
+        }
         EXPECT_EQ(0, t.M().Model.TrackCount()) << c.Name;
         EXPECT_EQ((std::vector<std::string>{"All music"}), t.M().ListBoxPlayLists.Items.Items())
             << c.Name;
@@ -171,6 +186,92 @@ TEST(CardRead, DamagedOrMissingDatabaseLeavesASoundState) {
         for (const auto& list : t.M().Model.PlaylistTracks)
             EXPECT_EQ(0, list.Count()) << c.Name;
     }
+}
+
+// Titles, albums and playlist names that hold a record tag read back whole:
+// 58 tracks and 10 playlists stay 58 tracks and 10 playlists.
+TEST(CardRead, TextHoldingRecordTagsReadsBackWhole) {
+    TCardRun t;
+    TCardDb db;
+    const char* const tags[] = {"tihm", "dohm", "pihm", "pyhm", "dshm", "tlhm", "plhm", "dbhm"};
+    for (int i = 0; i < 58; ++i) {
+        db.Track(t, "v11_only.mp3", "t" + std::to_string(i) + ".mp3", "A" + std::to_string(i));
+        auto& row = db.Snapshot.Tracks.back();
+        row.Title.append(" ").append(tags[i % 8]);
+        row.Album = std::string(tags[(i + 3) % 8]) + " live";
+    }
+    for (int p = 0; p < 10; ++p) {
+        std::vector<std::string> entries;
+        for (int i = p; i < 58; i += 3)
+            entries.push_back(std::to_string(i));
+        db.Playlist(std::string("List ") + tags[p % 8], entries);
+    }
+    db.Write(t);
+    t.M().ReadiTuneDB1Click();
+    ASSERT_EQ(58, t.M().Model.TrackCount());
+    EXPECT_EQ(10, t.M().ListBoxPlayLists.Items.Count());
+    for (int i = 0; i < 58; ++i) {
+        EXPECT_EQ(db.Snapshot.Tracks[i].Title, t.Field(i, "Title"));
+        EXPECT_EQ(db.Snapshot.Tracks[i].Album, t.Field(i, "Album"));
+        EXPECT_EQ(db.Snapshot.Tracks[i].FileName, t.Field(i, "FileName"));
+    }
+    for (int p = 0; p < 10; ++p)
+        EXPECT_EQ(db.Snapshot.PlaylistEntries[p], Entries(t.M(), p)) << p;
+}
+
+// A damaged length loses one text, not the card: every track and playlist is
+// read and the log says how many records were skipped.
+TEST(CardRead, DamagedLengthCostsOnlyItsRecord) {
+    TCardRun t;
+    TCardDb db;
+    db.Track(t, "v23_latin1_cbr.mp3", "a.mp3", "A");
+    db.Track(t, "v11_only.mp3", "b.mp3", "B");
+    db.Playlist("Master", {"0", "1"});
+    db.Playlist("Second", {"1"});
+    std::string bytes = BuildDatabase(db.Snapshot);
+    const size_t title = bytes.find("Title A") - 40;
+    ASSERT_EQ("dohm", bytes.substr(title, 4));
+    for (int k = 0; k < 4; ++k) // the text length, 0x7FFFFFFF
+        bytes[title + 28 + k] = static_cast<char>(k == 0 ? 0x7F : 0xFF);
+    t.WriteOldDb(bytes);
+    t.M().ReadiTuneDB1Click();
+    EXPECT_EQ((std::vector<std::string>{"A", "B"}), Column(t.M(), "Artist"));
+    EXPECT_EQ((std::vector<std::string>{"", "Title B"}), Column(t.M(), "Title"));
+    EXPECT_EQ((std::vector<std::string>{"Master", "Second"}), t.M().ListBoxPlayLists.Items.Items());
+    EXPECT_EQ((std::vector<std::string>{"1"}), Entries(t.M(), 1));
+    EXPECT_TRUE(t.Logged("1 damaged records of the database were skipped")) << t.AllLog();
+    EXPECT_FALSE(t.Logged("The database ends early")) << t.AllLog();
+    EXPECT_TRUE(t.Ui.Warnings.empty());
+}
+
+// Tracks whose location climbs out with ".." and items outside any playlist
+// are left out with one log line that counts them and names the first location.
+TEST(CardRead, LeftOutTracksAndItemsAreSaidOnce) {
+    TCardRun t;
+    TCardDb db;
+    db.Track(t, "v23_latin1_cbr.mp3", "a.mp3", "A");
+    db.Snapshot.Tracks.push_back(db.Snapshot.Tracks[0]);
+    db.Snapshot.Tracks.back().FileName = "E:\\mobile\\..\\..\\etc\\x.mp3";
+    db.Snapshot.Tracks.push_back(db.Snapshot.Tracks[0]);
+    db.Snapshot.Tracks.back().FileName = "E:\\mobile\\..\\..\\y.mp3";
+    db.Playlist("Master", {"0", "1", "2"});
+    std::string bytes = BuildDatabase(db.Snapshot);
+    // Two items before the first playlist of the playlists' data set.
+    const size_t list = bytes.find("plhm");
+    bytes.insert(list + 92, BuildPlaylistItemRecord(92) + BuildPositionRecord(1) +
+                                BuildPlaylistItemRecord(93) + BuildPositionRecord(2));
+    t.WriteOldDb(bytes);
+    t.M().ReadiTuneDB1Click();
+    EXPECT_EQ((std::vector<std::string>{"E:\\mobile\\audio\\a.mp3"}), Column(t.M(), "FileName"));
+    int lines = 0;
+    for (const auto& l : t.LogLines)
+        if (l.find("left out") != std::string::npos || l.find("dropped") != std::string::npos)
+            ++lines;
+    EXPECT_EQ(1, lines) << t.AllLog();
+    EXPECT_TRUE(t.Logged("2 tracks were left out: their location climbs out of its folder with "
+                         "\"..\" (the first: E:\\mobile\\..\\..\\etc\\x.mp3). 2 playlist "
+                         "items that belong to no playlist were dropped."))
+        << t.AllLog();
 }
 
 TEST(CardRead, DatabaseWithoutPlaylistsGetsAllMusicComplete) {
