@@ -3,6 +3,7 @@
 #include "TrackManagerUpdateState.h"
 
 #include "DatabaseInspector.h"
+#include "FileExistsCache.h"
 #include "Files.h"
 #include "RtFileUtils.h"
 
@@ -170,14 +171,18 @@ void RemoveDeadTracks(TTrackManager& m) {
     const bool cardThere = DriveReady(model.PhoneDrive);
     if (!cardThere)
         m.Log.AddLog(m.Messages.Fmt("card_absent", {DriveText(model.PhoneDrive)}));
+    // Every row is looked at first and the dead ones go together, each folder
+    // listed once: one row at a time would renumber every playlist per row.
     const TStringList& files = model.TrackListHolder.StringsByName("FileName");
-    for (int i = model.TrackCount() - 1; i >= 0; --i) {
-        const std::string file = files[i];
+    std::vector<bool> dead(static_cast<size_t>(files.Count()), false);
+    TFileExistsCache exists;
+    for (int i = 0; i < files.Count(); ++i) {
+        const std::string& file = files[i];
         if (!cardThere && model.IsOnPhone(file))
             continue;
-        if (!FileExists(file))
-            model.DeleteTrack(i, 0);
+        dead[static_cast<size_t>(i)] = !exists.Exists(file);
     }
+    model.DeleteTracks(dead);
     DropNonRows(model);
 }
 

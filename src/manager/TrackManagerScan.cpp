@@ -8,8 +8,9 @@ bool FloppyGuard(TTrackManager& m); // TrackManagerCard.cpp
 
 namespace {
 
-// Adds one found path; a file that cannot be read is logged and passed over.
-void AddFoundFile(TTrackManager& m, const std::string& path) {
+// Adds one found path unless `listed` holds it; a file that cannot be read is
+// logged and passed over.
+void AddFoundFile(TTrackManager& m, TFileNameSet& listed, const std::string& path) {
     const int attr = FileGetAttr(path);
     // A folder named like a music file is no track.
     if (attr < 0 || (attr & faDirectory))
@@ -17,13 +18,12 @@ void AddFoundFile(TTrackManager& m, const std::string& path) {
     const std::string ext = LowerCase(ExtractFileExt(path));
     if (ext != ".mp3" && ext != ".m4a")
         return;
-    if (m.Model.IsInTrackList(path))
+    if (listed.Contains(path))
         return;
     try {
-        if (ext == ".mp3")
-            m.AddMp3ToTrackList(path);
-        else
-            m.AddM4aToTrackList(path);
+        const int row = ext == ".mp3" ? m.AddMp3ToTrackList(path) : m.AddM4aToTrackList(path);
+        if (row >= 0)
+            listed.Add(path);
     } catch (const Exception& e) {
         m.Log.AddLog(path + ": " + e.Message());
     }
@@ -34,17 +34,20 @@ void AddFoundFile(TTrackManager& m, const std::string& path) {
 void ScanCardForFiles(TTrackManager& m) {
     if (!FloppyGuard(m)) {
         const std::string root = std::string(1, m.Model.PhoneDrive) + ":\\";
+        // The listed names once per scan: a search of the track list per file
+        // made a large card take minutes.
+        TFileNameSet listed(m.Model.TrackListHolder.StringsByName("FileName"));
         TStringList list;
         for (const char* folder : {"iTunes\\", "mobile\\"}) {
             list.Clear();
             FindMusicFilesRecursive(root + folder, list);
             for (int i = 0; i < list.Count(); ++i)
-                AddFoundFile(m, list[i]);
+                AddFoundFile(m, listed, list[i]);
         }
         for (const char* ext : {"mp3", "m4a"}) {
             FindFilesByExt(root, ext, list);
             for (int i = 0; i < list.Count(); ++i)
-                AddFoundFile(m, root + list[i]);
+                AddFoundFile(m, listed, root + list[i]);
         }
     }
     m.Model.UpdateAllMusic();

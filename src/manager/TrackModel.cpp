@@ -1,5 +1,9 @@
 #include "TrackModel.h"
 
+#include "TextCodec.h"
+#include "TrackTableRows.h"
+
+#include <algorithm>
 #include <unordered_set>
 
 TBvMultiStringHolder MakeTrackTable() {
@@ -63,6 +67,22 @@ int TTrackModel::TrackCount() const {
 
 int TTrackModel::StrToTrackIndex(std::string_view text) {
     return StrToInt(text);
+}
+
+TFileNameSet::TFileNameSet(const TStrings& names) {
+    keys_.reserve(static_cast<size_t>(names.Count()));
+    for (const std::string& name : names.Items())
+        keys_.insert(Key(name));
+}
+
+std::string TFileNameSet::Key(std::string_view name) {
+    // AnsiCompareText finds two names equal exactly when their code points are
+    // equal in lower case, a malformed byte counting as U+FFFD.
+    std::string key;
+    key.reserve(name.size());
+    for (size_t pos = 0; pos < name.size();)
+        AppendUtf8(key, UnicodeToLower(DecodeUtf8(name, pos)));
+    return key;
 }
 
 bool TTrackModel::IsInTrackList(std::string_view path) const {
@@ -129,6 +149,53 @@ void TTrackModel::DeleteTrack(int row, uint8_t toDeleted) {
             list.Add(std::move(e));
         list.EndUpdate();
     }
+}
+
+void TTrackModel::DeleteTracks(const std::vector<bool>& remove) {
+    SyncSerials();
+    const int rows = TrackCount();
+    // The new number of every row, -1 for a removed one.
+    std::vector<int> renumber(static_cast<size_t>(rows));
+    int removed = 0;
+    for (int r = 0; r < rows; ++r) {
+        const bool gone = static_cast<size_t>(r) < remove.size() && remove[static_cast<size_t>(r)];
+        renumber[static_cast<size_t>(r)] = gone ? -1 : r - removed;
+        removed += gone ? 1 : 0;
+    }
+    if (removed == 0)
+        return;
+    for (auto& list : PlaylistTracks) {
+        std::vector<std::string> kept;
+        kept.reserve(list.Items().size());
+        for (const std::string& entry : list.Items()) {
+            int32_t value;
+            if (!TryStrToInt(entry, value) || value < 0) {
+                kept.push_back(entry);
+                continue;
+            }
+            // Entries past the last row move down by every removed row, as one
+            // DeleteTrack per row would move them.
+            const int now = value < rows ? renumber[static_cast<size_t>(value)] : value - removed;
+            if (now < 0)
+                continue;
+            kept.push_back(now == value ? entry : std::to_string(now));
+        }
+        if (kept.size() == list.Items().size() &&
+            std::equal(kept.begin(), kept.end(), list.Items().begin()))
+            continue;
+        list.BeginUpdate();
+        list.Clear();
+        for (std::string& e : kept)
+            list.Add(std::move(e));
+        list.EndUpdate();
+    }
+    RemoveTableRows(TrackListHolder, remove);
+    std::vector<uint64_t> serials;
+    serials.reserve(static_cast<size_t>(rows - removed));
+    for (int r = 0; r < rows; ++r)
+        if (renumber[static_cast<size_t>(r)] >= 0)
+            serials.push_back(serials_[static_cast<size_t>(r)]);
+    serials_ = std::move(serials);
 }
 
 void TTrackModel::ExchangeTracks(int a, int b) {

@@ -10,6 +10,7 @@
 #include <cstdint>
 #include <string>
 #include <string_view>
+#include <unordered_set>
 #include <vector>
 
 struct TPoint {
@@ -19,6 +20,19 @@ struct TPoint {
 
 // A track table with the eight columns in their stored order.
 TBvMultiStringHolder MakeTrackTable();
+
+// File names as a set, equal when IsInTrackList would find one for the other
+// (letter case aside), for many lookups in a row without a search per lookup.
+class TFileNameSet {
+public:
+    explicit TFileNameSet(const TStrings& names);
+    bool Contains(std::string_view name) const { return keys_.count(Key(name)) != 0; }
+    void Add(std::string_view name) { keys_.insert(Key(name)); }
+
+private:
+    static std::string Key(std::string_view name);
+    std::unordered_set<std::string> keys_;
+};
 
 class TTrackModel {
 public:
@@ -73,6 +87,9 @@ public:
     // the playlists; entries that are not numbers are left alone. Either all of
     // it happens or, on an error, nothing.
     void DeleteTrack(int row, uint8_t toDeleted);
+    // Removes every row marked in `remove` at once, leaving the playlists as
+    // DeleteTrack of each, from the last down, would; not to the deleted list.
+    void DeleteTracks(const std::vector<bool>& remove);
     // Swaps two rows in every column, their serials with them.
     void ExchangeTracks(int a, int b);
     // Empties the track list, the deleted list and every playlist.

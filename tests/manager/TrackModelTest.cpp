@@ -184,3 +184,70 @@ TEST(TrackModel, BuildFromSnapshotWhileTheListChanges) {
     EXPECT_EQ(BuildDatabase(s).size(), db.size());
     EXPECT_EQ(200, m.DeletedHolder.StringsByName("UID").Count());
 }
+
+// The set finds a name exactly when IsInTrackList would.
+TEST(FileNameSet, EqualAsTheTrackListCompares) {
+    const std::pair<std::string, std::string> pairs[] = {
+        {"E:\\Music\\A.MP3", "e:\\music\\a.mp3"},
+        {"E:\\Café.mp3", "E:\\CAFÉ.MP3"},
+        {"E:\\Café.mp3", "E:\\Cafe.mp3"},
+        {"E:\\Ёжик.mp3", "E:\\ёжик.mp3"},
+        {"E:\\Ёжик.mp3", "E:\\Ежик.mp3"},
+        {"E:\\Straße.mp3", "E:\\Strasse.mp3"},
+        {"E:\\x.mp3", "E:\\x.mp3 "},
+        {"E:\\\xff.mp3", "E:\\\xfe.mp3"}, // malformed bytes
+        {"E:\\a.mp3", "E:\\a.mp3"},
+        {"", ""},
+    };
+    for (const auto& [listed, found] : pairs) {
+        TStringList names;
+        names.Add(listed);
+        const TFileNameSet set(names);
+        EXPECT_EQ(names.IndexOf(found) >= 0, set.Contains(found)) << listed << " / " << found;
+    }
+    TFileNameSet set{TStringList{}};
+    EXPECT_FALSE(set.Contains("E:\\a.mp3"));
+    set.Add("E:\\A.mp3");
+    EXPECT_TRUE(set.Contains("e:\\a.MP3"));
+}
+
+// Removing many rows at once leaves the table, the playlists and the serials as
+// removing them one by one from the last down does.
+TEST(TrackModel, DeleteTracksAsManyDeleteTrack) {
+    const std::vector<std::vector<int>> removals = {
+        {}, {0}, {9}, {0, 1, 2, 3, 4, 5, 6, 7, 8, 9}, {1, 3, 4, 8}, {0, 5, 9}};
+    for (const auto& removal : removals) {
+        TTrackModel one, all;
+        for (TTrackModel* m : {&one, &all}) {
+            for (int i = 0; i < 10; ++i)
+                m->AppendTrack(Row(i));
+            // Rows, repeats, entries past the last row, a negative one, a placeholder.
+            m->PlaylistTracks[0].SetText("0\n1\n2\n3\n4\n5\n6\n7\n8\n9");
+            m->PlaylistTracks[3].SetText("9\n4\n4\n12\n-1\n \n07\n0");
+        }
+        std::vector<uint64_t> serials;
+        for (int r = 0; r < 10; ++r)
+            serials.push_back(all.RowSerial(r));
+        std::vector<bool> remove(10, false);
+        for (int r : removal)
+            remove[static_cast<size_t>(r)] = true;
+        for (int r = 9; r >= 0; --r)
+            if (remove[static_cast<size_t>(r)])
+                one.DeleteTrack(r, 0);
+        all.DeleteTracks(remove);
+        ASSERT_EQ(one.TrackCount(), all.TrackCount());
+        for (const char* c :
+             {"Artist", "Title", "Album", "Time", "Size", "FileName", "BitRate", "UID"})
+            EXPECT_EQ(Items(one.TrackListHolder.StringsByName(c)),
+                      Items(all.TrackListHolder.StringsByName(c)))
+                << c;
+        for (size_t p = 0; p < one.PlaylistTracks.size(); ++p)
+            EXPECT_EQ(Items(one.PlaylistTracks[p]), Items(all.PlaylistTracks[p])) << p;
+        for (int r = 0, kept = 0; r < 10; ++r) {
+            if (!remove[static_cast<size_t>(r)]) {
+                EXPECT_EQ(serials[static_cast<size_t>(r)], all.RowSerial(kept++));
+            }
+        }
+        EXPECT_TRUE(all.DeletedHolder.StringsByName("UID").Empty());
+    }
+}
