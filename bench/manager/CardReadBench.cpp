@@ -171,9 +171,9 @@ std::unique_ptr<TTrackManager> MakeManager(TNullUi& ui, const TCardFolder& card)
     return m;
 }
 
-// The database read the card read starts with: the file into memory, the scan,
-// the tracks and playlists collected.
-void BM_CardDatabaseRead(benchmark::State& state) {
+// Reads the card's database as the card read does (no report) or as the
+// inspector window does (with its report).
+void DatabaseRead(benchmark::State& state, bool withReport) {
     const int tracks = static_cast<int>(state.range(0));
     TCardFolder card;
     WriteCardDatabase(card, tracks);
@@ -187,7 +187,7 @@ void BM_CardDatabaseRead(benchmark::State& state) {
         const int64_t start = heapNow.load();
         ResetPeak();
         TDatabaseInspector inspector;
-        const TScanResult r = inspector.OpenPhoneDB(path, temp, uids, context);
+        const TScanResult r = inspector.OpenPhoneDB(path, temp, uids, context, withReport);
         peak = PeakGrowthMB(start);
         if (temp.StringsByName("UID").Count() != tracks)
             state.SkipWithError("tracks lost");
@@ -198,7 +198,19 @@ void BM_CardDatabaseRead(benchmark::State& state) {
         (1024.0 * 1024.0);
     state.counters["peak_heap_MB"] = peak;
 }
+
+// The database read the card read starts with: the file into memory, the scan,
+// the tracks and playlists collected.
+void BM_CardDatabaseRead(benchmark::State& state) {
+    DatabaseRead(state, false);
+}
 BENCHMARK(BM_CardDatabaseRead)->Arg(1000)->Arg(10000)->Unit(benchmark::kMillisecond);
+
+// The same with the report the inspector window shows.
+void BM_InspectorReport(benchmark::State& state) {
+    DatabaseRead(state, true);
+}
+BENCHMARK(BM_InspectorReport)->Arg(1000)->Arg(10000)->Unit(benchmark::kMillisecond);
 
 // The whole "Read iTunesDB" command with every file present: reset, read,
 // playlists, dead-file check and the track view.

@@ -26,15 +26,17 @@ const TFileExistsCache::TFolder& TFileExistsCache::FolderOf(const std::string& w
     TFolder& folder = it->second;
     if (!added)
         return folder;
-    std::string dir;
+    std::string dir(1, '.');
     try {
-        dir = windowsFolder.empty() ? std::string(".") : ResolvePath(windowsFolder);
+        std::string resolved = windowsFolder.empty() ? std::string() : ResolvePath(windowsFolder);
+        if (!resolved.empty())
+            dir = std::move(resolved);
     } catch (const EInOutError&) {
         return folder;
     }
-    if (dir.empty())
-        dir = ".";
-    folder.Prefix = dir == "/" ? "/" : dir + "/";
+    folder.Prefix = dir;
+    if (dir != "/")
+        folder.Prefix += '/';
     DIR* d = ::opendir(dir.c_str());
     if (!d)
         return folder;
