@@ -159,6 +159,10 @@ TScanResult TDatabaseReader::Scan(std::string_view db, TBvMultiStringHolder& tem
     Reset();
     TScanResult result;
     result.Size = db.size();
+    // A report runs to about three times the file; growing it step by step
+    // would copy it over and over.
+    if (withReport)
+        result.Report.reserve(db.size() * 3);
     // The text bytes of the last string record read: a tag there is part of its text.
     size_t textBegin = 0, textEnd = 0;
     // Every record tag ends in "hm", and only such tags get a line.
