@@ -11,6 +11,7 @@
 #include "TrackFileCopy.h"
 
 #include <algorithm>
+#include <csignal>
 #include <limits>
 
 namespace {
@@ -138,6 +139,7 @@ bool TTrackManager::TUpdateState::RunConverter(const std::vector<std::string>& a
         EncoderOutput.clear();
     }
     bool started = false;
+    TBvChildWatch child;
     Synchronize([&] {
         if (Cancel || !*Alive)
             return;
@@ -149,6 +151,7 @@ bool TTrackManager::TUpdateState::RunConverter(const std::vector<std::string>& a
         p.Arguments.insert(p.Arguments.end(), arguments.begin(), arguments.end());
         p.ConsoleOptions = {TBvConsoleOption::coRedirect};
         p.Run();
+        child = p.LastChild();
         EncoderPid = p.ProcessId();
         Owner.Model.ConverterRunning = 1;
         started = true;
@@ -157,9 +160,20 @@ bool TTrackManager::TUpdateState::RunConverter(const std::vector<std::string>& a
     });
     if (!started)
         return false;
-    std::unique_lock<std::mutex> lock(EncoderLock);
-    EncoderChanged.wait(lock, [&] { return EncoderEnded || Cancel; });
-    return EncoderEnded && !Cancel;
+    bool ended;
+    {
+        std::unique_lock<std::mutex> lock(EncoderLock);
+        EncoderChanged.wait(lock, [&] { return EncoderEnded || Cancel; });
+        ended = EncoderEnded && !Cancel;
+    }
+    if (!ended) {
+        // Stopped: the encoder's group ends with the run, and the run ends only once the
+        // watcher has closed the encoder's descriptors and reaped it. The wait is bounded
+        // so that a process the system cannot end at once never hangs the update.
+        child.Kill(SIGKILL);
+        child.WaitDone(10000);
+    }
+    return ended;
 }
 
 void TTrackManager::TUpdateState::ThreadConvertExecute() {

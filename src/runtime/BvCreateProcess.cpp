@@ -6,7 +6,9 @@
 
 #include <atomic>
 #include <cerrno>
+#include <chrono>
 #include <climits>
+#include <condition_variable>
 #include <cstring>
 #include <fcntl.h>
 #include <mutex>
@@ -110,6 +112,8 @@ struct TBvChildRun {
     size_t capacity = InitialCapacity;
     bool exited = false;
     uint32_t exitCode = 0;
+    bool watchDone = false; // every descriptor closed and the child reaped
+    std::condition_variable watchDoneChanged;
 
     ~TBvChildRun() {
         CloseFd(pidfd);
@@ -235,7 +239,9 @@ struct TBvChildRun {
         {
             std::lock_guard<std::mutex> guard(lock);
             exitCode = reaped == pid ? ExitCodeOf(status) : 0;
+            watchDone = true;
         }
+        watchDoneChanged.notify_all();
         if (report && !abandoned)
             PostToMessageWindow(window, TBvCreateProcess::WM_CHILD_ENDED, generation);
     }
@@ -265,6 +271,18 @@ struct TBvChildRun {
         return true;
     }
 };
+
+bool TBvChildWatch::WaitDone(int timeoutMs) const {
+    if (!run_)
+        return true;
+    std::unique_lock<std::mutex> guard(run_->lock);
+    return run_->watchDoneChanged.wait_for(guard, std::chrono::milliseconds(timeoutMs),
+                                           [this] { return run_->watchDone; });
+}
+
+bool TBvChildWatch::Kill(int sig) const {
+    return run_ && run_->Kill(sig);
+}
 
 TBvCreateProcess::TBvCreateProcess() {
     window_ = AllocateMessageWindow("", [this](TMessage& message) { WndProc(message); });

@@ -63,6 +63,23 @@ using TBvCPSRawReadEvent = std::function<void(TObject* sender, const std::string
 
 struct TBvChildRun;
 
+// The watcher of one started child, for a caller that must know when the child's run
+// has let go of everything: the descriptors it held closed and the child reaped.
+class TBvChildWatch {
+public:
+    TBvChildWatch() = default;
+    // Waits until that is so; false when it takes longer than timeoutMs. A watch of no
+    // child is done at once. Any thread may wait.
+    bool WaitDone(int timeoutMs) const;
+    // Sends sig to the child's process group while the child has not ended.
+    bool Kill(int sig) const;
+
+private:
+    friend class TBvCreateProcess;
+    explicit TBvChildWatch(std::shared_ptr<TBvChildRun> run) : run_(std::move(run)) {}
+    std::shared_ptr<TBvChildRun> run_;
+};
+
 class TBvCreateProcess : public TObject {
 public:
     TBvCreateProcess();
@@ -102,6 +119,8 @@ public:
     TStringList& OutputLines() { return outputLines_; }
     // Process ID (and process group) of the last child started; 0 before.
     int ProcessId() const { return lastPid_; }
+    // The watcher of the last child started, also after StopWaiting.
+    TBvChildWatch LastChild() const { return TBvChildWatch(last_); }
 
     // Starts the child. Raises EBvException while waiting for a previous one,
     // and EOSError when the child cannot be started (the runner stays ready).

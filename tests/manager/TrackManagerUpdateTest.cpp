@@ -6,6 +6,7 @@
 
 #include <csignal>
 #include <fcntl.h>
+#include <fstream>
 #include <set>
 #include <sys/mount.h>
 #include <sys/stat.h>
@@ -31,6 +32,20 @@ bool ProcessGone(int pid) {
     const std::string text(buffer, static_cast<size_t>(n));
     const size_t close = text.rfind(')');
     return close != std::string::npos && close + 2 < text.size() && text[close + 2] == 'Z';
+}
+
+// The kinds of descriptor a child's watcher holds: process descriptors, event
+// descriptors and pipes, each by what it points at.
+std::multiset<std::string> WatcherDescriptors() {
+    std::multiset<std::string> found;
+    for (const auto& e : fs::directory_iterator("/proc/self/fd")) {
+        std::error_code error;
+        const std::string target = fs::read_symlink(e.path(), error).string();
+        if (target.rfind("anon_inode:[pidfd]", 0) == 0 ||
+            target.rfind("anon_inode:[eventfd]", 0) == 0 || target.rfind("pipe:", 0) == 0)
+            found.insert(target);
+    }
+    return found;
 }
 
 bool WaitProcessGone(int pid) {
@@ -495,7 +510,10 @@ TEST(TrackManagerConvert, StopDuringEncodingOrDecodingEndsTheEncoderProcess) {
             pid = t.State().EncoderPid;
             t.M().btnCancelClick();
         };
+        const std::multiset<std::string> before = WatcherDescriptors();
         t.Update();
+        // Once the update reports its end, the encoder's watcher has let go of all it held.
+        EXPECT_EQ(before, WatcherDescriptors()) << format;
         ASSERT_GT(pid, 0) << format;
         EXPECT_TRUE(WaitProcessGone(pid)) << format;
         EXPECT_EQ("old database", t.Db()) << format;
@@ -505,6 +523,47 @@ TEST(TrackManagerConvert, StopDuringEncodingOrDecodingEndsTheEncoderProcess) {
         EXPECT_FALSE(fs::exists(t.Card + "/mobile/audio/long.m4a")) << format;
         EXPECT_EQ(WindowsPathOf(mp3), t.Field(0, "FileName")) << format;
     }
+}
+
+namespace {
+
+// Resident memory of a process in MiB; -1 once it is gone.
+long ResidentMiB(int pid) {
+    std::ifstream status("/proc/" + std::to_string(pid) + "/status");
+    std::string line;
+    while (std::getline(status, line))
+        if (line.rfind("VmRSS:", 0) == 0)
+            return std::atol(line.c_str() + 6) / 1024;
+    return -1;
+}
+
+} // namespace
+
+TEST(TrackManagerConvert, StoppedRunEndsOnlyAfterTheEncoderWatcherLetGo) {
+    TCardRun t;
+    t.WriteOldDb("old database");
+    ReencodeOptions(t.M(), 0);
+    // An encoder that takes a moment to end once killed: it has much memory to give back.
+    t.M().Options.comboConverters = BV_CHILD_HELPER;
+    t.M().Options.ComboConvParams = "hold-memory 400";
+    t.Add(t.PcFile("v23_latin1_cbr.mp3", "loud.mp3"));
+    std::thread stopper;
+    t.State().EncoderStarted = [&] {
+        const int pid = t.State().EncoderPid;
+        stopper = std::thread([&t, pid] {
+            for (int i = 0; i < 2000 && ResidentMiB(pid) >= 0 && ResidentMiB(pid) < 400; ++i)
+                std::this_thread::sleep_for(std::chrono::milliseconds(5));
+            Queue([&t] { t.M().btnCancelClick(); });
+        });
+    };
+    const std::multiset<std::string> before = WatcherDescriptors();
+    t.Update();
+    const std::multiset<std::string> after = WatcherDescriptors();
+    ASSERT_TRUE(stopper.joinable());
+    stopper.join();
+    EXPECT_TRUE(t.Logged("Update stopped.")) << t.AllLog();
+    EXPECT_EQ(before, after);
+    EXPECT_EQ("old database", t.Db());
 }
 
 TEST(TrackManagerUpdate, ClosingDuringARunStopsAndWaits) {

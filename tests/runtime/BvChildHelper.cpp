@@ -9,6 +9,8 @@
 //   cwd               prints the current folder
 //   args ...          prints each further argument on a line of its own
 //   pause             waits for a signal
+//   hold-memory MB    fills MB mebibytes of memory, then waits for a signal (a
+//                     process that takes a moment to end once killed)
 //   ignore-term       ignores SIGTERM, SIGINT and SIGHUP, starts a grandchild
 //                     that does the same, prints "ready <grandchild pid>" and waits
 #include <csignal>
@@ -102,6 +104,16 @@ int main(int argc, char** argv) {
         return 0;
     }
     if (mode == "pause") {
+        for (;;)
+            pause();
+    }
+    if (mode == "hold-memory" && argc > 2) {
+        const size_t bytes = static_cast<size_t>(std::atol(argv[2])) << 20;
+        char* memory = static_cast<char*>(std::malloc(bytes));
+        if (!memory)
+            return 97;
+        for (size_t i = 0; i < bytes; i += 4096)
+            memory[i] = static_cast<char>(i >> 12);
         for (;;)
             pause();
     }

@@ -341,6 +341,22 @@ TEST(BvCreateProcess, DestroyingTheRunnerWhileWaitingDropsItsNotices) {
     EXPECT_EQ(0, rawReads);
 }
 
+TEST(BvCreateProcess, WatchOfAChildNoLongerWaitedForTellsWhenItLetGo) {
+    EXPECT_TRUE(TBvChildWatch().WaitDone(0)); // no child: nothing to wait for
+    TBvCreateProcess process;
+    process.ConsoleOptions = {TBvConsoleOption::coRedirect};
+    process.Arguments = {Helper, "pause"};
+    process.Run();
+    const pid_t pid = process.ProcessId();
+    const TBvChildWatch child = process.LastChild();
+    process.StopWaiting();
+    EXPECT_FALSE(child.WaitDone(50)); // the child still runs
+    EXPECT_TRUE(child.Kill(SIGKILL));
+    EXPECT_TRUE(child.WaitDone(10000));
+    EXPECT_TRUE(ProcessReaped(pid)); // reaped by then, not only ended
+    EXPECT_FALSE(child.Kill(SIGKILL));
+}
+
 TEST(BvCreateProcess, RunsLeaveNoDescriptorsOpen) {
     auto openDescriptors = [] {
         int count = 0;
