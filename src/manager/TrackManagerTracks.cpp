@@ -80,7 +80,10 @@ TTrackRowSnapshot TTrackManager::BuildMp3Row(const std::string& fileName) {
     // gone or is not a regular file, which the caller skips with the message.
     const std::unique_ptr<TBvReadStream> file = OpenTagFile(fileName);
     bool tagged = false;
-    bool measured = false;
+    // A damaged stream still gives a row with its size.
+    row.Size = IntToStr(file->Size());
+    row.Time = TimeText(0);
+    row.BitRate = IntToStr(0);
     // A tag that cannot be read leaves the file to the file-name rule.
     try {
         TBvID3v2 v2;
@@ -89,7 +92,6 @@ TTrackRowSnapshot TTrackManager::BuildMp3Row(const std::string& fileName) {
         row.Time = TimeText(fi.LengthSeconds);
         row.Size = IntToStr(fi.FileByteSize);
         row.BitRate = IntToStr(std::max(0, fi.BitrateKbps));
-        measured = true;
         if (v2.Header().HasTag()) {
             const std::string artist = FirstStringTrimmed(v2.Texts().LeadArtist());
             const std::string title = Trim(v2.Texts().Title());
@@ -117,12 +119,6 @@ TTrackRowSnapshot TTrackManager::BuildMp3Row(const std::string& fileName) {
     if (!tagged) {
         ParseTrackFileName(fileName, false, row.Artist, row.Title);
         row.Album = "Unknown Album";
-    }
-    if (!measured) {
-        // A damaged stream still gives a row with its size.
-        row.Size = IntToStr(file->Size());
-        row.Time = "0:0";
-        row.BitRate = "0";
     }
     return row;
 }
