@@ -69,13 +69,13 @@ function(bv_add_bench)
   target_compile_definitions(${A_NAME} PRIVATE BV_TEST_DATA_DIR="${CMAKE_SOURCE_DIR}/tests/data")
 endfunction()
 
-# bv_add_fuzz(NAME <exe> SOURCES ... LIBS ... CORPUS <dir>): a libFuzzer target.
-# The test script runs every target listed in fuzzers.txt for a short while,
-# seeded from its corpus folder.
+# bv_add_fuzz(NAME <exe> SOURCES ... LIBS ... CORPUS <dir> [DICT <file>]): a libFuzzer
+# target. The test script runs every target listed in fuzzers.txt for a short while,
+# seeded from its corpus folder and guided by its dictionary of the format's words.
 add_custom_target(bv_fuzzers)
 file(WRITE ${CMAKE_BINARY_DIR}/fuzzers.txt "")
 function(bv_add_fuzz)
-  cmake_parse_arguments(A "" "NAME;CORPUS;SECONDS" "SOURCES;LIBS" ${ARGN})
+  cmake_parse_arguments(A "" "NAME;CORPUS;SECONDS;DICT" "SOURCES;LIBS" ${ARGN})
   if(NOT BV_FUZZ)
     return()
   endif()
@@ -86,5 +86,5 @@ function(bv_add_fuzz)
   if(NOT A_SECONDS)
     set(A_SECONDS 20)
   endif()
-  file(APPEND ${CMAKE_BINARY_DIR}/fuzzers.txt "${A_NAME} ${A_SECONDS} ${A_CORPUS}\n")
+  file(APPEND ${CMAKE_BINARY_DIR}/fuzzers.txt "${A_NAME} ${A_SECONDS} ${A_CORPUS} ${A_DICT}\n")
 endfunction()
