@@ -6,17 +6,38 @@
 #include "Drives.h"
 
 #include <cstdlib>
+#include <filesystem>
 #include <fstream>
 #include <string>
 
 namespace {
 
+// One folder for the whole run, removed when the run ends (libFuzzer leaves
+// through exit, which runs the destructors of statics).
+class TRunFolder {
+public:
+    TRunFolder() {
+        std::string pattern =
+            (std::filesystem::temp_directory_path() / "bvstartupfuzzXXXXXX").string();
+        if (!mkdtemp(pattern.data()))
+            std::abort();
+        path_ = pattern;
+    }
+    ~TRunFolder() {
+        std::error_code ignored;
+        std::filesystem::remove_all(path_, ignored);
+    }
+    TRunFolder(const TRunFolder&) = delete;
+    TRunFolder& operator=(const TRunFolder&) = delete;
+    const std::string& Path() const { return path_; }
+
+private:
+    std::string path_;
+};
+
 const std::string& Folder() {
-    static const std::string folder = [] {
-        std::string pattern = "/tmp/bvstartupfuzzXXXXXX";
-        return std::string(mkdtemp(pattern.data()));
-    }();
-    return folder;
+    static const TRunFolder folder;
+    return folder.Path();
 }
 
 void WriteFile(const std::string& path, const std::string& bytes) {

@@ -11,15 +11,23 @@
 #include <unistd.h>
 
 namespace {
-std::string IniPath() {
-    static std::string path = [] {
+// One settings file for the whole run, removed when the run ends (libFuzzer
+// leaves through exit, which runs the destructors of statics).
+struct TRunFile {
+    std::string path;
+    TRunFile() {
         char tmpl[] = "/tmp/bvfuzz-XXXXXX";
         int fd = mkstemp(tmpl);
         if (fd >= 0)
             close(fd);
-        return std::string(tmpl);
-    }();
-    return path;
+        path = tmpl;
+    }
+    ~TRunFile() { std::remove(path.c_str()); }
+};
+
+std::string IniPath() {
+    static const TRunFile file;
+    return file.path;
 }
 } // namespace
 
