@@ -257,12 +257,13 @@ std::string TwoTracks(const std::string& field, const std::string& text) {
     auto in = [&](const char* name, const std::string& plain) {
         return field == name ? text : plain;
     };
-    const std::string one =
-        Track(1, {BuildStringRecord(1, in("title", "Song")),
-                  BuildStringRecord(2, "E:\\mobile\\" + in("location", "file") + ".mp3"),
-                  BuildStringRecord(3, in("album", "Disc")), BuildStringRecord(4, "Band"),
-                  field == "utf16" ? Utf16StringRecord(5, u"xtihmx") : BuildStringRecord(5, "G"),
-                  UrlRecord(16, "http://x/" + in("url", "page"))});
+    const std::string one = Track(
+        1, {BuildStringRecord(1, in("title", "Song")),
+            BuildStringRecord(2, "E:\\mobile\\" + in("location", "file") + ".mp3"),
+            BuildStringRecord(3, in("album", "Disc")), BuildStringRecord(4, "Band"),
+            // In UTF-16 the two characters U+6974 U+6D68 are the bytes "tihm".
+            field == "utf16" ? Utf16StringRecord(5, u"\u6974\u6D68") : BuildStringRecord(5, "G"),
+            UrlRecord(16, "http://x/" + in("url", "page"))});
     const std::string two =
         Track(2, {BuildStringRecord(1, "Other"), BuildStringRecord(2, "E:\\mobile\\two.mp3")});
     return Header() + TrackSet(one + two, 2) +
