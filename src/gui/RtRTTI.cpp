@@ -119,6 +119,26 @@ std::string IntfFlagsText(uint8_t flags) {
     return FlagsText(flags, {"ifHasGuid", "ifDispInterface", "ifDispatch"});
 }
 
+bool IntToIdent(const TTypeInfo* type, int64_t value, std::string& ident) {
+    if (type)
+        for (const auto& [v, name] : type->Idents)
+            if (v == value) {
+                ident = name;
+                return true;
+            }
+    return false;
+}
+
+bool IdentToInt(const TTypeInfo* type, const std::string& ident, int64_t& value) {
+    if (type)
+        for (const auto& [v, name] : type->Idents)
+            if (SameText(name, ident)) {
+                value = v;
+                return true;
+            }
+    return false;
+}
+
 std::string GetEnumName(const TTypeInfo* type, int64_t value) {
     if (!type || value < type->MinValue || value > type->MaxValue ||
         value - type->MinValue >= static_cast<int64_t>(type->Names.size()))

@@ -8,6 +8,7 @@
 #include <cstdint>
 #include <memory>
 #include <string>
+#include <utility>
 #include <vector>
 
 BV_DECLARE_EXCEPTION(ERtRTTIError, ERtError);
@@ -92,7 +93,14 @@ struct TTypeInfo {
     const TTypeInfo* ElemType = nullptr;
     bool ElemNeedsCleanup = false;
     int32_t VarType = 0;
+    // An integer type's identifiers for some of its values (colours: clRed ...).
+    std::vector<std::pair<int64_t, std::string>> Idents{};
 };
+
+// An integer type's identifier for value; false when it has none.
+bool IntToIdent(const TTypeInfo* type, int64_t value, std::string& ident);
+// The value of an identifier (without regard to case); false when the type lacks it.
+bool IdentToInt(const TTypeInfo* type, const std::string& ident, int64_t& value);
 
 // The name of an ordinal value of any of the framework's own enumerations above, or the
 // out-of-range text for a value outside it.

@@ -735,6 +735,26 @@ void TBvCustomAppStorage::ReadEnumeration(const std::string& path, const TTypeIn
         return;
     }
     case TTypeKind::tkInteger:
+        if (!type->Idents.empty()) {
+            if (Missing(path)) {
+                value = defaultValue;
+                return;
+            }
+            // An identifier first; a text that is none (a number, or nothing) is read as an
+            // integer below.
+            std::string text;
+            try {
+                text = ReadStoredText(path, "");
+            } catch (const EConvertError&) {
+            }
+            int64_t v;
+            if (!Trim(text).empty() && IdentToInt(type, Trim(text), v)) {
+                value = v;
+                return;
+            }
+        }
+        value = ReadIntegerInt(path, static_cast<int32_t>(defaultValue));
+        return;
     case TTypeKind::tkChar:
     case TTypeKind::tkWChar:
         value = ReadIntegerInt(path, static_cast<int32_t>(defaultValue));
@@ -759,7 +779,14 @@ void TBvCustomAppStorage::WriteEnumeration(const std::string& path, const TTypeI
         else
             WriteIntegerInt(path, static_cast<int32_t>(value));
         return;
-    case TTypeKind::tkInteger:
+    case TTypeKind::tkInteger: {
+        std::string ident;
+        if (options_->TypedIntegerAsString && IntToIdent(type, value, ident))
+            WriteStringInt(path, ident);
+        else
+            WriteIntegerInt(path, static_cast<int32_t>(value));
+        return;
+    }
     case TTypeKind::tkChar:
     case TTypeKind::tkWChar:
         WriteIntegerInt(path, static_cast<int32_t>(value));

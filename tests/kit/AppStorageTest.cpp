@@ -333,6 +333,29 @@ TEST(AppStorage, EnumerationFallbacks) {
     EXPECT_EQ(s.Text("N"), "int 1");
     s.WriteEnumeration("B", &t.boolean, 1);
     EXPECT_EQ(s.Text("B"), "TRUE");
+    // Integers of a type with identifiers, such as colours, go by identifier.
+    TTypeInfo colourValue;
+    colourValue.Kind = TTypeKind::tkInteger;
+    colourValue.Name = "TColor";
+    colourValue.Idents = {{0xFF, "clRed"}, {0xFF0000, "clBlue"}};
+    s.WriteEnumeration("C", &colourValue, 0xFF0000);
+    EXPECT_EQ(s.Text("C"), "clBlue");
+    s.WriteEnumeration("C2", &colourValue, 0x123456);
+    EXPECT_EQ(s.Text("C2"), "int 1193046");
+    struct IdentCase {
+        TMemoryStorage::Value stored;
+        int64_t expected;
+    } idents[] = {{std::string("CLRED"), 0xFF}, {std::string("77"), 77}, {int32_t{5}, 5}};
+    for (const IdentCase& c : idents) {
+        s.Put("C", c.stored);
+        int64_t v = 0;
+        s.ReadEnumeration("C", &colourValue, 1, v);
+        EXPECT_EQ(v, c.expected) << s.Text("C");
+    }
+    s.StorageOptions().TypedIntegerAsString = false;
+    s.WriteEnumeration("C", &colourValue, 0xFF);
+    EXPECT_EQ(s.Text("C"), "int 255");
+
     TTypeInfo floating;
     floating.Kind = TTypeKind::tkFloat;
     int64_t v = 0;
