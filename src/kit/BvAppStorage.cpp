@@ -408,7 +408,8 @@ const TBvAppSubStorage* TBvAppSubStorages::MatchFor(const std::string& fullPath)
     std::string path = upper(fullPath);
     const TBvAppSubStorage* best = nullptr;
     for (auto& item : items_) {
-        std::string prefix = "\\" + upper(item->rootPath_) + "\\";
+        std::string prefix = "\\";
+        prefix.append(upper(item->rootPath_)).append("\\");
         if (item->rootPath_.empty() || path.compare(0, prefix.size(), prefix) != 0)
             continue;
         if (!best || item->rootPath_.size() > best->rootPath_.size())
@@ -483,13 +484,15 @@ void TBvCustomAppStorage::SplitKeyPath(const std::string& path, std::string& key
 }
 
 TBvCustomAppStorage* TBvCustomAppStorage::Target(const std::string& path, std::string& within) {
-    std::string full = "\\" + ConcatPaths({currentPath_, path});
+    std::string full = "\\";
+    full.append(ConcatPaths({currentPath_, path}));
     const TBvAppSubStorage* sub = subStorages_.MatchFor(full);
     if (!sub || !sub->AppStorage()) {
         within = full;
         return this;
     }
-    within = "\\" + ConcatPaths({full.substr(sub->RootPath().size() + 1)});
+    within = "\\";
+    within.append(ConcatPaths({full.substr(sub->RootPath().size() + 1)}));
     if (within == "\\")
         throw EBvAppStorageError("Invalid path");
     return sub->AppStorage();

@@ -115,7 +115,8 @@ std::vector<Node> RandomTree(std::mt19937& rng, int depth, int& serial, bool wit
     int n = std::uniform_int_distribution<int>(0, depth == 0 ? 5 : 3)(rng);
     for (int i = 0; i < n; ++i) {
         Node node;
-        node.id = "N" + std::to_string(serial++);
+        node.id = "N";
+        node.id.append(std::to_string(serial++));
         node.hidden = withHidden && std::uniform_int_distribution<int>(0, 4)(rng) == 0;
         if (depth < 3)
             node.children = RandomTree(rng, depth + 1, serial, withHidden);
@@ -254,7 +255,8 @@ TEST(DataViewList, DeepRowsGroupInfoTakesAWordPer32Levels) {
     auto p = MakeProvider();
     TBvDataItemsList* list = p->Root();
     for (int level = 0; level <= 33; ++level) {
-        auto* item = p->AddItem("L" + std::to_string(level), list);
+        std::string caption = "L";
+        auto* item = p->AddItem(caption.append(std::to_string(level)), list);
         if (level < 33)
             list = p->SubList(item);
     }
