@@ -452,3 +452,63 @@ TEST(DataConsumerDeath, FreeingAnObjectThatIsStillReferencedIsCaught) {
 }
 
 } // namespace
+
+namespace {
+
+// A client linked to a consumer, counting the providers it hears of.
+class TCountingClient : public TExtensibleInterfacedPersistent, public IBvDataConsumerClient {
+public:
+    void ConsumerProviderChanged(IBvDataConsumerLinkServer* server) override {
+        heard.push_back(server);
+    }
+    std::vector<IBvDataConsumerLinkServer*> heard;
+
+protected:
+    bool GetOwnInterface(const TGUID& iid, void** obj) override {
+        return BvOffer<IBvDataConsumerClient>(this, iid, obj) ||
+               TExtensibleInterfacedPersistent::GetOwnInterface(iid, obj);
+    }
+};
+
+TEST(DataConsumer, LinkedClientsHearOfEveryNewProvider) {
+    Linked l;
+    TIntf<TCountingClient> client(BvCreate<TCountingClient>());
+    auto server = Supports<IBvDataConsumerLinkServer>(static_cast<IBvDataConsumer*>(l.consumer));
+    ASSERT_TRUE(server);
+    server->AddClient(client.Get());
+    auto p = MakeProvider();
+    l.consumer->SetProvider(p.Get());
+    l.consumer->SetProvider(nullptr);
+    ASSERT_EQ(client->heard.size(), 2u);
+    EXPECT_EQ(client->heard[0], server.Get());
+    server->RemoveClient(client.Get());
+    l.consumer->SetProvider(p.Get());
+    EXPECT_EQ(client->heard.size(), 2u);
+    // The client list held the client counted; it is still there for the test.
+    EXPECT_EQ(client->RefCount(), 1);
+}
+
+TEST(DataConsumer, AViewThatDisagreesWithItsProviderSaysSo) {
+    Linked l;
+    auto p = MakeProvider();
+    auto* a = p->AddItem("A");
+    p->AddItem("A1", p->SubList(a));
+    l.consumer->OnSubServiceCreated = [](TBvDataConsumer*, TBvDataConsumerAggregatedObject* s) {
+        if (auto* view = dynamic_cast<TBvDataConsumerViewList*>(s))
+            view->SetAutoExpandLevel(-1);
+    };
+    l.consumer->SetProvider(p.Get());
+    ASSERT_EQ(l.consumer->ViewList()->Count(), 2);
+    // An item slipped into the list without telling the provider has no row under its open
+    // parent.
+    auto* hidden = BvCreate<TBvBaseDataItem>(static_cast<IBvDataItems*>(p->SubList(a)));
+    p->SubList(a)->AppendItem(hidden);
+    try {
+        l.consumer->ViewList()->ExpandTreeTo(hidden);
+        ADD_FAILURE();
+    } catch (const EBvDataConsumer& e) {
+        EXPECT_EQ(e.Message(), "ViewList out of sync");
+    }
+}
+
+} // namespace
