@@ -53,7 +53,7 @@ void TApplication::HintMouseMessage(TControl* control) {
         return;
     BvQt::StartSingleShot(hintTimer_, HintPause, [this] {
         if (hintControl_ && IsControlAlive(hintControl_) && Mouse)
-            GuardedCall(hintControl_, [this] { ActivateHint(hintControl_, Mouse->CursorPos); });
+            GuardedCall(hintControl_, [this] { ActivateHint(hintControl_, Mouse->CursorPos()); });
     });
 }
 

@@ -4,6 +4,8 @@
 #include "Menus.h"
 #include "PublishedTypes.h"
 #include "ShellAPI.h"
+#include "SysUtils.h"
+#include "TextCodec.h"
 #include "WinApi.h"
 #include "WindowRegistry.h"
 #include "qt/WidgetBinding.h"
@@ -63,13 +65,6 @@ TShiftState KeyDataToShiftState(intptr_t keyData) {
     return s;
 }
 
-namespace {
-TObject* DragSourceObject() {
-    if (auto* c = dynamic_cast<TDragControlObject*>(gDrag.Object))
-        return c->Control;
-    return gDrag.Object;
-}
-
 TShiftState KeysToShift(intptr_t keys) {
     TShiftState s = 0;
     if (keys & MK_SHIFT)
@@ -83,6 +78,31 @@ TShiftState KeysToShift(intptr_t keys) {
     if (keys & MK_MBUTTON)
         s |= ssMiddle;
     return s;
+}
+
+bool IsAccel(uint32_t key, const std::string& caption) {
+    for (size_t i = 0; i + 1 < caption.size(); ++i) {
+        if (caption[i] != '&')
+            continue;
+        if (caption[i + 1] == '&') {
+            ++i;
+            continue;
+        }
+        // The accelerator is the whole UTF-8 character after the "&".
+        auto lead = static_cast<unsigned char>(caption[i + 1]);
+        size_t length = lead >= 0xF0 ? 4 : lead >= 0xE0 ? 3 : lead >= 0xC0 ? 2 : 1;
+        std::string accel = caption.substr(i + 1, length);
+        std::string typed = Utf16ToUtf8(std::u16string(1, static_cast<char16_t>(key)));
+        return AnsiUpperCase(accel) == AnsiUpperCase(typed);
+    }
+    return false;
+}
+
+namespace {
+TObject* DragSourceObject() {
+    if (auto* c = dynamic_cast<TDragControlObject*>(gDrag.Object))
+        return c->Control;
+    return gDrag.Object;
 }
 
 bool IsMouseMsg(uint32_t msg) {
@@ -173,7 +193,10 @@ void DragMoveTo(TPoint screenPos) {
     }
     if (gDrag.Target)
         gDrag.Accepted = DragMessage(gDrag.Target, TDragMessage::dmDragMove, screenPos) != 0;
+    if (!gDrag.Source)
+        return; // a handler ended the drag
     gDrag.Object->DragTarget = gDrag.Target;
+    BvQt::SetDragCursor(gDrag.Accepted ? gDrag.Source->DragCursor : crNoDrop);
 }
 
 void CompleteDrag(bool drop) {
@@ -194,6 +217,7 @@ void CompleteDrag(bool drop) {
     // The drag is over before the end handler runs: it may start another one.
     TDragRun d = gDrag;
     gDrag = {};
+    BvQt::SetDragCursor(crDefault);
     if (gCapture == d.Source)
         gCapture = nullptr;
     // A drop handler may free the target; the end handler then gets no target.
@@ -245,6 +269,7 @@ TControl::~TControl() {
         // The drag dies with its source, and with it the drag object it made.
         TDragRun d = gDrag;
         gDrag = {};
+        BvQt::SetDragCursor(crDefault);
         if (d.OwnsObject)
             delete d.Object;
     }
@@ -502,6 +527,14 @@ TPoint TControl::ClientOrigin() const {
     return {o.X + left_, o.Y + top_};
 }
 
+TPoint TWinControl::ClientOrigin() const {
+    // Once there is a widget, Qt knows where it is: under a menu bar, inside a frame, after
+    // the window was moved.
+    if (widget_)
+        return BvQt::GlobalClientOrigin(const_cast<TWinControl*>(this)->ClientWidget());
+    return TControl::ClientOrigin();
+}
+
 TPoint TControl::ClientToScreen(TPoint p) const {
     TPoint o = ClientOrigin();
     return {p.X + o.X, p.Y + o.Y};
@@ -732,7 +765,7 @@ void TControl::BeginDrag(bool immediate, int threshold) {
     gDrag.Object = object;
     gDrag.OwnsObject = owns;
     gDrag.Threshold = threshold < 0 ? 5 : threshold;
-    TPoint cursor = Mouse ? Mouse->CursorPos : TPoint{};
+    TPoint cursor = Mouse ? Mouse->CursorPos() : TPoint{};
     gDrag.StartPos = cursor;
     gDrag.Pos = cursor;
     SetMouseCapture(true);
@@ -1214,6 +1247,60 @@ bool TWinControl::HandleMessage(TMessage& m) {
         m.Result = key == 0 ? 1 : 0;
         return true;
     }
+    case CN_KEYDOWN:
+    case CN_SYSKEYDOWN: {
+        // Menu short cuts first, then the keys a dialog uses to move (Tab, arrows) and to
+        // answer (Enter, Esc), unless the control asks for them through its dialog code.
+        uint16_t key = static_cast<uint16_t>(m.WParam);
+        m.Result = 1;
+        if (IsMenuShortCut(key, KeyDataToShiftState(m.LParam)))
+            return true;
+        intptr_t mask = 0;
+        switch (key) {
+        case VK_TAB:
+            mask = DLGC_WANTTAB;
+            break;
+        case VK_LEFT:
+        case VK_RIGHT:
+        case VK_UP:
+        case VK_DOWN:
+            mask = DLGC_WANTARROWS;
+            break;
+        case VK_RETURN:
+        case VK_ESCAPE:
+            mask = DLGC_WANTALLKEYS;
+            break;
+        default:
+            break;
+        }
+        if (mask && Perform(CM_WANTSPECIALKEY, key, m.LParam) == 0 &&
+            (Perform(WM_GETDLGCODE, 0, 0) & mask) == 0) {
+            TCustomForm* form = ParentForm();
+            if (form && form->Perform(CM_DIALOGKEY, key, m.LParam) != 0)
+                return true;
+        }
+        m.Result = 0;
+        return true;
+    }
+    case CN_CHAR:
+    case CN_SYSCHAR: {
+        // A character the control does not take as text may be an accelerator; with Alt it
+        // always is one.
+        m.Result = 0;
+        if (m.Msg == CN_CHAR && (Perform(WM_GETDLGCODE, 0, 0) & DLGC_WANTCHARS) != 0)
+            return true;
+        if (TCustomForm* form = ParentForm())
+            m.Result = form->Perform(CM_DIALOGCHAR, m.WParam, m.LParam) != 0 ? 1 : 0;
+        return true;
+    }
+    case CM_DIALOGKEY:
+    case CM_DIALOGCHAR:
+    case CM_FOCUSCHANGED:
+        Broadcast(m);
+        return true;
+    case WM_GETDLGCODE:
+        m.Result = 0;
+        return true;
     case WM_CHAR: {
         char16_t ch = static_cast<char16_t>(m.WParam);
         KeyPress(ch);
@@ -1277,6 +1364,57 @@ bool TWinControl::HandleMessage(TMessage& m) {
     default:
         return TControl::HandleMessage(m);
     }
+}
+
+void TWinControl::Broadcast(TMessage& m) {
+    for (TControl* c : std::vector<TControl*>(controls_)) {
+        if (!ContainsControl(c))
+            continue;
+        c->Perform(m);
+        if (m.Result != 0)
+            return;
+    }
+}
+
+void TWinControl::GetTabOrderList(std::vector<TWinControl*>& list) const {
+    std::vector<TWinControl*> children;
+    for (TControl* c : controls_)
+        if (auto* w = dynamic_cast<TWinControl*>(c))
+            children.push_back(w);
+    std::stable_sort(
+        children.begin(), children.end(),
+        [](const TWinControl* a, const TWinControl* b) { return a->TabOrder < b->TabOrder; });
+    for (TWinControl* w : children) {
+        list.push_back(w);
+        w->GetTabOrderList(list);
+    }
+}
+
+TWinControl* TWinControl::FindNextControl(TWinControl* current, bool forward, bool checkTabStop,
+                                          bool checkParent) const {
+    std::vector<TWinControl*> list;
+    GetTabOrderList(list);
+    if (list.empty())
+        return nullptr;
+    int count = static_cast<int>(list.size());
+    auto it = std::find(list.begin(), list.end(), current);
+    int start = it != list.end() ? static_cast<int>(it - list.begin()) : forward ? count - 1 : 0;
+    int i = start;
+    do {
+        i = forward ? (i + 1) % count : (i + count - 1) % count;
+        TWinControl* c = list[static_cast<size_t>(i)];
+        if (c->CanFocus() && (!checkTabStop || c->TabStop) && (!checkParent || c->Parent() == this))
+            return c;
+    } while (i != start);
+    return nullptr;
+}
+
+bool TWinControl::SelectNext(TWinControl* current, bool forward, bool checkTabStop) {
+    TWinControl* next = FindNextControl(current, forward, checkTabStop, !checkTabStop);
+    if (!next)
+        return false;
+    next->SetFocus();
+    return true;
 }
 
 bool TWinControl::IsMenuShortCut(uint16_t key, TShiftState shift) {

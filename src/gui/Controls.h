@@ -39,6 +39,10 @@ using TShiftState = uint16_t;
 // (Alt $20000000, Ctrl $10000000, Shift $08000000); every sender and reader uses these two.
 int ShiftStateToKeyData(TShiftState shift);
 TShiftState KeyDataToShiftState(intptr_t keyData);
+// The MK_ key flags of a mouse message as a shift state.
+TShiftState KeysToShift(intptr_t keys);
+// Whether key is the accelerator of caption: the character after a single "&", in any case.
+bool IsAccel(uint32_t key, const std::string& caption);
 enum class TMouseButton { mbLeft, mbRight, mbMiddle };
 
 using TCursor = int;
@@ -58,7 +62,10 @@ constexpr TCursor crNoDrop = -13;
 constexpr TCursor crHSplit = -14;
 constexpr TCursor crVSplit = -15;
 constexpr TCursor crMultiDrag = -16;
+constexpr TCursor crSQLWait = -17;
 constexpr TCursor crNo = -18;
+constexpr TCursor crAppStart = -19;
+constexpr TCursor crHelp = -20;
 constexpr TCursor crHandPoint = -21;
 constexpr TCursor crSizeAll = -22;
 
@@ -196,7 +203,8 @@ public:
     int ClientHeight() const { return ClientRect().Height(); }
     void SetClientWidth(int w) { SetWidth(width_ - ClientWidth() + w); }
     void SetClientHeight(int h) { SetHeight(height_ - ClientHeight() + h); }
-    TPoint ClientOrigin() const;
+    // The client area's top-left corner on the screen.
+    virtual TPoint ClientOrigin() const;
     TPoint ClientToScreen(TPoint p) const;
     TPoint ScreenToClient(TPoint p) const;
 
@@ -365,11 +373,22 @@ public:
     void SetEnabled(bool value) override;
     TBrush* Brush() const { return brush_.get(); }
     bool DoubleBuffered = false;
+    // Tab visits the windowed controls by TabOrder (equal values in the order they were
+    // inserted), each container's children after it; only those with TabStop on.
     int TabOrder = 0;
     bool TabStop = false;
     virtual bool CanFocus() const;
     virtual void SetFocus();
     virtual bool Focused() const;
+    TPoint ClientOrigin() const override;
+    // Every windowed control below this one, in tab order.
+    void GetTabOrderList(std::vector<TWinControl*>& list) const;
+    // The control after (or before) current in tab order; with checkTabStop only those with
+    // TabStop on, with checkParent only this control's own children.
+    TWinControl* FindNextControl(TWinControl* current, bool forward, bool checkTabStop,
+                                 bool checkParent) const;
+    // Moves the focus to the next control; true when one took it.
+    bool SelectNext(TWinControl* current, bool forward, bool checkTabStop);
     void Invalidate() override;
     void Update() override;
     void Repaint() override;
@@ -415,6 +434,8 @@ protected:
     virtual void ApplyWidgetState();
     void CreateChildHandles();
     void TrackMouse(TControl* over);
+    // Hands a message to each child in turn until one sets a result.
+    void Broadcast(TMessage& message);
 
     std::vector<TControl*> controls_;
     QWidget* widget_ = nullptr;

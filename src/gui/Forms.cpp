@@ -100,7 +100,11 @@ void TCustomForm::RefreshMenuBar() {
 }
 
 void TCustomForm::SetActiveControl(TWinControl* control) {
+    if (activeControl_ && activeControl_ != control)
+        activeControl_->RemoveFreeNotification(this);
     activeControl_ = control;
+    if (control)
+        control->FreeNotification(this);
     if (control && Visible() && control->CanFocus())
         control->SetFocus();
 }
@@ -115,6 +119,32 @@ void TCustomForm::SetWindowState(TWindowState state) {
         BvQt::ShowMaximized(widget_);
     else if (Visible())
         BvQt::ShowNormal(widget_);
+}
+
+TPoint TCustomForm::ClientOrigin() const {
+    if (widget_)
+        return TWinControl::ClientOrigin();
+    // Not on screen yet: the client area starts below the menu bar.
+    return {Left(), Top() + MenuBarHeight()};
+}
+
+TWinControl* TCustomForm::FocusedControl() const {
+    TWinControl* focused = BvQt::HasApplication() ? BvQt::FocusedControl() : nullptr;
+    if (focused && IsChildOf(focused, this))
+        return focused;
+    return activeControl_;
+}
+
+void TCustomForm::FocusChanged(TWinControl* control) {
+    if (control == this || !control)
+        return;
+    if (control != activeControl_) {
+        if (activeControl_)
+            activeControl_->RemoveFreeNotification(this);
+        activeControl_ = control;
+        control->FreeNotification(this);
+    }
+    Perform(CM_FOCUSCHANGED, 0, reinterpret_cast<intptr_t>(control));
 }
 
 TRect TCustomForm::ClientRect() const {
@@ -162,9 +192,10 @@ TModalResult TCustomForm::ShowModal() {
         throw EInvalidOperation("Cannot make a visible window modal");
     modal_ = true;
     modalResult_ = mrNone;
+    // Qt takes a window's modality only when it is shown.
+    HandleNeeded();
+    BvQt::SetApplicationModal(widget_, true);
     Show();
-    if (widget_)
-        BvQt::SetApplicationModal(widget_, true);
     TCloseAction action = TCloseAction::caHide;
     for (;;) {
         ::ProcessMessages();
@@ -189,9 +220,9 @@ TModalResult TCustomForm::ShowModal() {
     }
     TModalResult result = modalResult_;
     modal_ = false;
+    Hide();
     if (widget_)
         BvQt::SetApplicationModal(widget_, false);
-    Hide();
     if (action == TCloseAction::caFree)
         Release();
     return result;
@@ -285,6 +316,29 @@ bool TCustomForm::HandleMessage(TMessage& m) {
     case WM_CLOSE:
         Close();
         return true;
+    case CM_DIALOGKEY: {
+        // Tab walks the form in tab order; the arrows walk the focused control's siblings.
+        TShiftState shift = KeyDataToShiftState(m.LParam);
+        if (!(shift & ssAlt)) {
+            TWinControl* focused = FocusedControl();
+            if (m.WParam == VK_TAB && !(shift & ssCtrl)) {
+                SelectNext(focused, !(shift & ssShift), true);
+                m.Result = 1;
+                return true;
+            }
+            bool arrow = m.WParam == VK_LEFT || m.WParam == VK_RIGHT || m.WParam == VK_UP ||
+                         m.WParam == VK_DOWN;
+            if (arrow) {
+                if (focused && focused != this && focused->Parent()) {
+                    focused->Parent()->SelectNext(
+                        focused, m.WParam == VK_RIGHT || m.WParam == VK_DOWN, false);
+                    m.Result = 1;
+                }
+                return true;
+            }
+        }
+        return TWinControl::HandleMessage(m);
+    }
     case WM_COMMAND:
         // Menu commands carry no control.
         if (m.LParam == 0 && menu_ && menu_->DispatchCommand(static_cast<uint16_t>(m.WParam))) {

@@ -89,7 +89,13 @@ public:
     TNotifyEvent OnPaint;
 
     TRect ClientRect() const override;
+    TPoint ClientOrigin() const override;
     QWidget* ClientWidget() override;
+    // The control of this form that has the keyboard focus, else the one that had it last.
+    TWinControl* FocusedControl() const;
+    // Called when a control of the form gets the focus: it becomes the active control and
+    // every control hears of it (CM_FOCUSCHANGED).
+    void FocusChanged(TWinControl* control);
     void SetBounds(int left, int top, int width, int height) override;
     bool QtEvent(QEvent* event) override;
     void RefreshMenuBar();
@@ -203,7 +209,8 @@ public:
     ~TScreen() override;
     int Width() const;
     int Height() const;
-    int PixelsPerInch() const { return 96; }
+    // The screen's logical resolution (96 when there is no screen).
+    int PixelsPerInch() const;
     int FormCount() const { return static_cast<int>(forms_.size()); }
     TCustomForm* Forms(int index) const { return forms_.at(static_cast<size_t>(index)); }
     TCustomForm* ActiveForm() const;
@@ -229,7 +236,9 @@ private:
 
 class TMouse {
 public:
-    TPoint CursorPos;
+    // Where the pointer is on the screen; setting it moves the pointer.
+    TPoint CursorPos() const;
+    void SetCursorPos(TPoint pos);
     TControl* Capture() const { return GetCaptureControl(); }
     int DragThreshold = 5;
 };

@@ -76,6 +76,20 @@ TScreen::~TScreen() {
     Destroying();
 }
 
+int TScreen::PixelsPerInch() const {
+    int dpi = BvQt::HasApplication() ? BvQt::ScreenPixelsPerInch() : 0;
+    return dpi > 0 ? dpi : 96;
+}
+
+TPoint TMouse::CursorPos() const {
+    return BvQt::HasApplication() ? BvQt::CursorPos() : TPoint{};
+}
+
+void TMouse::SetCursorPos(TPoint pos) {
+    if (BvQt::HasApplication())
+        BvQt::SetCursorPos(pos);
+}
+
 int TScreen::Width() const {
     int width = 1024, height = 768;
     BvQt::PrimaryScreenSize(width, height);

@@ -265,6 +265,15 @@ void TCustomLabel::AdjustBounds() {
 }
 
 bool TCustomLabel::HandleMessage(TMessage& m) {
+    if (m.Msg == CM_DIALOGCHAR) {
+        // The label's accelerator hands the focus to the control it names.
+        if (FocusControl && IsControlAlive(FocusControl) && Enabled() && ShowAccelChar &&
+            IsAccel(static_cast<uint32_t>(m.WParam), GetText()) && FocusControl->CanFocus()) {
+            FocusControl->SetFocus();
+            m.Result = 1;
+        }
+        return true;
+    }
     bool handled = TGraphicControl::HandleMessage(m);
     if (m.Msg == CM_TEXTCHANGED || m.Msg == CM_FONTCHANGED || m.Msg == CM_PARENTFONTCHANGED)
         AdjustBounds();
@@ -336,13 +345,33 @@ bool TButton::HandleMessage(TMessage& m) {
         if (((m.WParam >> 16) & 0xFFFF) == BN_CLICKED)
             Click();
         return true;
+    case CM_DIALOGKEY:
+        // Enter clicks the active button (the focused one, else the default one), Esc the
+        // cancel button.
+        if (((m.WParam == VK_RETURN && IsActive()) || (m.WParam == VK_ESCAPE && Cancel)) &&
+            KeyDataToShiftState(m.LParam) == 0 && CanFocus()) {
+            Click();
+            m.Result = 1;
+        }
+        return true;
+    case CM_DIALOGCHAR:
+        if (IsAccel(static_cast<uint32_t>(m.WParam), GetText()) && CanFocus()) {
+            Click();
+            m.Result = 1;
+        }
+        return true;
+    case WM_GETDLGCODE:
+        m.Result = DLGC_BUTTON | (IsActive() ? DLGC_DEFPUSHBUTTON : DLGC_UNDEFPUSHBUTTON);
+        return true;
     case WM_LBUTTONDOWN:
     case WM_LBUTTONUP:
     case WM_LBUTTONDBLCLK:
         // The button clicks through its own command; the mouse events still arrive.
         {
             TPoint p{LoWordSigned(m.LParam), HiWordSigned(m.LParam)};
-            TShiftState s = 0;
+            TShiftState s = KeysToShift(m.WParam);
+            if (m.Msg == WM_LBUTTONDBLCLK)
+                s |= ssDouble;
             if (m.Msg == WM_LBUTTONUP) {
                 if (OnMouseUp)
                     OnMouseUp(this, TMouseButton::mbLeft, s, p.X, p.Y);
@@ -354,6 +383,14 @@ bool TButton::HandleMessage(TMessage& m) {
     default:
         return TButtonControl::HandleMessage(m);
     }
+}
+
+bool TButton::IsActive() const {
+    TCustomForm* form = ParentForm();
+    TWinControl* focused = form ? form->FocusedControl() : nullptr;
+    if (dynamic_cast<TButton*>(focused))
+        return focused == this;
+    return Default;
 }
 
 void TButton::Click() {
@@ -384,6 +421,21 @@ TCustomCheckBox::TCustomCheckBox(TComponent* owner) : TButtonControl(owner) {
 bool TCustomCheckBox::HandleMessage(TMessage& m) {
     if (m.Msg == WM_LBUTTONUP)
         ControlState &= ~csClicked;
+    if (m.Msg == WM_GETDLGCODE) {
+        m.Result = DLGC_BUTTON;
+        return true;
+    }
+    if (m.Msg == CM_DIALOGCHAR) {
+        if (IsAccel(static_cast<uint32_t>(m.WParam), GetText()) && CanFocus()) {
+            SetFocus();
+            SetState(state_ == TCheckBoxState::cbUnchecked ? TCheckBoxState::cbChecked
+                     : state_ == TCheckBoxState::cbChecked && AllowGrayed
+                         ? TCheckBoxState::cbGrayed
+                         : TCheckBoxState::cbUnchecked);
+            m.Result = 1;
+        }
+        return true;
+    }
     return TButtonControl::HandleMessage(m);
 }
 
@@ -402,6 +454,18 @@ TRadioButton::TRadioButton(TComponent* owner) : TButtonControl(owner) {
 bool TRadioButton::HandleMessage(TMessage& m) {
     if (m.Msg == WM_LBUTTONUP)
         ControlState &= ~csClicked;
+    if (m.Msg == WM_GETDLGCODE) {
+        m.Result = DLGC_BUTTON | DLGC_RADIOBUTTON;
+        return true;
+    }
+    if (m.Msg == CM_DIALOGCHAR) {
+        if (IsAccel(static_cast<uint32_t>(m.WParam), GetText()) && CanFocus()) {
+            SetFocus();
+            SetChecked(true);
+            m.Result = 1;
+        }
+        return true;
+    }
     return TButtonControl::HandleMessage(m);
 }
 
@@ -450,6 +514,11 @@ bool TCustomEdit::HandleMessage(TMessage& m) {
     case EM_UNDO:
         BvQt::EditCommand(widget_, BvQt::TEditCommand::Undo);
         m.Result = 1;
+        return true;
+    case WM_GETDLGCODE:
+        // A memo keeps Enter and Esc for itself; a one-line edit leaves them to the dialog.
+        m.Result = DLGC_WANTCHARS | DLGC_WANTARROWS | DLGC_HASSETSEL |
+                   (dynamic_cast<TCustomMemo*>(this) ? DLGC_WANTALLKEYS : 0);
         return true;
     case EM_SETREADONLY:
         SetReadOnly(m.WParam != 0);
@@ -521,6 +590,8 @@ const TClassInfo& TListBox::StaticClassInfo() {
 
 TCustomListBox::TCustomListBox(TComponent* owner)
     : TWinControl(owner), items_(std::make_unique<TControlStrings>()) {
+    // Its OnClick is the selection changing, not the mouse button going up.
+    ControlStyle &= ~csClickEvents;
     TabStop = true;
     SetBounds(0, 0, 121, 97);
     items_->OnChange = [this](TStrings&) { ItemsChanged(); };
@@ -580,8 +651,13 @@ bool TCustomListBox::HandleMessage(TMessage& m) {
                           [this](int i, int& h) { MeasureItem(i, h); });
         return true;
     case CN_COMMAND:
+        if (((m.WParam >> 16) & 0xFFFF) == LBN_SELCHANGE)
+            Click();
         if (((m.WParam >> 16) & 0xFFFF) == LBN_DBLCLK)
             DblClick();
+        return true;
+    case WM_GETDLGCODE:
+        m.Result = DLGC_WANTARROWS | DLGC_WANTCHARS;
         return true;
     case LB_GETCURSEL:
         m.Result = ItemIndex();
@@ -723,6 +799,9 @@ bool TCustomComboBox::HandleMessage(TMessage& m) {
                           [this](int i) { SetItemIndex(i); }))
         return true;
     switch (m.Msg) {
+    case WM_GETDLGCODE:
+        m.Result = DLGC_WANTARROWS | DLGC_WANTCHARS;
+        return true;
     case CN_DRAWITEM:
         HandleDrawItem(this, m, canvas_,
                        [this](int i, TRect r, TOwnerDrawState st) { DrawItem(i, r, st); });

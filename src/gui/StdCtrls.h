@@ -93,6 +93,9 @@ public:
     void Click() override;
 
 protected:
+    // Whether Enter clicks this button: it has the focus, or no button has and it is the
+    // default one.
+    bool IsActive() const;
     QWidget* CreateWidget(QWidget* parent) override;
     bool HandleMessage(TMessage& message) override;
 };

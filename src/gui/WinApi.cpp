@@ -21,7 +21,7 @@ std::map<std::pair<HWND, uintptr_t>, std::unique_ptr<TMainThreadTimer>>& Timers(
 bool GetCursorPos(TPoint* point) {
     if (!point || !Mouse)
         return false;
-    *point = Mouse->CursorPos;
+    *point = Mouse->CursorPos();
     return true;
 }
 

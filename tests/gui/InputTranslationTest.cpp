@@ -88,3 +88,44 @@ TEST(InputTranslation, KeyDataRoundTripsEveryShiftCombination) {
     for (TShiftState s = 0; s <= (ssShift | ssAlt | ssCtrl); ++s)
         EXPECT_EQ(KeyDataToShiftState(ShiftStateToKeyData(s)), s) << s;
 }
+
+TEST(InputTranslation, EveryKeyOfTheKeyboardHasItsVirtualKey) {
+    const TKeyCase cases[] = {
+        {"plus", Qt::Key_Plus, Qt::ShiftModifier, WM_KEYDOWN, VK_OEM_PLUS, ssShift},
+        {"equals", Qt::Key_Equal, Qt::NoModifier, WM_KEYDOWN, VK_OEM_PLUS, 0},
+        {"minus", Qt::Key_Minus, Qt::NoModifier, WM_KEYDOWN, VK_OEM_MINUS, 0},
+        {"comma", Qt::Key_Comma, Qt::NoModifier, WM_KEYDOWN, VK_OEM_COMMA, 0},
+        {"period", Qt::Key_Period, Qt::NoModifier, WM_KEYDOWN, VK_OEM_PERIOD, 0},
+        {"Pause", Qt::Key_Pause, Qt::NoModifier, WM_KEYDOWN, VK_PAUSE, 0},
+        {"the menu key", Qt::Key_Menu, Qt::NoModifier, WM_KEYDOWN, VK_APPS, 0},
+        {"Caps Lock", Qt::Key_CapsLock, Qt::NoModifier, WM_KEYDOWN, VK_CAPITAL, 0},
+        {"Num Lock", Qt::Key_NumLock, Qt::NoModifier, WM_KEYDOWN, VK_NUMLOCK, 0},
+        {"main 5", Qt::Key_5, Qt::NoModifier, WM_KEYDOWN, '5', 0},
+        {"shifted 5 is the 5 key", Qt::Key_Percent, Qt::ShiftModifier, WM_KEYDOWN, '5', ssShift},
+        {"keypad 0", Qt::Key_0, Qt::KeypadModifier, WM_KEYDOWN, VK_NUMPAD0, 0},
+        {"keypad 5", Qt::Key_5, Qt::KeypadModifier, WM_KEYDOWN, VK_NUMPAD0 + 5, 0},
+        {"keypad 9", Qt::Key_9, Qt::KeypadModifier, WM_KEYDOWN, VK_NUMPAD9, 0},
+        {"keypad plus", Qt::Key_Plus, Qt::KeypadModifier, WM_KEYDOWN, VK_ADD, 0},
+        {"keypad minus", Qt::Key_Minus, Qt::KeypadModifier, WM_KEYDOWN, VK_SUBTRACT, 0},
+        {"keypad Home is Home", Qt::Key_Home, Qt::KeypadModifier, WM_KEYDOWN, VK_HOME, 0},
+        {"F11", Qt::Key_F11, Qt::NoModifier, WM_KEYDOWN, VK_F1 + 10, 0},
+    };
+    TForm* form = MakeTestForm(200, 150);
+    auto* pad = new TKeyPad(form);
+    pad->SetBounds(10, 10, 100, 80);
+    pad->SetParent(form);
+    form->Show();
+    Pump();
+    for (const TKeyCase& c : cases) {
+        SCOPED_TRACE(c.Name);
+        pad->Seen.clear();
+        QTest::keyPress(pad->Widget(), c.QtKey, c.Mods);
+        QTest::keyRelease(pad->Widget(), c.QtKey, c.Mods);
+        ASSERT_EQ(pad->Seen.size(), 1u);
+        EXPECT_EQ(pad->Seen[0].Msg, c.Msg);
+        EXPECT_EQ(pad->Seen[0].Key, c.Key);
+        EXPECT_EQ(pad->Seen[0].Shift, c.Shift);
+    }
+    delete form;
+    Pump();
+}

@@ -405,7 +405,7 @@ TEST_F(GuiFormTest, DragModelDeliversDragOverAndDropWithTheSource) {
     TObject* endTarget = nullptr;
     source->OnEndDrag = [&](TObject*, TObject* t, int, int) { endTarget = t; };
     form->Show();
-    Mouse->CursorPos = source->ClientToScreen({5, 5});
+    Mouse->SetCursorPos(source->ClientToScreen({5, 5}));
     source->BeginDrag(false);
     EXPECT_TRUE(source->Dragging());
     // The source holds the mouse: its own moves drive the drag.
@@ -444,7 +444,7 @@ TEST_F(GuiFormTest, DragModelRefusedDropsAndFreedControlsEndTheDragCleanly) {
     form->Show();
 
     // A target that refuses: no drop, and the source learns that nothing took it.
-    Mouse->CursorPos = source->ClientToScreen({5, 5});
+    Mouse->SetCursorPos(source->ClientToScreen({5, 5}));
     source->BeginDrag(true);
     source->Perform(WM_MOUSEMOVE, MK_LBUTTON, MakeLParam(110, 105));
     source->Perform(WM_LBUTTONUP, 0, MakeLParam(110, 105));

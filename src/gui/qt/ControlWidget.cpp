@@ -7,6 +7,8 @@
 #include "Graphics.h"
 #include "qt/QtBridge.h"
 
+#include <QAbstractScrollArea>
+#include <QContextMenuEvent>
 #include <QEvent>
 #include <QPainter>
 
@@ -50,9 +52,27 @@ void TBvWidget::paintEvent(QPaintEvent*) {
     p.drawImage(0, 0, image);
 }
 
-bool TBvEventFilter::eventFilter(QObject*, QEvent* event) {
+bool TBvEventFilter::eventFilter(QObject* watched, QEvent* event) {
     if (!Control || event->type() == QEvent::Paint)
         return false;
+    // A scroll area takes the mouse on its viewport, where the viewport's own filter
+    // translates it; what reaches the frame is the viewport passing it up.
+    if (qobject_cast<QAbstractScrollArea*>(watched)) {
+        switch (event->type()) {
+        case QEvent::MouseButtonPress:
+        case QEvent::MouseButtonRelease:
+        case QEvent::MouseButtonDblClick:
+        case QEvent::MouseMove:
+        case QEvent::Wheel:
+            return false;
+        case QEvent::ContextMenu:
+            if (static_cast<QContextMenuEvent*>(event)->reason() == QContextMenuEvent::Mouse)
+                return false;
+            break;
+        default:
+            break;
+        }
+    }
     bool consumed = false;
     TWinControl* control = Control;
     if (!GuardedCall(control, [&] { consumed = control->QtEvent(event); }))

@@ -31,8 +31,9 @@ protected:
     bool eventFilter(QObject* watched, QEvent* event) override;
 };
 
-// Qt key codes to the system's virtual keys and back.
-int QtKeyToVirtualKey(int qtKey);
+// A Qt key as the system's virtual key (0 for keys it has none for); the keypad modifier
+// tells the keypad's digits and operators from the main ones.
+int QtKeyToVirtualKey(int qtKey, Qt::KeyboardModifiers mods = Qt::NoModifier);
 
 // The modifier keys and buttons of a Qt event as a mouse message's key flags, and as a
 // shift state.

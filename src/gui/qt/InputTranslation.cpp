@@ -19,7 +19,27 @@
 #include <QUrl>
 #include <QWheelEvent>
 
-int QtKeyToVirtualKey(int k) {
+int QtKeyToVirtualKey(int k, Qt::KeyboardModifiers mods) {
+    // The keypad's digits and operators are keys of their own, whatever Num Lock makes them.
+    if (mods & Qt::KeypadModifier) {
+        if (k >= Qt::Key_0 && k <= Qt::Key_9)
+            return VK_NUMPAD0 + (k - Qt::Key_0);
+        switch (k) {
+        case Qt::Key_Asterisk:
+            return VK_MULTIPLY;
+        case Qt::Key_Plus:
+            return VK_ADD;
+        case Qt::Key_Minus:
+            return VK_SUBTRACT;
+        case Qt::Key_Period:
+        case Qt::Key_Comma:
+            return VK_DECIMAL;
+        case Qt::Key_Slash:
+            return VK_DIVIDE;
+        default:
+            break;
+        }
+    }
     if ((k >= Qt::Key_A && k <= Qt::Key_Z) || (k >= Qt::Key_0 && k <= Qt::Key_9))
         return k;
     if (k >= Qt::Key_F1 && k <= Qt::Key_F24)
@@ -39,6 +59,10 @@ int QtKeyToVirtualKey(int k) {
         return VK_CONTROL;
     case Qt::Key_Alt:
         return VK_MENU;
+    case Qt::Key_Pause:
+        return VK_PAUSE;
+    case Qt::Key_CapsLock:
+        return VK_CAPITAL;
     case Qt::Key_Escape:
         return VK_ESCAPE;
     case Qt::Key_Space:
@@ -59,10 +83,78 @@ int QtKeyToVirtualKey(int k) {
         return VK_RIGHT;
     case Qt::Key_Down:
         return VK_DOWN;
+    case Qt::Key_Print:
+        return VK_SNAPSHOT;
     case Qt::Key_Insert:
         return VK_INSERT;
     case Qt::Key_Delete:
         return VK_DELETE;
+    case Qt::Key_Help:
+        return VK_HELP;
+    case Qt::Key_Meta:
+    case Qt::Key_Super_L:
+        return VK_LWIN;
+    case Qt::Key_Menu:
+        return VK_APPS;
+    case Qt::Key_NumLock:
+        return VK_NUMLOCK;
+    case Qt::Key_ScrollLock:
+        return VK_SCROLL;
+    // The punctuation keys of a US keyboard, shifted or not, as one key each.
+    case Qt::Key_Semicolon:
+    case Qt::Key_Colon:
+        return VK_OEM_1;
+    case Qt::Key_Plus:
+    case Qt::Key_Equal:
+        return VK_OEM_PLUS;
+    case Qt::Key_Comma:
+    case Qt::Key_Less:
+        return VK_OEM_COMMA;
+    case Qt::Key_Minus:
+    case Qt::Key_Underscore:
+        return VK_OEM_MINUS;
+    case Qt::Key_Period:
+    case Qt::Key_Greater:
+        return VK_OEM_PERIOD;
+    case Qt::Key_Slash:
+    case Qt::Key_Question:
+        return VK_OEM_2;
+    case Qt::Key_QuoteLeft:
+    case Qt::Key_AsciiTilde:
+        return VK_OEM_3;
+    case Qt::Key_BracketLeft:
+    case Qt::Key_BraceLeft:
+        return VK_OEM_4;
+    case Qt::Key_Backslash:
+    case Qt::Key_Bar:
+        return VK_OEM_5;
+    case Qt::Key_BracketRight:
+    case Qt::Key_BraceRight:
+        return VK_OEM_6;
+    case Qt::Key_Apostrophe:
+    case Qt::Key_QuoteDbl:
+        return VK_OEM_7;
+    // Shifted digits are their digit keys.
+    case Qt::Key_ParenRight:
+        return '0';
+    case Qt::Key_Exclam:
+        return '1';
+    case Qt::Key_At:
+        return '2';
+    case Qt::Key_NumberSign:
+        return '3';
+    case Qt::Key_Dollar:
+        return '4';
+    case Qt::Key_Percent:
+        return '5';
+    case Qt::Key_AsciiCircum:
+        return '6';
+    case Qt::Key_Ampersand:
+        return '7';
+    case Qt::Key_Asterisk:
+        return '8';
+    case Qt::Key_ParenLeft:
+        return '9';
     default:
         return 0;
     }
@@ -121,14 +213,11 @@ bool TWinControl::QtEvent(QEvent* event) {
             }
         }
         QPoint p = me->position().toPoint();
-        if (Mouse) {
-            QPoint g = me->globalPosition().toPoint();
-            Mouse->CursorPos = ClientToScreen({p.x(), p.y()});
-            (void)g;
-        }
+        bool draggingBefore = DragSourceControl() == this;
         Perform(msg, QtKeys(me->buttons() | me->button(), me->modifiers()),
                 MakeLParam(p.x(), p.y()));
-        return own;
+        // While the control runs a drag, the widget underneath must not select or scroll.
+        return own || draggingBefore || DragSourceControl() == this;
     }
     case QEvent::Wheel: {
         auto* we = static_cast<QWheelEvent*>(event);
@@ -150,29 +239,47 @@ bool TWinControl::QtEvent(QEvent* event) {
     case QEvent::KeyPress:
     case QEvent::KeyRelease: {
         auto* ke = static_cast<QKeyEvent*>(event);
-        int vk = QtKeyToVirtualKey(ke->key());
+        int vk = QtKeyToVirtualKey(ke->key(), ke->modifiers());
         bool down = event->type() == QEvent::KeyPress;
         bool alt = ke->modifiers() & Qt::AltModifier;
         uint32_t msg = down ? (alt ? WM_SYSKEYDOWN : WM_KEYDOWN) : (alt ? WM_SYSKEYUP : WM_KEYUP);
         intptr_t lp = ShiftStateToKeyData(QtShift(ke->modifiers()));
         bool swallowed = false;
+        // Each key goes first to the control as a notification (menu short cuts, dialog keys
+        // such as Tab, Enter and Esc, accelerators), and only when none takes it as the key.
         if (vk) {
-            TMessage m{msg, static_cast<uint64_t>(vk), lp, 0};
-            Perform(m);
-            swallowed = m.Result != 0;
+            swallowed = Perform(msg + CN_BASE, vk, lp) != 0;
+            if (!swallowed && IsControlAlive(this)) {
+                TMessage m{msg, static_cast<uint64_t>(vk), lp, 0};
+                Perform(m);
+                swallowed = m.Result != 0;
+            }
         }
         if (down && !swallowed && !ke->text().isEmpty() &&
             !(ke->modifiers() & Qt::ControlModifier)) {
+            uint32_t charMsg = alt ? WM_SYSCHAR : WM_CHAR;
             for (QChar ch : ke->text()) {
-                TMessage m{WM_CHAR, ch.unicode(), 0, 0};
+                if (!IsControlAlive(this))
+                    break;
+                if (Perform(charMsg + CN_BASE, ch.unicode(), lp) != 0) {
+                    swallowed = true;
+                    continue;
+                }
+                TMessage m{charMsg, ch.unicode(), lp, 0};
                 Perform(m);
                 swallowed = swallowed || m.Result != 0;
             }
+            // Alt with a character is a command, never typing.
+            if (alt)
+                swallowed = true;
         }
         return own || swallowed;
     }
     case QEvent::FocusIn:
-        Perform(WM_SETFOCUS, 0, 0);
+        if (TCustomForm* form = ParentForm())
+            form->FocusChanged(this);
+        if (IsControlAlive(this))
+            Perform(WM_SETFOCUS, 0, 0);
         return false;
     case QEvent::FocusOut:
         Perform(WM_KILLFOCUS, 0, 0);
@@ -203,6 +310,15 @@ bool TWinControl::QtEvent(QEvent* event) {
         DeliverDroppedFiles(this, files, {p.x(), p.y()});
         de->acceptProposedAction();
         return true;
+    }
+    case QEvent::Move: {
+        // A window moved by its user or the window manager: Left and Top follow it.
+        if (widget_ && !parent_) {
+            TPoint at = BvQt::WindowPosition(widget_);
+            left_ = at.X;
+            top_ = at.Y;
+        }
+        return false;
     }
     case QEvent::Resize: {
         if (!widget_ || parent_)

@@ -5,9 +5,15 @@
 #include "qt/QtBridge.h"
 
 #include <QApplication>
+#include <QCursor>
 #include <QFontDatabase>
 #include <QGuiApplication>
 #include <QScreen>
+
+namespace {
+// The drag's cursor sits on top of the screen's own while the drag runs.
+bool gDragCursorShown = false;
+} // namespace
 
 namespace BvQt {
 
@@ -39,10 +45,40 @@ void SetScreenCursor(int cursor) {
         return;
     while (QGuiApplication::overrideCursor())
         QGuiApplication::restoreOverrideCursor();
-    if (cursor == crHourGlass)
-        QGuiApplication::setOverrideCursor(Qt::WaitCursor);
-    else if (cursor != crDefault)
-        QGuiApplication::setOverrideCursor(Qt::ArrowCursor);
+    gDragCursorShown = false;
+    if (cursor != crDefault)
+        QGuiApplication::setOverrideCursor(QtCursor(cursor));
+}
+
+TPoint CursorPos() {
+    QPoint p = QCursor::pos();
+    return {p.x(), p.y()};
+}
+
+void SetCursorPos(TPoint pos) {
+    QCursor::setPos(pos.X, pos.Y);
+}
+
+void SetDragCursor(int cursor) {
+    if (!QGuiApplication::instance())
+        return;
+    if (cursor == crDefault) {
+        if (gDragCursorShown)
+            QGuiApplication::restoreOverrideCursor();
+        gDragCursorShown = false;
+        return;
+    }
+    if (gDragCursorShown)
+        QGuiApplication::changeOverrideCursor(QtCursor(cursor));
+    else
+        QGuiApplication::setOverrideCursor(QtCursor(cursor));
+    gDragCursorShown = true;
+}
+
+int ScreenPixelsPerInch() {
+    auto* app = qobject_cast<QGuiApplication*>(QCoreApplication::instance());
+    QScreen* screen = app ? QGuiApplication::primaryScreen() : nullptr;
+    return screen ? qRound(screen->logicalDotsPerInch()) : 0;
 }
 
 std::vector<std::string> FontFamilies() {

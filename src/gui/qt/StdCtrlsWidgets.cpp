@@ -11,6 +11,8 @@
 #include <QCheckBox>
 #include <QComboBox>
 #include <QImage>
+#include <QInputEvent>
+#include <QKeySequence>
 #include <QLineEdit>
 #include <QListView>
 #include <QPainter>
@@ -97,6 +99,47 @@ protected:
     }
 };
 
+// The list view behind a list box. The box hears of a selection the user changed (mouse or
+// keyboard) once the input event is handled, when the selection is complete, and never of
+// one changed in code.
+class TBvListView : public QListView {
+public:
+    TBvListView(TCustomListBox* owner, QWidget* parent) : QListView(parent), owner_(owner) {}
+    void SelectionMoved() {
+        if (inInput_ > 0)
+            moved_ = true;
+    }
+
+protected:
+    bool event(QEvent* e) override {
+        return Deliver(e, [&] { return QListView::event(e); });
+    }
+    bool viewportEvent(QEvent* e) override {
+        return Deliver(e, [&] { return QListView::viewportEvent(e); });
+    }
+
+private:
+    template <class F> bool Deliver(QEvent* e, F handle) {
+        if (!dynamic_cast<QInputEvent*>(e))
+            return handle();
+        ++inInput_;
+        bool result = handle();
+        if (--inInput_ == 0 && moved_) {
+            moved_ = false;
+            TCustomListBox* owner = owner_;
+            if (IsControlAlive(owner) && owner->Parent())
+                GuardedCall(owner, [owner] {
+                    owner->Parent()->Perform(WM_COMMAND, (LBN_SELCHANGE << 16),
+                                             reinterpret_cast<intptr_t>(owner));
+                });
+        }
+        return result;
+    }
+    TCustomListBox* owner_;
+    int inInput_ = 0;
+    bool moved_ = false;
+};
+
 class TListBoxModel : public QAbstractListModel {
 public:
     explicit TListBoxModel(TCustomListBox* owner) : owner_(owner) {}
@@ -118,7 +161,8 @@ private:
 };
 
 QWidget* TButton::CreateWidget(QWidget* parent) {
-    auto* b = new QPushButton(ToQ(GetText()), parent);
+    auto* b = new QPushButton(parent);
+    BvQt::SetButtonText(b, GetText());
     b->setDefault(Default);
     QObject::connect(b, &QPushButton::clicked, [this] {
         GuardedCall(this, [this] { Perform(CN_COMMAND, BN_CLICKED << 16, 0); });
@@ -127,7 +171,8 @@ QWidget* TButton::CreateWidget(QWidget* parent) {
 }
 
 QWidget* TCustomCheckBox::CreateWidget(QWidget* parent) {
-    auto* b = new QCheckBox(ToQ(GetText()), parent);
+    auto* b = new QCheckBox(parent);
+    BvQt::SetButtonText(b, GetText());
     b->setTristate(AllowGrayed);
     b->setCheckState(state_ == TCheckBoxState::cbChecked  ? Qt::Checked
                      : state_ == TCheckBoxState::cbGrayed ? Qt::PartiallyChecked
@@ -160,7 +205,8 @@ void TCustomCheckBox::SetState(TCheckBoxState state) {
 }
 
 QWidget* TRadioButton::CreateWidget(QWidget* parent) {
-    auto* b = new QRadioButton(ToQ(GetText()), parent);
+    auto* b = new QRadioButton(parent);
+    BvQt::SetButtonText(b, GetText());
     b->setChecked(checked_);
     QObject::connect(b, &QRadioButton::toggled, [this](bool on) {
         if (updating_)
@@ -301,7 +347,7 @@ QListView* TCustomListBox::View() const {
 }
 
 QWidget* TCustomListBox::CreateWidget(QWidget* parent) {
-    auto* v = new QListView(parent);
+    auto* v = new TBvListView(this, parent);
     model_ = new TListBoxModel(this);
     v->setModel(model_);
     model_->setParent(v);
@@ -313,15 +359,9 @@ QWidget* TCustomListBox::CreateWidget(QWidget* parent) {
         v, [this](int i, QImage& img, const TRect& r, uint32_t s) { PaintItem(i, img, r, s); },
         [this](int i) { return MeasureItemHeight(i); }));
     QObject::connect(v->selectionModel(), &QItemSelectionModel::currentChanged,
-                     [this](const QModelIndex&, const QModelIndex&) {
-                         GuardedCall(this, [this] {
-                             if (Parent())
-                                 Parent()->Perform(WM_COMMAND, (LBN_SELCHANGE << 16),
-                                                   reinterpret_cast<intptr_t>(this));
-                         });
-                     });
-    QObject::connect(v, &QListView::clicked,
-                     [this](const QModelIndex&) { GuardedCall(this, [this] { Click(); }); });
+                     [v](const QModelIndex&, const QModelIndex&) { v->SelectionMoved(); });
+    QObject::connect(v->selectionModel(), &QItemSelectionModel::selectionChanged,
+                     [v](const QItemSelection&, const QItemSelection&) { v->SelectionMoved(); });
     if (pendingIndex_ >= 0 && pendingIndex_ < Count())
         v->setCurrentIndex(model_->index(pendingIndex_, 0));
     pendingIndex_ = -1;
@@ -557,8 +597,12 @@ void TCustomComboBox::PaintItem(int index, QImage& image, const TRect& rect, uin
 namespace BvQt {
 
 void SetButtonText(QWidget* button, const std::string& text) {
-    if (auto* b = dynamic_cast<QAbstractButton*>(button))
+    if (auto* b = dynamic_cast<QAbstractButton*>(button)) {
         b->setText(ToQ(text));
+        // Accelerators reach every control the same way, as dialog characters from its
+        // form; Qt's own mnemonic short cut would click the button a second time.
+        b->setShortcut(QKeySequence());
+    }
 }
 
 void EditCommand(QWidget* edit, TEditCommand command) {

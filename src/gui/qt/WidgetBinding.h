@@ -44,6 +44,10 @@ void DeleteWidget(QWidget* widget);
 void SetAcceptDrops(QWidget* widget, bool accept);
 // The mouse pointer over the widget; a cursor number of the screen's cursor slots.
 void SetCursor(QWidget* widget, int cursor);
+// Where the widget's client area (a scroll area's viewport) starts on the screen.
+TPoint GlobalClientOrigin(QWidget* widget);
+// The widget's own position: a top-level window's place on the screen.
+TPoint WindowPosition(QWidget* widget);
 
 // Stock controls.
 void SetButtonText(QWidget* button, const std::string& text);
@@ -86,5 +90,12 @@ TWinControl* FocusedControl();
 // The cursor shown over every window, whatever the controls ask (crDefault lets them choose).
 void SetScreenCursor(int cursor);
 std::vector<std::string> FontFamilies();
+// The pointer's place on the screen, and moving it.
+TPoint CursorPos();
+void SetCursorPos(TPoint pos);
+// The cursor shown while a drag runs; crDefault takes it away.
+void SetDragCursor(int cursor);
+// The primary screen's logical dots per inch, rounded (0 when there is no screen).
+int ScreenPixelsPerInch();
 
 } // namespace BvQt

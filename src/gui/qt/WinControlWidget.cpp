@@ -8,6 +8,7 @@
 #include "qt/ControlWidget.h"
 #include "qt/QtBridge.h"
 
+#include <QAbstractScrollArea>
 #include <QWidget>
 
 QWidget* TWinControl::CreateWidget(QWidget* parent) {
@@ -20,6 +21,11 @@ void TWinControl::CreateWnd() {
     if (!dynamic_cast<TBvWidget*>(widget_))
         widget_->installEventFilter(new TBvEventFilter(this, widget_));
     widget_->setMouseTracking(true);
+    // Qt's scroll areas (list boxes, memos) take mouse and wheel input on their viewport.
+    if (auto* area = qobject_cast<QAbstractScrollArea*>(widget_)) {
+        area->viewport()->installEventFilter(new TBvEventFilter(this, area->viewport()));
+        area->viewport()->setMouseTracking(true);
+    }
     ApplyWidgetState();
     CreateChildHandles();
 }
@@ -27,7 +33,7 @@ void TWinControl::CreateWnd() {
 void TWinControl::ApplyWidgetState() {
     if (!widget_)
         return;
-    widget_->setGeometry(left_, top_, width_, height_);
+    BvQt::SetGeometry(widget_, left_, top_, width_, height_);
     widget_->setEnabled(Enabled());
     widget_->setFont(Font()->ToQFont());
     if (parent_)
@@ -78,7 +84,12 @@ Qt::CursorShape QtCursor(TCursor cursor) {
     case crUpArrow:
         return Qt::UpArrowCursor;
     case crHourGlass:
+    case crSQLWait:
         return Qt::WaitCursor;
+    case crAppStart:
+        return Qt::BusyCursor;
+    case crHelp:
+        return Qt::WhatsThisCursor;
     case crDrag:
     case crMultiDrag:
         return Qt::DragCopyCursor;
@@ -99,6 +110,12 @@ Qt::CursorShape QtCursor(TCursor cursor) {
 namespace BvQt {
 
 void SetGeometry(QWidget* widget, int left, int top, int width, int height) {
+    // A window's Left and Top are its frame's corner, as a window's position always is.
+    if (widget->isWindow()) {
+        widget->move(left, top);
+        widget->resize(width, height);
+        return;
+    }
     widget->setGeometry(left, top, width, height);
 }
 void SetEnabled(QWidget* widget, bool enabled) {
@@ -142,6 +159,17 @@ void SetAcceptDrops(QWidget* widget, bool accept) {
 }
 void SetCursor(QWidget* widget, int cursor) {
     widget->setCursor(QtCursor(cursor));
+}
+TPoint GlobalClientOrigin(QWidget* widget) {
+    QWidget* client = widget;
+    if (auto* area = qobject_cast<QAbstractScrollArea*>(widget))
+        client = area->viewport();
+    QPoint p = client->mapToGlobal(QPoint(0, 0));
+    return {p.x(), p.y()};
+}
+TPoint WindowPosition(QWidget* widget) {
+    QPoint p = widget->pos();
+    return {p.x(), p.y()};
 }
 
 } // namespace BvQt
