@@ -1,6 +1,7 @@
 // The controls driven as a person drives them: real Qt mouse and key events into the real
 // widgets (list boxes, memos, edits, buttons, self-drawn controls), modal forms, coordinates
 // on the screen and the dialog keyboard.
+#include "BvExControls.h"
 #include "ExtCtrls.h"
 #include "GuiTestEnvironment.h"
 #include "Menus.h"
@@ -77,6 +78,42 @@ protected:
             return;
         }
         TCustomControl::WndProc(m);
+    }
+};
+
+// Self-drawn buttons on the message layer: each answers its accelerator through
+// WantDialogChar, as the kit's speed and image buttons do.
+template <class Base> class TDrawnButton : public Base {
+public:
+    using Base::Base;
+    int Clicks = 0;
+
+protected:
+    bool WantDialogChar(int key, TShiftState shift, const std::u16string& text) override {
+        if (IsAccel(static_cast<uint32_t>(key), this->GetText())) {
+            ++Clicks;
+            return true;
+        }
+        return Base::WantDialogChar(key, shift, text);
+    }
+};
+
+// A self-drawn control that asks for the arrow keys by adjusting its dialog codes.
+class TArrowPad : public TBvExCustomControl {
+public:
+    explicit TArrowPad(TComponent* owner) : TBvExCustomControl(owner) { TabStop = true; }
+    bool WantArrows = false;
+    int Arrows = 0;
+
+protected:
+    void AdjustDialogCodes(TDialogCodes& codes) override {
+        if (WantArrows)
+            codes = (codes & ~dcNative) | dcWantArrows;
+    }
+    void KeyDown(uint16_t& key, TShiftState shift) override {
+        if (key == VK_RIGHT)
+            ++Arrows;
+        TBvExCustomControl::KeyDown(key, shift);
     }
 };
 
@@ -524,6 +561,51 @@ TEST_F(RealInput, AltWithALabelsAcceleratorMovesTheFocusInsteadOfTyping) {
     QTest::keyClick(name->Widget(), Qt::Key_V, Qt::AltModifier);
     EXPECT_EQ(Focused(), check);
     EXPECT_TRUE(check->Checked());
+}
+
+TEST_F(RealInput, SelfDrawnButtonsAnswerTheirAcceleratorsAndDialogCodes) {
+    auto* edit = new TEdit(form);
+    edit->SetParent(form);
+    edit->SetBounds(10, 10, 100, 22);
+    auto* graphic = new TDrawnButton<TBvExGraphicControl>(form);
+    graphic->SetParent(form);
+    graphic->SetCaption("&Play");
+    graphic->SetBounds(10, 40, 60, 25);
+    auto* panel = new TPanel(form);
+    panel->SetParent(form);
+    panel->SetBounds(100, 40, 200, 100);
+    auto* windowed = new TDrawnButton<TBvExCustomControl>(form);
+    windowed->SetParent(panel);
+    windowed->SetCaption("S&top");
+    windowed->SetBounds(5, 5, 60, 25);
+    auto* pad = new TArrowPad(form);
+    pad->SetParent(panel);
+    pad->SetBounds(5, 40, 60, 25);
+    auto* next = new TArrowPad(form);
+    next->SetParent(panel);
+    next->SetBounds(80, 40, 60, 25);
+    ShowActive(form);
+
+    edit->SetFocus();
+    QTest::keyClick(edit->Widget(), Qt::Key_P, Qt::AltModifier);
+    QTest::keyClick(edit->Widget(), Qt::Key_T, Qt::AltModifier);
+    EXPECT_EQ(graphic->Clicks, 1);
+    EXPECT_EQ(windowed->Clicks, 1) << "the accelerator reaches a control inside a panel";
+    EXPECT_EQ(edit->GetText(), "");
+    QTest::keyClick(edit->Widget(), Qt::Key_Q, Qt::AltModifier);
+    EXPECT_EQ(graphic->Clicks + windowed->Clicks, 2) << "no accelerator, no click";
+
+    // The right arrow moves on from a control that keeps its stock dialog code, and stays
+    // in one that asks for the arrows.
+    pad->SetFocus();
+    QTest::keyClick(pad->Widget(), Qt::Key_Right);
+    EXPECT_EQ(Focused(), next);
+    EXPECT_EQ(pad->Arrows, 0);
+    pad->WantArrows = true;
+    pad->SetFocus();
+    QTest::keyClick(pad->Widget(), Qt::Key_Right);
+    EXPECT_EQ(Focused(), pad);
+    EXPECT_EQ(pad->Arrows, 1);
 }
 
 TEST_F(RealInput, KeysArriveAsNotificationsFirstWithTheShiftStateInTheKeyData) {
