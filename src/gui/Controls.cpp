@@ -1239,10 +1239,14 @@ bool TWinControl::HandleMessage(TMessage& m) {
             m.Result = 1;
             return true;
         }
-        if (m.Msg == WM_KEYDOWN || m.Msg == WM_SYSKEYDOWN)
+        bool down = m.Msg == WM_KEYDOWN || m.Msg == WM_SYSKEYDOWN;
+        if (down)
             KeyDown(key, shift);
         else
             KeyUp(key, shift);
+        // A key nobody took may enter the form's menu bar, as the system does.
+        if (key != 0 && IsControlAlive(this) && MenuBarKey(down, key, shift))
+            key = 0;
         m.WParam = key;
         m.Result = key == 0 ? 1 : 0;
         return true;
@@ -1300,6 +1304,13 @@ bool TWinControl::HandleMessage(TMessage& m) {
         return true;
     case WM_GETDLGCODE:
         m.Result = 0;
+        return true;
+    case WM_SYSCHAR:
+        // Alt with a character nobody took: the menu bar item with that mnemonic drops down.
+        if (TCustomForm* form = ParentForm(); form && form->Menu()) {
+            form->Perform(WM_SYSCOMMAND, SC_KEYMENU, static_cast<intptr_t>(m.WParam & 0xFFFF));
+            m.Result = 1;
+        }
         return true;
     case WM_CHAR: {
         char16_t ch = static_cast<char16_t>(m.WParam);
@@ -1414,6 +1425,25 @@ bool TWinControl::SelectNext(TWinControl* current, bool forward, bool checkTabSt
     if (!next)
         return false;
     next->SetFocus();
+    return true;
+}
+
+namespace {
+// Alt pressed and released with no other key between enters the menu bar.
+bool gAltAlone = false;
+} // namespace
+
+bool TWinControl::MenuBarKey(bool down, uint16_t key, TShiftState shift) {
+    bool altAlone = gAltAlone;
+    gAltAlone = down && key == VK_MENU;
+    TCustomForm* form = ParentForm();
+    if (!form || !form->Menu())
+        return false;
+    bool enter = down ? key == VK_F1 + 9 && (shift & (ssShift | ssCtrl | ssAlt)) == 0
+                      : key == VK_MENU && altAlone;
+    if (!enter)
+        return false;
+    form->Perform(WM_SYSCOMMAND, SC_KEYMENU, 0);
     return true;
 }
 

@@ -421,6 +421,8 @@ protected:
     void PaintControls(TCanvas& canvas, TControl* first);
     virtual void KeyDown(uint16_t& key, TShiftState shift);
     bool IsMenuShortCut(uint16_t key, TShiftState shift);
+    // Alt alone (pressed and released) and F10 select the form's menu bar.
+    bool MenuBarKey(bool down, uint16_t key, TShiftState shift);
     virtual void KeyUp(uint16_t& key, TShiftState shift);
     virtual void KeyPress(char16_t& key);
     virtual void DoEnter();

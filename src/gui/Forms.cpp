@@ -62,6 +62,7 @@ void TCustomForm::Notification(TComponent* component, TOperation operation) {
     if (operation == TOperation::opRemove) {
         if (component == menu_) {
             menu_ = nullptr;
+            menuBarHeight_ = -1;
             if (HandleAllocated())
                 RefreshMenuBar();
         }
@@ -76,6 +77,7 @@ void TCustomForm::SetMenu(TMainMenu* menu) {
     if (menu_)
         menu_->RemoveFreeNotification(this);
     menu_ = menu;
+    menuBarHeight_ = -1;
     if (menu)
         menu->FreeNotification(this);
     if (HandleAllocated())
@@ -83,10 +85,15 @@ void TCustomForm::SetMenu(TMainMenu* menu) {
 }
 
 int TCustomForm::MenuBarHeight() const {
-    return menu_ ? GetSystemMetrics(SM_CYMENU) + 1 : 0;
+    if (!menu_)
+        return 0;
+    if (menuBarHeight_ < 0)
+        menuBarHeight_ = MeasureMenuBar(const_cast<TCustomForm*>(this));
+    return menuBarHeight_;
 }
 
 void TCustomForm::RefreshMenuBar() {
+    menuBarHeight_ = -1;
     if (!widget_)
         return;
     if (menu_ && !menuBar_)
@@ -346,6 +353,17 @@ bool TCustomForm::HandleMessage(TMessage& m) {
             return true;
         }
         return TWinControl::HandleMessage(m);
+    case WM_SYSCOMMAND:
+        if ((static_cast<intptr_t>(m.WParam) & 0xFFF0) == SC_KEYMENU && menu_ && widget_) {
+            EnterMenuBar(this, static_cast<char16_t>(m.LParam));
+            m.Result = 0;
+            return true;
+        }
+        return TWinControl::HandleMessage(m);
+    case WM_MENUCHAR:
+        if (menu_)
+            menu_->ProcessMenuChar(m);
+        return true;
     case WM_DRAWITEM: {
         auto* dis = reinterpret_cast<TDrawItemStruct*>(m.LParam);
         if (dis && dis->CtlType == ODT_MENU && menu_) {

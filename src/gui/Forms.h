@@ -99,6 +99,7 @@ public:
     void SetBounds(int left, int top, int width, int height) override;
     bool QtEvent(QEvent* event) override;
     void RefreshMenuBar();
+    // As high as the painter measures the bar's items; measured again after a menu change.
     int MenuBarHeight() const;
 
 protected:
@@ -123,6 +124,7 @@ private:
     TCanvas* canvas_ = nullptr;
     QWidget* client_ = nullptr;
     QWidget* menuBar_ = nullptr;
+    mutable int menuBarHeight_ = -1;
 };
 
 class TForm : public TCustomForm {

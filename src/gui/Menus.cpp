@@ -3,6 +3,7 @@
 #include "Forms.h"
 
 #include <algorithm>
+#include <cctype>
 
 namespace {
 
@@ -75,6 +76,13 @@ void PopupListProc(TMessage& m) {
             }
         break;
     }
+    case WM_MENUCHAR:
+        for (TPopupMenu* menu : std::vector<TPopupMenu*>(PopupMenus())) {
+            menu->ProcessMenuChar(m);
+            if (m.Result != 0)
+                return;
+        }
+        break;
     default:
         break;
     }
@@ -90,7 +98,7 @@ HWND PopupListWindow() {
 
 void ChooseMenuItem(TMenuItem* item) {
     CloseMenus();
-    if (!item || !item->Enabled)
+    if (!item || !item->Enabled())
         return;
     TMenu* menu = item->GetParentMenu();
     HWND owner = nullptr;
@@ -181,18 +189,6 @@ TShortCut TextToShortCut(const std::string& text) {
 
 // ---------------------------------------------------------------- TMenuItem
 
-namespace {
-
-// A Boolean field of a menu item as a published property.
-TPropInfo MenuItemFlag(const char* name, bool TMenuItem::*field) {
-    return OrdProp(
-        name, TTypeKind::tkEnumeration, BooleanTypeInfo(),
-        [field](const TPersistent& o) { return int64_t{static_cast<const TMenuItem&>(o).*field}; },
-        [field](TPersistent& o, int64_t v) { static_cast<TMenuItem&>(o).*field = v != 0; });
-}
-
-} // namespace
-
 const TClassInfo& TMenuItem::StaticClassInfo() {
     static const TClassInfo info(
         "TMenuItem", &TComponent::StaticClassInfo(),
@@ -200,8 +196,9 @@ const TClassInfo& TMenuItem::StaticClassInfo() {
          StrProp<TMenuItem>("Hint", &TMenuItem::Hint, &TMenuItem::SetHint),
          IntProp<TMenuItem, int>("ShortCut", &TMenuItem::ShortCutValue,
                                  &TMenuItem::SetShortCutValue),
-         MenuItemFlag("Checked", &TMenuItem::Checked), MenuItemFlag("Enabled", &TMenuItem::Enabled),
-         MenuItemFlag("Visible", &TMenuItem::Visible)},
+         BoolProp<TMenuItem>("Checked", &TMenuItem::Checked, &TMenuItem::SetChecked),
+         BoolProp<TMenuItem>("Enabled", &TMenuItem::Enabled, &TMenuItem::SetEnabled),
+         BoolProp<TMenuItem>("Visible", &TMenuItem::Visible, &TMenuItem::SetVisible)},
         "Menus");
     return info;
 }
@@ -213,6 +210,7 @@ TMenuItem::TMenuItem(TComponent* owner) : TComponent(owner), command_(gNextComma
 
 TMenuItem::~TMenuItem() {
     Destroying();
+    ForgetMenuItem(this);
     Clear();
     if (parent_)
         parent_->Remove(this);
@@ -222,6 +220,27 @@ void TMenuItem::SetCaption(const std::string& caption) {
     if (caption == caption_)
         return;
     caption_ = caption;
+    MenuChanged();
+}
+
+void TMenuItem::SetChecked(bool value) {
+    if (value == checked_)
+        return;
+    checked_ = value;
+    MenuChanged();
+}
+
+void TMenuItem::SetEnabled(bool value) {
+    if (value == enabled_)
+        return;
+    enabled_ = value;
+    MenuChanged();
+}
+
+void TMenuItem::SetVisible(bool value) {
+    if (value == visible_)
+        return;
+    visible_ = value;
     MenuChanged();
 }
 
@@ -301,11 +320,80 @@ void TMenuItem::MenuChanged() {
             m->Changed();
 }
 
+std::vector<TMenuItem*> VisibleMenuItems(const TMenuItem* parent) {
+    std::vector<TMenuItem*> out;
+    if (parent)
+        for (int i = 0; i < parent->Count(); ++i)
+            if (parent->Items(i)->Visible())
+                out.push_back(parent->Items(i));
+    return out;
+}
+
+namespace {
+// The letter after the first single "&" of a caption ("&&" is a plain "&"), or 0.
+char16_t MnemonicOf(const std::string& caption) {
+    for (size_t i = 0; i + 1 < caption.size(); ++i) {
+        if (caption[i] != '&')
+            continue;
+        if (caption[i + 1] == '&') {
+            ++i;
+            continue;
+        }
+        unsigned char c = static_cast<unsigned char>(caption[i + 1]);
+        return c < 0x80 ? static_cast<char16_t>(std::toupper(c)) : static_cast<char16_t>(c);
+    }
+    return 0;
+}
+} // namespace
+
+int FindMenuMnemonic(const TMenuItem* parent, char16_t ch, int current, bool* several) {
+    if (several)
+        *several = false;
+    if (ch < 0x80)
+        ch = static_cast<char16_t>(std::toupper(ch));
+    std::vector<TMenuItem*> items = VisibleMenuItems(parent);
+    int n = static_cast<int>(items.size());
+    int found = -1, count = 0;
+    for (int k = 1; k <= n; ++k) {
+        int i = (std::max(current, -1) + k + n) % n;
+        if (items[static_cast<size_t>(i)]->IsLine() ||
+            MnemonicOf(items[static_cast<size_t>(i)]->Caption()) != ch)
+            continue;
+        if (found < 0)
+            found = i;
+        ++count;
+    }
+    if (several)
+        *several = count > 1;
+    return found;
+}
+
+int MeasureMenuBar(TCustomForm* form) {
+    TMainMenu* menu = form ? form->Menu() : nullptr;
+    if (!menu)
+        return 0;
+    int height = 0;
+    for (TMenuItem* it : VisibleMenuItems(menu->Items())) {
+        TMeasureItemStruct mis;
+        mis.CtlType = ODT_MENU;
+        mis.itemID = it->Command();
+        mis.itemData = reinterpret_cast<uintptr_t>(it);
+        if (menu->OwnerDraw())
+            form->Perform(WM_MEASUREITEM, 0, reinterpret_cast<intptr_t>(&mis));
+        else
+            DefaultMeasureMenuItem(it, &mis);
+        height = std::max(height, static_cast<int>(mis.itemHeight));
+    }
+    if (height <= 0)
+        height = GetSystemMetrics(SM_CYMENU);
+    return height + 1;
+}
+
 void TMenuItem::Click() {
-    if (!Enabled)
+    if (!enabled_)
         return;
     if (AutoCheck)
-        Checked = !Checked;
+        SetChecked(!checked_);
     if (OnClick)
         OnClick(this);
 }
@@ -359,7 +447,7 @@ void TMenuItem::AdvancedDrawItem(TCanvas* canvas, const TRect& rect, TOwnerDrawS
     canvas->Font()->SetColor(ink);
     canvas->Brush()->SetStyle(TBrushStyle::bsClear);
     int check = topLevel ? 6 : GetSystemMetrics(SM_CXMENUCHECK) + 4;
-    if (Checked && !topLevel) {
+    if (checked_ && !topLevel) {
         TRect c = Rect(rect.Left, rect.Top, rect.Left + check, rect.Bottom);
         DrawFrameControl(canvas, &c, DFC_MENU, RadioItem ? DFCS_MENUBULLET : DFCS_MENUCHECK);
     }
@@ -459,10 +547,22 @@ bool TMenu::DispatchCommand(uint16_t command) {
     return true;
 }
 
+void TMenu::ProcessMenuChar(TMessage& m) {
+    auto* parent = reinterpret_cast<TMenuItem*>(m.LParam);
+    if (!parent || (parent != items_ && FindItem(m.LParam, TFindItemKind::fkHandle) != parent))
+        return;
+    bool several = false;
+    int index = FindMenuMnemonic(parent, static_cast<char16_t>(m.WParam & 0xFFFF),
+                                 HighlightedMenuIndex(parent), &several);
+    if (index < 0)
+        return;
+    m.Result = MakeLParam(index, static_cast<int>(several ? MNC_SELECT : MNC_EXECUTE));
+}
+
 bool TMenu::IsShortCut(uint16_t key, TShiftState shift) {
     TShortCut sc = ::ShortCut(key, shift);
     TMenuItem* it = FindItem(sc, TFindItemKind::fkShortCut);
-    if (!it || !it->Enabled)
+    if (!it || !it->Enabled())
         return false;
     it->Click();
     return true;
@@ -471,7 +571,9 @@ bool TMenu::IsShortCut(uint16_t key, TShiftState shift) {
 HWND TMenu::WindowHandle() const {
     return nullptr;
 }
-void TMenu::Changed() {}
+void TMenu::Changed() {
+    RefreshMenuWindows(this);
+}
 
 HWND TMainMenu::WindowHandle() const {
     if (Screen)
@@ -482,9 +584,10 @@ HWND TMainMenu::WindowHandle() const {
 }
 
 void TMainMenu::Changed() {
+    TMenu::Changed();
     if (Screen)
         for (int i = 0; i < Screen->FormCount(); ++i)
-            if (Screen->Forms(i)->Menu() == this && Screen->Forms(i)->HandleAllocated())
+            if (Screen->Forms(i)->Menu() == this)
                 Screen->Forms(i)->RefreshMenuBar();
 }
 

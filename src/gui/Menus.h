@@ -51,9 +51,13 @@ public:
     void SetCaption(const std::string& caption);
     std::string Hint() const { return hint_; }
     void SetHint(const std::string& hint) { hint_ = hint; }
-    bool Checked = false;
-    bool Enabled = true;
-    bool Visible = true;
+    // A change of these shows at once on the menu bar and in an open menu.
+    bool Checked() const { return checked_; }
+    void SetChecked(bool value);
+    bool Enabled() const { return enabled_; }
+    void SetEnabled(bool value);
+    bool Visible() const { return visible_; }
+    void SetVisible(bool value);
     bool Default = false;
     bool RadioItem = false;
     bool AutoCheck = false;
@@ -94,6 +98,9 @@ private:
     void MenuChanged();
     std::string caption_;
     std::string hint_;
+    bool checked_ = false;
+    bool enabled_ = true;
+    bool visible_ = true;
     std::vector<TMenuItem*> items_;
     TMenuItem* parent_ = nullptr;
     TMenu* menu_ = nullptr;
@@ -112,6 +119,10 @@ public:
     void SetImages(TCustomImageList* images);
     TMenuItem* FindItem(uintptr_t value, TFindItemKind kind) const;
     bool DispatchCommand(uint16_t command);
+    // Answers WM_MENUCHAR: the item of the menu in LParam whose "&" letter is the character
+    // in the low word of WParam runs (MNC_EXECUTE); of several, the next after the highlighted
+    // one is selected (MNC_SELECT); none leaves the result 0.
+    void ProcessMenuChar(TMessage& message);
     bool IsShortCut(uint16_t key, TShiftState shift);
     // The window that receives the owner-draw and command messages of this menu.
     virtual HWND WindowHandle() const;
@@ -169,7 +180,25 @@ void DefaultMeasureMenuItem(TMenuItem* item, TMeasureItemStruct* mis);
 // Opens the items of parent as a popup at a screen point, their messages going to owner.
 void ShowMenuItems(TMenuItem* parent, HWND owner, uint32_t alignFlags, int x, int y);
 
+// The index among the visible items of parent of the item a mnemonic character picks: the
+// first such item after current, wrapping; -1 for none. several is set when more than one has it.
+int FindMenuMnemonic(const TMenuItem* parent, char16_t ch, int current, bool* several = nullptr);
+// The visible items of parent, as a menu window lists them.
+std::vector<TMenuItem*> VisibleMenuItems(const TMenuItem* parent);
+// The height of the form's menu bar: the tallest of its items as measured for drawing, and
+// the line below them.
+int MeasureMenuBar(TCustomForm* form);
+
 QWidget* CreateMenuBarWidget(TCustomForm* form, QWidget* parent);
+// The keyboard enters the form's menu bar (SC_KEYMENU): with ch 0 its first item is selected;
+// otherwise the item whose mnemonic is ch drops down.
+void EnterMenuBar(TCustomForm* form, char16_t ch);
+// The index among the visible items of parent of the highlighted one in an open menu, or -1.
+int HighlightedMenuIndex(const TMenuItem* parent);
+// A menu's items changed: the bar and open menu windows showing them measure and paint again.
+void RefreshMenuWindows(TMenu* menu);
+// An item goes away: a menu window showing it or its items closes.
+void ForgetMenuItem(const TMenuItem* item);
 // The open popup menu window, for tests and for closing menus.
 QWidget* ActiveMenuWindow();
 void CloseMenus();

@@ -241,6 +241,15 @@ constexpr intptr_t MK_MBUTTON = 0x0010;
 // Menu selection flags.
 constexpr uint32_t MF_HILITE = 0x0080;
 constexpr uint32_t MF_POPUP = 0x0010;
+// WM_MENUSELECT with these flags and no menu: the menu closed.
+constexpr uint32_t MF_MENUCLOSED = 0xFFFF;
+// The answers to WM_MENUCHAR, in the high word of the result (the low word is an item index).
+constexpr intptr_t MNC_IGNORE = 0;
+constexpr intptr_t MNC_CLOSE = 1;
+constexpr intptr_t MNC_EXECUTE = 2;
+constexpr intptr_t MNC_SELECT = 3;
+// WM_SYSCOMMAND: the keyboard enters the menu bar (LParam: the character typed with Alt, or 0).
+constexpr intptr_t SC_KEYMENU = 0xF100;
 
 // Virtual key codes.
 constexpr uint16_t VK_BACK = 0x08;

@@ -224,7 +224,7 @@ TEST_F(TranslatorTest, EachPropertyKindTakesItsText) {
         {R"(<mnuFile ShortCut="83"/>)", [&] { return item->ShortCut == 0; },
          "ShortCut attribute is always key text"},
         {R"(<mnuFile Visible="False" Enabled="False"/>)",
-         [&] { return !item->Visible && !item->Enabled; }, "menu item switches"},
+         [&] { return !item->Visible() && !item->Enabled(); }, "menu item switches"},
         {R"(<lblInfo><Font Style="[fsBold, fsItalic]" Name="DejaVu Serif"/></lblInfo>)",
          [&] {
              return label->Font()->Style() == (fsBold | fsItalic) &&
@@ -253,7 +253,8 @@ TEST_F(TranslatorTest, EachPropertyKindTakesItsText) {
         label->Font()->SetStyle(0);
         label->Font()->SetName("DejaVu Sans");
         item->ShortCut = 0;
-        item->Visible = item->Enabled = true;
+        item->SetVisible(true);
+        item->SetEnabled(true);
         translator->TranslateText(std::string("<L><Form1>") + c.Xml + "</Form1></L>");
         EXPECT_TRUE(c.Check()) << c.What << ": " << c.Xml;
     }
@@ -326,7 +327,7 @@ TEST_F(TranslatorTest, SettingsStayOutOfReachWhileTheSameControlsAreTranslated) 
     bitrate->Items()->Add("192");
     bitrate->SetItemIndex(1);
     list->SetItemIndex(0);
-    item->Checked = true;
+    item->SetChecked(true);
     for (const char* prop : {"Text", "Caption", "Lines"})
         EXPECT_TRUE(translator->IsIgnored(TMemo::StaticClassInfo(), prop)) << prop;
     for (const char* prop : {"Checked", "ItemIndex", "State"})
@@ -354,7 +355,7 @@ TEST_F(TranslatorTest, SettingsStayOutOfReachWhileTheSameControlsAreTranslated) 
     EXPECT_TRUE(check->Checked());
     EXPECT_EQ(check->State(), TCheckBoxState::cbChecked);
     EXPECT_TRUE(radio->Checked());
-    EXPECT_TRUE(item->Checked);
+    EXPECT_TRUE(item->Checked());
     // What the user reads changes on the very same controls.
     EXPECT_EQ(edit->Hint(), "Pfad");
     EXPECT_EQ(edit->Left(), 33);

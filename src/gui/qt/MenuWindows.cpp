@@ -1,11 +1,16 @@
 // The Qt side of menus: the menu bar of a form and the popup windows, both drawn by the
-// program through the menu items' measure and draw messages.
+// program through the menu items' measure and draw messages, and the menu loop that makes
+// them behave as menus: hot and selected bar items, drop-downs that follow the pointer across
+// the bar, the keyboard (Alt or F10, arrows, Enter, Esc, mnemonics through WM_MENUCHAR) and
+// WM_MENUSELECT for every highlighted item.
 #include "Forms.h"
 #include "Menus.h"
 #include "qt/ControlWidget.h"
 #include "qt/QtBridge.h"
 
+#include <QApplication>
 #include <QImage>
+#include <QKeyEvent>
 #include <QMouseEvent>
 #include <QPainter>
 #include <QPointer>
@@ -14,56 +19,114 @@
 
 namespace {
 
+class TBvMenuBar;
 class TBvMenuWindow;
-QPointer<TBvMenuWindow> gRootMenuWindow;
 
-// One open popup: the visible items of a parent item, measured and drawn through
-// the owner window when the menu is owner-drawn.
+std::vector<QPointer<TBvMenuBar>>& MenuBars() {
+    static std::vector<QPointer<TBvMenuBar>> bars;
+    return bars;
+}
+
+// The one active menu: a form's bar (selected from the keyboard, or with a drop-down open)
+// or a context menu, with its chain of open popups, the root first. While it runs it sees
+// every key of the application first, as the system's menu loop does.
+class TMenuLoop : public QObject {
+public:
+    QPointer<TBvMenuBar> Bar;
+    int BarIndex = -1;
+    std::vector<QPointer<TBvMenuWindow>> Popups;
+    HWND Owner = nullptr;
+
+    bool Active() const { return active_; }
+    void Start(HWND owner);
+    // Closes every popup; the bar leaves menu mode; the owner hears that the menu closed.
+    void End();
+    TBvMenuWindow* Leaf() const;
+    // Closes the popups after the first keep ones.
+    void CloseFrom(size_t keep);
+    // Selects a bar item; with open it drops down, with selectFirst its first item is hot.
+    void SelectBarItem(int index, bool open, bool selectFirst);
+    void OpenChild(TBvMenuWindow* from, int index, bool selectFirst);
+    // The pointer moved or pressed at a screen point outside the popup that got it.
+    void PointerOutside(QPoint global, bool press);
+    // A popup of the chain went away without the loop closing it (the system closed it).
+    void PopupHidden(TBvMenuWindow* window);
+
+protected:
+    bool eventFilter(QObject* watched, QEvent* event) override;
+
+private:
+    bool Key(QKeyEvent* e);
+    bool active_ = false;
+    bool closing_ = false;
+
+public:
+    void MenuChar(char16_t ch);
+};
+
+TMenuLoop& Loop() {
+    static auto* loop = new TMenuLoop;
+    return *loop;
+}
+
+uint32_t ItemState(TMenuItem* it) {
+    return (it->Enabled() ? 0 : (ODS_GRAYED | ODS_DISABLED)) | (it->Checked() ? ODS_CHECKED : 0) |
+           (it->Default ? ODS_DEFAULT : 0);
+}
+
+void SendMenuSelect(HWND owner, TMenuItem* parent, int index, TMenuItem* it) {
+    if (!IsWindow(owner) || !it)
+        return;
+    uint32_t flags = MF_HILITE | (it->Count() ? MF_POPUP : 0);
+    int id = it->Count() ? index : it->Command();
+    owner->Perform(WM_MENUSELECT, MakeLParam(id, static_cast<int>(flags)),
+                   reinterpret_cast<intptr_t>(parent));
+}
+
+bool Selectable(TMenuItem* it) {
+    return it && !it->IsLine();
+}
+
+// One open popup: the visible items of a parent item, measured and drawn through the owner
+// window when the menu is owner-drawn.
 class TBvMenuWindow : public QWidget {
 public:
-    TBvMenuWindow(TMenuItem* parentItem, HWND owner, bool ownerDraw, TBvMenuWindow* parentWindow)
+    TBvMenuWindow(TMenuItem* parentItem, HWND owner, bool ownerDraw)
         : QWidget(nullptr, Qt::Popup), parentItem_(parentItem), owner_(owner),
-          ownerDraw_(ownerDraw), parentWindow_(parentWindow) {
+          ownerDraw_(ownerDraw) {
         setMouseTracking(true);
         setAttribute(Qt::WA_DeleteOnClose);
+        // A press outside is the menu loop's to handle; Qt must not hand it on again.
+        setAttribute(Qt::WA_NoMouseReplay);
         if (IsWindow(owner_))
             owner_->Perform(WM_INITMENUPOPUP, reinterpret_cast<intptr_t>(parentItem_),
                             parentItem_->MenuIndex() < 0 ? 0 : parentItem_->MenuIndex());
         Measure();
     }
-    ~TBvMenuWindow() override {
-        if (child_)
-            child_->close();
-    }
 
     void Measure() {
-        items_.clear();
+        TMenuItem* hot = Hot();
+        items_ = VisibleMenuItems(parentItem_);
         rects_.clear();
         int y = 2, width = 80;
-        TCanvas canvas;
-        if (Screen)
-            canvas.SetFont(*Screen->MenuFont());
-        for (int i = 0; i < parentItem_->Count(); ++i) {
-            TMenuItem* it = parentItem_->Items(i);
-            if (!it->Visible)
-                continue;
+        for (TMenuItem* it : items_) {
             TMeasureItemStruct mis;
             mis.CtlType = ODT_MENU;
             mis.itemID = it->Command();
             mis.itemData = reinterpret_cast<uintptr_t>(it);
-            if (ownerDraw_ && IsWindow(owner_)) {
+            if (ownerDraw_ && IsWindow(owner_))
                 owner_->Perform(WM_MEASUREITEM, 0, reinterpret_cast<intptr_t>(&mis));
-            } else {
+            else
                 DefaultMeasureMenuItem(it, &mis);
-            }
             int h = static_cast<int>(mis.itemHeight);
             width = std::max(width, static_cast<int>(mis.itemWidth) + 4);
-            items_.push_back(it);
             rects_.push_back(Rect(2, y, 0, y + h));
             y += h;
         }
         for (auto& r : rects_)
             r.Right = width - 2;
+        auto at = std::find(items_.begin(), items_.end(), hot);
+        hot_ = at == items_.end() ? -1 : static_cast<int>(at - items_.begin());
         resize(width, y + 2);
     }
 
@@ -72,6 +135,46 @@ public:
             if (PtInRect(rects_[i], {p.x(), p.y()}))
                 return static_cast<int>(i);
         return -1;
+    }
+    TMenuItem* Hot() const {
+        return hot_ >= 0 && hot_ < static_cast<int>(items_.size())
+                   ? items_[static_cast<size_t>(hot_)]
+                   : nullptr;
+    }
+    int HotIndex() const { return hot_; }
+    bool Shows(const TMenuItem* item) const {
+        return parentItem_ == item || std::find(items_.begin(), items_.end(), item) != items_.end();
+    }
+    TMenuItem* ParentItem() const { return parentItem_; }
+    HWND Owner() const { return owner_; }
+    bool OwnerDraw() const { return ownerDraw_; }
+    TMenuItem* ItemAtIndex(int i) const {
+        return i >= 0 && i < static_cast<int>(items_.size()) ? items_[static_cast<size_t>(i)]
+                                                             : nullptr;
+    }
+    int ItemTop(int i) const { return rects_[static_cast<size_t>(i)].Top; }
+
+    void SetHot(int index) {
+        if (index == hot_)
+            return;
+        hot_ = index;
+        update();
+        if (TMenuItem* it = Hot())
+            SendMenuSelect(owner_, parentItem_, index, it);
+    }
+    // Moves the highlight to the next selectable item up or down, wrapping.
+    void MoveHot(int step) {
+        int n = static_cast<int>(items_.size());
+        if (n == 0)
+            return;
+        int i = hot_ < 0 ? (step > 0 ? -1 : n) : hot_;
+        for (int k = 0; k < n; ++k) {
+            i = (i + step + n) % n;
+            if (Selectable(items_[static_cast<size_t>(i)])) {
+                SetHot(i);
+                return;
+            }
+        }
     }
 
     void PaintInto(QImage& image) {
@@ -86,9 +189,7 @@ public:
             dis.CtlType = ODT_MENU;
             dis.itemID = it->Command();
             dis.itemAction = ODA_DRAWENTIRE;
-            dis.itemState = (static_cast<int>(i) == hot_ ? ODS_SELECTED : 0) |
-                            (it->Enabled ? 0 : (ODS_GRAYED | ODS_DISABLED)) |
-                            (it->Checked ? ODS_CHECKED : 0) | (it->Default ? ODS_DEFAULT : 0);
+            dis.itemState = (static_cast<int>(i) == hot_ ? ODS_SELECTED : 0) | ItemState(it);
             dis.hDC = &canvas;
             dis.rcItem = rects_[i];
             dis.itemData = reinterpret_cast<uintptr_t>(it);
@@ -101,28 +202,8 @@ public:
         }
     }
 
-    void OpenChild(int index) {
-        if (child_)
-            child_->close();
-        TMenuItem* it = items_[static_cast<size_t>(index)];
-        if (it->Count() == 0 || !it->Enabled)
-            return;
-        child_ = new TBvMenuWindow(it, owner_, ownerDraw_, this);
-        QPoint at = mapToGlobal(QPoint(width() - 3, rects_[static_cast<size_t>(index)].Top));
-        child_->move(at);
-        child_->show();
-    }
-
-    TMenuItem* parentItem_;
-    HWND owner_;
-    bool ownerDraw_;
-    TBvMenuWindow* parentWindow_;
-    QPointer<TBvMenuWindow> child_;
-    std::vector<TMenuItem*> items_;
-    std::vector<TRect> rects_;
-    int hot_ = -1;
-
 protected:
+    void hideEvent(QHideEvent*) override { Loop().PopupHidden(this); }
     void paintEvent(QPaintEvent*) override {
         QImage image(size(), QImage::Format_RGB32);
         image.fill(Qt::white);
@@ -131,52 +212,81 @@ protected:
         p.drawImage(0, 0, image);
     }
     void mouseMoveEvent(QMouseEvent* e) override {
-        int i = ItemAt(e->position().toPoint());
-        if (i == hot_ || i < 0)
+        QPoint pos = e->position().toPoint();
+        if (!rect().contains(pos)) {
+            // Popups see the pointer everywhere while they are open.
+            QPoint global = e->globalPosition().toPoint();
+            GuardedCall(nullptr, [global] { Loop().PointerOutside(global, false); });
             return;
-        hot_ = i;
-        TMenuItem* it = items_[static_cast<size_t>(i)];
-        if (IsWindow(owner_)) {
-            uint32_t flags = MF_HILITE | (it->Count() ? MF_POPUP : 0);
-            int id = it->Count() ? i : it->Command();
-            owner_->Perform(WM_MENUSELECT, MakeLParam(id, static_cast<int>(flags)),
-                            reinterpret_cast<intptr_t>(parentItem_));
         }
-        update();
+        int i = ItemAt(pos);
+        if (i < 0 || i == hot_)
+            return;
+        GuardedCall(nullptr, [this, i] {
+            QPointer<TBvMenuWindow> self(this);
+            SetHot(i);
+            if (!self)
+                return;
+            TMenuItem* it = Hot();
+            if (it && it->Count() && it->Enabled())
+                Loop().OpenChild(this, i, false);
+            else
+                Loop().OpenChild(this, -1, false);
+        });
+    }
+    void mousePressEvent(QMouseEvent* e) override {
+        if (rect().contains(e->position().toPoint()))
+            return;
+        QPoint global = e->globalPosition().toPoint();
+        GuardedCall(nullptr, [global] { Loop().PointerOutside(global, true); });
     }
     void mouseReleaseEvent(QMouseEvent* e) override {
         int i = ItemAt(e->position().toPoint());
         if (i < 0)
             return;
         TMenuItem* it = items_[static_cast<size_t>(i)];
-        if (it->IsLine() || !it->Enabled)
+        if (it->IsLine() || !it->Enabled())
             return;
         if (it->Count())
-            OpenChild(i);
+            GuardedCall(nullptr, [this, i] { Loop().OpenChild(this, i, false); });
         else
             GuardedCall(it, [it] { ChooseMenuItem(it); });
     }
+
+private:
+    TMenuItem* parentItem_;
+    HWND owner_;
+    bool ownerDraw_;
+    std::vector<TMenuItem*> items_;
+    std::vector<TRect> rects_;
+    int hot_ = -1;
 };
 
 class TBvMenuBar : public QWidget {
 public:
     TBvMenuBar(TCustomForm* form, QWidget* parent) : QWidget(parent), form_(form) {
         setMouseTracking(true);
+        MenuBars().push_back(this);
     }
+    ~TBvMenuBar() override {
+        if (Loop().Bar == this)
+            Loop().End();
+        auto& bars = MenuBars();
+        bars.erase(std::remove(bars.begin(), bars.end(), nullptr), bars.end());
+        bars.erase(std::remove(bars.begin(), bars.end(), this), bars.end());
+    }
+
+    TCustomForm* Form() const { return form_; }
+    TMainMenu* Menu() const { return form_->Menu(); }
+    TMenuItem* Root() const { return Menu() ? Menu()->Items() : nullptr; }
 
     std::vector<std::pair<TMenuItem*, TRect>> Layout() {
         std::vector<std::pair<TMenuItem*, TRect>> out;
-        TMainMenu* menu = form_->Menu();
+        TMainMenu* menu = Menu();
         if (!menu)
             return out;
         int x = 0;
-        TCanvas canvas;
-        if (Screen)
-            canvas.SetFont(*Screen->MenuFont());
-        for (int i = 0; i < menu->Items()->Count(); ++i) {
-            TMenuItem* it = menu->Items()->Items(i);
-            if (!it->Visible)
-                continue;
+        for (TMenuItem* it : VisibleMenuItems(menu->Items())) {
             TMeasureItemStruct mis;
             mis.CtlType = ODT_MENU;
             mis.itemID = it->Command();
@@ -191,6 +301,53 @@ public:
         }
         return out;
     }
+    int IndexAt(QPoint pos) {
+        auto layout = Layout();
+        for (size_t i = 0; i < layout.size(); ++i)
+            if (PtInRect(layout[i].second, {pos.x(), pos.y()}))
+                return static_cast<int>(i);
+        return -1;
+    }
+    // Where the drop-down of an item opens, on the screen.
+    QPoint DropPoint(int index) {
+        auto layout = Layout();
+        if (index < 0 || index >= static_cast<int>(layout.size()))
+            return mapToGlobal(QPoint(0, height()));
+        return mapToGlobal(QPoint(layout[static_cast<size_t>(index)].second.Left, height()));
+    }
+    bool InLoop() const { return Loop().Active() && Loop().Bar == this; }
+    void SetHot(int index) {
+        if (index == hot_)
+            return;
+        hot_ = index;
+        update();
+    }
+
+    // The bar item under a pointer that moved or pressed while a menu of this bar runs.
+    void PointerAt(QPoint local, bool press) {
+        int i = IndexAt(local);
+        if (i < 0) {
+            if (press)
+                Loop().End();
+            return;
+        }
+        TMenuItem* it = VisibleMenuItems(Root())[static_cast<size_t>(i)];
+        bool open = !Loop().Popups.empty();
+        if (press) {
+            if (i == Loop().BarIndex && open) {
+                Loop().End();
+                return;
+            }
+            if (it->Count() == 0) {
+                GuardedCall(it, [it] { ChooseMenuItem(it); });
+                return;
+            }
+            Loop().SelectBarItem(i, true, false);
+            return;
+        }
+        if (i != Loop().BarIndex)
+            Loop().SelectBarItem(i, open && it->Count() > 0, false);
+    }
 
 protected:
     void paintEvent(QPaintEvent*) override {
@@ -198,59 +355,348 @@ protected:
         TCanvas canvas(&image);
         canvas.Brush()->SetColor(clMenuBar);
         canvas.FillRect(Rect(0, 0, width(), height()));
-        TMainMenu* menu = form_->Menu();
+        TMainMenu* menu = Menu();
         if (menu)
             GuardedCall(form_, [&] { PaintItems(canvas, menu); });
         QPainter p(this);
         p.drawImage(0, 0, image);
     }
     void PaintItems(TCanvas& canvas, TMainMenu* menu) {
-        {
-            for (auto& [it, r] : Layout()) {
-                TDrawItemStruct dis;
-                dis.CtlType = ODT_MENU;
-                dis.itemID = it->Command();
-                dis.itemAction = ODA_DRAWENTIRE;
-                dis.itemState = it->Enabled ? 0 : (ODS_GRAYED | ODS_DISABLED);
-                dis.hDC = &canvas;
-                dis.rcItem = r;
-                dis.itemData = reinterpret_cast<uintptr_t>(it);
-                canvas.SaveDC();
-                if (menu->OwnerDraw())
-                    form_->Perform(WM_DRAWITEM, 0, reinterpret_cast<intptr_t>(&dis));
-                else
-                    DefaultDrawMenuItem(it, &dis);
-                canvas.RestoreDC(-1);
-            }
+        auto layout = Layout();
+        for (size_t i = 0; i < layout.size(); ++i) {
+            auto& [it, r] = layout[i];
+            uint32_t state = ItemState(it) & ~ODS_CHECKED;
+            if (InLoop() && static_cast<int>(i) == Loop().BarIndex)
+                state |= Loop().Popups.empty() ? ODS_HOTLIGHT : ODS_SELECTED;
+            else if (!InLoop() && static_cast<int>(i) == hot_)
+                state |= ODS_HOTLIGHT;
+            TDrawItemStruct dis;
+            dis.CtlType = ODT_MENU;
+            dis.itemID = it->Command();
+            dis.itemAction = ODA_DRAWENTIRE;
+            dis.itemState = state;
+            dis.hDC = &canvas;
+            dis.rcItem = r;
+            dis.itemData = reinterpret_cast<uintptr_t>(it);
+            canvas.SaveDC();
+            if (menu->OwnerDraw())
+                form_->Perform(WM_DRAWITEM, 0, reinterpret_cast<intptr_t>(&dis));
+            else
+                DefaultDrawMenuItem(it, &dis);
+            canvas.RestoreDC(-1);
         }
     }
     void mousePressEvent(QMouseEvent* e) override {
+        if (e->button() != Qt::LeftButton)
+            return;
         QPoint pos = e->position().toPoint();
-        GuardedCall(form_, [&] { Press(pos); });
-    }
-    void Press(QPoint pos) {
-        for (auto& [it, r] : Layout()) {
-            if (!PtInRect(r, {pos.x(), pos.y()}))
-                continue;
-            if (!it->Enabled)
+        GuardedCall(form_, [&] {
+            if (InLoop()) {
+                PointerAt(pos, true);
+                return;
+            }
+            int i = IndexAt(pos);
+            if (i < 0)
+                return;
+            TMenuItem* it = VisibleMenuItems(Root())[static_cast<size_t>(i)];
+            if (!it->Enabled())
                 return;
             if (it->Count() == 0) {
                 GuardedCall(it, [it] { ChooseMenuItem(it); });
                 return;
             }
             CloseMenus();
-            TMainMenu* menu = form_->Menu();
-            auto* w = new TBvMenuWindow(it, form_, menu && menu->OwnerDraw(), nullptr);
-            gRootMenuWindow = w;
-            w->move(mapToGlobal(QPoint(r.Left, height())));
-            w->show();
-            return;
-        }
+            Loop().Bar = this;
+            Loop().Start(form_);
+            Loop().SelectBarItem(i, true, false);
+        });
     }
+    void mouseMoveEvent(QMouseEvent* e) override {
+        QPoint pos = e->position().toPoint();
+        GuardedCall(form_, [&] {
+            if (InLoop())
+                PointerAt(pos, false);
+            else
+                SetHot(IndexAt(pos));
+        });
+    }
+    void leaveEvent(QEvent*) override { SetHot(-1); }
 
 private:
     TCustomForm* form_;
+    int hot_ = -1;
 };
+
+void TMenuLoop::Start(HWND owner) {
+    Owner = owner;
+    if (active_)
+        return;
+    active_ = true;
+    if (auto* app = QCoreApplication::instance())
+        app->installEventFilter(this);
+}
+
+void TMenuLoop::End() {
+    if (!active_)
+        return;
+    active_ = false;
+    if (auto* app = QCoreApplication::instance())
+        app->removeEventFilter(this);
+    CloseFrom(0);
+    QPointer<TBvMenuBar> bar = Bar;
+    Bar = nullptr;
+    BarIndex = -1;
+    if (bar)
+        bar->update();
+    HWND owner = Owner;
+    Owner = nullptr;
+    if (IsWindow(owner))
+        owner->Perform(WM_MENUSELECT, MakeLParam(0, static_cast<int>(MF_MENUCLOSED)), 0);
+}
+
+TBvMenuWindow* TMenuLoop::Leaf() const {
+    for (auto it = Popups.rbegin(); it != Popups.rend(); ++it)
+        if (*it)
+            return it->data();
+    return nullptr;
+}
+
+void TMenuLoop::CloseFrom(size_t keep) {
+    bool was = closing_;
+    closing_ = true;
+    while (Popups.size() > keep) {
+        QPointer<TBvMenuWindow> w = Popups.back();
+        Popups.pop_back();
+        if (w)
+            w->close();
+    }
+    closing_ = was;
+}
+
+void TMenuLoop::PopupHidden(TBvMenuWindow* window) {
+    if (closing_ || std::find(Popups.begin(), Popups.end(), window) == Popups.end())
+        return;
+    // Without it the loop would go on taking every key.
+    End();
+}
+
+void TMenuLoop::SelectBarItem(int index, bool open, bool selectFirst) {
+    if (!Bar)
+        return;
+    std::vector<TMenuItem*> items = VisibleMenuItems(Bar->Root());
+    if (index < 0 || index >= static_cast<int>(items.size()))
+        return;
+    TMenuItem* it = items[static_cast<size_t>(index)];
+    bool changed = index != BarIndex;
+    CloseFrom(0);
+    BarIndex = index;
+    Bar->update();
+    if (changed)
+        SendMenuSelect(Owner, Bar->Root(), index, it);
+    if (!open || it->Count() == 0 || !it->Enabled() || !Active())
+        return;
+    TMainMenu* menu = Bar->Menu();
+    auto* w = new TBvMenuWindow(it, Owner, menu && menu->OwnerDraw());
+    Popups.push_back(w);
+    w->move(Bar->DropPoint(index));
+    w->show();
+    Bar->update();
+    if (selectFirst)
+        w->MoveHot(1);
+}
+
+void TMenuLoop::OpenChild(TBvMenuWindow* from, int index, bool selectFirst) {
+    auto at = std::find(Popups.begin(), Popups.end(), from);
+    if (at == Popups.end())
+        return;
+    size_t keep = static_cast<size_t>(at - Popups.begin()) + 1;
+    TMenuItem* it = from->ItemAtIndex(index);
+    // The submenu already open stays open.
+    if (Popups.size() > keep && Popups[keep] && it && Popups[keep]->ParentItem() == it) {
+        CloseFrom(keep + 1);
+        return;
+    }
+    CloseFrom(keep);
+    if (!it || it->Count() == 0 || !it->Enabled())
+        return;
+    auto* w = new TBvMenuWindow(it, from->Owner(), from->OwnerDraw());
+    Popups.push_back(w);
+    w->move(from->mapToGlobal(QPoint(from->width() - 3, from->ItemTop(index))));
+    w->show();
+    if (selectFirst)
+        w->MoveHot(1);
+}
+
+void TMenuLoop::PointerOutside(QPoint global, bool press) {
+    // Another open popup under the pointer: it takes the move as its own.
+    for (auto it = Popups.rbegin(); it != Popups.rend(); ++it) {
+        TBvMenuWindow* w = it->data();
+        if (!w || !w->isVisible() || !w->geometry().contains(global))
+            continue;
+        if (press)
+            return;
+        int i = w->ItemAt(w->mapFromGlobal(global));
+        if (i >= 0 && i != w->HotIndex()) {
+            w->SetHot(i);
+            TMenuItem* item = w->Hot();
+            OpenChild(w, item && item->Count() && item->Enabled() ? i : -1, false);
+        }
+        return;
+    }
+    if (Bar && Bar->isVisible()) {
+        QPoint local = Bar->mapFromGlobal(global);
+        if (Bar->rect().contains(local)) {
+            Bar->PointerAt(local, press);
+            return;
+        }
+    }
+    if (press)
+        End();
+}
+
+bool TMenuLoop::eventFilter(QObject* watched, QEvent* event) {
+    if (!active_ || !watched->isWidgetType())
+        return false;
+    switch (event->type()) {
+    case QEvent::KeyPress: {
+        auto* e = static_cast<QKeyEvent*>(event);
+        bool handled = true;
+        GuardedCall(nullptr, [&] { handled = Key(e); });
+        return handled;
+    }
+    case QEvent::KeyRelease:
+    case QEvent::ShortcutOverride:
+        return true;
+    case QEvent::MouseButtonPress: {
+        // A press on a window that is neither the bar nor an open popup ends the menu.
+        QWidget* w = static_cast<QWidget*>(watched);
+        if (w == Bar.data())
+            return false;
+        for (auto& p : Popups)
+            if (p && (w == p.data() || p->isAncestorOf(w)))
+                return false;
+        End();
+        return false;
+    }
+    case QEvent::WindowDeactivate:
+        if (Popups.empty() && Bar && watched == Bar->window())
+            End();
+        return false;
+    default:
+        return false;
+    }
+}
+
+bool TMenuLoop::Key(QKeyEvent* e) {
+    TBvMenuWindow* leaf = Leaf();
+    std::vector<TMenuItem*> barItems =
+        Bar ? VisibleMenuItems(Bar->Root()) : std::vector<TMenuItem*>{};
+    int barCount = static_cast<int>(barItems.size());
+    auto moveBar = [&](int step) {
+        if (barCount == 0)
+            return;
+        SelectBarItem((BarIndex + step + barCount) % barCount, !Popups.empty(), true);
+    };
+    switch (e->key()) {
+    case Qt::Key_Escape:
+        if (Popups.size() > 1)
+            CloseFrom(Popups.size() - 1);
+        else if (Popups.size() == 1 && Bar) {
+            // Back to the bar, its item still selected.
+            CloseFrom(0);
+            Bar->update();
+        } else
+            End();
+        return true;
+    case Qt::Key_Alt:
+    case Qt::Key_F10:
+        End();
+        return true;
+    case Qt::Key_Left:
+        if (Popups.size() > 1)
+            CloseFrom(Popups.size() - 1);
+        else if (Bar)
+            moveBar(-1);
+        return true;
+    case Qt::Key_Right:
+        if (leaf && leaf->Hot() && leaf->Hot()->Count() && leaf->Hot()->Enabled())
+            OpenChild(leaf, leaf->HotIndex(), true);
+        else if (Bar)
+            moveBar(1);
+        return true;
+    case Qt::Key_Up:
+    case Qt::Key_Down:
+        if (leaf)
+            leaf->MoveHot(e->key() == Qt::Key_Down ? 1 : -1);
+        else if (Bar)
+            SelectBarItem(BarIndex, true, true);
+        return true;
+    case Qt::Key_Return:
+    case Qt::Key_Enter:
+        if (!leaf) {
+            if (Bar && BarIndex >= 0) {
+                TMenuItem* it = barItems[static_cast<size_t>(BarIndex)];
+                if (it->Count())
+                    SelectBarItem(BarIndex, true, true);
+                else
+                    ChooseMenuItem(it);
+            }
+            return true;
+        }
+        if (TMenuItem* it = leaf->Hot()) {
+            if (it->Count())
+                OpenChild(leaf, leaf->HotIndex(), true);
+            else if (Selectable(it) && it->Enabled())
+                ChooseMenuItem(it);
+        }
+        return true;
+    default:
+        break;
+    }
+    QString text = e->text();
+    if (!text.isEmpty() && text[0].isPrint())
+        MenuChar(text[0].unicode());
+    return true;
+}
+
+void TMenuLoop::MenuChar(char16_t ch) {
+    TBvMenuWindow* leaf = Leaf();
+    TMenuItem* parent = leaf ? leaf->ParentItem() : Bar ? Bar->Root() : nullptr;
+    if (!parent)
+        return;
+    // Items drawn by the program have no text the system could search: the owner answers.
+    intptr_t answer = 0;
+    if (IsWindow(Owner))
+        answer = Owner->Perform(WM_MENUCHAR, MakeLParam(ch, leaf ? static_cast<int>(MF_POPUP) : 0),
+                                reinterpret_cast<intptr_t>(parent));
+    intptr_t action = (answer >> 16) & 0xFFFF;
+    int index = static_cast<int>(answer & 0xFFFF);
+    if (action == MNC_IGNORE) {
+        BvQt::Beep();
+        return;
+    }
+    if (action == MNC_CLOSE) {
+        End();
+        return;
+    }
+    std::vector<TMenuItem*> items = VisibleMenuItems(parent);
+    if (index < 0 || index >= static_cast<int>(items.size()))
+        return;
+    TMenuItem* it = items[static_cast<size_t>(index)];
+    if (!leaf) {
+        SelectBarItem(index, action == MNC_EXECUTE, true);
+        if (action == MNC_EXECUTE && it->Count() == 0)
+            ChooseMenuItem(it);
+        return;
+    }
+    leaf->SetHot(index);
+    if (action != MNC_EXECUTE)
+        return;
+    if (it->Count())
+        OpenChild(leaf, index, true);
+    else if (it->Enabled())
+        ChooseMenuItem(it);
+}
 
 } // namespace
 
@@ -259,13 +705,60 @@ QWidget* CreateMenuBarWidget(TCustomForm* form, QWidget* parent) {
 }
 
 QWidget* ActiveMenuWindow() {
-    return gRootMenuWindow.data();
+    return Loop().Popups.empty() ? nullptr : Loop().Popups.front().data();
 }
 
 void CloseMenus() {
-    if (gRootMenuWindow)
-        gRootMenuWindow->close();
-    gRootMenuWindow = nullptr;
+    Loop().End();
+    Loop().CloseFrom(0);
+}
+
+void EnterMenuBar(TCustomForm* form, char16_t ch) {
+    TBvMenuBar* bar = nullptr;
+    for (auto& b : MenuBars())
+        if (b && b->Form() == form && b->isVisible())
+            bar = b.data();
+    if (!bar || VisibleMenuItems(bar->Root()).empty())
+        return;
+    CloseMenus();
+    Loop().Bar = bar;
+    Loop().Start(form);
+    if (ch == 0) {
+        Loop().SelectBarItem(0, false, false);
+        return;
+    }
+    Loop().MenuChar(ch);
+    // No item has that mnemonic: the bar is not entered.
+    if (Loop().BarIndex < 0)
+        Loop().End();
+}
+
+int HighlightedMenuIndex(const TMenuItem* parent) {
+    for (auto& w : Loop().Popups)
+        if (w && w->ParentItem() == parent)
+            return w->HotIndex();
+    if (Loop().Bar && Loop().Bar->Root() == parent)
+        return Loop().BarIndex;
+    return -1;
+}
+
+void RefreshMenuWindows(TMenu* menu) {
+    for (auto& w : Loop().Popups)
+        if (w && w->ParentItem()->GetParentMenu() == menu) {
+            w->Measure();
+            w->update();
+        }
+    for (auto& b : MenuBars())
+        if (b && b->Menu() == menu)
+            b->update();
+}
+
+void ForgetMenuItem(const TMenuItem* item) {
+    for (auto& w : Loop().Popups)
+        if (w && w->Shows(item)) {
+            CloseMenus();
+            return;
+        }
 }
 
 void ShowMenuItems(TMenuItem* parent, HWND owner, uint32_t alignFlags, int x, int y) {
@@ -273,8 +766,9 @@ void ShowMenuItems(TMenuItem* parent, HWND owner, uint32_t alignFlags, int x, in
         return;
     CloseMenus();
     TMenu* menu = parent->GetParentMenu();
-    auto* w = new TBvMenuWindow(parent, owner, menu && menu->OwnerDraw(), nullptr);
-    gRootMenuWindow = w;
+    Loop().Start(owner);
+    auto* w = new TBvMenuWindow(parent, owner, menu && menu->OwnerDraw());
+    Loop().Popups.push_back(w);
     int left = x;
     if (alignFlags & 8u)
         left = x - w->width();
