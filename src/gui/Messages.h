@@ -197,6 +197,11 @@ constexpr uint32_t ODT_MENU = 1;
 constexpr uint32_t ODT_LISTBOX = 2;
 constexpr uint32_t ODT_COMBOBOX = 3;
 constexpr uint32_t ODT_BUTTON = 4;
+// Push button styles.
+constexpr uint32_t BS_PUSHBUTTON = 0x0000;
+constexpr uint32_t BS_DEFPUSHBUTTON = 0x0001;
+constexpr uint32_t BS_OWNERDRAW = 0x000B;
+constexpr uint32_t BS_TYPEMASK = 0x000F;
 constexpr uint32_t ODA_DRAWENTIRE = 1;
 constexpr uint32_t ODA_SELECT = 2;
 constexpr uint32_t ODA_FOCUS = 4;

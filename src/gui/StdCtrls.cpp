@@ -393,6 +393,10 @@ bool TButton::IsActive() const {
     return Default;
 }
 
+uint32_t TButton::ButtonStyle() const {
+    return Default ? BS_DEFPUSHBUTTON : BS_PUSHBUTTON;
+}
+
 void TButton::Click() {
     if (TCustomForm* form = ParentForm(); form && ModalResult != 0)
         form->SetModalResult(ModalResult);

@@ -160,8 +160,37 @@ private:
     TCustomListBox* owner_;
 };
 
+namespace {
+
+// A push button the program draws: Qt keeps the pressing, focus and clicking; every picture
+// is asked of the control's parent as WM_DRAWITEM, reflected to the button as CN_DRAWITEM.
+class TBvOwnerDrawButton : public QPushButton {
+public:
+    TBvOwnerDrawButton(TButton* button, QWidget* parent) : QPushButton(parent), button_(button) {}
+
+protected:
+    void paintEvent(QPaintEvent*) override {
+        QImage image(size(), QImage::Format_RGB32);
+        image.fill(ToQColor(button_->Color()));
+        uint32_t state = (isDown() ? ODS_SELECTED : 0) | (hasFocus() ? ODS_FOCUS : 0) |
+                         (isEnabled() ? 0 : ODS_DISABLED);
+        GuardedCall(button_, [&] {
+            SendDrawItem(button_, ODT_BUTTON, 0, image, Rect(0, 0, width(), height()), state, 0);
+        });
+        QPainter p(this);
+        p.drawImage(0, 0, image);
+    }
+
+private:
+    TButton* button_;
+};
+
+} // namespace
+
 QWidget* TButton::CreateWidget(QWidget* parent) {
-    auto* b = new QPushButton(parent);
+    auto* b = (ButtonStyle() & BS_TYPEMASK) == BS_OWNERDRAW
+                  ? new TBvOwnerDrawButton(this, parent)
+                  : new QPushButton(parent);
     BvQt::SetButtonText(b, GetText());
     b->setDefault(Default);
     QObject::connect(b, &QPushButton::clicked, [this] {
