@@ -2,6 +2,7 @@
 
 #include "Forms.h"
 #include "TextCodec.h"
+#include "qt/WidgetBinding.h"
 
 #include <QImage>
 #include <algorithm>
@@ -111,7 +112,12 @@ TBvDesktopCanvas* DesktopCanvas() {
 }
 
 void DrawInvertFrame(const TRect& screenRect, int count) {
-    for (int i = 0; i < count; ++i)
+    // On the screen itself, over every window; an even count changes nothing.
+    if (count % 2 == 0)
+        return;
+    if (BvQt::HasApplication())
+        BvQt::InvertScreenFrame(screenRect);
+    else
         DesktopCanvas()->DrawFocusRect(screenRect);
 }
 

@@ -35,7 +35,7 @@ TColor PaletteColor(TColor color);
 void UpdateTrackFont(TFont* trackFont, const TFont* font, TBvTrackFontOptions options);
 // An 8 x 8 checkerboard of the two colours (the caller owns it).
 TBitmap* CreateTwoColorsBrushPattern(TColor color1, TColor color2);
-// Toggles a dotted inverted frame on the desktop canvas count times.
+// Toggles a dotted inverted frame on the screen, over every window, count times.
 void DrawInvertFrame(const TRect& screenRect, int count);
 // Paints what lies behind a windowless control (its parent and earlier siblings) into dest.
 void CopyParentImage(TControl* control, TCanvas* dest);

@@ -28,8 +28,19 @@ struct TDragRun {
     TPoint Pos;
     TControl* Target = nullptr;
     bool Accepted = false;
+    // The source's drag images, shown while the drag runs.
+    TDragImageList* Images = nullptr;
 };
 TDragRun gDrag;
+
+TDragImageList* RunningDragImages() {
+    return gDrag.Images && TDragImageList::Current() == gDrag.Images ? gDrag.Images : nullptr;
+}
+
+void EndDragImages(const TDragRun& run) {
+    if (run.Images && TDragImageList::Current() == run.Images)
+        run.Images->EndDrag();
+}
 
 } // namespace
 
@@ -180,8 +191,13 @@ void DragMoveTo(TPoint screenPos) {
             std::abs(screenPos.Y - gDrag.StartPos.Y) < gDrag.Threshold)
             return;
         gDrag.Started = true;
+        if (TDragImageList* images = gDrag.Source->GetDragImages())
+            if (images->BeginDrag(nullptr, screenPos.X, screenPos.Y))
+                gDrag.Images = images;
     }
     gDrag.Object->DragPos = screenPos;
+    if (TDragImageList* images = RunningDragImages())
+        images->DragMove(screenPos.X, screenPos.Y);
     TControl* target = FindDragTarget(screenPos, false);
     if (target != gDrag.Target) {
         if (gDrag.Target)
@@ -197,6 +213,13 @@ void DragMoveTo(TPoint screenPos) {
         return; // a handler ended the drag
     gDrag.Object->DragTarget = gDrag.Target;
     BvQt::SetDragCursor(gDrag.Accepted ? gDrag.Source->DragCursor : crNoDrop);
+    // The picture shows over controls that show drag images, and away from every control.
+    if (TDragImageList* images = RunningDragImages()) {
+        if (!gDrag.Target || (gDrag.Target->ControlStyle & csDisplayDragImage))
+            images->ShowDragImage();
+        else
+            images->HideDragImage();
+    }
 }
 
 void CompleteDrag(bool drop) {
@@ -218,6 +241,7 @@ void CompleteDrag(bool drop) {
     TDragRun d = gDrag;
     gDrag = {};
     BvQt::SetDragCursor(crDefault);
+    EndDragImages(d);
     if (gCapture == d.Source)
         gCapture = nullptr;
     // A drop handler may free the target; the end handler then gets no target.
@@ -270,6 +294,7 @@ TControl::~TControl() {
         TDragRun d = gDrag;
         gDrag = {};
         BvQt::SetDragCursor(crDefault);
+        EndDragImages(d);
         if (d.OwnsObject)
             delete d.Object;
     }
@@ -740,6 +765,10 @@ void TControl::DragOver(TObject* source, int x, int y, TDragState state, bool& a
     accept = static_cast<bool>(OnDragOver);
     if (OnDragOver)
         OnDragOver(this, source, x, y, state, accept);
+}
+
+TDragImageList* TControl::GetDragImages() {
+    return nullptr;
 }
 
 void TControl::DoStartDrag(TDragObject*& dragObject) {

@@ -263,6 +263,8 @@ public:
     TDragMode DragMode = TDragMode::dmManual;
     TCursor DragCursor = crDrag;
     void BeginDrag(bool immediate, int threshold = -1);
+    // The pictures a drag from this control shows under the pointer; none by default.
+    virtual TDragImageList* GetDragImages();
     bool Dragging() const;
     void EndDrag(bool drop);
 

@@ -1,8 +1,10 @@
 #include "Graphics.h"
+#include "Controls.h"
 #include "PublishedTypes.h"
 
 #include "CanvasPixels.h"
 #include "qt/QtBridge.h"
+#include "qt/WidgetBinding.h"
 
 #include <QFont>
 #include <QImage>
@@ -488,6 +490,68 @@ void TCustomImageList::Clear() {
     images_.clear();
     masks_.clear();
     Changed();
+}
+
+namespace {
+TDragImageList* gDragImages = nullptr;
+}
+
+TDragImageList::~TDragImageList() {
+    EndDrag();
+}
+
+TDragImageList* TDragImageList::Current() {
+    return gDragImages;
+}
+
+bool TDragImageList::SetDragImage(int index, int hotSpotX, int hotSpotY) {
+    if (index < 0 || index >= Count())
+        return false;
+    dragIndex_ = index;
+    hotSpot_ = {hotSpotX, hotSpotY};
+    return true;
+}
+
+bool TDragImageList::BeginDrag(HWND window, int x, int y) {
+    if (dragIndex_ < 0 || dragIndex_ >= Count() || !BvQt::HasApplication())
+        return false;
+    if (gDragImages && gDragImages != this)
+        gDragImages->EndDrag();
+    origin_ = window ? window->ClientOrigin() : TPoint{};
+    TBitmap image, mask;
+    GetBitmap(dragIndex_, &image);
+    GetMask(dragIndex_, &mask);
+    BvQt::ShowDragImage(image, Masked ? &mask : nullptr,
+                        {origin_.X + x - hotSpot_.X, origin_.Y + y - hotSpot_.Y});
+    dragging_ = true;
+    gDragImages = this;
+    return true;
+}
+
+bool TDragImageList::DragMove(int x, int y) {
+    if (!dragging_)
+        return false;
+    BvQt::MoveDragImage({origin_.X + x - hotSpot_.X, origin_.Y + y - hotSpot_.Y});
+    return true;
+}
+
+void TDragImageList::EndDrag() {
+    if (!dragging_)
+        return;
+    dragging_ = false;
+    if (gDragImages == this)
+        gDragImages = nullptr;
+    BvQt::HideDragImage();
+}
+
+void TDragImageList::ShowDragImage() {
+    if (dragging_)
+        BvQt::SetDragImageVisible(true);
+}
+
+void TDragImageList::HideDragImage() {
+    if (dragging_)
+        BvQt::SetDragImageVisible(false);
 }
 
 void TCustomImageList::Draw(TCanvas* canvas, int x, int y, int index, bool enabled) {

@@ -302,6 +302,33 @@ public:
     using TCustomImageList::TCustomImageList;
 };
 
+// An image list one of whose images follows the pointer during a drag, held at its hot spot.
+class TDragImageList : public TCustomImageList {
+public:
+    using TCustomImageList::TCustomImageList;
+    ~TDragImageList() override;
+    // The image the drag shows and the point of it that sits under the pointer.
+    bool SetDragImage(int index, int hotSpotX, int hotSpotY);
+    TPoint DragHotspot() const { return hotSpot_; }
+    int DragIndex() const { return dragIndex_; }
+    // Shows the drag image with its hot spot at a point of window (0: the screen).
+    bool BeginDrag(HWND window, int x, int y);
+    // Moves it, in the coordinates BeginDrag was given.
+    bool DragMove(int x, int y);
+    void EndDrag();
+    void ShowDragImage();
+    void HideDragImage();
+    bool Dragging() const { return dragging_; }
+    // The list whose image is being dragged now, if any.
+    static TDragImageList* Current();
+
+private:
+    int dragIndex_ = 0;
+    TPoint hotSpot_;
+    TPoint origin_;
+    bool dragging_ = false;
+};
+
 class TCanvas : public TPersistent {
     BV_CLASS_INFO()
 public:

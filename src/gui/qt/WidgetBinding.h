@@ -11,6 +11,7 @@
 class QScrollBar;
 class QTimer;
 class QWidget;
+class TBitmap;
 class TFont;
 class TObject;
 class TWinControl;
@@ -97,5 +98,18 @@ void SetCursorPos(TPoint pos);
 void SetDragCursor(int cursor);
 // The primary screen's logical dots per inch, rounded (0 when there is no screen).
 int ScreenPixelsPerInch();
+// Toggles a dotted frame on a transparent window over the screen that takes no input; the
+// window shows while a frame is on it.
+void InvertScreenFrame(const TRect& screenRect);
+// That window, once made (for tests).
+QWidget* ScreenOverlay();
+
+// The drag image: a picture (mask white: transparent) on a top-level window that takes no
+// input, its top-left corner at a screen point.
+void ShowDragImage(const TBitmap& image, const TBitmap* mask, TPoint topLeft);
+void MoveDragImage(TPoint topLeft);
+void SetDragImageVisible(bool visible);
+void HideDragImage();
+QWidget* DragImageWindow();
 
 } // namespace BvQt

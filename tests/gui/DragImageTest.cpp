@@ -1,0 +1,94 @@
+// A drag from a control with drag images shows the picture under the pointer, held at its
+// hot spot, on a window that takes no input; it follows every move and goes with the drop.
+#include "ExtCtrls.h"
+#include "GuiTestEnvironment.h"
+#include "qt/WidgetBinding.h"
+
+#include <QApplication>
+#include <QTest>
+#include <QWidget>
+#include <gtest/gtest.h>
+
+namespace {
+
+void Pump() {
+    for (int i = 0; i < 5; ++i) {
+        QApplication::processEvents();
+        Application->ProcessMessages();
+    }
+}
+
+class TDragSource : public TCustomControl {
+public:
+    explicit TDragSource(TComponent* owner) : TCustomControl(owner), images(this, 20, 10) {
+        DragMode = TDragMode::dmAutomatic;
+        ControlStyle |= csDisplayDragImage;
+        TBitmap picture(20, 10);
+        picture.Canvas()->Brush()->SetColor(clRed);
+        picture.Canvas()->FillRect(Rect(0, 0, 20, 10));
+        // The right half is white, the list's transparent colour.
+        picture.Canvas()->Brush()->SetColor(clWhite);
+        picture.Canvas()->FillRect(Rect(10, 0, 20, 10));
+        images.AddMasked(&picture, clWhite);
+        images.SetDragImage(0, 5, 3);
+    }
+    TDragImageList* GetDragImages() override { return &images; }
+    TDragImageList images;
+};
+
+} // namespace
+
+TEST(DragImage, ThePictureFollowsThePointerAtItsHotSpot) {
+    TForm* form = MakeTestForm(300, 200);
+    auto* source = new TDragSource(form);
+    source->SetBounds(10, 10, 120, 80);
+    source->SetParent(form);
+    auto* target = new TPanel(form);
+    target->SetBounds(150, 10, 120, 80);
+    target->SetParent(form);
+    bool dropped = false;
+    target->OnDragOver = [](TObject*, TObject*, int, int, TDragState, bool& accept) {
+        accept = true;
+    };
+    target->OnDragDrop = [&](TObject*, TObject*, int, int) { dropped = true; };
+    form->Show();
+    Pump();
+
+    QWidget* w = source->Widget();
+    QTest::mousePress(w, Qt::LeftButton, {}, QPoint(20, 20));
+    Pump();
+    QWidget* image = BvQt::DragImageWindow();
+    EXPECT_TRUE(!image || !image->isVisible()) << "no picture before the drag starts";
+
+    struct TStep {
+        QPoint At;
+    };
+    const TStep steps[] = {{{40, 30}}, {{60, 50}}, {{100, 70}}};
+    for (const TStep& s : steps) {
+        QTest::mouseMove(w, s.At);
+        Pump();
+        image = BvQt::DragImageWindow();
+        ASSERT_NE(image, nullptr);
+        EXPECT_TRUE(image->isVisible());
+        TPoint pointer = source->ClientToScreen({s.At.x(), s.At.y()});
+        EXPECT_EQ(image->geometry().topLeft(), QPoint(pointer.X - 5, pointer.Y - 3));
+        EXPECT_EQ(image->size(), QSize(20, 10));
+    }
+    EXPECT_TRUE(image->windowFlags().testFlag(Qt::WindowTransparentForInput));
+    QImage shot = image->grab().toImage().convertToFormat(QImage::Format_ARGB32);
+    EXPECT_EQ(shot.pixel(2, 2) & 0xFFFFFF, 0xFF0000u);
+    EXPECT_EQ(qAlpha(shot.pixel(15, 2)), 0) << "the masked half is see-through";
+
+    // Over the panel, which shows no drag images, the picture hides; the drop still lands.
+    QPoint overTarget = w->mapFromGlobal(target->Widget()->mapToGlobal(QPoint(30, 30)));
+    QTest::mouseMove(w, overTarget);
+    Pump();
+    EXPECT_FALSE(image->isVisible());
+    QTest::mouseRelease(w, Qt::LeftButton, {}, overTarget);
+    Pump();
+    EXPECT_TRUE(dropped);
+    EXPECT_FALSE(image->isVisible());
+    EXPECT_FALSE(source->images.Dragging());
+    delete form;
+    Pump();
+}
