@@ -364,6 +364,10 @@ bool TCustomForm::HandleMessage(TMessage& m) {
         if (menu_)
             menu_->ProcessMenuChar(m);
         return true;
+    case WM_INITMENUPOPUP:
+        if (menu_)
+            menu_->DispatchPopup(reinterpret_cast<TMenuItem*>(m.WParam));
+        return true;
     case WM_DRAWITEM: {
         auto* dis = reinterpret_cast<TDrawItemStruct*>(m.LParam);
         if (dis && dis->CtlType == ODT_MENU && menu_) {

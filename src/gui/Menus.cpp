@@ -76,6 +76,11 @@ void PopupListProc(TMessage& m) {
             }
         break;
     }
+    case WM_INITMENUPOPUP:
+        for (TPopupMenu* menu : std::vector<TPopupMenu*>(PopupMenus()))
+            if (menu->DispatchPopup(reinterpret_cast<TMenuItem*>(m.WParam)))
+                return;
+        break;
     case WM_MENUCHAR:
         for (TPopupMenu* menu : std::vector<TPopupMenu*>(PopupMenus())) {
             menu->ProcessMenuChar(m);
@@ -541,6 +546,14 @@ TMenuItem* TMenu::FindItem(uintptr_t value, TFindItemKind kind) const {
 
 bool TMenu::DispatchCommand(uint16_t command) {
     TMenuItem* it = FindItem(command, TFindItemKind::fkCommand);
+    if (!it)
+        return false;
+    it->Click();
+    return true;
+}
+
+bool TMenu::DispatchPopup(TMenuItem* submenu) {
+    TMenuItem* it = FindItem(reinterpret_cast<uintptr_t>(submenu), TFindItemKind::fkHandle);
     if (!it)
         return false;
     it->Click();

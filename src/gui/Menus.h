@@ -119,6 +119,9 @@ public:
     void SetImages(TCustomImageList* images);
     TMenuItem* FindItem(uintptr_t value, TFindItemKind kind) const;
     bool DispatchCommand(uint16_t command);
+    // Answers WM_INITMENUPOPUP: the item whose submenu opens is clicked, so that it can fill
+    // the submenu first. False when the submenu is not one of this menu's.
+    bool DispatchPopup(TMenuItem* submenu);
     // Answers WM_MENUCHAR: the item of the menu in LParam whose "&" letter is the character
     // in the low word of WParam runs (MNC_EXECUTE); of several, the next after the highlighted
     // one is selected (MNC_SELECT); none leaves the result 0.

@@ -73,7 +73,13 @@ protected:
     TMenuItem* AddItem(TMenuItem* parent, const char* caption) {
         auto* it = new TMenuItem(form);
         it->SetCaption(caption);
-        it->OnClick = [this, it](TObject*) { clicked.push_back(it); };
+        // A submenu's item is clicked as the submenu opens; only commands count here.
+        it->OnClick = [this, it](TObject*) {
+            if (it->Count() == 0)
+                clicked.push_back(it);
+            else
+                popped.push_back(it);
+        };
         parent->Add(it);
         return it;
     }
@@ -135,6 +141,7 @@ protected:
     TMenuItem *file, *open, *exit, *edit, *copy, *paste;
     TFocusPad* pad = nullptr;
     std::vector<TMenuItem*> clicked;
+    std::vector<TMenuItem*> popped;
     std::vector<TMenuSelect> selects;
     std::vector<TDrawSeen> drawn;
     std::vector<TMenuItem*> opened;
@@ -185,6 +192,7 @@ TEST_F(MenuLoopTest, TheKeyboardWalksTheMenuAndRunsTheItem) {
     // Right moves across the bar: Edit drops down in its place.
     Key(Qt::Key_Right);
     EXPECT_EQ(OpenedMenu(), edit);
+    EXPECT_EQ(popped, (std::vector<TMenuItem*>{file, edit})) << "each opening clicks its item";
     EXPECT_NE(LastState(edit) & ODS_SELECTED, 0);
     Key(Qt::Key_Down);
     EXPECT_EQ(selects.back().Id, paste->Command());
