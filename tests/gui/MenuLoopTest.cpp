@@ -206,8 +206,8 @@ TEST_F(MenuLoopTest, TheKeyboardWalksTheMenuAndRunsTheItem) {
     // Keys reach the control again once the menu is closed.
     std::vector<uint16_t> keys;
     pad->OnKeyDown = [&](TObject*, uint16_t& key, TShiftState) { keys.push_back(key); };
-    Key(Qt::Key_Down);
-    EXPECT_EQ(keys, std::vector<uint16_t>{VK_DOWN});
+    Key(Qt::Key_A);
+    EXPECT_EQ(keys, std::vector<uint16_t>{'A'});
 }
 
 TEST_F(MenuLoopTest, EscClosesOneLevelAtATimeAndF10EntersTheBar) {
@@ -274,6 +274,27 @@ TEST_F(MenuLoopTest, HoverAcrossTheBarOpensTheNeighboursMenu) {
     QTest::mouseClick(bar, Qt::LeftButton, {}, filePoint);
     Pump();
     EXPECT_EQ(ActiveMenuWindow(), nullptr);
+}
+
+TEST_F(MenuLoopTest, AltWithAMnemonicDropsItsMenuDown) {
+    std::vector<char16_t> typed;
+    pad->OnKeyPress = [&](TObject*, char16_t& ch) { typed.push_back(ch); };
+    QTest::keyClick(pad->Widget(), Qt::Key_E, Qt::AltModifier);
+    Pump();
+    EXPECT_EQ(OpenedMenu(), edit);
+    ASSERT_NE(ActiveMenuWindow(), nullptr);
+    EXPECT_EQ(selects.back().Id, copy->Command()) << "its first item is highlighted";
+    Key(Qt::Key_C);
+    ASSERT_EQ(clicked.size(), 1u);
+    EXPECT_EQ(clicked[0], copy);
+
+    // A letter no bar item has does not enter the menu.
+    size_t mark = selects.size();
+    QTest::keyClick(pad->Widget(), Qt::Key_Q, Qt::AltModifier);
+    Pump();
+    EXPECT_EQ(ActiveMenuWindow(), nullptr);
+    EXPECT_EQ(selects.size(), mark);
+    EXPECT_TRUE(typed.empty()) << "Alt with a letter never types";
 }
 
 TEST_F(MenuLoopTest, MnemonicsGoThroughWmMenuChar) {

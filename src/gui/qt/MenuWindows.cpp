@@ -62,6 +62,9 @@ private:
 
 public:
     void MenuChar(char16_t ch);
+    static intptr_t AskMenuChar(HWND owner, TMenuItem* parent, char16_t ch, bool popup);
+    // Does what an answer to WM_MENUCHAR says, in the innermost open menu (or the bar).
+    void DoMenuChar(intptr_t answer);
 };
 
 TMenuLoop& Loop() {
@@ -662,13 +665,21 @@ bool TMenuLoop::Key(QKeyEvent* e) {
 void TMenuLoop::MenuChar(char16_t ch) {
     TBvMenuWindow* leaf = Leaf();
     TMenuItem* parent = leaf ? leaf->ParentItem() : Bar ? Bar->Root() : nullptr;
-    if (!parent)
-        return;
+    if (parent)
+        DoMenuChar(AskMenuChar(Owner, parent, ch, leaf != nullptr));
+}
+
+intptr_t TMenuLoop::AskMenuChar(HWND owner, TMenuItem* parent, char16_t ch, bool popup) {
     // Items drawn by the program have no text the system could search: the owner answers.
-    intptr_t answer = 0;
-    if (IsWindow(Owner))
-        answer = Owner->Perform(WM_MENUCHAR, MakeLParam(ch, leaf ? static_cast<int>(MF_POPUP) : 0),
-                                reinterpret_cast<intptr_t>(parent));
+    if (!IsWindow(owner))
+        return 0;
+    return owner->Perform(WM_MENUCHAR, MakeLParam(ch, popup ? static_cast<int>(MF_POPUP) : 0),
+                          reinterpret_cast<intptr_t>(parent));
+}
+
+void TMenuLoop::DoMenuChar(intptr_t answer) {
+    TBvMenuWindow* leaf = Leaf();
+    TMenuItem* parent = leaf ? leaf->ParentItem() : Bar ? Bar->Root() : nullptr;
     intptr_t action = (answer >> 16) & 0xFFFF;
     int index = static_cast<int>(answer & 0xFFFF);
     if (action == MNC_IGNORE) {
@@ -721,16 +732,22 @@ void EnterMenuBar(TCustomForm* form, char16_t ch) {
     if (!bar || VisibleMenuItems(bar->Root()).empty())
         return;
     CloseMenus();
+    intptr_t answer = 0;
+    if (ch != 0) {
+        // No bar item has that mnemonic: a beep, and the bar is not entered.
+        answer = TMenuLoop::AskMenuChar(form, bar->Root(), ch, false);
+        intptr_t action = (answer >> 16) & 0xFFFF;
+        if (action == MNC_IGNORE)
+            BvQt::Beep();
+        if (action == MNC_IGNORE || action == MNC_CLOSE)
+            return;
+    }
     Loop().Bar = bar;
     Loop().Start(form);
-    if (ch == 0) {
+    if (ch == 0)
         Loop().SelectBarItem(0, false, false);
-        return;
-    }
-    Loop().MenuChar(ch);
-    // No item has that mnemonic: the bar is not entered.
-    if (Loop().BarIndex < 0)
-        Loop().End();
+    else
+        Loop().DoMenuChar(answer);
 }
 
 int HighlightedMenuIndex(const TMenuItem* parent) {

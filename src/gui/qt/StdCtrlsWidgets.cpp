@@ -188,9 +188,8 @@ private:
 } // namespace
 
 QWidget* TButton::CreateWidget(QWidget* parent) {
-    auto* b = (ButtonStyle() & BS_TYPEMASK) == BS_OWNERDRAW
-                  ? new TBvOwnerDrawButton(this, parent)
-                  : new QPushButton(parent);
+    auto* b = (ButtonStyle() & BS_TYPEMASK) == BS_OWNERDRAW ? new TBvOwnerDrawButton(this, parent)
+                                                            : new QPushButton(parent);
     BvQt::SetButtonText(b, GetText());
     b->setDefault(Default);
     QObject::connect(b, &QPushButton::clicked, [this] {
