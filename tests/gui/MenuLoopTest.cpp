@@ -6,6 +6,8 @@
 #include "Menus.h"
 
 #include <QApplication>
+#include <QImage>
+#include <QPainter>
 #include <QTest>
 #include <QWidget>
 #include <gtest/gtest.h>
@@ -134,6 +136,16 @@ protected:
                 state = drawn[i].State;
         return state;
     }
+    // The form with the open menu over it, as the screen shows them.
+    void SaveMenuShot(const char* name) {
+        QImage shot = form->Widget()->grab().toImage();
+        if (QWidget* popup = ActiveMenuWindow()) {
+            QPainter p(&shot);
+            p.drawImage(popup->geometry().topLeft() - form->Widget()->mapToGlobal(QPoint(0, 0)),
+                        popup->grab().toImage());
+        }
+        shot.save(QString::fromStdString(std::string(BV_BINARY_DIR) + "/" + name));
+    }
     TMenuItem* OpenedMenu() { return opened.empty() ? nullptr : opened.back(); }
 
     TForm* form = nullptr;
@@ -228,6 +240,18 @@ TEST_F(MenuLoopTest, EscClosesOneLevelAtATimeAndF10EntersTheBar) {
     size_t drawnBefore = drawn.size();
     Bar()->repaint();
     EXPECT_EQ(LastState(edit, drawnBefore) & (ODS_HOTLIGHT | ODS_SELECTED), 0);
+
+    // A click elsewhere in the window leaves the bar too, and keys go to the controls again.
+    Key(Qt::Key_F10);
+    mark = selects.size();
+    QTest::mouseClick(pad->Widget(), Qt::LeftButton);
+    Pump();
+    ASSERT_GT(selects.size(), mark);
+    EXPECT_EQ(selects.back().Flags, MF_MENUCLOSED);
+    std::vector<uint16_t> keys;
+    pad->OnKeyDown = [&](TObject*, uint16_t& key, TShiftState) { keys.push_back(key); };
+    Key(Qt::Key_B);
+    EXPECT_EQ(keys, std::vector<uint16_t>{'B'});
 }
 
 TEST_F(MenuLoopTest, HoverAcrossTheBarOpensTheNeighboursMenu) {
@@ -255,6 +279,7 @@ TEST_F(MenuLoopTest, HoverAcrossTheBarOpensTheNeighboursMenu) {
     EXPECT_TRUE(ActiveMenuWindow()->isVisible());
     EXPECT_EQ(selects.back().Id, 1);
     EXPECT_EQ(selects.back().Flags, MF_HILITE | MF_POPUP);
+    SaveMenuShot("gui_menu_open.png");
 
     // An item of the open menu under the pointer is selected and runs on a click.
     QWidget* popup = ActiveMenuWindow();
