@@ -155,6 +155,8 @@ public:
     TBvImgBtnParts LayoutParts(TCanvas* canvas, const TRect& content) const;
 
 protected:
+    // The button draws itself: its window asks for every picture (CN_DRAWITEM).
+    uint32_t ButtonStyle() const override { return TBvCustomButton::ButtonStyle() | BS_OWNERDRAW; }
     bool HandleMessage(TMessage& message) override;
     void Notification(TComponent* component, TOperation operation) override;
     void Loaded() override;

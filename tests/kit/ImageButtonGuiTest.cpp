@@ -574,6 +574,29 @@ TEST(ImageButtonInput, AMouseClickRunsTheButtonAndCloseClosesItsForm) {
     Pump();
 }
 
+TEST(ImageButtonInput, TheButtonOnScreenIsTheKitsPictureAndLooksPressedWhilePressed) {
+    TForm* form = MakeTestForm(300, 120);
+    TBvImgBtn* button = MakeButton(form, 10, 10, 120, 30);
+    button->SetCaption("Scan mobile...");
+    form->Show();
+    Pump();
+    QWidget* w = button->Widget();
+    auto onScreen = [&] { return w->grab().toImage().convertToFormat(QImage::Format_RGB32); };
+    EXPECT_EQ(onScreen(), DrawButton(button, 0)) << "not the kit's own picture";
+    QTest::mousePress(w, Qt::LeftButton, {}, QPoint(60, 15));
+    Pump();
+    QImage pressed = onScreen();
+    EXPECT_EQ(pressed, DrawButton(button, ODS_SELECTED | ODS_FOCUS));
+    EXPECT_NE(pressed, DrawButton(button, ODS_FOCUS));
+    QTest::mouseRelease(w, Qt::LeftButton, {}, QPoint(60, 15));
+    Pump();
+    EXPECT_EQ(onScreen(), DrawButton(button, ODS_FOCUS));
+    pressed.save(
+        QString::fromStdString(std::string(BV_BINARY_DIR) + "/kit_image_button_pressed.png"));
+    delete form;
+    Pump();
+}
+
 TEST(ImageButtonInput, ThePointerOverAnEnabledButtonMakesItHot) {
     TForm* form = MakeTestForm(300, 120);
     TBvImgBtn* button = MakeButton(form, 10, 10, 120, 30);
