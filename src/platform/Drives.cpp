@@ -124,7 +124,18 @@ bool IsRemovableDevice(const std::string& sysRoot, std::string_view majMin) {
     return slash != std::string::npos && FileSaysOne(dev.substr(0, slash) + "/removable");
 }
 
+std::function<std::vector<TDriveEntry>()> tableSource;
+std::mutex sourceMutex;
+
+std::vector<std::pair<int, std::function<void()>>> changeHandlers;
+int nextHandlerId = 1;
+
 std::vector<TDriveEntry> LoadTable() {
+    {
+        std::lock_guard lock(sourceMutex);
+        if (tableSource)
+            return tableSource();
+    }
     const char* env = std::getenv("BRISVANE_DRIVES");
     return BuildDriveTable(ReadSmallFile("/proc/self/mountinfo"), env ? env : "");
 }
@@ -240,13 +251,15 @@ std::vector<TDriveEntry> BuildDriveTable(std::string_view mountInfo, std::string
         std::string point = UnescapeMountField(f[4]);
         std::string_view fsType = dash[1];
         std::string_view source = dash[2];
-        if (point == "/" || !source.starts_with("/dev/"))
+        // What the desktop's automounter puts under /media is a user volume, whatever
+        // backs it; elsewhere only block devices count.
+        const bool userMount = point.starts_with("/media/") || point.starts_with("/run/media/");
+        if (point == "/" || (!source.starts_with("/dev/") && !userMount))
             continue;
         unsigned type = 0;
         if (fsType == "iso9660" || fsType == "udf")
             type = DRIVE_CDROM;
-        else if (IsRemovableDevice(sysRoot, majMin) || point.starts_with("/media/") ||
-                 point.starts_with("/run/media/"))
+        else if (userMount || IsRemovableDevice(sysRoot, majMin))
             type = DRIVE_REMOVABLE;
         if (!type || !seenDevices.insert(std::string(majMin)).second)
             continue;
@@ -278,6 +291,37 @@ void RefreshDriveTable() {
     auto fresh = LoadTable();
     std::unique_lock lock(tableMutex);
     table = std::move(fresh);
+}
+
+void SetDriveTableSource(std::function<std::vector<TDriveEntry>()> source) {
+    std::lock_guard lock(sourceMutex);
+    tableSource = std::move(source);
+}
+
+int AddDriveChangeHandler(std::function<void()> handler) {
+    const int id = nextHandlerId++;
+    changeHandlers.emplace_back(id, std::move(handler));
+    return id;
+}
+
+void RemoveDriveChangeHandler(int id) {
+    std::erase_if(changeHandlers, [id](const auto& h) { return h.first == id; });
+}
+
+void DrivesChanged() {
+    RefreshDriveTable();
+    // A handler may remove itself or others: run the ones still registered, by id.
+    std::vector<int> ids;
+    for (const auto& h : changeHandlers)
+        ids.push_back(h.first);
+    for (int id : ids) {
+        auto it = std::find_if(changeHandlers.begin(), changeHandlers.end(),
+                               [id](const auto& h) { return h.first == id; });
+        if (it != changeHandlers.end()) {
+            auto handler = it->second; // a copy: the handler may erase its entry
+            handler();
+        }
+    }
 }
 
 char DriveLetterOf(std::string_view p) {

@@ -8,6 +8,7 @@
 #include "SysUtils.h"
 
 #include <cstdint>
+#include <functional>
 #include <string>
 #include <string_view>
 #include <vector>
@@ -33,6 +34,17 @@ struct TDriveEntry {
 std::vector<TDriveEntry> GetDriveTable();
 // Reads the mounts and BRISVANE_DRIVES again (after a card came or went).
 void RefreshDriveTable();
+// Where the table comes from instead of the mounts (tests script their drives with
+// it); an empty source restores the mounts. Takes effect at the next refresh.
+void SetDriveTableSource(std::function<std::vector<TDriveEntry>()> source);
+
+// Handlers told, on the GUI thread, that the table was read again because a volume
+// came or went. Add and remove them on the GUI thread.
+int AddDriveChangeHandler(std::function<void()> handler);
+void RemoveDriveChangeHandler(int id);
+// Refreshes the table and runs every handler; the event loop calls it when the
+// mount table changes. A handler may add or remove handlers.
+void DrivesChanged();
 // Parses a BRISVANE_DRIVES text; malformed entries are skipped.
 std::vector<TDriveEntry> ParseDriveOverrides(std::string_view text);
 // The table built from a mountinfo text and overrides; `sysRoot` is where /sys lies.

@@ -1,5 +1,10 @@
 #include "Drives.h"
 #include "FileTestSupport.h"
+#include "MountWatcher.h"
+
+#include <cerrno>
+#include <cstring>
+#include <sys/mount.h>
 
 #include <filesystem>
 #include <fstream>
@@ -159,4 +164,72 @@ TEST_F(DriveTest, DriveMissingFolderHasNoRoot) {
     EXPECT_TRUE(IsDriveRoot("F:\\"));
     EXPECT_TRUE(IsDriveRootFolder(card_ + "/"));
     EXPECT_FALSE(IsDriveRootFolder(card_ + "/sub"));
+}
+
+TEST(DriveTable, WhateverBacksAVolumeUnderMediaItIsAUserVolume) {
+    const char* mountInfo = "28 1 254:0 / / rw - ext4 /dev/vda rw\n"
+                            "50 28 0:41 / /media/bv-x rw - tmpfs bvcard rw\n"
+                            "51 28 0:42 / /run/media/u/PHONE rw - fuseblk phone rw\n"
+                            "52 28 0:43 / /srv/cache rw - tmpfs tmpfs rw\n";
+    auto t = BuildDriveTable(mountInfo, "", "/nonexistent-sys");
+    ASSERT_EQ(3u, t.size());
+    EXPECT_EQ("/media/bv-x", t[1].Root);
+    EXPECT_EQ(DRIVE_REMOVABLE, t[1].Type);
+    EXPECT_EQ("/run/media/u/PHONE", t[2].Root);
+    EXPECT_EQ(DRIVE_REMOVABLE, t[2].Type);
+}
+
+// The table comes from a script: each change handler sees the table already read
+// again, and a handler that removes itself during the round is not run again.
+TEST(DriveChanges, HandlersSeeTheNewTableAndMayRemoveThemselves) {
+    std::vector<TDriveEntry> scripted{{'C', "/", DRIVE_FIXED}};
+    SetDriveTableSource([&] { return scripted; });
+    RefreshDriveTable();
+    std::vector<std::string> seen;
+    int selfRemoving = 0;
+    const int watcher = AddDriveChangeHandler([&] {
+        std::string letters;
+        for (const auto& d : GetDriveTable())
+            letters += d.Letter;
+        seen.push_back(letters);
+    });
+    selfRemoving = AddDriveChangeHandler([&] {
+        seen.push_back("once");
+        RemoveDriveChangeHandler(selfRemoving);
+    });
+    scripted.push_back({'E', "/tmp", DRIVE_REMOVABLE});
+    DrivesChanged();
+    scripted.pop_back();
+    DrivesChanged();
+    RemoveDriveChangeHandler(watcher);
+    DrivesChanged();
+    EXPECT_EQ((std::vector<std::string>{"CE", "once", "C"}), seen);
+    SetDriveTableSource({});
+    RefreshDriveTable();
+}
+
+// Mounting and unmounting a tmpfs marks the open mount table once per change.
+TEST(MountWatcher, SeesAMountAndAnUnmountOnce) {
+    TMountWatcher watcher;
+    ASSERT_TRUE(watcher.Valid());
+    EXPECT_FALSE(watcher.CheckChanged(0));
+    std::string dir = (fs::temp_directory_path() / "bvmount-XXXXXX").string();
+    ASSERT_NE(nullptr, mkdtemp(dir.data()));
+    if (mount("bvtest", dir.c_str(), "tmpfs", 0, "size=1m") != 0) {
+        const std::string reason = std::strerror(errno);
+        fs::remove(dir);
+        GTEST_SKIP() << "no tmpfs can be mounted here: " << reason;
+    }
+    EXPECT_TRUE(watcher.CheckChanged(1000));
+    EXPECT_FALSE(watcher.CheckChanged(0));
+    EXPECT_EQ(0, umount(dir.c_str()));
+    EXPECT_TRUE(watcher.CheckChanged(1000));
+    EXPECT_FALSE(watcher.CheckChanged(0));
+    fs::remove(dir);
+}
+
+TEST(MountWatcher, AMissingTableIsNeverAChange) {
+    TMountWatcher watcher("/nonexistent/mountinfo");
+    EXPECT_FALSE(watcher.Valid());
+    EXPECT_FALSE(watcher.CheckChanged(10));
 }
