@@ -150,6 +150,15 @@ TEST(ImageButtonKind, TheDefaultPicturesAreTenPicturesOfEighteenPixels) {
             EXPECT_NE(other, picture.Image());
         seen.push_back(picture.Image());
     }
+    // The strip on the button face, six times as large, for a person to look at.
+    QImage strip(18 * 10 + 22, 22, QImage::Format_RGB32);
+    strip.fill(qRgb(0xD4, 0xD0, 0xC8));
+    TCanvas canvas(&strip);
+    for (int i = 0; i < list->Count(); ++i)
+        list->Draw(&canvas, 2 + i * 20, 2, i);
+    strip.scaled(strip.width() * 6, strip.height() * 6)
+        .save(
+            QString::fromStdString(std::string(BV_BINARY_DIR) + "/kit_image_button_pictures.png"));
 }
 
 TEST(ImageButtonProperties, MarginAndCaptionRules) {
@@ -616,6 +625,158 @@ TEST(ImageButtonInput, ThePointerOverAnEnabledButtonMakesItHot) {
     Pump();
     EXPECT_FALSE(button->Hot()) << "left";
     EXPECT_FALSE(off->Hot()) << "a disabled button never gets hot";
+    delete form;
+    Pump();
+}
+
+namespace {
+
+// The box around the pixels that are clearly green (the stock tick), empty when there is none.
+QRect GreenBox(const QImage& image) {
+    QRect box;
+    for (int y = 0; y < image.height(); ++y)
+        for (int x = 0; x < image.width(); ++x) {
+            QRgb p = image.pixel(x, y);
+            if (qGreen(p) > qRed(p) + 60 && qGreen(p) > qBlue(p) + 40)
+                box |= QRect(x, y, 1, 1);
+        }
+    return box;
+}
+
+QRgb Rgb(TColor color) {
+    TColor c = ColorToRGB(color);
+    return qRgb(GetRValue(c), GetGValue(c), GetBValue(c));
+}
+
+QImage Grab(TWinControl* control) {
+    return control->Widget()->grab().toImage().convertToFormat(QImage::Format_RGB32);
+}
+
+} // namespace
+
+TEST(ImageButtonInput, TheWindowDrawsTheButtonPressedWhileTheMouseHoldsIt) {
+    TForm* form = MakeTestForm(300, 120);
+    TBvImgBtn* button = MakeButton(form, 10, 10, 120, 34);
+    button->SetKind(TBvImgBtnKind::bkOK);
+    form->Show();
+    Pump();
+    QImage up = Grab(button);
+    QRect tick = GreenBox(up);
+    ASSERT_FALSE(tick.isEmpty()) << "the OK picture is drawn";
+    QTest::mousePress(button->Widget(), Qt::LeftButton, {}, QPoint(60, 17));
+    Pump();
+    QImage down = Grab(button);
+    EXPECT_EQ(GreenBox(down), tick.translated(1, 1)) << "the content moves right and down";
+    // Pressed and focused: the dark default frame outside, the shadow frame inside it.
+    EXPECT_EQ(down.pixel(0, 17), Rgb(clWindowFrame));
+    EXPECT_EQ(down.pixel(1, 17), Rgb(clBtnShadow));
+    QTest::mouseRelease(button->Widget(), Qt::LeftButton, {}, QPoint(60, 17));
+    Pump();
+    QImage released = Grab(button);
+    EXPECT_EQ(GreenBox(released), tick);
+    EXPECT_EQ(released.pixel(0, 17), Rgb(clWindowFrame)) << "the focused button looks default";
+    delete form;
+    Pump();
+}
+
+TEST(ImageButtonInput, AFlatButtonShowsItsFrameOnlyWhileThePointerIsOverIt) {
+    TForm* form = MakeTestForm(300, 120);
+    TBvImgBtn* button = MakeButton(form, 10, 10, 120, 30);
+    button->SetFlat(true);
+    button->SetCaption("Scan mobile...");
+    // The focus is in the edit: a focused button would show its frame all the time.
+    auto* edit = new TEdit(form);
+    edit->SetParent(form);
+    edit->SetBounds(150, 10, 100, 22);
+    form->Show();
+    QApplication::setActiveWindow(form->Widget());
+    edit->SetFocus();
+    Pump();
+    QTest::mouseMove(form->ClientWidget(), QPoint(5, 100));
+    Pump();
+    QImage plain = Grab(button);
+    EXPECT_EQ(plain.pixel(0, 0), Rgb(clBtnFace));
+    EXPECT_EQ(plain.pixel(119, 29), Rgb(clBtnFace));
+    QTest::mouseMove(button->Widget(), QPoint(30, 15));
+    Pump();
+    QImage hot = Grab(button);
+    EXPECT_EQ(hot.pixel(0, 0), Rgb(clBtnHighlight));
+    EXPECT_EQ(hot.pixel(119, 29), Rgb(clBtnShadow));
+    QTest::mouseMove(form->ClientWidget(), QPoint(5, 100));
+    Pump();
+    EXPECT_EQ(Grab(button).pixel(0, 0), Rgb(clBtnFace));
+    delete form;
+    Pump();
+}
+
+TEST(ImageButtonScreenshot, TheActionsColumnAndTheStockKinds) {
+    TForm* form = MakeTestForm(420, 330);
+    form->SetColor(clBtnFace);
+    // The column's pictures: the stock pictures copied into a list of the form's own.
+    auto* pictures = new TImageList(form, 18, 18);
+    for (int i = 0; i < ImgBtnDefaultImages()->Count(); ++i) {
+        TBitmap picture, mask;
+        ImgBtnDefaultImages()->GetBitmap(i, &picture);
+        ImgBtnDefaultImages()->GetMask(i, &mask);
+        pictures->Add(&picture, &mask);
+    }
+    struct TColumnButton {
+        const char* Caption;
+        int Picture;
+        bool Enabled;
+    };
+    const TColumnButton column[] = {
+        {"Update mobile...", 3, true},
+        {"Reset program", 6, true},
+        {"Scan mobile...", 7, true},
+        {"Read iTunesDB", 0, true},
+        {"Scan mobile for files", 9, true},
+        {"Stop", 8, false},
+        {"Search", 2, true},
+    };
+    int top = 8;
+    TBvImgBtn* hot = nullptr;
+    for (const TColumnButton& c : column) {
+        TBvImgBtn* b = MakeButton(form, 8, top, 180, 30);
+        b->SetFlat(true);
+        b->SetAlignment(TAlignment::taLeftJustify);
+        b->SetImages(pictures);
+        b->SetImageIndex(c.Picture);
+        b->SetCaption(c.Caption);
+        b->SetEnabled(c.Enabled);
+        if (!hot)
+            hot = b;
+        top += 34;
+    }
+    const TBvImgBtnKind kinds[] = {TBvImgBtnKind::bkOK, TBvImgBtnKind::bkCancel,
+                                   TBvImgBtnKind::bkHelp, TBvImgBtnKind::bkRetry,
+                                   TBvImgBtnKind::bkAbort};
+    top = 8;
+    for (TBvImgBtnKind k : kinds) {
+        TBvImgBtn* b = MakeButton(form, 210, top, 100, 30);
+        b->SetKind(k);
+        if (k == TBvImgBtnKind::bkAbort)
+            b->SetEnabled(false);
+        top += 36;
+    }
+    TBvImgBtn* right = MakeButton(form, 210, top, 200, 40);
+    right->SetKind(TBvImgBtnKind::bkAll);
+    right->SetCaption("Picture on the|right, two lines");
+    right->SetLayout(TBvImgBtnLayout::blImageRight);
+    // With the focus in an edit, OK is drawn as the default button.
+    auto* edit = new TEdit(form);
+    edit->SetParent(form);
+    edit->SetBounds(210, top + 50, 200, 22);
+    form->Show();
+    QApplication::setActiveWindow(form->Widget());
+    edit->SetFocus();
+    Pump();
+    QTest::mouseMove(hot->Widget(), QPoint(40, 15));
+    Pump();
+    QImage shot = form->ClientWidget()->grab().toImage();
+    std::string path = std::string(BV_BINARY_DIR) + "/kit_image_buttons.png";
+    EXPECT_TRUE(shot.save(QString::fromStdString(path)));
+    EXPECT_TRUE(hot->Hot());
     delete form;
     Pump();
 }
