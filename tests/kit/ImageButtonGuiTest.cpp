@@ -780,3 +780,34 @@ TEST(ImageButtonScreenshot, TheActionsColumnAndTheStockKinds) {
     delete form;
     Pump();
 }
+
+TEST(KitButton, TheHotTrackFontIsShownWhileThePointerIsOverTheButton) {
+    TForm* form = MakeTestForm(300, 120);
+    auto* button = new TBvCustomButton(form);
+    UseTestFont(button->Font());
+    button->SetParent(form);
+    button->SetBounds(10, 10, 100, 30);
+    button->SetCaption("Hot");
+    button->HotTrack = true;
+    // Following the plain font, the hot one keeps its own colour and style.
+    button->HotTrackFont()->SetColor(clRed);
+    button->HotTrackFont()->SetStyle(fsBold);
+    button->Font()->SetHeight(-14);
+    EXPECT_EQ(button->HotTrackFont()->Height(), -14) << "a font change reaches the hot font";
+    EXPECT_EQ(button->HotTrackFont()->Color(), clRed);
+    form->Show();
+    Pump();
+    QTest::mouseMove(form->ClientWidget(), QPoint(250, 100));
+    Pump();
+    QTest::mouseMove(button->Widget(), QPoint(30, 15));
+    Pump();
+    EXPECT_EQ(button->Font()->Color(), clRed);
+    EXPECT_EQ(button->Font()->Style(), fsBold);
+    QTest::mouseMove(form->ClientWidget(), QPoint(250, 100));
+    Pump();
+    EXPECT_EQ(button->Font()->Color(), clWindowText);
+    EXPECT_EQ(button->Font()->Style(), 0);
+    EXPECT_EQ(button->Font()->Height(), -14);
+    delete form;
+    Pump();
+}
