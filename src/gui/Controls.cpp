@@ -140,7 +140,11 @@ TControl* GetCaptureControl() {
     return gCapture;
 }
 void SetCaptureControl(TControl* control) {
+    TControl* old = gCapture;
     gCapture = control;
+    // The control that loses the capture is told, so a drag it runs can end.
+    if (old && old != control && IsControlAlive(old))
+        old->Perform(WM_CAPTURECHANGED, 0, reinterpret_cast<intptr_t>(control));
 }
 TControl* DragSourceControl() {
     return gDrag.Source;
@@ -690,9 +694,9 @@ bool TControl::MouseCapture() const {
 }
 void TControl::SetMouseCapture(bool value) {
     if (value)
-        gCapture = this;
+        SetCaptureControl(this);
     else if (gCapture == this)
-        gCapture = nullptr;
+        SetCaptureControl(nullptr);
 }
 
 void TControl::Invalidate() {
