@@ -320,3 +320,60 @@ TEST_F(GroupBoxTest, DragBelowTheCaptionScrollsTheColumnUntilReleasedOrCaptureLo
     EXPECT_EQ(boxes[0]->Collapsed(), wasCollapsed);
     EXPECT_FALSE(boxes[0]->DraggingToScroll());
 }
+
+namespace {
+// Where the first ink of a colour lies in the caption area of a box's picture.
+TPoint FirstOf(const QImage& shot, TColor colour, const TRect& area) {
+    for (int y = area.Top; y < area.Bottom; ++y)
+        for (int x = area.Left; x < area.Right; ++x) {
+            QRgb p = shot.pixel(x, y);
+            if (RGB(qRed(p), qGreen(p), qBlue(p)) == colour)
+                return {x, y};
+        }
+    return {-1, -1};
+}
+} // namespace
+
+TEST_F(GroupBoxTest, CaptionGlyphAndTextShowTheStateAndTheDisabledLook) {
+    auto* box = MakeBox(form, form, "Tags", 120);
+    box->SetAlign(TAlign::alNone);
+    box->SetBounds(0, 320, 180, 120);
+    TBitmap glyph(8, 8);
+    glyph.Canvas()->Brush()->SetColor(clFuchsia);
+    glyph.Canvas()->FillRect(Rect(0, 0, 8, 8));
+    glyph.Canvas()->Brush()->SetColor(clRed);
+    glyph.Canvas()->FillRect(Rect(2, 2, 6, 6));
+    box->SetGlyphExpanded(&glyph);
+    auto* bare = MakeBox(form, form, "", 60);
+    bare->SetAlign(TAlign::alNone);
+    bare->SetBounds(0, 460, 180, 60);
+    form->Show();
+    Pump();
+    auto shot = [](TBvgGroupBox* b) {
+        return b->Widget()->grab().toImage().convertToFormat(QImage::Format_RGB32);
+    };
+    TRect caption = box->CaptionRect();
+    QImage enabled = shot(box);
+    TColor white = GetSysColor(COLOR_HIGHLIGHTTEXT);
+    TPoint glyphInk = FirstOf(enabled, clRed, caption);
+    EXPECT_NE(glyphInk.X, -1) << "the expanded glyph shows";
+    EXPECT_EQ(FirstOf(enabled, clFuchsia, caption).X, -1) << "its key colour is transparent";
+    TPoint textInk = FirstOf(enabled, white, Rect(caption.Left + 12, 0, caption.Right, 30));
+    ASSERT_NE(textInk.X, -1);
+    EXPECT_GT(textInk.X, glyphInk.X) << "the text follows the glyph";
+
+    box->SetEnabled(false);
+    Pump();
+    QImage disabled = shot(box);
+    EXPECT_EQ(FirstOf(disabled, clRed, caption).X, -1) << "a disabled glyph loses its colours";
+    // Pushed text: its light copy lies one pixel down and right of where the face was.
+    TPoint pushed = FirstOf(disabled, GetSysColor(COLOR_BTNHIGHLIGHT),
+                            Rect(caption.Left + 12, 0, caption.Right, 30));
+    EXPECT_EQ(pushed.Y, textInk.Y + 1);
+
+    // Without a caption only the frame is drawn: nothing in the caption bar's colour.
+    QImage frameOnly = shot(bare);
+    EXPECT_EQ(FirstOf(frameOnly, GetSysColor(COLOR_BTNSHADOW), Rect(1, 0, 60, 5)).X, -1);
+    EXPECT_NE(FirstOf(frameOnly, GetSysColor(COLOR_BTNSHADOW), Rect(0, 0, 180, 60)).X, -1)
+        << "the frame itself";
+}
