@@ -1,0 +1,561 @@
+// The drawn menus: owner-draw messages reach the painter of the right item, which menus are
+// owner-drawn, the painters' measures and columns as numbers, the XP look as pixels, and the
+// menus used as a person uses them.
+#include "BvMenuItemPainters.h"
+#include "BvMenuItemState.h"
+#include "GuiTestEnvironment.h"
+
+#include <QApplication>
+#include <QTest>
+#include <QWidget>
+
+#include <gtest/gtest.h>
+
+namespace {
+
+// A painter that only records what it was asked.
+class TRecordingPainter : public TBvCustomMenuItemPainter {
+public:
+    using TBvCustomMenuItemPainter::TBvCustomMenuItemPainter;
+    std::vector<TMenuItem*> Measured, Painted;
+    void Measure(TMenuItem* item, int& width, int& height) override {
+        Measured.push_back(item);
+        width = 77;
+        height = 11;
+    }
+    void Paint(TMenuItem* item, const TRect&, TMenuOwnerDrawState) override {
+        Painted.push_back(item);
+    }
+};
+
+TMenuItem* AddItem(TMenuItem* parent, const std::string& caption, TShortCut shortCut = 0,
+                   int imageIndex = -1) {
+    auto* item = new TMenuItem(nullptr);
+    item->SetCaption(caption);
+    item->ShortCut = shortCut;
+    item->ImageIndex = imageIndex;
+    parent->Add(item);
+    return item;
+}
+
+// A 16 x 16 picture: a red square on a white ground that the mask leaves out.
+TImageList* MakeImages(TComponent* owner) {
+    auto* images = new TImageList(owner, 16, 16);
+    TBitmap picture(16, 16);
+    picture.Canvas()->Brush()->SetColor(clWhite);
+    picture.Canvas()->FillRect(TRect{0, 0, 16, 16});
+    picture.Canvas()->Brush()->SetColor(clRed);
+    picture.Canvas()->FillRect(TRect{2, 2, 14, 14});
+    images->AddMasked(&picture, clWhite);
+    return images;
+}
+
+TMeasureItemStruct MeasureThrough(HWND window, TMenuItem* item) {
+    TMeasureItemStruct mis;
+    mis.CtlType = ODT_MENU;
+    mis.itemID = item->Command();
+    window->Perform(WM_MEASUREITEM, 0, reinterpret_cast<intptr_t>(&mis));
+    return mis;
+}
+
+intptr_t DrawThrough(HWND window, TMenuItem* item, TCanvas* canvas, const TRect& rect,
+                     uint32_t state) {
+    TDrawItemStruct dis;
+    dis.CtlType = ODT_MENU;
+    dis.itemID = item->Command();
+    dis.itemState = state;
+    dis.hDC = canvas;
+    dis.rcItem = rect;
+    return window->Perform(WM_DRAWITEM, 0, reinterpret_cast<intptr_t>(&dis));
+}
+
+// Straight to the menu: a menu that is not owner-drawn gets no such message from its window.
+TMeasureItemStruct MeasureWith(TBvMenuCommon* menu, TMenuItem* item) {
+    TMeasureItemStruct mis;
+    mis.CtlType = ODT_MENU;
+    mis.itemID = item->Command();
+    TMessage m{};
+    m.Msg = WM_MEASUREITEM;
+    m.LParam = reinterpret_cast<intptr_t>(&mis);
+    menu->RouteMenuMessage(m);
+    return mis;
+}
+
+TColor PixelAt(TBitmap& b, int x, int y) {
+    return b.Canvas()->Pixel(x, y) & 0xFFFFFF;
+}
+
+// ---------------------------------------------------------------- routing
+
+TEST(BvMenuRouting, MeasureAndDrawReachThePainterOfTheMenuThatHoldsTheItem) {
+    auto* first = new TBvPopupMenu(nullptr);
+    auto* second = new TBvPopupMenu(nullptr);
+    TRecordingPainter firstPainter(nullptr), secondPainter(nullptr);
+    first->SetItemPainter(&firstPainter);
+    second->SetItemPainter(&secondPainter);
+    TMenuItem* a = AddItem(first->Items(), "A");
+    TMenuItem* b = AddItem(second->Items(), "B");
+
+    TMeasureItemStruct mis = MeasureThrough(BvPopupListWindow(), b);
+    EXPECT_EQ(mis.itemWidth, 77u);
+    EXPECT_EQ(mis.itemHeight, 11u);
+    ASSERT_EQ(secondPainter.Measured.size(), 1u);
+    EXPECT_EQ(secondPainter.Measured[0], b);
+    EXPECT_TRUE(firstPainter.Measured.empty());
+
+    TBitmap picture(100, 30);
+    EXPECT_EQ(DrawThrough(BvPopupListWindow(), a, picture.Canvas(), TRect{0, 0, 100, 20}, 0), 1);
+    ASSERT_EQ(firstPainter.Painted.size(), 1u);
+    EXPECT_EQ(firstPainter.Painted[0], a);
+    EXPECT_TRUE(secondPainter.Painted.empty());
+    delete first;
+    delete second;
+}
+
+TEST(BvMenuRouting, StaleOrForeignItemsAreNeverDrawn) {
+    auto* menu = new TBvPopupMenu(nullptr);
+    TRecordingPainter painter(nullptr);
+    menu->SetItemPainter(&painter);
+    TMenuItem* kept = AddItem(menu->Items(), "Kept");
+    TMenuItem* gone = AddItem(menu->Items(), "Gone");
+    const uint32_t goneCommand = gone->Command();
+    menu->Items()->Remove(gone);
+    delete gone;
+    TBitmap picture(100, 30);
+
+    // A command no menu holds any more: nobody handles it.
+    TDrawItemStruct dis;
+    dis.CtlType = ODT_MENU;
+    dis.itemID = goneCommand;
+    dis.hDC = picture.Canvas();
+    dis.rcItem = TRect{0, 0, 100, 20};
+    EXPECT_EQ(BvPopupListWindow()->Perform(WM_DRAWITEM, 0, reinterpret_cast<intptr_t>(&dis)), 0);
+    EXPECT_TRUE(painter.Painted.empty());
+
+    // A draw message whose item data names another item than its command is not followed.
+    TMessage m{};
+    m.Msg = WM_DRAWITEM;
+    dis.itemID = kept->Command();
+    m.LParam = reinterpret_cast<intptr_t>(&dis);
+    dis.itemData = 0x1234;
+    menu->RouteMenuMessage(m); // routing fills in the item it found...
+    EXPECT_EQ(dis.itemData, reinterpret_cast<uintptr_t>(kept));
+    EXPECT_EQ(painter.Painted.size(), 1u);
+    EXPECT_TRUE(painter.Measured.empty());
+    delete menu;
+}
+
+TEST(BvMenuRouting, APainterAskedForNoItemLogsAndDrawsNothing) {
+    auto* menu = new TBvPopupMenu(nullptr);
+    menu->SetStyle(TBvMenuStyle::msXP);
+    TBitmap picture(50, 20);
+    picture.Canvas()->Brush()->SetColor(clLime);
+    picture.Canvas()->FillRect(TRect{0, 0, 50, 20});
+    ::testing::internal::CaptureStderr();
+    menu->ActiveItemPainter()->Paint(nullptr, TRect{0, 0, 50, 20}, mdSelected);
+    const std::string log = ::testing::internal::GetCapturedStderr();
+    EXPECT_NE(log.find("asked to draw no item"), std::string::npos);
+    EXPECT_EQ(PixelAt(picture, 10, 10), clLime);
+    delete menu;
+}
+
+// ---------------------------------------------------------------- which menus are owner-drawn
+
+TEST(BvMenuOwnerDraw, PopupMenusAreOwnerDrawnByStyleOrImages) {
+    struct Case {
+        TBvMenuStyle style;
+        int images; // -1 none, 0 an empty list, 1 a list with a picture
+        bool ownerDrawn;
+    };
+    const Case cases[] = {
+        {TBvMenuStyle::msStandard, -1, false}, {TBvMenuStyle::msStandard, 0, false},
+        {TBvMenuStyle::msStandard, 1, true},   {TBvMenuStyle::msXP, -1, true},
+        {TBvMenuStyle::msOffice, 0, true},     {TBvMenuStyle::msOwnerDraw, -1, true},
+        {TBvMenuStyle::msBtnRaised, 1, true},  {TBvMenuStyle::msItemPainter, -1, true},
+    };
+    for (const Case& c : cases) {
+        SCOPED_TRACE(static_cast<int>(c.style) * 10 + c.images);
+        TComponent owner(nullptr);
+        auto* menu = new TBvPopupMenu(&owner);
+        TImageList* images = nullptr;
+        if (c.images == 0)
+            images = new TImageList(&owner, 16, 16);
+        else if (c.images == 1)
+            images = MakeImages(&owner);
+        menu->SetStyle(c.style);
+        menu->SetImages(images);
+        EXPECT_EQ(menu->IsOwnerDrawMenu(), c.ownerDrawn);
+        EXPECT_EQ(menu->OwnerDraw(), c.ownerDrawn);
+    }
+}
+
+TEST(BvMenuOwnerDraw, ImagesAddedLaterTurnOwnerDrawingOnAndAGoneListOff) {
+    TComponent owner(nullptr);
+    auto* menu = new TBvPopupMenu(&owner);
+    auto* images = new TImageList(&owner, 16, 16);
+    int othersHeard = 0;
+    images->OnChange = [&](TCustomImageList&) { ++othersHeard; };
+    menu->SetImages(images);
+    EXPECT_FALSE(menu->OwnerDraw());
+    TBitmap picture(16, 16);
+    images->AddMasked(&picture, clWhite);
+    EXPECT_TRUE(menu->OwnerDraw());
+    EXPECT_EQ(othersHeard, 1); // the list's own handler still runs
+    delete images;
+    EXPECT_EQ(menu->Images(), nullptr);
+    EXPECT_FALSE(menu->IsOwnerDrawMenu());
+}
+
+TEST(BvMenuOwnerDraw, StyleAndExplicitPainterChooseTheActivePainter) {
+    TComponent owner(nullptr);
+    auto* popup = new TBvPopupMenu(&owner);
+    auto* main = new TBvMainMenu(&owner);
+    EXPECT_TRUE(main->IsOwnerDrawMenu());
+    EXPECT_TRUE(main->OwnerDraw());
+
+    // msItemPainter without a painter: the popup keeps its previous style's painter, the
+    // main menu draws with the standard one.
+    popup->SetStyle(TBvMenuStyle::msXP);
+    main->SetStyle(TBvMenuStyle::msXP);
+    popup->SetStyle(TBvMenuStyle::msItemPainter);
+    main->SetStyle(TBvMenuStyle::msItemPainter);
+    EXPECT_NE(dynamic_cast<TBvXPMenuItemPainter*>(popup->ActiveItemPainter()), nullptr);
+    EXPECT_NE(dynamic_cast<TBvStandardMenuItemPainter*>(main->ActiveItemPainter()), nullptr);
+
+    struct Case {
+        TBvMenuStyle style;
+        const char* painter;
+    };
+    const Case cases[] = {
+        {TBvMenuStyle::msStandard, "TBvStandardMenuItemPainter"},
+        {TBvMenuStyle::msOwnerDraw, "TBvOwnerDrawMenuItemPainter"},
+        {TBvMenuStyle::msBtnLowered, "TBvBtnMenuItemPainter"},
+        {TBvMenuStyle::msBtnRaised, "TBvBtnMenuItemPainter"},
+        {TBvMenuStyle::msOffice, "TBvOfficeMenuItemPainter"},
+        {TBvMenuStyle::msXP, "TBvXPMenuItemPainter"},
+    };
+    for (const Case& c : cases) {
+        main->SetStyle(c.style);
+        EXPECT_STREQ(main->ActiveItemPainter()->ClassInfo().Name(), c.painter);
+    }
+    main->SetStyle(TBvMenuStyle::msBtnRaised);
+    EXPECT_FALSE(dynamic_cast<TBvBtnMenuItemPainter*>(main->ActiveItemPainter())->Lowered);
+
+    // An explicit painter is used until cleared; clearing it sends the main menu back to the
+    // standard style while the popup keeps msItemPainter with its style painter.
+    TRecordingPainter painter(nullptr);
+    main->SetItemPainter(&painter);
+    popup->SetItemPainter(&painter);
+    EXPECT_EQ(main->Style(), TBvMenuStyle::msItemPainter);
+    EXPECT_EQ(main->ActiveItemPainter(), &painter);
+    EXPECT_EQ(popup->ActiveItemPainter(), &painter);
+    main->SetItemPainter(nullptr);
+    popup->SetItemPainter(nullptr);
+    EXPECT_EQ(main->Style(), TBvMenuStyle::msStandard);
+    EXPECT_EQ(popup->Style(), TBvMenuStyle::msItemPainter);
+    EXPECT_NE(dynamic_cast<TBvXPMenuItemPainter*>(popup->ActiveItemPainter()), nullptr);
+}
+
+TEST(BvMenuOwnerDraw, AFreedExplicitPainterIsForgotten) {
+    TComponent owner(nullptr);
+    auto* popup = new TBvPopupMenu(&owner);
+    auto* painter = new TRecordingPainter(nullptr);
+    popup->SetItemPainter(painter);
+    delete painter;
+    EXPECT_EQ(popup->ItemPainter(), nullptr);
+    EXPECT_NE(popup->ActiveItemPainter(), nullptr);
+}
+
+TEST(BvMenuOwnerDraw, TheSharedWindowLivesWhileAPopupMenuDoes) {
+    ASSERT_EQ(BvPopupListWindow(), nullptr);
+    auto* a = new TBvPopupMenu(nullptr);
+    HWND window = BvPopupListWindow();
+    EXPECT_NE(window, nullptr);
+    auto* b = new TBvPopupMenu(nullptr);
+    EXPECT_EQ(BvPopupListWindow(), window);
+    delete a;
+    EXPECT_EQ(BvPopupListWindow(), window);
+    delete b;
+    EXPECT_EQ(BvPopupListWindow(), nullptr);
+    auto* c = new TBvPopupMenu(nullptr);
+    EXPECT_NE(BvPopupListWindow(), nullptr);
+    delete c;
+}
+
+TEST(BvMenuOwnerDraw, AssignCopiesTheLook) {
+    TComponent owner(nullptr);
+    auto* from = new TBvMainMenu(&owner);
+    auto* to = new TBvPopupMenu(&owner);
+    TImageList* images = MakeImages(&owner);
+    from->SetStyle(TBvMenuStyle::msOffice);
+    from->SetImages(images);
+    from->ShowCheckMarks = true;
+    from->TextMargin = 5;
+    from->ImageMargin()->Left = 3;
+    from->Tag = 9;
+    to->Assign(*from);
+    EXPECT_EQ(to->Style(), TBvMenuStyle::msOffice);
+    EXPECT_EQ(to->Images(), images);
+    EXPECT_TRUE(to->ShowCheckMarks);
+    EXPECT_EQ(to->TextMargin, 5);
+    EXPECT_EQ(to->ImageMargin()->Left, 3);
+    EXPECT_EQ(to->Tag, 9);
+}
+
+// ---------------------------------------------------------------- measures and columns
+
+struct PopupFixture {
+    TComponent owner{nullptr};
+    TBvPopupMenu* menu = new TBvPopupMenu(&owner);
+    TCanvas text;
+    PopupFixture() {
+        menu->SetStyle(TBvMenuStyle::msXP);
+        text.SetFont(*Screen->MenuFont());
+    }
+    int CaptionWidth(const std::string& caption) {
+        TRect r{0, 0, 0, 0};
+        text.DrawTextW(caption, r, DT_CALCRECT | DT_SINGLELINE | DT_EXPANDTABS);
+        return r.Right;
+    }
+};
+
+TEST(BvMenuMeasure, DropDownWidthHasTheShortcutColumnOrTheSubmenuGap) {
+    struct Case {
+        const char* name;
+        bool shortCut, submenu;
+        int blanks;
+    };
+    const Case cases[] = {
+        {"plain", false, false, 0},
+        {"submenu, no shortcuts: 2 blanks", false, true, 2},
+        {"shortcuts: 8 blanks and the widest shortcut", true, false, 8},
+        {"both: the shortcut column wins", true, true, 8},
+    };
+    for (const Case& c : cases) {
+        SCOPED_TRACE(c.name);
+        PopupFixture f;
+        TMenuItem* open = AddItem(f.menu->Items(), "&Open");
+        TMenuItem* longest = AddItem(f.menu->Items(), "Save everything as");
+        if (c.shortCut)
+            open->ShortCut = ShortCut('O', ssCtrl);
+        if (c.submenu)
+            AddItem(open, "Inside");
+        const int widest = f.CaptionWidth("Save everything as");
+        const int column = c.shortCut ? f.text.TextWidth(ShortCutToText(open->ShortCut)) : 0;
+        const int gap = f.text.TextWidth(std::string(static_cast<size_t>(c.blanks), ' '));
+        // XP columns: image margin 6 + 4 around no image, and a text margin of 2.
+        const int expected = 6 + 0 + 4 + 2 + widest + column + gap;
+        for (TMenuItem* item : {open, longest})
+            EXPECT_EQ(static_cast<int>(MeasureThrough(BvPopupListWindow(), item).itemWidth),
+                      expected);
+    }
+}
+
+TEST(BvMenuMeasure, HeightsOfItemsAndSeparatorsPerLook) {
+    struct Case {
+        TBvMenuStyle style;
+        bool images;
+        int itemHeight, separatorHeight;
+    };
+    const int menuHeight = GetSystemMetrics(SM_CYMENU);
+    TCanvas text;
+    text.SetFont(*Screen->MenuFont());
+    const int captionHeight = std::max(text.TextHeight("Copy"), menuHeight);
+    const int standardSeparator = std::max(text.TextHeight("-") / 2, 9);
+    const Case cases[] = {
+        {TBvMenuStyle::msStandard, false, captionHeight, standardSeparator},
+        {TBvMenuStyle::msStandard, true, std::max(captionHeight, 16), standardSeparator},
+        {TBvMenuStyle::msOffice, true, std::max(captionHeight, 16 + 4), standardSeparator},
+        {TBvMenuStyle::msBtnLowered, true, std::max(captionHeight, 16 + 2), standardSeparator},
+        {TBvMenuStyle::msXP, false, std::max(captionHeight, 8) + 2, 3},
+        {TBvMenuStyle::msXP, true, std::max(captionHeight, 16 + 8) + 2, 3},
+    };
+    for (const Case& c : cases) {
+        SCOPED_TRACE(static_cast<int>(c.style) * 10 + c.images);
+        TComponent owner(nullptr);
+        auto* menu = new TBvPopupMenu(&owner);
+        menu->SetStyle(c.style);
+        if (c.images)
+            menu->SetImages(MakeImages(&owner));
+        TMenuItem* item = AddItem(menu->Items(), "Copy", 0, 0);
+        TMenuItem* line = AddItem(menu->Items(), "-");
+        EXPECT_EQ(static_cast<int>(MeasureWith(menu, item).itemHeight), c.itemHeight);
+        EXPECT_EQ(static_cast<int>(MeasureWith(menu, line).itemHeight), c.separatorHeight);
+    }
+}
+
+TEST(BvMenuMeasure, ColumnsOfADropDownItem) {
+    struct Case {
+        const char* name;
+        bool checkMarks;
+        unsigned leftMargin;
+        bool rightToLeft;
+        TRect check, imageAndMargin, text, body, strip;
+    };
+    const int cw = GetSystemMetrics(SM_CXMENUCHECK);
+    // Standard painter, 16-pixel images, margins 1/2/3/4, text margin 5 (+2 of the look).
+    const Case cases[] = {
+        {"no check column, no strip",
+         false,
+         0,
+         false,
+         {10, 0, 9, 20},
+         {10, 0, 29, 20},
+         {30 + 7, 0, 200, 20},
+         {10, 0, 200, 20},
+         {10, 0, 10, 50}},
+        {"check column",
+         true,
+         0,
+         false,
+         {10, 0, 9 + cw, 20},
+         {10 + cw, 0, 29 + cw, 20},
+         {30 + cw + 7, 0, 200, 20},
+         {10, 0, 200, 20},
+         {10, 0, 10, 50}},
+        {"strip of 12",
+         false,
+         12,
+         false,
+         {22, 0, 21, 20},
+         {22, 0, 41, 20},
+         {42 + 7, 0, 212, 20},
+         {22, 0, 200, 20},
+         {10, 0, 22, 50}},
+        {"right to left",
+         false,
+         0,
+         true,
+         {201, 0, 200, 20},
+         {180, 0, 200, 20},
+         {10, 0, 179, 20},
+         {10, 0, 200, 20},
+         {200, 0, 200, 50}},
+    };
+    for (const Case& c : cases) {
+        SCOPED_TRACE(c.name);
+        TComponent owner(nullptr);
+        auto* menu = new TBvPopupMenu(&owner);
+        menu->SetImages(MakeImages(&owner));
+        menu->ShowCheckMarks = c.checkMarks;
+        menu->TextMargin = 5;
+        menu->RightToLeft = c.rightToLeft;
+        menu->ImageMargin()->Left = 1;
+        menu->ImageMargin()->Top = 2;
+        menu->ImageMargin()->Right = 3;
+        menu->ImageMargin()->Bottom = 4;
+        TBvCustomMenuItemPainter* painter = menu->ActiveItemPainter();
+        painter->LeftMargin = c.leftMargin;
+        painter->UpdateFieldsFromMenu();
+        auto l = painter->LayOut(TRect{10, 0, 200, 20}, 50);
+        EXPECT_EQ(l.CheckMark, c.check);
+        EXPECT_EQ(l.ImageAndMargin, c.imageAndMargin);
+        if (!c.rightToLeft) {
+            EXPECT_EQ(l.Text, c.text);
+            EXPECT_EQ(l.Image,
+                      (TRect{c.imageAndMargin.Left + 1, 2, c.imageAndMargin.Right - 3, 16}));
+        }
+        EXPECT_EQ(l.Body, c.body);
+        EXPECT_EQ(l.LeftStrip, c.strip);
+    }
+}
+
+// ---------------------------------------------------------------- the XP look as pixels
+
+struct XPDrawing {
+    TComponent owner{nullptr};
+    TBvPopupMenu* menu = new TBvPopupMenu(&owner);
+    TBvXPMenuItemPainter* painter = nullptr;
+    TMenuItem* item = nullptr;
+    TMenuItem* line = nullptr;
+    TBitmap picture{200, 60};
+    // Item rectangle as a drop-down window lays it out: 2-pixel border, then the items.
+    TRect itemRect{2, 2, 198, 28};
+    TRect lineRect{2, 28, 198, 31};
+    explicit XPDrawing(bool withImage = true) {
+        menu->SetStyle(TBvMenuStyle::msXP);
+        if (withImage)
+            menu->SetImages(MakeImages(&owner));
+        painter = dynamic_cast<TBvXPMenuItemPainter*>(menu->ActiveItemPainter());
+        item = AddItem(menu->Items(), "&Copy", ShortCut('C', ssCtrl), withImage ? 0 : -1);
+        line = AddItem(menu->Items(), "-");
+        picture.Canvas()->Brush()->SetColor(clLime);
+        picture.Canvas()->FillRect(TRect{0, 0, 200, 60});
+    }
+    void Draw(TMenuItem* what, const TRect& r, uint32_t state) {
+        DrawThrough(BvPopupListWindow(), what, picture.Canvas(), r, state);
+    }
+    // Where the image column puts a picture: the item's left, the XP margins (6 left, 4 top),
+    // and 3 pixels to the left of that.
+    int ImageX() const { return itemRect.Left + 6 - 3; }
+    int ImageY() const { return itemRect.Top + 4; }
+};
+
+TEST(BvXPMenuPainter, SelectedItemHasAFramedBandIntoTheBorder) {
+    XPDrawing d;
+    d.Draw(d.item, d.itemRect, ODS_SELECTED);
+    const TColor band = d.painter->SelectionFrameBrush()->Color();
+    const TColor frame = d.painter->SelectionFramePen()->Color();
+    EXPECT_EQ(PixelAt(d.picture, 100, d.itemRect.Top + 5), band);
+    EXPECT_EQ(PixelAt(d.picture, 100, d.itemRect.Top), frame);
+    EXPECT_EQ(PixelAt(d.picture, 100, d.itemRect.Bottom - 2), frame);
+    EXPECT_EQ(PixelAt(d.picture, 197, d.itemRect.Top + 5), band) << "band reaches the right";
+    // The window's border beside the selected item.
+    EXPECT_EQ(PixelAt(d.picture, 0, 10), RGB(102, 102, 102));
+    EXPECT_EQ(PixelAt(d.picture, 1, 10), d.painter->ImageBackgroundColor);
+    EXPECT_EQ(PixelAt(d.picture, 198, 10), clWhite);
+    EXPECT_EQ(PixelAt(d.picture, 199, 10), RGB(102, 102, 102));
+
+    XPDrawing plain;
+    plain.Draw(plain.item, plain.itemRect, 0);
+    EXPECT_EQ(PixelAt(plain.picture, 100, plain.itemRect.Top + 5), clWhite);
+    EXPECT_EQ(PixelAt(plain.picture, 8, plain.itemRect.Top + 1),
+              plain.painter->ImageBackgroundColor);
+}
+
+TEST(BvXPMenuPainter, SeparatorIsOneLineWhereCaptionsStart) {
+    XPDrawing d;
+    d.Draw(d.line, d.lineRect, 0);
+    const int captions = d.lineRect.Left + 6 + 16 + 4 + 2;
+    const int y = d.lineRect.Top + 1;
+    EXPECT_EQ(PixelAt(d.picture, captions, y), d.painter->SeparatorColor);
+    EXPECT_EQ(PixelAt(d.picture, 150, y), d.painter->SeparatorColor);
+    EXPECT_NE(PixelAt(d.picture, captions - 1, y), d.painter->SeparatorColor);
+    EXPECT_NE(PixelAt(d.picture, 150, y - 1), d.painter->SeparatorColor);
+    EXPECT_NE(PixelAt(d.picture, 150, y + 1), d.painter->SeparatorColor);
+}
+
+TEST(BvXPMenuPainter, ImagesSitThreePixelsLeftAndLiftOverAShadowWhenSelected) {
+    XPDrawing plain;
+    plain.Draw(plain.item, plain.itemRect, 0);
+    const int x = plain.ImageX(), y = plain.ImageY();
+    // The red square covers pixels 2..13 of the picture.
+    EXPECT_EQ(PixelAt(plain.picture, x + 2, y + 2), clRed);
+    EXPECT_NE(PixelAt(plain.picture, x + 1, y + 2), clRed);
+    EXPECT_NE(PixelAt(plain.picture, x + 14, y + 14), plain.painter->ShadowColor);
+
+    XPDrawing lifted;
+    lifted.Draw(lifted.item, lifted.itemRect, ODS_SELECTED);
+    EXPECT_EQ(PixelAt(lifted.picture, x + 1, y + 1), clRed) << "one up and to the left";
+    EXPECT_EQ(PixelAt(lifted.picture, x + 12, y + 12), clRed);
+    EXPECT_EQ(PixelAt(lifted.picture, x + 13, y + 13), lifted.painter->ShadowColor);
+    EXPECT_EQ(PixelAt(lifted.picture, x + 14, y + 14), lifted.painter->ShadowColor);
+    EXPECT_EQ(PixelAt(lifted.picture, x + 3, y + 14), lifted.painter->ShadowColor);
+    EXPECT_NE(PixelAt(lifted.picture, x + 2, y + 2), lifted.painter->ShadowColor);
+}
+
+TEST(BvXPMenuPainter, CheckedItemWithoutImageShowsItsMarkOnAFramedBox) {
+    for (bool selected : {false, true}) {
+        SCOPED_TRACE(selected);
+        XPDrawing d(false);
+        d.Draw(d.item, d.itemRect, ODS_CHECKED | (selected ? ODS_SELECTED : 0));
+        const TColor back =
+            selected ? d.painter->CheckedImageBackColorSelected : d.painter->CheckedImageBackColor;
+        // The image column is 6 + 0 + 4 wide here: the box runs from its left to right - 3.
+        EXPECT_EQ(PixelAt(d.picture, d.itemRect.Left, d.itemRect.Top + 1),
+                  d.painter->SelectionFramePen()->Color());
+        EXPECT_EQ(PixelAt(d.picture, d.itemRect.Left + 1, d.itemRect.Top + 3), back);
+    }
+}
+
+} // namespace
