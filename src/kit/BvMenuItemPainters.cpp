@@ -1,7 +1,6 @@
 #include "BvMenuItemPainters.h"
 
 #include "BvDrawUtils.h"
-#include "BvMenuItemState.h"
 #include "WinApi.h"
 
 #include <algorithm>
@@ -488,7 +487,7 @@ int TBvStandardMenuItemPainter::GetImageWidth() {
     int w = TBvCustomMenuItemPainter::GetImageWidth();
     if (TMenuItem* parent = item_ ? item_->Parent() : nullptr)
         for (int i = 0; i < parent->Count(); ++i)
-            if (BvMenuItemChecked(parent->Items(i)))
+            if (parent->Items(i)->Checked())
                 return std::max(w, GetSystemMetrics(SM_CXMENUCHECK));
     return w;
 }

@@ -1,7 +1,6 @@
 #include "BvMenus.h"
 
 #include "BvMenuItemPainters.h"
-#include "BvMenuItemState.h"
 #include "BvWndProcHook.h"
 
 #include <algorithm>
@@ -16,20 +15,6 @@ std::vector<TBvPopupMenu*>& PopupList() {
     return list;
 }
 HWND gPopupListWindow = nullptr;
-
-// Menus of a framework that answers WM_INITMENUPOPUP and WM_MENUCHAR itself get them handed on.
-template <class M>
-auto DispatchPopupOf(M* menu, TMenuItem* submenu, int) -> decltype(menu->DispatchPopup(submenu)) {
-    return menu->DispatchPopup(submenu);
-}
-template <class M> bool DispatchPopupOf(M*, TMenuItem*, long) {
-    return false;
-}
-template <class M>
-auto ProcessMenuCharOf(M* menu, TMessage& m, int) -> decltype(menu->ProcessMenuChar(m), void()) {
-    menu->ProcessMenuChar(m);
-}
-template <class M> void ProcessMenuCharOf(M*, TMessage&, long) {}
 
 bool HoldsMenuHandle(TMenu* menu, intptr_t handle) {
     auto* parent = reinterpret_cast<TMenuItem*>(handle);
@@ -66,8 +51,7 @@ void PopupListProc(TMessage& m) {
             break;
         case WM_INITMENUPOPUP:
             for (TBvPopupMenu* menu : std::vector<TBvPopupMenu*>(PopupList()))
-                if (DispatchPopupOf(static_cast<TMenu*>(menu),
-                                    reinterpret_cast<TMenuItem*>(m.WParam), 0))
+                if (menu->DispatchPopup(reinterpret_cast<TMenuItem*>(m.WParam)))
                     return;
             break;
         case WM_MENUSELECT:
@@ -86,7 +70,7 @@ void PopupListProc(TMessage& m) {
         case WM_MENUCHAR:
             for (TBvPopupMenu* menu : PopupList())
                 if (HoldsMenuHandle(menu, m.LParam)) {
-                    ProcessMenuCharOf(static_cast<TMenu*>(menu), m, 0);
+                    menu->ProcessMenuChar(m);
                     return;
                 }
             break;
@@ -421,7 +405,7 @@ bool TBvMenuCommon::RouteMenuMessage(TMessage& m) {
         MenuSelect(m);
         return false;
     case WM_MENUCHAR:
-        ProcessMenuCharOf(self_, m, 0);
+        self_->ProcessMenuChar(m);
         return false;
     default:
         return false;

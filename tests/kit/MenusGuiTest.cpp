@@ -2,7 +2,6 @@
 // owner-drawn, the painters' measures and columns as numbers, the XP look as pixels, and the
 // menus used as a person uses them.
 #include "BvMenuItemPainters.h"
-#include "BvMenuItemState.h"
 #include "GuiTestEnvironment.h"
 
 #include <QApplication>
