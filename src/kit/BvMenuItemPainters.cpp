@@ -345,6 +345,10 @@ void TBvCustomMenuItemPainter::DrawCheckMark(TRect rect) {
         return;
     TBitmap mark(GetSystemMetrics(SM_CXMENUCHECK), GetSystemMetrics(SM_CYMENUCHECK));
     TRect whole{0, 0, mark.Width(), mark.Height()};
+    // The mark is drawn in black on white, which the monochrome copy maps to the text and
+    // background colours.
+    mark.Canvas()->Brush()->SetColor(clWhite);
+    mark.Canvas()->FillRect(whole);
     DrawFrameControl(mark.Canvas()->Handle(), &whole, DFC_MENU,
                      item_->RadioItem ? DFCS_MENUBULLET : DFCS_MENUCHECK);
     mark.SetMonochrome(true);

@@ -100,6 +100,26 @@ void RemoveFromPopupList(TBvPopupMenu* menu) {
 
 } // namespace
 
+int OwnerDrawItemRoom() {
+    return GetSystemMetrics(SM_CXMENUCHECK);
+}
+
+void DrawSubmenuArrow(TCanvas* canvas, const TRect& itemRect, TMenuOwnerDrawState state) {
+    // A right-pointing triangle in the room kept after the painter's width, in the caption's
+    // colour (grey for a disabled item).
+    const int room = OwnerDrawItemRoom();
+    const int x = itemRect.Right - room / 2 - 2;
+    const int y = (itemRect.Top + itemRect.Bottom) / 2;
+    const TColor color = (state & mdDisabled) ? clGrayText : canvas->Font()->Color();
+    canvas->Pen()->SetStyle(TPenStyle::psSolid);
+    canvas->Pen()->SetWidth(1);
+    canvas->Pen()->SetColor(color);
+    for (int i = 0; i < 4; ++i) {
+        canvas->MoveTo(x + i, y - 3 + i);
+        canvas->LineTo(x + i, y + 4 - i);
+    }
+}
+
 HWND BvPopupListWindow() {
     return gPopupListWindow;
 }
@@ -441,6 +461,8 @@ void TBvMenuCommon::DrawItemMessage(TMessage& m) {
         ~TReset() { Slot = nullptr; }
     } reset{canvas_};
     DrawItem(item, dis->rcItem, state);
+    if (item->Count() > 0 && IsItemPopup(item))
+        DrawSubmenuArrow(&canvas, dis->rcItem, state);
     canvas.RestoreDC(saved);
 }
 
@@ -464,6 +486,7 @@ void TBvMenuCommon::MeasureItemMessage(TMessage& m) {
     int width = static_cast<int>(mis->itemWidth);
     int height = static_cast<int>(mis->itemHeight);
     painter->Measure(item, width, height);
+    width += OwnerDrawItemRoom();
     mis->itemWidth = static_cast<uint32_t>(std::max(0, width));
     mis->itemHeight = static_cast<uint32_t>(std::max(0, height));
 }

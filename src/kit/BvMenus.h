@@ -216,5 +216,10 @@ private:
 // one of them does.
 HWND BvPopupListWindow();
 
+// The room kept to the right of an owner-drawn item's measured width, as the system keeps it:
+// the submenu arrow goes there, and no caption or shortcut touches the window's edge.
+int OwnerDrawItemRoom();
+void DrawSubmenuArrow(TCanvas* canvas, const TRect& itemRect, TMenuOwnerDrawState state);
+
 // Makes the painter of a style, owned by menu and bound to it.
 TBvCustomMenuItemPainter* CreateMenuItemPainter(TBvMenuStyle style, TComponent* menu);

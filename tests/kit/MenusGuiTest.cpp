@@ -96,7 +96,7 @@ TEST(BvMenuRouting, MeasureAndDrawReachThePainterOfTheMenuThatHoldsTheItem) {
     TMenuItem* b = AddItem(second->Items(), "B");
 
     TMeasureItemStruct mis = MeasureThrough(BvPopupListWindow(), b);
-    EXPECT_EQ(mis.itemWidth, 77u);
+    EXPECT_EQ(static_cast<int>(mis.itemWidth), 77 + OwnerDrawItemRoom());
     EXPECT_EQ(mis.itemHeight, 11u);
     ASSERT_EQ(secondPainter.Measured.size(), 1u);
     EXPECT_EQ(secondPainter.Measured[0], b);
@@ -342,8 +342,9 @@ TEST(BvMenuMeasure, DropDownWidthHasTheShortcutColumnOrTheSubmenuGap) {
         const int widest = f.CaptionWidth("Save everything as");
         const int column = c.shortCut ? f.text.TextWidth(ShortCutToText(open->ShortCut)) : 0;
         const int gap = f.text.TextWidth(std::string(static_cast<size_t>(c.blanks), ' '));
-        // XP columns: image margin 6 + 4 around no image, and a text margin of 2.
-        const int expected = 6 + 0 + 4 + 2 + widest + column + gap;
+        // XP columns: image margin 6 + 4 around no image, and a text margin of 2; after the
+        // painter's width the room the system keeps for the submenu arrow.
+        const int expected = 6 + 0 + 4 + 2 + widest + column + gap + OwnerDrawItemRoom();
         for (TMenuItem* item : {open, longest})
             EXPECT_EQ(static_cast<int>(MeasureThrough(BvPopupListWindow(), item).itemWidth),
                       expected);
