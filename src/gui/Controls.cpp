@@ -195,7 +195,7 @@ void DragMoveTo(TPoint screenPos) {
             std::abs(screenPos.Y - gDrag.StartPos.Y) < gDrag.Threshold)
             return;
         gDrag.Started = true;
-        if (TDragImageList* images = gDrag.Source->GetDragImages())
+        if (TDragImageList* images = gDrag.Object->GetDragImages())
             if (images->BeginDrag(nullptr, screenPos.X, screenPos.Y))
                 gDrag.Images = images;
     }
@@ -773,6 +773,10 @@ void TControl::DragOver(TObject* source, int x, int y, TDragState state, bool& a
 
 TDragImageList* TControl::GetDragImages() {
     return nullptr;
+}
+
+TDragImageList* TDragControlObject::GetDragImages() {
+    return Control ? Control->GetDragImages() : nullptr;
 }
 
 void TControl::DoStartDrag(TDragObject*& dragObject) {

@@ -155,6 +155,8 @@ struct TDragRec {
 class TDragObject : public TObject {
 public:
     virtual ~TDragObject() = default;
+    // The pictures shown under the pointer while this object is dragged; none by default.
+    virtual TDragImageList* GetDragImages() { return nullptr; }
     TPoint DragPos;
     TControl* DragTarget = nullptr;
     TPoint DragTargetPos;
@@ -165,6 +167,8 @@ public:
 class TDragControlObject : public TDragObject {
 public:
     explicit TDragControlObject(TControl* control) : Control(control) {}
+    // The control's drag images.
+    TDragImageList* GetDragImages() override;
     TControl* Control;
 };
 

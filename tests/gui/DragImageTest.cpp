@@ -92,3 +92,42 @@ TEST(DragImage, ThePictureFollowsThePointerAtItsHotSpot) {
     delete form;
     Pump();
 }
+
+TEST(DragImage, ADragObjectBringsItsOwnPicture) {
+    // An object made by OnStartDrag carries the pictures, whatever the control has.
+    struct TPictureDrag : TDragObject {
+        TDragImageList* Images = nullptr;
+        TDragImageList* GetDragImages() override { return Images; }
+    };
+    TForm* form = MakeTestForm(300, 200);
+    auto* source = new TPanel(form);
+    source->SetBounds(10, 10, 120, 80);
+    source->SetParent(form);
+    source->DragMode = TDragMode::dmAutomatic;
+    source->ControlStyle |= csDisplayDragImage;
+    TDragImageList images(nullptr, 8, 8);
+    TBitmap picture(8, 8);
+    picture.Canvas()->Brush()->SetColor(clBlue);
+    picture.Canvas()->FillRect(Rect(0, 0, 8, 8));
+    images.AddMasked(&picture, clWhite);
+    images.SetDragImage(0, 4, 4);
+    TPictureDrag drag;
+    drag.Images = &images;
+    source->OnStartDrag = [&](TObject*, TDragObject*& object) { object = &drag; };
+    form->Show();
+    Pump();
+    QWidget* w = source->Widget();
+    QTest::mousePress(w, Qt::LeftButton, {}, QPoint(20, 20));
+    QTest::mouseMove(w, QPoint(50, 40));
+    Pump();
+    QWidget* image = BvQt::DragImageWindow();
+    ASSERT_NE(image, nullptr);
+    EXPECT_TRUE(image->isVisible());
+    TPoint pointer = source->ClientToScreen({50, 40});
+    EXPECT_EQ(image->geometry(), QRect(pointer.X - 4, pointer.Y - 4, 8, 8));
+    QTest::mouseRelease(w, Qt::LeftButton, {}, QPoint(50, 40));
+    Pump();
+    EXPECT_FALSE(image->isVisible());
+    delete form;
+    Pump();
+}
