@@ -559,3 +559,108 @@ TEST(BvXPMenuPainter, CheckedItemWithoutImageShowsItsMarkOnAFramedBox) {
 }
 
 } // namespace
+
+namespace {
+
+// ---------------------------------------------------------------- the menus' events
+
+TEST(BvMenuEvents, OwnerDrawStyleHandsMeasureAndPaintToTheMenusEvents) {
+    TComponent owner(nullptr);
+    auto* menu = new TBvPopupMenu(&owner);
+    menu->SetStyle(TBvMenuStyle::msOwnerDraw);
+    TMenuItem* item = AddItem(menu->Items(), "Mine");
+    std::vector<std::string> calls;
+    menu->OnMeasureItem = [&](TMenu* sender, TMenuItem* it, int& w, int& h) {
+        calls.push_back(sender == menu && it == item ? "measure" : "measure?");
+        w = 40;
+        h = 12;
+    };
+    menu->OnDrawItem = [&](TMenu*, TMenuItem* it, const TRect& r, TMenuOwnerDrawState state) {
+        calls.push_back(it == item && r.Right == 90 && state == mdSelected ? "draw" : "draw?");
+    };
+    TMeasureItemStruct mis = MeasureThrough(BvPopupListWindow(), item);
+    EXPECT_EQ(static_cast<int>(mis.itemHeight), 12);
+    TBitmap picture(100, 20);
+    DrawThrough(BvPopupListWindow(), item, picture.Canvas(), TRect{0, 0, 90, 20}, ODS_SELECTED);
+    EXPECT_EQ(calls, (std::vector<std::string>{"measure", "draw"}));
+}
+
+TEST(BvMenuEvents, ADefaultItemIsMeasuredInBold) {
+    PopupFixture f;
+    f.menu->SetStyle(TBvMenuStyle::msStandard);
+    f.menu->SetImages(MakeImages(&f.owner));
+    TMenuItem* item = AddItem(f.menu->Items(), "Properties of everything");
+    const int plain = static_cast<int>(MeasureWith(f.menu, item).itemWidth);
+    item->Default = true;
+    EXPECT_GT(static_cast<int>(MeasureWith(f.menu, item).itemWidth), plain);
+}
+
+TEST(BvMenuEvents, ItemParamsGiveAGlyphWhoseSecondCellShowsWhenDisabled) {
+    // Two 8 x 8 cells: blue for every state, yellow for disabled.
+    TBitmap glyph(16, 8);
+    glyph.Canvas()->Brush()->SetColor(clBlue);
+    glyph.Canvas()->FillRect(TRect{0, 0, 8, 8});
+    glyph.Canvas()->Brush()->SetColor(clYellow);
+    glyph.Canvas()->FillRect(TRect{8, 0, 16, 8});
+    // The bottom-left pixel of each cell is its transparent colour.
+    glyph.Canvas()->SetPixel(0, 7, clWhite);
+    glyph.Canvas()->SetPixel(8, 7, clWhite);
+    struct Case {
+        uint32_t state;
+        bool secondCell;
+    };
+    for (const Case& c : {Case{0, false}, Case{ODS_SELECTED, false}, Case{ODS_CHECKED, false},
+                          Case{ODS_DISABLED, true}}) {
+        SCOPED_TRACE(c.state);
+        TComponent owner(nullptr);
+        auto* menu = new TBvPopupMenu(&owner);
+        TMenuItem* item = AddItem(menu->Items(), "Glyph");
+        menu->OnGetItemParams = [&](TMenu*, TMenuItem*, TMenuOwnerDrawState, TFont*, TColor&,
+                                    TGraphic*& graphic, int& numGlyphs) {
+            graphic = &glyph;
+            numGlyphs = 2;
+        };
+        TBitmap picture(120, 20);
+        picture.Canvas()->Brush()->SetColor(clWhite);
+        picture.Canvas()->FillRect(TRect{0, 0, 120, 20});
+        TMessage m{};
+        TDrawItemStruct dis;
+        dis.CtlType = ODT_MENU;
+        dis.itemID = item->Command();
+        dis.itemState = c.state;
+        dis.hDC = picture.Canvas();
+        dis.rcItem = TRect{0, 0, 120, 20};
+        m.Msg = WM_DRAWITEM;
+        m.LParam = reinterpret_cast<intptr_t>(&dis);
+        menu->RouteMenuMessage(m);
+        // The cell sits at the image rectangle's top left: no margins, no check column.
+        const TColor seen = PixelAt(picture, 3, 3);
+        if (c.secondCell)
+            EXPECT_TRUE(seen != clBlue && seen != clWhite) << std::hex << seen;
+        else
+            EXPECT_EQ(seen, clBlue);
+    }
+}
+
+TEST(BvMenuEvents, HighlightingAnItemShowsItsHintAndTheMenusCursor) {
+    TComponent owner(nullptr);
+    auto* menu = new TBvPopupMenu(&owner);
+    menu->SetStyle(TBvMenuStyle::msXP);
+    menu->Cursor = crHandPoint;
+    TMenuItem* item = AddItem(menu->Items(), "Hinted");
+    item->SetHint("Does the hinted thing");
+    auto select = [&](uintptr_t id, uint32_t flags, TMenuItem* parent) {
+        BvPopupListWindow()->Perform(WM_MENUSELECT,
+                                     MakeLParam(static_cast<int>(id), static_cast<int>(flags)),
+                                     reinterpret_cast<intptr_t>(parent));
+    };
+    select(item->Command(), MF_HILITE, menu->Items());
+    EXPECT_EQ(Application->Hint(), "Does the hinted thing");
+    EXPECT_EQ(Screen->Cursor(), crHandPoint);
+    select(0, MF_MENUCLOSED, nullptr);
+    EXPECT_EQ(Application->Hint(), "");
+    select(item->Command(), 0, menu->Items());
+    EXPECT_EQ(Screen->Cursor(), crDefault);
+}
+
+} // namespace
