@@ -285,3 +285,34 @@ TEST_F(MainMenuTest, Screenshot) {
             colours.insert(shot.pixel(x, y));
     EXPECT_GT(colours.size(), 8u) << "the screenshot looks blank";
 }
+
+TEST(BvMainMenuLife, AMenuFreedBeforeItsFormLeavesTheFormsMessagesAlone) {
+    TForm* form = MakeTestForm(300, 200);
+    TComponent owner(nullptr);
+    auto* images = new TImageList(&owner, 16, 16);
+    auto* menu = new TBvMainMenu(form);
+    menu->SetStyle(TBvMenuStyle::msXP);
+    menu->SetImages(images);
+    auto* item = new TMenuItem(form);
+    item->SetCaption("&File");
+    menu->Items()->Add(item);
+    form->SetMenu(menu);
+    form->Show();
+    Pump();
+    const uint32_t command = item->Command();
+    form->SetMenu(nullptr);
+    delete menu;
+    // The hook is gone with the menu: a late draw request reaches nobody's painter.
+    TBitmap picture(50, 20);
+    TDrawItemStruct dis;
+    dis.CtlType = ODT_MENU;
+    dis.itemID = command;
+    dis.hDC = picture.Canvas();
+    dis.rcItem = TRect{0, 0, 50, 20};
+    form->Perform(WM_DRAWITEM, 0, reinterpret_cast<intptr_t>(&dis));
+    // The image list lives on and its changes reach no freed menu.
+    TBitmap more(16, 16);
+    images->AddMasked(&more, clWhite);
+    delete form;
+    Pump();
+}
