@@ -251,3 +251,37 @@ TEST_F(PanelTest, ArrangesChildrenInRowsByTabOrder) {
     EXPECT_EQ(panel->Width(), 162);
     EXPECT_EQ(panel->Height(), 25);
 }
+
+TEST_F(PanelTest, MovableByItsInnerAreaWhenAllowed) {
+    panel->SetMovable(true);
+    bool allow = true;
+    std::vector<TPoint> asked;
+    int afterMoves = 0;
+    panel->OnBeforeMove = [&](TObject*, int x, int y, bool& ok) {
+        asked.push_back({x, y});
+        ok = allow;
+    };
+    panel->OnAfterMove = [&](TObject*) { ++afterMoves; };
+    QWidget* w = panel->Widget();
+    struct Case {
+        const char* Name;
+        bool Allow;
+        QPoint Press, Release;
+        TPoint TopLeft;
+        int AfterMoves;
+    } cases[] = {
+        {"dragged by its middle", true, {60, 30}, {80, 40}, {70, 60}, 1},
+        {"refused by the handler", false, {60, 30}, {80, 40}, {70, 60}, 1},
+        {"the edge is no handle", true, {3, 30}, {40, 40}, {70, 60}, 1},
+    };
+    for (const auto& c : cases) {
+        allow = c.Allow;
+        QTest::mousePress(w, Qt::LeftButton, Qt::NoModifier, c.Press);
+        QTest::mouseMove(w, c.Release);
+        QTest::mouseRelease(w, Qt::LeftButton, Qt::NoModifier, c.Release);
+        Pump();
+        EXPECT_EQ(panel->BoundsRect().TopLeft(), c.TopLeft) << c.Name;
+        EXPECT_EQ(afterMoves, c.AfterMoves) << c.Name;
+    }
+    EXPECT_EQ(asked.size(), 2u) << "the edge press asks nothing";
+}
