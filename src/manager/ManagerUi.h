@@ -3,7 +3,10 @@
 // headless program and the tests script it.
 #pragma once
 
+#include "Drives.h"
+
 #include <deque>
+#include <functional>
 #include <string>
 #include <vector>
 
@@ -32,6 +35,16 @@ public:
     // Closes the main window (which runs the close query and the close save).
     virtual void CloseMainWindow() {}
     virtual void Beep() = 0;
+    // The drive selector takes the letter as the phone drive when it lists that drive
+    // (reading the drive table again first when it does not) and says whether it did.
+    // Without a selector, a letter is taken when the drive table lists it.
+    virtual bool SelectPhoneDrive(char letter) {
+        RefreshDriveTable();
+        return letter >= 'A' && letter <= 'Z' && ((GetLogicalDrives() >> (letter - 'A')) & 1u);
+    }
+    // The drive selector is disabled while an update runs: the run keeps the drive it
+    // took at its start.
+    virtual void SetDriveSelectorEnabled(bool /*enabled*/) {}
 };
 
 // Answers from queues filled beforehand and a record of everything shown; an
@@ -65,6 +78,11 @@ public:
     std::vector<std::string> FileFilters;
     int Beeps = 0;
     int CloseRequests = 0;
+    // Every letter offered to the drive selector, and each enabling and disabling of it.
+    std::string OfferedDrives;
+    std::vector<bool> DriveSelectorStates;
+    // Answers SelectPhoneDrive; unset, a letter is taken when the drive table lists it.
+    std::function<bool(char)> DriveSelector;
 
     void ShowMessage(const std::string& text) override { Messages.push_back(text); }
     void ShowWarning(const std::string& text) override { Warnings.push_back(text); }
@@ -115,4 +133,9 @@ public:
     }
     void CloseMainWindow() override { ++CloseRequests; }
     void Beep() override { ++Beeps; }
+    bool SelectPhoneDrive(char letter) override {
+        OfferedDrives += letter;
+        return DriveSelector ? DriveSelector(letter) : TManagerUi::SelectPhoneDrive(letter);
+    }
+    void SetDriveSelectorEnabled(bool enabled) override { DriveSelectorStates.push_back(enabled); }
 };

@@ -507,6 +507,7 @@ private:
 // reaches them (TrackManagerUpdate.cpp, TrackManagerCard.cpp).
 void RegisterUpdateMessages(TManagerMessages& m);
 void RegisterCardMessages(TManagerMessages& m);
+void RegisterDetectionMessages(TManagerMessages& m);
 
 // An upload folder that begins and ends with "\" (TrackManagerSettings.cpp).
 std::string NormalizeUploadPath(std::string path);

@@ -58,6 +58,7 @@ void RegisterCardMessages(TManagerMessages& m) {
                "(the first: %s). %s playlist items that belong to no playlist were dropped.");
     m.Register(DroppedItemsName, "%s playlist items that belong to no playlist were dropped.");
     m.Register("card_absent", "The memory card %s is not there.");
+    m.Register("no_phone_drive", "No phone drive is chosen.");
 }
 
 // Holds the card-busy state for one read or scan.
@@ -72,8 +73,14 @@ private:
     TTrackManager::TUpdateState& st_;
 };
 
+// Card commands refuse a floppy letter, and no drive at all (the selector lists none
+// or its drive went away): either would send the work to some other drive.
 bool FloppyGuard(TTrackManager& m) {
     const char d = static_cast<char>(std::toupper(static_cast<unsigned char>(m.Model.PhoneDrive)));
+    if (d == 0) {
+        m.Ui().ShowWarning(m.Messages.Text("no_phone_drive"));
+        return true;
+    }
     if (d != 'A' && d != 'B')
         return false;
     m.Ui().ShowWarning(m.Messages.Text(MessageName::NoFloppy));
@@ -225,7 +232,7 @@ void TTrackManager::Checkforbadfiles1Click() {
 }
 
 void TTrackManager::DeletephoneDB1Click() {
-    if (RefuseWhileBusy())
+    if (RefuseWhileBusy() || FloppyGuard(*this))
         return;
     std::string folder = DriveText(Model.PhoneDrive) + std::string(iTunesDBFolder);
     DeleteDirectory(ExcludeTrailingPathDelimiter(folder), false);

@@ -17,7 +17,22 @@ bool HoldsPhoneFolders(char letter) {
     return DirectoryExists(root + "\\iTunes\\iTunes_Control") || DirectoryExists(root + "\\mobile");
 }
 
+// The drive whose folder is the file system's root.
+bool IsSystemDrive(char letter) {
+    for (const TDriveEntry& d : GetDriveTable())
+        if (d.Letter == letter)
+            return d.Root == "/";
+    return false;
+}
+
 } // namespace
+
+void RegisterDetectionMessages(TManagerMessages& m) {
+    m.Register(
+        "card_system_drive",
+        "The card was reported on the system drive %s:, which is never used as the phone drive.");
+    m.Register("card_not_listed", "The card's drive %s: could not be chosen as the phone drive.");
+}
 
 char DetectCardDrive() {
     std::vector<char> removable;
@@ -63,9 +78,22 @@ void TTrackManager::TransFlashTimerTimer() {
         if (connect(0) == 1) {
             const char letter =
                 static_cast<char>(std::toupper(static_cast<unsigned char>(disk('0'))));
-            // The drive selector takes a letter only when it lists that drive.
-            if (letter >= 'A' && letter <= 'Z' && (GetLogicalDrives() >> (letter - 'A') & 1))
-                Model.PhoneDrive = letter;
+            // The system drive is never taken for the phone's; a letter the selector
+            // cannot list is said, not replaced by whatever drive it shows.
+            if (letter >= 'A' && letter <= 'Z' && letter != Model.PhoneDrive) {
+                if (IsSystemDrive(letter)) {
+                    if (st.RefusedDetected != letter)
+                        Log.AddLog(Messages.Fmt("card_system_drive", {std::string(1, letter)}));
+                    st.RefusedDetected = letter;
+                } else if (ui_.SelectPhoneDrive(letter)) {
+                    Model.PhoneDrive = letter;
+                    st.RefusedDetected = 0;
+                } else {
+                    if (st.RefusedDetected != letter)
+                        Log.AddLog(Messages.Fmt("card_not_listed", {std::string(1, letter)}));
+                    st.RefusedDetected = letter;
+                }
+            }
             TransFlashTimer.Interval = 3 * interval;
             if (Options.cbAutoReadDB && Model.TransFlashHandled == 0 &&
                 Model.PhoneDrive == letter && !IsBusy()) {

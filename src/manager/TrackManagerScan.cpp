@@ -58,7 +58,7 @@ void ScanCardForFiles(TTrackManager& m) {
 
 void TTrackManager::btnScanMobileClick() {
     auto& st = UpdateStateOf(*this);
-    if (RefuseWhileBusy())
+    if (RefuseWhileBusy() || FloppyGuard(*this))
         return;
     ++st.CardBusy;
     try {

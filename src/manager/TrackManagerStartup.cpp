@@ -86,6 +86,7 @@ TTrackManager::TTrackManager(TManagerUi& ui, TManagerPaths paths)
                       "moved to the deleted list:");
     RegisterUpdateMessages(Messages);
     RegisterCardMessages(Messages);
+    RegisterDetectionMessages(Messages);
     Model.SettingsFile = SettingsFileName();
 }
 

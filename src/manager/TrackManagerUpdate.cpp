@@ -243,6 +243,8 @@ void TTrackManager::StopAndWaitForWorkers() {
 
 // ---- Commands ----------------------------------------------------------------
 
+bool FloppyGuard(TTrackManager& m); // TrackManagerCard.cpp
+
 TTrackManager::TUpdateState& UpdateStateOf(TTrackManager& manager) {
     if (!manager.Update)
         manager.Update = std::make_shared<TTrackManager::TUpdateState>(manager);
@@ -251,7 +253,7 @@ TTrackManager::TUpdateState& UpdateStateOf(TTrackManager& manager) {
 
 void TTrackManager::btnUpdateMobileClick() {
     UpdateStateOf(*this);
-    if (RefuseWhileBusy())
+    if (RefuseWhileBusy() || FloppyGuard(*this))
         return;
     auto& st = *Update;
     st.PhoneDrive = Model.PhoneDrive;
@@ -380,6 +382,7 @@ void TTrackManager::btnUpdateMobileClick() {
     }
 
     st.UpdateRunning = true;
+    ui_.SetDriveSelectorEnabled(false);
     st.ShowProgress();
     if (st.ThreadConvert->Execute(nullptr) == 0)
         st.ThreadConvertFinish();
@@ -594,12 +597,19 @@ void TTrackManager::TUpdateState::StartBuildWhenDone() {
     }
     // The database lists only what lies on the card: a track that could not be put
     // there is left out, with the playlists renumbered.
+    // The database goes to the drive the run started on, and names the tracks on it,
+    // whatever drive is chosen meanwhile.
     TDatabaseSnapshot snapshot = m.Model.Snapshot(m.ListBoxPlayLists.Items);
+    snapshot.PhoneDrive = PhoneDrive;
+    const std::string runDrive = LowerCase(DriveText(PhoneDrive));
+    auto onRunDrive = [&](const std::string& path) {
+        return LowerCase(ExtractFileDrive(path)) == runDrive;
+    };
     std::vector<int> newIndex(snapshot.Tracks.size(), -1);
     std::vector<TTrackRowSnapshot> kept;
     for (size_t r = 0; r < snapshot.Tracks.size(); ++r) {
         const TTrackRowSnapshot& row = snapshot.Tracks[r];
-        if (m.Model.IsOnPhone(row.FileName)) {
+        if (onRunDrive(row.FileName)) {
             bool fits = true;
             try {
                 fits = TrackSizeFits(row.Size);
@@ -694,5 +704,6 @@ void TTrackManager::TUpdateState::FinishRun() {
     Owner.Ui().Beep();
     StopTag = 0;
     UpdateRunning = false;
+    Owner.Ui().SetDriveSelectorEnabled(true);
     Owner.RefreshTrackView();
 }

@@ -100,6 +100,8 @@ struct TTrackManager::TUpdateState {
     std::vector<TConvertJob> ConvertJobs;
     TConvertSettings Convert;
     char PhoneDrive = 'E';
+    // A detected letter that was refused, said once until another comes.
+    char RefusedDetected = 0;
     // The upload folder of the run ("E:\mobile\audio\") and the names in it already
     // taken by rows and by the convert worker's tracks; the copy worker hands out the
     // rest, so a card file belongs to one row at most.
