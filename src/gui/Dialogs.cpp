@@ -110,6 +110,15 @@ bool SelectDirectory(const std::string& caption, const std::string& root, std::s
     return true;
 }
 
+TRect PlaceInWorkArea(const TRect& area, int width, int height, int naturalWidth,
+                      int naturalHeight) {
+    const int w = std::min(std::max(width, naturalWidth), std::max(0, area.Width()));
+    const int h = std::min(std::max(height, naturalHeight), std::max(0, area.Height()));
+    const int left = area.Left + (area.Width() - w) / 2;
+    const int top = area.Top + (area.Height() - h) / 3;
+    return {left, top, left + w, top + h};
+}
+
 const TClassInfo& TOpenDialog::StaticClassInfo() {
     static const TClassInfo info("TOpenDialog", &TComponent::StaticClassInfo(), {}, "Dialogs");
     return info;
@@ -139,6 +148,7 @@ bool TOpenDialog::Execute() {
     } catch (const Exception&) {
         r.Value.clear();
     }
+    PrepareRequest(r);
     TDialogAnswer a = Ask(r);
     files_->Clear();
     if (!a.Accepted || a.Paths.empty())

@@ -5,6 +5,7 @@
 
 #include "Classes.h"
 #include "Component.h"
+#include "Types.h"
 
 #include <functional>
 #include <memory>
@@ -39,7 +40,18 @@ struct TDialogRequest {
     std::string Filter; // file filter in the program's "Name|*.ext|..." form
     int Flags = 0;      // message box flags
     bool MultiSelect = false;
+    // File dialogs: the size asked for (grown to the dialog's natural size), the
+    // dialog centred across and a third down the screen's work area.
+    bool UserSize = false;
+    int Width = 0;
+    int Height = 0;
 };
+
+// Where a dialog of the asked size goes: at least its natural size, no larger than
+// the work area, centred across and a third of the room down, never above or beside
+// the work area.
+TRect PlaceInWorkArea(const TRect& workArea, int width, int height, int naturalWidth,
+                      int naturalHeight);
 
 struct TDialogAnswer {
     bool Accepted = false;
@@ -103,6 +115,8 @@ public:
 
 protected:
     virtual bool Saving() const { return false; }
+    // Lets a descendant add to the request before the dialog is shown.
+    virtual void PrepareRequest(TDialogRequest&) {}
     std::unique_ptr<TStringList> files_;
 };
 

@@ -7,8 +7,10 @@
 #include "qt/WidgetBinding.h"
 
 #include <QFileDialog>
+#include <QGuiApplication>
 #include <QInputDialog>
 #include <QMessageBox>
+#include <QScreen>
 
 namespace BvQt {
 
@@ -81,6 +83,37 @@ TDialogAnswer AskQt(const TDialogRequest& request) {
         return a;
     }
     case TDialogRequest::dkOpenFile:
+    case TDialogRequest::dkSaveFile:
+        if (request.UserSize) {
+            QFileDialog dialog(parent, ToQ(request.Caption), ToQ(request.Value),
+                               QtFilter(request.Filter));
+            const bool saving = request.Kind == TDialogRequest::dkSaveFile;
+            dialog.setAcceptMode(saving ? QFileDialog::AcceptSave : QFileDialog::AcceptOpen);
+            dialog.setFileMode(saving                ? QFileDialog::AnyFile
+                               : request.MultiSelect ? QFileDialog::ExistingFiles
+                                                     : QFileDialog::ExistingFile);
+            QScreen* screen =
+                parent && parent->screen() ? parent->screen() : QGuiApplication::primaryScreen();
+            const QRect area = screen ? screen->availableGeometry() : QRect(0, 0, 1024, 768);
+            const QSize natural = dialog.sizeHint();
+            const TRect r =
+                PlaceInWorkArea({area.left(), area.top(), area.right() + 1, area.bottom() + 1},
+                                request.Width, request.Height, natural.width(), natural.height());
+            dialog.setGeometry(r.Left, r.Top, r.Width(), r.Height());
+            if (dialog.exec() == QDialog::Accepted)
+                for (const QString& f : dialog.selectedFiles())
+                    a.Paths.push_back(FromQ(f));
+            a.Accepted = !a.Paths.empty();
+            return a;
+        }
+        if (request.Kind == TDialogRequest::dkSaveFile) {
+            QString f = QFileDialog::getSaveFileName(parent, ToQ(request.Caption),
+                                                     ToQ(request.Value), QtFilter(request.Filter));
+            if (!f.isEmpty())
+                a.Paths.push_back(FromQ(f));
+            a.Accepted = !a.Paths.empty();
+            return a;
+        }
         if (request.MultiSelect) {
             for (const QString& f : QFileDialog::getOpenFileNames(
                      parent, ToQ(request.Caption), ToQ(request.Value), QtFilter(request.Filter)))
@@ -93,14 +126,6 @@ TDialogAnswer AskQt(const TDialogRequest& request) {
         }
         a.Accepted = !a.Paths.empty();
         return a;
-    case TDialogRequest::dkSaveFile: {
-        QString f = QFileDialog::getSaveFileName(parent, ToQ(request.Caption), ToQ(request.Value),
-                                                 QtFilter(request.Filter));
-        if (!f.isEmpty())
-            a.Paths.push_back(FromQ(f));
-        a.Accepted = !a.Paths.empty();
-        return a;
-    }
     case TDialogRequest::dkSelectFolder: {
         QString d =
             QFileDialog::getExistingDirectory(parent, ToQ(request.Caption), ToQ(request.Value));
