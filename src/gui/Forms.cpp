@@ -199,6 +199,8 @@ TModalResult TCustomForm::ShowModal() {
         throw EInvalidOperation("Cannot make a visible window modal");
     modal_ = true;
     modalResult_ = mrNone;
+    // A modal window takes the mouse from whatever held it (a press or drag in progress).
+    SetCaptureControl(nullptr);
     // Qt takes a window's modality only when it is shown.
     HandleNeeded();
     BvQt::SetApplicationModal(widget_, true);
