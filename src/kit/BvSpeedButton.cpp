@@ -19,6 +19,19 @@ bool SameColor(TColor a, TColor b) {
     return (ColorToRGB(a) & 0xFFFFFF) == (ColorToRGB(b) & 0xFFFFFF);
 }
 
+// Every pixel but the transparent colour and the button face becomes its grey level.
+void GreyPixels(TBitmap& image, TColor transparent) {
+    for (int y = 0; y < image.Height(); ++y)
+        for (int x = 0; x < image.Width(); ++x) {
+            TColor c = image.Pixel(x, y) & 0xFFFFFF;
+            if (SameColor(c, transparent) || SameColor(c, clBtnFace))
+                continue;
+            int r = c & 0xFF, g = (c >> 8) & 0xFF, b = (c >> 16) & 0xFF;
+            int grey = (77 * r + 150 * g + 29 * b) >> 8;
+            image.SetPixel(x, y, RGB(grey, grey, grey));
+        }
+}
+
 // Trailing blanks and line breaks go; each line is shortened to the room unless wrapping.
 std::string FitCaption(const std::string& caption, TCanvas* canvas, int width, bool wordWrap) {
     if (wordWrap)
@@ -135,15 +148,7 @@ TBitmap* TBvxButtonGlyph::StateImage(TBvButtonState state) {
         if (grey)
             image = std::move(grey);
     } else if (state == TBvButtonState::rbsInactive && numGlyphs_ < 5) {
-        for (int y = 0; y < image->Height(); ++y)
-            for (int x = 0; x < image->Width(); ++x) {
-                TColor c = image->Pixel(x, y) & 0xFFFFFF;
-                if (SameColor(c, transparentColor_) || SameColor(c, clBtnFace))
-                    continue;
-                int r = c & 0xFF, g = (c >> 8) & 0xFF, b = (c >> 16) & 0xFF;
-                int grey = (77 * r + 150 * g + 29 * b) >> 8;
-                image->SetPixel(x, y, RGB(grey, grey, grey));
-            }
+        GreyPixels(*image, transparentColor_);
     }
     slot = std::move(image);
     return slot.get();
@@ -279,10 +284,19 @@ TRect TBvxButtonGlyph::Draw(TCanvas* canvas, const TRect& client, TPoint offset,
     bool drewGlyph = false;
     TPoint g = GlyphSize(images, index);
     if (images && index >= 0 && index < images->Count()) {
-        if (state == TBvButtonState::rbsDisabled && !grayNewStyle_)
+        if (state == TBvButtonState::rbsDisabled && !grayNewStyle_) {
             ImageListDrawDisabled(images, canvas, l.GlyphPos.X, l.GlyphPos.Y, index, clBtnHighlight,
                                   clBtnShadow, true);
-        else
+        } else if (state == TBvButtonState::rbsInactive) {
+            // A grey copy: the picture drawn on the transparent colour, every other pixel grey.
+            const TColor key = 0xFF00FF;
+            TBitmap grey(images->Width(), images->Height());
+            grey.Canvas()->Brush()->SetColor(key);
+            grey.Canvas()->FillRect(Rect(0, 0, grey.Width(), grey.Height()));
+            images->Draw(grey.Canvas(), 0, 0, index, true);
+            GreyPixels(grey, key);
+            DrawTransparentBitmap(canvas, l.GlyphPos.X, l.GlyphPos.Y, &grey, key);
+        } else
             images->Draw(canvas, l.GlyphPos.X, l.GlyphPos.Y, index,
                          state != TBvButtonState::rbsDisabled);
         drewGlyph = true;
