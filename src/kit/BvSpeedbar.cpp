@@ -867,10 +867,20 @@ void TBvSpeedBar::WndProc(TMessage& m) {
     switch (m.Msg) {
     case WM_CAPTURECHANGED:
     case CM_CANCELMODE:
-        // A lost capture (another window, a modal box) ends a drag without docking.
-        if (reinterpret_cast<TControl*>(m.LParam) != this)
+        // A lost capture (another window, a modal box) ends a drag without docking; the
+        // capture the bar's own release gives up is not a loss.
+        if (!releasing_ && reinterpret_cast<TControl*>(m.LParam) != this)
             CancelDrag();
         break;
+    case WM_LBUTTONUP: {
+        releasing_ = true;
+        struct Reset {
+            bool& flag;
+            ~Reset() { flag = false; }
+        } reset{releasing_};
+        TBvCustomPanel::WndProc(m);
+        return;
+    }
     default:
         break;
     }

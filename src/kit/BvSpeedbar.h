@@ -264,6 +264,7 @@ private:
     bool locked_ = false;
     bool dragging_ = false;
     bool pressed_ = false;
+    bool releasing_ = false;
     TPoint downPos_;
     TBoundLines boundLines_ = 0;
     TCustomImageList* images_ = nullptr;
