@@ -255,7 +255,7 @@ TBvSpeedBar::TBvSpeedBar(TComponent* owner) : TBvCustomPanel(owner) {
     if (Screen) {
         // The kit's drag cursor: the framework's drag cursor unless the program set its own.
         try {
-            if (Screen->Cursors(crBvDragCursor) == Screen->Cursors(crDefault))
+            if (Screen->Cursors(crBvDragCursor) == crBvDragCursor)
                 Screen->SetCursors(crBvDragCursor, Screen->Cursors(crDrag));
         } catch (...) {
         }

@@ -354,6 +354,7 @@ TEST(SpeedbarDrag, ThresholdThenDockWhereReleased) {
         QTest::mouseMove(f.Surface(), QPoint(105, 10));
         EXPECT_TRUE(f.bar->IsDragging());
         EXPECT_EQ(Screen->Cursor(), crBvDragCursor);
+        EXPECT_EQ(Screen->Cursors(crBvDragCursor), crDrag) << "the slot shows a drag cursor";
         QTest::mouseMove(f.Surface(), f.FormPoint(200, 280));
         if (!c.refuse) {
             EXPECT_EQ(f.bar->DragFrame().Height(), 30) << "the frame keeps the bar's thickness";
