@@ -1258,6 +1258,12 @@ bool TWinControl::HandleMessage(TMessage& m) {
         Realign();
         Resize();
         return true;
+    case WM_SETREDRAW:
+        // Off: nothing is drawn while many changes are made; on: the whole window is
+        // drawn again once.
+        if (widget_)
+            BvQt::SetUpdatesEnabled(widget_, m.WParam != 0);
+        return true;
     case WM_SETFOCUS:
         DoEnter();
         return true;

@@ -476,6 +476,12 @@ bool DrawFocusRect(HDC dc, const TRect& r);
 int DrawText(HDC dc, const std::string& text, int len, TRect* r, uint32_t flags);
 bool GetTextMetrics(HDC dc, TTextMetric* tm);
 int IntersectClipRect(HDC dc, int left, int top, int right, int bottom);
+// The clip region's kinds; 0 is an error (no context).
+constexpr int NULLREGION = 1;
+constexpr int SIMPLEREGION = 2;
+// The smallest rectangle around what a drawing may touch, in logical coordinates: during a
+// paint, the part being repainted.
+int GetClipBox(HDC dc, TRect* rect);
 
 // Edges of DrawEdge and the 3-D frame of panels and bevels.
 constexpr uint32_t BDR_RAISEDOUTER = 0x1;

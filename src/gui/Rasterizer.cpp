@@ -562,6 +562,17 @@ int IntersectClipRect(HDC dc, int left, int top, int right, int bottom) {
     return 2;
 }
 
+int GetClipBox(HDC dc, TRect* rect) {
+    if (!dc || !rect || !dc->HandleAllocated())
+        return 0;
+    *rect = dc->ClipRect();
+    if (IsRectEmpty(*rect)) {
+        *rect = TRect{};
+        return NULLREGION;
+    }
+    return SIMPLEREGION;
+}
+
 void Frame3D(TCanvas* canvas, TRect& r, TColor topColor, TColor bottomColor, int width) {
     if (!canvas)
         return;

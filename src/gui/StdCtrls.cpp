@@ -142,7 +142,6 @@ constexpr TItemMessages ComboBoxMessages{.Add = CB_ADDSTRING,
 
 // Returns false for a message that is not one of the item-list messages.
 bool HandleItemMessage(const TItemMessages& ids, TMessage& m, TStrings& items,
-                       std::vector<uintptr_t>& itemData,
                        const std::function<void(int)>& setItemIndex) {
     const uint32_t msg = m.Msg;
     if (msg == ids.Add) {
@@ -187,11 +186,10 @@ bool HandleItemMessage(const TItemMessages& ids, TMessage& m, TStrings& items,
             m.Result = ids.Err;
             return true;
         }
-        itemData.resize(static_cast<size_t>(items.Count()), 0);
         if (msg == ids.SetData)
-            itemData[i] = static_cast<uintptr_t>(m.LParam);
+            items.PutObject(i, reinterpret_cast<TObject*>(m.LParam));
         else
-            m.Result = static_cast<intptr_t>(itemData[i]);
+            m.Result = reinterpret_cast<intptr_t>(items.GetObject(i));
     } else {
         return false;
     }
@@ -200,8 +198,44 @@ bool HandleItemMessage(const TItemMessages& ids, TMessage& m, TStrings& items,
 
 } // namespace
 
-uintptr_t ItemDataAt(const std::vector<uintptr_t>& itemData, int index) {
-    return index >= 0 && index < static_cast<int>(itemData.size()) ? itemData[index] : 0;
+uintptr_t ItemDataAt(const TStrings& items, int index) {
+    return index >= 0 && index < items.Count() ? reinterpret_cast<uintptr_t>(items.GetObject(index))
+                                               : 0;
+}
+
+void FollowItemChange(std::vector<int>& values, const TStringsChange& change, int count, int fill) {
+    const int size = static_cast<int>(values.size());
+    switch (change.Kind) {
+    case TStringsChangeKind::Inserted:
+        if (change.Index >= 0 && change.Index <= size)
+            values.insert(values.begin() + change.Index, fill);
+        break;
+    case TStringsChangeKind::Deleted:
+        if (change.Index >= 0 && change.Index < size)
+            values.erase(values.begin() + change.Index);
+        break;
+    case TStringsChangeKind::Replaced:
+        if (change.Index >= 0 && change.Index < size)
+            values[static_cast<size_t>(change.Index)] = fill;
+        break;
+    case TStringsChangeKind::Exchanged:
+        if (change.Index >= 0 && change.Index < size && change.Other >= 0 && change.Other < size)
+            std::swap(values[static_cast<size_t>(change.Index)],
+                      values[static_cast<size_t>(change.Other)]);
+        break;
+    case TStringsChangeKind::Moved:
+        if (change.Index >= 0 && change.Index < size && change.Other >= 0 && change.Other < size) {
+            int v = values[static_cast<size_t>(change.Index)];
+            values.erase(values.begin() + change.Index);
+            values.insert(values.begin() + change.Other, v);
+        }
+        break;
+    case TStringsChangeKind::Reset:
+        values.assign(static_cast<size_t>(count), fill);
+        break;
+    }
+    // A vector that was out of step (it never is) is brought back to the entries' count.
+    values.resize(static_cast<size_t>(count), fill);
 }
 
 void SendDrawItem(TWinControl* control, uint32_t ctlType, int index, QImage& image,
@@ -598,12 +632,12 @@ TCustomListBox::TCustomListBox(TComponent* owner)
     ControlStyle &= ~csClickEvents;
     TabStop = true;
     SetBounds(0, 0, 121, 97);
-    items_->OnChange = [this](TStrings&) { ItemsChanged(); };
+    items_->OnItemChange = [this](TStrings&, const TStringsChange& c) { ItemsChanged(c); };
 }
 
 TCustomListBox::~TCustomListBox() {
     Destroying();
-    items_->OnChange = nullptr;
+    items_->OnItemChange = nullptr;
     DestroyWnd();
 }
 
@@ -625,7 +659,13 @@ int TCustomListBox::MeasureItemHeight(int index) {
         }
         return itemHeight_;
     }
-    return SendMeasureItem(this, ODT_LISTBOX, index, itemHeight_, ItemDataAt(itemData_, index));
+    if (index < 0 || index >= Count())
+        return itemHeight_;
+    heights_.resize(static_cast<size_t>(Count()), -1);
+    int& height = heights_[static_cast<size_t>(index)];
+    if (height < 0)
+        height = SendMeasureItem(this, ODT_LISTBOX, index, itemHeight_, ItemDataAt(*items_, index));
+    return height;
 }
 
 void TCustomListBox::DrawItem(int index, TRect rect, TOwnerDrawState state) {
@@ -642,8 +682,7 @@ void TCustomListBox::MeasureItem(int index, int& height) {
 }
 
 bool TCustomListBox::HandleMessage(TMessage& m) {
-    if (HandleItemMessage(ListBoxMessages, m, *items_, itemData_,
-                          [this](int i) { SetItemIndex(i); }))
+    if (HandleItemMessage(ListBoxMessages, m, *items_, [this](int i) { SetItemIndex(i); }))
         return true;
     switch (m.Msg) {
     case CN_DRAWITEM:
@@ -697,12 +736,29 @@ bool TCustomListBox::HandleMessage(TMessage& m) {
     case LB_SETTOPINDEX:
         SetTopIndex(static_cast<int>(m.WParam));
         return true;
-    case LB_SETITEMHEIGHT:
-        SetItemHeight(static_cast<int>(m.LParam));
+    case LB_SETITEMHEIGHT: {
+        // A variable-height list sets the height of the one item named.
+        int i = static_cast<int>(m.WParam);
+        int h = static_cast<int>(m.LParam & 0xFFFF);
+        if (style_ != TListBoxStyle::lbOwnerDrawVariable) {
+            SetItemHeight(h);
+        } else if (i >= 0 && i < Count() && h > 0) {
+            heights_.resize(static_cast<size_t>(Count()), -1);
+            heights_[static_cast<size_t>(i)] = std::min(h, 255);
+            Relayout();
+        } else {
+            m.Result = LB_ERR;
+        }
         return true;
-    case LB_GETITEMHEIGHT:
-        m.Result = itemHeight_;
+    }
+    case LB_GETITEMHEIGHT: {
+        int i = static_cast<int>(m.WParam);
+        if (style_ == TListBoxStyle::lbOwnerDrawVariable && Count() > 0)
+            m.Result = i >= 0 && i < Count() ? MeasureItemHeight(i) : LB_ERR;
+        else
+            m.Result = itemHeight_;
         return true;
+    }
     case LB_SETHORIZONTALEXTENT:
         horizontalExtent_ = static_cast<int>(m.WParam);
         return true;
@@ -740,15 +796,12 @@ TCustomComboBox::TCustomComboBox(TComponent* owner)
     : TWinControl(owner), items_(std::make_unique<TControlStrings>()) {
     TabStop = true;
     SetBounds(0, 0, 145, 21);
-    items_->OnChange = [this](TStrings&) {
-        itemData_.resize(static_cast<size_t>(items_->Count()), 0);
-        ItemsToWidget();
-    };
+    items_->OnItemChange = [this](TStrings&, const TStringsChange& c) { ItemsToWidget(c); };
 }
 
 TCustomComboBox::~TCustomComboBox() {
     Destroying();
-    items_->OnChange = nullptr;
+    items_->OnItemChange = nullptr;
     DestroyWnd();
 }
 
@@ -770,7 +823,7 @@ int TCustomComboBox::MeasureItemHeight(int index) {
         c.SetFont(*Font());
         return c.TextHeight("Wg") + 2;
     }
-    return SendMeasureItem(this, ODT_COMBOBOX, index, itemHeight_, ItemDataAt(itemData_, index));
+    return SendMeasureItem(this, ODT_COMBOBOX, index, itemHeight_, ItemDataAt(*items_, index));
 }
 
 void TCustomComboBox::DrawItem(int index, TRect rect, TOwnerDrawState state) {
@@ -799,8 +852,7 @@ void TCustomComboBox::Select() {
 }
 
 bool TCustomComboBox::HandleMessage(TMessage& m) {
-    if (HandleItemMessage(ComboBoxMessages, m, *items_, itemData_,
-                          [this](int i) { SetItemIndex(i); }))
+    if (HandleItemMessage(ComboBoxMessages, m, *items_, [this](int i) { SetItemIndex(i); }))
         return true;
     switch (m.Msg) {
     case WM_GETDLGCODE:

@@ -243,10 +243,17 @@ protected:
     virtual void DrawItem(int index, TRect rect, TOwnerDrawState state);
     virtual void MeasureItem(int index, int& height);
     QListView* View() const;
-    void ItemsChanged();
+    // Follows one change of the items: the view inserts, removes or redraws that row
+    // alone, so the selection stays and a variable-height list measures only that item.
+    void ItemsChanged(const TStringsChange& change);
+    // Every item is measured again when next laid out (style, height or font changed).
+    void RemeasureAll();
+    // The view places its rows again from the heights it knows.
+    void Relayout();
 
     std::unique_ptr<TControlStrings> items_;
-    std::vector<uintptr_t> itemData_;
+    // Measured heights of a variable-height list, -1 where not measured yet.
+    std::vector<int> heights_;
     TListBoxModel* model_ = nullptr;
     TCanvas* canvas_ = nullptr;
     TListBoxStyle style_ = TListBoxStyle::lbStandard;
@@ -301,10 +308,10 @@ protected:
     virtual void Change();
     virtual void Select();
     QComboBox* Combo() const;
-    void ItemsToWidget();
+    // Follows one change of the items in the Qt box, item by item.
+    void ItemsToWidget(const TStringsChange& change);
 
     std::unique_ptr<TControlStrings> items_;
-    std::vector<uintptr_t> itemData_;
     TCanvas* canvas_ = nullptr;
     TComboBoxStyle style_ = TComboBoxStyle::csDropDown;
     int itemHeight_ = 16;

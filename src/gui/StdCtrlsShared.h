@@ -2,6 +2,7 @@
 // owner-draw request for one item painted into an image.
 #pragma once
 
+#include "Classes.h"
 #include "Graphics.h"
 
 #include <cstdint>
@@ -9,8 +10,12 @@
 
 class TWinControl;
 
-// The data of an item, 0 past the end.
-uintptr_t ItemDataAt(const std::vector<uintptr_t>& itemData, int index);
+// The data of an item (kept as the entry's object, so it moves with its entry), 0 past
+// the end.
+uintptr_t ItemDataAt(const TStrings& items, int index);
+// Keeps a vector of one value per entry in step with a change of the entries; new and
+// replaced entries get fill.
+void FollowItemChange(std::vector<int>& values, const TStringsChange& change, int count, int fill);
 // Sends WM_DRAWITEM (or CN_DRAWITEM to a control without a parent) for one item, with a
 // canvas on the image whose origin is the item's rectangle.
 void SendDrawItem(TWinControl* control, uint32_t ctlType, int index, QImage& image,

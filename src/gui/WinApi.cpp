@@ -78,10 +78,13 @@ bool SetWindowPos(HWND window, HWND, int x, int y, int cx, int cy, uint32_t flag
     return true;
 }
 
-bool InvalidateRect(HWND window, const TRect*, bool) {
+bool InvalidateRect(HWND window, const TRect* rect, bool) {
     if (!IsWindow(window))
         return false;
-    window->Invalidate();
+    if (rect && window->HandleAllocated())
+        BvQt::InvalidateRect(window->ClientWidget(), *rect);
+    else
+        window->Invalidate();
     return true;
 }
 

@@ -11,6 +11,7 @@ const std::string& TStrings::Get(int index) const {
 void TStrings::Put(int index, std::string value) {
     CheckIndex(index);
     items_[static_cast<size_t>(index)] = std::move(value);
+    ItemChanged(TStringsChangeKind::Replaced, index);
     Changed();
 }
 
@@ -27,6 +28,7 @@ void TStrings::PutObject(int index, TObject* object) {
 int TStrings::Add(std::string value) {
     items_.push_back(std::move(value));
     objects_.push_back(nullptr);
+    ItemChanged(TStringsChangeKind::Inserted, Count() - 1);
     Changed();
     return Count() - 1;
 }
@@ -52,6 +54,7 @@ void TStrings::InsertObject(int index, std::string value, TObject* object) {
     CheckIndex(index, true);
     items_.insert(items_.begin() + index, std::move(value));
     objects_.insert(objects_.begin() + index, object);
+    ItemChanged(TStringsChangeKind::Inserted, index);
     Changed();
 }
 
@@ -59,6 +62,7 @@ void TStrings::Delete(int index) {
     CheckIndex(index);
     items_.erase(items_.begin() + index);
     objects_.erase(objects_.begin() + index);
+    ItemChanged(TStringsChangeKind::Deleted, index);
     Changed();
 }
 
@@ -67,6 +71,7 @@ void TStrings::Exchange(int a, int b) {
     CheckIndex(b);
     std::swap(items_[static_cast<size_t>(a)], items_[static_cast<size_t>(b)]);
     std::swap(objects_[static_cast<size_t>(a)], objects_[static_cast<size_t>(b)]);
+    ItemChanged(TStringsChangeKind::Exchanged, a, b);
     Changed();
 }
 
@@ -81,6 +86,7 @@ void TStrings::Move(int from, int to) {
     objects_.erase(objects_.begin() + from);
     items_.insert(items_.begin() + to, std::move(s));
     objects_.insert(objects_.begin() + to, o);
+    ItemChanged(TStringsChangeKind::Moved, from, to);
     Changed();
 }
 
@@ -89,6 +95,7 @@ void TStrings::Clear() {
         return;
     items_.clear();
     objects_.clear();
+    ItemChanged(TStringsChangeKind::Reset);
     Changed();
 }
 
@@ -97,6 +104,7 @@ void TStrings::Assign(const TStrings& other) {
         return;
     items_ = other.items_;
     objects_ = other.objects_;
+    ItemChanged(TStringsChangeKind::Reset);
     Changed();
 }
 
@@ -146,6 +154,7 @@ void TStrings::SetText(std::string_view text) {
     if (start < text.size())
         items_.emplace_back(text.substr(start));
     objects_.assign(items_.size(), nullptr);
+    ItemChanged(TStringsChangeKind::Reset);
     Changed();
     EndUpdate();
 }
@@ -199,6 +208,11 @@ void TStrings::CheckIndex(int index, bool allowEnd) const {
     int limit = allowEnd ? Count() : Count() - 1;
     if (index < 0 || index > limit)
         throw EListError(Format("List index out of bounds (%d)", {index}));
+}
+
+void TStrings::ItemChanged(TStringsChangeKind kind, int index, int other) {
+    if (OnItemChange)
+        OnItemChange(*this, TStringsChange{kind, index, other});
 }
 
 void TStrings::Changed() {
@@ -306,5 +320,6 @@ void TStringList::CustomSort(const std::function<int(const TStringList&, int, in
     }
     items_ = std::move(items);
     objects_ = std::move(objects);
+    ItemChanged(TStringsChangeKind::Reset);
     Changed();
 }

@@ -10,6 +10,15 @@
 #include <string>
 #include <vector>
 
+// What one change did to a list's entries, so that a view can follow it entry by entry.
+enum class TStringsChangeKind { Inserted, Deleted, Replaced, Exchanged, Moved, Reset };
+struct TStringsChange {
+    TStringsChangeKind Kind = TStringsChangeKind::Reset;
+    // Inserted, Deleted, Replaced: the entry; Exchanged: both entries; Moved: from and to.
+    int Index = -1;
+    int Other = -1;
+};
+
 class TStrings : public TObject {
 public:
     TStrings() = default;
@@ -63,12 +72,15 @@ public:
     bool Updating() const { return updateCount_ > 0; }
 
     std::function<void(TStrings&)> OnChange;
+    // Told of every change as soon as it is made, inside BeginUpdate/EndUpdate too.
+    std::function<void(TStrings&, const TStringsChange&)> OnItemChange;
 
     const std::vector<std::string>& Items() const { return items_; }
 
 protected:
     void CheckIndex(int index, bool allowEnd = false) const;
     void Changed();
+    void ItemChanged(TStringsChangeKind kind, int index = -1, int other = -1);
 
     std::vector<std::string> items_;
     std::vector<TObject*> objects_;

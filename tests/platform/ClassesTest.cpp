@@ -1,5 +1,6 @@
 #include "Classes.h"
 
+#include <functional>
 #include <gtest/gtest.h>
 
 TEST(TStrings, TextJoinsWithCrLfAndSplitsAtAnyLineBreak) {
@@ -79,4 +80,65 @@ TEST(TStringList, SortIsStable) {
     l.Sort();
     EXPECT_EQ((std::vector<std::string>{"A", "a", "a", "b", "B"}), l.Items());
     EXPECT_EQ(reinterpret_cast<TObject*>(&l), l.GetObject(1));
+}
+
+// A view that follows a list entry by entry must be told which entry each change touched,
+// also while the list is inside BeginUpdate/EndUpdate.
+TEST(TStrings, ItemChangesNameTheEntriesTheyTouch) {
+    using K = TStringsChangeKind;
+    struct Case {
+        const char* Name;
+        std::function<void(TStringList&)> Op;
+        std::vector<TStringsChange> Expected;
+        std::vector<std::string> After;
+    };
+    const std::vector<Case> cases = {
+        {"add", [](TStringList& l) { l.Add("d"); }, {{K::Inserted, 3, -1}}, {"a", "b", "c", "d"}},
+        {"insert",
+         [](TStringList& l) { l.Insert(1, "x"); },
+         {{K::Inserted, 1, -1}},
+         {"a", "x", "b", "c"}},
+        {"delete", [](TStringList& l) { l.Delete(0); }, {{K::Deleted, 0, -1}}, {"b", "c"}},
+        {"put", [](TStringList& l) { l.Put(2, "z"); }, {{K::Replaced, 2, -1}}, {"a", "b", "z"}},
+        {"exchange",
+         [](TStringList& l) { l.Exchange(0, 2); },
+         {{K::Exchanged, 0, 2}},
+         {"c", "b", "a"}},
+        {"move", [](TStringList& l) { l.Move(0, 2); }, {{K::Moved, 0, 2}}, {"b", "c", "a"}},
+        {"clear", [](TStringList& l) { l.Clear(); }, {{K::Reset, -1, -1}}, {}},
+        {"set text", [](TStringList& l) { l.SetText("q\r\nr"); }, {{K::Reset, -1, -1}}, {"q", "r"}},
+        {"sorted add lands in order",
+         [](TStringList& l) {
+             l.SetSorted(true);
+             l.Add("bb");
+         },
+         {{K::Reset, -1, -1}, {K::Inserted, 2, -1}},
+         {"a", "b", "bb", "c"}},
+        {"inside an update",
+         [](TStringList& l) {
+             l.BeginUpdate();
+             l.Add("d");
+             l.Delete(0);
+             l.EndUpdate();
+         },
+         {{K::Inserted, 3, -1}, {K::Deleted, 0, -1}},
+         {"b", "c", "d"}},
+    };
+    for (const auto& c : cases) {
+        SCOPED_TRACE(c.Name);
+        TStringList list{"a", "b", "c"};
+        std::vector<TStringsChange> seen;
+        list.OnItemChange = [&](TStrings& l, const TStringsChange& change) {
+            EXPECT_EQ(&l, &list);
+            seen.push_back(change);
+        };
+        c.Op(list);
+        ASSERT_EQ(seen.size(), c.Expected.size());
+        for (size_t i = 0; i < seen.size(); ++i) {
+            EXPECT_EQ(seen[i].Kind, c.Expected[i].Kind) << i;
+            EXPECT_EQ(seen[i].Index, c.Expected[i].Index) << i;
+            EXPECT_EQ(seen[i].Other, c.Expected[i].Other) << i;
+        }
+        EXPECT_EQ(list.Items(), c.After);
+    }
 }

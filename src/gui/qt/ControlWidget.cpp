@@ -10,7 +10,10 @@
 #include <QAbstractScrollArea>
 #include <QContextMenuEvent>
 #include <QEvent>
+#include <QPaintEvent>
 #include <QPainter>
+#include <QRegion>
+#include <vector>
 
 TBvWidget::TBvWidget(TWinControl* control, QWidget* parent) : QWidget(parent), Control(control) {
     setAttribute(Qt::WA_OpaquePaintEvent);
@@ -40,16 +43,33 @@ bool TBvWidget::event(QEvent* e) {
     return QWidget::event(e);
 }
 
-void TBvWidget::paintEvent(QPaintEvent*) {
+void TBvWidget::paintEvent(QPaintEvent* event) {
     if (!Control)
         return;
-    QImage image(size(), QImage::Format_RGB32);
-    image.fill(ToQColor(Control->Color()));
-    TCanvas canvas(&image);
-    TWinControl* control = Control;
-    GuardedCall(control, [&] { control->PaintTo(canvas); });
+    if (backing_.size() != size()) {
+        backing_ = QImage(size(), QImage::Format_RGB32);
+        backing_.fill(ToQColor(Control->Color()));
+    }
+    // A few separate rectangles are painted one by one; many become their bounding box.
+    QRegion region = event->region().intersected(rect());
+    std::vector<QRect> parts(region.begin(), region.end());
+    if (parts.size() > 4)
+        parts = {region.boundingRect()};
     QPainter p(this);
-    p.drawImage(0, 0, image);
+    TWinControl* control = Control;
+    for (const QRect& part : parts) {
+        if (part.isEmpty())
+            continue;
+        {
+            QPainter fill(&backing_);
+            fill.fillRect(part, ToQColor(control->Color()));
+        }
+        TCanvas canvas(&backing_);
+        TRect clip = FromQ(part);
+        canvas.SetClipRect(&clip);
+        GuardedCall(control, [&] { control->PaintTo(canvas); });
+        p.drawImage(part.topLeft(), backing_, part);
+    }
 }
 
 bool TBvEventFilter::eventFilter(QObject* watched, QEvent* event) {

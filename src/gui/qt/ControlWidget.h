@@ -5,6 +5,7 @@
 #include "Controls.h"
 #include "qt/WidgetBinding.h"
 
+#include <QImage>
 #include <QObject>
 #include <QPointer>
 #include <QWidget>
@@ -20,6 +21,11 @@ public:
 protected:
     bool event(QEvent* event) override;
     void paintEvent(QPaintEvent* event) override;
+
+private:
+    // What the control painted last, kept between paints: a paint redraws only the part
+    // that was invalidated and puts only that part on screen.
+    QImage backing_;
 };
 
 class TBvEventFilter : public QObject {

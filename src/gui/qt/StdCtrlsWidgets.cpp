@@ -140,24 +140,65 @@ private:
     bool moved_ = false;
 };
 
+// The list box's items as Qt's model. It hears of each change after the items made it, so
+// it keeps its own row count and tells the view about the one row that changed, as a model
+// over its own store would: the selection and current row follow, and nothing is reset.
 class TListBoxModel : public QAbstractListModel {
 public:
-    explicit TListBoxModel(TCustomListBox* owner) : owner_(owner) {}
-    int rowCount(const QModelIndex& parent) const override {
-        return parent.isValid() ? 0 : owner_->Items()->Count();
-    }
+    explicit TListBoxModel(TCustomListBox* owner) : owner_(owner), rows_(owner->Items()->Count()) {}
+    int rowCount(const QModelIndex& parent) const override { return parent.isValid() ? 0 : rows_; }
     QVariant data(const QModelIndex& index, int role) const override {
         if (role == Qt::DisplayRole && index.row() < owner_->Items()->Count())
             return ToQ(owner_->Items()->Get(index.row()));
         return {};
     }
+    // A change of one row's size (a variable-height item measured anew) needs a new layout.
+    void Follow(const TStringsChange& c, bool sizesVary) {
+        switch (c.Kind) {
+        case TStringsChangeKind::Inserted:
+            beginInsertRows({}, c.Index, c.Index);
+            ++rows_;
+            endInsertRows();
+            return;
+        case TStringsChangeKind::Deleted:
+            beginRemoveRows({}, c.Index, c.Index);
+            --rows_;
+            endRemoveRows();
+            return;
+        case TStringsChangeKind::Replaced:
+            emit dataChanged(index(c.Index, 0), index(c.Index, 0));
+            if (sizesVary)
+                Relayout();
+            return;
+        case TStringsChangeKind::Exchanged:
+            emit dataChanged(index(c.Index, 0), index(c.Index, 0));
+            emit dataChanged(index(c.Other, 0), index(c.Other, 0));
+            if (sizesVary)
+                Relayout();
+            return;
+        case TStringsChangeKind::Moved:
+            if (beginMoveRows({}, c.Index, c.Index, {}, c.Other > c.Index ? c.Other + 1 : c.Other))
+                endMoveRows();
+            return;
+        case TStringsChangeKind::Reset:
+            Reset();
+            return;
+        }
+    }
     void Reset() {
         beginResetModel();
+        rows_ = owner_->Items()->Count();
         endResetModel();
+    }
+    // The rows stay, with their selection; the view asks for their sizes again.
+    void Relayout() {
+        emit layoutAboutToBeChanged();
+        emit layoutChanged();
     }
 
 private:
     TCustomListBox* owner_;
+    int rows_;
 };
 
 namespace {
@@ -396,10 +437,29 @@ QWidget* TCustomListBox::CreateWidget(QWidget* parent) {
     return v;
 }
 
-void TCustomListBox::ItemsChanged() {
-    itemData_.resize(static_cast<size_t>(items_->Count()), 0);
+void TCustomListBox::ItemsChanged(const TStringsChange& change) {
+    FollowItemChange(heights_, change, Count(), -1);
+    if (!model_)
+        return;
+    // A single-selection list whose chosen item goes has nothing chosen, rather than the
+    // neighbour Qt would move to.
+    bool chosenGoes = change.Kind == TStringsChangeKind::Deleted && !multiSelect_ && View() &&
+                      View()->selectionModel()->isSelected(model_->index(change.Index, 0));
+    model_->Follow(change, style_ == TListBoxStyle::lbOwnerDrawVariable);
+    if (chosenGoes) {
+        View()->selectionModel()->clearCurrentIndex();
+        View()->clearSelection();
+    }
+}
+
+void TCustomListBox::RemeasureAll() {
+    heights_.assign(static_cast<size_t>(Count()), -1);
+    Relayout();
+}
+
+void TCustomListBox::Relayout() {
     if (model_)
-        model_->Reset();
+        model_->Relayout();
 }
 
 int TCustomListBox::ItemIndex() const {
@@ -471,18 +531,16 @@ void TCustomListBox::SetTopIndex(int index) {
 
 void TCustomListBox::SetStyle(TListBoxStyle style) {
     style_ = style;
-    if (View()) {
+    if (View())
         View()->setUniformItemSizes(style != TListBoxStyle::lbOwnerDrawVariable);
-        model_->Reset();
-    }
+    RemeasureAll();
 }
 
 void TCustomListBox::SetItemHeight(int height) {
     if (height <= 0)
         return;
     itemHeight_ = height;
-    if (model_)
-        model_->Reset();
+    RemeasureAll();
 }
 
 int TCustomListBox::ItemAtPos(TPoint pos, bool existing) const {
@@ -501,7 +559,7 @@ TRect TCustomListBox::ItemRect(int index) const {
 }
 
 void TCustomListBox::PaintItem(int index, QImage& image, const TRect& rect, uint32_t state) {
-    SendDrawItem(this, ODT_LISTBOX, index, image, rect, state, ItemDataAt(itemData_, index));
+    SendDrawItem(this, ODT_LISTBOX, index, image, rect, state, ItemDataAt(*items_, index));
 }
 
 QComboBox* TCustomComboBox::Combo() const {
@@ -540,20 +598,53 @@ QWidget* TCustomComboBox::CreateWidget(QWidget* parent) {
     return c;
 }
 
-void TCustomComboBox::ItemsToWidget() {
+void TCustomComboBox::ItemsToWidget(const TStringsChange& change) {
     QComboBox* c = Combo();
     if (!c)
         return;
     updating_ = true;
+    struct Done {
+        bool& flag;
+        ~Done() { flag = false; }
+    } done{updating_};
+    // The chosen item and the typed text stay what they were; Qt would choose the first
+    // item of a box that was empty, and show a new current item's text in the edit.
     int index = c->currentIndex();
     QString edit = c->isEditable() ? c->currentText() : QString();
-    c->clear();
-    for (const auto& s : items_->Items())
-        c->addItem(ToQ(s));
-    c->setCurrentIndex(index < items_->Count() ? index : -1);
-    if (c->isEditable())
+    auto text = [this](int i) { return ToQ(items_->Get(i)); };
+    switch (change.Kind) {
+    case TStringsChangeKind::Inserted:
+        c->insertItem(change.Index, text(change.Index));
+        if (index < 0)
+            c->setCurrentIndex(-1);
+        break;
+    case TStringsChangeKind::Deleted:
+        c->removeItem(change.Index);
+        if (index == change.Index)
+            c->setCurrentIndex(-1);
+        break;
+    case TStringsChangeKind::Replaced:
+        c->setItemText(change.Index, text(change.Index));
+        break;
+    case TStringsChangeKind::Exchanged:
+        c->setItemText(change.Index, text(change.Index));
+        c->setItemText(change.Other, text(change.Other));
+        break;
+    case TStringsChangeKind::Moved:
+        c->removeItem(change.Index);
+        c->insertItem(change.Other, text(change.Other));
+        if (index == change.Index)
+            c->setCurrentIndex(change.Other);
+        break;
+    case TStringsChangeKind::Reset:
+        c->clear();
+        for (const auto& s : items_->Items())
+            c->addItem(ToQ(s));
+        c->setCurrentIndex(index < items_->Count() ? index : -1);
+        break;
+    }
+    if (c->isEditable() && c->currentText() != edit)
         c->setEditText(edit);
-    updating_ = false;
 }
 
 int TCustomComboBox::ItemIndex() const {
@@ -619,7 +710,7 @@ void TCustomComboBox::SetDroppedDown(bool value) {
 }
 
 void TCustomComboBox::PaintItem(int index, QImage& image, const TRect& rect, uint32_t state) {
-    SendDrawItem(this, ODT_COMBOBOX, index, image, rect, state, ItemDataAt(itemData_, index));
+    SendDrawItem(this, ODT_COMBOBOX, index, image, rect, state, ItemDataAt(*items_, index));
 }
 
 namespace BvQt {

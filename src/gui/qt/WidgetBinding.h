@@ -37,6 +37,8 @@ void Invalidate(QWidget* widget);
 void InvalidateRect(QWidget* widget, const TRect& rect);
 // Paints now.
 void Repaint(QWidget* widget);
+// While off, the widget and its children are not drawn; turning it on draws them again.
+void SetUpdatesEnabled(QWidget* widget, bool enabled);
 void Raise(QWidget* widget);
 // Takes the widget out of its parent widget (the control left its parent).
 void Detach(QWidget* widget);

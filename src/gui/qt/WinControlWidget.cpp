@@ -145,6 +145,9 @@ void InvalidateRect(QWidget* widget, const TRect& rect) {
 void Repaint(QWidget* widget) {
     widget->repaint();
 }
+void SetUpdatesEnabled(QWidget* widget, bool enabled) {
+    widget->setUpdatesEnabled(enabled);
+}
 void Raise(QWidget* widget) {
     widget->raise();
 }
