@@ -53,9 +53,9 @@ TEST(KitVisualScreenshot, FormWithProgressBarsGroupBoxesAndTheHintPanel) {
     log->SetBounds(8, 8, 220, 110);
     auto* solid = MakeBar(form, log, 24, true, "Copying file: %d%%");
     auto* blocks = MakeBar(form, log, 50, false, "Encoding file:  %d%%");
-    auto* plain = MakeBar(form, log, 76, true, "Progress: %s %d%% (as it stands)");
+    auto* plain = MakeBar(form, log, 76, true, "Left: %s %d%%");
     plain->SetStartColor(clWhite);
-    plain->SetEndColor(clBlack);
+    plain->SetEndColor(RGB(150, 170, 200));
     plain->SetBorderStyle(TBorderStyle::bsNone);
     auto* deleted = new TBvgGroupBox(form);
     deleted->SetParent(form);
@@ -88,7 +88,7 @@ TEST(KitVisualScreenshot, FormWithProgressBarsGroupBoxesAndTheHintPanel) {
     int sx = s.X - f.X, sy = s.Y - f.Y;
     EXPECT_EQ(solid->DisplayText(), "Copying file: 50%");
     EXPECT_EQ(blocks->DisplayText(), "Encoding file:  50%");
-    EXPECT_EQ(plain->DisplayText(), "Progress: %s 50% (as it stands)");
+    EXPECT_EQ(plain->DisplayText(), "Left: %s 50%");
     EXPECT_EQ(At(shot, sx + 3, sy + 3), solid->Picture().Pixel(3, 3)) << "the bar's own picture";
     EXPECT_EQ(solid->Picture().Pixel(3, 3), RGB(92, 142, 231)) << "two steps into the gradient";
     EXPECT_EQ(At(shot, sx + 190, sy + 8), ColorToRGB(clBtnFace)) << "the empty part";
