@@ -1258,6 +1258,14 @@ bool TWinControl::HandleMessage(TMessage& m) {
         Realign();
         Resize();
         return true;
+    case WM_HSCROLL:
+    case WM_VSCROLL:
+        // A window with scroll bars moves them; the control scrolls with them.
+        if (widget_)
+            BvQt::ApplyScrollCode(widget_, m.Msg == WM_VSCROLL ? SB_VERT : SB_HORZ,
+                                  static_cast<int>(m.WParam & 0xFFFF),
+                                  static_cast<int>((m.WParam >> 16) & 0xFFFF));
+        return true;
     case WM_SETREDRAW:
         // Off: nothing is drawn while many changes are made; on: the whole window is
         // drawn again once.

@@ -172,6 +172,16 @@ public:
     TControl* Control;
 };
 
+// What a windowed control's window is made with; CreateParams fills it before each
+// creation, and the window follows its style bits.
+struct TCreateParams {
+    std::string Caption;
+    uint32_t Style = 0;
+    uint32_t ExStyle = 0;
+    int X = 0, Y = 0, Width = 0, Height = 0;
+    TWinControl* WndParent = nullptr;
+};
+
 class TControl : public TComponent {
     BV_CLASS_INFO()
 public:
@@ -367,6 +377,12 @@ public:
 
     HWND Handle();
     bool HandleAllocated() const { return widget_ != nullptr; }
+    // Makes the window again from a fresh CreateParams (a style bit changed); the control
+    // keeps its items, text and selection. Nothing happens while there is no window.
+    void RecreateWnd();
+    // The style bits the window was made with.
+    uint32_t WindowStyle() const { return windowStyle_; }
+    uint32_t WindowExStyle() const { return windowExStyle_; }
     // The number owner-draw messages name the control by.
     uint32_t ControlId() const { return controlId_; }
     void HandleNeeded();
@@ -419,6 +435,7 @@ public:
     virtual bool QtEvent(QEvent* event);
 
 protected:
+    virtual void CreateParams(TCreateParams& params);
     virtual QWidget* CreateWidget(QWidget* parent);
     virtual void CreateWnd();
     virtual void DestroyWnd();
@@ -455,8 +472,12 @@ private:
     friend class TControl;
     // Paints the parent alone (its window, not its graphic children) behind a control.
     friend void CopyParentImage(TControl* control, TCanvas* dest);
+    // Lets go of the windows of the windowed children, deepest first, then of its own.
+    void DestroyWindowTree();
     int alignDisabled_ = 0;
     bool creatingHandle_ = false;
+    uint32_t windowStyle_ = 0;
+    uint32_t windowExStyle_ = 0;
     uint32_t controlId_ = 0;
 };
 

@@ -182,6 +182,91 @@ constexpr uint32_t CB_GETDROPPEDSTATE = 0x0157;
 constexpr uint32_t CB_FINDSTRINGEXACT = 0x0158;
 constexpr intptr_t CB_ERR = -1;
 
+// The edit's formatting rectangle (LParam: a TRect).
+constexpr uint32_t EM_GETRECT = 0x00B2;
+constexpr uint32_t EM_SETRECT = 0x00B3;
+constexpr uint32_t EM_SETRECTNP = 0x00B4;
+
+// Window styles.
+constexpr uint32_t WS_TABSTOP = 0x00010000;
+constexpr uint32_t WS_GROUP = 0x00020000;
+constexpr uint32_t WS_HSCROLL = 0x00100000;
+constexpr uint32_t WS_VSCROLL = 0x00200000;
+constexpr uint32_t WS_BORDER = 0x00800000;
+constexpr uint32_t WS_CLIPCHILDREN = 0x02000000;
+constexpr uint32_t WS_CLIPSIBLINGS = 0x04000000;
+constexpr uint32_t WS_DISABLED = 0x08000000;
+constexpr uint32_t WS_VISIBLE = 0x10000000;
+constexpr uint32_t WS_CHILD = 0x40000000;
+constexpr uint32_t WS_EX_CLIENTEDGE = 0x00000200;
+// List box styles.
+constexpr uint32_t LBS_NOTIFY = 0x0001;
+constexpr uint32_t LBS_SORT = 0x0002;
+constexpr uint32_t LBS_MULTIPLESEL = 0x0008;
+constexpr uint32_t LBS_OWNERDRAWFIXED = 0x0010;
+constexpr uint32_t LBS_OWNERDRAWVARIABLE = 0x0020;
+constexpr uint32_t LBS_HASSTRINGS = 0x0040;
+constexpr uint32_t LBS_NOINTEGRALHEIGHT = 0x0100;
+constexpr uint32_t LBS_EXTENDEDSEL = 0x0800;
+constexpr uint32_t LBS_DISABLENOSCROLL = 0x1000;
+constexpr uint32_t LBS_NODATA = 0x2000;
+// Combo box styles.
+constexpr uint32_t CBS_SIMPLE = 0x0001;
+constexpr uint32_t CBS_DROPDOWN = 0x0002;
+constexpr uint32_t CBS_DROPDOWNLIST = 0x0003;
+constexpr uint32_t CBS_OWNERDRAWFIXED = 0x0010;
+constexpr uint32_t CBS_OWNERDRAWVARIABLE = 0x0020;
+constexpr uint32_t CBS_AUTOHSCROLL = 0x0040;
+constexpr uint32_t CBS_SORT = 0x0100;
+constexpr uint32_t CBS_HASSTRINGS = 0x0200;
+// Edit styles.
+constexpr uint32_t ES_LEFT = 0x0000;
+constexpr uint32_t ES_CENTER = 0x0001;
+constexpr uint32_t ES_RIGHT = 0x0002;
+constexpr uint32_t ES_MULTILINE = 0x0004;
+constexpr uint32_t ES_PASSWORD = 0x0020;
+constexpr uint32_t ES_AUTOVSCROLL = 0x0040;
+constexpr uint32_t ES_AUTOHSCROLL = 0x0080;
+constexpr uint32_t ES_READONLY = 0x0800;
+constexpr uint32_t ES_WANTRETURN = 0x1000;
+
+// Scroll bars: which bar, the codes of WM_HSCROLL and WM_VSCROLL (low word of WParam; the
+// high word carries the thumb position of SB_THUMBPOSITION and SB_THUMBTRACK), and the
+// scroll information record.
+constexpr int SB_HORZ = 0;
+constexpr int SB_VERT = 1;
+constexpr int SB_CTL = 2;
+constexpr int SB_LINEUP = 0;
+constexpr int SB_LINELEFT = 0;
+constexpr int SB_LINEDOWN = 1;
+constexpr int SB_LINERIGHT = 1;
+constexpr int SB_PAGEUP = 2;
+constexpr int SB_PAGELEFT = 2;
+constexpr int SB_PAGEDOWN = 3;
+constexpr int SB_PAGERIGHT = 3;
+constexpr int SB_THUMBPOSITION = 4;
+constexpr int SB_THUMBTRACK = 5;
+constexpr int SB_TOP = 6;
+constexpr int SB_LEFT = 6;
+constexpr int SB_BOTTOM = 7;
+constexpr int SB_RIGHT = 7;
+constexpr int SB_ENDSCROLL = 8;
+constexpr uint32_t SIF_RANGE = 0x0001;
+constexpr uint32_t SIF_PAGE = 0x0002;
+constexpr uint32_t SIF_POS = 0x0004;
+constexpr uint32_t SIF_DISABLENOSCROLL = 0x0008;
+constexpr uint32_t SIF_TRACKPOS = 0x0010;
+constexpr uint32_t SIF_ALL = SIF_RANGE | SIF_PAGE | SIF_POS | SIF_TRACKPOS;
+struct TScrollInfo {
+    uint32_t cbSize = sizeof(TScrollInfo);
+    uint32_t fMask = 0;
+    int nMin = 0;
+    int nMax = 0;
+    uint32_t nPage = 0;
+    int nPos = 0;
+    int nTrackPos = 0;
+};
+
 // Dialog codes answered to WM_GETDLGCODE.
 constexpr intptr_t DLGC_WANTARROWS = 0x0001;
 constexpr intptr_t DLGC_WANTTAB = 0x0002;

@@ -534,8 +534,29 @@ void TCustomEdit::Change() {
         OnChange(this);
 }
 
+void TCustomEdit::CreateParams(TCreateParams& params) {
+    TWinControl::CreateParams(params);
+    params.Style |= ES_AUTOHSCROLL;
+    if (PasswordChar)
+        params.Style |= ES_PASSWORD;
+    if (readOnly_)
+        params.Style |= ES_READONLY;
+    params.ExStyle |= WS_EX_CLIENTEDGE;
+}
+
 bool TCustomEdit::HandleMessage(TMessage& m) {
     switch (m.Msg) {
+    case EM_SETRECT:
+    case EM_SETRECTNP:
+        // A null rectangle gives the edit its own formatting rectangle back.
+        formatRect_ = m.LParam ? *reinterpret_cast<const TRect*>(m.LParam) : TRect{};
+        if (widget_)
+            BvQt::SetEditFormatRect(widget_, formatRect_, ClientWidth(), ClientHeight());
+        return true;
+    case EM_GETRECT:
+        if (auto* r = reinterpret_cast<TRect*>(m.LParam))
+            *r = IsRectEmpty(formatRect_) ? ClientRect() : formatRect_;
+        return true;
     case WM_CUT:
         BvQt::EditCommand(widget_, BvQt::TEditCommand::Cut);
         return true;
@@ -593,6 +614,34 @@ TCustomMemo::~TCustomMemo() {
     lines_->OnChange = nullptr;
 }
 
+void TCustomMemo::SetScrollBars(TScrollStyle value) {
+    if (value == scrollBars_)
+        return;
+    scrollBars_ = value;
+    RecreateWnd();
+}
+
+void TCustomMemo::SetWordWrap(bool value) {
+    if (value == wordWrap_)
+        return;
+    wordWrap_ = value;
+    RecreateWnd();
+}
+
+void TCustomMemo::CreateParams(TCreateParams& params) {
+    TCustomEdit::CreateParams(params);
+    params.Style |= ES_MULTILINE | ES_WANTRETURN | ES_AUTOVSCROLL;
+    // Lines are wrapped at the window's edge unless the edit scrolls sideways.
+    if (!wordWrap_)
+        params.Style |= ES_AUTOHSCROLL;
+    else
+        params.Style &= ~ES_AUTOHSCROLL;
+    if (scrollBars_ == TScrollStyle::ssVertical || scrollBars_ == TScrollStyle::ssBoth)
+        params.Style |= WS_VSCROLL;
+    if (scrollBars_ == TScrollStyle::ssHorizontal || scrollBars_ == TScrollStyle::ssBoth)
+        params.Style |= WS_HSCROLL;
+}
+
 std::string TCustomMemo::GetText() const {
     return lines_->Text();
 }
@@ -639,6 +688,20 @@ TCustomListBox::~TCustomListBox() {
     Destroying();
     items_->OnItemChange = nullptr;
     DestroyWnd();
+}
+
+void TCustomListBox::CreateParams(TCreateParams& params) {
+    TWinControl::CreateParams(params);
+    params.Style |= WS_HSCROLL | WS_VSCROLL | LBS_HASSTRINGS | LBS_NOTIFY | LBS_NOINTEGRALHEIGHT;
+    if (sorted_)
+        params.Style |= LBS_SORT;
+    if (style_ == TListBoxStyle::lbOwnerDrawFixed)
+        params.Style |= LBS_OWNERDRAWFIXED;
+    else if (style_ == TListBoxStyle::lbOwnerDrawVariable)
+        params.Style |= LBS_OWNERDRAWVARIABLE;
+    if (multiSelect_)
+        params.Style |= ExtendedSelect ? LBS_EXTENDEDSEL : LBS_MULTIPLESEL;
+    params.ExStyle |= WS_EX_CLIENTEDGE;
 }
 
 void TCustomListBox::SetSorted(bool value) {
@@ -760,7 +823,10 @@ bool TCustomListBox::HandleMessage(TMessage& m) {
         return true;
     }
     case LB_SETHORIZONTALEXTENT:
-        horizontalExtent_ = static_cast<int>(m.WParam);
+        if (horizontalExtent_ != static_cast<int>(m.WParam)) {
+            horizontalExtent_ = std::max(0, static_cast<int>(m.WParam));
+            Relayout();
+        }
         return true;
     case LB_GETHORIZONTALEXTENT:
         m.Result = horizontalExtent_;
@@ -803,6 +869,30 @@ TCustomComboBox::~TCustomComboBox() {
     Destroying();
     items_->OnItemChange = nullptr;
     DestroyWnd();
+}
+
+void TCustomComboBox::CreateParams(TCreateParams& params) {
+    TWinControl::CreateParams(params);
+    params.Style |= WS_VSCROLL | CBS_HASSTRINGS | CBS_AUTOHSCROLL;
+    switch (style_) {
+    case TComboBoxStyle::csDropDown:
+        params.Style |= CBS_DROPDOWN;
+        break;
+    case TComboBoxStyle::csSimple:
+        params.Style |= CBS_SIMPLE;
+        break;
+    case TComboBoxStyle::csDropDownList:
+        params.Style |= CBS_DROPDOWNLIST;
+        break;
+    case TComboBoxStyle::csOwnerDrawFixed:
+        params.Style |= CBS_DROPDOWNLIST | CBS_OWNERDRAWFIXED;
+        break;
+    case TComboBoxStyle::csOwnerDrawVariable:
+        params.Style |= CBS_DROPDOWNLIST | CBS_OWNERDRAWVARIABLE;
+        break;
+    }
+    if (sorted_)
+        params.Style |= CBS_SORT;
 }
 
 void TCustomComboBox::SetItemHeight(int height) {

@@ -164,11 +164,14 @@ public:
     TNotifyEvent OnChange;
 
 protected:
+    void CreateParams(TCreateParams& params) override;
     QWidget* CreateWidget(QWidget* parent) override;
     bool HandleMessage(TMessage& message) override;
     virtual void Change();
     bool readOnly_ = false;
     bool updating_ = false;
+    // The formatting rectangle set with EM_SETRECT; empty while the edit uses its own.
+    TRect formatRect_;
 };
 
 class TEdit : public TCustomEdit {
@@ -185,16 +188,22 @@ public:
     TStrings* Lines() const { return lines_.get(); }
     std::string GetText() const override;
     void SetText(const std::string& text) override;
-    TScrollStyle ScrollBars = TScrollStyle::ssNone;
-    bool WordWrap = true;
+    TScrollStyle ScrollBars() const { return scrollBars_; }
+    // A change makes the window again with the new bars.
+    void SetScrollBars(TScrollStyle value);
+    bool WordWrap() const { return wordWrap_; }
+    void SetWordWrap(bool value);
 
 protected:
+    void CreateParams(TCreateParams& params) override;
     QWidget* CreateWidget(QWidget* parent) override;
     bool HandleMessage(TMessage& message) override;
     void LinesToWidget();
 
 private:
     std::unique_ptr<TControlStrings> lines_;
+    TScrollStyle scrollBars_ = TScrollStyle::ssNone;
+    bool wordWrap_ = true;
 };
 
 class TMemo : public TCustomMemo {
@@ -242,7 +251,12 @@ protected:
     bool HandleMessage(TMessage& message) override;
     virtual void DrawItem(int index, TRect rect, TOwnerDrawState state);
     virtual void MeasureItem(int index, int& height);
+    void CreateParams(TCreateParams& params) override;
+    // Keeps the current item, the selection and the top item for the next window.
+    void DestroyWnd() override;
     QListView* View() const;
+    // The width rows are laid out to: the horizontal extent when the box scrolls sideways.
+    int RowWidth() const;
     // Follows one change of the items: the view inserts, removes or redraws that row
     // alone, so the selection stays and a variable-height list measures only that item.
     void ItemsChanged(const TStringsChange& change);
@@ -262,6 +276,8 @@ protected:
     bool multiSelect_ = false;
     bool sorted_ = false;
     int pendingIndex_ = -1;
+    std::vector<int> pendingSelected_;
+    int pendingTop_ = 0;
 };
 
 class TListBox : public TCustomListBox {
@@ -301,6 +317,8 @@ public:
     int MeasureItemHeight(int index);
 
 protected:
+    void CreateParams(TCreateParams& params) override;
+    void DestroyWnd() override;
     QWidget* CreateWidget(QWidget* parent) override;
     bool HandleMessage(TMessage& message) override;
     virtual void DrawItem(int index, TRect rect, TOwnerDrawState state);

@@ -88,6 +88,76 @@ bool InvalidateRect(HWND window, const TRect* rect, bool) {
     return true;
 }
 
+bool GetScrollInfo(HWND window, int bar, TScrollInfo* info) {
+    if (!IsWindow(window) || !info || !window->HandleAllocated())
+        return false;
+    return BvQt::GetScrollInfo(window->Widget(), bar, *info);
+}
+
+int SetScrollInfo(HWND window, int bar, const TScrollInfo* info, bool) {
+    if (!IsWindow(window) || !info || !window->HandleAllocated())
+        return 0;
+    BvQt::SetScrollInfo(window->Widget(), bar, *info);
+    TScrollInfo now;
+    now.fMask = SIF_POS;
+    BvQt::GetScrollInfo(window->Widget(), bar, now);
+    return now.nPos;
+}
+
+int GetScrollPos(HWND window, int bar) {
+    TScrollInfo info;
+    info.fMask = SIF_POS;
+    return GetScrollInfo(window, bar, &info) ? info.nPos : 0;
+}
+
+int SetScrollPos(HWND window, int bar, int pos, bool redraw) {
+    int old = GetScrollPos(window, bar);
+    TScrollInfo info;
+    info.fMask = SIF_POS;
+    info.nPos = pos;
+    SetScrollInfo(window, bar, &info, redraw);
+    return old;
+}
+
+bool ScrollWindow(HWND window, int dx, int dy, const TRect* rect, const TRect* clip) {
+    if (!IsWindow(window) || !window->HandleAllocated())
+        return false;
+    TRect area;
+    const TRect* use = rect;
+    if (rect && clip) {
+        IntersectRect(area, *rect, *clip);
+        use = &area;
+    } else if (clip) {
+        use = clip;
+    }
+    BvQt::ScrollWidget(window->ClientWidget(), dx, dy, use);
+    return true;
+}
+
+int ScrollWindowEx(HWND window, int dx, int dy, const TRect* rect, const TRect* clip, void*,
+                   TRect* update, uint32_t flags) {
+    TRect area = rect ? *rect : (IsWindow(window) ? window->ClientRect() : TRect{});
+    if (clip)
+        IntersectRect(area, area, *clip);
+    bool children = (flags & SW_SCROLLCHILDREN) && !rect && !clip;
+    if (!ScrollWindow(window, dx, dy, children ? nullptr : &area, nullptr))
+        return 0;
+    if (update) {
+        // The strip the move uncovered (the larger one when it moved both ways).
+        TRect u = area;
+        if (dy > 0)
+            u.Bottom = std::min(area.Bottom, area.Top + dy);
+        else if (dy < 0)
+            u.Top = std::max(area.Top, area.Bottom + dy);
+        else if (dx > 0)
+            u.Right = std::min(area.Right, area.Left + dx);
+        else if (dx < 0)
+            u.Left = std::max(area.Left, area.Right + dx);
+        *update = u;
+    }
+    return SIMPLEREGION;
+}
+
 bool UpdateWindow(HWND window) {
     if (!IsWindow(window))
         return false;

@@ -28,6 +28,24 @@ constexpr uint32_t SWP_HIDEWINDOW = 0x0080;
 constexpr uint32_t SWP_NOOWNERZORDER = 0x0200;
 bool SetWindowPos(HWND window, HWND insertAfter, int x, int y, int cx, int cy, uint32_t flags);
 bool InvalidateRect(HWND window, const TRect* rect, bool erase);
+
+// The window's own scroll bars (SB_HORZ, SB_VERT); false or 0 for a window without them.
+bool GetScrollInfo(HWND window, int bar, TScrollInfo* info);
+// Returns the new position.
+int SetScrollInfo(HWND window, int bar, const TScrollInfo* info, bool redraw);
+int GetScrollPos(HWND window, int bar);
+// Returns the previous position.
+int SetScrollPos(HWND window, int bar, int pos, bool redraw);
+// Moves the window's pixels (of rect, or the whole client and its child windows when rect
+// is null) by dx, dy and invalidates what was uncovered.
+bool ScrollWindow(HWND window, int dx, int dy, const TRect* rect, const TRect* clip);
+constexpr uint32_t SW_SCROLLCHILDREN = 0x0001;
+constexpr uint32_t SW_INVALIDATE = 0x0002;
+constexpr uint32_t SW_ERASE = 0x0004;
+// As ScrollWindow; the uncovered part is always painted anew and reported in update.
+// Returns SIMPLEREGION, or 0 for no window.
+int ScrollWindowEx(HWND window, int dx, int dy, const TRect* rect, const TRect* clip,
+                   void* updateRegion, TRect* update, uint32_t flags);
 bool UpdateWindow(HWND window);
 
 // A window timer: WM_TIMER with the id in WParam arrives at the window while the GUI

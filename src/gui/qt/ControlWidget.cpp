@@ -72,6 +72,16 @@ void TBvWidget::paintEvent(QPaintEvent* event) {
     }
 }
 
+void TBvWidget::ScrollBacking(int dx, int dy, const QRect& rect) {
+    QRect area = rect & backing_.rect();
+    if (backing_.isNull() || area.isEmpty())
+        return;
+    QImage moved = backing_.copy(area);
+    QPainter p(&backing_);
+    p.setClipRect(area);
+    p.drawImage(area.topLeft() + QPoint(dx, dy), moved);
+}
+
 bool TBvEventFilter::eventFilter(QObject* watched, QEvent* event) {
     if (!Control || event->type() == QEvent::Paint)
         return false;

@@ -17,6 +17,8 @@ class TBvWidget : public QWidget {
 public:
     TBvWidget(TWinControl* control, QWidget* parent);
     TWinControl* Control;
+    // Moves the kept image's pixels inside rect, as the widget's own are moved.
+    void ScrollBacking(int dx, int dy, const QRect& rect);
 
 protected:
     bool event(QEvent* event) override;

@@ -32,8 +32,10 @@ class TBvItemDelegate : public QStyledItemDelegate {
 public:
     using PaintFn = std::function<void(int, QImage&, const TRect&, uint32_t)>;
     using MeasureFn = std::function<int(int)>;
-    TBvItemDelegate(QObject* parent, PaintFn paint, MeasureFn measure)
-        : QStyledItemDelegate(parent), paint_(std::move(paint)), measure_(std::move(measure)) {}
+    using WidthFn = std::function<int()>;
+    TBvItemDelegate(QObject* parent, PaintFn paint, MeasureFn measure, WidthFn width = nullptr)
+        : QStyledItemDelegate(parent), paint_(std::move(paint)), measure_(std::move(measure)),
+          width_(std::move(width)) {}
 
     void paint(QPainter* painter, const QStyleOptionViewItem& option,
                const QModelIndex& index) const override {
@@ -55,12 +57,17 @@ public:
     QSize sizeHint(const QStyleOptionViewItem& option, const QModelIndex& index) const override {
         int height = 16;
         GuardedCall(nullptr, [&] { height = measure_(index.row()); });
+        // A list's rows are as wide as its horizontal extent; the view stretches them to
+        // its own width, so an extent of 0 never asks for a horizontal scroll bar.
+        if (width_)
+            return QSize(width_(), height);
         return QSize(option.rect.width() > 0 ? option.rect.width() : 100, height);
     }
 
 private:
     PaintFn paint_;
     MeasureFn measure_;
+    WidthFn width_;
 };
 
 } // namespace
@@ -308,12 +315,19 @@ void TRadioButton::SetChecked(bool value) {
 }
 
 QWidget* TCustomEdit::CreateWidget(QWidget* parent) {
+    const uint32_t style = WindowStyle();
     auto* e = new QLineEdit(ToQ(text_), parent);
-    e->setReadOnly(readOnly_);
+    e->setReadOnly(readOnly_ || (style & ES_READONLY));
     if (MaxLength > 0)
         e->setMaxLength(MaxLength);
-    if (PasswordChar)
+    if (style & ES_PASSWORD)
         e->setEchoMode(QLineEdit::Password);
+    if (style & ES_RIGHT)
+        e->setAlignment(Qt::AlignRight | Qt::AlignVCenter);
+    else if (style & ES_CENTER)
+        e->setAlignment(Qt::AlignHCenter | Qt::AlignVCenter);
+    if (!IsRectEmpty(formatRect_))
+        BvQt::SetEditFormatRect(e, formatRect_, ClientWidth(), ClientHeight());
     QObject::connect(e, &QLineEdit::textChanged, [this](const QString& t) {
         text_ = FromQ(t);
         if (!updating_) {
@@ -379,10 +393,21 @@ void TCustomEdit::SelectAll() {
 }
 
 QWidget* TCustomMemo::CreateWidget(QWidget* parent) {
+    const uint32_t style = WindowStyle();
     auto* p = new QPlainTextEdit(parent);
-    p->setReadOnly(readOnly_);
-    p->setLineWrapMode(WordWrap ? QPlainTextEdit::WidgetWidth : QPlainTextEdit::NoWrap);
-    p->setPlainText(ToQ(GetText()));
+    p->setReadOnly(readOnly_ || (style & ES_READONLY));
+    // An edit's scroll bars are there whenever its style asks for them, as the system
+    // shows them; it wraps its lines unless it scrolls sideways.
+    p->setVerticalScrollBarPolicy((style & WS_VSCROLL) ? Qt::ScrollBarAlwaysOn
+                                                       : Qt::ScrollBarAlwaysOff);
+    p->setHorizontalScrollBarPolicy((style & WS_HSCROLL) ? Qt::ScrollBarAlwaysOn
+                                                         : Qt::ScrollBarAlwaysOff);
+    bool wrap = !(style & (ES_AUTOHSCROLL | WS_HSCROLL));
+    p->setLineWrapMode(wrap ? QPlainTextEdit::WidgetWidth : QPlainTextEdit::NoWrap);
+    std::string text = lines_->Text();
+    if (text.size() >= 2)
+        text.resize(text.size() - 2);
+    p->setPlainText(ToQ(text));
     QObject::connect(p, &QPlainTextEdit::textChanged, [this, p] {
         if (updating_)
             return;
@@ -415,26 +440,85 @@ QListView* TCustomListBox::View() const {
     return dynamic_cast<QListView*>(widget_);
 }
 
+int TCustomListBox::RowWidth() const {
+    return (WindowStyle() & WS_HSCROLL) ? horizontalExtent_ : 0;
+}
+
 QWidget* TCustomListBox::CreateWidget(QWidget* parent) {
+    const uint32_t style = WindowStyle();
+    // The style bits a descendant's CreateParams set take effect.
+    if (style & LBS_OWNERDRAWVARIABLE)
+        style_ = TListBoxStyle::lbOwnerDrawVariable;
+    else if ((style & LBS_OWNERDRAWFIXED) && style_ == TListBoxStyle::lbStandard)
+        style_ = TListBoxStyle::lbOwnerDrawFixed;
+    if ((style & LBS_SORT) && !items_->Sorted()) {
+        sorted_ = true;
+        items_->SetSorted(true);
+    }
+    if (style & (LBS_EXTENDEDSEL | LBS_MULTIPLESEL))
+        multiSelect_ = true;
     auto* v = new TBvListView(this, parent);
     model_ = new TListBoxModel(this);
     v->setModel(model_);
     model_->setParent(v);
-    v->setSelectionMode(multiSelect_ ? (ExtendedSelect ? QAbstractItemView::ExtendedSelection
-                                                       : QAbstractItemView::MultiSelection)
-                                     : QAbstractItemView::SingleSelection);
+    v->setSelectionMode((style & LBS_EXTENDEDSEL)   ? QAbstractItemView::ExtendedSelection
+                        : (style & LBS_MULTIPLESEL) ? QAbstractItemView::MultiSelection
+                        : multiSelect_              ? QAbstractItemView::ExtendedSelection
+                                                    : QAbstractItemView::SingleSelection);
+    // A vertical bar when the items do not fit; a horizontal one only when the horizontal
+    // extent is wider than the box.
+    v->setVerticalScrollBarPolicy(!(style & WS_VSCROLL)           ? Qt::ScrollBarAlwaysOff
+                                  : (style & LBS_DISABLENOSCROLL) ? Qt::ScrollBarAlwaysOn
+                                                                  : Qt::ScrollBarAsNeeded);
+    v->setHorizontalScrollBarPolicy((style & WS_HSCROLL) ? Qt::ScrollBarAsNeeded
+                                                         : Qt::ScrollBarAlwaysOff);
+    v->setHorizontalScrollMode(QAbstractItemView::ScrollPerPixel);
     v->setUniformItemSizes(style_ != TListBoxStyle::lbOwnerDrawVariable);
     v->setItemDelegate(new TBvItemDelegate(
         v, [this](int i, QImage& img, const TRect& r, uint32_t s) { PaintItem(i, img, r, s); },
-        [this](int i) { return MeasureItemHeight(i); }));
+        [this](int i) { return MeasureItemHeight(i); }, [this] { return RowWidth(); }));
     QObject::connect(v->selectionModel(), &QItemSelectionModel::currentChanged,
                      [v](const QModelIndex&, const QModelIndex&) { v->SelectionMoved(); });
     QObject::connect(v->selectionModel(), &QItemSelectionModel::selectionChanged,
                      [v](const QItemSelection&, const QItemSelection&) { v->SelectionMoved(); });
-    if (pendingIndex_ >= 0 && pendingIndex_ < Count())
+    if (multiSelect_) {
+        if (pendingIndex_ >= 0 && pendingIndex_ < Count())
+            v->selectionModel()->setCurrentIndex(model_->index(pendingIndex_, 0),
+                                                 QItemSelectionModel::NoUpdate);
+        for (int i : pendingSelected_)
+            if (i >= 0 && i < Count())
+                v->selectionModel()->select(model_->index(i, 0), QItemSelectionModel::Select);
+    } else if (pendingIndex_ >= 0 && pendingIndex_ < Count()) {
         v->setCurrentIndex(model_->index(pendingIndex_, 0));
+    }
+    // The view scrolls once it has its size and rows, when the event loop next runs.
+    if (int top = pendingTop_; top > 0 && top < Count())
+        QMetaObject::invokeMethod(
+            v,
+            [v, top] {
+                if (top < v->model()->rowCount())
+                    v->scrollTo(v->model()->index(top, 0), QAbstractItemView::PositionAtTop);
+            },
+            Qt::QueuedConnection);
     pendingIndex_ = -1;
+    pendingSelected_.clear();
+    pendingTop_ = 0;
     return v;
+}
+
+void TCustomListBox::DestroyWnd() {
+    if (QListView* v = View()) {
+        pendingIndex_ = v->currentIndex().isValid() ? v->currentIndex().row() : -1;
+        if (!multiSelect_ && pendingIndex_ >= 0 &&
+            !v->selectionModel()->isSelected(v->currentIndex()))
+            pendingIndex_ = -1;
+        pendingSelected_.clear();
+        for (const QModelIndex& i : v->selectionModel()->selectedRows())
+            pendingSelected_.push_back(i.row());
+        pendingTop_ = TopIndex();
+    }
+    model_ = nullptr;
+    TWinControl::DestroyWnd();
 }
 
 void TCustomListBox::ItemsChanged(const TStringsChange& change) {
@@ -497,7 +581,9 @@ bool TCustomListBox::Selected(int index) const {
     if (index < 0 || index >= Count())
         throw EListError(Format("List index out of bounds (%d)", {index}));
     if (!View())
-        return index == pendingIndex_;
+        return multiSelect_ ? std::find(pendingSelected_.begin(), pendingSelected_.end(), index) !=
+                                  pendingSelected_.end()
+                            : index == pendingIndex_;
     return View()->selectionModel()->isSelected(model_->index(index, 0));
 }
 
@@ -566,9 +652,22 @@ QComboBox* TCustomComboBox::Combo() const {
     return dynamic_cast<QComboBox*>(widget_);
 }
 
+void TCustomComboBox::DestroyWnd() {
+    if (QComboBox* c = Combo()) {
+        pendingIndex_ = c->currentIndex();
+        text_ = FromQ(c->currentText());
+    }
+    TWinControl::DestroyWnd();
+}
+
 QWidget* TCustomComboBox::CreateWidget(QWidget* parent) {
+    const uint32_t style = WindowStyle();
+    if ((style & CBS_SORT) && !items_->Sorted()) {
+        sorted_ = true;
+        items_->SetSorted(true);
+    }
     auto* c = new TBvComboWidget(this, parent);
-    c->setEditable(style_ == TComboBoxStyle::csDropDown || style_ == TComboBoxStyle::csSimple);
+    c->setEditable((style & 3) == CBS_DROPDOWN || (style & 3) == CBS_SIMPLE);
     c->setMaxVisibleItems(DropDownCount);
     c->setItemDelegate(new TBvItemDelegate(
         c, [this](int i, QImage& img, const TRect& r, uint32_t s) { PaintItem(i, img, r, s); },
@@ -689,9 +788,11 @@ void TCustomComboBox::SetText(const std::string& text) {
 }
 
 void TCustomComboBox::SetStyle(TComboBoxStyle style) {
+    if (style == style_)
+        return;
     style_ = style;
-    if (QComboBox* c = Combo())
-        c->setEditable(style == TComboBoxStyle::csDropDown || style == TComboBoxStyle::csSimple);
+    // The style is the window's: a window made with another one is made again.
+    RecreateWnd();
 }
 
 bool TCustomComboBox::DroppedDown() const {

@@ -9,6 +9,7 @@
 #include <vector>
 
 class QScrollBar;
+struct TScrollInfo;
 class QTimer;
 class QWidget;
 class TBitmap;
@@ -61,6 +62,25 @@ void EditCommand(QWidget* edit, TEditCommand command);
 // A scroll bar placed over its control, ranging from 0 to maximum, brought to the front.
 void SetScrollBar(QScrollBar* bar, const TRect& bounds, int maximum, int page, int step,
                   int position, bool visible);
+
+// The text of a line edit keeps to the rectangle (the edit's formatting rectangle); an
+// empty rectangle gives the edit its own margins back.
+void SetEditFormatRect(QWidget* edit, const TRect& rect, int width, int height);
+
+// The scroll bars of a widget that scrolls (a list or a multi-line edit), bar SB_HORZ or
+// SB_VERT, in the system's terms; false for a widget without them.
+bool GetScrollInfo(QWidget* widget, int bar, TScrollInfo& info);
+bool SetScrollInfo(QWidget* widget, int bar, const TScrollInfo& info);
+// Applies the code of a WM_HSCROLL or WM_VSCROLL to the widget's bar; the thumb codes go to
+// position (while the user drags, to the bar's own 32-bit track position).
+bool ApplyScrollCode(QWidget* widget, int bar, int code, int position);
+// Each action of the user on the widget's bars becomes WM_HSCROLL or WM_VSCROLL to control;
+// the message's default handling makes the move, so a control that takes the message
+// without passing it on keeps the bar where it was.
+void RouteScrollBars(TWinControl* control, QWidget* widget);
+// Moves the pixels of the rectangle (the whole widget and its children when null) by dx, dy;
+// what is uncovered is painted anew.
+void ScrollWidget(QWidget* widget, int dx, int dy, const TRect* rect);
 
 // Shows the request in Qt's own dialog and waits for the answer.
 TDialogAnswer AskQt(const TDialogRequest& request);

@@ -15,7 +15,27 @@ QWidget* TWinControl::CreateWidget(QWidget* parent) {
     return new TBvWidget(this, parent);
 }
 
+void TWinControl::CreateParams(TCreateParams& params) {
+    params.Caption = text_;
+    params.Style = WS_CHILD | WS_CLIPSIBLINGS;
+    if (Visible())
+        params.Style |= WS_VISIBLE;
+    if (!Enabled())
+        params.Style |= WS_DISABLED;
+    if (TabStop)
+        params.Style |= WS_TABSTOP;
+    params.X = left_;
+    params.Y = top_;
+    params.Width = width_;
+    params.Height = height_;
+    params.WndParent = parent_;
+}
+
 void TWinControl::CreateWnd() {
+    TCreateParams params;
+    CreateParams(params);
+    windowStyle_ = params.Style;
+    windowExStyle_ = params.ExStyle;
     QWidget* parentWidget = parent_ ? parent_->ClientWidget() : nullptr;
     widget_ = CreateWidget(parentWidget);
     if (!dynamic_cast<TBvWidget*>(widget_))
@@ -26,6 +46,7 @@ void TWinControl::CreateWnd() {
         area->viewport()->installEventFilter(new TBvEventFilter(this, area->viewport()));
         area->viewport()->setMouseTracking(true);
     }
+    BvQt::RouteScrollBars(this, widget_);
     ApplyWidgetState();
     CreateChildHandles();
 }
@@ -39,6 +60,31 @@ void TWinControl::ApplyWidgetState() {
     if (parent_)
         widget_->setVisible(Visible());
     widget_->setAcceptDrops(acceptFiles_);
+}
+
+void TWinControl::DestroyWindowTree() {
+    for (auto it = controls_.rbegin(); it != controls_.rend(); ++it)
+        if (auto* w = dynamic_cast<TWinControl*>(*it); w && w->widget_)
+            w->DestroyWindowTree();
+    DestroyWnd();
+}
+
+void TWinControl::RecreateWnd() {
+    if (!widget_ || creatingHandle_)
+        return;
+    bool focused = widget_->hasFocus();
+    bool shown = widget_->isVisible();
+    DestroyWindowTree();
+    creatingHandle_ = true;
+    struct Reset {
+        bool& f;
+        ~Reset() { f = false; }
+    } reset{creatingHandle_};
+    CreateWnd();
+    if (!parent_ && shown)
+        widget_->show();
+    if (focused)
+        widget_->setFocus(Qt::OtherFocusReason);
 }
 
 void TWinControl::DestroyWnd() {
