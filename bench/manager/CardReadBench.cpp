@@ -3,6 +3,7 @@
 // removing dead tracks. Each benchmark also reports the peak heap growth of one
 // run, counted by the allocation functions below, and removes the folders it makes.
 #include "DatabaseInspector.h"
+#include "NullUi.h"
 #include "Drives.h"
 #include "TrackManager.h"
 #include "iTunesDB.h"
@@ -80,18 +81,6 @@ void operator delete[](void* p, size_t) noexcept {
 namespace {
 
 namespace fs = std::filesystem;
-
-class TNullUi : public TManagerUi {
-public:
-    void ShowMessage(const std::string&) override {}
-    void ShowWarning(const std::string&) override {}
-    TQuestionResult AskYesNoCancel(const std::string&) override { return TQuestionResult::Cancel; }
-    bool InputQuery(const std::string&, const std::string&, std::string&) override { return false; }
-    bool OpenFiles(const std::string&, std::vector<std::string>&) override { return false; }
-    bool SelectFolder(std::string&) override { return false; }
-    bool ShowOptionsDialog() override { return false; }
-    void Beep() override {}
-};
 
 // A temporary folder mapped as card "E:", removed with everything in it at the end.
 class TCardFolder {

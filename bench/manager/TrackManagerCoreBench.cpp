@@ -1,6 +1,7 @@
 // Adding a folder of MP3 files to the track list, and loading and saving a large
 // media library, at growing sizes so that the growth shows.
 #include "TrackManager.h"
+#include "NullUi.h"
 
 #include "Drives.h"
 #include "iTunesDB.h"
@@ -16,18 +17,6 @@
 namespace {
 
 namespace fs = std::filesystem;
-
-class TNullUi : public TManagerUi {
-public:
-    void ShowMessage(const std::string&) override {}
-    void ShowWarning(const std::string&) override {}
-    TQuestionResult AskYesNoCancel(const std::string&) override { return TQuestionResult::Cancel; }
-    bool InputQuery(const std::string&, const std::string&, std::string&) override { return false; }
-    bool OpenFiles(const std::string&, std::vector<std::string>&) override { return false; }
-    bool SelectFolder(std::string&) override { return false; }
-    bool ShowOptionsDialog() override { return false; }
-    void Beep() override {}
-};
 
 // Every folder a benchmark makes, removed when the program ends.
 class TTempFolders {

@@ -373,20 +373,25 @@ int FindMenuMnemonic(const TMenuItem* parent, char16_t ch, int current, bool* se
     return found;
 }
 
+TMeasureItemStruct MeasureMenuItem(TMenuItem* item, HWND owner, bool ownerDraw) {
+    TMeasureItemStruct mis;
+    mis.CtlType = ODT_MENU;
+    mis.itemID = item->Command();
+    mis.itemData = reinterpret_cast<uintptr_t>(item);
+    if (ownerDraw)
+        owner->Perform(WM_MEASUREITEM, 0, reinterpret_cast<intptr_t>(&mis));
+    else
+        DefaultMeasureMenuItem(item, &mis);
+    return mis;
+}
+
 int MeasureMenuBar(TCustomForm* form) {
     TMainMenu* menu = form ? form->Menu() : nullptr;
     if (!menu)
         return 0;
     int height = 0;
     for (TMenuItem* it : VisibleMenuItems(menu->Items())) {
-        TMeasureItemStruct mis;
-        mis.CtlType = ODT_MENU;
-        mis.itemID = it->Command();
-        mis.itemData = reinterpret_cast<uintptr_t>(it);
-        if (menu->OwnerDraw())
-            form->Perform(WM_MEASUREITEM, 0, reinterpret_cast<intptr_t>(&mis));
-        else
-            DefaultMeasureMenuItem(it, &mis);
+        const TMeasureItemStruct mis = MeasureMenuItem(it, form, menu->OwnerDraw());
         height = std::max(height, static_cast<int>(mis.itemHeight));
     }
     if (height <= 0)

@@ -179,6 +179,9 @@ HWND PopupListWindow();
 // The standard look of an item, used when nobody draws it.
 void DefaultDrawMenuItem(TMenuItem* item, TDrawItemStruct* dis);
 void DefaultMeasureMenuItem(TMenuItem* item, TMeasureItemStruct* mis);
+// An item's size as its menu shows it: asked of owner with WM_MEASUREITEM when the program
+// draws the menu, else the standard look's.
+TMeasureItemStruct MeasureMenuItem(TMenuItem* item, HWND owner, bool ownerDraw);
 
 // Opens the items of parent as a popup at a screen point, their messages going to owner.
 void ShowMenuItems(TMenuItem* parent, HWND owner, uint32_t alignFlags, int x, int y);

@@ -113,14 +113,7 @@ public:
         rects_.clear();
         int y = 2, width = 80;
         for (TMenuItem* it : items_) {
-            TMeasureItemStruct mis;
-            mis.CtlType = ODT_MENU;
-            mis.itemID = it->Command();
-            mis.itemData = reinterpret_cast<uintptr_t>(it);
-            if (ownerDraw_ && IsWindow(owner_))
-                owner_->Perform(WM_MEASUREITEM, 0, reinterpret_cast<intptr_t>(&mis));
-            else
-                DefaultMeasureMenuItem(it, &mis);
+            const TMeasureItemStruct mis = MeasureMenuItem(it, owner_, ownerDraw_ && IsWindow(owner_));
             int h = static_cast<int>(mis.itemHeight);
             width = std::max(width, static_cast<int>(mis.itemWidth) + 4);
             rects_.push_back(Rect(2, y, 0, y + h));
@@ -290,14 +283,7 @@ public:
             return out;
         int x = 0;
         for (TMenuItem* it : VisibleMenuItems(menu->Items())) {
-            TMeasureItemStruct mis;
-            mis.CtlType = ODT_MENU;
-            mis.itemID = it->Command();
-            mis.itemData = reinterpret_cast<uintptr_t>(it);
-            if (menu->OwnerDraw())
-                form_->Perform(WM_MEASUREITEM, 0, reinterpret_cast<intptr_t>(&mis));
-            else
-                DefaultMeasureMenuItem(it, &mis);
+            const TMeasureItemStruct mis = MeasureMenuItem(it, form_, menu->OwnerDraw());
             int w = std::max<int>(8, static_cast<int>(mis.itemWidth));
             out.push_back({it, Rect(x, 0, x + w, height() - 1)});
             x += w;
