@@ -3,8 +3,8 @@
 // removing dead tracks. Each benchmark also reports the peak heap growth of one
 // run, counted by the allocation functions below, and removes the folders it makes.
 #include "DatabaseInspector.h"
-#include "NullUi.h"
 #include "Drives.h"
+#include "NullUi.h"
 #include "TrackManager.h"
 #include "iTunesDB.h"
 

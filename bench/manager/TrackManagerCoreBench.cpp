@@ -1,9 +1,9 @@
 // Adding a folder of MP3 files to the track list, and loading and saving a large
 // media library, at growing sizes so that the growth shows.
 #include "TrackManager.h"
-#include "NullUi.h"
 
 #include "Drives.h"
+#include "NullUi.h"
 #include "iTunesDB.h"
 
 #include <benchmark/benchmark.h>

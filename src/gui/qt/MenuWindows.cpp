@@ -113,7 +113,8 @@ public:
         rects_.clear();
         int y = 2, width = 80;
         for (TMenuItem* it : items_) {
-            const TMeasureItemStruct mis = MeasureMenuItem(it, owner_, ownerDraw_ && IsWindow(owner_));
+            const TMeasureItemStruct mis =
+                MeasureMenuItem(it, owner_, ownerDraw_ && IsWindow(owner_));
             int h = static_cast<int>(mis.itemHeight);
             width = std::max(width, static_cast<int>(mis.itemWidth) + 4);
             rects_.push_back(Rect(2, y, 0, y + h));
