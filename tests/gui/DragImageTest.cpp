@@ -11,13 +11,6 @@
 
 namespace {
 
-void Pump() {
-    for (int i = 0; i < 5; ++i) {
-        QApplication::processEvents();
-        Application->ProcessMessages();
-    }
-}
-
 class TDragSource : public TCustomControl {
 public:
     explicit TDragSource(TComponent* owner) : TCustomControl(owner), images(this, 20, 10) {
@@ -52,11 +45,11 @@ TEST(DragImage, ThePictureFollowsThePointerAtItsHotSpot) {
     };
     target->OnDragDrop = [&](TObject*, TObject*, int, int) { dropped = true; };
     form->Show();
-    Pump();
+    PumpEvents();
 
     QWidget* w = source->Widget();
     QTest::mousePress(w, Qt::LeftButton, {}, QPoint(20, 20));
-    Pump();
+    PumpEvents();
     QWidget* image = BvQt::DragImageWindow();
     EXPECT_TRUE(!image || !image->isVisible()) << "no picture before the drag starts";
 
@@ -66,7 +59,7 @@ TEST(DragImage, ThePictureFollowsThePointerAtItsHotSpot) {
     const TStep steps[] = {{{40, 30}}, {{60, 50}}, {{100, 70}}};
     for (const TStep& s : steps) {
         QTest::mouseMove(w, s.At);
-        Pump();
+        PumpEvents();
         image = BvQt::DragImageWindow();
         ASSERT_NE(image, nullptr);
         EXPECT_TRUE(image->isVisible());
@@ -82,15 +75,15 @@ TEST(DragImage, ThePictureFollowsThePointerAtItsHotSpot) {
     // Over the panel, which shows no drag images, the picture hides; the drop still lands.
     QPoint overTarget = w->mapFromGlobal(target->Widget()->mapToGlobal(QPoint(30, 30)));
     QTest::mouseMove(w, overTarget);
-    Pump();
+    PumpEvents();
     EXPECT_FALSE(image->isVisible());
     QTest::mouseRelease(w, Qt::LeftButton, {}, overTarget);
-    Pump();
+    PumpEvents();
     EXPECT_TRUE(dropped);
     EXPECT_FALSE(image->isVisible());
     EXPECT_FALSE(source->images.Dragging());
     delete form;
-    Pump();
+    PumpEvents();
 }
 
 TEST(DragImage, ADragObjectBringsItsOwnPicture) {
@@ -115,19 +108,19 @@ TEST(DragImage, ADragObjectBringsItsOwnPicture) {
     drag.Images = &images;
     source->OnStartDrag = [&](TObject*, TDragObject*& object) { object = &drag; };
     form->Show();
-    Pump();
+    PumpEvents();
     QWidget* w = source->Widget();
     QTest::mousePress(w, Qt::LeftButton, {}, QPoint(20, 20));
     QTest::mouseMove(w, QPoint(50, 40));
-    Pump();
+    PumpEvents();
     QWidget* image = BvQt::DragImageWindow();
     ASSERT_NE(image, nullptr);
     EXPECT_TRUE(image->isVisible());
     TPoint pointer = source->ClientToScreen({50, 40});
     EXPECT_EQ(image->geometry(), QRect(pointer.X - 4, pointer.Y - 4, 8, 8));
     QTest::mouseRelease(w, Qt::LeftButton, {}, QPoint(50, 40));
-    Pump();
+    PumpEvents();
     EXPECT_FALSE(image->isVisible());
     delete form;
-    Pump();
+    PumpEvents();
 }

@@ -1,5 +1,6 @@
 #include "GuiTestEnvironment.h"
 
+#include <QApplication>
 #include <cstdlib>
 #include <gtest/gtest.h>
 
@@ -27,4 +28,11 @@ TForm* MakeTestForm(int width, int height) {
     UseTestFont(form->Font());
     form->SetBounds(0, 0, width, height);
     return form;
+}
+
+void PumpEvents(int rounds) {
+    for (int i = 0; i < rounds; ++i) {
+        QApplication::processEvents();
+        Application->ProcessMessages();
+    }
 }

@@ -14,3 +14,7 @@ inline void UseTestFont(TFont* font) {
 
 // A form for one test, built without showing it unless asked to.
 TForm* MakeTestForm(int width = 300, int height = 200);
+
+// Lets Qt's events and the layer's posted messages run for a few rounds, as the event loop
+// would between two user actions.
+void PumpEvents(int rounds = 5);

@@ -16,13 +16,6 @@
 
 namespace {
 
-void Pump() {
-    for (int i = 0; i < 5; ++i) {
-        QApplication::processEvents();
-        Application->ProcessMessages();
-    }
-}
-
 // A focusable control that takes no key for itself, as most controls leave Alt and F10.
 class TFocusPad : public TCustomControl {
 public:
@@ -61,15 +54,15 @@ protected:
         RegisterWndProcHook(form, spy, TBvHookOrder::hoAfterMsg);
         form->SetMenu(menu);
         form->Show();
-        Pump();
+        PumpEvents();
         pad->SetFocus();
-        Pump();
+        PumpEvents();
     }
     void TearDown() override {
         CloseMenus();
         UnRegisterWndProcHook(form, spy, TBvHookOrder::hoAfterMsg);
         delete form;
-        Pump();
+        PumpEvents();
     }
 
     TMenuItem* AddItem(TMenuItem* parent, const char* caption) {
@@ -102,12 +95,12 @@ protected:
     }
     void Key(Qt::Key key, Qt::KeyboardModifiers mods = Qt::NoModifier) {
         QTest::keyClick(KeyTarget(), key, mods);
-        Pump();
+        PumpEvents();
     }
     void AltAlone() {
         QTest::keyPress(KeyTarget(), Qt::Key_Alt);
         QTest::keyRelease(KeyTarget(), Qt::Key_Alt);
-        Pump();
+        PumpEvents();
     }
     // The middle of a bar item, as last drawn.
     QPoint BarPoint(TMenuItem* item) {
@@ -245,7 +238,7 @@ TEST_F(MenuLoopTest, EscClosesOneLevelAtATimeAndF10EntersTheBar) {
     Key(Qt::Key_F10);
     mark = selects.size();
     QTest::mouseClick(pad->Widget(), Qt::LeftButton);
-    Pump();
+    PumpEvents();
     ASSERT_GT(selects.size(), mark);
     EXPECT_EQ(selects.back().Flags, MF_MENUCLOSED);
     std::vector<uint16_t> keys;
@@ -261,19 +254,19 @@ TEST_F(MenuLoopTest, HoverAcrossTheBarOpensTheNeighboursMenu) {
 
     // Hovering alone makes an item hot, nothing opens.
     QTest::mouseMove(bar, filePoint);
-    Pump();
+    PumpEvents();
     EXPECT_NE(LastState(file) & ODS_HOTLIGHT, 0);
     EXPECT_EQ(ActiveMenuWindow(), nullptr);
 
     QTest::mouseClick(bar, Qt::LeftButton, {}, filePoint);
-    Pump();
+    PumpEvents();
     ASSERT_NE(ActiveMenuWindow(), nullptr);
     EXPECT_EQ(OpenedMenu(), file);
     EXPECT_NE(LastState(file) & ODS_SELECTED, 0);
 
     // Once a menu is open the pointer carries it across the bar.
     QTest::mouseMove(bar, editPoint);
-    Pump();
+    PumpEvents();
     EXPECT_EQ(OpenedMenu(), edit);
     ASSERT_NE(ActiveMenuWindow(), nullptr);
     EXPECT_TRUE(ActiveMenuWindow()->isVisible());
@@ -285,19 +278,19 @@ TEST_F(MenuLoopTest, HoverAcrossTheBarOpensTheNeighboursMenu) {
     QWidget* popup = ActiveMenuWindow();
     QPoint inPopup(popup->width() / 2, 2 + 3);
     QTest::mouseMove(popup, inPopup);
-    Pump();
+    PumpEvents();
     EXPECT_EQ(selects.back().Id, copy->Command());
     QTest::mouseClick(popup, Qt::LeftButton, {}, inPopup);
-    Pump();
+    PumpEvents();
     ASSERT_EQ(clicked.size(), 1u);
     EXPECT_EQ(clicked[0], copy);
 
     // A second click on the open item closes its menu.
     QTest::mouseClick(bar, Qt::LeftButton, {}, filePoint);
-    Pump();
+    PumpEvents();
     ASSERT_NE(ActiveMenuWindow(), nullptr);
     QTest::mouseClick(bar, Qt::LeftButton, {}, filePoint);
-    Pump();
+    PumpEvents();
     EXPECT_EQ(ActiveMenuWindow(), nullptr);
 }
 
@@ -305,7 +298,7 @@ TEST_F(MenuLoopTest, AltWithAMnemonicDropsItsMenuDown) {
     std::vector<char16_t> typed;
     pad->OnKeyPress = [&](TObject*, char16_t& ch) { typed.push_back(ch); };
     QTest::keyClick(pad->Widget(), Qt::Key_E, Qt::AltModifier);
-    Pump();
+    PumpEvents();
     EXPECT_EQ(OpenedMenu(), edit);
     ASSERT_NE(ActiveMenuWindow(), nullptr);
     EXPECT_EQ(selects.back().Id, copy->Command()) << "its first item is highlighted";
@@ -316,7 +309,7 @@ TEST_F(MenuLoopTest, AltWithAMnemonicDropsItsMenuDown) {
     // A letter no bar item has does not enter the menu.
     size_t mark = selects.size();
     QTest::keyClick(pad->Widget(), Qt::Key_Q, Qt::AltModifier);
-    Pump();
+    PumpEvents();
     EXPECT_EQ(ActiveMenuWindow(), nullptr);
     EXPECT_EQ(selects.size(), mark);
     EXPECT_TRUE(typed.empty()) << "Alt with a letter never types";
@@ -373,7 +366,7 @@ TEST_F(MenuLoopTest, ItemChangesRepaintTheBarAndTheOpenMenu) {
         TMenuItem* Item;
         uint32_t Expect;
     };
-    Pump();
+    PumpEvents();
     const TCase cases[] = {
         {"disable a bar item", [&] { edit->SetEnabled(false); }, edit, ODS_DISABLED},
         {"enable it again", [&] { edit->SetEnabled(true); }, edit, 0},
@@ -382,26 +375,26 @@ TEST_F(MenuLoopTest, ItemChangesRepaintTheBarAndTheOpenMenu) {
         SCOPED_TRACE(c.Name);
         size_t mark = drawn.size();
         c.Change();
-        Pump();
+        PumpEvents();
         EXPECT_EQ(LastState(c.Item, mark) & ODS_DISABLED, c.Expect);
     }
 
     QTest::mouseClick(Bar(), Qt::LeftButton, {}, BarPoint(file));
-    Pump();
+    PumpEvents();
     QWidget* popup = ActiveMenuWindow();
     ASSERT_NE(popup, nullptr);
     size_t mark = drawn.size();
     open->SetChecked(true);
-    Pump();
+    PumpEvents();
     EXPECT_NE(LastState(open, mark) & ODS_CHECKED, 0) << "the open menu did not repaint";
     mark = drawn.size();
     exit->SetEnabled(false);
-    Pump();
+    PumpEvents();
     EXPECT_NE(LastState(exit, mark) & ODS_DISABLED, 0);
 
     int before = popup->height();
     open->SetVisible(false);
-    Pump();
+    PumpEvents();
     EXPECT_LT(popup->height(), before) << "a hidden item leaves the open menu";
     mark = drawn.size();
     popup->repaint();
@@ -422,7 +415,7 @@ TEST_F(MenuLoopTest, TheBarIsAsHighAsItsItemsMeasure) {
     // Any change of the menu measures the bar again.
     menu->SetOwnerDraw(false);
     menu->SetOwnerDraw(true);
-    Pump();
+    PumpEvents();
     EXPECT_EQ(form->MenuBarHeight(), 32);
     EXPECT_EQ(Bar()->height(), 32);
     EXPECT_EQ(form->ClientRect().Height(), 300 - 32);
@@ -445,7 +438,7 @@ TEST_F(MenuLoopTest, AContextMenuWalksWithTheKeyboardAndSaysWhatIsSelected) {
     });
     RegisterWndProcHook(PopupListWindow(), listSpy, TBvHookOrder::hoBeforeMsg);
     popupMenu->Popup(50, 50);
-    Pump();
+    PumpEvents();
     ASSERT_NE(ActiveMenuWindow(), nullptr);
     Key(Qt::Key_Up);
     ASSERT_FALSE(listSelects.empty());

@@ -13,13 +13,6 @@
 
 namespace {
 
-void Pump() {
-    for (int i = 0; i < 5; ++i) {
-        QApplication::processEvents();
-        Application->ProcessMessages();
-    }
-}
-
 // Draws itself red while pressed, green otherwise, and notes each state it was asked for.
 class TPaintedButton : public TButton {
 public:
@@ -64,29 +57,29 @@ TEST(OwnerDrawButton, TheDrawRequestCarriesThePressFocusAndDisabledStates) {
     });
     RegisterWndProcHook(form, spy, TBvHookOrder::hoBeforeMsg);
     form->Show();
-    Pump();
+    PumpEvents();
     QWidget* w = button->Widget();
     ASSERT_FALSE(button->States.empty()) << "the button never asked to be drawn";
     EXPECT_EQ(button->States.back() & ODS_SELECTED, 0u);
     EXPECT_EQ(Middle(w), 0x00FF00u);
 
     QTest::mousePress(w, Qt::LeftButton);
-    Pump();
+    PumpEvents();
     EXPECT_NE(button->States.back() & ODS_SELECTED, 0u) << "pressed";
     EXPECT_NE(button->States.back() & ODS_FOCUS, 0u) << "a press gives the focus";
     EXPECT_EQ(Middle(w), 0xFF0000u);
     QTest::mouseRelease(w, Qt::LeftButton);
-    Pump();
+    PumpEvents();
     EXPECT_EQ(button->States.back() & ODS_SELECTED, 0u);
     EXPECT_NE(button->States.back() & ODS_FOCUS, 0u);
     EXPECT_EQ(clicks, 1);
     EXPECT_EQ(parentSaw.size(), button->States.size()) << "every request went through the parent";
 
     button->SetEnabled(false);
-    Pump();
+    PumpEvents();
     Middle(w);
     EXPECT_NE(button->States.back() & ODS_DISABLED, 0u);
     UnRegisterWndProcHook(form, spy, TBvHookOrder::hoBeforeMsg);
     delete form;
-    Pump();
+    PumpEvents();
 }

@@ -18,13 +18,6 @@
 
 namespace {
 
-void Pump() {
-    for (int i = 0; i < 5; ++i) {
-        QApplication::processEvents();
-        Application->ProcessMessages();
-    }
-}
-
 // An image list of count plain pictures, each of its own colour.
 TImageList* MakeImages(TComponent* owner, int count, int size = 16) {
     auto* list = new TImageList(owner, size, size);
@@ -364,7 +357,7 @@ TEST(ImageButtonAnimation, ARealFrameTimerTurnsThePictureAndDiesWithTheButton) {
     EXPECT_EQ(seen[1], (seen[0] + 1) % 4);
     delete button;
     QTest::qWait(20);
-    Pump();
+    PumpEvents();
     delete form;
 }
 
@@ -542,9 +535,9 @@ TEST(ImageButtonInput, EnterAndEscReachTheKindsDefaultAndCancelButtons) {
         QTimer::singleShot(0, [&] {
             QApplication::setActiveWindow(dialog->Widget());
             (c.FocusOnNo ? static_cast<TWinControl*>(no) : edit)->SetFocus();
-            Pump();
+            PumpEvents();
             QTest::keyClick(QApplication::focusWidget(), c.Key);
-            Pump();
+            PumpEvents();
             if (dialog->ModalResult() == mrNone)
                 dialog->SetModalResult(mrNone + 100);
         });
@@ -553,7 +546,7 @@ TEST(ImageButtonInput, EnterAndEscReachTheKindsDefaultAndCancelButtons) {
         EXPECT_EQ(yesClicks, c.Expected == mrYes ? 1 : 0);
         EXPECT_EQ(noClicks, c.Expected == mrNo ? 1 : 0);
         delete dialog;
-        Pump();
+        PumpEvents();
     }
 }
 
@@ -566,21 +559,21 @@ TEST(ImageButtonInput, AMouseClickRunsTheButtonAndCloseClosesItsForm) {
     int runs = 0;
     run->OnClick = [&](TObject*) { ++runs; };
     form->Show();
-    Pump();
+    PumpEvents();
     QTest::mouseClick(run->Widget(), Qt::LeftButton, {}, QPoint(60, 15));
-    Pump();
+    PumpEvents();
     EXPECT_EQ(runs, 1);
     // A press that leaves the button before its release is no click.
     QTest::mousePress(run->Widget(), Qt::LeftButton, {}, QPoint(60, 15));
     QTest::mouseRelease(run->Widget(), Qt::LeftButton, {}, QPoint(200, 80));
-    Pump();
+    PumpEvents();
     EXPECT_EQ(runs, 1);
     ASSERT_TRUE(form->Widget()->isVisible());
     QTest::mouseClick(close->Widget(), Qt::LeftButton, {}, QPoint(50, 15));
-    Pump();
+    PumpEvents();
     EXPECT_FALSE(form->Widget()->isVisible()) << "Close closed the form";
     delete form;
-    Pump();
+    PumpEvents();
 }
 
 TEST(ImageButtonInput, TheButtonOnScreenIsTheKitsPictureAndLooksPressedWhilePressed) {
@@ -588,22 +581,22 @@ TEST(ImageButtonInput, TheButtonOnScreenIsTheKitsPictureAndLooksPressedWhilePres
     TBvImgBtn* button = MakeButton(form, 10, 10, 120, 30);
     button->SetCaption("Scan mobile...");
     form->Show();
-    Pump();
+    PumpEvents();
     QWidget* w = button->Widget();
     auto onScreen = [&] { return w->grab().toImage().convertToFormat(QImage::Format_RGB32); };
     EXPECT_EQ(onScreen(), DrawButton(button, 0)) << "not the kit's own picture";
     QTest::mousePress(w, Qt::LeftButton, {}, QPoint(60, 15));
-    Pump();
+    PumpEvents();
     QImage pressed = onScreen();
     EXPECT_EQ(pressed, DrawButton(button, ODS_SELECTED | ODS_FOCUS));
     EXPECT_NE(pressed, DrawButton(button, ODS_FOCUS));
     QTest::mouseRelease(w, Qt::LeftButton, {}, QPoint(60, 15));
-    Pump();
+    PumpEvents();
     EXPECT_EQ(onScreen(), DrawButton(button, ODS_FOCUS));
     pressed.save(
         QString::fromStdString(std::string(BV_BINARY_DIR) + "/kit_image_button_pressed.png"));
     delete form;
-    Pump();
+    PumpEvents();
 }
 
 TEST(ImageButtonInput, ThePointerOverAnEnabledButtonMakesItHot) {
@@ -613,20 +606,20 @@ TEST(ImageButtonInput, ThePointerOverAnEnabledButtonMakesItHot) {
     TBvImgBtn* off = MakeButton(form, 150, 10, 120, 30);
     off->SetEnabled(false);
     form->Show();
-    Pump();
+    PumpEvents();
     QWidget* surface = form->ClientWidget();
     QTest::mouseMove(surface, QPoint(5, 100));
-    Pump();
+    PumpEvents();
     QTest::mouseMove(button->Widget(), QPoint(30, 15));
-    Pump();
+    PumpEvents();
     EXPECT_TRUE(button->Hot());
     EXPECT_TRUE(button->MouseOver());
     QTest::mouseMove(off->Widget(), QPoint(30, 15));
-    Pump();
+    PumpEvents();
     EXPECT_FALSE(button->Hot()) << "left";
     EXPECT_FALSE(off->Hot()) << "a disabled button never gets hot";
     delete form;
-    Pump();
+    PumpEvents();
 }
 
 namespace {
@@ -659,24 +652,24 @@ TEST(ImageButtonInput, TheWindowDrawsTheButtonPressedWhileTheMouseHoldsIt) {
     TBvImgBtn* button = MakeButton(form, 10, 10, 120, 34);
     button->SetKind(TBvImgBtnKind::bkOK);
     form->Show();
-    Pump();
+    PumpEvents();
     QImage up = Grab(button);
     QRect tick = GreenBox(up);
     ASSERT_FALSE(tick.isEmpty()) << "the OK picture is drawn";
     QTest::mousePress(button->Widget(), Qt::LeftButton, {}, QPoint(60, 17));
-    Pump();
+    PumpEvents();
     QImage down = Grab(button);
     EXPECT_EQ(GreenBox(down), tick.translated(1, 1)) << "the content moves right and down";
     // Pressed and focused: the dark default frame outside, the shadow frame inside it.
     EXPECT_EQ(down.pixel(0, 17), Rgb(clWindowFrame));
     EXPECT_EQ(down.pixel(1, 17), Rgb(clBtnShadow));
     QTest::mouseRelease(button->Widget(), Qt::LeftButton, {}, QPoint(60, 17));
-    Pump();
+    PumpEvents();
     QImage released = Grab(button);
     EXPECT_EQ(GreenBox(released), tick);
     EXPECT_EQ(released.pixel(0, 17), Rgb(clWindowFrame)) << "the focused button looks default";
     delete form;
-    Pump();
+    PumpEvents();
 }
 
 TEST(ImageButtonInput, AFlatButtonShowsItsFrameOnlyWhileThePointerIsOverIt) {
@@ -691,22 +684,22 @@ TEST(ImageButtonInput, AFlatButtonShowsItsFrameOnlyWhileThePointerIsOverIt) {
     form->Show();
     QApplication::setActiveWindow(form->Widget());
     edit->SetFocus();
-    Pump();
+    PumpEvents();
     QTest::mouseMove(form->ClientWidget(), QPoint(5, 100));
-    Pump();
+    PumpEvents();
     QImage plain = Grab(button);
     EXPECT_EQ(plain.pixel(0, 0), Rgb(clBtnFace));
     EXPECT_EQ(plain.pixel(119, 29), Rgb(clBtnFace));
     QTest::mouseMove(button->Widget(), QPoint(30, 15));
-    Pump();
+    PumpEvents();
     QImage hot = Grab(button);
     EXPECT_EQ(hot.pixel(0, 0), Rgb(clBtnHighlight));
     EXPECT_EQ(hot.pixel(119, 29), Rgb(clBtnShadow));
     QTest::mouseMove(form->ClientWidget(), QPoint(5, 100));
-    Pump();
+    PumpEvents();
     EXPECT_EQ(Grab(button).pixel(0, 0), Rgb(clBtnFace));
     delete form;
-    Pump();
+    PumpEvents();
 }
 
 TEST(ImageButtonScreenshot, TheActionsColumnAndTheStockKinds) {
@@ -770,15 +763,15 @@ TEST(ImageButtonScreenshot, TheActionsColumnAndTheStockKinds) {
     form->Show();
     QApplication::setActiveWindow(form->Widget());
     edit->SetFocus();
-    Pump();
+    PumpEvents();
     QTest::mouseMove(hot->Widget(), QPoint(40, 15));
-    Pump();
+    PumpEvents();
     QImage shot = form->ClientWidget()->grab().toImage();
     std::string path = std::string(BV_BINARY_DIR) + "/kit_image_buttons.png";
     EXPECT_TRUE(shot.save(QString::fromStdString(path)));
     EXPECT_TRUE(hot->Hot());
     delete form;
-    Pump();
+    PumpEvents();
 }
 
 TEST(KitButton, TheHotTrackFontIsShownWhileThePointerIsOverTheButton) {
@@ -796,18 +789,18 @@ TEST(KitButton, TheHotTrackFontIsShownWhileThePointerIsOverTheButton) {
     EXPECT_EQ(button->HotTrackFont()->Height(), -14) << "a font change reaches the hot font";
     EXPECT_EQ(button->HotTrackFont()->Color(), clRed);
     form->Show();
-    Pump();
+    PumpEvents();
     QTest::mouseMove(form->ClientWidget(), QPoint(250, 100));
-    Pump();
+    PumpEvents();
     QTest::mouseMove(button->Widget(), QPoint(30, 15));
-    Pump();
+    PumpEvents();
     EXPECT_EQ(button->Font()->Color(), clRed);
     EXPECT_EQ(button->Font()->Style(), fsBold);
     QTest::mouseMove(form->ClientWidget(), QPoint(250, 100));
-    Pump();
+    PumpEvents();
     EXPECT_EQ(button->Font()->Color(), clWindowText);
     EXPECT_EQ(button->Font()->Style(), 0);
     EXPECT_EQ(button->Font()->Height(), -14);
     delete form;
-    Pump();
+    PumpEvents();
 }

@@ -15,13 +15,6 @@
 
 namespace {
 
-void Pump() {
-    for (int i = 0; i < 5; ++i) {
-        QApplication::processEvents();
-        Application->ProcessMessages();
-    }
-}
-
 class TFocusPad : public TCustomControl {
 public:
     using TCustomControl::TCustomControl;
@@ -100,14 +93,14 @@ protected:
         menu->OnGetItemParams = [this](TMenu*, TMenuItem* item, TMenuOwnerDrawState, TFont*,
                                        TColor&, TGraphic*&, int&) { painted.insert(item); };
         form->Show();
-        Pump();
+        PumpEvents();
         pad->SetFocus();
-        Pump();
+        PumpEvents();
     }
     void TearDown() override {
         CloseMenus();
         delete form;
-        Pump();
+        PumpEvents();
     }
     TMenuItem* Add(TMenuItem* parent, const char* caption, TShortCut shortCut = 0, int image = -1) {
         auto* it = new TMenuItem(form);
@@ -128,7 +121,7 @@ protected:
     }
     void Key(Qt::Key key, Qt::KeyboardModifiers mods = Qt::NoModifier) {
         QTest::keyClick(KeyTarget(), key, mods);
-        Pump();
+        PumpEvents();
     }
 
     TForm* form = nullptr;
@@ -204,28 +197,28 @@ TEST(TrackListMenu, CopyToPlaylistIsBuiltAsTheMenuOpens) {
         }
     };
     form->Show();
-    Pump();
+    PumpEvents();
     menu->Popup(40, 40);
-    Pump();
+    PumpEvents();
     ASSERT_NE(ActiveMenuWindow(), nullptr);
     EXPECT_EQ(builds, 1);
     EXPECT_EQ(menu->PopupPoint(), (TPoint{40, 40}));
     QTest::keyClick(QApplication::activePopupWidget(), Qt::Key_Down);
-    Pump();
+    PumpEvents();
     QTest::keyClick(QApplication::activePopupWidget(), Qt::Key_Right);
-    Pump();
+    PumpEvents();
     ASSERT_EQ(copyTo->Count(), 2);
     EXPECT_NE(std::find(painted.begin(), painted.end(), copyTo->Items(1)), painted.end())
         << "the built items are drawn by the menu's painter";
     QTest::keyClick(QApplication::activePopupWidget(), Qt::Key_Down);
-    Pump();
+    PumpEvents();
     QTest::keyClick(QApplication::activePopupWidget(), Qt::Key_Return);
-    Pump();
+    PumpEvents();
     ASSERT_EQ(chosen.size(), 1u);
     EXPECT_EQ(chosen[0]->Caption(), "Workout");
     EXPECT_EQ(ActiveMenuWindow(), nullptr);
     delete form;
-    Pump();
+    PumpEvents();
 }
 
 // The picture of the main window's menu bar with "&Tracklist" and its "Sort" submenu open,
@@ -265,17 +258,17 @@ TEST_F(MainMenuTest, Screenshot) {
     for (QWidget* w : windows)
         p.drawImage(w->geometry().topLeft() - origin, w->grab().toImage());
     CloseMenus();
-    Pump();
+    PumpEvents();
 
     context->Popup(0, 0);
-    Pump();
+    PumpEvents();
     QWidget* popup = QApplication::activePopupWidget();
     ASSERT_NE(popup, nullptr);
     QTest::keyClick(popup, Qt::Key_Down);
-    Pump();
+    PumpEvents();
     p.drawImage(QPoint(560, 60), popup->grab().toImage());
     CloseMenus();
-    Pump();
+    PumpEvents();
     p.end();
     const std::string path = std::string(BV_BINARY_DIR) + "/kit_menus.png";
     EXPECT_TRUE(shot.save(QString::fromStdString(path)));
@@ -298,7 +291,7 @@ TEST(BvMainMenuLife, AMenuFreedBeforeItsFormLeavesTheFormsMessagesAlone) {
     menu->Items()->Add(item);
     form->SetMenu(menu);
     form->Show();
-    Pump();
+    PumpEvents();
     const uint32_t command = item->Command();
     form->SetMenu(nullptr);
     delete menu;
@@ -314,5 +307,5 @@ TEST(BvMainMenuLife, AMenuFreedBeforeItsFormLeavesTheFormsMessagesAlone) {
     TBitmap more(16, 16);
     images->AddMasked(&more, clWhite);
     delete form;
-    Pump();
+    PumpEvents();
 }
