@@ -969,6 +969,22 @@ bool TCustomComboBox::HandleMessage(TMessage& m) {
     case CB_GETITEMHEIGHT:
         m.Result = itemHeight_;
         return true;
+    case CN_COMMAND:
+        // The user chose an item in the list (the mouse, or a key on the closed box).
+        if (((m.WParam >> 16) & 0xFFFF) == CBN_SELCHANGE) {
+            Change();
+            Select();
+        }
+        return true;
+    case EM_SETREADONLY:
+        editReadOnly_ = m.WParam != 0;
+        ApplyEditReadOnly();
+        m.Result = 1;
+        return true;
+    case CM_FONTCHANGED:
+        TWinControl::HandleMessage(m);
+        ApplyFontColor();
+        return true;
     case CB_SHOWDROPDOWN:
         SetDroppedDown(m.WParam != 0);
         m.Result = 1;

@@ -315,6 +315,9 @@ public:
     // index -1 with ODS_COMBOBOXEDIT: the edit part of a box with nothing chosen.
     void PaintItem(int index, QImage& image, const TRect& rect, uint32_t state);
     int MeasureItemHeight(int index);
+    // Whether the closed box shows its chosen item through the owner-draw protocol: an
+    // owner-draw style, or a window made with an owner-draw style bit.
+    bool DrawsFaceItself() const;
 
 protected:
     void CreateParams(TCreateParams& params) override;
@@ -328,10 +331,17 @@ protected:
     QComboBox* Combo() const;
     // Follows one change of the items in the Qt box, item by item.
     void ItemsToWidget(const TStringsChange& change);
+    // The edit part's text and the closed face take the font's colour.
+    void ApplyFontColor();
+    void ApplyEditReadOnly();
+    // The open list places its items again from the heights it is told now.
+    void RelayoutList();
 
     std::unique_ptr<TControlStrings> items_;
     TCanvas* canvas_ = nullptr;
     TComboBoxStyle style_ = TComboBoxStyle::csDropDown;
+    // EM_SETREADONLY: the edit part takes no typing, and the mouse and wheel choose nothing.
+    bool editReadOnly_ = false;
     int itemHeight_ = 16;
     bool sorted_ = false;
     bool updating_ = false;

@@ -15,7 +15,9 @@
 #include <QKeySequence>
 #include <QLineEdit>
 #include <QListView>
+#include <QMouseEvent>
 #include <QPainter>
+#include <QPalette>
 #include <QPlainTextEdit>
 #include <QPushButton>
 #include <QRadioButton>
@@ -23,6 +25,7 @@
 #include <QStyleOptionComboBox>
 #include <QStylePainter>
 #include <QStyledItemDelegate>
+#include <QWheelEvent>
 
 namespace {
 
@@ -78,14 +81,31 @@ class TBvComboWidget : public QComboBox {
 public:
     TBvComboWidget(TCustomComboBox* owner, QWidget* parent) : QComboBox(parent), owner_(owner) {}
     TCustomComboBox* owner_;
+    // A read-only box: a click only focuses it, the wheel chooses nothing.
+    bool ReadOnly = false;
 
 protected:
+    void mousePressEvent(QMouseEvent* e) override {
+        if (!ReadOnly)
+            return QComboBox::mousePressEvent(e);
+        setFocus(Qt::MouseFocusReason);
+        e->accept();
+    }
+    void mouseDoubleClickEvent(QMouseEvent* e) override {
+        if (!ReadOnly)
+            return QComboBox::mouseDoubleClickEvent(e);
+        e->accept();
+    }
+    void wheelEvent(QWheelEvent* e) override {
+        if (!ReadOnly)
+            return QComboBox::wheelEvent(e);
+        e->accept();
+    }
     void paintEvent(QPaintEvent*) override {
         QStylePainter p(this);
         QStyleOptionComboBox opt;
         initStyleOption(&opt);
-        bool ownerDraw = owner_ && (owner_->Style() == TComboBoxStyle::csOwnerDrawFixed ||
-                                    owner_->Style() == TComboBoxStyle::csOwnerDrawVariable);
+        bool ownerDraw = owner_ && owner_->DrawsFaceItself();
         if (ownerDraw)
             opt.currentText.clear();
         p.drawComplexControl(QStyle::CC_ComboBox, opt);
@@ -648,6 +668,24 @@ void TCustomListBox::PaintItem(int index, QImage& image, const TRect& rect, uint
     SendDrawItem(this, ODT_LISTBOX, index, image, rect, state, ItemDataAt(*items_, index));
 }
 
+namespace {
+
+void SetComboTextColor(QComboBox* c, TColor fontColor) {
+    const QColor color = ToQColor(fontColor);
+    auto apply = [&color](QWidget* w) {
+        QPalette pal = w->palette();
+        pal.setColor(QPalette::Text, color);
+        pal.setColor(QPalette::ButtonText, color);
+        pal.setColor(QPalette::WindowText, color);
+        w->setPalette(pal);
+    };
+    apply(c);
+    if (QLineEdit* edit = c->lineEdit())
+        apply(edit);
+}
+
+} // namespace
+
 QComboBox* TCustomComboBox::Combo() const {
     return dynamic_cast<QComboBox*>(widget_);
 }
@@ -679,13 +717,17 @@ QWidget* TCustomComboBox::CreateWidget(QWidget* parent) {
     if (c->isEditable())
         c->setEditText(ToQ(text_));
     updating_ = false;
+    c->ReadOnly = editReadOnly_;
+    if (QLineEdit* edit = c->lineEdit())
+        edit->setReadOnly(editReadOnly_);
+    SetComboTextColor(c, Font()->Color());
     QObject::connect(c, QOverload<int>::of(&QComboBox::activated), [this](int) {
         if (updating_)
             return;
         text_ = FromQ(Combo()->currentText());
         GuardedCall(this, [this] {
-            Change();
-            Select();
+            Perform(CN_COMMAND, static_cast<intptr_t>(CBN_SELCHANGE) << 16,
+                    reinterpret_cast<intptr_t>(this));
         });
     });
     QObject::connect(c, &QComboBox::editTextChanged, [this](const QString& t) {
@@ -695,6 +737,31 @@ QWidget* TCustomComboBox::CreateWidget(QWidget* parent) {
         GuardedCall(this, [this] { Change(); });
     });
     return c;
+}
+
+bool TCustomComboBox::DrawsFaceItself() const {
+    return style_ == TComboBoxStyle::csOwnerDrawFixed ||
+           style_ == TComboBoxStyle::csOwnerDrawVariable ||
+           (WindowStyle() & (CBS_OWNERDRAWFIXED | CBS_OWNERDRAWVARIABLE)) != 0;
+}
+
+void TCustomComboBox::ApplyFontColor() {
+    if (QComboBox* c = Combo())
+        SetComboTextColor(c, Font()->Color());
+}
+
+void TCustomComboBox::ApplyEditReadOnly() {
+    auto* c = dynamic_cast<TBvComboWidget*>(widget_);
+    if (!c)
+        return;
+    c->ReadOnly = editReadOnly_;
+    if (QLineEdit* edit = c->lineEdit())
+        edit->setReadOnly(editReadOnly_);
+}
+
+void TCustomComboBox::RelayoutList() {
+    if (QComboBox* c = Combo(); c && c->view())
+        c->view()->doItemsLayout();
 }
 
 void TCustomComboBox::ItemsToWidget(const TStringsChange& change) {
