@@ -1,5 +1,7 @@
 // Text on the canvas: output, clipping to a cell, metrics and the formatted DrawText,
-// drawn with Qt's text engine into the canvas's image.
+// drawn with Qt's text engine into the canvas's image. Positions and metrics are logical;
+// Qt's painter follows the image's device pixel ratio, so glyphs are rendered at the
+// device size and stay sharp on a screen of two device pixels per logical pixel.
 #include "CanvasPixels.h"
 #include "Graphics.h"
 #include "qt/QtBridge.h"
@@ -10,12 +12,12 @@
 #include <QPainter>
 
 namespace {
-void PreparePainter(QPainter& p, const TCanvas& c, const QFont& font, TRect deviceClip,
+void PreparePainter(QPainter& p, const TCanvas& c, const QFont& font, TRect viewClip,
                     TPoint offset) {
     p.setRenderHint(QPainter::TextAntialiasing, false);
     p.setRenderHint(QPainter::Antialiasing, false);
     p.setFont(font);
-    p.setClipRect(ToQ(deviceClip));
+    p.setClipRect(ToQ(viewClip));
     p.translate(offset.X, offset.Y);
     (void)c;
 }
@@ -28,10 +30,10 @@ void TCanvas::TextOut(int x, int y, const std::string& text) {
     QFontMetrics fm(f);
     QString s = ToQ(text);
     int w = fm.horizontalAdvance(s);
-    TPoint o = ToDevice(0, 0);
+    TPoint o = ToView(0, 0);
     {
         QPainter p(target_);
-        PreparePainter(p, *this, f, DeviceClip(), o);
+        PreparePainter(p, *this, f, ViewClip(), o);
         if (bkMode_ == OPAQUE)
             p.fillRect(QRect(x, y, w, fm.height()), QColor(ToQColor(bkColor_)));
         QColor tc = ToQColor(textColor_);
@@ -125,9 +127,9 @@ int TCanvas::DrawTextW(const std::string& text, TRect& r, uint32_t flags) {
     }
     if (!target_)
         return height;
-    TPoint o = ToDevice(0, 0);
+    TPoint o = ToView(0, 0);
     QPainter p(target_);
-    TRect clip = DeviceClip();
+    TRect clip = ViewClip();
     if (!(flags & DT_NOCLIP)) {
         TRect dr = r;
         OffsetRect(dr, o.X, o.Y);

@@ -636,12 +636,14 @@ TCanvas::TCanvas()
 }
 
 TCanvas::TCanvas(QImage* target) : TCanvas() {
-    target_ = target;
+    SetTarget(target);
 }
 TCanvas::~TCanvas() = default;
 
 void TCanvas::SetTarget(QImage* target) {
     target_ = target;
+    // Ratios between whole numbers draw at the next one up or down; Qt scales the rest.
+    scale_ = target ? std::max(1, qRound(target->devicePixelRatio())) : 1;
 }
 
 void TCanvas::AttachTo(const TCanvas* dc) {
@@ -650,6 +652,7 @@ void TCanvas::AttachTo(const TCanvas* dc) {
         return;
     }
     target_ = dc->target_;
+    scale_ = dc->scale_;
     monochrome_ = dc->monochrome_;
     windowOrg_ = dc->windowOrg_;
     viewportOrg_ = dc->viewportOrg_;
@@ -690,15 +693,12 @@ int TCanvas::SetBkModeDC(int mode) {
 
 void TCanvas::SetClipRect(const TRect* r) {
     hasClip_ = r != nullptr;
-    if (r) {
-        TPoint a = ToDevice(r->Left, r->Top);
-        clip_ = Rect(a.X, a.Y, a.X + r->Width(), a.Y + r->Height());
-    }
+    if (r)
+        clip_ = ToViewRect(*r);
 }
 
 void TCanvas::IntersectClip(const TRect& r) {
-    TPoint a = ToDevice(r.Left, r.Top);
-    TRect dr = Rect(a.X, a.Y, a.X + r.Width(), a.Y + r.Height());
+    TRect dr = ToViewRect(r);
     if (hasClip_) {
         TRect out;
         IntersectRect(out, clip_, dr);
@@ -709,8 +709,9 @@ void TCanvas::IntersectClip(const TRect& r) {
     }
 }
 
-TRect TCanvas::DeviceClip() const {
-    TRect all = target_ ? Rect(0, 0, target_->width(), target_->height()) : TRect{};
+TRect TCanvas::ViewClip() const {
+    TRect all =
+        target_ ? Rect(0, 0, target_->width() / scale_, target_->height() / scale_) : TRect{};
     if (!hasClip_)
         return all;
     TRect out;
@@ -719,7 +720,7 @@ TRect TCanvas::DeviceClip() const {
 }
 
 TRect TCanvas::ClipRect() const {
-    TRect d = DeviceClip();
+    TRect d = ViewClip();
     OffsetRect(d, windowOrg_.X - viewportOrg_.X, windowOrg_.Y - viewportOrg_.Y);
     return d;
 }

@@ -341,9 +341,14 @@ public:
     // The device context of the canvas is the canvas itself.
     HDC Handle() { return target_ ? this : nullptr; }
     bool HandleAllocated() const { return target_ != nullptr; }
-    // Points the canvas at another image (nullptr detaches it).
+    // Points the canvas at another image (nullptr detaches it). An image with a device pixel
+    // ratio of 2 holds two device pixels per logical pixel each way: every call still takes
+    // logical coordinates, and a logical pixel is drawn as a block of device pixels, while
+    // text, shape edges and pictures that have the detail are drawn at device resolution.
     void SetTarget(QImage* target);
     QImage* Target() const { return target_; }
+    // Device pixels per logical pixel of the target (whole numbers; 1 without a target).
+    int DeviceScale() const { return scale_; }
     // Draws where dc draws (image, origins and clip), keeping this canvas's own pen, brush and
     // font.
     void AttachTo(const TCanvas* dc);
@@ -413,7 +418,7 @@ public:
     // DrawText on the canvas; returns the text height; DT_CALCRECT only measures into r.
     int DrawTextW(const std::string& text, TRect& r, uint32_t flags);
 
-    // Device pixel helpers for the drawing routines of this layer.
+    // Device pixel helpers for the drawing routines of this layer (x, y in device pixels).
     uint32_t DevicePixel(int x, int y) const;
 
 private:
@@ -429,21 +434,39 @@ private:
         TPoint penPos;
         TCopyMode copyMode;
     };
-    TPoint ToDevice(int x, int y) const {
+    // Logical coordinates after the window and viewport origins: still logical pixels, with
+    // (0, 0) at the image's top-left corner. Device pixels are these times scale_.
+    TPoint ToView(int x, int y) const {
         return {x - windowOrg_.X + viewportOrg_.X, y - windowOrg_.Y + viewportOrg_.Y};
     }
-    TRect DeviceClip() const;
+    TRect ToViewRect(const TRect& r) const {
+        TPoint a = ToView(r.Left, r.Top);
+        return Rect(a.X, a.Y, a.X + r.Width(), a.Y + r.Height());
+    }
+    TRect ToDeviceRect(const TRect& view) const {
+        return Rect(view.Left * scale_, view.Top * scale_, view.Right * scale_,
+                    view.Bottom * scale_);
+    }
+    // The clip in view coordinates, and the same in device pixels.
+    TRect ViewClip() const;
+    TRect DeviceClip() const { return ToDeviceRect(ViewClip()); }
     uint32_t ToDeviceColor(TColor c) const;
-    uint32_t BrushPixel(int dx, int dy, bool& paint) const;
+    // The brush at a view pixel: patterns and hatches keep their logical size.
+    uint32_t BrushPixel(int vx, int vy, bool& paint) const;
     void PutPen(int dx, int dy, uint32_t color);
-    void PenPixel(int dx, int dy, int& dashPos);
+    // One step of a line at device point (dx, dy): a run one logical pixel thick across the
+    // line's main direction, or the wide pen's square; o is the step's offset into its block.
+    void PenPixel(int dx, int dy, bool xMajor, TPoint o, int& dashPos);
+    // A single pen dot on the logical pixel at view point p.
+    void PenDot(TPoint p, int& dashPos);
     void FillDeviceRect(const TRect& dr, bool withRop2);
-    void DrawLineDevice(TPoint a, TPoint b, int& dashPos);
+    void DrawViewLine(TPoint a, TPoint b, int& dashPos);
     void FillMask(const QImage& mask, bool withRop2);
     void Changed();
     void SyncFromObjects();
 
     QImage* target_ = nullptr;
+    int scale_ = 1;
     bool monochrome_ = false;
     std::unique_ptr<TPen> pen_;
     std::unique_ptr<TBrush> brush_;

@@ -91,18 +91,18 @@ uint32_t TCanvas::DevicePixel(int x, int y) const {
     return reinterpret_cast<const uint32_t*>(target_->constScanLine(y))[x] & kRgbMask;
 }
 
-uint32_t TCanvas::BrushPixel(int dx, int dy, bool& paint) const {
+uint32_t TCanvas::BrushPixel(int vx, int vy, bool& paint) const {
     paint = true;
     if (TBitmap* pattern = brush_->Bitmap(); pattern && !pattern->Empty()) {
-        int px = ((dx % pattern->Width()) + pattern->Width()) % pattern->Width();
-        int py = ((dy % pattern->Height()) + pattern->Height()) % pattern->Height();
+        int px = ((vx % pattern->Width()) + pattern->Width()) % pattern->Width();
+        int py = ((vy % pattern->Height()) + pattern->Height()) % pattern->Height();
         uint32_t v = RgbToPixel(pattern->Pixel(px, py));
         if (pattern->Monochrome())
             v = v ? ToDeviceColor(bkColor_) : ToDeviceColor(textColor_);
         return v;
     }
     bool on = true;
-    int x = dx & 7, y = dy & 7;
+    int x = vx & 7, y = vy & 7;
     switch (brush_->Style()) {
     case TBrushStyle::bsClear:
         paint = false;
@@ -144,11 +144,12 @@ void TCanvas::PutPen(int dx, int dy, uint32_t color) {
     *px = 0xFF000000u | ApplyRop2(pen_->Mode(), color, *px & kRgbMask);
 }
 
-void TCanvas::PenPixel(int dx, int dy, int& dashPos) {
+void TCanvas::PenPixel(int dx, int dy, bool xMajor, TPoint o, int& dashPos) {
     TPenStyle style = pen_->Style();
     if (style == TPenStyle::psClear)
         return;
-    bool on = pen_->Width() > 1 || DashOn(style, dashPos);
+    // Dashes keep their logical length: a device step is 1/scale of a logical one.
+    bool on = pen_->Width() > 1 || DashOn(style, dashPos / scale_);
     ++dashPos;
     uint32_t color;
     if (on)
@@ -159,23 +160,47 @@ void TCanvas::PenPixel(int dx, int dy, int& dashPos) {
         return;
     int w = pen_->Width();
     if (w <= 1) {
-        PutPen(dx, dy, color);
+        // One logical pixel thick: a run of scale_ device pixels across the main direction.
+        for (int i = 0; i < scale_; ++i) {
+            if (xMajor)
+                PutPen(dx, dy - o.Y + i, color);
+            else
+                PutPen(dx - o.X + i, dy, color);
+        }
         return;
     }
-    int off = w / 2;
-    for (int y = 0; y < w; ++y)
-        for (int x = 0; x < w; ++x)
-            PutPen(dx - off + x, dy - off + y, color);
+    int side = w * scale_, off = (w / 2) * scale_;
+    int left = dx - o.X - off, top = dy - o.Y - off;
+    for (int y = 0; y < side; ++y)
+        for (int x = 0; x < side; ++x)
+            PutPen(left + x, top + y, color);
 }
 
-// Bresenham from a up to but not including b, as the system draws lines.
-void TCanvas::DrawLineDevice(TPoint a, TPoint b, int& dashPos) {
-    int dx = std::abs(b.X - a.X), dy = std::abs(b.Y - a.Y);
-    int sx = a.X < b.X ? 1 : -1, sy = a.Y < b.Y ? 1 : -1;
+void TCanvas::PenDot(TPoint p, int& dashPos) {
+    // A thin pen's runs side by side fill the block; a wide pen's square covers it at once.
+    int columns = pen_->Width() > 1 ? 1 : scale_;
+    int dash = dashPos;
+    for (int i = 0; i < columns; ++i) {
+        dash = dashPos;
+        PenPixel(p.X * scale_ + i, p.Y * scale_, true, {0, 0}, dash);
+    }
+    dashPos = dash;
+}
+
+// Bresenham from a up to but not including b (view coordinates), as the system draws lines,
+// stepped at device resolution: the line covers the logical pixels it covers at scale 1 and
+// a slanted line is no staircase of blocks. Each end sits in the corner of its pixel's block
+// that the line leaves from, so lines drawn either way cover the same device pixels.
+void TCanvas::DrawViewLine(TPoint a, TPoint b, int& dashPos) {
+    TPoint o{b.X < a.X ? scale_ - 1 : 0, b.Y < a.Y ? scale_ - 1 : 0};
+    TPoint from{a.X * scale_ + o.X, a.Y * scale_ + o.Y}, to{b.X * scale_ + o.X, b.Y * scale_ + o.Y};
+    int dx = std::abs(to.X - from.X), dy = std::abs(to.Y - from.Y);
+    int sx = from.X < to.X ? 1 : -1, sy = from.Y < to.Y ? 1 : -1;
+    bool xMajor = dx >= dy;
     int err = dx - dy;
-    int x = a.X, y = a.Y;
-    while (x != b.X || y != b.Y) {
-        PenPixel(x, y, dashPos);
+    int x = from.X, y = from.Y;
+    while (x != to.X || y != to.Y) {
+        PenPixel(x, y, xMajor, o, dashPos);
         int e2 = 2 * err;
         if (e2 > -dy) {
             err -= dy;
@@ -195,7 +220,7 @@ void TCanvas::MoveTo(int x, int y) {
 void TCanvas::LineTo(int x, int y) {
     if (target_) {
         int dash = 0;
-        DrawLineDevice(ToDevice(penPos_.X, penPos_.Y), ToDevice(x, y), dash);
+        DrawViewLine(ToView(penPos_.X, penPos_.Y), ToView(x, y), dash);
     }
     penPos_ = {x, y};
     Changed();
@@ -206,8 +231,8 @@ void TCanvas::Polyline(const std::vector<TPoint>& points) {
         return;
     int dash = 0;
     for (size_t i = 1; i < points.size(); ++i)
-        DrawLineDevice(ToDevice(points[i - 1].X, points[i - 1].Y),
-                       ToDevice(points[i].X, points[i].Y), dash);
+        DrawViewLine(ToView(points[i - 1].X, points[i - 1].Y), ToView(points[i].X, points[i].Y),
+                     dash);
     Changed();
 }
 
@@ -219,7 +244,7 @@ void TCanvas::FillDeviceRect(const TRect& dr, bool withRop2) {
         auto* line = reinterpret_cast<uint32_t*>(target_->scanLine(y));
         for (int x = r.Left; x < r.Right; ++x) {
             bool paint;
-            uint32_t c = BrushPixel(x, y, paint);
+            uint32_t c = BrushPixel(x / scale_, y / scale_, paint);
             if (!paint)
                 continue;
             line[x] = 0xFF000000u | (withRop2 ? ApplyRop2(pen_->Mode(), c, line[x] & kRgbMask) : c);
@@ -236,7 +261,7 @@ void TCanvas::FillMask(const QImage& mask, bool withRop2) {
             if (!m[x])
                 continue;
             bool paint;
-            uint32_t c = BrushPixel(x, y, paint);
+            uint32_t c = BrushPixel(x / scale_, y / scale_, paint);
             if (!paint)
                 continue;
             line[x] = 0xFF000000u | (withRop2 ? ApplyRop2(pen_->Mode(), c, line[x] & kRgbMask) : c);
@@ -247,20 +272,18 @@ void TCanvas::FillMask(const QImage& mask, bool withRop2) {
 void TCanvas::FillRect(const TRect& r) {
     if (!target_)
         return;
-    TPoint a = ToDevice(r.Left, r.Top);
-    FillDeviceRect(Rect(a.X, a.Y, a.X + r.Width(), a.Y + r.Height()), false);
+    FillDeviceRect(ToDeviceRect(ToViewRect(r)), false);
     Changed();
 }
 
 void TCanvas::FrameRect(const TRect& r) {
     if (!target_ || IsRectEmpty(r))
         return;
-    TPoint a = ToDevice(r.Left, r.Top);
-    TRect d = Rect(a.X, a.Y, a.X + r.Width(), a.Y + r.Height());
-    FillDeviceRect(Rect(d.Left, d.Top, d.Right, d.Top + 1), false);
-    FillDeviceRect(Rect(d.Left, d.Bottom - 1, d.Right, d.Bottom), false);
-    FillDeviceRect(Rect(d.Left, d.Top + 1, d.Left + 1, d.Bottom - 1), false);
-    FillDeviceRect(Rect(d.Right - 1, d.Top + 1, d.Right, d.Bottom - 1), false);
+    TRect d = ToViewRect(r);
+    FillDeviceRect(ToDeviceRect(Rect(d.Left, d.Top, d.Right, d.Top + 1)), false);
+    FillDeviceRect(ToDeviceRect(Rect(d.Left, d.Bottom - 1, d.Right, d.Bottom)), false);
+    FillDeviceRect(ToDeviceRect(Rect(d.Left, d.Top + 1, d.Left + 1, d.Bottom - 1)), false);
+    FillDeviceRect(ToDeviceRect(Rect(d.Right - 1, d.Top + 1, d.Right, d.Bottom - 1)), false);
     Changed();
 }
 
@@ -271,21 +294,21 @@ void TCanvas::Rectangle(int x1, int y1, int x2, int y2) {
         std::swap(x1, x2);
     if (y1 > y2)
         std::swap(y1, y2);
-    TPoint a = ToDevice(x1, y1), b = ToDevice(x2, y2);
+    TPoint a = ToView(x1, y1), b = ToView(x2, y2);
     if (pen_->Style() == TPenStyle::psClear) {
-        FillDeviceRect(Rect(a.X, a.Y, b.X - 1, b.Y - 1), true);
+        FillDeviceRect(ToDeviceRect(Rect(a.X, a.Y, b.X - 1, b.Y - 1)), true);
     } else {
         int w = pen_->Width();
-        FillDeviceRect(Rect(a.X + w, a.Y + w, b.X - w, b.Y - w), true);
+        FillDeviceRect(ToDeviceRect(Rect(a.X + w, a.Y + w, b.X - w, b.Y - w)), true);
         if (b.X - a.X >= 1 && b.Y - a.Y >= 1) {
             int dash = 0;
             TPoint tl = a, tr{b.X - 1, a.Y}, br{b.X - 1, b.Y - 1}, bl{a.X, b.Y - 1};
-            DrawLineDevice(tl, tr, dash);
-            DrawLineDevice(tr, br, dash);
-            DrawLineDevice(br, bl, dash);
-            DrawLineDevice(bl, tl, dash);
+            DrawViewLine(tl, tr, dash);
+            DrawViewLine(tr, br, dash);
+            DrawViewLine(br, bl, dash);
+            DrawViewLine(bl, tl, dash);
             if (tl == br)
-                PenPixel(tl.X, tl.Y, dash);
+                PenDot(tl, dash);
         }
     }
     Changed();
@@ -296,7 +319,7 @@ void TCanvas::Polygon(const std::vector<TPoint>& points) {
         return;
     QPolygon poly;
     for (const auto& p : points) {
-        TPoint d = ToDevice(p.X, p.Y);
+        TPoint d = ToView(p.X, p.Y);
         poly << QPoint(d.X, d.Y);
     }
     QImage mask(target_->size(), QImage::Format_Grayscale8);
@@ -304,6 +327,7 @@ void TCanvas::Polygon(const std::vector<TPoint>& points) {
     {
         QPainter mp(&mask);
         mp.setRenderHint(QPainter::Antialiasing, false);
+        mp.scale(scale_, scale_);
         mp.setPen(Qt::NoPen);
         mp.setBrush(Qt::white);
         mp.drawPolygon(poly, Qt::OddEvenFill);
@@ -313,17 +337,20 @@ void TCanvas::Polygon(const std::vector<TPoint>& points) {
     for (size_t i = 0; i < points.size(); ++i) {
         const TPoint& p = points[i];
         const TPoint& q = points[(i + 1) % points.size()];
-        DrawLineDevice(ToDevice(p.X, p.Y), ToDevice(q.X, q.Y), dash);
+        DrawViewLine(ToView(p.X, p.Y), ToView(q.X, q.Y), dash);
     }
     Changed();
 }
 
 namespace {
-QImage ShapeMask(const QImage& target, bool outline, const std::function<void(QPainter&)>& draw) {
+// A shape drawn in view coordinates into a mask of the target's device pixels.
+QImage ShapeMask(const QImage& target, int scale, bool outline,
+                 const std::function<void(QPainter&)>& draw) {
     QImage mask(target.size(), QImage::Format_Grayscale8);
     mask.fill(0);
     QPainter mp(&mask);
     mp.setRenderHint(QPainter::Antialiasing, false);
+    mp.scale(scale, scale);
     if (outline) {
         mp.setPen(QPen(Qt::white, 1));
         mp.setBrush(Qt::NoBrush);
@@ -339,11 +366,11 @@ QImage ShapeMask(const QImage& target, bool outline, const std::function<void(QP
 void TCanvas::Ellipse(int x1, int y1, int x2, int y2) {
     if (!target_)
         return;
-    TPoint a = ToDevice(x1, y1), b = ToDevice(x2, y2);
+    TPoint a = ToView(x1, y1), b = ToView(x2, y2);
     QRect r(a.X, a.Y, b.X - a.X - 1, b.Y - a.Y - 1);
-    FillMask(ShapeMask(*target_, false, [&](QPainter& p) { p.drawEllipse(r); }), true);
+    FillMask(ShapeMask(*target_, scale_, false, [&](QPainter& p) { p.drawEllipse(r); }), true);
     if (pen_->Style() != TPenStyle::psClear) {
-        QImage outline = ShapeMask(*target_, true, [&](QPainter& p) { p.drawEllipse(r); });
+        QImage outline = ShapeMask(*target_, scale_, true, [&](QPainter& p) { p.drawEllipse(r); });
         uint32_t c = ToDeviceColor(pen_->Color());
         TRect clip = DeviceClip();
         for (int y = clip.Top; y < clip.Bottom; ++y)
@@ -357,12 +384,12 @@ void TCanvas::Ellipse(int x1, int y1, int x2, int y2) {
 void TCanvas::RoundRect(int x1, int y1, int x2, int y2, int x3, int y3) {
     if (!target_)
         return;
-    TPoint a = ToDevice(x1, y1), b = ToDevice(x2, y2);
+    TPoint a = ToView(x1, y1), b = ToView(x2, y2);
     QRect r(a.X, a.Y, b.X - a.X - 1, b.Y - a.Y - 1);
     auto draw = [&](QPainter& p) { p.drawRoundedRect(r, x3 / 2.0, y3 / 2.0); };
-    FillMask(ShapeMask(*target_, false, draw), true);
+    FillMask(ShapeMask(*target_, scale_, false, draw), true);
     if (pen_->Style() != TPenStyle::psClear) {
-        QImage outline = ShapeMask(*target_, true, draw);
+        QImage outline = ShapeMask(*target_, scale_, true, draw);
         uint32_t c = ToDeviceColor(pen_->Color());
         TRect clip = DeviceClip();
         for (int y = clip.Top; y < clip.Bottom; ++y)
@@ -376,9 +403,9 @@ void TCanvas::RoundRect(int x1, int y1, int x2, int y2, int x3, int y3) {
 void TCanvas::DrawFocusRect(const TRect& r) {
     if (!target_ || IsRectEmpty(r))
         return;
-    TPoint a = ToDevice(r.Left, r.Top);
-    TRect d = Rect(a.X, a.Y, a.X + r.Width(), a.Y + r.Height());
-    // Each border pixel once, every other one inverted, so drawing twice removes it.
+    TRect d = ToViewRect(r);
+    // Each border pixel once, every other one inverted, so drawing twice removes it; a
+    // logical pixel is its whole block of device pixels.
     std::set<std::pair<int, int>> pixels;
     for (int x = d.Left; x < d.Right; ++x) {
         pixels.insert({x, d.Top});
@@ -390,10 +417,16 @@ void TCanvas::DrawFocusRect(const TRect& r) {
     }
     TRect clip = DeviceClip();
     for (auto [x, y] : pixels) {
-        if (((x + y) & 1) != 0 || !PtInRect(clip, {x, y}))
+        if (((x + y) & 1) != 0)
             continue;
-        auto* px = reinterpret_cast<uint32_t*>(target_->scanLine(y)) + x;
-        *px = 0xFF000000u | (~*px & kRgbMask);
+        for (int j = 0; j < scale_; ++j)
+            for (int i = 0; i < scale_; ++i) {
+                TPoint p{x * scale_ + i, y * scale_ + j};
+                if (!PtInRect(clip, p))
+                    continue;
+                auto* px = reinterpret_cast<uint32_t*>(target_->scanLine(p.Y)) + p.X;
+                *px = 0xFF000000u | (~*px & kRgbMask);
+            }
     }
     Changed();
 }
@@ -401,7 +434,9 @@ void TCanvas::DrawFocusRect(const TRect& r) {
 TColor TCanvas::Pixel(int x, int y) const {
     if (!target_)
         return -1;
-    TPoint d = ToDevice(x, y);
+    // A logical pixel reads as the top-left device pixel of its block.
+    TPoint d = ToView(x, y);
+    d = {d.X * scale_, d.Y * scale_};
     if (d.X < 0 || d.Y < 0 || d.X >= target_->width() || d.Y >= target_->height())
         return -1;
     return PixelToRgb(DevicePixel(d.X, d.Y));
@@ -410,10 +445,15 @@ TColor TCanvas::Pixel(int x, int y) const {
 void TCanvas::SetPixel(int x, int y, TColor color) {
     if (!target_)
         return;
-    TPoint d = ToDevice(x, y);
-    if (!PtInRect(DeviceClip(), d))
+    TPoint v = ToView(x, y);
+    if (!PtInRect(ViewClip(), v))
         return;
-    reinterpret_cast<uint32_t*>(target_->scanLine(d.Y))[d.X] = 0xFF000000u | ToDeviceColor(color);
+    uint32_t px = 0xFF000000u | ToDeviceColor(color);
+    for (int j = 0; j < scale_; ++j) {
+        auto* line = reinterpret_cast<uint32_t*>(target_->scanLine(v.Y * scale_ + j));
+        for (int i = 0; i < scale_; ++i)
+            line[v.X * scale_ + i] = px;
+    }
 }
 
 void TCanvas::Draw(int x, int y, TGraphic* graphic) {
@@ -450,23 +490,35 @@ void TCanvas::StretchBltFrom(int x, int y, int w, int h, TCanvas* source, int sx
         uint32_t t = (rop >> 16) & 0xFF;
         usePattern = ((t >> 4) & 0x0F) != (t & 0x0F);
     }
-    TPoint d0 = ToDevice(x, y);
-    TPoint s0 = useSource ? source->ToDevice(sx, sy) : TPoint{};
+    // Both sides in device pixels: a source at the destination's scale is copied pixel for
+    // pixel, a source of fewer device pixels is enlarged by repeating its pixels.
+    const int ss = useSource ? source->scale_ : 1;
+    TPoint v0 = ToView(x, y);
+    TPoint d0{v0.X * scale_, v0.Y * scale_};
+    int dw = w * scale_, dh = h * scale_;
+    TPoint s0{};
+    int64_t srcW = 0, srcH = 0;
+    if (useSource) {
+        TPoint sv = source->ToView(sx, sy);
+        s0 = {sv.X * ss, sv.Y * ss};
+        srcW = static_cast<int64_t>(sw) * ss;
+        srcH = static_cast<int64_t>(sh) * ss;
+    }
     TRect clip = DeviceClip();
     uint32_t srcBk = useSource ? RgbToPixel(source->bkColor_ & 0xFFFFFF) : 0;
-    for (int j = 0; j < h; ++j) {
+    for (int j = 0; j < dh; ++j) {
         int dy = d0.Y + j;
         if (dy < clip.Top || dy >= clip.Bottom)
             continue;
         auto* line = reinterpret_cast<uint32_t*>(target_->scanLine(dy));
-        for (int i = 0; i < w; ++i) {
+        int py = useSource ? s0.Y + static_cast<int>(j * srcH / dh) : 0;
+        for (int i = 0; i < dw; ++i) {
             int dx = d0.X + i;
             if (dx < clip.Left || dx >= clip.Right)
                 continue;
             uint32_t s = 0;
             if (useSource) {
-                int px = s0.X + static_cast<int>(static_cast<int64_t>(i) * sw / w);
-                int py = s0.Y + static_cast<int>(static_cast<int64_t>(j) * sh / h);
+                int px = s0.X + static_cast<int>(i * srcW / dw);
                 // Outside the source there is nothing to copy; the destination stays.
                 if (px < 0 || py < 0 || px >= source->target_->width() ||
                     py >= source->target_->height())
@@ -480,7 +532,7 @@ void TCanvas::StretchBltFrom(int x, int y, int w, int h, TCanvas* source, int sx
             uint32_t p = 0;
             if (usePattern) {
                 bool paint;
-                p = BrushPixel(dx, dy, paint);
+                p = BrushPixel(dx / scale_, dy / scale_, paint);
                 if (!paint)
                     p = line[dx] & kRgbMask;
             }

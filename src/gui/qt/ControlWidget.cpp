@@ -13,6 +13,7 @@
 #include <QPaintEvent>
 #include <QPainter>
 #include <QRegion>
+#include <algorithm>
 #include <vector>
 
 TBvWidget::TBvWidget(TWinControl* control, QWidget* parent) : QWidget(parent), Control(control) {
@@ -43,11 +44,25 @@ bool TBvWidget::event(QEvent* e) {
     return QWidget::event(e);
 }
 
+namespace {
+// Whole device pixels per logical pixel for a widget's kept image.
+int BackingScale(const QWidget* widget) {
+    return std::max(1, qRound(widget->devicePixelRatioF()));
+}
+QRect ToDevicePixels(const QRect& r, int scale) {
+    return QRect(r.x() * scale, r.y() * scale, r.width() * scale, r.height() * scale);
+}
+} // namespace
+
 void TBvWidget::paintEvent(QPaintEvent* event) {
     if (!Control)
         return;
-    if (backing_.size() != size()) {
-        backing_ = QImage(size(), QImage::Format_RGB32);
+    // The kept image holds the screen's device pixels, so the control's drawing reaches the
+    // screen one to one instead of being enlarged from logical pixels.
+    const int scale = BackingScale(this);
+    if (backing_.size() != size() * scale || qRound(backing_.devicePixelRatio()) != scale) {
+        backing_ = QImage(size() * scale, QImage::Format_RGB32);
+        backing_.setDevicePixelRatio(scale);
         backing_.fill(ToQColor(Control->Color()));
     }
     // A few separate rectangles are painted one by one; many become their bounding box.
@@ -68,15 +83,18 @@ void TBvWidget::paintEvent(QPaintEvent* event) {
         TRect clip = FromQ(part);
         canvas.SetClipRect(&clip);
         GuardedCall(control, [&] { control->PaintTo(canvas); });
-        p.drawImage(part.topLeft(), backing_, part);
+        p.drawImage(QRectF(part), backing_, QRectF(ToDevicePixels(part, scale)));
     }
 }
 
 void TBvWidget::ScrollBacking(int dx, int dy, const QRect& rect) {
-    QRect area = rect & backing_.rect();
+    // Logical coordinates, as the widget's own scroll takes them.
+    QRect area = rect & QRect(QPoint(0, 0), backing_.deviceIndependentSize().toSize());
     if (backing_.isNull() || area.isEmpty())
         return;
-    QImage moved = backing_.copy(area);
+    const int scale = qRound(backing_.devicePixelRatio());
+    QImage moved = backing_.copy(ToDevicePixels(area, scale));
+    moved.setDevicePixelRatio(scale);
     QPainter p(&backing_);
     p.setClipRect(area);
     p.drawImage(area.topLeft() + QPoint(dx, dy), moved);
