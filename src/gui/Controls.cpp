@@ -1393,8 +1393,15 @@ bool TWinControl::HandleMessage(TMessage& m) {
             BvQt::SetEnabled(widget_, Enabled());
         Invalidate();
         return true;
+    case CM_CURSORCHANGED:
+        // Under the pointer the new cursor shows at once, unless a child of the window is
+        // what the pointer is over.
+        if (widget_ && (!mouseOver_ || mouseOver_ == this))
+            BvQt::SetCursor(ClientWidget(), Cursor());
+        return true;
     case CM_VISIBLECHANGED:
-        if (widget_ && parent_)
+        // A popup window has no parent to show it; it follows Visible itself.
+        if (widget_ && (parent_ || (windowStyle_ & WS_POPUP)))
             BvQt::SetVisible(widget_, Visible());
         if (parent_)
             parent_->Realign();

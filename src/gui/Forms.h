@@ -236,6 +236,19 @@ private:
     std::unique_ptr<TFont> hintFont_, menuFont_, iconFont_;
 };
 
+// A cursor the program draws itself. Its number goes into a cursor slot (TScreen::SetCursors)
+// as a stock cursor's does; the picture's pixels of the transparent colour are not shown.
+struct TDrawnCursor {
+    int Width = 0, Height = 0;
+    std::vector<uint32_t> Pixels; // 0xAARRGGBB, row by row
+    TPoint HotSpot;
+};
+// Copies the picture; the cursor lives until DestroyDrawnCursor. An empty picture gives 0.
+int CreateDrawnCursor(const TBitmap& picture, TColor transparent, TPoint hotSpot);
+void DestroyDrawnCursor(int cursor);
+// The drawn cursor of that number; nullptr for a stock cursor, a slot or a destroyed one.
+const TDrawnCursor* FindDrawnCursor(int cursor);
+
 class TMouse {
 public:
     // Where the pointer is on the screen; setting it moves the pointer.

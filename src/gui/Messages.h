@@ -198,6 +198,8 @@ constexpr uint32_t WS_CLIPSIBLINGS = 0x04000000;
 constexpr uint32_t WS_DISABLED = 0x08000000;
 constexpr uint32_t WS_VISIBLE = 0x10000000;
 constexpr uint32_t WS_CHILD = 0x40000000;
+constexpr uint32_t WS_POPUP = 0x80000000;
+constexpr uint32_t WS_EX_TOOLWINDOW = 0x00000080;
 constexpr uint32_t WS_EX_CLIENTEDGE = 0x00000200;
 // List box styles.
 constexpr uint32_t LBS_NOTIFY = 0x0001;

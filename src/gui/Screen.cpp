@@ -136,6 +136,56 @@ void TScreen::SetCursors(int index, int cursor) {
     cursors_.push_back({index, cursor});
 }
 
+namespace {
+// Drawn cursors by number. Their numbers lie far above any cursor slot the program uses, so a
+// slot's number is never taken for one. GUI thread only, as the screen is.
+constexpr int kFirstDrawnCursor = 0x40000000;
+std::vector<std::pair<int, TDrawnCursor>>& DrawnCursors() {
+    static std::vector<std::pair<int, TDrawnCursor>> cursors;
+    return cursors;
+}
+int gNextDrawnCursor = kFirstDrawnCursor;
+} // namespace
+
+int CreateDrawnCursor(const TBitmap& picture, TColor transparent, TPoint hotSpot) {
+    if (picture.Width() <= 0 || picture.Height() <= 0)
+        return 0;
+    TDrawnCursor cursor;
+    cursor.Width = picture.Width();
+    cursor.Height = picture.Height();
+    cursor.HotSpot = {std::clamp(hotSpot.X, 0, cursor.Width - 1),
+                      std::clamp(hotSpot.Y, 0, cursor.Height - 1)};
+    TColor clear = ColorToRGB(transparent);
+    cursor.Pixels.reserve(static_cast<size_t>(cursor.Width) * static_cast<size_t>(cursor.Height));
+    for (int y = 0; y < cursor.Height; ++y)
+        for (int x = 0; x < cursor.Width; ++x) {
+            TColor c = picture.Pixel(x, y);
+            uint32_t rgb = (static_cast<uint32_t>(GetRValue(c)) << 16) |
+                           (static_cast<uint32_t>(GetGValue(c)) << 8) |
+                           static_cast<uint32_t>(GetBValue(c));
+            cursor.Pixels.push_back(c == clear ? 0u : 0xFF000000u | rgb);
+        }
+    int number = gNextDrawnCursor++;
+    DrawnCursors().push_back({number, std::move(cursor)});
+    return number;
+}
+
+void DestroyDrawnCursor(int cursor) {
+    auto& list = DrawnCursors();
+    list.erase(std::remove_if(list.begin(), list.end(),
+                              [cursor](const auto& entry) { return entry.first == cursor; }),
+               list.end());
+}
+
+const TDrawnCursor* FindDrawnCursor(int cursor) {
+    if (cursor < kFirstDrawnCursor)
+        return nullptr;
+    for (const auto& [number, drawn] : DrawnCursors())
+        if (number == cursor)
+            return &drawn;
+    return nullptr;
+}
+
 std::vector<std::string> TScreen::Fonts() const {
     return BvQt::FontFamilies();
 }

@@ -2,6 +2,7 @@
 
 #include "BvKitGuiUtils.h"
 #include "Forms.h"
+#include "WinApi.h"
 
 #include <algorithm>
 #include <cmath>
@@ -15,6 +16,44 @@ bool IsSideAlign(TAlign a) {
            a == TAlign::alRight;
 }
 } // namespace
+
+// ---- the drag cursor ----
+
+void DrawSpeedbarDragCursor(TBitmap& picture) {
+    picture.SetSize(32, 32);
+    TCanvas* c = picture.Canvas();
+    c->Brush()->SetStyle(TBrushStyle::bsSolid);
+    c->Brush()->SetColor(kDragCursorTransparent);
+    c->FillRect(Rect(0, 0, 32, 32));
+    c->Pen()->SetStyle(TPenStyle::psSolid);
+    c->Pen()->SetWidth(1);
+    // The pointer, its tip on the hot spot.
+    c->Pen()->SetColor(clBlack);
+    c->Brush()->SetColor(clWhite);
+    c->Polygon({{0, 0}, {0, 15}, {4, 11}, {7, 17}, {9, 16}, {6, 10}, {11, 10}});
+    // Below it a small bar with two buttons: what the pointer carries.
+    c->Brush()->SetColor(static_cast<TColor>(0xC0C0C0));
+    c->Rectangle(10, 19, 31, 30);
+    c->Pen()->SetColor(static_cast<TColor>(0x808080));
+    c->Brush()->SetColor(static_cast<TColor>(0xA56E3A));
+    c->Rectangle(12, 21, 19, 28);
+    c->Rectangle(21, 21, 28, 28);
+}
+
+void InitSpeedbarDragCursor() {
+    if (!Screen)
+        return;
+    // One picture for the process; a new screen gets it into its slot again.
+    static int drawn = 0;
+    if (!FindDrawnCursor(drawn)) {
+        TBitmap picture;
+        DrawSpeedbarDragCursor(picture);
+        drawn = CreateDrawnCursor(picture, kDragCursorTransparent, {0, 0});
+    }
+    // The program's own cursor in the slot stays.
+    if (drawn && Screen->Cursors(crBvDragCursor) == crBvDragCursor)
+        Screen->SetCursors(crBvDragCursor, drawn);
+}
 
 // ---- the item's button ----
 
@@ -55,10 +94,17 @@ void TBvSpeedBarButton::PaintImage(TCanvas* canvas, const TRect& r, TPoint offse
                         drawMark, bar->Images(), item_->ImageIndex());
 }
 
+TBvSpeedBarButton::~TBvSpeedBarButton() = default;
+
 void TBvSpeedBarButton::MouseDown(TMouseButton button, TShiftState shift, int x, int y) {
     TBvSpeedBar* bar = item_ ? item_->SpeedBar() : nullptr;
     if (item_ && item_->Editing() && bar && button == TMouseButton::mbLeft && Visible()) {
         customDrag_ = true;
+        // The pointer takes the button by its bottom-right corner, where the picture hangs.
+        if (Mouse)
+            Mouse->SetCursorPos(ClientToScreen({bar->BtnWidth(), bar->BtnHeight()}));
+        dragPicture_ = std::make_unique<TBvBtnControl>(nullptr);
+        dragPicture_->InitData(item_);
         SetMouseCapture(true);
         return;
     }
@@ -68,6 +114,16 @@ void TBvSpeedBarButton::MouseDown(TMouseButton button, TShiftState shift, int x,
 void TBvSpeedBarButton::MouseMove(TShiftState shift, int x, int y) {
     if (customDrag_) {
         SetVisible(false);
+        if (!dragPicture_)
+            return;
+        TPoint screen = ClientToScreen({x, y});
+        TRect picture = Bounds(screen.X - dragPicture_->Width(), screen.Y - dragPicture_->Height(),
+                               dragPicture_->Width(), dragPicture_->Height());
+        TBvSpeedBar* bar = item_->SpeedBar();
+        if (PtInRect(bar->ClientRect(), bar->ScreenToClient(picture.TopLeft())))
+            dragPicture_->Activate(picture);
+        else
+            dragPicture_->ReleaseWindow();
         return;
     }
     TBvSpeedButton::MouseMove(shift, x, y);
@@ -76,10 +132,13 @@ void TBvSpeedBarButton::MouseMove(TShiftState shift, int x, int y) {
 void TBvSpeedBarButton::MouseUp(TMouseButton button, TShiftState shift, int x, int y) {
     if (customDrag_) {
         customDrag_ = false;
+        dragPicture_.reset();
         TBvSpeedBar* bar = item_->SpeedBar();
-        TPoint p = bar->ScreenToClient(ClientToScreen({x, y}));
-        if (!PtInRect(Rect(0, 0, bar->Width(), bar->Height()), p)) {
-            SetMouseCapture(false);
+        // The drop point is where the picture's corner was: the pointer minus the button size.
+        TPoint screen = ClientToScreen({x, y});
+        TPoint p = bar->ScreenToClient({screen.X - bar->BtnWidth(), screen.Y - bar->BtnHeight()});
+        SetMouseCapture(false);
+        if (!PtInRect(bar->ClientRect(), p)) {
             item_->SetVisible(false);
             bar->NotifyEditWindow(0, reinterpret_cast<intptr_t>(bar));
         } else if (bar->MoveItemTo(item_, p)) {
@@ -91,6 +150,70 @@ void TBvSpeedBarButton::MouseUp(TMouseButton button, TShiftState shift, int x, i
         return;
     }
     TBvSpeedButton::MouseUp(button, shift, x, y);
+}
+
+// ---- the drag picture ----
+
+TBvBtnControl::TBvBtnControl(TComponent* owner)
+    : TBvCustomControl(owner), image_(std::make_unique<TBvButtonImage>()) {
+    SetVisible(false);
+    InitSpeedbarDragCursor();
+    SetCursor(crBvDragCursor);
+}
+
+TBvBtnControl::~TBvBtnControl() = default;
+
+void TBvBtnControl::CreateParams(TCreateParams& params) {
+    TBvCustomControl::CreateParams(params);
+    params.Style = (params.Style & ~(WS_CHILD | WS_VISIBLE)) | WS_POPUP | WS_DISABLED;
+    params.ExStyle |= WS_EX_TOOLWINDOW;
+    params.WndParent = nullptr;
+}
+
+void TBvBtnControl::InitData(TBvSpeedItem* item) {
+    TBvSpeedBarButton* b = item->Button();
+    TBvxButtonGlyph* g = image_->Glyph();
+    g->Alignment = b->Alignment();
+    g->SetGlyph(b->Glyph());
+    image_->SetNumGlyphs(b->NumGlyphs());
+    g->WordWrap = b->WordWrap();
+    Spacing = b->Spacing();
+    Margin = b->Margin();
+    Layout = b->Layout();
+    BtnCaption = item->BtnCaption();
+    Font()->Assign(*b->Font());
+    TBvSpeedBar* bar = item->SpeedBar();
+    Images = bar ? bar->Images() : nullptr;
+    ImageIndex = item->ImageIndex();
+    if (bar)
+        SetBounds(Left(), Top(), bar->BtnWidth(), bar->BtnHeight());
+    else
+        SetBounds(Left(), Top(), b->Width(), b->Height());
+    image_->ButtonSize = {Width(), Height()};
+}
+
+void TBvBtnControl::Paint() {
+    image_->Draw(Canvas(), 0, 0, BtnCaption, Layout, Margin, Spacing, Font(), Images, ImageIndex);
+}
+
+void TBvBtnControl::Resize() {
+    TBvCustomControl::Resize();
+    image_->ButtonSize = {ClientWidth(), ClientHeight()};
+}
+
+void TBvBtnControl::Activate(const TRect& rect) {
+    if (!HandleAllocated()) {
+        SetBounds(rect.Left, rect.Top, rect.Width(), rect.Height());
+        HandleNeeded();
+    }
+    // The popup's own style keeps it above every window.
+    SetWindowPos(this, nullptr, rect.Left, rect.Top, 0, 0,
+                 SWP_NOSIZE | SWP_NOACTIVATE | SWP_SHOWWINDOW);
+}
+
+void TBvBtnControl::ReleaseWindow() {
+    SetVisible(false);
+    DestroyWnd();
 }
 
 // ---- sections ----
@@ -252,14 +375,7 @@ TBvSpeedBar::TBvSpeedBar(TComponent* owner) : TBvCustomPanel(owner) {
     Font()->SetName("DejaVu Sans");
     TControl::SetAlign(TAlign::alTop);
     SetGrid();
-    if (Screen) {
-        // The kit's drag cursor: the framework's drag cursor unless the program set its own.
-        try {
-            if (Screen->Cursors(crBvDragCursor) == crBvDragCursor)
-                Screen->SetCursors(crBvDragCursor, Screen->Cursors(crDrag));
-        } catch (...) {
-        }
-    }
+    InitSpeedbarDragCursor();
 }
 
 TBvSpeedBar::~TBvSpeedBar() {
@@ -762,8 +878,63 @@ TRect TBvSpeedBar::CandidateFrame(TAlign side) const {
     return r;
 }
 
+bool TBvSpeedBar::AtResizeEdge(int x, int y) const {
+    if (!IsEditing() || !(options_ & sbAllowResize) || dragging_)
+        return false;
+    int w = ClientWidth(), h = ClientHeight();
+    switch (Align()) {
+    case TAlign::alTop:
+        return y > h - 4 && y <= h + 4 && x >= 1 && x <= w;
+    case TAlign::alBottom:
+        return y >= -3 && y < 5 && x >= 1 && x <= w;
+    case TAlign::alLeft:
+        return x > w - 4 && x <= w + 4 && y >= 1 && y <= h;
+    case TAlign::alRight:
+        return x >= -3 && x < 5 && y >= 1 && y <= h;
+    default:
+        return false;
+    }
+}
+
+void TBvSpeedBar::ResizeTo(int x, int y) {
+    bool horizontal = orientation_ == TBarOrientation::boHorizontal;
+    // The pointer's distance from the edge that stays where it is.
+    int distance = 0;
+    switch (Align()) {
+    case TAlign::alTop:
+        distance = y;
+        break;
+    case TAlign::alBottom:
+        distance = ClientHeight() - y;
+        break;
+    case TAlign::alLeft:
+        distance = x;
+        break;
+    default:
+        distance = ClientWidth() - x;
+        break;
+    }
+    int size = horizontal ? btnHeight_ : btnWidth_;
+    int offset = horizontal ? offsetY_ : offsetX_;
+    int rows = std::max(1, std::abs(distance - 2 * offset) / size);
+    int extent = rows * size + 2 * offset;
+    if (TWinControl* parent = Parent())
+        extent = std::min(extent, horizontal ? parent->ClientHeight() : parent->ClientWidth());
+    if (horizontal) {
+        if (extent != Height())
+            SetHeight(extent);
+    } else if (extent != Width()) {
+        SetWidth(extent);
+    }
+}
+
 void TBvSpeedBar::MouseDown(TMouseButton button, TShiftState shift, int x, int y) {
     TBvCustomPanel::MouseDown(button, shift, x, y);
+    if (button == TMouseButton::mbLeft && AtResizeEdge(x, y)) {
+        SetMouseCapture(true);
+        resizing_ = true;
+        return;
+    }
     if (button != TMouseButton::mbLeft || !Parent() || !(options_ & sbAllowDrag) ||
         !IsSideAlign(Align()))
         return;
@@ -774,8 +945,24 @@ void TBvSpeedBar::MouseDown(TMouseButton button, TShiftState shift, int x, int y
 
 void TBvSpeedBar::MouseMove(TShiftState shift, int x, int y) {
     TBvCustomPanel::MouseMove(shift, x, y);
-    if (!pressed_)
+    if (resizing_) {
+        ResizeTo(x, y);
         return;
+    }
+    if (!pressed_) {
+        // Over the inner edge the pointer shows that the bar can be resized there.
+        bool edge = AtResizeEdge(x, y);
+        if (edge != resizeCursor_) {
+            if (edge) {
+                barCursor_ = Cursor();
+                SetCursor(orientation_ == TBarOrientation::boHorizontal ? crSizeNS : crSizeWE);
+            } else {
+                SetCursor(barCursor_);
+            }
+            resizeCursor_ = edge;
+        }
+        return;
+    }
     if (!MouseCapture()) {
         // Someone else holds the mouse now: the drag is over.
         CancelDrag();
@@ -816,6 +1003,10 @@ void TBvSpeedBar::MouseMove(TShiftState shift, int x, int y) {
 
 void TBvSpeedBar::MouseUp(TMouseButton button, TShiftState shift, int x, int y) {
     TBvCustomPanel::MouseUp(button, shift, x, y);
+    if (resizing_ && button == TMouseButton::mbLeft) {
+        EndResize();
+        return;
+    }
     if (!pressed_ || button != TMouseButton::mbLeft)
         return;
     if (!dragging_) {
@@ -856,6 +1047,18 @@ void TBvSpeedBar::EndDrag(bool) {
 void TBvSpeedBar::CancelDrag() {
     if (pressed_ || dragging_)
         EndDrag(false);
+    if (resizing_)
+        EndResize();
+}
+
+void TBvSpeedBar::EndResize() {
+    resizing_ = false;
+    if (resizeCursor_) {
+        SetCursor(barCursor_);
+        resizeCursor_ = false;
+    }
+    if (MouseCapture())
+        SetMouseCapture(false);
 }
 
 void TBvSpeedBar::PosChanged() {
@@ -943,4 +1146,5 @@ BV_SPEEDBAR_CLASS(TBvSpeedBarButton, TBvSpeedButton)
 BV_SPEEDBAR_CLASS(TBvSpeedBarSection, TComponent)
 BV_SPEEDBAR_CLASS(TBvSpeedItem, TComponent)
 BV_SPEEDBAR_CLASS(TBvSpeedBar, TBvCustomPanel)
+BV_SPEEDBAR_CLASS(TBvBtnControl, TBvCustomControl)
 #undef BV_SPEEDBAR_CLASS

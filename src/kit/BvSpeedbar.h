@@ -23,11 +23,15 @@ class TBvSpeedItem;
 class TBvCustomAppStorage;
 class TBvFormPlacement;
 class TBvIniLink;
+class TBvBtnControl;
 
 class TBvSpeedBarButton : public TBvSpeedButton {
     BV_CLASS_INFO()
 public:
     TBvSpeedBarButton(TComponent* owner, TBvSpeedItem* item);
+    ~TBvSpeedBarButton() override;
+    // The drag picture while the button is dragged in customization, else nullptr.
+    TBvBtnControl* DragPicture() const { return dragPicture_.get(); }
     TBvSpeedItem* Item() const { return item_; }
     void SetBounds(int left, int top, int width, int height) override;
 
@@ -42,6 +46,8 @@ protected:
 private:
     TBvSpeedItem* item_;
     bool customDrag_ = false;
+    // The picture that follows the pointer while the button is dragged in customization.
+    std::unique_ptr<TBvBtnControl> dragPicture_;
 };
 
 class TBvSpeedBarSection : public TComponent {
@@ -205,6 +211,8 @@ public:
     // The side of the parent a point in its client area lies on; alNone without a client area.
     static TAlign SideFromPoint(TPoint p, int width, int height);
     bool IsDragging() const { return dragging_; }
+    // Resizing by the inner edge, only while a customization window works on the bar.
+    bool IsResizing() const { return resizing_; }
     TRect DragFrame() const { return dragFrame_; }
     // Ends a running drag without docking (the capture went elsewhere).
     void CancelDrag();
@@ -246,6 +254,9 @@ private:
     TRect CandidateFrame(TAlign side) const;
     TAlign SideAtScreen(TPoint screen, bool& apply);
     void EndDrag(bool dock);
+    bool AtResizeEdge(int x, int y) const;
+    void ResizeTo(int x, int y);
+    void EndResize();
     void LayoutSave();
     void LayoutLoad();
 
@@ -265,6 +276,9 @@ private:
     bool dragging_ = false;
     bool pressed_ = false;
     bool releasing_ = false;
+    bool resizing_ = false;
+    bool resizeCursor_ = false;
+    TCursor barCursor_ = crDefault;
     TPoint downPos_;
     TBoundLines boundLines_ = 0;
     TCustomImageList* images_ = nullptr;
@@ -272,5 +286,43 @@ private:
     TCursor savedCursor_ = crDefault;
 };
 
+// The picture of a speed-bar button that follows the pointer while the button is dragged in
+// customization: a small popup above every window that never takes the focus or the mouse.
+class TBvBtnControl : public TBvCustomControl {
+    BV_CLASS_INFO()
+public:
+    explicit TBvBtnControl(TComponent* owner);
+    ~TBvBtnControl() override;
+    TBvButtonImage* Image() const { return image_.get(); }
+    int NumGlyphs() const { return image_->NumGlyphs(); }
+    int Margin = -1;
+    TButtonLayout Layout = TButtonLayout::blGlyphTop;
+    int Spacing = 1;
+    std::string BtnCaption;
+    int ImageIndex = -1;
+    TCustomImageList* Images = nullptr;
+    // Takes the look of the item's button and the bar's button size.
+    void InitData(TBvSpeedItem* item);
+    // The first time the window takes the rectangle's bounds; then it shows above every
+    // window at the rectangle's top-left, without becoming active.
+    void Activate(const TRect& rect);
+    // Hides the picture; its window goes with it.
+    void ReleaseWindow();
+
+protected:
+    void CreateParams(TCreateParams& params) override;
+    void Paint() override;
+    void Resize() override;
+
+private:
+    std::unique_ptr<TBvButtonImage> image_;
+};
+
 // The screen's cursor slot of the kit's drag cursor (a bar or button being dragged).
 constexpr int crBvDragCursor = 105;
+// The drag cursor's picture: a pointer carrying a small bar, its tip the hot spot (0, 0),
+// on the transparent colour.
+constexpr TColor kDragCursorTransparent = 0xFF00FF;
+void DrawSpeedbarDragCursor(TBitmap& picture);
+// Puts the drawn drag cursor into its slot unless the program filled the slot itself.
+void InitSpeedbarDragCursor();

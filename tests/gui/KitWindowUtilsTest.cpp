@@ -8,7 +8,10 @@
 
 #include <QAbstractButton>
 #include <QApplication>
+#include <QCursor>
+#include <QImage>
 #include <QMessageBox>
+#include <QPixmap>
 #include <QTest>
 #include <QTimer>
 #include <gtest/gtest.h>
@@ -222,6 +225,54 @@ TEST_F(KitWindowUtilsTest, AControlWithAKitCursorShowsTheDragCursorUnderTheMouse
         Pump();
         EXPECT_EQ(client->cursor().shape(), c.Expected) << "cursor " << c.Cursor;
     }
+}
+
+// A cursor the program draws: its picture with the transparent colour left out and its hot
+// spot, shown over a control whose cursor slot holds it, and gone once destroyed.
+TEST_F(KitWindowUtilsTest, ADrawnCursorInASlotShowsItsPicture) {
+    TBitmap empty;
+    EXPECT_EQ(CreateDrawnCursor(empty, clFuchsia, {0, 0}), 0) << "nothing to show";
+
+    TBitmap picture(16, 12);
+    picture.Canvas()->Brush()->SetColor(clFuchsia);
+    picture.Canvas()->FillRect(Rect(0, 0, 16, 12));
+    picture.Canvas()->Brush()->SetColor(clRed);
+    picture.Canvas()->FillRect(Rect(2, 3, 6, 8));
+    int drawn = CreateDrawnCursor(picture, clFuchsia, {3, 40});
+    ASSERT_NE(drawn, 0);
+    const TDrawnCursor* cursor = FindDrawnCursor(drawn);
+    ASSERT_NE(cursor, nullptr);
+    EXPECT_EQ(cursor->HotSpot, (TPoint{3, 11})) << "the hot spot stays on the picture";
+    EXPECT_EQ(FindDrawnCursor(crDrag), nullptr);
+    EXPECT_EQ(FindDrawnCursor(105), nullptr) << "a slot number is no drawn cursor";
+
+    const int slot = 150;
+    Screen->SetCursors(slot, drawn);
+    auto* bevel = new TBevel(form);
+    bevel->SetParent(form);
+    bevel->SetBounds(20, 20, 60, 40);
+    bevel->SetCursor(slot);
+    form->Show();
+    Pump();
+    QWidget* client = form->ClientWidget();
+    QTest::mouseMove(client, QPoint(150, 80));
+    QTest::mouseMove(client, QPoint(50, 40));
+    Pump();
+    QCursor shown = client->cursor();
+    ASSERT_EQ(shown.shape(), Qt::BitmapCursor);
+    EXPECT_EQ(shown.hotSpot(), QPoint(3, 11));
+    QImage image = shown.pixmap().toImage().convertToFormat(QImage::Format_ARGB32);
+    ASSERT_EQ(image.size(), QSize(16, 12));
+    EXPECT_EQ(qAlpha(image.pixel(0, 0)), 0) << "the transparent colour is not shown";
+    EXPECT_EQ(image.pixel(4, 5), qRgba(255, 0, 0, 255));
+
+    DestroyDrawnCursor(drawn);
+    EXPECT_EQ(FindDrawnCursor(drawn), nullptr);
+    QTest::mouseMove(client, QPoint(150, 80));
+    QTest::mouseMove(client, QPoint(50, 40));
+    Pump();
+    EXPECT_EQ(client->cursor().shape(), Qt::ArrowCursor);
+    Screen->SetCursors(slot, slot);
 }
 
 } // namespace

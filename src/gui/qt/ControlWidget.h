@@ -5,6 +5,7 @@
 #include "Controls.h"
 #include "qt/WidgetBinding.h"
 
+#include <QCursor>
 #include <QImage>
 #include <QObject>
 #include <QPointer>
@@ -48,4 +49,4 @@ int QtKeyToVirtualKey(int qtKey, Qt::KeyboardModifiers mods = Qt::NoModifier);
 intptr_t QtKeys(Qt::MouseButtons buttons, Qt::KeyboardModifiers mods);
 TShiftState QtShift(Qt::KeyboardModifiers mods);
 // The screen's cursor numbers as Qt's shapes.
-Qt::CursorShape QtCursor(TCursor cursor);
+QCursor QtCursor(TCursor cursor);

@@ -9,7 +9,9 @@
 #include "qt/QtBridge.h"
 
 #include <QAbstractScrollArea>
+#include <QPixmap>
 #include <QWidget>
+#include <algorithm>
 
 QWidget* TWinControl::CreateWidget(QWidget* parent) {
     return new TBvWidget(this, parent);
@@ -38,6 +40,16 @@ void TWinControl::CreateWnd() {
     windowExStyle_ = params.ExStyle;
     QWidget* parentWidget = parent_ ? parent_->ClientWidget() : nullptr;
     widget_ = CreateWidget(parentWidget);
+    if (!parentWidget && (params.Style & WS_POPUP)) {
+        // A popup window of the program's own (a picture that follows the pointer): above
+        // every window, never active, and with WS_DISABLED no target for the mouse either.
+        Qt::WindowFlags flags = Qt::Tool | Qt::FramelessWindowHint | Qt::WindowStaysOnTopHint |
+                                Qt::WindowDoesNotAcceptFocus;
+        if (params.Style & WS_DISABLED)
+            flags |= Qt::WindowTransparentForInput;
+        widget_->setWindowFlags(flags);
+        widget_->setAttribute(Qt::WA_ShowWithoutActivating);
+    }
     if (!dynamic_cast<TBvWidget*>(widget_))
         widget_->installEventFilter(new TBvEventFilter(this, widget_));
     widget_->setMouseTracking(true);
@@ -57,9 +69,11 @@ void TWinControl::ApplyWidgetState() {
     BvQt::SetGeometry(widget_, left_, top_, width_, height_);
     widget_->setEnabled(Enabled());
     widget_->setFont(Font()->ToQFont());
-    if (parent_)
+    if (parent_ || (windowStyle_ & WS_POPUP))
         widget_->setVisible(Visible());
     widget_->setAcceptDrops(acceptFiles_);
+    if (Cursor() != crDefault)
+        widget_->setCursor(QtCursor(Cursor()));
 }
 
 void TWinControl::DestroyWindowTree() {
@@ -107,11 +121,8 @@ void TWinControl::DestroyWnd() {
     w->deleteLater();
 }
 
-Qt::CursorShape QtCursor(TCursor cursor) {
-    // A slot the program filled (the kit's drag cursors in 100 to 103) shows the stock
-    // cursor it was given.
-    if (cursor > 0 && Screen)
-        cursor = static_cast<TCursor>(Screen->Cursors(cursor));
+namespace {
+Qt::CursorShape StockCursorShape(TCursor cursor) {
     switch (cursor) {
     case crCross:
         return Qt::CrossCursor;
@@ -151,6 +162,22 @@ Qt::CursorShape QtCursor(TCursor cursor) {
     default:
         return Qt::ArrowCursor;
     }
+}
+} // namespace
+
+QCursor QtCursor(TCursor cursor) {
+    // A slot the program filled (the kit's drag cursors from 100 on) shows the stock cursor
+    // or the drawn cursor it was given.
+    if (cursor > 0 && Screen)
+        cursor = static_cast<TCursor>(Screen->Cursors(cursor));
+    if (const TDrawnCursor* drawn = FindDrawnCursor(cursor)) {
+        QImage image(drawn->Width, drawn->Height, QImage::Format_ARGB32);
+        for (int y = 0; y < drawn->Height; ++y)
+            std::copy_n(drawn->Pixels.data() + static_cast<size_t>(y) * drawn->Width, drawn->Width,
+                        reinterpret_cast<uint32_t*>(image.scanLine(y)));
+        return QCursor(QPixmap::fromImage(image), drawn->HotSpot.X, drawn->HotSpot.Y);
+    }
+    return QCursor(StockCursorShape(cursor));
 }
 
 namespace BvQt {
