@@ -1,6 +1,6 @@
 // The drawn menus: owner-draw messages reach the painter of the right item, which menus are
-// owner-drawn, the painters' measures and columns as numbers, the XP look as pixels, and the
-// menus used as a person uses them.
+// owner-drawn, the painters' measures and columns as numbers, the XP, office and button looks
+// as pixels, and the menus used as a person uses them.
 #include "BvMenuItemPainters.h"
 #include "GuiTestEnvironment.h"
 
@@ -555,6 +555,234 @@ TEST(BvXPMenuPainter, CheckedItemWithoutImageShowsItsMarkOnAFramedBox) {
         EXPECT_EQ(PixelAt(d.picture, d.itemRect.Left, d.itemRect.Top + 1),
                   d.painter->SelectionFramePen()->Color());
         EXPECT_EQ(PixelAt(d.picture, d.itemRect.Left + 1, d.itemRect.Top + 3), back);
+    }
+}
+
+// ---------------------------------------------------------------- office and button looks as
+// pixels
+
+TColor Rgb(TColor color) {
+    return ColorToRGB(color) & 0xFFFFFF;
+}
+
+int CountColour(TBitmap& b, const TRect& r, TColor color) {
+    int n = 0;
+    for (int y = r.Top; y < r.Bottom; ++y)
+        for (int x = r.Left; x < r.Right; ++x)
+            n += PixelAt(b, x, y) == Rgb(color);
+    return n;
+}
+
+// A drop-down of one look with a picture item, a separator and a second item, drawn as the
+// drop-down's window asks, on a lime ground that shows what was not painted.
+struct LookDrawing {
+    TComponent owner{nullptr};
+    TBvMenuCommon* menu = nullptr;
+    TMenuItem* item = nullptr;
+    TMenuItem* line = nullptr;
+    TMenuItem* other = nullptr;
+    TBitmap picture{200, 60};
+    TRect itemRect{2, 2, 198, 26};
+    explicit LookDrawing(TBvMenuStyle style, bool mainMenu = false) {
+        if (mainMenu)
+            menu = new TBvMainMenu(&owner);
+        else
+            menu = new TBvPopupMenu(&owner);
+        menu->SetStyle(style);
+        menu->SetBvImages(MakeImages(&owner));
+        TMenuItem* items = dynamic_cast<TMenu*>(menu)->Items();
+        item = AddItem(items, "&Copy", mainMenu ? 0 : ShortCut('C', ssCtrl), 0);
+        line = AddItem(items, "-");
+        other = AddItem(items, "&Paste");
+        picture.Canvas()->Brush()->SetColor(clLime);
+        picture.Canvas()->FillRect(TRect{0, 0, 200, 60});
+    }
+    void Draw(TMenuItem* what, const TRect& r, uint32_t state) {
+        TDrawItemStruct dis;
+        dis.CtlType = ODT_MENU;
+        dis.itemID = what->Command();
+        dis.itemState = state;
+        dis.hDC = picture.Canvas();
+        dis.rcItem = r;
+        TMessage m{};
+        m.Msg = WM_DRAWITEM;
+        m.LParam = reinterpret_cast<intptr_t>(&dis);
+        menu->RouteMenuMessage(m);
+    }
+    TColor At(int x, int y) { return PixelAt(picture, x, y); }
+};
+
+TEST(BvMenuLooks, SeparatorIsAGrooveAtMidHeightInBothLooks) {
+    for (TBvMenuStyle style :
+         {TBvMenuStyle::msOffice, TBvMenuStyle::msBtnLowered, TBvMenuStyle::msBtnRaised}) {
+        SCOPED_TRACE(static_cast<int>(style));
+        LookDrawing d(style);
+        const TRect r{2, 30, 198, 39};
+        d.Draw(d.line, r, 0);
+        const int y = (r.Top + r.Bottom) / 2;
+        for (int x : {r.Left, 100, r.Right - 1}) {
+            EXPECT_EQ(d.At(x, y - 1), Rgb(clBtnShadow)) << x;
+            EXPECT_EQ(d.At(x, y), Rgb(clBtnHighlight)) << x;
+            EXPECT_EQ(d.At(x, y - 2), Rgb(clMenu)) << x;
+            EXPECT_EQ(d.At(x, y + 1), Rgb(clMenu)) << x;
+        }
+    }
+}
+
+TEST(BvMenuLooks, ButtonLookFramesTheSelectedItemAndKeepsItsColours) {
+    struct Case {
+        TBvMenuStyle style;
+        TColor topLeft, bottomRight;
+    };
+    for (const Case& c : {Case{TBvMenuStyle::msBtnLowered, clBtnShadow, clBtnHighlight},
+                          Case{TBvMenuStyle::msBtnRaised, clBtnHighlight, clBtnShadow}}) {
+        SCOPED_TRACE(static_cast<int>(c.style));
+        LookDrawing d(c.style);
+        const TRect& r = d.itemRect;
+        d.Draw(d.item, r, ODS_SELECTED);
+        EXPECT_EQ(d.At(100, r.Top), Rgb(c.topLeft));
+        EXPECT_EQ(d.At(r.Left, 12), Rgb(c.topLeft));
+        EXPECT_EQ(d.At(100, r.Bottom - 1), Rgb(c.bottomRight));
+        EXPECT_EQ(d.At(r.Right - 1, 12), Rgb(c.bottomRight));
+        EXPECT_EQ(d.At(r.Right, 12), clLime) << "nothing outside the item";
+        // No highlight colours: the menu's ground and text inside the frame.
+        EXPECT_EQ(d.At(150, 12), Rgb(clMenu));
+        const TRect text{30, r.Top + 1, 190, r.Bottom - 1};
+        EXPECT_EQ(CountColour(d.picture, text, clHighlight), 0);
+        EXPECT_EQ(CountColour(d.picture, text, clHighlightText), 0);
+        EXPECT_GT(CountColour(d.picture, text, clMenuText), 20) << "caption and shortcut";
+
+        LookDrawing plain(c.style);
+        plain.Draw(plain.item, r, 0);
+        EXPECT_EQ(plain.At(100, r.Top), Rgb(clMenu)) << "no frame unless selected";
+        EXPECT_EQ(plain.At(r.Left, 12), Rgb(clMenu));
+    }
+}
+
+TEST(BvMenuLooks, ButtonLookLowersThePictureByOnePixel) {
+    for (TBvMenuStyle style : {TBvMenuStyle::msStandard, TBvMenuStyle::msBtnLowered}) {
+        SCOPED_TRACE(static_cast<int>(style));
+        LookDrawing d(style);
+        d.Draw(d.item, d.itemRect, 0);
+        // Without margins the picture's red square starts 2 pixels in; the button look adds
+        // one pixel above the picture.
+        const int top = d.itemRect.Top + 2 + (style == TBvMenuStyle::msStandard ? 0 : 1);
+        const int x = d.itemRect.Left + 2;
+        EXPECT_EQ(d.At(x, top), clRed);
+        EXPECT_NE(d.At(x, top - 1), clRed);
+        EXPECT_NE(d.At(x - 1, top), clRed);
+    }
+}
+
+TEST(BvMenuLooks, DisabledCaptionsAreEtchedOrFlatAsEachLookSays) {
+    struct Case {
+        const char* name;
+        TBvMenuStyle style;
+        uint32_t state;
+        bool etched; // a highlight copy one pixel down and to the right
+    };
+    const Case cases[] = {
+        {"button, plain", TBvMenuStyle::msBtnLowered, ODS_DISABLED, true},
+        {"button, selected", TBvMenuStyle::msBtnLowered, ODS_DISABLED | ODS_SELECTED, true},
+        {"office, plain", TBvMenuStyle::msOffice, ODS_DISABLED, true},
+        {"office, selected", TBvMenuStyle::msOffice, ODS_DISABLED | ODS_SELECTED, false},
+    };
+    for (const Case& c : cases) {
+        SCOPED_TRACE(c.name);
+        LookDrawing d(c.style);
+        d.Draw(d.other, d.itemRect, c.state);
+        const TRect text{24, d.itemRect.Top + 1, 120, d.itemRect.Bottom - 1};
+        EXPECT_GT(CountColour(d.picture, text, clBtnShadow), 10) << "the greyed caption";
+        EXPECT_EQ(CountColour(d.picture, text, clMenuText), 0);
+        if (c.etched) {
+            EXPECT_GT(CountColour(d.picture, text, clBtnHighlight), 10);
+        } else {
+            EXPECT_EQ(CountColour(d.picture, text, clBtnHighlight), 0);
+        }
+    }
+}
+
+// The office look's picture column: margins of 2 left and top, a raised box on the picture of a
+// selected item, a sunken checkerboard box behind a checked one.
+TEST(BvMenuLooks, OfficeLookBoxesThePictureOfASelectedOrCheckedItem) {
+    struct Case {
+        const char* name;
+        uint32_t state;
+        TColor topLeft, bottomRight; // the box's edges, clNone for no box
+        bool checkerboard;
+    };
+    const Case cases[] = {
+        {"plain", 0, clNone, clNone, false},
+        {"selected: raised", ODS_SELECTED, clBtnHighlight, clBtnShadow, false},
+        {"checked: sunken, checkerboard", ODS_CHECKED, clBtnShadow, clBtnHighlight, true},
+        {"checked and selected: sunken, plain", ODS_CHECKED | ODS_SELECTED, clGrayText,
+         clBtnHighlight, false},
+    };
+    for (const Case& c : cases) {
+        SCOPED_TRACE(c.name);
+        LookDrawing d(TBvMenuStyle::msOffice);
+        d.Draw(d.item, d.itemRect, c.state);
+        const int left = d.itemRect.Left, top = d.itemRect.Top;
+        // The picture: its red square 2 pixels into the 16 x 16 cell, the cell at the margins.
+        EXPECT_EQ(d.At(left + 2 + 2, top + 2 + 2), clRed);
+        EXPECT_NE(d.At(left + 2 + 1, top + 2 + 2), clRed);
+        EXPECT_NE(d.At(left + 2 + 2, top + 2 + 1), clRed);
+        // The column is 2 + 16 + 3 wide.
+        const int right = left + 2 + 16 + 3;
+        const bool checked = (c.state & ODS_CHECKED) != 0;
+        // A checked box lies one pixel inside the column.
+        const int in = checked ? 1 : 0;
+        const TColor ground = (c.state & ODS_SELECTED) ? clHighlight : clMenu;
+        if (c.topLeft == clNone) {
+            EXPECT_EQ(d.At(left, 12), Rgb(ground));
+            EXPECT_EQ(d.At(left + 1, top + 20), Rgb(ground));
+        } else {
+            EXPECT_EQ(d.At(left + in, 12), Rgb(c.topLeft)) << "left edge";
+            EXPECT_EQ(d.At(10, top + in), Rgb(c.topLeft)) << "top edge";
+            EXPECT_EQ(d.At(right - 2 - in, 12), Rgb(c.bottomRight)) << "right edge";
+            EXPECT_EQ(d.At(10, d.itemRect.Bottom - 1 - in), Rgb(c.bottomRight)) << "bottom edge";
+            // Inside the box, below the picture.
+            const TColor a = d.At(left + in + 1, top + 20), b = d.At(left + in + 2, top + 20),
+                         below = d.At(left + in + 1, top + 21);
+            if (c.checkerboard) {
+                EXPECT_NE(a, b);
+                EXPECT_NE(a, below);
+                for (TColor seen : {a, b})
+                    EXPECT_TRUE(seen == Rgb(clBtnFace) || seen == Rgb(clBtnHighlight));
+            } else {
+                EXPECT_EQ(a, Rgb(clBtnFace));
+                EXPECT_EQ(b, Rgb(clBtnFace));
+            }
+        }
+        // The caption's band is the ground of the item, past the picture column.
+        EXPECT_EQ(d.At(190, 12), Rgb(ground));
+    }
+}
+
+TEST(BvMenuLooks, OfficeBarItemsRiseUnderThePointerAndSinkWhenOpen) {
+    struct Case {
+        const char* name;
+        uint32_t state;
+        TColor topLeft, bottomRight;
+    };
+    const Case cases[] = {
+        {"plain", 0, clMenu, clMenu},
+        {"hot", ODS_HOTLIGHT, clBtnHighlight, clBtnShadow},
+        {"open", ODS_SELECTED, clBtnShadow, clBtnHighlight},
+    };
+    for (const Case& c : cases) {
+        SCOPED_TRACE(c.name);
+        LookDrawing d(TBvMenuStyle::msOffice, true);
+        const TRect r{4, 2, 60, 22};
+        d.Draw(d.item, r, c.state);
+        EXPECT_EQ(d.At(30, r.Top), Rgb(c.topLeft));
+        EXPECT_EQ(d.At(r.Left, 12), Rgb(c.topLeft));
+        EXPECT_EQ(d.At(30, r.Bottom - 1), Rgb(c.bottomRight));
+        EXPECT_EQ(d.At(r.Right - 1, 12), Rgb(c.bottomRight));
+        // The caption keeps the menu's text colour on the bar's own ground, open or not.
+        const TRect inside{r.Left + 1, r.Top + 1, r.Right - 1, r.Bottom - 1};
+        EXPECT_GT(CountColour(d.picture, inside, clMenuText), 10);
+        EXPECT_EQ(CountColour(d.picture, inside, clHighlight), 0);
     }
 }
 
