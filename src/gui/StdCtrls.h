@@ -238,6 +238,11 @@ public:
     void Clear();
     int ItemAtPos(TPoint pos, bool existing) const;
     TRect ItemRect(int index) const;
+    // The width an item is drawn in: the rows' width when the box scrolls sideways, else the
+    // width of the area the rows lie in.
+    int ItemWidth() const;
+    // Draws the one item again at the next paint.
+    void InvalidateItem(int index);
     TCanvas* Canvas() const { return canvas_; }
     TDrawItemEvent OnDrawItem;
     TMeasureItemEvent OnMeasureItem;

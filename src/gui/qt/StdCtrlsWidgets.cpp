@@ -464,6 +464,20 @@ int TCustomListBox::RowWidth() const {
     return (WindowStyle() & WS_HSCROLL) ? horizontalExtent_ : 0;
 }
 
+void TCustomListBox::InvalidateItem(int index) {
+    if (View() && model_ && index >= 0 && index < Count())
+        View()->update(model_->index(index, 0));
+}
+
+int TCustomListBox::ItemWidth() const {
+    if (int w = RowWidth(); w > 0)
+        return w;
+    if (QListView* v = View())
+        return v->viewport()->width();
+    // Without a window: the control less the sunken frame the window will have.
+    return std::max(0, Width() - 4);
+}
+
 QWidget* TCustomListBox::CreateWidget(QWidget* parent) {
     const uint32_t style = WindowStyle();
     // The style bits a descendant's CreateParams set take effect.
