@@ -45,12 +45,12 @@ char UpperAscii(char c) {
 } // namespace
 
 const TClassInfo& TBvDriveCombo::StaticClassInfo() {
-    static const TClassInfo info("TBvDriveCombo", &TCustomComboBox::StaticClassInfo(), {},
+    static const TClassInfo info("TBvDriveCombo", &TBvCustomComboBox::StaticClassInfo(), {},
                                  "BvDriveCtrls");
     return info;
 }
 
-TBvDriveCombo::TBvDriveCombo(TComponent* owner) : TCustomComboBox(owner) {
+TBvDriveCombo::TBvDriveCombo(TComponent* owner) : TBvCustomComboBox(owner) {
     smallIcon_ = std::max(16, GetSystemMetrics(SM_CXSMICON));
     largeIcon_ = std::max(32, GetSystemMetrics(SM_CXICON));
     driveTypes_ =
@@ -186,7 +186,7 @@ std::string TBvDriveCombo::DisplayName() const {
 }
 
 void TBvDriveCombo::CreateWnd() {
-    TCustomComboBox::CreateWnd();
+    TBvCustomComboBox::CreateWnd();
     BuildList();
     if (drive_)
         return;
@@ -207,7 +207,13 @@ void TBvDriveCombo::Change() {
         lineIndex_ = i;
         drive_ = letters_[static_cast<size_t>(i)];
     }
-    TCustomComboBox::Change();
+    TBvCustomComboBox::Change();
+}
+
+void TBvDriveCombo::FontChanged() {
+    TBvCustomComboBox::FontChanged();
+    ResetItemHeight();
+    RecreateWnd();
 }
 
 void TBvDriveCombo::MeasureItem(int, int& height) {

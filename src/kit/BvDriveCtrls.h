@@ -1,12 +1,9 @@
 // The drive selector: an owner-drawn drop-down list of the drive table's drives,
 // each line with its icon and display name. It keeps the chosen drive as a letter
 // and rebuilds itself whenever a volume is mounted or unmounted.
-//
-// It stands on the GUI layer's stock combo box; the kit's own combo box becomes its
-// base once that exists, without changing what this class does.
 #pragma once
 
-#include "StdCtrls.h"
+#include "BvComboBox.h"
 
 #include <cstdint>
 #include <string>
@@ -24,7 +21,7 @@ template <typename... T> constexpr TBvDriveTypes DriveTypeSet(T... t) {
 
 enum class TBvImageSize { isSmall, isLarge };
 
-class TBvDriveCombo : public TCustomComboBox {
+class TBvDriveCombo : public TBvCustomComboBox {
     BV_CLASS_INFO()
 public:
     explicit TBvDriveCombo(TComponent* owner);
@@ -62,6 +59,8 @@ protected:
     void DrawItem(int index, TRect rect, TOwnerDrawState state) override;
     void MeasureItem(int index, int& height) override;
     void Change() override;
+    // Lines as high as the new font's text or the icons, in a new window.
+    void FontChanged() override;
 
 private:
     int LineOf(char letter) const;
