@@ -82,6 +82,9 @@ void TCustomForm::SetMenu(TMainMenu* menu) {
         menu->FreeNotification(this);
     if (HandleAllocated())
         RefreshMenuBar();
+    else
+        // No window yet, but the client area already gained or lost the bar's height.
+        Realign();
 }
 
 int TCustomForm::MenuBarHeight() const {

@@ -155,6 +155,50 @@ TEST_F(GuiFormTest, EveryStockControlSitsWhereItsBoundsSay) {
     EXPECT_GT(barColours.size(), 1u) << "the menu bar is blank";
 }
 
+// The menu bar takes its height from the client area whenever the menu comes or goes, and
+// the aligned controls follow: a bottom-aligned bar stays in sight.
+TEST(GuiFormMenu, AlignedControlsMakeRoomForTheMenuBar) {
+    enum class When { BeforeShow, AfterShow };
+    for (When when : {When::BeforeShow, When::AfterShow}) {
+        SCOPED_TRACE(when == When::BeforeShow ? "before showing" : "after showing");
+        TForm* form = MakeTestForm(300, 200);
+        auto* bottom = new TPanel(form);
+        bottom->SetParent(form);
+        bottom->SetHeight(40);
+        bottom->SetAlign(TAlign::alBottom);
+        auto* rest = new TPanel(form);
+        rest->SetParent(form);
+        rest->SetAlign(TAlign::alClient);
+        auto* menu = new TMainMenu(form);
+        auto* file = new TMenuItem(form);
+        file->SetCaption("&File");
+        menu->Items()->Add(file);
+        auto expectFits = [&](const char* what) {
+            SCOPED_TRACE(what);
+            EXPECT_EQ(bottom->Top() + bottom->Height(), form->ClientHeight());
+            EXPECT_EQ(rest->Height(), form->ClientHeight() - 40);
+        };
+        if (when == When::AfterShow) {
+            form->Show();
+            Pump();
+        }
+        form->SetMenu(menu);
+        EXPECT_GT(form->MenuBarHeight(), 0);
+        EXPECT_EQ(form->ClientHeight(), 200 - form->MenuBarHeight());
+        expectFits("with the menu");
+        if (when == When::BeforeShow) {
+            form->Show();
+            Pump();
+            expectFits("shown");
+        }
+        form->SetMenu(nullptr);
+        EXPECT_EQ(form->ClientHeight(), 200);
+        expectFits("without the menu");
+        delete form;
+        Pump();
+    }
+}
+
 TEST_F(GuiFormTest, OwnerDrawnListBoxReceivesMeasureAndDrawMessages) {
     auto* list = new TListBox(form);
     list->SetParent(form);

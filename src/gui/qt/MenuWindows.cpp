@@ -95,8 +95,10 @@ bool Selectable(TMenuItem* it) {
 class TBvMenuWindow : public QWidget {
 public:
     TBvMenuWindow(TMenuItem* parentItem, HWND owner, bool ownerDraw)
-        : QWidget(nullptr, Qt::Popup), parentItem_(parentItem), owner_(owner),
-          ownerDraw_(ownerDraw) {
+        // Frameless: a menu has no frame to allow for, and its top-left corner lands exactly
+        // on the point it opens at.
+        : QWidget(nullptr, Qt::Popup | Qt::FramelessWindowHint), parentItem_(parentItem),
+          owner_(owner), ownerDraw_(ownerDraw) {
         setMouseTracking(true);
         setAttribute(Qt::WA_DeleteOnClose);
         // A press outside is the menu loop's to handle; Qt must not hand it on again.
