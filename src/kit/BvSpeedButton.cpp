@@ -873,6 +873,110 @@ void TBvSpeedButton::PaintImage(TCanvas* canvas, const TRect& r, TPoint offset,
     drawer->Draw(canvas, r, offset, Caption(), Layout(), Margin(), Spacing(), state, drawMark);
 }
 
+// ---- image list button ----
+
+// The image list has one change handler; each button chains itself in front of the one it
+// found, and a button that lets go of the list either restores it or, when another handler
+// was chained after it, stays in the chain as a dead link that only passes the call on.
+struct TBvImageSpeedButton::TImagesLink {
+    std::function<void(TCustomImageList&)> Previous;
+    TBvImageSpeedButton* Button = nullptr;
+};
+
+namespace {
+struct TImagesLinkCall {
+    std::shared_ptr<void> Keep;
+    std::function<void(TCustomImageList&)>* Previous;
+    TBvImageSpeedButton** Button;
+    void operator()(TCustomImageList& list) const {
+        std::shared_ptr<void> keep = Keep;
+        if (*Previous)
+            (*Previous)(list);
+        if (*Button)
+            (*Button)->Invalidate();
+    }
+};
+} // namespace
+
+TBvImageSpeedButton::TBvImageSpeedButton(TComponent* owner) : TBvCustomSpeedButton(owner) {}
+
+TBvImageSpeedButton::~TBvImageSpeedButton() {
+    Relink(nullptr);
+}
+
+void TBvImageSpeedButton::Relink(TCustomImageList* value) {
+    if (images_) {
+        TImagesLinkCall* call = images_->OnChange.target<TImagesLinkCall>();
+        if (call && link_ && call->Keep == link_)
+            images_->OnChange = link_->Previous;
+        if (link_)
+            link_->Button = nullptr;
+        images_->RemoveFreeNotification(this);
+    }
+    link_.reset();
+    images_ = value;
+    if (value) {
+        value->FreeNotification(this);
+        link_ = std::make_shared<TImagesLink>();
+        link_->Button = this;
+        link_->Previous = value->OnChange;
+        value->OnChange = TImagesLinkCall{link_, &link_->Previous, &link_->Button};
+    }
+}
+
+void TBvImageSpeedButton::SetImages(TCustomImageList* value) {
+    if (value == images_)
+        return;
+    Relink(value);
+    if (!value)
+        imageIndex_ = -1;
+    Invalidate();
+}
+
+void TBvImageSpeedButton::Notification(TComponent* component, TOperation operation) {
+    TBvCustomSpeedButton::Notification(component, operation);
+    if (operation == TOperation::opRemove && component == images_) {
+        // The list is going: its change handler goes with it, nothing to restore.
+        if (link_)
+            link_->Button = nullptr;
+        link_.reset();
+        images_ = nullptr;
+        imageIndex_ = -1;
+        Invalidate();
+    }
+}
+
+bool TBvImageSpeedButton::ShowsHotImage() const {
+    return IsHot() && HotTrack() && hotTrackImageIndex_ >= 0;
+}
+
+int TBvImageSpeedButton::ShownImageIndex() const {
+    return ShowsHotImage() ? hotTrackImageIndex_ : imageIndex_;
+}
+
+void TBvImageSpeedButton::SetImageIndex(int value) {
+    if (value == imageIndex_)
+        return;
+    imageIndex_ = value;
+    if (!ShowsHotImage())
+        Invalidate();
+}
+
+void TBvImageSpeedButton::SetHotTrackImageIndex(int value) {
+    if (value == hotTrackImageIndex_)
+        return;
+    const bool shown = ShowsHotImage();
+    hotTrackImageIndex_ = value;
+    if (shown || ShowsHotImage())
+        Invalidate();
+}
+
+void TBvImageSpeedButton::PaintImage(TCanvas* canvas, const TRect& r, TPoint offset,
+                                     TBvButtonState state, bool drawMark) {
+    ButtonGlyph()->Draw(canvas, r, offset, Caption(), Layout(), Margin(), Spacing(), state,
+                        drawMark, images_, ShownImageIndex());
+}
+
 // ---- button picture ----
 
 TBvButtonImage::TBvButtonImage() : glyph_(std::make_unique<TBvxButtonGlyph>()) {}
@@ -905,4 +1009,5 @@ void TBvButtonImage::Draw(TCanvas* canvas, int x, int y, const std::string& capt
     }
 BV_SPEEDBUTTON_CLASS(TBvCustomSpeedButton, TBvGraphicControl)
 BV_SPEEDBUTTON_CLASS(TBvSpeedButton, TBvCustomSpeedButton)
+BV_SPEEDBUTTON_CLASS(TBvImageSpeedButton, TBvCustomSpeedButton)
 #undef BV_SPEEDBUTTON_CLASS

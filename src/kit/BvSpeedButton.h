@@ -222,6 +222,38 @@ private:
     std::unique_ptr<TBvxButtonGlyph> hotGlyph_;
 };
 
+// A speed button whose glyph comes from an image list: ImageIndex, or HotTrackImageIndex while
+// the pointer is over a hot-tracking button. A change of the list repaints the button.
+class TBvImageSpeedButton : public TBvCustomSpeedButton {
+    BV_CLASS_INFO()
+public:
+    explicit TBvImageSpeedButton(TComponent* owner);
+    ~TBvImageSpeedButton() override;
+    TCustomImageList* Images() const { return images_; }
+    // Clearing the list also clears ImageIndex.
+    void SetImages(TCustomImageList* value);
+    int ImageIndex() const { return imageIndex_; }
+    void SetImageIndex(int value);
+    int HotTrackImageIndex() const { return hotTrackImageIndex_; }
+    void SetHotTrackImageIndex(int value);
+    // The index the button shows now.
+    int ShownImageIndex() const;
+
+protected:
+    void PaintImage(TCanvas* canvas, const TRect& r, TPoint offset, TBvButtonState state,
+                    bool drawMark) override;
+    void Notification(TComponent* component, TOperation operation) override;
+    bool ShowsHotImage() const;
+
+private:
+    struct TImagesLink;
+    void Relink(TCustomImageList* value);
+    TCustomImageList* images_ = nullptr;
+    std::shared_ptr<TImagesLink> link_;
+    int imageIndex_ = -1;
+    int hotTrackImageIndex_ = -1;
+};
+
 // A button picture on any canvas, for the speed bar's drag picture.
 class TBvButtonImage {
 public:
