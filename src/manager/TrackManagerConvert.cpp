@@ -3,6 +3,7 @@
 // calls) in a private folder made for the run, then copies the result to the card.
 #include "TrackManagerUpdateState.h"
 
+#include "BvCoreUtils.h"
 #include "CodecGate.h"
 #include "Dispatcher.h"
 #include "DriveSpace.h"
@@ -118,9 +119,9 @@ std::string EncoderBitrateText(const TConvertSettings& settings) {
 }
 
 std::string EncoderProgramPath(const std::string& converter) {
-    std::string path = Trim(converter);
-    if (path.size() >= 2 && path.front() == '"' && path.back() == '"')
-        path = Trim(path.substr(1, path.size() - 2));
+    // The setting holds the edit's text, quoted when the path has a blank; the program is
+    // the file that text names, as the edit's FileName reads it.
+    std::string path = Trim(FileNameFromText(Trim(converter)));
     if (path.empty())
         return "lame";
     const std::string name = LowerCase(ExtractFileName(path));

@@ -190,9 +190,9 @@ std::vector<std::string> BuildEncoderArguments(const std::string& argumentTempla
 // The encoder's bitrate words: " -b 96" for CBR, " -V n" for a VBR quality, else empty.
 std::string EncoderBitrateText(const TConvertSettings& settings);
 
-// The encoder program as the child runner takes it: one pair of enclosing quotes
-// removed, a Windows-form path made a Linux path. The default "lame.exe" of the
-// program folder, when it is not there, is the "lame" found in PATH.
+// The encoder program as the child runner takes it: the file the setting's text names
+// (FileNameFromText: an existing path as it stands, else its first parameter, quotes removed). The
+// default "lame.exe" of the program folder, when it is not there, is the "lame" found in PATH.
 std::string EncoderProgramPath(const std::string& converter);
 
 // Whether the path lies below the drive's folder and the drive is ready.

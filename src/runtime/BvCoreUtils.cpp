@@ -1,6 +1,9 @@
 #include "BvCoreUtils.h"
 
 #include "Files.h"
+#include "SysUtils.h"
+
+#include <sys/stat.h>
 
 namespace {
 
@@ -116,6 +119,29 @@ void SplitCommandLine(std::string_view cmdLine, std::string& exeName, std::strin
         else
             params += param;
     }
+}
+
+std::string FileNameFromText(std::string_view text) {
+    // A mask names no file here, whatever it would match.
+    if (!text.empty() && !HasAnyChar(text, "*?\"<>|")) {
+        try {
+            const std::string local = ResolvePath(text);
+            struct stat st;
+            if (!local.empty() && ::stat(local.c_str(), &st) == 0) {
+                if (!S_ISDIR(st.st_mode))
+                    return std::string(text);
+                std::string folder(text);
+                // A drive's root and "/" keep their one separator.
+                while (folder.size() > 1 && (folder.back() == '\\' || folder.back() == '/') &&
+                       !(folder.size() == 3 && folder[1] == ':'))
+                    folder.pop_back();
+                return folder;
+            }
+        } catch (const Exception&) {
+            // A drive that is not there or a path that leaves its drive names nothing.
+        }
+    }
+    return ParamAt(text, 0);
 }
 
 std::string GetLongFileName(std::string_view name) {

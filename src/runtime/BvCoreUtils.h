@@ -28,6 +28,12 @@ std::string ParamAt(std::string_view text, int index);
 // enclosed in double quotes.
 void SplitCommandLine(std::string_view cmdLine, std::string& exeName, std::string& params);
 
+// The file that a text typed or stored for a program names: an existing file as it stands, an
+// existing folder without its trailing separator, and any other text read as a command line
+// whose first parameter is taken (a part in double quotes, or the text up to the first blank).
+// Paths may be in the drive-letter form or Linux paths.
+std::string FileNameFromText(std::string_view text);
+
 // The name of the file or folder that a Windows-form path names, as it is
 // written on the disk (case included); empty when there is none. There are no
 // short (8.3) names here, so GetShortFileName gives the same name.

@@ -105,7 +105,8 @@ TEST(EncoderArguments, SplittingAndProgramPath) {
     EXPECT_EQ((std::vector<std::string>{"a", "b c", "", "d"}),
               SplitArgumentTemplate("  a \"b c\" \"\" d "));
     EXPECT_EQ("C:\\prog files\\enc", EncoderProgramPath("\"C:\\prog files\\enc\""));
-    EXPECT_EQ("C:\\enc\"", EncoderProgramPath("C:\\enc\""));
+    // Read as a command line: a quote opens a part that runs to the end.
+    EXPECT_EQ("C:\\enc", EncoderProgramPath("C:\\enc\""));
     EXPECT_EQ("lame", EncoderProgramPath("C:\\no\\such\\folder\\lame.exe"));
     EXPECT_EQ("lame", EncoderProgramPath(""));
     EXPECT_EQ("C:\\no\\such\\enc.exe", EncoderProgramPath("C:\\no\\such\\enc.exe"));
@@ -457,6 +458,56 @@ TEST(TrackManagerConvert, Mp3IsReencodedToM4aThroughTheCodecLayer) {
     EXPECT_GT(kbps, 40);
     EXPECT_LT(kbps, 90);
     EXPECT_TRUE(DatabaseChecker::Check(t.Db()).Ok());
+}
+
+// The setting keeps the edit's text, quoted when the path has a blank; the program run is the
+// file that text names, never the text with its quotes nor the path cut at its first blank.
+TEST(EncoderArguments, ProgramPathReadsTheSettingAsTheFileEditDoes) {
+    TAudioFixtureFolder folder;
+    const std::string dir = folder.Path("my encoders");
+    fs::create_directories(dir + "/sub dir");
+    std::ofstream(dir + "/lame enc").put('x');
+    const std::string exe = WindowsPathOf(dir + "/lame enc");
+    const std::string sub = WindowsPathOf(dir + "/sub dir");
+    struct Case {
+        const char* name;
+        std::string setting;
+        std::string program;
+    };
+    const Case cases[] = {
+        {"quoted path with blanks", "\"" + exe + "\"", exe},
+        {"existing path with blanks, unquoted", exe, exe},
+        {"quoted path and an argument", "\"" + exe + "\" --quiet", exe},
+        {"blanks around the quotes", "  \"" + exe + "\"  ", exe},
+        {"existing folder with its separator", sub + "\\", sub},
+        {"Linux path", dir + "/lame enc", dir + "/lame enc"},
+        {"missing path with a blank is a command line", "C:\\no such\\enc -b", "C:\\no"},
+    };
+    for (const Case& c : cases) {
+        SCOPED_TRACE(c.name);
+        EXPECT_EQ(c.program, EncoderProgramPath(c.setting));
+    }
+}
+
+TEST(TrackManagerConvert, QuotedEncoderPathWithABlankRuns) {
+    TCardRun t;
+    ReencodeOptions(t.M(), 0);
+    const std::string dir = t.Folder.Path("Program Files/lame dir");
+    fs::create_directories(dir);
+    const char* found = nullptr;
+    for (const char* candidate : {"/usr/bin/lame", "/usr/local/bin/lame"})
+        if (fs::exists(candidate))
+            found = candidate;
+    ASSERT_NE(nullptr, found) << "the lame encoder is not installed";
+    fs::create_symlink(found, dir + "/lame");
+    t.M().Options.comboConverters = "\"" + WindowsPathOf(dir + "/lame") + "\"";
+    t.Add(t.PcFile("v23_latin1_cbr.mp3", "loud.mp3"));
+    t.Update();
+    EXPECT_TRUE(t.Logged("loud.mp3 was converted")) << t.AllLog();
+    EXPECT_TRUE(t.Logged("Mobile updated!"));
+    EXPECT_EQ("64", t.Field(0, "BitRate"));
+    // The setting itself keeps its quotes.
+    EXPECT_EQ('"', t.M().Options.comboConverters.front());
 }
 
 TEST(TrackManagerConvert, MissingEncoderFailsTheRunAndKeepsTheOldDatabase) {
