@@ -83,15 +83,19 @@ TDialogAnswer AskQt(const TDialogRequest& request) {
         return a;
     }
     case TDialogRequest::dkOpenFile:
-    case TDialogRequest::dkSaveFile:
+    case TDialogRequest::dkSaveFile: {
+        QFileDialog dialog(parent, ToQ(request.Caption), ToQ(request.Value),
+                           QtFilter(request.Filter));
+        // Qt's own dialog, never the desktop's: a desktop dialog may hand back a path of
+        // its document portal, which names no drive of the program.
+        dialog.setOption(QFileDialog::DontUseNativeDialog);
+        dialog.setOption(QFileDialog::DontUseCustomDirectoryIcons);
+        const bool saving = request.Kind == TDialogRequest::dkSaveFile;
+        dialog.setAcceptMode(saving ? QFileDialog::AcceptSave : QFileDialog::AcceptOpen);
+        dialog.setFileMode(saving                ? QFileDialog::AnyFile
+                           : request.MultiSelect ? QFileDialog::ExistingFiles
+                                                 : QFileDialog::ExistingFile);
         if (request.UserSize) {
-            QFileDialog dialog(parent, ToQ(request.Caption), ToQ(request.Value),
-                               QtFilter(request.Filter));
-            const bool saving = request.Kind == TDialogRequest::dkSaveFile;
-            dialog.setAcceptMode(saving ? QFileDialog::AcceptSave : QFileDialog::AcceptOpen);
-            dialog.setFileMode(saving                ? QFileDialog::AnyFile
-                               : request.MultiSelect ? QFileDialog::ExistingFiles
-                                                     : QFileDialog::ExistingFile);
             QScreen* screen =
                 parent && parent->screen() ? parent->screen() : QGuiApplication::primaryScreen();
             const QRect area = screen ? screen->availableGeometry() : QRect(0, 0, 1024, 768);
@@ -100,32 +104,13 @@ TDialogAnswer AskQt(const TDialogRequest& request) {
                 PlaceInWorkArea({area.left(), area.top(), area.right() + 1, area.bottom() + 1},
                                 request.Width, request.Height, natural.width(), natural.height());
             dialog.setGeometry(r.Left, r.Top, r.Width(), r.Height());
-            if (dialog.exec() == QDialog::Accepted)
-                for (const QString& f : dialog.selectedFiles())
-                    a.Paths.push_back(FromQ(f));
-            a.Accepted = !a.Paths.empty();
-            return a;
         }
-        if (request.Kind == TDialogRequest::dkSaveFile) {
-            QString f = QFileDialog::getSaveFileName(parent, ToQ(request.Caption),
-                                                     ToQ(request.Value), QtFilter(request.Filter));
-            if (!f.isEmpty())
+        if (dialog.exec() == QDialog::Accepted)
+            for (const QString& f : dialog.selectedFiles())
                 a.Paths.push_back(FromQ(f));
-            a.Accepted = !a.Paths.empty();
-            return a;
-        }
-        if (request.MultiSelect) {
-            for (const QString& f : QFileDialog::getOpenFileNames(
-                     parent, ToQ(request.Caption), ToQ(request.Value), QtFilter(request.Filter)))
-                a.Paths.push_back(FromQ(f));
-        } else {
-            QString f = QFileDialog::getOpenFileName(parent, ToQ(request.Caption),
-                                                     ToQ(request.Value), QtFilter(request.Filter));
-            if (!f.isEmpty())
-                a.Paths.push_back(FromQ(f));
-        }
         a.Accepted = !a.Paths.empty();
         return a;
+    }
     case TDialogRequest::dkSelectFolder: {
         QString d =
             QFileDialog::getExistingDirectory(parent, ToQ(request.Caption), ToQ(request.Value));

@@ -67,6 +67,22 @@ void SetScrollBar(QScrollBar* bar, const TRect& bounds, int maximum, int page, i
 // empty rectangle gives the edit its own margins back.
 void SetEditFormatRect(QWidget* edit, const TRect& rect, int width, int height);
 
+// Completion offered while typing into a line edit: fixed entries, or the entries of the
+// folder being typed (drive-letter and Linux paths alike, a drive-letter path completed in
+// the drive-letter form).
+struct TEditCompletion {
+    bool Inline = false; // the rest of the first match is put in, selected, instead of a list
+    std::vector<std::string> Items;
+    bool FileSystem = false;
+    bool FoldersOnly = false;
+};
+// A null completion takes any completion away.
+void SetEditCompletion(QWidget* edit, const TEditCompletion* completion);
+// Colours of a line edit's text and background while it is disabled.
+void SetEditDisabledColors(QWidget* edit, TColor background, TColor text);
+// A widget that never takes the keyboard focus, not even from a click.
+void SetTakesNoFocus(QWidget* widget);
+
 // The scroll bars of a widget that scrolls (a list or a multi-line edit), bar SB_HORZ or
 // SB_VERT, in the system's terms; false for a widget without them.
 bool GetScrollInfo(QWidget* widget, int bar, TScrollInfo& info);
