@@ -81,6 +81,31 @@ std::string CutAtLineBreak(const std::string& text) {
     return cut == std::string::npos ? text : text.substr(0, cut);
 }
 
+bool IsContinuationByte(char c) {
+    return (static_cast<unsigned char>(c) & 0xC0) == 0x80;
+}
+
+// The text after a change, with what the change put in cut at its first line break: a
+// pasted "ab\ncd" between "X" and "Y" gives "XabY", the rest of the text kept.
+std::string CutInsertedLineBreak(const std::string& before, const std::string& after) {
+    if (after.find_first_of("\r\n") == std::string::npos)
+        return after;
+    size_t prefix = 0;
+    while (prefix < before.size() && prefix < after.size() && before[prefix] == after[prefix])
+        ++prefix;
+    size_t suffix = 0;
+    while (suffix < before.size() - prefix && suffix < after.size() - prefix &&
+           before[before.size() - 1 - suffix] == after[after.size() - 1 - suffix])
+        ++suffix;
+    // The parts meet at whole characters.
+    while (prefix > 0 && prefix < after.size() && IsContinuationByte(after[prefix]))
+        --prefix;
+    while (suffix > 0 && IsContinuationByte(after[after.size() - suffix]))
+        --suffix;
+    const std::string inserted = after.substr(prefix, after.size() - prefix - suffix);
+    return after.substr(0, prefix) + CutAtLineBreak(inserted) + after.substr(after.size() - suffix);
+}
+
 } // namespace
 
 bool ValidEditFileName(std::string_view fileName) {
@@ -433,12 +458,13 @@ void TBvCustomComboEdit::SetText(const std::string& text) {
 
 void TBvCustomComboEdit::Change() {
     const std::string text = GetText();
-    const std::string cut = CutAtLineBreak(text);
+    const std::string cut = CutInsertedLineBreak(lastText_, text);
     if (cut != text) {
         // The change arrives again with the cut text.
-        SetText(cut);
+        TBvExCustomMaskEdit::SetText(cut);
         return;
     }
+    lastText_ = text;
     TBvExCustomMaskEdit::Change();
     if (!IsControlAlive(this) || GroupIndex == -1 || !Owner())
         return;

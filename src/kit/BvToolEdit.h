@@ -125,7 +125,8 @@ public:
     // The picture the button shows now (for ikDropDown and ikEllipsis a drawn one).
     TBitmap* ButtonPicture();
 
-    // A line break in the text cuts it there.
+    // A line break in the text cuts it there; text pasted or put in otherwise is cut at its
+    // own first line break, the rest of the text kept.
     void SetText(const std::string& text) override;
 
 protected:
@@ -159,6 +160,7 @@ private:
     std::unique_ptr<TBitmap> glyph_;
     std::unique_ptr<TBitmap> picture_;
     std::unique_ptr<TStringList> autoCompleteItems_;
+    std::string lastText_; // the text the last change left, to find what a change put in
     int numGlyphs_ = 1;
     TCustomImageList* images_ = nullptr;
     int imageIndex_ = -1;

@@ -72,6 +72,10 @@
 
 BV_DECLARE_EXCEPTION(ETrackManagerError, EBvException);
 
+// The filter of the encoder-path field's file dialog: the encoder's program name here, and
+// every file, since programs on this system carry no ".exe".
+inline constexpr std::string_view kConverterDialogFilter = "LAME|lame|All files|*";
+
 // The options dialog's controls, which are the live store of the settings: one
 // member per control, named after it, holding what the control holds. The INI
 // key of each stored value is named beside it. Text fields keep the text the

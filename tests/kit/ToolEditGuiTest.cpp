@@ -9,6 +9,7 @@
 
 #include <QAbstractItemView>
 #include <QApplication>
+#include <QClipboard>
 #include <QCompleter>
 #include <QDropEvent>
 #include <QLineEdit>
@@ -168,6 +169,12 @@ TEST_F(ToolEdit, TextWithALineBreakIsCutThere) {
     Line()->setText("typed\r\nrest");
     EXPECT_EQ("typed", edit_->GetText());
     EXPECT_EQ("typed", Line()->text().toStdString());
+    // Pasted with the keys between two letters: the pasted text is cut, the rest stays.
+    edit_->SetText("X\xc3\xa9Y");
+    Line()->setCursorPosition(2);
+    QApplication::clipboard()->setText(QString::fromUtf8("\xc3\xa9" "ab\ncd"));
+    QTest::keyClick(Line(), Qt::Key_V, Qt::ControlModifier);
+    EXPECT_EQ("X\xc3\xa9\xc3\xa9" "abY", edit_->GetText());
 }
 
 // Three files dropped from another program: the first becomes the text, a long path whole.
