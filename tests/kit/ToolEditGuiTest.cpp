@@ -4,6 +4,7 @@
 // file system while typing.
 #include "BvToolEdit.h"
 #include "Drives.h"
+#include "ExtCtrls.h"
 #include "GuiTestEnvironment.h"
 #include "ShellAPI.h"
 
@@ -172,9 +173,12 @@ TEST_F(ToolEdit, TextWithALineBreakIsCutThere) {
     // Pasted with the keys between two letters: the pasted text is cut, the rest stays.
     edit_->SetText("X\xc3\xa9Y");
     Line()->setCursorPosition(2);
-    QApplication::clipboard()->setText(QString::fromUtf8("\xc3\xa9" "ab\ncd"));
+    QApplication::clipboard()->setText(QString::fromUtf8("\xc3\xa9"
+                                                         "ab\ncd"));
     QTest::keyClick(Line(), Qt::Key_V, Qt::ControlModifier);
-    EXPECT_EQ("X\xc3\xa9\xc3\xa9" "abY", edit_->GetText());
+    EXPECT_EQ("X\xc3\xa9\xc3\xa9"
+              "abY",
+              edit_->GetText());
 }
 
 // Three files dropped from another program: the first becomes the text, a long path whole.
@@ -404,6 +408,67 @@ TEST_F(ToolEdit, TypingTheStartOfAPathOffersMatchingEntries) {
     // Without options there is no completion.
     edit_->SetAutoCompleteOptions(0);
     EXPECT_EQ(nullptr, Line()->completer());
+}
+
+// The base edit's button drops down a control of the program's; while it shows, Enter and Esc
+// close it instead of reaching the form's buttons, and a press on the button only closes it.
+TEST(ToolEditBase, PopupTakesEnterEscAndTheNextPress) {
+    TForm* form = MakeTestForm(300, 200);
+    auto* edit = new TBvCustomComboEdit(form);
+    edit->SetParent(form);
+    edit->SetBounds(10, 10, 200, 21);
+    auto* popup = new TPanel(form);
+    popup->SetParent(form);
+    popup->SetBounds(10, 31, 200, 80);
+    popup->SetVisible(false);
+    edit->PopupControl = popup;
+    auto* ok = new TButton(form);
+    ok->SetParent(form);
+    ok->SetBounds(10, 150, 75, 25);
+    ok->Default = true;
+    auto* cancel = new TButton(form);
+    cancel->SetParent(form);
+    cancel->SetBounds(100, 150, 75, 25);
+    cancel->Cancel = true;
+    std::vector<std::string> seen;
+    ok->OnClick = [&](TObject*) { seen.push_back("ok"); };
+    cancel->OnClick = [&](TObject*) { seen.push_back("cancel"); };
+    edit->OnButtonClick = [&](TObject*) { seen.push_back("button"); };
+    form->Show();
+    PumpEvents();
+    auto* line = qobject_cast<QLineEdit*>(edit->Widget());
+    const QPoint centre(edit->Width() - 2 - edit->ButtonWidth() / 2, edit->Height() / 2);
+    auto clickButton = [&] {
+        QWidget* holder = line->childAt(centre);
+        ASSERT_NE(nullptr, holder);
+        QTest::mouseClick(holder, Qt::LeftButton, Qt::NoModifier, holder->mapFrom(line, centre));
+        PumpEvents();
+    };
+    clickButton();
+    EXPECT_TRUE(edit->PopupVisible());
+    EXPECT_TRUE(edit->Focused()) << "the press gives the edit the focus";
+    seen.clear();
+    QTest::keyClick(line, Qt::Key_Escape);
+    EXPECT_FALSE(edit->PopupVisible());
+    QTest::keyClick(line, Qt::Key_Down, Qt::AltModifier);
+    EXPECT_TRUE(edit->PopupVisible());
+    QTest::keyClick(line, Qt::Key_Return);
+    EXPECT_FALSE(edit->PopupVisible());
+    EXPECT_EQ((std::vector<std::string>{"button"}), seen) << "the form's buttons stay out";
+    // Closed, Enter is the form's again.
+    QTest::keyClick(line, Qt::Key_Return);
+    EXPECT_EQ((std::vector<std::string>{"button", "ok"}), seen);
+    // A press on the button while the popup shows closes it, and that is all.
+    clickButton();
+    ASSERT_TRUE(edit->PopupVisible());
+    seen.clear();
+    clickButton();
+    EXPECT_FALSE(edit->PopupVisible());
+    EXPECT_TRUE(seen.empty());
+    clickButton();
+    EXPECT_TRUE(edit->PopupVisible()) << "the next click drops it down again";
+    delete form;
+    PumpEvents();
 }
 
 TEST(ToolEditBase, CompletionFromItsOwnListAndTheGroup) {

@@ -51,7 +51,7 @@ TEST(ToolEditScreenshot, DriveSelectorDroppedDownAndTheEncoderPathEdit) {
     SetDriveTableSource([table] { return table; });
     RefreshDriveTable();
 
-    TForm* form = MakeTestForm(420, 190);
+    TForm* form = MakeTestForm(420, 220);
     form->SetCaption("Options");
     form->SetColor(clBtnFace);
     auto* driveLabel = new TLabel(form);
@@ -76,6 +76,14 @@ TEST(ToolEditScreenshot, DriveSelectorDroppedDownAndTheEncoderPathEdit) {
     lame->SetBounds(110, 150, 290, 21);
     lame->SetFilter("LAME|lame|All files|*");
     lame->SetFileName("C:\\Program Files\\Brisvane\\encoders\\lame");
+    // A disabled one shows its text in its own colours rather than the platform's grey.
+    auto* off = new TBvFilenameEdit(form);
+    off->SetParent(form);
+    UseTestFont(off->Font());
+    off->SetBounds(110, 185, 290, 21);
+    off->SetText("C:\\usr\\bin\\lame");
+    off->SetDisabledTextColor(RGB(160, 0, 0));
+    off->SetEnabled(false);
     form->Show();
     PumpEvents();
     ASSERT_TRUE(combo->SetDrive('E'));
@@ -113,6 +121,11 @@ TEST(ToolEditScreenshot, DriveSelectorDroppedDownAndTheEncoderPathEdit) {
     // The text stops short of the button.
     auto* line = qobject_cast<QLineEdit*>(lame->Widget());
     EXPECT_GE(line->textMargins().right(), lame->ButtonWidth());
+
+    const QPoint offAt = off->Widget()->mapTo(form->Widget(), QPoint(0, 0));
+    const QRect offText(offAt.x() + 3, offAt.y() + 3, 80, off->Height() - 6);
+    EXPECT_GT(CountPixels(formShot, offText, qRgb(160, 0, 0)), 10) << "disabled text colour";
+    EXPECT_GT(CountPixels(formShot, offText, qRgb(255, 255, 255)), 100) << "disabled background";
 
     qc->hidePopup();
     delete form;
