@@ -286,10 +286,16 @@ void TBvCustomComboBox::SetHeightOfItem(int index, int height) {
     if (h == height)
         return;
     h = height;
-    // A height learnt while the list paints is laid out once the paint is over.
+    // A height learnt while the list paints is laid out once the paint is over, all the
+    // heights learnt until then in one go.
+    if (relayoutQueued_)
+        return;
+    relayoutQueued_ = true;
     Queue([this] {
-        if (IsControlAlive(this))
-            RelayoutList();
+        if (!IsControlAlive(this))
+            return;
+        relayoutQueued_ = false;
+        RelayoutList();
     });
 }
 
@@ -306,8 +312,7 @@ void TBvCustomComboBox::DoMeasureItem(int index, int& height) {
     TCanvas canvas;
     canvas.SetFont(*Font());
     TBvConsumerScope scope(consumer_);
-    auto measure = [&](int row) {
-        auto item = view->Item(row);
+    auto measureItem = [&](const TIntf<IBvDataItem>& item) {
         if (!item)
             return 0;
         if (auto renderer = FindItemsRenderer(item.Get()))
@@ -317,10 +322,10 @@ void TBvCustomComboBox::DoMeasureItem(int index, int& height) {
     int measured = 0;
     // The edit part, or a box without a window, is as high as the highest row.
     if (index < 0 || !Combo()) {
-        for (int row = 0; row < view->Count(); ++row)
-            measured = std::max(measured, measure(row));
+        for (const TIntf<IBvDataItem>& item : ProviderRowItems())
+            measured = std::max(measured, measureItem(item));
     } else {
-        measured = measure(index);
+        measured = measureItem(view->Item(index));
     }
     height = std::max(height, measured);
 }
@@ -506,11 +511,59 @@ std::string TBvCustomComboBox::GetItemText(int index) const {
     return index >= 0 && index < items_->Count() ? items_->Get(index) : std::string();
 }
 
+std::vector<TIntf<IBvDataItem>> TBvCustomComboBox::ProviderRowItems() const {
+    std::vector<TIntf<IBvDataItem>> out;
+    TBvDataConsumerViewList* view = consumer_ ? consumer_->ViewList() : nullptr;
+    if (!providerActive_ || !view)
+        return out;
+    TBvConsumerScope scope(consumer_);
+    // The rows of one list lie in that list's order, so each list is read once, on from where
+    // its last row was found; looking every row up by its ID would cost the whole list per row.
+    struct TLevel {
+        TIntf<IBvDataItems> List;
+        int Next = 0;
+    };
+    std::vector<TLevel> levels;
+    std::vector<TIntf<IBvDataItem>> last; // the item of the latest row at each level
+    const auto& rows = view->Rows();
+    out.reserve(rows.size());
+    for (size_t r = 0; r < rows.size(); ++r) {
+        const size_t level = rows[r].RowFlags & TBvDataConsumerViewList::LevelMask;
+        TIntf<IBvDataItem> found;
+        if (level < levels.size()) {
+            levels.resize(level + 1);
+        } else if (level == levels.size()) {
+            TIntf<IBvDataItems> list = level == 0        ? view->RootItems()
+                                       : last[level - 1] ? Supports<IBvDataItems>(last[level - 1])
+                                                         : nullptr;
+            levels.push_back({list, 0});
+        }
+        if (level < levels.size() && levels[level].List) {
+            TLevel& at = levels[level];
+            const int count = at.List->Count();
+            for (int i = at.Next; i < count; ++i) {
+                auto item = at.List->GetItem(i);
+                if (item && AnsiSameText(item->GetID(), rows[r].ItemID)) {
+                    found = item;
+                    at.Next = i + 1;
+                    break;
+                }
+            }
+        }
+        // A row out of its list's order is looked up the long way.
+        if (!found)
+            found = view->Item(static_cast<int>(r));
+        last.resize(level + 1);
+        last[level] = found;
+        out.push_back(found);
+    }
+    return out;
+}
+
 int TBvCustomComboBox::SearchProvider(const std::string& text, int start, bool exact) {
     TStringList texts;
-    const int n = GetItemCount();
-    for (int i = 0; i < n; ++i)
-        texts.Add(GetItemText(i));
+    for (const TIntf<IBvDataItem>& item : ProviderRowItems())
+        texts.Add(item ? ItemCaptionText(item.Get()) : std::string());
     return exact ? TBvItemsSearchs::SearchExactString(texts, text, start, false)
                  : TBvItemsSearchs::SearchPrefix(texts, text, start, false);
 }

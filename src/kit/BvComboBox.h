@@ -89,6 +89,8 @@ private:
     void ItemsChanged(const TStringsChange& change);
     void SelectedByUser();
     int SearchProvider(const std::string& text, int start, bool exact);
+    // The item of every provider row, in row order.
+    std::vector<TIntf<IBvDataItem>> ProviderRowItems() const;
     void DrawProviderItem(int index, TRect rect, TOwnerDrawState state);
     void SetHeightOfItem(int index, int height);
 
@@ -104,6 +106,7 @@ private:
     // Heights set item by item (CB_SETITEMHEIGHT); -1 where none was.
     std::vector<int> heights_;
     int editHeight_ = -1;
+    bool relayoutQueued_ = false;
 
     TBvDataConsumer* consumer_ = nullptr;
     bool providerActive_ = false;

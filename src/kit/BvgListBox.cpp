@@ -204,6 +204,7 @@ int TBvgListBox::GetSelCount() const {
 // ---------------------------------------------------------------- measuring
 
 void TBvgListBox::RemeasureItems() {
+    measure_.Valid = false;
     // The box forgets the heights it knows and asks for each again when it lays the rows out;
     // items, selection and the current item stay where they are.
     RemeasureAll();
@@ -239,40 +240,56 @@ TRect TBvgListBox::TextRectOf(TRect r, TBvgListBoxItemStyle* style, HDC dc, TCol
     return r;
 }
 
+void TBvgListBox::UpdateMeasureRects(int width, int pictureWidth) {
+    if (measure_.Valid && measure_.Width == width && measure_.PictureWidth == pictureWidth)
+        return;
+    // The bevels take the same room whatever the text: found once by drawing them on a
+    // scratch picture, then used for every item until the looks or the width change.
+    constexpr int kScratch = 40;
+    TBitmap scratch(width, kScratch);
+    measure_.Frame = 0;
+    TBvgListBoxItemStyle* styles[] = {itemStyle_.get(), itemSelStyle_.get()};
+    for (int k = 0; k < 2; ++k) {
+        TRect r = TextRectOf(Rect(0, 0, width, kScratch), styles[k], scratch.Canvas(),
+                             styles[k]->Color(), true);
+        measure_.Frame = std::max(measure_.Frame, kScratch - r.Height());
+        if ((options_ & fboExcludeGlyphs) && pictureWidth > 0) {
+            if (glyphsAlign_->Horizontal() == TglHorAlign::fhaLeft)
+                r.Left += pictureWidth;
+            else if (glyphsAlign_->Horizontal() == TglHorAlign::fhaRight)
+                r.Right -= pictureWidth;
+        }
+        measure_.Text[k] = Rect(r.Left + 1, 0, std::max(r.Left + 2, r.Right - 2), 0);
+    }
+    measure_.Width = width;
+    measure_.PictureWidth = pictureWidth;
+    measure_.Valid = true;
+}
+
 int TBvgListBox::MeasureItemText(int index) {
     if (fixedItemHeight_ > 0)
         return fixedItemHeight_;
-    const std::string text = index >= 0 && index < Count() ? Items()->Get(index) : std::string();
-    const int width = std::max(1, ItemWidth());
-    const int pw = PictureWidth();
+    const std::string& text = index >= 0 && index < Count() ? Items()->Get(index) : std::string();
+    UpdateMeasureRects(std::max(1, ItemWidth()), PictureWidth());
+    if (!measureBitmap_)
+        measureBitmap_ = std::make_unique<TBitmap>(1, 1);
+    TCanvas* c = measureBitmap_->Canvas();
+    const uint32_t format =
+        DT_CALCRECT | DT_NOPREFIX | ((options_ & fboWordWrap) ? DT_WORDBREAK : DT_SINGLELINE);
     int textHeight = 0;
-    int frame = 0; // what the bevels take from the item's height
     // Each look is measured in the rectangle and font it is drawn in; the item is as high as
     // the higher of the two, so a selected item's bolder font never runs out of its row.
-    for (TBvgListBoxItemStyle* style : {itemStyle_.get(), itemSelStyle_.get()}) {
-        constexpr int kScratch = 40;
-        TBitmap scratch(width, kScratch);
-        TRect r =
-            TextRectOf(Rect(0, 0, width, kScratch), style, scratch.Canvas(), style->Color(), true);
-        frame = std::max(frame, kScratch - r.Height());
-        if ((options_ & fboExcludeGlyphs) && pw > 0) {
-            if (glyphsAlign_->Horizontal() == TglHorAlign::fhaLeft)
-                r.Left += pw;
-            else if (glyphsAlign_->Horizontal() == TglHorAlign::fhaRight)
-                r.Right -= pw;
-        }
-        TRect t = Rect(r.Left + 1, 0, std::max(r.Left + 2, r.Right - 2), 0);
-        TCanvas* c = scratch.Canvas();
-        c->Font()->Assign(*style->Font());
-        c->DrawTextW(text, t,
-                     DT_CALCRECT | DT_NOPREFIX |
-                         ((options_ & fboWordWrap) ? DT_WORDBREAK : DT_SINGLELINE));
+    TBvgListBoxItemStyle* styles[] = {itemStyle_.get(), itemSelStyle_.get()};
+    for (int k = 0; k < 2; ++k) {
+        TRect t = measure_.Text[k];
+        c->Font()->Assign(*styles[k]->Font());
+        c->DrawTextW(text, t, format);
         textHeight = std::max(textHeight, t.Bottom > 0 ? t.Height() : 14);
     }
     int height = textHeight + BevelExtra(*itemStyle_, *itemSelStyle_);
     // A picture is drawn one pixel in from the bevel; it never covers the item's frame.
     if (glyphs_ && glyphs_->Count() > 0)
-        height = std::max(height, glyphs_->Height() + frame + 1);
+        height = std::max(height, glyphs_->Height() + measure_.Frame + 1);
     return height;
 }
 

@@ -108,6 +108,7 @@ private:
     TRect TextRectOf(TRect r, TBvgListBoxItemStyle* style, HDC dc, TColor itemColor,
                      bool transparent) const;
     int PictureWidth() const;
+    void UpdateMeasureRects(int width, int pictureWidth);
     int PictureIndex(int item) const;
     TBitmap* WallpaperInUse() const;
     void DrawWallpaper(HDC dc, const TRect& r, int index);
@@ -133,6 +134,16 @@ private:
     uint32_t textFormat_ = 0;
     std::unique_ptr<TBitmap> glyphBitmap_;
     std::unique_ptr<TDragImageList> dragImages_;
+    // Where the text of each look goes in an item of the measured width, and what the
+    // bevels take from its height; kept until the looks or the width change.
+    struct TMeasureRects {
+        bool Valid = false;
+        int Width = 0;
+        int PictureWidth = 0;
+        int Frame = 0;
+        TRect Text[2];
+    } measure_;
+    std::unique_ptr<TBitmap> measureBitmap_;
     int lastSelIndex_ = -1;
     int oldSelIndex_ = -1;
 };
