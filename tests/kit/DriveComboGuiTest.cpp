@@ -324,3 +324,34 @@ TEST(DriveComboMounts, AMountedVolumeComesAndGoesWhileTheLoopRuns) {
 }
 
 } // namespace
+
+namespace {
+
+// A new font on a shown selector: the lines take the new text height (never less than the
+// icons), the window is made again, and the chosen drive stays.
+TEST_F(ScriptedDrives, ANewFontGivesTheLinesItsHeight) {
+    Script("C=f E=r");
+    TForm* form = MakeTestForm(240, 160);
+    auto* combo = new TBvDriveCombo(form);
+    combo->SetParent(form);
+    combo->SetBounds(10, 10, 200, 40);
+    combo->SetDriveTypes(kAllTypes);
+    UseTestFont(combo->Font());
+    form->Show();
+    PumpEvents();
+    ASSERT_TRUE(combo->SetDrive('E'));
+    EXPECT_EQ(combo->ImageWidth(), combo->ItemHeight()) << "icons higher than the test font";
+
+    QWidget* before = combo->Widget();
+    combo->Font()->SetHeight(-30);
+    PumpEvents();
+    TCanvas c;
+    c.SetFont(*combo->Font());
+    EXPECT_EQ(c.TextHeight("Wg"), combo->ItemHeight());
+    EXPECT_NE(before, combo->Widget()) << "a new window";
+    EXPECT_EQ('E', combo->Drive());
+    EXPECT_EQ("card (E:)", combo->DisplayName());
+    delete form;
+}
+
+} // namespace

@@ -314,6 +314,43 @@ TEST(OwnerDrawListBoxPictures, AnItemShowsItsPictureOnlyWhenTheListAndNumGlyphsH
     }
 }
 
+// ---------------------------------------------------------------- wallpaper
+
+TEST(OwnerDrawListBoxWallpaper, LiesUnderNormalItemsAsTheOptionSays) {
+    TBitmap green(8, 8);
+    green.Canvas()->Brush()->SetColor(clLime);
+    green.Canvas()->FillRect(Rect(0, 0, 8, 8));
+    const struct {
+        const char* name;
+        TglLBWallpaperOption option;
+        bool nearCorner, farAway; // wallpaper at an item's top-left corner, and further in
+    } cases[] = {
+        {"stretched", TglLBWallpaperOption::fwlStretch, true, true},
+        {"tiled", TglLBWallpaperOption::fwlTile, true, true},
+        {"once at each item's corner", TglLBWallpaperOption::fwlNone, true, false},
+    };
+    for (const auto& c : cases) {
+        SCOPED_TRACE(c.name);
+        TListForm f(3);
+        f.list->ItemStyle()->SetColor(clWhite);
+        f.list->ItemSelStyle()->SetColor(clYellow);
+        f.list->SetOptions(f.list->Options() | fboHideText);
+        f.list->SetWallpaper(green);
+        f.list->SetWallpaperOption(c.option);
+        f.Show();
+        f.list->SetItemIndex(1);
+        PumpEvents();
+        QImage shot = f.Shot();
+        const TRect normal = f.list->ItemRect(2);
+        const QRgb lime = qRgb(0, 255, 0);
+        EXPECT_EQ(c.nearCorner, shot.pixel(normal.Left + 3, normal.Top + 3) == lime);
+        EXPECT_EQ(c.farAway, shot.pixel(normal.Left + 100, normal.Top + 10) == lime);
+        // A selected item of another colour than the normal ones shows no wallpaper.
+        const TRect selected = f.list->ItemRect(1);
+        EXPECT_EQ(0, CountColour(shot, selected, clLime));
+    }
+}
+
 // ---------------------------------------------------------------- the selected look
 
 TEST(OwnerDrawListBoxSelected, TheSelectedBitAloneChoosesTheSelectedLook) {
