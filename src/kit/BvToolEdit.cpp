@@ -87,7 +87,10 @@ bool IsContinuationByte(char c) {
 
 // The text after a change, with what the change put in cut at its first line break: a
 // pasted "ab\ncd" between "X" and "Y" gives "XabY", the rest of the text kept.
-std::string CutInsertedLineBreak(const std::string& before, const std::string& after) {
+// caret: where the kept part of what was put in ends, in bytes.
+std::string CutInsertedLineBreak(const std::string& before, const std::string& after,
+                                 size_t& caret) {
+    caret = after.size();
     if (after.find_first_of("\r\n") == std::string::npos)
         return after;
     size_t prefix = 0;
@@ -102,8 +105,20 @@ std::string CutInsertedLineBreak(const std::string& before, const std::string& a
         --prefix;
     while (suffix > 0 && IsContinuationByte(after[after.size() - suffix]))
         --suffix;
-    const std::string inserted = after.substr(prefix, after.size() - prefix - suffix);
-    return after.substr(0, prefix) + CutAtLineBreak(inserted) + after.substr(after.size() - suffix);
+    const std::string kept = CutAtLineBreak(after.substr(prefix, after.size() - prefix - suffix));
+    caret = prefix + kept.size();
+    return after.substr(0, prefix) + kept + after.substr(after.size() - suffix);
+}
+
+// The length of UTF-8 text in UTF-16 units, as the edit counts its caret positions.
+int Utf16Length(std::string_view text) {
+    int units = 0;
+    for (char c : text) {
+        const auto b = static_cast<unsigned char>(c);
+        if ((b & 0xC0) != 0x80)
+            units += b >= 0xF0 ? 2 : 1;
+    }
+    return units;
 }
 
 } // namespace
@@ -458,10 +473,13 @@ void TBvCustomComboEdit::SetText(const std::string& text) {
 
 void TBvCustomComboEdit::Change() {
     const std::string text = GetText();
-    const std::string cut = CutInsertedLineBreak(lastText_, text);
+    size_t caret = 0;
+    const std::string cut = CutInsertedLineBreak(lastText_, text, caret);
     if (cut != text) {
-        // The change arrives again with the cut text.
+        // The change arrives again with the cut text; the caret stays after what was put in.
         TBvExCustomMaskEdit::SetText(cut);
+        if (IsControlAlive(this) && HandleAllocated())
+            SetSelStart(Utf16Length(std::string_view(cut).substr(0, caret)));
         return;
     }
     lastText_ = text;

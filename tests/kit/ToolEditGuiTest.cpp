@@ -179,6 +179,11 @@ TEST_F(ToolEdit, TextWithALineBreakIsCutThere) {
     EXPECT_EQ("X\xc3\xa9\xc3\xa9"
               "abY",
               edit_->GetText());
+    // Typing goes on after the pasted text.
+    QTest::keyClicks(Line(), "Z");
+    EXPECT_EQ("X\xc3\xa9\xc3\xa9"
+              "abZY",
+              edit_->GetText());
 }
 
 // Three files dropped from another program: the first becomes the text, a long path whole.
