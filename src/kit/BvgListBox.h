@@ -84,6 +84,8 @@ public:
     // The height an item measures to.
     int MeasureItemText(int index);
     int GetSelCount() const;
+    // The picture of the selected item once a drag has started from the box; none before.
+    TDragImageList* GetDragImages() override;
 
     TglLBOnDrawEvent OnDrawItemDone;
     TglLBChangeEvent OnChange;
@@ -97,7 +99,6 @@ protected:
     bool HandleMessage(TMessage& message) override;
     void MouseMove(TShiftState shift, int x, int y) override;
     void DoStartDrag(TDragObject*& dragObject) override;
-    TDragImageList* GetDragImages() override;
 
 private:
     void StyleChanged();

@@ -351,6 +351,44 @@ TEST(OwnerDrawListBoxWallpaper, LiesUnderNormalItemsAsTheOptionSays) {
     }
 }
 
+// ---------------------------------------------------------------- drag image
+
+TEST(OwnerDrawListBoxDrag, ADragShowsThePictureOfTheSelectedItemHeldWhereItWasTaken) {
+    for (bool custom : {false, true}) {
+        SCOPED_TRACE(custom ? "the owner's picture" : "the item's text");
+        TListForm f(4);
+        if (custom)
+            f.list->OnGetDragImage = [](TObject*, TBitmap* bitmap, TColor& transparent, int& x,
+                                        int& y) {
+                bitmap->SetSize(10, 12);
+                transparent = clFuchsia;
+                x = 3;
+                y = 4;
+            };
+        f.Show();
+        EXPECT_EQ(nullptr, f.list->GetDragImages());
+        f.list->SetItemIndex(2);
+        const QPoint at = f.Center(2);
+        QTest::mouseMove(f.View()->viewport(), at);
+        PumpEvents();
+        f.list->BeginDrag(true);
+        PumpEvents();
+        TDragImageList* images = f.list->GetDragImages();
+        ASSERT_NE(nullptr, images);
+        EXPECT_EQ(1, images->Count());
+        const TRect item = f.list->ItemRect(2);
+        EXPECT_EQ(custom ? 10 : item.Width(), images->Width());
+        EXPECT_EQ(custom ? 12 : item.Height(), images->Height());
+        const TPoint hot = images->DragHotspot();
+        EXPECT_EQ(custom ? 3 : at.x() - item.Left, hot.X);
+        EXPECT_EQ(custom ? 4 : at.y() - item.Top, hot.Y);
+        f.list->EndDrag(false);
+        PumpEvents();
+        QTest::mouseMove(f.other->Widget(), QPoint(10, 10));
+        PumpEvents();
+    }
+}
+
 // ---------------------------------------------------------------- the selected look
 
 TEST(OwnerDrawListBoxSelected, TheSelectedBitAloneChoosesTheSelectedLook) {
