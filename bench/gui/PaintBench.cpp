@@ -1,10 +1,13 @@
 // A 10 x 10 invalidation of a 1000 x 700 self-drawn control repaints only that rectangle
-// into the kept backing image; the whole control's repaint is measured beside it.
+// into the kept backing image; the whole control's repaint is measured beside it. The same
+// control painted whole into a backing image of one and of two device pixels per logical
+// pixel shows what a screen of ratio 2 costs.
 #include "BenchGui.h"
 #include "WinApi.h"
 
 #include <benchmark/benchmark.h>
 
+#include <QImage>
 #include <QWidget>
 
 namespace {
@@ -64,5 +67,27 @@ void BM_InvalidateWhole1000x700(benchmark::State& s) {
 }
 BENCHMARK(BM_Invalidate10x10Of1000x700)->Unit(benchmark::kMicrosecond);
 BENCHMARK(BM_InvalidateWhole1000x700)->Unit(benchmark::kMicrosecond);
+
+// The whole paint of the control into its backing image at device pixel ratio 1 or 2.
+void BM_Paint1000x700AtRatio(benchmark::State& state) {
+    EnsureGui();
+    const int ratio = static_cast<int>(state.range(0));
+    auto* form = new TForm(Application);
+    form->SetBounds(0, 0, 1020, 720);
+    auto* control = new TBusyControl(form);
+    control->SetParent(form);
+    control->SetBounds(0, 0, 1000, 700);
+    QImage backing(1000 * ratio, 700 * ratio, QImage::Format_RGB32);
+    backing.setDevicePixelRatio(ratio);
+    for (auto _ : state) {
+        TCanvas canvas(&backing);
+        control->PaintTo(canvas);
+        benchmark::DoNotOptimize(backing.constBits());
+    }
+    state.counters["device_pixels"] = static_cast<double>(backing.width()) * backing.height();
+    delete form;
+    PumpGui();
+}
+BENCHMARK(BM_Paint1000x700AtRatio)->Arg(1)->Arg(2)->Unit(benchmark::kMillisecond);
 
 } // namespace

@@ -453,10 +453,10 @@ private:
     uint32_t ToDeviceColor(TColor c) const;
     // The brush at a view pixel: patterns and hatches keep their logical size.
     uint32_t BrushPixel(int vx, int vy, bool& paint) const;
-    void PutPen(int dx, int dy, uint32_t color);
+    void PutPen(const TRect& clip, int dx, int dy, uint32_t color);
     // One step of a line at device point (dx, dy): a run one logical pixel thick across the
     // line's main direction, or the wide pen's square; o is the step's offset into its block.
-    void PenPixel(int dx, int dy, bool xMajor, TPoint o, int& dashPos);
+    void PenPixel(const TRect& clip, int dx, int dy, bool xMajor, TPoint o, int& dashPos);
     // A single pen dot on the logical pixel at view point p.
     void PenDot(TPoint p, int& dashPos);
     void FillDeviceRect(const TRect& dr, bool withRop2);

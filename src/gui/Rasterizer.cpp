@@ -8,6 +8,7 @@
 #include <QPainter>
 #include <QPainterPath>
 #include <QPolygon>
+#include <algorithm>
 #include <functional>
 
 namespace {
@@ -136,15 +137,14 @@ uint32_t TCanvas::BrushPixel(int vx, int vy, bool& paint) const {
     return 0;
 }
 
-void TCanvas::PutPen(int dx, int dy, uint32_t color) {
-    TRect clip = DeviceClip();
+void TCanvas::PutPen(const TRect& clip, int dx, int dy, uint32_t color) {
     if (!PtInRect(clip, {dx, dy}))
         return;
     auto* px = reinterpret_cast<uint32_t*>(target_->scanLine(dy)) + dx;
     *px = 0xFF000000u | ApplyRop2(pen_->Mode(), color, *px & kRgbMask);
 }
 
-void TCanvas::PenPixel(int dx, int dy, bool xMajor, TPoint o, int& dashPos) {
+void TCanvas::PenPixel(const TRect& clip, int dx, int dy, bool xMajor, TPoint o, int& dashPos) {
     TPenStyle style = pen_->Style();
     if (style == TPenStyle::psClear)
         return;
@@ -163,9 +163,9 @@ void TCanvas::PenPixel(int dx, int dy, bool xMajor, TPoint o, int& dashPos) {
         // One logical pixel thick: a run of scale_ device pixels across the main direction.
         for (int i = 0; i < scale_; ++i) {
             if (xMajor)
-                PutPen(dx, dy - o.Y + i, color);
+                PutPen(clip, dx, dy - o.Y + i, color);
             else
-                PutPen(dx - o.X + i, dy, color);
+                PutPen(clip, dx - o.X + i, dy, color);
         }
         return;
     }
@@ -173,16 +173,17 @@ void TCanvas::PenPixel(int dx, int dy, bool xMajor, TPoint o, int& dashPos) {
     int left = dx - o.X - off, top = dy - o.Y - off;
     for (int y = 0; y < side; ++y)
         for (int x = 0; x < side; ++x)
-            PutPen(left + x, top + y, color);
+            PutPen(clip, left + x, top + y, color);
 }
 
 void TCanvas::PenDot(TPoint p, int& dashPos) {
     // A thin pen's runs side by side fill the block; a wide pen's square covers it at once.
     int columns = pen_->Width() > 1 ? 1 : scale_;
+    const TRect clip = DeviceClip();
     int dash = dashPos;
     for (int i = 0; i < columns; ++i) {
         dash = dashPos;
-        PenPixel(p.X * scale_ + i, p.Y * scale_, true, {0, 0}, dash);
+        PenPixel(clip, p.X * scale_ + i, p.Y * scale_, true, {0, 0}, dash);
     }
     dashPos = dash;
 }
@@ -197,10 +198,20 @@ void TCanvas::DrawViewLine(TPoint a, TPoint b, int& dashPos) {
     int dx = std::abs(to.X - from.X), dy = std::abs(to.Y - from.Y);
     int sx = from.X < to.X ? 1 : -1, sy = from.Y < to.Y ? 1 : -1;
     bool xMajor = dx >= dy;
+    // A line wholly outside the clip draws nothing, but its dashes still run on.
+    const TRect clip = DeviceClip();
+    const int reach = std::max(pen_->Width(), 1) * scale_;
+    if (std::max(from.X, to.X) + reach <= clip.Left ||
+        std::min(from.X, to.X) - reach >= clip.Right ||
+        std::max(from.Y, to.Y) + reach <= clip.Top ||
+        std::min(from.Y, to.Y) - reach >= clip.Bottom) {
+        dashPos += std::max(dx, dy);
+        return;
+    }
     int err = dx - dy;
     int x = from.X, y = from.Y;
     while (x != to.X || y != to.Y) {
-        PenPixel(x, y, xMajor, o, dashPos);
+        PenPixel(clip, x, y, xMajor, o, dashPos);
         int e2 = 2 * err;
         if (e2 > -dy) {
             err -= dy;
@@ -240,6 +251,21 @@ void TCanvas::FillDeviceRect(const TRect& dr, bool withRop2) {
     TRect r;
     if (!IntersectRect(r, dr, DeviceClip()))
         return;
+    // A solid brush is one colour everywhere: whole rows at once, as backgrounds are filled.
+    if (!brush_->Bitmap() && brush_->Style() == TBrushStyle::bsSolid) {
+        const uint32_t c = ToDeviceColor(brush_->Color());
+        const bool copy = !withRop2 || pen_->Mode() == TPenMode::pmCopy;
+        for (int y = r.Top; y < r.Bottom; ++y) {
+            auto* line = reinterpret_cast<uint32_t*>(target_->scanLine(y));
+            if (copy) {
+                std::fill(line + r.Left, line + r.Right, 0xFF000000u | c);
+                continue;
+            }
+            for (int x = r.Left; x < r.Right; ++x)
+                line[x] = 0xFF000000u | ApplyRop2(pen_->Mode(), c, line[x] & kRgbMask);
+        }
+        return;
+    }
     for (int y = r.Top; y < r.Bottom; ++y) {
         auto* line = reinterpret_cast<uint32_t*>(target_->scanLine(y));
         for (int x = r.Left; x < r.Right; ++x) {
@@ -376,7 +402,7 @@ void TCanvas::Ellipse(int x1, int y1, int x2, int y2) {
         for (int y = clip.Top; y < clip.Bottom; ++y)
             for (int x = clip.Left; x < clip.Right; ++x)
                 if (outline.constScanLine(y)[x])
-                    PutPen(x, y, c);
+                    PutPen(clip, x, y, c);
     }
     Changed();
 }
@@ -395,7 +421,7 @@ void TCanvas::RoundRect(int x1, int y1, int x2, int y2, int x3, int y3) {
         for (int y = clip.Top; y < clip.Bottom; ++y)
             for (int x = clip.Left; x < clip.Right; ++x)
                 if (outline.constScanLine(y)[x])
-                    PutPen(x, y, c);
+                    PutPen(clip, x, y, c);
     }
     Changed();
 }

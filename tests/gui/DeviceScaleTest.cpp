@@ -219,6 +219,24 @@ TEST(DeviceScale, DrawingOnLogicalPixelsIsTheSamePictureDoubled) {
     }
 }
 
+TEST(DeviceScale, ClippedAwayPartsOfALineKeepItsDashesInStep) {
+    for (int scale : {1, 2}) {
+        QImage whole = WhiteImage(scale), clipped = WhiteImage(scale);
+        for (QImage* image : {&whole, &clipped}) {
+            TCanvas c(image);
+            if (image == &clipped)
+                IntersectClipRect(&c, 0, 10, kW, kH);
+            c.Pen()->SetColor(clBlack);
+            c.Pen()->SetStyle(TPenStyle::psDashDot);
+            c.Polyline({{1, 2}, {37, 2}, {37, 6}, {1, 20}, {38, 20}});
+        }
+        for (int y = 10 * scale; y < kH * scale; ++y)
+            for (int x = 0; x < kW * scale; ++x)
+                ASSERT_EQ(Rgb(clipped, x, y), Rgb(whole, x, y))
+                    << "scale " << scale << ", device pixel " << x << "," << y;
+    }
+}
+
 TEST(DeviceScale, SlantedLinesAreOneLogicalPixelThickOnTheFinerGrid) {
     QImage one = WhiteImage(1), two = WhiteImage(2);
     for (QImage* image : {&one, &two}) {
