@@ -4,6 +4,8 @@
 // grid. The screen tests run again in a process whose screen has that ratio.
 #include "Graphics.h"
 #include "GuiTestEnvironment.h"
+#include "Menus.h"
+#include "StdCtrls.h"
 #include "ThemeIcons.h"
 #include "WinApi.h"
 
@@ -560,6 +562,54 @@ TEST_F(ScreenRatio2, InvalidationAndScrollingStayInLogicalCoordinates) {
     }
     EXPECT_EQ(Rgb(after, 260, 10), 0xFF0000u) << "the uncovered strip is painted anew";
     EXPECT_EQ(Rgb(after, 260, 30), 0u) << "below it, the moved vertical line as it was";
+}
+
+TEST(ScreenRatio2Faces, OwnerDrawnListItemsAndTheMenuBarAreDrawnAtTheDeviceSize) {
+    TForm* form = MakeTestForm(300, 200);
+    auto* menu = new TMainMenu(form);
+    for (const char* caption : {"&File", "&Tracklist", "&Help"}) {
+        auto* item = new TMenuItem(form);
+        item->SetCaption(caption);
+        menu->Items()->Add(item);
+    }
+    form->SetMenu(menu);
+    auto* list = new TListBox(form);
+    list->SetParent(form);
+    UseTestFont(list->Font());
+    list->SetBounds(10, 10, 200, 120);
+    list->SetStyle(TListBoxStyle::lbOwnerDrawFixed);
+    list->OnDrawItem = [list](TWinControl*, int index, TRect rect, TOwnerDrawState) {
+        TCanvas* c = list->Canvas();
+        c->Brush()->SetColor(clWhite);
+        c->FillRect(rect);
+        c->Font()->SetColor(clBlack);
+        c->TextOut(rect.Left + 2, rect.Top + 1, list->Items()->Get(index));
+    };
+    list->Items()->Add("Owner-drawn item");
+    list->Items()->Add("Another item");
+    form->Show();
+    PumpEvents();
+    if (!ScreenHasRatio2(form->Widget())) {
+        delete form;
+        PumpEvents();
+        GTEST_SKIP() << "the screen's device pixel ratio is not 2";
+    }
+    QImage frame = Grab(form->Widget());
+    QImage items = Grab(list->Widget());
+    std::string path = std::string(BV_BINARY_DIR) + "/gui_device_ratio_2_faces.png";
+    EXPECT_TRUE(frame.save(QString::fromStdString(path)));
+    const int bar = form->MenuBarHeight();
+    EXPECT_GT(MixedBlocks(frame, QRect(0, 0, 300, 2 * bar)), 20) << "the menu bar's captions";
+    // The second item, away from the focus frame Qt draws around the first.
+    const QRect second(8, 36, 300, 24);
+    EXPECT_GT(MixedBlocks(items, second), 20) << "the second item's text";
+    int halftone = 0;
+    for (int y = second.top(); y <= second.bottom(); ++y)
+        for (int x = second.left(); x <= second.right(); ++x)
+            halftone += Rgb(items, x, y) != 0 && Rgb(items, x, y) != 0xFFFFFFu;
+    EXPECT_EQ(halftone, 0) << "the item's picture is not enlarged with blurred edges";
+    delete form;
+    PumpEvents();
 }
 
 } // namespace

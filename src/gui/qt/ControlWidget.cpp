@@ -46,23 +46,33 @@ bool TBvWidget::event(QEvent* e) {
 
 namespace {
 // Whole device pixels per logical pixel for a widget's kept image.
-int BackingScale(const QWidget* widget) {
-    return std::max(1, qRound(widget->devicePixelRatioF()));
+int BackingScale(qreal devicePixelRatio) {
+    return std::max(1, qRound(devicePixelRatio));
 }
 QRect ToDevicePixels(const QRect& r, int scale) {
     return QRect(r.x() * scale, r.y() * scale, r.width() * scale, r.height() * scale);
 }
 } // namespace
 
+QImage DeviceImage(const QSize& size, qreal devicePixelRatio) {
+    const int scale = BackingScale(devicePixelRatio);
+    QImage image(size * scale, QImage::Format_RGB32);
+    image.setDevicePixelRatio(scale);
+    return image;
+}
+
+QImage DeviceImage(const QWidget* widget) {
+    return DeviceImage(widget->size(), widget->devicePixelRatioF());
+}
+
 void TBvWidget::paintEvent(QPaintEvent* event) {
     if (!Control)
         return;
     // The kept image holds the screen's device pixels, so the control's drawing reaches the
     // screen one to one instead of being enlarged from logical pixels.
-    const int scale = BackingScale(this);
+    const int scale = BackingScale(devicePixelRatioF());
     if (backing_.size() != size() * scale || qRound(backing_.devicePixelRatio()) != scale) {
-        backing_ = QImage(size() * scale, QImage::Format_RGB32);
-        backing_.setDevicePixelRatio(scale);
+        backing_ = DeviceImage(this);
         backing_.fill(ToQColor(Control->Color()));
     }
     // A few separate rectangles are painted one by one; many become their bounding box.

@@ -40,6 +40,12 @@ protected:
     bool eventFilter(QObject* watched, QEvent* event) override;
 };
 
+// An image of a logical size in whole device pixels per logical pixel (the ratio rounded),
+// for the canvas to draw a self-drawn face into sharply; the second form takes a widget's
+// size and its screen's ratio.
+QImage DeviceImage(const QSize& size, qreal devicePixelRatio);
+QImage DeviceImage(const QWidget* widget);
+
 // A Qt key as the system's virtual key (0 for keys it has none for); the keypad modifier
 // tells the keypad's digits and operators from the main ones.
 int QtKeyToVirtualKey(int qtKey, Qt::KeyboardModifiers mods = Qt::NoModifier);

@@ -204,7 +204,7 @@ public:
 protected:
     void hideEvent(QHideEvent*) override { Loop().PopupHidden(this); }
     void paintEvent(QPaintEvent*) override {
-        QImage image(size(), QImage::Format_RGB32);
+        QImage image = DeviceImage(this);
         image.fill(Qt::white);
         GuardedCall(nullptr, [&] { PaintInto(image); });
         QPainter p(this);
@@ -343,7 +343,7 @@ public:
 
 protected:
     void paintEvent(QPaintEvent*) override {
-        QImage image(size(), QImage::Format_RGB32);
+        QImage image = DeviceImage(this);
         TCanvas canvas(&image);
         canvas.Brush()->SetColor(clMenuBar);
         canvas.FillRect(Rect(0, 0, width(), height()));

@@ -45,7 +45,7 @@ public:
         QRect r = option.rect;
         if (r.width() <= 0 || r.height() <= 0)
             return;
-        QImage image(r.size(), QImage::Format_RGB32);
+        QImage image = DeviceImage(r.size(), painter->device()->devicePixelRatioF());
         image.fill(Qt::white);
         uint32_t state = 0;
         if (option.state & QStyle::State_Selected)
@@ -117,7 +117,7 @@ protected:
             style()->subControlRect(QStyle::CC_ComboBox, &opt, QStyle::SC_ComboBoxEditField, this);
         if (r.width() <= 0 || r.height() <= 0)
             return;
-        QImage image(r.size(), QImage::Format_RGB32);
+        QImage image = DeviceImage(r.size(), devicePixelRatioF());
         image.fill(Qt::white);
         uint32_t state = ODS_COMBOBOXEDIT | (hasFocus() ? (ODS_SELECTED | ODS_FOCUS) : 0) |
                          (isEnabled() ? 0 : ODS_DISABLED);
@@ -238,7 +238,7 @@ public:
 
 protected:
     void paintEvent(QPaintEvent*) override {
-        QImage image(size(), QImage::Format_RGB32);
+        QImage image = DeviceImage(this);
         image.fill(ToQColor(button_->Color()));
         uint32_t state = (isDown() ? ODS_SELECTED : 0) | (hasFocus() ? ODS_FOCUS : 0) |
                          (isEnabled() ? 0 : ODS_DISABLED);
