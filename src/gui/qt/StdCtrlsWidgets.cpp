@@ -8,6 +8,7 @@
 
 #include <QAbstractButton>
 #include <QAbstractListModel>
+#include <QApplication>
 #include <QCheckBox>
 #include <QComboBox>
 #include <QImage>
@@ -19,6 +20,8 @@
 #include <QPainter>
 #include <QPalette>
 #include <QPlainTextEdit>
+#include <QPointer>
+#include <QProxyStyle>
 #include <QPushButton>
 #include <QRadioButton>
 #include <QScrollBar>
@@ -77,9 +80,33 @@ private:
 
 // A combo box whose closed face shows the chosen item through the owner-draw protocol
 // when its style is owner-drawn, as the system draws the edit part of such a box.
+// Some styles (Fusion among them) open a combo box's list over the box itself, with the
+// current item where the box was. The program's users expect a drop-down list: it opens
+// below the box (or above it near the bottom of the screen), and the box stays in sight.
+class TBvDropDownStyle : public QProxyStyle {
+public:
+    int styleHint(StyleHint hint, const QStyleOption* option, const QWidget* widget,
+                  QStyleHintReturn* returnData) const override {
+        if (hint == SH_ComboBox_Popup)
+            return 0;
+        return QProxyStyle::styleHint(hint, option, widget, returnData);
+    }
+};
+
+QStyle* DropDownStyle() {
+    static QPointer<TBvDropDownStyle> style;
+    if (!style) {
+        style = new TBvDropDownStyle;
+        style->setParent(qApp);
+    }
+    return style;
+}
+
 class TBvComboWidget : public QComboBox {
 public:
-    TBvComboWidget(TCustomComboBox* owner, QWidget* parent) : QComboBox(parent), owner_(owner) {}
+    TBvComboWidget(TCustomComboBox* owner, QWidget* parent) : QComboBox(parent), owner_(owner) {
+        setStyle(DropDownStyle());
+    }
     TCustomComboBox* owner_;
     // A read-only box: a click only focuses it, the wheel chooses nothing.
     bool ReadOnly = false;
