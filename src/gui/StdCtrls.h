@@ -227,6 +227,8 @@ public:
     bool Selected(int index) const;
     void SetSelected(int index, bool value);
     int SelCount() const;
+    // The selected items in ascending order, read in one pass.
+    std::vector<int> SelectedIndexes() const;
     int TopIndex() const;
     void SetTopIndex(int index);
     TListBoxStyle Style() const { return style_; }

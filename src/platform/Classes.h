@@ -41,11 +41,13 @@ public:
     int AddObject(std::string value, TObject* object);
     void AddStrings(const TStrings& other);
     virtual void Insert(int index, std::string value);
-    void InsertObject(int index, std::string value, TObject* object);
-    void Delete(int index);
+    // Virtual, like Add and Insert, so that a list whose entries live in a control can route
+    // every change through that control's messages.
+    virtual void InsertObject(int index, std::string value, TObject* object);
+    virtual void Delete(int index);
     void Exchange(int a, int b);
     void Move(int from, int to);
-    void Clear();
+    virtual void Clear();
     void Assign(const TStrings& other);
 
     // First index whose text equals value by AnsiCompareText; -1 when none.

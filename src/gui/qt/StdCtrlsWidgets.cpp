@@ -663,6 +663,23 @@ int TCustomListBox::SelCount() const {
     return static_cast<int>(View()->selectionModel()->selectedRows().size());
 }
 
+std::vector<int> TCustomListBox::SelectedIndexes() const {
+    std::vector<int> out;
+    if (!View()) {
+        if (multiSelect_)
+            out = pendingSelected_;
+        else if (pendingIndex_ >= 0 && pendingIndex_ < Count())
+            out.push_back(pendingIndex_);
+    } else {
+        for (const QItemSelectionRange& range : View()->selectionModel()->selection())
+            for (int row = range.top(); row <= range.bottom(); ++row)
+                out.push_back(row);
+    }
+    std::sort(out.begin(), out.end());
+    out.erase(std::unique(out.begin(), out.end()), out.end());
+    return out;
+}
+
 int TCustomListBox::TopIndex() const {
     if (!View())
         return 0;

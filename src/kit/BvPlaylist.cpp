@@ -1,0 +1,324 @@
+#include "BvPlaylist.h"
+
+#include "BvGuiThread.h"
+
+#include <algorithm>
+
+const TClassInfo& TBvPlaylist::StaticClassInfo() {
+    static const TClassInfo info("TBvPlaylist", &TBvListBox::StaticClassInfo(), {}, "BvPlaylist");
+    return info;
+}
+
+TBvPlaylist::TBvPlaylist(TComponent* owner)
+    : TBvListBox(owner), entries_(std::make_unique<TStringList>()) {
+    BindEntries();
+    // The rows travel with their entries, whatever moves them.
+    entries_->OnItemChange = [this](TStrings& list, const TStringsChange& c) {
+        switch (c.Kind) {
+        case TStringsChangeKind::Inserted:
+            rows_.insert(rows_.begin() + c.Index, pendingRow_);
+            break;
+        case TStringsChangeKind::Deleted:
+            rows_.erase(rows_.begin() + c.Index);
+            break;
+        case TStringsChangeKind::Exchanged:
+            std::swap(rows_[static_cast<size_t>(c.Index)], rows_[static_cast<size_t>(c.Other)]);
+            break;
+        case TStringsChangeKind::Moved: {
+            int row = rows_[static_cast<size_t>(c.Index)];
+            rows_.erase(rows_.begin() + c.Index);
+            rows_.insert(rows_.begin() + c.Other, row);
+            break;
+        }
+        case TStringsChangeKind::Replaced:
+            break;
+        case TStringsChangeKind::Reset:
+            rows_.assign(static_cast<size_t>(list.Count()), -1);
+            break;
+        }
+    };
+    // The lines the box loses by itself take their entries with them.
+    auto follow = items_->OnItemChange;
+    items_->OnItemChange = [this, follow](TStrings& lines, const TStringsChange& c) {
+        follow(lines, c);
+        FollowLines(c);
+    };
+}
+
+TBvPlaylist::~TBvPlaylist() {
+    Destroying();
+    entries_->OnChange = nullptr;
+    entries_->OnItemChange = nullptr;
+}
+
+void TBvPlaylist::BindEntries() {
+    entries_->OnChange = [this](TStrings&) { RebuildLines(); };
+}
+
+void TBvPlaylist::UnbindEntries() {
+    entries_->OnChange = nullptr;
+}
+
+void TBvPlaylist::SetItems(const TStrings& value) {
+    BV_ASSERT_GUI_THREAD();
+    UnbindEntries();
+    entries_->Assign(value);
+    BindEntries();
+    RebuildLines();
+}
+
+void TBvPlaylist::SetShowNumbers(bool value) {
+    BV_ASSERT_GUI_THREAD();
+    if (showNumbers_ == value)
+        return;
+    showNumbers_ = value;
+    RebuildLines();
+}
+
+void TBvPlaylist::SetShowExtension(bool value) {
+    BV_ASSERT_GUI_THREAD();
+    if (showExtension_ == value)
+        return;
+    showExtension_ = value;
+    RebuildLines();
+}
+
+void TBvPlaylist::SetShowDrive(bool value) {
+    BV_ASSERT_GUI_THREAD();
+    if (showDrive_ == value)
+        return;
+    showDrive_ = value;
+    RebuildLines();
+}
+
+std::string TBvPlaylist::FormatLine(const std::string& entry, int index) const {
+    std::string line = entry;
+    if (!showDrive_) {
+        size_t colon = line.find(':');
+        if (colon != std::string::npos)
+            line.erase(0, colon + 1);
+    }
+    if (!showExtension_) {
+        size_t last = line.find_last_of(".\\:");
+        if (last != std::string::npos && line[last] == '.')
+            line.erase(last);
+    }
+    if (showNumbers_)
+        line = std::to_string(index + 1) + ". " + line;
+    return line;
+}
+
+void TBvPlaylist::RebuildLines() {
+    BV_ASSERT_GUI_THREAD();
+    TStrings* lines = Lines();
+    refreshing_ = true;
+    struct Done {
+        TStrings* lines;
+        bool& flag;
+        ~Done() {
+            lines->EndUpdate();
+            flag = false;
+        }
+    } done{lines, refreshing_};
+    lines->BeginUpdate();
+    const int n = entries_->Count();
+    if (n == lines->Count()) {
+        // In place: a line whose text stays is left alone, so one changed entry costs one
+        // line on screen.
+        for (int i = 0; i < n; ++i) {
+            std::string line = FormatLine((*entries_)[i], i);
+            if ((*lines)[i] != line)
+                lines->Put(i, std::move(line));
+        }
+    } else {
+        lines->Clear();
+        for (int i = 0; i < n; ++i)
+            lines->Add(FormatLine((*entries_)[i], i));
+    }
+}
+
+void TBvPlaylist::FollowLines(const TStringsChange& change) {
+    if (refreshing_)
+        return;
+    if (change.Kind == TStringsChangeKind::Deleted) {
+        // The line's own entry goes with it; the numbers after it stay until the next rebuild.
+        if (change.Index >= 0 && change.Index < entries_->Count()) {
+            UnbindEntries();
+            entries_->Delete(change.Index);
+            BindEntries();
+        }
+    } else if (change.Kind == TStringsChangeKind::Reset && Lines()->Count() == 0) {
+        UnbindEntries();
+        entries_->Clear();
+        BindEntries();
+    }
+}
+
+void TBvPlaylist::AddEntry(const std::string& text, int row) {
+    BV_ASSERT_GUI_THREAD();
+    pendingRow_ = row;
+    struct Done {
+        int& row;
+        ~Done() { row = -1; }
+    } done{pendingRow_};
+    entries_->Add(text);
+}
+
+void TBvPlaylist::SetEntries(const std::vector<std::pair<std::string, int>>& entries) {
+    BV_ASSERT_GUI_THREAD();
+    entries_->BeginUpdate();
+    struct Done {
+        TStrings* list;
+        int& row;
+        ~Done() {
+            row = -1;
+            list->EndUpdate();
+        }
+    } done{entries_.get(), pendingRow_};
+    entries_->Clear();
+    for (const auto& [text, row] : entries) {
+        pendingRow_ = row;
+        entries_->Add(text);
+    }
+}
+
+int TBvPlaylist::RowOfLine(int line) const {
+    if (line < 0 || line >= Lines()->Count() || line >= static_cast<int>(rows_.size()))
+        return -1;
+    return rows_[static_cast<size_t>(line)];
+}
+
+void TBvPlaylist::AddItem(const std::string& text, TObject* object) {
+    BV_ASSERT_GUI_THREAD();
+    entries_->AddObject(text, object);
+}
+
+void TBvPlaylist::Clear() {
+    BV_ASSERT_GUI_THREAD();
+    entries_->Clear();
+    // An empty entry list changes nothing, but lines may still be shown.
+    if (Lines()->Count() > 0)
+        RebuildLines();
+}
+
+void TBvPlaylist::Changed() {
+    TBvListBox::Changed();
+    RebuildLines();
+}
+
+void TBvPlaylist::DeleteSelected() {
+    BV_ASSERT_GUI_THREAD();
+    if (providerActive_ || !multiSelect_) {
+        TBvListBox::DeleteSelected();
+        return;
+    }
+    std::vector<int> selected = SelectedIndexes();
+    // The entries go in the same single pass as their lines.
+    std::vector<int> entryIndexes;
+    for (int i : selected)
+        if (i < entries_->Count())
+            entryIndexes.push_back(i);
+    UnbindEntries();
+    {
+        TStringList kept;
+        size_t next = 0;
+        std::vector<int> keptRows;
+        for (int i = 0; i < entries_->Count(); ++i) {
+            if (next < entryIndexes.size() && entryIndexes[next] == i) {
+                ++next;
+                continue;
+            }
+            kept.AddObject((*entries_)[i], entries_->GetObject(i));
+            keptRows.push_back(rows_[static_cast<size_t>(i)]);
+        }
+        entries_->Assign(kept);
+        rows_ = std::move(keptRows);
+    }
+    BindEntries();
+    refreshing_ = true;
+    {
+        struct Done {
+            bool& flag;
+            ~Done() { flag = false; }
+        } done{refreshing_};
+        if (!selected.empty()) {
+            if (OnDeleteString)
+                for (auto it = selected.rbegin(); it != selected.rend(); ++it)
+                    OnDeleteString(this, (*Lines())[*it]);
+            DeleteLines(selected);
+        }
+    }
+    Changed();
+}
+
+void TBvPlaylist::MoveLine(int from, int to) {
+    // The entry moves, and the lines are made again from the entries.
+    const int last = entries_->Count() - 1;
+    if (from < 0 || from > last)
+        return;
+    if (to < 0 || to > last)
+        to = last;
+    UnbindEntries();
+    entries_->Move(from, to);
+    BindEntries();
+    RebuildLines();
+    SetItemIndex(to);
+}
+
+void TBvPlaylist::MoveSelectedDown() {
+    BV_ASSERT_GUI_THREAD();
+    if (providerActive_)
+        return;
+    const int n = entries_->Count();
+    if (multiSelect_) {
+        std::vector<int> selected = SelectedIndexes();
+        if (n == 0 || selected.empty() || selected.back() >= std::min(n, Count()) - 1)
+            return;
+        UnbindEntries();
+        refreshing_ = true;
+        for (auto it = selected.rbegin(); it != selected.rend(); ++it) {
+            entries_->Exchange(*it, *it + 1);
+            SetSelected(*it + 1, true);
+            SetSelected(*it, false);
+        }
+        BindEntries();
+        refreshing_ = false;
+        RebuildLines();
+    } else {
+        int index = ItemIndex();
+        if (index >= 0 && index < n - 1) {
+            entries_->Exchange(index, index + 1);
+            SetItemIndex(index + 1);
+        }
+    }
+}
+
+void TBvPlaylist::MoveSelectedUp() {
+    BV_ASSERT_GUI_THREAD();
+    if (providerActive_)
+        return;
+    const int n = entries_->Count();
+    if (multiSelect_) {
+        std::vector<int> selected = SelectedIndexes();
+        if (n == 0 || selected.empty() || selected.front() == 0)
+            return;
+        UnbindEntries();
+        refreshing_ = true;
+        for (int i : selected) {
+            if (i >= n)
+                break;
+            entries_->Exchange(i, i - 1);
+            SetSelected(i - 1, true);
+            SetSelected(i, false);
+        }
+        BindEntries();
+        refreshing_ = false;
+        RebuildLines();
+    } else {
+        int index = ItemIndex();
+        if (index > 0 && index < n) {
+            entries_->Exchange(index, index - 1);
+            SetItemIndex(index - 1);
+        }
+    }
+}

@@ -1,0 +1,449 @@
+// The kit's list box and playlist box on real widgets: the add, insert and delete events and
+// the horizontal extent, multi-line heights, the selection operations, the drag reorder with
+// the real mouse, the playlist box's display rule and its rebuilds.
+#include "BvListBox.h"
+#include "BvPlaylist.h"
+#include "GuiTestEnvironment.h"
+
+#include <QAbstractScrollArea>
+#include <QApplication>
+#include <QImage>
+#include <QTest>
+#include <QWidget>
+#include <gtest/gtest.h>
+
+#include <string>
+#include <vector>
+
+namespace {
+
+QWidget* Viewport(TWinControl* control) {
+    auto* area = dynamic_cast<QAbstractScrollArea*>(control->Widget());
+    return area ? area->viewport() : control->Widget();
+}
+
+QPoint Center(const TRect& r) {
+    return {(r.Left + r.Right) / 2, (r.Top + r.Bottom) / 2};
+}
+
+std::vector<std::string> Texts(const TStrings& list) {
+    return list.Items();
+}
+
+class ListBoxTest : public ::testing::Test {
+protected:
+    void SetUp() override { form = MakeTestForm(420, 320); }
+    void TearDown() override {
+        delete form;
+        PumpEvents();
+    }
+    template <class T> T* Make(int left, int top, int width = 180, int height = 140) {
+        auto* box = new T(form);
+        box->SetParent(form);
+        UseTestFont(box->Font());
+        box->SetBounds(left, top, width, height);
+        return box;
+    }
+    void ShowActive() {
+        form->Show();
+        QWidget* window = form->Widget();
+        QApplication::setActiveWindow(window);
+        window->activateWindow();
+        ASSERT_TRUE(QTest::qWaitForWindowActive(window));
+        PumpEvents();
+    }
+    // Presses on one line, moves over another and lets go there, as a person drags.
+    void DragLine(TBvCustomListBox* box, int from, int onto) {
+        QWidget* view = Viewport(box);
+        QPoint start = Center(box->ItemRect(from));
+        QPoint end = Center(box->ItemRect(onto));
+        Mouse->SetCursorPos(box->ClientToScreen({start.x(), start.y()}));
+        QTest::mousePress(view, Qt::LeftButton, {}, start);
+        QTest::mouseMove(view, QPoint(start.x(), (start.y() + end.y()) / 2));
+        QTest::mouseMove(view, end);
+        QTest::mouseRelease(view, Qt::LeftButton, {}, end);
+        PumpEvents();
+    }
+    TForm* form = nullptr;
+};
+
+} // namespace
+
+TEST_F(ListBoxTest, AddingRaisesAddThenChangeInsertingRaisesNeitherDeletingTellsTheText) {
+    auto* box = Make<TBvListBox>(10, 10);
+    std::vector<std::string> heard;
+    box->OnAddString = [&](TObject*, const std::string& s) { heard.push_back("add " + s); };
+    box->OnDeleteString = [&](TObject*, const std::string& s) { heard.push_back("delete " + s); };
+    box->OnChange = [&](TObject*) { heard.push_back("change"); };
+    box->Items()->Add("one");
+    box->Items()->Insert(0, "zero");
+    box->Items()->InsertObject(2, "two", nullptr);
+    box->Items()->Delete(1);
+    EXPECT_EQ(heard, (std::vector<std::string>{"add one", "change", "delete one", "change"}));
+    EXPECT_EQ(Texts(*box->Items()), (std::vector<std::string>{"zero", "two"}));
+    EXPECT_EQ(box->Perform(LB_DELETESTRING, 7, 0), LB_ERR) << "no item there, nothing told";
+    EXPECT_EQ(heard.size(), 4u);
+}
+
+TEST_F(ListBoxTest, TheExtentFollowsTheWidestItemThroughEveryChange) {
+    auto* box = Make<TBvListBox>(10, 10);
+    auto width = [&](const std::string& s) { return box->MeasureText(s, 0).cx; };
+    auto extent = [&] { return static_cast<int>(box->Perform(LB_GETHORIZONTALEXTENT, 0, 0)); };
+    const std::string shortText = "ab", middle = "a middle sized line",
+                      longest = "the longest line of them all, wider than the box itself";
+    struct Step {
+        const char* what;
+        std::function<void()> act;
+        std::string widest;
+    };
+    std::vector<Step> steps = {
+        {"add a short one", [&] { box->Items()->Add(shortText); }, shortText},
+        {"add the longest", [&] { box->Items()->Add(longest); }, longest},
+        {"insert a middle one", [&] { box->Items()->Insert(0, middle); }, longest},
+        {"delete the widest", [&] { box->Items()->Delete(2); }, middle},
+        {"replace the widest by a short one", [&] { box->Items()->Put(0, "x"); }, shortText},
+        {"replace a short one by the longest", [&] { box->Items()->Put(1, longest); }, longest},
+        {"delete a narrower one", [&] { box->Items()->Delete(0); }, longest},
+    };
+    for (const auto& step : steps) {
+        SCOPED_TRACE(step.what);
+        step.act();
+        EXPECT_EQ(box->MaxItemWidth(), width(step.widest));
+        EXPECT_EQ(extent(), width(step.widest));
+    }
+    box->Items()->Clear();
+    EXPECT_EQ(box->MaxItemWidth(), 0);
+    EXPECT_EQ(extent(), 0);
+}
+
+TEST_F(ListBoxTest, MultiLineGivesUpTheHorizontalBarAndTheExtent) {
+    auto* box = Make<TBvListBox>(10, 10);
+    box->Items()->Add("a line much wider than the box that is one hundred and eighty wide");
+    ASSERT_GT(box->MaxItemWidth(), 0);
+    box->SetMultiLine(true);
+    EXPECT_EQ(box->ScrollBars(), TScrollStyle::ssVertical);
+    EXPECT_EQ(box->Style(), TListBoxStyle::lbOwnerDrawVariable);
+    EXPECT_EQ(box->MaxItemWidth(), 0);
+    EXPECT_EQ(box->Perform(LB_GETHORIZONTALEXTENT, 0, 0), 0);
+    EXPECT_TRUE(box->WordWrapActive());
+    box->SetMultiLine(false);
+    EXPECT_EQ(box->ScrollBars(), TScrollStyle::ssVertical) << "ssBoth is not restored";
+
+    auto* horizontal = Make<TBvListBox>(200, 10);
+    horizontal->SetScrollBars(TScrollStyle::ssHorizontal);
+    horizontal->SetMultiLine(true);
+    EXPECT_EQ(horizontal->ScrollBars(), TScrollStyle::ssNone);
+}
+
+TEST_F(ListBoxTest, MultiLineItemsGrowWithTheirWrappedLinesUpTo255Pixels) {
+    auto* box = Make<TBvListBox>(10, 10);
+    box->SetMultiLine(true);
+    form->Show();
+    PumpEvents();
+    const int line = box->MeasureText("Wg", 0).cy;
+    std::string many;
+    for (int i = 0; i < 60; ++i)
+        many += "word" + std::to_string(i) + " ";
+    struct Case {
+        std::string text;
+        int minHeight, maxHeight;
+    };
+    std::vector<Case> cases = {
+        {"short", line, line},
+        {"three or more lines of text once the words wrap at the box's width", 3 * line - 6,
+         5 * line},
+        {many, 255, 255},
+    };
+    for (const auto& c : cases)
+        box->Items()->Add(c.text);
+    PumpEvents();
+    for (size_t i = 0; i < cases.size(); ++i) {
+        SCOPED_TRACE(cases[i].text.substr(0, 20));
+        int height = static_cast<int>(box->Perform(LB_GETITEMHEIGHT, static_cast<int>(i), 0));
+        EXPECT_GE(height, cases[i].minHeight);
+        EXPECT_LE(height, cases[i].maxHeight);
+        EXPECT_EQ(box->ItemRect(static_cast<int>(i)).Height(), height) << "as laid out";
+    }
+}
+
+TEST_F(ListBoxTest, SelectAllAndInvertWorkOnlyWithMultiSelect) {
+    auto* box = Make<TBvListBox>(10, 10);
+    for (const char* s : {"a", "b", "c", "d"})
+        box->Items()->Add(s);
+    form->Show();
+    PumpEvents();
+    box->SelectAll();
+    box->InvertSelection();
+    EXPECT_EQ(box->SelCount(), 0) << "single selection: nothing happens";
+    box->SetMultiSelect(true);
+    box->SetSelected(1, true);
+    box->InvertSelection();
+    EXPECT_EQ(box->SelectedLines(), (std::vector<int>{0, 2, 3}));
+    box->SelectAll();
+    EXPECT_EQ(box->SelectedLines(), (std::vector<int>{0, 1, 2, 3}));
+}
+
+TEST_F(ListBoxTest, DeleteSelectedRules) {
+    struct Case {
+        const char* what;
+        int count;
+        bool multi;
+        std::vector<int> select;
+        std::vector<std::string> left;
+        int current;
+        std::vector<std::string> told;
+    };
+    std::vector<Case> cases = {
+        {"the first of three", 3, false, {0}, {"1", "2"}, 0, {"0"}},
+        {"the middle of three", 3, false, {1}, {"0", "2"}, 0, {"1"}},
+        {"the last of three", 3, false, {2}, {"0", "1"}, 1, {"2"}},
+        {"the only item", 1, false, {0}, {}, -1, {"0"}},
+        {"nothing current", 3, false, {}, {"0", "1", "2"}, -1, {}},
+        {"several, last told first", 6, true, {1, 3, 4}, {"0", "2", "5"}, -1, {"4", "3", "1"}},
+    };
+    for (const auto& c : cases) {
+        SCOPED_TRACE(c.what);
+        auto* box = Make<TBvListBox>(10, 10);
+        box->SetMultiSelect(c.multi);
+        for (int i = 0; i < c.count; ++i)
+            box->Items()->Add(std::to_string(i));
+        form->Show();
+        PumpEvents();
+        for (int i : c.select) {
+            if (c.multi)
+                box->SetSelected(i, true);
+            else
+                box->SetItemIndex(i);
+        }
+        std::vector<std::string> told;
+        int changes = 0;
+        box->OnDeleteString = [&](TObject*, const std::string& s) { told.push_back(s); };
+        box->OnChange = [&](TObject*) { ++changes; };
+        box->DeleteSelected();
+        EXPECT_EQ(Texts(*box->Items()), c.left);
+        EXPECT_EQ(told, c.told);
+        EXPECT_EQ(changes > 0, !c.told.empty());
+        if (!c.multi) {
+            EXPECT_EQ(box->ItemIndex(), c.current);
+        }
+        delete box;
+    }
+}
+
+TEST_F(ListBoxTest, DeletingSelectedLinesKeepsTheExtentOfWhatRemains) {
+    auto* box = Make<TBvListBox>(10, 10);
+    box->SetMultiSelect(true);
+    const std::string wide = "the widest line, to be deleted with the selection";
+    for (const std::string& s : {std::string("short"), wide, std::string("middle line")})
+        box->Items()->Add(s);
+    form->Show();
+    PumpEvents();
+    box->SetSelected(1, true);
+    box->DeleteSelected();
+    EXPECT_EQ(box->MaxItemWidth(), box->MeasureText("middle line", 0).cx);
+}
+
+TEST_F(ListBoxTest, MovingTheSelectionUpAndDown) {
+    auto* box = Make<TBvListBox>(10, 10);
+    for (const char* s : {"a", "b", "c", "d"})
+        box->Items()->Add(s);
+    form->Show();
+    PumpEvents();
+    box->SetItemIndex(2);
+    box->MoveSelectedUp();
+    EXPECT_EQ(Texts(*box->Items()), (std::vector<std::string>{"a", "c", "b", "d"}));
+    EXPECT_EQ(box->ItemIndex(), 1);
+    box->MoveSelectedDown();
+    box->MoveSelectedDown();
+    box->MoveSelectedDown();
+    EXPECT_EQ(Texts(*box->Items()), (std::vector<std::string>{"a", "b", "d", "c"}));
+    EXPECT_EQ(box->ItemIndex(), 3) << "the last stays last";
+
+    box->SetMultiSelect(true);
+    box->SetItemIndex(-1);
+    box->SetSelected(1, true);
+    box->SetSelected(2, true);
+    box->MoveSelectedUp();
+    EXPECT_EQ(Texts(*box->Items()), (std::vector<std::string>{"b", "d", "a", "c"}));
+    EXPECT_EQ(box->SelectedLines(), (std::vector<int>{0, 1}));
+    box->MoveSelectedUp();
+    EXPECT_EQ(Texts(*box->Items()), (std::vector<std::string>{"b", "d", "a", "c"}))
+        << "the first line selected: nothing moves";
+}
+
+TEST_F(ListBoxTest, SelectCancelComesFromTheListsNotificationAndWindowMovesPassUntouched) {
+    auto* box = Make<TBvListBox>(10, 10);
+    int cancels = 0;
+    box->OnSelectCancel = [&](TObject*) { ++cancels; };
+    form->Show();
+    PumpEvents();
+    box->Perform(WM_MOVE, 0, MakeLParam(30, 40));
+    EXPECT_EQ(cancels, 0);
+    box->Perform(CN_COMMAND, static_cast<intptr_t>(LBN_SELCANCEL) << 16,
+                 reinterpret_cast<intptr_t>(box));
+    EXPECT_EQ(cancels, 1);
+    box->SetBounds(20, 20, 180, 140);
+    PumpEvents();
+    EXPECT_EQ(cancels, 1);
+}
+
+TEST_F(ListBoxTest, DraggingALineWithTheMouseDropsItBeforeTheLineUnderThePointer) {
+    auto* box = Make<TBvListBox>(10, 10, 200, 200);
+    for (int i = 0; i < 6; ++i)
+        box->Items()->AddObject("Item " + std::to_string(i),
+                                reinterpret_cast<TObject*>(static_cast<intptr_t>(100 + i)));
+    box->DragMode = TDragMode::dmAutomatic;
+    ShowActive();
+
+    DragLine(box, 1, 4);
+    EXPECT_EQ(Texts(*box->Items()), (std::vector<std::string>{"Item 0", "Item 2", "Item 3",
+                                                              "Item 1", "Item 4", "Item 5"}));
+    EXPECT_EQ(reinterpret_cast<intptr_t>(box->Items()->GetObject(3)), 101) << "data moves along";
+    EXPECT_EQ(box->ItemIndex(), 3);
+
+    DragLine(box, 4, 0);
+    EXPECT_EQ(Texts(*box->Items()), (std::vector<std::string>{"Item 4", "Item 0", "Item 2",
+                                                              "Item 3", "Item 1", "Item 5"}));
+    EXPECT_FALSE(box->Dragging());
+}
+
+TEST_F(ListBoxTest, ADragWithAHandlerOfTheOwnersIsLeftToTheHandler) {
+    auto* box = Make<TBvListBox>(10, 10, 200, 200);
+    for (int i = 0; i < 4; ++i)
+        box->Items()->Add("Item " + std::to_string(i));
+    box->DragMode = TDragMode::dmAutomatic;
+    int drops = 0;
+    box->OnDragOver = [](TObject*, TObject*, int, int, TDragState, bool& accept) { accept = true; };
+    box->OnDragDrop = [&](TObject*, TObject*, int, int) { ++drops; };
+    ShowActive();
+    DragLine(box, 0, 2);
+    EXPECT_EQ(drops, 1);
+    EXPECT_EQ(Texts(*box->Items()),
+              (std::vector<std::string>{"Item 0", "Item 1", "Item 2", "Item 3"}));
+}
+
+// ---------------------------------------------------------------- playlist box
+
+TEST(PlaylistFormat, TheDisplayRule) {
+    TForm* form = MakeTestForm();
+    auto* box = new TBvPlaylist(form);
+    struct Case {
+        bool numbers, extension, drive;
+        std::string entry;
+        int index;
+        std::string line;
+    };
+    std::vector<Case> cases = {
+        {true, false, true, "Artist - Title (3:5)", 0, "1. Artist - Title (3:5)"},
+        {true, false, true, "C:\\Music\\Song.mp3", 4, "5. C:\\Music\\Song"},
+        {true, false, true, "Mr. Big - Song", 0, "1. Mr"},
+        {true, false, true, "Track 1.5 (2:10)", 2, "3. Track 1.5 (2:10)"},
+        {true, false, true, "No marks at all", 9, "10. No marks at all"},
+        {false, false, false, "C:\\a\\b.mp3", 0, "\\a\\b"},
+        {false, false, false, "no colon.txt", 0, "no colon"},
+        {false, true, false, "E:\\x.m4a", 0, "\\x.m4a"},
+        {false, true, true, "E:\\x.m4a", 0, "E:\\x.m4a"},
+        {false, false, true, "folder.d\\file", 0, "folder.d\\file"},
+        {false, false, true, "", 0, ""},
+    };
+    for (const auto& c : cases) {
+        SCOPED_TRACE(c.entry);
+        box->SetShowNumbers(c.numbers);
+        box->SetShowExtension(c.extension);
+        box->SetShowDrive(c.drive);
+        EXPECT_EQ(box->FormatLine(c.entry, c.index), c.line);
+    }
+    delete form;
+}
+
+TEST_F(ListBoxTest, ChangingOneEntryRebuildsInPlaceAddingOrDeletingRefillsTheLines) {
+    auto* box = Make<TBvPlaylist>(10, 10);
+    box->SetShowNumbers(true);
+    box->SetMultiSelect(true);
+    int added = 0;
+    box->OnAddString = [&](TObject*, const std::string&) { ++added; };
+    box->Items()->Add("a.mp3");
+    box->Items()->Add("b.mp3");
+    box->Items()->Add("c.mp3");
+    form->Show();
+    PumpEvents();
+    EXPECT_EQ(Texts(*box->Lines()), (std::vector<std::string>{"1. a", "2. b", "3. c"}));
+    box->SetSelected(2, true);
+
+    added = 0;
+    box->Items()->Put(1, "changed.mp3");
+    EXPECT_EQ(added, 0) << "in place: no line added";
+    EXPECT_EQ(Texts(*box->Lines()), (std::vector<std::string>{"1. a", "2. changed", "3. c"}));
+    EXPECT_TRUE(box->Selected(2)) << "a line rebuilt in place keeps its place";
+
+    box->Items()->Delete(0);
+    EXPECT_EQ(added, 2) << "the count changed: cleared and refilled";
+    EXPECT_EQ(Texts(*box->Lines()), (std::vector<std::string>{"1. changed", "2. c"}));
+
+    added = 0;
+    box->Items()->BeginUpdate();
+    box->Items()->Add("d");
+    box->Items()->Add("e");
+    box->Items()->EndUpdate();
+    EXPECT_EQ(added, 4) << "one refill for the whole update";
+
+    added = 0;
+    box->SetShowNumbers(true);
+    EXPECT_EQ(added, 0);
+}
+
+TEST_F(ListBoxTest, PlaylistLinesAndEntriesStayTogether) {
+    auto* box = Make<TBvPlaylist>(10, 10);
+    box->SetShowNumbers(true);
+    box->SetMultiSelect(true);
+    box->SetEntries({{"zero", 10}, {"one", 11}, {"two", 12}, {"three", 13}});
+    form->Show();
+    PumpEvents();
+    EXPECT_EQ(box->RowOfLine(2), 12);
+
+    // A line deleted directly takes its entry; the numbers wait for the next rebuild.
+    box->Lines()->Delete(1);
+    EXPECT_EQ(Texts(*box->Lines()), (std::vector<std::string>{"1. zero", "3. two", "4. three"}));
+    EXPECT_EQ(Texts(*box->Items()), (std::vector<std::string>{"zero", "two", "three"}));
+    EXPECT_EQ(box->RowOfLine(1), 12);
+
+    box->SetSelected(1, true);
+    box->DeleteSelected();
+    EXPECT_EQ(Texts(*box->Lines()), (std::vector<std::string>{"1. zero", "2. three"}));
+    EXPECT_EQ(Texts(*box->Items()), (std::vector<std::string>{"zero", "three"}));
+    EXPECT_EQ(box->RowOfLine(1), 13);
+
+    // Clearing the box, by either door, leaves nothing to come back.
+    static_cast<TCustomListBox*>(box)->Clear();
+    EXPECT_EQ(box->Items()->Count(), 0);
+    box->Items()->Add("new");
+    EXPECT_EQ(Texts(*box->Lines()), (std::vector<std::string>{"1. new"}));
+    box->Clear();
+    EXPECT_EQ(box->Lines()->Count(), 0);
+    EXPECT_EQ(box->Items()->Count(), 0);
+    EXPECT_EQ(box->RowOfLine(0), -1);
+}
+
+TEST_F(ListBoxTest, DraggingAPlaylistLineMovesItsEntryAndRow) {
+    auto* box = Make<TBvPlaylist>(10, 10, 200, 200);
+    box->SetShowNumbers(true);
+    std::vector<std::pair<std::string, int>> entries;
+    for (int i = 0; i < 6; ++i)
+        entries.push_back({"Song " + std::to_string(i) + ".mp3", 40 + i});
+    box->SetEntries(entries);
+    box->DragMode = TDragMode::dmAutomatic;
+    ShowActive();
+
+    DragLine(box, 1, 4);
+    EXPECT_EQ(Texts(*box->Items()),
+              (std::vector<std::string>{"Song 0.mp3", "Song 2.mp3", "Song 3.mp3", "Song 1.mp3",
+                                        "Song 4.mp3", "Song 5.mp3"}));
+    EXPECT_EQ(Texts(*box->Lines()),
+              (std::vector<std::string>{"1. Song 0", "2. Song 2", "3. Song 3", "4. Song 1",
+                                        "5. Song 4", "6. Song 5"}));
+    std::vector<int> rows;
+    for (int i = 0; i < box->Lines()->Count(); ++i)
+        rows.push_back(box->RowOfLine(i));
+    EXPECT_EQ(rows, (std::vector<int>{40, 42, 43, 41, 44, 45}));
+    EXPECT_EQ(box->ItemIndex(), 3);
+}
