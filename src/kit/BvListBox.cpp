@@ -1,6 +1,9 @@
 #include "BvListBox.h"
 
+#include "BvDataRenderers.h"
+#include "BvDataViewList.h"
 #include "BvGuiThread.h"
+#include "BvItemsSearchs.h"
 #include "WinApi.h"
 
 #include <algorithm>
@@ -181,10 +184,34 @@ TBvCustomListBox::TBvCustomListBox(TComponent* owner)
     };
     background_->OnChange = [this](TObject*) { Invalidate(); };
     measureCanvas_->SetFont(*Font());
+    consumer_ =
+        BvCreate<TBvDataConsumer>(this, std::vector<int>{attrGrayDisabled, attrDisplaysList});
+    consumer_->OnSubServiceCreated = [](TBvDataConsumer*, TBvDataConsumerAggregatedObject* s) {
+        // Every level of the provider's tree is shown, and new items come into view.
+        if (auto* view = dynamic_cast<TBvDataConsumerViewList*>(s)) {
+            view->SetExpandOnNewItem(true);
+            view->SetAutoExpandLevel(-1);
+            view->RebuildView();
+        }
+    };
+    consumer_->OnChanged = [this](TBvDataConsumer*, TBvConsumerChangeReason reason) {
+        if (reason == TBvConsumerChangeReason::crProvider)
+            ProviderChanged();
+        else
+            SyncProviderRows();
+    };
 }
 
 TBvCustomListBox::~TBvCustomListBox() {
     Destroying();
+    // Unlinked first, so that no provider notice reaches a box that is half destroyed.
+    providerActive_ = false;
+    if (TBvDataConsumer* c = consumer_) {
+        consumer_ = nullptr;
+        c->OnChanged = nullptr;
+        c->OnSubServiceCreated = nullptr;
+        c->Destroy();
+    }
     items_->OnItemChange = nullptr;
     background_->OnChange = nullptr;
 }
@@ -245,7 +272,7 @@ void TBvCustomListBox::SetHorizontalExtent(int value) {
 }
 
 void TBvCustomListBox::FollowWidths(const TStringsChange& change) {
-    if (WordWrapActive() || bulk_)
+    if (WordWrapActive() || bulk_ || providerActive_)
         return;
     const TStrings& lines = *items_;
     auto at = [&](int i) { return static_cast<size_t>(i); };
@@ -307,7 +334,7 @@ void TBvCustomListBox::FollowWidths(const TStringsChange& change) {
 }
 
 const TStrings& TBvCustomListBox::ItemsList() const {
-    return *items_;
+    return providerActive_ ? providerTexts_ : *items_;
 }
 
 std::string TBvCustomListBox::LineText(int index) {
@@ -593,12 +620,17 @@ void TBvCustomListBox::MoveSelectedDown() {
 
 void TBvCustomListBox::CreateParams(TCreateParams& params) {
     TBvExCustomListBox::CreateParams(params);
+    if (providerActive_) {
+        params.Style &= ~(LBS_HASSTRINGS | LBS_SORT | LBS_NODATA);
+        if (!(params.Style & (LBS_OWNERDRAWFIXED | LBS_OWNERDRAWVARIABLE)))
+            params.Style |= LBS_OWNERDRAWFIXED;
+    }
     params.Style &= ~(WS_HSCROLL | WS_VSCROLL);
     if (scrollBars_ == TScrollStyle::ssHorizontal || scrollBars_ == TScrollStyle::ssBoth)
         params.Style |= WS_HSCROLL;
     if (scrollBars_ == TScrollStyle::ssVertical || scrollBars_ == TScrollStyle::ssBoth)
         params.Style |= WS_VSCROLL;
-    if (sorted_)
+    if (sorted_ && !providerActive_)
         params.Style |= LBS_SORT;
 }
 
@@ -685,8 +717,20 @@ void TBvCustomListBox::MeasureItem(int index, int& height) {
         TBvExCustomListBox::MeasureItem(index, height);
         return;
     }
-    if ((multiLine_ || providerActive_) && index >= 0 && index < ItemsList().Count())
+    if (providerActive_ && index >= 0 && index < ItemsList().Count()) {
+        int measured = ItemHeight();
+        if (auto item = ProviderItem(index)) {
+            TBvConsumerScope scope(consumer_);
+            measureCanvas_->SetFont(*Font());
+            if (auto renderer = FindItemsRenderer(item.Get()))
+                measured = renderer->MeasureItem(measureCanvas_.get(), item.Get()).Y;
+            else
+                measured = measureCanvas_->TextHeight(ItemCaptionText(item.Get()));
+        }
+        height = std::max(std::min(measured, kMaxItemHeight), ItemHeight());
+    } else if (multiLine_ && index >= 0 && index < ItemsList().Count()) {
         height = MeasureText(LineText(index), WordWrapActive() ? ClientWidth() : 0).cy;
+    }
 }
 
 void TBvCustomListBox::DrawItem(int index, TRect rect, TOwnerDrawState state) {
@@ -706,6 +750,10 @@ void TBvCustomListBox::DefaultDrawItem(int index, TRect rect, TOwnerDrawState st
     if (scrollBars_ == TScrollStyle::ssHorizontal || scrollBars_ == TScrollStyle::ssBoth) {
         r.Left = 0;
         r.Right = std::max(ClientWidth(), maxItemWidth_);
+    }
+    if (providerActive_) {
+        DrawProviderItem(index, r, state);
+        return;
     }
     const bool picture = background_->DoDraw();
     if (picture) {
@@ -772,6 +820,8 @@ void TBvCustomListBox::WndProc(TMessage& m) {
 }
 
 bool TBvCustomListBox::HandleMessage(TMessage& m) {
+    if (providerActive_ && ProviderMessage(m))
+        return true;
     switch (m.Msg) {
     case CN_DRAWITEM: {
         auto* dis = reinterpret_cast<TDrawItemStruct*>(m.LParam);
@@ -841,6 +891,7 @@ bool TBvCustomListBox::HandleMessage(TMessage& m) {
 
 void TBvCustomListBox::AddStringMessage(TMessage& m) {
     BV_ASSERT_GUI_THREAD();
+    DetachProvider();
     std::string text = TextOfParam(m.LParam);
     int index = ListStrings()->RawAdd(text);
     m.Result = index;
@@ -852,6 +903,7 @@ void TBvCustomListBox::AddStringMessage(TMessage& m) {
 
 void TBvCustomListBox::InsertStringMessage(TMessage& m) {
     BV_ASSERT_GUI_THREAD();
+    DetachProvider();
     int index = static_cast<int>(static_cast<intptr_t>(m.WParam));
     if (index < 0 || index > Count())
         index = Count();
@@ -861,6 +913,7 @@ void TBvCustomListBox::InsertStringMessage(TMessage& m) {
 
 void TBvCustomListBox::DeleteStringMessage(TMessage& m) {
     BV_ASSERT_GUI_THREAD();
+    DetachProvider();
     int index = static_cast<int>(static_cast<intptr_t>(m.WParam));
     if (index < 0 || index >= Count()) {
         m.Result = LB_ERR;
@@ -882,6 +935,7 @@ void TBvCustomListBox::DeleteStringMessage(TMessage& m) {
 
 void TBvCustomListBox::ResetContentMessage(TMessage& m) {
     BV_ASSERT_GUI_THREAD();
+    DetachProvider();
     ListStrings()->RawClear();
     widths_.clear();
     SetHorizontalExtent(0);
@@ -1027,4 +1081,142 @@ void TBvCustomListBox::MoveLine(int from, int to) {
     else
         items_->InsertObject(to, text, data);
     SetItemIndex(to < 0 || to > Count() - 1 ? Count() - 1 : to);
+}
+
+// ---------------------------------------------------------------- data provider
+
+TIntf<IBvDataItem> TBvCustomListBox::ProviderItem(int index) const {
+    if (!providerActive_ || !consumer_ || !consumer_->ViewList() || index < 0 ||
+        index >= consumer_->ViewList()->Count())
+        return nullptr;
+    TBvConsumerScope scope(consumer_);
+    return consumer_->ViewList()->Item(index);
+}
+
+void TBvCustomListBox::DetachProvider() {
+    if (providerActive_ && !syncing_ && consumer_)
+        consumer_->SetProvider(nullptr);
+}
+
+void TBvCustomListBox::ProviderChanged() {
+    if (!consumer_ || IsDestroying())
+        return;
+    const bool active = consumer_->Provider() != nullptr;
+    if (active != providerActive_) {
+        syncing_ = true;
+        struct Done {
+            bool& flag;
+            ~Done() { flag = false; }
+        } done{syncing_};
+        TBvListBoxStrings* lines = ListStrings();
+        if (active) {
+            saved_.Clear();
+            for (int i = 0; i < lines->Count(); ++i)
+                saved_.AddObject(lines->Get(i), lines->GetObject(i));
+            lines->RawClear();
+            styleBeforeProvider_ = style_;
+            providerActive_ = true;
+            providerTexts_.Clear();
+            if (style_ == TListBoxStyle::lbStandard)
+                SetStyle(TListBoxStyle::lbOwnerDrawFixed);
+        } else {
+            providerActive_ = false;
+            providerTexts_.Clear();
+            lines->RawClear();
+            SetStyle(styleBeforeProvider_);
+            lines->BeginUpdate();
+            for (int i = 0; i < saved_.Count(); ++i) {
+                lines->RawAdd(saved_.Get(i));
+                lines->PutObject(i, saved_.GetObject(i));
+            }
+            lines->EndUpdate();
+            saved_.Clear();
+        }
+        if (HandleAllocated())
+            RecreateWnd();
+    }
+    SyncProviderRows();
+    if (!providerActive_)
+        RemeasureItems();
+}
+
+void TBvCustomListBox::SyncProviderRows() {
+    if (!providerActive_ || !consumer_ || IsDestroying())
+        return;
+    syncing_ = true;
+    struct Done {
+        bool& flag;
+        ~Done() { flag = false; }
+    } done{syncing_};
+    // The texts the list messages and the measuring answer from.
+    providerTexts_.BeginUpdate();
+    providerTexts_.Clear();
+    if (TBvDataConsumerViewList* view = consumer_->ViewList()) {
+        TBvConsumerScope scope(consumer_);
+        for (int i = 0; i < view->Count(); ++i) {
+            auto item = view->Item(i);
+            providerTexts_.Add(item ? ItemCaptionText(item.Get()) : std::string());
+        }
+    }
+    providerTexts_.EndUpdate();
+    // The window keeps one empty line per row; the rows draw themselves.
+    TBvListBoxStrings* lines = ListStrings();
+    const int n = providerTexts_.Count();
+    while (lines->Count() < n)
+        lines->RawAdd("");
+    while (lines->Count() > n)
+        lines->RawDelete(lines->Count() - 1);
+    RemeasureAll();
+    RemeasureItems();
+    Invalidate();
+}
+
+void TBvCustomListBox::DrawProviderItem(int index, TRect rect, TOwnerDrawState state) {
+    canvas_->FillRect(rect);
+    TBvDataConsumerViewList* view = consumer_ ? consumer_->ViewList() : nullptr;
+    if (!view)
+        return;
+    TBvConsumerScope scope(consumer_);
+    auto item = view->Item(index);
+    if (!item)
+        return;
+    rect.Left += 2 + view->ItemLevel(index) * view->LevelIndent();
+    if (auto renderer = FindItemsRenderer(item.Get()))
+        renderer->DrawItem(canvas_, rect, item.Get(), ToProviderDrawState(state));
+    else
+        canvas_->TextRect(rect, rect.Left, rect.Top, ItemCaptionText(item.Get()));
+}
+
+bool TBvCustomListBox::ProviderMessage(TMessage& m) {
+    switch (m.Msg) {
+    case LB_FINDSTRING:
+    case LB_FINDSTRINGEXACT:
+    case LB_SELECTSTRING: {
+        const std::string text = TextOfParam(m.LParam);
+        const int start = static_cast<int>(static_cast<intptr_t>(m.WParam));
+        const int found =
+            m.Msg == LB_FINDSTRINGEXACT
+                ? TBvItemsSearchs::SearchExactString(providerTexts_, text, start, false)
+                : TBvItemsSearchs::SearchPrefix(providerTexts_, text, start, false);
+        if (m.Msg == LB_SELECTSTRING && found >= 0)
+            SetItemIndex(found);
+        m.Result = found >= 0 ? found : LB_ERR;
+        return true;
+    }
+    case LB_GETTEXT:
+    case LB_GETTEXTLEN: {
+        const int i = static_cast<int>(static_cast<intptr_t>(m.WParam));
+        if (i < 0 || i >= providerTexts_.Count()) {
+            m.Result = LB_ERR;
+            return true;
+        }
+        const std::string& text = providerTexts_[i];
+        if (m.Msg == LB_GETTEXT && m.LParam)
+            std::memcpy(reinterpret_cast<char*>(m.LParam), text.c_str(), text.size() + 1);
+        m.Result = static_cast<intptr_t>(text.size());
+        return true;
+    }
+    default:
+        return false;
+    }
 }

@@ -4,6 +4,7 @@
 // drag reorder, add/delete/scroll events and an optional data provider that supplies the items.
 #pragma once
 
+#include "BvDataProvider.h"
 #include "BvExStdCtrls.h"
 
 #include <functional>
@@ -111,8 +112,15 @@ public:
     int HorzScrollOffset() const { return horzScrollOffset_; }
     bool WordWrapActive() const;
 
-    // While a data provider supplies the items, the box's own editing operations do nothing.
+    // The data consumer; a provider is linked through it. While one is active the box shows
+    // its rows (one empty window line per row, drawn and measured by the provider's
+    // renderers) and keeps its own strings aside; changing the items lets the provider go.
+    TBvDataConsumer* Provider() const { return consumer_; }
     bool ProviderActive() const { return providerActive_; }
+    // The provider's item on a line; null without a provider or past the end.
+    TIntf<IBvDataItem> ProviderItem(int index) const;
+    // The strings the box keeps aside while a provider supplies the items.
+    const TStringList& SavedItems() const { return saved_; }
 
     // Measures a text as the box draws it: word-wrapped into maxWidth (0: unlimited). cx is
     // the width with the margins, cy the height, at most 255 and at least ItemHeight.
@@ -181,6 +189,12 @@ protected:
     void DeleteLines(const std::vector<int>& ascending);
     // Moves one line with its data; to -1 or past the end appends it.
     virtual void MoveLine(int from, int to);
+    void ProviderChanged();
+    void SyncProviderRows();
+    // A change of the items by the program lets the provider go first.
+    void DetachProvider();
+    void DrawProviderItem(int index, TRect rect, TOwnerDrawState state);
+    bool ProviderMessage(TMessage& m);
     // Follows a change of the items for the kept widths.
     void FollowWidths(const TStringsChange& change);
     int TextHeightOfFont();
@@ -204,7 +218,13 @@ protected:
     bool bulk_ = false;
     // A private canvas for measuring outside a paint.
     std::unique_ptr<TCanvas> measureCanvas_;
+    TBvDataConsumer* consumer_ = nullptr;
     bool providerActive_ = false;
+    bool syncing_ = false;
+    TStringList saved_;
+    // The provider's row texts, the lines while it is active.
+    TStringList providerTexts_;
+    TListBoxStyle styleBeforeProvider_ = TListBoxStyle::lbStandard;
 };
 
 class TBvListBox : public TBvCustomListBox {

@@ -3,6 +3,7 @@
 // the real mouse, the playlist box's display rule and its rebuilds.
 #include "BvListBox.h"
 #include "BvPlaylist.h"
+#include "FakeProvider.h"
 #include "GuiTestEnvironment.h"
 
 #include <QAbstractScrollArea>
@@ -13,6 +14,7 @@
 #include <gtest/gtest.h>
 
 #include <string>
+#include <thread>
 #include <vector>
 
 namespace {
@@ -447,3 +449,121 @@ TEST_F(ListBoxTest, DraggingAPlaylistLineMovesItsEntryAndRow) {
     EXPECT_EQ(rows, (std::vector<int>{40, 42, 43, 41, 44, 45}));
     EXPECT_EQ(box->ItemIndex(), 3);
 }
+
+TEST_F(ListBoxTest, ScreenshotOfAPlaylistBoxAndAMultiLineListBox) {
+    form->SetColor(clBtnFace);
+    auto* playlist = Make<TBvPlaylist>(8, 8, 190, 300);
+    playlist->SetShowNumbers(true);
+    std::vector<std::pair<std::string, int>> entries;
+    for (int i = 0; i < 12; ++i)
+        entries.push_back(
+            {"Artist " + std::to_string(i + 1) + " - Song (3:" + std::to_string(10 + i) + ").mp3",
+             i});
+    playlist->SetEntries(entries);
+    auto* list = Make<TBvListBox>(210, 8, 200, 300);
+    list->SetMultiLine(true);
+    list->Items()->Add("One line");
+    list->Items()->Add("A long item that wraps over several lines, each of them drawn by the box "
+                       "itself, however narrow the box is");
+    list->Items()->Add("Last line");
+    ShowActive();
+    // Chosen with the real mouse, as the user does.
+    QTest::mouseClick(Viewport(playlist), Qt::LeftButton, {}, Center(playlist->ItemRect(4)));
+    QTest::mouseClick(Viewport(list), Qt::LeftButton, {}, Center(list->ItemRect(1)));
+    PumpEvents();
+    EXPECT_EQ(playlist->ItemIndex(), 4);
+    EXPECT_EQ(list->ItemIndex(), 1);
+
+    QImage shot = form->ClientWidget()->grab().toImage().convertToFormat(QImage::Format_RGB32);
+    ASSERT_FALSE(shot.isNull());
+    std::string path = std::string(BV_BINARY_DIR) + "/kit_list_boxes.png";
+    EXPECT_TRUE(shot.save(QString::fromStdString(path)));
+
+    EXPECT_EQ(playlist->Lines()->Get(0), "1. Artist 1 - Song (3:10)");
+    EXPECT_EQ(playlist->Lines()->Get(11), "12. Artist 12 - Song (3:21)");
+    const int line = list->MeasureText("Wg", 0).cy;
+    EXPECT_GE(list->ItemRect(1).Height(), 3 * line) << "the long item wraps";
+    // The selected item of the multi-line list is drawn in the selection colour.
+    QImage lines = Viewport(list)->grab().toImage().convertToFormat(QImage::Format_RGB32);
+    TRect r = list->ItemRect(1);
+    // The wrapped item enlarged, to see its focus rectangle.
+    QImage zoom = lines.copy(r.Left, r.Top, r.Right - r.Left, r.Bottom - r.Top)
+                      .scaled((r.Right - r.Left) * 3, (r.Bottom - r.Top) * 3);
+    EXPECT_TRUE(zoom.save(
+        QString::fromStdString(std::string(BV_BINARY_DIR) + "/kit_list_box_multi_line_item.png")));
+    QRgb p = lines.pixel(r.Right - 4, r.Bottom - 3);
+    EXPECT_EQ(RGB(qRed(p), qGreen(p), qBlue(p)), ColorToRGB(clHighlight));
+}
+
+TEST_F(ListBoxTest, AProviderSuppliesTheLinesAndLetsGoWhenTheProgramChangesThem) {
+    auto p = MakeProvider();
+    auto* music = p->AddItem("Music");
+    p->AddItem("Rock", p->SubList(music));
+    auto* jazz = p->AddItem("Jazz", p->SubList(music));
+    p->AddItem("Podcasts");
+    auto* box = Make<TBvListBox>(10, 10, 180, 160);
+    box->Items()->AddObject("own line", reinterpret_cast<TObject*>(static_cast<intptr_t>(7)));
+    ShowActive();
+
+    box->Provider()->SetProvider(p.Get());
+    PumpEvents();
+    ASSERT_TRUE(box->ProviderActive());
+    EXPECT_EQ(box->Count(), 4);
+    EXPECT_EQ(Texts(box->ItemsList()),
+              (std::vector<std::string>{"Music", "Rock", "Jazz", "Podcasts"}));
+    EXPECT_EQ(Texts(box->SavedItems()), (std::vector<std::string>{"own line"}));
+    // The list messages answer from the provider, searching without regard to case.
+    char text[64] = {};
+    EXPECT_EQ(box->Perform(LB_GETTEXT, 2, reinterpret_cast<intptr_t>(text)), 4);
+    EXPECT_STREQ(text, "Jazz");
+    EXPECT_EQ(box->Perform(LB_GETTEXTLEN, 9, 0), LB_ERR);
+    EXPECT_EQ(box->Perform(LB_FINDSTRING, 0, reinterpret_cast<intptr_t>("pod")), 3);
+    EXPECT_EQ(box->Perform(LB_FINDSTRINGEXACT, -1, reinterpret_cast<intptr_t>("ROCK")), 1);
+
+    // A click picks a provider's row.
+    QTest::mouseClick(Viewport(box), Qt::LeftButton, {}, Center(box->ItemRect(2)));
+    PumpEvents();
+    EXPECT_EQ(box->ItemIndex(), 2);
+    EXPECT_EQ(box->ProviderItem(2).Get(), static_cast<IBvDataItem*>(jazz));
+    // The provider's own changes reach the box; its editing operations do nothing.
+    p->AddItem("Blues", p->SubList(music));
+    EXPECT_EQ(box->Count(), 5);
+    box->SetMultiSelect(true);
+    box->SetSelected(0, true);
+    box->DeleteSelected();
+    EXPECT_EQ(box->Count(), 5);
+
+    // The program adds a line: the provider lets go and the box's own lines come back first.
+    box->Items()->Add("added");
+    EXPECT_FALSE(box->ProviderActive());
+    EXPECT_EQ(Texts(*box->Items()), (std::vector<std::string>{"own line", "added"}));
+    EXPECT_EQ(reinterpret_cast<intptr_t>(box->Items()->GetObject(0)), 7);
+}
+
+#ifndef NDEBUG
+TEST(ListBoxDeathTest, AWorkerChangingTheBoxesStopsADebugBuild) {
+    GTEST_FLAG_SET(death_test_style, "threadsafe");
+    struct Case {
+        const char* what;
+        std::function<void(TBvPlaylist*)> change;
+    };
+    std::vector<Case> cases = {
+        {"an entry added", [](TBvPlaylist* box) { box->Items()->Add("from a worker"); }},
+        {"a line added", [](TBvPlaylist* box) { box->Lines()->Add("from a worker"); }},
+        {"the numbers switched", [](TBvPlaylist* box) { box->SetShowNumbers(true); }},
+        {"multi-line switched", [](TBvPlaylist* box) { box->SetMultiLine(true); }},
+    };
+    for (const auto& c : cases) {
+        SCOPED_TRACE(c.what);
+        EXPECT_DEATH(
+            {
+                TForm* form = MakeTestForm();
+                auto* box = new TBvPlaylist(form);
+                box->SetParent(form);
+                std::thread worker([&] { c.change(box); });
+                worker.join();
+            },
+            "GUI thread");
+    }
+}
+#endif
