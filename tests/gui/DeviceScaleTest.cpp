@@ -2,12 +2,14 @@
 // screen with a device pixel ratio of 2 is: every call keeps its logical coordinates and
 // rules, a logical pixel becomes a 2 x 2 block, and text and slanted edges use the finer
 // grid. The screen tests run again in a process whose screen has that ratio.
+#include "BvDrawUtils.h"
 #include "Graphics.h"
 #include "GuiTestEnvironment.h"
 #include "Menus.h"
 #include "StdCtrls.h"
 #include "ThemeIcons.h"
 #include "WinApi.h"
+#include "qt/WidgetBinding.h"
 
 #include <QImage>
 #include <QPixmap>
@@ -610,6 +612,42 @@ TEST(ScreenRatio2Faces, OwnerDrawnListItemsAndTheMenuBarAreDrawnAtTheDeviceSize)
     EXPECT_EQ(halftone, 0) << "the item's picture is not enlarged with blurred edges";
     delete form;
     PumpEvents();
+}
+
+// The overlay over the screen keeps one pixel per logical pixel (a device-pixel copy of a
+// whole screen would cost four times the memory for the same look): the screen must still
+// show each dot as a solid block, never a blurred one.
+TEST(ScreenRatio2Faces, AnInvertedFrameOnTheScreenIsDottedInWholeLogicalPixels) {
+    const TRect frame = Rect(100, 80, 300, 130);
+    DrawInvertFrame(frame, 1);
+    PumpEvents();
+    QWidget* overlay = BvQt::ScreenOverlay();
+    ASSERT_NE(overlay, nullptr);
+    if (!ScreenHasRatio2(overlay)) {
+        DrawInvertFrame(frame, 1);
+        PumpEvents();
+        GTEST_SKIP() << "the screen's device pixel ratio is not 2";
+    }
+    QImage shot = overlay->grab().toImage().convertToFormat(QImage::Format_ARGB32);
+    const QPoint o = overlay->geometry().topLeft() * 2;
+    // Each dot of the top border is a 2 x 2 block of solid ink; every other block is empty.
+    int dots = 0, partial = 0;
+    for (int x = frame.Left; x < frame.Right; ++x) {
+        int alphas = 0;
+        for (int j = 0; j < 2; ++j)
+            for (int i = 0; i < 2; ++i) {
+                int a = qAlpha(shot.pixel(2 * x + i - o.x(), 2 * frame.Top + j - o.y()));
+                partial += a != 0 && a != 255;
+                alphas += a == 255;
+            }
+        EXPECT_TRUE(alphas == 0 || alphas == 4) << "logical pixel " << x;
+        dots += alphas == 4;
+    }
+    EXPECT_EQ(dots, 100);
+    EXPECT_EQ(partial, 0);
+    DrawInvertFrame(frame, 1);
+    PumpEvents();
+    EXPECT_FALSE(overlay->isVisible()) << "drawn again, the frame is gone";
 }
 
 } // namespace
