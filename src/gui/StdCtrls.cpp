@@ -808,7 +808,7 @@ bool TCustomListBox::HandleMessage(TMessage& m) {
         } else if (i >= 0 && i < Count() && h > 0) {
             heights_.resize(static_cast<size_t>(Count()), -1);
             heights_[static_cast<size_t>(i)] = std::min(h, 255);
-            Relayout();
+            Relayout(i);
         } else {
             m.Result = LB_ERR;
         }

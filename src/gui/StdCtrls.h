@@ -9,7 +9,7 @@
 #include <memory>
 #include <string>
 
-class QListView;
+class TBvListView;
 class QComboBox;
 class TListBoxModel;
 
@@ -252,6 +252,8 @@ public:
     // Called from the item painter of the widget.
     void PaintItem(int index, QImage& image, const TRect& rect, uint32_t state);
     int MeasureItemHeight(int index);
+    // The width rows are laid out to: the horizontal extent when the box scrolls sideways.
+    int RowWidth() const;
 
 protected:
     QWidget* CreateWidget(QWidget* parent) override;
@@ -261,16 +263,15 @@ protected:
     void CreateParams(TCreateParams& params) override;
     // Keeps the current item, the selection and the top item for the next window.
     void DestroyWnd() override;
-    QListView* View() const;
-    // The width rows are laid out to: the horizontal extent when the box scrolls sideways.
-    int RowWidth() const;
+    TBvListView* View() const;
     // Follows one change of the items: the view inserts, removes or redraws that row
     // alone, so the selection stays and a variable-height list measures only that item.
     void ItemsChanged(const TStringsChange& change);
     // Every item is measured again when next laid out (style, height or font changed).
     void RemeasureAll();
-    // The view places its rows again from the heights it knows.
-    void Relayout();
+    // The view places its rows again from the heights it knows; an index names the one
+    // row whose height changed.
+    void Relayout(int index = -1);
 
     std::unique_ptr<TControlStrings> items_;
     // Measured heights of a variable-height list, -1 where not measured yet.

@@ -5,8 +5,8 @@
 #include "StdCtrls.h"
 
 #include <QAbstractItemModel>
+#include <QAbstractItemView>
 #include <QComboBox>
-#include <QListView>
 #include <QTest>
 #include <functional>
 #include <gtest/gtest.h>
@@ -36,13 +36,13 @@ struct TModelSpy {
     int Removed = 0;
 };
 
-QListView* ViewOf(TListBox* list) {
-    return dynamic_cast<QListView*>(list->Widget());
+QAbstractItemView* ViewOf(TListBox* list) {
+    return dynamic_cast<QAbstractItemView*>(list->Widget());
 }
 
 // Clicks the middle of a row as a user would.
 void ClickRow(TListBox* list, int row, Qt::KeyboardModifiers mods = Qt::NoModifier) {
-    QListView* v = ViewOf(list);
+    QAbstractItemView* v = ViewOf(list);
     QRect r = v->visualRect(v->model()->index(row, 0));
     QTest::mouseClick(v->viewport(), Qt::LeftButton, mods, r.center());
     Pump();
@@ -182,6 +182,62 @@ TEST_F(ListItemsTest, LbSetItemHeightSetsTheNamedItemOfAVariableHeightList) {
     EXPECT_EQ(list->ItemRect(1).Height(), 40);
     EXPECT_EQ(list->ItemRect(2).Top, 58);
     EXPECT_EQ(list->Perform(LB_SETITEMHEIGHT, 7, 40), LB_ERR);
+}
+
+// The rows of a variable-height list lie one under the other at their own heights, wherever
+// the list is scrolled; the last row shows whole at the bottom; a row that grows pushes the
+// rows below it down; a click finds the row under the mouse.
+TEST_F(ListItemsTest, AVariableHeightListPlacesItsRowsByTheirHeights) {
+    auto* list = new TListBox(form);
+    list->SetParent(form);
+    list->SetBounds(10, 10, 200, 260);
+    list->SetStyle(TListBoxStyle::lbOwnerDrawVariable);
+    std::vector<int> heights;
+    for (int i = 0; i < 500; ++i)
+        heights.push_back(12 + i % 5 * 7);
+    list->OnMeasureItem = [&](TWinControl*, int index, int& height) {
+        height = heights[static_cast<size_t>(index)];
+    };
+    for (int i = 0; i < 500; ++i)
+        list->Items()->Add("item " + std::to_string(i));
+    form->Show();
+    Pump();
+    auto top = [&](int from, int row) {
+        int y = 0;
+        for (int i = from; i < row; ++i)
+            y += heights[static_cast<size_t>(i)];
+        return y;
+    };
+    for (int first : {0, 7, 250}) {
+        SCOPED_TRACE(first);
+        list->SetTopIndex(first);
+        Pump();
+        ASSERT_EQ(list->TopIndex(), first);
+        for (int row = first; row < first + 10; ++row) {
+            TRect r = list->ItemRect(row);
+            EXPECT_EQ(r.Top, top(first, row));
+            EXPECT_EQ(r.Height(), heights[static_cast<size_t>(row)]);
+            EXPECT_EQ(list->ItemAtPos({5, r.Top + r.Height() / 2}, true), row);
+        }
+        ClickRow(list, first + 4);
+        EXPECT_EQ(list->ItemIndex(), first + 4);
+    }
+    list->Perform(WM_VSCROLL, SB_BOTTOM, 0);
+    Pump();
+    const int client = ViewOf(list)->viewport()->height();
+    TRect last = list->ItemRect(499);
+    EXPECT_LE(last.Bottom, client) << "the last row shows whole";
+    EXPECT_GT(last.Bottom + heights[static_cast<size_t>(list->TopIndex() - 1)], client)
+        << "and the row above the top would not have fitted";
+
+    list->SetTopIndex(0);
+    Pump();
+    int below = list->ItemRect(3).Top;
+    heights[1] += 30;
+    list->Items()->Put(1, "taller");
+    Pump();
+    EXPECT_EQ(list->ItemRect(1).Height(), heights[1]);
+    EXPECT_EQ(list->ItemRect(3).Top, below + 30);
 }
 
 // Item data is the item's own: it moves with the item when others come and go.

@@ -9,7 +9,6 @@
 #include <QApplication>
 #include <QComboBox>
 #include <QImage>
-#include <QListView>
 #include <QPainter>
 #include <QTest>
 
@@ -92,7 +91,7 @@ TEST(ComboAndPlaylistScreenshot, PlaceholderDroppedDownListAndPlaylistBox) {
     playlists->SetFocus();
     PumpEvents();
     playlists->SetItemIndex(1);
-    auto* view = qobject_cast<QListView*>(playlists->Widget());
+    auto* view = qobject_cast<QAbstractItemView*>(playlists->Widget());
     ASSERT_NE(nullptr, view);
     const TRect hot = playlists->ItemRect(3);
     QTest::mouseMove(view->viewport(), QPoint(60, (hot.Top + hot.Bottom) / 2));

@@ -4,9 +4,9 @@
 #include "BvgListBox.h"
 #include "GuiTestEnvironment.h"
 
+#include <QAbstractItemView>
 #include <QApplication>
 #include <QImage>
-#include <QListView>
 #include <QPainter>
 #include <QTest>
 
@@ -54,7 +54,7 @@ struct TListForm {
         form->Show();
         PumpEvents();
     }
-    QListView* View() const { return qobject_cast<QListView*>(list->Widget()); }
+    QAbstractItemView* View() const { return qobject_cast<QAbstractItemView*>(list->Widget()); }
     QPoint Center(int item) const {
         TRect r = list->ItemRect(item);
         return QPoint((r.Left + r.Right) / 2, (r.Top + r.Bottom) / 2);

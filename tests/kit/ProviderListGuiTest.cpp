@@ -4,8 +4,8 @@
 #include "FakeProvider.h"
 #include "GuiTestEnvironment.h"
 
+#include <QAbstractItemView>
 #include <QImage>
-#include <QListView>
 #include <QTest>
 #include <QWidget>
 #include <cstdlib>
@@ -87,9 +87,9 @@ TEST(ProviderList, ListBoxAndComboBoxListAProvidersItems) {
     EXPECT_LT(std::abs(podcastsInk - musicInk), 8); // glyphs differ a little at their left
 
     // A click on the third row selects Jazz.
-    auto* view = qobject_cast<QListView*>(list->Widget());
+    auto* view = qobject_cast<QAbstractItemView*>(list->Widget());
     if (!view)
-        view = list->Widget()->findChild<QListView*>();
+        view = list->Widget()->findChild<QAbstractItemView*>();
     ASSERT_NE(view, nullptr);
     QWidget* target = view->viewport();
     TRect third = list->ItemRect(2);

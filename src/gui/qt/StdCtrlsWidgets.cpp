@@ -4,6 +4,7 @@
 #include "StdCtrls.h"
 #include "StdCtrlsShared.h"
 #include "qt/ControlWidget.h"
+#include "qt/ListBoxView.h"
 #include "qt/QtBridge.h"
 
 #include <QAbstractButton>
@@ -15,7 +16,6 @@
 #include <QInputEvent>
 #include <QKeySequence>
 #include <QLineEdit>
-#include <QListView>
 #include <QMouseEvent>
 #include <QPainter>
 #include <QPalette>
@@ -151,108 +151,6 @@ protected:
         GuardedCall(owner_, [&] { owner_->PaintItem(currentIndex(), image, FromQ(r), state); });
         p.drawImage(r.topLeft(), image);
     }
-};
-
-// The list view behind a list box. The box hears of a selection the user changed (mouse or
-// keyboard) once the input event is handled, when the selection is complete, and never of
-// one changed in code.
-class TBvListView : public QListView {
-public:
-    TBvListView(TCustomListBox* owner, QWidget* parent) : QListView(parent), owner_(owner) {}
-    void SelectionMoved() {
-        if (inInput_ > 0)
-            moved_ = true;
-    }
-
-protected:
-    bool event(QEvent* e) override {
-        return Deliver(e, [&] { return QListView::event(e); });
-    }
-    bool viewportEvent(QEvent* e) override {
-        return Deliver(e, [&] { return QListView::viewportEvent(e); });
-    }
-
-private:
-    template <class F> bool Deliver(QEvent* e, F handle) {
-        if (!dynamic_cast<QInputEvent*>(e))
-            return handle();
-        ++inInput_;
-        bool result = handle();
-        if (--inInput_ == 0 && moved_) {
-            moved_ = false;
-            TCustomListBox* owner = owner_;
-            if (IsControlAlive(owner) && owner->Parent())
-                GuardedCall(owner, [owner] {
-                    owner->Parent()->Perform(WM_COMMAND, (LBN_SELCHANGE << 16),
-                                             reinterpret_cast<intptr_t>(owner));
-                });
-        }
-        return result;
-    }
-    TCustomListBox* owner_;
-    int inInput_ = 0;
-    bool moved_ = false;
-};
-
-// The list box's items as Qt's model. It hears of each change after the items made it, so
-// it keeps its own row count and tells the view about the one row that changed, as a model
-// over its own store would: the selection and current row follow, and nothing is reset.
-class TListBoxModel : public QAbstractListModel {
-public:
-    explicit TListBoxModel(TCustomListBox* owner) : owner_(owner), rows_(owner->Items()->Count()) {}
-    int rowCount(const QModelIndex& parent) const override { return parent.isValid() ? 0 : rows_; }
-    QVariant data(const QModelIndex& index, int role) const override {
-        if (role == Qt::DisplayRole && index.row() < owner_->Items()->Count())
-            return ToQ(owner_->Items()->Get(index.row()));
-        return {};
-    }
-    // A change of one row's size (a variable-height item measured anew) needs a new layout.
-    void Follow(const TStringsChange& c, bool sizesVary) {
-        switch (c.Kind) {
-        case TStringsChangeKind::Inserted:
-            beginInsertRows({}, c.Index, c.Index);
-            ++rows_;
-            endInsertRows();
-            return;
-        case TStringsChangeKind::Deleted:
-            beginRemoveRows({}, c.Index, c.Index);
-            --rows_;
-            endRemoveRows();
-            return;
-        case TStringsChangeKind::Replaced:
-            emit dataChanged(index(c.Index, 0), index(c.Index, 0));
-            if (sizesVary)
-                Relayout();
-            return;
-        case TStringsChangeKind::Exchanged:
-            emit dataChanged(index(c.Index, 0), index(c.Index, 0));
-            emit dataChanged(index(c.Other, 0), index(c.Other, 0));
-            if (sizesVary)
-                Relayout();
-            return;
-        case TStringsChangeKind::Moved:
-            if (beginMoveRows({}, c.Index, c.Index, {}, c.Other > c.Index ? c.Other + 1 : c.Other))
-                endMoveRows();
-            return;
-        case TStringsChangeKind::Reset:
-            Reset();
-            return;
-        }
-    }
-    void Reset() {
-        beginResetModel();
-        rows_ = owner_->Items()->Count();
-        endResetModel();
-    }
-    // The rows stay, with their selection; the view asks for their sizes again.
-    void Relayout() {
-        emit layoutAboutToBeChanged();
-        emit layoutChanged();
-    }
-
-private:
-    TCustomListBox* owner_;
-    int rows_;
 };
 
 namespace {
@@ -483,8 +381,8 @@ void TCustomMemo::LinesToWidget() {
     Change();
 }
 
-QListView* TCustomListBox::View() const {
-    return dynamic_cast<QListView*>(widget_);
+TBvListView* TCustomListBox::View() const {
+    return dynamic_cast<TBvListView*>(widget_);
 }
 
 int TCustomListBox::RowWidth() const {
@@ -499,7 +397,7 @@ void TCustomListBox::InvalidateItem(int index) {
 int TCustomListBox::ItemWidth() const {
     if (int w = RowWidth(); w > 0)
         return w;
-    if (QListView* v = View())
+    if (TBvListView* v = View())
         return v->viewport()->width();
     // Without a window: the control less the sunken frame the window will have.
     return std::max(0, Width() - 4);
@@ -533,8 +431,7 @@ QWidget* TCustomListBox::CreateWidget(QWidget* parent) {
                                                                   : Qt::ScrollBarAsNeeded);
     v->setHorizontalScrollBarPolicy((style & WS_HSCROLL) ? Qt::ScrollBarAsNeeded
                                                          : Qt::ScrollBarAlwaysOff);
-    v->setHorizontalScrollMode(QAbstractItemView::ScrollPerPixel);
-    v->setUniformItemSizes(style_ != TListBoxStyle::lbOwnerDrawVariable);
+    v->SetVariableHeights(style_ == TListBoxStyle::lbOwnerDrawVariable);
     v->setItemDelegate(new TBvItemDelegate(
         v, [this](int i, QImage& img, const TRect& r, uint32_t s) { PaintItem(i, img, r, s); },
         [this](int i) { return MeasureItemHeight(i); }, [this] { return RowWidth(); }));
@@ -568,7 +465,7 @@ QWidget* TCustomListBox::CreateWidget(QWidget* parent) {
 }
 
 void TCustomListBox::DestroyWnd() {
-    if (QListView* v = View()) {
+    if (TBvListView* v = View()) {
         pendingIndex_ = v->currentIndex().isValid() ? v->currentIndex().row() : -1;
         if (!multiSelect_ && pendingIndex_ >= 0 &&
             !v->selectionModel()->isSelected(v->currentIndex()))
@@ -590,7 +487,7 @@ void TCustomListBox::ItemsChanged(const TStringsChange& change) {
     // neighbour Qt would move to.
     bool chosenGoes = change.Kind == TStringsChangeKind::Deleted && !multiSelect_ && View() &&
                       View()->selectionModel()->isSelected(model_->index(change.Index, 0));
-    model_->Follow(change, style_ == TListBoxStyle::lbOwnerDrawVariable);
+    model_->Follow(change);
     if (chosenGoes) {
         View()->selectionModel()->clearCurrentIndex();
         View()->clearSelection();
@@ -602,8 +499,12 @@ void TCustomListBox::RemeasureAll() {
     Relayout();
 }
 
-void TCustomListBox::Relayout() {
-    if (model_)
+void TCustomListBox::Relayout(int index) {
+    if (!model_)
+        return;
+    if (index >= 0)
+        model_->RowResized(index);
+    else
         model_->Relayout();
 }
 
@@ -683,8 +584,7 @@ std::vector<int> TCustomListBox::SelectedIndexes() const {
 int TCustomListBox::TopIndex() const {
     if (!View())
         return 0;
-    QModelIndex i = View()->indexAt(QPoint(1, 1));
-    return i.isValid() ? i.row() : 0;
+    return View()->TopRow();
 }
 
 void TCustomListBox::SetTopIndex(int index) {
@@ -696,7 +596,7 @@ void TCustomListBox::SetTopIndex(int index) {
 void TCustomListBox::SetStyle(TListBoxStyle style) {
     style_ = style;
     if (View())
-        View()->setUniformItemSizes(style != TListBoxStyle::lbOwnerDrawVariable);
+        View()->SetVariableHeights(style == TListBoxStyle::lbOwnerDrawVariable);
     RemeasureAll();
 }
 
