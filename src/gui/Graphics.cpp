@@ -396,6 +396,8 @@ void TBitmap::LoadFromFile(const std::string& localPath) {
     if (!img.load(ToQ(localPath)))
         throw EInvalidGraphic(Format("Cannot load the picture %s", {localPath}));
     *image_ = img.convertToFormat(QImage::Format_RGB32);
+    // A bitmap's pixels are its logical pixels, whatever ratio a file's name ("@2x") gives.
+    image_->setDevicePixelRatio(1);
     monochrome_ = false;
     if (canvas_)
         canvas_->SetTarget(image_.get());

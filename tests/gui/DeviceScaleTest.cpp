@@ -241,6 +241,25 @@ TEST(DeviceScale, ClippedAwayPartsOfALineKeepItsDashesInStep) {
     }
 }
 
+TEST(DeviceScale, ABitmapLoadedFromAnAt2xFileKeepsOnePixelPerLogicalPixel) {
+    // Qt reads "@2x" in a file name as a ratio of 2; a bitmap's pixels stay its own.
+    QImage saved(6, 4, QImage::Format_RGB32);
+    saved.fill(Qt::white);
+    saved.setPixel(5, 3, qRgb(255, 0, 0));
+    const std::string path = std::string(BV_BINARY_DIR) + "/device_scale_glyph@2x.png";
+    ASSERT_TRUE(saved.save(QString::fromStdString(path)));
+    TBitmap bitmap;
+    bitmap.LoadFromFile(path);
+    EXPECT_EQ(bitmap.Width(), 6);
+    EXPECT_EQ(bitmap.Canvas()->DeviceScale(), 1);
+    EXPECT_EQ(bitmap.Canvas()->Pixel(5, 3), clRed);
+    QImage one = WhiteImage(1);
+    TCanvas c(&one);
+    c.Draw(2, 2, &bitmap);
+    EXPECT_EQ(Rgb(one, 7, 5), 0xFF0000u);
+    EXPECT_EQ(Rgb(one, 8, 5), 0xFFFFFFu) << "drawn at its own size";
+}
+
 TEST(DeviceScale, SlantedLinesAreOneLogicalPixelThickOnTheFinerGrid) {
     QImage one = WhiteImage(1), two = WhiteImage(2);
     for (QImage* image : {&one, &two}) {
