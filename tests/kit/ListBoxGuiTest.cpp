@@ -9,6 +9,7 @@
 #include <QAbstractScrollArea>
 #include <QApplication>
 #include <QImage>
+#include <QScrollBar>
 #include <QTest>
 #include <QWidget>
 #include <gtest/gtest.h>
@@ -567,3 +568,63 @@ TEST(ListBoxDeathTest, AWorkerChangingTheBoxesStopsADebugBuild) {
     }
 }
 #endif
+
+TEST_F(ListBoxTest, AScrollEventMayRefuseTheScrollTheUserAsksFor) {
+    auto* box = Make<TBvListBox>(10, 10, 180, 100);
+    for (int i = 0; i < 40; ++i)
+        box->Items()->Add("Line " + std::to_string(i));
+    bool refuse = true;
+    std::vector<int> codes;
+    box->OnVerticalScroll = [&](TObject*, const TMessage& m, bool& dontScroll) {
+        codes.push_back(static_cast<int>(m.WParam & 0xFFFF));
+        dontScroll = refuse;
+    };
+    ShowActive();
+    auto* area = dynamic_cast<QAbstractScrollArea*>(box->Widget());
+    ASSERT_NE(area, nullptr);
+    QWidget* bar = area->verticalScrollBar();
+    ASSERT_TRUE(bar->isVisible());
+    // A click on the bar's lower arrow asks for one line down.
+    const QPoint arrow(bar->width() / 2, bar->height() - 4);
+    QTest::mouseClick(bar, Qt::LeftButton, {}, arrow);
+    PumpEvents();
+    ASSERT_FALSE(codes.empty());
+    EXPECT_EQ(codes.front(), SB_LINEDOWN);
+    EXPECT_EQ(box->TopIndex(), 0) << "refused";
+    refuse = false;
+    QTest::mouseClick(bar, Qt::LeftButton, {}, arrow);
+    PumpEvents();
+    EXPECT_EQ(box->TopIndex(), 1);
+}
+
+TEST_F(ListBoxTest, TheBackgroundPictureShowsBehindTheItemsAndASelectedItemIsInverted) {
+    auto* box = Make<TBvListBox>(10, 10, 180, 120);
+    box->SetMultiLine(true);
+    box->Items()->Add("a");
+    box->Items()->Add("b");
+    TBitmap picture(8, 8);
+    picture.Canvas()->Brush()->SetColor(RGB(0, 160, 0));
+    picture.Canvas()->FillRect({0, 0, 8, 8});
+    box->Background()->SetImage(&picture);
+    EXPECT_FALSE(box->Background()->DoDraw()) << "not yet visible";
+    int changes = 0;
+    box->Background()->OnChange = [&](TObject*) { ++changes; };
+    box->Background()->SetFillMode(TBvListboxFillMode::bfmStretch);
+    box->Background()->SetFillMode(TBvListboxFillMode::bfmStretch);
+    box->Background()->SetVisible(true);
+    EXPECT_EQ(changes, 2) << "a value it already has changes nothing";
+    box->Background()->OnChange = [box](TObject*) { box->Invalidate(); };
+    ShowActive();
+    QTest::mouseClick(Viewport(box), Qt::LeftButton, {}, Center(box->ItemRect(1)));
+    PumpEvents();
+    ASSERT_EQ(box->ItemIndex(), 1);
+    QImage shot = Viewport(box)->grab().toImage().convertToFormat(QImage::Format_RGB32);
+    auto at = [&](int x, int y) {
+        QRgb p = shot.pixel(x, y);
+        return RGB(qRed(p), qGreen(p), qBlue(p));
+    };
+    TRect first = box->ItemRect(0), second = box->ItemRect(1);
+    EXPECT_EQ(at(first.Right - 10, (first.Top + first.Bottom) / 2), RGB(0, 160, 0));
+    EXPECT_EQ(at(second.Right - 10, (second.Top + second.Bottom) / 2), RGB(255, 95, 255))
+        << "the picture inverted under the selected item";
+}
