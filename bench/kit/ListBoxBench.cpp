@@ -12,6 +12,7 @@
 #include <QWidget>
 #include <benchmark/benchmark.h>
 
+#include <memory>
 #include <string>
 
 namespace {
@@ -76,14 +77,15 @@ struct TBoxFixture {
 void Fill(benchmark::State& state, bool playlist, bool multiLine) {
     for (auto _ : state) {
         state.PauseTiming();
-        TBoxFixture f(playlist, multiLine);
+        auto f = std::make_unique<TBoxFixture>(playlist, multiLine);
         state.ResumeTiming();
-        f.Fill(kLines);
+        f->Fill(kLines);
         state.PauseTiming();
-        if (f.Box->Count() != kLines)
+        if (f->Box->Count() != kLines)
             state.SkipWithError("lines missing");
+        f.reset();
+        state.ResumeTiming();
     }
-    state.ResumeTiming();
 }
 
 void RebuildAfterOneChange(benchmark::State& state, bool playlist, bool multiLine) {
@@ -114,8 +116,9 @@ void PaintOneScreen(benchmark::State& state, bool playlist, bool multiLine) {
 }
 
 void PageDownToTheEnd(benchmark::State& state, bool playlist, bool multiLine) {
+    const int lines = static_cast<int>(state.range(0));
     TBoxFixture f(playlist, multiLine);
-    f.Fill(kLines);
+    f.Fill(lines);
     QWidget* view = f.Box->Widget();
     int pages = 0;
     for (auto _ : state) {
@@ -125,7 +128,7 @@ void PageDownToTheEnd(benchmark::State& state, bool playlist, bool multiLine) {
         PumpGui();
         pages = 0;
         state.ResumeTiming();
-        while (f.Box->ItemIndex() < kLines - 1 && pages < kLines) {
+        while (f.Box->ItemIndex() < lines - 1 && pages < lines) {
             QKeyEvent press(QEvent::KeyPress, Qt::Key_PageDown, Qt::NoModifier);
             QApplication::sendEvent(view, &press);
             QKeyEvent release(QEvent::KeyRelease, Qt::Key_PageDown, Qt::NoModifier);
@@ -135,26 +138,31 @@ void PageDownToTheEnd(benchmark::State& state, bool playlist, bool multiLine) {
         }
     }
     state.counters["pages"] = pages;
-    if (f.Box->ItemIndex() != kLines - 1)
+    // The time of one page, which must not grow with the length of the list.
+    state.counters["per_page"] = benchmark::Counter(static_cast<double>(pages),
+                                                    benchmark::Counter::kIsIterationInvariantRate |
+                                                        benchmark::Counter::kInvert);
+    if (f.Box->ItemIndex() != lines - 1)
         state.SkipWithError("the end was not reached");
 }
 
 void DeleteHalfSelected(benchmark::State& state, bool playlist, bool multiLine) {
     for (auto _ : state) {
         state.PauseTiming();
-        TBoxFixture f(playlist, multiLine);
-        f.Fill(kLines);
+        auto f = std::make_unique<TBoxFixture>(playlist, multiLine);
+        f->Fill(kLines);
         for (int i = 0; i < kLines; i += 2)
-            f.Box->SetSelected(i, true);
+            f->Box->SetSelected(i, true);
         PumpGui();
         state.ResumeTiming();
-        f.Box->DeleteSelected();
+        f->Box->DeleteSelected();
         PumpGui();
         state.PauseTiming();
-        if (f.Box->Count() != kLines / 2)
+        if (f->Box->Count() != kLines / 2)
             state.SkipWithError("wrong count left");
+        f.reset();
+        state.ResumeTiming();
     }
-    state.ResumeTiming();
 }
 
 } // namespace
@@ -175,5 +183,19 @@ void DeleteHalfSelected(benchmark::State& state, bool playlist, bool multiLine) 
 BV_BOX_BENCH(Fill, 1);
 BV_BOX_BENCH(RebuildAfterOneChange, 20);
 BV_BOX_BENCH(PaintOneScreen, 50);
-BV_BOX_BENCH(PageDownToTheEnd, 1);
+BENCHMARK_CAPTURE(PageDownToTheEnd, list_box, false, false)
+    ->Unit(benchmark::kMillisecond)
+    ->Iterations(1)
+    ->Arg(10000)
+    ->Arg(kLines);
+BENCHMARK_CAPTURE(PageDownToTheEnd, list_box_multi_line, false, true)
+    ->Unit(benchmark::kMillisecond)
+    ->Iterations(1)
+    ->Arg(10000)
+    ->Arg(kLines);
+BENCHMARK_CAPTURE(PageDownToTheEnd, playlist_box, true, false)
+    ->Unit(benchmark::kMillisecond)
+    ->Iterations(1)
+    ->Arg(10000)
+    ->Arg(kLines);
 BV_BOX_BENCH(DeleteHalfSelected, 1);
