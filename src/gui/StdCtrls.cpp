@@ -427,8 +427,9 @@ bool TButton::IsActive() const {
     return Default;
 }
 
-uint32_t TButton::ButtonStyle() const {
-    return Default ? BS_DEFPUSHBUTTON : BS_PUSHBUTTON;
+void TButton::CreateParams(TCreateParams& params) {
+    TButtonControl::CreateParams(params);
+    params.Style |= Default ? BS_DEFPUSHBUTTON : BS_PUSHBUTTON;
 }
 
 void TButton::Click() {

@@ -96,10 +96,11 @@ protected:
     // Whether Enter clicks this button: it has the focus, or no button has and it is the
     // default one.
     bool IsActive() const;
-    // The button's style: BS_DEFPUSHBUTTON or BS_PUSHBUTTON. A button that draws itself adds
-    // BS_OWNERDRAW; its window then asks for every picture through WM_DRAWITEM to the parent,
-    // which hands it back as CN_DRAWITEM with the state (pressed, focused, disabled).
-    virtual uint32_t ButtonStyle() const;
+    // Adds BS_DEFPUSHBUTTON or BS_PUSHBUTTON. A button that draws itself adds BS_OWNERDRAW
+    // in its own CreateParams; its window then asks for every picture through WM_DRAWITEM to
+    // the parent, which hands it back as CN_DRAWITEM with the state (pressed, focused,
+    // disabled).
+    void CreateParams(TCreateParams& params) override;
     QWidget* CreateWidget(QWidget* parent) override;
     bool HandleMessage(TMessage& message) override;
 };

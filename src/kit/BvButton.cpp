@@ -561,6 +561,11 @@ void TBvCustomImageButton::Loaded() {
         StartAnimate();
 }
 
+void TBvCustomImageButton::CreateParams(TCreateParams& params) {
+    TBvCustomButton::CreateParams(params);
+    params.Style |= BS_OWNERDRAW;
+}
+
 void TBvCustomImageButton::CreateWnd() {
     TBvCustomButton::CreateWnd();
     if (animate_)

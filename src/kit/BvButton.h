@@ -156,7 +156,7 @@ public:
 
 protected:
     // The button draws itself: its window asks for every picture (CN_DRAWITEM).
-    uint32_t ButtonStyle() const override { return TBvCustomButton::ButtonStyle() | BS_OWNERDRAW; }
+    void CreateParams(TCreateParams& params) override;
     bool HandleMessage(TMessage& message) override;
     void Notification(TComponent* component, TOperation operation) override;
     void Loaded() override;

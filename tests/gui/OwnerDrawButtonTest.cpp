@@ -20,7 +20,10 @@ public:
     std::vector<uint32_t> States;
 
 protected:
-    uint32_t ButtonStyle() const override { return TButton::ButtonStyle() | BS_OWNERDRAW; }
+    void CreateParams(TCreateParams& params) override {
+        TButton::CreateParams(params);
+        params.Style |= BS_OWNERDRAW;
+    }
     bool HandleMessage(TMessage& m) override {
         if (m.Msg != CN_DRAWITEM)
             return TButton::HandleMessage(m);
@@ -58,6 +61,8 @@ TEST(OwnerDrawButton, TheDrawRequestCarriesThePressFocusAndDisabledStates) {
     RegisterWndProcHook(form, spy, TBvHookOrder::hoBeforeMsg);
     form->Show();
     PumpEvents();
+    // The style a descendant's CreateParams sets is the one the window is made with.
+    EXPECT_EQ(button->WindowStyle() & BS_TYPEMASK, BS_OWNERDRAW);
     QWidget* w = button->Widget();
     ASSERT_FALSE(button->States.empty()) << "the button never asked to be drawn";
     EXPECT_EQ(button->States.back() & ODS_SELECTED, 0u);
@@ -80,6 +85,21 @@ TEST(OwnerDrawButton, TheDrawRequestCarriesThePressFocusAndDisabledStates) {
     Middle(w);
     EXPECT_NE(button->States.back() & ODS_DISABLED, 0u);
     UnRegisterWndProcHook(form, spy, TBvHookOrder::hoBeforeMsg);
+    delete form;
+    PumpEvents();
+}
+
+TEST(OwnerDrawButton, AStockButtonsStyleSaysWhetherItIsTheDefaultOne) {
+    TForm* form = MakeTestForm(200, 120);
+    auto* plain = new TButton(form);
+    plain->SetParent(form);
+    auto* chosen = new TButton(form);
+    chosen->Default = true;
+    chosen->SetParent(form);
+    form->Show();
+    PumpEvents();
+    EXPECT_EQ(plain->WindowStyle() & BS_TYPEMASK, BS_PUSHBUTTON);
+    EXPECT_EQ(chosen->WindowStyle() & BS_TYPEMASK, BS_DEFPUSHBUTTON);
     delete form;
     PumpEvents();
 }

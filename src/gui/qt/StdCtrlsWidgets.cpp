@@ -181,7 +181,7 @@ private:
 } // namespace
 
 QWidget* TButton::CreateWidget(QWidget* parent) {
-    auto* b = (ButtonStyle() & BS_TYPEMASK) == BS_OWNERDRAW ? new TBvOwnerDrawButton(this, parent)
+    auto* b = (WindowStyle() & BS_TYPEMASK) == BS_OWNERDRAW ? new TBvOwnerDrawButton(this, parent)
                                                             : new QPushButton(parent);
     BvQt::SetButtonText(b, GetText());
     b->setDefault(Default);
