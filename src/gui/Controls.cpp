@@ -1266,6 +1266,23 @@ bool TWinControl::HandleMessage(TMessage& m) {
                                   static_cast<int>(m.WParam & 0xFFFF),
                                   static_cast<int>((m.WParam >> 16) & 0xFFFF));
         return true;
+    case WM_MOUSEWHEEL:
+        // Nobody took the wheel: a window that scrolls moves by the system's number of lines
+        // per notch, through its own scroll messages, as if its bar's arrows were clicked.
+        if (widget_ && BvQt::CanScroll(widget_, SB_VERT)) {
+            unsigned lines = 3;
+            SystemParametersInfo(SPI_GETWHEELSCROLLLINES, 0, &lines, 0);
+            const int delta = static_cast<int16_t>((m.WParam >> 16) & 0xFFFF);
+            const int turned = delta * static_cast<int>(lines) + wheelRest_;
+            const int steps = turned / WHEEL_DELTA;
+            wheelRest_ = turned % WHEEL_DELTA;
+            for (int i = 0; i < std::abs(steps); ++i)
+                Perform(WM_VSCROLL, steps > 0 ? SB_LINEUP : SB_LINEDOWN, 0);
+            if (steps != 0)
+                Perform(WM_VSCROLL, SB_ENDSCROLL, 0);
+            m.Result = 1;
+        }
+        return true;
     case WM_SETREDRAW:
         // Off: nothing is drawn while many changes are made; on: the whole window is
         // drawn again once.

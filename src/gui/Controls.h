@@ -467,6 +467,8 @@ protected:
     std::unique_ptr<TBrush> brush_;
     bool acceptFiles_ = false;
     TControl* mouseOver_ = nullptr;
+    // What the wheel turned short of a whole line, kept for its next turn.
+    int wheelRest_ = 0;
 
 private:
     friend class TControl;

@@ -291,7 +291,9 @@ int GetSystemMetrics(int index);
 
 constexpr unsigned SPI_GETNONCLIENTMETRICS = 41;
 constexpr unsigned SPI_GETFLATMENU = 0x1022;
-// Answers what this platform knows: flat menus off; no non-client metrics (callers fall back).
+constexpr unsigned SPI_GETWHEELSCROLLLINES = 0x0068;
+// Answers what this platform knows: flat menus off, the lines a wheel notch scrolls; no
+// non-client metrics (callers fall back).
 bool SystemParametersInfo(unsigned action, unsigned param, void* value, unsigned winIni);
 
 // A message window without a visible control; its messages go to method.

@@ -64,6 +64,8 @@ constexpr uint32_t WM_RBUTTONDBLCLK = 0x0206;
 constexpr uint32_t WM_MBUTTONDOWN = 0x0207;
 constexpr uint32_t WM_MBUTTONUP = 0x0208;
 constexpr uint32_t WM_MOUSEWHEEL = 0x020A;
+// One notch of the mouse wheel, in WM_MOUSEWHEEL's units.
+constexpr int WHEEL_DELTA = 120;
 constexpr uint32_t WM_CAPTURECHANGED = 0x0215;
 constexpr uint32_t WM_DEVICECHANGE = 0x0219;
 constexpr uint32_t WM_EXITSIZEMOVE = 0x0232;

@@ -56,6 +56,11 @@ bool SystemParametersInfo(unsigned action, unsigned, void* value, unsigned) {
             *static_cast<int*>(value) = 0;
         return true;
     }
+    if (action == SPI_GETWHEELSCROLLLINES) {
+        if (value)
+            *static_cast<unsigned*>(value) = static_cast<unsigned>(BvQt::WheelScrollLines());
+        return true;
+    }
     return false;
 }
 

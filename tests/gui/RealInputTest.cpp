@@ -193,22 +193,70 @@ TEST_P(RealInputList, MouseReachesAListBoxOnItsViewport) {
     EXPECT_EQ(std::count(events.begin(), events.end(), "click"), 1)
         << "one selection change, one OnClick";
 
-    // The wheel reaches the box as WM_MOUSEWHEEL and still scrolls it.
-    int wheels = 0;
+    // The wheel reaches the box as WM_MOUSEWHEEL; left to the default handling it scrolls
+    // by the system's lines per notch as clicks on the bar's arrows, then ends the scroll.
+    // A wheel turned in parts (a touch pad) scrolls once the parts make whole lines.
+    static constexpr int kWheel = -1;
+    std::vector<int> seen;
+    bool take = false;
     TWndMethod old = list->WindowProc;
     list->WindowProc = [&](TMessage& m) {
-        if (m.Msg == WM_MOUSEWHEEL)
-            ++wheels;
+        if (m.Msg == WM_MOUSEWHEEL) {
+            seen.push_back(kWheel);
+            if (take) {
+                m.Result = 1;
+                return;
+            }
+        }
+        if (m.Msg == WM_VSCROLL)
+            seen.push_back(static_cast<int>(m.WParam & 0xFFFF));
         old(m);
     };
-    int top = list->TopIndex();
-    QPoint local = Center(list->ItemRect(1));
-    QWheelEvent wheel(local, Viewport(list)->mapToGlobal(local), QPoint(), QPoint(0, -240),
-                      Qt::NoButton, Qt::NoModifier, Qt::NoScrollPhase, false);
-    QApplication::sendEvent(Viewport(list), &wheel);
-    Pump();
-    EXPECT_EQ(wheels, 1);
-    EXPECT_GT(list->TopIndex(), top);
+    unsigned lines = 0;
+    ASSERT_TRUE(SystemParametersInfo(SPI_GETWHEELSCROLLLINES, 0, &lines, 0));
+    ASSERT_GT(lines, 0u);
+    const int n = static_cast<int>(lines);
+    // What one WM_MOUSEWHEEL brings, appended to what came before.
+    auto turn = [](std::vector<int> before, int code, int count) {
+        before.push_back(kWheel);
+        if (count > 0) {
+            before.insert(before.end(), static_cast<size_t>(count), code);
+            before.push_back(SB_ENDSCROLL);
+        }
+        return before;
+    };
+    struct Case {
+        const char* Name;
+        std::vector<int> Deltas;
+        bool Taken;
+        int Moved;
+        std::vector<int> Seen;
+    };
+    const Case cases[] = {
+        {"two notches down", {-240}, false, 2 * n, turn({}, SB_LINEDOWN, 2 * n)},
+        {"one notch up", {120}, false, -n, turn({}, SB_LINEUP, n)},
+        {"a notch in two halves",
+         {-60, -60},
+         false,
+         n,
+         turn(turn({}, SB_LINEDOWN, n / 2), SB_LINEDOWN, n - n / 2)},
+        {"taken by the control", {-120}, true, 0, {kWheel}},
+    };
+    for (const Case& c : cases) {
+        SCOPED_TRACE(c.Name);
+        seen.clear();
+        take = c.Taken;
+        const int top = list->TopIndex();
+        for (int delta : c.Deltas) {
+            QPoint local = Center(list->ItemRect(list->TopIndex()));
+            QWheelEvent wheel(local, Viewport(list)->mapToGlobal(local), QPoint(), QPoint(0, delta),
+                              Qt::NoButton, Qt::NoModifier, Qt::NoScrollPhase, false);
+            QApplication::sendEvent(Viewport(list), &wheel);
+            Pump();
+        }
+        EXPECT_EQ(seen, c.Seen);
+        EXPECT_EQ(list->TopIndex(), top + c.Moved);
+    }
     list->WindowProc = old;
 }
 

@@ -224,11 +224,15 @@ bool TWinControl::QtEvent(QEvent* event) {
         QPoint p = we->position().toPoint();
         TPoint screen = ClientToScreen({p.x(), p.y()});
         int delta = we->angleDelta().y();
-        Perform(WM_MOUSEWHEEL,
-                static_cast<intptr_t>(static_cast<uint32_t>(
-                    (QtKeys(we->buttons(), we->modifiers()) & 0xFFFF) | ((delta & 0xFFFF) << 16))),
-                MakeLParam(screen.X, screen.Y));
-        return false;
+        if (delta == 0)
+            return false;
+        // Handled by the control or scrolled by the default handling through WM_VSCROLL:
+        // Qt must not scroll the widget a second time its own way.
+        return Perform(WM_MOUSEWHEEL,
+                       static_cast<intptr_t>(
+                           static_cast<uint32_t>((QtKeys(we->buttons(), we->modifiers()) & 0xFFFF) |
+                                                 ((delta & 0xFFFF) << 16))),
+                       MakeLParam(screen.X, screen.Y)) != 0;
     }
     case QEvent::Enter:
         TrackMouse(this);

@@ -17,6 +17,10 @@ bool gDragCursorShown = false;
 
 namespace BvQt {
 
+int WheelScrollLines() {
+    return HasApplication() ? QApplication::wheelScrollLines() : 3;
+}
+
 void PrimaryScreenSize(int& width, int& height) {
     if (auto* s = QGuiApplication::primaryScreen()) {
         width = s->geometry().width();

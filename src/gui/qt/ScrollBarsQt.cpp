@@ -163,6 +163,11 @@ bool ApplyScrollCode(QWidget* widget, int bar, int code, int position) {
     return true;
 }
 
+bool CanScroll(QWidget* widget, int bar) {
+    QScrollBar* sb = BarOf(widget, bar);
+    return sb && sb->isVisible() && sb->isEnabled() && sb->maximum() > sb->minimum();
+}
+
 void RouteScrollBars(TWinControl* control, QWidget* widget) {
     auto* area = dynamic_cast<QAbstractScrollArea*>(widget);
     if (!area)

@@ -90,6 +90,8 @@ bool SetScrollInfo(QWidget* widget, int bar, const TScrollInfo& info);
 // Applies the code of a WM_HSCROLL or WM_VSCROLL to the widget's bar; the thumb codes go to
 // position (while the user drags, to the bar's own 32-bit track position).
 bool ApplyScrollCode(QWidget* widget, int bar, int code, int position);
+// Whether the widget shows that bar with somewhere to go.
+bool CanScroll(QWidget* widget, int bar);
 // Each action of the user on the widget's bars becomes WM_HSCROLL or WM_VSCROLL to control;
 // the message's default handling makes the move, so a control that takes the message
 // without passing it on keeps the bar where it was.
@@ -129,6 +131,8 @@ TWinControl* FocusedControl();
 // The cursor shown over every window, whatever the controls ask (crDefault lets them choose).
 void SetScreenCursor(int cursor);
 std::vector<std::string> FontFamilies();
+// The lines one notch of the mouse wheel scrolls.
+int WheelScrollLines();
 // The pointer's place on the screen, and moving it.
 TPoint CursorPos();
 void SetCursorPos(TPoint pos);
