@@ -245,13 +245,17 @@ TBitmap::TBitmap() : image_(std::make_unique<QImage>()) {}
 TBitmap::TBitmap(int width, int height) : TBitmap() {
     SetSize(width, height);
 }
+TBitmap::TBitmap(int width, int height, int deviceScale) : TBitmap() {
+    SetDeviceScale(deviceScale);
+    SetSize(width, height);
+}
 TBitmap::~TBitmap() = default;
 
 int TBitmap::Width() const {
-    return image_->width();
+    return image_->width() / DeviceScale();
 }
 int TBitmap::Height() const {
-    return image_->height();
+    return image_->height() / DeviceScale();
 }
 
 void TBitmap::SetSize(int width, int height) {
@@ -259,13 +263,40 @@ void TBitmap::SetSize(int width, int height) {
     height = std::max(0, height);
     if (width == Width() && height == Height())
         return;
-    QImage next(width, height, QImage::Format_RGB32);
+    const int scale = DeviceScale();
+    QImage next(width * scale, height * scale, QImage::Format_RGB32);
     next.fill(0xFF000000u);
+    next.setDevicePixelRatio(scale);
     if (!image_->isNull()) {
+        // Both at the same ratio: device pixels are copied one to one.
         QPainter p(&next);
         p.drawImage(0, 0, *image_);
     }
     *image_ = std::move(next);
+    if (canvas_)
+        canvas_->SetTarget(image_.get());
+    Changed();
+}
+
+void TBitmap::SetDeviceScale(int scale) {
+    scale = std::max(1, scale);
+    const int old = DeviceScale();
+    if (scale == old)
+        return;
+    const int w = Width(), h = Height();
+    QImage next(w * scale, h * scale, QImage::Format_RGB32);
+    // Each new device pixel takes the old one under its centre: whole-pixel enlargement, and
+    // a reduction that keeps one pixel of each block.
+    for (int y = 0; y < next.height(); ++y) {
+        const auto* src =
+            reinterpret_cast<const uint32_t*>(image_->constScanLine((y * old + old / 2) / scale));
+        auto* dst = reinterpret_cast<uint32_t*>(next.scanLine(y));
+        for (int x = 0; x < next.width(); ++x)
+            dst[x] = src[(x * old + old / 2) / scale];
+    }
+    next.setDevicePixelRatio(scale);
+    *image_ = std::move(next);
+    scale_ = scale;
     if (canvas_)
         canvas_->SetTarget(image_.get());
     Changed();
@@ -286,9 +317,9 @@ void TBitmap::SetMonochrome(bool value) {
     monochrome_ = value;
     if (value) {
         // White stays white, every other colour becomes black.
-        for (int y = 0; y < Height(); ++y) {
+        for (int y = 0; y < image_->height(); ++y) {
             auto* line = reinterpret_cast<uint32_t*>(image_->scanLine(y));
-            for (int x = 0; x < Width(); ++x)
+            for (int x = 0; x < image_->width(); ++x)
                 line[x] = ((line[x] & kRgbMask) == kRgbMask) ? 0xFFFFFFFFu : 0xFF000000u;
         }
     }
@@ -321,7 +352,10 @@ void TBitmap::SetTransparentColor(TColor color) {
 TColor TBitmap::Pixel(int x, int y) const {
     if (x < 0 || y < 0 || x >= Width() || y >= Height())
         return -1;
-    return PixelToRgb(reinterpret_cast<const uint32_t*>(image_->constScanLine(y))[x]);
+    // A logical pixel reads as the top-left device pixel of its block.
+    const int scale = DeviceScale();
+    return PixelToRgb(
+        reinterpret_cast<const uint32_t*>(image_->constScanLine(y * scale))[x * scale]);
 }
 void TBitmap::SetPixel(int x, int y, TColor color) {
     if (x < 0 || y < 0 || x >= Width() || y >= Height())
@@ -329,7 +363,12 @@ void TBitmap::SetPixel(int x, int y, TColor color) {
     uint32_t px = RgbToPixel(ColorToRGB(color));
     if (monochrome_)
         px = IsWhiteForMono(px) ? kRgbMask : 0;
-    reinterpret_cast<uint32_t*>(image_->scanLine(y))[x] = 0xFF000000u | px;
+    const int scale = DeviceScale();
+    for (int j = 0; j < scale; ++j) {
+        auto* line = reinterpret_cast<uint32_t*>(image_->scanLine(y * scale + j));
+        for (int i = 0; i < scale; ++i)
+            line[x * scale + i] = 0xFF000000u | px;
+    }
 }
 
 QImage& TBitmap::Image() {
@@ -341,9 +380,9 @@ const QImage& TBitmap::Image() const {
 
 void TBitmap::Mask(TColor color) {
     uint32_t key = RgbToPixel(ColorToRGB(color));
-    for (int y = 0; y < Height(); ++y) {
+    for (int y = 0; y < image_->height(); ++y) {
         auto* line = reinterpret_cast<uint32_t*>(image_->scanLine(y));
-        for (int x = 0; x < Width(); ++x)
+        for (int x = 0; x < image_->width(); ++x)
             line[x] = ((line[x] & kRgbMask) == key) ? 0xFFFFFFFFu : 0xFF000000u;
     }
     monochrome_ = true;
@@ -364,9 +403,12 @@ void TBitmap::Draw(TCanvas& canvas, const TRect& rect) {
     // Transparent: the pixels of the transparent colour keep the destination.
     uint32_t key = RgbToPixel(ColorToRGB(TransparentColor()));
     int w = rect.Width(), h = rect.Height();
+    const int scale = DeviceScale();
     for (int y = 0; y < h; ++y)
         for (int x = 0; x < w; ++x) {
-            int sx = x * Width() / std::max(1, w), sy = y * Height() / std::max(1, h);
+            // A picture of device pixels shows its top-left pixel of each block here.
+            int sx = x * Width() / std::max(1, w) * scale;
+            int sy = y * Height() / std::max(1, h) * scale;
             uint32_t px =
                 reinterpret_cast<const uint32_t*>(image_->constScanLine(sy))[sx] & kRgbMask;
             if (px != key)
@@ -379,6 +421,8 @@ void TBitmap::Assign(const TPersistent& source) {
     if (!b)
         return TGraphic::Assign(source);
     *image_ = b->image_->copy();
+    image_->setDevicePixelRatio(b->scale_);
+    scale_ = b->scale_;
     monochrome_ = b->monochrome_;
     format_ = b->format_;
     transparent_ = b->transparent_;
@@ -398,6 +442,7 @@ void TBitmap::LoadFromFile(const std::string& localPath) {
     *image_ = img.convertToFormat(QImage::Format_RGB32);
     // A bitmap's pixels are its logical pixels, whatever ratio a file's name ("@2x") gives.
     image_->setDevicePixelRatio(1);
+    scale_ = 1;
     monochrome_ = false;
     if (canvas_)
         canvas_->SetTarget(image_.get());

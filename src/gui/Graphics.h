@@ -218,12 +218,20 @@ class TBitmap : public TGraphic {
 public:
     TBitmap();
     TBitmap(int width, int height);
+    // A picture of that logical size at a device scale (see DeviceScale).
+    TBitmap(int width, int height, int deviceScale);
     ~TBitmap() override;
     int Width() const override;
     int Height() const override;
     void SetWidth(int w) { SetSize(w, Height()); }
     void SetHeight(int h) { SetSize(Width(), h); }
     void SetSize(int width, int height);
+    // Device pixels per logical pixel each way (1 unless set). A picture kept for a screen of
+    // ratio 2 holds a block of 2 x 2 pixels per logical pixel, so the text and lines its canvas
+    // draws are as sharp as on the screen; Width, Height, Pixel and drawing stay logical.
+    // Setting another scale keeps the picture, enlarged or reduced by whole pixels.
+    int DeviceScale() const { return scale_; }
+    void SetDeviceScale(int scale);
     TPixelFormat PixelFormat() const { return monochrome_ ? TPixelFormat::pf1bit : format_; }
     void SetPixelFormat(TPixelFormat format);
     bool Monochrome() const { return monochrome_; }
@@ -249,6 +257,8 @@ public:
 private:
     std::unique_ptr<QImage> image_;
     std::unique_ptr<TCanvas> canvas_;
+    // Kept apart from the image's own ratio, which an empty image cannot hold.
+    int scale_ = 1;
     bool monochrome_ = false;
     TPixelFormat format_ = TPixelFormat::pfDevice;
     TColor transparentColor_ = clDefault;

@@ -669,4 +669,72 @@ TEST(ScreenRatio2Faces, AnInvertedFrameOnTheScreenIsDottedInWholeLogicalPixels) 
     EXPECT_FALSE(overlay->isVisible()) << "drawn again, the frame is gone";
 }
 
+// A picture kept at a device scale: its size, pixels and drawing stay logical, its text has
+// device-pixel detail, and a change of scale or size keeps what it shows.
+TEST(DeviceScaleBitmap, KeepsLogicalSizeAndPixelsAtAnyScale) {
+    TBitmap b(10, 6, 2);
+    EXPECT_EQ(b.DeviceScale(), 2);
+    EXPECT_EQ(b.Width(), 10);
+    EXPECT_EQ(b.Height(), 6);
+    EXPECT_EQ(b.Image().size(), QSize(20, 12));
+    EXPECT_EQ(b.Canvas()->DeviceScale(), 2);
+    b.SetPixel(3, 4, clRed);
+    EXPECT_EQ(b.Pixel(3, 4), ColorToRGB(clRed));
+    for (int j = 0; j < 2; ++j)
+        for (int i = 0; i < 2; ++i)
+            EXPECT_EQ(b.Image().pixel(6 + i, 8 + j) & 0xFFFFFFu, 0xFF0000u) << "a whole block";
+    EXPECT_EQ(b.Pixel(10, 0), -1) << "logical bounds, not device ones";
+
+    // A bigger size keeps the picture at its scale; a copy keeps the scale.
+    b.SetSize(12, 7);
+    EXPECT_EQ(b.Image().size(), QSize(24, 14));
+    EXPECT_EQ(b.Pixel(3, 4), ColorToRGB(clRed));
+    TBitmap copy;
+    copy.Assign(b);
+    EXPECT_EQ(copy.DeviceScale(), 2);
+    EXPECT_EQ(copy.Width(), 12);
+    EXPECT_EQ(copy.Pixel(3, 4), ColorToRGB(clRed));
+
+    // Back to one pixel per logical pixel and up again: the picture follows by whole pixels.
+    b.SetDeviceScale(1);
+    EXPECT_EQ(b.Image().size(), QSize(12, 7));
+    EXPECT_EQ(b.Pixel(3, 4), ColorToRGB(clRed));
+    EXPECT_EQ(b.Pixel(2, 4), ColorToRGB(clBlack));
+    b.SetDeviceScale(2);
+    EXPECT_EQ(b.Pixel(3, 4), ColorToRGB(clRed));
+    EXPECT_EQ(b.Image().pixel(7, 9) & 0xFFFFFFu, 0xFF0000u);
+
+    // An empty picture keeps its scale for the size it is given later.
+    TBitmap empty;
+    empty.SetDeviceScale(2);
+    empty.SetSize(4, 3);
+    EXPECT_EQ(empty.Image().size(), QSize(8, 6));
+    EXPECT_EQ(empty.Width(), 4);
+}
+
+TEST(DeviceScaleBitmap, TextDrawnIntoAScaledPictureReachesTheScreenUnchanged) {
+    // Text in a picture of scale 2 has detail finer than a logical pixel, and a copy onto a
+    // canvas of the same scale carries it pixel for pixel.
+    TBitmap picture(60, 16, 2);
+    picture.Canvas()->Brush()->SetColor(clWhite);
+    picture.Canvas()->FillRect(Rect(0, 0, 60, 16));
+    UseTestFont(picture.Canvas()->Font());
+    picture.Canvas()->TextOut(2, 1, "Sharp");
+    const QImage& img = picture.Image();
+    int mixed = 0;
+    for (int y = 0; y + 1 < img.height(); y += 2)
+        for (int x = 0; x + 1 < img.width(); x += 2) {
+            QRgb p = img.pixel(x, y);
+            mixed += img.pixel(x + 1, y) != p || img.pixel(x, y + 1) != p ||
+                     img.pixel(x + 1, y + 1) != p;
+        }
+    EXPECT_GT(mixed, 10);
+    QImage screen(140, 40, QImage::Format_RGB32);
+    screen.setDevicePixelRatio(2);
+    screen.fill(Qt::black);
+    TCanvas canvas(&screen);
+    canvas.Draw(5, 3, &picture);
+    EXPECT_EQ(screen.copy(10, 6, 120, 32), img.copy(0, 0, 120, 32));
+}
+
 } // namespace
