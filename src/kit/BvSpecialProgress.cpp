@@ -358,7 +358,11 @@ void TBvSpecialProgress::Paint() {
         bool& flag;
         ~Done() { flag = false; }
     } done{painting_};
-    if (bitmap_->Width() != cw || bitmap_->Height() != ch) {
+    // The picture is kept at the screen's device pixels, so its text is as sharp as the
+    // screen can show it; a move to a screen of another ratio draws it anew.
+    const int scale = Canvas()->DeviceScale();
+    if (bitmap_->Width() != cw || bitmap_->Height() != ch || bitmap_->DeviceScale() != scale) {
+        bitmap_->SetDeviceScale(scale);
         needRedraw_ = true;
         CalcBar();
         UpdateBitmap();

@@ -164,8 +164,9 @@ void TBvgCustomGradient::DrawInRect(HDC dc, TRect rect, int penWidth, TPenStyle 
         FillStrips(dc, rect, orientation_, fromRGB_, toRGB_, penWidth, penStyle);
         return;
     }
-    // The buffer starts as a copy of what lies there, so a partial fill leaves the rest alone.
-    TBitmap buffer(w, h);
+    // The buffer starts as a copy of what lies there, so a partial fill leaves the rest alone;
+    // it holds the target's device pixels, so that copy loses no detail on the way back.
+    TBitmap buffer(w, h, dc->DeviceScale());
     buffer.Canvas()->BitBltFrom(0, 0, w, h, dc, rect.Left, rect.Top, SRCCOPY);
     FillStrips(buffer.Canvas(), Rect(0, 0, w, h), orientation_, fromRGB_, toRGB_, penWidth,
                penStyle);

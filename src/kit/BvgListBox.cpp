@@ -366,7 +366,13 @@ void TBvgListBox::DrawOneItem(TDrawItemStruct& dis) {
     TRect itemRect = dis.rcItem;
     std::unique_ptr<TBitmap> buffer;
     if (options_ & fboBufferedDraw) {
-        buffer = std::make_unique<TBitmap>(itemRect.Width(), itemRect.Height());
+        // At the screen's device pixels, so the item's text stays as sharp as unbuffered; it
+        // starts as what lies there, since the item leaves its edge columns unpainted and a
+        // fresh picture would show them black.
+        buffer =
+            std::make_unique<TBitmap>(itemRect.Width(), itemRect.Height(), dis.hDC->DeviceScale());
+        buffer->Canvas()->BitBltFrom(0, 0, itemRect.Width(), itemRect.Height(), dis.hDC,
+                                     itemRect.Left, itemRect.Top, SRCCOPY);
         dc = buffer->Canvas();
         itemRect = Rect(0, 0, itemRect.Width(), itemRect.Height());
     }
