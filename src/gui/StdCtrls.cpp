@@ -255,6 +255,11 @@ void SendDrawItem(TWinControl* control, uint32_t ctlType, int index, QImage& ima
     SendOwnerDraw(control, WM_DRAWITEM, CN_DRAWITEM, &dis);
 }
 
+void TControlStrings::SetUpdateState(bool updating) {
+    if (Control)
+        Control->Perform(WM_SETREDRAW, updating ? 0 : 1, 0);
+}
+
 // ---------------------------------------------------------------- label
 
 const TClassInfo& TCustomLabel::StaticClassInfo() {
@@ -607,6 +612,7 @@ const TClassInfo& TMemo::StaticClassInfo() {
 TCustomMemo::TCustomMemo(TComponent* owner)
     : TCustomEdit(owner), lines_(std::make_unique<TControlStrings>()) {
     SetBounds(0, 0, 185, 89);
+    lines_->Control = this;
     lines_->OnChange = [this](TStrings&) { LinesToWidget(); };
 }
 
@@ -682,6 +688,7 @@ TCustomListBox::TCustomListBox(TComponent* owner)
     ControlStyle &= ~csClickEvents;
     TabStop = true;
     SetBounds(0, 0, 121, 97);
+    items_->Control = this;
     items_->OnItemChange = [this](TStrings&, const TStringsChange& c) { ItemsChanged(c); };
 }
 
@@ -863,6 +870,7 @@ TCustomComboBox::TCustomComboBox(TComponent* owner)
     : TWinControl(owner), items_(std::make_unique<TControlStrings>()) {
     TabStop = true;
     SetBounds(0, 0, 145, 21);
+    items_->Control = this;
     items_->OnItemChange = [this](TStrings&, const TStringsChange& c) { ItemsToWidget(c); };
 }
 

@@ -37,10 +37,16 @@ constexpr uint16_t LBN_SELCHANGE = 1;
 constexpr uint16_t LBN_DBLCLK = 2;
 constexpr uint16_t EN_CHANGE = 0x300;
 
-// A string list that tells its control about every change.
+// A string list that tells its control about every change. While it is being updated
+// (BeginUpdate to EndUpdate) its control draws nothing, and draws again at the end.
 class TControlStrings : public TStringList {
 public:
     std::function<void()> OnListChanged;
+    // The control that shows the strings.
+    TWinControl* Control = nullptr;
+
+protected:
+    void SetUpdateState(bool updating) override;
 };
 
 class TCustomLabel : public TGraphicControl {

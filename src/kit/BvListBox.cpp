@@ -178,6 +178,7 @@ TBvCustomListBox::TBvCustomListBox(TComponent* owner)
     : TBvExCustomListBox(owner), background_(std::make_unique<TBvListBoxBackground>()),
       measureCanvas_(std::make_unique<TCanvas>()) {
     items_ = std::make_unique<TBvListBoxStrings>(this);
+    items_->Control = this;
     items_->OnItemChange = [this](TStrings&, const TStringsChange& c) {
         FollowWidths(c);
         ItemsChanged(c);

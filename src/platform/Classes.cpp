@@ -200,8 +200,10 @@ void TStrings::SetValue(std::string_view name, std::string_view value) {
 }
 
 void TStrings::EndUpdate() {
-    if (updateCount_ > 0 && --updateCount_ == 0)
+    if (updateCount_ > 0 && --updateCount_ == 0) {
+        SetUpdateState(false);
         Changed();
+    }
 }
 
 void TStrings::CheckIndex(int index, bool allowEnd) const {

@@ -69,7 +69,10 @@ public:
     void LoadFromFile(std::string_view fileName);
     void SaveToFile(std::string_view fileName) const;
 
-    void BeginUpdate() { ++updateCount_; }
+    void BeginUpdate() {
+        if (updateCount_++ == 0)
+            SetUpdateState(true);
+    }
     void EndUpdate();
     bool Updating() const { return updateCount_ > 0; }
 
@@ -80,6 +83,8 @@ public:
     const std::vector<std::string>& Items() const { return items_; }
 
 protected:
+    // Called when the first BeginUpdate starts an update and the last EndUpdate ends it.
+    virtual void SetUpdateState(bool) {}
     void CheckIndex(int index, bool allowEnd = false) const;
     void Changed();
     void ItemChanged(TStringsChangeKind kind, int index = -1, int other = -1);

@@ -309,6 +309,47 @@ TEST_F(GuiFormTest, ListBoxMessagesFollowTheListProtocol) {
     EXPECT_EQ(list->Items()->Text(), "bravo\r\ncharlie\r\n");
 }
 
+// A list's, combo box's or memo's strings being updated switch their control's drawing off
+// with WM_SETREDRAW at the first BeginUpdate and on again at the last EndUpdate.
+TEST_F(GuiFormTest, UpdatingTheStringsTurnsTheControlsDrawingOffAndOn) {
+    auto* list = new TListBox(form);
+    auto* combo = new TComboBox(form);
+    auto* memo = new TMemo(form);
+    struct Case {
+        const char* Name;
+        TWinControl* Control;
+        TStrings* Strings;
+    };
+    const Case cases[] = {{"list box", list, list->Items()},
+                          {"combo box", combo, combo->Items()},
+                          {"memo", memo, memo->Lines()}};
+    for (const Case& c : cases)
+        c.Control->SetParent(form);
+    form->Show();
+    Pump();
+    for (const Case& c : cases) {
+        SCOPED_TRACE(c.Name);
+        std::vector<intptr_t> redraw;
+        TWndMethod old = c.Control->WindowProc;
+        c.Control->WindowProc = [&](TMessage& m) {
+            if (m.Msg == WM_SETREDRAW)
+                redraw.push_back(m.WParam);
+            old(m);
+        };
+        c.Strings->BeginUpdate();
+        c.Strings->BeginUpdate();
+        c.Strings->Add("one");
+        EXPECT_EQ(redraw, (std::vector<intptr_t>{0}));
+        EXPECT_FALSE(c.Control->Widget()->updatesEnabled());
+        c.Strings->EndUpdate();
+        EXPECT_EQ(redraw, (std::vector<intptr_t>{0})) << "still inside the outer update";
+        c.Strings->EndUpdate();
+        EXPECT_EQ(redraw, (std::vector<intptr_t>{0, 1}));
+        EXPECT_TRUE(c.Control->Widget()->updatesEnabled());
+        c.Control->WindowProc = old;
+    }
+}
+
 TEST_F(GuiFormTest, OwnerDrawnMenusReceiveMeasureAndDrawMessages) {
     auto* menu = new TMainMenu(form);
     menu->SetOwnerDraw(true);
