@@ -290,6 +290,36 @@ TEST_F(WindowStylesTest, EditStylesAndTheFormattingRectangle) {
     EXPECT_EQ(line->textMargins().right(), 0);
 }
 
+// A memo's formatting rectangle is the area its lines are laid out in, across re-creation;
+// a null rectangle gives it the whole window back.
+TEST_F(WindowStylesTest, AMemosFormattingRectangleHoldsItsText) {
+    auto* memo = new TMemo(form);
+    memo->SetParent(form);
+    memo->SetBounds(10, 10, 200, 120);
+    memo->SetText("one\r\ntwo");
+    form->Show();
+    Pump();
+    auto viewport = [&] { return Area(memo)->viewport()->geometry(); };
+    const QRect whole = viewport();
+    TRect r = Rect(20, 10, memo->ClientWidth() - 30, memo->ClientHeight() - 5);
+    memo->Perform(EM_SETRECT, 0, reinterpret_cast<intptr_t>(&r));
+    Pump();
+    TRect got;
+    memo->Perform(EM_GETRECT, 0, reinterpret_cast<intptr_t>(&got));
+    EXPECT_EQ(got, r);
+    EXPECT_EQ(viewport().left(), whole.left() + 20);
+    EXPECT_EQ(viewport().top(), whole.top() + 10);
+    EXPECT_EQ(viewport().right(), whole.right() - 30);
+    EXPECT_EQ(viewport().bottom(), whole.bottom() - 5);
+    memo->RecreateWnd();
+    Pump();
+    EXPECT_EQ(viewport().left(), whole.left() + 20);
+    EXPECT_EQ(memo->Lines()->Count(), 2);
+    memo->Perform(EM_SETRECT, 0, 0);
+    Pump();
+    EXPECT_EQ(viewport(), whole);
+}
+
 TEST_F(WindowStylesTest, AComboBoxKeepsItsItemsChoiceAndTextAcrossReCreation) {
     struct Case {
         const char* Name;

@@ -7,10 +7,15 @@
 
 #include <QAbstractScrollArea>
 #include <QLineEdit>
+#include <QPlainTextEdit>
 #include <QScrollBar>
 #include <QVariant>
 
 namespace {
+
+struct TViewportMargins : QAbstractScrollArea {
+    using QAbstractScrollArea::setViewportMargins;
+};
 
 // While a user's action is handed to the control, the position the action aims at.
 constexpr const char* kTrackPos = "bvTrackPos";
@@ -81,6 +86,18 @@ void Route(TWinControl* control, QScrollBar* sb, uint32_t msg) {
 namespace BvQt {
 
 void SetEditFormatRect(QWidget* edit, const TRect& rect, int width, int height) {
+    // A multi-line edit lays its text out in its viewport: the margins around the viewport
+    // are those the rectangle leaves (Qt keeps the setter for subclasses).
+    if (auto* area = dynamic_cast<QPlainTextEdit*>(edit)) {
+        void (QAbstractScrollArea::*setMargins)(int, int, int, int) =
+            &TViewportMargins::setViewportMargins;
+        if (IsRectEmpty(rect))
+            (area->*setMargins)(0, 0, 0, 0);
+        else
+            (area->*setMargins)(std::max(0, rect.Left), std::max(0, rect.Top),
+                                std::max(0, width - rect.Right), std::max(0, height - rect.Bottom));
+        return;
+    }
     auto* e = dynamic_cast<QLineEdit*>(edit);
     if (!e)
         return;

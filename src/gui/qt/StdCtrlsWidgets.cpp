@@ -353,6 +353,8 @@ QWidget* TCustomMemo::CreateWidget(QWidget* parent) {
     if (text.size() >= 2)
         text.resize(text.size() - 2);
     p->setPlainText(ToQ(text));
+    if (!IsRectEmpty(formatRect_))
+        BvQt::SetEditFormatRect(p, formatRect_, ClientWidth(), ClientHeight());
     QObject::connect(p, &QPlainTextEdit::textChanged, [this, p] {
         if (updating_)
             return;
