@@ -304,6 +304,8 @@ constexpr uint32_t ODS_DEFAULT = 0x0020;
 constexpr uint32_t ODS_COMBOBOXEDIT = 0x1000;
 constexpr uint32_t ODS_HOTLIGHT = 0x0040;
 constexpr uint32_t ODS_INACTIVE = 0x0080;
+// The menu was not entered from the keyboard: mnemonics are drawn without their underline.
+constexpr uint32_t ODS_NOACCEL = 0x0100;
 
 struct TDrawItemStruct {
     uint32_t CtlType = 0;

@@ -247,6 +247,31 @@ TEST_F(MenuLoopTest, EscClosesOneLevelAtATimeAndF10EntersTheBar) {
     EXPECT_EQ(keys, std::vector<uint16_t>{'B'});
 }
 
+// Mnemonics are underlined only in a menu worked with the keyboard: the items of one opened
+// with the mouse are drawn with ODS_NOACCEL until a key is used in it; Alt shows them at once.
+TEST_F(MenuLoopTest, MnemonicsAreUnderlinedOnceTheKeyboardIsUsed) {
+    Bar()->repaint();
+    EXPECT_NE(LastState(file) & ODS_NOACCEL, 0) << "a bar at rest";
+    QTest::mouseClick(Bar(), Qt::LeftButton, {}, BarPoint(file));
+    PumpEvents();
+    ASSERT_EQ(OpenedMenu(), file);
+    EXPECT_NE(LastState(open) & ODS_NOACCEL, 0) << "opened with the mouse";
+    size_t mark = drawn.size();
+    Key(Qt::Key_Down);
+    EXPECT_EQ(LastState(open, mark) & ODS_NOACCEL, 0) << "a key used in the open menu";
+    EXPECT_EQ(LastState(file, mark) & ODS_NOACCEL, 0) << "the bar too";
+    Key(Qt::Key_Escape);
+    Key(Qt::Key_Escape);
+    ASSERT_EQ(ActiveMenuWindow(), nullptr);
+    mark = drawn.size();
+    Bar()->repaint();
+    EXPECT_NE(LastState(file, mark) & ODS_NOACCEL, 0) << "the menu closed";
+    mark = drawn.size();
+    AltAlone();
+    EXPECT_EQ(LastState(file, mark) & ODS_NOACCEL, 0) << "entered with Alt";
+    Key(Qt::Key_Escape);
+}
+
 TEST_F(MenuLoopTest, HoverAcrossTheBarOpensTheNeighboursMenu) {
     QWidget* bar = Bar();
     ASSERT_NE(bar, nullptr);

@@ -36,9 +36,12 @@ public:
     int BarIndex = -1;
     std::vector<QPointer<TBvMenuWindow>> Popups;
     HWND Owner = nullptr;
+    // The menu is worked with the keyboard (entered with Alt, F10 or a mnemonic, or a key
+    // used in it): the items show their mnemonics' underlines.
+    bool Keyboard = false;
 
     bool Active() const { return active_; }
-    void Start(HWND owner);
+    void Start(HWND owner, bool keyboard = false);
     // Closes every popup; the bar leaves menu mode; the owner hears that the menu closed.
     void End();
     TBvMenuWindow* Leaf() const;
@@ -74,7 +77,7 @@ TMenuLoop& Loop() {
 
 uint32_t ItemState(TMenuItem* it) {
     return (it->Enabled() ? 0 : (ODS_GRAYED | ODS_DISABLED)) | (it->Checked() ? ODS_CHECKED : 0) |
-           (it->Default ? ODS_DEFAULT : 0);
+           (it->Default ? ODS_DEFAULT : 0) | (Loop().Keyboard ? 0 : ODS_NOACCEL);
 }
 
 void SendMenuSelect(HWND owner, TMenuItem* parent, int index, TMenuItem* it) {
@@ -419,11 +422,12 @@ private:
     int hot_ = -1;
 };
 
-void TMenuLoop::Start(HWND owner) {
+void TMenuLoop::Start(HWND owner, bool keyboard) {
     Owner = owner;
     if (active_)
         return;
     active_ = true;
+    Keyboard = keyboard;
     if (auto* app = QCoreApplication::instance())
         app->installEventFilter(this);
 }
@@ -432,6 +436,7 @@ void TMenuLoop::End() {
     if (!active_)
         return;
     active_ = false;
+    Keyboard = false;
     if (auto* app = QCoreApplication::instance())
         app->removeEventFilter(this);
     CloseFrom(0);
@@ -580,6 +585,15 @@ bool TMenuLoop::eventFilter(QObject* watched, QEvent* event) {
 }
 
 bool TMenuLoop::Key(QKeyEvent* e) {
+    if (!Keyboard) {
+        // From the first key on, the open menus show their underlines.
+        Keyboard = true;
+        if (Bar)
+            Bar->update();
+        for (auto& popup : Popups)
+            if (popup)
+                popup->update();
+    }
     TBvMenuWindow* leaf = Leaf();
     std::vector<TMenuItem*> barItems =
         Bar ? VisibleMenuItems(Bar->Root()) : std::vector<TMenuItem*>{};
@@ -732,7 +746,7 @@ void EnterMenuBar(TCustomForm* form, char16_t ch) {
             return;
     }
     Loop().Bar = bar;
-    Loop().Start(form);
+    Loop().Start(form, true);
     if (ch == 0)
         Loop().SelectBarItem(0, false, false);
     else
