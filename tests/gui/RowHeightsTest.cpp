@@ -34,8 +34,9 @@ void ExpectSame(const TRowHeights& rows, const std::vector<int>& plain, std::mt1
     for (int k = 0; k < 20; ++k) {
         int i = pick(rng);
         ASSERT_EQ(rows.Top(i), PlainTop(plain, i)) << "row " << i;
-        if (i < n)
+        if (i < n) {
             ASSERT_EQ(rows.Get(i), plain[static_cast<size_t>(i)]);
+        }
         int64_t offset = rows.Total() > 0 ? static_cast<int64_t>(rng() % (rows.Total() + 10)) : 0;
         ASSERT_EQ(rows.RowAt(offset), PlainRowAt(plain, offset)) << "offset " << offset;
     }
