@@ -2,9 +2,8 @@
 // shown combo box (plain, and owner-drawn with every item measured), N rows a linked
 // provider brings, and N items of the owner-drawn list box filled and laid out.
 #include "BenchGui.h"
+#include "BenchProvider.h"
 #include "BvComboBox.h"
-#include "BvDataItems.h"
-#include "BvDataRenderers.h"
 #include "BvgListBox.h"
 
 #include <benchmark/benchmark.h>
@@ -54,64 +53,6 @@ void BM_KitComboBoxAdds(benchmark::State& state) {
 void BM_KitComboBoxOwnerDrawnAddsMeasured(benchmark::State& state) {
     RunComboAdds(state, true);
 }
-
-// A provider of N items linked to a shown combo box: the box's rows follow.
-class TBenchProvider : public TExtensibleInterfacedPersistent, public IBvDataProvider {
-public:
-    void AfterConstruction() override {
-        TExtensibleInterfacedPersistent::AfterConstruction();
-        root_ = BvCreate<TBvDataItemsList>(static_cast<IBvDataProvider*>(this));
-        hold_ = TIntf<IBvDataItems>(root_);
-        BvCreate<TBvCustomDataItemsTextRenderer>(root_);
-    }
-    void Add(const std::string& caption) {
-        auto* item = BvCreate<TBvBaseDataItem>(static_cast<IBvDataItems*>(root_));
-        BvCreate<TBvDataItemTextImpl>(item)->SetCaption(caption);
-        root_->AppendItem(item);
-    }
-    void RegisterChangeNotify(IBvDataProviderChangeSink* sink) override { sinks_.push_back(sink); }
-    void UnregisterChangeNotify(IBvDataProviderChangeSink* sink) override {
-        std::erase(sinks_, sink);
-    }
-    TIntf<IBvDataItems> GetItems() override { return hold_; }
-    void Changing(TBvProviderChangeReason, IInterface*) override {}
-    void Changed(TBvProviderChangeReason, IInterface*) override {}
-    std::vector<const TBvDataConsumerClass*> ConsumerClasses() override { return {}; }
-    void SelectConsumer(IBvDataConsumer* consumer) override {
-        consumers_.push_back(TIntf<IBvDataConsumer>(consumer));
-    }
-    TIntf<IBvDataConsumer> SelectedConsumer() override {
-        return consumers_.empty() ? nullptr : consumers_.back();
-    }
-    void ReleaseConsumer() override {
-        if (!consumers_.empty())
-            consumers_.pop_back();
-    }
-    void SelectContext(IBvDataContext*) override {}
-    TIntf<IBvDataContext> SelectedContext() override { return nullptr; }
-    void ReleaseContext() override {}
-
-protected:
-    bool GetOwnInterface(const TGUID& iid, void** obj) override {
-        if (BvOffer<IBvDataProvider>(this, iid, obj) ||
-            TExtensibleInterfacedPersistent::GetOwnInterface(iid, obj))
-            return true;
-        if (SameGUID(iid, IBvDataItems::IID) || SameGUID(iid, IBvDataItemsIDSearch::IID))
-            return root_ && root_->GetInterface(iid, obj);
-        return false;
-    }
-    void BeforeDestruction() override {
-        TExtensibleInterfacedPersistent::BeforeDestruction();
-        consumers_.clear();
-        hold_ = nullptr;
-    }
-
-private:
-    TBvDataItemsList* root_ = nullptr;
-    TIntf<IBvDataItems> hold_;
-    std::vector<IBvDataProviderChangeSink*> sinks_;
-    std::vector<TIntf<IBvDataConsumer>> consumers_;
-};
 
 void BM_KitComboBoxProviderRows(benchmark::State& state) {
     EnsureGui();

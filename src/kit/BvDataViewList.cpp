@@ -67,6 +67,7 @@ uint32_t TBvDataConsumerViewList::FlagsFor(IBvDataItem* item, uint32_t level) {
 
 void TBvDataConsumerViewList::ClearView() {
     rows_.clear();
+    RowsMoved();
 }
 
 void TBvDataConsumerViewList::RebuildView() {
@@ -106,8 +107,9 @@ void TBvDataConsumerViewList::AddItems(int& index, IBvDataItems* items, int expa
         auto item = items->GetItem(i);
         if (!item || !ItemIsVisible(item.Get()))
             continue;
-        TRow row{item->GetID(), FlagsFor(item.Get(), level)};
+        TRow row{item->GetID(), FlagsFor(item.Get(), level), i};
         rows_.insert(rows_.begin() + index, row);
+        RowsMoved();
         if ((row.RowFlags & HasChildren) && expandLevel != 0) {
             ++index;
             if (auto sub = Supports<IBvDataItems>(item))
@@ -137,6 +139,7 @@ void TBvDataConsumerViewList::AddItem(int parentIndex, IBvDataItem* item, int ex
         ++at;
     TRow row{item->GetID(), FlagsFor(item, level)};
     rows_.insert(rows_.begin() + at, row);
+    RowsMoved();
     if (parentIndex >= 0)
         rows_[static_cast<size_t>(parentIndex)].RowFlags |= Expanded | HasItems | HasChildren;
     if (expandLevel != 0 && (row.RowFlags & HasChildren)) {
@@ -154,6 +157,7 @@ void TBvDataConsumerViewList::InsertItem(int insertIndex, int parentIndex, IBvDa
                          ? (rows_[static_cast<size_t>(parentIndex)].RowFlags & LevelMask) + 1
                          : 0;
     rows_.insert(rows_.begin() + insertIndex, TRow{item->GetID(), FlagsFor(item, level)});
+    RowsMoved();
     if (ValidIndex(parentIndex)) {
         if (parentIndex >= insertIndex)
             ++parentIndex;
@@ -192,6 +196,7 @@ void TBvDataConsumerViewList::DeleteItems(int index) {
         return;
     int last = LastDescendant(index);
     rows_.erase(rows_.begin() + index + 1, rows_.begin() + last + 1);
+    RowsMoved();
     rows_[static_cast<size_t>(index)].RowFlags &= ~Expanded;
 }
 
@@ -201,6 +206,7 @@ void TBvDataConsumerViewList::DeleteItem(int index) {
     DeleteItems(index);
     uint32_t level = rows_[static_cast<size_t>(index)].RowFlags & LevelMask;
     rows_.erase(rows_.begin() + index);
+    RowsMoved();
     if (index > 0 && level > 0) {
         uint32_t& above = rows_[static_cast<size_t>(index - 1)].RowFlags;
         uint32_t aboveLevel = above & LevelMask;
@@ -218,6 +224,8 @@ void TBvDataConsumerViewList::UpdateItemFlags(int index, uint32_t value, uint32_
         return;
     uint32_t& f = rows_[static_cast<size_t>(index)].RowFlags;
     f = (f & ~mask) | (value & mask);
+    if (mask & LevelMask)
+        RowsMoved();
 }
 
 void TBvDataConsumerViewList::ToggleItem(int index) {
@@ -295,7 +303,26 @@ TIntf<IBvDataItem> TBvDataConsumerViewList::Item(int index) {
     else
         list = RootItems();
     auto search = Supports<IBvDataItemsIDSearch>(list);
-    return search ? search->FindByID(rows_[static_cast<size_t>(index)].ItemID, false) : nullptr;
+    if (!search)
+        return nullptr;
+    // Boxes ask for every row they draw: the place the item was last found, or one beside it
+    // after an insert or delete the notices missed, spares a search of the whole list.
+    TRow& row = rows_[static_cast<size_t>(index)];
+    if (const int hint = row.ListIndex; hint >= 0) {
+        const int n = list->Count();
+        for (int at : {hint, hint - 1, hint + 1}) {
+            if (at < 0 || at >= n)
+                continue;
+            auto item = list->GetItem(at);
+            if (item && AnsiSameText(item->GetID(), row.ItemID)) {
+                row.ListIndex = at;
+                return item;
+            }
+        }
+    }
+    auto found = search->FindByID(row.ItemID, false);
+    row.ListIndex = found ? found->GetIndex() : -1;
+    return found;
 }
 
 int TBvDataConsumerViewList::ItemLevel(int index) {
@@ -315,13 +342,22 @@ bool TBvDataConsumerViewList::ItemHasChildren(int index) {
 int TBvDataConsumerViewList::ItemParentIndex(int index) {
     if (!ValidIndex(index))
         return -1;
-    uint32_t level = rows_[static_cast<size_t>(index)].RowFlags & LevelMask;
-    if (level == 0)
-        return -1;
-    for (int i = index - 1; i >= 0; --i)
-        if ((rows_[static_cast<size_t>(i)].RowFlags & LevelMask) < level)
-            return i;
-    return -1;
+    if (!parentsValid_) {
+        // A row's parent is the nearest row above with a smaller level: one pass with the
+        // chain of open ancestors answers it for every row.
+        parents_.assign(rows_.size(), -1);
+        std::vector<int> chain;
+        for (size_t i = 0; i < rows_.size(); ++i) {
+            uint32_t level = rows_[i].RowFlags & LevelMask;
+            while (!chain.empty() &&
+                   (rows_[static_cast<size_t>(chain.back())].RowFlags & LevelMask) >= level)
+                chain.pop_back();
+            parents_[i] = chain.empty() ? -1 : chain.back();
+            chain.push_back(static_cast<int>(i));
+        }
+        parentsValid_ = true;
+    }
+    return parents_[static_cast<size_t>(index)];
 }
 
 TIntf<IBvDataItem> TBvDataConsumerViewList::ItemParent(int index) {
@@ -412,6 +448,40 @@ void TBvDataConsumerViewList::DataProviderChanging(IBvDataProvider*, TBvProvider
         DeleteItem(row);
         NotifyViewChanged();
     }
+    ShiftListIndexes(item.Get(), -1);
+}
+
+void TBvDataConsumerViewList::ShiftListIndexes(IBvDataItem* item, int delta) {
+    auto items = item->Items();
+    if (!items)
+        return;
+    // Appending moves no other item; most additions do.
+    const int at = item->GetIndex();
+    if (at < 0 || at == items->Count() - 1)
+        return;
+    // The item's siblings are the rows one level below its parent's row, between that row and
+    // the parent's next sibling; without a parent, the rows of level 0.
+    auto parent = items->Parent();
+    int first = 0;
+    int last = Count() - 1;
+    uint32_t level = 0;
+    if (parent) {
+        int p = IndexOfItem(parent.Get());
+        if (p < 0)
+            return;
+        first = p + 1;
+        last = LastDescendant(p);
+        level = (rows_[static_cast<size_t>(p)].RowFlags & LevelMask) + 1;
+    }
+    // A deleted item still stands in its list; the rows behind it move up. An added one stands
+    // at its place already; it and the rows behind it moved down.
+    for (int i = first; i <= last; ++i) {
+        TRow& r = rows_[static_cast<size_t>(i)];
+        if ((r.RowFlags & LevelMask) != level || r.ListIndex < 0)
+            continue;
+        if (delta < 0 ? r.ListIndex > at : r.ListIndex >= at)
+            r.ListIndex += delta;
+    }
 }
 
 void TBvDataConsumerViewList::DataProviderChanged(IBvDataProvider*, TBvProviderChangeReason reason,
@@ -422,6 +492,7 @@ void TBvDataConsumerViewList::DataProviderChanged(IBvDataProvider*, TBvProviderC
     if (!item)
         return;
     TBvConsumerScope scope(Consumer());
+    ShiftListIndexes(item.Get(), 1);
     auto items = item->Items();
     auto parent = items ? items->Parent() : nullptr;
     if (!parent) {

@@ -41,6 +41,9 @@ public:
     struct TRow {
         std::string ItemID;
         uint32_t RowFlags = 0;
+        // Where the item stood in its list when it was last found; tried first, so that
+        // finding a row's item does not search the list. -1 when not known.
+        int ListIndex = -1;
     };
 
     using TBvCustomDataConsumerViewList::TBvCustomDataConsumerViewList;
@@ -99,7 +102,14 @@ private:
     bool ItemIsVisible(IBvDataItem* item);
     uint32_t FlagsFor(IBvDataItem* item, uint32_t level);
     int LastDescendant(int index) const;
+    // Rows were inserted, removed or had their level changed: the kept parents are stale.
+    void RowsMoved() { parentsValid_ = false; }
+    // The places in the parent's list of the rows after a list change at position at, by delta.
+    void ShiftListIndexes(IBvDataItem* item, int delta);
 
     std::vector<TRow> rows_;
+    // Each row's parent row, found in one pass and kept until the rows move.
+    std::vector<int> parents_;
+    bool parentsValid_ = false;
     bool rebuilding_ = false;
 };

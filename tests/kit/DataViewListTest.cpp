@@ -351,4 +351,81 @@ TEST(DataViewList, IndexOfIDIgnoresCaseAndAnswersTheLastOfTwinRows) {
     consumer->Destroy();
 }
 
+// A list of sub-items that counts how often its items are read.
+class TCountingList : public TBvDataItemsList {
+public:
+    using TBvDataItemsList::TBvDataItemsList;
+    TIntf<IBvDataItem> GetItem(int index) override {
+        ++Reads;
+        return TBvDataItemsList::GetItem(index);
+    }
+    long Reads = 0;
+};
+
+TEST(DataViewList, ARowsItemIsFoundWithoutSearchingItsListAndFollowsChanges) {
+    constexpr int kChildren = 3000;
+    auto p = MakeProvider();
+    auto* folder = p->AddItem("folder", nullptr, "folder");
+    auto* list = BvCreate<TCountingList>(folder);
+    BvCreate<TBvBaseDataItemsListManagement>(list);
+    for (int i = 0; i < kChildren; ++i)
+        p->AddItem("c" + std::to_string(i), list, "c" + std::to_string(i));
+    p->AddItem("after", nullptr, "after");
+    TComponent owner(nullptr);
+    auto* consumer = BvCreate<TBvDataConsumer>(&owner, std::vector<int>{3});
+    consumer->OnSubServiceCreated = [](TBvDataConsumer*, TBvDataConsumerAggregatedObject* s) {
+        if (auto* view = dynamic_cast<TBvDataConsumerViewList*>(s))
+            view->SetAutoExpandLevel(-1);
+    };
+    consumer->SetProvider(p.Get());
+    auto* v = consumer->ViewList();
+    ASSERT_EQ(v->Count(), kChildren + 2);
+
+    // Every row answers its own item, and reading them all reads each item a few times, not
+    // the list's length.
+    auto everyRowAnswersItsItem = [&] {
+        for (int i = 0; i < v->Count(); ++i) {
+            auto item = v->Item(i);
+            ASSERT_NE(item, nullptr) << i;
+            ASSERT_EQ(item->GetID(), v->Rows()[static_cast<size_t>(i)].ItemID) << i;
+        }
+    };
+    list->Reads = 0;
+    everyRowAnswersItsItem();
+    EXPECT_LE(list->Reads, 3L * kChildren);
+
+    // Items deleted from the front and the middle move the rest up; each row still answers
+    // its own item, cheaply.
+    auto manage = Supports<IBvDataItemsManagement>(static_cast<IBvDataItems*>(list));
+    manage->Delete(0);
+    manage->Delete(kChildren / 2);
+    ASSERT_EQ(v->Count(), kChildren);
+    list->Reads = 0;
+    everyRowAnswersItsItem();
+    EXPECT_LE(list->Reads, 3L * kChildren);
+
+    // An item taken out behind the rows' back: its row finds nothing, the others still find
+    // their own items.
+    list->RemoveItemAt(0);
+    EXPECT_EQ(v->Item(1), nullptr);
+    for (int i = 2; i < v->Count(); ++i)
+        ASSERT_EQ(v->Item(i)->GetID(), v->Rows()[static_cast<size_t>(i)].ItemID) << i;
+    consumer->Destroy();
+}
+
+TEST(DataViewList, TwinRowsEachAnswerTheItemTheyWereMadeFrom) {
+    auto p = MakeProvider();
+    p->AddItem("one", nullptr, "twin");
+    p->AddItem("two", nullptr, "other");
+    p->AddItem("three", nullptr, "TWIN");
+    TComponent owner(nullptr);
+    auto* consumer = BvCreate<TBvDataConsumer>(&owner, std::vector<int>{3});
+    consumer->SetProvider(p.Get());
+    TBvConsumerStrings strings(consumer);
+    ASSERT_EQ(strings.Count(), 3);
+    EXPECT_EQ(strings.Get(0), "one");
+    EXPECT_EQ(strings.Get(2), "three");
+    consumer->Destroy();
+}
+
 } // namespace
