@@ -266,6 +266,12 @@ void TBvgListBox::UpdateMeasureRects(int width, int pictureWidth) {
     measure_.Valid = true;
 }
 
+bool TBvgListBox::WidthChangedSinceMeasure() const {
+    // Only wrapped text grows or shrinks with the width.
+    return (options_ & fboWordWrap) && fixedItemHeight_ <= 0 && measure_.Valid &&
+           measure_.Width != std::max(1, ItemWidth());
+}
+
 int TBvgListBox::MeasureItemText(int index) {
     if (fixedItemHeight_ > 0)
         return fixedItemHeight_;
@@ -355,6 +361,12 @@ void TBvgListBox::DrawOneItem(TDrawItemStruct& dis) {
         if (wallpaper)
             dis.hDC->StretchDraw(Rect(0, 0, Width(), Height()), wallpaper);
         return;
+    }
+    // Wrapped rows measured for another width (a scroll bar came or went, the box was
+    // resized) would cut their text: measure them again once this paint is over.
+    if (!remeasurePosted_ && WidthChangedSinceMeasure()) {
+        remeasurePosted_ = true;
+        PostMessage(this, CM_BVGLISTREMEASURE, 0, 0);
     }
     // The selected bit alone decides; focus, hot-light or any other bit changes nothing.
     const bool selected = (dis.itemState & ODS_SELECTED) != 0;
@@ -475,6 +487,11 @@ bool TBvgListBox::HandleMessage(TMessage& m) {
     case CM_MOUSELEAVE:
         TCustomListBox::HandleMessage(m);
         MouseLeft();
+        return true;
+    case CM_BVGLISTREMEASURE:
+        remeasurePosted_ = false;
+        if (WidthChangedSinceMeasure())
+            RemeasureItems();
         return true;
     default:
         return TCustomListBox::HandleMessage(m);

@@ -14,6 +14,10 @@
 
 class TImage;
 
+// Posted to itself when an item is drawn in a width other than the one the items were
+// measured in.
+constexpr uint32_t CM_BVGLISTREMEASURE = 0xB060;
+
 enum class TglLBWallpaperOption : uint8_t { fwlNone, fwlStretch, fwlTile, fwlGlobal };
 
 enum TglListBoxOption : uint16_t {
@@ -110,6 +114,7 @@ private:
                      bool transparent) const;
     int PictureWidth() const;
     void UpdateMeasureRects(int width, int pictureWidth);
+    bool WidthChangedSinceMeasure() const;
     int PictureIndex(int item) const;
     TBitmap* WallpaperInUse() const;
     void DrawWallpaper(HDC dc, const TRect& r, int index);
@@ -147,4 +152,5 @@ private:
     std::unique_ptr<TBitmap> measureBitmap_;
     int lastSelIndex_ = -1;
     int oldSelIndex_ = -1;
+    bool remeasurePosted_ = false;
 };

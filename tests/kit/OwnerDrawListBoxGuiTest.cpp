@@ -11,6 +11,7 @@
 #include <QTest>
 
 #include <algorithm>
+#include <functional>
 #include <set>
 
 #include <gtest/gtest.h>
@@ -192,6 +193,65 @@ TEST(OwnerDrawListBoxMeasure, RemeasuringKeepsTheSelectionAndTheCurrentItem) {
     EXPECT_EQ(30, f.list->ItemRect(4).Height());
     EXPECT_EQ(3, f.list->ItemIndex());
     EXPECT_EQ(2, f.list->GetSelCount());
+}
+
+TEST(OwnerDrawListBoxMeasure, WrappedRowsFollowTheWidthWhenAScrollBarComesOrTheBoxIsResized) {
+    TListForm f(0, 200);
+    f.list->SetMultiSelect(true);
+    f.list->SetAnchors(akLeft | akTop | akRight);
+    f.Show();
+    const int fullWidth = f.list->ItemWidth();
+    TCanvas c;
+    c.SetFont(*f.list->ItemStyle()->Font());
+    // Two words that just fit one line of the whole row and need two once a scroll bar or a
+    // narrower box takes some of it.
+    std::string text = "Wg Wg";
+    while (c.TextWidth(text + "i") < fullWidth - 10)
+        text += "i";
+    f.list->Items()->Add(text);
+    f.list->Items()->Add("Wg");
+    PumpEvents();
+    const int line = LineHeight(*f.list->ItemStyle()->Font());
+    ASSERT_EQ(line, f.list->ItemRect(0).Height());
+    f.list->SetItemIndex(1);
+    f.list->SetSelected(0, true);
+    f.list->SetSelected(1, true);
+
+    struct Step {
+        const char* what;
+        std::function<void()> act;
+        int rows;
+    } steps[] = {
+        {"enough items for a vertical scroll bar",
+         [&] {
+             for (int i = 0; i < 30; ++i)
+                 f.list->Items()->Add("Wg");
+         },
+         2},
+        {"the window made narrower, the box with it",
+         [&] {
+             QWidget* w = f.form->Widget();
+             w->resize(w->width() - 40, w->height());
+         },
+         2},
+        {"the items gone again and the window as wide as before",
+         [&] {
+             while (f.list->Count() > 2)
+                 f.list->Items()->Delete(f.list->Count() - 1);
+             QWidget* w = f.form->Widget();
+             w->resize(w->width() + 40, w->height());
+         },
+         1},
+    };
+    for (const Step& step : steps) {
+        SCOPED_TRACE(step.what);
+        step.act();
+        PumpEvents();
+        EXPECT_EQ(step.rows * line, f.list->ItemRect(0).Height());
+        EXPECT_EQ(1, f.list->ItemIndex());
+        EXPECT_TRUE(f.list->Selected(0));
+        EXPECT_TRUE(f.list->Selected(1));
+    }
 }
 
 // ---------------------------------------------------------------- hot tracking
