@@ -36,16 +36,7 @@ const TClassInfo& TBvComboBox::StaticClassInfo() {
 }
 
 TBvCustomComboBox::TBvCustomComboBox(TComponent* owner) : TBvExCustomComboBox(owner) {
-    consumer_ =
-        BvCreate<TBvDataConsumer>(this, std::vector<int>{attrGrayDisabled, attrDisplaysList});
-    consumer_->OnSubServiceCreated = [](TBvDataConsumer*, TBvDataConsumerAggregatedObject* s) {
-        // Every level of the provider's tree is shown, and new items come into view.
-        if (auto* view = dynamic_cast<TBvDataConsumerViewList*>(s)) {
-            view->SetExpandOnNewItem(true);
-            view->SetAutoExpandLevel(-1);
-            view->RebuildView();
-        }
-    };
+    consumer_ = CreateListConsumer(this);
     consumer_->OnChanged = [this](TBvDataConsumer*, TBvConsumerChangeReason reason) {
         if (reason == TBvConsumerChangeReason::crProvider)
             ProviderChanged();
@@ -517,46 +508,11 @@ std::vector<TIntf<IBvDataItem>> TBvCustomComboBox::ProviderRowItems() const {
     if (!providerActive_ || !view)
         return out;
     TBvConsumerScope scope(consumer_);
-    // The rows of one list lie in that list's order, so each list is read once, on from where
-    // its last row was found; looking every row up by its ID would cost the whole list per row.
-    struct TLevel {
-        TIntf<IBvDataItems> List;
-        int Next = 0;
-    };
-    std::vector<TLevel> levels;
-    std::vector<TIntf<IBvDataItem>> last; // the item of the latest row at each level
-    const auto& rows = view->Rows();
-    out.reserve(rows.size());
-    for (size_t r = 0; r < rows.size(); ++r) {
-        const size_t level = rows[r].RowFlags & TBvDataConsumerViewList::LevelMask;
-        TIntf<IBvDataItem> found;
-        if (level < levels.size()) {
-            levels.resize(level + 1);
-        } else if (level == levels.size()) {
-            TIntf<IBvDataItems> list = level == 0        ? view->RootItems()
-                                       : last[level - 1] ? Supports<IBvDataItems>(last[level - 1])
-                                                         : nullptr;
-            levels.push_back({list, 0});
-        }
-        if (level < levels.size() && levels[level].List) {
-            TLevel& at = levels[level];
-            const int count = at.List->Count();
-            for (int i = at.Next; i < count; ++i) {
-                auto item = at.List->GetItem(i);
-                if (item && AnsiSameText(item->GetID(), rows[r].ItemID)) {
-                    found = item;
-                    at.Next = i + 1;
-                    break;
-                }
-            }
-        }
-        // A row out of its list's order is looked up the long way.
-        if (!found)
-            found = view->Item(static_cast<int>(r));
-        last.resize(level + 1);
-        last[level] = found;
-        out.push_back(found);
-    }
+    // The view list finds a row's item where it last saw it, so reading every row costs
+    // the rows, not rows times the list.
+    out.reserve(static_cast<size_t>(view->Count()));
+    for (int r = 0; r < view->Count(); ++r)
+        out.push_back(view->Item(r));
     return out;
 }
 

@@ -518,3 +518,16 @@ void TBvDataConsumerViewList::DataProviderChanged(IBvDataProvider*, TBvProviderC
         NotifyViewChanged();
     }
 }
+
+TBvDataConsumer* CreateListConsumer(TComponent* owner) {
+    auto* consumer =
+        BvCreate<TBvDataConsumer>(owner, std::vector<int>{attrGrayDisabled, attrDisplaysList});
+    consumer->OnSubServiceCreated = [](TBvDataConsumer*, TBvDataConsumerAggregatedObject* s) {
+        if (auto* view = dynamic_cast<TBvDataConsumerViewList*>(s)) {
+            view->SetExpandOnNewItem(true);
+            view->SetAutoExpandLevel(-1);
+            view->RebuildView();
+        }
+    };
+    return consumer;
+}

@@ -113,3 +113,7 @@ private:
     bool parentsValid_ = false;
     bool rebuilding_ = false;
 };
+
+// A consumer that shows a provider's whole tree as one list: every level expanded and new
+// items brought into view. The kit's list and combo boxes and the provider link use it.
+TBvDataConsumer* CreateListConsumer(TComponent* owner);

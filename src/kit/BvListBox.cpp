@@ -185,16 +185,7 @@ TBvCustomListBox::TBvCustomListBox(TComponent* owner)
     };
     background_->OnChange = [this](TObject*) { Invalidate(); };
     measureCanvas_->SetFont(*Font());
-    consumer_ =
-        BvCreate<TBvDataConsumer>(this, std::vector<int>{attrGrayDisabled, attrDisplaysList});
-    consumer_->OnSubServiceCreated = [](TBvDataConsumer*, TBvDataConsumerAggregatedObject* s) {
-        // Every level of the provider's tree is shown, and new items come into view.
-        if (auto* view = dynamic_cast<TBvDataConsumerViewList*>(s)) {
-            view->SetExpandOnNewItem(true);
-            view->SetAutoExpandLevel(-1);
-            view->RebuildView();
-        }
-    };
+    consumer_ = CreateListConsumer(this);
     consumer_->OnChanged = [this](TBvDataConsumer*, TBvConsumerChangeReason reason) {
         if (reason == TBvConsumerChangeReason::crProvider)
             ProviderChanged();

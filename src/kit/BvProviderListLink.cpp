@@ -15,15 +15,7 @@ TBvProviderListLink::TBvProviderListLink(TWinControl* control)
     if (!list_ && !combo_)
         throw EBvDataProvider("A provider link needs a list box or a combo box");
     FreeNotification(control);
-    consumer_ =
-        BvCreate<TBvDataConsumer>(control, std::vector<int>{attrGrayDisabled, attrDisplaysList});
-    consumer_->OnSubServiceCreated = [](TBvDataConsumer*, TBvDataConsumerAggregatedObject* s) {
-        if (auto* view = dynamic_cast<TBvDataConsumerViewList*>(s)) {
-            view->SetExpandOnNewItem(true);
-            view->SetAutoExpandLevel(-1);
-            view->RebuildView();
-        }
-    };
+    consumer_ = CreateListConsumer(control);
     consumer_->OnChanged = [this](TBvDataConsumer*, TBvConsumerChangeReason) { Refill(); };
     if (list_) {
         list_->SetStyle(TListBoxStyle::lbOwnerDrawFixed);
