@@ -4,6 +4,7 @@
 #include "BvComboBox.h"
 #include "BvgListBox.h"
 #include "GuiTestEnvironment.h"
+#include "KitPictures.h"
 
 #include <QAbstractItemView>
 #include <QApplication>
@@ -15,19 +16,6 @@
 #include <gtest/gtest.h>
 
 namespace {
-
-void AddTangoPicture(TCustomImageList* list, const std::string& path) {
-    TBitmap bitmap(16, 16);
-    bitmap.Canvas()->Brush()->SetColor(0x008080);
-    bitmap.Canvas()->FillRect(Rect(0, 0, 16, 16));
-    QImage icon(QString::fromStdString("/usr/share/icons/Tango/16x16/" + path));
-    ASSERT_FALSE(icon.isNull()) << path;
-    {
-        QPainter p(&bitmap.Image());
-        p.drawImage(0, 0, icon);
-    }
-    list->AddMasked(&bitmap, 0x008080);
-}
 
 TEST(ComboAndPlaylistScreenshot, PlaceholderDroppedDownListAndPlaylistBox) {
     TForm* form = MakeTestForm(440, 300);
@@ -61,25 +49,7 @@ TEST(ComboAndPlaylistScreenshot, PlaceholderDroppedDownListAndPlaylistBox) {
     auto* playlists = new TBvgListBox(form);
     playlists->SetParent(form);
     playlists->SetBounds(230, 10, 190, 200);
-    playlists->SetGlyphs(&images);
-    playlists->SetNumGlyphs(5);
-    playlists->GlyphsAlign()->SetVertical(TglVertAlign::fvaCenter);
-    playlists->TextAlign()->SetVertical(TglVertAlign::fvaCenter);
-    playlists->SetOptions(fboExcludeGlyphs | fboHotTrack | fboWordWrap);
-    TBvgListBoxItemStyle* normal = playlists->ItemStyle();
-    normal->SetColor(clWhite);
-    UseTestFont(normal->Font());
-    normal->Bevel()->SetSides(fsdBottom);
-    normal->Bevel()->SetOuter(TBevelCut::bvRaised);
-    TBvgListBoxItemStyle* sel = playlists->ItemSelStyle();
-    sel->SetColor(clWhite);
-    UseTestFont(sel->Font());
-    sel->Font()->SetStyle(fsBold);
-    sel->Bevel()->SetOuter(TBevelCut::bvRaised);
-    sel->Bevel()->SetBold(true);
-    sel->Gradient()->SetFromColor(RGB(255, 255, 255));
-    sel->Gradient()->SetToColor(RGB(150, 180, 230));
-    sel->Gradient()->SetActive(true);
+    UsePlaylistBoxLook(playlists, &images, 5);
     for (const char* s :
          {"All music", "Rock", "Jazz and blues for a long evening", "Podcasts", "Deleted"})
         playlists->Items()->Add(s);
@@ -110,17 +80,7 @@ TEST(ComboAndPlaylistScreenshot, PlaceholderDroppedDownListAndPlaylistBox) {
     EXPECT_TRUE(search->IsEmptyValue());
 
     // The form and the open list, composed as they lie on the screen.
-    QWidget* popup = popupView->window();
-    QImage popupShot = popup->grab().toImage();
-    const QPoint at = popup->mapToGlobal(QPoint(0, 0)) - form->Widget()->mapToGlobal(QPoint(0, 0));
-    QImage shot(std::max(formShot.width(), at.x() + popupShot.width()),
-                std::max(formShot.height(), at.y() + popupShot.height()), QImage::Format_RGB32);
-    shot.fill(Qt::white);
-    {
-        QPainter p(&shot);
-        p.drawImage(0, 0, formShot);
-        p.drawImage(at, popupShot);
-    }
+    QImage shot = ComposeWithPopup(formShot, form->Widget(), popupView->window());
     const std::string path = std::string(BV_BINARY_DIR) + "/kit_combo_and_playlist_box.png";
     EXPECT_TRUE(shot.save(QString::fromStdString(path)));
     // The playlist box three times as large, for its bevels and pictures.

@@ -8,6 +8,7 @@
 #include "BvgGroupBox.h"
 #include "BvgListBox.h"
 #include "GuiTestEnvironment.h"
+#include "KitPictures.h"
 
 #include <QAbstractScrollArea>
 #include <QApplication>
@@ -22,38 +23,6 @@
 #include <vector>
 
 namespace {
-
-void AddTangoPicture(TCustomImageList* list, const std::string& path) {
-    TBitmap bitmap(16, 16);
-    bitmap.Canvas()->Brush()->SetColor(0x008080);
-    bitmap.Canvas()->FillRect(Rect(0, 0, 16, 16));
-    QImage icon(QString::fromStdString("/usr/share/icons/Tango/16x16/" + path));
-    ASSERT_FALSE(icon.isNull()) << path;
-    {
-        QPainter p(&bitmap.Image());
-        p.drawImage(0, 0, icon);
-    }
-    list->AddMasked(&bitmap, 0x008080);
-}
-
-TBvSpecialProgress* MakeBar(TForm* form, TWinControl* parent, int top, bool solid,
-                            const char* caption) {
-    auto* bar = new TBvSpecialProgress(form);
-    bar->SetParent(parent);
-    UseTestFont(bar->Font());
-    bar->SetBounds(8, top, 224, 17);
-    bar->SetSolid(solid);
-    bar->SetGradientBlocks(true);
-    bar->SetStep(1);
-    bar->SetStartColor(RGB(90, 140, 230));
-    bar->SetEndColor(RGB(190, 215, 255));
-    bar->SetTextOption(TBvTextOption::toFormat);
-    bar->SetTextCentered(true);
-    bar->SetBorderStyle(TBorderStyle::bsSingle);
-    bar->SetCaption(caption);
-    bar->SetPosition(50);
-    return bar;
-}
 
 TBvgGroupBox* MakeGroup(TForm* form, const char* caption, int top, int height) {
     auto* box = new TBvgGroupBox(form);
@@ -89,31 +58,13 @@ TEST(KitOneFormScreenshot, EachControlInItsUsualState) {
     auto* playlists = new TBvgListBox(form);
     playlists->SetParent(playlistsBox);
     playlists->SetBounds(8, 22, 224, 140);
-    playlists->SetGlyphs(&images);
-    playlists->SetNumGlyphs(5);
-    playlists->GlyphsAlign()->SetVertical(TglVertAlign::fvaCenter);
-    playlists->TextAlign()->SetVertical(TglVertAlign::fvaCenter);
-    playlists->SetOptions(fboExcludeGlyphs | fboHotTrack | fboWordWrap);
-    TBvgListBoxItemStyle* normal = playlists->ItemStyle();
-    normal->SetColor(clWhite);
-    UseTestFont(normal->Font());
-    normal->Bevel()->SetSides(fsdBottom);
-    normal->Bevel()->SetOuter(TBevelCut::bvRaised);
-    TBvgListBoxItemStyle* sel = playlists->ItemSelStyle();
-    sel->SetColor(clWhite);
-    UseTestFont(sel->Font());
-    sel->Font()->SetStyle(fsBold);
-    sel->Bevel()->SetOuter(TBevelCut::bvRaised);
-    sel->Bevel()->SetBold(true);
-    sel->Gradient()->SetFromColor(RGB(255, 255, 255));
-    sel->Gradient()->SetToColor(RGB(150, 180, 230));
-    sel->Gradient()->SetActive(true);
+    UsePlaylistBoxLook(playlists, &images, 5);
     for (const char* s : {"All music", "Rock", "Jazz and blues", "Podcasts", "Road trip"})
         playlists->Items()->Add(s);
 
     TBvgGroupBox* log = MakeGroup(form, "Log", 186, 84);
-    auto* solid = MakeBar(form, log, 28, true, "Copying file: %d%%");
-    auto* blocks = MakeBar(form, log, 54, false, "Encoding file: %d%%");
+    auto* solid = MakeBar(form, log, 28, 224, true, "Copying file: %d%%");
+    auto* blocks = MakeBar(form, log, 54, 224, false, "Encoding file: %d%%");
     TBvgGroupBox* deleted = MakeGroup(form, "Deleted", 278, 100);
     deleted->SetCollapsed(true);
 

@@ -4,6 +4,7 @@
 #include "BvSpecialProgress.h"
 #include "BvgGroupBox.h"
 #include "GuiTestEnvironment.h"
+#include "KitPictures.h"
 
 #include <QImage>
 #include <QWidget>
@@ -22,25 +23,6 @@ TColor At(const QImage& image, int x, int y) {
     return RGB(qRed(p), qGreen(p), qBlue(p));
 }
 
-TBvSpecialProgress* MakeBar(TForm* form, TWinControl* parent, int top, bool solid,
-                            const char* caption) {
-    auto* bar = new TBvSpecialProgress(form);
-    bar->SetParent(parent);
-    UseTestFont(bar->Font());
-    bar->SetBounds(8, top, 200, 17);
-    bar->SetSolid(solid);
-    bar->SetGradientBlocks(true);
-    bar->SetStep(1);
-    bar->SetStartColor(RGB(90, 140, 230));
-    bar->SetEndColor(RGB(190, 215, 255));
-    bar->SetTextOption(TBvTextOption::toFormat);
-    bar->SetTextCentered(true);
-    bar->SetBorderStyle(TBorderStyle::bsSingle);
-    bar->SetCaption(caption);
-    bar->SetPosition(50);
-    return bar;
-}
-
 } // namespace
 
 TEST(KitVisualScreenshot, FormWithProgressBarsGroupBoxesAndTheHintPanel) {
@@ -51,9 +33,9 @@ TEST(KitVisualScreenshot, FormWithProgressBarsGroupBoxesAndTheHintPanel) {
     UseTestFont(log->Font());
     log->SetCaption("Log");
     log->SetBounds(8, 8, 220, 110);
-    auto* solid = MakeBar(form, log, 24, true, "Copying file: %d%%");
-    auto* blocks = MakeBar(form, log, 50, false, "Encoding file:  %d%%");
-    auto* plain = MakeBar(form, log, 76, true, "Left: %s %d%%");
+    auto* solid = MakeBar(form, log, 24, 200, true, "Copying file: %d%%");
+    auto* blocks = MakeBar(form, log, 50, 200, false, "Encoding file:  %d%%");
+    auto* plain = MakeBar(form, log, 76, 200, true, "Left: %s %d%%");
     plain->SetStartColor(clWhite);
     plain->SetEndColor(RGB(150, 170, 200));
     plain->SetBorderStyle(TBorderStyle::bsNone);

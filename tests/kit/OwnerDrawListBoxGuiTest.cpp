@@ -3,6 +3,7 @@
 // selected bit alone.
 #include "BvgListBox.h"
 #include "GuiTestEnvironment.h"
+#include "KitPictures.h"
 
 #include <QAbstractItemView>
 #include <QApplication>
@@ -17,20 +18,6 @@
 #include <gtest/gtest.h>
 
 namespace {
-
-// A picture from the Tango icons on the transparent colour the box uses by default.
-void AddTangoPicture(TCustomImageList* list, const std::string& path) {
-    TBitmap bitmap(16, 16);
-    bitmap.Canvas()->Brush()->SetColor(0x008080);
-    bitmap.Canvas()->FillRect(Rect(0, 0, 16, 16));
-    QImage icon(QString::fromStdString("/usr/share/icons/Tango/16x16/" + path));
-    ASSERT_FALSE(icon.isNull()) << path;
-    {
-        QPainter p(&bitmap.Image());
-        p.drawImage(0, 0, icon);
-    }
-    list->AddMasked(&bitmap, 0x008080);
-}
 
 struct TListForm {
     TForm* form = nullptr;

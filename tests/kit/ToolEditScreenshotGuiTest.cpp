@@ -5,6 +5,7 @@
 #include "BvToolEdit.h"
 #include "Drives.h"
 #include "GuiTestEnvironment.h"
+#include "KitPictures.h"
 
 #include <QAbstractItemView>
 #include <QComboBox>
@@ -97,17 +98,7 @@ TEST(ToolEditScreenshot, DriveSelectorDroppedDownAndTheEncoderPathEdit) {
 
     // The form and the open list, composed as they lie on the screen.
     QImage formShot = form->Widget()->grab().toImage().convertToFormat(QImage::Format_RGB32);
-    QWidget* popup = view->window();
-    QImage popupShot = popup->grab().toImage();
-    const QPoint at = popup->mapToGlobal(QPoint(0, 0)) - form->Widget()->mapToGlobal(QPoint(0, 0));
-    QImage shot(std::max(formShot.width(), at.x() + popupShot.width()),
-                std::max(formShot.height(), at.y() + popupShot.height()), QImage::Format_RGB32);
-    shot.fill(Qt::white);
-    {
-        QPainter p(&shot);
-        p.drawImage(0, 0, formShot);
-        p.drawImage(at, popupShot);
-    }
+    QImage shot = ComposeWithPopup(formShot, form->Widget(), view->window());
     const std::string path = std::string(BV_BINARY_DIR) + "/kit_tool_edit.png";
     EXPECT_TRUE(shot.save(QString::fromStdString(path)));
 
