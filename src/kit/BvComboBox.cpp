@@ -370,17 +370,7 @@ void TBvCustomComboBox::DrawProviderItem(int index, TRect rect, TOwnerDrawState 
     const bool selected = (state & ODS_SELECTED) != 0;
     c->Brush()->SetColor(selected ? clHighlight : Color());
     c->Font()->SetColor(selected ? clHighlightText : Font()->Color());
-    c->FillRect(rect);
-    TBvDataConsumerViewList* view = consumer_->ViewList();
-    TBvConsumerScope scope(consumer_);
-    auto item = view->Item(index);
-    if (!item)
-        return;
-    rect.Left += 2 + view->ItemLevel(index) * view->LevelIndent();
-    if (auto renderer = FindItemsRenderer(item.Get()))
-        renderer->DrawItem(c, rect, item.Get(), ToProviderDrawState(state));
-    else
-        c->TextRect(rect, rect.Left, rect.Top, ItemCaptionText(item.Get()));
+    DrawProviderRow(c, consumer_, index, rect, state);
 }
 
 // ---------------------------------------------------------------- window

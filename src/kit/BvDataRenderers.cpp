@@ -1,5 +1,6 @@
 #include "BvDataRenderers.h"
 
+#include "BvDataViewList.h"
 #include "Graphics.h"
 
 const TClassInfo& TBvCustomDataItemsImages::StaticClassInfo() {
@@ -87,4 +88,21 @@ TPoint TBvCustomDataItemsTextRenderer::SizeItem(TCanvas* canvas, IBvDataItem* it
 
 TPoint TBvCustomDataItemsTextRenderer::TypicalItemSize(TCanvas* canvas) {
     return canvas->TextExtent("WyWyWyWyWyWyWyWyWyWy");
+}
+
+void DrawProviderRow(TCanvas* canvas, TBvDataConsumer* consumer, int index, TRect rect,
+                     uint16_t ownerDrawState) {
+    canvas->FillRect(rect);
+    TBvDataConsumerViewList* view = consumer ? consumer->ViewList() : nullptr;
+    if (!view)
+        return;
+    TBvConsumerScope scope(consumer);
+    auto item = view->Item(index);
+    if (!item)
+        return;
+    rect.Left += 2 + view->ItemLevel(index) * view->LevelIndent();
+    if (auto renderer = FindItemsRenderer(item.Get()))
+        renderer->DrawItem(canvas, rect, item.Get(), ToProviderDrawState(ownerDrawState));
+    else
+        canvas->TextRect(rect, rect.Left, rect.Top, ItemCaptionText(item.Get()));
 }

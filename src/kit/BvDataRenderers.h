@@ -61,3 +61,11 @@ protected:
 
 // The caption a text renderer shows for an item.
 std::string ItemCaptionText(IBvDataItem* item);
+
+class TBvDataConsumer;
+
+// Draws row `index` of a consumer's view list into `rect`, indented by its level, through the
+// item's renderer or as its caption. The canvas's brush and font are the caller's: it fills
+// the row first. Nothing is drawn past the fill when the consumer has no such row.
+void DrawProviderRow(TCanvas* canvas, TBvDataConsumer* consumer, int index, TRect rect,
+                     uint16_t ownerDrawState);

@@ -1164,19 +1164,7 @@ void TBvCustomListBox::SyncProviderRows() {
 }
 
 void TBvCustomListBox::DrawProviderItem(int index, TRect rect, TOwnerDrawState state) {
-    canvas_->FillRect(rect);
-    TBvDataConsumerViewList* view = consumer_ ? consumer_->ViewList() : nullptr;
-    if (!view)
-        return;
-    TBvConsumerScope scope(consumer_);
-    auto item = view->Item(index);
-    if (!item)
-        return;
-    rect.Left += 2 + view->ItemLevel(index) * view->LevelIndent();
-    if (auto renderer = FindItemsRenderer(item.Get()))
-        renderer->DrawItem(canvas_, rect, item.Get(), ToProviderDrawState(state));
-    else
-        canvas_->TextRect(rect, rect.Left, rect.Top, ItemCaptionText(item.Get()));
+    DrawProviderRow(canvas_, consumer_, index, rect, state);
 }
 
 bool TBvCustomListBox::ProviderMessage(TMessage& m) {

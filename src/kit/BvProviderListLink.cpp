@@ -105,19 +105,7 @@ void TBvProviderListLink::DrawRow(int index, TRect rect, TOwnerDrawState state) 
     bool selected = (state & 1) != 0;
     canvas->Brush()->SetColor(selected ? clHighlight : clWindow);
     canvas->Font()->SetColor(selected ? clHighlightText : clWindowText);
-    canvas->FillRect(rect);
-    if (!consumer_ || !consumer_->ViewList())
-        return;
-    TBvConsumerScope scope(consumer_);
-    TBvDataConsumerViewList* view = consumer_->ViewList();
-    auto item = view->Item(index);
-    if (!item)
-        return;
-    rect.Left += 2 + view->ItemLevel(index) * view->LevelIndent();
-    if (auto renderer = FindItemsRenderer(item.Get()))
-        renderer->DrawItem(canvas, rect, item.Get(), ToProviderDrawState(state));
-    else
-        canvas->TextRect(rect, rect.Left, rect.Top, ItemCaptionText(item.Get()));
+    DrawProviderRow(canvas, consumer_, index, rect, state);
 }
 
 void TBvProviderListLink::Picked() {
