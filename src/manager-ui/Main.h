@@ -300,7 +300,11 @@ private:
                        TShortCut shortCut = 0, int image = -1);
     TBvImgBtn* MakeImageButton(TWinControl* parent, const std::string& name,
                                const std::string& caption, int image, int top);
-    void ApplyScale();
+    // The column's controls follow the width of their box: a stretched one keeps its right
+    // margin, a pinned one keeps its place at the right.
+    void StretchInBox(TControl* control, int rightMargin = kBoxMargin);
+    void PinRightInBox(TControl* control, int rightMargin = kBoxMargin);
+    void FitColumn();
     // MainPictures.cpp
     void LoadPictures();
     // Each box's controls (MainTags.cpp ... MainDeleted.cpp, MainCard.cpp, MainHints.cpp).
@@ -333,6 +337,13 @@ private:
     void TrackViewKeyDown(uint16_t& key, TShiftState shift);
 
     std::vector<TCommandBinding> commands_;
+    struct TColumnFit {
+        TControl* Control;
+        int RightMargin;
+        bool PinRight;
+    };
+    std::vector<TColumnFit> columnFits_;
+    static constexpr int kBoxMargin = 8;
     // Guards against a handler running inside another one's message box.
     int handlerDepth_ = 0;
     bool closing_ = false;

@@ -25,7 +25,7 @@ constexpr int kLabelWidth = 62;
 // Pictures: menus and buttons 16 pixels, the speed bar 24, each button a picture over a caption.
 constexpr int kMenuPicture = 16;
 constexpr int kBarPicture = 24;
-constexpr int kBarButtonWidth = 84;
+constexpr int kBarButtonWidth = 100;
 constexpr int kBarButtonHeight = 50;
 constexpr int kBarOffset = 3;
 
@@ -38,3 +38,5 @@ inline constexpr std::array<std::string_view, 6> kSortCaptions = {
 void UseWindowFont(TFont* font);
 // The column's look: a blue caption bar with white bold text over a light box.
 void UseGroupBoxLook(TBvgGroupBox* box);
+// The arrow at the left of a box's caption: pointing right while closed, down while open.
+void DrawGroupArrow(TBitmap& picture, bool open);

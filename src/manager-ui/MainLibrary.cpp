@@ -13,13 +13,14 @@ void TForm1::CreateMediaDBBox() {
     EditSearchDB->SetBounds(kBoxPadding, top, kColumnWidth - 3 * kBoxPadding - 70, kEditHeight);
     btnSearch = MakeImageButton(BvGroupMediaDB, "btnSearch", "Next", picNext, top - 2);
     btnSearch->SetBounds(kColumnWidth - kBoxPadding - 70, top - 2, 70, kImageButtonHeight);
-    btnSearch->SetAnchors(akTop | akRight);
+    PinRightInBox(btnSearch);
+    StretchInBox(EditSearchDB, 70 + 2 * kBoxPadding);
     MediaDBList = new TBvPlaylist(this);
     MediaDBList->SetName("MediaDBList");
     MediaDBList->SetParent(BvGroupMediaDB);
     UseWindowFont(MediaDBList->Font());
     MediaDBList->SetBounds(kBoxPadding, top + kEditHeight + 8, kColumnWidth - 2 * kBoxPadding, 250);
-    MediaDBList->SetAnchors(akLeft | akTop | akRight | akBottom);
+    StretchInBox(MediaDBList);
     MediaDBList->SetMultiSelect(true);
     MediaDBList->SetShowNumbers(true);
     MediaDBList->DragMode = TDragMode::dmAutomatic;
