@@ -197,3 +197,19 @@ void TForm1::ReadSelections() {
     read(MediaDBList, Manager->MediaDBList);
     read(DeletedList, Manager->DeletedList);
 }
+
+void ShowViewLines(TBvPlaylist* box, const TListView& view) {
+    std::vector<std::pair<std::string, int>> entries;
+    entries.reserve(view.Lines.size());
+    for (const TViewLine& line : view.Lines)
+        entries.emplace_back(line.Text, line.Row);
+    box->SetEntries(entries);
+    if (view.ItemIndex >= 0 && view.ItemIndex < box->Items()->Count())
+        box->SetItemIndex(view.ItemIndex);
+    for (int line : box->SelectedLines())
+        if (!view.IsSelected(line))
+            box->SetSelected(line, false);
+    for (int line : view.Selected)
+        if (line >= 0 && line < box->Items()->Count())
+            box->SetSelected(line, true);
+}

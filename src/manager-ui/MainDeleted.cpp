@@ -16,12 +16,5 @@ void TForm1::CreateDeletedBox() {
 }
 
 void TForm1::SyncDeletedList() {
-    const TListView& view = Manager->DeletedList;
-    std::vector<std::pair<std::string, int>> entries;
-    entries.reserve(view.Lines.size());
-    for (const TViewLine& line : view.Lines)
-        entries.emplace_back(line.Text, line.Row);
-    DeletedList->SetEntries(entries);
-    for (int line : view.Selected)
-        DeletedList->SetSelected(line, true);
+    ShowViewLines(DeletedList, Manager->DeletedList);
 }

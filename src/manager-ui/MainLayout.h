@@ -1,8 +1,10 @@
 // Sizes, fonts and looks the main window's source files share.
 #pragma once
 
+#include "BvPlaylist.h"
 #include "BvgGroupBox.h"
 #include "Graphics.h"
+#include "TrackManager.h"
 
 #include <array>
 #include <string_view>
@@ -33,6 +35,11 @@ constexpr int kBarOffset = 3;
 inline constexpr std::array<std::string_view, 6> kSortCaptions = {
     "Sort by Artist",  "Sort by Title", "Sort by Album",
     "Sort by Bitrate", "Sort by Size",  "Sort by Length"};
+
+// A list view shows the manager's lines, its selection and its focused line. The focused line
+// is set first: setting it may select it (or, with Ctrl held, toggle it), and the manager's
+// selection is the one that holds.
+void ShowViewLines(TBvPlaylist* box, const TListView& view);
 
 // The window's text font.
 void UseWindowFont(TFont* font);
