@@ -259,13 +259,16 @@ public:
     void Timer1Timer();
     void bvGroupActionsExpanded();
     void BvDriveCombo1Change();
-    // Runs a handler: a failure reaches the user as one message box naming what failed,
-    // and the event loop goes on.
-    void RunHandler(const std::string& name, const std::function<void()>& handler);
+    // Runs a handler: a failure reaches the user as one message box naming what failed (what
+    // the user did, else the handler), and the event loop goes on.
+    void RunHandler(const std::string& name, const std::function<void()>& handler,
+                    const std::string& what = {});
 
     // The window follows the manager: the views it names are shown again.
     void SyncView(TViewId view);
     void SyncAll();
+    // The timers run as the manager's timer states say.
+    void FollowTimers();
     // What the controls hold goes to the manager before a command reads it: the selected
     // lines of the three views and the chosen playlist.
     void ReadSelections();
@@ -344,8 +347,6 @@ private:
     };
     std::vector<TColumnFit> columnFits_;
     static constexpr int kBoxMargin = 8;
-    // Guards against a handler running inside another one's message box.
-    int handlerDepth_ = 0;
     bool closing_ = false;
 };
 
