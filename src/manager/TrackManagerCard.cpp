@@ -199,6 +199,7 @@ bool ReadCard(TTrackManager& m) {
 void ScanCardForFiles(TTrackManager& m); // TrackManagerScan.cpp
 
 void TTrackManager::ReadiTuneDB1Click() {
+    BV_ASSERT_GUI_THREAD();
     auto& st = UpdateStateOf(*this);
     if (RefuseWhileBusy() || FloppyGuard(*this))
         return;
@@ -209,6 +210,7 @@ void TTrackManager::ReadiTuneDB1Click() {
 }
 
 void TTrackManager::btnScanClick() {
+    BV_ASSERT_GUI_THREAD();
     auto& st = UpdateStateOf(*this);
     if (RefuseWhileBusy() || FloppyGuard(*this))
         return;
@@ -219,6 +221,7 @@ void TTrackManager::btnScanClick() {
 }
 
 void TTrackManager::Checkforbadfiles1Click() {
+    BV_ASSERT_GUI_THREAD();
     if (RefuseWhileBusy())
         return;
     RemoveDeadTracks(*this);
@@ -226,6 +229,7 @@ void TTrackManager::Checkforbadfiles1Click() {
 }
 
 void TTrackManager::DeletephoneDB1Click() {
+    BV_ASSERT_GUI_THREAD();
     if (RefuseWhileBusy() || FloppyGuard(*this))
         return;
     std::string folder = DriveText(Model.PhoneDrive) + std::string(iTunesDBFolder);
@@ -233,5 +237,6 @@ void TTrackManager::DeletephoneDB1Click() {
 }
 
 void TTrackManager::ParseiTunesDB1Click() {
+    BV_ASSERT_GUI_THREAD();
     // The inspector window belongs to the windows layer; its menu is never visible.
 }

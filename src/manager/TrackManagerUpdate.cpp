@@ -165,6 +165,7 @@ TTrackManager::TUpdateState::~TUpdateState() {
 
 void TTrackManager::TUpdateState::Post(std::function<void(TTrackManager&)> call) {
     Queue([alive = Alive, call = std::move(call)] {
+        BV_ASSERT_GUI_THREAD();
         if (*alive)
             call(**alive);
     });
@@ -252,6 +253,7 @@ TTrackManager::TUpdateState& UpdateStateOf(TTrackManager& manager) {
 }
 
 void TTrackManager::btnUpdateMobileClick() {
+    BV_ASSERT_GUI_THREAD();
     UpdateStateOf(*this);
     if (RefuseWhileBusy() || FloppyGuard(*this))
         return;
@@ -391,6 +393,7 @@ void TTrackManager::btnUpdateMobileClick() {
 }
 
 void TTrackManager::btnCancelClick() {
+    BV_ASSERT_GUI_THREAD();
     auto& st = UpdateStateOf(*this);
     if (st.StopTag == 1) {
         Model.CancelRequested = 1;
@@ -544,6 +547,7 @@ void TTrackManager::TUpdateState::ThreadCopyExecute() {
 }
 
 void TTrackManager::TUpdateState::ThreadCopyFinish() {
+    BV_ASSERT_GUI_THREAD();
     if (!*Alive)
         return;
     if (!CopyPassFailed && !Cancel) {
@@ -560,6 +564,7 @@ void TTrackManager::TUpdateState::ThreadCopyFinish() {
 }
 
 void TTrackManager::TUpdateState::ThreadConvertFinish() {
+    BV_ASSERT_GUI_THREAD();
     if (!*Alive)
         return;
     if (!ConvertPassFailed && !Cancel) {
@@ -690,6 +695,7 @@ void TTrackManager::TUpdateState::ThreadBuildDBExecute(const TDatabaseSnapshot& 
 }
 
 void TTrackManager::TUpdateState::ThreadBuildDBFinish() {
+    BV_ASSERT_GUI_THREAD();
     if (!*Alive)
         return;
     if (!BuildWritten)
