@@ -6,6 +6,7 @@
 #include "FileExistsCache.h"
 #include "Files.h"
 #include "RtFileUtils.h"
+#include "SafeFiles.h"
 
 #include <unordered_map>
 
@@ -59,6 +60,10 @@ void RegisterCardMessages(TManagerMessages& m) {
     m.Register(DroppedItemsName, "%s playlist items that belong to no playlist were dropped.");
     m.Register("card_absent", "The memory card %s is not there.");
     m.Register("no_phone_drive", "No phone drive is chosen.");
+    m.Register("link_refused", "%s on the memory card is a symbolic link to another place; "
+                               "Brisvane writes and deletes nothing through it.");
+    m.Register("link_skipped", "%s on the memory card is a symbolic link to another place; "
+                               "the files behind it were not taken as the card's.");
 }
 
 // Holds the card-busy state for one read or scan.
@@ -233,7 +238,18 @@ void TTrackManager::DeletephoneDB1Click() {
     if (RefuseWhileBusy() || FloppyGuard(*this))
         return;
     std::string folder = DriveText(Model.PhoneDrive) + std::string(iTunesDBFolder);
-    DeleteDirectory(ExcludeTrailingPathDelimiter(folder), false);
+    // Opened level by level from the card's root: a link on the way, which could lead
+    // to any folder of the computer, is refused; the folder itself, when it is a link,
+    // goes as a link.
+    try {
+        ContainedDeleteTree(ExcludeTrailingPathDelimiter(folder));
+    } catch (const ELinkRefused& e) {
+        const std::string text = Messages.Fmt("link_refused", {e.Link});
+        Log.AddLog(text);
+        ui_.ShowWarning(text);
+    } catch (const Exception&) {
+        // A card without the folder, or one that went away: nothing to delete.
+    }
 }
 
 void TTrackManager::ParseiTunesDB1Click() {

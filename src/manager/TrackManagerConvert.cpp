@@ -10,6 +10,7 @@
 #include "Files.h"
 #include "Placeholders.h"
 #include "RtFileUtils.h"
+#include "SafeFiles.h"
 #include "TrackFileCopy.h"
 
 #include <algorithm>
@@ -285,16 +286,19 @@ void TTrackManager::TUpdateState::ThreadConvertExecute() {
         TFileCopyOptions options;
         options.Cancel = &Cancel;
         options.Progress = [&](int percent) { PostProgress(TProgressBarId::Encode, 0, percent); };
+        options.StayOnDrive = true;
         std::string error;
         TFileCopyResult result = TFileCopyResult::Completed;
         try {
             result = CopyConvertedFile(output, job.Dest, options);
+        } catch (const ELinkRefused& e) {
+            error = msg.Fmt("link_refused", {e.Link});
         } catch (const Exception& e) {
-            error = e.Message();
+            error = msg.Fmt(EncodeFailedName, {e.Message()});
         }
         Space.Release(size);
         if (!error.empty()) {
-            fail(CardPresent() ? msg.Fmt(EncodeFailedName, {error}) : cardAbsent);
+            fail(CardPresent() ? error : cardAbsent);
             break;
         }
         if (result == TFileCopyResult::Cancelled)

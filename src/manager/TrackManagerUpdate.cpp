@@ -7,6 +7,7 @@
 #include "DriveSpace.h"
 #include "Files.h"
 #include "RtFileUtils.h"
+#include "SafeFiles.h"
 #include "TrackFileCopy.h"
 #include "UploadNames.h"
 
@@ -30,6 +31,7 @@ constexpr std::string_view BuildFailedName = "build_failed";
 constexpr std::string_view TooLargeName = "too_large_for_db";
 constexpr std::string_view NotAllCopiedName = "not_all_copied";
 constexpr std::string_view NotAllEncodedName = "not_all_encoded";
+constexpr std::string_view LinkRefusedName = "link_refused";
 
 std::string DriveText(char drive) {
     return std::string(1, drive) + ":";
@@ -284,9 +286,23 @@ void TTrackManager::btnUpdateMobileClick() {
         return;
     }
 
-    // The upload folder actually used, with every level of it.
+    // The upload folder actually used, with every level of it. Nothing of the run is
+    // written through a link on the card, which could lead anywhere: a link in the way of
+    // the upload folder or of the database stops the run before anything is copied.
     const std::string uploadFolder = drive + Model.UploadPath;
-    if (!ForceDirectories(ExcludeTrailingPathDelimiter(uploadFolder))) {
+    try {
+        const std::string dbFolder = drive + std::string(iTunesDBFolder);
+        const std::string link = TContainedRoot::OfDrive(dbFolder).FirstLink(dbFolder);
+        if (!link.empty())
+            throw ELinkRefused(link);
+        ContainedForceDirectories(ExcludeTrailingPathDelimiter(uploadFolder));
+    } catch (const ELinkRefused& e) {
+        const std::string text = Messages.Fmt(LinkRefusedName, {e.Link});
+        Log.AddLog(text);
+        Log.AddLog(Messages.Text(UpdateFailedName));
+        ui_.ShowWarning(text);
+        return;
+    } catch (const Exception&) {
         Log.AddLog(Messages.Fmt(UploadFolderName, {uploadFolder}));
         Log.AddLog(Messages.Text(UpdateFailedName));
         return;
@@ -490,6 +506,7 @@ void TTrackManager::TUpdateState::ThreadCopyExecute() {
         PostLog(msg.Fmt(MessageName::CopyingFile, {name}));
         TFileCopyOptions options;
         options.Cancel = &Cancel;
+        options.StayOnDrive = true;
         bool first = true;
         options.Progress = [&](int percent) {
             PostProgress(TProgressBarId::Copy, 0, percent);
@@ -500,12 +517,20 @@ void TTrackManager::TUpdateState::ThreadCopyExecute() {
         };
         TFileCopyResult result = TFileCopyResult::Completed;
         std::string error;
+        bool linkRefused = false;
         try {
             result = CopyConvertedFile(job->Source, job->Dest, options);
+        } catch (const ELinkRefused& e) {
+            error = msg.Fmt(LinkRefusedName, {e.Link});
+            linkRefused = true;
         } catch (const Exception& e) {
             error = e.Message();
         }
         Space.Release(size);
+        if (linkRefused) {
+            fail(error);
+            break;
+        }
         if (!error.empty()) {
             if (!CardPresent()) {
                 fail(cardAbsent);
@@ -664,10 +689,9 @@ void TTrackManager::TUpdateState::ThreadBuildDBExecute(const TDatabaseSnapshot& 
         if (!CardPresent())
             throw EInOutError(msg.Fmt(CardAbsentName, {drive}));
         const std::string folder = drive + std::string(iTunesDBFolder);
-        if (!DirectoryExists(folder)) {
+        if (!ContainedDirectoryExists(folder))
             PostLog(msg.Text(MessageName::CreatingDirectories));
-            ForceDirectories(ExcludeTrailingPathDelimiter(folder));
-        }
+        ContainedForceDirectories(ExcludeTrailingPathDelimiter(folder));
         PostLog(msg.Text(MessageName::BuildingiTunesDB));
         const std::string image = BuildDatabase(snapshot);
         PostLog(msg.Text(MessageName::SavingiTunesDB));
@@ -675,8 +699,10 @@ void TTrackManager::TUpdateState::ThreadBuildDBExecute(const TDatabaseSnapshot& 
             return;
         if (!CardPresent())
             throw EInOutError(msg.Fmt(CardAbsentName, {drive}));
-        AtomicReplaceFile(drive + std::string(iTunesDBFile), image);
+        ContainedReplaceFile(drive + std::string(iTunesDBFile), image);
         PostLog(msg.Text(MessageName::MobileUpdated));
+    } catch (const ELinkRefused& e) {
+        failure = msg.Fmt(LinkRefusedName, {e.Link});
     } catch (const Exception& e) {
         failure = e.Message();
     } catch (const std::exception& e) {
