@@ -284,6 +284,10 @@ void TTrackManager::btnUpdateMobileClick() {
         return;
     }
 
+    // One card, one run: another process updating or reading the same card would mix its
+    // files and its database with this run's.
+    if (!LockCard(*this, st.CardLock))
+        return;
     // The upload folder actually used, with every level of it. Nothing of the run is
     // written through a link on the card, which could lead anywhere: a link in the way of
     // the upload folder or of the database stops the run before anything is copied.
@@ -298,11 +302,13 @@ void TTrackManager::btnUpdateMobileClick() {
         const std::string text = Messages.Fmt(LinkRefusedName, {e.Link});
         Log.AddLog(text);
         Log.AddLog(Messages.Text(UpdateFailedName));
+        st.CardLock.Unlock();
         ui_.ShowWarning(text);
         return;
     } catch (const Exception&) {
         Log.AddLog(Messages.Fmt(UploadFolderName, {uploadFolder}));
         Log.AddLog(Messages.Text(UpdateFailedName));
+        st.CardLock.Unlock();
         return;
     }
 
@@ -393,6 +399,7 @@ void TTrackManager::btnUpdateMobileClick() {
             Log.AddLog(Messages.Fmt(EncodeFailedName, {e.Message()}));
             Log.AddLog(Messages.Text(UpdateFailedName));
             st.StopTag = 0;
+            st.CardLock.Unlock();
             return;
         }
     }
@@ -730,6 +737,7 @@ void TTrackManager::TUpdateState::FinishRun() {
     Owner.Ui().Beep();
     StopTag = 0;
     UpdateRunning = false;
+    CardLock.Unlock();
     Owner.Ui().SetDriveSelectorEnabled(true);
     Owner.RefreshTrackView();
 }

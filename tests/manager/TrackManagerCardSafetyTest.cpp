@@ -3,7 +3,10 @@
 #include "RtFileUtils.h"
 #include "SafeFiles.h"
 
+#include <fcntl.h>
 #include <map>
+#include <spawn.h>
+#include <sys/wait.h>
 
 using namespace BvTest;
 
@@ -103,4 +106,155 @@ TEST(CardLinkedFile, TrackFileThatIsALinkIsReplacedAsALink) {
     EXPECT_EQ("not the card's", ReadWholeFile(outside));
     for (const auto& e : fs::directory_iterator(t.Card + "/mobile/audio"))
         EXPECT_FALSE(fs::is_symlink(e.symlink_status())) << e.path();
+}
+
+// ---- A second process --------------------------------------------------------------
+
+namespace {
+
+// A run of the child program; its standard output goes to a file.
+class TChildRun {
+public:
+    TChildRun(const std::vector<std::string>& args, const std::vector<std::string>& env,
+              const std::string& outFile)
+        : out_(outFile) {
+        std::vector<std::string> argv = {BV_UPDATE_CHILD};
+        argv.insert(argv.end(), args.begin(), args.end());
+        std::vector<char*> cargs;
+        for (auto& a : argv)
+            cargs.push_back(a.data());
+        cargs.push_back(nullptr);
+        std::vector<std::string> environment = env;
+        for (char** e = environ; *e; ++e)
+            environment.push_back(*e);
+        std::vector<char*> cenv;
+        for (auto& e : environment)
+            cenv.push_back(e.data());
+        cenv.push_back(nullptr);
+        posix_spawn_file_actions_t actions;
+        posix_spawn_file_actions_init(&actions);
+        posix_spawn_file_actions_addopen(&actions, 1, outFile.c_str(), O_WRONLY | O_CREAT | O_TRUNC,
+                                         0644);
+        posix_spawn_file_actions_addopen(&actions, 2, (outFile + ".err").c_str(),
+                                         O_WRONLY | O_CREAT | O_TRUNC, 0644);
+        EXPECT_EQ(0, posix_spawn(&pid_, cargs[0], &actions, nullptr, cargs.data(), cenv.data()));
+        posix_spawn_file_actions_destroy(&actions);
+    }
+    ~TChildRun() {
+        if (pid_ > 0 && !done_) {
+            kill(pid_, SIGKILL);
+            Wait();
+        }
+    }
+    pid_t Pid() const { return pid_; }
+    // The exit code, or 128 + the signal that ended it.
+    int Wait() {
+        if (!done_) {
+            int status = 0;
+            waitpid(pid_, &status, 0);
+            Ended(status);
+        }
+        return code_;
+    }
+    void Ended(int status) {
+        done_ = true;
+        code_ = WIFEXITED(status) ? WEXITSTATUS(status) : 128 + WTERMSIG(status);
+    }
+    bool Done() const { return done_; }
+    void Kill() {
+        kill(pid_, SIGKILL);
+        Wait();
+    }
+    std::string Output() const {
+        return ReadWholeFile(out_) +
+               (fs::exists(out_ + ".err") ? ReadWholeFile(out_ + ".err") : "");
+    }
+
+private:
+    std::string out_;
+    pid_t pid_ = -1;
+    bool done_ = false;
+    int code_ = -1;
+};
+
+// Whether the database on the card describes exactly the music files that lie in its
+// upload folder, each with the size it has there.
+void ExpectDatabaseDescribesTheCard(TCardRun& t) {
+    t.M().ReadiTuneDB1Click();
+    std::map<std::string, std::string> listed, onCard;
+    for (int r = 0; r < t.M().Model.TrackCount(); ++r)
+        listed[LowerCase(ExtractFileName(t.Field(r, "FileName")))] = t.Field(r, "Size");
+    for (const auto& e : fs::directory_iterator(t.Card + "/mobile/audio"))
+        if (e.is_regular_file() && e.path().filename().string()[0] != '.')
+            onCard[LowerCase(e.path().filename().string())] = IntToStr(int64_t(e.file_size()));
+    EXPECT_EQ(onCard, listed) << t.AllLog();
+}
+
+} // namespace
+
+TEST(CardLock, TwoUpdatesOfOneCardStartedTogetherOneIsRefused) {
+    TCardRun t;
+    const std::vector<std::string> first = {ToLinuxPath(t.PcFile("v23_latin1_cbr.mp3", "a.mp3")),
+                                            ToLinuxPath(t.PcFile("v11_only.mp3", "b.mp3"))};
+    // The second run has a file of the same name and another size: a database of one run
+    // describing the other run's card file would show.
+    const std::vector<std::string> second = {
+        ToLinuxPath(t.PcFile("v24_utf8_vbr.mp3", "c.mp3")),
+        ToLinuxPath(t.PcFile("v24_utf16be_mpeg2.mp3", "other/a.mp3"))};
+    const std::string release = t.Folder.Path("release");
+    std::vector<std::string> secondArgs = {t.Card, t.Folder.Path("data2"), second[0], second[1]};
+    fs::create_directories(t.Folder.Path("data1"));
+    fs::create_directories(t.Folder.Path("data2"));
+    const std::vector<std::string> env = {"BV_CHILD_HOLD=" + release};
+    std::vector<std::unique_ptr<TChildRun>> runs;
+    runs.push_back(std::make_unique<TChildRun>(
+        std::vector<std::string>{t.Card, t.Folder.Path("data1"), first[0], first[1]}, env,
+        t.Folder.Path("out1")));
+    runs.push_back(std::make_unique<TChildRun>(secondArgs, env, t.Folder.Path("out2")));
+
+    // The run that gets the card waits inside its first copy; the other one ends.
+    int status = 0;
+    const pid_t ended = waitpid(-1, &status, 0);
+    for (auto& run : runs)
+        if (run->Pid() == ended)
+            run->Ended(status);
+    WriteWholeFile(release, "go");
+    int updated = 0, refused = 0;
+    for (auto& run : runs) {
+        const int code = run->Wait();
+        const std::string out = run->Output();
+        if (code == 0 && out.find("Mobile updated!") != std::string::npos)
+            ++updated;
+        if (code == 3 && out.find("is being used by another run") != std::string::npos &&
+            out.find("Mobile updated!") == std::string::npos)
+            ++refused;
+    }
+    EXPECT_EQ(1, updated) << runs[0]->Output() << "\n----\n" << runs[1]->Output();
+    EXPECT_EQ(1, refused);
+    ExpectDatabaseDescribesTheCard(t);
+    EXPECT_EQ(2, t.M().Model.TrackCount());
+}
+
+TEST(CardLock, ACardInUseRefusesEveryCardCommand) {
+    TCardRun t;
+    fs::create_directories(t.Card + "/iTunes/iTunes_Control/iTunes");
+    WriteWholeFile(t.Card + "/iTunes/iTunes_Control/iTunes/iTunesDB", "kept");
+    TFolderLock other;
+    ASSERT_TRUE(other.TryLock(t.Card));
+    t.Add(t.PcFile("v23_latin1_cbr.mp3", "one.mp3"));
+    t.Update();
+    t.M().ReadiTuneDB1Click();
+    t.M().btnScanClick();
+    t.M().btnScanMobileClick();
+    t.M().DeletephoneDB1Click();
+    EXPECT_EQ(5, std::count_if(t.Ui.Warnings.begin(), t.Ui.Warnings.end(), [](const auto& w) {
+                  return w.find("E: is being used by another run") != std::string::npos;
+              }));
+    EXPECT_EQ("kept", t.Db());
+    EXPECT_EQ(1, t.M().Model.TrackCount()) << "the read did not reset the track list";
+    EXPECT_FALSE(fs::exists(t.Card + "/mobile"));
+    // Once the other run has let go, the card is there for this one.
+    other.Unlock();
+    t.Update();
+    EXPECT_TRUE(t.Logged("Mobile updated!")) << t.AllLog();
 }
