@@ -115,6 +115,8 @@ struct TTrackManager::TUpdateState {
     // The card's lock, held from the start of a run until it has ended: one card, one run,
     // also across processes.
     TFolderLock CardLock;
+    // The convert worker's private folder, locked while the run uses it.
+    TFolderLock ConvertFolderLock;
 
     // ---- shared with the workers ---------------------------------------------
     // Whether the run must stop (Stop pressed, or the manager closing).
@@ -168,6 +170,9 @@ struct TTrackManager::TUpdateState {
     // A liveness token the posted calls hold: cleared when the state goes.
     std::shared_ptr<TTrackManager*> Alive;
 };
+
+// The encoder's private folder in the temporary folder: this prefix, "-" and six characters.
+inline constexpr std::string_view ConvertFolderPrefix = "brisvane-convert";
 
 // Takes the card's lock for one command, or says that another run uses the card (logged
 // and shown) and gives false. A card that cannot be opened is left to the command, which

@@ -3,10 +3,13 @@
 #include "RtFileUtils.h"
 #include "SafeFiles.h"
 
+#include <chrono>
 #include <fcntl.h>
 #include <map>
+#include <random>
 #include <spawn.h>
 #include <sys/wait.h>
+#include <thread>
 
 using namespace BvTest;
 
@@ -257,4 +260,140 @@ TEST(CardLock, ACardInUseRefusesEveryCardCommand) {
     other.Unlock();
     t.Update();
     EXPECT_TRUE(t.Logged("Mobile updated!")) << t.AllLog();
+}
+
+// ---- Leftovers of interrupted runs ----------------------------------------------------
+
+TEST(Leftovers, ThoseOfKilledRunsGoAndLookalikesStay) {
+    TCardRun t;
+    const std::string tmp = t.Folder.Path("tmp");
+    fs::create_directories(tmp);
+    const char* oldTmp = std::getenv("TMPDIR");
+    const std::string savedTmp = oldTmp ? oldTmp : "";
+    setenv("TMPDIR", tmp.c_str(), 1);
+    const std::string audio = t.Card + "/mobile/audio/";
+    const std::string db = t.Card + "/iTunes/iTunes_Control/iTunes/";
+    const std::string data = t.Folder.Path("pc/");
+    fs::create_directories(audio);
+    fs::create_directories(db);
+    // What a killed run leaves.
+    const std::vector<std::string> left = {
+        audio + ".bvcopy-0123456789abcdef", db + ".iTunesDB.89abcdef01234567",
+        data + ".brisvane.ini.0123456789abcdef", data + ".MediaDB.db3.fedcba9876543210",
+        data + ".MediaDB.db0.00112233445566aa"};
+    // Files of the same look that this program did not make, or that a living process is
+    // still writing.
+    const std::vector<std::string> kept = {audio + ".bvcopy-notes",
+                                           audio + ".bvcopy-0123456789abcdef0",
+                                           t.Card + "/.bvcopy-0123456789abcdef",
+                                           db + ".iTunesDB.backup",
+                                           data + ".brisvane.ini.old",
+                                           data + ".MediaDB.db8.0123456789abcdef",
+                                           data + "brisvane.ini.0123456789abcdef",
+                                           data + ".MediaDB.db1.abcdefabcdefabcd"};
+    for (const auto& f : left)
+        WriteWholeFile(f, "partial");
+    for (const auto& f : kept)
+        WriteWholeFile(f, "someone's");
+    fs::create_directories(tmp + "/brisvane-convert-a1B2c3");
+    WriteWholeFile(tmp + "/brisvane-convert-a1B2c3/temp.wav", "partial");
+    fs::create_directories(tmp + "/brisvane-convert-living");
+    fs::create_directories(tmp + "/brisvane-convert-notes");
+    fs::create_directories(tmp + "/brisvane-convert-x");
+    TFolderLock living, writing;
+    ASSERT_TRUE(living.TryLock(tmp + "/brisvane-convert-living"));
+    ASSERT_TRUE(writing.TryLock(data + ".MediaDB.db1.abcdefabcdefabcd"));
+    WriteWholeFile(tmp + "/brisvane-convert-notes/x", "");
+
+    // The start of the program clears its own folders, the start of an update the card.
+    t.M().FormCreate();
+    t.Add(t.PcFile("v23_latin1_cbr.mp3", "one.mp3"));
+    t.Update();
+    EXPECT_TRUE(t.Logged("Mobile updated!")) << t.AllLog();
+    EXPECT_TRUE(t.Logged("2 files left on the memory card by an interrupted run were removed."))
+        << t.AllLog();
+    for (const auto& f : left)
+        EXPECT_FALSE(fs::exists(f)) << f;
+    for (const auto& f : kept)
+        EXPECT_EQ("someone's", ReadWholeFile(f)) << f;
+    EXPECT_FALSE(fs::exists(tmp + "/brisvane-convert-a1B2c3"));
+    EXPECT_TRUE(fs::exists(tmp + "/brisvane-convert-living"));
+    EXPECT_TRUE(fs::exists(tmp + "/brisvane-convert-x"));
+    EXPECT_TRUE(fs::exists(tmp + "/brisvane-convert-notes/x"));
+    if (oldTmp)
+        setenv("TMPDIR", savedTmp.c_str(), 1);
+    else
+        unsetenv("TMPDIR");
+}
+
+// ---- Killed runs --------------------------------------------------------------------
+
+namespace {
+
+// Every temporary a run makes, wherever it lies below the folder.
+std::vector<std::string> TemporariesBelow(const std::string& folder) {
+    std::vector<std::string> found;
+    for (const auto& e : fs::recursive_directory_iterator(folder)) {
+        const std::string name = e.path().filename().string();
+        if (name.rfind(".bvcopy-", 0) == 0 || name.rfind(".iTunesDB.", 0) == 0 ||
+            name.rfind(".brisvane.ini.", 0) == 0 || name.rfind(".MediaDB.", 0) == 0 ||
+            name.rfind("brisvane-convert-", 0) == 0)
+            found.push_back(e.path().string());
+    }
+    return found;
+}
+
+} // namespace
+
+TEST(UpdateKilled, KilledAtADozenMomentsThenACleanRunLeavesNothingBehind) {
+    TCardRun t;
+    const std::string tmp = t.Folder.Path("tmp");
+    const std::string data = t.Folder.Path("data");
+    fs::create_directories(tmp);
+    fs::create_directories(data);
+    // Tracks to copy (M4A files are never encoded) and one to encode.
+    std::vector<std::string> files = {ToLinuxPath(t.PcM4a("big0.m4a", 30.0, 256))};
+    for (int i = 1; i < 6; ++i) {
+        files.push_back(t.Folder.Path("pc/big" + std::to_string(i) + ".m4a"));
+        fs::copy_file(files[0], files.back());
+    }
+    files.push_back(ToLinuxPath(t.PcFile("v23_latin1_cbr.mp3", "loud.mp3")));
+    std::vector<std::string> args = {t.Card, data};
+    args.insert(args.end(), files.begin(), files.end());
+    const std::vector<std::string> env = {"TMPDIR=" + tmp, "BV_CHILD_ENCODE=1"};
+
+    // A whole run first, to know how long one takes.
+    const auto start = std::chrono::steady_clock::now();
+    {
+        TChildRun run(args, env, t.Folder.Path("out-first"));
+        ASSERT_EQ(0, run.Wait()) << run.Output();
+    }
+    const auto whole = std::chrono::duration_cast<std::chrono::milliseconds>(
+                           std::chrono::steady_clock::now() - start)
+                           .count();
+
+    std::mt19937 random(20261211);
+    for (int kill = 0; kill < 12; ++kill) {
+        // The card's copies go, so every run copies again; the old database stays.
+        fs::remove_all(t.Card + "/mobile");
+        const int after = std::uniform_int_distribution<int>(0, int(whole))(random);
+        TChildRun run(args, env, t.Folder.Path("out-" + std::to_string(kill)));
+        std::this_thread::sleep_for(std::chrono::milliseconds(after));
+        run.Kill();
+        SCOPED_TRACE("killed after " + std::to_string(after) + " ms of " + std::to_string(whole));
+        const std::string db = t.Db();
+        ASSERT_FALSE(db.empty()) << "the database of the first run is still there";
+        EXPECT_TRUE(DatabaseChecker::Check(db).Ok()) << DatabaseChecker::Check(db).Error;
+        t.LogLines.clear();
+        t.M().ReadiTuneDB1Click();
+        EXPECT_FALSE(t.Logged("Could not read")) << t.AllLog();
+        EXPECT_TRUE(t.Ui.Warnings.empty()) << t.Ui.Warnings.front();
+    }
+
+    TChildRun clean(args, env, t.Folder.Path("out-clean"));
+    ASSERT_EQ(0, clean.Wait()) << clean.Output();
+    for (const std::string& folder : {t.Card, data, tmp})
+        EXPECT_EQ(std::vector<std::string>{}, TemporariesBelow(folder)) << folder;
+    ExpectDatabaseDescribesTheCard(t);
+    EXPECT_EQ(7, t.M().Model.TrackCount());
 }
