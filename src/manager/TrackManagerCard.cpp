@@ -110,7 +110,7 @@ bool FloppyGuard(TTrackManager& m) {
 
 void BuildPlaylistsFromDB(TTrackManager& m) {
     TTrackModel& model = m.Model;
-    const TStringList& names = model.TempStringHolder.StringsByName("Playlists");
+    const TStringList& names = model.TempStringHolder.StringsByName(PlaylistNamesColumn);
     const int count = std::min(names.Count(), MaxPlaylists);
     if (names.Count() > MaxPlaylists)
         m.Log.AddLog(m.Messages.Fmt(ExtraPlaylistsName, {IntToStr(names.Count() - MaxPlaylists)}));
@@ -125,17 +125,11 @@ void BuildPlaylistsFromDB(TTrackManager& m) {
         }
     }
     const TBvMultiStringHolder& temp = model.TempStringHolder;
-    const int rows = temp.StringsByName("UID").Count();
+    const int rows = TrackColumn(temp, TTrackColumn::UID).Count();
     for (int r = 0; r < rows; ++r) {
         TTrackRowSnapshot row;
-        row.Artist = temp.StringsByName("Artist")[r];
-        row.Title = temp.StringsByName("Title")[r];
-        row.Album = temp.StringsByName("Album")[r];
-        row.Size = temp.StringsByName("Size")[r];
-        row.BitRate = temp.StringsByName("BitRate")[r];
-        row.Time = temp.StringsByName("Time")[r];
-        row.FileName = temp.StringsByName("FileName")[r];
-        row.UID = temp.StringsByName("UID")[r];
+        for (TTrackColumn column : TrackColumns)
+            row.*TrackRowField(column) = TrackColumn(temp, column)[r];
         const int newRow = model.AppendTrack(row);
         if (auto it = positions.find(row.UID); it != positions.end())
             for (const auto& [p, k] : it->second)
@@ -201,7 +195,7 @@ void RemoveDeadTracks(TTrackManager& m) {
         m.Log.AddLog(m.Messages.Fmt("card_absent", {DriveText(model.PhoneDrive)}));
     // Every row is looked at first and the dead ones go together, each folder
     // listed once: one row at a time would renumber every playlist per row.
-    const TStringList& files = model.TrackListHolder.StringsByName("FileName");
+    const TStringList& files = TrackColumn(model.TrackListHolder, TTrackColumn::FileName);
     std::vector<bool> dead(static_cast<size_t>(files.Count()), false);
     TFileExistsCache exists;
     for (int i = 0; i < files.Count(); ++i) {

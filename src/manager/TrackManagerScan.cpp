@@ -57,7 +57,7 @@ void ScanCardForFiles(TTrackManager& m) {
         const std::string root = std::string(1, m.Model.PhoneDrive) + ":\\";
         // The listed names once per scan: a search of the track list per file
         // made a large card take minutes.
-        TFileNameSet listed(m.Model.TrackListHolder.StringsByName("FileName"));
+        TFileNameSet listed(TrackColumn(m.Model.TrackListHolder, TTrackColumn::FileName));
         TStringList list;
         std::set<std::string> saidLinks;
         std::optional<TContainedRoot> drive;

@@ -306,8 +306,8 @@ void TTrackManager::btnUpdateMobileClick() {
     int64_t needed = 0;
     for (int r = 0; r < Model.TrackCount(); ++r) {
         std::string fileName, size;
-        Model.GetTrackField(r, 6, fileName);
-        Model.GetTrackField(r, 5, size);
+        Model.GetTrackField(r, TTrackColumn::FileName, fileName);
+        Model.GetTrackField(r, TTrackColumn::Size, size);
         int64_t bytes = 0;
         if (!Model.IsOnPhone(fileName) && TryStrToInt64(Trim(size), bytes) && bytes > 0)
             needed += bytes;
@@ -375,7 +375,7 @@ void TTrackManager::btnUpdateMobileClick() {
     // of the deleted list keep theirs too, so a restored row finds its own track.
     const std::string uploadKey = AnsiUpperCase(uploadFolder);
     for (const TBvMultiStringHolder* table : {&Model.TrackListHolder, &Model.DeletedHolder}) {
-        const TStringList& names = table->StringsByName("FileName");
+        const TStringList& names = TrackColumn(*table, TTrackColumn::FileName);
         for (int r = 0; r < names.Count(); ++r)
             if (Model.IsOnPhone(names[r]) && AnsiUpperCase(ExtractFilePath(names[r])) == uploadKey)
                 namer.Claim(ExtractFileName(names[r]));
@@ -392,7 +392,7 @@ void TTrackManager::btnUpdateMobileClick() {
     cv.HighQuality = Options.cbHighQualityM4a;
     for (int r = 0; r < Model.TrackCount(); ++r) {
         std::string fileName;
-        Model.GetTrackField(r, 6, fileName);
+        Model.GetTrackField(r, TTrackColumn::FileName, fileName);
         if (Model.IsOnPhone(fileName))
             continue;
         std::string name = ExtractFileName(fileName);
@@ -410,9 +410,9 @@ void TTrackManager::btnUpdateMobileClick() {
             TConvertJob job;
             job.Serial = Model.RowSerial(r);
             job.Source = fileName;
-            Model.GetTrackField(r, 0, job.Artist);
-            Model.GetTrackField(r, 1, job.Title);
-            Model.GetTrackField(r, 2, job.Album);
+            Model.GetTrackField(r, TTrackColumn::Artist, job.Artist);
+            Model.GetTrackField(r, TTrackColumn::Title, job.Title);
+            Model.GetTrackField(r, TTrackColumn::Album, job.Album);
             if (cv.Format == 1)
                 name = ChangeFileExt(name, ".m4a");
             job.Dest = uploadFolder + namer.Claim(name);
@@ -485,7 +485,7 @@ void TTrackManager::TUpdateState::ThreadCopyExecute() {
         Post([serial, dest](TTrackManager& m) {
             const int row = m.Model.RowOfSerial(serial);
             if (row >= 0)
-                m.Model.TrackListHolder.StringsByName("FileName").Put(row, dest);
+                TrackColumn(m.Model.TrackListHolder, TTrackColumn::FileName).Put(row, dest);
         });
     };
     // First pass: tracks whose file already lies in the upload folder under its own name

@@ -35,7 +35,9 @@ void TTrackManager::ShowPlaylist(int index) {
                     continue;
                 std::string text = ExpandDisplayTemplate(
                     Options.comboShowTracksAs,
-                    [&](int field, std::string& value) { Model.GetTrackField(row, field, value); },
+                    [&](TTrackColumn column, std::string& value) {
+                        Model.GetTrackField(row, column, value);
+                    },
                     suffix);
                 lines.push_back({std::move(text), k, row});
             } catch (const Exception&) {
@@ -107,7 +109,7 @@ void TTrackManager::btnRemoveClick() {
         if (row < 0 || row >= Model.TrackCount())
             continue;
         std::string fileName;
-        Model.GetTrackField(row, 6, fileName);
+        Model.GetTrackField(row, TTrackColumn::FileName, fileName);
         const bool onCard = Model.IsOnPhone(fileName);
         anyOnCard = anyOnCard || onCard;
         doomed.push_back({Model.RowSerial(row), std::move(fileName), onCard});
