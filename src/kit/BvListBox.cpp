@@ -497,10 +497,7 @@ void TBvCustomListBox::InvertSelection() {
     if (!multiSelect_)
         return;
     items_->BeginUpdate();
-    std::vector<int> selected = SelectedIndexes();
-    Perform(LB_SETSEL, 1, -1);
-    for (int i : selected)
-        SetSelected(i, false);
+    InvertSelected();
     items_->EndUpdate();
 }
 

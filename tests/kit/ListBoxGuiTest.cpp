@@ -186,6 +186,37 @@ TEST_F(ListBoxTest, SelectAllAndInvertWorkOnlyWithMultiSelect) {
     EXPECT_EQ(box->SelectedLines(), (std::vector<int>{0, 1, 2, 3}));
 }
 
+// Selected runs at the ends and in the middle turn over in one step; the current line
+// stays, and the box that has no window yet keeps its selection the same way.
+TEST_F(ListBoxTest, InvertTurnsRunsOverAndKeepsTheCurrentLine) {
+    for (bool shown : {true, false}) {
+        SCOPED_TRACE(shown ? "shown" : "before its window");
+        auto* box = Make<TBvListBox>(10, 10);
+        box->SetMultiSelect(true);
+        for (int i = 0; i < 10; ++i)
+            box->Items()->Add("Line " + std::to_string(i));
+        if (shown)
+            ShowActive();
+        box->SetItemIndex(5);
+        for (int i : {0, 1, 4, 5, 6, 9})
+            box->SetSelected(i, true);
+        box->InvertSelection();
+        EXPECT_EQ(box->SelectedLines(), (std::vector<int>{2, 3, 7, 8}));
+        if (shown) {
+            EXPECT_EQ(box->ItemIndex(), 5);
+        }
+        box->InvertSelection();
+        EXPECT_EQ(box->SelectedLines(), (std::vector<int>{0, 1, 4, 5, 6, 9}));
+        box->SelectAll();
+        EXPECT_EQ(box->SelectedLines().size(), 10u);
+        box->Perform(LB_SETSEL, 0, -1);
+        EXPECT_TRUE(box->SelectedLines().empty());
+        box->InvertSelection();
+        EXPECT_EQ(box->SelectedLines().size(), 10u);
+        delete box;
+    }
+}
+
 TEST_F(ListBoxTest, DeleteSelectedRules) {
     struct Case {
         const char* what;
