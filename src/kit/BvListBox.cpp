@@ -372,6 +372,9 @@ void TBvCustomListBox::SetMultiLine(bool value) {
         return;
     multiLine_ = value;
     if (value) {
+        // The owner-drawn style comes first: the new scroll bars make the window again,
+        // and a window made while the style is still standard cannot keep MultiLine.
+        UpdateStyle();
         // Wrapped lines need no sideways scrolling.
         if (scrollBars_ == TScrollStyle::ssBoth)
             SetScrollBars(TScrollStyle::ssVertical);
@@ -380,7 +383,6 @@ void TBvCustomListBox::SetMultiLine(bool value) {
         maxItemWidth_ = 0;
         Perform(LB_SETHORIZONTALEXTENT, 0, 0);
         widths_.clear();
-        UpdateStyle();
         RemeasureItems();
     } else {
         UpdateStyle();

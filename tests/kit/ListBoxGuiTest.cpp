@@ -138,6 +138,61 @@ TEST_F(ListBoxTest, MultiLineGivesUpTheHorizontalBarAndTheExtent) {
     EXPECT_EQ(horizontal->ScrollBars(), TScrollStyle::ssNone);
 }
 
+// The options dialog switches word wrap on a shown list box with the default bars: it
+// stays on, the long line wraps and grows, and the wrapped line takes clicks and keys.
+TEST_F(ListBoxTest, WordWrapSwitchedOnWhileShownStaysOn) {
+    for (bool playlist : {false, true}) {
+        SCOPED_TRACE(playlist ? "playlist box" : "list box");
+        TBvListBox* box =
+            playlist ? Make<TBvPlaylist>(10, 10, 200, 220) : Make<TBvListBox>(210, 10, 200, 220);
+        const std::vector<std::string> lines = {
+            "Short line",
+            "A long line that a box two hundred pixels wide can only show whole when its "
+            "words wrap onto further lines",
+            "Last line"};
+        if (auto* p = dynamic_cast<TBvPlaylist*>(box))
+            for (const auto& l : lines)
+                p->Items()->Add(l);
+        else
+            for (const auto& l : lines)
+                box->Items()->Add(l);
+        ShowActive();
+        ASSERT_EQ(box->ScrollBars(), TScrollStyle::ssBoth);
+        ASSERT_GT(box->MaxItemWidth(), 0);
+
+        box->SetMultiLine(true);
+        PumpEvents();
+        EXPECT_TRUE(box->MultiLine()) << "switched off again by the new window";
+        EXPECT_TRUE(box->Widget()->isVisible()) << "the new window is shown";
+        EXPECT_EQ(box->Style(), TListBoxStyle::lbOwnerDrawVariable);
+        EXPECT_EQ(box->ScrollBars(), TScrollStyle::ssVertical);
+        EXPECT_TRUE(box->WordWrapActive());
+        const int line = box->MeasureText("Wg", 0).cy;
+        EXPECT_GE(box->ItemRect(1).Height(), 3 * line) << "the long line wraps";
+        auto* area = dynamic_cast<QAbstractScrollArea*>(box->Widget());
+        ASSERT_NE(area, nullptr);
+        EXPECT_FALSE(area->horizontalScrollBar()->isVisible());
+
+        // A click on the wrapped line's last row chooses it; a key moves on.
+        const TRect r = box->ItemRect(1);
+        QTest::mouseClick(Viewport(box), Qt::LeftButton, {}, QPoint(30, r.Bottom - 4));
+        PumpEvents();
+        EXPECT_EQ(box->ItemIndex(), 1);
+        QTest::keyClick(box->Widget(), Qt::Key_Down);
+        PumpEvents();
+        EXPECT_EQ(box->ItemIndex(), 2);
+        QTest::keyClick(box->Widget(), Qt::Key_Up);
+        PumpEvents();
+        if (playlist) {
+            // Both boxes, the list box at the right, each with its wrapped line chosen.
+            const QImage shot =
+                form->ClientWidget()->grab().toImage().convertToFormat(QImage::Format_RGB32);
+            EXPECT_TRUE(shot.save(QString::fromStdString(
+                std::string(BV_BINARY_DIR) + "/kit_list_box_word_wrap_switched_on.png")));
+        }
+    }
+}
+
 TEST_F(ListBoxTest, MultiLineItemsGrowWithTheirWrappedLinesUpTo255Pixels) {
     auto* box = Make<TBvListBox>(10, 10);
     box->SetMultiLine(true);
