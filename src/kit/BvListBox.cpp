@@ -789,8 +789,9 @@ void TBvCustomListBox::WndProc(TMessage& m) {
         ScrollMessage(m, m.Msg == WM_VSCROLL);
         return;
     case WM_LBUTTONDOWN:
+    case WM_LBUTTONDBLCLK:
         // A press that is to begin the drag reorder first makes its item the current one, as
-        // a list box's own click would.
+        // a list box's own click would; a quick second press may begin it too.
         if (DragMode == TDragMode::dmAutomatic && !OnStartDrag && !Dragging()) {
             TShiftState shift = KeysToShift(static_cast<uint32_t>(m.WParam));
             bool extend = multiSelect_ && (shift & (ssShift | ssCtrl));

@@ -396,6 +396,51 @@ TEST_F(ListBoxTest, DraggingALineWithTheMouseDropsItBeforeTheLineUnderThePointer
     EXPECT_FALSE(box->Dragging());
 }
 
+// A line clicked and at once dragged: the second press comes as a double click, yet it
+// starts the drag once the pointer moves; a double click without moving stays one and
+// keeps its line chosen.
+TEST_F(ListBoxTest, AQuickClickAndDragStillDragsTheLine) {
+    auto* box = Make<TBvListBox>(10, 10, 200, 200);
+    for (int i = 0; i < 6; ++i)
+        box->Items()->Add("Item " + std::to_string(i));
+    box->DragMode = TDragMode::dmAutomatic;
+    box->SetMultiSelect(true);
+    int dblClicks = 0;
+    box->OnDblClick = [&](TObject*) { ++dblClicks; };
+    ShowActive();
+    QWidget* view = Viewport(box);
+
+    const QPoint start = Center(box->ItemRect(1));
+    const QPoint end = Center(box->ItemRect(4));
+    Mouse->SetCursorPos(box->ClientToScreen({start.x(), start.y()}));
+    QTest::mouseClick(view, Qt::LeftButton, {}, start);
+    // What Qt delivers for a second press within the double-click time.
+    QTest::mouseDClick(view, Qt::LeftButton, {}, start);
+    QTest::mouseMove(view, QPoint(start.x(), (start.y() + end.y()) / 2));
+    QTest::mouseMove(view, end);
+    QTest::mouseRelease(view, Qt::LeftButton, {}, end);
+    PumpEvents();
+    EXPECT_EQ(Texts(*box->Items()), (std::vector<std::string>{"Item 0", "Item 2", "Item 3",
+                                                              "Item 1", "Item 4", "Item 5"}));
+    EXPECT_EQ(box->ItemIndex(), 3);
+    EXPECT_EQ(box->SelectedLines(), (std::vector<int>{3})) << "the dragged line stays chosen";
+    EXPECT_EQ(dblClicks, 0) << "a drag is no double click";
+    EXPECT_FALSE(box->Dragging());
+
+    const QPoint still = Center(box->ItemRect(2));
+    Mouse->SetCursorPos(box->ClientToScreen({still.x(), still.y()}));
+    QTest::mouseClick(view, Qt::LeftButton, {}, still);
+    QTest::mouseDClick(view, Qt::LeftButton, {}, still);
+    QTest::mouseRelease(view, Qt::LeftButton, {}, still);
+    PumpEvents();
+    EXPECT_EQ(dblClicks, 1);
+    EXPECT_EQ(box->Items()->Get(3), "Item 1") << "nothing moved";
+    EXPECT_EQ(box->ItemIndex(), 2);
+    EXPECT_EQ(box->SelectedLines(), (std::vector<int>{2}));
+    EXPECT_FALSE(box->Dragging());
+    EXPECT_EQ(GetCaptureControl(), nullptr);
+}
+
 TEST_F(ListBoxTest, ADragWithAHandlerOfTheOwnersIsLeftToTheHandler) {
     auto* box = Make<TBvListBox>(10, 10, 200, 200);
     for (int i = 0; i < 4; ++i)
