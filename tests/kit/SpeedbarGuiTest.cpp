@@ -12,6 +12,7 @@
 #include <QTest>
 #include <QWidget>
 
+#include <climits>
 #include <filesystem>
 #include <gtest/gtest.h>
 #include <set>
@@ -677,6 +678,57 @@ TEST(SpeedbarLayout, RestoreKeepsTheLayoutWhenTheStoreIsNoUse) {
             f.Put(key, value);
         f.bar->RestoreLayout(&f.storage, f.path);
         EXPECT_EQ(f.bar->Align(), c.align);
+        EXPECT_EQ(f.Shown(), c.shown);
+    }
+}
+
+// A damaged layout is read in a few steps and applies nothing out of range: a count far
+// beyond the entries (up to the largest number), a thickness or a place no screen has.
+TEST(SpeedbarLayout, ADamagedLayoutCannotHangOrStretchTheBar) {
+    const int ppi = Screen->PixelsPerInch();
+    struct Case {
+        const char* name;
+        std::vector<std::pair<std::string, TMemoryStorage::Value>> stored;
+        int height;
+        std::vector<std::string> shown;
+    };
+    const std::vector<std::string> current{"btnAdd@4", "btnRemove@34", "btnScan@64"};
+    const int height = [] {
+        LayoutBar f;
+        return f.bar->Height();
+    }();
+    const Case cases[] = {
+        {"the largest count",
+         {{"Count", INT32_MAX}, {"Button1", std::string("btnScan,40,4")}},
+         height,
+         {"btnScan@40"}},
+        {"a huge count with entries missing",
+         {{"Count", 2000000000}, {"Button2", std::string("btnScan,40,4")}},
+         height,
+         current},
+        {"a negative count", {{"Count", -5}}, height, current},
+        {"a width beyond the screen", {{"Width", 99999}}, height, current},
+        {"a negative width", {{"Width", -40}}, height, current},
+        {"a width that fits", {{"Width", 60}}, 60, current},
+        {"a place beyond the screen",
+         {{"Count", 2},
+          {"Button1", std::string("btnAdd,99999,4")},
+          {"Button2", std::string("btnScan,-2000000000,4")}},
+         height,
+         current},
+    };
+    for (const Case& c : cases) {
+        SCOPED_TRACE(c.name);
+        LayoutBar f;
+        f.Put("PixelsPerInch", ppi);
+        for (auto& [key, value] : c.stored)
+            f.Put(key, value);
+        f.storage.Log.clear();
+        f.bar->RestoreLayout(&f.storage, f.path);
+        // Each of the bar's four items is looked for at most once; a loop that followed the
+        // count would ask millions of times.
+        EXPECT_LE(f.storage.Log.size(), 40u);
+        EXPECT_EQ(f.bar->Height(), c.height);
         EXPECT_EQ(f.Shown(), c.shown);
     }
 }
