@@ -233,6 +233,11 @@ public:
     bool ExtendedSelect = true;
     bool Selected(int index) const;
     void SetSelected(int index, bool value);
+    // Selects or clears the items first..last (clamped to the list) in one step, so a long
+    // list costs no more than a short one; the current item stays.
+    void SetSelectedRange(int first, int last, bool value);
+    // Turns every item's selection over in one step; the current item stays.
+    void InvertSelected();
     int SelCount() const;
     // The selected items in ascending order, read in one pass.
     std::vector<int> SelectedIndexes() const;

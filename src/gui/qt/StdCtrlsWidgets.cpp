@@ -560,6 +560,79 @@ void TCustomListBox::SetSelected(int index, bool value) {
                                                                   : QItemSelectionModel::Deselect);
 }
 
+void TCustomListBox::SetSelectedRange(int first, int last, bool value) {
+    first = std::max(first, 0);
+    last = std::min(last, Count() - 1);
+    if (first > last)
+        return;
+    if (!View()) {
+        if (!multiSelect_) {
+            SetSelected(first, value);
+            return;
+        }
+        std::erase_if(pendingSelected_, [&](int i) { return i >= first && i <= last; });
+        if (value)
+            for (int i = first; i <= last; ++i)
+                pendingSelected_.push_back(i);
+        return;
+    }
+    QItemSelectionModel* model = View()->selectionModel();
+    const QItemSelection range(model_->index(first, 0), model_->index(last, 0));
+    const bool whole = first == 0 && last == Count() - 1;
+    if (whole) {
+        // The whole list: cleared, then one range. Qt compares an old and a new selection
+        // range by range, at the cost of the product of their sizes; in two steps one side
+        // is always empty, and a selection of many runs costs nothing to replace.
+        model->clearSelection();
+        if (value)
+            model->select(range, QItemSelectionModel::Select);
+    } else {
+        model->select(range, value ? QItemSelectionModel::Select : QItemSelectionModel::Deselect);
+    }
+}
+
+void TCustomListBox::InvertSelected() {
+    const int count = Count();
+    if (count == 0)
+        return;
+    if (!View()) {
+        std::vector<int> was = SelectedIndexes();
+        std::vector<int> now;
+        for (int i = 0, k = 0; i < count; ++i) {
+            if (k < static_cast<int>(was.size()) && was[static_cast<size_t>(k)] == i)
+                ++k;
+            else
+                now.push_back(i);
+        }
+        if (multiSelect_)
+            pendingSelected_ = std::move(now);
+        else
+            pendingIndex_ = now.empty() ? -1 : now.front();
+        return;
+    }
+    // The gaps between the selected runs become the new selection, set in two steps as
+    // SetSelectedRange sets the whole list.
+    std::vector<int> selected = SelectedIndexes();
+    QItemSelection gaps;
+    int next = 0;
+    for (size_t k = 0; k < selected.size();) {
+        size_t end = k;
+        while (end + 1 < selected.size() && selected[end + 1] == selected[end] + 1)
+            ++end;
+        if (selected[k] > next)
+            gaps.append(
+                QItemSelectionRange(model_->index(next, 0), model_->index(selected[k] - 1, 0)));
+        next = selected[end] + 1;
+        k = end + 1;
+    }
+    if (next < count)
+        gaps.append(QItemSelectionRange(model_->index(next, 0), model_->index(count - 1, 0)));
+    QItemSelectionModel* model = View()->selectionModel();
+    model->clearSelection();
+    if (!gaps.isEmpty())
+        model->select(gaps, QItemSelectionModel::Select);
+}
+
 int TCustomListBox::SelCount() const {
     if (!View())
         return pendingIndex_ >= 0 ? 1 : 0;
