@@ -98,6 +98,7 @@ int TTrackManager::AddM4aToMediaDB(const std::string& fileName) {
 // ---- Commands ----------------------------------------------------------------
 
 void TTrackManager::Addfiles1Click() {
+    BV_ASSERT_GUI_THREAD();
     std::vector<std::string> files;
     if (!ui_.OpenFiles(std::string(MediaFilter), files))
         files.clear();
@@ -105,6 +106,7 @@ void TTrackManager::Addfiles1Click() {
 }
 
 void TTrackManager::Adddirectory1Click() {
+    BV_ASSERT_GUI_THREAD();
     std::string folder;
     if (!ui_.SelectFolder(folder))
         return;
@@ -119,7 +121,8 @@ void TTrackManager::Adddirectory1Click() {
 }
 
 void TTrackManager::Deletealldeadlinks1Click() {
-    const TStringList& names = Model.MediaDB.StringsByName("FileName");
+    BV_ASSERT_GUI_THREAD();
+    const TStringList& names = TrackColumn(Model.MediaDB, TTrackColumn::FileName);
     std::vector<bool> dead(static_cast<size_t>(names.Count()), false);
     bool any = false;
     for (int i = 0; i < names.Count(); ++i) {
@@ -138,15 +141,17 @@ void TTrackManager::Deletealldeadlinks1Click() {
 }
 
 void TTrackManager::Clear1Click() {
+    BV_ASSERT_GUI_THREAD();
     ClearTable(Model.MediaDB);
     RefreshMediaDBList();
 }
 
 void TTrackManager::Copytotracklist1Click() {
+    BV_ASSERT_GUI_THREAD();
     if (RefuseWhileBusy())
         return;
     const int playlist = SelectedPlaylist();
-    const TStringList& names = Model.MediaDB.StringsByName("FileName");
+    const TStringList& names = TrackColumn(Model.MediaDB, TTrackColumn::FileName);
     std::vector<std::string> failed;
     for (int line : MediaDBList.SelectedLines()) {
         const int row = MediaDBList.Lines[static_cast<size_t>(line)].Row;
@@ -170,12 +175,16 @@ void TTrackManager::Copytotracklist1Click() {
 }
 
 void TTrackManager::BvGroupMediaDBExpanded() {
+    BV_ASSERT_GUI_THREAD();
     RefreshMediaDBList();
 }
 
-void TTrackManager::MediaDBListClick() {}
+void TTrackManager::MediaDBListClick() {
+    BV_ASSERT_GUI_THREAD();
+}
 
 bool TTrackManager::MediaDBListDragOver(TDragSource) const {
+    BV_ASSERT_GUI_THREAD();
     return false;
 }
 
@@ -189,7 +198,10 @@ void TTrackManager::RefreshMediaDBList() {
         try {
             std::string text = ExpandDisplayTemplate(
                 Options.comboShowTracksAs,
-                [&](int field, std::string& value) { Model.GetMediaDBField(r, field, value); }, "");
+                [&](TTrackColumn column, std::string& value) {
+                    Model.GetMediaDBField(r, column, value);
+                },
+                "");
             lines.push_back({std::move(text), r, r});
         } catch (const Exception&) {
             // A row that cannot be shown has no line; the others keep their rows.
@@ -202,6 +214,7 @@ void TTrackManager::RefreshMediaDBList() {
 // ---- Search ------------------------------------------------------------------
 
 void TTrackManager::EditSearchDBChange(const std::string& text) {
+    BV_ASSERT_GUI_THREAD();
     EditSearchDB = text;
     if (MediaDBList.Count() == 0)
         return;
@@ -214,6 +227,7 @@ void TTrackManager::EditSearchDBChange(const std::string& text) {
 }
 
 void TTrackManager::btnSearchClick() {
+    BV_ASSERT_GUI_THREAD();
     int from = MediaDBList.ItemIndex + 1;
     if (MediaDBList.ItemIndex < 0 || MediaDBList.ItemIndex >= MediaDBList.Count() - 1)
         from = 0;
@@ -226,6 +240,7 @@ void TTrackManager::btnSearchClick() {
 }
 
 void TTrackManager::MediaDBListKeyPress(char32_t key) {
+    BV_ASSERT_GUI_THREAD();
     if (key == KeyReturn) {
         btnSearchClick();
         return;
@@ -238,6 +253,7 @@ void TTrackManager::MediaDBListKeyPress(char32_t key) {
 }
 
 void TTrackManager::MediaDBListKeyDown(uint16_t key, TKeyShift) {
+    BV_ASSERT_GUI_THREAD();
     std::string text = EditSearchDB;
     switch (key) {
     case KeyBack:

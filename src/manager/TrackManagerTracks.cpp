@@ -180,7 +180,7 @@ void TTrackManager::AddFilesToTrackList(const std::vector<std::string>& paths, b
     // lookup per file keeps a folder of thousands of files from growing quadratically.
     std::unordered_set<std::string> listed;
     if (skipListed) {
-        const TStringList& names = Model.TrackListHolder.StringsByName("FileName");
+        const TStringList& names = TrackColumn(Model.TrackListHolder, TTrackColumn::FileName);
         for (int i = 0; i < names.Count(); ++i)
             listed.insert(AnsiLowerCase(names[i]));
     }
@@ -213,6 +213,7 @@ void TTrackManager::AddFilesToTrackList(const std::vector<std::string>& paths, b
 }
 
 void TTrackManager::btnAddFileClick() {
+    BV_ASSERT_GUI_THREAD();
     std::vector<std::string> files;
     if (!ui_.OpenFiles(std::string(MediaFilter), files))
         files.clear();
@@ -220,6 +221,7 @@ void TTrackManager::btnAddFileClick() {
 }
 
 void TTrackManager::btnAddDIRClick() {
+    BV_ASSERT_GUI_THREAD();
     std::string folder;
     if (!ui_.SelectFolder(folder))
         return;
@@ -233,5 +235,6 @@ void TTrackManager::btnAddDIRClick() {
 }
 
 void TTrackManager::BvDragDrop1Drop(const std::vector<std::string>& paths) {
+    BV_ASSERT_GUI_THREAD();
     AddFilesToTrackList(paths, false);
 }

@@ -4,6 +4,7 @@
 #pragma once
 
 #include "BvStringHolder.h"
+#include "TrackColumns.h"
 #include "iTunesDB.h"
 
 #include <atomic>
@@ -13,7 +14,9 @@
 #include <unordered_set>
 #include <vector>
 
-struct TPoint {
+// A point in the track view; apart from the windows' own point type, which the windows
+// include beside this header.
+struct TViewPoint {
     int X = 0;
     int Y = 0;
 };
@@ -63,16 +66,15 @@ public:
     std::atomic<int32_t> CopyingFileSize{0};
     std::atomic<int32_t> ConvertingFileSize{0};
     int32_t SearchPos = 0;
-    TPoint HintMousePos;
+    TViewPoint HintMousePos;
 
     void ResetRunFlags();
 
-    // Field 0 Artist, 1 Title, 2 Album, 3 "Other", 4 Time, 5 Size, 6 FileName,
-    // 7 BitRate, 8 "44100"; another number leaves `result` as it was. A row out
-    // of range raises EListError.
-    void GetTrackField(int row, int field, std::string& result) const;
-    void GetMediaDBField(int row, int field, std::string& result) const;
-    void GetDeletedField(int row, int field, std::string& result) const;
+    // The column's value in a row of the track list, the library or the deleted
+    // list. A row out of range raises EListError.
+    void GetTrackField(int row, TTrackColumn column, std::string& result) const;
+    void GetMediaDBField(int row, TTrackColumn column, std::string& result) const;
+    void GetDeletedField(int row, TTrackColumn column, std::string& result) const;
 
     int TrackCount() const;
     static int StrToTrackIndex(std::string_view text);

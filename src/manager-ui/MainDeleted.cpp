@@ -1,0 +1,20 @@
+// The "Deleted" box: the list of tracks removed from the card.
+#include "Main.h"
+#include "MainLayout.h"
+
+void TForm1::CreateDeletedBox() {
+    const int top = kGroupCaptionRoom;
+    BvGroupDeleted = MakeGroupBox("BvGroupDeleted", "Deleted", top + 200);
+    DeletedList = new TBvPlaylist(this);
+    DeletedList->SetName("DeletedList");
+    DeletedList->SetParent(BvGroupDeleted);
+    UseWindowFont(DeletedList->Font());
+    DeletedList->SetBounds(kBoxPadding, top, kColumnWidth - 2 * kBoxPadding, 190);
+    StretchInBox(DeletedList);
+    DeletedList->SetMultiSelect(true);
+    DeletedList->SetShowNumbers(true);
+}
+
+void TForm1::SyncDeletedList() {
+    ShowViewLines(DeletedList, Manager->DeletedList);
+}
