@@ -397,3 +397,107 @@ TEST(UpdateKilled, KilledAtADozenMomentsThenACleanRunLeavesNothingBehind) {
     ExpectDatabaseDescribesTheCard(t);
     EXPECT_EQ(7, t.M().Model.TrackCount());
 }
+
+// ---- The database describes what is on the card ---------------------------------------
+
+struct TChangedSource {
+    const char* Name;
+    // What happens to the PC file between adding and the update.
+    std::function<void(const std::string& linuxPath)> Change;
+    bool StillMusic;
+    bool Shorter;
+};
+
+class ChangedSource : public ::testing::TestWithParam<TChangedSource> {};
+
+TEST_P(ChangedSource, TheRowTakesTheCopiedFileOrIsLeftOut) {
+    const TChangedSource& c = GetParam();
+    TCardRun t;
+    const std::string changed = t.PcFile("v23_latin1_cbr.mp3", "changed.mp3");
+    t.Add(changed);
+    t.Add(t.PcFile("v24_utf8_vbr.mp3", "steady.mp3"));
+    const std::string listedTime = t.Field(0, "Time");
+    c.Change(ToLinuxPath(changed));
+    t.Update();
+    ASSERT_TRUE(t.Logged("Mobile updated!")) << t.AllLog();
+    const std::string card = t.Card + "/mobile/audio/changed.mp3";
+    if (c.StillMusic) {
+        EXPECT_EQ(IntToStr(int64_t(fs::file_size(card))), t.Field(0, "Size"));
+        if (c.Shorter) {
+            EXPECT_NE(listedTime, t.Field(0, "Time")) << "the length is read again";
+        }
+        EXPECT_TRUE(t.Ui.Warnings.empty());
+    } else {
+        EXPECT_FALSE(fs::exists(card));
+        EXPECT_TRUE(t.Logged("changed.mp3 changed since it was added and is no readable MP3"))
+            << t.AllLog();
+        EXPECT_TRUE(AnyContains(t.Ui.Warnings, "1 tracks are missing")) << t.AllLog();
+    }
+    ExpectDatabaseDescribesTheCard(t);
+}
+
+INSTANTIATE_TEST_SUITE_P(
+    , ChangedSource,
+    ::testing::Values(
+        TChangedSource{"CutShort",
+                       [](const std::string& f) { fs::resize_file(f, fs::file_size(f) / 2); }, true,
+                       true},
+        TChangedSource{"Grown",
+                       [](const std::string& f) {
+                           // Its audio once more before the trailer.
+                           std::string bytes = ReadWholeFile(f);
+                           const std::string audio = bytes.substr(bytes.size() / 2, 16000);
+                           bytes.insert(bytes.size() - 128, audio);
+                           WriteWholeFile(f, bytes);
+                       },
+                       true, false},
+        TChangedSource{"NoLongerMusic",
+                       [](const std::string& f) { WriteWholeFile(f, std::string(5000, 'n')); },
+                       false, false}),
+    [](const auto& info) { return std::string(info.param.Name); });
+
+TEST(UpdateSummary, EncoderWritingNoiseAndTracksThatDoNotFitAreCountedAndWarned) {
+    TCardRun t;
+    // An encoder that ends well and writes no audio at all.
+    const std::string encoder = t.Folder.Path("noise-encoder");
+    WriteWholeFile(encoder,
+                   "#!/bin/sh\nfor last; do :; done\nyes noise | head -c 30000 > \"$last\"\n"
+                   "exit 0\n");
+    fs::permissions(encoder, fs::perms::owner_all);
+    TTrackManager& m = t.M();
+    m.Options.cbAutoEncode = true;
+    m.Options.cbBitrate = "112";
+    m.Options.comboM4ABitrate = "64";
+    m.Options.comboConverters = WindowsPathOf(encoder);
+    t.Add(t.PcFile("v23_latin1_cbr.mp3", "loud.mp3")); // 128 kbit/s: encoded
+    t.Add(t.PcFile("v24_utf16be_mpeg2.mp3", "fits.mp3"));
+    t.Add(t.PcFile("v11_only.mp3", "toolarge.mp3"));
+    m.Model.TrackListHolder.StringsByName("BitRate").Put(1, "64");
+    m.Model.TrackListHolder.StringsByName("BitRate").Put(2, "64");
+    // Room for the small file only.
+    t.State().FreeSpace = [](char) { return int64_t(20000); };
+    t.Update();
+    EXPECT_TRUE(t.Logged("Could not convert loud.mp3: The encoder's output is no audio"))
+        << t.AllLog();
+    EXPECT_FALSE(fs::exists(t.Card + "/mobile/audio/loud.mp3"));
+    EXPECT_TRUE(t.Logged("Not enough space! Skeeping file toolarge.mp3"));
+    EXPECT_TRUE(t.Logged("1 of 2 files could not be copied.")) << t.AllLog();
+    EXPECT_TRUE(t.Logged("1 of 1 files could not be encoded."));
+    EXPECT_TRUE(t.Logged("Mobile updated!"));
+    ASSERT_EQ(1, t.Ui.Warnings.size()) << t.AllLog();
+    EXPECT_NE(std::string::npos, t.Ui.Warnings[0].find("2 tracks are missing")) << t.Ui.Warnings[0];
+    ExpectDatabaseDescribesTheCard(t);
+}
+
+TEST(UpdateSummary, BuildLeavesOutACardFileThatIsGone) {
+    TCardRun t;
+    t.M().Model.AppendTrack(
+        {"A", "Gone", "", "0:2", "4000", "E:\\mobile\\audio\\gone.mp3", "128", "0"});
+    t.Add(t.PcFile("v24_utf8_vbr.mp3", "here.mp3"));
+    t.M().Model.SyncAllMusic();
+    t.Update();
+    EXPECT_TRUE(t.Logged("E:\\mobile\\audio\\gone.mp3 is not on the memory card and was left out"))
+        << t.AllLog();
+    EXPECT_TRUE(AnyContains(t.Ui.Warnings, "1 tracks are missing"));
+    ExpectDatabaseDescribesTheCard(t);
+}
