@@ -388,6 +388,15 @@ TEST(UpdateKilled, KilledAtADozenMomentsThenACleanRunLeavesNothingBehind) {
         t.M().ReadiTuneDB1Click();
         EXPECT_FALSE(t.Logged("Could not read")) << t.AllLog();
         EXPECT_TRUE(t.Ui.Warnings.empty()) << t.Ui.Warnings.front();
+        // The library is a whole set of one save: every run adds its seven files.
+        TScriptedManagerUi ui;
+        TTrackManager next(ui, TManagerPaths{WindowsPathOf(data) + "\\", {}});
+        next.Start();
+        EXPECT_TRUE(ui.Warnings.empty()) << ui.Warnings.front();
+        const int rows = TrackColumn(next.Model.MediaDB, TTrackColumn::Artist).Count();
+        EXPECT_EQ(0, rows % 7);
+        for (TTrackColumn c : TrackColumns)
+            EXPECT_EQ(rows, TrackColumn(next.Model.MediaDB, c).Count());
     }
 
     TChildRun clean(args, env, t.Folder.Path("out-clean"));
@@ -500,4 +509,109 @@ TEST(UpdateSummary, BuildLeavesOutACardFileThatIsGone) {
         << t.AllLog();
     EXPECT_TRUE(AnyContains(t.Ui.Warnings, "1 tracks are missing"));
     ExpectDatabaseDescribesTheCard(t);
+}
+
+// ---- The library's eight files are one set ----------------------------------------------
+
+namespace {
+
+// A library saved twice in one data folder: the set "A" and then the set "B", each of two
+// rows whose every value names its set and row.
+struct TSavedTwice {
+    TAudioFixtureFolder Folder;
+    std::string Data = Folder.Path("data");
+    TScriptedManagerUi Ui;
+
+    TSavedTwice() {
+        fs::create_directories(Data);
+        for (const std::string set : {"A", "B"}) {
+            TScriptedManagerUi ui;
+            TTrackManager m(ui, Paths());
+            m.Start();
+            m.Clear1Click();
+            for (int r = 0; r < 2; ++r)
+                for (TTrackColumn c : TrackColumns)
+                    TrackColumn(m.Model.MediaDB, c).Add(set + IntToStr(r));
+            m.FormClose();
+            EXPECT_TRUE(ui.Warnings.empty()) << ui.Warnings.front();
+        }
+    }
+    TManagerPaths Paths() const { return {WindowsPathOf(Data) + "\\", {}}; }
+    std::string File(int i, const std::string& suffix = "") const {
+        return Data + "/MediaDB.db" + std::to_string(i) + suffix;
+    }
+    // Every row of the library as "value|value|...".
+    std::vector<std::string> Rows(TTrackManager& m) const {
+        std::vector<std::string> rows;
+        const int count = TrackColumn(m.Model.MediaDB, TTrackColumn::Artist).Count();
+        for (int r = 0; r < count; ++r) {
+            std::string row;
+            for (TTrackColumn c : TrackColumns)
+                row += TrackColumn(m.Model.MediaDB, c)[r] + "|";
+            rows.push_back(row);
+        }
+        return rows;
+    }
+};
+
+std::vector<std::string> RowsOf(const std::string& set) {
+    std::vector<std::string> rows;
+    for (int r = 0; r < 2; ++r) {
+        std::string row;
+        for (size_t c = 0; c < std::size(TrackColumns); ++c)
+            row += set + std::to_string(r) + "|";
+        rows.push_back(row);
+    }
+    return rows;
+}
+
+} // namespace
+
+TEST(LibrarySet, MixedFromTwoSavesLoadsThePreviousSetOrNothing) {
+    for (const bool previousThere : {true, false}) {
+        SCOPED_TRACE(previousThere ? "previous set there" : "previous set gone");
+        TSavedTwice s;
+        // Four columns of the last save were renamed into place, four were not.
+        for (int i = 0; i < 4; ++i)
+            fs::copy_file(s.File(i, ".bak"), s.File(i), fs::copy_options::overwrite_existing);
+        const std::string mixed = ReadWholeFile(s.File(0)) + ReadWholeFile(s.File(7));
+        if (!previousThere)
+            for (int i = 0; i < 8; ++i)
+                fs::remove(s.File(i, ".bak"));
+        TTrackManager m(s.Ui, s.Paths());
+        m.Start();
+        ASSERT_EQ(1u, s.Ui.Warnings.size());
+        if (previousThere) {
+            EXPECT_EQ(RowsOf("A"), s.Rows(m));
+            EXPECT_NE(std::string::npos, s.Ui.Warnings[0].find("interrupted")) << s.Ui.Warnings[0];
+        } else {
+            EXPECT_EQ(std::vector<std::string>{}, s.Rows(m));
+            EXPECT_NE(std::string::npos, s.Ui.Warnings[0].find("damaged")) << s.Ui.Warnings[0];
+            EXPECT_NE(std::string::npos, s.Ui.Warnings[0].find("MediaDB.db0.damaged"));
+            EXPECT_EQ(mixed,
+                      ReadWholeFile(s.File(0, ".damaged")) + ReadWholeFile(s.File(7, ".damaged")));
+        }
+        // The next save is a whole set again, and loads without a word.
+        m.FormClose();
+        TScriptedManagerUi ui;
+        TTrackManager again(ui, s.Paths());
+        again.Start();
+        EXPECT_TRUE(ui.Warnings.empty());
+        EXPECT_EQ(s.Rows(m), s.Rows(again));
+    }
+}
+
+TEST(LibrarySet, SetsWithoutAMatchingManifestLoadAsFilesAlwaysDid) {
+    for (const bool manifestThere : {false, true}) {
+        TSavedTwice s;
+        if (!manifestThere)
+            fs::remove(s.Data + "/MediaDB.manifest");
+        // Another program (an older version) writes all eight files anew.
+        for (int i = 0; i < 8; ++i)
+            WriteWholeFile(s.File(i), "C0\r\nC1\r\nC2\r\n");
+        TTrackManager m(s.Ui, s.Paths());
+        m.Start();
+        EXPECT_TRUE(s.Ui.Warnings.empty());
+        EXPECT_EQ(3u, s.Rows(m).size());
+    }
 }
