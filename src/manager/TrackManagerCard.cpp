@@ -220,6 +220,7 @@ bool ReadCard(TTrackManager& m) {
 void ScanCardForFiles(TTrackManager& m); // TrackManagerScan.cpp
 
 void TTrackManager::ReadiTuneDB1Click() {
+    BV_ASSERT_GUI_THREAD();
     auto& st = UpdateStateOf(*this);
     if (RefuseWhileBusy() || FloppyGuard(*this))
         return;
@@ -233,6 +234,7 @@ void TTrackManager::ReadiTuneDB1Click() {
 }
 
 void TTrackManager::btnScanClick() {
+    BV_ASSERT_GUI_THREAD();
     auto& st = UpdateStateOf(*this);
     if (RefuseWhileBusy() || FloppyGuard(*this))
         return;
@@ -246,6 +248,7 @@ void TTrackManager::btnScanClick() {
 }
 
 void TTrackManager::Checkforbadfiles1Click() {
+    BV_ASSERT_GUI_THREAD();
     if (RefuseWhileBusy())
         return;
     RemoveDeadTracks(*this);
@@ -253,6 +256,7 @@ void TTrackManager::Checkforbadfiles1Click() {
 }
 
 void TTrackManager::DeletephoneDB1Click() {
+    BV_ASSERT_GUI_THREAD();
     if (RefuseWhileBusy() || FloppyGuard(*this))
         return;
     TFolderLock lock;
@@ -274,5 +278,6 @@ void TTrackManager::DeletephoneDB1Click() {
 }
 
 void TTrackManager::ParseiTunesDB1Click() {
+    BV_ASSERT_GUI_THREAD();
     // The inspector window belongs to the windows layer; its menu is never visible.
 }

@@ -90,6 +90,7 @@ void ScanCardForFiles(TTrackManager& m) {
 }
 
 void TTrackManager::btnScanMobileClick() {
+    BV_ASSERT_GUI_THREAD();
     auto& st = UpdateStateOf(*this);
     if (RefuseWhileBusy() || FloppyGuard(*this))
         return;

@@ -300,11 +300,13 @@ bool TTrackManager::RefuseWhileBusy() {
 // ---- Start-up ----------------------------------------------------------------
 
 void TTrackManager::Start() {
+    BV_ASSERT_GUI_THREAD();
     FormCreate();
     OptionsFormCreate();
 }
 
 void TTrackManager::FormCreate() {
+    BV_ASSERT_GUI_THREAD();
     Model.ResetRunFlags();
     Model.HintMousePos = {};
     Model.UploadPath = "\\mobile\\audio\\";
@@ -497,6 +499,7 @@ void TTrackManager::SaveMediaDB() {
 // ---- Shutdown ----------------------------------------------------------------
 
 bool TTrackManager::FormCloseQuery() {
+    BV_ASSERT_GUI_THREAD();
     // The close that follows saves again and reports a failure; reporting here too
     // would show it twice.
     try {
@@ -507,6 +510,7 @@ bool TTrackManager::FormCloseQuery() {
 }
 
 void TTrackManager::FormClose() {
+    BV_ASSERT_GUI_THREAD();
     std::string failures;
     try {
         StopAndWaitForWorkers();
@@ -532,20 +536,24 @@ void TTrackManager::FormClose() {
 }
 
 void TTrackManager::Exit1Click() {
+    BV_ASSERT_GUI_THREAD();
     ui_.CloseMainWindow();
 }
 
 void TTrackManager::Timer1Timer() {
+    BV_ASSERT_GUI_THREAD();
     ProcessMessages();
 }
 
 void TTrackManager::bvGroupActionsExpanded() {
+    BV_ASSERT_GUI_THREAD();
     DriveComboVisible = !Options.cbAutoDetect;
 }
 
 // ---- Reset -------------------------------------------------------------------
 
 void TTrackManager::btnResetProgClick() {
+    BV_ASSERT_GUI_THREAD();
     if (RefuseWhileBusy())
         return;
     Model.ConvertDone = 0;

@@ -243,6 +243,7 @@ TTrackManager::TUpdateState::~TUpdateState() {
 
 void TTrackManager::TUpdateState::Post(std::function<void(TTrackManager&)> call) {
     Queue([alive = Alive, call = std::move(call)] {
+        BV_ASSERT_GUI_THREAD();
         if (*alive)
             call(**alive);
     });
@@ -331,6 +332,7 @@ TTrackManager::TUpdateState& UpdateStateOf(TTrackManager& manager) {
 }
 
 void TTrackManager::btnUpdateMobileClick() {
+    BV_ASSERT_GUI_THREAD();
     UpdateStateOf(*this);
     if (RefuseWhileBusy() || FloppyGuard(*this))
         return;
@@ -504,6 +506,7 @@ void TTrackManager::btnUpdateMobileClick() {
 }
 
 void TTrackManager::btnCancelClick() {
+    BV_ASSERT_GUI_THREAD();
     auto& st = UpdateStateOf(*this);
     if (st.StopTag == 1) {
         Model.CancelRequested = 1;
@@ -691,6 +694,7 @@ void TTrackManager::TUpdateState::ThreadCopyExecute() {
 }
 
 void TTrackManager::TUpdateState::ThreadCopyFinish() {
+    BV_ASSERT_GUI_THREAD();
     if (!*Alive)
         return;
     if (!CopyPassFailed && !Cancel) {
@@ -707,6 +711,7 @@ void TTrackManager::TUpdateState::ThreadCopyFinish() {
 }
 
 void TTrackManager::TUpdateState::ThreadConvertFinish() {
+    BV_ASSERT_GUI_THREAD();
     if (!*Alive)
         return;
     if (!ConvertPassFailed && !Cancel) {
@@ -848,6 +853,7 @@ void TTrackManager::TUpdateState::ThreadBuildDBExecute(const TDatabaseSnapshot& 
 }
 
 void TTrackManager::TUpdateState::ThreadBuildDBFinish() {
+    BV_ASSERT_GUI_THREAD();
     if (!*Alive)
         return;
     if (!BuildWritten)
