@@ -522,6 +522,9 @@ private:
 void RegisterUpdateMessages(TManagerMessages& m);
 void RegisterCardMessages(TManagerMessages& m);
 void RegisterDetectionMessages(TManagerMessages& m);
+// Removes the encoder's private folders of update runs whose process has ended
+// (TrackManagerUpdate.cpp); the start-up calls it.
+void RemoveEncoderFoldersOfEndedRuns();
 
 // An upload folder that begins and ends with "\" (TrackManagerSettings.cpp).
 std::string NormalizeUploadPath(std::string path);

@@ -94,6 +94,9 @@ void TTrackManager::btnScanMobileClick() {
     auto& st = UpdateStateOf(*this);
     if (RefuseWhileBusy() || FloppyGuard(*this))
         return;
+    TFolderLock lock;
+    if (!LockCard(*this, lock))
+        return;
     ++st.CardBusy;
     try {
         ScanCardForFiles(*this);

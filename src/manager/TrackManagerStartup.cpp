@@ -7,6 +7,7 @@
 #include "Files.h"
 #include "RtFileUtils.h"
 #include "RtStrings.h"
+#include "SafeFiles.h"
 
 #include <algorithm>
 #include <cstdio>
@@ -19,6 +20,28 @@ namespace {
 constexpr std::array<TTrackColumn, 8> MediaDBColumns = {
     TTrackColumn::Artist, TTrackColumn::Title,   TTrackColumn::Album, TTrackColumn::Size,
     TTrackColumn::Time,   TTrackColumn::BitRate, TTrackColumn::UID,   TTrackColumn::FileName};
+
+// The library's manifest, written after the eight files.
+constexpr std::string_view MediaDBManifestName = "MediaDB.manifest";
+
+// Removes the temporaries of the settings and library files, and the encoder folders,
+// that a process which no longer runs left behind: a living writer keeps its temporary
+// locked, so another instance's save or update is never disturbed.
+void RemoveLeftoversOfEndedRuns(const std::string& dataFolder) {
+    try {
+        RemoveUnlockedLeftovers(ToLinuxPath(dataFolder), [](const std::string& name) {
+            if (IsReplacementName(name, "brisvane.ini") ||
+                IsReplacementName(name, MediaDBManifestName))
+                return true;
+            for (int i = 0; i < 8; ++i)
+                if (IsReplacementName(name, "MediaDB.db" + IntToStr(i)))
+                    return true;
+            return false;
+        });
+    } catch (const Exception&) {
+        // Clearing up is a courtesy; a folder that cannot be read keeps what it has.
+    }
+}
 
 } // namespace
 
@@ -158,6 +181,8 @@ void TTrackManager::FormCreate() {
     ListBoxPlayLists.Items.Add(Messages.Text(MessageName::AllMusic));
     ListBoxPlayLists.ItemIndex = 0;
     BvPlaylist.ItemIndex = -1;
+    RemoveLeftoversOfEndedRuns(Paths.DataFolder);
+    RemoveEncoderFoldersOfEndedRuns();
     LoadMediaDB();
     NotifyView(TViewId::PlaylistBox);
 }
