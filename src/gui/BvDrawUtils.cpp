@@ -1,6 +1,7 @@
 #include "BvDrawUtils.h"
 
 #include "Forms.h"
+#include "ScopeExit.h"
 #include "TextCodec.h"
 #include "qt/WidgetBinding.h"
 
@@ -174,10 +175,7 @@ void CopyParentImage(TControl* control, TCanvas* dest) {
         return;
     TWinControl* parent = control->Parent();
     parent->ControlState |= csPaintCopy;
-    struct Unmark {
-        TWinControl* p;
-        ~Unmark() { p->ControlState &= ~csPaintCopy; }
-    } unmark{parent};
+    TScopeExit unmark([p = parent] { p->ControlState &= ~csPaintCopy; });
     int saved = dest->SaveDC();
     TPoint vo = dest->ViewportOrg();
     dest->SetViewportOrg({vo.X - control->Left(), vo.Y - control->Top()});
@@ -270,10 +268,7 @@ void DrawTransparentBitmapRect(TCanvas* dest, int dstX, int dstY, int dstW, int 
         srcH = bitmap->Height();
     }
     bitmap->Canvas()->Lock();
-    struct Unlock {
-        TBitmap* b;
-        ~Unlock() { b->Canvas()->Unlock(); }
-    } unlock{bitmap};
+    TScopeExit unlock([b = bitmap] { b->Canvas()->Unlock(); });
     if (transparentColor == clNone) {
         dest->StretchBltFrom(dstX, dstY, dstW, dstH, bitmap->Canvas(), srcX, srcY, srcW, srcH,
                              dest->CopyMode);
@@ -380,21 +375,14 @@ void GradientFillRect(TCanvas* canvas, const TRect& r, TColor startColor, TColor
     if (!canvas || (startColor == clNone && endColor == clNone) || IsRectEmpty(r))
         return;
     canvas->Lock();
-    struct Unlock {
-        TCanvas* c;
-        ~Unlock() { c->Unlock(); }
-    } unlock{canvas};
+    TScopeExit unlock([c = canvas] { c->Unlock(); });
     TColor start = ColorToRGB(startColor), end = ColorToRGB(endColor);
     if (direction == 1 || direction == 3) {
         std::swap(start, end);
         direction -= 1;
     }
     TColor oldBrush = canvas->Brush()->Color();
-    struct RestoreBrush {
-        TCanvas* c;
-        TColor color;
-        ~RestoreBrush() { c->Brush()->SetColor(color); }
-    } restore{canvas, oldBrush};
+    TScopeExit restore([c = canvas, color = oldBrush] { c->Brush()->SetColor(color); });
     if (colors < 2 || start == end) {
         canvas->Brush()->SetColor(start);
         canvas->FillRect(r);

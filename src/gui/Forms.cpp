@@ -2,6 +2,7 @@
 
 #include "Dispatcher.h"
 #include "Menus.h"
+#include "ScopeExit.h"
 #include "qt/WidgetBinding.h"
 
 #include <algorithm>
@@ -301,10 +302,7 @@ void TCustomForm::PaintWindow(TCanvas& canvas) {
     own.SetFont(*Font());
     own.Brush()->SetColor(Color());
     canvas_ = &own;
-    struct Reset {
-        TCanvas*& c;
-        ~Reset() { c = nullptr; }
-    } reset{canvas_};
+    TScopeExit reset([&c = canvas_] { c = nullptr; });
     OnPaint(this);
 }
 

@@ -2,6 +2,7 @@
 #include "PublishedTypes.h"
 
 #include "Forms.h"
+#include "ScopeExit.h"
 #include "StdCtrlsShared.h"
 #include "qt/WidgetBinding.h"
 
@@ -82,10 +83,7 @@ void HandleDrawItem(TWinControl* control, TMessage& m, TCanvas*& canvasSlot,
         own.Font()->SetColor(clHighlightText);
     }
     canvasSlot = &own;
-    struct Reset {
-        TCanvas*& c;
-        ~Reset() { c = nullptr; }
-    } reset{canvasSlot};
+    TScopeExit reset([&c = canvasSlot] { c = nullptr; });
     draw(static_cast<int>(dis->itemID), dis->rcItem,
          static_cast<TOwnerDrawState>(dis->itemState & 0xFF));
     if (dis->itemState & ODS_FOCUS)

@@ -4,6 +4,7 @@
 #include "BvDataViewList.h"
 #include "BvItemsSearchs.h"
 #include "Dispatcher.h"
+#include "ScopeExit.h"
 #include "StdCtrlsShared.h"
 #include "WindowRegistry.h"
 
@@ -227,10 +228,7 @@ void TBvCustomComboBox::ApplyPixelLimit() {
     if (cut == text)
         return;
     limiting_ = true;
-    struct Done {
-        bool& flag;
-        ~Done() { flag = false; }
-    } done{limiting_};
+    TScopeExit done([this] { limiting_ = false; });
     TBvExCustomComboBox::SetText(cut);
 }
 
@@ -551,10 +549,7 @@ void TBvCustomComboBox::ProviderChanged() {
     const bool active = consumer_->Provider() != nullptr;
     if (active != providerActive_) {
         syncing_ = true;
-        struct Done {
-            bool& flag;
-            ~Done() { flag = false; }
-        } done{syncing_};
+        TScopeExit done([this] { syncing_ = false; });
         if (active) {
             saved_.Clear();
             for (int i = 0; i < items_->Count(); ++i)
@@ -581,10 +576,7 @@ void TBvCustomComboBox::SyncProviderRows() {
         return;
     const int n = TBvConsumerStrings(consumer_).Count();
     syncing_ = true;
-    struct Done {
-        bool& flag;
-        ~Done() { flag = false; }
-    } done{syncing_};
+    TScopeExit done([this] { syncing_ = false; });
     // The window keeps one empty line per row; the rows draw themselves.
     while (items_->Count() < n)
         items_->Add("");

@@ -4,6 +4,7 @@
 #include "BvDataViewList.h"
 #include "BvItemsSearchs.h"
 #include "Dispatcher.h"
+#include "ScopeExit.h"
 #include "WinApi.h"
 
 #include <algorithm>
@@ -546,10 +547,7 @@ void TBvCustomListBox::DeleteLines(const std::vector<int>& ascending) {
         widths_.resize(out);
         bulk_ = true;
     }
-    struct Done {
-        bool& flag;
-        ~Done() { flag = false; }
-    } done{bulk_};
+    TScopeExit done([this] { bulk_ = false; });
     ListStrings()->RawDeleteMany(ascending);
     if (bulk_)
         SetHorizontalExtent(widest);
@@ -834,10 +832,7 @@ bool TBvCustomListBox::HandleMessage(TMessage& m) {
                 own.Font()->SetColor(disabledTextColor_);
         }
         canvas_ = &own;
-        struct Reset {
-            TCanvas*& c;
-            ~Reset() { c = nullptr; }
-        } reset{canvas_};
+        TScopeExit reset([&c = canvas_] { c = nullptr; });
         if (index < 0) {
             if (background_->DoDraw())
                 DrawBackground(&own, false);
@@ -1096,10 +1091,7 @@ void TBvCustomListBox::ProviderChanged() {
     const bool active = consumer_->Provider() != nullptr;
     if (active != providerActive_) {
         syncing_ = true;
-        struct Done {
-            bool& flag;
-            ~Done() { flag = false; }
-        } done{syncing_};
+        TScopeExit done([this] { syncing_ = false; });
         TBvListBoxStrings* lines = ListStrings();
         if (active) {
             saved_.Clear();
@@ -1136,10 +1128,7 @@ void TBvCustomListBox::SyncProviderRows() {
     if (!providerActive_ || !consumer_ || IsDestroying())
         return;
     syncing_ = true;
-    struct Done {
-        bool& flag;
-        ~Done() { flag = false; }
-    } done{syncing_};
+    TScopeExit done([this] { syncing_ = false; });
     // The texts the list messages and the measuring answer from.
     providerTexts_.BeginUpdate();
     providerTexts_.Clear();

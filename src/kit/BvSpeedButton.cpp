@@ -1,6 +1,7 @@
 #include "BvSpeedButton.h"
 
 #include "BvKitGuiUtils.h"
+#include "ScopeExit.h"
 
 #include <algorithm>
 
@@ -682,13 +683,12 @@ void TBvCustomSpeedButton::RepeatTick() {
         return;
     repeatTimer_->SetInterval(RepeatInterval);
     if (state_ == TBvButtonState::rbsDown && MouseCapture()) {
-        try {
-            Click();
-        } catch (...) {
+        TScopeExit stopRepeating([this] {
             if (IsControlAlive(this) && repeatTimer_)
                 repeatTimer_->SetEnabled(false);
-            throw;
-        }
+        });
+        Click();
+        stopRepeating.Release();
     }
 }
 

@@ -2,6 +2,7 @@
 
 #include "BvKitGuiUtils.h"
 #include "Forms.h"
+#include "ScopeExit.h"
 #include "WinApi.h"
 
 #include <algorithm>
@@ -1046,13 +1047,10 @@ void TBvSpeedBar::MouseUp(TMouseButton button, TShiftState shift, int x, int y) 
     TWinControl* parent = Parent();
     TAlign before = Align();
     parent->DisableAlign();
-    try {
+    {
+        TScopeExit enableAlign([parent] { parent->EnableAlign(); });
         SetAlign(apply ? side : prevAlign_);
-    } catch (...) {
-        parent->EnableAlign();
-        throw;
     }
-    parent->EnableAlign();
     if (Align() != before)
         PosChanged();
 }
@@ -1102,10 +1100,7 @@ void TBvSpeedBar::WndProc(TMessage& m) {
         break;
     case WM_LBUTTONUP: {
         releasing_ = true;
-        struct Reset {
-            bool& flag;
-            ~Reset() { flag = false; }
-        } reset{releasing_};
+        TScopeExit reset([this] { releasing_ = false; });
         TBvCustomPanel::WndProc(m);
         return;
     }

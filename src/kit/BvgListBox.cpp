@@ -3,6 +3,7 @@
 #include "BvgUtils.h"
 #include "ExtCtrls.h"
 #include "Forms.h"
+#include "ScopeExit.h"
 
 #include <algorithm>
 
@@ -225,13 +226,10 @@ TRect TBvgListBox::TextRectOf(TRect r, TBvgListBoxItemStyle* style, HDC dc, TCol
         localColors_->DeriveFromBase(itemColor);
         localColors_->MakeCurrent();
     }
-    struct Restore {
-        TBvg3DLocalColors* colors;
-        ~Restore() {
-            if (colors)
-                colors->RestorePrevious();
-        }
-    } restore{local ? localColors_ : nullptr};
+    TScopeExit restore([colors = local ? localColors_ : nullptr] {
+        if (colors)
+            colors->RestorePrevious();
+    });
     r = DrawBevelBox(dc, r, bevel->Sides(), bevel->Inner(), bevel->Outer(), bevel->Bold(),
                      itemColor, transparent);
     r.Left -= 1;
