@@ -4,11 +4,7 @@
 #include <algorithm>
 #include <cstdint>
 
-struct TPoint {
-    int X = 0;
-    int Y = 0;
-    bool operator==(const TPoint&) const = default;
-};
+#include "BvPoint.h"
 
 struct TRect {
     int Left = 0;

@@ -3,6 +3,7 @@
 // which the rest of the program reads and changes the track list.
 #pragma once
 
+#include "BvPoint.h"
 #include "BvStringHolder.h"
 #include "iTunesDB.h"
 
@@ -13,10 +14,6 @@
 #include <unordered_set>
 #include <vector>
 
-struct TPoint {
-    int X = 0;
-    int Y = 0;
-};
 
 // A track table with the eight columns in their stored order.
 TBvMultiStringHolder MakeTrackTable();
