@@ -4,7 +4,11 @@
 #include <algorithm>
 #include <cstdint>
 
-#include "BvPoint.h"
+struct TPoint {
+    int X = 0;
+    int Y = 0;
+    bool operator==(const TPoint&) const = default;
+};
 
 struct TRect {
     int Left = 0;

@@ -3,7 +3,6 @@
 // which the rest of the program reads and changes the track list.
 #pragma once
 
-#include "BvPoint.h"
 #include "BvStringHolder.h"
 #include "iTunesDB.h"
 
@@ -14,6 +13,12 @@
 #include <unordered_set>
 #include <vector>
 
+// A point in the track view; apart from the windows' own point type, which the windows
+// include beside this header.
+struct TViewPoint {
+    int X = 0;
+    int Y = 0;
+};
 
 // A track table with the eight columns in their stored order.
 TBvMultiStringHolder MakeTrackTable();
@@ -60,7 +65,7 @@ public:
     std::atomic<int32_t> CopyingFileSize{0};
     std::atomic<int32_t> ConvertingFileSize{0};
     int32_t SearchPos = 0;
-    TPoint HintMousePos;
+    TViewPoint HintMousePos;
 
     void ResetRunFlags();
 
