@@ -599,3 +599,77 @@ void ApplyLanguageFile(TBvTranslator& translator, TTrackManager& manager,
         }
     manager.RefreshTrackView();
 }
+
+namespace {
+
+std::string XmlAttribute(const std::string& text) {
+    std::string out;
+    for (char c : text) {
+        switch (c) {
+        case '&':
+            out += "&amp;";
+            break;
+        case '<':
+            out += "&lt;";
+            break;
+        case '>':
+            out += "&gt;";
+            break;
+        case '"':
+            out += "&quot;";
+            break;
+        default:
+            out += c;
+        }
+    }
+    return out;
+}
+
+// The component's texts a language file sets, as attributes; empty when it has none.
+std::string TextAttributes(TBvTranslator& rules, const TComponent& component) {
+    std::string attributes;
+    for (const char* name : {"Caption", "Hint"}) {
+        const TPropInfo* prop = component.ClassInfo().FindProp(name);
+        if (!prop || !prop->GetStr || !prop->SetStr || rules.IsIgnored(component.ClassInfo(), name))
+            continue;
+        const std::string value = prop->GetStr(component);
+        // A property takes one line break from a language file; longer texts keep their own.
+        if (value.empty() || value.find('\n') != std::string::npos ||
+            value.find('\r') != std::string::npos)
+            continue;
+        attributes += " " + std::string(name) + "=\"" + XmlAttribute(value) + "\"";
+    }
+    return attributes;
+}
+
+} // namespace
+
+std::string BuiltInLanguageText(const std::vector<TCustomForm*>& windows,
+                                const TTrackManager& manager,
+                                const std::vector<std::string_view>& messageNames,
+                                const std::vector<const TComponent*>& dataLabels) {
+    TBvTranslator rules(nullptr);
+    std::string xml = "<?xml version=\"1.0\" encoding=\"utf-8\"?>\r\n<Language>\r\n";
+    for (size_t w = 0; w < windows.size(); ++w) {
+        const TCustomForm& window = *windows[w];
+        xml += "  <" + window.Name() + TextAttributes(rules, window) + ">\r\n";
+        for (int i = 0; i < window.ComponentCount(); ++i) {
+            const TComponent& c = *window.Components(i);
+            if (c.Name().empty() ||
+                std::find(dataLabels.begin(), dataLabels.end(), &c) != dataLabels.end())
+                continue;
+            const std::string attributes = TextAttributes(rules, c);
+            if (!attributes.empty())
+                xml += "    <" + c.Name() + attributes + "/>\r\n";
+        }
+        if (w == 0 && !messageNames.empty()) {
+            xml += "    <Variables>\r\n";
+            for (std::string_view name : messageNames)
+                xml += "      <Item Name=\"" + XmlAttribute(std::string(name)) + "\" Value=\"" +
+                       XmlAttribute(manager.Messages.DefaultText(name)) + "\"/>\r\n";
+            xml += "    </Variables>\r\n";
+        }
+        xml += "  </" + window.Name() + ">\r\n";
+    }
+    return xml + "</Language>\r\n";
+}

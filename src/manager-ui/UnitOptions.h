@@ -114,3 +114,14 @@ extern TForm2* Form2;
 // LanguageSink calls it.
 void ApplyLanguageFile(TBvTranslator& translator, TTrackManager& manager,
                        const std::string& fileName);
+
+// The language file of the windows' built-in texts: for each window, its caption and the
+// captions and hints of the components it owns that a language file may change (texts of
+// one line, as a language file's properties hold), and the message strings with their
+// built-in texts. The shipped "English.lng" is this text, so choosing it after another
+// language gives every window its own texts back. Labels that show data rather than a text
+// (a size, a row number) are left out: a language file must not put their first value back.
+std::string BuiltInLanguageText(const std::vector<TCustomForm*>& windows,
+                                const TTrackManager& manager,
+                                const std::vector<std::string_view>& messageNames,
+                                const std::vector<const TComponent*>& dataLabels);

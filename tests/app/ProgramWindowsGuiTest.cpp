@@ -150,3 +150,38 @@ TEST_F(ProgramWindows, ParseITunesDBShowsTheInspectorAndAboutShowsTheBox) {
     EXPECT_TRUE(shown);
     EXPECT_FALSE(AboutBox->Showing());
 }
+
+TEST_F(ProgramWindows, TheShippedEnglishFileHoldsEveryWindowsBuiltInTexts) {
+    // No language is applied: the windows keep the texts they were made with.
+    fs::remove(folder_ + "/English.lng");
+    fs::remove(folder_ + "/Deutsch.lng");
+    Create();
+    std::vector<std::string_view> names(TForm1::MessageStringNames().begin(),
+                                        TForm1::MessageStringNames().end());
+    const std::string generated =
+        BuiltInLanguageText({Form1, Form2, FormDecrypt, AboutBox}, *Form1->Manager, names,
+                            {Form1->lbUID, FormDecrypt->Label1});
+    std::ifstream shippedFile(std::string(BV_SOURCE_DIR) + "/src/manager-ui/English.lng",
+                              std::ios::binary);
+    std::stringstream shipped;
+    shipped << shippedFile.rdbuf();
+    // When a window's texts change, this is the file to ship.
+    std::ofstream(std::string(BV_BINARY_DIR) + "/English.lng.generated", std::ios::binary)
+        << generated;
+    EXPECT_EQ(shipped.str(), generated);
+}
+
+TEST_F(ProgramWindows, EnglishAfterAnotherLanguageGivesEveryWindowItsTextsBack) {
+    Create();
+    const std::string mainCaption = Form1->Caption();
+    const std::string optionsCaption = Form1->Options1->Caption();
+    Form1->Manager->LanguageSink(ToWindowsPath(folder_) + "\\Deutsch.lng");
+    ASSERT_EQ("DB-Leser", FormDecrypt->Caption());
+    Form1->Manager->LanguageSink(ToWindowsPath(folder_) + "\\English.lng");
+    EXPECT_EQ(mainCaption, Form1->Caption());
+    EXPECT_EQ(optionsCaption, Form1->Options1->Caption());
+    EXPECT_EQ("BD decoder", FormDecrypt->Caption());
+    EXPECT_EQ("Open DB", FormDecrypt->Button1->Caption());
+    EXPECT_EQ("About", AboutBox->Caption());
+    EXPECT_EQ("All music", Form1->Manager->Messages.Text(MessageName::AllMusic));
+}

@@ -290,3 +290,26 @@ TEST_F(OptionsDialog, TheShippedEnglishFileHoldsTheBuiltInTexts) {
         EXPECT_NE(std::string::npos, english.find("Name=\"" + Manager->Messages.Name(i) + "\""))
             << Manager->Messages.Name(i);
 }
+
+TEST_F(OptionsDialog, LanguageFilesInWindowsCodePagesShowTheirLetters) {
+    WriteLanguages();
+    // "Schaltflächen" with ä as the single byte E4 of Windows-1252; "Настройки" in
+    // Windows-1251, one byte per letter.
+    WriteFile(Path("Deutsch1252.lng"),
+              "<?xml version=\"1.0\" encoding=\"windows-1252\"?>\r\n<Language><Form2 "
+              "Caption=\"Einstellungen\"><cbShowPanel Caption=\"Schaltfl\xE4"
+              "chen zeigen\"/></Form2></Language>");
+    WriteFile(Path("Russian.lng"),
+              "<?xml version=\"1.0\" encoding=\"windows-1251\"?>\r\n<Language><Form2 "
+              "Caption=\"\xCD\xE0\xF1\xF2\xF0\xEE\xE9\xEA\xE8\"/></Language>");
+    Start();
+    TForm2& d = *Dialog;
+    d.Show();
+    PumpEvents();
+    ChooseWithKeys(d.comboLang, d.comboLang->Items()->IndexOf("Deutsch1252.lng"));
+    EXPECT_EQ("Einstellungen", d.Caption());
+    EXPECT_EQ("Schaltflächen zeigen", d.cbShowPanel->Caption());
+    ChooseWithKeys(d.comboLang, d.comboLang->Items()->IndexOf("Russian.lng"));
+    EXPECT_EQ("Настройки", d.Caption());
+    d.Hide();
+}
