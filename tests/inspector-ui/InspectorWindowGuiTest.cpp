@@ -102,6 +102,19 @@ protected:
     std::vector<TDialogRequest> Requests;
 };
 
+// How many of this process's descriptors are open on the file.
+int OpenDescriptorsOn(const std::string& path) {
+    int count = 0;
+    const fs::path target = fs::weakly_canonical(path);
+    for (const auto& entry : fs::directory_iterator("/proc/self/fd")) {
+        std::error_code error;
+        const fs::path link = fs::read_symlink(entry.path(), error);
+        if (!error && link == target)
+            ++count;
+    }
+    return count;
+}
+
 // Saves what the window shows as a PNG under the build folder, for a person to look at.
 QImage SaveShot(TWinControl* window, const std::string& name) {
     QImage shot = window->Widget()->grab().toImage().convertToFormat(QImage::Format_RGB32);
@@ -177,6 +190,25 @@ TEST_F(InspectorWindow, WhatIsNoRegularFileOrCannotBeReadIsRefusedWithAMessage) 
         EXPECT_EQ(size, Window->Label1->Caption());
         EXPECT_TRUE(Window->Button1->Enabled());
     }
+}
+
+TEST_F(InspectorWindow, OpensAReadOnlyFileAndLeavesNoFileOpenWhateverTheEnd) {
+    const std::string whole = InspectorTest::MakeDatabase(3);
+    const std::string path = Write("iTunesDB", whole);
+    ASSERT_EQ(0, chmod(path.c_str(), 0444));
+    const auto before = fs::last_write_time(path);
+    OpenWithTheButton(path);
+    EXPECT_TRUE(Messages().empty());
+    EXPECT_TRUE(Window->LastResult().Completed);
+    EXPECT_EQ(0, OpenDescriptorsOn(path));
+    EXPECT_EQ(before, fs::last_write_time(path)) << "the file is only read";
+    EXPECT_EQ(whole.size(), fs::file_size(path));
+    // A damaged file is closed too.
+    const size_t track = whole.find("tihm", whole.find("tihm") + 4);
+    const std::string cut = Write("cut", whole.substr(0, track + 40));
+    OpenWithTheButton(cut);
+    EXPECT_FALSE(Window->LastResult().Completed);
+    EXPECT_EQ(0, OpenDescriptorsOn(cut));
 }
 
 TEST_F(InspectorWindow, CancellingTheDialogChangesNothing) {
