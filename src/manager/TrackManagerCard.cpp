@@ -62,6 +62,8 @@ void RegisterCardMessages(TManagerMessages& m) {
     m.Register("no_phone_drive", "No phone drive is chosen.");
     m.Register("link_refused", "%s on the memory card is a symbolic link to another place; "
                                "Brisvane writes and deletes nothing through it.");
+    m.Register("card_in_use", "The memory card %s is being used by another run of Brisvane. "
+                              "Try again when it has finished.");
     m.Register("link_skipped", "%s on the memory card is a symbolic link to another place; "
                                "the files behind it were not taken as the card's.");
 }
@@ -77,6 +79,20 @@ public:
 private:
     TTrackManager::TUpdateState& st_;
 };
+
+bool LockCard(TTrackManager& m, TFolderLock& lock) {
+    const std::string drive = DriveText(m.Model.PhoneDrive);
+    try {
+        if (lock.TryLock(TContainedRoot::OfDrive(drive + "\\").LinuxRoot()))
+            return true;
+    } catch (const Exception&) {
+        return true;
+    }
+    const std::string text = m.Messages.Fmt("card_in_use", {drive});
+    m.Log.AddLog(text);
+    m.Ui().ShowWarning(text);
+    return false;
+}
 
 // Card commands refuse a floppy letter, and no drive at all (the selector lists none
 // or its drive went away): either would send the work to some other drive.
@@ -204,8 +220,12 @@ bool ReadCard(TTrackManager& m) {
 void ScanCardForFiles(TTrackManager& m); // TrackManagerScan.cpp
 
 void TTrackManager::ReadiTuneDB1Click() {
+    BV_ASSERT_GUI_THREAD();
     auto& st = UpdateStateOf(*this);
     if (RefuseWhileBusy() || FloppyGuard(*this))
+        return;
+    TFolderLock lock;
+    if (!LockCard(*this, lock))
         return;
     btnResetProgClick();
     TCardBusyScope busy(st);
@@ -214,8 +234,12 @@ void TTrackManager::ReadiTuneDB1Click() {
 }
 
 void TTrackManager::btnScanClick() {
+    BV_ASSERT_GUI_THREAD();
     auto& st = UpdateStateOf(*this);
     if (RefuseWhileBusy() || FloppyGuard(*this))
+        return;
+    TFolderLock lock;
+    if (!LockCard(*this, lock))
         return;
     btnResetProgClick();
     TCardBusyScope busy(st);
@@ -224,6 +248,7 @@ void TTrackManager::btnScanClick() {
 }
 
 void TTrackManager::Checkforbadfiles1Click() {
+    BV_ASSERT_GUI_THREAD();
     if (RefuseWhileBusy())
         return;
     RemoveDeadTracks(*this);
@@ -231,7 +256,11 @@ void TTrackManager::Checkforbadfiles1Click() {
 }
 
 void TTrackManager::DeletephoneDB1Click() {
+    BV_ASSERT_GUI_THREAD();
     if (RefuseWhileBusy() || FloppyGuard(*this))
+        return;
+    TFolderLock lock;
+    if (!LockCard(*this, lock))
         return;
     std::string folder = DriveText(Model.PhoneDrive) + std::string(iTunesDBFolder);
     // Opened level by level from the card's root: a link on the way, which could lead
@@ -249,5 +278,6 @@ void TTrackManager::DeletephoneDB1Click() {
 }
 
 void TTrackManager::ParseiTunesDB1Click() {
+    BV_ASSERT_GUI_THREAD();
     // The inspector window belongs to the windows layer; its menu is never visible.
 }

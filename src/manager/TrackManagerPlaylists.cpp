@@ -51,6 +51,7 @@ void TTrackManager::RemovePlaylistSlot(int index) {
 }
 
 void TTrackManager::mbNewPlstClick() {
+    BV_ASSERT_GUI_THREAD();
     if (ListBoxPlayLists.Items.Count() >= MaxPlaylists) {
         ui_.ShowMessage(Messages.Text(MessageName::PlaylistLimit));
         return;
@@ -66,6 +67,7 @@ void TTrackManager::mbNewPlstClick() {
 }
 
 void TTrackManager::Renameplaylist1Click() {
+    BV_ASSERT_GUI_THREAD();
     const int i = ListBoxPlayLists.ItemIndex;
     if (i < 0 || i >= ListBoxPlayLists.Items.Count())
         return;
@@ -78,6 +80,7 @@ void TTrackManager::Renameplaylist1Click() {
 }
 
 void TTrackManager::Deleteplaylist1Click() {
+    BV_ASSERT_GUI_THREAD();
     const int i = ListBoxPlayLists.ItemIndex;
     if (i < 0 || i >= ListBoxPlayLists.Items.Count())
         return;
@@ -92,6 +95,7 @@ void TTrackManager::Deleteplaylist1Click() {
 }
 
 void TTrackManager::Clearplaylists2Click() {
+    BV_ASSERT_GUI_THREAD();
     for (auto& list : Model.PlaylistTracks)
         list.Clear();
     ListBoxPlayLists.Items.Clear();
@@ -102,23 +106,27 @@ void TTrackManager::Clearplaylists2Click() {
 }
 
 void TTrackManager::ListBoxPlayListsClick(int index) {
+    BV_ASSERT_GUI_THREAD();
     if (index >= 0 && index < ListBoxPlayLists.Items.Count())
         ListBoxPlayLists.ItemIndex = index;
     RefreshTrackView();
 }
 
 bool TTrackManager::ListBoxPlayListsDragOver(TDragSource source, int item) const {
+    BV_ASSERT_GUI_THREAD();
     // Only the track view's selection can be dropped on a playlist name.
     return source == TDragSource::TrackView && item >= 0 && item < ListBoxPlayLists.Items.Count();
 }
 
 void TTrackManager::ListBoxPlayListsDragDrop(TDragSource source, int item) {
+    BV_ASSERT_GUI_THREAD();
     if (source != TDragSource::TrackView)
         return;
     CopySelectionToPlaylist(*this, item);
 }
 
 void TTrackManager::MoveUp2Click() {
+    BV_ASSERT_GUI_THREAD();
     const int shown = SelectedPlaylist();
     const int f = BvPlaylist.ItemIndex;
     if (shown < 0 || shown >= MaxPlaylists || f <= 0 || f >= BvPlaylist.Count())
@@ -131,6 +139,7 @@ void TTrackManager::MoveUp2Click() {
 }
 
 void TTrackManager::MoveDown2Click() {
+    BV_ASSERT_GUI_THREAD();
     const int shown = SelectedPlaylist();
     const int f = BvPlaylist.ItemIndex;
     if (shown < 0 || shown >= MaxPlaylists || f < 0 || f >= BvPlaylist.Count() - 1)
@@ -143,12 +152,14 @@ void TTrackManager::MoveDown2Click() {
 }
 
 void TTrackManager::TrackListMenuPopup() {
+    BV_ASSERT_GUI_THREAD();
     CopyToPlaylistItems.clear();
     for (int i = 1; i < ListBoxPlayLists.Items.Count() && i < MaxPlaylists; ++i)
         CopyToPlaylistItems.push_back(ListBoxPlayLists.Items[i]);
 }
 
 void TTrackManager::CopyToPlayListPopup1Click(int item) {
+    BV_ASSERT_GUI_THREAD();
     // Item k targets playlist k + 1: names may repeat, positions do not.
     if (item < 0 || item >= static_cast<int>(CopyToPlaylistItems.size()))
         return;
@@ -161,10 +172,12 @@ void TTrackManager::CopyToPlayListPopup1Click(int item) {
 }
 
 bool TTrackManager::BvPlaylistADragOver(TDragSource) const {
+    BV_ASSERT_GUI_THREAD();
     return true;
 }
 
 void TTrackManager::BvPlaylistGLDragDrop(TDragSource source, int targetLine) {
+    BV_ASSERT_GUI_THREAD();
     switch (source) {
     case TDragSource::TrackView: {
         const int shown = SelectedPlaylist();

@@ -90,8 +90,12 @@ void ScanCardForFiles(TTrackManager& m) {
 }
 
 void TTrackManager::btnScanMobileClick() {
+    BV_ASSERT_GUI_THREAD();
     auto& st = UpdateStateOf(*this);
     if (RefuseWhileBusy() || FloppyGuard(*this))
+        return;
+    TFolderLock lock;
+    if (!LockCard(*this, lock))
         return;
     ++st.CardBusy;
     try {

@@ -213,6 +213,7 @@ void TTrackManager::AddFilesToTrackList(const std::vector<std::string>& paths, b
 }
 
 void TTrackManager::btnAddFileClick() {
+    BV_ASSERT_GUI_THREAD();
     std::vector<std::string> files;
     if (!ui_.OpenFiles(std::string(MediaFilter), files))
         files.clear();
@@ -220,6 +221,7 @@ void TTrackManager::btnAddFileClick() {
 }
 
 void TTrackManager::btnAddDIRClick() {
+    BV_ASSERT_GUI_THREAD();
     std::string folder;
     if (!ui_.SelectFolder(folder))
         return;
@@ -233,5 +235,6 @@ void TTrackManager::btnAddDIRClick() {
 }
 
 void TTrackManager::BvDragDrop1Drop(const std::vector<std::string>& paths) {
+    BV_ASSERT_GUI_THREAD();
     AddFilesToTrackList(paths, false);
 }
