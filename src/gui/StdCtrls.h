@@ -200,6 +200,10 @@ public:
     void SetScrollBars(TScrollStyle value);
     bool WordWrap() const { return wordWrap_; }
     void SetWordWrap(bool value);
+    // Adds whole lines at the end (text of lines each ended by CR LF, or LF), as the edit's
+    // EM_REPLACESEL at its end would: the window takes the new lines alone, so a long report
+    // can be shown piece by piece without laying out what it already shows again.
+    void AppendLines(const std::string& text);
 
 protected:
     void CreateParams(TCreateParams& params) override;

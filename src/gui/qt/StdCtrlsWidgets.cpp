@@ -370,6 +370,35 @@ QWidget* TCustomMemo::CreateWidget(QWidget* parent) {
     return p;
 }
 
+void TCustomMemo::AppendLines(const std::string& text) {
+    if (text.empty())
+        return;
+    TStringList added;
+    added.SetText(text);
+    const bool hadLines = lines_->Count() > 0;
+    auto handler = lines_->OnChange;
+    lines_->OnChange = nullptr;
+    for (int i = 0; i < added.Count(); ++i)
+        lines_->Add(added[i]);
+    lines_->OnChange = handler;
+    if (auto* p = dynamic_cast<QPlainTextEdit*>(widget_)) {
+        updating_ = true;
+        // The widget holds the lines without the last line break; a new piece starts its own
+        // line after the ones shown.
+        QString piece = ToQ(text);
+        piece.replace(QStringLiteral("\r\n"), QStringLiteral("\n"));
+        if (piece.endsWith(QLatin1Char('\n')))
+            piece.chop(1);
+        if (hadLines)
+            piece.prepend(QLatin1Char('\n'));
+        QTextCursor cursor(p->document());
+        cursor.movePosition(QTextCursor::End);
+        cursor.insertText(piece);
+        updating_ = false;
+    }
+    Change();
+}
+
 void TCustomMemo::LinesToWidget() {
     if (auto* p = dynamic_cast<QPlainTextEdit*>(widget_)) {
         updating_ = true;
