@@ -133,7 +133,7 @@ bool TBvSHFileOperation::Execute() {
                 FindClose(rec);
                 fs::path folder = ResolvePath(ExtractFilePath(source));
                 for (int k = 0; k < names.Count(); ++k)
-                    ok = Transfer((folder / names[k]).string(), dest) && ok;
+                    ok = Transfer((folder / UnescapeWindowsName(names[k])).string(), dest) && ok;
             } else {
                 ok = Transfer(ResolvePath(source), dest) && ok;
             }

@@ -197,6 +197,8 @@ void AppendByteEscape(std::string& out, unsigned char b) {
     AppendUtf8(out, kByteEscapeBase + b);
 }
 
+} // namespace
+
 std::string EscapeLinuxName(std::string_view name) {
     std::string out;
     out.reserve(name.size());
@@ -245,8 +247,6 @@ std::string UnescapeWindowsName(std::string_view name) {
     }
     return out;
 }
-
-} // namespace
 
 std::vector<TDriveEntry> ParseDriveOverrides(std::string_view text) {
     std::vector<TDriveEntry> out;

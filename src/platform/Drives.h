@@ -80,6 +80,10 @@ std::string ToLinuxPath(std::string_view windowsPath);
 // are not UTF-8 in a name travel as private-use characters (U+F700 + the byte), which
 // ToLinuxPath turns back, so every Linux name maps to itself.
 std::string ToWindowsPath(std::string_view linuxPath);
+// One Linux file name to its Windows form and back, with the escapes ToWindowsPath
+// and ToLinuxPath use; a folder listing names its entries with them.
+std::string EscapeLinuxName(std::string_view name);
+std::string UnescapeWindowsName(std::string_view name);
 // The letter of a Windows-form path ("e:\x" gives 'E'), or 0 when it has none.
 char DriveLetterOf(std::string_view windowsPath);
 // Whether the Windows-form path names the root folder of a drive ("E:", "E:\").

@@ -117,7 +117,9 @@ TDateTime TimeToDateTime(time_t t) {
 
 void FillRec(TSearchRec& rec) {
     const auto& e = rec.FindHandle->entries[rec.FindHandle->next++];
-    rec.Name = e.name;
+    // The raw name may hold a backslash or bytes that are not UTF-8; its escaped form
+    // is what leads back to this very file.
+    rec.Name = EscapeLinuxName(e.name);
     rec.Attr = e.attr;
     rec.Size = e.size;
     rec.Time = PackDosTime(e.mtime);
@@ -219,9 +221,10 @@ int FindFirst(std::string_view path, int attr, TSearchRec& rec) {
     };
 
     struct stat st;
+    const std::string linuxMask = UnescapeWindowsName(mask);
     if (!HasWildcards(mask) && mask != "." && mask != ".." &&
-        ::lstat((prefix + mask).c_str(), &st) == 0) {
-        consider(mask);
+        ::lstat((prefix + linuxMask).c_str(), &st) == 0) {
+        consider(linuxMask);
     } else {
         DIR* d = ::opendir(dir.c_str());
         if (!d) {

@@ -47,7 +47,9 @@ bool SHDeleteFiles(uintptr_t, std::string_view files, const TDeleteOptions& opti
         }
         FindClose(rec);
         for (int i = 0; i < names.Count(); ++i)
-            ok = DeleteLinuxEntry((linuxFolder == "/" ? "" : linuxFolder) + "/" + names[i]) && ok;
+            ok = DeleteLinuxEntry((linuxFolder == "/" ? "" : linuxFolder) + "/" +
+                                  UnescapeWindowsName(names[i])) &&
+                 ok;
         return ok;
     } catch (const Exception&) {
         return false;

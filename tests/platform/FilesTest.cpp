@@ -9,6 +9,7 @@
 #include <atomic>
 #include <fcntl.h>
 #include <filesystem>
+#include <fstream>
 #include <sys/stat.h>
 #include <sys/syscall.h>
 #include <thread>
@@ -551,4 +552,30 @@ TEST_F(FileTest, ShellDeleteOfFilesAndFolders) {
         EXPECT_TRUE(fs::exists(OnCard("g/locked/x")));
     }
     chmod(OnCard("g/locked").c_str(), 0755);
+}
+
+// A folder listing names each entry so that the name leads back to that very file: a
+// backslash in a Linux name, or bytes that are not UTF-8, must not point at another path.
+TEST_F(FileTest, ListedNamesWithBackslashOrForeignBytesOpenTheirOwnFiles) {
+    const std::vector<std::string> names = {"a\\b.mp3", "caf\xE9.mp3", "plain.mp3"};
+    for (const auto& n : names) {
+        std::ofstream(OnCard(n), std::ios::binary) << "content of " << n;
+    }
+    // A decoy where the backslash would lead if it were taken as a separator.
+    fs::create_directories(OnCard("a"));
+    std::ofstream(OnCard("a/b.mp3"), std::ios::binary) << "decoy";
+
+    const std::vector<std::string> found = Found("E:\\*.mp3", faAnyFile & ~faDirectory);
+    ASSERT_EQ(names.size(), found.size());
+    for (const auto& windowsName : found) {
+        const std::string path = "E:\\" + windowsName;
+        ASSERT_TRUE(FileExists(path)) << windowsName;
+        TFileStream f(path, fmOpenRead);
+        std::string text(static_cast<size_t>(f.Size()), '\0');
+        f.ReadBuffer(text.data(), static_cast<int>(text.size()));
+        EXPECT_EQ(0u, text.rfind("content of ", 0)) << windowsName;
+        EXPECT_NE("decoy", text);
+        // The exact name, without wildcards, finds the same single file.
+        EXPECT_EQ(std::vector<std::string>{windowsName}, Found(path, faAnyFile));
+    }
 }
