@@ -10,6 +10,7 @@
 #include "SafeFiles.h"
 
 #include <algorithm>
+#include <cstdio>
 #include <cstdlib>
 #include <functional>
 #include <optional>
@@ -308,6 +309,7 @@ void TTrackManager::Start() {
 void TTrackManager::FormCreate() {
     BV_ASSERT_GUI_THREAD();
     Model.ResetRunFlags();
+    Model.TransFlashHandled = 0;
     Model.HintMousePos = {};
     Model.UploadPath = "\\mobile\\audio\\";
     Model.SettingsFile = SettingsFileName();
@@ -531,6 +533,9 @@ void TTrackManager::FormClose() {
         try {
             ui_.ShowWarning(failures);
         } catch (...) {
+            // Closing goes on whatever happens; what was not saved still reaches
+            // the user's terminal rather than vanishing.
+            std::fprintf(stderr, "%s\n", failures.c_str());
         }
     }
 }

@@ -394,12 +394,7 @@ void TTrackManager::btnUpdateMobileClick() {
         Log.AddLog(Messages.Fmt("leftovers_removed", {IntToStr(removed)}));
 
     TransFlashTimer.Enabled = false;
-    Model.CopyingFileSize = 0;
-    Model.ConvertingFileSize = 0;
-    Model.ConvertDone = 0;
-    Model.CopyDone = 0;
-    Model.CancelRequested = 0;
-    Model.ConverterRunning = 0;
+    Model.ResetRunFlags();
     st.StopTag = 1;
     st.CopyPassFailed = st.ConvertPassFailed = st.BuildFailed = st.BuildWritten = false;
     st.CopyFilesFailed = st.CopyFilesTotal = st.ConvertFilesFailed = st.ConvertFilesTotal = 0;
