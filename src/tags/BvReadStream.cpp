@@ -66,8 +66,14 @@ public:
             int64_t cacheStart = 0;
             if (at < HeadSize) {
                 LoadHead();
-                cache = &head_;
-            } else if (at >= size_ - TailSize) {
+                if (at >= headLoaded_)
+                    break; // the file gave fewer bytes than it said
+                const int64_t take = std::min(n - done, headLoaded_ - at);
+                std::memcpy(out + done, head_.get() + at, size_t(take));
+                done += take;
+                continue;
+            }
+            if (at >= size_ - TailSize) {
                 LoadTail();
                 cache = &tail_;
                 cacheStart = tailStart_;
@@ -115,12 +121,14 @@ private:
         }
         return done;
     }
+    // Reads the head with one read, into a buffer that is never filled with zeros first:
+    // clearing 64 KiB per file cost as much as reading it.
     void LoadHead() {
-        if (headLoaded_)
+        if (head_)
             return;
-        headLoaded_ = true;
-        head_.resize(size_t(std::min(HeadSize, size_)));
-        head_.resize(size_t(ReadAt(head_.data(), int64_t(head_.size()), 0)));
+        const int64_t limit = std::min(HeadSize, size_);
+        head_ = std::make_unique_for_overwrite<char[]>(size_t(std::max<int64_t>(1, limit)));
+        headLoaded_ = ReadAt(head_.get(), limit, 0);
     }
     void LoadTail() {
         if (tailLoaded_)
@@ -134,8 +142,10 @@ private:
     int fd_ = -1;
     int64_t size_ = 0;
     int64_t position_ = 0;
-    std::string head_, tail_;
-    bool headLoaded_ = false, tailLoaded_ = false;
+    std::unique_ptr<char[]> head_;
+    int64_t headLoaded_ = 0;
+    std::string tail_;
+    bool tailLoaded_ = false;
     int64_t tailStart_ = 0;
 };
 
