@@ -28,6 +28,15 @@ std::string FormatTrackTime(int32_t seconds) {
     return out;
 }
 
+std::string WithoutFileExtension(std::string_view fileName) {
+    // The extension is the text from the last '.' that no '\' or ':' follows, so a
+    // folder or title with a full stop in it is never cut.
+    const size_t cut = fileName.find_last_of(".\\:");
+    if (cut == std::string_view::npos || fileName[cut] != '.')
+        return std::string(fileName);
+    return std::string(fileName.substr(0, cut));
+}
+
 std::string ExpandDisplayTemplate(std::string_view displayTemplate, const TFieldGetter& field,
                                   std::string_view bitrateSuffix) {
     struct TPlaceholder {
@@ -53,6 +62,10 @@ std::string ExpandDisplayTemplate(std::string_view displayTemplate, const TField
                 field(p.Field, value);
                 if (p.Field == 4)
                     value = FormatTrackTime(TrackTimeSeconds(value));
+                // The views show every line whole; the file name drops its own
+                // extension here, where it is known to be one.
+                if (p.Field == 6)
+                    value = WithoutFileExtension(value);
                 out += value;
                 if (p.Field == 7)
                     out += bitrateSuffix;

@@ -147,6 +147,9 @@ void TTrackManager::Copytotracklist1Click() {
         return;
     const int playlist = SelectedPlaylist();
     const TStringList& names = Model.MediaDB.StringsByName("FileName");
+    // One set of the listed names, kept up to date as files are added, instead of a
+    // search of the whole track list per line.
+    TFileNameSet listed(Model.TrackListHolder.StringsByName("FileName"));
     std::vector<std::string> failed;
     for (int line : MediaDBList.SelectedLines()) {
         const int row = MediaDBList.Lines[static_cast<size_t>(line)].Row;
@@ -154,13 +157,14 @@ void TTrackManager::Copytotracklist1Click() {
             continue;
         const std::string fileName = names[row];
         const std::string ext = ExtOf(fileName);
-        if ((ext != ".mp3" && ext != ".m4a") || Model.IsInTrackList(fileName))
+        if ((ext != ".mp3" && ext != ".m4a") || listed.Contains(fileName))
             continue;
         const int added = ext == ".mp3" ? AddMp3ToTrackList(fileName) : AddM4aToTrackList(fileName);
         if (added < 0) {
             failed.push_back(fileName);
             continue;
         }
+        listed.Add(fileName);
         if (playlist >= 1 && playlist < MaxPlaylists)
             Model.PlaylistTracks[static_cast<size_t>(playlist)].Add(IntToStr(added));
     }
@@ -195,7 +199,7 @@ void TTrackManager::RefreshMediaDBList() {
             // A row that cannot be shown has no line; the others keep their rows.
         }
     }
-    MediaDBList.SetLines(std::move(lines));
+    MediaDBList.SetLines(std::move(lines), true);
     NotifyView(TViewId::MediaDBList);
 }
 
