@@ -213,7 +213,7 @@ enum class TDragSource { None, TrackView, PlaylistBox, MediaDBList, DeletedList,
 // shown playlist, the focused line and the selected lines at that moment. A drop
 // uses these lines, never whatever is selected when it lands, and does nothing when
 // the view was rebuilt in between.
-struct TDragState {
+struct TViewDrag {
     TDragSource Source = TDragSource::None;
     uint64_t Generation = 0;
     int Playlist = -1;
@@ -461,7 +461,7 @@ public:
     // without a drag begun acts on the current selection, as the commands do.
     void BeginDrag(TDragSource source);
     void EndDrag() { Drag = {}; }
-    TDragState Drag;
+    TViewDrag Drag;
     void AddToPlaylistUnique(const std::string& entry, int index);
     void RemovePlaylistSlot(int index);
 
@@ -524,7 +524,7 @@ public:
         "<artist>\r\n<album>\r\n<title>\r\n<time>\r\n<type>\r\n<bitrate> kbps\r\n<size> b.";
     TTagLabels TagLabels;
     THintState Hint;
-    void BvPlaylistGLMouseMove(TPoint pos);
+    void BvPlaylistGLMouseMove(TViewPoint pos);
     void BvPlaylistMouseEnter();
     void BvPlaylistMouseLeave();
     // The show delay elapsed; `line` is the track view line under HintMousePos, -1
@@ -611,5 +611,5 @@ std::string ExpandDisplayTemplate(std::string_view displayTemplate, const TField
 // Where the hint panel goes, in the main window's client coordinates: beside the
 // pointer (view origin + mouse), to its left near the right edge and above it near
 // the bottom, and always inside the window.
-TPoint PlaceHint(TPoint viewOrigin, TPoint mouse, int panelWidth, int panelHeight, int windowWidth,
+TViewPoint PlaceHint(TViewPoint viewOrigin, TViewPoint mouse, int panelWidth, int panelHeight, int windowWidth,
                  int windowHeight);

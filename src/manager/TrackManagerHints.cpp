@@ -60,7 +60,7 @@ std::string TTrackManager::HintText(int row) const {
     return FillTemplate(LabelPopup, values);
 }
 
-void TTrackManager::BvPlaylistGLMouseMove(TPoint pos) {
+void TTrackManager::BvPlaylistGLMouseMove(TViewPoint pos) {
     if (!Options.cbInfoHints || BvPlaylist.Count() == 0)
         return;
     // A move along the same line keeps the running delay and the old position.
@@ -140,11 +140,11 @@ void TTrackManager::LabelPopupTextDblClick(int line) {
     TimerAfterShow.Enabled = false;
 }
 
-TPoint PlaceHint(TPoint viewOrigin, TPoint mouse, int panelWidth, int panelHeight, int windowWidth,
+TViewPoint PlaceHint(TViewPoint viewOrigin, TViewPoint mouse, int panelWidth, int panelHeight, int windowWidth,
                  int windowHeight) {
     const int l = viewOrigin.X + mouse.X;
     const int u = viewOrigin.Y + mouse.Y;
-    TPoint at;
+    TViewPoint at;
     at.X = panelWidth + l + 10 > windowWidth ? l - panelWidth - 3 : l + 10;
     at.Y = panelHeight + u + 10 + 19 > windowHeight - 19 ? u - panelHeight - 12 : u + 10;
     // A panel larger than the room beside the pointer still stays inside the window.

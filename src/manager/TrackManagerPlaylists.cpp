@@ -152,7 +152,7 @@ bool TTrackManager::ListBoxPlayListsDragOver(TDragSource source, int item) const
 void TTrackManager::ListBoxPlayListsDragDrop(TDragSource source, int item) {
     const bool begun = Drag.Source != TDragSource::None;
     const bool holds = !begun || DragStillHolds(*this, TDragSource::TrackView);
-    const TDragState drag = Drag;
+    const TViewDrag drag = Drag;
     EndDrag();
     // Only the track view's lines can be dropped on a playlist name.
     if (source != TDragSource::TrackView || !holds)
@@ -225,7 +225,7 @@ void TTrackManager::BvPlaylistGLDragDrop(TDragSource source, int targetLine) {
     // whatever happens, it is over after this drop.
     const bool begun = Drag.Source != TDragSource::None;
     const bool holds = !begun || DragStillHolds(*this, source);
-    const TDragState drag = Drag;
+    const TViewDrag drag = Drag;
     EndDrag();
     if (!holds)
         return;

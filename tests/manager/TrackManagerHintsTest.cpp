@@ -88,8 +88,8 @@ TEST_F(Hints, DoubleClickOpensTheTagEditorOnTheLine) {
 // and never outside the window.
 TEST(HintPlacement, BesideThePointerAndInsideTheWindow) {
     struct TCase {
-        TPoint Mouse;
-        TPoint At;
+        TViewPoint Mouse;
+        TViewPoint At;
     };
     const TCase cases[] = {
         {{100, 100}, {310, 210}}, // view at (200, 100): right of and below the pointer
@@ -98,12 +98,12 @@ TEST(HintPlacement, BesideThePointerAndInsideTheWindow) {
         {{700, 520}, {697, 488}}, {{0, 0}, {210, 110}},
     };
     for (const TCase& c : cases) {
-        const TPoint at = PlaceHint({200, 100}, c.Mouse, 200, 120, 1024, 700);
+        const TViewPoint at = PlaceHint({200, 100}, c.Mouse, 200, 120, 1024, 700);
         EXPECT_EQ(c.At.X, at.X) << c.Mouse.X << "," << c.Mouse.Y;
         EXPECT_EQ(c.At.Y, at.Y) << c.Mouse.X << "," << c.Mouse.Y;
     }
     // A panel wider than the room on either side stays inside.
-    const TPoint at = PlaceHint({0, 0}, {50, 50}, 300, 100, 320, 200);
+    const TViewPoint at = PlaceHint({0, 0}, {50, 50}, 300, 100, 320, 200);
     EXPECT_EQ(0, at.X);
     EXPECT_GE(at.Y, 0);
 }
