@@ -13,15 +13,10 @@ void TForm1::CreateDeletedBox() {
     DeletedList->SetAnchors(akLeft | akTop | akRight | akBottom);
     DeletedList->SetMultiSelect(true);
     DeletedList->SetShowNumbers(true);
+    DeletedList->SetShowExtension(true);
+    DeletedList->SetMultiLine(true);
 }
 
 void TForm1::SyncDeletedList() {
-    const TListView& view = Manager->DeletedList;
-    std::vector<std::pair<std::string, int>> entries;
-    entries.reserve(view.Lines.size());
-    for (const TViewLine& line : view.Lines)
-        entries.emplace_back(line.Text, line.Row);
-    DeletedList->SetEntries(entries);
-    for (int line : view.Selected)
-        DeletedList->SetSelected(line, true);
+    ShowListView(DeletedList, Manager->DeletedList, ShownDeletedLines);
 }

@@ -22,20 +22,12 @@ void TForm1::CreateMediaDBBox() {
     MediaDBList->SetAnchors(akLeft | akTop | akRight | akBottom);
     MediaDBList->SetMultiSelect(true);
     MediaDBList->SetShowNumbers(true);
-    MediaDBList->DragMode = TDragMode::dmAutomatic;
+    MediaDBList->SetShowExtension(true);
+    MediaDBList->SetMultiLine(true);
 }
 
 void TForm1::SyncMediaDBList() {
-    const TListView& view = Manager->MediaDBList;
-    std::vector<std::pair<std::string, int>> entries;
-    entries.reserve(view.Lines.size());
-    for (const TViewLine& line : view.Lines)
-        entries.emplace_back(line.Text, line.Row);
-    MediaDBList->SetEntries(entries);
-    for (int line : view.Selected)
-        MediaDBList->SetSelected(line, true);
-    if (view.ItemIndex >= 0 && view.ItemIndex < MediaDBList->Items()->Count())
-        MediaDBList->SetItemIndex(view.ItemIndex);
+    ShowListView(MediaDBList, Manager->MediaDBList, ShownLibraryLines);
     if (EditSearchDB->Caption() != Manager->EditSearchDB)
         EditSearchDB->SetText(Manager->EditSearchDB);
 }

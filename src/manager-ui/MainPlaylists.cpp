@@ -12,6 +12,16 @@ void TForm1::CreatePlaylistsBox() {
     UseWindowFont(ListBoxPlayLists->Font());
     ListBoxPlayLists->SetBounds(kBoxPadding, top, kColumnWidth - 2 * kBoxPadding, 190);
     ListBoxPlayLists->SetAnchors(akLeft | akTop | akRight | akBottom);
+    // Every name has the playlist picture before it.
+    ImageListPlaylists = new TImageList(this, kMenuPicture, kMenuPicture);
+    ImageListPlaylists->SetName("ImageListPlaylists");
+    FillPictureList(ImageListPlaylists, kMenuPicture, RGB(255, 255, 255));
+    for (int i = ImageListPlaylists->Count() - 1; i >= 0; --i)
+        if (i != picPlaylist)
+            ImageListPlaylists->Delete(i);
+    ListBoxPlayLists->SetGlyphs(ImageListPlaylists);
+    ListBoxPlayLists->SetOptions(ListBoxPlayLists->Options() | fboSingleGlyph);
+    ListBoxPlayLists->SetItemHeight(kMenuPicture + 6);
 }
 
 void TForm1::SyncPlaylistBox() {

@@ -30,6 +30,13 @@ void TForm1::CreateTagsBox() {
     edBitrate = row("edBitrate", "Bitrate:", 4, true);
     edSize = row("edSize", "Size:", 5, true);
     edFileName = row("edFileName", "File:", 6, true);
+    // The time is minutes, a colon and seconds: at most five characters, digits and the
+    // colon only; the track takes it once both parts are numbers.
+    edTime->MaxLength = 5;
+    edTime->OnKeyPress = [](TObject*, char16_t& key) {
+        if (key >= 32 && !(key >= u'0' && key <= u'9') && key != u':')
+            key = 0;
+    };
     lbUID = new TLabel(this);
     lbUID->SetName("lbUID");
     lbUID->SetParent(bvGroupBoxTags);

@@ -207,13 +207,12 @@ void TTrackManager::RefreshMediaDBList() {
 
 void TTrackManager::EditSearchDBChange(const std::string& text) {
     EditSearchDB = text;
-    if (MediaDBList.Count() == 0)
-        return;
-    const int found = FindLine(MediaDBList, EditSearchDB, 0);
-    if (found < 0)
-        return;
-    MediaDBList.ItemIndex = found;
-    Model.SearchPos = found + 1;
+    const int found = MediaDBList.Count() == 0 ? -1 : FindLine(MediaDBList, EditSearchDB, 0);
+    if (found >= 0) {
+        MediaDBList.ItemIndex = found;
+        Model.SearchPos = found + 1;
+    }
+    // The search box shows the text also when nothing matches (Escape empties it).
     NotifyView(TViewId::MediaDBList);
 }
 
