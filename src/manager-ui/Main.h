@@ -186,6 +186,9 @@ public:
     // top line, and dragging allowed only while it has lines.
     // `shown` is the rebuild count of the lines the box holds: lines not rebuilt since are not
     // handed to the box again, only the selection and focus.
+    // The window's font in the text colour: a control in a group box would otherwise take the
+    // box's white bold caption font.
+    static void UseBoxFont(TFont* font);
     static void ShowListView(TBvPlaylist* box, const TListView& view, uint64_t& shown);
     uint64_t ShownTrackLines = UINT64_MAX;
     uint64_t ShownLibraryLines = UINT64_MAX;

@@ -8,7 +8,7 @@ void TForm1::CreateDeletedBox() {
     DeletedList = new TBvPlaylist(this);
     DeletedList->SetName("DeletedList");
     DeletedList->SetParent(BvGroupDeleted);
-    UseWindowFont(DeletedList->Font());
+    UseBoxFont(DeletedList->Font());
     DeletedList->SetBounds(kBoxPadding, top, kColumnWidth - 2 * kBoxPadding, 190);
     DeletedList->SetAnchors(akLeft | akTop | akRight | akBottom);
     DeletedList->SetMultiSelect(true);

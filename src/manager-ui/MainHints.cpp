@@ -16,7 +16,7 @@ void TForm1::CreateHintPanel() {
     PanelHint = new TBvPanel(this);
     PanelHint->SetName("PanelHint");
     PanelHint->SetParent(this);
-    UseWindowFont(PanelHint->Font());
+    UseBoxFont(PanelHint->Font());
     PanelHint->SetBounds(kColumnWidth + 40, 80, 260, 150);
     PanelHint->SetColor(kHintColour);
     PanelHint->BevelOuter = TPanelBevel::bvLowered;
@@ -24,12 +24,12 @@ void TForm1::CreateHintPanel() {
     LabelPopupText = new TLabel(this);
     LabelPopupText->SetName("LabelPopupText");
     LabelPopupText->SetParent(PanelHint);
-    UseWindowFont(LabelPopupText->Font());
+    UseBoxFont(LabelPopupText->Font());
     LabelPopupText->SetBounds(kHintPadding, kHintPadding, 248, 108);
     cbInfoHints = new TCheckBox(this);
     cbInfoHints->SetName("cbInfoHints");
     cbInfoHints->SetParent(PanelHint);
-    UseWindowFont(cbInfoHints->Font());
+    UseBoxFont(cbInfoHints->Font());
     cbInfoHints->SetCaption("Show info hints");
     cbInfoHints->SetChecked(true);
     cbInfoHints->SetBounds(kHintPadding, 120, 200, kCheckHeight);

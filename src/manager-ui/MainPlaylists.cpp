@@ -9,7 +9,7 @@ void TForm1::CreatePlaylistsBox() {
     ListBoxPlayLists = new TBvgListBox(this);
     ListBoxPlayLists->SetName("ListBoxPlayLists");
     ListBoxPlayLists->SetParent(bvGroupPlaylists);
-    UseWindowFont(ListBoxPlayLists->Font());
+    UseBoxFont(ListBoxPlayLists->Font());
     ListBoxPlayLists->SetBounds(kBoxPadding, top, kColumnWidth - 2 * kBoxPadding, 190);
     ListBoxPlayLists->SetAnchors(akLeft | akTop | akRight | akBottom);
     // Every name has the playlist picture before it.
@@ -22,6 +22,12 @@ void TForm1::CreatePlaylistsBox() {
     ListBoxPlayLists->SetGlyphs(ImageListPlaylists);
     ListBoxPlayLists->SetOptions(ListBoxPlayLists->Options() | fboSingleGlyph);
     ListBoxPlayLists->SetItemHeight(kMenuPicture + 6);
+    // Names in the list's own colours: white rows, the chosen one in the selection colour.
+    UseBoxFont(ListBoxPlayLists->ItemStyle()->Font());
+    UseBoxFont(ListBoxPlayLists->ItemSelStyle()->Font());
+    ListBoxPlayLists->ItemStyle()->SetColor(RGB(255, 255, 255));
+    ListBoxPlayLists->ItemSelStyle()->SetColor(RGB(10, 36, 106));
+    ListBoxPlayLists->ItemSelStyle()->Font()->SetColor(RGB(255, 255, 255));
 }
 
 void TForm1::SyncPlaylistBox() {

@@ -9,14 +9,14 @@ void TForm1::CreateTagsBox() {
     auto row = [&](const std::string& name, const std::string& caption, int index, bool readOnly) {
         auto* label = new TLabel(this);
         label->SetParent(bvGroupBoxTags);
-        UseWindowFont(label->Font());
+        UseBoxFont(label->Font());
         label->SetCaption(caption);
         label->SetBounds(kBoxPadding, top + index * step + 3, kLabelWidth, kEditHeight);
         TagLabels.push_back(label);
         auto* edit = new TEdit(this);
         edit->SetName(name);
         edit->SetParent(bvGroupBoxTags);
-        UseWindowFont(edit->Font());
+        UseBoxFont(edit->Font());
         edit->SetBounds(kBoxPadding + kLabelWidth, top + index * step,
                         kColumnWidth - 2 * kBoxPadding - kLabelWidth, kEditHeight);
         edit->SetAnchors(akLeft | akTop | akRight);
@@ -40,7 +40,7 @@ void TForm1::CreateTagsBox() {
     lbUID = new TLabel(this);
     lbUID->SetName("lbUID");
     lbUID->SetParent(bvGroupBoxTags);
-    UseWindowFont(lbUID->Font());
+    UseBoxFont(lbUID->Font());
     lbUID->SetBounds(kBoxPadding, top + 7 * step + 3, kColumnWidth - 2 * kBoxPadding, kEditHeight);
 }
 

@@ -17,6 +17,12 @@ void TForm1::CreateTrackView() {
     BvPlaylist->SetShowExtension(true);
 }
 
+void TForm1::UseBoxFont(TFont* font) {
+    UseWindowFont(font);
+    font->SetColor(clWindowText);
+    font->SetStyle(0);
+}
+
 void TForm1::ShowListView(TBvPlaylist* box, const TListView& view, uint64_t& shown) {
     const bool rebuilt = shown != view.Generation || box->Items()->Count() != view.Count();
     if (rebuilt) {
@@ -40,6 +46,14 @@ void TForm1::ShowListView(TBvPlaylist* box, const TListView& view, uint64_t& sho
         box->SetSelected(view.ItemIndex, false);
     if (rebuilt && count > 0)
         box->SetTopIndex(std::min(std::max(view.TopIndex, 0), count - 1));
+    // A line focused by a search is scrolled into sight.
+    if (!rebuilt && view.ItemIndex >= 0 && view.ItemIndex < count) {
+        const int top = box->TopIndex();
+        const int rowHeight = std::max(1, box->ItemRect(top).Height());
+        const int rows = std::max(1, box->ClientHeight() / rowHeight);
+        if (view.ItemIndex < top || view.ItemIndex >= top + rows)
+            box->SetTopIndex(std::max(0, view.ItemIndex - rows / 2));
+    }
     (void)view.DragEnabled; // read when a press turns into a drag
 }
 
@@ -112,6 +126,14 @@ void TForm1::BindBoxes() {
         (void)this;
     };
     BvGroupDeleted->OnDragOver = DeletedList->OnDragOver;
+
+    // The row number stays out of sight when the box shows its children.
+    auto tagsExpanded = bvGroupBoxTags->OnExpanded;
+    bvGroupBoxTags->OnExpanded = [this, tagsExpanded](TObject* sender) {
+        if (tagsExpanded)
+            tagsExpanded(sender);
+        lbUID->SetVisible(false);
+    };
 
     // The hint follows the mouse over the track view.
     BvPlaylist->OnMouseMove = [this, trackDrag](TObject*, TShiftState shift, int x, int y) {

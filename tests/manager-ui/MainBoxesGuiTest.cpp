@@ -394,6 +394,9 @@ TEST_F(MainBoxes, LibraryOfAThousandRowsSearchedByTypingAndNext) {
     QTest::mouseClick(Form->btnSearch->Widget(), Qt::LeftButton);
     PumpEvents();
     EXPECT_EQ(257, list->ItemIndex());
+    EXPECT_LE(list->TopIndex(), 257) << "the found line is in sight";
+    EXPECT_LE(list->ItemRect(257).Bottom, list->ClientHeight());
+    EXPECT_GE(list->ItemRect(257).Top, 0);
     Screenshot("main_library_search");
     Key(list, Qt::Key_Escape);
     EXPECT_EQ("", Form->EditSearchDB->Caption());
