@@ -1,11 +1,18 @@
 #include "DatabaseReader.h"
 
+#include "DataSetRecord.h"
 #include "RecordReport.h"
+#include "StringRecord.h"
 #include "TextCodec.h"
+#include "TrackColumns.h"
+#include "TrackRecord.h"
 
 TBvMultiStringHolder MakeTempStringHolder() {
-    return TBvMultiStringHolder{"Artist",   "Title",   "Album", "Time",     "Size",
-                                "FileName", "BitRate", "UID",   "Playlists"};
+    TBvMultiStringHolder table;
+    for (TTrackColumn column : TrackColumns)
+        table.MultipleStrings().Add().SetName(std::string(TrackColumnName(column)));
+    table.MultipleStrings().Add().SetName(std::string(PlaylistNamesColumn));
+    return table;
 }
 
 namespace {
@@ -36,11 +43,16 @@ void TDatabaseReader::Reset() {
     playlistNamed_ = false;
     playlistsSeen_ = 0;
     pending_ = {};
-    cols_ = {&temp_->StringsByName("Artist"),   &temp_->StringsByName("Title"),
-             &temp_->StringsByName("Album"),    &temp_->StringsByName("Time"),
-             &temp_->StringsByName("Size"),     &temp_->StringsByName("FileName"),
-             &temp_->StringsByName("BitRate"),  &temp_->StringsByName("UID"),
-             &temp_->StringsByName("Playlists")};
+    using enum TTrackColumn;
+    cols_ = {&TrackColumn(*temp_, Artist),
+             &TrackColumn(*temp_, Title),
+             &TrackColumn(*temp_, Album),
+             &TrackColumn(*temp_, Time),
+             &TrackColumn(*temp_, Size),
+             &TrackColumn(*temp_, FileName),
+             &TrackColumn(*temp_, BitRate),
+             &TrackColumn(*temp_, UID),
+             &temp_->StringsByName(PlaylistNamesColumn)};
     for (TStringList* list : {cols_.UID, cols_.Artist, cols_.Title, cols_.Album, cols_.Size,
                               cols_.Time, cols_.FileName, cols_.BitRate, cols_.Playlists})
         list->Clear();
@@ -122,23 +134,24 @@ void TDatabaseReader::Apply(TDecodedRecord& rec, TScanResult& result) {
         if (rec.HasText) {
             if (mhodsLeft_ > 0 && inTrackList_) {
                 switch (rec.DataType) {
-                case 1:
+                case TStringRecord::stTitle:
                     pending_.Title = std::move(rec.Text);
                     break;
-                case 2:
+                case TStringRecord::stLocation:
                     pending_.FileName = std::move(rec.Text);
                     break;
-                case 3:
+                case TStringRecord::stAlbum:
                     pending_.Album = std::move(rec.Text);
                     break;
-                case 4:
+                case TStringRecord::stArtist:
                     pending_.Artist = std::move(rec.Text);
                     break;
                 default:
                     break;
                 }
-            } else if (!inTrackList_ && rec.DataType == 1 && inPlaylist_ && sectionCount_ < 3 &&
-                       playlistIndex_ >= 0 && playlistIndex_ < MaxPlaylists && !playlistNamed_) {
+            } else if (!inTrackList_ && rec.DataType == TStringRecord::stTitle && inPlaylist_ &&
+                       sectionCount_ < 3 && playlistIndex_ >= 0 && playlistIndex_ < MaxPlaylists &&
+                       !playlistNamed_) {
                 cols_.Playlists->Put(playlistIndex_, std::move(rec.Text));
                 playlistNamed_ = true;
             }
@@ -178,7 +191,7 @@ TScanResult TDatabaseReader::Scan(std::string_view db, TBvMultiStringHolder& tem
             result.Completed = false;
             result.StopOffset = i;
             // The track before a cut-off track or data set is complete: keep it.
-            if (tag == "tihm" || tag == "dshm")
+            if (tag == TTrackRecord::Tag || tag == TDataSetRecord::Tag)
                 HandOver(result);
             break;
         }

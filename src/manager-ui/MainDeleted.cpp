@@ -10,7 +10,7 @@ void TForm1::CreateDeletedBox() {
     DeletedList->SetParent(BvGroupDeleted);
     UseBoxFont(DeletedList->Font());
     DeletedList->SetBounds(kBoxPadding, top, kColumnWidth - 2 * kBoxPadding, 190);
-    DeletedList->SetAnchors(akLeft | akTop | akRight | akBottom);
+    StretchInBox(DeletedList);
     DeletedList->SetMultiSelect(true);
     DeletedList->SetShowNumbers(true);
     DeletedList->SetShowExtension(true);

@@ -12,16 +12,16 @@ void TForm1::CreateMediaDBBox() {
     UseBoxFont(EditSearchDB->Font());
     EditSearchDB->SetBounds(kBoxPadding, top, kColumnWidth - 4 * kBoxPadding - 70, kEditHeight);
     btnSearch = MakeImageButton(BvGroupMediaDB, "btnSearch", "Next", picNext, top - 2);
-    // Placed from the left: the box is not yet its final width while it is made.
-    btnSearch->SetBounds(kColumnWidth - 3 * kBoxPadding - 70, top - 2, 70, kImageButtonHeight);
-    btnSearch->SetAnchors(akLeft | akTop);
+    btnSearch->SetBounds(kColumnWidth - kBoxPadding - 70, top - 2, 70, kImageButtonHeight);
+    PinRightInBox(btnSearch);
+    StretchInBox(EditSearchDB, 70 + 2 * kBoxPadding);
     UseBoxFont(btnSearch->Font());
     MediaDBList = new TBvPlaylist(this);
     MediaDBList->SetName("MediaDBList");
     MediaDBList->SetParent(BvGroupMediaDB);
     UseBoxFont(MediaDBList->Font());
     MediaDBList->SetBounds(kBoxPadding, top + kEditHeight + 8, kColumnWidth - 2 * kBoxPadding, 250);
-    MediaDBList->SetAnchors(akLeft | akTop | akRight);
+    StretchInBox(MediaDBList);
     MediaDBList->SetMultiSelect(true);
     MediaDBList->SetShowNumbers(true);
     MediaDBList->SetShowExtension(true);

@@ -11,7 +11,7 @@ void TForm1::CreatePlaylistsBox() {
     ListBoxPlayLists->SetParent(bvGroupPlaylists);
     UseBoxFont(ListBoxPlayLists->Font());
     ListBoxPlayLists->SetBounds(kBoxPadding, top, kColumnWidth - 2 * kBoxPadding, 190);
-    ListBoxPlayLists->SetAnchors(akLeft | akTop | akRight | akBottom);
+    StretchInBox(ListBoxPlayLists);
     // Every name has the playlist picture before it.
     ImageListPlaylists = new TImageList(this, kMenuPicture, kMenuPicture);
     ImageListPlaylists->SetName("ImageListPlaylists");

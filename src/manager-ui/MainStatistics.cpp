@@ -30,6 +30,7 @@ void TForm1::CreateStatisticsBox() {
     StatusBarSpace->SetCaption("Used space: %d%%");
     StatusBarSpace->SetTextOption(TBvTextOption::toFormat);
     StatusBarSpace->SetBounds(kBoxPadding, top + step, wide, 16);
+    StretchInBox(StatusBarSpace);
     label("", "Free space:", kBoxPadding, top + 2 * step, 105);
     Label17 = label("Label17", "", valueX, top + 2 * step, valueWidth);
     label("", "Total files: ", kBoxPadding, top + 3 * step, 105);

@@ -11,17 +11,24 @@
 #include <cstdint>
 #include <functional>
 #include <string>
+#include <string_view>
 
 struct TFileCopyOptions {
     // Percent done after every block, 0 to 100.
     std::function<void(int percent)> Progress;
     // The run's stop flag, checked after every block; when non-zero the copy stops there.
     const std::atomic<uint8_t>* Cancel = nullptr;
+    // The destination's folder is opened from its drive's root without following a
+    // link (a card's folders): a link on the way raises ELinkRefused, and a link at
+    // the destination is replaced, never written through.
+    bool StayOnDrive = false;
 };
 
 enum class TFileCopyResult { Completed, Cancelled };
 
 constexpr size_t FileCopyBlockSize = 0x20000;
+// A copy in progress is named this prefix and 16 hex digits, beside its destination.
+inline constexpr std::string_view CopyTemporaryPrefix = ".bvcopy-";
 
 // Copies source to destination (Windows-form paths). Copying a file onto itself (the same
 // text or the same file by identity) raises EInOutError "Copy error"; every other failure

@@ -6,6 +6,7 @@
 #include "FileExistsCache.h"
 #include "Files.h"
 #include "RtFileUtils.h"
+#include "SafeFiles.h"
 
 #include <unordered_map>
 
@@ -59,6 +60,12 @@ void RegisterCardMessages(TManagerMessages& m) {
     m.Register(DroppedItemsName, "%s playlist items that belong to no playlist were dropped.");
     m.Register("card_absent", "The memory card %s is not there.");
     m.Register("no_phone_drive", "No phone drive is chosen.");
+    m.Register("link_refused", "%s on the memory card is a symbolic link to another place; "
+                               "Brisvane writes and deletes nothing through it.");
+    m.Register("card_in_use", "The memory card %s is being used by another run of Brisvane. "
+                              "Try again when it has finished.");
+    m.Register("link_skipped", "%s on the memory card is a symbolic link to another place; "
+                               "the files behind it were not taken as the card's.");
 }
 
 // Holds the card-busy state for one read or scan.
@@ -72,6 +79,20 @@ public:
 private:
     TTrackManager::TUpdateState& st_;
 };
+
+bool LockCard(TTrackManager& m, TFolderLock& lock) {
+    const std::string drive = DriveText(m.Model.PhoneDrive);
+    try {
+        if (lock.TryLock(TContainedRoot::OfDrive(drive + "\\").LinuxRoot()))
+            return true;
+    } catch (const Exception&) {
+        return true;
+    }
+    const std::string text = m.Messages.Fmt("card_in_use", {drive});
+    m.Log.AddLog(text);
+    m.Ui().ShowWarning(text);
+    return false;
+}
 
 // Card commands refuse a floppy letter, and no drive at all (the selector lists none
 // or its drive went away): either would send the work to some other drive.
@@ -89,7 +110,7 @@ bool FloppyGuard(TTrackManager& m) {
 
 void BuildPlaylistsFromDB(TTrackManager& m) {
     TTrackModel& model = m.Model;
-    const TStringList& names = model.TempStringHolder.StringsByName("Playlists");
+    const TStringList& names = model.TempStringHolder.StringsByName(PlaylistNamesColumn);
     const int count = std::min(names.Count(), MaxPlaylists);
     if (names.Count() > MaxPlaylists)
         m.Log.AddLog(m.Messages.Fmt(ExtraPlaylistsName, {IntToStr(names.Count() - MaxPlaylists)}));
@@ -104,17 +125,11 @@ void BuildPlaylistsFromDB(TTrackManager& m) {
         }
     }
     const TBvMultiStringHolder& temp = model.TempStringHolder;
-    const int rows = temp.StringsByName("UID").Count();
+    const int rows = TrackColumn(temp, TTrackColumn::UID).Count();
     for (int r = 0; r < rows; ++r) {
         TTrackRowSnapshot row;
-        row.Artist = temp.StringsByName("Artist")[r];
-        row.Title = temp.StringsByName("Title")[r];
-        row.Album = temp.StringsByName("Album")[r];
-        row.Size = temp.StringsByName("Size")[r];
-        row.BitRate = temp.StringsByName("BitRate")[r];
-        row.Time = temp.StringsByName("Time")[r];
-        row.FileName = temp.StringsByName("FileName")[r];
-        row.UID = temp.StringsByName("UID")[r];
+        for (TTrackColumn column : TrackColumns)
+            row.*TrackRowField(column) = TrackColumn(temp, column)[r];
         const int newRow = model.AppendTrack(row);
         if (auto it = positions.find(row.UID); it != positions.end())
             for (const auto& [p, k] : it->second)
@@ -180,7 +195,7 @@ void RemoveDeadTracks(TTrackManager& m) {
         m.Log.AddLog(m.Messages.Fmt("card_absent", {DriveText(model.PhoneDrive)}));
     // Every row is looked at first and the dead ones go together, each folder
     // listed once: one row at a time would renumber every playlist per row.
-    const TStringList& files = model.TrackListHolder.StringsByName("FileName");
+    const TStringList& files = TrackColumn(model.TrackListHolder, TTrackColumn::FileName);
     std::vector<bool> dead(static_cast<size_t>(files.Count()), false);
     TFileExistsCache exists;
     for (int i = 0; i < files.Count(); ++i) {
@@ -205,8 +220,12 @@ bool ReadCard(TTrackManager& m) {
 void ScanCardForFiles(TTrackManager& m); // TrackManagerScan.cpp
 
 void TTrackManager::ReadiTuneDB1Click() {
+    BV_ASSERT_GUI_THREAD();
     auto& st = UpdateStateOf(*this);
     if (RefuseWhileBusy() || FloppyGuard(*this))
+        return;
+    TFolderLock lock;
+    if (!LockCard(*this, lock))
         return;
     btnResetProgClick();
     TCardBusyScope busy(st);
@@ -215,8 +234,12 @@ void TTrackManager::ReadiTuneDB1Click() {
 }
 
 void TTrackManager::btnScanClick() {
+    BV_ASSERT_GUI_THREAD();
     auto& st = UpdateStateOf(*this);
     if (RefuseWhileBusy() || FloppyGuard(*this))
+        return;
+    TFolderLock lock;
+    if (!LockCard(*this, lock))
         return;
     btnResetProgClick();
     TCardBusyScope busy(st);
@@ -225,6 +248,7 @@ void TTrackManager::btnScanClick() {
 }
 
 void TTrackManager::Checkforbadfiles1Click() {
+    BV_ASSERT_GUI_THREAD();
     if (RefuseWhileBusy())
         return;
     RemoveDeadTracks(*this);
@@ -232,12 +256,28 @@ void TTrackManager::Checkforbadfiles1Click() {
 }
 
 void TTrackManager::DeletephoneDB1Click() {
+    BV_ASSERT_GUI_THREAD();
     if (RefuseWhileBusy() || FloppyGuard(*this))
         return;
+    TFolderLock lock;
+    if (!LockCard(*this, lock))
+        return;
     std::string folder = DriveText(Model.PhoneDrive) + std::string(iTunesDBFolder);
-    DeleteDirectory(ExcludeTrailingPathDelimiter(folder), false);
+    // Opened level by level from the card's root: a link on the way, which could lead
+    // to any folder of the computer, is refused; the folder itself, when it is a link,
+    // goes as a link.
+    try {
+        ContainedDeleteTree(ExcludeTrailingPathDelimiter(folder));
+    } catch (const ELinkRefused& e) {
+        const std::string text = Messages.Fmt("link_refused", {e.Link});
+        Log.AddLog(text);
+        ui_.ShowWarning(text);
+    } catch (const Exception&) {
+        // A card without the folder, or one that went away: nothing to delete.
+    }
 }
 
 void TTrackManager::ParseiTunesDB1Click() {
+    BV_ASSERT_GUI_THREAD();
     // The inspector window belongs to the windows layer; its menu is never visible.
 }

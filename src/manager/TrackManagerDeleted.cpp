@@ -37,7 +37,10 @@ void TTrackManager::RefreshDeletedList() {
         try {
             std::string text = ExpandDisplayTemplate(
                 Options.comboShowTracksAs,
-                [&](int field, std::string& value) { Model.GetDeletedField(r, field, value); }, "");
+                [&](TTrackColumn column, std::string& value) {
+                    Model.GetDeletedField(r, column, value);
+                },
+                "");
             lines.push_back({std::move(text), r, r});
         } catch (const Exception&) {
             // A row that cannot be shown has no line; the view is not emptied.
@@ -48,10 +51,12 @@ void TTrackManager::RefreshDeletedList() {
 }
 
 void TTrackManager::BvGroupDeletedExpanded() {
+    BV_ASSERT_GUI_THREAD();
     RefreshDeletedList();
 }
 
 void TTrackManager::MenuItem1Click() {
+    BV_ASSERT_GUI_THREAD();
     if (RefuseWhileBusy())
         return;
     const std::vector<int> rows = SelectedRows(DeletedList, TableRowCount(Model.DeletedHolder));
@@ -70,12 +75,14 @@ void TTrackManager::MenuItem1Click() {
 }
 
 void TTrackManager::Delete1Click() {
+    BV_ASSERT_GUI_THREAD();
     const std::vector<int> rows = SelectedRows(DeletedList, TableRowCount(Model.DeletedHolder));
     RemoveRows(Model.DeletedHolder, rows);
     RefreshDeletedList();
 }
 
 void TTrackManager::Clear4Click() {
+    BV_ASSERT_GUI_THREAD();
     ClearTable(Model.DeletedHolder);
     RefreshDeletedList();
 }

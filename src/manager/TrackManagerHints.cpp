@@ -36,13 +36,13 @@ std::string FillTemplate(std::string_view text,
 
 std::string TTrackManager::HintText(int row) const {
     std::string artist, title, album, time, size, fileName, bitrate;
-    Model.GetTrackField(row, 0, artist);
-    Model.GetTrackField(row, 1, title);
-    Model.GetTrackField(row, 2, album);
-    Model.GetTrackField(row, 4, time);
-    Model.GetTrackField(row, 5, size);
-    Model.GetTrackField(row, 6, fileName);
-    Model.GetTrackField(row, 7, bitrate);
+    Model.GetTrackField(row, TTrackColumn::Artist, artist);
+    Model.GetTrackField(row, TTrackColumn::Title, title);
+    Model.GetTrackField(row, TTrackColumn::Album, album);
+    Model.GetTrackField(row, TTrackColumn::Time, time);
+    Model.GetTrackField(row, TTrackColumn::Size, size);
+    Model.GetTrackField(row, TTrackColumn::FileName, fileName);
+    Model.GetTrackField(row, TTrackColumn::BitRate, bitrate);
     std::vector<std::pair<std::string_view, std::string>> values = {
         {"<artist>", TagLabels.Artist + " " + artist},
         {"<title>", TagLabels.Title + " " + title},
@@ -140,8 +140,8 @@ void TTrackManager::LabelPopupTextDblClick(int line) {
     TimerAfterShow.Enabled = false;
 }
 
-TViewPoint PlaceHint(TViewPoint viewOrigin, TViewPoint mouse, int panelWidth, int panelHeight, int windowWidth,
-                 int windowHeight) {
+TViewPoint PlaceHint(TViewPoint viewOrigin, TViewPoint mouse, int panelWidth, int panelHeight,
+                     int windowWidth, int windowHeight) {
     const int l = viewOrigin.X + mouse.X;
     const int u = viewOrigin.Y + mouse.Y;
     TViewPoint at;

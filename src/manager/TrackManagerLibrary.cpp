@@ -98,6 +98,7 @@ int TTrackManager::AddM4aToMediaDB(const std::string& fileName) {
 // ---- Commands ----------------------------------------------------------------
 
 void TTrackManager::Addfiles1Click() {
+    BV_ASSERT_GUI_THREAD();
     std::vector<std::string> files;
     if (!ui_.OpenFiles(std::string(MediaFilter), files))
         files.clear();
@@ -105,6 +106,7 @@ void TTrackManager::Addfiles1Click() {
 }
 
 void TTrackManager::Adddirectory1Click() {
+    BV_ASSERT_GUI_THREAD();
     std::string folder;
     if (!ui_.SelectFolder(folder))
         return;
@@ -119,7 +121,8 @@ void TTrackManager::Adddirectory1Click() {
 }
 
 void TTrackManager::Deletealldeadlinks1Click() {
-    const TStringList& names = Model.MediaDB.StringsByName("FileName");
+    BV_ASSERT_GUI_THREAD();
+    const TStringList& names = TrackColumn(Model.MediaDB, TTrackColumn::FileName);
     std::vector<bool> dead(static_cast<size_t>(names.Count()), false);
     bool any = false;
     for (int i = 0; i < names.Count(); ++i) {
@@ -138,18 +141,20 @@ void TTrackManager::Deletealldeadlinks1Click() {
 }
 
 void TTrackManager::Clear1Click() {
+    BV_ASSERT_GUI_THREAD();
     ClearTable(Model.MediaDB);
     RefreshMediaDBList();
 }
 
 void TTrackManager::Copytotracklist1Click() {
+    BV_ASSERT_GUI_THREAD();
     if (RefuseWhileBusy())
         return;
     const int playlist = SelectedPlaylist();
-    const TStringList& names = Model.MediaDB.StringsByName("FileName");
+    const TStringList& names = TrackColumn(Model.MediaDB, TTrackColumn::FileName);
     // One set of the listed names, kept up to date as files are added, instead of a
     // search of the whole track list per line.
-    TFileNameSet listed(Model.TrackListHolder.StringsByName("FileName"));
+    TFileNameSet listed(TrackColumn(Model.TrackListHolder, TTrackColumn::FileName));
     std::vector<std::string> failed;
     for (int line : MediaDBList.SelectedLines()) {
         const int row = MediaDBList.Lines[static_cast<size_t>(line)].Row;
@@ -174,12 +179,16 @@ void TTrackManager::Copytotracklist1Click() {
 }
 
 void TTrackManager::BvGroupMediaDBExpanded() {
+    BV_ASSERT_GUI_THREAD();
     RefreshMediaDBList();
 }
 
-void TTrackManager::MediaDBListClick() {}
+void TTrackManager::MediaDBListClick() {
+    BV_ASSERT_GUI_THREAD();
+}
 
 bool TTrackManager::MediaDBListDragOver(TDragSource) const {
+    BV_ASSERT_GUI_THREAD();
     return false;
 }
 
@@ -193,7 +202,10 @@ void TTrackManager::RefreshMediaDBList() {
         try {
             std::string text = ExpandDisplayTemplate(
                 Options.comboShowTracksAs,
-                [&](int field, std::string& value) { Model.GetMediaDBField(r, field, value); }, "");
+                [&](TTrackColumn column, std::string& value) {
+                    Model.GetMediaDBField(r, column, value);
+                },
+                "");
             lines.push_back({std::move(text), r, r});
         } catch (const Exception&) {
             // A row that cannot be shown has no line; the others keep their rows.
@@ -206,6 +218,7 @@ void TTrackManager::RefreshMediaDBList() {
 // ---- Search ------------------------------------------------------------------
 
 void TTrackManager::EditSearchDBChange(const std::string& text) {
+    BV_ASSERT_GUI_THREAD();
     EditSearchDB = text;
     const int found = MediaDBList.Count() == 0 ? -1 : FindLine(MediaDBList, EditSearchDB, 0);
     if (found >= 0) {
@@ -217,6 +230,7 @@ void TTrackManager::EditSearchDBChange(const std::string& text) {
 }
 
 void TTrackManager::btnSearchClick() {
+    BV_ASSERT_GUI_THREAD();
     int from = MediaDBList.ItemIndex + 1;
     if (MediaDBList.ItemIndex < 0 || MediaDBList.ItemIndex >= MediaDBList.Count() - 1)
         from = 0;
@@ -229,6 +243,7 @@ void TTrackManager::btnSearchClick() {
 }
 
 void TTrackManager::MediaDBListKeyPress(char32_t key) {
+    BV_ASSERT_GUI_THREAD();
     if (key == KeyReturn) {
         btnSearchClick();
         return;
@@ -241,6 +256,7 @@ void TTrackManager::MediaDBListKeyPress(char32_t key) {
 }
 
 void TTrackManager::MediaDBListKeyDown(uint16_t key, TKeyShift) {
+    BV_ASSERT_GUI_THREAD();
     std::string text = EditSearchDB;
     switch (key) {
     case KeyBack:

@@ -88,6 +88,7 @@ void TTrackManager::RemovePlaylistSlot(int index) {
 }
 
 void TTrackManager::mbNewPlstClick() {
+    BV_ASSERT_GUI_THREAD();
     if (ListBoxPlayLists.Items.Count() >= MaxPlaylists) {
         ui_.ShowMessage(Messages.Text(MessageName::PlaylistLimit));
         return;
@@ -103,6 +104,7 @@ void TTrackManager::mbNewPlstClick() {
 }
 
 void TTrackManager::Renameplaylist1Click() {
+    BV_ASSERT_GUI_THREAD();
     const int i = ListBoxPlayLists.ItemIndex;
     if (i < 0 || i >= ListBoxPlayLists.Items.Count())
         return;
@@ -115,6 +117,7 @@ void TTrackManager::Renameplaylist1Click() {
 }
 
 void TTrackManager::Deleteplaylist1Click() {
+    BV_ASSERT_GUI_THREAD();
     const int i = ListBoxPlayLists.ItemIndex;
     if (i < 0 || i >= ListBoxPlayLists.Items.Count())
         return;
@@ -129,6 +132,7 @@ void TTrackManager::Deleteplaylist1Click() {
 }
 
 void TTrackManager::Clearplaylists2Click() {
+    BV_ASSERT_GUI_THREAD();
     for (auto& list : Model.PlaylistTracks)
         list.Clear();
     ListBoxPlayLists.Items.Clear();
@@ -139,17 +143,20 @@ void TTrackManager::Clearplaylists2Click() {
 }
 
 void TTrackManager::ListBoxPlayListsClick(int index) {
+    BV_ASSERT_GUI_THREAD();
     if (index >= 0 && index < ListBoxPlayLists.Items.Count())
         ListBoxPlayLists.ItemIndex = index;
     RefreshTrackView();
 }
 
 bool TTrackManager::ListBoxPlayListsDragOver(TDragSource source, int item) const {
+    BV_ASSERT_GUI_THREAD();
     // Only the track view's selection can be dropped on a playlist name.
     return source == TDragSource::TrackView && item >= 0 && item < ListBoxPlayLists.Items.Count();
 }
 
 void TTrackManager::ListBoxPlayListsDragDrop(TDragSource source, int item) {
+    BV_ASSERT_GUI_THREAD();
     const bool begun = Drag.Source != TDragSource::None;
     const bool holds = !begun || DragStillHolds(*this, TDragSource::TrackView);
     const TViewDrag drag = Drag;
@@ -163,6 +170,7 @@ void TTrackManager::ListBoxPlayListsDragDrop(TDragSource source, int item) {
 }
 
 void TTrackManager::MoveUp2Click() {
+    BV_ASSERT_GUI_THREAD();
     const int shown = SelectedPlaylist();
     const int f = BvPlaylist.ItemIndex;
     if (shown < 0 || shown >= MaxPlaylists || f <= 0 || f >= BvPlaylist.Count())
@@ -175,6 +183,7 @@ void TTrackManager::MoveUp2Click() {
 }
 
 void TTrackManager::MoveDown2Click() {
+    BV_ASSERT_GUI_THREAD();
     const int shown = SelectedPlaylist();
     const int f = BvPlaylist.ItemIndex;
     if (shown < 0 || shown >= MaxPlaylists || f < 0 || f >= BvPlaylist.Count() - 1)
@@ -187,12 +196,14 @@ void TTrackManager::MoveDown2Click() {
 }
 
 void TTrackManager::TrackListMenuPopup() {
+    BV_ASSERT_GUI_THREAD();
     CopyToPlaylistItems.clear();
     for (int i = 1; i < ListBoxPlayLists.Items.Count() && i < MaxPlaylists; ++i)
         CopyToPlaylistItems.push_back(ListBoxPlayLists.Items[i]);
 }
 
 void TTrackManager::CopyToPlayListPopup1Click(int item) {
+    BV_ASSERT_GUI_THREAD();
     // Item k targets playlist k + 1: names may repeat, positions do not.
     if (item < 0 || item >= static_cast<int>(CopyToPlaylistItems.size()))
         return;
@@ -205,6 +216,7 @@ void TTrackManager::CopyToPlayListPopup1Click(int item) {
 }
 
 bool TTrackManager::BvPlaylistADragOver(TDragSource) const {
+    BV_ASSERT_GUI_THREAD();
     return true;
 }
 
@@ -221,6 +233,7 @@ void TTrackManager::BeginDrag(TDragSource source) {
 }
 
 void TTrackManager::BvPlaylistGLDragDrop(TDragSource source, int targetLine) {
+    BV_ASSERT_GUI_THREAD();
     // A drag that began is dropped only while its lines are still the ones shown;
     // whatever happens, it is over after this drop.
     const bool begun = Drag.Source != TDragSource::None;

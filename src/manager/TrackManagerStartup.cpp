@@ -7,6 +7,7 @@
 #include "Files.h"
 #include "RtFileUtils.h"
 #include "RtStrings.h"
+#include "SafeFiles.h"
 
 #include <algorithm>
 #include <cstdlib>
@@ -15,9 +16,32 @@
 
 namespace {
 
-// The library files' column order.
-constexpr std::array<std::string_view, 8> MediaDBColumns = {
-    "Artist", "Title", "Album", "Size", "Time", "BitRate", "UID", "FileName"};
+// The library files' column order: file i holds column MediaDBColumns[i].
+constexpr std::array<TTrackColumn, 8> MediaDBColumns = {
+    TTrackColumn::Artist, TTrackColumn::Title,   TTrackColumn::Album, TTrackColumn::Size,
+    TTrackColumn::Time,   TTrackColumn::BitRate, TTrackColumn::UID,   TTrackColumn::FileName};
+
+// The library's manifest, written after the eight files.
+constexpr std::string_view MediaDBManifestName = "MediaDB.manifest";
+
+// Removes the temporaries of the settings and library files, and the encoder folders,
+// that a process which no longer runs left behind: a living writer keeps its temporary
+// locked, so another instance's save or update is never disturbed.
+void RemoveLeftoversOfEndedRuns(const std::string& dataFolder) {
+    try {
+        RemoveUnlockedLeftovers(ToLinuxPath(dataFolder), [](const std::string& name) {
+            if (IsReplacementName(name, "brisvane.ini") ||
+                IsReplacementName(name, MediaDBManifestName))
+                return true;
+            for (int i = 0; i < 8; ++i)
+                if (IsReplacementName(name, "MediaDB.db" + IntToStr(i)))
+                    return true;
+            return false;
+        });
+    } catch (const Exception&) {
+        // Clearing up is a courtesy; a folder that cannot be read keeps what it has.
+    }
+}
 
 } // namespace
 
@@ -188,11 +212,13 @@ bool TTrackManager::RefuseWhileBusy() {
 // ---- Start-up ----------------------------------------------------------------
 
 void TTrackManager::Start() {
+    BV_ASSERT_GUI_THREAD();
     FormCreate();
     OptionsFormCreate();
 }
 
 void TTrackManager::FormCreate() {
+    BV_ASSERT_GUI_THREAD();
     Model.ResetRunFlags();
     Model.HintMousePos = {};
     Model.UploadPath = "\\mobile\\audio\\";
@@ -205,6 +231,8 @@ void TTrackManager::FormCreate() {
     ListBoxPlayLists.Items.Add(Messages.Text(MessageName::AllMusic));
     ListBoxPlayLists.ItemIndex = 0;
     BvPlaylist.ItemIndex = -1;
+    RemoveLeftoversOfEndedRuns(Paths.DataFolder);
+    RemoveEncoderFoldersOfEndedRuns();
     LoadMediaDB();
     NotifyView(TViewId::PlaylistBox);
 }
@@ -215,7 +243,7 @@ void TTrackManager::LoadMediaDB() {
     bool anyFile = false;
     mediaDBUnread_.clear();
     for (int i = 0; i < 8; ++i) {
-        TStringList& column = db.StringsByName(MediaDBColumns[static_cast<size_t>(i)]);
+        TStringList& column = TrackColumn(db, MediaDBColumns[static_cast<size_t>(i)]);
         column.Clear();
         const std::string file = MediaDBFileName(i);
         if (!FileExists(file))
@@ -231,21 +259,21 @@ void TTrackManager::LoadMediaDB() {
     if (!anyFile)
         return;
     int rows = 0;
-    for (std::string_view name : MediaDBColumns)
-        rows = std::max(rows, db.StringsByName(name).Count());
+    for (TTrackColumn name : MediaDBColumns)
+        rows = std::max(rows, TrackColumn(db, name).Count());
     bool uneven = false;
-    for (std::string_view name : MediaDBColumns) {
-        TStringList& column = db.StringsByName(name);
+    for (TTrackColumn name : MediaDBColumns) {
+        TStringList& column = TrackColumn(db, name);
         if (column.Count() == rows)
             continue;
         uneven = true;
         // Short columns are filled with values every reader accepts, so no row is lost.
         for (int r = column.Count(); r < rows; ++r) {
-            if (SameText(name, "Time"))
+            if (name == TTrackColumn::Time)
                 column.Add("0:0");
-            else if (SameText(name, "Size") || SameText(name, "BitRate"))
+            else if (name == TTrackColumn::Size || name == TTrackColumn::BitRate)
                 column.Add("0");
-            else if (SameText(name, "UID"))
+            else if (name == TTrackColumn::UID)
                 column.Add(IntToStr(r));
             else
                 column.Add("");
@@ -275,7 +303,7 @@ void TTrackManager::SaveMediaDB() {
     std::vector<std::pair<std::string, std::string>> files;
     for (int i = 0; i < 8; ++i) {
         const TStringList& column =
-            Model.MediaDB.StringsByName(MediaDBColumns[static_cast<size_t>(i)]);
+            TrackColumn(Model.MediaDB, MediaDBColumns[static_cast<size_t>(i)]);
         std::string contents;
         for (int r = 0; r < column.Count(); ++r) {
             std::string value = column[r];
@@ -297,6 +325,7 @@ void TTrackManager::SaveMediaDB() {
 // ---- Shutdown ----------------------------------------------------------------
 
 bool TTrackManager::FormCloseQuery() {
+    BV_ASSERT_GUI_THREAD();
     // The close that follows saves again and reports a failure; reporting here too
     // would show it twice.
     try {
@@ -307,6 +336,7 @@ bool TTrackManager::FormCloseQuery() {
 }
 
 void TTrackManager::FormClose() {
+    BV_ASSERT_GUI_THREAD();
     std::string failures;
     try {
         StopAndWaitForWorkers();
@@ -332,20 +362,24 @@ void TTrackManager::FormClose() {
 }
 
 void TTrackManager::Exit1Click() {
+    BV_ASSERT_GUI_THREAD();
     ui_.CloseMainWindow();
 }
 
 void TTrackManager::Timer1Timer() {
+    BV_ASSERT_GUI_THREAD();
     ProcessMessages();
 }
 
 void TTrackManager::bvGroupActionsExpanded() {
+    BV_ASSERT_GUI_THREAD();
     DriveComboVisible = !Options.cbAutoDetect;
 }
 
 // ---- Reset -------------------------------------------------------------------
 
 void TTrackManager::btnResetProgClick() {
+    BV_ASSERT_GUI_THREAD();
     if (RefuseWhileBusy())
         return;
     Model.ConvertDone = 0;

@@ -179,7 +179,7 @@ void TTrackManager::AddFilesToTrackList(const std::vector<std::string>& paths, b
     // of thousands of files from growing quadratically.
     TFileNameSet listed;
     if (skipListed)
-        listed = TFileNameSet(Model.TrackListHolder.StringsByName("FileName"));
+        listed = TFileNameSet(TrackColumn(Model.TrackListHolder, TTrackColumn::FileName));
     for (const std::string& path : paths) {
         const std::string ext = ExtOf(path);
         if (ext != ".mp3" && ext != ".m4a")
@@ -209,6 +209,7 @@ void TTrackManager::AddFilesToTrackList(const std::vector<std::string>& paths, b
 }
 
 void TTrackManager::btnAddFileClick() {
+    BV_ASSERT_GUI_THREAD();
     std::vector<std::string> files;
     if (!ui_.OpenFiles(std::string(MediaFilter), files))
         files.clear();
@@ -216,6 +217,7 @@ void TTrackManager::btnAddFileClick() {
 }
 
 void TTrackManager::btnAddDIRClick() {
+    BV_ASSERT_GUI_THREAD();
     std::string folder;
     if (!ui_.SelectFolder(folder))
         return;
@@ -229,5 +231,6 @@ void TTrackManager::btnAddDIRClick() {
 }
 
 void TTrackManager::BvDragDrop1Drop(const std::vector<std::string>& paths) {
+    BV_ASSERT_GUI_THREAD();
     AddFilesToTrackList(paths, false);
 }

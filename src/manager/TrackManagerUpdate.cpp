@@ -7,6 +7,7 @@
 #include "DriveSpace.h"
 #include "Files.h"
 #include "RtFileUtils.h"
+#include "SafeFiles.h"
 #include "TrackFileCopy.h"
 #include "UploadNames.h"
 
@@ -30,6 +31,7 @@ constexpr std::string_view BuildFailedName = "build_failed";
 constexpr std::string_view TooLargeName = "too_large_for_db";
 constexpr std::string_view NotAllCopiedName = "not_all_copied";
 constexpr std::string_view NotAllEncodedName = "not_all_encoded";
+constexpr std::string_view LinkRefusedName = "link_refused";
 
 std::string DriveText(char drive) {
     return std::string(1, drive) + ":";
@@ -53,6 +55,28 @@ bool SameFileThere(const std::string& source, const std::string& dest) {
     }
 }
 
+// Removes the partial copies and the database temporaries that a killed run left in the
+// upload and database folders: only names this program makes, only regular files. The
+// caller holds the card's lock, so no other run is writing them.
+int RemoveCardLeftovers(const std::string& uploadFolder, const std::string& dbFolder) {
+    int removed = 0;
+    auto remove = [&](const std::string& folder,
+                      const std::function<bool(const std::string&)>& isLeftover) {
+        try {
+            const TContainedRoot root = TContainedRoot::OfDrive(folder);
+            removed += RemoveUnlockedLeftoversIn(root.OpenFolder(folder, false), isLeftover);
+        } catch (const Exception&) {
+            // A folder that is not there holds nothing.
+        }
+    };
+    remove(uploadFolder, [](const std::string& name) {
+        return name.rfind(CopyTemporaryPrefix, 0) == 0 &&
+               IsHexDigits(std::string_view(name).substr(CopyTemporaryPrefix.size()), 16);
+    });
+    remove(dbFolder, [](const std::string& name) { return IsReplacementName(name, "iTunesDB"); });
+    return removed;
+}
+
 } // namespace
 
 void RegisterUpdateMessages(TManagerMessages& m) {
@@ -74,6 +98,19 @@ void RegisterUpdateMessages(TManagerMessages& m) {
     m.Register("encoder_exit", "The encoder failed (exit code %s). %s");
     m.Register(NotAllCopiedName, "%s of %s files could not be copied.");
     m.Register(NotAllEncodedName, "%s of %s files could not be encoded.");
+    m.Register("leftovers_removed",
+               "%s files left on the memory card by an interrupted run were removed.");
+}
+
+void RemoveEncoderFoldersOfEndedRuns() {
+    const std::string prefix = std::string(ConvertFolderPrefix) + "-";
+    try {
+        RemoveUnlockedLeftoverFolders(ToLinuxPath(GetTempFolder()), [&](const std::string& name) {
+            return name.size() == prefix.size() + 6 && name.rfind(prefix, 0) == 0;
+        });
+    } catch (const Exception&) {
+        // A temporary folder that cannot be read keeps what it has.
+    }
 }
 
 // ---- Space reservation -------------------------------------------------------
@@ -165,6 +202,7 @@ TTrackManager::TUpdateState::~TUpdateState() {
 
 void TTrackManager::TUpdateState::Post(std::function<void(TTrackManager&)> call) {
     Queue([alive = Alive, call = std::move(call)] {
+        BV_ASSERT_GUI_THREAD();
         if (*alive)
             call(**alive);
     });
@@ -252,6 +290,7 @@ TTrackManager::TUpdateState& UpdateStateOf(TTrackManager& manager) {
 }
 
 void TTrackManager::btnUpdateMobileClick() {
+    BV_ASSERT_GUI_THREAD();
     UpdateStateOf(*this);
     if (RefuseWhileBusy() || FloppyGuard(*this))
         return;
@@ -269,8 +308,8 @@ void TTrackManager::btnUpdateMobileClick() {
     int64_t needed = 0;
     for (int r = 0; r < Model.TrackCount(); ++r) {
         std::string fileName, size;
-        Model.GetTrackField(r, 6, fileName);
-        Model.GetTrackField(r, 5, size);
+        Model.GetTrackField(r, TTrackColumn::FileName, fileName);
+        Model.GetTrackField(r, TTrackColumn::Size, size);
         int64_t bytes = 0;
         if (!Model.IsOnPhone(fileName) && TryStrToInt64(Trim(size), bytes) && bytes > 0)
             needed += bytes;
@@ -282,13 +321,35 @@ void TTrackManager::btnUpdateMobileClick() {
         return;
     }
 
-    // The upload folder actually used, with every level of it.
+    // One card, one run: another process updating or reading the same card would mix its
+    // files and its database with this run's.
+    if (!LockCard(*this, st.CardLock))
+        return;
+    // The upload folder actually used, with every level of it. Nothing of the run is
+    // written through a link on the card, which could lead anywhere: a link in the way of
+    // the upload folder or of the database stops the run before anything is copied.
     const std::string uploadFolder = drive + Model.UploadPath;
-    if (!ForceDirectories(ExcludeTrailingPathDelimiter(uploadFolder))) {
+    const std::string dbFolder = drive + std::string(iTunesDBFolder);
+    try {
+        const std::string link = TContainedRoot::OfDrive(dbFolder).FirstLink(dbFolder);
+        if (!link.empty())
+            throw ELinkRefused(link);
+        ContainedForceDirectories(ExcludeTrailingPathDelimiter(uploadFolder));
+    } catch (const ELinkRefused& e) {
+        const std::string text = Messages.Fmt(LinkRefusedName, {e.Link});
+        Log.AddLog(text);
+        Log.AddLog(Messages.Text(UpdateFailedName));
+        st.CardLock.Unlock();
+        ui_.ShowWarning(text);
+        return;
+    } catch (const Exception&) {
         Log.AddLog(Messages.Fmt(UploadFolderName, {uploadFolder}));
         Log.AddLog(Messages.Text(UpdateFailedName));
+        st.CardLock.Unlock();
         return;
     }
+    if (const int removed = RemoveCardLeftovers(uploadFolder, dbFolder); removed > 0)
+        Log.AddLog(Messages.Fmt("leftovers_removed", {IntToStr(removed)}));
 
     TransFlashTimer.Enabled = false;
     Model.CopyingFileSize = 0;
@@ -316,7 +377,7 @@ void TTrackManager::btnUpdateMobileClick() {
     // of the deleted list keep theirs too, so a restored row finds its own track.
     const std::string uploadKey = AnsiUpperCase(uploadFolder);
     for (const TBvMultiStringHolder* table : {&Model.TrackListHolder, &Model.DeletedHolder}) {
-        const TStringList& names = table->StringsByName("FileName");
+        const TStringList& names = TrackColumn(*table, TTrackColumn::FileName);
         for (int r = 0; r < names.Count(); ++r)
             if (Model.IsOnPhone(names[r]) && AnsiUpperCase(ExtractFilePath(names[r])) == uploadKey)
                 namer.Claim(ExtractFileName(names[r]));
@@ -333,7 +394,7 @@ void TTrackManager::btnUpdateMobileClick() {
     cv.HighQuality = Options.cbHighQualityM4a;
     for (int r = 0; r < Model.TrackCount(); ++r) {
         std::string fileName;
-        Model.GetTrackField(r, 6, fileName);
+        Model.GetTrackField(r, TTrackColumn::FileName, fileName);
         if (Model.IsOnPhone(fileName))
             continue;
         std::string name = ExtractFileName(fileName);
@@ -351,9 +412,9 @@ void TTrackManager::btnUpdateMobileClick() {
             TConvertJob job;
             job.Serial = Model.RowSerial(r);
             job.Source = fileName;
-            Model.GetTrackField(r, 0, job.Artist);
-            Model.GetTrackField(r, 1, job.Title);
-            Model.GetTrackField(r, 2, job.Album);
+            Model.GetTrackField(r, TTrackColumn::Artist, job.Artist);
+            Model.GetTrackField(r, TTrackColumn::Title, job.Title);
+            Model.GetTrackField(r, TTrackColumn::Album, job.Album);
             if (cv.Format == 1)
                 name = ChangeFileExt(name, ".m4a");
             job.Dest = uploadFolder + namer.Claim(name);
@@ -372,11 +433,15 @@ void TTrackManager::btnUpdateMobileClick() {
     cv.TempFolder.clear();
     if (!st.ConvertJobs.empty()) {
         try {
-            cv.TempFolder = CreateTempFolder("brisvane-convert");
+            cv.TempFolder = CreateTempFolder(ConvertFolderPrefix);
+            // Locked while the run uses it: the start of another instance removes only the
+            // folders of runs that have ended.
+            st.ConvertFolderLock.TryLock(ToLinuxPath(cv.TempFolder));
         } catch (const Exception& e) {
             Log.AddLog(Messages.Fmt(EncodeFailedName, {e.Message()}));
             Log.AddLog(Messages.Text(UpdateFailedName));
             st.StopTag = 0;
+            st.CardLock.Unlock();
             return;
         }
     }
@@ -391,6 +456,7 @@ void TTrackManager::btnUpdateMobileClick() {
 }
 
 void TTrackManager::btnCancelClick() {
+    BV_ASSERT_GUI_THREAD();
     auto& st = UpdateStateOf(*this);
     if (st.StopTag == 1) {
         Model.CancelRequested = 1;
@@ -422,7 +488,7 @@ void TTrackManager::TUpdateState::ThreadCopyExecute() {
         Post([serial, dest](TTrackManager& m) {
             const int row = m.Model.RowOfSerial(serial);
             if (row >= 0)
-                m.Model.TrackListHolder.StringsByName("FileName").Put(row, dest);
+                TrackColumn(m.Model.TrackListHolder, TTrackColumn::FileName).Put(row, dest);
         });
     };
     // First pass: tracks whose file already lies in the upload folder under its own name
@@ -487,6 +553,7 @@ void TTrackManager::TUpdateState::ThreadCopyExecute() {
         PostLog(msg.Fmt(MessageName::CopyingFile, {name}));
         TFileCopyOptions options;
         options.Cancel = &Cancel;
+        options.StayOnDrive = true;
         bool first = true;
         options.Progress = [&](int percent) {
             PostProgress(TProgressBarId::Copy, 0, percent);
@@ -497,12 +564,20 @@ void TTrackManager::TUpdateState::ThreadCopyExecute() {
         };
         TFileCopyResult result = TFileCopyResult::Completed;
         std::string error;
+        bool linkRefused = false;
         try {
             result = CopyConvertedFile(job->Source, job->Dest, options);
+        } catch (const ELinkRefused& e) {
+            error = msg.Fmt(LinkRefusedName, {e.Link});
+            linkRefused = true;
         } catch (const Exception& e) {
             error = e.Message();
         }
         Space.Release(size);
+        if (linkRefused) {
+            fail(error);
+            break;
+        }
         if (!error.empty()) {
             if (!CardPresent()) {
                 fail(cardAbsent);
@@ -544,6 +619,7 @@ void TTrackManager::TUpdateState::ThreadCopyExecute() {
 }
 
 void TTrackManager::TUpdateState::ThreadCopyFinish() {
+    BV_ASSERT_GUI_THREAD();
     if (!*Alive)
         return;
     if (!CopyPassFailed && !Cancel) {
@@ -560,6 +636,7 @@ void TTrackManager::TUpdateState::ThreadCopyFinish() {
 }
 
 void TTrackManager::TUpdateState::ThreadConvertFinish() {
+    BV_ASSERT_GUI_THREAD();
     if (!*Alive)
         return;
     if (!ConvertPassFailed && !Cancel) {
@@ -576,6 +653,7 @@ void TTrackManager::TUpdateState::ThreadConvertFinish() {
         DeleteTree(Convert.TempFolder);
         Convert.TempFolder.clear();
     }
+    ConvertFolderLock.Unlock();
     StartBuildWhenDone();
 }
 
@@ -659,10 +737,9 @@ void TTrackManager::TUpdateState::ThreadBuildDBExecute(const TDatabaseSnapshot& 
         if (!CardPresent())
             throw EInOutError(msg.Fmt(CardAbsentName, {drive}));
         const std::string folder = drive + std::string(iTunesDBFolder);
-        if (!DirectoryExists(folder)) {
+        if (!ContainedDirectoryExists(folder))
             PostLog(msg.Text(MessageName::CreatingDirectories));
-            ForceDirectories(ExcludeTrailingPathDelimiter(folder));
-        }
+        ContainedForceDirectories(ExcludeTrailingPathDelimiter(folder));
         PostLog(msg.Text(MessageName::BuildingiTunesDB));
         const std::string image = BuildDatabase(snapshot);
         PostLog(msg.Text(MessageName::SavingiTunesDB));
@@ -670,8 +747,10 @@ void TTrackManager::TUpdateState::ThreadBuildDBExecute(const TDatabaseSnapshot& 
             return;
         if (!CardPresent())
             throw EInOutError(msg.Fmt(CardAbsentName, {drive}));
-        AtomicReplaceFile(drive + std::string(iTunesDBFile), image);
+        ContainedReplaceFile(drive + std::string(iTunesDBFile), image);
         PostLog(msg.Text(MessageName::MobileUpdated));
+    } catch (const ELinkRefused& e) {
+        failure = msg.Fmt(LinkRefusedName, {e.Link});
     } catch (const Exception& e) {
         failure = e.Message();
     } catch (const std::exception& e) {
@@ -690,6 +769,7 @@ void TTrackManager::TUpdateState::ThreadBuildDBExecute(const TDatabaseSnapshot& 
 }
 
 void TTrackManager::TUpdateState::ThreadBuildDBFinish() {
+    BV_ASSERT_GUI_THREAD();
     if (!*Alive)
         return;
     if (!BuildWritten)
@@ -704,6 +784,7 @@ void TTrackManager::TUpdateState::FinishRun() {
     Owner.Ui().Beep();
     StopTag = 0;
     UpdateRunning = false;
+    CardLock.Unlock();
     Owner.Ui().SetDriveSelectorEnabled(true);
     Owner.RefreshTrackView();
 }

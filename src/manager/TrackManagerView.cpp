@@ -1,30 +1,22 @@
 // The track view: filling it from the shown playlist, selection and removal.
 #include "TrackManager.h"
 
-#include "BvSHFileOperation.h"
 #include "RtFileUtils.h"
+#include "SafeFiles.h"
 #include "TrackTableRows.h"
 
 #include <algorithm>
 
 namespace {
 
-// A card file is deleted only when it is a plain file: a name with a wildcard
-// would make the shell delete every file it matches.
+// A card file is deleted only when it is a plain file (or a link, removed as a link):
+// never a folder or every file a wildcard matches, and never through a link on the card,
+// which could lead to a file anywhere on the computer.
 bool DeleteCardFile(const std::string& fileName) {
     if (fileName.find_first_of("*?") != std::string::npos)
         return false;
     try {
-        if (DirectoryExists(fileName))
-            return false;
-        if (!FileExists(fileName))
-            return true;
-        TBvSHFileOperation op;
-        op.Operation = foDelete;
-        op.Options = {fofFilesOnly, fofNoConfirmation, fofNoConfirmMkDir,
-                      fofSilent,    fofSimpleProgress, fofNoCopySecurityAttributes};
-        op.SourceFiles().Add(fileName);
-        return op.Execute() && !FileExists(fileName);
+        return ContainedDeleteFile(fileName);
     } catch (const Exception&) {
         return false;
     }
@@ -44,7 +36,9 @@ void TTrackManager::ShowPlaylist(int index) {
                     continue;
                 std::string text = ExpandDisplayTemplate(
                     Options.comboShowTracksAs,
-                    [&](int field, std::string& value) { Model.GetTrackField(row, field, value); },
+                    [&](TTrackColumn column, std::string& value) {
+                        Model.GetTrackField(row, column, value);
+                    },
                     suffix);
                 lines.push_back({std::move(text), k, row, Model.RowSerial(row)});
             } catch (const Exception&) {
@@ -85,6 +79,7 @@ std::vector<int> TTrackManager::SelectedEntries() const {
 }
 
 void TTrackManager::btnRemoveClick() {
+    BV_ASSERT_GUI_THREAD();
     const int shown = SelectedPlaylist();
     if (shown < 0 || shown >= MaxPlaylists)
         return;
@@ -136,7 +131,7 @@ void TTrackManager::btnRemoveClick() {
             continue;
         remove[static_cast<size_t>(row)] = true;
         std::string fileName;
-        Model.GetTrackField(row, 6, fileName);
+        Model.GetTrackField(row, TTrackColumn::FileName, fileName);
         const bool onCard = Model.IsOnPhone(fileName);
         anyOnCard = anyOnCard || onCard;
         doomed.push_back({row, std::move(fileName), onCard});
@@ -184,21 +179,25 @@ void TTrackManager::btnRemoveClick() {
 }
 
 void TTrackManager::Selectall1Click() {
+    BV_ASSERT_GUI_THREAD();
     BvPlaylist.SelectAll();
     NotifyView(TViewId::TrackView);
 }
 
 void TTrackManager::Inverseselection1Click() {
+    BV_ASSERT_GUI_THREAD();
     BvPlaylist.InvertSelection();
     NotifyView(TViewId::TrackView);
 }
 
 void TTrackManager::Selectnone1Click() {
+    BV_ASSERT_GUI_THREAD();
     BvPlaylist.SelectNone();
     RefreshTrackView();
 }
 
 void TTrackManager::BvPlaylistGLKeyDown(uint16_t key, TKeyShift shift) {
+    BV_ASSERT_GUI_THREAD();
     const bool onlyCtrl = shift.Ctrl && !shift.Shift && !shift.Alt;
     if (key == KeyDelete)
         btnRemoveClick();

@@ -114,8 +114,8 @@ TEST(DisplayTemplate, FileNameDropsOnlyItsOwnExtension) {
     for (const auto& [file, shown] : cases) {
         EXPECT_EQ(shown, ExpandDisplayTemplate(
                              "<FileName>",
-                             [&](int field, std::string& v) {
-                                 if (field == 6)
+                             [&](TTrackColumn column, std::string& v) {
+                                 if (column == TTrackColumn::FileName)
                                      v = file;
                              },
                              ""))
