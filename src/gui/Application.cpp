@@ -160,6 +160,7 @@ void TApplication::HandleException(TObject* sender) {
         else
             ShowException(e);
     } catch (...) {
+        // Only the program's own failures are shown; anything else has no text to show.
     }
 }
 

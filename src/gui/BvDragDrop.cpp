@@ -1,5 +1,6 @@
 #include "BvDragDrop.h"
 
+#include "ScopeExit.h"
 #include "ShellAPI.h"
 
 #include <vector>
@@ -86,10 +87,7 @@ bool TBvDragDrop::WndProcHook(TMessage& msg) {
         return false;
     auto drop = reinterpret_cast<HDROP>(msg.WParam);
     // The drop handle is released whatever the handler does.
-    struct Finish {
-        HDROP d;
-        ~Finish() { DragFinish(d); }
-    } finish{drop};
+    TScopeExit finish([d = drop] { DragFinish(d); });
     files_->Clear();
     unsigned count = DragQueryFile(drop, kDragQueryFileCount, nullptr, 0);
     std::vector<char> name(260);

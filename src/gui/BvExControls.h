@@ -8,6 +8,7 @@
 #include "Controls.h"
 #include "ExtCtrls.h"
 #include "Forms.h"
+#include "ScopeExit.h"
 #include "StdCtrls.h"
 
 #include <string>
@@ -230,15 +231,10 @@ private:
             int saved = dc->SaveDC();
             TCanvas canvas;
             canvas.AttachTo(dc);
-            struct Restore {
-                TCanvas* dc;
-                TCanvas& canvas;
-                int saved;
-                ~Restore() {
-                    canvas.AttachTo(nullptr);
-                    dc->RestoreDC(saved);
-                }
-            } restore{dc, canvas, saved};
+            TScopeExit restore([dc, &canvas, saved] {
+                canvas.AttachTo(nullptr);
+                dc->RestoreDC(saved);
+            });
             m.Result = EraseBackground(&canvas, static_cast<intptr_t>(m.LParam)) ? 1 : 0;
             return true;
         }
@@ -254,14 +250,10 @@ private:
         case WM_PRINTCLIENT: {
             auto* dc = reinterpret_cast<TCanvas*>(m.WParam);
             int saved = dc ? dc->SaveDC() : 0;
-            struct Restore {
-                TCanvas* dc;
-                int saved;
-                ~Restore() {
-                    if (dc)
-                        dc->RestoreDC(saved);
-                }
-            } restore{dc, saved};
+            TScopeExit restore([dc, saved] {
+                if (dc)
+                    dc->RestoreDC(saved);
+            });
             Base::WndProc(m);
             return true;
         }

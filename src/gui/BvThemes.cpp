@@ -1,4 +1,5 @@
 #include "BvThemes.h"
+#include "ScopeExit.h"
 
 TThemeServices* ThemeServices() {
     static TThemeServices services;
@@ -64,11 +65,7 @@ void PerformEraseBackground(TControl* control, HDC dc, TPoint offset, const TRec
         dc->SetClipRect(nullptr);
         dc->IntersectClip(*r);
     }
-    struct Restore {
-        HDC dc;
-        int saved;
-        ~Restore() { dc->RestoreDC(saved); }
-    } restore{dc, saved};
+    TScopeExit restore([dc, saved] { dc->RestoreDC(saved); });
     control->Parent()->Perform(WM_ERASEBKGND, reinterpret_cast<intptr_t>(dc),
                                reinterpret_cast<intptr_t>(dc));
 }

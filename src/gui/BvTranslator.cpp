@@ -154,6 +154,7 @@ void TBvTranslator::TranslateText(const std::string& xml) {
         xml_->LoadFromStream(stream);
         ApplyRoot();
     } catch (...) {
+        // A broken language text changes nothing and shows nothing, as a broken file does.
     }
 }
 

@@ -2,6 +2,7 @@
 
 #include "Dispatcher.h"
 #include "Menus.h"
+#include "ScopeExit.h"
 #include "qt/WidgetBinding.h"
 
 #include <algorithm>
@@ -129,6 +130,15 @@ void TCustomForm::SetWindowState(TWindowState state) {
         BvQt::ShowMaximized(widget_);
     else if (Visible())
         BvQt::ShowNormal(widget_);
+}
+
+TRect TCustomForm::NormalBoundsRect() const {
+    if (widget_) {
+        const TRect restored = BvQt::RestoredWindowBounds(widget_);
+        if (!IsRectEmpty(restored))
+            return restored;
+    }
+    return BoundsRect();
 }
 
 TPoint TCustomForm::ClientOrigin() const {
@@ -292,10 +302,7 @@ void TCustomForm::PaintWindow(TCanvas& canvas) {
     own.SetFont(*Font());
     own.Brush()->SetColor(Color());
     canvas_ = &own;
-    struct Reset {
-        TCanvas*& c;
-        ~Reset() { c = nullptr; }
-    } reset{canvas_};
+    TScopeExit reset([&c = canvas_] { c = nullptr; });
     OnPaint(this);
 }
 

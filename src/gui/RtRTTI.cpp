@@ -1,4 +1,5 @@
 #include "RtRTTI.h"
+#include "ScopeExit.h"
 
 #include <mutex>
 #include <unordered_map>
@@ -46,10 +47,7 @@ std::string AccessKindText(TRtAccessKind k) {
 // Indent, the nested output, Outdent; the outdent also when the nested output raises.
 template <class F> void Nested(IRtWriter& w, F body) {
     w.Indent();
-    struct Out {
-        IRtWriter& w;
-        ~Out() { w.Outdent(); }
-    } out{w};
+    TScopeExit out([&w] { w.Outdent(); });
     body();
 }
 

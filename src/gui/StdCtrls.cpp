@@ -2,6 +2,7 @@
 #include "PublishedTypes.h"
 
 #include "Forms.h"
+#include "ScopeExit.h"
 #include "StdCtrlsShared.h"
 #include "qt/WidgetBinding.h"
 
@@ -82,10 +83,7 @@ void HandleDrawItem(TWinControl* control, TMessage& m, TCanvas*& canvasSlot,
         own.Font()->SetColor(clHighlightText);
     }
     canvasSlot = &own;
-    struct Reset {
-        TCanvas*& c;
-        ~Reset() { c = nullptr; }
-    } reset{canvasSlot};
+    TScopeExit reset([&c = canvasSlot] { c = nullptr; });
     draw(static_cast<int>(dis->itemID), dis->rcItem,
          static_cast<TOwnerDrawState>(dis->itemState & 0xFF));
     if (dis->itemState & ODS_FOCUS)
@@ -790,8 +788,7 @@ bool TCustomListBox::HandleMessage(TMessage& m) {
     case LB_SETSEL: {
         int i = static_cast<int>(m.LParam);
         if (i == -1)
-            for (int k = 0; k < Count(); ++k)
-                SetSelected(k, m.WParam != 0);
+            SetSelectedRange(0, Count() - 1, m.WParam != 0);
         else if (i >= 0 && i < Count())
             SetSelected(i, m.WParam != 0);
         else

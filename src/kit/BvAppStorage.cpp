@@ -1,6 +1,7 @@
 #include "BvAppStorage.h"
 
 #include "RtMime.h"
+#include "ScopeExit.h"
 #include "System.h"
 
 #include <algorithm>
@@ -338,13 +339,10 @@ TBvAppSubStorage* TBvAppSubStorages::Add(const std::string& rootPath,
     auto item = std::make_unique<TBvAppSubStorage>();
     items_.push_back(std::move(item));
     int index = Count() - 1;
-    try {
-        SetRootPath(index, rootPath);
-        SetAppStorage(index, storage);
-    } catch (...) {
-        Delete(index);
-        throw;
-    }
+    TScopeExit undo([this, index] { Delete(index); });
+    SetRootPath(index, rootPath);
+    SetAppStorage(index, storage);
+    undo.Release();
     return items_.back().get();
 }
 

@@ -4,6 +4,7 @@
 #include "BvDataViewList.h"
 #include "BvItemsSearchs.h"
 #include "Dispatcher.h"
+#include "ScopeExit.h"
 #include "StdCtrlsShared.h"
 #include "WindowRegistry.h"
 
@@ -227,10 +228,7 @@ void TBvCustomComboBox::ApplyPixelLimit() {
     if (cut == text)
         return;
     limiting_ = true;
-    struct Done {
-        bool& flag;
-        ~Done() { flag = false; }
-    } done{limiting_};
+    TScopeExit done([this] { limiting_ = false; });
     TBvExCustomComboBox::SetText(cut);
 }
 
@@ -430,7 +428,7 @@ bool TBvCustomComboBox::HandleMessage(TMessage& m) {
         return TBvExCustomComboBox::HandleMessage(m);
     }
     case CN_COMMAND:
-        if (providerActive_ && HiWord(m.WParam) == CBN_SELCHANGE) {
+        if (HiWord(m.WParam) == CBN_SELCHANGE) {
             SelectedByUser();
             return true;
         }
@@ -551,10 +549,7 @@ void TBvCustomComboBox::ProviderChanged() {
     const bool active = consumer_->Provider() != nullptr;
     if (active != providerActive_) {
         syncing_ = true;
-        struct Done {
-            bool& flag;
-            ~Done() { flag = false; }
-        } done{syncing_};
+        TScopeExit done([this] { syncing_ = false; });
         if (active) {
             saved_.Clear();
             for (int i = 0; i < items_->Count(); ++i)
@@ -581,10 +576,7 @@ void TBvCustomComboBox::SyncProviderRows() {
         return;
     const int n = TBvConsumerStrings(consumer_).Count();
     syncing_ = true;
-    struct Done {
-        bool& flag;
-        ~Done() { flag = false; }
-    } done{syncing_};
+    TScopeExit done([this] { syncing_ = false; });
     // The window keeps one empty line per row; the rows draw themselves.
     while (items_->Count() < n)
         items_->Add("");
@@ -595,12 +587,20 @@ void TBvCustomComboBox::SyncProviderRows() {
 
 void TBvCustomComboBox::SelectedByUser() {
     const int index = ItemIndex();
-    const std::string text = GetItemText(index);
-    if (HasEditPart())
-        TBvExCustomComboBox::SetText(text);
+    if (providerActive_) {
+        const std::string text = GetItemText(index);
+        if (HasEditPart())
+            TBvExCustomComboBox::SetText(text);
+    }
+    // Either handler may free the box (the main window rebuilds a panel on a choice):
+    // nothing of it is touched after that.
     Change();
+    if (!IsControlAlive(this))
+        return;
     Select();
-    if (!consumer_ || !consumer_->ViewList() || index < 0)
+    if (!IsControlAlive(this))
+        return;
+    if (!providerActive_ || !consumer_ || !consumer_->ViewList() || index < 0)
         return;
     TBvConsumerScope scope(consumer_);
     if (auto item = consumer_->ViewList()->Item(index))

@@ -2,6 +2,7 @@
 
 #include "BvDataViewList.h"
 #include "Controls.h"
+#include "ScopeExit.h"
 
 #include <algorithm>
 #include <cstdio>
@@ -454,12 +455,9 @@ void TBvDataConsumer::Enter() {
     if (!provider_)
         return;
     provider_->SelectConsumer(this);
-    try {
-        provider_->SelectContext(context_.Get());
-    } catch (...) {
-        provider_->ReleaseConsumer();
-        throw;
-    }
+    TScopeExit undo([this] { provider_->ReleaseConsumer(); });
+    provider_->SelectContext(context_.Get());
+    undo.Release();
 }
 
 void TBvDataConsumer::Leave() {
@@ -467,12 +465,9 @@ void TBvDataConsumer::Leave() {
         return;
     auto previous = provider_->SelectedConsumer();
     provider_->ReleaseConsumer();
-    try {
-        provider_->ReleaseContext();
-    } catch (...) {
-        provider_->SelectConsumer(previous.Get());
-        throw;
-    }
+    TScopeExit undo([this, &previous] { provider_->SelectConsumer(previous.Get()); });
+    provider_->ReleaseContext();
+    undo.Release();
 }
 
 void TBvDataConsumer::NotifyItemSelected(IBvDataItem* item) {

@@ -5,6 +5,7 @@
 
 #include "BvDataProviderIntf.h"
 #include "Component.h"
+#include "ScopeExit.h"
 
 #include <atomic>
 #include <exception>
@@ -43,12 +44,9 @@ template <class I> TIntf<I> AdoptIntf(void* obj) {
 // object whose after-construction step raises is destroyed again.
 template <class T, class... A> T* BvCreate(A&&... args) {
     T* obj = new T(std::forward<A>(args)...);
-    try {
-        obj->AfterConstruction();
-    } catch (...) {
-        obj->AbandonConstruction();
-        throw;
-    }
+    TScopeExit abandon([obj] { obj->AbandonConstruction(); });
+    obj->AfterConstruction();
+    abandon.Release();
     return obj;
 }
 

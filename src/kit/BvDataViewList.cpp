@@ -1,4 +1,5 @@
 #include "BvDataViewList.h"
+#include "ScopeExit.h"
 
 #include <algorithm>
 
@@ -76,10 +77,7 @@ void TBvDataConsumerViewList::RebuildView() {
 
 void TBvDataConsumerViewList::Rebuild(bool notify) {
     rebuilding_ = true;
-    struct Done {
-        bool& flag;
-        ~Done() { flag = false; }
-    } done{rebuilding_};
+    TScopeExit done([this] { rebuilding_ = false; });
     ClearView();
     if (Consumer()->Provider()) {
         TBvConsumerScope scope(Consumer());

@@ -4,6 +4,7 @@
 #include "BvDataViewList.h"
 #include "BvItemsSearchs.h"
 #include "Dispatcher.h"
+#include "ScopeExit.h"
 #include "WinApi.h"
 
 #include <algorithm>
@@ -372,6 +373,9 @@ void TBvCustomListBox::SetMultiLine(bool value) {
         return;
     multiLine_ = value;
     if (value) {
+        // The owner-drawn style comes first: the new scroll bars make the window again,
+        // and a window made while the style is still standard cannot keep MultiLine.
+        UpdateStyle();
         // Wrapped lines need no sideways scrolling.
         if (scrollBars_ == TScrollStyle::ssBoth)
             SetScrollBars(TScrollStyle::ssVertical);
@@ -380,7 +384,6 @@ void TBvCustomListBox::SetMultiLine(bool value) {
         maxItemWidth_ = 0;
         Perform(LB_SETHORIZONTALEXTENT, 0, 0);
         widths_.clear();
-        UpdateStyle();
         RemeasureItems();
     } else {
         UpdateStyle();
@@ -497,10 +500,7 @@ void TBvCustomListBox::InvertSelection() {
     if (!multiSelect_)
         return;
     items_->BeginUpdate();
-    std::vector<int> selected = SelectedIndexes();
-    Perform(LB_SETSEL, 1, -1);
-    for (int i : selected)
-        SetSelected(i, false);
+    InvertSelected();
     items_->EndUpdate();
 }
 
@@ -547,10 +547,7 @@ void TBvCustomListBox::DeleteLines(const std::vector<int>& ascending) {
         widths_.resize(out);
         bulk_ = true;
     }
-    struct Done {
-        bool& flag;
-        ~Done() { flag = false; }
-    } done{bulk_};
+    TScopeExit done([this] { bulk_ = false; });
     ListStrings()->RawDeleteMany(ascending);
     if (bulk_)
         SetHorizontalExtent(widest);
@@ -790,8 +787,9 @@ void TBvCustomListBox::WndProc(TMessage& m) {
         ScrollMessage(m, m.Msg == WM_VSCROLL);
         return;
     case WM_LBUTTONDOWN:
+    case WM_LBUTTONDBLCLK:
         // A press that is to begin the drag reorder first makes its item the current one, as
-        // a list box's own click would.
+        // a list box's own click would; a quick second press may begin it too.
         if (DragMode == TDragMode::dmAutomatic && !OnStartDrag && !Dragging()) {
             TShiftState shift = KeysToShift(static_cast<uint32_t>(m.WParam));
             bool extend = multiSelect_ && (shift & (ssShift | ssCtrl));
@@ -834,10 +832,7 @@ bool TBvCustomListBox::HandleMessage(TMessage& m) {
                 own.Font()->SetColor(disabledTextColor_);
         }
         canvas_ = &own;
-        struct Reset {
-            TCanvas*& c;
-            ~Reset() { c = nullptr; }
-        } reset{canvas_};
+        TScopeExit reset([&c = canvas_] { c = nullptr; });
         if (index < 0) {
             if (background_->DoDraw())
                 DrawBackground(&own, false);
@@ -1096,10 +1091,7 @@ void TBvCustomListBox::ProviderChanged() {
     const bool active = consumer_->Provider() != nullptr;
     if (active != providerActive_) {
         syncing_ = true;
-        struct Done {
-            bool& flag;
-            ~Done() { flag = false; }
-        } done{syncing_};
+        TScopeExit done([this] { syncing_ = false; });
         TBvListBoxStrings* lines = ListStrings();
         if (active) {
             saved_.Clear();
@@ -1136,10 +1128,7 @@ void TBvCustomListBox::SyncProviderRows() {
     if (!providerActive_ || !consumer_ || IsDestroying())
         return;
     syncing_ = true;
-    struct Done {
-        bool& flag;
-        ~Done() { flag = false; }
-    } done{syncing_};
+    TScopeExit done([this] { syncing_ = false; });
     // The texts the list messages and the measuring answer from.
     providerTexts_.BeginUpdate();
     providerTexts_.Clear();

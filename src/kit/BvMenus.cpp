@@ -2,6 +2,7 @@
 
 #include "BvMenuItemPainters.h"
 #include "BvWndProcHook.h"
+#include "ScopeExit.h"
 
 #include <algorithm>
 #include <vector>
@@ -456,10 +457,7 @@ void TBvMenuCommon::DrawItemMessage(TMessage& m) {
     }
     canvas.IntersectClip(dis->rcItem);
     canvas_ = &canvas;
-    struct TReset {
-        TCanvas*& Slot;
-        ~TReset() { Slot = nullptr; }
-    } reset{canvas_};
+    TScopeExit reset([&Slot = canvas_] { Slot = nullptr; });
     DrawItem(item, dis->rcItem, state);
     if (item->Count() > 0 && IsItemPopup(item))
         DrawSubmenuArrow(&canvas, dis->rcItem, state);
@@ -477,10 +475,7 @@ void TBvMenuCommon::MeasureItemMessage(TMessage& m) {
     if (item->Default)
         canvas.Font()->SetStyle(fsBold);
     canvas_ = &canvas;
-    struct TReset {
-        TCanvas*& Slot;
-        ~TReset() { Slot = nullptr; }
-    } reset{canvas_};
+    TScopeExit reset([&Slot = canvas_] { Slot = nullptr; });
     TBvCustomMenuItemPainter* painter = ActiveItemPainter();
     painter->SetMenu(self_);
     int width = static_cast<int>(mis->itemWidth);

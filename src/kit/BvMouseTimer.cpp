@@ -118,6 +118,8 @@ void TBvMouseTimer::Tick() {
         if (!PtInRect(r, cursor))
             control->Perform(CM_MOUSELEAVE, 0, 0);
     } catch (...) {
+        // The timer's tick has no caller to hear of a failure; a control whose
+        // leave handling fails is no longer watched, so it cannot fail every tick.
         Detach(control);
     }
 }

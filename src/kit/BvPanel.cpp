@@ -4,6 +4,7 @@
 #include "BvMouseTimer.h"
 #include "BvThemes.h"
 #include "Dispatcher.h"
+#include "ScopeExit.h"
 
 #include <algorithm>
 #include <vector>
@@ -402,10 +403,7 @@ void TBvPanel::ArrangeControls() {
     if (arranging_ || ArrangeLockCount > 0 || IsLoading())
         return;
     arranging_ = true;
-    struct Done {
-        bool& flag;
-        ~Done() { flag = false; }
-    } done{arranging_};
+    TScopeExit done([this] { arranging_ = false; });
     const TBvArrangeSettings& s = *arrangeSettings_;
     std::vector<TControl*> children;
     for (int i = 0; i < ControlCount(); ++i) {

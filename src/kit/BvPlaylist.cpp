@@ -1,6 +1,7 @@
 #include "BvPlaylist.h"
 
 #include "Dispatcher.h"
+#include "ScopeExit.h"
 
 #include <algorithm>
 
@@ -112,14 +113,10 @@ void TBvPlaylist::RebuildLines() {
     BV_ASSERT_GUI_THREAD();
     TStrings* lines = Lines();
     refreshing_ = true;
-    struct Done {
-        TStrings* lines;
-        bool& flag;
-        ~Done() {
-            lines->EndUpdate();
-            flag = false;
-        }
-    } done{lines, refreshing_};
+    TScopeExit done([lines, &flag = refreshing_] {
+        lines->EndUpdate();
+        flag = false;
+    });
     lines->BeginUpdate();
     const int n = entries_->Count();
     if (n == lines->Count()) {
@@ -157,24 +154,17 @@ void TBvPlaylist::FollowLines(const TStringsChange& change) {
 void TBvPlaylist::AddEntry(const std::string& text, int row) {
     BV_ASSERT_GUI_THREAD();
     pendingRow_ = row;
-    struct Done {
-        int& row;
-        ~Done() { row = -1; }
-    } done{pendingRow_};
+    TScopeExit done([&row = pendingRow_] { row = -1; });
     entries_->Add(text);
 }
 
 void TBvPlaylist::SetEntries(const std::vector<std::pair<std::string, int>>& entries) {
     BV_ASSERT_GUI_THREAD();
     entries_->BeginUpdate();
-    struct Done {
-        TStrings* list;
-        int& row;
-        ~Done() {
-            row = -1;
-            list->EndUpdate();
-        }
-    } done{entries_.get(), pendingRow_};
+    TScopeExit done([list = entries_.get(), &row = pendingRow_] {
+        row = -1;
+        list->EndUpdate();
+    });
     entries_->Clear();
     for (const auto& [text, row] : entries) {
         pendingRow_ = row;
@@ -237,10 +227,7 @@ void TBvPlaylist::DeleteSelected() {
     BindEntries();
     refreshing_ = true;
     {
-        struct Done {
-            bool& flag;
-            ~Done() { flag = false; }
-        } done{refreshing_};
+        TScopeExit done([this] { refreshing_ = false; });
         if (!selected.empty()) {
             if (OnDeleteString)
                 for (auto it = selected.rbegin(); it != selected.rend(); ++it)

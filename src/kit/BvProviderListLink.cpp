@@ -2,6 +2,7 @@
 
 #include "BvDataRenderers.h"
 #include "Graphics.h"
+#include "ScopeExit.h"
 
 const TClassInfo& TBvProviderListLink::StaticClassInfo() {
     static const TClassInfo info("TBvProviderListLink", &TComponent::StaticClassInfo(), {},
@@ -73,10 +74,7 @@ void TBvProviderListLink::Refill() {
     if (!consumer_ || refilling_ || control_->IsDestroying())
         return;
     refilling_ = true;
-    struct Done {
-        bool& flag;
-        ~Done() { flag = false; }
-    } done{refilling_};
+    TScopeExit done([this] { refilling_ = false; });
     TStrings* items = list_ ? list_->Items() : combo_->Items();
     int selected = list_ ? list_->ItemIndex() : combo_->ItemIndex();
     TBvConsumerStrings rows(consumer_);

@@ -1,6 +1,7 @@
 #include "BvSpecialProgress.h"
 
 #include "Dispatcher.h"
+#include "ScopeExit.h"
 
 #include <algorithm>
 #include <cmath>
@@ -354,10 +355,7 @@ void TBvSpecialProgress::DrawBlocks(TCanvas* c, int height) {
 void TBvSpecialProgress::Paint() {
     int cw = ClientWidth(), ch = ClientHeight();
     painting_ = true;
-    struct Done {
-        bool& flag;
-        ~Done() { flag = false; }
-    } done{painting_};
+    TScopeExit done([this] { painting_ = false; });
     // The picture is kept at the screen's device pixels, so its text is as sharp as the
     // screen can show it; a move to a screen of another ratio draws it anew.
     const int scale = Canvas()->DeviceScale();

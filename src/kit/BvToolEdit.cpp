@@ -2,6 +2,7 @@
 
 #include "BvCoreUtils.h"
 #include "RtFileUtils.h"
+#include "ScopeExit.h"
 #include "ShellAPI.h"
 #include "qt/WidgetBinding.h"
 
@@ -490,9 +491,7 @@ void TBvCustomComboEdit::Change() {
     if (clearing)
         return;
     clearing = true;
-    struct Reset {
-        ~Reset() { clearing = false; }
-    } reset;
+    TScopeExit reset([] { clearing = false; });
     for (int i = 0; i < Owner()->ComponentCount(); ++i)
         if (auto* other = dynamic_cast<TBvCustomComboEdit*>(Owner()->Components(i));
             other && other != this && other->GroupIndex == GroupIndex)
@@ -588,10 +587,7 @@ bool TBvFileDirEdit::MemberMessage(TMessage& m) {
     if (m.Msg != WM_DROPFILES)
         return TBvCustomComboEdit::MemberMessage(m);
     auto drop = reinterpret_cast<HDROP>(m.WParam);
-    struct Finish {
-        HDROP d;
-        ~Finish() { DragFinish(d); }
-    } finish{drop};
+    TScopeExit finish([d = drop] { DragFinish(d); });
     m.Result = 0;
     if (!AcceptFiles() || !HandleAllocated())
         return true;

@@ -31,6 +31,11 @@ void TForm1::CreateStatisticsBox() {
     StatusBarSpace->SetTextOption(TBvTextOption::toFormat);
     StatusBarSpace->SetBounds(kBoxPadding, top + step, wide, 16);
     StretchInBox(StatusBarSpace);
+    StatusBarSpace->SetBorderStyle(TBorderStyle::bsSingle);
+    StatusBarSpace->SetSolid(true);
+    StatusBarSpace->SetGradientBlocks(true);
+    StatusBarSpace->SetStartColor(RGB(90, 140, 230));
+    StatusBarSpace->SetEndColor(RGB(190, 215, 255));
     label("", "Free space:", kBoxPadding, top + 2 * step, 105);
     Label17 = label("Label17", "", valueX, top + 2 * step, valueWidth);
     label("", "Total files: ", kBoxPadding, top + 3 * step, 105);

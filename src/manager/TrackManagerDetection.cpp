@@ -4,6 +4,7 @@
 
 #include "Drives.h"
 #include "RtFileUtils.h"
+#include "ScopeExit.h"
 
 #include <algorithm>
 
@@ -63,10 +64,7 @@ void TTrackManager::TransFlashTimerTimer() {
     if (st.InTick)
         return;
     st.InTick = true;
-    struct TTickScope {
-        bool& flag;
-        ~TTickScope() { flag = false; }
-    } scope{st.InTick};
+    TScopeExit scope([&flag = st.InTick] { flag = false; });
 
     if (!Options.cbAutoDetect)
         return;

@@ -3,6 +3,7 @@
 #include "TrackManager.h"
 
 #include "DriveSpace.h"
+#include "ScopeExit.h"
 
 #include <cctype>
 #include <cmath>
@@ -107,13 +108,8 @@ void TTrackManager::RefreshStatistics() {
 
     // A bad value in the table ends the refresh with its conversion error; the
     // figures filled before it are shown all the same.
-    try {
-        RefreshTrackFigures(*this, rows);
-    } catch (...) {
-        NotifyView(TViewId::Statistics);
-        throw;
-    }
-    NotifyView(TViewId::Statistics);
+    TScopeExit notify([this] { NotifyView(TViewId::Statistics); });
+    RefreshTrackFigures(*this, rows);
 }
 
 void TTrackManager::btnRefreshStatClick() {

@@ -33,7 +33,6 @@ void TTrackModel::ResetRunFlags() {
     CancelRequested = 0;
     CopyDone = 0;
     ConvertDone = 0;
-    TransFlashHandled = 0;
     CopyingFileSize = 0;
     ConvertingFileSize = 0;
 }

@@ -77,6 +77,9 @@ public:
     int32_t SearchPos = 0;
     TViewPoint HintMousePos;
 
+    // Clears what one update run leaves behind. TransFlashHandled is no run flag and
+    // is meant to survive: it says the automatic read was started for the card now
+    // present, and a run must not make the same card be read again.
     void ResetRunFlags();
 
     // The column's value in a row of the track list, the library or the deleted

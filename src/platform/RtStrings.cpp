@@ -1,4 +1,5 @@
 #include "RtStrings.h"
+#include "ScopeExit.h"
 #include "TextCodec.h"
 
 #include <algorithm>
@@ -232,22 +233,17 @@ void ReleaseMultiSz(char*& dest) {
 
 void StrToStrings(std::string s, std::string_view sep, TStrings& list, bool allowEmpty) {
     list.BeginUpdate();
-    try {
-        list.Clear();
-        if (!sep.empty()) {
-            for (size_t at; (at = s.find(sep)) != std::string::npos;) {
-                if (at > 0 || allowEmpty)
-                    list.Add(s.substr(0, at));
-                s.erase(0, at + sep.size());
-            }
+    TScopeExit endUpdate([&list] { list.EndUpdate(); });
+    list.Clear();
+    if (!sep.empty()) {
+        for (size_t at; (at = s.find(sep)) != std::string::npos;) {
+            if (at > 0 || allowEmpty)
+                list.Add(s.substr(0, at));
+            s.erase(0, at + sep.size());
         }
-        if (!s.empty())
-            list.Add(s);
-    } catch (...) {
-        list.EndUpdate();
-        throw;
     }
-    list.EndUpdate();
+    if (!s.empty())
+        list.Add(s);
 }
 
 std::string StringsToStr(const TStrings& list, std::string_view sep, bool allowEmpty) {

@@ -1,6 +1,7 @@
 #include "BvSimpleXml.h"
 
 #include "RtStrings.h"
+#include "ScopeExit.h"
 #include "TextCodec.h"
 
 #include <algorithm>
@@ -968,10 +969,7 @@ void TBvSimpleXML::LoadFromString(std::string_view text) {
     stream.WriteBuffer(text.data(), static_cast<int64_t>(text.size()));
     stream.SetPosition(0);
     textIsUtf8_ = true;
-    struct Reset {
-        bool& flag;
-        ~Reset() { flag = false; }
-    } reset{textIsUtf8_};
+    TScopeExit reset([this] { textIsUtf8_ = false; });
     LoadFromStream(stream);
 }
 

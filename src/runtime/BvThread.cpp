@@ -1,6 +1,7 @@
 #include "BvThread.h"
 
 #include "Dispatcher.h"
+#include "ScopeExit.h"
 
 #include <condition_variable>
 #include <cstdio>
@@ -180,13 +181,12 @@ uint32_t TBvThread::Execute(void* params) {
     ++running_;
     auto owned = std::make_unique<TBvBaseThread>(this, OnExecute, params);
     TBvBaseThread* worker = owned.get();
-    try {
-        worker->Start();
-    } catch (...) {
+    TScopeExit notRunning([this] {
         --running_;
         running_.notify_all();
-        throw;
-    }
+    });
+    worker->Start();
+    notRunning.Release();
     {
         std::lock_guard<std::mutex> guard(listLock_);
         workers_.push_back(std::move(owned));

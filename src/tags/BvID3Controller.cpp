@@ -1,6 +1,7 @@
 #include "BvID3Controller.h"
 
 #include "BvID3Tables.h"
+#include "ScopeExit.h"
 
 #include <algorithm>
 #include <unordered_map>
@@ -114,15 +115,12 @@ void TBvID3Controller::ReadTag(TBvReadStream& f) {
     reading_ = true;
     tagStream_.Clear();
     BeginUpdate();
-    struct TEndReading {
-        TBvID3Controller& c;
-        ~TEndReading() {
-            c.reading_ = false;
-            c.tagStream_.Clear();
-            c.tempStream_.Clear();
-            c.EndUpdate();
-        }
-    } endReading{*this};
+    TScopeExit endReading([this] {
+        reading_ = false;
+        tagStream_.Clear();
+        tempStream_.Clear();
+        EndUpdate();
+    });
 
     header_.Reset();
     extendedHeader_.Reset();
@@ -291,14 +289,11 @@ std::string TBvID3Controller::RenderTag(uint32_t padding) {
     if (reading_ || writing_)
         throw EBvID3Error(ID3ErrorText(this, "Already reading or writing"));
     writing_ = true;
-    struct TEndWriting {
-        TBvID3Controller& c;
-        ~TEndWriting() {
-            c.writing_ = false;
-            c.tagStream_.Clear();
-            c.tempStream_.Clear();
-        }
-    } endWriting{*this};
+    TScopeExit endWriting([this] {
+        writing_ = false;
+        tagStream_.Clear();
+        tempStream_.Clear();
+    });
     const TBvID3Version v = WriteVersion();
     tagStream_.Clear();
     tagStream_.SetAllowedEncodings(AllowedEncodings(v, writeEncodingChoice_));

@@ -1,6 +1,7 @@
 #include "BvID3v1.h"
 
 #include "BvID3Tables.h"
+#include "ScopeExit.h"
 #include "TextCodec.h"
 
 #include <cstring>
@@ -35,13 +36,12 @@ void TBvID3v1::SetActive(bool value) {
     }
     auto stream = OpenTagFile(fileName_);
     active_ = true;
-    try {
-        ReadFromStream(*stream);
-    } catch (...) {
+    TScopeExit inactive([this] {
         active_ = false;
         ClearFields();
-        throw;
-    }
+    });
+    ReadFromStream(*stream);
+    inactive.Release();
 }
 
 void TBvID3v1::SetFileName(const std::string& value) {

@@ -263,3 +263,21 @@ TEST(TrackModel, DeleteTracksAsManyDeleteTrack) {
         EXPECT_TRUE(all.DeletedHolder.StringsByName("UID").Empty());
     }
 }
+
+// The run flags go back to zero before every update run; the detection flag says
+// the present card was read already and must outlive the run.
+TEST(TrackModel, ResetRunFlagsKeepsTheDetectionFlag) {
+    TTrackModel m;
+    m.ConverterRunning = 1;
+    m.CancelRequested = 1;
+    m.CopyDone = 1;
+    m.ConvertDone = 1;
+    m.CopyingFileSize = 5;
+    m.ConvertingFileSize = 6;
+    m.TransFlashHandled = 1;
+    m.ResetRunFlags();
+    for (int value : {int{m.ConverterRunning}, int{m.CancelRequested}, int{m.CopyDone},
+                      int{m.ConvertDone}, int{m.CopyingFileSize}, int{m.ConvertingFileSize}})
+        EXPECT_EQ(0, value);
+    EXPECT_EQ(1, m.TransFlashHandled.load());
+}

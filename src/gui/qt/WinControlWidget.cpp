@@ -5,6 +5,7 @@
 #include "Controls.h"
 #include "Forms.h"
 #include "Graphics.h"
+#include "ScopeExit.h"
 #include "qt/ControlWidget.h"
 #include "qt/QtBridge.h"
 
@@ -90,10 +91,7 @@ void TWinControl::RecreateWnd() {
     bool shown = widget_->isVisible();
     DestroyWindowTree();
     creatingHandle_ = true;
-    struct Reset {
-        bool& f;
-        ~Reset() { f = false; }
-    } reset{creatingHandle_};
+    TScopeExit reset([&f = creatingHandle_] { f = false; });
     CreateWnd();
     if (!parent_ && shown)
         widget_->show();
