@@ -216,6 +216,7 @@ void TForm1::ReadSelections() {
         for (int line : box->SelectedLines())
             view.Selected.insert(line);
         view.ItemIndex = box->ItemIndex();
+        view.TopIndex = box->TopIndex();
     };
     read(BvPlaylist, Manager->BvPlaylist);
     read(MediaDBList, Manager->MediaDBList);

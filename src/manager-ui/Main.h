@@ -182,6 +182,23 @@ public:
     TMenuItem* CopyToPlayListPopup1 = nullptr; // the hidden template item
     TMenuItem* Sort3 = nullptr;
     std::array<TMenuItem*, 6> TrackListMenuSortItems{};
+    // Shows the manager's view in a list box: its lines, then the same selection, focus and
+    // top line, and dragging allowed only while it has lines.
+    // `shown` is the rebuild count of the lines the box holds: lines not rebuilt since are not
+    // handed to the box again, only the selection and focus.
+    // The window's font in the text colour: a control in a group box would otherwise take the
+    // box's white bold caption font.
+    static void UseBoxFont(TFont* font);
+    static void ShowListView(TBvPlaylist* box, const TListView& view, uint64_t& shown);
+    uint64_t ShownTrackLines = UINT64_MAX;
+    uint64_t ShownLibraryLines = UINT64_MAX;
+    uint64_t ShownDeletedLines = UINT64_MAX;
+    // The events of the boxes' own controls (mouse, drags, double-clicks, the hint's timers
+    // and check box), added to the command map.
+    void BindBoxes();
+    // A press on a list that may become a drag: the box and where the button went down.
+    TBvPlaylist* DragPressBox = nullptr;
+    TPoint DragPressAt;
 
     // ---- Tags (MainTags.cpp) ---------------------------------------------------------
     TBvgGroupBox* bvGroupBoxTags = nullptr;
@@ -202,6 +219,7 @@ public:
     TMenuItem* Newplaylist2 = nullptr;
     TMenuItem* Renameplaylist2 = nullptr;
     TMenuItem* Deleteplaylist2 = nullptr;
+    TImageList* ImageListPlaylists = nullptr; // the playlist picture beside every name
 
     // ---- Media library (MainLibrary.cpp) ---------------------------------------------
     TBvgGroupBox* BvGroupMediaDB = nullptr;
@@ -242,6 +260,13 @@ public:
     TLabel* LabelPopupText = nullptr;
     TTimer* TimerBeforeShow = nullptr;
     TTimer* TimerAfterShow = nullptr;
+    TCheckBox* cbInfoHints = nullptr;
+    void TimerBeforeShowTimer();
+    void TimerAfterShowTimer();
+    // The window's timers follow the manager's: a delay that runs is not restarted.
+    void SyncHintTimers();
+    // Opens the tag editor on the line under the last mouse position.
+    void OpenTagEditorAtMouse(bool fromHint);
 
     // ---- The command map (MainCommands.cpp) ------------------------------------------
     // Every binding of the window, built once the controls exist; a test walks it.

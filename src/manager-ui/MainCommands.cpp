@@ -275,7 +275,7 @@ void TForm1::BuildCommandMap() {
         Bind(b);
         BvPlaylist->OnKeyDown = [this](TObject*, uint16_t& key, TShiftState shift) {
             // Shortcuts of the menus are theirs; the view sees the rest.
-            if ((shift & ssCtrl) && (key == 'A' || key == VK_UP || key == VK_DOWN))
+            if ((shift & ssCtrl) && key == 'A')
                 return;
             RunHandler("BvPlaylistGLKeyDown",
                        [this, &key, shift] { TrackViewKeyDown(key, shift); });
@@ -417,5 +417,7 @@ void TForm1::BuildCommandMap() {
                                      bool& accept) {
         accept = Manager->MediaDBListDragOver(SourceOf(source, *this));
     };
+    // The boxes' own events: drags leaving a view, the hint, double-clicks (MainTracks.cpp).
+    BindBoxes();
     (void)m;
 }

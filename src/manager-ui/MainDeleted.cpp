@@ -8,13 +8,15 @@ void TForm1::CreateDeletedBox() {
     DeletedList = new TBvPlaylist(this);
     DeletedList->SetName("DeletedList");
     DeletedList->SetParent(BvGroupDeleted);
-    UseWindowFont(DeletedList->Font());
+    UseBoxFont(DeletedList->Font());
     DeletedList->SetBounds(kBoxPadding, top, kColumnWidth - 2 * kBoxPadding, 190);
     StretchInBox(DeletedList);
     DeletedList->SetMultiSelect(true);
     DeletedList->SetShowNumbers(true);
+    DeletedList->SetShowExtension(true);
+    DeletedList->SetMultiLine(true);
 }
 
 void TForm1::SyncDeletedList() {
-    ShowViewLines(DeletedList, Manager->DeletedList);
+    ShowListView(DeletedList, Manager->DeletedList, ShownDeletedLines);
 }

@@ -1,26 +1,123 @@
-// The information hint: a panel floating over the track view and its two timers.
+// The information hint: a pale yellow panel floating over the track view with the tags of the
+// track under the pointer, its two timers, its place beside the pointer and its check box.
 #include "Main.h"
 #include "MainLayout.h"
+
+namespace {
+
+// Red 255, green 255, blue 183.
+constexpr TColor kHintColour = RGB(255, 255, 183);
+constexpr int kHintPadding = 6;
+constexpr int kCheckHeight = 20;
+
+} // namespace
 
 void TForm1::CreateHintPanel() {
     PanelHint = new TBvPanel(this);
     PanelHint->SetName("PanelHint");
     PanelHint->SetParent(this);
-    UseWindowFont(PanelHint->Font());
-    PanelHint->SetBounds(kColumnWidth + 40, 80, 260, 120);
-    PanelHint->SetColor(RGB(255, 255, 225));
+    UseBoxFont(PanelHint->Font());
+    PanelHint->SetBounds(kColumnWidth + 40, 80, 260, 150);
+    PanelHint->SetColor(kHintColour);
     PanelHint->BevelOuter = TPanelBevel::bvLowered;
     PanelHint->SetVisible(false);
     LabelPopupText = new TLabel(this);
     LabelPopupText->SetName("LabelPopupText");
     LabelPopupText->SetParent(PanelHint);
-    UseWindowFont(LabelPopupText->Font());
-    LabelPopupText->SetBounds(6, 6, 248, 108);
-    LabelPopupText->SetAlign(TAlign::alClient);
+    UseBoxFont(LabelPopupText->Font());
+    LabelPopupText->SetBounds(kHintPadding, kHintPadding, 248, 108);
+    cbInfoHints = new TCheckBox(this);
+    cbInfoHints->SetName("cbInfoHints");
+    cbInfoHints->SetParent(PanelHint);
+    UseBoxFont(cbInfoHints->Font());
+    cbInfoHints->SetCaption("Show info hints");
+    cbInfoHints->SetChecked(true);
+    cbInfoHints->SetBounds(kHintPadding, 120, 200, kCheckHeight);
     TimerBeforeShow = new TTimer(this);
     TimerBeforeShow->SetName("TimerBeforeShow");
     TimerBeforeShow->SetEnabled(false);
     TimerAfterShow = new TTimer(this);
     TimerAfterShow->SetName("TimerAfterShow");
     TimerAfterShow->SetEnabled(false);
+}
+
+void TForm1::SyncHintTimers() {
+    const TTrackManager& m = *Manager;
+    // Arming a delay that already runs leaves it running from where it was.
+    if (m.TimerBeforeShow.Enabled != TimerBeforeShow->Enabled())
+        TimerBeforeShow->SetEnabled(m.TimerBeforeShow.Enabled);
+    if (m.TimerAfterShow.Enabled != TimerAfterShow->Enabled())
+        TimerAfterShow->SetEnabled(m.TimerAfterShow.Enabled);
+    if (!m.Hint.Visible && PanelHint->Visible())
+        PanelHint->SetVisible(false);
+}
+
+void TForm1::TimerBeforeShowTimer() {
+    TTrackManager& m = *Manager;
+    const TViewPoint mouse = m.Model.HintMousePos;
+    const int line = BvPlaylist->ItemAtPos(Point(mouse.X, mouse.Y), true);
+    const bool show = m.TimerBeforeShowTimer(line);
+    if (!show) {
+        SyncHintTimers();
+        return;
+    }
+    LabelPopupText->SetCaption(m.Hint.Text);
+    cbInfoHints->SetChecked(m.Options.cbInfoHints);
+    // The panel fits its text and the check box below it.
+    TBitmap measure(1, 1);
+    measure.Canvas()->Font()->Assign(*LabelPopupText->Font());
+    const int textHeight = measure.Canvas()->TextHeight("Ag");
+    int lines = 1;
+    int widest = 0;
+    for (size_t start = 0;;) {
+        const size_t end = m.Hint.Text.find("\r\n", start);
+        widest =
+            std::max(widest, measure.Canvas()->TextWidth(m.Hint.Text.substr(start, end - start)));
+        if (end == std::string::npos)
+            break;
+        ++lines;
+        start = end + 2;
+    }
+    const int width = std::max(widest, cbInfoHints->Width()) + 2 * kHintPadding + 3;
+    const int labelHeight = lines * textHeight;
+    const int height = kHintPadding + labelHeight + 4 + kCheckHeight + kHintPadding + 3;
+    LabelPopupText->SetBounds(kHintPadding, kHintPadding, width - 2 * kHintPadding, labelHeight);
+    cbInfoHints->SetTop(kHintPadding + labelHeight + 4);
+    const TPoint at = [&] {
+        const TViewPoint p = PlaceHint({BvPlaylist->Left(), BvPlaylist->Top()}, mouse, width,
+                                       height, ClientWidth(), ClientHeight());
+        return Point(p.X, p.Y);
+    }();
+    PanelHint->SetBounds(at.X, at.Y, width, height);
+    PanelHint->SetColor(kHintColour);
+    PanelHint->SetVisible(true);
+    PanelHint->BringToFront();
+    PanelHint->Repaint();
+    // The hide delay counts from now.
+    TimerAfterShow->SetEnabled(false);
+    TimerAfterShow->SetEnabled(true);
+    SyncHintTimers();
+}
+
+void TForm1::TimerAfterShowTimer() {
+    Manager->TimerAfterShowTimer();
+    SyncHintTimers();
+    PanelHint->SetVisible(false);
+}
+
+void TForm1::OpenTagEditorAtMouse(bool fromHint) {
+    TTrackManager& m = *Manager;
+    const TViewPoint mouse = m.Model.HintMousePos;
+    const int line = fromHint && m.Hint.Line >= 0
+                         ? m.Hint.Line
+                         : BvPlaylist->ItemAtPos(Point(mouse.X, mouse.Y), true);
+    ReadSelections();
+    bvGroupBoxTags->Collapse(false);
+    if (fromHint)
+        m.LabelPopupTextDblClick(line);
+    else
+        m.BvPlaylistDblClick(line);
+    SyncHintTimers();
+    if (fromHint)
+        PanelHint->SetVisible(false);
 }

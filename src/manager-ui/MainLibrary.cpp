@@ -9,24 +9,31 @@ void TForm1::CreateMediaDBBox() {
     EditSearchDB = new TEdit(this);
     EditSearchDB->SetName("EditSearchDB");
     EditSearchDB->SetParent(BvGroupMediaDB);
-    UseWindowFont(EditSearchDB->Font());
-    EditSearchDB->SetBounds(kBoxPadding, top, kColumnWidth - 3 * kBoxPadding - 70, kEditHeight);
+    UseBoxFont(EditSearchDB->Font());
+    EditSearchDB->SetBounds(kBoxPadding, top, kColumnWidth - 4 * kBoxPadding - 70, kEditHeight);
     btnSearch = MakeImageButton(BvGroupMediaDB, "btnSearch", "Next", picNext, top - 2);
     btnSearch->SetBounds(kColumnWidth - kBoxPadding - 70, top - 2, 70, kImageButtonHeight);
     PinRightInBox(btnSearch);
     StretchInBox(EditSearchDB, 70 + 2 * kBoxPadding);
+    UseBoxFont(btnSearch->Font());
     MediaDBList = new TBvPlaylist(this);
     MediaDBList->SetName("MediaDBList");
     MediaDBList->SetParent(BvGroupMediaDB);
-    UseWindowFont(MediaDBList->Font());
+    UseBoxFont(MediaDBList->Font());
     MediaDBList->SetBounds(kBoxPadding, top + kEditHeight + 8, kColumnWidth - 2 * kBoxPadding, 250);
     StretchInBox(MediaDBList);
     MediaDBList->SetMultiSelect(true);
     MediaDBList->SetShowNumbers(true);
+    MediaDBList->SetShowExtension(true);
+    MediaDBList->SetMultiLine(true);
 }
 
 void TForm1::SyncMediaDBList() {
-    ShowViewLines(MediaDBList, Manager->MediaDBList);
+    ShowListView(MediaDBList, Manager->MediaDBList, ShownLibraryLines);
+    // The line a search found is marked, not only focused, so the eye finds it.
+    const int found = Manager->MediaDBList.ItemIndex;
+    if (found >= 0 && found < MediaDBList->Items()->Count() && !MediaDBList->Selected(found))
+        MediaDBList->SetSelected(found, true);
     if (EditSearchDB->Caption() != Manager->EditSearchDB)
         EditSearchDB->SetText(Manager->EditSearchDB);
 }

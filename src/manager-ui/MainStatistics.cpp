@@ -6,44 +6,50 @@
 void TForm1::CreateStatisticsBox() {
     const int top = kGroupCaptionRoom;
     const int step = 20;
-    BvGroupStat = MakeGroupBox("BvGroupStat", "Statistics", top + 7 * step + 40);
+    BvGroupStat = MakeGroupBox("BvGroupStat", "Statistics", top + 9 * step + 30);
     auto label = [&](const std::string& name, const std::string& caption, int x, int y, int width) {
         auto* l = new TLabel(this);
         if (!name.empty())
             l->SetName(name);
         l->SetParent(BvGroupStat);
-        UseWindowFont(l->Font());
+        UseBoxFont(l->Font());
         l->SetCaption(caption);
         l->SetBounds(x, y, width, 16);
         StatLabels.push_back(l);
         return l;
     };
-    const int valueX = kBoxPadding + 120;
+    const int valueX = kBoxPadding + 110;
     const int valueWidth = kColumnWidth - valueX - kBoxPadding;
-    label("", "Drive:", kBoxPadding, top, 110);
+    const int wide = kColumnWidth - 2 * kBoxPadding;
+    label("", "Selected drive: ", kBoxPadding, top, 105);
     Label13 = label("Label13", "", valueX, top, valueWidth);
     StatusBarSpace = new TBvSpecialProgress(this);
     StatusBarSpace->SetName("StatusBarSpace");
     StatusBarSpace->SetParent(BvGroupStat);
-    StatusBarSpace->SetBounds(kBoxPadding, top + step, kColumnWidth - 2 * kBoxPadding, 16);
+    UseBoxFont(StatusBarSpace->Font());
+    StatusBarSpace->SetCaption("Used space: %d%%");
+    StatusBarSpace->SetTextOption(TBvTextOption::toFormat);
+    StatusBarSpace->SetBounds(kBoxPadding, top + step, wide, 16);
     StretchInBox(StatusBarSpace);
     StatusBarSpace->SetBorderStyle(TBorderStyle::bsSingle);
     StatusBarSpace->SetSolid(true);
     StatusBarSpace->SetGradientBlocks(true);
     StatusBarSpace->SetStartColor(RGB(90, 140, 230));
     StatusBarSpace->SetEndColor(RGB(190, 215, 255));
-    label("", "Free:", kBoxPadding, top + 2 * step, 110);
+    label("", "Free space:", kBoxPadding, top + 2 * step, 105);
     Label17 = label("Label17", "", valueX, top + 2 * step, valueWidth);
-    label("", "Tracks:", kBoxPadding, top + 3 * step, 110);
+    label("", "Total files: ", kBoxPadding, top + 3 * step, 105);
     Label14 = label("Label14", "", valueX, top + 3 * step, valueWidth);
-    label("", "Playing time:", kBoxPadding, top + 4 * step, 110);
+    label("", "Total duration: ", kBoxPadding, top + 4 * step, 105);
     Label15 = label("Label15", "", valueX, top + 4 * step, valueWidth);
-    label("", "Size of tracks:", kBoxPadding, top + 5 * step, 110);
-    Label18 = label("Label18", "", valueX, top + 5 * step, valueWidth);
-    label("", "Space needed:", kBoxPadding, top + 6 * step, 110);
-    Label19 = label("Label19", "", valueX, top + 6 * step, valueWidth);
+    // The two long captions have their figures on the line below.
+    label("", "Approximate size of ALL files:", kBoxPadding, top + 5 * step, wide);
+    Label18 = label("Label18", "", valueX, top + 6 * step - 4, valueWidth);
+    label("", "Approximate needed space:", kBoxPadding, top + 7 * step - 4, wide);
+    Label19 = label("Label19", "", valueX, top + 8 * step - 8, valueWidth);
     btnRefreshStat =
-        MakeImageButton(BvGroupStat, "btnRefreshStat", "Refresh", picRefresh, top + 7 * step + 4);
+        MakeImageButton(BvGroupStat, "btnRefreshStat", "Refresh", picRefresh, top + 9 * step - 4);
+    UseBoxFont(btnRefreshStat->Font());
 }
 
 void TForm1::SyncStatistics() {

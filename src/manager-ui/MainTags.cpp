@@ -9,14 +9,14 @@ void TForm1::CreateTagsBox() {
     auto row = [&](const std::string& name, const std::string& caption, int index, bool readOnly) {
         auto* label = new TLabel(this);
         label->SetParent(bvGroupBoxTags);
-        UseWindowFont(label->Font());
+        UseBoxFont(label->Font());
         label->SetCaption(caption);
         label->SetBounds(kBoxPadding, top + index * step + 3, kLabelWidth, kEditHeight);
         TagLabels.push_back(label);
         auto* edit = new TEdit(this);
         edit->SetName(name);
         edit->SetParent(bvGroupBoxTags);
-        UseWindowFont(edit->Font());
+        UseBoxFont(edit->Font());
         edit->SetBounds(kBoxPadding + kLabelWidth, top + index * step,
                         kColumnWidth - 2 * kBoxPadding - kLabelWidth, kEditHeight);
         StretchInBox(edit);
@@ -30,10 +30,17 @@ void TForm1::CreateTagsBox() {
     edBitrate = row("edBitrate", "Bitrate:", 4, true);
     edSize = row("edSize", "Size:", 5, true);
     edFileName = row("edFileName", "File:", 6, true);
+    // The time is minutes, a colon and seconds: at most five characters, digits and the
+    // colon only; the track takes it once both parts are numbers.
+    edTime->MaxLength = 5;
+    edTime->OnKeyPress = [](TObject*, char16_t& key) {
+        if (key >= 32 && !(key >= u'0' && key <= u'9') && key != u':')
+            key = 0;
+    };
     lbUID = new TLabel(this);
     lbUID->SetName("lbUID");
     lbUID->SetParent(bvGroupBoxTags);
-    UseWindowFont(lbUID->Font());
+    UseBoxFont(lbUID->Font());
     lbUID->SetBounds(kBoxPadding, top + 7 * step + 3, kColumnWidth - 2 * kBoxPadding, kEditHeight);
 }
 

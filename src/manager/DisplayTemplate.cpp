@@ -27,6 +27,15 @@ std::string FormatTrackTime(int32_t seconds) {
     return out;
 }
 
+std::string WithoutFileExtension(std::string_view fileName) {
+    // The extension is the text from the last '.' that no '\' or ':' follows, so a
+    // folder or title with a full stop in it is never cut.
+    const size_t cut = fileName.find_last_of(".\\:");
+    if (cut == std::string_view::npos || fileName[cut] != '.')
+        return std::string(fileName);
+    return std::string(fileName.substr(0, cut));
+}
+
 std::string ExpandDisplayTemplate(std::string_view displayTemplate, const TFieldGetter& field,
                                   std::string_view bitrateSuffix) {
     struct TColumnPlaceholder {
@@ -45,6 +54,10 @@ std::string ExpandDisplayTemplate(std::string_view displayTemplate, const TField
             value = FormatTrackTime(TrackTimeSeconds(value));
         else if (p.Column == BitRate)
             value += bitrateSuffix;
+        // The views show every line whole; the file name drops its own extension here,
+        // where it is known to be one.
+        else if (p.Column == FileName)
+            value = WithoutFileExtension(value);
         return value;
     });
 }

@@ -57,6 +57,8 @@
 //                              DeletephoneDB1Click, ParseiTunesDB1Click
 //   TrackManagerDetection.cpp  TransFlashTimerTimer
 //   TrackManagerScan.cpp       btnScanMobileClick
+//   TrackManagerHints.cpp      the information hint's mouse, timer and panel handlers,
+//                              HintText, PlaceHint
 //   DisplayTemplate.cpp        the display template and time helpers (free functions)
 // Beside them: TrackModel (the track tables), TrackTableRows (whole-row changes),
 // UploadNames (the names tracks get on the card) and Placeholders (how the three
@@ -162,25 +164,34 @@ inline constexpr std::array<std::string_view, 8> DisplayTemplateItems = {
 // One line of a list view and the row it shows. For the track view, Entry is the
 // position in the shown playlist and Row the track row that entry names; for the
 // library and deleted views both are the table row. A row that could not be shown
-// has no line, so a line always maps to the row it really shows.
+// has no line, so a line always maps to the row it really shows. Serial is the
+// track row's private serial in the track view and 0 in the other views.
 struct TViewLine {
     std::string Text;
     int Entry = -1;
     int Row = -1;
+    uint64_t Serial = 0;
 };
 
 // A list view (track view, library list, deleted list): its lines, the selected
-// line indexes and the focused line.
+// line indexes, the focused line and the first line shown at the top.
 struct TListView {
     std::vector<TViewLine> Lines;
     std::set<int> Selected;
     int ItemIndex = -1;
+    // The first visible line; the window writes it before a refresh and scrolls
+    // back to what SetLines leaves here.
+    int TopIndex = 0;
     // Whether the view can be dragged from (it has lines).
     bool DragEnabled = false;
+    // Counts the rebuilds, so that a drag can tell that the lines changed under it.
+    uint64_t Generation = 0;
 
     int Count() const { return static_cast<int>(Lines.size()); }
-    // Replaces the lines; nothing stays selected or focused.
-    void SetLines(std::vector<TViewLine> lines);
+    // Replaces the lines. With keepSelection, the lines that remain (the same track,
+    // or in the other views the same text) stay selected, focused and at the top;
+    // otherwise nothing stays selected or focused.
+    void SetLines(std::vector<TViewLine> lines, bool keepSelection = false);
     void Clear() { SetLines({}); }
     bool IsSelected(int line) const { return Selected.count(line) != 0; }
     void Select(int line, bool on = true);
@@ -207,6 +218,39 @@ struct TTimerState {
 
 // Where a drag started.
 enum class TDragSource { None, TrackView, PlaylistBox, MediaDBList, DeletedList, Other };
+
+// What a drag carries, taken when it leaves a view: the view's rebuild count, the
+// shown playlist, the focused line and the selected lines at that moment. A drop
+// uses these lines, never whatever is selected when it lands, and does nothing when
+// the view was rebuilt in between.
+struct TViewDrag {
+    TDragSource Source = TDragSource::None;
+    uint64_t Generation = 0;
+    int Playlist = -1;
+    int FocusedLine = -1;
+    std::vector<int> Lines;
+};
+
+// The information hint over the track view.
+struct THintState {
+    bool Visible = false;
+    // LabelPopupText: the template of LabelPopup filled in for the hinted track.
+    std::string Text;
+    // The hinted track view line and its track row.
+    int Line = -1;
+    int Row = -1;
+};
+
+// The captions of the tag editor's labels, which the hint puts before each value;
+// the window keeps them in step with its labels (a language file changes them).
+struct TTagLabels {
+    std::string Artist = "Artist:";
+    std::string Title = "Title:";
+    std::string Album = "Album:";
+    std::string Time = "Time:";
+    std::string Size = "Size:";
+    std::string Bitrate = "Bitrate:";
+};
 
 // Keys the commands look at (the platform's virtual key codes).
 enum TManagerKey : uint16_t {
@@ -298,9 +342,10 @@ public:
     TManagerPaths Paths;
 
     TPlaylistBox ListBoxPlayLists;
-    TListView BvPlaylist;  // the track view
-    TListView MediaDBList; // the library list
-    TListView DeletedList; // the deleted list
+    TListView BvPlaylist;     // the track view
+    int BvPlaylistShows = -1; // the playlist the track view was last filled from
+    TListView MediaDBList;    // the library list
+    TListView DeletedList;    // the deleted list
     std::string EditSearchDB;
     TTagEditorState TagEditor;
     TStatistics Statistics;
@@ -424,6 +469,11 @@ public:
     bool BvPlaylistADragOver(TDragSource source) const;
     // targetLine: the track view line under the mouse, -1 below the last.
     void BvPlaylistGLDragDrop(TDragSource source, int targetLine);
+    // A drag leaving one of the views: remembers what it carries (Drag). A drop
+    // without a drag begun acts on the current selection, as the commands do.
+    void BeginDrag(TDragSource source);
+    void EndDrag() { Drag = {}; }
+    TViewDrag Drag;
     void AddToPlaylistUnique(const std::string& entry, int index);
     void RemovePlaylistSlot(int index);
 
@@ -479,6 +529,30 @@ public:
     void MenuItem1Click(); // Restore
     void Delete1Click();
     void Clear4Click();
+
+    // ---- Information hints (TrackManagerHints.cpp) -----------------------
+    // LabelPopup: the hint template, seven lines.
+    std::string LabelPopup =
+        "<artist>\r\n<album>\r\n<title>\r\n<time>\r\n<type>\r\n<bitrate> kbps\r\n<size> b.";
+    TTagLabels TagLabels;
+    THintState Hint;
+    void BvPlaylistGLMouseMove(TViewPoint pos);
+    void BvPlaylistMouseEnter();
+    void BvPlaylistMouseLeave();
+    // The show delay elapsed; `line` is the track view line under HintMousePos, -1
+    // for none. The delay is switched off first and nothing escapes, so a hint that
+    // fails is dropped once instead of failing again on every tick. True when the
+    // hint is to be shown (Hint holds it; the hide delay starts anew).
+    bool TimerBeforeShowTimer(int line);
+    void TimerAfterShowTimer();
+    void PanelHintMouseEnter();
+    void PanelHintMouseLeave();
+    void cbInfoHintsClick(bool checked);
+    // Double-click on the hint or on the track view: the tag editor on `line`.
+    void LabelPopupTextDblClick(int line);
+    void BvPlaylistDblClick(int line);
+    // The hint of a track row; raises for a row that cannot be shown.
+    std::string HintText(int row) const;
 
     // ---- Statistics (TrackManagerStatistics.cpp) -------------------------
     void RefreshStatistics();
@@ -539,10 +613,19 @@ std::string NormalizeUploadPath(std::string path);
 int32_t TrackTimeSeconds(std::string_view time);
 // "03:05" for 185 seconds; minutes keep all their digits ("100:00").
 std::string FormatTrackTime(int32_t seconds);
+// The path without the file's own extension: "C:\Mr. Big\Song" stays whole.
+std::string WithoutFileExtension(std::string_view fileName);
 // "<artist>", "<title>", "<album>", "<time>", "<size>", "<filename>", "<bitrate>"
-// (any case) replaced in one pass by the row's values, read through `field`.
-// bitrateSuffix follows the bitrate (" kbps" in the track view, empty in the
-// other views). EConvertError when the time cannot be parsed.
+// (any case) replaced in one pass by the row's values, read through `field`,
+// "<filename>" without the file's own extension. bitrateSuffix follows the bitrate
+// (" kbps" in the track view, empty in the other views). EConvertError when the time
+// cannot be parsed.
 using TFieldGetter = std::function<void(TTrackColumn column, std::string& value)>;
 std::string ExpandDisplayTemplate(std::string_view displayTemplate, const TFieldGetter& field,
                                   std::string_view bitrateSuffix);
+
+// Where the hint panel goes, in the main window's client coordinates: beside the
+// pointer (view origin + mouse), to its left near the right edge and above it near
+// the bottom, and always inside the window.
+TViewPoint PlaceHint(TViewPoint viewOrigin, TViewPoint mouse, int panelWidth, int panelHeight, int windowWidth,
+                 int windowHeight);

@@ -46,7 +46,7 @@ void TTrackManager::RefreshDeletedList() {
             // A row that cannot be shown has no line; the view is not emptied.
         }
     }
-    DeletedList.SetLines(std::move(lines));
+    DeletedList.SetLines(std::move(lines), true);
     NotifyView(TViewId::DeletedList);
 }
 

@@ -152,6 +152,9 @@ void TTrackManager::Copytotracklist1Click() {
         return;
     const int playlist = SelectedPlaylist();
     const TStringList& names = TrackColumn(Model.MediaDB, TTrackColumn::FileName);
+    // One set of the listed names, kept up to date as files are added, instead of a
+    // search of the whole track list per line.
+    TFileNameSet listed(TrackColumn(Model.TrackListHolder, TTrackColumn::FileName));
     std::vector<std::string> failed;
     for (int line : MediaDBList.SelectedLines()) {
         const int row = MediaDBList.Lines[static_cast<size_t>(line)].Row;
@@ -159,13 +162,14 @@ void TTrackManager::Copytotracklist1Click() {
             continue;
         const std::string fileName = names[row];
         const std::string ext = ExtOf(fileName);
-        if ((ext != ".mp3" && ext != ".m4a") || Model.IsInTrackList(fileName))
+        if ((ext != ".mp3" && ext != ".m4a") || listed.Contains(fileName))
             continue;
         const int added = ext == ".mp3" ? AddMp3ToTrackList(fileName) : AddM4aToTrackList(fileName);
         if (added < 0) {
             failed.push_back(fileName);
             continue;
         }
+        listed.Add(fileName);
         if (playlist >= 1 && playlist < MaxPlaylists)
             Model.PlaylistTracks[static_cast<size_t>(playlist)].Add(IntToStr(added));
     }
@@ -207,7 +211,7 @@ void TTrackManager::RefreshMediaDBList() {
             // A row that cannot be shown has no line; the others keep their rows.
         }
     }
-    MediaDBList.SetLines(std::move(lines));
+    MediaDBList.SetLines(std::move(lines), true);
     NotifyView(TViewId::MediaDBList);
 }
 
@@ -216,13 +220,12 @@ void TTrackManager::RefreshMediaDBList() {
 void TTrackManager::EditSearchDBChange(const std::string& text) {
     BV_ASSERT_GUI_THREAD();
     EditSearchDB = text;
-    if (MediaDBList.Count() == 0)
-        return;
-    const int found = FindLine(MediaDBList, EditSearchDB, 0);
-    if (found < 0)
-        return;
-    MediaDBList.ItemIndex = found;
-    Model.SearchPos = found + 1;
+    const int found = MediaDBList.Count() == 0 ? -1 : FindLine(MediaDBList, EditSearchDB, 0);
+    if (found >= 0) {
+        MediaDBList.ItemIndex = found;
+        Model.SearchPos = found + 1;
+    }
+    // The search box shows the text also when nothing matches (Escape empties it).
     NotifyView(TViewId::MediaDBList);
 }
 

@@ -5,6 +5,7 @@
 #include "RtFileUtils.h"
 
 #include <algorithm>
+#include <unordered_set>
 
 namespace {
 
@@ -13,10 +14,19 @@ namespace {
 void CopySelectionToPlaylist(TTrackManager& m, int target) {
     if (target < 1 || target >= m.ListBoxPlayLists.Items.Count() || target >= MaxPlaylists)
         return;
-    for (int line : m.BvPlaylist.SelectedLines())
-        if (line >= 0 && line < m.BvPlaylist.Count())
-            m.AddToPlaylistUnique(IntToStr(m.BvPlaylist.Lines[static_cast<size_t>(line)].Row),
-                                  target);
+    // The entries the playlist holds, as a set, so that each copied line costs one
+    // lookup rather than a search of the whole playlist. Entries compare as texts.
+    TStringList& list = m.Model.PlaylistTracks[static_cast<size_t>(target)];
+    std::unordered_set<std::string> held(list.Items().begin(), list.Items().end());
+    list.BeginUpdate();
+    for (int line : m.BvPlaylist.SelectedLines()) {
+        if (line < 0 || line >= m.BvPlaylist.Count())
+            continue;
+        std::string entry = IntToStr(m.BvPlaylist.Lines[static_cast<size_t>(line)].Row);
+        if (held.insert(entry).second)
+            list.Add(std::move(entry));
+    }
+    list.EndUpdate();
 }
 
 // Focuses the line that shows entry `entry` of the shown playlist, or else `fallback`.
@@ -28,6 +38,33 @@ void FocusEntry(TListView& view, int entry, int fallback) {
         }
     }
     view.FocusLine(fallback);
+}
+
+const TListView* DraggedView(const TTrackManager& m, TDragSource source) {
+    switch (source) {
+    case TDragSource::TrackView:
+        return &m.BvPlaylist;
+    case TDragSource::MediaDBList:
+        return &m.MediaDBList;
+    case TDragSource::DeletedList:
+        return &m.DeletedList;
+    default:
+        return nullptr;
+    }
+}
+
+// Whether the drag came from `source` and its view still shows the lines it had
+// when the drag began (the same playlist, for the track view).
+bool DragStillHolds(const TTrackManager& m, TDragSource source) {
+    const TListView* view = DraggedView(m, source);
+    if (!view || m.Drag.Source != source || view->Generation != m.Drag.Generation)
+        return false;
+    if (source == TDragSource::TrackView && m.Drag.Playlist != m.SelectedPlaylist())
+        return false;
+    for (int line : m.Drag.Lines)
+        if (line < 0 || line >= view->Count())
+            return false;
+    return true;
 }
 
 } // namespace
@@ -120,8 +157,15 @@ bool TTrackManager::ListBoxPlayListsDragOver(TDragSource source, int item) const
 
 void TTrackManager::ListBoxPlayListsDragDrop(TDragSource source, int item) {
     BV_ASSERT_GUI_THREAD();
-    if (source != TDragSource::TrackView)
+    const bool begun = Drag.Source != TDragSource::None;
+    const bool holds = !begun || DragStillHolds(*this, TDragSource::TrackView);
+    const TViewDrag drag = Drag;
+    EndDrag();
+    // Only the track view's lines can be dropped on a playlist name.
+    if (source != TDragSource::TrackView || !holds)
         return;
+    if (begun)
+        BvPlaylist.Selected = {drag.Lines.begin(), drag.Lines.end()};
     CopySelectionToPlaylist(*this, item);
 }
 
@@ -176,12 +220,32 @@ bool TTrackManager::BvPlaylistADragOver(TDragSource) const {
     return true;
 }
 
+void TTrackManager::BeginDrag(TDragSource source) {
+    Drag = {};
+    const TListView* view = DraggedView(*this, source);
+    if (!view)
+        return;
+    Drag.Source = source;
+    Drag.Generation = view->Generation;
+    Drag.Playlist = SelectedPlaylist();
+    Drag.FocusedLine = view->ItemIndex;
+    Drag.Lines = view->SelectedLines();
+}
+
 void TTrackManager::BvPlaylistGLDragDrop(TDragSource source, int targetLine) {
     BV_ASSERT_GUI_THREAD();
+    // A drag that began is dropped only while its lines are still the ones shown;
+    // whatever happens, it is over after this drop.
+    const bool begun = Drag.Source != TDragSource::None;
+    const bool holds = !begun || DragStillHolds(*this, source);
+    const TViewDrag drag = Drag;
+    EndDrag();
+    if (!holds)
+        return;
     switch (source) {
     case TDragSource::TrackView: {
         const int shown = SelectedPlaylist();
-        const int f = BvPlaylist.ItemIndex;
+        const int f = begun ? drag.FocusedLine : BvPlaylist.ItemIndex;
         if (shown < 0 || shown >= MaxPlaylists || f < 0 || f >= BvPlaylist.Count())
             return;
         if (targetLine >= BvPlaylist.Count())
@@ -192,16 +256,27 @@ void TTrackManager::BvPlaylistGLDragDrop(TDragSource source, int targetLine) {
         const int from = BvPlaylist.Lines[static_cast<size_t>(f)].Entry;
         const int to = targetLine < 0 ? list.Count() - 1
                                       : BvPlaylist.Lines[static_cast<size_t>(targetLine)].Entry;
+        if (from == to)
+            return;
         list.Move(from, to);
+        // The moved line alone is focused and selected where it landed.
+        BvPlaylist.SelectNone();
         RefreshTrackView();
+        BvPlaylist.SelectNone();
         FocusEntry(BvPlaylist, to, targetLine < 0 ? BvPlaylist.Count() - 1 : targetLine);
+        NotifyView(TViewId::TrackView);
         return;
     }
-    // Dropped lines do what the list's own command does, refusals and reports included.
+    // Dropped lines do what the list's own command does, refusals and reports included,
+    // on exactly the lines that were dragged.
     case TDragSource::MediaDBList:
+        if (begun)
+            MediaDBList.Selected = {drag.Lines.begin(), drag.Lines.end()};
         Copytotracklist1Click();
         return;
     case TDragSource::DeletedList:
+        if (begun)
+            DeletedList.Selected = {drag.Lines.begin(), drag.Lines.end()};
         MenuItem1Click();
         return;
     default:

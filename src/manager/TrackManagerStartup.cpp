@@ -16,6 +16,7 @@
 #include <optional>
 #include <sstream>
 #include <unistd.h>
+#include <unordered_map>
 
 namespace {
 
@@ -187,10 +188,61 @@ TSetFiles RenderColumns(const TBvMultiStringHolder& db) {
 
 // ---- View state --------------------------------------------------------------
 
-void TListView::SetLines(std::vector<TViewLine> lines) {
+namespace {
+
+// What a line is across a rebuild: its track in the track view, else its text; a
+// repeated key counts its occurrences, so the second of two equal lines stays second.
+std::string ViewLineKey(const TViewLine& line) {
+    std::string key(1, line.Serial != 0 ? 's' : 't');
+    key.append(line.Serial != 0 ? std::to_string(line.Serial) : line.Text);
+    return key;
+}
+
+} // namespace
+
+void TListView::SetLines(std::vector<TViewLine> lines, bool keepSelection) {
+    ++Generation;
+    const bool keep = keepSelection && (!Selected.empty() || ItemIndex >= 0 || TopIndex > 0);
+    if (!keep) {
+        Lines = std::move(lines);
+        Selected.clear();
+        ItemIndex = -1;
+        TopIndex = 0;
+        DragEnabled = !Lines.empty();
+        return;
+    }
+    std::unordered_map<std::string, std::vector<int>> placed;
+    placed.reserve(lines.size());
+    for (size_t i = 0; i < lines.size(); ++i)
+        placed[ViewLineKey(lines[i])].push_back(static_cast<int>(i));
+    // Where each old line is now, -1 for a line that is gone.
+    std::unordered_map<std::string, size_t> seen;
+    std::vector<int> now(Lines.size(), -1);
+    for (size_t i = 0; i < Lines.size(); ++i) {
+        const std::string key = ViewLineKey(Lines[i]);
+        const size_t occurrence = seen[key]++;
+        const auto it = placed.find(key);
+        if (it != placed.end() && occurrence < it->second.size())
+            now[i] = it->second[occurrence];
+    }
+    auto moved = [&](int line) { return line >= 0 && line < Count() ? now[size_t(line)] : -1; };
+    std::set<int> selected;
+    for (int line : Selected)
+        if (const int n = moved(line); n >= 0)
+            selected.insert(n);
+    const int focused = moved(ItemIndex);
+    // The top stays at the first line that remains from the old top down.
+    int top = 0;
+    for (int line = std::max(TopIndex, 0); line < Count(); ++line) {
+        if (const int n = moved(line); n >= 0) {
+            top = n;
+            break;
+        }
+    }
     Lines = std::move(lines);
-    Selected.clear();
-    ItemIndex = -1;
+    Selected = std::move(selected);
+    ItemIndex = focused;
+    TopIndex = top;
     DragEnabled = !Lines.empty();
 }
 

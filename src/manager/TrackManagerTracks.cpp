@@ -11,7 +11,6 @@
 
 #include <algorithm>
 #include <sys/stat.h>
-#include <unordered_set>
 
 namespace {
 
@@ -176,21 +175,18 @@ int TTrackManager::AddM4aToTrackList(const std::string& fileName) {
 void TTrackManager::AddFilesToTrackList(const std::vector<std::string>& paths, bool skipListed) {
     const int playlist = SelectedPlaylist();
     std::vector<std::string> failed;
-    // The listed names, compared without regard to case as IsInTrackList does; a
-    // lookup per file keeps a folder of thousands of files from growing quadratically.
-    std::unordered_set<std::string> listed;
-    if (skipListed) {
-        const TStringList& names = TrackColumn(Model.TrackListHolder, TTrackColumn::FileName);
-        for (int i = 0; i < names.Count(); ++i)
-            listed.insert(AnsiLowerCase(names[i]));
-    }
+    // The listed names under the file-name rule; a lookup per file keeps a folder
+    // of thousands of files from growing quadratically.
+    TFileNameSet listed;
+    if (skipListed)
+        listed = TFileNameSet(TrackColumn(Model.TrackListHolder, TTrackColumn::FileName));
     for (const std::string& path : paths) {
         const std::string ext = ExtOf(path);
         if (ext != ".mp3" && ext != ".m4a")
             continue;
         if (DirectoryExists(path))
             continue;
-        if (skipListed && listed.count(AnsiLowerCase(path)) != 0)
+        if (skipListed && listed.Contains(path))
             continue;
         const int row = ext == ".mp3" ? AddMp3ToTrackList(path) : AddM4aToTrackList(path);
         if (row < 0) {
@@ -198,7 +194,7 @@ void TTrackManager::AddFilesToTrackList(const std::vector<std::string>& paths, b
             continue;
         }
         if (skipListed)
-            listed.insert(AnsiLowerCase(path));
+            listed.Add(path);
         if (playlist >= 1 && playlist < MaxPlaylists)
             Model.PlaylistTracks[static_cast<size_t>(playlist)].Add(IntToStr(row));
     }

@@ -3,6 +3,7 @@
 
 #include "RtFileUtils.h"
 #include "SafeFiles.h"
+#include "TrackTableRows.h"
 
 #include <algorithm>
 
@@ -39,13 +40,16 @@ void TTrackManager::ShowPlaylist(int index) {
                         Model.GetTrackField(row, column, value);
                     },
                     suffix);
-                lines.push_back({std::move(text), k, row});
+                lines.push_back({std::move(text), k, row, Model.RowSerial(row)});
             } catch (const Exception&) {
                 // A row that cannot be shown has no line; the others keep their rows.
             }
         }
     }
-    BvPlaylist.SetLines(std::move(lines));
+    // Showing the same playlist again keeps the selection, focus and scroll position
+    // of the tracks that are still there; another playlist starts afresh.
+    BvPlaylist.SetLines(std::move(lines), index == BvPlaylistShows);
+    BvPlaylistShows = index;
     NotifyView(TViewId::TrackView);
 }
 
@@ -80,40 +84,57 @@ void TTrackManager::btnRemoveClick() {
     if (shown < 0 || shown >= MaxPlaylists)
         return;
     if (shown > 0) {
-        // A user playlist only loses its entries, the highest first so that the
-        // lower positions stay where they are.
-        std::vector<int> entries = SelectedEntries();
-        std::sort(entries.begin(), entries.end(), std::greater<>());
+        // A user playlist only loses its entries, all in one pass.
         TStringList& list = Model.PlaylistTracks[static_cast<size_t>(shown)];
-        for (int entry : entries)
-            if (entry >= 0 && entry < list.Count())
-                list.Delete(entry);
+        std::vector<bool> drop(static_cast<size_t>(list.Count()), false);
+        bool any = false;
+        for (int entry : SelectedEntries()) {
+            if (entry >= 0 && entry < list.Count()) {
+                drop[static_cast<size_t>(entry)] = true;
+                any = true;
+            }
+        }
+        if (any) {
+            std::vector<std::string> kept;
+            kept.reserve(drop.size());
+            for (int k = 0; k < list.Count(); ++k)
+                if (!drop[static_cast<size_t>(k)])
+                    kept.push_back(list[k]);
+            list.BeginUpdate();
+            list.Clear();
+            for (std::string& e : kept)
+                list.Add(std::move(e));
+            list.EndUpdate();
+        }
         ShowPlaylist(shown);
         return;
     }
     if (RefuseWhileBusy())
         return;
 
-    // Each selected line names its row by the row's serial, so deleting one row
-    // never makes another line point at the wrong track.
+    // The rows of the selected lines, each once, in line order; each line names the
+    // row it really shows.
     struct TDoomed {
-        uint64_t Serial;
+        int Row;
         std::string FileName;
         bool OnCard;
     };
     std::vector<TDoomed> doomed;
+    const int rows = Model.TrackCount();
+    std::vector<bool> remove(static_cast<size_t>(rows), false);
     bool anyOnCard = false;
     for (int line : BvPlaylist.SelectedLines()) {
         if (line < 0 || line >= BvPlaylist.Count())
             continue;
         const int row = BvPlaylist.Lines[static_cast<size_t>(line)].Row;
-        if (row < 0 || row >= Model.TrackCount())
+        if (row < 0 || row >= rows || remove[static_cast<size_t>(row)])
             continue;
+        remove[static_cast<size_t>(row)] = true;
         std::string fileName;
         Model.GetTrackField(row, TTrackColumn::FileName, fileName);
         const bool onCard = Model.IsOnPhone(fileName);
         anyOnCard = anyOnCard || onCard;
-        doomed.push_back({Model.RowSerial(row), std::move(fileName), onCard});
+        doomed.push_back({row, std::move(fileName), onCard});
     }
     if (doomed.empty())
         return;
@@ -140,11 +161,13 @@ void TTrackManager::btnRemoveClick() {
             }
         }
     }
-    for (size_t i = doomed.size(); i-- > 0;) {
-        const int row = Model.RowOfSerial(doomed[i].Serial);
-        if (row >= 0)
-            Model.DeleteTrack(row, keepInDeletedList[i] ? 1 : 0);
-    }
+    // The deleted list takes the rows from the last line up, as removing them one by
+    // one from the bottom would; then every row goes in one pass over the table and
+    // the playlists, so removing many rows costs no more than reading them.
+    for (size_t i = doomed.size(); i-- > 0;)
+        if (keepInDeletedList[i])
+            AppendTableRow(Model.DeletedHolder, TableRow(Model.TrackListHolder, doomed[i].Row));
+    Model.DeleteTracks(remove);
     ShowPlaylist(0);
     RefreshTrackView();
     if (!notDeleted.empty()) {
@@ -169,6 +192,7 @@ void TTrackManager::Inverseselection1Click() {
 
 void TTrackManager::Selectnone1Click() {
     BV_ASSERT_GUI_THREAD();
+    BvPlaylist.SelectNone();
     RefreshTrackView();
 }
 

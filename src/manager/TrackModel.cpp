@@ -57,24 +57,24 @@ int TTrackModel::StrToTrackIndex(std::string_view text) {
     return StrToInt(text);
 }
 
+std::string FileNameKey(std::string_view name) {
+    // Lower case by code point; a byte that is not UTF-8 stays the byte it is
+    // rather than becoming U+FFFD, which would make "x\xe9" and "x\xe8" one name.
+    return AnsiLowerCase(name);
+}
+
 TFileNameSet::TFileNameSet(const TStrings& names) {
     keys_.reserve(static_cast<size_t>(names.Count()));
     for (const std::string& name : names.Items())
-        keys_.insert(Key(name));
-}
-
-std::string TFileNameSet::Key(std::string_view name) {
-    // AnsiCompareText finds two names equal exactly when their code points are
-    // equal in lower case, a malformed byte counting as U+FFFD.
-    std::string key;
-    key.reserve(name.size());
-    for (size_t pos = 0; pos < name.size();)
-        AppendUtf8(key, UnicodeToLower(DecodeUtf8(name, pos)));
-    return key;
+        keys_.insert(FileNameKey(name));
 }
 
 bool TTrackModel::IsInTrackList(std::string_view path) const {
-    return TrackColumn(TrackListHolder, TTrackColumn::FileName).IndexOf(path) >= 0;
+    const std::string key = FileNameKey(path);
+    for (const std::string& name : TrackColumn(TrackListHolder, TTrackColumn::FileName).Items())
+        if (FileNameKey(name) == key)
+            return true;
+    return false;
 }
 
 bool TTrackModel::IsOnPhone(std::string_view path) const {

@@ -24,16 +24,25 @@ struct TViewPoint {
 // A track table with the eight columns in their stored order.
 TBvMultiStringHolder MakeTrackTable();
 
-// File names as a set, equal when IsInTrackList would find one for the other
-// (letter case aside), for many lookups in a row without a search per lookup.
+// The one rule of file-name equality, for adding, the library and every duplicate
+// check: letters compare without regard to case, every other byte exactly, so two
+// names that differ in a byte that is not UTF-8 are two files. Two names are the
+// same file exactly when their keys are equal.
+std::string FileNameKey(std::string_view name);
+inline bool SameFileName(std::string_view a, std::string_view b) {
+    return FileNameKey(a) == FileNameKey(b);
+}
+
+// File names as a set under that rule, for many lookups in a row without a search
+// per lookup.
 class TFileNameSet {
 public:
+    TFileNameSet() = default;
     explicit TFileNameSet(const TStrings& names);
-    bool Contains(std::string_view name) const { return keys_.count(Key(name)) != 0; }
-    void Add(std::string_view name) { keys_.insert(Key(name)); }
+    bool Contains(std::string_view name) const { return keys_.count(FileNameKey(name)) != 0; }
+    void Add(std::string_view name) { keys_.insert(FileNameKey(name)); }
 
 private:
-    static std::string Key(std::string_view name);
     std::unordered_set<std::string> keys_;
 };
 
@@ -81,7 +90,7 @@ public:
 
     int TrackCount() const;
     static int StrToTrackIndex(std::string_view text);
-    // Whether the FileName column holds the path, in any letter case.
+    // Whether the FileName column holds the path, by SameFileName.
     bool IsInTrackList(std::string_view path) const;
     // Whether the path lies on the phone's drive.
     bool IsOnPhone(std::string_view path) const;

@@ -13,7 +13,7 @@ TEST_F(TrackView, LinesFollowTheTemplateAndRememberTheirRows) {
         {"<artist> - <title> (<time>)", "Abba - Waterloo (03:05)", 2},
         {"<ARTIST> - <Album> - <title> (<time>)", "Abba - Gold - Waterloo (03:05)", 2},
         {"<bitrate>", "128 kbps", 3},
-        {"<filename>", "C:\\music\\0.mp3", 3},
+        {"<filename>", "C:\\music\\0", 3}, // without the file's own extension
         {"<title> [<size>]", "Waterloo [4000]", 3},
     };
     AddRow("Abba", "Waterloo", "Gold", "3:5");

@@ -185,25 +185,37 @@ TEST(TrackModel, BuildFromSnapshotWhileTheListChanges) {
     EXPECT_EQ(200, m.DeletedHolder.StringsByName("UID").Count());
 }
 
-// The set finds a name exactly when IsInTrackList would.
-TEST(FileNameSet, EqualAsTheTrackListCompares) {
-    const std::pair<std::string, std::string> pairs[] = {
-        {"E:\\Music\\A.MP3", "e:\\music\\a.mp3"},
-        {"E:\\Café.mp3", "E:\\CAFÉ.MP3"},
-        {"E:\\Café.mp3", "E:\\Cafe.mp3"},
-        {"E:\\Ёжик.mp3", "E:\\ёжик.mp3"},
-        {"E:\\Ёжик.mp3", "E:\\Ежик.mp3"},
-        {"E:\\Straße.mp3", "E:\\Strasse.mp3"},
-        {"E:\\x.mp3", "E:\\x.mp3 "},
-        {"E:\\\xff.mp3", "E:\\\xfe.mp3"}, // malformed bytes
-        {"E:\\a.mp3", "E:\\a.mp3"},
-        {"", ""},
+// One rule of file-name equality: letters without regard to case, every other byte
+// exactly. The set, IsInTrackList and SameFileName agree on it.
+TEST(FileNameSet, OneRuleOfFileNameEquality) {
+    struct TCase {
+        std::string Listed, Found;
+        bool Same;
     };
-    for (const auto& [listed, found] : pairs) {
+    const TCase cases[] = {
+        {"E:\\Music\\A.MP3", "e:\\music\\a.mp3", true},
+        {"E:\\Café.mp3", "E:\\CAFÉ.MP3", true},
+        {"E:\\Café.mp3", "E:\\Cafe.mp3", false},
+        {"E:\\Ёжик.mp3", "E:\\ёжик.mp3", true},
+        {"E:\\Ёжик.mp3", "E:\\Ежик.mp3", false},
+        {"E:\\Straße.mp3", "E:\\Strasse.mp3", false},
+        {"E:\\x.mp3", "E:\\x.mp3 ", false},
+        // Bytes that are not UTF-8 (names in a single-byte code page) stay themselves.
+        {"E:\\\xff.mp3", "E:\\\xfe.mp3", false},
+        {"E:\\x\xe9.mp3", "E:\\x\xe8.mp3", false},
+        {"E:\\X\xe9.mp3", "e:\\x\xe9.MP3", true},
+        {"E:\\a.mp3", "E:\\a.mp3", true},
+        {"", "", true},
+    };
+    for (const TCase& c : cases) {
         TStringList names;
-        names.Add(listed);
+        names.Add(c.Listed);
         const TFileNameSet set(names);
-        EXPECT_EQ(names.IndexOf(found) >= 0, set.Contains(found)) << listed << " / " << found;
+        EXPECT_EQ(c.Same, set.Contains(c.Found)) << c.Listed << " / " << c.Found;
+        EXPECT_EQ(c.Same, SameFileName(c.Listed, c.Found)) << c.Listed << " / " << c.Found;
+        TTrackModel m;
+        m.AppendTrack({"A", "T", "Al", "1:0", "1", c.Listed, "128", "0"});
+        EXPECT_EQ(c.Same, m.IsInTrackList(c.Found)) << c.Listed << " / " << c.Found;
     }
     TFileNameSet set{TStringList{}};
     EXPECT_FALSE(set.Contains("E:\\a.mp3"));
