@@ -3,7 +3,7 @@
 #include "BvSpeedbar.h"
 #include "BvThemes.h"
 #include "Forms.h"
-#include "Main.h"
+#include "ProgramWindows.h"
 #include "System.h"
 
 int main() {
@@ -14,15 +14,12 @@ int main() {
     InitSpeedbarDragCursor();
 
     // Each window's creation handler runs before the next window is made.
-    Application->CreateForm(Form1);
-    // The options dialog reads the settings and applies them as it is created; until it joins
-    // the block, the manager does the same here.
-    Form1->Manager->OptionsFormCreate();
+    CreateProgramWindows();
 
     Randomize();
     Application->Run();
 
-    delete Form1;
+    DestroyProgramWindows();
     DoneThemeSupport();
     return 0;
 }

@@ -8,6 +8,7 @@
 #include <QImage>
 #include <algorithm>
 #include <cmath>
+#include <cstdint>
 
 namespace {
 
@@ -19,9 +20,10 @@ int MulDiv(int a, int b, int c) {
 }
 
 // Byte offsets of each code point start, so text is never cut inside a character.
-std::vector<size_t> CharStarts(const std::string& s) {
+// Where each of the first `limit` characters starts.
+std::vector<size_t> CharStarts(const std::string& s, size_t limit = SIZE_MAX) {
     std::vector<size_t> starts;
-    for (size_t i = 0; i < s.size(); ++i)
+    for (size_t i = 0; i < s.size() && starts.size() < limit; ++i)
         if ((static_cast<unsigned char>(s[i]) & 0xC0) != 0x80)
             starts.push_back(i);
     return starts;
@@ -48,16 +50,62 @@ bool PtInRectInclusive(const TRect& r, TPoint p) {
 }
 
 std::string MinimizeText(const std::string& text, TCanvas* canvas, int maxWidth) {
-    if (!canvas || canvas->TextWidth(text) <= maxWidth)
+    if (!canvas)
         return text;
-    std::vector<size_t> starts = CharStarts(text);
-    int n = static_cast<int>(starts.size());
-    for (int keep = n - 2; keep > 0; --keep) {
-        std::string candidate = text.substr(0, starts[static_cast<size_t>(keep)]) + "...";
-        if (canvas->TextWidth(candidate) <= maxWidth)
-            return candidate;
+    // Printed characters are a pixel wide or more, so a start of maxWidth + 2 of them that is
+    // already too wide tells that the text must be cut, and where the cut can lie, without
+    // measuring (or even counting) a long text whole.
+    const size_t probe = static_cast<size_t>(std::max(0, maxWidth)) + 2;
+    std::vector<size_t> starts = CharStarts(text, probe + 1);
+    auto candidate = [&](size_t keep) { return text.substr(0, starts[keep]) + "..."; };
+    size_t tooWide = 0; // a count of characters known not to fit
+    size_t fits = 0;    // a count known to fit (0: only "...")
+    if (starts.size() > probe && canvas->TextWidth(text.substr(0, starts[probe])) > maxWidth) {
+        tooWide = probe;
+    } else {
+        const int whole = canvas->TextWidth(text);
+        if (whole <= maxWidth)
+            return text;
+        if (starts.size() > probe)
+            starts = CharStarts(text);
+        // At most all but the last two characters are kept.
+        tooWide = starts.size() < 2 ? 0 : starts.size() - 1;
+        // A long text that is cut late: start from the share of it that fits and widen the
+        // step until the cut lies between two counts, which the halving below then closes.
+        if (tooWide > 64) {
+            const auto room = static_cast<double>(std::max(0, maxWidth - canvas->TextWidth("...")));
+            size_t guess =
+                std::min(tooWide - 1,
+                         static_cast<size_t>(static_cast<double>(starts.size()) * room / whole));
+            size_t step = 8;
+            if (guess > 0 && canvas->TextWidth(candidate(guess)) <= maxWidth) {
+                fits = guess;
+                while (fits + step < tooWide &&
+                       canvas->TextWidth(candidate(fits + step)) <= maxWidth) {
+                    fits += step;
+                    step *= 2;
+                }
+                tooWide = std::min(tooWide, fits + step);
+            } else if (guess > 0) {
+                tooWide = guess;
+                while (tooWide > step && canvas->TextWidth(candidate(tooWide - step)) > maxWidth) {
+                    tooWide -= step;
+                    step *= 2;
+                }
+                fits = tooWide > step ? tooWide - step : 0;
+            }
+        }
     }
-    return "...";
+    // The most characters, before "...", that fit: a start only grows wider with each
+    // character, so the count is found by halving.
+    while (tooWide > fits + 1) {
+        const size_t keep = fits + (tooWide - fits) / 2;
+        if (canvas->TextWidth(candidate(keep)) <= maxWidth)
+            fits = keep;
+        else
+            tooWide = keep;
+    }
+    return fits > 0 ? candidate(fits) : std::string("...");
 }
 
 int DrawText(TCanvas* canvas, const std::string& text, int len, TRect& r, uint32_t flags) {

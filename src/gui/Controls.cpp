@@ -204,13 +204,27 @@ void TControl::WndProc(TMessage& message) {
                 return;
             }
             if (message.Msg == WM_LBUTTONUP) {
+                const bool dblClick = gDrag.HeldDblClick && !gDrag.Started;
+                TMessage held = gDrag.DblClick;
                 gDrag.Pos = ClientToScreen(p);
                 CompleteDrag(true);
+                if (dblClick && IsControlAlive(this)) {
+                    Dispatch(held);
+                    if (IsControlAlive(this))
+                        Dispatch(message);
+                }
                 return;
             }
         }
-        if (message.Msg == WM_LBUTTONDOWN && DragMode == TDragMode::dmAutomatic) {
+        // A quick second press is a double click to the system, yet the user may mean to
+        // drag what the first one chose: it waits for the pointer like any press.
+        if ((message.Msg == WM_LBUTTONDOWN || message.Msg == WM_LBUTTONDBLCLK) &&
+            DragMode == TDragMode::dmAutomatic) {
             BeginDrag(false);
+            if (message.Msg == WM_LBUTTONDBLCLK && gDrag.Source == this && !gDrag.Started) {
+                gDrag.HeldDblClick = true;
+                gDrag.DblClick = message;
+            }
             return;
         }
     }

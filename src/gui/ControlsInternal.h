@@ -22,6 +22,10 @@ struct TDragRun {
     bool Accepted = false;
     // The source's drag images, shown while the drag runs.
     TDragImageList* Images = nullptr;
+    // A press that came as a double click: it is one only if the button goes up before
+    // the pointer moves past the threshold; then it is delivered with the release.
+    bool HeldDblClick = false;
+    TMessage DblClick{};
 };
 extern TDragRun gDrag;
 // The control that has the mouse capture.

@@ -408,8 +408,23 @@ THintWindow::THintWindow(TComponent* owner) : TCustomControl(owner) {
 TRect THintWindow::CalcHintRect(int maxWidth, const std::string& hint) {
     TCanvas c;
     c.SetFont(*Font());
-    TRect r = Rect(0, 0, maxWidth, 0);
+    // As wide as the widest line, up to the limit; the wrapping measure alone would keep
+    // the whole limit, a hint as wide as the screen.
+    int widest = 0;
+    size_t start = 0;
+    for (;;) {
+        size_t end = hint.find('\n', start);
+        std::string line = hint.substr(start, end == std::string::npos ? end : end - start);
+        if (!line.empty() && line.back() == '\r')
+            line.pop_back();
+        widest = std::max(widest, c.TextWidth(line));
+        if (end == std::string::npos)
+            break;
+        start = end + 1;
+    }
+    TRect r = Rect(0, 0, std::max(1, std::min(maxWidth, widest)), 0);
     c.DrawTextW(hint, r, DT_CALCRECT | DT_LEFT | DT_WORDBREAK | DT_NOPREFIX);
+    r.Right = std::min(r.Right, maxWidth);
     r.Right += 6;
     r.Bottom += 2;
     return r;

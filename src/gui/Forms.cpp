@@ -132,6 +132,15 @@ void TCustomForm::SetWindowState(TWindowState state) {
         BvQt::ShowNormal(widget_);
 }
 
+TRect TCustomForm::NormalBoundsRect() const {
+    if (widget_) {
+        const TRect restored = BvQt::RestoredWindowBounds(widget_);
+        if (!IsRectEmpty(restored))
+            return restored;
+    }
+    return BoundsRect();
+}
+
 TPoint TCustomForm::ClientOrigin() const {
     if (widget_)
         return TWinControl::ClientOrigin();

@@ -58,6 +58,9 @@ public:
     TFormStyle FormStyle = TFormStyle::fsNormal;
     TWindowState WindowState() const { return windowState_; }
     void SetWindowState(TWindowState state);
+    // The bounds the window has when it is neither maximized nor minimized: while it is,
+    // those it takes again when restored; otherwise BoundsRect.
+    TRect NormalBoundsRect() const;
     bool KeyPreview = false;
     TModalResult ModalResult() const { return modalResult_; }
     void SetModalResult(TModalResult r) { modalResult_ = r; }

@@ -788,8 +788,7 @@ bool TCustomListBox::HandleMessage(TMessage& m) {
     case LB_SETSEL: {
         int i = static_cast<int>(m.LParam);
         if (i == -1)
-            for (int k = 0; k < Count(); ++k)
-                SetSelected(k, m.WParam != 0);
+            SetSelectedRange(0, Count() - 1, m.WParam != 0);
         else if (i >= 0 && i < Count())
             SetSelected(i, m.WParam != 0);
         else

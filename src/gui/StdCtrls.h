@@ -213,6 +213,10 @@ public:
     void SetScrollBars(TScrollStyle value);
     bool WordWrap() const { return wordWrap_; }
     void SetWordWrap(bool value);
+    // Adds whole lines at the end (text of lines each ended by CR LF, or LF), as the edit's
+    // EM_REPLACESEL at its end would: the window takes the new lines alone, so a long report
+    // can be shown piece by piece without laying out what it already shows again.
+    void AppendLines(const std::string& text);
 
 protected:
     void CreateParams(TCreateParams& params) override;
@@ -246,6 +250,11 @@ public:
     bool ExtendedSelect = true;
     bool Selected(int index) const;
     void SetSelected(int index, bool value);
+    // Selects or clears the items first..last (clamped to the list) in one step, so a long
+    // list costs no more than a short one; the current item stays.
+    void SetSelectedRange(int first, int last, bool value);
+    // Turns every item's selection over in one step; the current item stays.
+    void InvertSelected();
     int SelCount() const;
     // The selected items in ascending order, read in one pass.
     std::vector<int> SelectedIndexes() const;

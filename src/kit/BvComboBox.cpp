@@ -428,7 +428,7 @@ bool TBvCustomComboBox::HandleMessage(TMessage& m) {
         return TBvExCustomComboBox::HandleMessage(m);
     }
     case CN_COMMAND:
-        if (providerActive_ && HiWord(m.WParam) == CBN_SELCHANGE) {
+        if (HiWord(m.WParam) == CBN_SELCHANGE) {
             SelectedByUser();
             return true;
         }
@@ -587,12 +587,20 @@ void TBvCustomComboBox::SyncProviderRows() {
 
 void TBvCustomComboBox::SelectedByUser() {
     const int index = ItemIndex();
-    const std::string text = GetItemText(index);
-    if (HasEditPart())
-        TBvExCustomComboBox::SetText(text);
+    if (providerActive_) {
+        const std::string text = GetItemText(index);
+        if (HasEditPart())
+            TBvExCustomComboBox::SetText(text);
+    }
+    // Either handler may free the box (the main window rebuilds a panel on a choice):
+    // nothing of it is touched after that.
     Change();
+    if (!IsControlAlive(this))
+        return;
     Select();
-    if (!consumer_ || !consumer_->ViewList() || index < 0)
+    if (!IsControlAlive(this))
+        return;
+    if (!providerActive_ || !consumer_ || !consumer_->ViewList() || index < 0)
         return;
     TBvConsumerScope scope(consumer_);
     if (auto item = consumer_->ViewList()->Item(index))

@@ -82,8 +82,19 @@ int TBvDriveCombo::LineOf(char letter) const {
     return it == letters_.end() ? -1 : static_cast<int>(it - letters_.begin());
 }
 
+int TBvDriveCombo::ChosenLine() const {
+    const int line = drive_ ? LineOf(drive_) : -1;
+    return line >= 0 && roots_[static_cast<size_t>(line)] == driveRoot_ ? line : -1;
+}
+
+void TBvDriveCombo::Choose(int line) {
+    lineIndex_ = line;
+    drive_ = letters_[static_cast<size_t>(line)];
+    driveRoot_ = roots_[static_cast<size_t>(line)];
+}
+
 char TBvDriveCombo::Drive() const {
-    return drive_ && LineOf(drive_) >= 0 ? drive_ : 0;
+    return ChosenLine() >= 0 ? drive_ : 0;
 }
 
 std::string TBvDriveCombo::DriveDisplayName(char letter, const std::string& root) {
@@ -115,6 +126,7 @@ void TBvDriveCombo::BuildList() {
     Items()->Clear();
     letters_.clear();
     types_.clear();
+    roots_.clear();
     for (const TDriveEntry& d : GetDriveTable()) {
         const std::string root = std::string(1, d.Letter) + ":\\";
         const unsigned type = GetDriveType(root);
@@ -123,11 +135,13 @@ void TBvDriveCombo::BuildList() {
         Items()->Add(DriveDisplayName(d.Letter, d.Root));
         letters_.push_back(d.Letter);
         types_.push_back(type);
+        roots_.push_back(d.Root);
     }
     Items()->EndUpdate();
-    // The remembered drive is shown when it is still listed; when it is not, no line
-    // is: a line past the end, or another drive's, would pass for the phone drive.
-    const int line = drive_ ? LineOf(drive_) : -1;
+    // The remembered drive is shown when its volume is still listed; when it is not,
+    // no line is: a line past the end, or another volume's, would pass for the phone
+    // drive and have an update write to it.
+    const int line = ChosenLine();
     if (line >= 0)
         lineIndex_ = line;
     SetItemIndex(line);
@@ -149,9 +163,8 @@ bool TBvDriveCombo::SetDrive(char letter) {
     }
     if (line < 0)
         return false;
-    const bool changed = letter != drive_ || ItemIndex() != line;
-    drive_ = letter;
-    lineIndex_ = line;
+    const bool changed = ChosenLine() != line || ItemIndex() != line;
+    Choose(line);
     SetItemIndex(line);
     if (changed)
         Change();
@@ -203,10 +216,8 @@ void TBvDriveCombo::CreateWnd() {
 
 void TBvDriveCombo::Change() {
     const int i = ItemIndex();
-    if (i >= 0 && i < static_cast<int>(letters_.size())) {
-        lineIndex_ = i;
-        drive_ = letters_[static_cast<size_t>(i)];
-    }
+    if (i >= 0 && i < static_cast<int>(letters_.size()))
+        Choose(i);
     TBvCustomComboBox::Change();
 }
 

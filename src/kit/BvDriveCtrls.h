@@ -28,7 +28,8 @@ public:
     ~TBvDriveCombo() override;
 
     // The chosen drive while it is listed, else #0. A drive that leaves the list is
-    // remembered and comes back chosen when it is listed again.
+    // remembered and comes back chosen when the same volume is listed again; another
+    // volume under its letter is never taken for it.
     char Drive() const;
     // Chooses the drive when it is listed; a letter not listed makes the list read
     // the drive table again first. Returns whether the drive is now chosen; when not,
@@ -64,11 +65,16 @@ protected:
 
 private:
     int LineOf(char letter) const;
+    // The line of the remembered drive while its own volume is listed, else -1.
+    int ChosenLine() const;
+    void Choose(int line);
     void ResetItemHeight();
 
     std::vector<char> letters_;
-    std::vector<unsigned> types_; // the drive type of each line, for its icon
-    char drive_ = 0;              // remembered; reported only while listed
+    std::vector<unsigned> types_;    // the drive type of each line, for its icon
+    std::vector<std::string> roots_; // the folder of each line's volume
+    char drive_ = 0;                 // remembered; reported only while listed
+    std::string driveRoot_;          // the folder of the remembered drive's volume
     int lineIndex_ = 0;
     TBvDriveTypes driveTypes_ = 0;
     TBvImageSize imageSize_ = TBvImageSize::isSmall;

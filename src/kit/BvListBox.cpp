@@ -373,6 +373,9 @@ void TBvCustomListBox::SetMultiLine(bool value) {
         return;
     multiLine_ = value;
     if (value) {
+        // The owner-drawn style comes first: the new scroll bars make the window again,
+        // and a window made while the style is still standard cannot keep MultiLine.
+        UpdateStyle();
         // Wrapped lines need no sideways scrolling.
         if (scrollBars_ == TScrollStyle::ssBoth)
             SetScrollBars(TScrollStyle::ssVertical);
@@ -381,7 +384,6 @@ void TBvCustomListBox::SetMultiLine(bool value) {
         maxItemWidth_ = 0;
         Perform(LB_SETHORIZONTALEXTENT, 0, 0);
         widths_.clear();
-        UpdateStyle();
         RemeasureItems();
     } else {
         UpdateStyle();
@@ -498,10 +500,7 @@ void TBvCustomListBox::InvertSelection() {
     if (!multiSelect_)
         return;
     items_->BeginUpdate();
-    std::vector<int> selected = SelectedIndexes();
-    Perform(LB_SETSEL, 1, -1);
-    for (int i : selected)
-        SetSelected(i, false);
+    InvertSelected();
     items_->EndUpdate();
 }
 
@@ -788,8 +787,9 @@ void TBvCustomListBox::WndProc(TMessage& m) {
         ScrollMessage(m, m.Msg == WM_VSCROLL);
         return;
     case WM_LBUTTONDOWN:
+    case WM_LBUTTONDBLCLK:
         // A press that is to begin the drag reorder first makes its item the current one, as
-        // a list box's own click would.
+        // a list box's own click would; a quick second press may begin it too.
         if (DragMode == TDragMode::dmAutomatic && !OnStartDrag && !Dragging()) {
             TShiftState shift = KeysToShift(static_cast<uint32_t>(m.WParam));
             bool extend = multiSelect_ && (shift & (ssShift | ssCtrl));

@@ -545,21 +545,23 @@ void TBvCustomSpeedButton::SetAllowTimer(bool value) {
 TPoint TBvCustomSpeedButton::MenuPoint() const {
     if (!dropDownMenu_)
         return {0, 0};
-    TAlignment a = glyph_->Alignment;
+    // The menu's own alignment says which of its corners meets the point; the
+    // caption's alignment has nothing to do with it.
+    const TPopupAlignment a = dropDownMenu_->Alignment;
     if (MenuPosition == TBvDropDownMenuPos::dmpBottom) {
         switch (a) {
-        case TAlignment::taLeftJustify:
+        case TPopupAlignment::paLeft:
             return {-1, Height()};
-        case TAlignment::taRightJustify:
+        case TPopupAlignment::paRight:
             return {Width() + 1, Height()};
         default:
             return {Width() / 2, Height()};
         }
     }
     switch (a) {
-    case TAlignment::taLeftJustify:
+    case TPopupAlignment::paLeft:
         return {Width(), -1};
-    case TAlignment::taRightJustify:
+    case TPopupAlignment::paRight:
         return {-1, -1};
     default:
         return {Width() / 2, Height()};
@@ -592,6 +594,11 @@ void TBvCustomSpeedButton::MouseDown(TMouseButton button, TShiftState shift, int
         dropDownMenu_->Popup(p.X, p.Y);
         if (!IsControlAlive(this))
             return;
+        // The menu takes the mouse: the release it swallows never reaches the button,
+        // so the capture the press took is given up here, or every later click on the
+        // form would go to this button and open the menu again.
+        SetMouseCapture(false);
+        ControlState &= ~csClicked;
         busy_ = false;
         ReleaseProcessing(-1, -1);
         if (!IsControlAlive(this))

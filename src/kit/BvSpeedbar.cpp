@@ -635,7 +635,17 @@ void TBvSpeedBar::SetOrientation(TBarOrientation value) {
     std::swap(btnWidth_, btnHeight_);
     std::swap(grid_.X, grid_.Y);
     std::swap(offsetX_, offsetY_);
-    ApplyButtonSize();
+    if (IsLoading()) {
+        ApplyButtonSize();
+    } else {
+        // The row of buttons turns with the bar into a column (and back): every place is
+        // mirrored at the diagonal, as the sizes, the grid and the offsets are, so the
+        // buttons stay on the bar in the same order.
+        ForEachItem([this](TBvSpeedItem* item) {
+            TBvSpeedBarButton* b = item->Button();
+            b->SetBounds(b->Top(), b->Left(), btnWidth_, btnHeight_);
+        });
+    }
     locked_ = false;
     Invalidate();
     NotifyEditWindow(3, 0);
@@ -656,7 +666,22 @@ void TBvSpeedBar::SetAlign(TAlign value) {
     bool automatic = position_ == TBarPosition::bpAuto;
     if (automatic && !IsSideAlign(value) && !IsLoading())
         throw EBvSpeedbarError(kAutoPosition);
-    TControl::SetAlign(value);
+    // Docked at a side of the other orientation, the bar keeps its thickness across the
+    // side, as the drag frame showed: a top bar 500 wide must not lie 500 wide at the left.
+    const bool turns = automatic && !IsLoading() && IsSideAlign(value) &&
+                       (orientation_ == TBarOrientation::boHorizontal) !=
+                           (value == TAlign::alTop || value == TAlign::alBottom);
+    if (turns) {
+        TWinControl* parent = Parent();
+        if (parent)
+            parent->DisableAlign();
+        SetBounds(Left(), Top(), Height(), Width());
+        TControl::SetAlign(value);
+        if (parent)
+            parent->EnableAlign();
+    } else {
+        TControl::SetAlign(value);
+    }
     if (automatic) {
         if (value == TAlign::alTop || value == TAlign::alBottom)
             SetOrientation(TBarOrientation::boHorizontal);

@@ -6,6 +6,7 @@
 #include "BvWindowPlacement.h"
 #include "Forms.h"
 
+#include <algorithm>
 #include <optional>
 
 namespace {
@@ -39,6 +40,13 @@ std::optional<TStoredButton> ParseButton(const TBvSpeedBar& bar, const std::stri
     if (!item)
         return std::nullopt;
     return TStoredButton{item, left, top};
+}
+
+// The screen's height (vertical) or width: no stored size or place of the bar lies beyond.
+int ScreenExtent(bool vertical) {
+    if (!Screen)
+        return vertical ? 4096 : 8192;
+    return std::max(1, vertical ? Screen->Height() : Screen->Width());
 }
 
 bool IsStoredAlign(int value) {
@@ -93,7 +101,9 @@ void TBvSpeedBar::RestoreLayout(TBvCustomAppStorage* storage, const std::string&
     if (options_ & sbAllowResize) {
         bool horizontal = Align() == TAlign::alTop || Align() == TAlign::alBottom;
         int size = storage->ReadInteger(Key(path, "Width"), horizontal ? Height() : Width());
-        if (size > 0) {
+        // A thickness no screen has is damage, not a layout.
+        const int limit = ScreenExtent(horizontal);
+        if (size > 0 && size <= limit) {
             if (horizontal)
                 SetHeight(size);
             else
@@ -102,13 +112,22 @@ void TBvSpeedBar::RestoreLayout(TBvCustomAppStorage* storage, const std::string&
     }
     if (Align() != before)
         PosChanged();
-    int count = storage->ReadInteger(Key(path, "Count"), 0);
+    const int count = storage->ReadInteger(Key(path, "Count"), 0);
     if (count <= 0)
         return;
+    // A damaged count may be huge: no more entries are read than the bar has items, and
+    // the reading stops at the first entry that is not there.
+    int items = 0;
+    ForEachItem([&](TBvSpeedItem*) { ++items; });
+    const int entries = std::min(count, items);
+    const int maxLeft = ScreenExtent(false), maxTop = ScreenExtent(true);
     std::vector<TStoredButton> found;
-    for (int i = 1; i <= count; ++i) {
-        std::string entry = storage->ReadString(Key(path, "Button" + std::to_string(i)), "");
-        if (auto b = ParseButton(*this, entry))
+    for (int i = 1; i <= entries; ++i) {
+        const std::string key = Key(path, "Button" + std::to_string(i));
+        if (!storage->ValueStored(key))
+            break;
+        auto b = ParseButton(*this, storage->ReadString(key, ""));
+        if (b && b->Left >= 0 && b->Left <= maxLeft && b->Top >= 0 && b->Top <= maxTop)
             found.push_back(*b);
     }
     // A layout that names none of the bar's buttons would leave it empty: keep the current one.

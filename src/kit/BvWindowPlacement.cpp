@@ -13,7 +13,9 @@ TWindowPlacement GetFormPlacement(TCustomForm* form) {
         wp.ShowCmd = SW_SHOWMINIMIZED;
     else if (form->WindowState() == TWindowState::wsMaximized)
         wp.ShowCmd = SW_SHOWMAXIMIZED;
-    wp.NormalPosition = form->BoundsRect();
+    // The restored bounds, not the maximized ones: un-maximizing after a restart must give
+    // back the window the user had.
+    wp.NormalPosition = form->NormalBoundsRect();
     return wp;
 }
 
@@ -79,6 +81,10 @@ bool OnlyActiveControl(TPlacementOptions options) {
     return options == fpActiveControl;
 }
 
+// Window coordinates beyond a million pixels are damage: no arrangement of screens reaches
+// them, and sizes made from coordinates within it cannot overflow.
+constexpr int kFarthestCoordinate = 1000000;
+
 // The words of "a,b,c,d"; a missing or bad word is 0.
 int Word(const std::string& text, int index) {
     size_t start = 0;
@@ -90,6 +96,26 @@ int Word(const std::string& text, int index) {
     }
     size_t end = text.find(',', start);
     return StrToIntDef(Trim(text.substr(start, end == std::string::npos ? end : end - start)), 0);
+}
+
+// Whether every word of a stored "a,b,c,d" is a number within the coordinates a window
+// can have; garbage is not applied at all.
+bool SaneCoordinates(const std::string& text) {
+    int count = 0;
+    size_t start = 0;
+    for (;;) {
+        size_t end = text.find(',', start);
+        int value = 0;
+        if (!TryStrToInt(Trim(text.substr(start, end == std::string::npos ? end : end - start)),
+                         value) ||
+            value < -kFarthestCoordinate || value > kFarthestCoordinate)
+            return false;
+        ++count;
+        if (end == std::string::npos)
+            break;
+        start = end + 1;
+    }
+    return count == 4;
 }
 
 TApplication* App() {
@@ -134,13 +160,21 @@ void ReadWindowPlacement(TCustomForm* form, TBvCustomAppStorage* storage,
                       storage->ValueStored(normKey + ScreenSizeSuffix()) ||
                       storage->ValueStored(normKey);
         std::string minMax = ReadPosStr(storage, minMaxKey, "");
+        if (!SaneCoordinates(minMax))
+            minMax = Format("%d,%d,%d,%d", {wp.MinPosition.X, wp.MinPosition.Y, wp.MaxPosition.X,
+                                            wp.MaxPosition.Y});
         if (options & fpLocation)
             wp.MinPosition = {Word(minMax, 0), Word(minMax, 1)};
         if (options & fpSize)
             wp.MaxPosition = {Word(minMax, 2), Word(minMax, 3)};
         TRect cur = form->BoundsRect();
-        std::string norm = ReadPosStr(
-            storage, normKey, Format("%d,%d,%d,%d", {cur.Left, cur.Top, cur.Right, cur.Bottom}));
+        const std::string current =
+            Format("%d,%d,%d,%d", {cur.Left, cur.Top, cur.Right, cur.Bottom});
+        std::string norm = ReadPosStr(storage, normKey, current);
+        if (!SaneCoordinates(norm)) {
+            norm = current;
+            stored = false;
+        }
         TRect r = cur;
         if (options & fpLocation) {
             r.Left = Word(norm, 0);

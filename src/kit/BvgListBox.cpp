@@ -463,11 +463,23 @@ void TBvgListBox::DrawOneItem(TDrawItemStruct& dis) {
         dis.hDC->DrawFocusRect(dis.rcItem);
     if (OnDrawItemDone)
         OnDrawItemDone(this, dis);
-    if (OnChange && ItemIndex() != lastSelIndex_) {
-        oldSelIndex_ = lastSelIndex_;
-        lastSelIndex_ = ItemIndex();
-        OnChange(this, oldSelIndex_, lastSelIndex_);
+    // Not raised here: Qt is still painting the box, and a handler that frees it would
+    // leave the paint working on freed memory.
+    if (OnChange && ItemIndex() != lastSelIndex_ && !changePosted_) {
+        changePosted_ = true;
+        PostMessage(this, CM_BVGLISTCHANGE, 0, 0);
     }
+}
+
+void TBvgListBox::RaiseChange() {
+    changePosted_ = false;
+    if (!OnChange || ItemIndex() == lastSelIndex_)
+        return;
+    oldSelIndex_ = lastSelIndex_;
+    lastSelIndex_ = ItemIndex();
+    // The last thing done: the handler may free the box, and with it OnChange itself.
+    const TglLBChangeEvent handler = OnChange;
+    handler(this, oldSelIndex_, lastSelIndex_);
 }
 
 bool TBvgListBox::HandleMessage(TMessage& m) {
@@ -485,6 +497,9 @@ bool TBvgListBox::HandleMessage(TMessage& m) {
     case CM_MOUSELEAVE:
         TCustomListBox::HandleMessage(m);
         MouseLeft();
+        return true;
+    case CM_BVGLISTCHANGE:
+        RaiseChange();
         return true;
     case CM_BVGLISTREMEASURE:
         remeasurePosted_ = false;

@@ -17,6 +17,9 @@ class TImage;
 // Posted to itself when an item is drawn in a width other than the one the items were
 // measured in.
 constexpr uint32_t CM_BVGLISTREMEASURE = 0xB060;
+// Posted to itself when a drawing finds the selected index moved: OnChange runs once the
+// paint is over, where a handler may free the box.
+constexpr uint32_t CM_BVGLISTCHANGE = 0xB061;
 
 enum class TglLBWallpaperOption : uint8_t { fwlNone, fwlStretch, fwlTile, fwlGlobal };
 
@@ -108,6 +111,8 @@ private:
     void StyleChanged();
     void CalcTextFormat();
     void DrawOneItem(TDrawItemStruct& dis);
+    // Raises OnChange for a selected index that moved since the last one reported.
+    void RaiseChange();
     // Where an item's text goes inside the item rectangle r for style: the same rectangle for
     // drawing and for measuring. dc draws the bevel; null only measures.
     TRect TextRectOf(TRect r, TBvgListBoxItemStyle* style, HDC dc, TColor itemColor,
@@ -151,6 +156,7 @@ private:
     } measure_;
     std::unique_ptr<TBitmap> measureBitmap_;
     int lastSelIndex_ = -1;
+    bool changePosted_ = false;
     int oldSelIndex_ = -1;
     bool remeasurePosted_ = false;
 };

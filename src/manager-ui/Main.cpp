@@ -197,7 +197,14 @@ void TForm1::SyncOptions() {
     if (!bvGroupActions->Collapsed())
         BvDriveCombo1->SetVisible(m.DriveComboVisible);
     FollowTimers();
-    BvPlaylist->SetMultiLine(m.Options.cbMultiLinePlaylist);
+    // Wrapped rows need variable heights; the style comes first, as a window made again for
+    // the scroll bars keeps the multi-line mode only with it.
+    const bool multiLine = m.Options.cbMultiLinePlaylist;
+    BvPlaylist->SetStyle(multiLine ? TListBoxStyle::lbOwnerDrawVariable
+                                   : TListBoxStyle::lbStandard);
+    BvPlaylist->SetMultiLine(multiLine);
+    BvPlaylist->SetScrollBars(multiLine ? TScrollStyle::ssVertical : TScrollStyle::ssBoth);
+    BvPlaylist->SetMultiSelect(true);
     Sortall1->SetChecked(m.Sortall1Checked);
 }
 

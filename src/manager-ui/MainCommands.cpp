@@ -6,6 +6,8 @@
 
 #include "MainLayout.h"
 
+#include <cstdlib>
+#include <memory>
 #include <utility>
 
 namespace {
@@ -369,7 +371,26 @@ void TForm1::BuildCommandMap() {
     };
     BindEvent(this, "files dropped on the window", "BvDragDrop1Drop", nothing);
 
-    // Dragging inside the window: tracks onto a playlist, the library onto the track view.
+    // Dragging inside the window: tracks onto a playlist, the library onto the track view. A
+    // drag starts once the mouse moves a few pixels with the button held, so that a click
+    // still chooses its line and runs the view's click.
+    const std::pair<TBvPlaylist*, const TListView*> sources[] = {
+        {BvPlaylist, &Manager->BvPlaylist}, {MediaDBList, &Manager->MediaDBList}};
+    for (auto [view, state] : sources) {
+        view->DragMode = TDragMode::dmManual;
+        auto pressedAt = std::make_shared<TPoint>(TPoint{-1, -1});
+        view->OnMouseDown = [pressedAt](TObject*, TMouseButton button, TShiftState, int x, int y) {
+            *pressedAt = button == TMouseButton::mbLeft ? TPoint{x, y} : TPoint{-1, -1};
+        };
+        view->OnMouseMove = [view, state, pressedAt](TObject*, TShiftState shift, int x, int y) {
+            if (!(shift & ssLeft) || pressedAt->X < 0 || view->Dragging() || !state->DragEnabled)
+                return;
+            if (std::abs(x - pressedAt->X) + std::abs(y - pressedAt->Y) < 5)
+                return;
+            *pressedAt = {-1, -1};
+            view->BeginDrag(true);
+        };
+    }
     ListBoxPlayLists->OnDragOver = [this](TObject*, TObject* source, int x, int y, TDragState,
                                           bool& accept) {
         const int item = ListBoxPlayLists->ItemAtPos(Point(x, y), true);

@@ -13,7 +13,7 @@
 constexpr int kWindowWidth = 1000;
 constexpr int kWindowHeight = 680;
 // The column of group boxes and the room its vertical scroll bar may take.
-constexpr int kColumnWidth = 252;
+constexpr int kColumnWidth = 280;
 constexpr int kScrollBarRoom = 0;
 constexpr int kSplitterWidth = 4;
 constexpr int kBoxPadding = 8;

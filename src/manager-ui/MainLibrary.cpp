@@ -23,7 +23,6 @@ void TForm1::CreateMediaDBBox() {
     StretchInBox(MediaDBList);
     MediaDBList->SetMultiSelect(true);
     MediaDBList->SetShowNumbers(true);
-    MediaDBList->DragMode = TDragMode::dmAutomatic;
 }
 
 void TForm1::SyncMediaDBList() {

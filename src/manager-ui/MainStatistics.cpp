@@ -27,6 +27,11 @@ void TForm1::CreateStatisticsBox() {
     StatusBarSpace->SetParent(BvGroupStat);
     StatusBarSpace->SetBounds(kBoxPadding, top + step, kColumnWidth - 2 * kBoxPadding, 16);
     StretchInBox(StatusBarSpace);
+    StatusBarSpace->SetBorderStyle(TBorderStyle::bsSingle);
+    StatusBarSpace->SetSolid(true);
+    StatusBarSpace->SetGradientBlocks(true);
+    StatusBarSpace->SetStartColor(RGB(90, 140, 230));
+    StatusBarSpace->SetEndColor(RGB(190, 215, 255));
     label("", "Free:", kBoxPadding, top + 2 * step, 110);
     Label17 = label("Label17", "", valueX, top + 2 * step, valueWidth);
     label("", "Tracks:", kBoxPadding, top + 3 * step, 110);

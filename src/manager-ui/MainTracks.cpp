@@ -11,7 +11,6 @@ void TForm1::CreateTrackView() {
     BvPlaylist->SetAlign(TAlign::alClient);
     BvPlaylist->SetMultiSelect(true);
     BvPlaylist->SetShowNumbers(true);
-    BvPlaylist->DragMode = TDragMode::dmAutomatic;
 }
 
 void TForm1::SyncTrackView() {

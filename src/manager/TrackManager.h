@@ -349,6 +349,8 @@ public:
     // file that failed.
     void LoadMediaDB();
     void SaveMediaDB();
+    // The set of library files a manifest vouches for (TrackManagerStartup.cpp).
+    bool LoadMediaDBSet();
     // The user's configuration folder for Brisvane, Windows form with "\".
     static std::string UserConfigFolder();
     static bool FolderIsWritable(const std::string& folder);

@@ -4,6 +4,8 @@
 #include "TrackManagerUpdateState.h"
 
 #include "BvCoreUtils.h"
+#include "BvID3v2.h"
+#include "BvReadStream.h"
 #include "CodecGate.h"
 #include "Dispatcher.h"
 #include "DriveSpace.h"
@@ -15,6 +17,7 @@
 
 #include <algorithm>
 #include <csignal>
+#include <cstring>
 #include <limits>
 
 namespace {
@@ -117,6 +120,31 @@ std::string EncoderProgramPath(const std::string& converter) {
     return path;
 }
 
+std::string EncoderOutputProblem(const std::string& file, bool wav) {
+    try {
+        const std::unique_ptr<TBvReadStream> stream = OpenTagFile(file);
+        uint8_t head[12] = {};
+        const int64_t got = stream->Read(head, sizeof head);
+        if (wav)
+            return got == 12 && std::memcmp(head, "RIFF", 4) == 0 &&
+                           std::memcmp(head + 8, "WAVE", 4) == 0
+                       ? std::string()
+                       : "no WAV header";
+        const bool tagged = got >= 3 && std::memcmp(head, "ID3", 3) == 0;
+        const bool sync = got >= 2 && head[0] == 0xFF && (head[1] & 0xE0) == 0xE0;
+        if (!tagged && !sync)
+            return "no ID3 tag and no MPEG frame at its start";
+        stream->Seek(0);
+        TBvID3v2 tag;
+        tag.OpenStream(*stream);
+        if (tag.FileInfo().FirstFrameOffset < 0 || tag.FileInfo().BitrateKbps <= 0)
+            return "no MPEG frame";
+        return {};
+    } catch (const Exception& e) {
+        return e.Message();
+    }
+}
+
 bool TTrackManager::TUpdateState::RunConverter(const std::vector<std::string>& arguments) {
     {
         std::lock_guard<std::mutex> guard(EncoderLock);
@@ -201,6 +229,10 @@ void TTrackManager::TUpdateState::ThreadConvertExecute() {
         }
         if (code != 0 || !FileExists(output) || GetSizeOfFile(output) <= 0)
             throw EBvException(msg.Fmt(EncoderExitName, {IntToStr(static_cast<int>(code)), text}));
+        // An encoder that says it succeeded but wrote something else has failed too.
+        const std::string problem = EncoderOutputProblem(output, output == tempWav);
+        if (!problem.empty())
+            throw EBvException(msg.Fmt("not_audio", {problem}));
     };
 
     for (const TConvertJob& job : ConvertJobs) {
@@ -219,6 +251,12 @@ void TTrackManager::TUpdateState::ThreadConvertExecute() {
         }
         std::string output;
         bool stopped = false;
+        int64_t sourceSize = -1;
+        try {
+            sourceSize = GetSizeOfFile(job.Source);
+        } catch (const Exception&) {
+            // Gone meanwhile: the encoder reports it.
+        }
         try {
             clearTemp();
             TEncoderValues values;
@@ -280,6 +318,7 @@ void TTrackManager::TUpdateState::ThreadConvertExecute() {
             }
             PostSkippedForSpace(name, job.Serial);
             PostProgress(TProgressBarId::All, 100);
+            ++notEncoded;
             continue;
         }
         PostLog(msg.Fmt(MessageName::CopyingFile, {name}));
@@ -310,7 +349,13 @@ void TTrackManager::TUpdateState::ThreadConvertExecute() {
         const uint64_t serial = job.Serial;
         const std::string dest = job.Dest;
         const std::string bitRate = Convert.BitrateText;
-        Post([serial, dest, bitRate, size](TTrackManager& m) {
+        // A source that changed since it was added has another length: the encoded copy
+        // on the card tells it.
+        std::string time;
+        TTrackRowSnapshot fresh;
+        if (sourceSize != job.ListedSize && ReadCardFileAgain(dest, fresh))
+            time = fresh.Time;
+        Post([serial, dest, bitRate, size, time](TTrackManager& m) {
             const int row = m.Model.RowOfSerial(serial);
             if (row < 0)
                 return;
@@ -318,6 +363,8 @@ void TTrackManager::TUpdateState::ThreadConvertExecute() {
             TrackColumn(t, TTrackColumn::FileName).Put(row, dest);
             TrackColumn(t, TTrackColumn::BitRate).Put(row, bitRate);
             TrackColumn(t, TTrackColumn::Size).Put(row, IntToStr(size));
+            if (!time.empty())
+                TrackColumn(t, TTrackColumn::Time).Put(row, time);
         });
         clearTemp();
         PostProgress(TProgressBarId::All, 100);

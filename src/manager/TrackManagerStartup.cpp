@@ -12,6 +12,9 @@
 #include <algorithm>
 #include <cstdio>
 #include <cstdlib>
+#include <functional>
+#include <optional>
+#include <sstream>
 #include <unistd.h>
 
 namespace {
@@ -34,13 +37,150 @@ void RemoveLeftoversOfEndedRuns(const std::string& dataFolder) {
                 IsReplacementName(name, MediaDBManifestName))
                 return true;
             for (int i = 0; i < 8; ++i)
-                if (IsReplacementName(name, "MediaDB.db" + IntToStr(i)))
+                if (IsReplacementName(name, "MediaDB.db" + IntToStr(i)) ||
+                    IsReplacementName(name, "MediaDB.db" + IntToStr(i) + ".bak"))
                     return true;
             return false;
         });
     } catch (const Exception&) {
         // Clearing up is a courtesy; a folder that cannot be read keeps what it has.
     }
+}
+
+// ---- The library's manifest ------------------------------------------------------
+//
+// The eight library files keep their format (other programs read them); a small manifest
+// beside them, renamed into place before the eight, names each file's size and checksum
+// for the set just written and for the set it replaces, which is kept as "MediaDB.db<i>.bak".
+// A kill between the renames, or another save at the same moment, then leaves a set that
+// matches neither, and the previous set is there to be loaded instead.
+
+constexpr std::string_view ManifestHeader = "Brisvane media library set 1";
+
+// One file of a set: its size (-1 when it is missing) and its FNV-1a checksum.
+struct TSetEntry {
+    int64_t Size = -1;
+    uint64_t Hash = 0;
+    bool operator==(const TSetEntry&) const = default;
+};
+using TSetDescription = std::array<TSetEntry, 8>;
+using TSetFiles = std::array<std::optional<std::string>, 8>;
+
+struct TManifest {
+    bool Valid = false;
+    TSetDescription Current;
+    std::optional<TSetDescription> Previous;
+};
+
+TSetEntry DescribeFile(const std::optional<std::string>& bytes) {
+    TSetEntry e;
+    if (!bytes)
+        return e;
+    e.Size = static_cast<int64_t>(bytes->size());
+    e.Hash = 14695981039346656037ull;
+    for (unsigned char c : *bytes) {
+        e.Hash ^= c;
+        e.Hash *= 1099511628211ull;
+    }
+    return e;
+}
+
+TSetDescription DescribeSet(const TSetFiles& files) {
+    TSetDescription d;
+    for (size_t i = 0; i < 8; ++i)
+        d[i] = DescribeFile(files[i]);
+    return d;
+}
+
+std::string RenderSet(std::string_view name, const TSetDescription& d) {
+    std::string text = std::string(name) + "\r\n";
+    for (size_t i = 0; i < 8; ++i)
+        text += "MediaDB.db" + IntToStr(static_cast<int>(i)) + " " + IntToStr(d[i].Size) + " " +
+                Format("%.16x", {static_cast<int64_t>(d[i].Hash)}) + "\r\n";
+    return text;
+}
+
+std::string RenderManifest(const TSetDescription& current,
+                           const std::optional<TSetDescription>& previous) {
+    std::string text = std::string(ManifestHeader) + "\r\n" + RenderSet("current", current);
+    if (previous)
+        text += RenderSet("previous", *previous);
+    return text;
+}
+
+TManifest ParseManifest(const std::string& text) {
+    TManifest m;
+    TStringList lines;
+    lines.SetText(text);
+    if (lines.Count() < 1 || Trim(lines[0]) != ManifestHeader)
+        return m;
+    auto parseSet = [&](int first, TSetDescription& d) {
+        if (first + 8 > lines.Count())
+            return false;
+        for (int i = 0; i < 8; ++i) {
+            std::istringstream words(Trim(lines[first + i]));
+            std::vector<std::string> parts;
+            for (std::string w; words >> w;)
+                parts.push_back(w);
+            int64_t size = 0;
+            if (parts.size() != 3 || parts[0] != "MediaDB.db" + IntToStr(i) ||
+                !TryStrToInt64(parts[1], size) || parts[2].size() != 16)
+                return false;
+            d[static_cast<size_t>(i)].Size = size;
+            d[static_cast<size_t>(i)].Hash = std::stoull(parts[2], nullptr, 16);
+        }
+        return true;
+    };
+    try {
+        if (lines.Count() < 10 || Trim(lines[1]) != "current" || !parseSet(2, m.Current))
+            return m;
+        if (lines.Count() >= 19 && Trim(lines[10]) == "previous") {
+            TSetDescription previous;
+            if (!parseSet(11, previous))
+                return m;
+            m.Previous = previous;
+        }
+    } catch (const std::exception&) {
+        return m;
+    }
+    m.Valid = true;
+    return m;
+}
+
+TSetFiles ReadSet(const std::function<std::string(int)>& name) {
+    TSetFiles files;
+    for (int i = 0; i < 8; ++i) {
+        try {
+            if (FileExists(name(i)))
+                files[static_cast<size_t>(i)] = FileToString(name(i));
+        } catch (const Exception&) {
+            // Unreadable counts as missing: it matches no description.
+        }
+    }
+    return files;
+}
+
+bool WholeSet(const TSetFiles& files) {
+    return std::all_of(files.begin(), files.end(), [](const auto& f) { return f.has_value(); });
+}
+
+// The eight files as they would be written for the library's columns.
+TSetFiles RenderColumns(const TBvMultiStringHolder& db) {
+    TSetFiles files;
+    for (size_t i = 0; i < 8; ++i) {
+        const TStringList& column = TrackColumn(db, MediaDBColumns[i]);
+        std::string contents;
+        for (int r = 0; r < column.Count(); ++r) {
+            std::string value = column[r];
+            // A line break inside a value would split it into two rows on reading.
+            std::replace(value.begin(), value.end(), '\r', ' ');
+            std::replace(value.begin(), value.end(), '\n', ' ');
+            contents += value;
+            contents += "\r\n";
+        }
+        files[i] = std::move(contents);
+    }
+    return files;
 }
 
 } // namespace
@@ -187,11 +327,73 @@ void TTrackManager::FormCreate() {
     NotifyView(TViewId::PlaylistBox);
 }
 
+// Loads the set the manifest vouches for; false when the files are to be loaded as files
+// written without a manifest (none there, or all eight rewritten by another program).
+bool TTrackManager::LoadMediaDBSet() {
+    TBvMultiStringHolder& db = Model.MediaDB;
+    const std::string manifestFile = Paths.DataFolder + std::string(MediaDBManifestName);
+    if (!FileExists(manifestFile))
+        return false;
+    TManifest manifest;
+    try {
+        manifest = ParseManifest(FileToString(manifestFile));
+    } catch (const Exception&) {
+    }
+    const TSetFiles main = ReadSet([this](int i) { return MediaDBFileName(i); });
+    const TSetDescription mainSet = DescribeSet(main);
+    auto load = [&](const TSetFiles& files) {
+        for (size_t i = 0; i < 8; ++i)
+            TrackColumn(db, MediaDBColumns[i]).SetText(files[i].value_or(""));
+    };
+    if (manifest.Valid && WholeSet(main) &&
+        (mainSet == manifest.Current || (manifest.Previous && mainSet == *manifest.Previous))) {
+        load(main);
+        return true;
+    }
+    // Not one file of either set: the eight were written as a whole by a program that
+    // keeps no manifest.
+    bool anyOfOurs = false;
+    for (size_t i = 0; i < 8 && manifest.Valid; ++i)
+        anyOfOurs = anyOfOurs || mainSet[i] == manifest.Current[i] ||
+                    (manifest.Previous && mainSet[i] == (*manifest.Previous)[i]);
+    if (manifest.Valid && !anyOfOurs && WholeSet(main))
+        return false;
+    const TSetFiles kept = ReadSet([this](int i) { return MediaDBFileName(i) + ".bak"; });
+    if (manifest.Previous && WholeSet(kept) && DescribeSet(kept) == *manifest.Previous) {
+        load(kept);
+        ui_.ShowWarning("The last save of the media library was interrupted; the library as "
+                        "it was saved before that was loaded.");
+        return true;
+    }
+    // Mixed from two saves with nothing complete to fall back on: no row is trusted, and
+    // the files are kept aside for whoever wants to look at them.
+    std::string keptAs;
+    for (int i = 0; i < 8; ++i) {
+        const std::string file = MediaDBFileName(i);
+        if (!FileExists(file))
+            continue;
+        std::string aside = file + ".damaged";
+        for (int n = 2; FileExists(aside); ++n)
+            aside = file + ".damaged" + IntToStr(n);
+        if (RenameFile(file, aside) && keptAs.empty())
+            keptAs = aside;
+    }
+    ui_.ShowWarning(
+        "The media library was damaged: its files come from different saves. The "
+        "library starts empty; the damaged files were kept aside as " +
+        (keptAs.empty() ? std::string("they were") : keptAs + " and its seven fellows") + ".");
+    return true;
+}
+
 void TTrackManager::LoadMediaDB() {
     TBvMultiStringHolder& db = Model.MediaDB;
     std::string failures;
     bool anyFile = false;
     mediaDBUnread_.clear();
+    for (TTrackColumn name : MediaDBColumns)
+        TrackColumn(db, name).Clear();
+    if (LoadMediaDBSet())
+        return;
     for (int i = 0; i < 8; ++i) {
         TStringList& column = TrackColumn(db, MediaDBColumns[static_cast<size_t>(i)]);
         column.Clear();
@@ -250,21 +452,45 @@ void TTrackManager::SaveMediaDB() {
                           "be read at start-up are kept as they were:" +
                           reasons);
     }
-    std::vector<std::pair<std::string, std::string>> files;
-    for (int i = 0; i < 8; ++i) {
-        const TStringList& column =
-            TrackColumn(Model.MediaDB, MediaDBColumns[static_cast<size_t>(i)]);
-        std::string contents;
-        for (int r = 0; r < column.Count(); ++r) {
-            std::string value = column[r];
-            // A line break inside a value would split it into two rows on reading.
-            std::replace(value.begin(), value.end(), '\r', ' ');
-            std::replace(value.begin(), value.end(), '\n', ' ');
-            contents += value;
-            contents += "\r\n";
+    // One save at a time, also across processes: two at once would interleave their renames.
+    TFolderLock saving;
+    if (!saving.Lock(ToLinuxPath(Paths.DataFolder), 10000))
+        throw EInOutError("The media library was not saved: another Brisvane is saving it.");
+    const TSetFiles next = RenderColumns(Model.MediaDB);
+    const std::string manifestFile = Paths.DataFolder + std::string(MediaDBManifestName);
+    TManifest manifest;
+    if (FileExists(manifestFile))
+        manifest = ParseManifest(FileToString(manifestFile));
+    const TSetFiles main = ReadSet([this](int i) { return MediaDBFileName(i); });
+    const TSetDescription mainSet = DescribeSet(main);
+    const TSetFiles kept = ReadSet([this](int i) { return MediaDBFileName(i) + ".bak"; });
+    const TSetDescription keptSet = DescribeSet(kept);
+    // The set being replaced becomes the previous one when it is whole; otherwise the
+    // previous one stays what it was.
+    const bool mainWhole = WholeSet(main) && (!manifest.Valid || mainSet == manifest.Current ||
+                                              (manifest.Previous && mainSet == *manifest.Previous));
+    std::optional<TSetDescription> previous;
+    if (mainWhole) {
+        if (!(WholeSet(kept) && keptSet == mainSet)) {
+            std::vector<std::pair<std::string, std::string>> backups;
+            for (int i = 0; i < 8; ++i)
+                backups.emplace_back(MediaDBFileName(i) + ".bak", *main[static_cast<size_t>(i)]);
+            try {
+                AtomicReplaceFiles(backups);
+            } catch (const Exception& e) {
+                throw EInOutError("The media library was not saved: " + e.Message());
+            }
         }
-        files.emplace_back(MediaDBFileName(i), std::move(contents));
+        previous = mainSet;
+    } else if (manifest.Previous && WholeSet(kept) && keptSet == *manifest.Previous) {
+        previous = keptSet;
     }
+    // The manifest goes first: until the last of the eight is renamed, the files on the
+    // disk match its previous set, or none.
+    std::vector<std::pair<std::string, std::string>> files;
+    files.emplace_back(manifestFile, RenderManifest(DescribeSet(next), previous));
+    for (int i = 0; i < 8; ++i)
+        files.emplace_back(MediaDBFileName(i), *next[static_cast<size_t>(i)]);
     try {
         AtomicReplaceFiles(files);
     } catch (const Exception& e) {

@@ -2,6 +2,8 @@
 // snapshot taken when both copying workers are done, Stop, and closing during a run.
 #include "TrackManagerUpdateState.h"
 
+#include "BvID3v2.h"
+#include "BvReadStream.h"
 #include "CodecGate.h"
 #include "Dispatcher.h"
 #include "DriveSpace.h"
@@ -32,6 +34,7 @@ constexpr std::string_view TooLargeName = "too_large_for_db";
 constexpr std::string_view NotAllCopiedName = "not_all_copied";
 constexpr std::string_view NotAllEncodedName = "not_all_encoded";
 constexpr std::string_view LinkRefusedName = "link_refused";
+constexpr std::string_view NoLongerMusicName = "no_longer_music";
 
 std::string DriveText(char drive) {
     return std::string(1, drive) + ":";
@@ -98,6 +101,13 @@ void RegisterUpdateMessages(TManagerMessages& m) {
     m.Register("encoder_exit", "The encoder failed (exit code %s). %s");
     m.Register(NotAllCopiedName, "%s of %s files could not be copied.");
     m.Register(NotAllEncodedName, "%s of %s files could not be encoded.");
+    m.Register(NoLongerMusicName, "%s changed since it was added and is no readable MP3 or "
+                                  "M4A file any more; it was left out.");
+    m.Register("not_audio", "The encoder's output is no audio: %s");
+    m.Register("tracks_missing", "The mobile phone was updated, but %s tracks are missing from "
+                                 "it: they could not be copied, encoded or did not fit (see the "
+                                 "log).");
+    m.Register("gone_from_card", "%s is not on the memory card and was left out of the database.");
     m.Register("leftovers_removed",
                "%s files left on the memory card by an interrupted run were removed.");
 }
@@ -131,6 +141,37 @@ void TSpaceReservation::Release(int64_t size) {
 int64_t TSpaceReservation::Reserved() const {
     std::lock_guard<std::mutex> guard(lock_);
     return reserved_;
+}
+
+bool ReadCardFileAgain(const std::string& cardFile, TTrackRowSnapshot& row) {
+    // The same figures the row builders take when a track is added.
+    auto timeText = [](int64_t seconds) {
+        return IntToStr(seconds / 60) + ":" + IntToStr(seconds % 60);
+    };
+    try {
+        if (LowerCase(ExtractFileExt(cardFile)) == ".m4a") {
+            const int64_t bytes = GetSizeOfFile(cardFile);
+            const int64_t seconds = CodecGate::gettime("\"" + cardFile + "\"");
+            if (seconds <= 0)
+                return false;
+            row.Size = IntToStr(bytes);
+            row.Time = timeText(seconds);
+            row.BitRate = IntToStr((bytes / 1024) * 8 / seconds);
+            return true;
+        }
+        const std::unique_ptr<TBvReadStream> file = OpenTagFile(cardFile);
+        TBvID3v2 tag;
+        tag.OpenStream(*file);
+        const TBvID3FileInfo& info = tag.FileInfo();
+        if (info.BitrateKbps <= 0)
+            return false;
+        row.Size = IntToStr(info.FileByteSize);
+        row.Time = timeText(info.LengthSeconds);
+        row.BitRate = IntToStr(info.BitrateKbps);
+        return true;
+    } catch (const Exception&) {
+        return false;
+    }
 }
 
 bool DriveReady(char drive) {
@@ -215,6 +256,7 @@ void TTrackManager::TUpdateState::PostLog(const std::string& message) {
 void TTrackManager::TUpdateState::PostSkippedForSpace(const std::string& name, uint64_t serial) {
     PostLog(Texts.Fmt(MessageName::SkeepingFile, {name}));
     Post([serial](TTrackManager& m) {
+        ++m.Update->SkippedForSpace;
         const int row = m.Model.RowOfSerial(serial);
         if (row >= 0) {
             m.Model.DeleteTrack(row, 1);
@@ -356,6 +398,7 @@ void TTrackManager::btnUpdateMobileClick() {
     st.StopTag = 1;
     st.CopyPassFailed = st.ConvertPassFailed = st.BuildFailed = st.BuildWritten = false;
     st.CopyFilesFailed = st.CopyFilesTotal = st.ConvertFilesFailed = st.ConvertFilesTotal = 0;
+    st.MissingTracks = st.SkippedForSpace = 0;
     st.FailureText.clear();
     st.Progress1Pos = st.Progress2Pos = st.ProgressAllPos = 0;
     st.Progress1Max = st.Progress2Max = 100;
@@ -392,6 +435,11 @@ void TTrackManager::btnUpdateMobileClick() {
         Model.GetTrackField(r, TTrackColumn::FileName, fileName);
         if (Model.IsOnPhone(fileName))
             continue;
+        std::string sizeText;
+        Model.GetTrackField(r, TTrackColumn::Size, sizeText);
+        int64_t listedSize = -1;
+        if (!TryStrToInt64(Trim(sizeText), listedSize))
+            listedSize = -1;
         std::string name = ExtractFileName(fileName);
         if (Options.cbRNTO) {
             try {
@@ -410,6 +458,7 @@ void TTrackManager::btnUpdateMobileClick() {
             Model.GetTrackField(r, TTrackColumn::Artist, job.Artist);
             Model.GetTrackField(r, TTrackColumn::Title, job.Title);
             Model.GetTrackField(r, TTrackColumn::Album, job.Album);
+            job.ListedSize = listedSize;
             if (cv.Format == 1)
                 name = ChangeFileExt(name, ".m4a");
             job.Dest = uploadFolder + namer.Claim(name);
@@ -420,6 +469,7 @@ void TTrackManager::btnUpdateMobileClick() {
             job.Source = fileName;
             job.OwnName = ExtractFileName(fileName);
             job.UploadName = name;
+            job.ListedSize = listedSize;
             st.CopyJobs.push_back(std::move(job));
         }
     }
@@ -543,6 +593,7 @@ void TTrackManager::TUpdateState::ThreadCopyExecute() {
             }
             PostSkippedForSpace(name, job->Serial);
             PostProgress(TProgressBarId::All, 100);
+            ++notCopied;
             continue;
         }
         PostLog(msg.Fmt(MessageName::CopyingFile, {name}));
@@ -594,8 +645,32 @@ void TTrackManager::TUpdateState::ThreadCopyExecute() {
             fail(CardPresent() ? msg.Fmt(CopyFailedName, {job->Dest}) : cardAbsent);
             break;
         }
+        // The row describes the file on the card: a source that grew or shrank since it
+        // was added gets its size, length and bitrate read again from the copy, and one
+        // that is no readable music file any more is left out.
+        TTrackRowSnapshot fresh;
+        if (size != job->ListedSize && !ReadCardFileAgain(job->Dest, fresh)) {
+            ContainedDeleteFile(job->Dest);
+            PostLog(msg.Fmt(NoLongerMusicName, {job->Source}));
+            PostProgress(TProgressBarId::All, 100);
+            ++notCopied;
+            continue;
+        }
         PostLog(job->Dest + msg.Text(MessageName::SuccessfullyCopied));
-        pointRowAt(job->Serial, job->Dest);
+        if (size == job->ListedSize) {
+            pointRowAt(job->Serial, job->Dest);
+        } else {
+            Post([serial = job->Serial, dest = job->Dest, fresh](TTrackManager& m) {
+                const int row = m.Model.RowOfSerial(serial);
+                if (row < 0)
+                    return;
+                auto& t = m.Model.TrackListHolder;
+                TrackColumn(t, TTrackColumn::FileName).Put(row, dest);
+                TrackColumn(t, TTrackColumn::Size).Put(row, fresh.Size);
+                TrackColumn(t, TTrackColumn::Time).Put(row, fresh.Time);
+                TrackColumn(t, TTrackColumn::BitRate).Put(row, fresh.BitRate);
+            });
+        }
         PostProgress(TProgressBarId::All, 100);
     }
     const int total = static_cast<int>(CopyJobs.size());
@@ -682,6 +757,13 @@ void TTrackManager::TUpdateState::StartBuildWhenDone() {
     std::vector<TTrackRowSnapshot> kept;
     for (size_t r = 0; r < snapshot.Tracks.size(); ++r) {
         const TTrackRowSnapshot& row = snapshot.Tracks[r];
+        // Listed only when it is there: a card file that went away (deleted by hand,
+        // never copied) would send the phone to nothing.
+        if (onRunDrive(row.FileName) && !FileExists(row.FileName)) {
+            m.Log.AddLog(m.Messages.Fmt("gone_from_card", {row.FileName}));
+            ++MissingTracks;
+            continue;
+        }
         if (onRunDrive(row.FileName)) {
             bool fits = true;
             try {
@@ -691,12 +773,14 @@ void TTrackManager::TUpdateState::StartBuildWhenDone() {
             }
             if (!fits) {
                 m.Log.AddLog(m.Messages.Fmt(TooLargeName, {row.FileName, row.Size}));
+                ++MissingTracks;
                 continue;
             }
             newIndex[r] = static_cast<int>(kept.size());
             kept.push_back(row);
         } else {
             m.Log.AddLog(m.Messages.Fmt(LeftOutName, {snapshot.Tracks[r].FileName}));
+            ++MissingTracks;
         }
     }
     // Every entry written names a track of the database: a placeholder or an entry
@@ -770,7 +854,15 @@ void TTrackManager::TUpdateState::ThreadBuildDBFinish() {
     if (!BuildWritten)
         Owner.Log.AddLog(
             Owner.Messages.Text(Cancel && !BuildFailed ? UpdateStoppedName : UpdateFailedName));
+    // "Mobile updated!" alone would hide the tracks the phone does not get.
+    const int missing = MissingTracks + SkippedForSpace;
+    const bool warn = BuildWritten && missing > 0;
+    const std::string text = Owner.Messages.Fmt("tracks_missing", {IntToStr(missing)});
+    if (warn)
+        Owner.Log.AddLog(text);
     FinishRun();
+    if (warn)
+        Owner.Ui().ShowWarning(text);
 }
 
 void TTrackManager::TUpdateState::FinishRun() {

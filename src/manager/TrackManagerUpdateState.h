@@ -24,10 +24,11 @@
 // One track the copy worker puts on the card.
 struct TCopyJob {
     uint64_t Serial = 0;
-    std::string Source;     // FileName on the PC
-    std::string OwnName;    // the file's own name
-    std::string UploadName; // the name wanted on the card: its own or the rename template's
-    std::string Dest;       // the card file, given by the copy worker before it copies
+    std::string Source;      // FileName on the PC
+    std::string OwnName;     // the file's own name
+    std::string UploadName;  // the name wanted on the card: its own or the rename template's
+    std::string Dest;        // the card file, given by the copy worker before it copies
+    int64_t ListedSize = -1; // the row's Size when the run started; -1 when no number
 };
 
 // One track the convert worker re-encodes.
@@ -36,6 +37,7 @@ struct TConvertJob {
     std::string Source;
     std::string Artist, Title, Album;
     std::string Dest; // with ".m4a" for the M4A format
+    int64_t ListedSize = -1;
 };
 
 // What the convert worker needs of the options, fixed when the run starts.
@@ -85,6 +87,9 @@ struct TTrackManager::TUpdateState {
     // while it went on with the others; out of how many it was given.
     int CopyFilesFailed = 0, CopyFilesTotal = 0;
     int ConvertFilesFailed = 0, ConvertFilesTotal = 0;
+    // Tracks the phone does not get: moved to the deleted list for want of space, and
+    // left out of the database (not on the card, gone from it, too large).
+    int SkippedForSpace = 0, MissingTracks = 0;
     std::string FailureText; // the first reason a pass failed
     bool BuildFailed = false;
     bool BuildWritten = false;
@@ -181,6 +186,15 @@ bool LockCard(TTrackManager& m, TFolderLock& lock);
 
 // The section's state, made on first use (GUI thread).
 TTrackManager::TUpdateState& UpdateStateOf(TTrackManager& manager);
+
+// What the card file of a row says now, read again when the file on the card is not the
+// size the row lists (its source changed since it was added). False when the file is no
+// readable MP3 or M4A any more. Runs on a worker: it reads only the file.
+bool ReadCardFileAgain(const std::string& cardFile, TTrackRowSnapshot& row);
+
+// Whether a file the encoder wrote is audio: an MP3 begins with an ID3 tag or an MPEG
+// frame and holds at least one frame; a WAV begins as one. Empty when it is; else why not.
+std::string EncoderOutputProblem(const std::string& file, bool wav);
 
 // ---- The encoder's command lines (TrackManagerConvert.cpp) -----------------
 

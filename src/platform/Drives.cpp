@@ -139,7 +139,11 @@ std::vector<TDriveEntry> LoadTable() {
             return tableSource();
     }
     const char* env = std::getenv("BRISVANE_DRIVES");
-    return BuildDriveTable(ReadSmallFile("/proc/self/mountinfo"), env ? env : "");
+    // One book for the whole run: volumes keep their letters across every refresh.
+    static TDriveLetterBook book;
+    static std::mutex bookMutex;
+    std::lock_guard lock(bookMutex);
+    return BuildDriveTable(ReadSmallFile("/proc/self/mountinfo"), env ? env : "", "/sys", &book);
 }
 
 // Runs f on the current table, loading it on first use.
@@ -286,8 +290,57 @@ std::vector<TDriveEntry> ParseDriveOverrides(std::string_view text) {
     return out;
 }
 
+std::vector<char> TDriveLetterBook::Assign(const std::vector<std::string>& roots,
+                                           const std::string& taken) {
+    std::vector<char> out(roots.size(), 0);
+    std::string held = taken;
+    auto lastLetterOf = [&](const std::string& root) -> char {
+        for (const auto& [r, l] : given_)
+            if (r == root)
+                return l;
+        return 0;
+    };
+    // Volumes seen before take their letter back first, so a new volume cannot take it.
+    for (size_t i = 0; i < roots.size(); ++i) {
+        const char l = lastLetterOf(roots[i]);
+        if (l && held.find(l) == std::string::npos) {
+            out[i] = l;
+            held += l;
+        }
+    }
+    auto everGiven = [&](char l) {
+        return std::any_of(given_.begin(), given_.end(),
+                           [l](const auto& g) { return g.second == l; });
+    };
+    for (size_t i = 0; i < roots.size(); ++i) {
+        if (out[i])
+            continue;
+        char pick = 0;
+        for (char l = 'D'; l <= 'Z' && !pick; ++l)
+            if (held.find(l) == std::string::npos && !everGiven(l))
+                pick = l;
+        // Every letter was used this run: the lowest one nobody holds now.
+        for (char l = 'D'; l <= 'Z' && !pick; ++l)
+            if (held.find(l) == std::string::npos)
+                pick = l;
+        if (!pick)
+            continue;
+        out[i] = pick;
+        held += pick;
+    }
+    for (size_t i = 0; i < roots.size(); ++i) {
+        if (!out[i])
+            continue;
+        // A letter now belongs to one root only: its earlier owner gets a new one on return.
+        std::erase_if(given_,
+                      [&](const auto& g) { return g.second == out[i] || g.first == roots[i]; });
+        given_.emplace_back(roots[i], out[i]);
+    }
+    return out;
+}
+
 std::vector<TDriveEntry> BuildDriveTable(std::string_view mountInfo, std::string_view overrides,
-                                         const std::string& sysRoot) {
+                                         const std::string& sysRoot, TDriveLetterBook* book) {
     std::vector<TDriveEntry> result{{'C', "/", DRIVE_FIXED}};
     std::vector<TDriveEntry> extra = ParseDriveOverrides(overrides);
     for (const auto& e : extra) {
@@ -332,17 +385,21 @@ std::vector<TDriveEntry> BuildDriveTable(std::string_view mountInfo, std::string
     }
     std::sort(mounts.begin(), mounts.end(),
               [](const Mount& a, const Mount& b) { return a.point < b.point; });
-    char next = 'D';
-    for (const auto& m : mounts) {
-        if (std::any_of(result.begin(), result.end(),
-                        [&](const TDriveEntry& d) { return d.Root == m.point; }))
-            continue;
-        while (next <= 'Z' && FindLetter(result, next))
-            ++next;
-        if (next > 'Z')
-            break;
-        result.push_back({next, m.point, m.type});
-    }
+    std::erase_if(mounts, [&](const Mount& m) {
+        return std::any_of(result.begin(), result.end(),
+                           [&](const TDriveEntry& d) { return d.Root == m.point; });
+    });
+    std::string taken;
+    for (const auto& d : result)
+        taken += d.Letter;
+    std::vector<std::string> roots;
+    for (const auto& m : mounts)
+        roots.push_back(m.point);
+    TDriveLetterBook fresh;
+    const std::vector<char> letters = (book ? *book : fresh).Assign(roots, taken);
+    for (size_t i = 0; i < mounts.size(); ++i)
+        if (letters[i])
+            result.push_back({letters[i], mounts[i].point, mounts[i].type});
     std::sort(result.begin(), result.end(),
               [](const TDriveEntry& a, const TDriveEntry& b) { return a.Letter < b.Letter; });
     return result;

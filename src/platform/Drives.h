@@ -11,6 +11,7 @@
 #include <functional>
 #include <string>
 #include <string_view>
+#include <utility>
 #include <vector>
 
 // Drive types as GetDriveType reports them.
@@ -45,12 +46,29 @@ void RemoveDriveChangeHandler(int id);
 // Refreshes the table and runs every handler; the event loop calls it when the
 // mount table changes. A handler may add or remove handlers.
 void DrivesChanged();
+// Which letter each volume (by its folder) was given while the program runs. A
+// volume keeps its letter for as long as it stays mounted, so plugging in another
+// one never moves the phone's card to another letter, and a letter freed by an
+// unmount goes to another volume only when no other letter is free. A volume that
+// comes back gets its old letter again while that letter is free.
+class TDriveLetterBook {
+public:
+    // Letters for the volumes `roots` (in the order new ones should be served);
+    // `taken` are the letters other entries hold. A root without a free letter gets 0.
+    std::vector<char> Assign(const std::vector<std::string>& roots, const std::string& taken);
+
+private:
+    std::vector<std::pair<std::string, char>> given_; // root -> the last letter it had
+};
+
 // Parses a BRISVANE_DRIVES text; malformed entries are skipped.
 std::vector<TDriveEntry> ParseDriveOverrides(std::string_view text);
 // The table built from a mountinfo text and overrides; `sysRoot` is where /sys lies.
-// Exposed so tests can feed made-up mounts.
+// The volumes' letters come from `book` (a fresh one when null), which remembers them
+// for the next build. Exposed so tests can feed made-up mounts.
 std::vector<TDriveEntry> BuildDriveTable(std::string_view mountInfo, std::string_view overrides,
-                                         const std::string& sysRoot = "/sys");
+                                         const std::string& sysRoot = "/sys",
+                                         TDriveLetterBook* book = nullptr);
 
 // "X:\a\b" (or "X:/a/b") to the Linux path below X's folder. A path that starts
 // with "\" lies on "C:"; a relative path stays relative with "/" separators.

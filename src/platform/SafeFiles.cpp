@@ -334,8 +334,10 @@ TReplacementFile WriteReplacementIn(int folderFd, const std::string& targetName,
     while (keep > 0 && keep < targetName.size() &&
            (static_cast<unsigned char>(targetName[keep]) & 0xC0) == 0x80)
         --keep;
+    std::string prefix(1, '.');
+    prefix.append(targetName, 0, keep).push_back('.');
     std::string tmp;
-    const int fd = CreateUniqueFileIn(folderFd, "." + targetName.substr(0, keep) + ".", 0666, tmp);
+    const int fd = CreateUniqueFileIn(folderFd, prefix, 0666, tmp);
     if (fd < 0) {
         const int code = SetLastErrorFromErrno();
         throw EFCreateError(

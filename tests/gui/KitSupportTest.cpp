@@ -283,6 +283,42 @@ TEST(DrawUtils, MinimizeTextAndTransparentBitmaps) {
     std::string cut = MinimizeText("a rather long caption", &c, c.TextWidth("a rather..."));
     EXPECT_EQ(cut, "a rather...");
     EXPECT_EQ(MinimizeText("a rather long caption", &c, 1), "...");
+    // The longest start (whole characters, also of several bytes) that fits before "...", as
+    // a search from the end finds it: a short text at every width, and a long one (cut from
+    // an estimate) at a spread of widths.
+    struct TMinimizeCase {
+        std::string Text;
+        int Step;
+    };
+    std::string longText;
+    while (longText.size() < 200)
+        longText += "Artist \xE2\x80\x93 Title (Live) \xC3\xBC ";
+    const TMinimizeCase minimizeCases[] = {
+        {"\xC3\x9C"
+         "ber Gr\xC3\xB6\xC3\x9F"
+         "e \xD0\x9F\xD1\x80\xD0\xB8 caption",
+         1},
+        {longText, 61},
+    };
+    for (const auto& mc : minimizeCases) {
+        const std::string& text = mc.Text;
+        std::vector<size_t> starts;
+        for (size_t i = 0; i < text.size(); ++i)
+            if ((static_cast<unsigned char>(text[i]) & 0xC0) != 0x80)
+                starts.push_back(i);
+        for (int width = 0; width < c.TextWidth(text) + 5; width += mc.Step) {
+            std::string expected = text;
+            if (c.TextWidth(text) > width) {
+                expected = "...";
+                for (size_t keep = starts.size() - 2; keep > 0; --keep)
+                    if (c.TextWidth(text.substr(0, starts[keep]) + "...") <= width) {
+                        expected = text.substr(0, starts[keep]) + "...";
+                        break;
+                    }
+            }
+            EXPECT_EQ(MinimizeText(text, &c, width), expected) << "width " << width;
+        }
+    }
     EXPECT_TRUE(PtInRectInclusive(Rect(0, 0, 2, 2), {2, 2}));
 
     TBitmap pic(2, 2);

@@ -474,3 +474,71 @@ TEST(ComboBoxProvider, ChangingTheItemsLetsTheProviderGo) {
 }
 
 } // namespace
+
+namespace {
+
+// A choice may lead the window to free the box that reported it (a panel rebuilt for the
+// new choice): the box's own steps after the handler must not run on freed memory.
+// Chosen by a key on the closed box and by the mouse in the open list, for both events.
+TEST(ComboBoxFreedByItsHandler, AChoiceThatFreesTheBoxEndsQuietly) {
+    enum class TWay { Key, Mouse };
+    const struct {
+        const char* name;
+        TWay way;
+        bool inSelect; // freed by OnSelect instead of OnChange
+    } cases[] = {
+        {"key, freed by OnChange", TWay::Key, false},
+        {"mouse, freed by OnChange", TWay::Mouse, false},
+        {"key, freed by OnSelect", TWay::Key, true},
+    };
+    for (const auto& c : cases) {
+        SCOPED_TRACE(c.name);
+        TComboForm f(TComboBoxStyle::csDropDownList);
+        for (const char* s : {"MP3", "M4A", "WAV"})
+            f.combo->Items()->Add(s);
+        f.combo->SetItemIndex(0);
+        std::vector<std::string> heard;
+        auto freeIt = [&](const char* event) {
+            return [&, event](TObject* sender) {
+                auto* box = static_cast<TBvComboBox*>(sender);
+                heard.push_back(std::string(event) + " " + box->GetText());
+                f.combo = nullptr;
+                // Last: this handler lives in the box it frees.
+                delete box;
+            };
+        };
+        if (c.inSelect) {
+            f.combo->OnChange = [&](TObject*) { heard.push_back("change"); };
+            f.combo->OnSelect = freeIt("select");
+        } else {
+            f.combo->OnChange = freeIt("change");
+            f.combo->OnSelect = [&](TObject*) { heard.push_back("select on a freed box"); };
+        }
+        f.Show();
+        f.combo->SetFocus();
+        PumpEvents();
+        QComboBox* q = f.Q();
+        if (c.way == TWay::Key) {
+            QTest::keyClick(q, Qt::Key_Down);
+        } else {
+            QTest::mouseClick(q, Qt::LeftButton, Qt::NoModifier, QPoint(100, 12));
+            PumpEvents();
+            QAbstractItemView* view = q->view();
+            ASSERT_TRUE(view->isVisible());
+            QTest::qWait(QApplication::doubleClickInterval() + 50);
+            QTest::mouseClick(view->viewport(), Qt::LeftButton, Qt::NoModifier,
+                              view->visualRect(view->model()->index(1, 0)).center());
+        }
+        PumpEvents();
+        EXPECT_EQ(nullptr, f.combo) << "the handler ran";
+        const std::vector<std::string> expected =
+            c.inSelect ? std::vector<std::string>{"change", "select M4A"}
+                       : std::vector<std::string>{"change M4A"};
+        EXPECT_EQ(expected, heard);
+        // The form carries on.
+        f.ClickOther();
+        EXPECT_TRUE(f.other->Focused());
+    }
+}
+
+} // namespace

@@ -265,6 +265,111 @@ TEST_F(ScriptedDrives, ThreeDrivesDroppedDownAndOnePickedWithTheMouse) {
     delete form;
 }
 
+// The drive table read from three mount tables in turn, as the user makes them: the
+// phone alone, a stick whose folder sorts first plugged in, the phone taken out. The
+// phone's line keeps "D:" and stays chosen while the stick comes; when the phone goes
+// nothing is chosen, never the stick; when it comes back it is chosen again.
+TEST(DriveComboMountTables, ThePhoneKeepsItsLetterAndNoOtherVolumeTakesItsPlace) {
+    std::string tmpl = (fs::temp_directory_path() / "bvmounts-XXXXXX").string();
+    ASSERT_NE(nullptr, mkdtemp(tmpl.data()));
+    const fs::path base = tmpl;
+    // A made-up /sys in which both block devices hang on USB.
+    const fs::path sys = base / "sys";
+    for (const char* dev : {"8:17", "8:33"}) {
+        const fs::path folder = sys / "devices/usb1" / dev;
+        fs::create_directories(folder);
+        fs::create_directories(sys / "dev/block");
+        fs::create_symlink(folder, sys / "dev/block" / dev);
+    }
+    fs::create_directories(base / "PHONE");
+    fs::create_directories(base / "A STICK");
+    const std::string system = "28 1 254:0 / / rw - ext4 /dev/vda rw\n";
+    const std::string phone =
+        "41 28 8:17 / " + (base / "PHONE").string() + " rw - vfat /dev/sdb1 rw\n";
+    const std::string stick =
+        "42 28 8:33 / " + (base / "A\\040STICK").string() + " rw - vfat /dev/sdc1 rw\n";
+    std::string mounts = system + phone;
+    TDriveLetterBook book;
+    SetDriveTableSource([&] { return BuildDriveTable(mounts, "", sys.string(), &book); });
+    RefreshDriveTable();
+
+    TForm* form = MakeTestForm(240, 120);
+    form->SetCaption("Phone drive");
+    auto* combo = new TBvDriveCombo(form);
+    combo->SetParent(form);
+    combo->SetBounds(10, 10, 200, 24);
+    UseTestFont(combo->Font());
+    combo->SetDriveTypes(DriveTypeBit(TBvDriveType::dtRemovable));
+    std::vector<char> told;
+    combo->OnChange = [&](TObject*) { told.push_back(combo->Drive()); };
+    form->Show();
+    PumpEvents();
+    ASSERT_EQ("D", std::string(combo->Letters().begin(), combo->Letters().end()));
+    EXPECT_EQ('D', combo->Drive());
+    EXPECT_EQ("PHONE (D:)", combo->DisplayName());
+
+    mounts = system + stick + phone;
+    DrivesChanged();
+    PumpEvents();
+    EXPECT_EQ("DE", std::string(combo->Letters().begin(), combo->Letters().end()));
+    EXPECT_EQ('D', combo->Drive());
+    EXPECT_EQ("PHONE (D:)", combo->DisplayName());
+    EXPECT_EQ(0, combo->ItemIndex());
+    // The selector after the change, dropped down, for a person to look at.
+    QComboBox* qc = QtCombo(combo);
+    ASSERT_NE(nullptr, qc);
+    QTest::mouseClick(qc, Qt::LeftButton, Qt::NoModifier, QPoint(100, 12));
+    PumpEvents();
+    ASSERT_TRUE(qc->view()->isVisible());
+    const QImage shot =
+        ComposeWithPopup(form->Widget()->grab().toImage(), form->Widget(), qc->view()->window());
+    EXPECT_TRUE(shot.save(
+        QString::fromStdString(std::string(BV_BINARY_DIR) + "/kit_drive_combo_after_change.png")));
+    QTest::keyClick(qc->view(), Qt::Key_Escape);
+    PumpEvents();
+    EXPECT_EQ('D', combo->Drive());
+
+    mounts = system + stick;
+    DrivesChanged();
+    PumpEvents();
+    EXPECT_EQ("E", std::string(combo->Letters().begin(), combo->Letters().end()));
+    EXPECT_EQ(0, combo->Drive()) << "the stick passed for the phone";
+    EXPECT_EQ(-1, combo->ItemIndex());
+    EXPECT_EQ("", combo->DisplayName());
+
+    mounts = system + stick + phone;
+    DrivesChanged();
+    PumpEvents();
+    EXPECT_EQ('D', combo->Drive());
+    EXPECT_EQ("PHONE (D:)", combo->DisplayName());
+    for (char c : told)
+        EXPECT_NE('E', c) << "the selector named the stick";
+    delete form;
+    SetDriveTableSource({});
+    RefreshDriveTable();
+    fs::remove_all(base);
+}
+
+// The letter the phone had is given to another volume only when no other letter is
+// free; even then the selector does not take that volume for the phone.
+TEST_F(ScriptedDrives, AnotherVolumeUnderTheChosenLetterIsNotTheChosenDrive) {
+    Script("C=f E=r");
+    TBvDriveCombo combo(nullptr);
+    combo.SetDriveTypes(kAllTypes);
+    ASSERT_TRUE(combo.SetDrive('E'));
+    Remount("C=f");
+    fs::create_directories(base_ / "other");
+    table_.push_back({'E', (base_ / "other").string(), DRIVE_REMOVABLE});
+    RefreshDriveTable();
+    DrivesChanged();
+    EXPECT_EQ("CE", Letters(combo));
+    EXPECT_EQ(0, combo.Drive());
+    EXPECT_EQ(-1, combo.ItemIndex());
+    // The user's own choice of the new volume is taken.
+    EXPECT_TRUE(combo.SetDrive('E'));
+    EXPECT_EQ('E', combo.Drive());
+}
+
 // A real volume: a tmpfs mounted where the desktop mounts user volumes shows up as a
 // new line within a second of the event loop running, and goes when unmounted.
 TEST(DriveComboMounts, AMountedVolumeComesAndGoesWhileTheLoopRuns) {

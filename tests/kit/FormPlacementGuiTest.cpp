@@ -320,6 +320,83 @@ TEST(WindowPlacement, ReadPrefersTheScreenSizedKeyAndKeepsTheWindowOnTheScreen) 
     EXPECT_EQ(none.Size(), 0u);
 }
 
+// Damaged positions in the store are garbage: read in no time, applied not at all, and
+// never computed with (a sum past the integer range would be undefined behaviour).
+TEST(WindowPlacement, DamagedPositionsAreIgnored) {
+    Placed p;
+    const char* damaged[] = {
+        "-2000000000,10,2000000000,300",
+        "10,-2147483648,300,2147483647",
+        "10,20,99999999999,300",
+        "10,20,330",
+        "10,20,330,220,7",
+        "ten,twenty,330,220",
+        "",
+    };
+    for (const char* norm : damaged) {
+        SCOPED_TRACE(norm);
+        for (TPlacementOptions options :
+             {TPlacementOptions(fpSize | fpLocation), TPlacementOptions(fpSize),
+              TPlacementOptions(fpLocation)}) {
+            TMemoryStorage s;
+            s.Put("Sec\\NormPos", std::string(norm));
+            s.Put("Sec\\MinMaxPos", std::string("-2000000000,0,2000000000,0"));
+            s.Put("Sec\\PixelsPerInch", int32_t{96});
+            p.form->SetBounds(40, 30, 320, 200);
+            ReadWindowPlacement(p.form, &s, "Sec", options);
+            EXPECT_EQ(p.form->BoundsRect(), Rect(40, 30, 360, 230));
+        }
+    }
+    // A sound position beside a damaged one is still taken.
+    TMemoryStorage s;
+    s.Put("Sec\\NormPos", std::string("10,20,110,220"));
+    s.Put("Sec\\MinMaxPos", std::string("-2000000000,0,2000000000,0"));
+    s.Put("Sec\\PixelsPerInch", int32_t{96});
+    ReadWindowPlacement(p.form, &s, "Sec", fpSize | fpLocation);
+    EXPECT_EQ(p.form->BoundsRect(), Rect(10, 20, 110, 220));
+}
+
+// A form closed while maximized keeps the bounds the user gave it: un-maximized after the
+// next start, it is that window again, not the whole screen.
+TEST(FormPlacement, AMaximizedFormStoresItsNormalBounds) {
+    TMemoryStorage kept;
+    {
+        Placed p;
+        p.form->Show();
+        PumpEvents();
+        p.form->SetBounds(60, 50, 400, 260);
+        PumpEvents();
+        p.form->SetWindowState(TWindowState::wsMaximized);
+        PumpEvents();
+        if (p.form->BoundsRect() == Rect(60, 50, 460, 310))
+            GTEST_SKIP() << "this platform does not maximize windows";
+        ASSERT_EQ(p.form->NormalBoundsRect(), Rect(60, 50, 460, 310));
+        p.CloseByWindow();
+        PumpEvents();
+        EXPECT_EQ(p.storage->Text("Editor\\ShowCmd"), "int 3");
+        EXPECT_EQ(p.storage->Text("Editor\\NormPos"), "60,50,460,310");
+        EXPECT_EQ(p.storage->Text("Editor\\NormPos" + ScreenSizeSuffix()), "60,50,460,310");
+        for (const char* key : {"ShowCmd", "NormPos", "PixelsPerInch", "FormVersion", "Flags"}) {
+            const auto* value = p.storage->Get(std::string("Editor\\") + key);
+            ASSERT_NE(value, nullptr) << key;
+            kept.Put(std::string("Editor\\") + key, *value);
+        }
+        p.form->SetWindowState(TWindowState::wsNormal);
+        PumpEvents();
+    }
+    // The next start: shown maximized, and restored to the saved window.
+    Placed next;
+    for (const char* key : {"ShowCmd", "NormPos", "PixelsPerInch", "FormVersion", "Flags"})
+        next.storage->Put(std::string("Editor\\") + key, *kept.Get(std::string("Editor\\") + key));
+    next.form->SetBounds(0, 0, 200, 100);
+    next.form->Show();
+    PumpEvents();
+    EXPECT_EQ(next.form->WindowState(), TWindowState::wsMaximized);
+    next.form->SetWindowState(TWindowState::wsNormal);
+    PumpEvents();
+    EXPECT_EQ(next.form->BoundsRect(), Rect(60, 50, 460, 310));
+}
+
 TEST(WindowPlacement, StateIsSavedAndRestored) {
     Placed p;
     TMemoryStorage s;

@@ -138,6 +138,61 @@ TEST_F(ListBoxTest, MultiLineGivesUpTheHorizontalBarAndTheExtent) {
     EXPECT_EQ(horizontal->ScrollBars(), TScrollStyle::ssNone);
 }
 
+// The options dialog switches word wrap on a shown list box with the default bars: it
+// stays on, the long line wraps and grows, and the wrapped line takes clicks and keys.
+TEST_F(ListBoxTest, WordWrapSwitchedOnWhileShownStaysOn) {
+    for (bool playlist : {false, true}) {
+        SCOPED_TRACE(playlist ? "playlist box" : "list box");
+        TBvListBox* box =
+            playlist ? Make<TBvPlaylist>(10, 10, 200, 220) : Make<TBvListBox>(210, 10, 200, 220);
+        const std::vector<std::string> lines = {
+            "Short line",
+            "A long line that a box two hundred pixels wide can only show whole when its "
+            "words wrap onto further lines",
+            "Last line"};
+        if (auto* p = dynamic_cast<TBvPlaylist*>(box))
+            for (const auto& l : lines)
+                p->Items()->Add(l);
+        else
+            for (const auto& l : lines)
+                box->Items()->Add(l);
+        ShowActive();
+        ASSERT_EQ(box->ScrollBars(), TScrollStyle::ssBoth);
+        ASSERT_GT(box->MaxItemWidth(), 0);
+
+        box->SetMultiLine(true);
+        PumpEvents();
+        EXPECT_TRUE(box->MultiLine()) << "switched off again by the new window";
+        EXPECT_TRUE(box->Widget()->isVisible()) << "the new window is shown";
+        EXPECT_EQ(box->Style(), TListBoxStyle::lbOwnerDrawVariable);
+        EXPECT_EQ(box->ScrollBars(), TScrollStyle::ssVertical);
+        EXPECT_TRUE(box->WordWrapActive());
+        const int line = box->MeasureText("Wg", 0).cy;
+        EXPECT_GE(box->ItemRect(1).Height(), 3 * line) << "the long line wraps";
+        auto* area = dynamic_cast<QAbstractScrollArea*>(box->Widget());
+        ASSERT_NE(area, nullptr);
+        EXPECT_FALSE(area->horizontalScrollBar()->isVisible());
+
+        // A click on the wrapped line's last row chooses it; a key moves on.
+        const TRect r = box->ItemRect(1);
+        QTest::mouseClick(Viewport(box), Qt::LeftButton, {}, QPoint(30, r.Bottom - 4));
+        PumpEvents();
+        EXPECT_EQ(box->ItemIndex(), 1);
+        QTest::keyClick(box->Widget(), Qt::Key_Down);
+        PumpEvents();
+        EXPECT_EQ(box->ItemIndex(), 2);
+        QTest::keyClick(box->Widget(), Qt::Key_Up);
+        PumpEvents();
+        if (playlist) {
+            // Both boxes, the list box at the right, each with its wrapped line chosen.
+            const QImage shot =
+                form->ClientWidget()->grab().toImage().convertToFormat(QImage::Format_RGB32);
+            EXPECT_TRUE(shot.save(QString::fromStdString(
+                std::string(BV_BINARY_DIR) + "/kit_list_box_word_wrap_switched_on.png")));
+        }
+    }
+}
+
 TEST_F(ListBoxTest, MultiLineItemsGrowWithTheirWrappedLinesUpTo255Pixels) {
     auto* box = Make<TBvListBox>(10, 10);
     box->SetMultiLine(true);
@@ -184,6 +239,37 @@ TEST_F(ListBoxTest, SelectAllAndInvertWorkOnlyWithMultiSelect) {
     EXPECT_EQ(box->SelectedLines(), (std::vector<int>{0, 2, 3}));
     box->SelectAll();
     EXPECT_EQ(box->SelectedLines(), (std::vector<int>{0, 1, 2, 3}));
+}
+
+// Selected runs at the ends and in the middle turn over in one step; the current line
+// stays, and the box that has no window yet keeps its selection the same way.
+TEST_F(ListBoxTest, InvertTurnsRunsOverAndKeepsTheCurrentLine) {
+    for (bool shown : {true, false}) {
+        SCOPED_TRACE(shown ? "shown" : "before its window");
+        auto* box = Make<TBvListBox>(10, 10);
+        box->SetMultiSelect(true);
+        for (int i = 0; i < 10; ++i)
+            box->Items()->Add("Line " + std::to_string(i));
+        if (shown)
+            ShowActive();
+        box->SetItemIndex(5);
+        for (int i : {0, 1, 4, 5, 6, 9})
+            box->SetSelected(i, true);
+        box->InvertSelection();
+        EXPECT_EQ(box->SelectedLines(), (std::vector<int>{2, 3, 7, 8}));
+        if (shown) {
+            EXPECT_EQ(box->ItemIndex(), 5);
+        }
+        box->InvertSelection();
+        EXPECT_EQ(box->SelectedLines(), (std::vector<int>{0, 1, 4, 5, 6, 9}));
+        box->SelectAll();
+        EXPECT_EQ(box->SelectedLines().size(), 10u);
+        box->Perform(LB_SETSEL, 0, -1);
+        EXPECT_TRUE(box->SelectedLines().empty());
+        box->InvertSelection();
+        EXPECT_EQ(box->SelectedLines().size(), 10u);
+        delete box;
+    }
 }
 
 TEST_F(ListBoxTest, DeleteSelectedRules) {
@@ -308,6 +394,51 @@ TEST_F(ListBoxTest, DraggingALineWithTheMouseDropsItBeforeTheLineUnderThePointer
     EXPECT_EQ(Texts(*box->Items()), (std::vector<std::string>{"Item 4", "Item 0", "Item 2",
                                                               "Item 3", "Item 1", "Item 5"}));
     EXPECT_FALSE(box->Dragging());
+}
+
+// A line clicked and at once dragged: the second press comes as a double click, yet it
+// starts the drag once the pointer moves; a double click without moving stays one and
+// keeps its line chosen.
+TEST_F(ListBoxTest, AQuickClickAndDragStillDragsTheLine) {
+    auto* box = Make<TBvListBox>(10, 10, 200, 200);
+    for (int i = 0; i < 6; ++i)
+        box->Items()->Add("Item " + std::to_string(i));
+    box->DragMode = TDragMode::dmAutomatic;
+    box->SetMultiSelect(true);
+    int dblClicks = 0;
+    box->OnDblClick = [&](TObject*) { ++dblClicks; };
+    ShowActive();
+    QWidget* view = Viewport(box);
+
+    const QPoint start = Center(box->ItemRect(1));
+    const QPoint end = Center(box->ItemRect(4));
+    Mouse->SetCursorPos(box->ClientToScreen({start.x(), start.y()}));
+    QTest::mouseClick(view, Qt::LeftButton, {}, start);
+    // What Qt delivers for a second press within the double-click time.
+    QTest::mouseDClick(view, Qt::LeftButton, {}, start);
+    QTest::mouseMove(view, QPoint(start.x(), (start.y() + end.y()) / 2));
+    QTest::mouseMove(view, end);
+    QTest::mouseRelease(view, Qt::LeftButton, {}, end);
+    PumpEvents();
+    EXPECT_EQ(Texts(*box->Items()), (std::vector<std::string>{"Item 0", "Item 2", "Item 3",
+                                                              "Item 1", "Item 4", "Item 5"}));
+    EXPECT_EQ(box->ItemIndex(), 3);
+    EXPECT_EQ(box->SelectedLines(), (std::vector<int>{3})) << "the dragged line stays chosen";
+    EXPECT_EQ(dblClicks, 0) << "a drag is no double click";
+    EXPECT_FALSE(box->Dragging());
+
+    const QPoint still = Center(box->ItemRect(2));
+    Mouse->SetCursorPos(box->ClientToScreen({still.x(), still.y()}));
+    QTest::mouseClick(view, Qt::LeftButton, {}, still);
+    QTest::mouseDClick(view, Qt::LeftButton, {}, still);
+    QTest::mouseRelease(view, Qt::LeftButton, {}, still);
+    PumpEvents();
+    EXPECT_EQ(dblClicks, 1);
+    EXPECT_EQ(box->Items()->Get(3), "Item 1") << "nothing moved";
+    EXPECT_EQ(box->ItemIndex(), 2);
+    EXPECT_EQ(box->SelectedLines(), (std::vector<int>{2}));
+    EXPECT_FALSE(box->Dragging());
+    EXPECT_EQ(GetCaptureControl(), nullptr);
 }
 
 TEST_F(ListBoxTest, ADragWithAHandlerOfTheOwnersIsLeftToTheHandler) {

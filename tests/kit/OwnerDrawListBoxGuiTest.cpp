@@ -318,6 +318,42 @@ TEST(OwnerDrawListBoxHotTrack, HotTrackSelectChoosesTheItemUnderTheMouse) {
     PumpEvents();
 }
 
+// The main window may free or rebuild the playlist box when the chosen playlist changes:
+// a handler that frees the box it was told by runs after the paint, and the events keep
+// their order, the click first, then the change with the old and the new index.
+TEST(OwnerDrawListBoxChange, AHandlerThatFreesTheBoxRunsAfterThePaint) {
+    TListForm f(5);
+    std::vector<std::string> events;
+    f.list->OnClick = [&](TObject*) { events.push_back("click"); };
+    f.list->OnChange = [&](TObject*, int from, int to) {
+        events.push_back("change " + std::to_string(from) + " " + std::to_string(to));
+    };
+    f.Show();
+    events.clear();
+    QTest::mouseClick(f.View()->viewport(), Qt::LeftButton, {}, f.Center(2));
+    PumpEvents();
+    EXPECT_EQ((std::vector<std::string>{"click", "change -1 2"}), events);
+
+    TBvgListBox* list = f.list;
+    bool freed = false;
+    list->OnChange = [&](TObject* sender, int, int to) {
+        events.push_back("change to " + std::to_string(to) + ", freed");
+        f.list = nullptr;
+        freed = true;
+        // Last: this handler lives in the box it frees.
+        delete sender;
+    };
+    events.clear();
+    QTest::mouseClick(f.View()->viewport(), Qt::LeftButton, {}, f.Center(3));
+    PumpEvents();
+    EXPECT_TRUE(freed);
+    EXPECT_EQ((std::vector<std::string>{"click", "change to 3, freed"}), events);
+    // The form lives on and takes input without the box.
+    QTest::mouseClick(f.other->Widget(), Qt::LeftButton, {}, QPoint(10, 10));
+    PumpEvents();
+    EXPECT_EQ(0, f.form->ComponentCount() - 1) << "only the edit is left";
+}
+
 // ---------------------------------------------------------------- pictures
 
 // Whether the picture column of an item holds any pixel other than the item's colour.

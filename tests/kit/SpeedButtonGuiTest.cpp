@@ -2,7 +2,9 @@
 // group, repeating while held, and the glyph drawer's rules and layout arithmetic.
 #include "BvSpeedButton.h"
 #include "GuiTestEnvironment.h"
+#include "Menus.h"
 
+#include <QApplication>
 #include <QTest>
 #include <QWidget>
 
@@ -171,6 +173,119 @@ TEST(SpeedButton, ClickHandlerMayFreeOrHideTheButton) {
             EXPECT_EQ(b->State(), TBvButtonState::rbsUp);
         }
         EXPECT_EQ(f.form->ControlCount(), free ? 0 : 1);
+    }
+}
+
+// A speed button with a drop-down menu beside a plain one, as on the toolbar.
+struct DropDownFixture : Fixture {
+    TBvSpeedButton* menuButton = Add(10, 10);
+    TBvSpeedButton* other = Add(100, 10);
+    TPopupMenu* menu = new TPopupMenu(form);
+    int opens = 0, chosen = 0, otherClicks = 0;
+    DropDownFixture() {
+        for (const char* caption : {"Add files...", "Add folder..."}) {
+            auto* item = new TMenuItem(menu);
+            item->SetCaption(caption);
+            item->OnClick = [this](TObject*) { ++chosen; };
+            menu->Items()->Add(item);
+        }
+        menu->OnPopup = [this](TObject*) { ++opens; };
+        menuButton->SetDropDownMenu(menu);
+        other->OnClick = [this](TObject*) { ++otherClicks; };
+        form->Show();
+        PumpEvents();
+    }
+    // The press opens the menu; the release of the same click follows it.
+    QWidget* OpenByClick() {
+        Press(menuButton);
+        PumpEvents();
+        Release(menuButton);
+        PumpEvents();
+        return QApplication::activePopupWidget();
+    }
+};
+
+// However the menu closes, the button gives the mouse back: the form takes the next
+// clicks, and every click on the button opens the menu once.
+TEST(SpeedButtonDropDown, TheMenuGivesTheMouseBackHoweverItCloses) {
+    enum class TClose { Escape, ClickOutside, ChooseItem };
+    const struct {
+        const char* name;
+        TClose close;
+        int chosen;
+    } cases[] = {
+        {"escape", TClose::Escape, 0},
+        {"a click outside", TClose::ClickOutside, 0},
+        {"an item chosen", TClose::ChooseItem, 1},
+    };
+    for (const auto& c : cases) {
+        SCOPED_TRACE(c.name);
+        DropDownFixture f;
+        QWidget* popup = f.OpenByClick();
+        ASSERT_NE(popup, nullptr) << "the press opens the menu";
+        EXPECT_EQ(f.opens, 1);
+        switch (c.close) {
+        case TClose::Escape:
+            QTest::keyClick(popup, Qt::Key_Escape);
+            break;
+        case TClose::ClickOutside:
+            QTest::mouseClick(f.Surface(), Qt::LeftButton, {}, QPoint(250, 150));
+            break;
+        case TClose::ChooseItem:
+            QTest::mouseClick(popup, Qt::LeftButton, {}, QPoint(20, 8));
+            break;
+        }
+        PumpEvents();
+        EXPECT_EQ(QApplication::activePopupWidget(), nullptr) << "the menu closed";
+        EXPECT_EQ(f.chosen, c.chosen);
+        EXPECT_EQ(GetCaptureControl(), nullptr) << "the button still holds the mouse";
+        EXPECT_EQ(f.menuButton->State(), TBvButtonState::rbsUp);
+
+        f.Click(f.other);
+        PumpEvents();
+        EXPECT_EQ(f.otherClicks, 1) << "the form takes clicks again";
+        EXPECT_EQ(f.opens, 1) << "a click elsewhere opened the menu";
+
+        for (int again = 2; again <= 3; ++again) {
+            popup = f.OpenByClick();
+            ASSERT_NE(popup, nullptr) << "click " << again << " opens the menu";
+            EXPECT_EQ(f.opens, again);
+            QTest::keyClick(popup, Qt::Key_Escape);
+            PumpEvents();
+        }
+        EXPECT_EQ(GetCaptureControl(), nullptr);
+    }
+}
+
+// A left-aligned menu opens under the button's left edge whatever the caption's
+// alignment; a right-aligned one ends at its right edge.
+TEST(SpeedButtonDropDown, TheMenuOpensAtTheEdgeItsAlignmentNames) {
+    const struct {
+        const char* name;
+        TPopupAlignment menuAlign;
+        TAlignment caption;
+    } cases[] = {
+        {"left menu, centred caption", TPopupAlignment::paLeft, TAlignment::taCenter},
+        {"left menu, right caption", TPopupAlignment::paLeft, TAlignment::taRightJustify},
+        {"right menu, left caption", TPopupAlignment::paRight, TAlignment::taLeftJustify},
+    };
+    for (const auto& c : cases) {
+        SCOPED_TRACE(c.name);
+        DropDownFixture f;
+        f.menu->Alignment = c.menuAlign;
+        f.menuButton->SetAlignment(c.caption);
+        QWidget* popup = f.OpenByClick();
+        ASSERT_NE(popup, nullptr);
+        const QPoint buttonTopLeft =
+            f.Surface()->mapToGlobal(QPoint(f.menuButton->Left(), f.menuButton->Top()));
+        const QRect at = popup->geometry();
+        EXPECT_EQ(at.top(), buttonTopLeft.y() + f.menuButton->Height());
+        if (c.menuAlign == TPopupAlignment::paLeft)
+            EXPECT_EQ(at.left(), buttonTopLeft.x() - 1);
+        else
+            EXPECT_EQ(at.left() + at.width(), buttonTopLeft.x() + f.menuButton->Width() + 1);
+        QTest::keyClick(popup, Qt::Key_Escape);
+        PumpEvents();
     }
 }
 

@@ -12,6 +12,7 @@
 #include <QTest>
 #include <QWidget>
 
+#include <climits>
 #include <filesystem>
 #include <gtest/gtest.h>
 #include <set>
@@ -434,6 +435,109 @@ TEST(SpeedbarDrag, LostCaptureEndsTheDragWithoutDocking) {
     other->SetMouseCapture(false);
 }
 
+// A toolbar as the main window has it, three buttons with pictures and captions.
+struct PictureBar : BarForm {
+    TImageList* images = new TImageList(form);
+    std::vector<TBvSpeedItem*> items;
+    explicit PictureBar(int width = 400, int height = 300) {
+        form->SetBounds(form->Left(), form->Top(), width, height);
+        bar->SetOptions(sbAllowDrag | sbFlatBtns | sbTransparentBtns | sbGrayedBtns);
+        bar->SetBtnWidth(60);
+        bar->SetBtnHeight(70);
+        bar->SetBtnOffsetHorz(4);
+        bar->SetBtnOffsetVert(4);
+        images->SetSize(22, 22);
+        const char* const pictures[] = {"document-open", "list-remove", "system-search"};
+        const char* const captions[] = {"Add file(s)", "Remove", "Scan"};
+        for (const char* name : pictures) {
+            TBitmap face(22, 22);
+            face.Canvas()->Brush()->SetColor(clBtnFace);
+            face.Canvas()->FillRect(Rect(0, 0, 22, 22));
+            QImage icon(QString::fromStdString(
+                std::string("/usr/share/icons/Tango/22x22/actions/") + name + ".png"));
+            if (!icon.isNull()) {
+                QPainter painter(&face.Image());
+                painter.drawImage(0, 0, icon);
+            } else {
+                face.Canvas()->Brush()->SetColor(clNavy);
+                face.Canvas()->FillRect(Rect(3, 3, 19, 19));
+            }
+            images->AddMasked(&face, clBtnFace);
+        }
+        bar->SetImages(images);
+        for (int i = 0; i < 3; ++i) {
+            TBvSpeedItem* item = AddItem(bar, 0, std::string("btn") + captions[i][0], form);
+            item->SetBtnCaption(captions[i]);
+            item->SetImageIndex(i);
+            item->SetLeft(4 + 60 * i);
+            item->SetTop(4);
+            item->SetVisible(true);
+            items.push_back(item);
+        }
+        bar->SetHeight(78);
+        form->Show();
+        PumpEvents();
+    }
+    QPoint FormPoint(int x, int y) {
+        TPoint p = bar->ScreenToClient(form->ClientToScreen({x, y}));
+        return QPoint(p.X, p.Y);
+    }
+    // The bar taken at an empty place and let go at a point of the form, with the mouse.
+    void DragTo(int x, int y) {
+        // The buttons lie from the top left corner on; the far corner is bare bar.
+        const QPoint empty(bar->Width() - 6, bar->Height() - 6);
+        QTest::mousePress(bar->Widget(), Qt::LeftButton, {}, empty);
+        QTest::mouseMove(bar->Widget(), empty + QPoint(0, 10));
+        QTest::mouseMove(bar->Widget(), FormPoint(x, y));
+        thicknessWhileDragged = bar->IsDragging() ? bar->DragFrame() : TRect{};
+        QTest::mouseRelease(bar->Widget(), Qt::LeftButton, {}, FormPoint(x, y));
+        PumpEvents();
+    }
+    TRect thicknessWhileDragged;
+};
+
+// A top bar dragged to the form's left side takes the thickness the drag frame showed,
+// its buttons turn into a column on it, and the saved layout holds the new width.
+TEST(SpeedbarDrag, ABarDockedAtTheLeftTakesItsThickness) {
+    PictureBar f;
+    ASSERT_EQ(f.bar->Align(), TAlign::alTop);
+    const int thickness = f.bar->Height();
+    const int formHeight = f.form->ClientHeight();
+    ASSERT_GT(f.bar->Width(), 300);
+
+    f.DragTo(10, formHeight / 2);
+    EXPECT_EQ(f.thicknessWhileDragged.Width(), thickness) << "the frame shows the thickness";
+    EXPECT_EQ(f.thicknessWhileDragged.Height(), formHeight);
+    EXPECT_EQ(f.bar->Align(), TAlign::alLeft);
+    EXPECT_EQ(f.bar->Width(), thickness) << "the bar covers the form";
+    EXPECT_EQ(f.bar->Height(), formHeight);
+    for (size_t i = 0; i < f.items.size(); ++i) {
+        SCOPED_TRACE(f.items[i]->Name());
+        TBvSpeedBarButton* b = f.items[i]->Button();
+        EXPECT_EQ(b->Left(), 4);
+        EXPECT_EQ(b->Top(), 4 + 60 * static_cast<int>(i));
+        EXPECT_EQ(b->Width(), 70);
+        EXPECT_EQ(b->Height(), 60);
+        EXPECT_LE(b->Left() + b->Width(), f.bar->Width()) << "the button lies on the bar";
+    }
+    const QImage shot = f.form->Widget()->grab().toImage();
+    EXPECT_TRUE(
+        shot.save(QString::fromStdString(std::string(BV_BINARY_DIR) + "/kit_speedbar_left.png")));
+
+    TMemoryStorage storage;
+    f.bar->SaveLayout(&storage, "Bar");
+    EXPECT_EQ(storage.Text("Bar\\Position"), "int " + std::to_string(int(TAlign::alLeft)));
+    EXPECT_EQ(storage.Text("Bar\\Width"), "int " + std::to_string(thickness));
+
+    // And back to the top: the row again, as high as before.
+    f.DragTo(f.form->ClientWidth() / 2, 5);
+    EXPECT_EQ(f.bar->Align(), TAlign::alTop);
+    EXPECT_EQ(f.bar->Height(), thickness);
+    EXPECT_EQ(f.bar->Width(), f.form->ClientWidth());
+    EXPECT_EQ(f.items[2]->Left(), 4 + 120);
+    EXPECT_EQ(f.items[2]->Top(), 4);
+}
+
 TEST(SpeedbarLayout, SnapsDropsToTheGrid) {
     BarForm f;
     f.bar->SetBtnWidth(72);
@@ -536,7 +640,9 @@ TEST(SpeedbarLayout, RestoreKeepsTheLayoutWhenTheStoreIsNoUse) {
           {"Count", 1},
           {"Button1", std::string("btnAdd,9,4")}},
          TAlign::alLeft,
-         current},
+         // The stored button is not applied; the row turned into a column at the left,
+         // every button at the left offset.
+         {"btnAdd@3", "btnRemove@3", "btnScan@3"}},
         {"names no button",
          {{"PixelsPerInch", ppi},
           {"Count", 2},
@@ -572,6 +678,57 @@ TEST(SpeedbarLayout, RestoreKeepsTheLayoutWhenTheStoreIsNoUse) {
             f.Put(key, value);
         f.bar->RestoreLayout(&f.storage, f.path);
         EXPECT_EQ(f.bar->Align(), c.align);
+        EXPECT_EQ(f.Shown(), c.shown);
+    }
+}
+
+// A damaged layout is read in a few steps and applies nothing out of range: a count far
+// beyond the entries (up to the largest number), a thickness or a place no screen has.
+TEST(SpeedbarLayout, ADamagedLayoutCannotHangOrStretchTheBar) {
+    const int ppi = Screen->PixelsPerInch();
+    struct Case {
+        const char* name;
+        std::vector<std::pair<std::string, TMemoryStorage::Value>> stored;
+        int height;
+        std::vector<std::string> shown;
+    };
+    const std::vector<std::string> current{"btnAdd@4", "btnRemove@34", "btnScan@64"};
+    const int height = [] {
+        LayoutBar f;
+        return f.bar->Height();
+    }();
+    const Case cases[] = {
+        {"the largest count",
+         {{"Count", INT32_MAX}, {"Button1", std::string("btnScan,40,4")}},
+         height,
+         {"btnScan@40"}},
+        {"a huge count with entries missing",
+         {{"Count", 2000000000}, {"Button2", std::string("btnScan,40,4")}},
+         height,
+         current},
+        {"a negative count", {{"Count", -5}}, height, current},
+        {"a width beyond the screen", {{"Width", 99999}}, height, current},
+        {"a negative width", {{"Width", -40}}, height, current},
+        {"a width that fits", {{"Width", 60}}, 60, current},
+        {"a place beyond the screen",
+         {{"Count", 2},
+          {"Button1", std::string("btnAdd,99999,4")},
+          {"Button2", std::string("btnScan,-2000000000,4")}},
+         height,
+         current},
+    };
+    for (const Case& c : cases) {
+        SCOPED_TRACE(c.name);
+        LayoutBar f;
+        f.Put("PixelsPerInch", ppi);
+        for (auto& [key, value] : c.stored)
+            f.Put(key, value);
+        f.storage.Log.clear();
+        f.bar->RestoreLayout(&f.storage, f.path);
+        // Each of the bar's four items is looked for at most once; a loop that followed the
+        // count would ask millions of times.
+        EXPECT_LE(f.storage.Log.size(), 40u);
+        EXPECT_EQ(f.bar->Height(), c.height);
         EXPECT_EQ(f.Shown(), c.shown);
     }
 }

@@ -376,3 +376,58 @@ TEST_F(MainCommandMapTest, KeysInTheTrackViewReachTheirCommands) {
 }
 
 } // namespace
+
+namespace {
+
+TEST_F(MainCommandMapTest, AClickInTheTrackViewShowsItsTrackInTheTagEditor) {
+    Start();
+    TTrackManager& m = *form->Manager;
+    for (const char* artist : {"Ada Vane", "Cora Lind"}) {
+        TTrackRowSnapshot row;
+        row.Artist = artist;
+        row.Title = "Harbour";
+        row.FileName = std::string("C:\\music\\") + artist + ".mp3";
+        row.Size = "1000";
+        row.Time = "1:05";
+        row.BitRate = "128";
+        m.Model.AppendTrack(row);
+        m.Model.PlaylistTracks[0].Add(IntToStr(m.Model.TrackCount() - 1));
+    }
+    m.RefreshTrackView();
+    ClickCaption(form->bvGroupBoxTags);
+    QWidget* view = form->BvPlaylist->Widget();
+    if (auto* area = dynamic_cast<QAbstractScrollArea*>(view))
+        view = area->viewport();
+    QTest::mouseClick(view, Qt::LeftButton, {}, Centre(form->BvPlaylist->ItemRect(1)));
+    PumpEvents();
+    EXPECT_EQ(form->BvPlaylist->ItemIndex(), 1);
+    EXPECT_NE(std::find(form->HandlerLog.begin(), form->HandlerLog.end(), "BvPlaylistGLClick"),
+              form->HandlerLog.end());
+    EXPECT_EQ(form->edArtist->Caption(), "Cora Lind");
+    EXPECT_EQ(form->edTime->Caption(), "01:05");
+    Save("main_window_tag_editor");
+
+    // A drag of the chosen line onto a playlist puts its track there.
+    m.ListBoxPlayLists.Items.Add("Road trip");
+    m.NotifyView(TViewId::PlaylistBox);
+    ClickCaption(form->bvGroupPlaylists);
+    ASSERT_EQ(form->ListBoxPlayLists->Items()->Count(), 2);
+    QWidget* lists = form->ListBoxPlayLists->Widget();
+    if (auto* area = dynamic_cast<QAbstractScrollArea*>(lists))
+        lists = area->viewport();
+    const QPoint from = Centre(form->BvPlaylist->ItemRect(1));
+    const QPoint to =
+        view->mapFromGlobal(lists->mapToGlobal(Centre(form->ListBoxPlayLists->ItemRect(1))));
+    QTest::mousePress(view, Qt::LeftButton, {}, from);
+    for (int step = 1; step <= 10; ++step)
+        QTest::mouseMove(view, from + (to - from) * step / 10);
+    QTest::mouseRelease(view, Qt::LeftButton, {}, to);
+    PumpEvents();
+    EXPECT_NE(
+        std::find(form->HandlerLog.begin(), form->HandlerLog.end(), "ListBoxPlayListsDragDrop"),
+        form->HandlerLog.end());
+    ASSERT_EQ(m.Model.PlaylistTracks[1].Count(), 1);
+    EXPECT_EQ(m.Model.PlaylistTracks[1][0], "1");
+}
+
+} // namespace

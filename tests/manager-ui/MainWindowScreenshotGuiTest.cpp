@@ -3,6 +3,8 @@
 // accordion, texts that fit, nothing covering anything else.
 #include "MainWindowFixture.h"
 
+#include <QAbstractScrollArea>
+
 namespace {
 
 TEST_F(MainWindowTest, ScreenshotsAfterStartEachBoxAndEachMenu) {
@@ -33,6 +35,28 @@ TEST_F(MainWindowTest, ScreenshotsAfterStartEachBoxAndEachMenu) {
     }
     CloseMenus();
     PumpEvents();
+
+    // Each context menu, opened by a right click on its list.
+    const std::pair<TWinControl*, const char*> lists[] = {{form->BvPlaylist, "tracklist"},
+                                                          {form->ListBoxPlayLists, "playlists"},
+                                                          {form->MediaDBList, "mediadb"},
+                                                          {form->DeletedList, "deleted"}};
+    for (auto [list, name] : lists) {
+        for (TControl* c = list; c; c = c->Parent())
+            if (auto* box = dynamic_cast<TBvgGroupBox*>(c); box && box->Collapsed())
+                ClickCaption(box);
+        QWidget* target = list->Widget();
+        if (auto* area = dynamic_cast<QAbstractScrollArea*>(target))
+            target = area->viewport();
+        QWidget* top = target->window();
+        QTest::mouseClick(top->windowHandle(), Qt::RightButton, {},
+                          target->mapTo(top, QPoint(30, 40)));
+        PumpEvents();
+        ASSERT_NE(ActiveMenuWindow(), nullptr) << name;
+        Save(std::string("main_window_context_") + name + ratio);
+        CloseMenus();
+        PumpEvents();
+    }
 }
 
 } // namespace

@@ -388,6 +388,15 @@ TEST(UpdateKilled, KilledAtADozenMomentsThenACleanRunLeavesNothingBehind) {
         t.M().ReadiTuneDB1Click();
         EXPECT_FALSE(t.Logged("Could not read")) << t.AllLog();
         EXPECT_TRUE(t.Ui.Warnings.empty()) << t.Ui.Warnings.front();
+        // The library is a whole set of one save: every run adds its seven files.
+        TScriptedManagerUi ui;
+        TTrackManager next(ui, TManagerPaths{WindowsPathOf(data) + "\\", {}});
+        next.Start();
+        EXPECT_TRUE(ui.Warnings.empty()) << ui.Warnings.front();
+        const int rows = TrackColumn(next.Model.MediaDB, TTrackColumn::Artist).Count();
+        EXPECT_EQ(0, rows % 7);
+        for (TTrackColumn c : TrackColumns)
+            EXPECT_EQ(rows, TrackColumn(next.Model.MediaDB, c).Count());
     }
 
     TChildRun clean(args, env, t.Folder.Path("out-clean"));
@@ -396,4 +405,213 @@ TEST(UpdateKilled, KilledAtADozenMomentsThenACleanRunLeavesNothingBehind) {
         EXPECT_EQ(std::vector<std::string>{}, TemporariesBelow(folder)) << folder;
     ExpectDatabaseDescribesTheCard(t);
     EXPECT_EQ(7, t.M().Model.TrackCount());
+}
+
+// ---- The database describes what is on the card ---------------------------------------
+
+struct TChangedSource {
+    const char* Name;
+    // What happens to the PC file between adding and the update.
+    std::function<void(const std::string& linuxPath)> Change;
+    bool StillMusic;
+    bool Shorter;
+};
+
+class ChangedSource : public ::testing::TestWithParam<TChangedSource> {};
+
+TEST_P(ChangedSource, TheRowTakesTheCopiedFileOrIsLeftOut) {
+    const TChangedSource& c = GetParam();
+    TCardRun t;
+    const std::string changed = t.PcFile("v23_latin1_cbr.mp3", "changed.mp3");
+    t.Add(changed);
+    t.Add(t.PcFile("v24_utf8_vbr.mp3", "steady.mp3"));
+    const std::string listedTime = t.Field(0, "Time");
+    c.Change(ToLinuxPath(changed));
+    t.Update();
+    ASSERT_TRUE(t.Logged("Mobile updated!")) << t.AllLog();
+    const std::string card = t.Card + "/mobile/audio/changed.mp3";
+    if (c.StillMusic) {
+        EXPECT_EQ(IntToStr(int64_t(fs::file_size(card))), t.Field(0, "Size"));
+        if (c.Shorter) {
+            EXPECT_NE(listedTime, t.Field(0, "Time")) << "the length is read again";
+        }
+        EXPECT_TRUE(t.Ui.Warnings.empty());
+    } else {
+        EXPECT_FALSE(fs::exists(card));
+        EXPECT_TRUE(t.Logged("changed.mp3 changed since it was added and is no readable MP3"))
+            << t.AllLog();
+        EXPECT_TRUE(AnyContains(t.Ui.Warnings, "1 tracks are missing")) << t.AllLog();
+    }
+    ExpectDatabaseDescribesTheCard(t);
+}
+
+INSTANTIATE_TEST_SUITE_P(
+    , ChangedSource,
+    ::testing::Values(
+        TChangedSource{"CutShort",
+                       [](const std::string& f) { fs::resize_file(f, fs::file_size(f) / 2); }, true,
+                       true},
+        TChangedSource{"Grown",
+                       [](const std::string& f) {
+                           // Its audio once more before the trailer.
+                           std::string bytes = ReadWholeFile(f);
+                           const std::string audio = bytes.substr(bytes.size() / 2, 16000);
+                           bytes.insert(bytes.size() - 128, audio);
+                           WriteWholeFile(f, bytes);
+                       },
+                       true, false},
+        TChangedSource{"NoLongerMusic",
+                       [](const std::string& f) { WriteWholeFile(f, std::string(5000, 'n')); },
+                       false, false}),
+    [](const auto& info) { return std::string(info.param.Name); });
+
+TEST(UpdateSummary, EncoderWritingNoiseAndTracksThatDoNotFitAreCountedAndWarned) {
+    TCardRun t;
+    // An encoder that ends well and writes no audio at all.
+    const std::string encoder = t.Folder.Path("noise-encoder");
+    WriteWholeFile(encoder,
+                   "#!/bin/sh\nfor last; do :; done\nyes noise | head -c 30000 > \"$last\"\n"
+                   "exit 0\n");
+    fs::permissions(encoder, fs::perms::owner_all);
+    TTrackManager& m = t.M();
+    m.Options.cbAutoEncode = true;
+    m.Options.cbBitrate = "112";
+    m.Options.comboM4ABitrate = "64";
+    m.Options.comboConverters = WindowsPathOf(encoder);
+    t.Add(t.PcFile("v23_latin1_cbr.mp3", "loud.mp3")); // 128 kbit/s: encoded
+    t.Add(t.PcFile("v24_utf16be_mpeg2.mp3", "fits.mp3"));
+    t.Add(t.PcFile("v11_only.mp3", "toolarge.mp3"));
+    m.Model.TrackListHolder.StringsByName("BitRate").Put(1, "64");
+    m.Model.TrackListHolder.StringsByName("BitRate").Put(2, "64");
+    // Room for the small file only.
+    t.State().FreeSpace = [](char) { return int64_t(20000); };
+    t.Update();
+    EXPECT_TRUE(t.Logged("Could not convert loud.mp3: The encoder's output is no audio"))
+        << t.AllLog();
+    EXPECT_FALSE(fs::exists(t.Card + "/mobile/audio/loud.mp3"));
+    EXPECT_TRUE(t.Logged("Not enough space! Skeeping file toolarge.mp3"));
+    EXPECT_TRUE(t.Logged("1 of 2 files could not be copied.")) << t.AllLog();
+    EXPECT_TRUE(t.Logged("1 of 1 files could not be encoded."));
+    EXPECT_TRUE(t.Logged("Mobile updated!"));
+    ASSERT_EQ(1, t.Ui.Warnings.size()) << t.AllLog();
+    EXPECT_NE(std::string::npos, t.Ui.Warnings[0].find("2 tracks are missing")) << t.Ui.Warnings[0];
+    ExpectDatabaseDescribesTheCard(t);
+}
+
+TEST(UpdateSummary, BuildLeavesOutACardFileThatIsGone) {
+    TCardRun t;
+    t.M().Model.AppendTrack(
+        {"A", "Gone", "", "0:2", "4000", "E:\\mobile\\audio\\gone.mp3", "128", "0"});
+    t.Add(t.PcFile("v24_utf8_vbr.mp3", "here.mp3"));
+    t.M().Model.SyncAllMusic();
+    t.Update();
+    EXPECT_TRUE(t.Logged("E:\\mobile\\audio\\gone.mp3 is not on the memory card and was left out"))
+        << t.AllLog();
+    EXPECT_TRUE(AnyContains(t.Ui.Warnings, "1 tracks are missing"));
+    ExpectDatabaseDescribesTheCard(t);
+}
+
+// ---- The library's eight files are one set ----------------------------------------------
+
+namespace {
+
+// A library saved twice in one data folder: the set "A" and then the set "B", each of two
+// rows whose every value names its set and row.
+struct TSavedTwice {
+    TAudioFixtureFolder Folder;
+    std::string Data = Folder.Path("data");
+    TScriptedManagerUi Ui;
+
+    TSavedTwice() {
+        fs::create_directories(Data);
+        for (const std::string set : {"A", "B"}) {
+            TScriptedManagerUi ui;
+            TTrackManager m(ui, Paths());
+            m.Start();
+            m.Clear1Click();
+            for (int r = 0; r < 2; ++r)
+                for (TTrackColumn c : TrackColumns)
+                    TrackColumn(m.Model.MediaDB, c).Add(set + IntToStr(r));
+            m.FormClose();
+            EXPECT_TRUE(ui.Warnings.empty()) << ui.Warnings.front();
+        }
+    }
+    TManagerPaths Paths() const { return {WindowsPathOf(Data) + "\\", {}}; }
+    std::string File(int i, const std::string& suffix = "") const {
+        return Data + "/MediaDB.db" + std::to_string(i) + suffix;
+    }
+    // Every row of the library as "value|value|...".
+    std::vector<std::string> Rows(TTrackManager& m) const {
+        std::vector<std::string> rows;
+        const int count = TrackColumn(m.Model.MediaDB, TTrackColumn::Artist).Count();
+        for (int r = 0; r < count; ++r) {
+            std::string row;
+            for (TTrackColumn c : TrackColumns)
+                row += TrackColumn(m.Model.MediaDB, c)[r] + "|";
+            rows.push_back(row);
+        }
+        return rows;
+    }
+};
+
+std::vector<std::string> RowsOf(const std::string& set) {
+    std::vector<std::string> rows;
+    for (int r = 0; r < 2; ++r) {
+        std::string row;
+        for (size_t c = 0; c < std::size(TrackColumns); ++c)
+            row += set + std::to_string(r) + "|";
+        rows.push_back(row);
+    }
+    return rows;
+}
+
+} // namespace
+
+TEST(LibrarySet, MixedFromTwoSavesLoadsThePreviousSetOrNothing) {
+    for (const bool previousThere : {true, false}) {
+        SCOPED_TRACE(previousThere ? "previous set there" : "previous set gone");
+        TSavedTwice s;
+        // Four columns of the last save were renamed into place, four were not.
+        for (int i = 0; i < 4; ++i)
+            fs::copy_file(s.File(i, ".bak"), s.File(i), fs::copy_options::overwrite_existing);
+        const std::string mixed = ReadWholeFile(s.File(0)) + ReadWholeFile(s.File(7));
+        if (!previousThere)
+            for (int i = 0; i < 8; ++i)
+                fs::remove(s.File(i, ".bak"));
+        TTrackManager m(s.Ui, s.Paths());
+        m.Start();
+        ASSERT_EQ(1u, s.Ui.Warnings.size());
+        if (previousThere) {
+            EXPECT_EQ(RowsOf("A"), s.Rows(m));
+            EXPECT_NE(std::string::npos, s.Ui.Warnings[0].find("interrupted")) << s.Ui.Warnings[0];
+        } else {
+            EXPECT_EQ(std::vector<std::string>{}, s.Rows(m));
+            EXPECT_NE(std::string::npos, s.Ui.Warnings[0].find("damaged")) << s.Ui.Warnings[0];
+            EXPECT_NE(std::string::npos, s.Ui.Warnings[0].find("MediaDB.db0.damaged"));
+            EXPECT_EQ(mixed,
+                      ReadWholeFile(s.File(0, ".damaged")) + ReadWholeFile(s.File(7, ".damaged")));
+        }
+        // The next save is a whole set again, and loads without a word.
+        m.FormClose();
+        TScriptedManagerUi ui;
+        TTrackManager again(ui, s.Paths());
+        again.Start();
+        EXPECT_TRUE(ui.Warnings.empty());
+        EXPECT_EQ(s.Rows(m), s.Rows(again));
+    }
+}
+
+TEST(LibrarySet, SetsWithoutAMatchingManifestLoadAsFilesAlwaysDid) {
+    for (const bool manifestThere : {false, true}) {
+        TSavedTwice s;
+        if (!manifestThere)
+            fs::remove(s.Data + "/MediaDB.manifest");
+        // Another program (an older version) writes all eight files anew.
+        for (int i = 0; i < 8; ++i)
+            WriteWholeFile(s.File(i), "C0\r\nC1\r\nC2\r\n");
+        TTrackManager m(s.Ui, s.Paths());
+        m.Start();
+        EXPECT_TRUE(s.Ui.Warnings.empty());
+        EXPECT_EQ(3u, s.Rows(m).size());
+    }
 }

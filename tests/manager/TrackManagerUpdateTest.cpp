@@ -662,7 +662,14 @@ TEST(TrackManagerUpdate, ResultsFindTheirRowBySerialAfterRowsMoved) {
 
 TEST(TrackManagerUpdate, TrackTooLargeForTheDatabaseIsLeftOutAndTheRestWritten) {
     TCardRun t;
-    // Rows already on the card: nothing is copied, only the database is written.
+    // Rows already on the card (sparse files of those sizes): nothing is copied, only the
+    // database is written.
+    fs::create_directories(t.Card + "/mobile/audio");
+    for (const auto& [name, size] : std::vector<std::pair<std::string, uintmax_t>>{
+             {"huge.mp3", 4294967296u}, {"big.mp3", 3000000000u}, {"small.mp3", 4000u}}) {
+        WriteWholeFile(t.Card + "/mobile/audio/" + name, "");
+        fs::resize_file(t.Card + "/mobile/audio/" + name, size);
+    }
     t.M().Model.AppendTrack(
         {"A", "Huge", "", "3:5", "4294967296", "E:\\mobile\\audio\\huge.mp3", "128", "0"});
     t.M().Model.AppendTrack(

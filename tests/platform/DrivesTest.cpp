@@ -72,6 +72,55 @@ TEST(DriveTable, RemovableMountsGetLettersFromDOnAndOverridesWin) {
     fs::remove_all(sys);
 }
 
+// The mount tables a user makes in turn: the phone alone, a stick whose folder sorts
+// before the phone's plugged in, the phone taken out, another volume, the phone back.
+// Every volume keeps its letter while it is mounted, and a freed letter waits.
+TEST(DriveTable, AVolumeKeepsItsLetterWhileOthersComeAndGo) {
+    const std::string system = "28 1 254:0 / / rw - ext4 /dev/vda rw\n";
+    const std::string phone = "50 28 0:41 / /media/user/PHONE rw - vfat phone rw\n";
+    const std::string stick = "51 28 0:42 / /media/user/AAA\\040STICK rw - vfat stick rw\n";
+    const std::string other = "52 28 0:43 / /media/user/BACKUP rw - vfat backup rw\n";
+    struct TStep {
+        const char* name;
+        std::string mounts;
+        const char* letters; // letter and first character of the folder's name, per drive
+    } steps[] = {
+        {"the phone alone", system + phone, "C/ DP"},
+        {"a stick sorting first is added", system + stick + phone, "C/ DP EA"},
+        {"the phone is removed", system + stick, "C/ EA"},
+        {"a new volume does not take the phone's letter", system + stick + other, "C/ EA FB"},
+        {"the phone comes back to its letter", system + stick + other + phone, "C/ DP EA FB"},
+    };
+    TDriveLetterBook book;
+    for (const auto& step : steps) {
+        SCOPED_TRACE(step.name);
+        std::string letters;
+        for (const auto& d : BuildDriveTable(step.mounts, "", "/nonexistent-sys", &book)) {
+            const size_t slash = d.Root.find_last_of('/');
+            letters += std::string(letters.empty() ? "" : " ") + d.Letter +
+                       (d.Root == "/" ? '/' : d.Root[slash + 1]);
+        }
+        EXPECT_EQ(step.letters, letters);
+    }
+}
+
+// Once every letter was handed out this run, a new volume takes the lowest free one
+// rather than none; letters that overrides or mounted volumes hold stay theirs.
+TEST(DriveTable, FreedLettersAreReusedOnlyWhenNothingElseIsFree) {
+    TDriveLetterBook book;
+    std::vector<std::string> roots;
+    for (char l = 'D'; l <= 'Z'; ++l)
+        roots.push_back(std::string("/media/v") + l);
+    const std::vector<char> first = book.Assign(roots, "CE");
+    EXPECT_EQ('D', first[0]);
+    EXPECT_EQ('F', first[1]);
+    EXPECT_EQ(0, first.back()) << "E belongs to an override";
+    // All but the volume on "G:" leave; a newcomer has only freed letters to take.
+    const std::vector<char> later = book.Assign({"/media/vF", "/media/new"}, "CE");
+    EXPECT_EQ('G', later[0]);
+    EXPECT_EQ('D', later[1]);
+}
+
 using DriveTest = CardFolderTest;
 
 TEST_F(DriveTest, TranslatesWindowsPathsToLinux) {

@@ -76,6 +76,17 @@ void ShowMaximized(QWidget* window) {
 void ShowNormal(QWidget* window) {
     window->showNormal();
 }
+TRect RestoredWindowBounds(QWidget* window) {
+    if (!(window->windowState() &
+          (Qt::WindowMaximized | Qt::WindowMinimized | Qt::WindowFullScreen)))
+        return {};
+    const QRect normal = window->normalGeometry();
+    if (!normal.isValid())
+        return {};
+    // normalGeometry is the client area's; Left and Top are the frame's, as pos() is.
+    const QPoint frame = window->geometry().topLeft() - window->pos();
+    return Bounds(normal.x() - frame.x(), normal.y() - frame.y(), normal.width(), normal.height());
+}
 void SetWindowTitle(QWidget* window, const std::string& title) {
     window->setWindowTitle(ToQ(title));
 }

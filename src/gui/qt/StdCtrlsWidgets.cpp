@@ -370,6 +370,35 @@ QWidget* TCustomMemo::CreateWidget(QWidget* parent) {
     return p;
 }
 
+void TCustomMemo::AppendLines(const std::string& text) {
+    if (text.empty())
+        return;
+    TStringList added;
+    added.SetText(text);
+    const bool hadLines = lines_->Count() > 0;
+    auto handler = lines_->OnChange;
+    lines_->OnChange = nullptr;
+    for (int i = 0; i < added.Count(); ++i)
+        lines_->Add(added[i]);
+    lines_->OnChange = handler;
+    if (auto* p = dynamic_cast<QPlainTextEdit*>(widget_)) {
+        updating_ = true;
+        // The widget holds the lines without the last line break; a new piece starts its own
+        // line after the ones shown.
+        QString piece = ToQ(text);
+        piece.replace(QStringLiteral("\r\n"), QStringLiteral("\n"));
+        if (piece.endsWith(QLatin1Char('\n')))
+            piece.chop(1);
+        if (hadLines)
+            piece.prepend(QLatin1Char('\n'));
+        QTextCursor cursor(p->document());
+        cursor.movePosition(QTextCursor::End);
+        cursor.insertText(piece);
+        updating_ = false;
+    }
+    Change();
+}
+
 void TCustomMemo::LinesToWidget() {
     if (auto* p = dynamic_cast<QPlainTextEdit*>(widget_)) {
         updating_ = true;
@@ -558,6 +587,79 @@ void TCustomListBox::SetSelected(int index, bool value) {
     View()->selectionModel()->select(model_->index(index, 0), value
                                                                   ? QItemSelectionModel::Select
                                                                   : QItemSelectionModel::Deselect);
+}
+
+void TCustomListBox::SetSelectedRange(int first, int last, bool value) {
+    first = std::max(first, 0);
+    last = std::min(last, Count() - 1);
+    if (first > last)
+        return;
+    if (!View()) {
+        if (!multiSelect_) {
+            SetSelected(first, value);
+            return;
+        }
+        std::erase_if(pendingSelected_, [&](int i) { return i >= first && i <= last; });
+        if (value)
+            for (int i = first; i <= last; ++i)
+                pendingSelected_.push_back(i);
+        return;
+    }
+    QItemSelectionModel* model = View()->selectionModel();
+    const QItemSelection range(model_->index(first, 0), model_->index(last, 0));
+    const bool whole = first == 0 && last == Count() - 1;
+    if (whole) {
+        // The whole list: cleared, then one range. Qt compares an old and a new selection
+        // range by range, at the cost of the product of their sizes; in two steps one side
+        // is always empty, and a selection of many runs costs nothing to replace.
+        model->clearSelection();
+        if (value)
+            model->select(range, QItemSelectionModel::Select);
+    } else {
+        model->select(range, value ? QItemSelectionModel::Select : QItemSelectionModel::Deselect);
+    }
+}
+
+void TCustomListBox::InvertSelected() {
+    const int count = Count();
+    if (count == 0)
+        return;
+    if (!View()) {
+        std::vector<int> was = SelectedIndexes();
+        std::vector<int> now;
+        for (int i = 0, k = 0; i < count; ++i) {
+            if (k < static_cast<int>(was.size()) && was[static_cast<size_t>(k)] == i)
+                ++k;
+            else
+                now.push_back(i);
+        }
+        if (multiSelect_)
+            pendingSelected_ = std::move(now);
+        else
+            pendingIndex_ = now.empty() ? -1 : now.front();
+        return;
+    }
+    // The gaps between the selected runs become the new selection, set in two steps as
+    // SetSelectedRange sets the whole list.
+    std::vector<int> selected = SelectedIndexes();
+    QItemSelection gaps;
+    int next = 0;
+    for (size_t k = 0; k < selected.size();) {
+        size_t end = k;
+        while (end + 1 < selected.size() && selected[end + 1] == selected[end] + 1)
+            ++end;
+        if (selected[k] > next)
+            gaps.append(
+                QItemSelectionRange(model_->index(next, 0), model_->index(selected[k] - 1, 0)));
+        next = selected[end] + 1;
+        k = end + 1;
+    }
+    if (next < count)
+        gaps.append(QItemSelectionRange(model_->index(next, 0), model_->index(count - 1, 0)));
+    QItemSelectionModel* model = View()->selectionModel();
+    model->clearSelection();
+    if (!gaps.isEmpty())
+        model->select(gaps, QItemSelectionModel::Select);
 }
 
 int TCustomListBox::SelCount() const {

@@ -110,6 +110,9 @@ void Beep();
 void ShowMinimized(QWidget* window);
 void ShowMaximized(QWidget* window);
 void ShowNormal(QWidget* window);
+// The bounds, frame included, the window takes again when it is restored, while it is
+// maximized, minimized or full screen; an empty rectangle while it is normal.
+TRect RestoredWindowBounds(QWidget* window);
 void SetWindowTitle(QWidget* window, const std::string& title);
 // While on, the window takes all input of the application's other windows.
 void SetApplicationModal(QWidget* window, bool modal);

@@ -1,0 +1,61 @@
+// The inspector window "BD decoder": opens a phone database, scans it and shows one report
+// line per record. The file is read and scanned on a worker thread and the report shown
+// piece by piece, so a large database never stops the window.
+#pragma once
+
+#include "DatabaseReader.h"
+#include "Dialogs.h"
+#include "ExtCtrls.h"
+#include "Forms.h"
+#include "StdCtrls.h"
+
+#include <memory>
+#include <string>
+#include <thread>
+
+class TFormDecrypt : public TForm {
+    BV_CLASS_INFO()
+public:
+    explicit TFormDecrypt(TComponent* owner);
+    ~TFormDecrypt() override;
+
+    TButton* Button1; // "Open DB"
+    TLabel* Label2;   // "Size:"
+    TLabel* Label1;   // the file's size in bytes
+    TLabel* Label3;   // the column headings
+    TLabel* Label4;
+    TLabel* Label5;
+    TLabel* Label6;
+    TMemo* Memo1; // the report
+    TOpenDialog* OpenDialog1;
+
+    // "Open DB": the file chosen in the open dialog; nothing when the dialog is cancelled.
+    void Button1Click();
+    // Reads and scans the file on a worker; the report then fills the memo piece by piece.
+    // A file that cannot be read, or is no regular file, is refused with a message and the
+    // memo keeps what it showed. Ignored while a file is being opened.
+    void OpenDatabase(const std::string& fileName);
+    // A scan or the filling of the memo is under way.
+    bool Busy() const { return job_ != nullptr || filling_; }
+    // The last scan's result (its report moved into the memo).
+    const TScanResult& LastResult() const { return result_; }
+    // Called once the report stands whole in the memo, or the file was refused.
+    TNotifyEvent OnReportShown;
+
+private:
+    struct TJob;
+    void ScanDone(const std::shared_ptr<TJob>& job);
+    void FillTimerTimer();
+    void StopRun();
+    void LayoutControls();
+
+    TTimer* fillTimer_;
+    std::shared_ptr<TJob> job_;
+    std::thread worker_;
+    TScanResult result_;
+    std::string pending_;
+    size_t pendingPos_ = 0;
+    bool filling_ = false;
+};
+
+extern TFormDecrypt* FormDecrypt;
