@@ -1,5 +1,18 @@
 // The stock controls: buttons, labels, edits, memos, check and radio boxes, combo and
 // list boxes (owner drawing and the list and combo message protocols), group boxes.
+//
+// TCustomListBox and TCustomComboBox are defined in two files. StdCtrls.cpp holds
+// their messages, owner drawing and sorting; qt/StdCtrlsWidgets.cpp holds what
+// speaks to their Qt widget:
+//   TCustomListBox   CreateWidget, DestroyWnd, View, ItemsChanged, Relayout,
+//                    RemeasureAll, ItemIndex, SetItemIndex, TopIndex, SetTopIndex,
+//                    Selected, SetSelected, SelCount, SelectedIndexes, SetMultiSelect,
+//                    SetStyle, SetItemHeight, ItemAtPos, ItemRect, ItemWidth, RowWidth,
+//                    InvalidateItem, PaintItem
+//   TCustomComboBox  CreateWidget, DestroyWnd, Combo, ItemsToWidget, RelayoutList,
+//                    ItemIndex, SetItemIndex, GetText, SetText, DroppedDown,
+//                    SetDroppedDown, SetStyle, ApplyEditReadOnly, ApplyFontColor,
+//                    DrawsFaceItself, PaintItem
 #pragma once
 
 #include "Classes.h"
