@@ -51,6 +51,8 @@ void TTrackManager::RemovePlaylistSlot(int index) {
 }
 
 void TTrackManager::mbNewPlstClick() {
+    if (RefuseWhileBusy())
+        return;
     if (ListBoxPlayLists.Items.Count() >= MaxPlaylists) {
         ui_.ShowMessage(Messages.Text(MessageName::PlaylistLimit));
         return;
@@ -66,6 +68,8 @@ void TTrackManager::mbNewPlstClick() {
 }
 
 void TTrackManager::Renameplaylist1Click() {
+    if (RefuseWhileBusy())
+        return;
     const int i = ListBoxPlayLists.ItemIndex;
     if (i < 0 || i >= ListBoxPlayLists.Items.Count())
         return;
@@ -78,6 +82,8 @@ void TTrackManager::Renameplaylist1Click() {
 }
 
 void TTrackManager::Deleteplaylist1Click() {
+    if (RefuseWhileBusy())
+        return;
     const int i = ListBoxPlayLists.ItemIndex;
     if (i < 0 || i >= ListBoxPlayLists.Items.Count())
         return;
@@ -92,6 +98,8 @@ void TTrackManager::Deleteplaylist1Click() {
 }
 
 void TTrackManager::Clearplaylists2Click() {
+    if (RefuseWhileBusy())
+        return;
     for (auto& list : Model.PlaylistTracks)
         list.Clear();
     ListBoxPlayLists.Items.Clear();
@@ -113,12 +121,16 @@ bool TTrackManager::ListBoxPlayListsDragOver(TDragSource source, int item) const
 }
 
 void TTrackManager::ListBoxPlayListsDragDrop(TDragSource source, int item) {
+    if (RefuseWhileBusy())
+        return;
     if (source != TDragSource::TrackView)
         return;
     CopySelectionToPlaylist(*this, item);
 }
 
 void TTrackManager::MoveUp2Click() {
+    if (RefuseWhileBusy())
+        return;
     const int shown = SelectedPlaylist();
     const int f = BvPlaylist.ItemIndex;
     if (shown < 0 || shown >= MaxPlaylists || f <= 0 || f >= BvPlaylist.Count())
@@ -131,6 +143,8 @@ void TTrackManager::MoveUp2Click() {
 }
 
 void TTrackManager::MoveDown2Click() {
+    if (RefuseWhileBusy())
+        return;
     const int shown = SelectedPlaylist();
     const int f = BvPlaylist.ItemIndex;
     if (shown < 0 || shown >= MaxPlaylists || f < 0 || f >= BvPlaylist.Count() - 1)
@@ -149,6 +163,8 @@ void TTrackManager::TrackListMenuPopup() {
 }
 
 void TTrackManager::CopyToPlayListPopup1Click(int item) {
+    if (RefuseWhileBusy())
+        return;
     // Item k targets playlist k + 1: names may repeat, positions do not.
     if (item < 0 || item >= static_cast<int>(CopyToPlaylistItems.size()))
         return;
@@ -165,6 +181,8 @@ bool TTrackManager::BvPlaylistADragOver(TDragSource) const {
 }
 
 void TTrackManager::BvPlaylistGLDragDrop(TDragSource source, int targetLine) {
+    if (RefuseWhileBusy())
+        return;
     switch (source) {
     case TDragSource::TrackView: {
         const int shown = SelectedPlaylist();

@@ -1,71 +1,61 @@
 // The card file scan: music files on the card that the track list does not hold yet.
+// The search runs on the card-read worker; the rows it builds are appended on the GUI
+// thread (TrackManagerCard.cpp).
 #include "TrackManagerUpdateState.h"
 
 #include "Files.h"
 #include "RtFileUtils.h"
 
 bool FloppyGuard(TTrackManager& m); // TrackManagerCard.cpp
+std::unique_ptr<TCardReadJob> NewCardJob(TTrackManager::TRunKind kind);
+void StartCardJob(TTrackManager& m, std::unique_ptr<TCardReadJob> job);
+std::vector<std::string> ColumnOf(const TBvMultiStringHolder& table, const char* name);
 
-namespace {
-
-// Adds one found path unless `listed` holds it; a file that cannot be read is
-// logged and passed over.
-void AddFoundFile(TTrackManager& m, TFileNameSet& listed, const std::string& path) {
-    const int attr = FileGetAttr(path);
-    // A folder named like a music file is no track.
-    if (attr < 0 || (attr & faDirectory))
-        return;
-    const std::string ext = LowerCase(ExtractFileExt(path));
-    if (ext != ".mp3" && ext != ".m4a")
-        return;
-    if (listed.Contains(path))
-        return;
-    try {
-        const int row = ext == ".mp3" ? m.AddMp3ToTrackList(path) : m.AddM4aToTrackList(path);
-        if (row >= 0)
+// Worker: the card's "\iTunes\" and "\mobile\" folders with their subfolders, then the
+// root, each music file that `listed` does not hold made a row. A file that cannot be
+// read is logged and passed over.
+void SearchCardFiles(TTrackManager& owner, TCardReadJob& job, TFileNameSet& listed,
+                     const std::atomic<uint8_t>& cancel,
+                     const std::function<void(const std::string&)>& log) {
+    const std::string root = std::string(1, job.Drive) + ":\\";
+    auto add = [&](const std::string& path) {
+        const int attr = FileGetAttr(path);
+        // A folder named like a music file is no track.
+        if (attr < 0 || (attr & faDirectory))
+            return;
+        const std::string ext = LowerCase(ExtractFileExt(path));
+        if ((ext != ".mp3" && ext != ".m4a") || listed.Contains(path))
+            return;
+        try {
+            // The row builders read only the file.
+            job.Found.push_back(ext == ".mp3" ? owner.BuildMp3Row(path)
+                                              : owner.BuildM4aRow(path, false));
             listed.Add(path);
-    } catch (const Exception& e) {
-        m.Log.AddLog(path + ": " + e.Message());
-    }
-}
-
-} // namespace
-
-void ScanCardForFiles(TTrackManager& m) {
-    if (!FloppyGuard(m)) {
-        const std::string root = std::string(1, m.Model.PhoneDrive) + ":\\";
-        // The listed names once per scan: a search of the track list per file
-        // made a large card take minutes.
-        TFileNameSet listed(m.Model.TrackListHolder.StringsByName("FileName"));
-        TStringList list;
-        for (const char* folder : {"iTunes\\", "mobile\\"}) {
-            list.Clear();
-            FindMusicFilesRecursive(root + folder, list);
-            for (int i = 0; i < list.Count(); ++i)
-                AddFoundFile(m, listed, list[i]);
+        } catch (const Exception& e) {
+            log(job.Texts.Fmt("could_not_add", {path, e.Message()}));
         }
-        for (const char* ext : {"mp3", "m4a"}) {
-            FindFilesByExt(root, ext, list);
-            for (int i = 0; i < list.Count(); ++i)
-                AddFoundFile(m, listed, root + list[i]);
-        }
+    };
+    TStringList list;
+    for (const char* folder : {"iTunes\\", "mobile\\"}) {
+        list.Clear();
+        FindMusicFilesRecursive(root + folder, list);
+        for (int i = 0; i < list.Count() && !cancel; ++i)
+            add(list[i]);
     }
-    m.Model.UpdateAllMusic();
-    if (m.ListBoxPlayLists.Items.Count() > 0)
-        m.ListBoxPlayLists.ItemIndex = 0;
-    m.RefreshTrackView();
+    for (const char* ext : {"mp3", "m4a"}) {
+        if (cancel)
+            break;
+        FindFilesByExt(root, ext, list);
+        for (int i = 0; i < list.Count() && !cancel; ++i)
+            add(root + list[i]);
+    }
 }
 
 void TTrackManager::btnScanMobileClick() {
-    auto& st = UpdateStateOf(*this);
+    UpdateStateOf(*this);
     if (RefuseWhileBusy() || FloppyGuard(*this))
         return;
-    ++st.CardBusy;
-    try {
-        ScanCardForFiles(*this);
-    } catch (...) {
-        --st.CardBusy;
-        throw;
-    }
-    --st.CardBusy;
+    auto job = NewCardJob(TRunKind::FileScan);
+    job->Listed = ColumnOf(Model.TrackListHolder, "FileName");
+    StartCardJob(*this, std::move(job));
 }

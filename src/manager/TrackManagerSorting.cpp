@@ -211,21 +211,33 @@ void TTrackManager::SortMediaDB(const TSortKeys& keys) {
 }
 
 void TTrackManager::SortbyArtist1Click() {
+    if (RefuseWhileBusy())
+        return;
     SortTrackLists(*this, ArtistKeys);
 }
 void TTrackManager::SortbyTitle1Click() {
+    if (RefuseWhileBusy())
+        return;
     SortTrackLists(*this, TitleKeys);
 }
 void TTrackManager::SortbyAlbum1Click() {
+    if (RefuseWhileBusy())
+        return;
     SortTrackLists(*this, AlbumKeys);
 }
 void TTrackManager::SortbyBitrate1Click() {
+    if (RefuseWhileBusy())
+        return;
     SortTrackLists(*this, BitrateKeys);
 }
 void TTrackManager::SortbySize1Click() {
+    if (RefuseWhileBusy())
+        return;
     SortTrackLists(*this, SizeKeys);
 }
 void TTrackManager::Sortbylength1Click() {
+    if (RefuseWhileBusy())
+        return;
     SortTrackLists(*this, LengthKeys);
 }
 

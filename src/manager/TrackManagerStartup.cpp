@@ -1,6 +1,7 @@
 // Start-up, reset and shutdown of the track manager, the library files, and the
 // small view-state helpers every concern shares.
 #include "TrackManager.h"
+#include "TrackManagerUpdateState.h"
 
 #include "Dispatcher.h"
 #include "Drives.h"
@@ -244,7 +245,26 @@ void TTrackManager::SaveMediaDB() {
 
 // ---- Shutdown ----------------------------------------------------------------
 
+void TTrackManager::StopForClose() {
+    const std::vector<std::string> left =
+        StopAndWaitForWorkers(Update ? Update->CloseWaitMs : 10000);
+    if (left.empty())
+        return;
+    std::string names;
+    for (const std::string& name : left)
+        names += (names.empty() ? "" : ", ") + name;
+    try {
+        ui_.ShowWarning(Messages.Fmt("not_ended", {names}));
+    } catch (...) {
+    }
+}
+
 bool TTrackManager::FormCloseQuery() {
+    if (IsBusy()) {
+        if (!ui_.AskYesNo(Messages.Text("stop_to_close")))
+            return false;
+        StopForClose();
+    }
     // The close that follows saves again and reports a failure; reporting here too
     // would show it twice.
     try {
@@ -257,7 +277,9 @@ bool TTrackManager::FormCloseQuery() {
 void TTrackManager::FormClose() {
     std::string failures;
     try {
-        StopAndWaitForWorkers();
+        // A close that was not asked first (the program ending) stops the run too.
+        if (IsBusy())
+            StopForClose();
     } catch (const Exception& e) {
         failures += e.Message();
     }

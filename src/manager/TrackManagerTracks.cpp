@@ -213,6 +213,8 @@ void TTrackManager::AddFilesToTrackList(const std::vector<std::string>& paths, b
 }
 
 void TTrackManager::btnAddFileClick() {
+    if (RefuseWhileBusy())
+        return;
     std::vector<std::string> files;
     if (!ui_.OpenFiles(std::string(MediaFilter), files))
         files.clear();
@@ -220,6 +222,8 @@ void TTrackManager::btnAddFileClick() {
 }
 
 void TTrackManager::btnAddDIRClick() {
+    if (RefuseWhileBusy())
+        return;
     std::string folder;
     if (!ui_.SelectFolder(folder))
         return;
@@ -233,5 +237,7 @@ void TTrackManager::btnAddDIRClick() {
 }
 
 void TTrackManager::BvDragDrop1Drop(const std::vector<std::string>& paths) {
+    if (RefuseWhileBusy())
+        return;
     AddFilesToTrackList(paths, false);
 }

@@ -81,6 +81,8 @@ std::vector<int> TTrackManager::SelectedEntries() const {
 }
 
 void TTrackManager::btnRemoveClick() {
+    if (RefuseWhileBusy())
+        return;
     const int shown = SelectedPlaylist();
     if (shown < 0 || shown >= MaxPlaylists)
         return;
@@ -96,8 +98,6 @@ void TTrackManager::btnRemoveClick() {
         ShowPlaylist(shown);
         return;
     }
-    if (RefuseWhileBusy())
-        return;
 
     // Each selected line names its row by the row's serial, so deleting one row
     // never makes another line point at the wrong track.
