@@ -13,7 +13,9 @@
 #include <unordered_set>
 #include <vector>
 
-struct TPoint {
+// A point in the track view; apart from the windows' own point type, which the windows
+// include beside this header.
+struct TViewPoint {
     int X = 0;
     int Y = 0;
 };
@@ -63,7 +65,7 @@ public:
     std::atomic<int32_t> CopyingFileSize{0};
     std::atomic<int32_t> ConvertingFileSize{0};
     int32_t SearchPos = 0;
-    TPoint HintMousePos;
+    TViewPoint HintMousePos;
 
     void ResetRunFlags();
 

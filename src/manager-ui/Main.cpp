@@ -1,0 +1,199 @@
+// The main window's life: construction over the track manager, creation and closing,
+// failures of handlers, and following the manager's notices of what changed.
+#include "Main.h"
+
+#include "Dialogs.h"
+#include "Dispatcher.h"
+#include "MainLayout.h"
+
+#include <exception>
+
+TForm1* Form1 = nullptr;
+
+const TClassInfo& TForm1::StaticClassInfo() {
+    static const TClassInfo info("TForm1", &TForm::StaticClassInfo(), {}, "Main");
+    return info;
+}
+
+TForm1::TForm1(TComponent* owner, TManagerPaths paths) : TForm(owner) {
+    Manager = std::make_unique<TTrackManager>(*this, std::move(paths));
+    CreateComponents();
+    BuildCommandMap();
+    Manager->ViewSink = [this](TViewId view) { SyncView(view); };
+    Manager->ProgressSink = [this](TProgressBarId bar, int position, int max) {
+        SyncProgress(bar, position, max);
+    };
+    Manager->Log.SetSink([this](const std::string& line) {
+        if (IsMainThread()) {
+            AddLogLine(line);
+            return;
+        }
+        Queue([this, line] { AddLogLine(line); });
+    });
+    OnCreate = [this](TObject* sender) {
+        RunHandler("TForm1.FormCreate", [this, sender] { FormCreate(sender); });
+    };
+    OnCloseQuery = [this](TObject* sender, bool& canClose) { FormCloseQuery(sender, canClose); };
+    OnClose = [this](TObject* sender, TCloseAction& action) { FormClose(sender, action); };
+}
+
+TForm1::~TForm1() {
+    if (Form1 == this)
+        Form1 = nullptr;
+    // The manager's sinks point into this window; nothing may reach it while it goes.
+    if (Manager) {
+        Manager->ViewSink = nullptr;
+        Manager->ProgressSink = nullptr;
+        Manager->Log.SetSink(nullptr);
+    }
+}
+
+const std::array<std::string_view, 28>& TForm1::MessageStringNames() {
+    static const std::array<std::string_view, 28> names = {
+        MessageName::BuildingiTunesDB,   MessageName::SavingiTunesDB,
+        MessageName::MobileUpdated,      MessageName::SuccessfullyCopied,
+        MessageName::NoSenseToCopy,      MessageName::CopyingFile,
+        MessageName::EncodingFile,       MessageName::WasConverted,
+        MessageName::DecodingFile,       MessageName::CreatingDirectories,
+        MessageName::AllFilesCopied,     MessageName::AllFilesEncoded,
+        MessageName::ReadingDatabase,    MessageName::BuildingPlaylists,
+        MessageName::SearchingBadLinks,  MessageName::ScaningMobile,
+        MessageName::NotEnoughSpace1,    MessageName::NotEnoughSpace2,
+        MessageName::NoFloppy,           MessageName::DoYouWantToDelete1,
+        MessageName::DoYouWantToDelete2, MessageName::DoYouWantToDelete3,
+        MessageName::SkeepingFile,       MessageName::AllMusic,
+        MessageName::NewPlaylist,        MessageName::RenamePlaylist,
+        MessageName::CreatePlaylist,     MessageName::TypeNameOfPlaylist};
+    return names;
+}
+
+// ---- Creation and closing -------------------------------------------------------------
+
+void TForm1::FormCreate(TObject*) {
+    Manager->FormCreate();
+    // The translator writes the manager's own texts, so every command reads the translation.
+    for (std::string_view name : MessageStringNames())
+        Variables->Add(std::string(name), Manager->Messages.Variable(name));
+    SyncAll();
+}
+
+void TForm1::FormCloseQuery(TObject*, bool& canClose) {
+    HandlerLog.push_back("FormCloseQuery");
+    canClose = Manager->FormCloseQuery();
+}
+
+void TForm1::FormClose(TObject*, TCloseAction& action) {
+    HandlerLog.push_back("TForm1.FormClose");
+    if (closing_)
+        return;
+    closing_ = true;
+    // Saves the settings and the library; a failure is shown once, naming the file, and the
+    // window closes all the same.
+    Manager->FormClose();
+    Timer1->SetEnabled(false);
+    TransFlashTimer->SetEnabled(false);
+    TimerBeforeShow->SetEnabled(false);
+    TimerAfterShow->SetEnabled(false);
+    action = TCloseAction::caHide;
+    if (Application && Application->MainForm() == this)
+        Application->Terminate();
+}
+
+void TForm1::Exit1Click() {
+    Close();
+}
+
+void TForm1::Timer1Timer() {
+    // Qt's event loop handles every message as it comes; a pump from here would run handlers
+    // inside handlers that are still running.
+}
+
+void TForm1::bvGroupActionsExpanded() {
+    Manager->bvGroupActionsExpanded();
+    BvDriveCombo1->SetVisible(Manager->DriveComboVisible);
+}
+
+void TForm1::BvDriveCombo1Change() {
+    // The selector's letter is the phone drive.
+    if (const char letter = BvDriveCombo1->Drive())
+        Manager->Model.PhoneDrive = letter;
+}
+
+void TForm1::RunHandler(const std::string& name, const std::function<void()>& handler) {
+    HandlerLog.push_back(name);
+    ++handlerDepth_;
+    try {
+        handler();
+    } catch (const Exception& e) {
+        ShowWarning(name + " failed:\r\n" + e.Message());
+    } catch (const std::exception& e) {
+        ShowWarning(name + " failed:\r\n" + e.what());
+    } catch (...) {
+        ShowWarning(name + " failed.");
+    }
+    --handlerDepth_;
+}
+
+// ---- Following the manager --------------------------------------------------------------
+
+void TForm1::SyncAll() {
+    for (TViewId view :
+         {TViewId::Options, TViewId::PlaylistBox, TViewId::TrackView, TViewId::MediaDBList,
+          TViewId::DeletedList, TViewId::TagEditor, TViewId::Statistics})
+        SyncView(view);
+}
+
+void TForm1::SyncView(TViewId view) {
+    switch (view) {
+    case TViewId::TrackView:
+        SyncTrackView();
+        break;
+    case TViewId::PlaylistBox:
+        SyncPlaylistBox();
+        break;
+    case TViewId::MediaDBList:
+        SyncMediaDBList();
+        break;
+    case TViewId::DeletedList:
+        SyncDeletedList();
+        break;
+    case TViewId::TagEditor:
+        SyncTagEditor();
+        break;
+    case TViewId::Statistics:
+        SyncStatistics();
+        break;
+    case TViewId::Options:
+        SyncOptions();
+        break;
+    }
+}
+
+void TForm1::SyncOptions() {
+    TTrackManager& m = *Manager;
+    BvSpeedBar1->SetVisible(m.SpeedBarVisible);
+    BvDriveCombo1->SetDriveTypes(m.DriveComboOnlyRemovable ? BvDriveRemov->DriveTypes()
+                                                           : BvDriveAll->DriveTypes());
+    if (!bvGroupActions->Collapsed())
+        BvDriveCombo1->SetVisible(m.DriveComboVisible);
+    TransFlashTimer->SetInterval(static_cast<unsigned>(std::max(1, m.TransFlashTimer.Interval)));
+    TransFlashTimer->SetEnabled(m.TransFlashTimer.Enabled);
+    TimerBeforeShow->SetInterval(static_cast<unsigned>(std::max(1, m.TimerBeforeShow.Interval)));
+    TimerAfterShow->SetInterval(static_cast<unsigned>(std::max(1, m.TimerAfterShow.Interval)));
+    BvPlaylist->SetMultiLine(m.Options.cbMultiLinePlaylist);
+    Sortall1->SetChecked(m.Sortall1Checked);
+}
+
+void TForm1::ReadSelections() {
+    auto read = [](TBvPlaylist* box, TListView& view) {
+        if (box->Items()->Count() != view.Count())
+            return;
+        view.Selected.clear();
+        for (int line : box->SelectedLines())
+            view.Selected.insert(line);
+        view.ItemIndex = box->ItemIndex();
+    };
+    read(BvPlaylist, Manager->BvPlaylist);
+    read(MediaDBList, Manager->MediaDBList);
+    read(DeletedList, Manager->DeletedList);
+}

@@ -1,0 +1,342 @@
+// The main window: every control and component of Brisvane's window, bound to the track
+// manager that holds the state and runs the commands. The window keeps no state of its own
+// beyond its controls; it shows what the manager says, hands it what the user did, and
+// answers its questions (TManagerUi) with the gui layer's dialogs.
+//
+// Members are grouped by the source file that fills them, so that each concern has its own
+// file:
+//   Main.cpp            construction, creation and closing, Reset, failures of handlers,
+//                       following the manager's view notices
+//   MainLayout.cpp      creating and placing the controls, menus and speed bar
+//   MainCommands.cpp    the command map: one table of every menu item, speed item, button,
+//                       key and timer and the handler it runs
+//   MainUi.cpp          the TManagerUi answers
+//   MainPictures.cpp    the pictures of the menus, speed bar and buttons
+//   MainTracks.cpp, MainPlaylists.cpp, MainTags.cpp, MainLibrary.cpp, MainDeleted.cpp,
+//   MainStatistics.cpp, MainHints.cpp, MainCard.cpp   each box's controls and their syncing
+#pragma once
+
+#include "BvButton.h"
+#include "BvDialogs.h"
+#include "BvDragDrop.h"
+#include "BvDriveCtrls.h"
+#include "BvMenus.h"
+#include "BvPanel.h"
+#include "BvPlaylist.h"
+#include "BvSelectDirectory.h"
+#include "BvSpecialProgress.h"
+#include "BvSpeedbar.h"
+#include "BvSplitter.h"
+#include "BvTranslator.h"
+#include "BvgGroupBox.h"
+#include "BvgListBox.h"
+#include "ExtCtrls.h"
+#include "Forms.h"
+#include "Menus.h"
+#include "StdCtrls.h"
+#include "TrackManager.h"
+
+#include <array>
+#include <functional>
+#include <memory>
+#include <string>
+#include <vector>
+
+// One line of the command map: a control's event and the handler it runs. Exactly one of
+// the control pointers is set (a menu item, a speed item, a button or a timer); Key bindings
+// name the control that takes the key and the key with its shift state.
+struct TCommandBinding {
+    enum TKind { MenuItem, SpeedItem, Button, Key, Timer, Event };
+    TKind Kind = MenuItem;
+    std::string Handler; // the handler's name, as the program calls it
+    std::string What;    // what the user sees: the caption path or the key
+    TMenuItem* Item = nullptr;
+    TBvSpeedItem* Speed = nullptr;
+    TControl* Control = nullptr;
+    TTimer* TimerComponent = nullptr;
+    uint16_t KeyCode = 0;
+    TShiftState KeyShift = 0;
+    std::function<void()> Run;
+};
+
+class TForm1 : public TForm, public TManagerUi {
+    BV_CLASS_INFO()
+public:
+    explicit TForm1(TComponent* owner, TManagerPaths paths = {});
+    ~TForm1() override;
+
+    // The state and the commands behind every control.
+    std::unique_ptr<TTrackManager> Manager;
+
+    // Set by the program block to the other windows, which this layer does not know.
+    // ShowOptionsHook answers true when the dialog was closed with OK.
+    std::function<bool()> ShowOptionsHook;
+    std::function<void()> ShowAboutHook;
+    std::function<void()> ShowInspectorHook;
+
+    // ---- Window, menus and speed bar (MainLayout.cpp, MainCommands.cpp) ----------------
+    TBvMainMenu* BvMainMenu1 = nullptr;
+    TMenuItem* File1 = nullptr;
+    TMenuItem* Opentracklist1 = nullptr;
+    TMenuItem* Savetracklist1 = nullptr;
+    TMenuItem* N1 = nullptr;
+    TMenuItem* Options1 = nullptr;
+    TMenuItem* Exit1 = nullptr;
+    TMenuItem* Mobilephone1 = nullptr;
+    TMenuItem* Scanmobile1 = nullptr;
+    TMenuItem* Updatemobile1 = nullptr;
+    TMenuItem* Scanmobileforfiles2 = nullptr;
+    TMenuItem* ReadiTunesDB1 = nullptr;
+    TMenuItem* DeletephoneDB1 = nullptr;
+    TMenuItem* Tracklist1 = nullptr;
+    TMenuItem* Addfiles2 = nullptr;
+    TMenuItem* Adddirectory2 = nullptr;
+    TMenuItem* Checkforbadfiles1 = nullptr;
+    TMenuItem* Removeselected1 = nullptr;
+    TMenuItem* Selectall1 = nullptr;
+    TMenuItem* Inverseselection1 = nullptr;
+    TMenuItem* Selectnone1 = nullptr;
+    TMenuItem* Playlist1 = nullptr;
+    TMenuItem* Newplaylist1 = nullptr;
+    TMenuItem* Renameplaylist1 = nullptr;
+    TMenuItem* Deleteplaylist1 = nullptr;
+    TMenuItem* Clearplaylists2 = nullptr;
+    TMenuItem* Sort1 = nullptr;
+    // "Sort by Artist" ... "Sort by Length" of Tracklist > Sort.
+    std::array<TMenuItem*, 6> TracklistSortItems{};
+    TMenuItem* Sortall1 = nullptr;
+    TMenuItem* MediaDatabase1 = nullptr;
+    TMenuItem* Addfiles1 = nullptr;
+    TMenuItem* Adddirectory1 = nullptr;
+    TMenuItem* Deletealldeadlinks1 = nullptr;
+    TMenuItem* Clear1 = nullptr;
+    TMenuItem* Sort2 = nullptr;
+    std::array<TMenuItem*, 6> MediaDBSortItems{};
+    TMenuItem* Tools1 = nullptr;
+    TMenuItem* ParseiTunesDB1 = nullptr;
+    TMenuItem* Help1 = nullptr;
+    TMenuItem* About1 = nullptr;
+
+    TBvSpeedBar* BvSpeedBar1 = nullptr;
+    TBvSpeedItem* spAddFiles = nullptr;     // "Add file(s)..."
+    TBvSpeedItem* spAddDirectory = nullptr; // "Add Directory..."
+    TBvSpeedItem* spRemove = nullptr;
+    TBvSpeedItem* spMoveUp = nullptr;
+    TBvSpeedItem* spMoveDown = nullptr;
+    TBvSpeedItem* spScan = nullptr;
+    TBvSpeedItem* spUpdate = nullptr;
+    TBvSpeedItem* BvSpeedItem1 = nullptr; // "About", not visible
+    TBvSpeedItem* spOptions = nullptr;    // not visible
+    TBvSpeedItem* spReadDB = nullptr;     // "Read iTunesDB", not visible
+    TBvSpeedItem* spOpenPlaylist = nullptr;
+    TBvSpeedItem* spSavePlaylist = nullptr;
+    TBvSpeedItem* BvSpeedItem2 = nullptr; // "Clear playlist", not visible
+    TButton* Button2 = nullptr;           // "save", hidden
+    TButton* Button3 = nullptr;           // "load", hidden
+
+    TScrollBox* ScrollBox1 = nullptr;
+    TBvSplitter* BvSplitter1 = nullptr;
+
+    TImageList* ImageListMenu = nullptr;    // 16 x 16, menus
+    TImageList* ImageListBar = nullptr;     // 32 x 32, speed bar
+    TImageList* ImageListButtons = nullptr; // 16 x 16, image buttons and playlist box
+    TBvTranslator* BvTranslator1 = nullptr;
+    TBvTranslatorStrings* Variables = nullptr;
+    TBvDragDrop* BvDragDrop1 = nullptr;
+    TBvOpenDialog* BvOpenDialog1 = nullptr;
+    TBvOpenDialog* BvOpenDialog2 = nullptr;
+    TBvSaveDialog* BvSaveDialog1 = nullptr;
+    TBvSelectDirectory* BvSelectDirectory1 = nullptr;
+    TTimer* Timer1 = nullptr;
+
+    // ---- Actions (MainLayout.cpp) ----------------------------------------------------
+    TBvgGroupBox* bvGroupActions = nullptr;
+    TBvImgBtn* btnUpdateMobile = nullptr;
+    TBvImgBtn* btnResetProg = nullptr;
+    TBvImgBtn* btnScan = nullptr;
+    TBvImgBtn* btnReadDB = nullptr;
+    TBvImgBtn* btnScanMobile = nullptr;
+    TBvImgBtn* btnUpdate2 = nullptr; // "!"
+    TBvDriveCombo* BvDriveCombo1 = nullptr;
+    TBvDriveCombo* BvDriveAll = nullptr;   // hidden: every drive type
+    TBvDriveCombo* BvDriveRemov = nullptr; // hidden: removable drives
+
+    // ---- Log, update and card (MainCard.cpp) -----------------------------------------
+    TBvgGroupBox* bvGroupLog = nullptr;
+    TBvSpecialProgress* ProgressBar1 = nullptr;
+    TBvSpecialProgress* ProgressBar2 = nullptr;
+    TBvSpecialProgress* ProgressAll = nullptr;
+    TMemo* MemoLog = nullptr;
+    TBvImgBtn* btnCancel = nullptr; // "Stop", hidden while nothing runs
+    TTimer* TransFlashTimer = nullptr;
+
+    // ---- Tracks (MainTracks.cpp) -----------------------------------------------------
+    TBvPlaylist* BvPlaylist = nullptr;
+    TBvPopupMenu* TrackListMenu = nullptr;
+    TMenuItem* Addfiles3 = nullptr;
+    TMenuItem* Removefiles2 = nullptr;
+    TMenuItem* Clear2 = nullptr;
+    TMenuItem* MoveUp2 = nullptr;
+    TMenuItem* MoveDown2 = nullptr;
+    TMenuItem* CopyToPlaylist1 = nullptr;
+    TMenuItem* CopyToPlayListPopup1 = nullptr; // the hidden template item
+    TMenuItem* Sort3 = nullptr;
+    std::array<TMenuItem*, 6> TrackListMenuSortItems{};
+
+    // ---- Tags (MainTags.cpp) ---------------------------------------------------------
+    TBvgGroupBox* bvGroupBoxTags = nullptr;
+    TEdit* edArtist = nullptr;
+    TEdit* edTitle = nullptr;
+    TEdit* edAlbum = nullptr;
+    TEdit* edTime = nullptr;
+    TEdit* edBitrate = nullptr;
+    TEdit* edSize = nullptr;
+    TEdit* edFileName = nullptr;
+    TLabel* lbUID = nullptr;
+    std::vector<TLabel*> TagLabels;
+
+    // ---- Playlists (MainPlaylists.cpp) -----------------------------------------------
+    TBvgGroupBox* bvGroupPlaylists = nullptr;
+    TBvgListBox* ListBoxPlayLists = nullptr;
+    TBvPopupMenu* PopupMenuPlaylist = nullptr;
+    TMenuItem* Newplaylist2 = nullptr;
+    TMenuItem* Renameplaylist2 = nullptr;
+    TMenuItem* Deleteplaylist2 = nullptr;
+
+    // ---- Media library (MainLibrary.cpp) ---------------------------------------------
+    TBvgGroupBox* BvGroupMediaDB = nullptr;
+    TBvPlaylist* MediaDBList = nullptr;
+    TEdit* EditSearchDB = nullptr;
+    TBvImgBtn* btnSearch = nullptr; // "Next"
+    TBvPopupMenu* PopupMediaDB = nullptr;
+    TMenuItem* Copytotracklist1 = nullptr;
+    TMenuItem* Addfiles4 = nullptr;
+    TMenuItem* Adddirectory4 = nullptr;
+    TMenuItem* Deletealldeadlinks2 = nullptr;
+    TMenuItem* Clear3 = nullptr;
+    TMenuItem* Sort4 = nullptr;
+    std::array<TMenuItem*, 6> PopupMediaDBSortItems{};
+
+    // ---- Statistics (MainStatistics.cpp) ---------------------------------------------
+    TBvgGroupBox* BvGroupStat = nullptr;
+    TLabel* Label13 = nullptr; // the drive
+    TBvSpecialProgress* StatusBarSpace = nullptr;
+    TLabel* Label17 = nullptr; // free
+    TLabel* Label14 = nullptr; // tracks
+    TLabel* Label15 = nullptr; // playing time
+    TLabel* Label18 = nullptr; // size of all tracks
+    TLabel* Label19 = nullptr; // space needed
+    std::vector<TLabel*> StatLabels;
+    TBvImgBtn* btnRefreshStat = nullptr;
+
+    // ---- Deleted (MainDeleted.cpp) ---------------------------------------------------
+    TBvgGroupBox* BvGroupDeleted = nullptr;
+    TBvPlaylist* DeletedList = nullptr;
+    TBvPopupMenu* PopupDeleted = nullptr;
+    TMenuItem* MenuItem1 = nullptr; // "Restore"
+    TMenuItem* Delete1 = nullptr;
+    TMenuItem* Clear4 = nullptr;
+
+    // ---- Information hints (MainHints.cpp) -------------------------------------------
+    TBvPanel* PanelHint = nullptr;
+    TLabel* LabelPopupText = nullptr;
+    TTimer* TimerBeforeShow = nullptr;
+    TTimer* TimerAfterShow = nullptr;
+
+    // ---- The command map (MainCommands.cpp) ------------------------------------------
+    // Every binding of the window, built once the controls exist; a test walks it.
+    const std::vector<TCommandBinding>& Commands() const { return commands_; }
+    // The bindings that run a handler, by its name (empty when none does).
+    std::vector<const TCommandBinding*> BindingsOf(const std::string& handler) const;
+    // Every handler run so far, by name, in order; tests read it.
+    std::vector<std::string> HandlerLog;
+
+    // ---- Handlers of the window itself (Main.cpp) ------------------------------------
+    void FormCreate(TObject* sender);
+    void FormCloseQuery(TObject* sender, bool& canClose);
+    void FormClose(TObject* sender, TCloseAction& action);
+    void Exit1Click();
+    void Timer1Timer();
+    void bvGroupActionsExpanded();
+    void BvDriveCombo1Change();
+    // Runs a handler: a failure reaches the user as one message box naming what failed,
+    // and the event loop goes on.
+    void RunHandler(const std::string& name, const std::function<void()>& handler);
+
+    // The window follows the manager: the views it names are shown again.
+    void SyncView(TViewId view);
+    void SyncAll();
+    // What the controls hold goes to the manager before a command reads it: the selected
+    // lines of the three views and the chosen playlist.
+    void ReadSelections();
+
+    // ---- TManagerUi (MainUi.cpp) -----------------------------------------------------
+    void ShowMessage(const std::string& text) override;
+    void ShowWarning(const std::string& text) override;
+    TQuestionResult AskYesNoCancel(const std::string& text) override;
+    bool InputQuery(const std::string& caption, const std::string& prompt,
+                    std::string& value) override;
+    bool OpenFiles(const std::string& filter, std::vector<std::string>& files) override;
+    bool SelectFolder(std::string& folder) override;
+    bool ShowOptionsDialog() override;
+    void CloseMainWindow() override;
+    void Beep() override;
+    bool SelectPhoneDrive(char letter) override;
+    void SetDriveSelectorEnabled(bool enabled) override;
+
+    // The 28 message strings, registered with Variables in this order.
+    static const std::array<std::string_view, 28>& MessageStringNames();
+
+private:
+    // MainLayout.cpp
+    void CreateComponents();
+    void CreateMenus();
+    void CreatePopupMenus();
+    void CreateSpeedBar();
+    void CreateColumn();
+    void CreateActionsBox();
+    TBvgGroupBox* MakeGroupBox(const std::string& name, const std::string& caption, int fullHeight);
+    TMenuItem* AddItem(TMenuItem* parent, const std::string& name, const std::string& caption,
+                       TShortCut shortCut = 0, int image = -1);
+    TBvImgBtn* MakeImageButton(TWinControl* parent, const std::string& name,
+                               const std::string& caption, int image, int top);
+    void ApplyScale();
+    // MainPictures.cpp
+    void LoadPictures();
+    // Each box's controls (MainTags.cpp ... MainDeleted.cpp, MainCard.cpp, MainHints.cpp).
+    void CreateTagsBox();
+    void CreateLogBox();
+    void CreatePlaylistsBox();
+    void CreateMediaDBBox();
+    void CreateStatisticsBox();
+    void CreateDeletedBox();
+    void CreateTrackView();
+    void CreateHintPanel();
+    void SyncTrackView();
+    void SyncPlaylistBox();
+    void SyncMediaDBList();
+    void SyncDeletedList();
+    void SyncTagEditor();
+    void SyncStatistics();
+    void SyncOptions();
+    void SyncProgress(TProgressBarId bar, int position, int max);
+    void AddLogLine(const std::string& line);
+    // MainCommands.cpp
+    void BuildCommandMap();
+    void Bind(TCommandBinding binding);
+    void BindMenu(TMenuItem* item, const std::string& handler, std::function<void()> run);
+    void BindSpeed(TBvSpeedItem* item, const std::string& handler, std::function<void()> run);
+    void BindButton(TControl* button, const std::string& handler, std::function<void()> run);
+    void BindTimer(TTimer* timer, const std::string& handler, std::function<void()> run);
+    void BindEvent(TControl* control, const std::string& what, const std::string& handler,
+                   std::function<void()> run);
+    void TrackViewKeyDown(uint16_t& key, TShiftState shift);
+
+    std::vector<TCommandBinding> commands_;
+    // Guards against a handler running inside another one's message box.
+    int handlerDepth_ = 0;
+    bool closing_ = false;
+};
+
+// The main window of the running program; null when it is not made (tests make their own).
+extern TForm1* Form1;

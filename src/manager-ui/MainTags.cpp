@@ -1,0 +1,50 @@
+// The "Edit tags" box: the edits of the chosen track's tags.
+#include "Main.h"
+#include "MainLayout.h"
+
+void TForm1::CreateTagsBox() {
+    const int top = kGroupCaptionRoom;
+    const int step = kEditHeight + 6;
+    bvGroupBoxTags = MakeGroupBox("bvGroupBoxTags", "Edit tags", top + 8 * step + kBoxPadding);
+    auto row = [&](const std::string& name, const std::string& caption, int index, bool readOnly) {
+        auto* label = new TLabel(this);
+        label->SetParent(bvGroupBoxTags);
+        UseWindowFont(label->Font());
+        label->SetCaption(caption);
+        label->SetBounds(kBoxPadding, top + index * step + 3, kLabelWidth, kEditHeight);
+        TagLabels.push_back(label);
+        auto* edit = new TEdit(this);
+        edit->SetName(name);
+        edit->SetParent(bvGroupBoxTags);
+        UseWindowFont(edit->Font());
+        edit->SetBounds(kBoxPadding + kLabelWidth, top + index * step,
+                        kColumnWidth - 2 * kBoxPadding - kLabelWidth, kEditHeight);
+        edit->SetAnchors(akLeft | akTop | akRight);
+        edit->SetReadOnly(readOnly);
+        return edit;
+    };
+    edArtist = row("edArtist", "Artist:", 0, false);
+    edTitle = row("edTitle", "Title:", 1, false);
+    edAlbum = row("edAlbum", "Album:", 2, false);
+    edTime = row("edTime", "Time:", 3, false);
+    edBitrate = row("edBitrate", "Bitrate:", 4, true);
+    edSize = row("edSize", "Size:", 5, true);
+    edFileName = row("edFileName", "File:", 6, true);
+    lbUID = new TLabel(this);
+    lbUID->SetName("lbUID");
+    lbUID->SetParent(bvGroupBoxTags);
+    UseWindowFont(lbUID->Font());
+    lbUID->SetBounds(kBoxPadding, top + 7 * step + 3, kColumnWidth - 2 * kBoxPadding, kEditHeight);
+}
+
+void TForm1::SyncTagEditor() {
+    const TTagEditorState& t = Manager->TagEditor;
+    const std::pair<TEdit*, const std::string*> edits[] = {
+        {edArtist, &t.edArtist},    {edTitle, &t.edTitle},     {edAlbum, &t.edAlbum},
+        {edTime, &t.edTime},        {edBitrate, &t.edBitrate}, {edSize, &t.edSize},
+        {edFileName, &t.edFileName}};
+    for (auto [edit, text] : edits)
+        if (edit->Caption() != *text)
+            edit->SetText(*text);
+    lbUID->SetCaption(t.lbUID);
+}
