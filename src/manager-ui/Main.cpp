@@ -132,6 +132,8 @@ void TForm1::RunHandler(const std::string& name, const std::function<void()>& ha
         ShowWarning(name + " failed.");
     }
     --handlerDepth_;
+    // What the handler changed of the card state shows at once (MainCard.cpp).
+    SyncCardState();
 }
 
 // ---- Following the manager --------------------------------------------------------------
