@@ -11,10 +11,12 @@
 
 namespace {
 
-constexpr TSortKeys ArtistKeys = {"Artist", "Title",    "Album",   "Time",
-                                  "Size",   "FileName", "BitRate", "UID"};
-constexpr TSortKeys SizeKeys = {"Size", "Artist",   "Title",   "Album",
-                                "Time", "FileName", "BitRate", "UID"};
+constexpr TSortKeys ArtistKeys = {
+    TTrackColumn::Artist, TTrackColumn::Title,    TTrackColumn::Album,   TTrackColumn::Time,
+    TTrackColumn::Size,   TTrackColumn::FileName, TTrackColumn::BitRate, TTrackColumn::UID};
+constexpr TSortKeys SizeKeys = {TTrackColumn::Size,    TTrackColumn::Artist, TTrackColumn::Title,
+                                TTrackColumn::Album,   TTrackColumn::Time,   TTrackColumn::FileName,
+                                TTrackColumn::BitRate, TTrackColumn::UID};
 
 const char* const Words[] = {"Love",  "Night", "Blue",  "Road", "Fire",   "Rain",
                              "Heart", "Gold",  "River", "Song", "Dance",  "Light",

@@ -60,7 +60,6 @@ void TBvDragDrop::SetDropTarget(TWinControl* target) {
             target->FreeNotification(this);
         return;
     }
-    bool wasAccepting = accepting_;
     if (accepting_)
         ApplyAccept(false);
     if (dropTarget_)
@@ -68,7 +67,9 @@ void TBvDragDrop::SetDropTarget(TWinControl* target) {
     dropTarget_ = target;
     if (target)
         target->FreeNotification(this);
-    if (wasAccepting)
+    // What the new target takes is what AcceptDrag says, not what the old one took: a
+    // component made in code has accepted nothing yet when its target is set.
+    if (acceptDrag_)
         ApplyAccept(true);
 }
 

@@ -147,7 +147,11 @@ void TBvTranslator::Translate(const std::string& fileName) {
 
 void TBvTranslator::TranslateText(const std::string& xml) {
     try {
-        xml_->LoadFromString(xml);
+        // The file's bytes, read in the encoding its declaration names, as from the file.
+        TMemoryStream stream;
+        stream.WriteBuffer(xml.data(), static_cast<int64_t>(xml.size()));
+        stream.SetPosition(0);
+        xml_->LoadFromStream(stream);
         ApplyRoot();
     } catch (...) {
     }

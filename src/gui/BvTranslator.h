@@ -42,7 +42,7 @@ public:
 
     // Loads the file and applies it; never raises (a broken file changes nothing).
     void Translate(const std::string& fileName);
-    // The same for a language file already in memory.
+    // The same for a language file's bytes already in memory.
     void TranslateText(const std::string& xml);
     virtual void TranslateComponent(TComponent* component, TBvSimpleXMLElem* element);
     virtual TBvSimpleXMLElem* ElementForName(TBvSimpleXMLElem* element, const std::string& name,

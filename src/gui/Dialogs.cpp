@@ -1,5 +1,7 @@
 #include "Dialogs.h"
 
+#include "TextCodec.h"
+
 #include "Forms.h"
 #include "ShellAPI.h"
 #include "qt/WidgetBinding.h"
@@ -30,6 +32,59 @@ int ShowMessageBox(const std::string& text, const std::string& caption, int flag
     r.Text = text;
     r.Flags = flags;
     return Ask(r).Button;
+}
+
+std::string MessageBoxShownText(const std::string& text) {
+    // Longer runs lose their middle; the two ends (a path's drive and its file name) stay.
+    constexpr size_t kLongestRun = 1000;
+    constexpr size_t kKeptEachEnd = 480;
+    constexpr size_t kWrapEvery = 48;
+    const std::string zeroWidthSpace = "\xE2\x80\x8B";
+    // Split into code points, lines unified to "\n".
+    std::vector<std::string> chars;
+    chars.reserve(text.size());
+    for (size_t i = 0; i < text.size();) {
+        if (text[i] == '\r') {
+            chars.emplace_back("\n");
+            i += i + 1 < text.size() && text[i + 1] == '\n' ? 2 : 1;
+            continue;
+        }
+        size_t next = i;
+        DecodeUtf8(text, next);
+        chars.emplace_back(text.substr(i, next - i));
+        i = next;
+    }
+    auto isBreak = [](const std::string& c) { return c == " " || c == "\n" || c == "\t"; };
+    std::string out;
+    out.reserve(text.size() + text.size() / 8);
+    size_t i = 0;
+    while (i < chars.size()) {
+        if (isBreak(chars[i])) {
+            out += chars[i++];
+            continue;
+        }
+        size_t end = i;
+        while (end < chars.size() && !isBreak(chars[end]))
+            ++end;
+        const bool cut = end - i > kLongestRun;
+        size_t sinceBreak = 0;
+        for (size_t k = i; k < end; ++k) {
+            if (cut && k == i + kKeptEachEnd) {
+                out += "\xE2\x80\xA6" + zeroWidthSpace; // an ellipsis where the middle was
+                k = end - kKeptEachEnd - 1;
+                sinceBreak = 0;
+                continue;
+            }
+            out += chars[k];
+            const bool separator = chars[k] == "\\" || chars[k] == "/";
+            if (k + 1 < end && (separator || ++sinceBreak >= kWrapEvery)) {
+                out += zeroWidthSpace;
+                sinceBreak = 0;
+            }
+        }
+        i = end;
+    }
+    return out;
 }
 
 void ShowMessage(const std::string& text) {

@@ -23,6 +23,10 @@ constexpr int MB_ICONERROR = 0x10;
 constexpr int MB_ICONQUESTION = 0x20;
 constexpr int MB_ICONWARNING = 0x30;
 constexpr int MB_ICONINFORMATION = 0x40;
+// Which button Enter chooses (the first unless told).
+constexpr int MB_DEFBUTTON1 = 0x000;
+constexpr int MB_DEFBUTTON2 = 0x100;
+constexpr int MB_DEFBUTTON3 = 0x200;
 constexpr int IDOK = 1;
 constexpr int IDCANCEL = 2;
 constexpr int IDABORT = 3;
@@ -64,7 +68,13 @@ using TDialogResponder = std::function<TDialogAnswer(const TDialogRequest&)>;
 // An empty responder shows Qt's dialogs.
 void SetDialogResponder(TDialogResponder responder);
 
+// The buttons and icon of the flags (MB_xxx); the text is shown as plain text with its
+// line breaks. Returns the ID of the button chosen.
 int ShowMessageBox(const std::string& text, const std::string& caption, int flags);
+// A message as the box shows it: lines end in "\n", a run without blanks longer than a
+// box could hold is cut in its middle, and long runs may wrap after each path separator and
+// every few characters (a zero-width space marks each place).
+std::string MessageBoxShownText(const std::string& text);
 void ShowMessage(const std::string& text);
 
 enum class TMsgDlgType { mtWarning, mtError, mtInformation, mtConfirmation, mtCustom };

@@ -2,10 +2,14 @@
 
 #include "RecordReport.h"
 #include "TextCodec.h"
+#include "TrackColumns.h"
 
 TBvMultiStringHolder MakeTempStringHolder() {
-    return TBvMultiStringHolder{"Artist",   "Title",   "Album", "Time",     "Size",
-                                "FileName", "BitRate", "UID",   "Playlists"};
+    TBvMultiStringHolder table;
+    for (TTrackColumn column : TrackColumns)
+        table.MultipleStrings().Add().SetName(std::string(TrackColumnName(column)));
+    table.MultipleStrings().Add().SetName(std::string(PlaylistNamesColumn));
+    return table;
 }
 
 namespace {
@@ -36,11 +40,16 @@ void TDatabaseReader::Reset() {
     playlistNamed_ = false;
     playlistsSeen_ = 0;
     pending_ = {};
-    cols_ = {&temp_->StringsByName("Artist"),   &temp_->StringsByName("Title"),
-             &temp_->StringsByName("Album"),    &temp_->StringsByName("Time"),
-             &temp_->StringsByName("Size"),     &temp_->StringsByName("FileName"),
-             &temp_->StringsByName("BitRate"),  &temp_->StringsByName("UID"),
-             &temp_->StringsByName("Playlists")};
+    using enum TTrackColumn;
+    cols_ = {&TrackColumn(*temp_, Artist),
+             &TrackColumn(*temp_, Title),
+             &TrackColumn(*temp_, Album),
+             &TrackColumn(*temp_, Time),
+             &TrackColumn(*temp_, Size),
+             &TrackColumn(*temp_, FileName),
+             &TrackColumn(*temp_, BitRate),
+             &TrackColumn(*temp_, UID),
+             &temp_->StringsByName(PlaylistNamesColumn)};
     for (TStringList* list : {cols_.UID, cols_.Artist, cols_.Title, cols_.Album, cols_.Size,
                               cols_.Time, cols_.FileName, cols_.BitRate, cols_.Playlists})
         list->Clear();

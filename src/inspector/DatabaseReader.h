@@ -11,7 +11,9 @@
 #include <string>
 #include <string_view>
 
-// The reader's output table: the eight track columns and the playlist names.
+// The reader's output table: the eight track columns and the playlist names,
+// the last under this name.
+inline constexpr std::string_view PlaylistNamesColumn = "Playlists";
 TBvMultiStringHolder MakeTempStringHolder();
 
 struct TReaderContext {

@@ -5,6 +5,7 @@
 #include "PlaylistItemRecord.h"
 #include "PlaylistRecord.h"
 #include "StringRecord.h"
+#include "TrackColumns.h"
 #include "TrackRecord.h"
 #include "iTunesDB.h"
 
@@ -78,7 +79,7 @@ void AppendTrack(std::string& out, const TTrackRowSnapshot& row, int32_t r,
             Format("%s: a size of %s bytes does not fit the database.", {row.FileName, row.Size}));
     f.Size = static_cast<uint32_t>(StrToInt64(row.Size));
     f.BitRate = StrToInt(row.BitRate);
-    f.SampleRate = 44100;
+    f.SampleRate = TrackSampleRate;
     f.Year = 2005;
     f.TrackId = Wrap32(int64_t{r} + FirstTrackId);
     f.DbId = Wrap32(int64_t{r} + FirstDbId);
@@ -91,14 +92,13 @@ void AppendTrack(std::string& out, const TTrackRowSnapshot& row, int32_t r,
     const std::pair<int32_t, const std::string*> texts[] = {{TStringRecord::stArtist, &row.Artist},
                                                             {TStringRecord::stTitle, &row.Title},
                                                             {TStringRecord::stAlbum, &row.Album}};
-    static const std::string genre = "Other";
     for (const auto& [type, text] : texts) {
         if (!text->empty()) {
             strings += TStringRecord::Build(type, *text);
             ++f.StringCount;
         }
     }
-    strings += TStringRecord::Build(TStringRecord::stGenre, genre);
+    strings += TStringRecord::Build(TStringRecord::stGenre, TrackGenre);
     ++f.StringCount;
     if (!location.empty()) {
         strings += TStringRecord::Build(TStringRecord::stLocation, location);

@@ -1,7 +1,6 @@
 // The display template of the three list views and the time texts they show.
+#include "Placeholders.h"
 #include "TrackManager.h"
-
-#include <cctype>
 
 int32_t TrackTimeSeconds(std::string_view time) {
     const size_t colon = time.find(':');
@@ -30,39 +29,22 @@ std::string FormatTrackTime(int32_t seconds) {
 
 std::string ExpandDisplayTemplate(std::string_view displayTemplate, const TFieldGetter& field,
                                   std::string_view bitrateSuffix) {
-    struct TPlaceholder {
+    struct TColumnPlaceholder {
         std::string_view Tag;
-        int Field;
+        TTrackColumn Column;
     };
-    // Field 4 is the time, shown formatted.
-    static constexpr TPlaceholder Placeholders[] = {
-        {"<artist>", 0}, {"<title>", 1},    {"<album>", 2},   {"<time>", 4},
-        {"<size>", 5},   {"<filename>", 6}, {"<bitrate>", 7},
+    using enum TTrackColumn;
+    static constexpr TColumnPlaceholder Placeholders[] = {
+        {"<artist>", Artist}, {"<title>", Title},       {"<album>", Album},     {"<time>", Time},
+        {"<size>", Size},     {"<filename>", FileName}, {"<bitrate>", BitRate},
     };
-    std::string out;
-    size_t i = 0;
-    // One pass, so that a value holding a placeholder's text is shown as it stands.
-    while (i < displayTemplate.size()) {
-        bool replaced = false;
-        if (displayTemplate[i] == '<') {
-            for (const TPlaceholder& p : Placeholders) {
-                if (displayTemplate.size() - i < p.Tag.size() ||
-                    !SameText(displayTemplate.substr(i, p.Tag.size()), p.Tag))
-                    continue;
-                std::string value;
-                field(p.Field, value);
-                if (p.Field == 4)
-                    value = FormatTrackTime(TrackTimeSeconds(value));
-                out += value;
-                if (p.Field == 7)
-                    out += bitrateSuffix;
-                i += p.Tag.size();
-                replaced = true;
-                break;
-            }
-        }
-        if (!replaced)
-            out += displayTemplate[i++];
-    }
-    return out;
+    return ExpandPlaceholders(displayTemplate, Placeholders, [&](const TColumnPlaceholder& p) {
+        std::string value;
+        field(p.Column, value);
+        if (p.Column == Time)
+            value = FormatTrackTime(TrackTimeSeconds(value));
+        else if (p.Column == BitRate)
+            value += bitrateSuffix;
+        return value;
+    });
 }

@@ -3,6 +3,7 @@
 #include "Drives.h"
 #include "Files.h"
 #include "RtFileUtils.h"
+#include "SafeFiles.h"
 #include "SysUtils.h"
 
 #include <cerrno>
@@ -40,17 +41,19 @@ private:
 // Deletes the temporary copy unless it was renamed into place.
 class TPartialDestination {
 public:
-    explicit TPartialDestination(std::string linuxPath) : path_(std::move(linuxPath)) {}
+    TPartialDestination(int folderFd, std::string name)
+        : folder_(folderFd), name_(std::move(name)) {}
     ~TPartialDestination() {
         if (!kept_)
-            unlink(path_.c_str());
+            unlinkat(folder_, name_.c_str(), 0);
     }
     TPartialDestination(const TPartialDestination&) = delete;
     TPartialDestination& operator=(const TPartialDestination&) = delete;
     void Keep() { kept_ = true; }
 
 private:
-    std::string path_;
+    int folder_;
+    std::string name_;
     bool kept_ = false;
 };
 
@@ -61,8 +64,6 @@ TFileCopyResult CopyConvertedFile(const std::string& source, const std::string& 
     if (source == destination)
         throw EInOutError("Copy error");
     const std::string linuxSource = ToLinuxPath(source);
-    // A file that is there under another letter case is the one the card would replace.
-    const std::string linuxDestination = ResolvePath(destination);
 
     TFd in(open(linuxSource.c_str(), O_RDONLY | O_CLOEXEC));
     if (in.Get() < 0)
@@ -72,10 +73,28 @@ TFileCopyResult CopyConvertedFile(const std::string& source, const std::string& 
         Fail("Cannot read", source, errno);
     if (S_ISDIR(sourceInfo.st_mode))
         Fail("Cannot read", source, EISDIR);
+
+    // The destination's folder, and the destination's name in it: a file that is there
+    // under another letter case is the one the card would replace.
+    TFileHandle folder;
+    std::string name;
+    if (options.StayOnDrive) {
+        folder = TContainedRoot::OfDrive(destination).OpenParent(destination, false, name);
+    } else {
+        const std::string linuxDestination = ResolvePath(destination);
+        const size_t slash = linuxDestination.rfind('/');
+        const std::string path =
+            slash == std::string::npos ? std::string(".") : linuxDestination.substr(0, slash + 1);
+        name = slash == std::string::npos ? linuxDestination : linuxDestination.substr(slash + 1);
+        folder = TFileHandle(open(path.c_str(), O_RDONLY | O_DIRECTORY | O_CLOEXEC));
+        if (!folder.Valid())
+            Fail("Cannot create", destination, errno);
+    }
     // Two texts can name one file (letter case on the card, links, "." parts); truncating
     // the destination would then destroy the source.
     struct stat destinationInfo {};
-    const bool replacing = stat(linuxDestination.c_str(), &destinationInfo) == 0;
+    const bool replacing = fstatat(folder.Get(), name.c_str(), &destinationInfo,
+                                   options.StayOnDrive ? AT_SYMLINK_NOFOLLOW : 0) == 0;
     if (replacing && destinationInfo.st_dev == sourceInfo.st_dev &&
         destinationInfo.st_ino == sourceInfo.st_ino)
         throw EInOutError("Copy error");
@@ -85,14 +104,11 @@ TFileCopyResult CopyConvertedFile(const std::string& source, const std::string& 
     // The bytes go to a temporary file beside the destination, renamed over it only when
     // complete: a file already there, which the card's old database may list, is never
     // truncated, and a stopped or failed copy leaves it as it was.
-    const size_t slash = linuxDestination.rfind('/');
-    const std::string folder =
-        slash == std::string::npos ? std::string(".") : linuxDestination.substr(0, slash + 1);
-    std::string linuxTemporary;
-    TFd out(CreateUniqueFile(folder, ".bvcopy-", 0644, linuxTemporary));
+    std::string temporary;
+    TFd out(CreateUniqueFileIn(folder.Get(), ".bvcopy-", 0644, temporary));
     if (out.Get() < 0)
         Fail("Cannot create", destination, errno);
-    TPartialDestination partial(linuxTemporary);
+    TPartialDestination partial(folder.Get(), temporary);
 
     const int64_t size = sourceInfo.st_size;
     std::vector<char> buffer(FileCopyBlockSize);
@@ -138,7 +154,7 @@ TFileCopyResult CopyConvertedFile(const std::string& source, const std::string& 
         Fail("Cannot write", destination, errno);
     if (out.Close() != 0)
         Fail("Cannot write", destination, errno);
-    if (rename(linuxTemporary.c_str(), linuxDestination.c_str()) != 0)
+    if (renameat(folder.Get(), temporary.c_str(), folder.Get(), name.c_str()) != 0)
         Fail("Cannot create", destination, errno);
     partial.Keep();
     return TFileCopyResult::Completed;

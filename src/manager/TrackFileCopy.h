@@ -17,6 +17,10 @@ struct TFileCopyOptions {
     std::function<void(int percent)> Progress;
     // The run's stop flag, checked after every block; when non-zero the copy stops there.
     const std::atomic<uint8_t>* Cancel = nullptr;
+    // The destination's folder is opened from its drive's root without following a
+    // link (a card's folders): a link on the way raises ELinkRefused, and a link at
+    // the destination is replaced, never written through.
+    bool StayOnDrive = false;
 };
 
 enum class TFileCopyResult { Completed, Cancelled };

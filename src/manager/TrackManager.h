@@ -259,8 +259,8 @@ using TViewSink = std::function<void(TViewId view)>;
 // replaced through Messages.
 using TLanguageSink = std::function<void(const std::string& languageFile)>;
 
-// Column names in the order the sort commands use.
-using TSortKeys = std::array<std::string_view, 8>;
+// Columns in the order the sort commands compare them.
+using TSortKeys = std::array<TTrackColumn, 8>;
 
 // Folders the manager keeps its files in.
 struct TManagerPaths {
@@ -543,9 +543,9 @@ int32_t TrackTimeSeconds(std::string_view time);
 // "03:05" for 185 seconds; minutes keep all their digits ("100:00").
 std::string FormatTrackTime(int32_t seconds);
 // "<artist>", "<title>", "<album>", "<time>", "<size>", "<filename>", "<bitrate>"
-// (any case) replaced in one pass by the row's values; fields numbered as
-// GetTrackField. bitrateSuffix follows the bitrate (" kbps" in the track view,
-// empty in the other views). EConvertError when the time cannot be parsed.
-using TFieldGetter = std::function<void(int field, std::string& value)>;
+// (any case) replaced in one pass by the row's values, read through `field`.
+// bitrateSuffix follows the bitrate (" kbps" in the track view, empty in the
+// other views). EConvertError when the time cannot be parsed.
+using TFieldGetter = std::function<void(TTrackColumn column, std::string& value)>;
 std::string ExpandDisplayTemplate(std::string_view displayTemplate, const TFieldGetter& field,
                                   std::string_view bitrateSuffix);

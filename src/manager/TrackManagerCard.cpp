@@ -10,6 +10,7 @@
 #include "FileExistsCache.h"
 #include "Files.h"
 #include "RtFileUtils.h"
+#include "SafeFiles.h"
 
 #include <unordered_map>
 
@@ -69,6 +70,10 @@ void RegisterCardMessages(TManagerMessages& m) {
                "Delete the database of the mobile phone? The folder %s and everything in it "
                "are deleted for good.");
     m.Register("delete_phone_db_failed", "Could not delete the folder %s.");
+    m.Register("link_refused", "%s on the memory card is a symbolic link to another place; "
+                               "Brisvane writes and deletes nothing through it.");
+    m.Register("link_skipped", "%s on the memory card is a symbolic link to another place; "
+                               "the files behind it were not taken as the card's.");
 }
 
 // Card commands refuse a floppy letter, and no drive at all (the selector lists none
@@ -92,7 +97,7 @@ namespace {
 int BuildPlaylistsFromDB(TTrackManager& m, const TBvMultiStringHolder& temp,
                          const TPlaylistLists& uidLists) {
     TTrackModel& model = m.Model;
-    const TStringList& names = temp.StringsByName("Playlists");
+    const TStringList& names = temp.StringsByName(PlaylistNamesColumn);
     const int count = std::min(names.Count(), MaxPlaylists);
     if (names.Count() > MaxPlaylists)
         m.Log.AddLog(m.Messages.Fmt(ExtraPlaylistsName, {IntToStr(names.Count() - MaxPlaylists)}));
@@ -107,17 +112,11 @@ int BuildPlaylistsFromDB(TTrackManager& m, const TBvMultiStringHolder& temp,
         }
     }
     const int firstRow = model.TrackCount();
-    const int rows = temp.StringsByName("UID").Count();
+    const int rows = TrackColumn(temp, TTrackColumn::UID).Count();
     for (int r = 0; r < rows; ++r) {
         TTrackRowSnapshot row;
-        row.Artist = temp.StringsByName("Artist")[r];
-        row.Title = temp.StringsByName("Title")[r];
-        row.Album = temp.StringsByName("Album")[r];
-        row.Size = temp.StringsByName("Size")[r];
-        row.BitRate = temp.StringsByName("BitRate")[r];
-        row.Time = temp.StringsByName("Time")[r];
-        row.FileName = temp.StringsByName("FileName")[r];
-        row.UID = temp.StringsByName("UID")[r];
+        for (TTrackColumn column : TrackColumns)
+            row.*TrackRowField(column) = TrackColumn(temp, column)[r];
         const int newRow = model.AppendTrack(row);
         if (auto it = positions.find(row.UID); it != positions.end())
             for (const auto& [p, k] : it->second)
@@ -154,8 +153,8 @@ std::vector<bool> DeadFiles(const std::vector<std::string>& files, char drive, b
 
 } // namespace
 
-std::vector<std::string> ColumnOf(const TBvMultiStringHolder& table, const char* name) {
-    const TStringList& column = table.StringsByName(name);
+std::vector<std::string> ColumnOf(const TBvMultiStringHolder& table, TTrackColumn name) {
+    const TStringList& column = TrackColumn(table, name);
     std::vector<std::string> values;
     values.reserve(static_cast<size_t>(column.Count()));
     for (int i = 0; i < column.Count(); ++i)
@@ -173,7 +172,7 @@ void DeleteDeadRows(TTrackModel& model, const std::vector<bool>& dead) {
 
 // Appends the rows the search found, passing over any the list holds by now.
 void AppendFound(TTrackManager& m, std::vector<TTrackRowSnapshot>& found) {
-    TFileNameSet listed(m.Model.TrackListHolder.StringsByName("FileName"));
+    TFileNameSet listed(TrackColumn(m.Model.TrackListHolder, TTrackColumn::FileName));
     for (TTrackRowSnapshot& row : found) {
         if (listed.Contains(row.FileName))
             continue;
@@ -266,7 +265,7 @@ void TTrackManager::TUpdateState::ThreadReadCardExecute() {
         PostLog(msg.Text(MessageName::SearchingBadLinks));
         if (!job.CardThere)
             PostLog(msg.Fmt("card_absent", {DriveText(job.Drive)}));
-        const std::vector<std::string> files = ColumnOf(job.Temp, "FileName");
+        const std::vector<std::string> files = ColumnOf(job.Temp, TTrackColumn::FileName);
         job.Dead = DeadFiles(files, job.Drive, job.CardThere, Cancel);
         for (size_t i = 0; i < files.size(); ++i)
             if (!job.Dead[i])
@@ -378,7 +377,7 @@ void TTrackManager::Checkforbadfiles1Click() {
     if (RefuseWhileBusy())
         return;
     auto job = NewCardJob(TRunKind::DeadCheck);
-    job->Listed = ColumnOf(Model.TrackListHolder, "FileName");
+    job->Listed = ColumnOf(Model.TrackListHolder, TTrackColumn::FileName);
     for (int r = 0; r < Model.TrackCount(); ++r)
         job->CheckSerials.push_back(Model.RowSerial(r));
     StartCardJob(*this, std::move(job));
@@ -393,7 +392,19 @@ void TTrackManager::DeletephoneDB1Click() {
         return;
     if (!ui_.AskYesNo(Messages.Fmt("delete_phone_db", {folder})))
         return;
-    if (!DeleteDirectory(folder, false) || DirectoryExists(folder))
+    // Opened level by level from the card's root: a link on the way, which could lead
+    // to any folder of the computer, is refused; the folder itself, when it is a link,
+    // goes as a link.
+    try {
+        ContainedDeleteTree(folder);
+    } catch (const ELinkRefused& e) {
+        const std::string text = Messages.Fmt("link_refused", {e.Link});
+        Log.AddLog(text);
+        ui_.ShowWarning(text);
+        return;
+    } catch (const Exception&) {
+    }
+    if (DirectoryExists(folder))
         ui_.ShowWarning(Messages.Fmt("delete_phone_db_failed", {folder}));
 }
 

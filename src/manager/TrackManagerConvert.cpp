@@ -8,7 +8,9 @@
 #include "Dispatcher.h"
 #include "DriveSpace.h"
 #include "Files.h"
+#include "Placeholders.h"
 #include "RtFileUtils.h"
+#include "SafeFiles.h"
 #include "TrackFileCopy.h"
 
 #include <algorithm>
@@ -25,33 +27,6 @@ constexpr std::string_view EncoderExitName = "encoder_exit";
 
 std::string LowerAscii(std::string s) {
     return LowerCase(s);
-}
-
-// Replaces each placeholder in one pass, without regard to case.
-std::string ReplacePlaceholders(const std::string& arg,
-                                const std::vector<std::pair<std::string, std::string>>& values,
-                                bool& namesFile) {
-    std::string out;
-    const std::string lower = LowerAscii(arg);
-    size_t i = 0;
-    while (i < arg.size()) {
-        bool replaced = false;
-        if (arg[i] == '<') {
-            for (const auto& [key, value] : values) {
-                if (lower.compare(i, key.size(), key) == 0) {
-                    out += value;
-                    i += key.size();
-                    replaced = true;
-                    if (key == "<infile>" || key == "<outdir>" || key == "<outfile>")
-                        namesFile = true;
-                    break;
-                }
-            }
-        }
-        if (!replaced)
-            out += arg[i++];
-    }
-    return out;
 }
 
 } // namespace
@@ -81,10 +56,16 @@ std::vector<std::string> SplitArgumentTemplate(const std::string& text) {
 
 std::vector<std::string> BuildEncoderArguments(const std::string& argumentTemplate,
                                                const TEncoderValues& v) {
-    const std::vector<std::pair<std::string, std::string>> values = {
-        {"<bitrate>", v.Bitrate}, {"<infile>", v.InFile}, {"<outdir>", v.OutDir},
-        {"<outfile>", v.OutFile}, {"<artist>", v.Artist}, {"<title>", v.Title},
-        {"<album>", v.Album}};
+    struct TArgumentPlaceholder {
+        std::string_view Tag;
+        const std::string* Value;
+        bool NamesFile;
+    };
+    const TArgumentPlaceholder placeholders[] = {
+        {"<bitrate>", &v.Bitrate, false}, {"<infile>", &v.InFile, true},
+        {"<outdir>", &v.OutDir, true},    {"<outfile>", &v.OutFile, true},
+        {"<artist>", &v.Artist, false},   {"<title>", &v.Title, false},
+        {"<album>", &v.Album, false}};
     std::vector<std::string> args;
     for (const std::string& arg : SplitArgumentTemplate(argumentTemplate)) {
         if (LowerAscii(arg) == "<bitrate>") {
@@ -94,7 +75,11 @@ std::vector<std::string> BuildEncoderArguments(const std::string& argumentTempla
             continue;
         }
         bool namesFile = false;
-        std::string value = ReplacePlaceholders(arg, values, namesFile);
+        std::string value =
+            ExpandPlaceholders(arg, placeholders, [&](const TArgumentPlaceholder& p) {
+                namesFile = namesFile || p.NamesFile;
+                return *p.Value;
+            });
         if (namesFile) {
             // "<outdir>\<outfile>" with a folder that ends in "\" would double it.
             std::string collapsed;
@@ -321,16 +306,19 @@ void TTrackManager::TUpdateState::ThreadConvertExecute() {
         TFileCopyOptions options;
         options.Cancel = &Cancel;
         options.Progress = [&](int percent) { PostProgress(TProgressBarId::Encode, 0, percent); };
+        options.StayOnDrive = true;
         std::string error;
         TFileCopyResult result = TFileCopyResult::Completed;
         try {
             result = CopyConvertedFile(output, job.Dest, options);
+        } catch (const ELinkRefused& e) {
+            error = msg.Fmt("link_refused", {e.Link});
         } catch (const Exception& e) {
-            error = e.Message();
+            error = msg.Fmt(EncodeFailedName, {e.Message()});
         }
         Space.Release(size);
         if (!error.empty()) {
-            fail(CardPresent() ? msg.Fmt(EncodeFailedName, {error}) : cardAbsent);
+            fail(CardPresent() ? error : cardAbsent);
             break;
         }
         if (result == TFileCopyResult::Cancelled)
@@ -347,9 +335,9 @@ void TTrackManager::TUpdateState::ThreadConvertExecute() {
             if (row < 0)
                 return;
             auto& t = m.Model.TrackListHolder;
-            t.StringsByName("FileName").Put(row, dest);
-            t.StringsByName("BitRate").Put(row, bitRate);
-            t.StringsByName("Size").Put(row, IntToStr(size));
+            TrackColumn(t, TTrackColumn::FileName).Put(row, dest);
+            TrackColumn(t, TTrackColumn::BitRate).Put(row, bitRate);
+            TrackColumn(t, TTrackColumn::Size).Put(row, IntToStr(size));
         });
         clearTemp();
         PostProgress(TProgressBarId::All, 100);

@@ -37,7 +37,10 @@ void TTrackManager::RefreshDeletedList() {
         try {
             std::string text = ExpandDisplayTemplate(
                 Options.comboShowTracksAs,
-                [&](int field, std::string& value) { Model.GetDeletedField(r, field, value); }, "");
+                [&](TTrackColumn column, std::string& value) {
+                    Model.GetDeletedField(r, column, value);
+                },
+                "");
             lines.push_back({std::move(text), r, r});
         } catch (const Exception&) {
             // A row that cannot be shown has no line; the view is not emptied.

@@ -119,7 +119,7 @@ void TTrackManager::Adddirectory1Click() {
 }
 
 void TTrackManager::Deletealldeadlinks1Click() {
-    const TStringList& names = Model.MediaDB.StringsByName("FileName");
+    const TStringList& names = TrackColumn(Model.MediaDB, TTrackColumn::FileName);
     std::vector<bool> dead(static_cast<size_t>(names.Count()), false);
     bool any = false;
     for (int i = 0; i < names.Count(); ++i) {
@@ -146,7 +146,7 @@ void TTrackManager::Copytotracklist1Click() {
     if (RefuseWhileBusy())
         return;
     const int playlist = SelectedPlaylist();
-    const TStringList& names = Model.MediaDB.StringsByName("FileName");
+    const TStringList& names = TrackColumn(Model.MediaDB, TTrackColumn::FileName);
     std::vector<std::string> failed;
     for (int line : MediaDBList.SelectedLines()) {
         const int row = MediaDBList.Lines[static_cast<size_t>(line)].Row;
@@ -189,7 +189,10 @@ void TTrackManager::RefreshMediaDBList() {
         try {
             std::string text = ExpandDisplayTemplate(
                 Options.comboShowTracksAs,
-                [&](int field, std::string& value) { Model.GetMediaDBField(r, field, value); }, "");
+                [&](TTrackColumn column, std::string& value) {
+                    Model.GetMediaDBField(r, column, value);
+                },
+                "");
             lines.push_back({std::move(text), r, r});
         } catch (const Exception&) {
             // A row that cannot be shown has no line; the others keep their rows.

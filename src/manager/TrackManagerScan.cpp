@@ -5,11 +5,15 @@
 
 #include "Files.h"
 #include "RtFileUtils.h"
+#include "SafeFiles.h"
+
+#include <optional>
+#include <set>
 
 bool FloppyGuard(TTrackManager& m); // TrackManagerCard.cpp
 std::unique_ptr<TCardReadJob> NewCardJob(TTrackManager::TRunKind kind);
 void StartCardJob(TTrackManager& m, std::unique_ptr<TCardReadJob> job);
-std::vector<std::string> ColumnOf(const TBvMultiStringHolder& table, const char* name);
+std::vector<std::string> ColumnOf(const TBvMultiStringHolder& table, TTrackColumn name);
 
 // Worker: the card's "\iTunes\" and "\mobile\" folders with their subfolders, then the
 // root, each music file that `listed` does not hold made a row. A file that cannot be
@@ -35,19 +39,45 @@ void SearchCardFiles(TTrackManager& owner, TCardReadJob& job, TFileNameSet& list
             log(job.Texts.Fmt("could_not_add", {path, e.Message()}));
         }
     };
+    // A file reached through a symbolic link may lie anywhere on the computer, and the
+    // phone would never find it. Each link is said once.
+    std::set<std::string> saidLinks;
+    std::optional<TContainedRoot> drive;
+    try {
+        drive = TContainedRoot::OfDrive(root);
+    } catch (const Exception&) {
+        return; // a drive that is not there has nothing to find
+    }
+    auto onTheCard = [&](const std::string& path) {
+        std::string link;
+        try {
+            link = drive->FirstLink(path);
+        } catch (const Exception&) {
+            return false;
+        }
+        if (link.empty())
+            return true;
+        if (saidLinks.insert(link).second)
+            log(job.Texts.Fmt("link_skipped", {link}));
+        return false;
+    };
     TStringList list;
-    for (const char* folder : {"iTunes\\", "mobile\\"}) {
+    for (const char* folder : {"iTunes", "mobile"}) {
         list.Clear();
-        FindMusicFilesRecursive(root + folder, list);
+        if (!onTheCard(root + folder))
+            continue;
+        FindMusicFilesRecursive(root + folder + "\\", list);
         for (int i = 0; i < list.Count() && !cancel; ++i)
-            add(list[i]);
+            if (onTheCard(list[i]))
+                add(list[i]);
     }
     for (const char* ext : {"mp3", "m4a"}) {
         if (cancel)
             break;
         FindFilesByExt(root, ext, list);
         for (int i = 0; i < list.Count() && !cancel; ++i)
-            add(root + list[i]);
+            if (onTheCard(root + list[i]))
+                add(root + list[i]);
     }
 }
 
@@ -56,6 +86,6 @@ void TTrackManager::btnScanMobileClick() {
     if (RefuseWhileBusy() || FloppyGuard(*this))
         return;
     auto job = NewCardJob(TRunKind::FileScan);
-    job->Listed = ColumnOf(Model.TrackListHolder, "FileName");
+    job->Listed = ColumnOf(Model.TrackListHolder, TTrackColumn::FileName);
     StartCardJob(*this, std::move(job));
 }

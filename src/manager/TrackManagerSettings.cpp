@@ -265,8 +265,8 @@ bool TTrackManager::TrackWouldBeReencoded(int row) const {
     if (!Options.cbAutoEncode)
         return false;
     std::string fileName, bitRate;
-    Model.GetTrackField(row, 6, fileName);
-    Model.GetTrackField(row, 7, bitRate);
+    Model.GetTrackField(row, TTrackColumn::FileName, fileName);
+    Model.GetTrackField(row, TTrackColumn::BitRate, bitRate);
     if (Model.IsOnPhone(fileName) || LowerCase(ExtractFileExt(fileName)) != ".mp3")
         return false;
     int32_t kbps = 0;

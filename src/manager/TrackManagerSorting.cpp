@@ -9,18 +9,22 @@
 
 namespace {
 
-constexpr TSortKeys ArtistKeys = {"Artist", "Title",    "Album",   "Time",
-                                  "Size",   "FileName", "BitRate", "UID"};
-constexpr TSortKeys TitleKeys = {"Title", "Artist",   "Album",   "Time",
-                                 "Size",  "FileName", "BitRate", "UID"};
-constexpr TSortKeys AlbumKeys = {"Album", "Artist",   "Title",   "Time",
-                                 "Size",  "FileName", "BitRate", "UID"};
-constexpr TSortKeys BitrateKeys = {"BitRate", "Artist", "Title",    "Album",
-                                   "Time",    "Size",   "FileName", "UID"};
-constexpr TSortKeys SizeKeys = {"Size", "Artist",   "Title",   "Album",
-                                "Time", "FileName", "BitRate", "UID"};
-constexpr TSortKeys LengthKeys = {"Time", "Artist",   "Title",   "Album",
-                                  "Size", "FileName", "BitRate", "UID"};
+// A sort command's key order: the chosen column, then the others in their stored order.
+constexpr TSortKeys KeysBy(TTrackColumn first) {
+    TSortKeys keys{first};
+    size_t n = 1;
+    for (TTrackColumn column : TrackColumns)
+        if (column != first)
+            keys[n++] = column;
+    return keys;
+}
+
+constexpr TSortKeys ArtistKeys = KeysBy(TTrackColumn::Artist);
+constexpr TSortKeys TitleKeys = KeysBy(TTrackColumn::Title);
+constexpr TSortKeys AlbumKeys = KeysBy(TTrackColumn::Album);
+constexpr TSortKeys BitrateKeys = KeysBy(TTrackColumn::BitRate);
+constexpr TSortKeys SizeKeys = KeysBy(TTrackColumn::Size);
+constexpr TSortKeys LengthKeys = KeysBy(TTrackColumn::Time);
 
 // One key column: its texts and, for the numeric columns, each row's value
 // (empty where the text is no number; such rows follow the numbers, by text).
@@ -52,12 +56,12 @@ std::optional<std::string> FoldAscii(const std::string& text) {
     return folded;
 }
 
-TSortColumn MakeSortColumn(const TBvMultiStringHolder& table, std::string_view key) {
+TSortColumn MakeSortColumn(const TBvMultiStringHolder& table, TTrackColumn key) {
     TSortColumn column;
-    column.Texts = &table.StringsByName(key);
-    const bool time = SameText(key, "Time");
+    column.Texts = &TrackColumn(table, key);
+    const bool time = key == TTrackColumn::Time;
     const int n = column.Texts->Count();
-    if (!time && !SameText(key, "Size") && !SameText(key, "BitRate")) {
+    if (!time && key != TTrackColumn::Size && key != TTrackColumn::BitRate) {
         column.Folded.resize(static_cast<size_t>(n));
         for (int r = 0; r < n; ++r)
             column.Folded[static_cast<size_t>(r)] = FoldAscii((*column.Texts)[r]);
@@ -109,11 +113,12 @@ void SortRows(const std::vector<TSortColumn>& columns, std::vector<int>& rows) {
 std::vector<TSortColumn> MakeSortColumns(const TBvMultiStringHolder& table, const TSortKeys& keys,
                                          int rows) {
     std::vector<TSortColumn> columns;
-    for (std::string_view key : keys) {
+    for (TTrackColumn key : keys) {
         columns.push_back(MakeSortColumn(table, key));
         if (columns.back().Texts->Count() < rows)
             throw ETrackManagerError(
-                Format("The column %s is shorter than the others; nothing was sorted.", {key}));
+                Format("The column %s is shorter than the others; nothing was sorted.",
+                       {TrackColumnName(key)}));
     }
     return columns;
 }
@@ -187,7 +192,7 @@ void TTrackManager::SortPlaylist(const TSortKeys& keys, int index) {
 void TTrackManager::SortMediaDB(const TSortKeys& keys) {
     TBvMultiStringHolder& db = Model.MediaDB;
     TBvMultiStringHolderCollection& all = db.MultipleStrings();
-    const int n = db.StringsByName(keys[0]).Count();
+    const int n = TrackColumn(db, keys[0]).Count();
     for (int c = 0; c < all.Count(); ++c)
         if (all.Items(c).Strings().Count() != n)
             throw ETrackManagerError("The media library's columns differ in length; it was not "

@@ -15,9 +15,10 @@
 
 namespace {
 
-// The library files' column order.
-constexpr std::array<std::string_view, 8> MediaDBColumns = {
-    "Artist", "Title", "Album", "Size", "Time", "BitRate", "UID", "FileName"};
+// The library files' column order: file i holds column MediaDBColumns[i].
+constexpr std::array<TTrackColumn, 8> MediaDBColumns = {
+    TTrackColumn::Artist, TTrackColumn::Title,   TTrackColumn::Album, TTrackColumn::Size,
+    TTrackColumn::Time,   TTrackColumn::BitRate, TTrackColumn::UID,   TTrackColumn::FileName};
 
 } // namespace
 
@@ -164,7 +165,7 @@ void TTrackManager::LoadMediaDB() {
     bool anyFile = false;
     mediaDBUnread_.clear();
     for (int i = 0; i < 8; ++i) {
-        TStringList& column = db.StringsByName(MediaDBColumns[static_cast<size_t>(i)]);
+        TStringList& column = TrackColumn(db, MediaDBColumns[static_cast<size_t>(i)]);
         column.Clear();
         const std::string file = MediaDBFileName(i);
         if (!FileExists(file))
@@ -180,21 +181,21 @@ void TTrackManager::LoadMediaDB() {
     if (!anyFile)
         return;
     int rows = 0;
-    for (std::string_view name : MediaDBColumns)
-        rows = std::max(rows, db.StringsByName(name).Count());
+    for (TTrackColumn name : MediaDBColumns)
+        rows = std::max(rows, TrackColumn(db, name).Count());
     bool uneven = false;
-    for (std::string_view name : MediaDBColumns) {
-        TStringList& column = db.StringsByName(name);
+    for (TTrackColumn name : MediaDBColumns) {
+        TStringList& column = TrackColumn(db, name);
         if (column.Count() == rows)
             continue;
         uneven = true;
         // Short columns are filled with values every reader accepts, so no row is lost.
         for (int r = column.Count(); r < rows; ++r) {
-            if (SameText(name, "Time"))
+            if (name == TTrackColumn::Time)
                 column.Add("0:0");
-            else if (SameText(name, "Size") || SameText(name, "BitRate"))
+            else if (name == TTrackColumn::Size || name == TTrackColumn::BitRate)
                 column.Add("0");
-            else if (SameText(name, "UID"))
+            else if (name == TTrackColumn::UID)
                 column.Add(IntToStr(r));
             else
                 column.Add("");
@@ -224,7 +225,7 @@ void TTrackManager::SaveMediaDB() {
     std::vector<std::pair<std::string, std::string>> files;
     for (int i = 0; i < 8; ++i) {
         const TStringList& column =
-            Model.MediaDB.StringsByName(MediaDBColumns[static_cast<size_t>(i)]);
+            TrackColumn(Model.MediaDB, MediaDBColumns[static_cast<size_t>(i)]);
         std::string contents;
         for (int r = 0; r < column.Count(); ++r) {
             std::string value = column[r];

@@ -52,7 +52,7 @@ void RefreshTrackFigures(TTrackManager& m, int rows) {
     std::vector<int32_t> rowSeconds(static_cast<size_t>(rows));
     for (int r = 0; r < rows; ++r) {
         std::string time;
-        model.GetTrackField(r, 4, time);
+        model.GetTrackField(r, TTrackColumn::Time, time);
         rowSeconds[static_cast<size_t>(r)] = TrackTimeSeconds(time);
         seconds += rowSeconds[static_cast<size_t>(r)];
     }
@@ -68,12 +68,12 @@ void RefreshTrackFigures(TTrackManager& m, int rows) {
             estimate = limit / 8.0L * rowSeconds[static_cast<size_t>(r)] * 1024.0L;
         } else {
             std::string size;
-            model.GetTrackField(r, 5, size);
+            model.GetTrackField(r, TTrackColumn::Size, size);
             estimate = static_cast<long double>(StrToInt64(Trim(size)));
         }
         all += estimate;
         std::string fileName;
-        model.GetTrackField(r, 6, fileName);
+        model.GetTrackField(r, TTrackColumn::FileName, fileName);
         if (!model.IsOnPhone(fileName))
             needed += estimate;
     }

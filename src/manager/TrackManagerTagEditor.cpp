@@ -41,14 +41,14 @@ void TTrackManager::ShowTrackTags(int row) {
         return;
     TTagEditorState& e = TagEditor;
     e.lbUID = IntToStr(row);
-    Model.GetTrackField(row, 0, e.edArtist);
-    Model.GetTrackField(row, 1, e.edTitle);
-    Model.GetTrackField(row, 2, e.edAlbum);
-    Model.GetTrackField(row, 7, e.edBitrate);
-    Model.GetTrackField(row, 5, e.edSize);
-    Model.GetTrackField(row, 6, e.edFileName);
+    Model.GetTrackField(row, TTrackColumn::Artist, e.edArtist);
+    Model.GetTrackField(row, TTrackColumn::Title, e.edTitle);
+    Model.GetTrackField(row, TTrackColumn::Album, e.edAlbum);
+    Model.GetTrackField(row, TTrackColumn::BitRate, e.edBitrate);
+    Model.GetTrackField(row, TTrackColumn::Size, e.edSize);
+    Model.GetTrackField(row, TTrackColumn::FileName, e.edFileName);
     std::string time;
-    Model.GetTrackField(row, 4, time);
+    Model.GetTrackField(row, TTrackColumn::Time, time);
     try {
         e.edTime = FormatTrackTime(TrackTimeSeconds(time));
     } catch (const EConvertError&) {
@@ -77,11 +77,11 @@ int EditedRow(TTrackManager& m) {
 
 // Writes one column of the edited row and rebuilds the view, keeping the focused
 // line on the entry it showed.
-void WriteEditedColumn(TTrackManager& m, std::string_view column, const std::string& value) {
+void WriteEditedColumn(TTrackManager& m, TTrackColumn column, const std::string& value) {
     const int row = EditedRow(m);
     if (row < 0)
         return;
-    m.Model.TrackListHolder.StringsByName(column).Put(row, value);
+    TrackColumn(m.Model.TrackListHolder, column).Put(row, value);
     const int f = m.BvPlaylist.ItemIndex;
     const int entry =
         f >= 0 && f < m.BvPlaylist.Count() ? m.BvPlaylist.Lines[static_cast<size_t>(f)].Entry : -1;
@@ -99,21 +99,21 @@ void TTrackManager::edArtistChange(const std::string& text, bool focused) {
     if (!focused)
         return;
     TagEditor.edArtist = text;
-    WriteEditedColumn(*this, "Artist", text);
+    WriteEditedColumn(*this, TTrackColumn::Artist, text);
 }
 
 void TTrackManager::edTitleChange(const std::string& text, bool focused) {
     if (!focused)
         return;
     TagEditor.edTitle = text;
-    WriteEditedColumn(*this, "Title", text);
+    WriteEditedColumn(*this, TTrackColumn::Title, text);
 }
 
 void TTrackManager::edAlbumChange(const std::string& text, bool focused) {
     if (!focused)
         return;
     TagEditor.edAlbum = text;
-    WriteEditedColumn(*this, "Album", text);
+    WriteEditedColumn(*this, TTrackColumn::Album, text);
 }
 
 void TTrackManager::edTimeChange(const std::string& text, bool focused) {
@@ -123,7 +123,7 @@ void TTrackManager::edTimeChange(const std::string& text, bool focused) {
     // A half-typed time is kept in the edit only; the row keeps its last valid one.
     std::string normalized;
     if (ParseEditedTime(text, normalized))
-        WriteEditedColumn(*this, "Time", normalized);
+        WriteEditedColumn(*this, TTrackColumn::Time, normalized);
 }
 
 void TTrackManager::bvGroupBoxTagsExpanded() {

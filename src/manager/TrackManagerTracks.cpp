@@ -180,7 +180,7 @@ void TTrackManager::AddFilesToTrackList(const std::vector<std::string>& paths, b
     // lookup per file keeps a folder of thousands of files from growing quadratically.
     std::unordered_set<std::string> listed;
     if (skipListed) {
-        const TStringList& names = Model.TrackListHolder.StringsByName("FileName");
+        const TStringList& names = TrackColumn(Model.TrackListHolder, TTrackColumn::FileName);
         for (int i = 0; i < names.Count(); ++i)
             listed.insert(AnsiLowerCase(names[i]));
     }

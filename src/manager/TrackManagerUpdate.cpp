@@ -7,6 +7,7 @@
 #include "DriveSpace.h"
 #include "Files.h"
 #include "RtFileUtils.h"
+#include "SafeFiles.h"
 #include "TrackFileCopy.h"
 #include "UploadNames.h"
 
@@ -30,6 +31,7 @@ constexpr std::string_view BuildFailedName = "build_failed";
 constexpr std::string_view TooLargeName = "too_large_for_db";
 constexpr std::string_view NotAllCopiedName = "not_all_copied";
 constexpr std::string_view NotAllEncodedName = "not_all_encoded";
+constexpr std::string_view LinkRefusedName = "link_refused";
 
 std::string DriveText(char drive) {
     return std::string(1, drive) + ":";
@@ -404,8 +406,8 @@ void TTrackManager::btnUpdateMobileClick() {
     int64_t needed = 0;
     for (int r = 0; r < Model.TrackCount(); ++r) {
         std::string fileName, size;
-        Model.GetTrackField(r, 6, fileName);
-        Model.GetTrackField(r, 5, size);
+        Model.GetTrackField(r, TTrackColumn::FileName, fileName);
+        Model.GetTrackField(r, TTrackColumn::Size, size);
         int64_t bytes = 0;
         if (!Model.IsOnPhone(fileName) && TryStrToInt64(Trim(size), bytes) && bytes > 0)
             needed += bytes;
@@ -417,9 +419,23 @@ void TTrackManager::btnUpdateMobileClick() {
         return;
     }
 
-    // The upload folder actually used, with every level of it.
+    // The upload folder actually used, with every level of it. Nothing of the run is
+    // written through a link on the card, which could lead anywhere: a link in the way of
+    // the upload folder or of the database stops the run before anything is copied.
     const std::string uploadFolder = drive + Model.UploadPath;
-    if (!ForceDirectories(ExcludeTrailingPathDelimiter(uploadFolder))) {
+    try {
+        const std::string dbFolder = drive + std::string(iTunesDBFolder);
+        const std::string link = TContainedRoot::OfDrive(dbFolder).FirstLink(dbFolder);
+        if (!link.empty())
+            throw ELinkRefused(link);
+        ContainedForceDirectories(ExcludeTrailingPathDelimiter(uploadFolder));
+    } catch (const ELinkRefused& e) {
+        const std::string text = Messages.Fmt(LinkRefusedName, {e.Link});
+        Log.AddLog(text);
+        Log.AddLog(Messages.Text(UpdateFailedName));
+        ui_.ShowWarning(text);
+        return;
+    } catch (const Exception&) {
         Log.AddLog(Messages.Fmt(UploadFolderName, {uploadFolder}));
         Log.AddLog(Messages.Text(UpdateFailedName));
         return;
@@ -451,7 +467,7 @@ void TTrackManager::btnUpdateMobileClick() {
     // of the deleted list keep theirs too, so a restored row finds its own track.
     const std::string uploadKey = AnsiUpperCase(uploadFolder);
     for (const TBvMultiStringHolder* table : {&Model.TrackListHolder, &Model.DeletedHolder}) {
-        const TStringList& names = table->StringsByName("FileName");
+        const TStringList& names = TrackColumn(*table, TTrackColumn::FileName);
         for (int r = 0; r < names.Count(); ++r)
             if (Model.IsOnPhone(names[r]) && AnsiUpperCase(ExtractFilePath(names[r])) == uploadKey)
                 namer.Claim(ExtractFileName(names[r]));
@@ -468,7 +484,7 @@ void TTrackManager::btnUpdateMobileClick() {
     cv.HighQuality = Options.cbHighQualityM4a;
     for (int r = 0; r < Model.TrackCount(); ++r) {
         std::string fileName;
-        Model.GetTrackField(r, 6, fileName);
+        Model.GetTrackField(r, TTrackColumn::FileName, fileName);
         if (Model.IsOnPhone(fileName))
             continue;
         std::string name = ExtractFileName(fileName);
@@ -486,9 +502,9 @@ void TTrackManager::btnUpdateMobileClick() {
             TConvertJob job;
             job.Serial = Model.RowSerial(r);
             job.Source = fileName;
-            Model.GetTrackField(r, 0, job.Artist);
-            Model.GetTrackField(r, 1, job.Title);
-            Model.GetTrackField(r, 2, job.Album);
+            Model.GetTrackField(r, TTrackColumn::Artist, job.Artist);
+            Model.GetTrackField(r, TTrackColumn::Title, job.Title);
+            Model.GetTrackField(r, TTrackColumn::Album, job.Album);
             if (cv.Format == 1)
                 name = ChangeFileExt(name, ".m4a");
             job.Dest = uploadFolder + namer.Claim(name);
@@ -558,7 +574,7 @@ void TTrackManager::TUpdateState::ThreadCopyExecute() {
         Post([serial, dest](TTrackManager& m) {
             const int row = m.Model.RowOfSerial(serial);
             if (row >= 0)
-                m.Model.TrackListHolder.StringsByName("FileName").Put(row, dest);
+                TrackColumn(m.Model.TrackListHolder, TTrackColumn::FileName).Put(row, dest);
         });
     };
     // First pass: tracks whose file already lies in the upload folder under its own name
@@ -623,6 +639,7 @@ void TTrackManager::TUpdateState::ThreadCopyExecute() {
         PostLog(msg.Fmt(MessageName::CopyingFile, {name}));
         TFileCopyOptions options;
         options.Cancel = &Cancel;
+        options.StayOnDrive = true;
         bool first = true;
         options.Progress = [&](int percent) {
             PostProgress(TProgressBarId::Copy, 0, percent);
@@ -633,12 +650,20 @@ void TTrackManager::TUpdateState::ThreadCopyExecute() {
         };
         TFileCopyResult result = TFileCopyResult::Completed;
         std::string error;
+        bool linkRefused = false;
         try {
             result = CopyConvertedFile(job->Source, job->Dest, options);
+        } catch (const ELinkRefused& e) {
+            error = msg.Fmt(LinkRefusedName, {e.Link});
+            linkRefused = true;
         } catch (const Exception& e) {
             error = e.Message();
         }
         Space.Release(size);
+        if (linkRefused) {
+            fail(error);
+            break;
+        }
         if (!error.empty()) {
             if (!CardPresent()) {
                 fail(cardAbsent);
@@ -799,10 +824,9 @@ void TTrackManager::TUpdateState::ThreadBuildDBExecute(const TDatabaseSnapshot& 
         if (!CardPresent())
             throw EInOutError(msg.Fmt(CardAbsentName, {drive}));
         const std::string folder = drive + std::string(iTunesDBFolder);
-        if (!DirectoryExists(folder)) {
+        if (!ContainedDirectoryExists(folder))
             PostLog(msg.Text(MessageName::CreatingDirectories));
-            ForceDirectories(ExcludeTrailingPathDelimiter(folder));
-        }
+        ContainedForceDirectories(ExcludeTrailingPathDelimiter(folder));
         PostLog(msg.Text(MessageName::BuildingiTunesDB));
         const std::string image = BuildDatabase(snapshot);
         PostLog(msg.Text(MessageName::SavingiTunesDB));
@@ -810,8 +834,10 @@ void TTrackManager::TUpdateState::ThreadBuildDBExecute(const TDatabaseSnapshot& 
             return;
         if (!CardPresent())
             throw EInOutError(msg.Fmt(CardAbsentName, {drive}));
-        AtomicReplaceFile(drive + std::string(iTunesDBFile), image);
+        ContainedReplaceFile(drive + std::string(iTunesDBFile), image);
         PostLog(msg.Text(MessageName::MobileUpdated));
+    } catch (const ELinkRefused& e) {
+        failure = msg.Fmt(LinkRefusedName, {e.Link});
     } catch (const Exception& e) {
         failure = e.Message();
     } catch (const std::exception& e) {

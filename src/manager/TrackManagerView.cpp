@@ -1,29 +1,21 @@
 // The track view: filling it from the shown playlist, selection and removal.
 #include "TrackManager.h"
 
-#include "BvSHFileOperation.h"
 #include "RtFileUtils.h"
+#include "SafeFiles.h"
 
 #include <algorithm>
 
 namespace {
 
-// A card file is deleted only when it is a plain file: a name with a wildcard
-// would make the shell delete every file it matches.
+// A card file is deleted only when it is a plain file (or a link, removed as a link):
+// never a folder or every file a wildcard matches, and never through a link on the card,
+// which could lead to a file anywhere on the computer.
 bool DeleteCardFile(const std::string& fileName) {
     if (fileName.find_first_of("*?") != std::string::npos)
         return false;
     try {
-        if (DirectoryExists(fileName))
-            return false;
-        if (!FileExists(fileName))
-            return true;
-        TBvSHFileOperation op;
-        op.Operation = foDelete;
-        op.Options = {fofFilesOnly, fofNoConfirmation, fofNoConfirmMkDir,
-                      fofSilent,    fofSimpleProgress, fofNoCopySecurityAttributes};
-        op.SourceFiles().Add(fileName);
-        return op.Execute() && !FileExists(fileName);
+        return ContainedDeleteFile(fileName);
     } catch (const Exception&) {
         return false;
     }
@@ -43,7 +35,9 @@ void TTrackManager::ShowPlaylist(int index) {
                     continue;
                 std::string text = ExpandDisplayTemplate(
                     Options.comboShowTracksAs,
-                    [&](int field, std::string& value) { Model.GetTrackField(row, field, value); },
+                    [&](TTrackColumn column, std::string& value) {
+                        Model.GetTrackField(row, column, value);
+                    },
                     suffix);
                 lines.push_back({std::move(text), k, row});
             } catch (const Exception&) {
@@ -115,7 +109,7 @@ void TTrackManager::btnRemoveClick() {
         if (row < 0 || row >= Model.TrackCount())
             continue;
         std::string fileName;
-        Model.GetTrackField(row, 6, fileName);
+        Model.GetTrackField(row, TTrackColumn::FileName, fileName);
         const bool onCard = Model.IsOnPhone(fileName);
         anyOnCard = anyOnCard || onCard;
         doomed.push_back({Model.RowSerial(row), std::move(fileName), onCard});

@@ -1,5 +1,6 @@
 #include "TrackModel.h"
 
+#include "DatabaseReader.h"
 #include "TextCodec.h"
 #include "TrackTableRows.h"
 
@@ -7,23 +8,13 @@
 #include <unordered_set>
 
 TBvMultiStringHolder MakeTrackTable() {
-    return TBvMultiStringHolder{"Artist", "Title",    "Album",   "Time",
-                                "Size",   "FileName", "BitRate", "UID"};
+    TBvMultiStringHolder table;
+    for (TTrackColumn column : TrackColumns)
+        table.MultipleStrings().Add().SetName(std::string(TrackColumnName(column)));
+    return table;
 }
 
 namespace {
-
-void GetField(const TBvMultiStringHolder& table, int row, int field, std::string& result) {
-    static const char* const columns[] = {"Artist", "Title",    "Album",   nullptr, "Time",
-                                          "Size",   "FileName", "BitRate", nullptr};
-    if (field == 3) {
-        result = "Other";
-    } else if (field == 8) {
-        result = "44100";
-    } else if (field >= 0 && field < 8) {
-        result = table.StringsByName(columns[field]).Get(row);
-    }
-}
 
 std::string ExtractFileDrive(std::string_view path) {
     if (path.size() >= 2 && path[1] == ':')
@@ -35,9 +26,7 @@ std::string ExtractFileDrive(std::string_view path) {
 
 TTrackModel::TTrackModel()
     : TrackListHolder(MakeTrackTable()), MediaDB(MakeTrackTable()), DeletedHolder(MakeTrackTable()),
-      TempStringHolder(MakeTrackTable()) {
-    TempStringHolder.MultipleStrings().Add().SetName("Playlists");
-}
+      TempStringHolder(MakeTempStringHolder()) {}
 
 void TTrackModel::ResetRunFlags() {
     ConverterRunning = 0;
@@ -49,20 +38,20 @@ void TTrackModel::ResetRunFlags() {
     ConvertingFileSize = 0;
 }
 
-void TTrackModel::GetTrackField(int row, int field, std::string& result) const {
-    GetField(TrackListHolder, row, field, result);
+void TTrackModel::GetTrackField(int row, TTrackColumn column, std::string& result) const {
+    result = TrackColumn(TrackListHolder, column).Get(row);
 }
 
-void TTrackModel::GetMediaDBField(int row, int field, std::string& result) const {
-    GetField(MediaDB, row, field, result);
+void TTrackModel::GetMediaDBField(int row, TTrackColumn column, std::string& result) const {
+    result = TrackColumn(MediaDB, column).Get(row);
 }
 
-void TTrackModel::GetDeletedField(int row, int field, std::string& result) const {
-    GetField(DeletedHolder, row, field, result);
+void TTrackModel::GetDeletedField(int row, TTrackColumn column, std::string& result) const {
+    result = TrackColumn(DeletedHolder, column).Get(row);
 }
 
 int TTrackModel::TrackCount() const {
-    return TrackListHolder.StringsByName("FileName").Count();
+    return TrackColumn(TrackListHolder, TTrackColumn::FileName).Count();
 }
 
 int TTrackModel::StrToTrackIndex(std::string_view text) {
@@ -86,7 +75,7 @@ std::string TFileNameSet::Key(std::string_view name) {
 }
 
 bool TTrackModel::IsInTrackList(std::string_view path) const {
-    return TrackListHolder.StringsByName("FileName").IndexOf(path) >= 0;
+    return TrackColumn(TrackListHolder, TTrackColumn::FileName).IndexOf(path) >= 0;
 }
 
 bool TTrackModel::IsOnPhone(std::string_view path) const {
@@ -103,24 +92,16 @@ void TTrackModel::SyncSerials() {
 
 int TTrackModel::AppendTrack(const TTrackRowSnapshot& r) {
     SyncSerials();
-    TrackListHolder.StringsByName("Artist").Add(r.Artist);
-    TrackListHolder.StringsByName("Title").Add(r.Title);
-    TrackListHolder.StringsByName("Album").Add(r.Album);
-    TrackListHolder.StringsByName("Time").Add(r.Time);
-    TrackListHolder.StringsByName("Size").Add(r.Size);
-    TrackListHolder.StringsByName("FileName").Add(r.FileName);
-    TrackListHolder.StringsByName("BitRate").Add(r.BitRate);
-    TrackListHolder.StringsByName("UID").Add(r.UID);
+    for (TTrackColumn column : TrackColumns)
+        TrackColumn(TrackListHolder, column).Add(r.*TrackRowField(column));
     SyncSerials();
     return TrackCount() - 1;
 }
 
 void TTrackModel::DeleteTrack(int row, uint8_t toDeleted) {
     SyncSerials();
-    static const char* const all[] = {"Artist",   "Album",   "Title", "Size",
-                                      "FileName", "BitRate", "Time",  "UID"};
-    for (const char* c : all)
-        TrackListHolder.StringsByName(c).Get(row); // a bad row raises before anything changes
+    for (TTrackColumn c : TrackColumns)
+        TrackColumn(TrackListHolder, c).Get(row); // a bad row raises before anything changes
 
     // The renumbered lists are computed first and swapped in only when complete.
     std::vector<std::vector<std::string>> renumbered(PlaylistTracks.size());
@@ -136,10 +117,12 @@ void TTrackModel::DeleteTrack(int row, uint8_t toDeleted) {
         }
     }
     if (toDeleted == 1)
-        for (const char* c : all)
-            DeletedHolder.StringsByName(c).Add(TrackListHolder.StringsByName(c).Get(row));
-    for (const char* c : {"UID", "Artist", "BitRate", "Title", "Album", "Size", "Time", "FileName"})
-        TrackListHolder.StringsByName(c).Delete(row);
+        for (TTrackColumn c : TrackColumns)
+            TrackColumn(DeletedHolder, c).Add(TrackColumn(TrackListHolder, c).Get(row));
+    // FileName goes last: the row count is read from it.
+    using enum TTrackColumn;
+    for (TTrackColumn c : {UID, Artist, BitRate, Title, Album, Size, Time, FileName})
+        TrackColumn(TrackListHolder, c).Delete(row);
     serials_.erase(serials_.begin() + row);
     for (size_t i = 0; i < PlaylistTracks.size(); ++i) {
         TStringList& list = PlaylistTracks[i];
@@ -200,8 +183,8 @@ void TTrackModel::DeleteTracks(const std::vector<bool>& remove) {
 
 void TTrackModel::ExchangeTracks(int a, int b) {
     SyncSerials();
-    for (const char* c : {"Artist", "Title", "Album", "Time", "Size", "FileName", "BitRate", "UID"})
-        TrackListHolder.StringsByName(c).Exchange(a, b);
+    for (TTrackColumn c : TrackColumns)
+        TrackColumn(TrackListHolder, c).Exchange(a, b);
     std::swap(serials_.at(static_cast<size_t>(a)), serials_.at(static_cast<size_t>(b)));
 }
 
@@ -248,19 +231,12 @@ TDatabaseSnapshot TTrackModel::Snapshot(const TStrings& playlistNames) const {
     TDatabaseSnapshot s;
     const int rows = TrackCount();
     s.Tracks.resize(static_cast<size_t>(rows));
-    const auto column = [&](const char* name, std::string TTrackRowSnapshot::*field) {
-        const TStringList& list = TrackListHolder.StringsByName(name);
+    for (TTrackColumn column : TrackColumns) {
+        const TStringList& list = TrackColumn(TrackListHolder, column);
+        const auto field = TrackRowField(column);
         for (int r = 0; r < rows; ++r)
             s.Tracks[static_cast<size_t>(r)].*field = list.Get(r);
-    };
-    column("Artist", &TTrackRowSnapshot::Artist);
-    column("Title", &TTrackRowSnapshot::Title);
-    column("Album", &TTrackRowSnapshot::Album);
-    column("Time", &TTrackRowSnapshot::Time);
-    column("Size", &TTrackRowSnapshot::Size);
-    column("FileName", &TTrackRowSnapshot::FileName);
-    column("BitRate", &TTrackRowSnapshot::BitRate);
-    column("UID", &TTrackRowSnapshot::UID);
+    }
     s.PlaylistNames = playlistNames.Items();
     for (int p = 0; p < playlistNames.Count() && p < MaxPlaylists; ++p)
         s.PlaylistEntries.push_back(PlaylistTracks[static_cast<size_t>(p)].Items());

@@ -4,6 +4,7 @@
 #pragma once
 
 #include "BvStringHolder.h"
+#include "TrackColumns.h"
 #include "iTunesDB.h"
 
 #include <atomic>
@@ -69,12 +70,11 @@ public:
 
     void ResetRunFlags();
 
-    // Field 0 Artist, 1 Title, 2 Album, 3 "Other", 4 Time, 5 Size, 6 FileName,
-    // 7 BitRate, 8 "44100"; another number leaves `result` as it was. A row out
-    // of range raises EListError.
-    void GetTrackField(int row, int field, std::string& result) const;
-    void GetMediaDBField(int row, int field, std::string& result) const;
-    void GetDeletedField(int row, int field, std::string& result) const;
+    // The column's value in a row of the track list, the library or the deleted
+    // list. A row out of range raises EListError.
+    void GetTrackField(int row, TTrackColumn column, std::string& result) const;
+    void GetMediaDBField(int row, TTrackColumn column, std::string& result) const;
+    void GetDeletedField(int row, TTrackColumn column, std::string& result) const;
 
     int TrackCount() const;
     static int StrToTrackIndex(std::string_view text);

@@ -1,37 +1,21 @@
 #include "TrackTableRows.h"
 
-namespace {
-
-struct TColumn {
-    const char* Name;
-    std::string TTrackRowSnapshot::*Field;
-};
-
-constexpr TColumn Columns[] = {
-    {"Artist", &TTrackRowSnapshot::Artist},   {"Title", &TTrackRowSnapshot::Title},
-    {"Album", &TTrackRowSnapshot::Album},     {"Time", &TTrackRowSnapshot::Time},
-    {"Size", &TTrackRowSnapshot::Size},       {"FileName", &TTrackRowSnapshot::FileName},
-    {"BitRate", &TTrackRowSnapshot::BitRate}, {"UID", &TTrackRowSnapshot::UID},
-};
-
-} // namespace
-
 int AppendTableRow(TBvMultiStringHolder& table, const TTrackRowSnapshot& row) {
-    for (const TColumn& c : Columns)
-        table.StringsByName(c.Name).Add(row.*c.Field);
-    return table.StringsByName("FileName").Count() - 1;
+    for (TTrackColumn c : TrackColumns)
+        TrackColumn(table, c).Add(row.*TrackRowField(c));
+    return TrackColumn(table, TTrackColumn::FileName).Count() - 1;
 }
 
 TTrackRowSnapshot TableRow(const TBvMultiStringHolder& table, int row) {
     TTrackRowSnapshot r;
-    for (const TColumn& c : Columns)
-        r.*c.Field = table.StringsByName(c.Name).Get(row);
+    for (TTrackColumn c : TrackColumns)
+        r.*TrackRowField(c) = TrackColumn(table, c).Get(row);
     return r;
 }
 
 void RemoveTableRows(TBvMultiStringHolder& table, const std::vector<bool>& remove) {
-    for (const TColumn& c : Columns) {
-        TStringList& column = table.StringsByName(c.Name);
+    for (TTrackColumn c : TrackColumns) {
+        TStringList& column = TrackColumn(table, c);
         std::vector<std::string> kept;
         kept.reserve(column.Items().size());
         const std::vector<std::string>& items = column.Items();
@@ -49,10 +33,10 @@ void RemoveTableRows(TBvMultiStringHolder& table, const std::vector<bool>& remov
 }
 
 void ClearTable(TBvMultiStringHolder& table) {
-    for (const TColumn& c : Columns)
-        table.StringsByName(c.Name).Clear();
+    for (TTrackColumn c : TrackColumns)
+        TrackColumn(table, c).Clear();
 }
 
 int TableRowCount(const TBvMultiStringHolder& table) {
-    return table.StringsByName("Time").Count();
+    return TrackColumn(table, TTrackColumn::Time).Count();
 }

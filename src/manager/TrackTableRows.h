@@ -3,6 +3,7 @@
 #pragma once
 
 #include "BvStringHolder.h"
+#include "TrackColumns.h"
 #include "iTunesDB.h"
 
 #include <vector>

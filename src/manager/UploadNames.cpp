@@ -1,6 +1,8 @@
 #include "UploadNames.h"
 
+#include "Placeholders.h"
 #include "SysUtils.h"
+#include "TrackColumns.h"
 
 #include <string_view>
 
@@ -34,10 +36,6 @@ std::string ExtensionOf(const std::string& path) {
     if (dot == std::string::npos || path[dot] != '.')
         return "";
     return path.substr(dot);
-}
-
-bool StartsWithNoCase(std::string_view text, size_t at, std::string_view word) {
-    return text.size() - at >= word.size() && SameText(text.substr(at, word.size()), word);
 }
 
 // Cuts text to at most bytes bytes without splitting a UTF-8 sequence.
@@ -86,47 +84,29 @@ int MasterPlaylistPosition(const TStrings& masterPlaylist, int row) {
 TUploadNameFields UploadNameFieldsOf(const TBvMultiStringHolder& tracks, int row,
                                      const TStrings& masterPlaylist) {
     TUploadNameFields f;
-    f.Artist = tracks.StringsByName("Artist").Get(row);
-    f.Title = tracks.StringsByName("Title").Get(row);
-    f.Album = tracks.StringsByName("Album").Get(row);
-    f.Time = tracks.StringsByName("Time").Get(row);
-    f.Size = tracks.StringsByName("Size").Get(row);
-    f.FileName = tracks.StringsByName("FileName").Get(row);
-    f.BitRate = tracks.StringsByName("BitRate").Get(row);
+    f.Artist = TrackColumn(tracks, TTrackColumn::Artist).Get(row);
+    f.Title = TrackColumn(tracks, TTrackColumn::Title).Get(row);
+    f.Album = TrackColumn(tracks, TTrackColumn::Album).Get(row);
+    f.Time = TrackColumn(tracks, TTrackColumn::Time).Get(row);
+    f.Size = TrackColumn(tracks, TTrackColumn::Size).Get(row);
+    f.FileName = TrackColumn(tracks, TTrackColumn::FileName).Get(row);
+    f.BitRate = TrackColumn(tracks, TTrackColumn::BitRate).Get(row);
     f.MasterPosition = MasterPlaylistPosition(masterPlaylist, row);
     return f;
 }
 
 std::string ExpandRenameTemplate(const std::string& renameTemplate, const TUploadNameFields& fields,
                                  const std::string& kbpsCaption) {
-    const std::pair<std::string_view, std::string> values[] = {
-        {"<artist>", fields.Artist},
-        {"<title>", fields.Title},
-        {"<album>", fields.Album},
-        {"<time>", UploadTime(fields.Time)},
-        {"<size>", fields.Size},
-        {"<ext>", ExtensionOf(fields.FileName)},
-        {"<bitrate>", fields.BitRate + " " + kbpsCaption},
-        {"<#>", IntToStr(fields.MasterPosition)},
-    };
-    std::string out;
-    size_t i = 0;
-    while (i < renameTemplate.size()) {
-        bool replaced = false;
-        if (renameTemplate[i] == '<') {
-            for (const auto& [placeholder, value] : values) {
-                if (StartsWithNoCase(renameTemplate, i, placeholder)) {
-                    out += value;
-                    i += placeholder.size();
-                    replaced = true;
-                    break;
-                }
-            }
-        }
-        if (!replaced)
-            out += renameTemplate[i++];
-    }
-    return out;
+    return ExpandPlaceholders(renameTemplate, {
+                                                  {"<artist>", fields.Artist},
+                                                  {"<title>", fields.Title},
+                                                  {"<album>", fields.Album},
+                                                  {"<time>", UploadTime(fields.Time)},
+                                                  {"<size>", fields.Size},
+                                                  {"<ext>", ExtensionOf(fields.FileName)},
+                                                  {"<bitrate>", fields.BitRate + " " + kbpsCaption},
+                                                  {"<#>", IntToStr(fields.MasterPosition)},
+                                              });
 }
 
 std::string SanitizeFileName(const std::string& name) {

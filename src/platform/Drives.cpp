@@ -1,5 +1,7 @@
 #include "Drives.h"
 
+#include "TextCodec.h"
+
 #include <algorithm>
 #include <cerrno>
 #include <climits>
@@ -175,6 +177,69 @@ std::string CurrentFolder() {
     if (getcwd(buf, sizeof buf))
         return buf;
     return "/";
+}
+
+// A Linux name may hold a backslash, which a Windows-form path reads as a separator, and
+// bytes that are not UTF-8, which the program's text cannot carry. Such a byte b travels
+// as the private-use character U+F700 + b, and so does every byte of a name's own
+// character from that block, so the mapping back gives the very same name.
+constexpr char32_t kByteEscapeBase = 0xF700;
+
+bool IsByteEscape(char32_t cp) {
+    return cp >= kByteEscapeBase && cp <= kByteEscapeBase + 0xFF;
+}
+
+void AppendByteEscape(std::string& out, unsigned char b) {
+    AppendUtf8(out, kByteEscapeBase + b);
+}
+
+std::string EscapeLinuxName(std::string_view name) {
+    std::string out;
+    out.reserve(name.size());
+    size_t i = 0;
+    while (i < name.size()) {
+        const auto b = static_cast<unsigned char>(name[i]);
+        if (b == '\\') {
+            AppendByteEscape(out, b);
+            ++i;
+        } else if (b < 0x80) {
+            out += name[i++];
+        } else {
+            size_t next = i;
+            const char32_t cp = DecodeUtf8(name, next);
+            const bool malformed = cp == 0xFFFD && next == i + 1;
+            if (malformed || IsByteEscape(cp)) {
+                for (; i < next; ++i)
+                    AppendByteEscape(out, static_cast<unsigned char>(name[i]));
+            } else {
+                out.append(name.substr(i, next - i));
+                i = next;
+            }
+        }
+    }
+    return out;
+}
+
+// Undoes EscapeLinuxName. Only the escapes of a backslash and of bytes above 127 are
+// read back: an escape that would give a "/" or a "." could lead out of the folder.
+std::string UnescapeWindowsName(std::string_view name) {
+    // Every escape starts with the bytes EF 9C..9F; most names have none.
+    if (name.find('\xEF') == std::string_view::npos)
+        return std::string(name);
+    std::string out;
+    out.reserve(name.size());
+    size_t i = 0;
+    while (i < name.size()) {
+        size_t next = i;
+        const char32_t cp = DecodeUtf8(name, next);
+        const unsigned byte = static_cast<unsigned>(cp - kByteEscapeBase);
+        if (IsByteEscape(cp) && (byte == '\\' || byte >= 0x80))
+            out += static_cast<char>(byte);
+        else
+            out.append(name.substr(i, next - i));
+        i = next;
+    }
+    return out;
 }
 
 } // namespace
@@ -378,7 +443,7 @@ std::string ToLinuxPath(std::string_view p) {
         // A relative path stays relative to the current folder.
         std::string out(rest);
         std::replace(out.begin(), out.end(), '\\', '/');
-        return out;
+        return UnescapeWindowsName(out);
     } else {
         root = WithTable([](const std::vector<TDriveEntry>& t) {
             const TDriveEntry* c = FindLetter(t, 'C');
@@ -390,7 +455,7 @@ std::string ToLinuxPath(std::string_view p) {
         throw EInOutError(Format("The path \"%s\" leads out of its drive", {p}));
     std::string out = root == "/" ? std::string() : root;
     for (const auto& part : parts)
-        out += "/" + part;
+        out += "/" + UnescapeWindowsName(part);
     if (out.empty())
         out = "/";
     else if (!parts.empty() && (rest.back() == '\\' || rest.back() == '/'))
@@ -423,7 +488,7 @@ std::string ToWindowsPath(std::string_view linuxPath) {
     });
     if (!best)
         throw EInOutError(Format("No drive holds the folder \"%s\"", {norm}));
-    std::string rest = best->Root == "/" ? norm : norm.substr(best->Root.size());
+    std::string rest = EscapeLinuxName(best->Root == "/" ? norm : norm.substr(best->Root.size()));
     std::replace(rest.begin(), rest.end(), '/', '\\');
     if (rest.empty())
         rest = "\\";

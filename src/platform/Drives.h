@@ -58,7 +58,9 @@ std::vector<TDriveEntry> BuildDriveTable(std::string_view mountInfo, std::string
 // out of the drive's folder.
 std::string ToLinuxPath(std::string_view windowsPath);
 // A Linux path (relative ones against the current folder) to the Windows form
-// under the drive whose folder is the longest match.
+// under the drive whose folder is the longest match. A backslash and the bytes that
+// are not UTF-8 in a name travel as private-use characters (U+F700 + the byte), which
+// ToLinuxPath turns back, so every Linux name maps to itself.
 std::string ToWindowsPath(std::string_view linuxPath);
 // The letter of a Windows-form path ("e:\x" gives 'E'), or 0 when it has none.
 char DriveLetterOf(std::string_view windowsPath);

@@ -1,5 +1,6 @@
 #include "RtFileUtils.h"
 #include "RtShell.h"
+#include "SafeFiles.h"
 
 #include <algorithm>
 #include <atomic>
@@ -8,6 +9,7 @@
 #include <cstdlib>
 #include <dirent.h>
 #include <fcntl.h>
+#include <memory>
 #include <random>
 #include <sys/stat.h>
 #include <unistd.h>
@@ -232,67 +234,38 @@ namespace {
 
 // One file of a replacement, written and flushed under a temporary name beside it.
 struct TPreparedReplace {
-    std::string fileName; // as the caller named it
-    std::string target;   // Linux path
-    std::string folder;   // Linux path with "/"
-    std::string tmp;      // Linux path of the written temporary file
+    std::string fileName;     // as the caller named it
+    std::string target;       // Linux path
+    std::string folder;       // Linux path with "/"
+    std::string name;         // the target's name in its folder
+    TFileHandle folderHandle; // the folder, open while the file is written and renamed
+    std::unique_ptr<TReplacementFile> written;
 };
 
 [[noreturn]] void FailCreate(std::string_view fileName, int code) {
     throw EFCreateError(Format("Cannot create file \"%s\". %s", {fileName, SysErrorMessage(code)}));
 }
 
-TPreparedReplace PrepareReplace(std::string_view fileName, std::string_view contents) {
-    TPreparedReplace r;
-    r.fileName = std::string(fileName);
+std::unique_ptr<TPreparedReplace> PrepareReplace(std::string_view fileName,
+                                                 std::string_view contents) {
+    auto r = std::make_unique<TPreparedReplace>();
+    r->fileName = std::string(fileName);
     try {
-        r.target = ResolvePath(fileName);
+        r->target = ResolvePath(fileName);
     } catch (const EInOutError& e) {
         throw EFCreateError(Format("Cannot create file \"%s\". %s", {fileName, e.Message()}));
     }
-    struct stat old;
-    const bool exists = ::stat(r.target.c_str(), &old) == 0;
-    if (exists && (S_ISDIR(old.st_mode) || !(old.st_mode & S_IWUSR)))
-        FailCreate(fileName, ERROR_ACCESS_DENIED);
-    const size_t slash = r.target.rfind('/');
-    r.folder = slash == std::string::npos ? "./" : r.target.substr(0, slash + 1);
-    const std::string base = slash == std::string::npos ? r.target : r.target.substr(slash + 1);
-    // A new file gets the mode a plain create would give it; a replaced one keeps its own.
-    // Kept short so the temporary name fits where the target's does.
-    size_t keep = std::min<size_t>(base.size(), 200);
-    while (keep > 0 && keep < base.size() &&
-           (static_cast<unsigned char>(base[keep]) & 0xC0) == 0x80)
-        --keep;
-    int fd = CreateUniqueFile(r.folder, "." + base.substr(0, keep) + ".", 0666, r.tmp);
-    if (fd < 0)
+    const size_t slash = r->target.rfind('/');
+    r->folder = slash == std::string::npos ? "./" : r->target.substr(0, slash + 1);
+    r->name = slash == std::string::npos ? r->target : r->target.substr(slash + 1);
+    r->folderHandle = TFileHandle(::open(r->folder.c_str(), O_RDONLY | O_DIRECTORY | O_CLOEXEC));
+    if (!r->folderHandle.Valid())
         FailCreate(fileName, SetLastErrorFromErrno());
-    auto abandon = [&](int code) {
-        ::close(fd);
-        ::unlink(r.tmp.c_str());
-        throw EWriteError(
-            Format("Cannot write file \"%s\". %s", {fileName, SysErrorMessage(code)}));
-    };
-    if (exists && ::fchmod(fd, old.st_mode & 07777) != 0)
-        abandon(SetLastErrorFromErrno());
-    for (size_t done = 0; done < contents.size();) {
-        ssize_t n = ::write(fd, contents.data() + done, contents.size() - done);
-        if (n < 0 && errno == EINTR)
-            continue;
-        if (n <= 0) {
-            if (n == 0)
-                errno = ENOSPC;
-            abandon(SetLastErrorFromErrno());
-        }
-        done += static_cast<size_t>(n);
-    }
-    if (::fsync(fd) != 0)
-        abandon(SetLastErrorFromErrno());
-    if (::close(fd) != 0) {
-        int code = SetLastErrorFromErrno();
-        ::unlink(r.tmp.c_str());
-        throw EWriteError(
-            Format("Cannot write file \"%s\". %s", {fileName, SysErrorMessage(code)}));
-    }
+    struct stat st;
+    if (::stat(r->target.c_str(), &st) == 0 && S_ISDIR(st.st_mode))
+        FailCreate(fileName, ERROR_ACCESS_DENIED);
+    r->written = std::make_unique<TReplacementFile>(
+        WriteReplacementIn(r->folderHandle.Get(), r->name, contents, fileName));
     return r;
 }
 
@@ -312,26 +285,18 @@ void AtomicReplaceFile(std::string_view fileName, std::string_view contents) {
 }
 
 void AtomicReplaceFiles(const std::vector<std::pair<std::string, std::string>>& files) {
-    std::vector<TPreparedReplace> prepared;
-    try {
-        for (const auto& [fileName, contents] : files)
-            prepared.push_back(PrepareReplace(fileName, contents));
-    } catch (...) {
-        for (const TPreparedReplace& r : prepared)
-            ::unlink(r.tmp.c_str());
-        throw;
-    }
+    // Every temporary file stays open and locked until all are renamed, so the clean-up
+    // of another process's start never takes one for a leftover.
+    std::vector<std::unique_ptr<TPreparedReplace>> prepared;
+    for (const auto& [fileName, contents] : files)
+        prepared.push_back(PrepareReplace(fileName, contents));
     std::vector<std::string> folders;
-    for (size_t i = 0; i < prepared.size(); ++i) {
-        const TPreparedReplace& r = prepared[i];
-        if (::rename(r.tmp.c_str(), r.target.c_str()) != 0) {
-            int code = SetLastErrorFromErrno();
-            for (size_t j = i; j < prepared.size(); ++j)
-                ::unlink(prepared[j].tmp.c_str());
-            FailCreate(r.fileName, code);
-        }
-        if (std::find(folders.begin(), folders.end(), r.folder) == folders.end())
-            folders.push_back(r.folder);
+    for (auto& r : prepared) {
+        if (::rename((r->folder + r->written->TemporaryName()).c_str(), r->target.c_str()) != 0)
+            FailCreate(r->fileName, SetLastErrorFromErrno());
+        r->written->Keep();
+        if (std::find(folders.begin(), folders.end(), r->folder) == folders.end())
+            folders.push_back(r->folder);
     }
     for (const std::string& folder : folders)
         SyncFolder(folder);

@@ -4,6 +4,8 @@
 #include "TextCodec.h"
 
 #include <algorithm>
+#include <cerrno>
+#include <iconv.h>
 
 namespace {
 
@@ -79,10 +81,7 @@ size_t DecodeReference(const std::string& s, size_t pos, std::string& out) {
     if (i >= s.size() || s[i] != ';' || i == start || value == 0 || value > 0x10FFFF ||
         (value >= 0xD800 && value <= 0xDFFF))
         return 0;
-    if (value <= 255)
-        out += static_cast<char>(value); // a byte, as the writer's "&#x..;" stands for
-    else
-        AppendUtf8(out, static_cast<char32_t>(value));
+    AppendUtf8(out, static_cast<char32_t>(value));
     return i + 1;
 }
 
@@ -131,7 +130,18 @@ std::string Decode(const std::string& value, bool references) {
 std::string Encode(const std::string& value, bool references) {
     std::string out;
     out.reserve(value.size());
-    for (char c : value) {
+    for (size_t i = 0; i < value.size(); ++i) {
+        const char c = value[i];
+        if (references && static_cast<unsigned char>(c) >= 128) {
+            // One reference per character, which the reader turns back into its UTF-8.
+            size_t next = i;
+            char32_t cp = DecodeUtf8(value, next);
+            if (cp == 0xFFFD && next == i + 1)
+                cp = static_cast<unsigned char>(c); // not UTF-8: the byte as Latin-1
+            out += Format("&#x%.2x;", {static_cast<unsigned>(cp)});
+            i = next - 1;
+            continue;
+        }
         switch (c) {
         case '"':
             out += "&quot;";
@@ -149,16 +159,169 @@ std::string Encode(const std::string& value, bool references) {
             out += "&gt;";
             break;
         default:
-            if (references && static_cast<unsigned char>(c) >= 128)
-                out += Format("&#x%.2x;", {static_cast<unsigned char>(c)});
-            else
-                out += c;
+            out += c;
         }
     }
     return out;
 }
 
 } // namespace
+
+namespace {
+
+// The encoding named by the declaration at the document's start, in lower case; empty
+// when there is no declaration or it names none.
+std::string DeclaredEncoding(std::string_view data) {
+    size_t i = data.starts_with("\xEF\xBB\xBF") ? 3 : 0;
+    while (i < data.size() && IsWhite(data[i]))
+        ++i;
+    if (data.compare(i, 5, "<?xml") != 0 || i + 5 >= data.size() || !IsWhite(data[i + 5]))
+        return {};
+    const size_t end = data.find("?>", i);
+    if (end == std::string_view::npos)
+        return {};
+    std::string_view decl = data.substr(i + 5, end - i - 5);
+    for (size_t at = decl.find("encoding"); at != std::string_view::npos;
+         at = decl.find("encoding", at + 1)) {
+        size_t j = at + 8;
+        if (at > 0 && !IsWhite(decl[at - 1]))
+            continue;
+        while (j < decl.size() && IsWhite(decl[j]))
+            ++j;
+        if (j >= decl.size() || decl[j] != '=')
+            continue;
+        ++j;
+        while (j < decl.size() && IsWhite(decl[j]))
+            ++j;
+        if (j >= decl.size() || (decl[j] != '"' && decl[j] != '\''))
+            continue;
+        const size_t close = decl.find(decl[j], j + 1);
+        if (close == std::string_view::npos)
+            return {};
+        return LowerCase(Trim(decl.substr(j + 1, close - j - 1)));
+    }
+    return {};
+}
+
+bool IsUtf8Name(const std::string& e) {
+    return e.empty() || e == "utf-8" || e == "utf8" || e == "us-ascii" || e == "ascii" ||
+           // A document whose declaration could be read byte by byte is not in UTF-16,
+           // whatever it says.
+           e == "utf-16" || e == "utf-16le" || e == "utf-16be" || e == "unicode";
+}
+
+// The single-byte pages the platform converts itself, all of their bytes included.
+bool PlatformPage(const std::string& e, TCodePage& page) {
+    // What Windows editors write under a Latin-1 declaration are Windows-1252 bytes;
+    // Latin-1's own 128 to 159 are control codes no text holds.
+    static const char* const western[] = {"windows-1252", "cp1252",     "x-cp1252",
+                                          "iso-8859-1",   "iso_8859-1", "latin1",
+                                          "l1",           "iso8859-1",  "ibm819"};
+    static const char* const cyrillic[] = {"windows-1251", "cp1251", "x-cp1251"};
+    for (const char* n : western)
+        if (e == n) {
+            page = TCodePage::Windows1252;
+            return true;
+        }
+    for (const char* n : cyrillic)
+        if (e == n) {
+            page = TCodePage::Windows1251;
+            return true;
+        }
+    return false;
+}
+
+// Text that should be UTF-8 with stray bytes from a Windows editor: the UTF-8 stays, every
+// byte that is not UTF-8 is read as Windows-1252.
+std::string RepairUtf8(const std::string& data) {
+    if (IsValidUtf8(data))
+        return data;
+    std::string out;
+    out.reserve(data.size() + data.size() / 8);
+    size_t i = 0;
+    while (i < data.size()) {
+        size_t next = i;
+        const char32_t cp = DecodeUtf8(data, next);
+        if (cp == 0xFFFD && next == i + 1)
+            out += Cp1252ToUtf8(std::string_view(data).substr(i, 1));
+        else
+            out.append(data, i, next - i);
+        i = next;
+    }
+    return out;
+}
+
+struct TIconv {
+    iconv_t handle;
+    explicit TIconv(const char* to, const char* from) : handle(iconv_open(to, from)) {}
+    ~TIconv() {
+        if (Valid())
+            iconv_close(handle);
+    }
+    bool Valid() const { return handle != reinterpret_cast<iconv_t>(-1); }
+};
+
+[[noreturn]] void FailEncoding(const std::string& encoding) {
+    Fail("Invalid Header: the encoding \"%s\" is not supported", {encoding});
+}
+
+// Another encoding through the C library's converters; a byte sequence the encoding
+// does not have becomes U+FFFD.
+std::string ConvertToUtf8(const std::string& data, const std::string& encoding) {
+    TIconv cd("UTF-8", encoding.c_str());
+    if (!cd.Valid())
+        FailEncoding(encoding);
+    std::string out;
+    out.resize(data.size() * 4 + 16);
+    char* in = const_cast<char*>(data.data());
+    size_t inLeft = data.size();
+    char* to = out.data();
+    size_t toLeft = out.size();
+    while (inLeft > 0) {
+        if (iconv(cd.handle, &in, &inLeft, &to, &toLeft) != static_cast<size_t>(-1))
+            break;
+        if (errno == E2BIG) {
+            const size_t used = static_cast<size_t>(to - out.data());
+            out.resize(out.size() * 2);
+            to = out.data() + used;
+            toLeft = out.size() - used;
+            continue;
+        }
+        // EILSEQ or EINVAL: one byte the encoding cannot read.
+        const size_t used = static_cast<size_t>(to - out.data());
+        out.resize(used);
+        AppendUtf8(out, 0xFFFD);
+        out.resize(out.size() + inLeft * 4 + 16);
+        to = out.data() + used + 3;
+        toLeft = out.size() - used - 3;
+        ++in;
+        --inLeft;
+    }
+    out.resize(static_cast<size_t>(to - out.data()));
+    return out;
+}
+
+} // namespace
+
+std::string SimpleXMLDocumentToUtf8(std::string data) {
+    const auto* b = reinterpret_cast<const unsigned char*>(data.data());
+    if (data.size() >= 2 && ((b[0] == 0xFF && b[1] == 0xFE) || (b[0] == 0xFE && b[1] == 0xFF))) {
+        const bool little = b[0] == 0xFF;
+        std::u16string units;
+        units.reserve(data.size() / 2);
+        for (size_t i = 2; i + 1 < data.size(); i += 2)
+            units +=
+                static_cast<char16_t>(little ? b[i] | (b[i + 1] << 8) : (b[i] << 8) | b[i + 1]);
+        return Utf16ToUtf8(units);
+    }
+    const std::string encoding = DeclaredEncoding(data);
+    if (IsUtf8Name(encoding))
+        return RepairUtf8(data);
+    TCodePage page;
+    if (PlatformPage(encoding, page))
+        return SingleByteToUtf8(data, page);
+    return ConvertToUtf8(data, encoding);
+}
 
 std::string SimpleXMLEncode(const std::string& value) {
     return Encode(value, true);
@@ -795,7 +958,7 @@ void TBvSimpleXML::LoadFromStream(TStream& stream) {
         OnLoadProgress(this, start, size);
     std::string data(static_cast<size_t>(std::max<int64_t>(0, size - start)), '\0');
     data.resize(static_cast<size_t>(source->Read(data.data(), static_cast<int64_t>(data.size()))));
-    Parse(data);
+    Parse(textIsUtf8_ ? data : SimpleXMLDocumentToUtf8(std::move(data)));
     if (OnLoadProgress)
         OnLoadProgress(this, source->Position(), size);
 }
@@ -804,6 +967,11 @@ void TBvSimpleXML::LoadFromString(std::string_view text) {
     TMemoryStream stream;
     stream.WriteBuffer(text.data(), static_cast<int64_t>(text.size()));
     stream.SetPosition(0);
+    textIsUtf8_ = true;
+    struct Reset {
+        bool& flag;
+        ~Reset() { flag = false; }
+    } reset{textIsUtf8_};
     LoadFromStream(stream);
 }
 
@@ -858,8 +1026,51 @@ void TBvSimpleXML::Parse(const std::string& data) {
     root_->LoadFromReader(r);
 }
 
+std::string TBvSimpleXML::ToDeclaredEncoding(const std::string& text) const {
+    std::string encoding;
+    for (int i = 0; i < prolog_.Count(); ++i)
+        if (auto* header = dynamic_cast<TBvSimpleXMLElemHeader*>(prolog_.Item(i))) {
+            encoding = LowerCase(Trim(header->Encoding));
+            break;
+        }
+    // A document that claims UTF-16 is read as UTF-8 (its declaration was readable byte by
+    // byte), and so it is written.
+    if (IsUtf8Name(encoding) && encoding != "us-ascii" && encoding != "ascii")
+        return text;
+    TCodePage page;
+    const char* name = encoding.c_str();
+    if (PlatformPage(encoding, page))
+        name = page == TCodePage::Windows1251 ? "CP1251" : "CP1252";
+    TIconv cd(name, "UTF-8");
+    if (!cd.Valid())
+        FailEncoding(encoding);
+    // Character by character, so that one the encoding lacks becomes a reference.
+    std::string out;
+    out.reserve(text.size());
+    size_t i = 0;
+    char buffer[16];
+    while (i < text.size()) {
+        if (static_cast<unsigned char>(text[i]) < 0x80) {
+            out += text[i++];
+            continue;
+        }
+        size_t next = i;
+        const char32_t cp = DecodeUtf8(text, next);
+        char* in = const_cast<char*>(text.data() + i);
+        size_t inLeft = next - i;
+        char* to = buffer;
+        size_t toLeft = sizeof buffer;
+        if (cp != 0xFFFD && iconv(cd.handle, &in, &inLeft, &to, &toLeft) != static_cast<size_t>(-1))
+            out.append(buffer, static_cast<size_t>(to - buffer));
+        else
+            out += Format("&#%d;", {static_cast<int>(cp)});
+        i = next;
+    }
+    return out;
+}
+
 void TBvSimpleXML::SaveToStream(TStream& stream) {
-    std::string out = SaveToString();
+    std::string out = ToDeclaredEncoding(SaveToString());
     if (OnEncodeStream) {
         TMemoryStream plain;
         plain.WriteBuffer(out.data(), static_cast<int64_t>(out.size()));
@@ -880,7 +1091,7 @@ std::string TBvSimpleXML::SaveToString() {
 }
 
 void TBvSimpleXML::SaveToFile(const std::string& fileName) {
-    StringToFile(fileName, SaveToString());
+    StringToFile(fileName, ToDeclaredEncoding(SaveToString()));
 }
 
 std::string TBvSimpleXML::EncodeValue(const std::string& value) {

@@ -237,9 +237,16 @@ public:
 
     // The file's Windows-form name; raises the file stream's errors.
     void LoadFromFile(const std::string& fileName);
-    // Clears the document first: after an error it holds what was read until then.
+    // Clears the document first: after an error it holds what was read until then. The
+    // bytes are read in the encoding the declaration names (UTF-8 when it names none, with
+    // bytes that are not UTF-8 read as Windows-1252; UTF-16 with its byte-order mark), so
+    // every text of the document is UTF-8. An encoding that is not known raises
+    // EBvSimpleXMLError.
     void LoadFromStream(TStream& stream);
+    // The text is the program's own (UTF-8), whatever the declaration says.
     void LoadFromString(std::string_view text);
+    // A stream and a file are written in the encoding the declaration names; characters it
+    // lacks are written as references.
     void SaveToStream(TStream& stream);
     std::string SaveToString();
     void SaveToFile(const std::string& fileName);
@@ -250,6 +257,9 @@ public:
 private:
     friend class TBvSimpleXMLElem;
     void Parse(const std::string& data);
+    // The written text in the declared encoding.
+    std::string ToDeclaredEncoding(const std::string& text) const;
+    bool textIsUtf8_ = false;
 
     std::string fileName_;
     std::string indentString_ = "  ";
@@ -258,9 +268,14 @@ private:
     mutable int64_t saveCount_ = 0;
 };
 
-// The value codings on their own: the full one (the five characters, bytes
-// from 128 as "&#x..;" references; decoding also reads "&#..;" references,
-// those above 255 as UTF-8) and the named one (the five characters only).
+// A document's bytes as UTF-8 text, read in the encoding its declaration names (see
+// LoadFromStream).
+std::string SimpleXMLDocumentToUtf8(std::string data);
+
+// The value codings on their own: the full one (the five characters, characters
+// from 128 as "&#x..;" references, a byte that is not UTF-8 as the Latin-1 character of
+// its value; decoding reads "&#..;" references as UTF-8) and the named one (the five
+// characters only).
 std::string SimpleXMLEncode(const std::string& value);
 std::string SimpleXMLDecode(const std::string& value);
 std::string SimpleXMLEncodeEntity(const std::string& value);

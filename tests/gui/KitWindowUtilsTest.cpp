@@ -9,9 +9,11 @@
 #include <QAbstractButton>
 #include <QApplication>
 #include <QCursor>
+#include <QDialog>
 #include <QImage>
-#include <QMessageBox>
+#include <QLabel>
 #include <QPixmap>
+#include <QPushButton>
 #include <QTest>
 #include <QTimer>
 #include <gtest/gtest.h>
@@ -133,14 +135,15 @@ struct TBoxWatcher {
     std::string Title, Text;
     void Arm() {
         QTimer::singleShot(0, [this] {
-            auto* box = qobject_cast<QMessageBox*>(QApplication::activeModalWidget());
+            auto* box = qobject_cast<QDialog*>(QApplication::activeModalWidget());
             if (!box) {
                 Arm();
                 return;
             }
             Title = box->windowTitle().toStdString();
-            Text = box->text().toStdString();
-            QAbstractButton* ok = box->buttons().value(0);
+            if (auto* label = box->findChild<QLabel*>(QStringLiteral("text")))
+                Text = label->text().toStdString();
+            QAbstractButton* ok = box->findChild<QPushButton*>();
             if (ok)
                 QTest::mouseClick(ok, Qt::LeftButton);
             else

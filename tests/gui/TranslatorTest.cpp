@@ -6,6 +6,12 @@
 #include "PublishedTypes.h"
 #include "StdCtrls.h"
 
+#include <QImage>
+#include <QPixmap>
+#include <QWidget>
+#include <cstdio>
+#include <filesystem>
+#include <fstream>
 #include <functional>
 
 #include <gtest/gtest.h>
@@ -377,6 +383,182 @@ TEST_F(TranslatorTest, AWindowMadeLaterIsTranslatedWhenTheFileIsAppliedAgain) {
     translator->TranslateText(file);
     EXPECT_EQ(later->Caption(), "Optionen");
     delete later;
+}
+
+// Language files as translators save them: UTF-8 with and without a declaration, with
+// character references, in Windows-1252 and in Windows-1251. Each is read from its file, and
+// captions, hints and message strings show the letters the translator typed.
+class TranslatedFormTest : public ::testing::Test {
+protected:
+    void SetUp() override {
+        form = MakeTestForm(360, 165);
+        form->SetName("FormOptions");
+        form->SetCaption("Options");
+        label = new TLabel(form);
+        label->SetName("lblSize");
+        label->SetParent(form);
+        label->SetBounds(16, 16, 320, 20);
+        label->SetCaption("Size");
+        check = new TCheckBox(form);
+        check->SetName("chkAuto");
+        check->SetParent(form);
+        check->SetBounds(16, 48, 320, 22);
+        check->SetCaption("Automatic");
+        button = new TButton(form);
+        button->SetName("btnApply");
+        button->SetParent(form);
+        button->SetBounds(16, 90, 200, 30);
+        button->SetCaption("Apply");
+        shown = new TLabel(form);
+        shown->SetParent(form);
+        shown->SetBounds(16, 132, 330, 20);
+        strings = new TBvTranslatorStrings(form);
+        strings->SetName("Messages");
+        message = "Card full";
+        strings->Add("SCardFull", message);
+        translator = new TBvTranslator(form);
+    }
+    void TearDown() override {
+        delete form;
+        PumpEvents();
+    }
+    void Apply(const std::string& bytes, const char* name) {
+        const std::string path =
+            (std::filesystem::temp_directory_path() / (std::string("bvlang-") + name)).string();
+        std::ofstream(path, std::ios::binary) << bytes;
+        std::string windowsPath = "C:" + path;
+        for (char& c : windowsPath)
+            if (c == '/')
+                c = '\\';
+        translator->Translate(windowsPath);
+        std::remove(path.c_str());
+    }
+    TForm* form = nullptr;
+    TLabel* label = nullptr;
+    TCheckBox* check = nullptr;
+    TButton* button = nullptr;
+    TLabel* shown = nullptr; // the window's title and a message string, as the program shows them
+    TBvTranslatorStrings* strings = nullptr;
+    TBvTranslator* translator = nullptr;
+    std::string message;
+};
+
+// The file for one language: the declaration (or none) and the texts in the file's bytes.
+std::string LanguageFile(const std::string& declaration, const std::string& caption,
+                         const std::string& size, const std::string& automatic,
+                         const std::string& apply, const std::string& hint,
+                         const std::string& cardFull) {
+    return declaration + "<Language>\r\n<FormOptions Caption=\"" + caption + "\">\r\n" +
+           "  <lblSize Caption=\"" + size + "\"/>\r\n  <chkAuto Caption=\"" + automatic +
+           "\"/>\r\n  <btnApply Caption=\"" + apply + "\" Hint=\"" + hint + "\"/>\r\n" +
+           "  <Messages><Item Name=\"SCardFull\" Value=\"" + cardFull + "\"/></Messages>\r\n" +
+           "</FormOptions>\r\n</Language>\r\n";
+}
+
+TEST_F(TranslatedFormTest, EachEncodingShowsTheTranslatorsLetters) {
+    struct Case {
+        const char* name;
+        std::string file;
+        std::vector<std::string> texts; // caption, size, automatic, apply, hint, card full
+    } cases[] = {
+        {"utf8-declared.xml",
+         LanguageFile("<?xml version=\"1.0\" encoding=\"UTF-8\"?>\r\n", "Einstellungen",
+                      "Gr\xC3\xB6\xC3\x9F"
+                      "e",
+                      "\xC3\x9C"
+                      "ber alles",
+                      "\xC3\x9C"
+                      "bernehmen",
+                      "\xC3\x84nderungen \xC3\xBC"
+                      "bernehmen",
+                      "Karte voll: \xE2\x80\x9E"
+                      "zu gro\xC3\x9F\xE2\x80\x9C"),
+         {"Einstellungen",
+          "Gr\xC3\xB6\xC3\x9F"
+          "e",
+          "\xC3\x9C"
+          "ber alles",
+          "\xC3\x9C"
+          "bernehmen",
+          "\xC3\x84nderungen \xC3\xBC"
+          "bernehmen",
+          "Karte voll: \xE2\x80\x9E"
+          "zu gro\xC3\x9F\xE2\x80\x9C"}},
+        {"utf8-plain.xml",
+         LanguageFile("", "R\xC3\xA9glages", "Taille", "Automatique", "Appliquer",
+                      "Appliquer les r\xC3\xA9glages",
+                      "Carte pleine \xE2\x80\x94 d\xC3\xA9j\xC3\xA0"),
+         {"R\xC3\xA9glages", "Taille", "Automatique", "Appliquer", "Appliquer les r\xC3\xA9glages",
+          "Carte pleine \xE2\x80\x94 d\xC3\xA9j\xC3\xA0"}},
+        {"references.xml",
+         LanguageFile("<?xml version=\"1.0\"?>\r\n", "&#xDC;ber", "Gr&#246;&#223;e", "&#252;ber",
+                      "&#x20AC; 5", "&#1055;&#1088;&#1080;&#1074;&#1077;&#1090;",
+                      "&#x65E5;&#x672C;"),
+         {"\xC3\x9C"
+          "ber",
+          "Gr\xC3\xB6\xC3\x9F"
+          "e",
+          "\xC3\xBC"
+          "ber",
+          "\xE2\x82\xAC 5", "\xD0\x9F\xD1\x80\xD0\xB8\xD0\xB2\xD0\xB5\xD1\x82",
+          "\xE6\x97\xA5\xE6\x9C\xAC"}},
+        {"windows-1252.xml",
+         LanguageFile("<?xml version=\"1.0\" encoding=\"windows-1252\"?>\r\n", "Einstellungen",
+                      "Gr\xF6\xDF"
+                      "e",
+                      "\xDC"
+                      "ber alles",
+                      "\xDC"
+                      "bernehmen",
+                      "\xC4nderungen \xFC"
+                      "bernehmen",
+                      "Karte voll: \x84zu gro\xDF\x93 \x80"),
+         {"Einstellungen",
+          "Gr\xC3\xB6\xC3\x9F"
+          "e",
+          "\xC3\x9C"
+          "ber alles",
+          "\xC3\x9C"
+          "bernehmen",
+          "\xC3\x84nderungen \xC3\xBC"
+          "bernehmen",
+          "Karte voll: \xE2\x80\x9E"
+          "zu gro\xC3\x9F\xE2\x80\x9C \xE2\x82\xAC"}},
+        {"windows-1251.xml",
+         LanguageFile("<?xml version=\"1.0\" encoding=\"windows-1251\"?>\r\n",
+                      "\xCD\xE0\xF1\xF2\xF0\xEE\xE9\xEA\xE8", "\xD0\xE0\xE7\xEC\xE5\xF0",
+                      "\xC0\xE2\xF2\xEE\xEC\xE0\xF2\xE8\xF7\xE5\xF1\xEA\xE8",
+                      "\xCF\xF0\xE8\xEC\xE5\xED\xE8\xF2\xFC",
+                      "\xD1\xEE\xF5\xF0\xE0\xED\xE8\xF2\xFC",
+                      "\xCA\xE0\xF0\xF2\xE0 \xE7\xE0\xEF\xEE\xEB\xED\xE5\xED\xE0"),
+         {"\xD0\x9D\xD0\xB0\xD1\x81\xD1\x82\xD1\x80\xD0\xBE\xD0\xB9\xD0\xBA\xD0\xB8",
+          "\xD0\xA0\xD0\xB0\xD0\xB7\xD0\xBC\xD0\xB5\xD1\x80",
+          "\xD0\x90\xD0\xB2\xD1\x82\xD0\xBE\xD0\xBC\xD0\xB0\xD1\x82\xD0\xB8\xD1\x87\xD0\xB5\xD1\x81"
+          "\xD0\xBA\xD0\xB8",
+          "\xD0\x9F\xD1\x80\xD0\xB8\xD0\xBC\xD0\xB5\xD0\xBD\xD0\xB8\xD1\x82\xD1\x8C",
+          "\xD0\xA1\xD0\xBE\xD1\x85\xD1\x80\xD0\xB0\xD0\xBD\xD0\xB8\xD1\x82\xD1\x8C",
+          "\xD0\x9A\xD0\xB0\xD1\x80\xD1\x82\xD0\xB0 "
+          "\xD0\xB7\xD0\xB0\xD0\xBF\xD0\xBE\xD0\xBB\xD0\xBD\xD0\xB5\xD0\xBD\xD0\xB0"}},
+    };
+    form->Show();
+    PumpEvents();
+    for (const auto& c : cases) {
+        SCOPED_TRACE(c.name);
+        Apply(c.file, c.name);
+        EXPECT_EQ(form->Caption(), c.texts[0]);
+        EXPECT_EQ(label->Caption(), c.texts[1]);
+        EXPECT_EQ(check->Caption(), c.texts[2]);
+        EXPECT_EQ(button->Caption(), c.texts[3]);
+        EXPECT_EQ(button->Hint(), c.texts[4]);
+        EXPECT_EQ(message, c.texts[5]);
+        // What Qt shows is the same text.
+        EXPECT_EQ(form->Widget()->window()->windowTitle().toStdString(), c.texts[0]);
+        shown->SetCaption(form->Caption() + " | " + message);
+        PumpEvents();
+        QImage shot = form->Widget()->window()->grab().toImage();
+        const std::string path = std::string(BV_BINARY_DIR) + "/translated_form_" + c.name + ".png";
+        EXPECT_TRUE(shot.save(QString::fromStdString(path))) << path;
+    }
 }
 
 } // namespace

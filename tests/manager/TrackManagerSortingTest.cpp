@@ -115,22 +115,22 @@ TEST_F(Sorting, LibraryRowsKeepTheirValuesTogether) {
     for (const StringVec& r : rows)
         for (size_t c = 0; c < 8; ++c)
             db.StringsByName(names[c]).Add(r[c]);
-    M->SortMediaDB({"Artist", "Title", "Album", "Time", "Size", "FileName", "BitRate", "UID"});
+    using enum TTrackColumn;
+    M->SortMediaDB({Artist, Title, Album, Time, Size, FileName, BitRate, UID});
     EXPECT_EQ((StringVec{"amy", "Bob", "Zed"}), db.StringsByName("Artist").Items());
     EXPECT_EQ((StringVec{"1", "2", "0"}), db.StringsByName("UID").Items());
     EXPECT_EQ((StringVec{"C:\\a.mp3", "C:\\b#%#^$#*.mp3", "C:\\z.mp3"}),
               db.StringsByName("FileName").Items());
     // A size that is no number follows the numbers.
-    M->SortMediaDB({"Size", "Artist", "Title", "Album", "Time", "FileName", "BitRate", "UID"});
+    M->SortMediaDB({Size, Artist, Title, Album, Time, FileName, BitRate, UID});
     EXPECT_EQ((StringVec{"9000", "10000", "#%#^$#*"}), db.StringsByName("Size").Items());
     EXPECT_EQ((StringVec{"amy", "Zed", "Bob"}), db.StringsByName("Artist").Items());
-    M->SortMediaDB({"BitRate", "Artist", "Title", "Album", "Time", "Size", "FileName", "UID"});
+    M->SortMediaDB({BitRate, Artist, Title, Album, Time, Size, FileName, UID});
     EXPECT_EQ((StringVec{"0", "64", "128"}), db.StringsByName("BitRate").Items());
     // Uneven columns are refused and nothing moves.
     db.StringsByName("UID").Delete(0);
-    EXPECT_THROW(
-        M->SortMediaDB({"Artist", "Title", "Album", "Time", "Size", "FileName", "BitRate", "UID"}),
-        ETrackManagerError);
+    EXPECT_THROW(M->SortMediaDB({Artist, Title, Album, Time, Size, FileName, BitRate, UID}),
+                 ETrackManagerError);
     EXPECT_EQ((StringVec{"amy", "Bob", "Zed"}), db.StringsByName("Artist").Items());
 }
 

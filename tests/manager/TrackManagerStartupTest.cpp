@@ -78,9 +78,10 @@ TEST(DisplayTemplate, TimesAndOnePassExpansion) {
     EXPECT_THROW(TrackTimeSeconds("a:05"), EConvertError);
     EXPECT_EQ("03:05", FormatTrackTime(185));
     EXPECT_EQ("100:00", FormatTrackTime(6000));
-    const std::vector<std::string> row = {"<title>", "Song", "Alb",       "Other",
-                                          "3:5",     "4000", "C:\\a.mp3", "128"};
-    auto get = [&](int f, std::string& v) { v = row[static_cast<size_t>(f)]; };
+    // In column order: Artist, Title, Album, Time, Size, FileName, BitRate.
+    const std::vector<std::string> row = {"<title>", "Song",      "Alb", "3:5",
+                                          "4000",    "C:\\a.mp3", "128"};
+    auto get = [&](TTrackColumn c, std::string& v) { v = row[static_cast<size_t>(c)]; };
     EXPECT_EQ("<title> - Song (03:05)",
               ExpandDisplayTemplate("<Artist> - <title> (<TIME>)", get, ""));
     EXPECT_EQ("128 kbps", ExpandDisplayTemplate("<bitrate>", get, " kbps"));

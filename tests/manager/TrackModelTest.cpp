@@ -21,22 +21,22 @@ std::vector<std::string> Items(const TStringList& l) {
 
 } // namespace
 
-TEST(TrackModel, FieldsByNumber) {
+TEST(TrackModel, FieldsByColumn) {
     TTrackModel m;
     std::string v = "kept";
-    m.GetTrackField(0, 3, v);
-    EXPECT_EQ("Other", v);
-    m.GetTrackField(0, 8, v);
-    EXPECT_EQ("44100", v);
-    m.GetTrackField(0, 9, v);
-    EXPECT_EQ("44100", v);
-    EXPECT_THROW(m.GetTrackField(0, 0, v), EListError);
+    // Genre and sample rate are the same for every track, even with no tracks at all.
+    EXPECT_EQ("Other", TrackGenre);
+    EXPECT_EQ("44100", IntToStr(TrackSampleRate));
+    EXPECT_THROW(m.GetTrackField(0, TTrackColumn::Artist, v), EListError);
+    EXPECT_EQ("kept", v);
     m.AppendTrack(Row(4));
-    const char* expected[] = {"Artist4", "Title4",       "Album4", "Other", "1:4",
-                              "4000",    "C:\\m\\4.mp3", "128",    "44100"};
-    for (int f = 0; f < 9; ++f) {
-        m.GetTrackField(0, f, v);
-        EXPECT_EQ(expected[f], v) << f;
+    using enum TTrackColumn;
+    const std::pair<TTrackColumn, const char*> expected[] = {
+        {Artist, "Artist4"}, {Title, "Title4"},          {Album, "Album4"}, {Time, "1:4"},
+        {Size, "4000"},      {FileName, "C:\\m\\4.mp3"}, {BitRate, "128"},  {UID, "4"}};
+    for (const auto& [column, value] : expected) {
+        m.GetTrackField(0, column, v);
+        EXPECT_EQ(value, v) << TrackColumnName(column);
     }
     EXPECT_EQ(1, m.TrackCount());
     EXPECT_TRUE(m.IsInTrackList("c:\\M\\4.MP3"));
@@ -65,7 +65,7 @@ TEST(TrackModel, DeleteTrackRenumbersEveryPlaylist) {
     EXPECT_EQ((std::vector<std::string>{" ", "2", "x"}), Items(m.PlaylistTracks[100]));
     EXPECT_EQ(4, m.TrackCount());
     std::string v;
-    m.GetTrackField(2, 1, v);
+    m.GetTrackField(2, TTrackColumn::Title, v);
     EXPECT_EQ("Title3", v);
     EXPECT_EQ(2, m.RowOfSerial(serial3));
     EXPECT_EQ(0, m.DeletedHolder.StringsByName("UID").Count());

@@ -1,6 +1,7 @@
 #include "Drives.h"
 #include "FileTestSupport.h"
 #include "MountWatcher.h"
+#include "TextCodec.h"
 
 #include <cerrno>
 #include <cstring>
@@ -133,6 +134,36 @@ TEST_F(DriveTest, TranslatesLinuxPathsToTheLongestDriveRoot) {
     std::replace(sibling.begin(), sibling.end(), '/', '\\');
     EXPECT_EQ(sibling, ToWindowsPath(card_ + "x/file"));
     EXPECT_EQ(card_ + "/a b/ü.mp3", ToLinuxPath(ToWindowsPath(card_ + "/a b/ü.mp3")));
+}
+
+// Names that are legal on Linux but not in a Windows-form path: a backslash, bytes that are
+// not UTF-8, and a name that already holds a character of the escape block. Each travels as
+// UTF-8 text and comes back as its own bytes, never as another file's.
+TEST_F(DriveTest, EveryLinuxNameRoundTripsThroughItsWindowsForm) {
+    struct Case {
+        std::string name;
+        const char* windows; // the name's Windows form, below "E:\"
+    } cases[] = {
+        {"a\\b.mp3", "a\xEF\x9D\x9C"
+                     "b.mp3"},
+        {"caf\xE9.mp3", "caf\xEF\x9F\xA9.mp3"},
+        {"\xFF\xFE", "\xEF\x9F\xBF\xEF\x9F\xBE"},
+        {"\xEF\x9D\x9C.mp3", "\xEF\x9F\xAF\xEF\x9E\x9D\xEF\x9E\x9C.mp3"},
+        {"\xC3\xBC ber.mp3", "\xC3\xBC ber.mp3"},
+        {"\xEF\xBF\xBD.mp3", "\xEF\xBF\xBD.mp3"},
+        {"\xE2\x82", "\xEF\x9F\xA2\xEF\x9E\x82"},
+    };
+    for (const auto& c : cases) {
+        const std::string linuxPath = card_ + "/dir/" + c.name;
+        const std::string windows = ToWindowsPath(linuxPath);
+        EXPECT_EQ("E:\\dir\\" + std::string(c.windows), windows) << c.name;
+        EXPECT_TRUE(IsValidUtf8(windows)) << c.name;
+        EXPECT_EQ(linuxPath, ToLinuxPath(windows)) << c.name;
+    }
+    // An escape that would make a separator or a dot stays what it is, so no text can
+    // climb out of its drive through it.
+    EXPECT_EQ(card_ + "/\xEF\x9C\xAE\xEF\x9C\xAE/\xEF\x9C\xAFx",
+              ToLinuxPath("E:\\\xEF\x9C\xAE\xEF\x9C\xAE\\\xEF\x9C\xAFx"));
 }
 
 TEST_F(DriveTest, ReportsTypesLettersAndSpace) {

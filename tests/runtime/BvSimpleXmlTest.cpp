@@ -123,7 +123,7 @@ TEST(BvSimpleXML, TextValuesAndCharacterReferences) {
         {"<a>&amp;lt;</a>", "&lt;"}, // decoded once
         {"<a>&#65;&#x41;&#X41;</a>", "AAA"},
         {"<a>&#0;&#x;&#12a;&#65</a>", "&#0;&#x;&#12a;&#65"},
-        {"<a>&#233;</a>", "\xE9"},                          // a byte, as written by the encoder
+        {"<a>&#233;&#xfc;</a>", "\xC3\xA9\xC3\xBC"},        // UTF-8 from 128 on
         {"<a>&#1105;&#x20AC;</a>", "\xD1\x91\xE2\x82\xAC"}, // UTF-8 above 255
         {"<a>&#x110000;&#xD800;&#99999999999999;</a>", "&#x110000;&#xD800;&#99999999999999;"},
         {"<a>&AMP;&Quot;&apos;&gt;&unknown;</a>", "&\"'>&unknown;"},
@@ -245,7 +245,7 @@ TEST(BvSimpleXML, WriterRoundTrip) {
     std::string written = doc.SaveToString();
     EXPECT_EQ("<?xml version=\"1.0\" encoding=\"utf-8\"?>\r\n"
               "<!DOCTYPE lang>\r\n"
-              "<lang name=\"Fran&#xC3;&#xA7;ais &amp; co\">\r\n"
+              "<lang name=\"Fran&#xE7;ais &amp; co\">\r\n"
               "  <item id=\"1\">a &lt; b &quot;q&quot; &apos;x&apos;</item>\r\n"
               "  <empty/>\r\n"
               "  <x:y z:w=\"v\"/>\r\n"
@@ -257,6 +257,100 @@ TEST(BvSimpleXML, WriterRoundTrip) {
     again.LoadFromString(written);
     EXPECT_EQ(written, again.SaveToString());
     EXPECT_EQ("Fran\xC3\xA7\x61is & co", again.Root().Properties().Value("name"));
+}
+
+// Language files as translators save them: each gives the same UTF-8 texts.
+TEST(BvSimpleXML, DeclaredEncodingsAndReferencesGiveUtf8) {
+    const std::string caption = "\xC3\xBC"
+                                "ber Gr\xC3\xB6\xC3\x9F"
+                                "e \xE2\x82\xAC"; // über Größe €
+    const std::string russian = "\xD0\x9F\xD1\x80\xD0\xB8\xD0\xB2\xD0\xB5\xD1\x82"; // Привет
+    struct TCase {
+        const char* name;
+        std::string bytes;
+        std::string caption;
+    } cases[] = {
+        {"UTF-8 with a declaration",
+         "<?xml version=\"1.0\" encoding=\"UTF-8\"?><a c=\"" + caption + "\"/>", caption},
+        {"UTF-8 without one", "<a c=\"" + caption + "\"/>", caption},
+        {"UTF-8 with a byte-order mark", "\xEF\xBB\xBF<a c=\"" + caption + "\"/>", caption},
+        {"references", "<a c=\"&#252;ber Gr&#xF6;&#223;e &#x20AC;\"/>", caption},
+        {"Windows-1252",
+         "<?xml version=\"1.0\" encoding=\"windows-1252\"?><a c=\"\xFC"
+         "ber Gr\xF6\xDF"
+         "e \x80\"/>",
+         caption},
+        {"Latin-1 as Windows writes it",
+         "<?xml version='1.0' encoding='ISO-8859-1'?><a c=\"\xFC"
+         "ber Gr\xF6\xDF"
+         "e \x80\"/>",
+         caption},
+        {"Windows-1252 bytes without a declaration",
+         "<a c=\"\xFC"
+         "ber Gr\xF6\xDF"
+         "e \x80\"/>",
+         caption},
+        {"Windows-1251",
+         "<?xml version=\"1.0\" encoding=\"windows-1251\"?><a c=\"\xCF\xF0\xE8\xE2\xE5\xF2\"/>",
+         russian},
+        {"KOI8-R through the C library",
+         "<?xml version=\"1.0\" encoding=\"KOI8-R\"?><a c=\"\xF0\xD2\xC9\xD7\xC5\xD4\"/>", russian},
+        {"UTF-16 with its byte-order mark",
+         std::string(
+             "\xFF\xFE<\0a\0 \0c\0=\0\"\0\x1F\x04@\x04\x38\x04\x32\x04\x35\x04\x42\x04\"\0/\0>\0",
+             32),
+         russian},
+    };
+    for (const auto& c : cases) {
+        SCOPED_TRACE(c.name);
+        TMemoryStream stream;
+        stream.WriteBuffer(c.bytes.data(), static_cast<int64_t>(c.bytes.size()));
+        stream.SetPosition(0);
+        TBvSimpleXML doc;
+        doc.LoadFromStream(stream);
+        EXPECT_EQ(c.caption, doc.Root().Properties().Value("c"));
+    }
+}
+
+TEST(BvSimpleXML, AnUnknownEncodingIsRefusedByName) {
+    const std::string bytes = "<?xml version=\"1.0\" encoding=\"x-martian\"?><a/>";
+    TMemoryStream stream;
+    stream.WriteBuffer(bytes.data(), static_cast<int64_t>(bytes.size()));
+    stream.SetPosition(0);
+    TBvSimpleXML doc;
+    try {
+        doc.LoadFromStream(stream);
+        ADD_FAILURE() << "loaded";
+    } catch (const EBvSimpleXMLError& e) {
+        EXPECT_EQ("Invalid Header: the encoding \"x-martian\" is not supported", e.Message());
+    }
+}
+
+// A document declared in a single-byte page is written back in that page, letters it lacks
+// as references, and reads back as the same text.
+TEST(BvSimpleXML, WritesTheDeclaredEncoding) {
+    TBvSimpleXML doc;
+    doc.Options.AutoEncodeValue = false;
+    doc.LoadFromString("<?xml version=\"1.0\" encoding=\"windows-1251\"?><a/>");
+    const std::string text = "\xD0\x9F\xD1\x80\xD0\xB8 \xE6\x97\xA5"; // При 日
+    doc.Root().Items().Add("v", text);
+    TMemoryStream stream;
+    doc.SaveToStream(stream);
+    std::string bytes(static_cast<size_t>(stream.Size()), '\0');
+    stream.SetPosition(0);
+    stream.Read(bytes.data(), stream.Size());
+    EXPECT_NE(std::string::npos, bytes.find("<v>\xCF\xF0\xE8 &#26085;</v>")) << bytes;
+    stream.SetPosition(0);
+    TBvSimpleXML again;
+    again.Options.AutoEncodeValue = false;
+    again.Options.AutoEncodeEntity = false;
+    again.LoadFromStream(stream);
+    EXPECT_EQ("\xD0\x9F\xD1\x80\xD0\xB8 &#26085;", again.Root().Items().ItemNamed("v")->Value());
+    // With references decoded, the text comes back whole.
+    stream.SetPosition(0);
+    TBvSimpleXML decoded;
+    decoded.LoadFromStream(stream);
+    EXPECT_EQ(text, decoded.Root().Items().ItemNamed("v")->Value());
 }
 
 TEST(BvSimpleXML, WritingWithoutIndentAndWithNamedCoding) {

@@ -9,11 +9,13 @@
 
 #include <QAbstractScrollArea>
 #include <QContextMenuEvent>
+#include <QDropEvent>
 #include <QEvent>
 #include <QPaintEvent>
 #include <QPainter>
 #include <QRegion>
 #include <algorithm>
+#include <memory>
 #include <vector>
 
 TBvWidget::TBvWidget(TWinControl* control, QWidget* parent) : QWidget(parent), Control(control) {
@@ -133,7 +135,41 @@ bool TBvEventFilter::eventFilter(QObject* watched, QEvent* event) {
     }
     bool consumed = false;
     TWinControl* control = Control;
+    if (QEvent* mapped = ClientDropEvent(watched, event)) {
+        std::unique_ptr<QEvent> own(mapped);
+        if (!GuardedCall(control, [&] { consumed = control->QtEvent(mapped); }))
+            return true;
+        auto* from = static_cast<QDropEvent*>(mapped);
+        auto* to = static_cast<QDropEvent*>(event);
+        to->setDropAction(from->dropAction());
+        to->setAccepted(from->isAccepted());
+        return consumed;
+    }
     if (!GuardedCall(control, [&] { consumed = control->QtEvent(event); }))
         return true;
     return consumed;
+}
+
+QEvent* TBvEventFilter::ClientDropEvent(QObject* watched, QEvent* event) const {
+    // A form's frame takes a drop that lands on its menu bar; the form still gets the
+    // point in its client coordinates, above the client area.
+    const auto type = event->type();
+    if (type != QEvent::DragEnter && type != QEvent::DragMove && type != QEvent::Drop)
+        return nullptr;
+    auto* frame = qobject_cast<QWidget*>(watched);
+    if (!frame || frame != Control->Widget())
+        return nullptr;
+    QWidget* client = Control->ClientWidget();
+    if (!client || client == frame)
+        return nullptr;
+    auto* de = static_cast<QDropEvent*>(event);
+    QPointF at = client->mapFrom(frame, de->position());
+    if (type == QEvent::DragEnter)
+        return new QDragEnterEvent(at.toPoint(), de->possibleActions(), de->mimeData(),
+                                   de->buttons(), de->modifiers());
+    if (type == QEvent::DragMove)
+        return new QDragMoveEvent(at.toPoint(), de->possibleActions(), de->mimeData(),
+                                  de->buttons(), de->modifiers());
+    return new QDropEvent(at, de->possibleActions(), de->mimeData(), de->buttons(),
+                          de->modifiers());
 }

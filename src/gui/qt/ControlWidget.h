@@ -38,6 +38,11 @@ public:
 
 protected:
     bool eventFilter(QObject* watched, QEvent* event) override;
+
+private:
+    // A drag event over a form's frame (its menu bar) as one in client coordinates; null
+    // for every other event.
+    QEvent* ClientDropEvent(QObject* watched, QEvent* event) const;
 };
 
 // An image of a logical size in whole device pixels per logical pixel (the ratio rounded),
@@ -56,3 +61,13 @@ intptr_t QtKeys(Qt::MouseButtons buttons, Qt::KeyboardModifiers mods);
 TShiftState QtShift(Qt::KeyboardModifiers mods);
 // The screen's cursor numbers as Qt's shapes.
 QCursor QtCursor(TCursor cursor);
+
+class QMimeData;
+class QIcon;
+namespace BvQt {
+// A picture of the desktop's icon theme, Tango's where the desktop has none.
+QIcon ThemeQIcon(const std::string& name);
+// The local files a drag carries, as Linux paths in their own bytes (a name need not be
+// UTF-8); web addresses and files of other machines are left out.
+std::vector<std::string> DroppedLocalFiles(const QMimeData* mime);
+} // namespace BvQt

@@ -19,6 +19,30 @@
 #include <QUrl>
 #include <QWheelEvent>
 
+namespace BvQt {
+
+std::vector<std::string> DroppedLocalFiles(const QMimeData* mime) {
+    std::vector<std::string> files;
+    if (!mime || !mime->hasUrls())
+        return files;
+    for (const QUrl& url : mime->urls()) {
+        if (!url.isLocalFile())
+            continue;
+        const QString host = url.host();
+        if (!host.isEmpty() && host.compare(QLatin1String("localhost"), Qt::CaseInsensitive) != 0)
+            continue; // a file on another machine is not a file here
+        // The name's own bytes, undecoded: a name that is not UTF-8 would otherwise
+        // become U+FFFD and name no file.
+        QByteArray bytes = QByteArray::fromPercentEncoding(url.path(QUrl::FullyEncoded).toLatin1());
+        if (bytes.isEmpty())
+            continue;
+        files.emplace_back(bytes.constData(), static_cast<size_t>(bytes.size()));
+    }
+    return files;
+}
+
+} // namespace BvQt
+
 int QtKeyToVirtualKey(int k, Qt::KeyboardModifiers mods) {
     // The keypad's digits and operators are keys of their own, whatever Num Lock makes them.
     if (mods & Qt::KeypadModifier) {
@@ -295,21 +319,25 @@ bool TWinControl::QtEvent(QEvent* event) {
     }
     case QEvent::DragEnter:
     case QEvent::DragMove: {
+        // Only a drag that carries local files is offered the window: a web address or
+        // text has nothing the drop could open.
         auto* de = static_cast<QDropEvent*>(event);
-        if (acceptFiles_ && de->mimeData()->hasUrls()) {
+        if (acceptFiles_ && !BvQt::DroppedLocalFiles(de->mimeData()).empty()) {
             de->acceptProposedAction();
             return true;
         }
-        return false;
+        de->ignore();
+        return acceptFiles_;
     }
     case QEvent::Drop: {
         auto* de = static_cast<QDropEvent*>(event);
-        if (!acceptFiles_ || !de->mimeData()->hasUrls())
+        if (!acceptFiles_)
             return false;
-        std::vector<std::string> files;
-        for (const QUrl& url : de->mimeData()->urls())
-            if (url.isLocalFile())
-                files.push_back(FromQ(url.toLocalFile()));
+        std::vector<std::string> files = BvQt::DroppedLocalFiles(de->mimeData());
+        if (files.empty()) {
+            de->ignore();
+            return true;
+        }
         QPoint p = de->position().toPoint();
         DeliverDroppedFiles(this, files, {p.x(), p.y()});
         de->acceptProposedAction();

@@ -35,6 +35,12 @@ QIcon ThemeIcon(const std::string& name) {
 
 } // namespace
 
+namespace BvQt {
+QIcon ThemeQIcon(const std::string& name) {
+    return ThemeIcon(name);
+}
+} // namespace BvQt
+
 bool HasThemeIcon(const std::string& name) {
     return !ThemeIcon(name).isNull();
 }

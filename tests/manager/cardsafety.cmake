@@ -1,0 +1,12 @@
+if(NOT TARGET bv_audio_fixtures)
+  add_library(bv_audio_fixtures STATIC ${CMAKE_SOURCE_DIR}/tests/support/AudioFixtures.cpp)
+  target_include_directories(bv_audio_fixtures PUBLIC ${CMAKE_SOURCE_DIR}/tests/support)
+  target_link_libraries(bv_audio_fixtures PUBLIC bv_manager)
+endif()
+
+# The card and the library under links, changed files, bad encoders, kills and a second
+# process. The kill and two-process tests run updates in a child program of their own.
+bv_add_test(NAME trackmanager_cardsafety_tests
+  SOURCES ${CMAKE_CURRENT_LIST_DIR}/TrackManagerCardSafetyTest.cpp
+  LIBS bv_audio_fixtures bv_manager
+  TSAN TIMEOUT 600)
