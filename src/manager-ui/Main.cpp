@@ -44,6 +44,7 @@ TForm1::~TForm1() {
     if (Manager) {
         Manager->ViewSink = nullptr;
         Manager->ProgressSink = nullptr;
+        Manager->RunSink = nullptr;
         Manager->Log.SetSink(nullptr);
     }
 }
