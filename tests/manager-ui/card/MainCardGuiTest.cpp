@@ -17,9 +17,9 @@
 #include <QApplication>
 #include <QContextMenuEvent>
 #include <QLabel>
-#include <QTimer>
 #include <QPainter>
 #include <QTest>
+#include <QTimer>
 #include <QWidget>
 
 #include <gtest/gtest.h>
@@ -230,8 +230,8 @@ protected:
         if (over) {
             QPainter p(&shot);
             const QImage box = over->grab().toImage();
-            p.drawImage(QPoint((shot.width() - box.width()) / 2, (shot.height() - box.height()) / 3),
-                        box);
+            p.drawImage(
+                QPoint((shot.width() - box.width()) / 2, (shot.height() - box.height()) / 3), box);
         }
         shot.save(QString::fromStdString(std::string(BV_BINARY_DIR) + "/" + name));
     }
@@ -277,7 +277,8 @@ TEST_F(MainCardTest, AddUpdateResetReadAndRemoveThroughTheWindow) {
         Key(Qt::Key_Return);
     }
     ASSERT_EQ((std::vector<std::string>{"All music", "Road", "Quiet"}), PlaylistNames())
-        << ::testing::PrintToString(Form->HandlerLog) << (ViewOf(Form->ListBoxPlayLists) != nullptr);
+        << ::testing::PrintToString(Form->HandlerLog)
+        << (ViewOf(Form->ListBoxPlayLists) != nullptr);
     // Lines first..first+count-1 chosen with a click and Shift+Down, then the context menu.
     auto copyTo = [&](int first, int count, int target) {
         ClickLine(Form->ListBoxPlayLists, 0);
@@ -307,11 +308,21 @@ TEST_F(MainCardTest, AddUpdateResetReadAndRemoveThroughTheWindow) {
     const std::vector<std::string> shownBefore = TrackViewLines();
 
     // "Update mobile..." until the log says the mobile is updated.
-    std::vector<int> barsSeen;
+    // How the window looked as the run began (five small files may be done at once).
+    bool stopShown = false, readGreyed = false;
+    const auto windowSink = M().RunSink;
+    M().RunSink = [&](TRunKind run, bool running) {
+        windowSink(run, running);
+        if (running) {
+            stopShown = Form->btnCancel->Visible();
+            readGreyed = !Form->btnReadDB->Enabled();
+        }
+    };
     Click(Form->btnUpdateMobile);
-    EXPECT_TRUE(Form->btnCancel->Visible());
-    EXPECT_FALSE(Form->btnReadDB->Enabled());
     ASSERT_TRUE(WaitIdle());
+    M().RunSink = windowSink;
+    EXPECT_TRUE(stopShown);
+    EXPECT_TRUE(readGreyed);
     EXPECT_TRUE(Logged("Mobile updated!")) << Log();
     EXPECT_FALSE(Form->btnCancel->Visible());
     EXPECT_TRUE(Form->btnReadDB->Enabled());
@@ -384,8 +395,9 @@ TEST_F(MainCardTest, AutomaticDetectionReadsAPresentCardOnceAndOnlyOnce) {
     Form = nullptr;
 
     // The second run: detection on, the card present from the start.
-    WriteWholeFile(Pc + "/brisvane.ini",
-                   "[SETTINGS]\r\nAutoDetect=1\r\nAutoReadDB=1\r\nTransFlashDetectInterval=250\r\n");
+    WriteWholeFile(
+        Pc + "/brisvane.ini",
+        "[SETTINGS]\r\nAutoDetect=1\r\nAutoReadDB=1\r\nTransFlashDetectInterval=250\r\n");
     MakeWindow();
     int reads = 0;
     auto& st = UpdateStateOf(M());
@@ -489,11 +501,16 @@ TEST_F(MainCardTest, ClosingInTheMiddleOfACopyAsksStopsAndSaves) {
     MakeWindow();
     fs::create_directories(fs::path(DbPath()).parent_path());
     WriteWholeFile(DbPath(), "old database");
-    M().AddMp3ToTrackList(BigFile("big.mp3", 400));
+    M().AddMp3ToTrackList(BigFile("big.mp3", 40));
     M().Model.UpdateAllMusic();
+    // The copy waits after its first block until the run is stopped.
     auto& st = UpdateStateOf(M());
     std::atomic<bool> copying{false};
-    st.AfterFirstCopyBlock = [&] { copying = true; };
+    st.AfterFirstCopyBlock = [&] {
+        copying = true;
+        for (int i = 0; i < 5000 && !M().Model.CancelRequested; ++i)
+            std::this_thread::sleep_for(std::chrono::milliseconds(2));
+    };
     Click(Form->btnUpdateMobile);
     while (!copying)
         PumpEvents(1);
