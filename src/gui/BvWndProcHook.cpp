@@ -133,8 +133,10 @@ public:
                 --self->depth_;
             }
         } leave{this, m.Msg};
-        if (RunChain(m, 0, level))
+        if (RunChain(m, 0, level)) {
+            NoteMessageTakenByHook(m);
             return;
+        }
         if (destroyed_)
             return;
         if (TWndMethod proc = oldProc_)

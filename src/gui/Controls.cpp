@@ -314,6 +314,44 @@ void TControl::Notification(TComponent* component, TOperation operation) {
         popupMenu_ = nullptr;
 }
 
+namespace {
+thread_local TMessageTakenWatch* gTakenWatch = nullptr;
+} // namespace
+
+TMessageTakenWatch::TMessageTakenWatch() : outer_(gTakenWatch) {
+    gTakenWatch = this;
+}
+
+TMessageTakenWatch::~TMessageTakenWatch() {
+    gTakenWatch = outer_;
+}
+
+intptr_t TMessageTakenWatch::Perform(TControl* control, TMessage& message) {
+    const TMessage* before = watched_;
+    watched_ = &message;
+    struct Restore {
+        TMessageTakenWatch* w;
+        const TMessage* m;
+        ~Restore() { w->watched_ = m; }
+    } restore{this, before};
+    return control->Perform(message);
+}
+
+intptr_t TMessageTakenWatch::Perform(TControl* control, uint32_t msg, intptr_t wParam,
+                                     intptr_t lParam) {
+    TMessage m{msg, static_cast<uint64_t>(wParam), lParam, 0};
+    return Perform(control, m);
+}
+
+void NoteMessageTakenByHook(const TMessage& message) {
+    // Only the message an input event is waiting on counts, not one a handler sent meanwhile.
+    for (TMessageTakenWatch* w = gTakenWatch; w; w = w->outer_)
+        if (w->watched_ == &message) {
+            w->taken_ = true;
+            return;
+        }
+}
+
 intptr_t TControl::Perform(uint32_t msg, intptr_t wParam, intptr_t lParam) {
     TMessage m{msg, static_cast<uint64_t>(wParam), lParam, 0};
     return Perform(m);

@@ -182,6 +182,30 @@ struct TCreateParams {
     TWinControl* WndParent = nullptr;
 };
 
+// A window hook that handles a message before the control keeps it from the control's own
+// procedure; the input layer then keeps the Qt event it came from away from the widget's own
+// handling too (a stock button's click, an edit's typing). The layer watches each message it
+// sends for an event, and the hook registry notes the message it took.
+class TMessageTakenWatch {
+public:
+    TMessageTakenWatch();
+    ~TMessageTakenWatch();
+    TMessageTakenWatch(const TMessageTakenWatch&) = delete;
+    TMessageTakenWatch& operator=(const TMessageTakenWatch&) = delete;
+    // Sends the message to the control, watching it; the control's result.
+    intptr_t Perform(TControl* control, TMessage& message);
+    intptr_t Perform(TControl* control, uint32_t msg, intptr_t wParam, intptr_t lParam);
+    // Whether a hook took any of the messages sent through this watch.
+    bool Taken() const { return taken_; }
+
+private:
+    friend void NoteMessageTakenByHook(const TMessage& message);
+    TMessageTakenWatch* outer_;
+    const TMessage* watched_ = nullptr;
+    bool taken_ = false;
+};
+void NoteMessageTakenByHook(const TMessage& message);
+
 class TControl : public TComponent {
     BV_CLASS_INFO()
 public:

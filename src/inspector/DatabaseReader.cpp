@@ -1,8 +1,11 @@
 #include "DatabaseReader.h"
 
+#include "DataSetRecord.h"
 #include "RecordReport.h"
+#include "StringRecord.h"
 #include "TextCodec.h"
 #include "TrackColumns.h"
+#include "TrackRecord.h"
 
 TBvMultiStringHolder MakeTempStringHolder() {
     TBvMultiStringHolder table;
@@ -131,23 +134,24 @@ void TDatabaseReader::Apply(TDecodedRecord& rec, TScanResult& result) {
         if (rec.HasText) {
             if (mhodsLeft_ > 0 && inTrackList_) {
                 switch (rec.DataType) {
-                case 1:
+                case TStringRecord::stTitle:
                     pending_.Title = std::move(rec.Text);
                     break;
-                case 2:
+                case TStringRecord::stLocation:
                     pending_.FileName = std::move(rec.Text);
                     break;
-                case 3:
+                case TStringRecord::stAlbum:
                     pending_.Album = std::move(rec.Text);
                     break;
-                case 4:
+                case TStringRecord::stArtist:
                     pending_.Artist = std::move(rec.Text);
                     break;
                 default:
                     break;
                 }
-            } else if (!inTrackList_ && rec.DataType == 1 && inPlaylist_ && sectionCount_ < 3 &&
-                       playlistIndex_ >= 0 && playlistIndex_ < MaxPlaylists && !playlistNamed_) {
+            } else if (!inTrackList_ && rec.DataType == TStringRecord::stTitle && inPlaylist_ &&
+                       sectionCount_ < 3 && playlistIndex_ >= 0 && playlistIndex_ < MaxPlaylists &&
+                       !playlistNamed_) {
                 cols_.Playlists->Put(playlistIndex_, std::move(rec.Text));
                 playlistNamed_ = true;
             }
@@ -187,7 +191,7 @@ TScanResult TDatabaseReader::Scan(std::string_view db, TBvMultiStringHolder& tem
             result.Completed = false;
             result.StopOffset = i;
             // The track before a cut-off track or data set is complete: keep it.
-            if (tag == "tihm" || tag == "dshm")
+            if (tag == TTrackRecord::Tag || tag == TDataSetRecord::Tag)
                 HandOver(result);
             break;
         }

@@ -1,7 +1,15 @@
 #include "RecordReport.h"
 
+#include "DataSetRecord.h"
 #include "DbBytes.h"
+#include "DbHeaderRecord.h"
+#include "ListRecord.h"
+#include "PlaylistDataRecords.h"
+#include "PlaylistItemRecord.h"
+#include "PlaylistRecord.h"
+#include "StringRecord.h"
 #include "TextCodec.h"
+#include "TrackRecord.h"
 
 #include <array>
 
@@ -28,6 +36,9 @@ public:
         Need(off + 4);
         return DbBytes::Get32(db_, at_ + off);
     }
+    // The low byte and the low 16 bits of the 32-bit number at `off`.
+    uint8_t Low8(size_t off) const { return B(off + 3); }
+    uint32_t Low16(size_t off) const { return U16(off + 2); }
     std::string_view Bytes(size_t off, size_t n) const {
         Need(off);
         Need(off + n);
@@ -49,6 +60,9 @@ private:
 std::string N(uint32_t v) {
     return std::to_string(v);
 }
+
+// An index record's bytes after its track count are zero up to here.
+constexpr size_t IndexZerosEnd = 68;
 
 constexpr std::string_view DamagedNote =
     "damaged: its length runs past the end of the file, skipped";
@@ -76,43 +90,45 @@ void MarkText(TDecodedRecord& r, const TFields& f, size_t from, size_t to) {
 
 void Header(const TFields& f, std::string& d) {
     d += "\t";
-    const uint32_t length = f.U32(4);
+    using F = TDbHeaderRecord::Field;
+    const uint32_t length = f.U32(F::HeaderLength);
     d += "размер секции: " + N(length);
     d += " nextaddr:" + N(static_cast<uint32_t>(f.Offset() + length));
-    d += ", размер с подсекциями: " + N(f.U32(8));
+    d += ", размер с подсекциями: " + N(f.U32(F::TotalLength));
     static const std::array<const char*, 7> versions = {
         ", создан iTunes v4.2",      ", создан iTunes v4.5", ", создан iTunes v4.7",
         ", создан iTunes v4.71/4.8", ", создан iTunes v4.9", ", создан iTunes v5",
         ", создан iTunes v6"};
-    const uint8_t version = f.B(19);
+    const uint8_t version = f.Low8(F::Version);
     d += version >= 9 && version <= 15 ? versions[version - 9] : ", создан iTunes vUnknown";
-    const uint8_t sets = f.B(23);
+    const uint8_t sets = f.Low8(F::DataSetCount);
     if (sets == 2)
         d += ", число dshm=2 шт.  ";
     else if (sets == 3)
         d += ", число dshm=3 шт.  ";
     d += "ID: ";
-    for (size_t i = 24; i < 32; ++i) {
+    for (size_t i = F::Id; i < F::Id + TDbHeaderRecord::Id.size(); ++i) {
         ByteToHex(f.B(i), d);
         d += " ";
     }
-    if (f.B(32) == 2)
+    if (f.B(F::Flag) == 2)
         d += "; флаг 2 на месте";
 }
 
 void DataSet(const TFields& f, std::string& d) {
+    using F = TDataSetRecord::Field;
     d += "\t";
-    d += "размер:" + N(f.B(7));
-    d += "; размер с подсекциями:" + N(f.U16(10));
+    d += "размер:" + N(f.Low8(F::HeaderLength));
+    d += "; размер с подсекциями:" + N(f.Low16(F::TotalLength));
     d += " назначение: ";
-    switch (f.B(15)) {
-    case 1:
+    switch (f.Low8(F::Type)) {
+    case TDataSetRecord::dsTracks:
         d += "Track list";
         break;
-    case 2:
+    case TDataSetRecord::dsPlaylists:
         d += "PlayList list";
         break;
-    case 3:
+    case TDataSetRecord::dsPodcasts:
         d += "Podcast list";
         break;
     default:
@@ -121,61 +137,62 @@ void DataSet(const TFields& f, std::string& d) {
 }
 
 void Track(const TFields& f, TDecodedRecord& r) {
+    using F = TTrackRecord::Field;
     std::string& d = r.Details;
     d += "\t\t";
-    d += "размер:" + N(f.B(7)) + " (надо244 или 156 для старых версий)";
-    d += "; размер с дочерними dohm:" + N(f.U16(10));
-    r.DataCount = f.B(15);
+    d += "размер:" + N(f.Low8(F::HeaderLength)) + " (надо244 или 156 для старых версий)";
+    d += "; размер с дочерними dohm:" + N(f.Low16(F::TotalLength));
+    r.DataCount = f.Low8(F::StringCount);
     d += " число dohm:" + N(r.DataCount);
-    r.Id = f.U32(16);
-    d += "; ID:" + f.Hex(16, 4);
-    d += f.B(23) == 1 ? "флаг: НЕскрытый файл" : "флаг: скрытый файл";
-    d += f.U32(24) == 0 ? " Type: HDD" : " 4zeroError";
-    const uint8_t b28 = f.B(28), b29 = f.B(29);
+    r.Id = f.U32(F::TrackId);
+    d += "; ID:" + f.Hex(F::TrackId, 4);
+    d += f.Low8(F::Visible) == 1 ? "флаг: НЕскрытый файл" : "флаг: скрытый файл";
+    d += f.U32(F::FileKind) == 0 ? " Type: HDD" : " 4zeroError";
+    const uint8_t b28 = f.B(F::VbrFlag), b29 = f.B(F::Mp3Flag);
     if (b28 == 0 && b29 == 1)
         d += " type: CBR MP3";
     else if (b28 == 1 && b29 == 1)
         d += " type: VBR MP3";
     else if (b28 == 0 && b29 == 0)
         d += " type: AAC";
-    d += f.B(30) == 1 ? " флаг компиляции ON" : " флаг компиляции OFF";
-    d += " рейтинг*20:" + N(f.B(31));
-    d += " TimeAdd:" + f.Hex(32, 4);
-    r.Size = f.U32(36);
+    d += f.B(F::Compilation) == 1 ? " флаг компиляции ON" : " флаг компиляции OFF";
+    d += " рейтинг*20:" + N(f.B(F::Stars));
+    d += " TimeAdd:" + f.Hex(F::AddedTime, 4);
+    r.Size = f.U32(F::Size);
     d += " Размер песни " + N(r.Size) + "Байт";
-    r.TimeMs = f.U32(40);
+    r.TimeMs = f.U32(F::TimeMs);
     d += " " + N(r.TimeMs) + "мсек (" + PlayingTimeText(r.TimeMs) + " мин:сек)";
-    d += " Трек№" + N(f.U32(44)) + " из";
-    d += N(f.U32(48)) + "(расхождение с док-цией?)";
-    d += " year:" + N(f.U32(52));
-    r.BitRate = f.U32(56);
+    d += " Трек№" + N(f.U32(F::TrackNumber)) + " из";
+    d += N(f.U32(F::TrackCount)) + "(расхождение с док-цией?)";
+    d += " year:" + N(f.U32(F::Year));
+    r.BitRate = f.U32(F::BitRate);
     d += " bitrate:" + N(r.BitRate);
-    d += " частота:" + N(f.U16(60)) + "Hz";
-    if (f.B(62) != 0 || f.B(63) != 0)
+    d += " частота:" + N(f.U16(F::SampleRate)) + "Hz";
+    if (f.B(F::SampleRateLow) != 0 || f.B(F::SampleRateLow + 1) != 0)
         d += " 2zeroError";
-    d += " vol:" + N(f.U32(64));
-    d += " timestart:" + N(f.U32(68)) + "ms";
-    d += " timestop:" + N(f.U32(72)) + "ms";
-    d += " soundcheck(рег.громкости):" + N(f.U32(76));
-    d += " play count:" + N(f.U32(80));
-    d += " play count2: " + N(f.U32(84));
-    d += " lastplayedtime: " + N(f.U32(88));
-    d += "  Disk№(from multidisk): " + N(f.U32(92));
-    d += "  Total Disks(from multidisk): " + N(f.U32(96));
-    d += "; User_ID_from_DRM:" + f.Hex(100, 4);
-    d += "; last modif.time of the track:" + f.Hex(104, 4);
-    d += "; bookmark time:" + N(f.U32(108)) + "ms";
-    d += ", dbidID:" + f.Hex(112, 4) + " " + f.Hex(116, 4);
-    d += f.B(120) == 0 ? " checkedflagON" : " checkedflagOFF";
-    d += " рейтинг:" + N(f.B(121));
-    d += "; BPM:" + N(f.U16(122));
-    d += "; Число обложек:" + N(f.U16(124));
-    d += "; ArtSize:" + N(f.U32(128)) + "ms";
-    d += " sample_rate_2:" + f.Hex(136, 4);
-    d += " Date_Released:" + f.Hex(140, 4);
+    d += " vol:" + N(f.U32(F::Volume));
+    d += " timestart:" + N(f.U32(F::StartTime)) + "ms";
+    d += " timestop:" + N(f.U32(F::StopTime)) + "ms";
+    d += " soundcheck(рег.громкости):" + N(f.U32(F::SoundCheck));
+    d += " play count:" + N(f.U32(F::PlayCount));
+    d += " play count2: " + N(f.U32(F::PlayCount2));
+    d += " lastplayedtime: " + N(f.U32(F::LastPlayed));
+    d += "  Disk№(from multidisk): " + N(f.U32(F::DiscNumber));
+    d += "  Total Disks(from multidisk): " + N(f.U32(F::DiscCount));
+    d += "; User_ID_from_DRM:" + f.Hex(F::DrmUserId, 4);
+    d += "; last modif.time of the track:" + f.Hex(F::ModifiedTime, 4);
+    d += "; bookmark time:" + N(f.U32(F::Bookmark)) + "ms";
+    d += ", dbidID:" + f.Hex(F::DbIdHigh, 4) + " " + f.Hex(F::DbId, 4);
+    d += f.B(F::Checked) == 0 ? " checkedflagON" : " checkedflagOFF";
+    d += " рейтинг:" + N(f.B(F::Rating));
+    d += "; BPM:" + N(f.U16(F::Bpm));
+    d += "; Число обложек:" + N(f.U16(F::ArtCount));
+    d += "; ArtSize:" + N(f.U32(F::ArtSize)) + "ms";
+    d += " sample_rate_2:" + f.Hex(F::SampleRate2, 4);
+    d += " Date_Released:" + f.Hex(F::DateReleased, 4);
     d += " Unk14():";
-    switch (f.U32(144) & 0x00FF0001) {
-    case 0x000C0000:
+    switch (f.U32(F::TypeCode) & 0x00FF0001) {
+    case TTrackRecord::Mp3TypeCode:
         d += " Unk14=CBRMP3";
         break;
     case 0x000C0001:
@@ -184,7 +201,7 @@ void Track(const TFields& f, TDecodedRecord& r) {
     case 0x00330000:
         d += " Unk14=AAC(проверить)";
         break;
-    case 0x00330001:
+    case TTrackRecord::OtherTypeCode:
         d += " Unk14=AAC";
         break;
     case 0:
@@ -200,16 +217,16 @@ void Track(const TFields& f, TDecodedRecord& r) {
     default:
         break;
     }
-    d += " Unk14HEX=" + f.Hex(144, 4);
-    const uint8_t kind = f.B(164);
+    d += " Unk14HEX=" + f.Hex(F::TypeCode, 4);
+    const uint8_t kind = f.B(F::MediaKind);
     d += kind == 2 ? std::string(" Track(no podcast)") : " Track!!!:" + N(kind);
-    d += f.B(165) == 1 ? " SkipShuffingFlagON" : " SkipShuffingFlagOFF";
-    d += f.B(166) == 1 ? " RemPosFlagON" : " RemPosFlagOFF";
-    d += f.B(167) == 1 ? " PodcastFlagON" : " PodcastFlagOFF";
-    d += " dbid2(??\?)=" + f.Hex(168, 8);
-    d += "; Unk20=" + N(f.U32(176));
-    d += "; samplecount=" + N(f.U32(188));
-    switch (f.U32(208)) {
+    d += f.B(F::SkipShuffle) == 1 ? " SkipShuffingFlagON" : " SkipShuffingFlagOFF";
+    d += f.B(F::RememberPosition) == 1 ? " RemPosFlagON" : " RemPosFlagOFF";
+    d += f.B(F::Podcast) == 1 ? " PodcastFlagON" : " PodcastFlagOFF";
+    d += " dbid2(??\?)=" + f.Hex(F::DbId2, 8);
+    d += "; Unk20=" + N(f.U32(F::Unknown20));
+    d += "; samplecount=" + N(f.U32(F::SampleCount));
+    switch (f.U32(F::MediaType)) {
     case 0:
         d += "; menu=Audio+Video";
         break;
@@ -257,39 +274,41 @@ const char* SortText(uint8_t v) {
 }
 
 void Playlist(const TFields& f, std::string& d) {
+    using F = TPlaylistRecord::Field;
     d += "\t";
-    d += "размер:" + N(f.B(7));
-    d += "; размер с дочерними:" + N(f.U16(10));
-    d += "; число объектов:" + N(f.U16(14));
-    d += "; число Playlist Items:" + N(f.U16(18));
-    d += f.B(20) == 1 ? "флаг: скрытый плейлист" : "флаг: НЕскрытый плейлист";
-    d += " Time:" + f.Hex(24, 4);
-    d += "; PL_ID:" + f.Hex(28, 4);
-    d += " Число dohm типа <50::::" + N(f.U32(36));
-    const uint32_t indexes = f.U16(40);
+    d += "размер:" + N(f.Low8(F::HeaderLength));
+    d += "; размер с дочерними:" + N(f.Low16(F::TotalLength));
+    d += "; число объектов:" + N(f.Low16(F::DataRecordCount));
+    d += "; число Playlist Items:" + N(f.Low16(F::ItemCount));
+    d += f.B(F::Master) == 1 ? "флаг: скрытый плейлист" : "флаг: НЕскрытый плейлист";
+    d += " Time:" + f.Hex(F::Time, 4);
+    d += "; PL_ID:" + f.Hex(F::PlaylistId, 4);
+    d += " Число dohm типа <50::::" + N(f.U32(F::StringCount));
+    const uint32_t indexes = f.U16(F::IndexItemCount);
     d += "; число mhod52=::::" + N(indexes);
     d += indexes == 1 ? " Podcat_плейлист" : " normal_плейлист";
-    d += SortText(f.B(39));
+    d += SortText(f.B(F::SortOrder));
 }
 
 void Item(const TFields& f, TDecodedRecord& r) {
+    using F = TPlaylistItemRecord::Field;
     std::string& d = r.Details;
     d += "\t";
-    d += "размер:" + N(f.B(7));
-    d += "; размер с дочерними:" + N(f.U16(10));
-    d += " число дочерних dohm:" + N(f.B(15));
+    d += "размер:" + N(f.Low8(F::HeaderLength));
+    d += "; размер с дочерними:" + N(f.Low16(F::TotalLength));
+    d += " число дочерних dohm:" + N(f.Low8(F::DataRecordCount));
     // The podcast group flag is the whole word at 16; any other non-zero word
     // has no name in the vocabulary.
-    const uint32_t flag = f.U32(16);
+    const uint32_t flag = f.U32(F::GroupFlag);
     if (flag == 0x100)
         d += " CGFlag: Podcast Group";
-    else if (f.B(19) == 0)
+    else if (f.Low8(F::GroupFlag) == 0)
         d += " CGFlag: normal file";
-    d += " GroupID:" + f.Hex(20, 4);
-    r.Id = f.U32(24);
-    d += " TrackID:" + f.Hex(24, 4);
-    d += " Время:" + DaysToDateText(static_cast<int32_t>(f.U32(28)));
-    d += " Time:" + f.Hex(28, 4);
+    d += " GroupID:" + f.Hex(F::GroupId, 4);
+    r.Id = f.U32(F::TrackId);
+    d += " TrackID:" + f.Hex(F::TrackId, 4);
+    d += " Время:" + DaysToDateText(static_cast<int32_t>(f.U32(F::Time)));
+    d += " Time:" + f.Hex(F::Time, 4);
 }
 
 const char* DataTypeName(uint32_t type) {
@@ -351,36 +370,38 @@ void EndZeros(const TFields& f, size_t from, size_t to, std::string& d) {
 }
 
 void Data(const TFields& f, TDecodedRecord& r) {
+    using F = TStringRecord::Field;
+    using I = TPlaylistFixedRecords::IndexField;
     std::string& d = r.Details;
-    const uint32_t type = f.B(15);
+    const uint32_t type = f.Low8(F::Type);
     r.DataType = type;
     r.SubLabel = N(type);
     d += DataTypeName(type);
-    if (type < 15) {
+    if (type < TStringRecord::FirstNonString) {
         r.IsString = true;
         d += "\t";
-        if (f.B(7) != 24)
+        if (f.Low8(F::HeaderLength) != TStringRecord::HeaderLength)
             d += "STypeError";
-        d += " разм:" + N(f.U16(10));
-        d += " позиц:" + N(f.U16(26));
-        const uint32_t length = f.U16(30);
+        d += " разм:" + N(f.Low16(F::TotalLength));
+        d += " позиц:" + N(f.Low16(F::Position));
+        const uint32_t length = f.Low16(F::TextLength);
         d += " длинстроки: " + N(length);
-        const uint8_t encoding = f.B(32);
+        const uint8_t encoding = f.B(F::Encoding);
         if (encoding > 1) {
             d += " UTF-error ";
             return;
         }
         d += encoding == 1 ? " UTF-8 " : " UTF-16 ";
         const size_t bytes = StringTextBytes(length, encoding);
-        if (bytes > 0 && !f.Has(40 + bytes)) {
+        if (bytes > 0 && !f.Has(F::Text + bytes)) {
             d += DamagedNote;
             r.Damaged = true;
             return;
         }
-        r.Text = StringText(bytes ? f.Bytes(40, bytes) : std::string_view(), encoding);
+        r.Text = StringText(bytes ? f.Bytes(F::Text, bytes) : std::string_view(), encoding);
         d += "\"" + r.Text + "\"";
         r.HasText = true;
-        MarkText(r, f, 40, 40 + bytes);
+        MarkText(r, f, F::Text, F::Text + bytes);
         return;
     }
     switch (type) {
@@ -388,25 +409,26 @@ void Data(const TFields& f, TDecodedRecord& r) {
     case 16:
     case 17: {
         d += "\t";
-        if (f.B(7) != 24)
+        if (f.Low8(F::HeaderLength) != TStringRecord::HeaderLength)
             d += "STypeError";
-        const uint32_t total = f.U16(10);
+        const uint32_t total = f.Low16(F::TotalLength);
         d += " разм:" + N(total);
         // The text is what the record's length leaves after its 24-byte header.
-        if (total > 24 && !f.Has(total)) {
+        constexpr uint32_t header = TStringRecord::HeaderLength;
+        if (total > header && !f.Has(total)) {
             d += DamagedNote;
             r.Damaged = true;
             return;
         }
-        d += "\"" + CleanUtf8(total > 24 ? f.Bytes(24, total - 24) : "") + "\"";
-        if (total > 24)
-            MarkText(r, f, 24, total);
+        d += "\"" + CleanUtf8(total > header ? f.Bytes(header, total - header) : "") + "\"";
+        if (total > header)
+            MarkText(r, f, header, total);
         return;
     }
     case 50:
         d += "\t";
-        d += "заголовок=" + N(f.B(7));
-        d += " разм:" + N(f.U16(10));
+        d += "заголовок=" + N(f.Low8(F::HeaderLength));
+        d += " разм:" + N(f.Low16(F::TotalLength));
         d += Flag(f.B(24), " LiveUpdateON", " LiveUpdateOFF", " LiveUpdateError");
         d += Flag(f.B(25), " RulesEnableON", " RulesEnableOFF", " RulesEnableError");
         d += Flag(f.B(26), " LimitsEnableON", " LimitsEnableOFF", " LimitsEnableError");
@@ -468,16 +490,16 @@ void Data(const TFields& f, TDecodedRecord& r) {
         return;
     case 51:
         d += "\t";
-        d += "заголовок=" + N(f.B(7));
-        d += " разм:" + N(f.U16(10));
+        d += "заголовок=" + N(f.Low8(F::HeaderLength));
+        d += " разм:" + N(f.Low16(F::TotalLength));
         d += "если вы читаете это, обратитесь к автору";
         return;
-    case 52: {
+    case TPlaylistFixedRecords::IndexType: {
         d += "\t";
-        d += "заголовок=" + N(f.B(7));
-        const uint32_t total = f.U16(10);
+        d += "заголовок=" + N(f.Low8(F::HeaderLength));
+        const uint32_t total = f.Low16(F::TotalLength);
         d += " разм:" + N(total);
-        switch (f.B(24)) {
+        switch (f.B(I::SortKey)) {
         case 3:
             d += " ТипНазвание";
             break;
@@ -496,17 +518,17 @@ void Data(const TFields& f, TDecodedRecord& r) {
         default:
             break;
         }
-        const uint32_t count = f.B(28);
+        const uint32_t count = f.B(I::TrackCount);
         d += " ЧеслоПесен" + N(count);
-        EndZeros(f, 29, 68, d);
+        EndZeros(f, I::TrackCount + 1, IndexZerosEnd, d);
         d += " сорт.индекс:";
-        if (total >= 72 && 4 * count == total - 72) {
-            if (!f.Has(72 + 4 * count)) {
+        if (total >= I::Index && 4 * count == total - I::Index) {
+            if (!f.Has(I::Index + 4 * count)) {
                 d += DamagedNote;
                 r.Damaged = true;
                 return;
             }
-            const std::string_view index = f.Bytes(72, 4 * count);
+            const std::string_view index = f.Bytes(I::Index, 4 * count);
             for (size_t i = 0; i < index.size(); ++i) {
                 ByteToHex(static_cast<uint8_t>(index[i]), d);
                 if (i % 4 == 3)
@@ -517,12 +539,12 @@ void Data(const TFields& f, TDecodedRecord& r) {
         }
         return;
     }
-    case 100:
+    case TPositionRecord::Type:
         d += "\t";
-        if (f.B(7) != 24)
+        if (f.Low8(F::HeaderLength) != TStringRecord::HeaderLength)
             d += "STypeError";
-        d += " разм:" + N(f.U16(10));
-        d += " поз.песни в ПЛ:" + N(f.B(27));
+        d += " разм:" + N(f.Low16(F::TotalLength));
+        d += " поз.песни в ПЛ:" + N(f.Low8(TPositionRecord::Field::Position));
         return;
     default:
         return;
@@ -578,34 +600,35 @@ TDecodedRecord DecodeRecord(std::string_view db, size_t offset) {
     TDecodedRecord r;
     const TFields f(db, offset);
     const std::string_view tag = f.Bytes(0, 4);
-    if (tag == "dbhm") {
+    if (tag == TDbHeaderRecord::Tag) {
         r.Kind = TRecordKind::Header;
         r.Details = "база данных iTunes";
         Header(f, r.Details);
-    } else if (tag == "dshm") {
+    } else if (tag == TDataSetRecord::Tag) {
         r.Kind = TRecordKind::DataSet;
         r.Details = " раздел базы данных";
         DataSet(f, r.Details);
-    } else if (tag == "tlhm") {
+    } else if (tag == TListRecord::TrackListTag) {
         r.Kind = TRecordKind::TrackList;
-        r.Details = "  список треков\t\tразмер:" + N(f.B(7)) + "; число песен:" + N(f.U16(10));
-    } else if (tag == "tihm") {
+        r.Details = "  список треков\t\tразмер:" + N(f.Low8(TListRecord::Field::HeaderLength)) +
+                    "; число песен:" + N(f.Low16(TListRecord::Field::Count));
+    } else if (tag == TTrackRecord::Tag) {
         r.Kind = TRecordKind::Track;
         r.Details = "   отдельный трек";
         Track(f, r);
-    } else if (tag == "dohm") {
+    } else if (tag == TStringRecord::Tag) {
         r.Kind = TRecordKind::Data;
         r.Details = "     инф: ";
         Data(f, r);
-    } else if (tag == "plhm") {
+    } else if (tag == TListRecord::PlaylistListTag) {
         r.Kind = TRecordKind::PlaylistList;
-        r.Details =
-            "  список плейлистов\tразмер:" + N(f.B(7)) + "; число плейлистов:" + N(f.U16(10));
-    } else if (tag == "pyhm") {
+        r.Details = "  список плейлистов\tразмер:" + N(f.Low8(TListRecord::Field::HeaderLength)) +
+                    "; число плейлистов:" + N(f.Low16(TListRecord::Field::Count));
+    } else if (tag == TPlaylistRecord::Tag) {
         r.Kind = TRecordKind::Playlist;
         r.Details = "   отдельный плейлист";
         Playlist(f, r.Details);
-    } else if (tag == "pihm") {
+    } else if (tag == TPlaylistItemRecord::Tag) {
         r.Kind = TRecordKind::Item;
         r.Details = "     указ. на конкрет.песню";
         Item(f, r);
@@ -628,39 +651,41 @@ TDecodedRecord DecodeRecordFields(std::string_view db, size_t offset) {
     TDecodedRecord r;
     const TFields f(db, offset);
     const std::string_view tag = f.Bytes(0, 4);
-    if (tag == "dohm") {
+    if (tag == TStringRecord::Tag) {
         r.Kind = TRecordKind::Data;
-        f.Need(16);
-        const uint8_t type = f.B(15);
+        using F = TStringRecord::Field;
+        f.Need(F::Type + 4);
+        const uint8_t type = f.Low8(F::Type);
         r.DataType = type;
-        if (type < 15) {
+        if (type < TStringRecord::FirstNonString) {
             r.IsString = true;
-            f.Need(33);
-            const uint8_t encoding = f.B(32);
+            f.Need(F::Encoding + 1);
+            const uint8_t encoding = f.B(F::Encoding);
             if (encoding > 1)
                 return r;
-            const size_t bytes = StringTextBytes(f.U16(30), encoding);
-            if (bytes > 0 && !f.Has(40 + bytes)) {
+            const size_t bytes = StringTextBytes(f.Low16(F::TextLength), encoding);
+            if (bytes > 0 && !f.Has(F::Text + bytes)) {
                 r.Damaged = true;
                 return r;
             }
             // Only titles, locations, albums and artists are ever taken.
-            if (type >= 1 && type <= 4)
-                r.Text = StringText(bytes ? f.Bytes(40, bytes) : std::string_view(), encoding);
+            if (type >= TStringRecord::stTitle && type <= TStringRecord::stArtist)
+                r.Text = StringText(bytes ? f.Bytes(F::Text, bytes) : std::string_view(), encoding);
             r.HasText = true;
-            MarkText(r, f, 40, 40 + bytes);
+            MarkText(r, f, F::Text, F::Text + bytes);
             return r;
         }
         switch (type) {
         case 15:
         case 16:
         case 17: {
-            const uint32_t total = f.U16(10);
-            if (total > 24) {
+            const uint32_t total = f.Low16(F::TotalLength);
+            constexpr uint32_t header = TStringRecord::HeaderLength;
+            if (total > header) {
                 if (!f.Has(total))
                     r.Damaged = true;
                 else
-                    MarkText(r, f, 24, total);
+                    MarkText(r, f, header, total);
             }
             return r;
         }
@@ -668,50 +693,52 @@ TDecodedRecord DecodeRecordFields(std::string_view db, size_t offset) {
             f.Need(96);
             return r;
         case 51:
-            f.Need(12);
+            f.Need(F::TotalLength + 4);
             return r;
-        case 52: {
-            f.Need(69);
-            const uint32_t total = f.U16(10);
-            const uint32_t count = f.B(28);
-            if (total >= 72 && 4 * count == total - 72 && !f.Has(72 + 4 * count))
+        case TPlaylistFixedRecords::IndexType: {
+            using I = TPlaylistFixedRecords::IndexField;
+            f.Need(IndexZerosEnd + 1);
+            const uint32_t total = f.Low16(F::TotalLength);
+            const uint32_t count = f.B(I::TrackCount);
+            if (total >= I::Index && 4 * count == total - I::Index && !f.Has(I::Index + 4 * count))
                 r.Damaged = true;
             return r;
         }
-        case 100:
-            f.Need(28);
+        case TPositionRecord::Type:
+            f.Need(TPositionRecord::Field::Position + 4);
             return r;
         default:
             return r;
         }
     }
-    if (tag == "tihm") {
+    if (tag == TTrackRecord::Tag) {
+        using F = TTrackRecord::Field;
         r.Kind = TRecordKind::Track;
-        f.Need(212);
-        r.DataCount = f.B(15);
-        r.Id = f.U32(16);
-        r.Size = f.U32(36);
-        r.TimeMs = f.U32(40);
-        r.BitRate = f.U32(56);
-    } else if (tag == "pihm") {
+        f.Need(F::MediaType + 4);
+        r.DataCount = f.Low8(F::StringCount);
+        r.Id = f.U32(F::TrackId);
+        r.Size = f.U32(F::Size);
+        r.TimeMs = f.U32(F::TimeMs);
+        r.BitRate = f.U32(F::BitRate);
+    } else if (tag == TPlaylistItemRecord::Tag) {
         r.Kind = TRecordKind::Item;
-        f.Need(32);
-        r.Id = f.U32(24);
-    } else if (tag == "dshm") {
+        f.Need(TPlaylistItemRecord::Field::Time + 4);
+        r.Id = f.U32(TPlaylistItemRecord::Field::TrackId);
+    } else if (tag == TDataSetRecord::Tag) {
         r.Kind = TRecordKind::DataSet;
-        f.Need(16);
-    } else if (tag == "pyhm") {
+        f.Need(TDataSetRecord::Field::Type + 4);
+    } else if (tag == TPlaylistRecord::Tag) {
         r.Kind = TRecordKind::Playlist;
-        f.Need(42);
-    } else if (tag == "tlhm") {
+        f.Need(TPlaylistRecord::Field::IndexItemCount + 2);
+    } else if (tag == TListRecord::TrackListTag) {
         r.Kind = TRecordKind::TrackList;
-        f.Need(12);
-    } else if (tag == "plhm") {
+        f.Need(TListRecord::Field::Count + 4);
+    } else if (tag == TListRecord::PlaylistListTag) {
         r.Kind = TRecordKind::PlaylistList;
-        f.Need(12);
-    } else if (tag == "dbhm") {
+        f.Need(TListRecord::Field::Count + 4);
+    } else if (tag == TDbHeaderRecord::Tag) {
         r.Kind = TRecordKind::Header;
-        f.Need(33);
+        f.Need(TDbHeaderRecord::Field::Flag + 1);
     }
     return r;
 }

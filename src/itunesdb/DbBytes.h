@@ -45,4 +45,9 @@ inline uint32_t Get32(std::string_view data, size_t offset) {
            (uint32_t{Byte(data, offset + 2)} << 8) | Byte(data, offset + 3);
 }
 
+// Whether `bytes` start with a whole record of this tag and fixed length.
+inline bool HasRecord(std::string_view bytes, std::string_view storedTag, size_t length) {
+    return bytes.size() >= length && bytes.substr(0, storedTag.size()) == storedTag;
+}
+
 } // namespace DbBytes

@@ -15,14 +15,22 @@ uint8_t TPlaylistItemRecord::RandomByte() {
 }
 
 std::string TPlaylistItemRecord::Build(int32_t trackId) {
+    using namespace DbBytes;
     std::string r(Length, '\0');
-    DbBytes::PutTag(r, Tag);
-    DbBytes::Put32(r, 4, Length);
-    DbBytes::Put32(r, 8, TotalLength);
-    DbBytes::Put32(r, 12, 1);
-    DbBytes::PutByte(r, 22, RandomByte());
-    DbBytes::PutByte(r, 23, RandomByte());
-    DbBytes::Put32(r, 24, static_cast<uint32_t>(trackId));
-    DbBytes::Put32(r, 28, 0xBFA7EAE1);
+    PutTag(r, Tag);
+    Put32(r, Field::HeaderLength, Length);
+    Put32(r, Field::TotalLength, TotalLength);
+    Put32(r, Field::DataRecordCount, 1);
+    PutByte(r, Field::Random, RandomByte());
+    PutByte(r, Field::Random + 1, RandomByte());
+    Put32(r, Field::TrackId, static_cast<uint32_t>(trackId));
+    Put32(r, Field::Time, 0xBFA7EAE1);
     return r;
+}
+
+std::optional<int32_t> TPlaylistItemRecord::Parse(std::string_view bytes) {
+    using namespace DbBytes;
+    if (!HasRecord(bytes, Tag, Length))
+        return std::nullopt;
+    return static_cast<int32_t>(Get32(bytes, Field::TrackId));
 }

@@ -1,7 +1,9 @@
 // mhip: one playlist item naming a track by its id; a position record follows.
 #pragma once
 
+#include <cstddef>
 #include <cstdint>
+#include <optional>
 #include <string>
 #include <string_view>
 
@@ -10,7 +12,21 @@ struct TPlaylistItemRecord {
     static constexpr int32_t Length = 76;
     static constexpr int32_t TotalLength = 120;
 
+    // Byte offsets from the tag; numbers are 32-bit big-endian unless named a byte.
+    struct Field {
+        static constexpr size_t HeaderLength = 4;
+        static constexpr size_t TotalLength = 8;
+        static constexpr size_t DataRecordCount = 12;
+        static constexpr size_t GroupFlag = 16;
+        static constexpr size_t GroupId = 20;
+        static constexpr size_t Random = 22; // two bytes
+        static constexpr size_t TrackId = 24;
+        static constexpr size_t Time = 28;
+    };
+
     static std::string Build(int32_t trackId);
+    // The track id; none when the bytes are too short or hold another record.
+    static std::optional<int32_t> Parse(std::string_view bytes);
     // A pseudo-random byte 0 to 254 from a generator seeded once per run; safe
     // to call from the build worker while other threads draw too.
     static uint8_t RandomByte();

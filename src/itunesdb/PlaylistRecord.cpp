@@ -3,14 +3,24 @@
 #include "DbBytes.h"
 
 std::string TPlaylistRecord::Build(int32_t totalLength, int32_t itemCount, int32_t master) {
+    using namespace DbBytes;
     std::string r(Length, '\0');
-    DbBytes::PutTag(r, Tag);
-    DbBytes::Put32(r, 4, Length);
-    DbBytes::Put32(r, 8, static_cast<uint32_t>(totalLength));
-    DbBytes::Put32(r, 12, DataRecordCount);
-    DbBytes::Put32(r, 16, static_cast<uint32_t>(itemCount));
-    DbBytes::PutByte(r, 20, static_cast<uint32_t>(master) & 0xFF);
-    DbBytes::Put16(r, 40, static_cast<uint32_t>(itemCount) & 0xFFFF);
-    DbBytes::Put32(r, 44, 1);
+    PutTag(r, Tag);
+    Put32(r, Field::HeaderLength, Length);
+    Put32(r, Field::TotalLength, static_cast<uint32_t>(totalLength));
+    Put32(r, Field::DataRecordCount, DataRecordCount);
+    Put32(r, Field::ItemCount, static_cast<uint32_t>(itemCount));
+    PutByte(r, Field::Master, static_cast<uint32_t>(master) & 0xFF);
+    Put16(r, Field::IndexItemCount, static_cast<uint32_t>(itemCount) & 0xFFFF);
+    Put32(r, Field::One, 1);
     return r;
+}
+
+std::optional<TPlaylistRecord::TFields> TPlaylistRecord::Parse(std::string_view bytes) {
+    using namespace DbBytes;
+    if (!HasRecord(bytes, Tag, Length))
+        return std::nullopt;
+    return TFields{static_cast<int32_t>(Get32(bytes, Field::TotalLength)),
+                   static_cast<int32_t>(Get32(bytes, Field::ItemCount)),
+                   static_cast<int32_t>(Byte(bytes, Field::Master))};
 }

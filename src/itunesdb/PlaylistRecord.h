@@ -1,7 +1,9 @@
 // mhyp: one playlist; its name, the fixed block and its items follow it.
 #pragma once
 
+#include <cstddef>
 #include <cstdint>
+#include <optional>
 #include <string>
 #include <string_view>
 
@@ -10,5 +12,31 @@ struct TPlaylistRecord {
     static constexpr int32_t Length = 108;
     static constexpr int32_t DataRecordCount = 7;
 
+    // Byte offsets from the tag; numbers are 32-bit big-endian unless named a
+    // byte or 16-bit.
+    struct Field {
+        static constexpr size_t HeaderLength = 4;
+        static constexpr size_t TotalLength = 8;
+        static constexpr size_t DataRecordCount = 12;
+        static constexpr size_t ItemCount = 16;
+        static constexpr size_t Master = 20; // byte
+        static constexpr size_t Time = 24;
+        static constexpr size_t PlaylistId = 28;
+        static constexpr size_t StringCount = 36;
+        static constexpr size_t SortOrder = 39;      // byte
+        static constexpr size_t IndexItemCount = 40; // 16-bit
+        static constexpr size_t One = 44;
+    };
+
+    struct TFields {
+        int32_t TotalLength = 0;
+        int32_t ItemCount = 0;
+        int32_t Master = 0;
+
+        bool operator==(const TFields&) const = default;
+    };
+
     static std::string Build(int32_t totalLength, int32_t itemCount, int32_t master);
+    // None when the bytes are too short or hold another record.
+    static std::optional<TFields> Parse(std::string_view bytes);
 };

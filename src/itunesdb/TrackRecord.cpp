@@ -11,26 +11,45 @@ std::string TTrackRecord::Build(const TFields& f) {
     using namespace DbBytes;
     std::string r(Length, '\0');
     PutTag(r, Tag);
-    Put32(r, 4, Length);
-    Put32(r, 8, static_cast<uint32_t>(f.TotalLength));
-    Put32(r, 12, static_cast<uint32_t>(f.StringCount));
-    Put32(r, 16, static_cast<uint32_t>(f.TrackId));
-    Put32(r, 20, 1);
-    PutByte(r, 29, 1);
-    Put32(r, 32, kTimeStamp);
-    Put32(r, 36, f.Size);
-    Put32(r, 40, static_cast<uint32_t>(f.TimeMs));
-    Put32(r, 52, static_cast<uint32_t>(f.Year));
-    Put32(r, 56, static_cast<uint32_t>(f.BitRate));
+    Put32(r, Field::HeaderLength, Length);
+    Put32(r, Field::TotalLength, static_cast<uint32_t>(f.TotalLength));
+    Put32(r, Field::StringCount, static_cast<uint32_t>(f.StringCount));
+    Put32(r, Field::TrackId, static_cast<uint32_t>(f.TrackId));
+    Put32(r, Field::Visible, 1);
+    PutByte(r, Field::Mp3Flag, 1);
+    Put32(r, Field::AddedTime, kTimeStamp);
+    Put32(r, Field::Size, f.Size);
+    Put32(r, Field::TimeMs, static_cast<uint32_t>(f.TimeMs));
+    Put32(r, Field::Year, static_cast<uint32_t>(f.Year));
+    Put32(r, Field::BitRate, static_cast<uint32_t>(f.BitRate));
     // Only the low 16 bits of the rate fit the field.
-    Put16(r, 60, static_cast<uint32_t>(f.SampleRate) & 0xFFFF);
-    Put32(r, 104, kTimeStamp);
-    Put32(r, 112, kDbIdHigh);
-    Put32(r, 116, static_cast<uint32_t>(f.DbId));
-    Put32(r, 124, 0x0000FFFF);
-    Put32(r, 144, f.TypeCode);
-    Put32(r, 164, 0x02000000);
-    Put32(r, 168, kDbIdHigh);
-    Put32(r, 172, static_cast<uint32_t>(f.DbId));
+    Put16(r, Field::SampleRate, static_cast<uint32_t>(f.SampleRate) & 0xFFFF);
+    Put32(r, Field::ModifiedTime, kTimeStamp);
+    Put32(r, Field::DbIdHigh, kDbIdHigh);
+    Put32(r, Field::DbId, static_cast<uint32_t>(f.DbId));
+    Put32(r, Field::ArtCount, 0x0000FFFF);
+    Put32(r, Field::TypeCode, f.TypeCode);
+    PutByte(r, Field::MediaKind, 2);
+    Put32(r, Field::DbId2, kDbIdHigh);
+    Put32(r, Field::DbId2 + 4, static_cast<uint32_t>(f.DbId));
     return r;
+}
+
+std::optional<TTrackRecord::TFields> TTrackRecord::Parse(std::string_view bytes) {
+    using namespace DbBytes;
+    if (!HasRecord(bytes, Tag, Length))
+        return std::nullopt;
+    const auto i32 = [&](size_t at) { return static_cast<int32_t>(Get32(bytes, at)); };
+    TFields f;
+    f.TotalLength = i32(Field::TotalLength);
+    f.StringCount = i32(Field::StringCount);
+    f.TrackId = i32(Field::TrackId);
+    f.Size = Get32(bytes, Field::Size);
+    f.TimeMs = i32(Field::TimeMs);
+    f.Year = i32(Field::Year);
+    f.BitRate = i32(Field::BitRate);
+    f.SampleRate = static_cast<int32_t>(Get16(bytes, Field::SampleRate));
+    f.DbId = i32(Field::DbId);
+    f.TypeCode = Get32(bytes, Field::TypeCode);
+    return f;
 }

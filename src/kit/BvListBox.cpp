@@ -2,8 +2,8 @@
 
 #include "BvDataRenderers.h"
 #include "BvDataViewList.h"
-#include "BvGuiThread.h"
 #include "BvItemsSearchs.h"
+#include "Dispatcher.h"
 #include "WinApi.h"
 
 #include <algorithm>

@@ -1,9 +1,9 @@
 #include "BvPanel.h"
 
 #include "BvDrawUtils.h"
-#include "BvGuiThread.h"
 #include "BvMouseTimer.h"
 #include "BvThemes.h"
+#include "Dispatcher.h"
 
 #include <algorithm>
 #include <vector>

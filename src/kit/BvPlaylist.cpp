@@ -1,6 +1,6 @@
 #include "BvPlaylist.h"
 
-#include "BvGuiThread.h"
+#include "Dispatcher.h"
 
 #include <algorithm>
 

@@ -1,6 +1,6 @@
 #include "BvSpecialProgress.h"
 
-#include "BvGuiThread.h"
+#include "Dispatcher.h"
 
 #include <algorithm>
 #include <cmath>

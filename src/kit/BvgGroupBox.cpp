@@ -1,7 +1,7 @@
 #include "BvgGroupBox.h"
 
-#include "BvGuiThread.h"
 #include "BvgUtils.h"
+#include "Dispatcher.h"
 #include "ExtCtrls.h"
 #include "Forms.h"
 

@@ -120,19 +120,39 @@ void TForm1::BvDriveCombo1Change() {
         Manager->Model.PhoneDrive = letter;
 }
 
-void TForm1::RunHandler(const std::string& name, const std::function<void()>& handler) {
+void TForm1::RunHandler(const std::string& name, const std::function<void()>& handler,
+                        const std::string& what) {
     HandlerLog.push_back(name);
-    ++handlerDepth_;
+    const std::string failed = "\"" + (what.empty() ? name : what) + "\" failed";
     try {
         handler();
     } catch (const Exception& e) {
-        ShowWarning(name + " failed:\r\n" + e.Message());
+        ShowWarning(failed + ":\r\n" + e.Message());
     } catch (const std::exception& e) {
-        ShowWarning(name + " failed:\r\n" + e.what());
+        ShowWarning(failed + ":\r\n" + e.what());
     } catch (...) {
-        ShowWarning(name + " failed.");
+        ShowWarning(failed + ".");
     }
-    --handlerDepth_;
+    // The manager's timers are state that any command may change.
+    FollowTimers();
+}
+
+void TForm1::FollowTimers() {
+    if (!Manager)
+        return;
+    const std::pair<TTimer*, const TTimerState*> timers[] = {
+        {TransFlashTimer, &Manager->TransFlashTimer},
+        {TimerBeforeShow, &Manager->TimerBeforeShow},
+        {TimerAfterShow, &Manager->TimerAfterShow}};
+    for (auto [timer, state] : timers) {
+        if (closing_) {
+            timer->SetEnabled(false);
+            continue;
+        }
+        if (state->Interval > 0)
+            timer->SetInterval(static_cast<unsigned>(state->Interval));
+        timer->SetEnabled(state->Enabled);
+    }
     // What the handler changed of the card state shows at once (MainCard.cpp).
     SyncCardState();
 }
@@ -179,10 +199,7 @@ void TForm1::SyncOptions() {
                                                            : BvDriveAll->DriveTypes());
     if (!bvGroupActions->Collapsed())
         BvDriveCombo1->SetVisible(m.DriveComboVisible);
-    TransFlashTimer->SetInterval(static_cast<unsigned>(std::max(1, m.TransFlashTimer.Interval)));
-    TransFlashTimer->SetEnabled(m.TransFlashTimer.Enabled);
-    TimerBeforeShow->SetInterval(static_cast<unsigned>(std::max(1, m.TimerBeforeShow.Interval)));
-    TimerAfterShow->SetInterval(static_cast<unsigned>(std::max(1, m.TimerAfterShow.Interval)));
+    FollowTimers();
     BvPlaylist->SetMultiLine(m.Options.cbMultiLinePlaylist);
     Sortall1->SetChecked(m.Sortall1Checked);
 }
@@ -199,4 +216,20 @@ void TForm1::ReadSelections() {
     read(BvPlaylist, Manager->BvPlaylist);
     read(MediaDBList, Manager->MediaDBList);
     read(DeletedList, Manager->DeletedList);
+}
+
+void ShowViewLines(TBvPlaylist* box, const TListView& view) {
+    std::vector<std::pair<std::string, int>> entries;
+    entries.reserve(view.Lines.size());
+    for (const TViewLine& line : view.Lines)
+        entries.emplace_back(line.Text, line.Row);
+    box->SetEntries(entries);
+    if (view.ItemIndex >= 0 && view.ItemIndex < box->Items()->Count())
+        box->SetItemIndex(view.ItemIndex);
+    for (int line : box->SelectedLines())
+        if (!view.IsSelected(line))
+            box->SetSelected(line, false);
+    for (int line : view.Selected)
+        if (line >= 0 && line < box->Items()->Count())
+            box->SetSelected(line, true);
 }

@@ -270,13 +270,16 @@ public:
     void Timer1Timer();
     void bvGroupActionsExpanded();
     void BvDriveCombo1Change();
-    // Runs a handler: a failure reaches the user as one message box naming what failed,
-    // and the event loop goes on.
-    void RunHandler(const std::string& name, const std::function<void()>& handler);
+    // Runs a handler: a failure reaches the user as one message box naming what failed (what
+    // the user did, else the handler), and the event loop goes on.
+    void RunHandler(const std::string& name, const std::function<void()>& handler,
+                    const std::string& what = {});
 
     // The window follows the manager: the views it names are shown again.
     void SyncView(TViewId view);
     void SyncAll();
+    // The timers run as the manager's timer states say.
+    void FollowTimers();
     // What the controls hold goes to the manager before a command reads it: the selected
     // lines of the three views and the chosen playlist.
     void ReadSelections();
@@ -311,7 +314,11 @@ private:
                        TShortCut shortCut = 0, int image = -1);
     TBvImgBtn* MakeImageButton(TWinControl* parent, const std::string& name,
                                const std::string& caption, int image, int top);
-    void ApplyScale();
+    // The column's controls follow the width of their box: a stretched one keeps its right
+    // margin, a pinned one keeps its place at the right.
+    void StretchInBox(TControl* control, int rightMargin = kBoxMargin);
+    void PinRightInBox(TControl* control, int rightMargin = kBoxMargin);
+    void FitColumn();
     // MainPictures.cpp
     void LoadPictures();
     // Each box's controls (MainTags.cpp ... MainDeleted.cpp, MainCard.cpp, MainHints.cpp).
@@ -347,8 +354,13 @@ private:
     // MainCard.cpp
     std::vector<std::string> pendingLog_;
     bool heldGreyed_ = false;
-    // Guards against a handler running inside another one's message box.
-    int handlerDepth_ = 0;
+    struct TColumnFit {
+        TControl* Control;
+        int RightMargin;
+        bool PinRight;
+    };
+    std::vector<TColumnFit> columnFits_;
+    static constexpr int kBoxMargin = 8;
     bool closing_ = false;
 };
 

@@ -16,13 +16,14 @@ constexpr unsigned kLogInterval = 40;
 
 void TForm1::CreateLogBox() {
     const int top = kGroupCaptionRoom;
-    bvGroupLog = MakeGroupBox("bvGroupLog", "Log", top + 3 * 22 + 150 + kImageButtonHeight + 16);
+    bvGroupLog = MakeGroupBox("bvGroupLog", "Log", top + 232 + kImageButtonHeight + kBoxPadding);
     auto bar = [&](const std::string& name, const std::string& caption, int y) {
         auto* b = new TBvSpecialProgress(this);
         b->SetName(name);
         b->SetParent(bvGroupLog);
         UseWindowFont(b->Font());
-        b->SetBounds(kBoxPadding, y, kColumnWidth - 2 * kBoxPadding, 18);
+        b->SetBounds(kBoxPadding, y, kColumnWidth - 2 * kBoxPadding, 20);
+        StretchInBox(b);
         b->SetSolid(true);
         b->SetGradientBlocks(true);
         b->SetStartColor(RGB(90, 140, 230));
@@ -34,16 +35,17 @@ void TForm1::CreateLogBox() {
         return b;
     };
     ProgressBar1 = bar("ProgressBar1", "Copying file: %d%%", top);
-    ProgressBar2 = bar("ProgressBar2", "Encoding file:  %d%%", top + 22);
-    ProgressAll = bar("ProgressAll", "Progress:  %d%%", top + 44);
+    ProgressBar2 = bar("ProgressBar2", "Encoding file:  %d%%", top + 24);
+    ProgressAll = bar("ProgressAll", "Progress:  %d%%", top + 48);
     MemoLog = new TMemo(this);
     MemoLog->SetName("MemoLog");
     MemoLog->SetParent(bvGroupLog);
     UseWindowFont(MemoLog->Font());
-    MemoLog->SetBounds(kBoxPadding, top + 70, kColumnWidth - 2 * kBoxPadding, 150);
+    MemoLog->SetBounds(kBoxPadding, top + 76, kColumnWidth - 2 * kBoxPadding, 150);
     MemoLog->SetReadOnly(true);
     MemoLog->SetScrollBars(TScrollStyle::ssVertical);
-    btnCancel = MakeImageButton(bvGroupLog, "btnCancel", "Stop", picStop, top + 226);
+    StretchInBox(MemoLog);
+    btnCancel = MakeImageButton(bvGroupLog, "btnCancel", "Stop", picStop, top + 232);
     btnCancel->SetVisible(false);
 
     TransFlashTimer = new TTimer(this);

@@ -45,9 +45,11 @@ void TForm1::BindMenu(TMenuItem* item, const std::string& handler, std::function
     b.Handler = handler;
     b.Item = item;
     for (TMenuItem* i = item; i && !i->Caption().empty(); i = i->Parent())
-        b.What = i->Caption() + (b.What.empty() ? "" : " > " + b.What);
+        b.What = StripAccelerators(i->Caption()) + (b.What.empty() ? "" : " > " + b.What);
     b.Run = run;
-    item->OnClick = [this, handler, run](TObject*) { RunHandler(handler, run); };
+    item->OnClick = [this, handler, run, what = b.What](TObject*) {
+        RunHandler(handler, run, what);
+    };
     Bind(std::move(b));
 }
 
@@ -56,9 +58,10 @@ void TForm1::BindSpeed(TBvSpeedItem* item, const std::string& handler, std::func
     b.Kind = TCommandBinding::SpeedItem;
     b.Handler = handler;
     b.Speed = item;
-    b.What = "speed item " + item->Caption();
+    b.What = item->Caption();
     b.Run = run;
-    item->SetOnClick([this, handler, run](TObject*) { RunHandler(handler, run); });
+    item->SetOnClick(
+        [this, handler, run, what = b.What](TObject*) { RunHandler(handler, run, what); });
     Bind(std::move(b));
 }
 
@@ -67,9 +70,11 @@ void TForm1::BindButton(TControl* button, const std::string& handler, std::funct
     b.Kind = TCommandBinding::Button;
     b.Handler = handler;
     b.Control = button;
-    b.What = "button " + button->Caption();
+    b.What = button->Caption();
     b.Run = run;
-    button->OnClick = [this, handler, run](TObject*) { RunHandler(handler, run); };
+    button->OnClick = [this, handler, run, what = b.What](TObject*) {
+        RunHandler(handler, run, what);
+    };
     Bind(std::move(b));
 }
 

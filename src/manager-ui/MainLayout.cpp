@@ -40,6 +40,7 @@ TBvgGroupBox* TForm1::MakeGroupBox(const std::string& name, const std::string& c
     if (caption != "Deleted")
         options |= fgoOneAlwaysExpanded;
     box->SetOptions(options);
+    box->OnResize = [this](TObject*) { FitColumn(); };
     return box;
 }
 
@@ -48,15 +49,37 @@ TBvImgBtn* TForm1::MakeImageButton(TWinControl* parent, const std::string& name,
     auto* b = new TBvImgBtn(this);
     b->SetName(name);
     b->SetParent(parent);
+    UseWindowFont(b->Font());
     b->SetBounds(kBoxPadding, top, kColumnWidth - 2 * kBoxPadding - kScrollBarRoom,
                  kImageButtonHeight);
-    b->SetAnchors(akLeft | akTop | akRight);
+    StretchInBox(b);
     b->SetFlat(true);
     b->SetAlignment(TAlignment::taLeftJustify);
     b->SetImages(ImageListButtons);
     b->SetImageIndex(image);
     b->SetCaption(caption);
     return b;
+}
+
+void TForm1::StretchInBox(TControl* control, int rightMargin) {
+    columnFits_.push_back({control, rightMargin, false});
+}
+
+void TForm1::PinRightInBox(TControl* control, int rightMargin) {
+    columnFits_.push_back({control, rightMargin, true});
+}
+
+void TForm1::FitColumn() {
+    for (const TColumnFit& f : columnFits_) {
+        TWinControl* box = f.Control->Parent();
+        if (!box)
+            continue;
+        const int right = box->Width() - f.RightMargin;
+        if (f.PinRight)
+            f.Control->SetLeft(right - f.Control->Width());
+        else
+            f.Control->SetWidth(std::max(20, right - f.Control->Left()));
+    }
 }
 
 void TForm1::CreateComponents() {
@@ -247,7 +270,7 @@ void TForm1::CreateSpeedBar() {
     BvSpeedBar1->SetParent(this);
     BvSpeedBar1->SetAlign(TAlign::alTop);
     UseWindowFont(BvSpeedBar1->Font());
-    BvSpeedBar1->SetOptions(sbFlatBtns | sbTransparentBtns | sbGrayedBtns);
+    BvSpeedBar1->SetOptions(sbFlatBtns | sbTransparentBtns);
     BvSpeedBar1->SetBtnWidth(kBarButtonWidth);
     BvSpeedBar1->SetBtnHeight(kBarButtonHeight);
     BvSpeedBar1->SetBtnOffsetHorz(kBarOffset);
@@ -320,6 +343,7 @@ void TForm1::CreateColumn() {
     CreateMediaDBBox();
     CreateStatisticsBox();
     CreateDeletedBox();
+    FitColumn();
 
     // At start only "Actions" is open; the group is set last so the collapsing of the others
     // does not open or close anything else on the way.
@@ -359,6 +383,7 @@ void TForm1::CreateActionsBox() {
     BvDriveCombo1->SetBounds(kBoxPadding, driveTop,
                              kColumnWidth - 3 * kBoxPadding - kScrollBarRoom - kSmallButton,
                              kImageButtonHeight);
+    StretchInBox(BvDriveCombo1, 2 * kBoxPadding + kScrollBarRoom + kSmallButton);
     BvDriveCombo1->SetDriveTypes(DriveTypeSet(TBvDriveType::dtRemovable));
     BvDriveCombo1->SetHint("Choose your mobile phone drive");
     BvDriveCombo1->SetShowHint(true);
@@ -367,7 +392,10 @@ void TForm1::CreateActionsBox() {
     btnUpdate2->SetParent(bvGroupActions);
     btnUpdate2->SetBounds(kColumnWidth - kBoxPadding - kScrollBarRoom - kSmallButton, driveTop,
                           kSmallButton, kImageButtonHeight);
+    UseWindowFont(btnUpdate2->Font());
+    btnUpdate2->Font()->SetStyle(fsBold);
     btnUpdate2->SetCaption("!");
+    PinRightInBox(btnUpdate2);
     btnUpdate2->SetImageVisible(false);
     btnUpdate2->SetHint("Update mobile");
     btnUpdate2->SetShowHint(true);
@@ -391,14 +419,42 @@ void TForm1::CreateActionsBox() {
 void UseWindowFont(TFont* font) {
     font->SetName("DejaVu Sans");
     font->SetHeight(-12);
+    font->SetStyle(0);
+    font->SetColor(clWindowText);
 }
 
 void UseGroupBoxLook(TBvgGroupBox* box) {
     UseWindowFont(box->Font());
     box->Font()->SetStyle(fsBold);
-    box->Font()->SetColor(clWhite);
+    // A blue bar fading to the right, white text, and an arrow that shows whether it is open.
+    box->SetOptions(box->Options() & ~fgoFilledCaption);
     box->SetCaptionAlignment(TCaptionAlignment::fcaWidth);
-    box->CaptionGradient()->SetFromColor(RGB(98, 134, 196));
-    box->CaptionGradient()->SetToColor(RGB(160, 190, 235));
+    box->CaptionGradient()->SetFromColor(RGB(62, 100, 170));
+    box->CaptionGradient()->SetToColor(RGB(150, 182, 230));
     box->CaptionGradient()->SetActive(true);
+    box->Colors()->SetText(clWhite);
+    box->Colors()->SetTextActive(clWhite);
+    box->Colors()->SetDelineate(RGB(30, 50, 90));
+    box->Colors()->SetDelineateActive(RGB(30, 50, 90));
+    TBitmap collapsed, expanded;
+    DrawGroupArrow(collapsed, false);
+    DrawGroupArrow(expanded, true);
+    box->SetGlyphCollapsed(&collapsed);
+    box->SetGlyphExpanded(&expanded);
+}
+
+void DrawGroupArrow(TBitmap& picture, bool open) {
+    constexpr int kSize = 14;
+    // The bottom-left pixel's colour is the one left out when the arrow is drawn.
+    constexpr TColor kKey = 0xFF00FF;
+    picture.SetSize(kSize, kSize);
+    TCanvas* c = picture.Canvas();
+    c->Brush()->SetColor(kKey);
+    c->FillRect(Rect(0, 0, kSize, kSize));
+    c->Brush()->SetColor(clWhite);
+    c->Pen()->SetColor(clWhite);
+    if (open)
+        c->Polygon({{3, 5}, {11, 5}, {7, 9}});
+    else
+        c->Polygon({{5, 3}, {9, 7}, {5, 11}});
 }

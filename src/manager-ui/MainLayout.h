@@ -1,8 +1,10 @@
 // Sizes, fonts and looks the main window's source files share.
 #pragma once
 
+#include "BvPlaylist.h"
 #include "BvgGroupBox.h"
 #include "Graphics.h"
+#include "TrackManager.h"
 
 #include <array>
 #include <string_view>
@@ -25,7 +27,7 @@ constexpr int kLabelWidth = 62;
 // Pictures: menus and buttons 16 pixels, the speed bar 24, each button a picture over a caption.
 constexpr int kMenuPicture = 16;
 constexpr int kBarPicture = 24;
-constexpr int kBarButtonWidth = 84;
+constexpr int kBarButtonWidth = 100;
 constexpr int kBarButtonHeight = 50;
 constexpr int kBarOffset = 3;
 
@@ -34,7 +36,14 @@ inline constexpr std::array<std::string_view, 6> kSortCaptions = {
     "Sort by Artist",  "Sort by Title", "Sort by Album",
     "Sort by Bitrate", "Sort by Size",  "Sort by Length"};
 
+// A list view shows the manager's lines, its selection and its focused line. The focused line
+// is set first: setting it may select it (or, with Ctrl held, toggle it), and the manager's
+// selection is the one that holds.
+void ShowViewLines(TBvPlaylist* box, const TListView& view);
+
 // The window's text font.
 void UseWindowFont(TFont* font);
 // The column's look: a blue caption bar with white bold text over a light box.
 void UseGroupBoxLook(TBvgGroupBox* box);
+// The arrow at the left of a box's caption: pointing right while closed, down while open.
+void DrawGroupArrow(TBitmap& picture, bool open);

@@ -13,29 +13,21 @@ void TForm1::CreateMediaDBBox() {
     EditSearchDB->SetBounds(kBoxPadding, top, kColumnWidth - 3 * kBoxPadding - 70, kEditHeight);
     btnSearch = MakeImageButton(BvGroupMediaDB, "btnSearch", "Next", picNext, top - 2);
     btnSearch->SetBounds(kColumnWidth - kBoxPadding - 70, top - 2, 70, kImageButtonHeight);
-    btnSearch->SetAnchors(akTop | akRight);
+    PinRightInBox(btnSearch);
+    StretchInBox(EditSearchDB, 70 + 2 * kBoxPadding);
     MediaDBList = new TBvPlaylist(this);
     MediaDBList->SetName("MediaDBList");
     MediaDBList->SetParent(BvGroupMediaDB);
     UseWindowFont(MediaDBList->Font());
     MediaDBList->SetBounds(kBoxPadding, top + kEditHeight + 8, kColumnWidth - 2 * kBoxPadding, 250);
-    MediaDBList->SetAnchors(akLeft | akTop | akRight | akBottom);
+    StretchInBox(MediaDBList);
     MediaDBList->SetMultiSelect(true);
     MediaDBList->SetShowNumbers(true);
     MediaDBList->DragMode = TDragMode::dmAutomatic;
 }
 
 void TForm1::SyncMediaDBList() {
-    const TListView& view = Manager->MediaDBList;
-    std::vector<std::pair<std::string, int>> entries;
-    entries.reserve(view.Lines.size());
-    for (const TViewLine& line : view.Lines)
-        entries.emplace_back(line.Text, line.Row);
-    MediaDBList->SetEntries(entries);
-    for (int line : view.Selected)
-        MediaDBList->SetSelected(line, true);
-    if (view.ItemIndex >= 0 && view.ItemIndex < MediaDBList->Items()->Count())
-        MediaDBList->SetItemIndex(view.ItemIndex);
+    ShowViewLines(MediaDBList, Manager->MediaDBList);
     if (EditSearchDB->Caption() != Manager->EditSearchDB)
         EditSearchDB->SetText(Manager->EditSearchDB);
 }

@@ -11,7 +11,7 @@ void TForm1::CreatePlaylistsBox() {
     ListBoxPlayLists->SetParent(bvGroupPlaylists);
     UseWindowFont(ListBoxPlayLists->Font());
     ListBoxPlayLists->SetBounds(kBoxPadding, top, kColumnWidth - 2 * kBoxPadding, 190);
-    ListBoxPlayLists->SetAnchors(akLeft | akTop | akRight | akBottom);
+    StretchInBox(ListBoxPlayLists);
 }
 
 void TForm1::SyncPlaylistBox() {

@@ -26,6 +26,7 @@ void TForm1::CreateStatisticsBox() {
     StatusBarSpace->SetName("StatusBarSpace");
     StatusBarSpace->SetParent(BvGroupStat);
     StatusBarSpace->SetBounds(kBoxPadding, top + step, kColumnWidth - 2 * kBoxPadding, 16);
+    StretchInBox(StatusBarSpace);
     label("", "Free:", kBoxPadding, top + 2 * step, 110);
     Label17 = label("Label17", "", valueX, top + 2 * step, valueWidth);
     label("", "Tracks:", kBoxPadding, top + 3 * step, 110);

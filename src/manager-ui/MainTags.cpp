@@ -19,7 +19,7 @@ void TForm1::CreateTagsBox() {
         UseWindowFont(edit->Font());
         edit->SetBounds(kBoxPadding + kLabelWidth, top + index * step,
                         kColumnWidth - 2 * kBoxPadding - kLabelWidth, kEditHeight);
-        edit->SetAnchors(akLeft | akTop | akRight);
+        StretchInBox(edit);
         edit->SetReadOnly(readOnly);
         return edit;
     };

@@ -15,16 +15,7 @@ void TForm1::CreateTrackView() {
 }
 
 void TForm1::SyncTrackView() {
-    const TListView& view = Manager->BvPlaylist;
-    std::vector<std::pair<std::string, int>> entries;
-    entries.reserve(view.Lines.size());
-    for (const TViewLine& line : view.Lines)
-        entries.emplace_back(line.Text, line.Row);
-    BvPlaylist->SetEntries(entries);
-    for (int line : view.Selected)
-        BvPlaylist->SetSelected(line, true);
-    if (view.ItemIndex >= 0 && view.ItemIndex < BvPlaylist->Items()->Count())
-        BvPlaylist->SetItemIndex(view.ItemIndex);
+    ShowViewLines(BvPlaylist, Manager->BvPlaylist);
 }
 
 void TForm1::TrackViewKeyDown(uint16_t& key, TShiftState shift) {

@@ -105,7 +105,7 @@ TFileCopyResult CopyConvertedFile(const std::string& source, const std::string& 
     // complete: a file already there, which the card's old database may list, is never
     // truncated, and a stopped or failed copy leaves it as it was.
     std::string temporary;
-    TFd out(CreateUniqueFileIn(folder.Get(), ".bvcopy-", 0644, temporary));
+    TFd out(CreateUniqueFileIn(folder.Get(), std::string(CopyTemporaryPrefix), 0644, temporary));
     if (out.Get() < 0)
         Fail("Cannot create", destination, errno);
     TPartialDestination partial(folder.Get(), temporary);

@@ -11,6 +11,7 @@
 #include <cstdint>
 #include <functional>
 #include <string>
+#include <string_view>
 
 struct TFileCopyOptions {
     // Percent done after every block, 0 to 100.
@@ -26,6 +27,8 @@ struct TFileCopyOptions {
 enum class TFileCopyResult { Completed, Cancelled };
 
 constexpr size_t FileCopyBlockSize = 0x20000;
+// A copy in progress is named this prefix and 16 hex digits, beside its destination.
+inline constexpr std::string_view CopyTemporaryPrefix = ".bvcopy-";
 
 // Copies source to destination (Windows-form paths). Copying a file onto itself (the same
 // text or the same file by identity) raises EInOutError "Copy error"; every other failure

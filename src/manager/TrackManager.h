@@ -3,14 +3,17 @@
 // and one method per command. The windows bind their controls to this state and
 // call the commands; tests drive them headless through a scripted TManagerUi.
 //
-// Everything here belongs to the GUI thread. Update workers take a snapshot and
-// post their results back (see the update section at the end).
+// Everything here belongs to the GUI thread: every command and every result the
+// workers post starts with BV_ASSERT_GUI_THREAD. Update workers take a snapshot
+// and post their results back (see the update section at the end).
 //
 // Source files by concern (each method is defined in exactly one of them):
 //   TrackManagerStartup.cpp    construction, Start, FormCreate, FormCloseQuery, FormClose,
 //                              btnResetProgClick, Exit1Click, Timer1Timer,
 //                              bvGroupActionsExpanded, LoadMediaDB, SaveMediaDB,
-//                              DataFolder rules, ReportSaveFailure
+//                              NotifyView, RefuseWhileBusy, the data folder
+//                              (SettingsFileName, MediaDBFileName, UserConfigFolder,
+//                              FolderIsWritable)
 //   TrackManagerSettings.cpp   OptionsFormCreate, LoadSettings, SaveSettings, ApplyOptions,
 //                              btnOptionsClick, OptionsOkClick, cbAutoDetectClick,
 //                              ComboFormatChange, comboLangChange, rbM4A_VBRClick,
@@ -46,16 +49,23 @@
 //                              MenuItem1Click, Delete1Click, Clear4Click
 //   TrackManagerStatistics.cpp RefreshStatistics, btnRefreshStatClick,
 //                              BvGroupStatExpanded
+//   TrackManagerUpdate.cpp     btnUpdateMobileClick, btnCancelClick, IsBusy,
+//                              StopAndWaitForWorkers; the update's state, the copy
+//                              worker and the database build (TrackManagerUpdateState.h)
+//   TrackManagerConvert.cpp    the convert worker and the encoder's command lines
+//   TrackManagerCard.cpp       ReadiTuneDB1Click, btnScanClick, Checkforbadfiles1Click,
+//                              DeletephoneDB1Click, ParseiTunesDB1Click
+//   TrackManagerDetection.cpp  TransFlashTimerTimer
+//   TrackManagerScan.cpp       btnScanMobileClick
 //   DisplayTemplate.cpp        the display template and time helpers (free functions)
-//   TrackManagerUpdate.cpp and the other files of the update section: see there.
-// ShowPlaylist, RefreshTrackView, SelectedEntries and RefreshDeletedList came in
-// with this header so that every concern can refresh its views from the start;
-// their owners extend them. TrackManagerUpdate.cpp holds a placeholder (never
-// busy) until the update replaces it.
+// Beside them: TrackModel (the track tables), TrackTableRows (whole-row changes),
+// UploadNames (the names tracks get on the card) and Placeholders (how the three
+// templates are read).
 #pragma once
 
 #include "BvStringHolder.h"
 #include "Classes.h"
+#include "Dispatcher.h"
 #include "ManagerLog.h"
 #include "ManagerMessages.h"
 #include "ManagerUi.h"
@@ -476,10 +486,10 @@ public:
     void BvGroupStatExpanded();
 
     // ==== Update, card read, detection and scan =============================
-    // Owned by the update/card engineer; files TrackManagerUpdate.cpp,
-    // TrackManagerConvert.cpp, TrackManagerCard.cpp, TrackManagerDetection.cpp,
-    // TrackManagerScan.cpp. Their private state lives in TUpdateState, defined in
-    // those files, so it can grow without touching this header.
+    // In TrackManagerUpdate.cpp, TrackManagerConvert.cpp, TrackManagerCard.cpp,
+    // TrackManagerDetection.cpp and TrackManagerScan.cpp. Their private state lives
+    // in TUpdateState (TrackManagerUpdateState.h), so it can grow without touching
+    // this header.
     void btnUpdateMobileClick();
     void btnCancelClick();
     void btnScanClick();
@@ -530,6 +540,9 @@ private:
 void RegisterUpdateMessages(TManagerMessages& m);
 void RegisterCardMessages(TManagerMessages& m);
 void RegisterDetectionMessages(TManagerMessages& m);
+// Removes the encoder's private folders of update runs whose process has ended
+// (TrackManagerUpdate.cpp); the start-up calls it.
+void RemoveEncoderFoldersOfEndedRuns();
 
 // An upload folder that begins and ends with "\" (TrackManagerSettings.cpp).
 std::string NormalizeUploadPath(std::string path);

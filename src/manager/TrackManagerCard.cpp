@@ -72,8 +72,24 @@ void RegisterCardMessages(TManagerMessages& m) {
     m.Register("delete_phone_db_failed", "Could not delete the folder %s.");
     m.Register("link_refused", "%s on the memory card is a symbolic link to another place; "
                                "Brisvane writes and deletes nothing through it.");
+    m.Register("card_in_use", "The memory card %s is being used by another run of Brisvane. "
+                              "Try again when it has finished.");
     m.Register("link_skipped", "%s on the memory card is a symbolic link to another place; "
                                "the files behind it were not taken as the card's.");
+}
+
+bool LockCard(TTrackManager& m, TFolderLock& lock) {
+    const std::string drive = DriveText(m.Model.PhoneDrive);
+    try {
+        if (lock.TryLock(TContainedRoot::OfDrive(drive + "\\").LinuxRoot()))
+            return true;
+    } catch (const Exception&) {
+        return true;
+    }
+    const std::string text = m.Messages.Fmt("card_in_use", {drive});
+    m.Log.AddLog(text);
+    m.Ui().ShowWarning(text);
+    return false;
 }
 
 // Card commands refuse a floppy letter, and no drive at all (the selector lists none
@@ -183,6 +199,12 @@ void AppendFound(TTrackManager& m, std::vector<TTrackRowSnapshot>& found) {
 }
 
 } // namespace
+
+// One card, one run: the card's lock is taken before a read's reset and held until its
+// worker has ended.
+bool LockCardForRead(TTrackManager& m) {
+    return LockCard(m, UpdateStateOf(m).CardReadLock);
+}
 
 void StartCardJob(TTrackManager& m, std::unique_ptr<TCardReadJob> job) {
     auto& st = UpdateStateOf(m);
@@ -345,10 +367,12 @@ void TTrackManager::TUpdateState::ThreadReadCardFinish() {
         }
     } catch (...) {
         --CardBusy;
+        CardReadLock.Unlock();
         EndRun();
         throw;
     }
     --CardBusy;
+    CardReadLock.Unlock();
     EndRun();
     if (!warning.empty())
         m.Ui().ShowWarning(warning);
@@ -357,24 +381,31 @@ void TTrackManager::TUpdateState::ThreadReadCardFinish() {
 // ---- Commands --------------------------------------------------------------------
 
 void TTrackManager::ReadiTuneDB1Click() {
+    BV_ASSERT_GUI_THREAD();
     UpdateStateOf(*this);
     if (RefuseWhileBusy() || FloppyGuard(*this))
+        return;
+    if (!LockCardForRead(*this))
         return;
     btnResetProgClick();
     StartCardJob(*this, NewCardJob(TRunKind::Read));
 }
 
 void TTrackManager::btnScanClick() {
+    BV_ASSERT_GUI_THREAD();
     UpdateStateOf(*this);
     if (RefuseWhileBusy() || FloppyGuard(*this))
+        return;
+    if (!LockCardForRead(*this))
         return;
     btnResetProgClick();
     StartCardJob(*this, NewCardJob(TRunKind::Scan));
 }
 
 void TTrackManager::Checkforbadfiles1Click() {
+    BV_ASSERT_GUI_THREAD();
     UpdateStateOf(*this);
-    if (RefuseWhileBusy())
+    if (RefuseWhileBusy() || !LockCardForRead(*this))
         return;
     auto job = NewCardJob(TRunKind::DeadCheck);
     job->Listed = ColumnOf(Model.TrackListHolder, TTrackColumn::FileName);
@@ -384,6 +415,7 @@ void TTrackManager::Checkforbadfiles1Click() {
 }
 
 void TTrackManager::DeletephoneDB1Click() {
+    BV_ASSERT_GUI_THREAD();
     if (RefuseWhileBusy() || FloppyGuard(*this))
         return;
     const std::string folder =
@@ -391,6 +423,9 @@ void TTrackManager::DeletephoneDB1Click() {
     if (!DirectoryExists(folder))
         return;
     if (!ui_.AskYesNo(Messages.Fmt("delete_phone_db", {folder})))
+        return;
+    TFolderLock lock;
+    if (!LockCard(*this, lock))
         return;
     // Opened level by level from the card's root: a link on the way, which could lead
     // to any folder of the computer, is refused; the folder itself, when it is a link,
@@ -409,5 +444,6 @@ void TTrackManager::DeletephoneDB1Click() {
 }
 
 void TTrackManager::ParseiTunesDB1Click() {
+    BV_ASSERT_GUI_THREAD();
     // The inspector window belongs to the windows layer, which shows it.
 }

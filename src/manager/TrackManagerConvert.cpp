@@ -127,6 +127,7 @@ bool TTrackManager::TUpdateState::RunConverter(const std::vector<std::string>& a
     bool started = false;
     TBvChildWatch child;
     Synchronize([&] {
+        BV_ASSERT_GUI_THREAD();
         if (Cancel || !*Alive)
             return;
         TBvCreateProcess& p = *BvCreateProcess1;

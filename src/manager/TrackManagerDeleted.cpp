@@ -51,10 +51,12 @@ void TTrackManager::RefreshDeletedList() {
 }
 
 void TTrackManager::BvGroupDeletedExpanded() {
+    BV_ASSERT_GUI_THREAD();
     RefreshDeletedList();
 }
 
 void TTrackManager::MenuItem1Click() {
+    BV_ASSERT_GUI_THREAD();
     if (RefuseWhileBusy())
         return;
     const std::vector<int> rows = SelectedRows(DeletedList, TableRowCount(Model.DeletedHolder));
@@ -73,12 +75,14 @@ void TTrackManager::MenuItem1Click() {
 }
 
 void TTrackManager::Delete1Click() {
+    BV_ASSERT_GUI_THREAD();
     const std::vector<int> rows = SelectedRows(DeletedList, TableRowCount(Model.DeletedHolder));
     RemoveRows(Model.DeletedHolder, rows);
     RefreshDeletedList();
 }
 
 void TTrackManager::Clear4Click() {
+    BV_ASSERT_GUI_THREAD();
     ClearTable(Model.DeletedHolder);
     RefreshDeletedList();
 }

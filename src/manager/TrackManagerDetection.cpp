@@ -57,6 +57,7 @@ char InitTFCDisk(char) {
 }
 
 void TTrackManager::TransFlashTimerTimer() {
+    BV_ASSERT_GUI_THREAD();
     auto& st = UpdateStateOf(*this);
     // Ticks go on arriving while a read or a message box pumps; none runs inside another.
     if (st.InTick)

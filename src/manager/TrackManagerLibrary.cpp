@@ -98,6 +98,7 @@ int TTrackManager::AddM4aToMediaDB(const std::string& fileName) {
 // ---- Commands ----------------------------------------------------------------
 
 void TTrackManager::Addfiles1Click() {
+    BV_ASSERT_GUI_THREAD();
     std::vector<std::string> files;
     if (!ui_.OpenFiles(std::string(MediaFilter), files))
         files.clear();
@@ -105,6 +106,7 @@ void TTrackManager::Addfiles1Click() {
 }
 
 void TTrackManager::Adddirectory1Click() {
+    BV_ASSERT_GUI_THREAD();
     std::string folder;
     if (!ui_.SelectFolder(folder))
         return;
@@ -119,6 +121,7 @@ void TTrackManager::Adddirectory1Click() {
 }
 
 void TTrackManager::Deletealldeadlinks1Click() {
+    BV_ASSERT_GUI_THREAD();
     const TStringList& names = TrackColumn(Model.MediaDB, TTrackColumn::FileName);
     std::vector<bool> dead(static_cast<size_t>(names.Count()), false);
     bool any = false;
@@ -138,11 +141,13 @@ void TTrackManager::Deletealldeadlinks1Click() {
 }
 
 void TTrackManager::Clear1Click() {
+    BV_ASSERT_GUI_THREAD();
     ClearTable(Model.MediaDB);
     RefreshMediaDBList();
 }
 
 void TTrackManager::Copytotracklist1Click() {
+    BV_ASSERT_GUI_THREAD();
     if (RefuseWhileBusy())
         return;
     const int playlist = SelectedPlaylist();
@@ -170,12 +175,16 @@ void TTrackManager::Copytotracklist1Click() {
 }
 
 void TTrackManager::BvGroupMediaDBExpanded() {
+    BV_ASSERT_GUI_THREAD();
     RefreshMediaDBList();
 }
 
-void TTrackManager::MediaDBListClick() {}
+void TTrackManager::MediaDBListClick() {
+    BV_ASSERT_GUI_THREAD();
+}
 
 bool TTrackManager::MediaDBListDragOver(TDragSource) const {
+    BV_ASSERT_GUI_THREAD();
     return false;
 }
 
@@ -205,6 +214,7 @@ void TTrackManager::RefreshMediaDBList() {
 // ---- Search ------------------------------------------------------------------
 
 void TTrackManager::EditSearchDBChange(const std::string& text) {
+    BV_ASSERT_GUI_THREAD();
     EditSearchDB = text;
     if (MediaDBList.Count() == 0)
         return;
@@ -217,6 +227,7 @@ void TTrackManager::EditSearchDBChange(const std::string& text) {
 }
 
 void TTrackManager::btnSearchClick() {
+    BV_ASSERT_GUI_THREAD();
     int from = MediaDBList.ItemIndex + 1;
     if (MediaDBList.ItemIndex < 0 || MediaDBList.ItemIndex >= MediaDBList.Count() - 1)
         from = 0;
@@ -229,6 +240,7 @@ void TTrackManager::btnSearchClick() {
 }
 
 void TTrackManager::MediaDBListKeyPress(char32_t key) {
+    BV_ASSERT_GUI_THREAD();
     if (key == KeyReturn) {
         btnSearchClick();
         return;
@@ -241,6 +253,7 @@ void TTrackManager::MediaDBListKeyPress(char32_t key) {
 }
 
 void TTrackManager::MediaDBListKeyDown(uint16_t key, TKeyShift) {
+    BV_ASSERT_GUI_THREAD();
     std::string text = EditSearchDB;
     switch (key) {
     case KeyBack:

@@ -51,6 +51,7 @@ void TTrackManager::RemovePlaylistSlot(int index) {
 }
 
 void TTrackManager::mbNewPlstClick() {
+    BV_ASSERT_GUI_THREAD();
     if (RefuseWhileBusy())
         return;
     if (ListBoxPlayLists.Items.Count() >= MaxPlaylists) {
@@ -68,6 +69,7 @@ void TTrackManager::mbNewPlstClick() {
 }
 
 void TTrackManager::Renameplaylist1Click() {
+    BV_ASSERT_GUI_THREAD();
     if (RefuseWhileBusy())
         return;
     const int i = ListBoxPlayLists.ItemIndex;
@@ -82,6 +84,7 @@ void TTrackManager::Renameplaylist1Click() {
 }
 
 void TTrackManager::Deleteplaylist1Click() {
+    BV_ASSERT_GUI_THREAD();
     if (RefuseWhileBusy())
         return;
     const int i = ListBoxPlayLists.ItemIndex;
@@ -98,6 +101,7 @@ void TTrackManager::Deleteplaylist1Click() {
 }
 
 void TTrackManager::Clearplaylists2Click() {
+    BV_ASSERT_GUI_THREAD();
     if (RefuseWhileBusy())
         return;
     for (auto& list : Model.PlaylistTracks)
@@ -110,17 +114,20 @@ void TTrackManager::Clearplaylists2Click() {
 }
 
 void TTrackManager::ListBoxPlayListsClick(int index) {
+    BV_ASSERT_GUI_THREAD();
     if (index >= 0 && index < ListBoxPlayLists.Items.Count())
         ListBoxPlayLists.ItemIndex = index;
     RefreshTrackView();
 }
 
 bool TTrackManager::ListBoxPlayListsDragOver(TDragSource source, int item) const {
+    BV_ASSERT_GUI_THREAD();
     // Only the track view's selection can be dropped on a playlist name.
     return source == TDragSource::TrackView && item >= 0 && item < ListBoxPlayLists.Items.Count();
 }
 
 void TTrackManager::ListBoxPlayListsDragDrop(TDragSource source, int item) {
+    BV_ASSERT_GUI_THREAD();
     if (RefuseWhileBusy())
         return;
     if (source != TDragSource::TrackView)
@@ -129,6 +136,7 @@ void TTrackManager::ListBoxPlayListsDragDrop(TDragSource source, int item) {
 }
 
 void TTrackManager::MoveUp2Click() {
+    BV_ASSERT_GUI_THREAD();
     if (RefuseWhileBusy())
         return;
     const int shown = SelectedPlaylist();
@@ -143,6 +151,7 @@ void TTrackManager::MoveUp2Click() {
 }
 
 void TTrackManager::MoveDown2Click() {
+    BV_ASSERT_GUI_THREAD();
     if (RefuseWhileBusy())
         return;
     const int shown = SelectedPlaylist();
@@ -157,12 +166,14 @@ void TTrackManager::MoveDown2Click() {
 }
 
 void TTrackManager::TrackListMenuPopup() {
+    BV_ASSERT_GUI_THREAD();
     CopyToPlaylistItems.clear();
     for (int i = 1; i < ListBoxPlayLists.Items.Count() && i < MaxPlaylists; ++i)
         CopyToPlaylistItems.push_back(ListBoxPlayLists.Items[i]);
 }
 
 void TTrackManager::CopyToPlayListPopup1Click(int item) {
+    BV_ASSERT_GUI_THREAD();
     if (RefuseWhileBusy())
         return;
     // Item k targets playlist k + 1: names may repeat, positions do not.
@@ -177,10 +188,12 @@ void TTrackManager::CopyToPlayListPopup1Click(int item) {
 }
 
 bool TTrackManager::BvPlaylistADragOver(TDragSource) const {
+    BV_ASSERT_GUI_THREAD();
     return true;
 }
 
 void TTrackManager::BvPlaylistGLDragDrop(TDragSource source, int targetLine) {
+    BV_ASSERT_GUI_THREAD();
     if (RefuseWhileBusy())
         return;
     switch (source) {

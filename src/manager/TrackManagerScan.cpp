@@ -13,6 +13,7 @@
 bool FloppyGuard(TTrackManager& m); // TrackManagerCard.cpp
 std::unique_ptr<TCardReadJob> NewCardJob(TTrackManager::TRunKind kind);
 void StartCardJob(TTrackManager& m, std::unique_ptr<TCardReadJob> job);
+bool LockCardForRead(TTrackManager& m);
 std::vector<std::string> ColumnOf(const TBvMultiStringHolder& table, TTrackColumn name);
 
 // Worker: the card's "\iTunes\" and "\mobile\" folders with their subfolders, then the
@@ -82,8 +83,9 @@ void SearchCardFiles(TTrackManager& owner, TCardReadJob& job, TFileNameSet& list
 }
 
 void TTrackManager::btnScanMobileClick() {
+    BV_ASSERT_GUI_THREAD();
     UpdateStateOf(*this);
-    if (RefuseWhileBusy() || FloppyGuard(*this))
+    if (RefuseWhileBusy() || FloppyGuard(*this) || !LockCardForRead(*this))
         return;
     auto job = NewCardJob(TRunKind::FileScan);
     job->Listed = ColumnOf(Model.TrackListHolder, TTrackColumn::FileName);

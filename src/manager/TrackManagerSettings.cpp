@@ -55,6 +55,7 @@ std::string NormalizeUploadPath(std::string path) {
 }
 
 void TTrackManager::OptionsFormCreate() {
+    BV_ASSERT_GUI_THREAD();
     LoadSettings();
     ApplyOptions();
     ListBoxPlayLists.Items.Clear();
@@ -216,25 +217,30 @@ void TTrackManager::ApplyOptions() {
 }
 
 void TTrackManager::btnOptionsClick() {
+    BV_ASSERT_GUI_THREAD();
     if (ui_.ShowOptionsDialog())
         OptionsOkClick();
 }
 
 void TTrackManager::OptionsOkClick() {
+    BV_ASSERT_GUI_THREAD();
     ApplyOptions();
     RefreshTrackView();
 }
 
 void TTrackManager::cbAutoDetectClick() {
+    BV_ASSERT_GUI_THREAD();
     OnlyRemovableVisible = !Options.cbAutoDetect;
 }
 
 void TTrackManager::ComboFormatChange() {
+    BV_ASSERT_GUI_THREAD();
     Options.ComboFormat = ClampIndex(Options.ComboFormat, FormatItems.size(), 0);
     Options.cb2Step = Options.ComboFormat == 1;
 }
 
 void TTrackManager::comboLangChange() {
+    BV_ASSERT_GUI_THREAD();
     const std::string language = Options.SelectedLanguage();
     if (language.empty())
         return;
@@ -244,6 +250,7 @@ void TTrackManager::comboLangChange() {
 }
 
 void TTrackManager::rbM4A_VBRClick() {
+    BV_ASSERT_GUI_THREAD();
     if (Options.ComboFormat == 0) {
         ui_.ShowMessage("No MP3 VBR support! Yet :-)");
         Options.rbM4A_VBR = false;

@@ -216,55 +216,68 @@ void TTrackManager::SortMediaDB(const TSortKeys& keys) {
 }
 
 void TTrackManager::SortbyArtist1Click() {
+    BV_ASSERT_GUI_THREAD();
     if (RefuseWhileBusy())
         return;
     SortTrackLists(*this, ArtistKeys);
 }
 void TTrackManager::SortbyTitle1Click() {
+    BV_ASSERT_GUI_THREAD();
     if (RefuseWhileBusy())
         return;
     SortTrackLists(*this, TitleKeys);
 }
 void TTrackManager::SortbyAlbum1Click() {
+    BV_ASSERT_GUI_THREAD();
     if (RefuseWhileBusy())
         return;
     SortTrackLists(*this, AlbumKeys);
 }
 void TTrackManager::SortbyBitrate1Click() {
+    BV_ASSERT_GUI_THREAD();
     if (RefuseWhileBusy())
         return;
     SortTrackLists(*this, BitrateKeys);
 }
 void TTrackManager::SortbySize1Click() {
+    BV_ASSERT_GUI_THREAD();
     if (RefuseWhileBusy())
         return;
     SortTrackLists(*this, SizeKeys);
 }
 void TTrackManager::Sortbylength1Click() {
+    BV_ASSERT_GUI_THREAD();
     if (RefuseWhileBusy())
         return;
     SortTrackLists(*this, LengthKeys);
 }
 
 void TTrackManager::Sortall1Click() {
+    BV_ASSERT_GUI_THREAD();
     Sortall1Checked = !Sortall1Checked;
 }
 
 void TTrackManager::SortbyArtist3Click() {
+    BV_ASSERT_GUI_THREAD();
     SortLibrary(*this, ArtistKeys);
 }
 void TTrackManager::SortbyTitle2Click() {
+    BV_ASSERT_GUI_THREAD();
     SortLibrary(*this, TitleKeys);
 }
 void TTrackManager::SortbyAlbum2Click() {
+    BV_ASSERT_GUI_THREAD();
     SortLibrary(*this, AlbumKeys);
 }
 void TTrackManager::SortbyBitrate2Click() {
+    BV_ASSERT_GUI_THREAD();
     SortLibrary(*this, BitrateKeys);
 }
 void TTrackManager::SortbySize2Click() {
+    BV_ASSERT_GUI_THREAD();
     SortLibrary(*this, SizeKeys);
 }
 void TTrackManager::SortbyLength2Click() {
+    BV_ASSERT_GUI_THREAD();
     SortLibrary(*this, LengthKeys);
 }

@@ -8,6 +8,7 @@
 #include "Files.h"
 #include "RtFileUtils.h"
 #include "RtStrings.h"
+#include "SafeFiles.h"
 
 #include <algorithm>
 #include <cstdlib>
@@ -19,6 +20,28 @@ namespace {
 constexpr std::array<TTrackColumn, 8> MediaDBColumns = {
     TTrackColumn::Artist, TTrackColumn::Title,   TTrackColumn::Album, TTrackColumn::Size,
     TTrackColumn::Time,   TTrackColumn::BitRate, TTrackColumn::UID,   TTrackColumn::FileName};
+
+// The library's manifest, written after the eight files.
+constexpr std::string_view MediaDBManifestName = "MediaDB.manifest";
+
+// Removes the temporaries of the settings and library files, and the encoder folders,
+// that a process which no longer runs left behind: a living writer keeps its temporary
+// locked, so another instance's save or update is never disturbed.
+void RemoveLeftoversOfEndedRuns(const std::string& dataFolder) {
+    try {
+        RemoveUnlockedLeftovers(ToLinuxPath(dataFolder), [](const std::string& name) {
+            if (IsReplacementName(name, "brisvane.ini") ||
+                IsReplacementName(name, MediaDBManifestName))
+                return true;
+            for (int i = 0; i < 8; ++i)
+                if (IsReplacementName(name, "MediaDB.db" + IntToStr(i)))
+                    return true;
+            return false;
+        });
+    } catch (const Exception&) {
+        // Clearing up is a courtesy; a folder that cannot be read keeps what it has.
+    }
+}
 
 } // namespace
 
@@ -138,11 +161,13 @@ bool TTrackManager::RefuseWhileBusy() {
 // ---- Start-up ----------------------------------------------------------------
 
 void TTrackManager::Start() {
+    BV_ASSERT_GUI_THREAD();
     FormCreate();
     OptionsFormCreate();
 }
 
 void TTrackManager::FormCreate() {
+    BV_ASSERT_GUI_THREAD();
     Model.ResetRunFlags();
     Model.HintMousePos = {};
     Model.UploadPath = "\\mobile\\audio\\";
@@ -155,6 +180,8 @@ void TTrackManager::FormCreate() {
     ListBoxPlayLists.Items.Add(Messages.Text(MessageName::AllMusic));
     ListBoxPlayLists.ItemIndex = 0;
     BvPlaylist.ItemIndex = -1;
+    RemoveLeftoversOfEndedRuns(Paths.DataFolder);
+    RemoveEncoderFoldersOfEndedRuns();
     LoadMediaDB();
     NotifyView(TViewId::PlaylistBox);
 }
@@ -261,6 +288,7 @@ void TTrackManager::StopForClose() {
 }
 
 bool TTrackManager::FormCloseQuery() {
+    BV_ASSERT_GUI_THREAD();
     if (IsBusy()) {
         if (!ui_.AskYesNo(Messages.Text("stop_to_close")))
             return false;
@@ -276,6 +304,7 @@ bool TTrackManager::FormCloseQuery() {
 }
 
 void TTrackManager::FormClose() {
+    BV_ASSERT_GUI_THREAD();
     std::string failures;
     try {
         // A close that was not asked first (the program ending) stops the run too.
@@ -303,20 +332,24 @@ void TTrackManager::FormClose() {
 }
 
 void TTrackManager::Exit1Click() {
+    BV_ASSERT_GUI_THREAD();
     ui_.CloseMainWindow();
 }
 
 void TTrackManager::Timer1Timer() {
+    BV_ASSERT_GUI_THREAD();
     ProcessMessages();
 }
 
 void TTrackManager::bvGroupActionsExpanded() {
+    BV_ASSERT_GUI_THREAD();
     DriveComboVisible = !Options.cbAutoDetect;
 }
 
 // ---- Reset -------------------------------------------------------------------
 
 void TTrackManager::btnResetProgClick() {
+    BV_ASSERT_GUI_THREAD();
     if (RefuseWhileBusy())
         return;
     Model.ConvertDone = 0;

@@ -117,6 +117,7 @@ void TTrackManager::RefreshStatistics() {
 }
 
 void TTrackManager::btnRefreshStatClick() {
+    BV_ASSERT_GUI_THREAD();
     try {
         RefreshStatistics();
     } catch (const Exception& e) {
@@ -125,5 +126,6 @@ void TTrackManager::btnRefreshStatClick() {
 }
 
 void TTrackManager::BvGroupStatExpanded() {
+    BV_ASSERT_GUI_THREAD();
     btnRefreshStatClick();
 }

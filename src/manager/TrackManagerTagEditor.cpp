@@ -30,6 +30,7 @@ bool ParseEditedTime(const std::string& text, std::string& normalized) {
 } // namespace
 
 void TTrackManager::BvPlaylistGLClick() {
+    BV_ASSERT_GUI_THREAD();
     const int k = BvPlaylist.ItemIndex;
     if (k < 0 || k >= BvPlaylist.Count())
         return;
@@ -96,6 +97,7 @@ void WriteEditedColumn(TTrackManager& m, TTrackColumn column, const std::string&
 } // namespace
 
 void TTrackManager::edArtistChange(const std::string& text, bool focused) {
+    BV_ASSERT_GUI_THREAD();
     if (!focused)
         return;
     TagEditor.edArtist = text;
@@ -103,6 +105,7 @@ void TTrackManager::edArtistChange(const std::string& text, bool focused) {
 }
 
 void TTrackManager::edTitleChange(const std::string& text, bool focused) {
+    BV_ASSERT_GUI_THREAD();
     if (!focused)
         return;
     TagEditor.edTitle = text;
@@ -110,6 +113,7 @@ void TTrackManager::edTitleChange(const std::string& text, bool focused) {
 }
 
 void TTrackManager::edAlbumChange(const std::string& text, bool focused) {
+    BV_ASSERT_GUI_THREAD();
     if (!focused)
         return;
     TagEditor.edAlbum = text;
@@ -117,6 +121,7 @@ void TTrackManager::edAlbumChange(const std::string& text, bool focused) {
 }
 
 void TTrackManager::edTimeChange(const std::string& text, bool focused) {
+    BV_ASSERT_GUI_THREAD();
     if (!focused)
         return;
     TagEditor.edTime = text;
@@ -127,11 +132,13 @@ void TTrackManager::edTimeChange(const std::string& text, bool focused) {
 }
 
 void TTrackManager::bvGroupBoxTagsExpanded() {
+    BV_ASSERT_GUI_THREAD();
     TagEditor.Expanded = true;
     NotifyView(TViewId::TagEditor);
 }
 
 void TTrackManager::bvGroupBoxTagsCollapsed() {
+    BV_ASSERT_GUI_THREAD();
     TagEditor.Expanded = false;
     NotifyView(TViewId::TagEditor);
 }

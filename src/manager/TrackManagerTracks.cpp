@@ -213,6 +213,7 @@ void TTrackManager::AddFilesToTrackList(const std::vector<std::string>& paths, b
 }
 
 void TTrackManager::btnAddFileClick() {
+    BV_ASSERT_GUI_THREAD();
     if (RefuseWhileBusy())
         return;
     std::vector<std::string> files;
@@ -222,6 +223,7 @@ void TTrackManager::btnAddFileClick() {
 }
 
 void TTrackManager::btnAddDIRClick() {
+    BV_ASSERT_GUI_THREAD();
     if (RefuseWhileBusy())
         return;
     std::string folder;
@@ -237,6 +239,7 @@ void TTrackManager::btnAddDIRClick() {
 }
 
 void TTrackManager::BvDragDrop1Drop(const std::vector<std::string>& paths) {
+    BV_ASSERT_GUI_THREAD();
     if (RefuseWhileBusy())
         return;
     AddFilesToTrackList(paths, false);

@@ -55,6 +55,28 @@ bool SameFileThere(const std::string& source, const std::string& dest) {
     }
 }
 
+// Removes the partial copies and the database temporaries that a killed run left in the
+// upload and database folders: only names this program makes, only regular files. The
+// caller holds the card's lock, so no other run is writing them.
+int RemoveCardLeftovers(const std::string& uploadFolder, const std::string& dbFolder) {
+    int removed = 0;
+    auto remove = [&](const std::string& folder,
+                      const std::function<bool(const std::string&)>& isLeftover) {
+        try {
+            const TContainedRoot root = TContainedRoot::OfDrive(folder);
+            removed += RemoveUnlockedLeftoversIn(root.OpenFolder(folder, false), isLeftover);
+        } catch (const Exception&) {
+            // A folder that is not there holds nothing.
+        }
+    };
+    remove(uploadFolder, [](const std::string& name) {
+        return name.rfind(CopyTemporaryPrefix, 0) == 0 &&
+               IsHexDigits(std::string_view(name).substr(CopyTemporaryPrefix.size()), 16);
+    });
+    remove(dbFolder, [](const std::string& name) { return IsReplacementName(name, "iTunesDB"); });
+    return removed;
+}
+
 } // namespace
 
 void RegisterUpdateMessages(TManagerMessages& m) {
@@ -79,6 +101,19 @@ void RegisterUpdateMessages(TManagerMessages& m) {
     m.Register("stop_to_close",
                "The mobile phone is being worked on. Stop it and close the program?");
     m.Register("not_ended", "These did not end in time: %s.");
+    m.Register("leftovers_removed",
+               "%s files left on the memory card by an interrupted run were removed.");
+}
+
+void RemoveEncoderFoldersOfEndedRuns() {
+    const std::string prefix = std::string(ConvertFolderPrefix) + "-";
+    try {
+        RemoveUnlockedLeftoverFolders(ToLinuxPath(GetTempFolder()), [&](const std::string& name) {
+            return name.size() == prefix.size() + 6 && name.rfind(prefix, 0) == 0;
+        });
+    } catch (const Exception&) {
+        // A temporary folder that cannot be read keeps what it has.
+    }
 }
 
 // ---- Space reservation -------------------------------------------------------
@@ -198,12 +233,14 @@ void TTrackManager::TUpdateState::Post(std::function<void(TTrackManager&)> call)
     // Sooner than that, the flush timer (or the worker's finish) takes the results.
     if (queue)
         Queue([alive = Alive] {
+            BV_ASSERT_GUI_THREAD();
             if (*alive)
                 (*alive)->Update->Flush();
         });
 }
 
 void TTrackManager::TUpdateState::Flush() {
+    BV_ASSERT_GUI_THREAD();
     std::vector<std::function<void(TTrackManager&)>> calls;
     {
         std::lock_guard<std::mutex> guard(MailLock);
@@ -389,6 +426,7 @@ TTrackManager::TUpdateState& UpdateStateOf(TTrackManager& manager) {
 }
 
 void TTrackManager::btnUpdateMobileClick() {
+    BV_ASSERT_GUI_THREAD();
     UpdateStateOf(*this);
     if (RefuseWhileBusy() || FloppyGuard(*this))
         return;
@@ -419,12 +457,16 @@ void TTrackManager::btnUpdateMobileClick() {
         return;
     }
 
+    // One card, one run: another process updating or reading the same card would mix its
+    // files and its database with this run's.
+    if (!LockCard(*this, st.CardLock))
+        return;
     // The upload folder actually used, with every level of it. Nothing of the run is
     // written through a link on the card, which could lead anywhere: a link in the way of
     // the upload folder or of the database stops the run before anything is copied.
     const std::string uploadFolder = drive + Model.UploadPath;
+    const std::string dbFolder = drive + std::string(iTunesDBFolder);
     try {
-        const std::string dbFolder = drive + std::string(iTunesDBFolder);
         const std::string link = TContainedRoot::OfDrive(dbFolder).FirstLink(dbFolder);
         if (!link.empty())
             throw ELinkRefused(link);
@@ -433,13 +475,17 @@ void TTrackManager::btnUpdateMobileClick() {
         const std::string text = Messages.Fmt(LinkRefusedName, {e.Link});
         Log.AddLog(text);
         Log.AddLog(Messages.Text(UpdateFailedName));
+        st.CardLock.Unlock();
         ui_.ShowWarning(text);
         return;
     } catch (const Exception&) {
         Log.AddLog(Messages.Fmt(UploadFolderName, {uploadFolder}));
         Log.AddLog(Messages.Text(UpdateFailedName));
+        st.CardLock.Unlock();
         return;
     }
+    if (const int removed = RemoveCardLeftovers(uploadFolder, dbFolder); removed > 0)
+        Log.AddLog(Messages.Fmt("leftovers_removed", {IntToStr(removed)}));
 
     TransFlashTimer.Enabled = false;
     Model.CopyingFileSize = 0;
@@ -523,11 +569,15 @@ void TTrackManager::btnUpdateMobileClick() {
     cv.TempFolder.clear();
     if (!st.ConvertJobs.empty()) {
         try {
-            cv.TempFolder = CreateTempFolder("brisvane-convert");
+            cv.TempFolder = CreateTempFolder(ConvertFolderPrefix);
+            // Locked while the run uses it: the start of another instance removes only the
+            // folders of runs that have ended.
+            st.ConvertFolderLock.TryLock(ToLinuxPath(cv.TempFolder));
         } catch (const Exception& e) {
             Log.AddLog(Messages.Fmt(EncodeFailedName, {e.Message()}));
             Log.AddLog(Messages.Text(UpdateFailedName));
             st.StopTag = 0;
+            st.CardLock.Unlock();
             return;
         }
     }
@@ -543,6 +593,7 @@ void TTrackManager::btnUpdateMobileClick() {
 }
 
 void TTrackManager::btnCancelClick() {
+    BV_ASSERT_GUI_THREAD();
     auto& st = UpdateStateOf(*this);
     if (st.StopTag == 1) {
         Model.CancelRequested = 1;
@@ -705,6 +756,7 @@ void TTrackManager::TUpdateState::ThreadCopyExecute() {
 }
 
 void TTrackManager::TUpdateState::ThreadCopyFinish() {
+    BV_ASSERT_GUI_THREAD();
     if (!*Alive)
         return;
     // Everything the worker found is applied before its end is.
@@ -723,6 +775,7 @@ void TTrackManager::TUpdateState::ThreadCopyFinish() {
 }
 
 void TTrackManager::TUpdateState::ThreadConvertFinish() {
+    BV_ASSERT_GUI_THREAD();
     if (!*Alive)
         return;
     // Everything the worker found is applied before its end is.
@@ -741,6 +794,7 @@ void TTrackManager::TUpdateState::ThreadConvertFinish() {
         DeleteTree(Convert.TempFolder);
         Convert.TempFolder.clear();
     }
+    ConvertFolderLock.Unlock();
     StartBuildWhenDone();
 }
 
@@ -856,6 +910,7 @@ void TTrackManager::TUpdateState::ThreadBuildDBExecute(const TDatabaseSnapshot& 
 }
 
 void TTrackManager::TUpdateState::ThreadBuildDBFinish() {
+    BV_ASSERT_GUI_THREAD();
     if (!*Alive)
         return;
     // Everything the worker found is applied before its end is.
@@ -872,6 +927,7 @@ void TTrackManager::TUpdateState::FinishRun() {
     Owner.Ui().Beep();
     StopTag = 0;
     UpdateRunning = false;
+    CardLock.Unlock();
     Owner.Ui().SetDriveSelectorEnabled(true);
     Owner.RefreshTrackView();
     EndRun();

@@ -11,6 +11,7 @@
 #include "BvThread.h"
 #include "DatabaseReader.h"
 #include "Dispatcher.h"
+#include "SafeFiles.h"
 #include "TrackManager.h"
 #include "UploadNames.h"
 
@@ -145,6 +146,13 @@ struct TTrackManager::TUpdateState {
     // The message texts of the run, so a language change never races a worker.
     TManagerMessages Texts;
     TDatabaseSnapshot BuildSnapshot;
+    // The card's lock, held from the start of a run until it has ended: one card, one run,
+    // also across processes.
+    TFolderLock CardLock;
+    // The card's lock while a card read, scan or dead-file check runs on its worker.
+    TFolderLock CardReadLock;
+    // The convert worker's private folder, locked while the run uses it.
+    TFolderLock ConvertFolderLock;
 
     // ---- shared with the workers ---------------------------------------------
     // Whether the run must stop (Stop pressed, or the manager closing).
@@ -229,6 +237,14 @@ struct TTrackManager::TUpdateState {
     // A liveness token the posted calls hold: cleared when the state goes.
     std::shared_ptr<TTrackManager*> Alive;
 };
+
+// The encoder's private folder in the temporary folder: this prefix, "-" and six characters.
+inline constexpr std::string_view ConvertFolderPrefix = "brisvane-convert";
+
+// Takes the card's lock for one command, or says that another run uses the card (logged
+// and shown) and gives false. A card that cannot be opened is left to the command, which
+// reports it its own way.
+bool LockCard(TTrackManager& m, TFolderLock& lock);
 
 // The section's state, made on first use (GUI thread).
 TTrackManager::TUpdateState& UpdateStateOf(TTrackManager& manager);

@@ -75,6 +75,7 @@ std::vector<int> TTrackManager::SelectedEntries() const {
 }
 
 void TTrackManager::btnRemoveClick() {
+    BV_ASSERT_GUI_THREAD();
     if (RefuseWhileBusy())
         return;
     const int shown = SelectedPlaylist();
@@ -155,20 +156,24 @@ void TTrackManager::btnRemoveClick() {
 }
 
 void TTrackManager::Selectall1Click() {
+    BV_ASSERT_GUI_THREAD();
     BvPlaylist.SelectAll();
     NotifyView(TViewId::TrackView);
 }
 
 void TTrackManager::Inverseselection1Click() {
+    BV_ASSERT_GUI_THREAD();
     BvPlaylist.InvertSelection();
     NotifyView(TViewId::TrackView);
 }
 
 void TTrackManager::Selectnone1Click() {
+    BV_ASSERT_GUI_THREAD();
     RefreshTrackView();
 }
 
 void TTrackManager::BvPlaylistGLKeyDown(uint16_t key, TKeyShift shift) {
+    BV_ASSERT_GUI_THREAD();
     const bool onlyCtrl = shift.Ctrl && !shift.Shift && !shift.Alt;
     if (key == KeyDelete)
         btnRemoveClick();

@@ -18,6 +18,7 @@
 //   NextTimerDueMs()      milliseconds until the next timer is due.
 #pragma once
 
+#include <cassert>
 #include <cstdint>
 #include <exception>
 #include <functional>
@@ -25,6 +26,12 @@
 // The calling thread becomes the GUI thread.
 void SetMainThread();
 bool IsMainThread();
+
+// Controls and the track manager's state belong to the GUI thread: a worker posts
+// its progress and results (Queue) and never changes them itself. Debug builds
+// stop at once when one does; commands and posted results start with this.
+#define BV_ASSERT_GUI_THREAD()                                                                     \
+    assert(IsMainThread() && "controls and the manager's state change on the GUI thread only")
 
 // Runs call on the GUI thread and waits for it. On the GUI thread it runs at
 // once; an exception thrown by call is re-thrown in the caller. The GUI thread

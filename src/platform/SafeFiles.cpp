@@ -419,9 +419,8 @@ bool LockedByNobody(int folderFd, const std::string& name, bool folder, TFileHan
            opened.st_dev == now.st_dev && opened.st_ino == now.st_ino;
 }
 
-int RemoveLeftovers(const std::string& linuxFolder,
+int RemoveLeftovers(const TFileHandle& folder,
                     const std::function<bool(const std::string&)>& isLeftover, bool folders) {
-    TFileHandle folder(::open(linuxFolder.c_str(), O_RDONLY | O_DIRECTORY | O_CLOEXEC));
     if (!folder.Valid())
         return 0;
     int removed = 0;
@@ -448,16 +447,32 @@ int RemoveLeftovers(const std::string& linuxFolder,
 
 int RemoveUnlockedLeftovers(const std::string& linuxFolder,
                             const std::function<bool(const std::string& name)>& isLeftover) {
-    return RemoveLeftovers(linuxFolder, isLeftover, false);
+    return RemoveLeftovers(
+        TFileHandle(::open(linuxFolder.c_str(), O_RDONLY | O_DIRECTORY | O_CLOEXEC)), isLeftover,
+        false);
+}
+
+int RemoveUnlockedLeftoversIn(const TFileHandle& folder,
+                              const std::function<bool(const std::string& name)>& isLeftover) {
+    return RemoveLeftovers(folder, isLeftover, false);
 }
 
 int RemoveUnlockedLeftoverFolders(const std::string& linuxFolder,
                                   const std::function<bool(const std::string& name)>& isLeftover) {
-    return RemoveLeftovers(linuxFolder, isLeftover, true);
+    return RemoveLeftovers(
+        TFileHandle(::open(linuxFolder.c_str(), O_RDONLY | O_DIRECTORY | O_CLOEXEC)), isLeftover,
+        true);
 }
 
 bool IsHexDigits(std::string_view text, size_t count) {
     return text.size() == count && std::all_of(text.begin(), text.end(), [](char c) {
                return (c >= '0' && c <= '9') || (c >= 'a' && c <= 'f') || (c >= 'A' && c <= 'F');
            });
+}
+
+bool IsReplacementName(std::string_view name, std::string_view target) {
+    const size_t length = 1 + target.size() + 1 + 16;
+    return name.size() == length && name[0] == '.' && name[1 + target.size()] == '.' &&
+           Folded(name.substr(1, target.size())) == Folded(target) &&
+           IsHexDigits(name.substr(length - 16), 16);
 }

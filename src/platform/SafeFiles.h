@@ -161,8 +161,14 @@ private:
 // exist). Never follows a link; returns how many were removed.
 int RemoveUnlockedLeftovers(const std::string& linuxFolder,
                             const std::function<bool(const std::string& name)>& isLeftover);
+// The same in a folder already open (one opened through a contained root).
+int RemoveUnlockedLeftoversIn(const TFileHandle& folder,
+                              const std::function<bool(const std::string& name)>& isLeftover);
 // The same for folders of this user, removed with their contents.
 int RemoveUnlockedLeftoverFolders(const std::string& linuxFolder,
                                   const std::function<bool(const std::string& name)>& isLeftover);
 // Whether text is exactly count hexadecimal digits.
 bool IsHexDigits(std::string_view text, size_t count);
+// Whether name is the temporary name WriteReplacementIn gives a replacement of target
+// (letter case of target ignored).
+bool IsReplacementName(std::string_view name, std::string_view target);

@@ -3,7 +3,13 @@
 #include "RtFileUtils.h"
 #include "SafeFiles.h"
 
+#include <chrono>
+#include <fcntl.h>
 #include <map>
+#include <random>
+#include <spawn.h>
+#include <sys/wait.h>
+#include <thread>
 
 using namespace BvTest;
 
@@ -106,4 +112,297 @@ TEST(CardLinkedFile, TrackFileThatIsALinkIsReplacedAsALink) {
     EXPECT_EQ("not the card's", ReadWholeFile(outside));
     for (const auto& e : fs::directory_iterator(t.Card + "/mobile/audio"))
         EXPECT_FALSE(fs::is_symlink(e.symlink_status())) << e.path();
+}
+
+// ---- A second process --------------------------------------------------------------
+
+namespace {
+
+// A run of the child program; its standard output goes to a file.
+class TChildRun {
+public:
+    TChildRun(const std::vector<std::string>& args, const std::vector<std::string>& env,
+              const std::string& outFile)
+        : out_(outFile) {
+        std::vector<std::string> argv = {BV_UPDATE_CHILD};
+        argv.insert(argv.end(), args.begin(), args.end());
+        std::vector<char*> cargs;
+        for (auto& a : argv)
+            cargs.push_back(a.data());
+        cargs.push_back(nullptr);
+        std::vector<std::string> environment = env;
+        for (char** e = environ; *e; ++e)
+            environment.push_back(*e);
+        std::vector<char*> cenv;
+        for (auto& e : environment)
+            cenv.push_back(e.data());
+        cenv.push_back(nullptr);
+        posix_spawn_file_actions_t actions;
+        posix_spawn_file_actions_init(&actions);
+        posix_spawn_file_actions_addopen(&actions, 1, outFile.c_str(), O_WRONLY | O_CREAT | O_TRUNC,
+                                         0644);
+        posix_spawn_file_actions_addopen(&actions, 2, (outFile + ".err").c_str(),
+                                         O_WRONLY | O_CREAT | O_TRUNC, 0644);
+        EXPECT_EQ(0, posix_spawn(&pid_, cargs[0], &actions, nullptr, cargs.data(), cenv.data()));
+        posix_spawn_file_actions_destroy(&actions);
+    }
+    ~TChildRun() {
+        if (pid_ > 0 && !done_) {
+            kill(pid_, SIGKILL);
+            Wait();
+        }
+    }
+    pid_t Pid() const { return pid_; }
+    // The exit code, or 128 + the signal that ended it.
+    int Wait() {
+        if (!done_) {
+            int status = 0;
+            waitpid(pid_, &status, 0);
+            Ended(status);
+        }
+        return code_;
+    }
+    void Ended(int status) {
+        done_ = true;
+        code_ = WIFEXITED(status) ? WEXITSTATUS(status) : 128 + WTERMSIG(status);
+    }
+    bool Done() const { return done_; }
+    void Kill() {
+        kill(pid_, SIGKILL);
+        Wait();
+    }
+    std::string Output() const {
+        return ReadWholeFile(out_) +
+               (fs::exists(out_ + ".err") ? ReadWholeFile(out_ + ".err") : "");
+    }
+
+private:
+    std::string out_;
+    pid_t pid_ = -1;
+    bool done_ = false;
+    int code_ = -1;
+};
+
+// Whether the database on the card describes exactly the music files that lie in its
+// upload folder, each with the size it has there.
+void ExpectDatabaseDescribesTheCard(TCardRun& t) {
+    t.M().ReadiTuneDB1Click();
+    t.Pump();
+    std::map<std::string, std::string> listed, onCard;
+    for (int r = 0; r < t.M().Model.TrackCount(); ++r)
+        listed[LowerCase(ExtractFileName(t.Field(r, "FileName")))] = t.Field(r, "Size");
+    for (const auto& e : fs::directory_iterator(t.Card + "/mobile/audio"))
+        if (e.is_regular_file() && e.path().filename().string()[0] != '.')
+            onCard[LowerCase(e.path().filename().string())] = IntToStr(int64_t(e.file_size()));
+    EXPECT_EQ(onCard, listed) << t.AllLog();
+}
+
+} // namespace
+
+TEST(CardLock, TwoUpdatesOfOneCardStartedTogetherOneIsRefused) {
+    TCardRun t;
+    const std::vector<std::string> first = {ToLinuxPath(t.PcFile("v23_latin1_cbr.mp3", "a.mp3")),
+                                            ToLinuxPath(t.PcFile("v11_only.mp3", "b.mp3"))};
+    // The second run has a file of the same name and another size: a database of one run
+    // describing the other run's card file would show.
+    const std::vector<std::string> second = {
+        ToLinuxPath(t.PcFile("v24_utf8_vbr.mp3", "c.mp3")),
+        ToLinuxPath(t.PcFile("v24_utf16be_mpeg2.mp3", "other/a.mp3"))};
+    const std::string release = t.Folder.Path("release");
+    std::vector<std::string> secondArgs = {t.Card, t.Folder.Path("data2"), second[0], second[1]};
+    fs::create_directories(t.Folder.Path("data1"));
+    fs::create_directories(t.Folder.Path("data2"));
+    const std::vector<std::string> env = {"BV_CHILD_HOLD=" + release};
+    std::vector<std::unique_ptr<TChildRun>> runs;
+    runs.push_back(std::make_unique<TChildRun>(
+        std::vector<std::string>{t.Card, t.Folder.Path("data1"), first[0], first[1]}, env,
+        t.Folder.Path("out1")));
+    runs.push_back(std::make_unique<TChildRun>(secondArgs, env, t.Folder.Path("out2")));
+
+    // The run that gets the card waits inside its first copy; the other one ends.
+    int status = 0;
+    const pid_t ended = waitpid(-1, &status, 0);
+    for (auto& run : runs)
+        if (run->Pid() == ended)
+            run->Ended(status);
+    WriteWholeFile(release, "go");
+    int updated = 0, refused = 0;
+    for (auto& run : runs) {
+        const int code = run->Wait();
+        const std::string out = run->Output();
+        if (code == 0 && out.find("Mobile updated!") != std::string::npos)
+            ++updated;
+        if (code == 3 && out.find("is being used by another run") != std::string::npos &&
+            out.find("Mobile updated!") == std::string::npos)
+            ++refused;
+    }
+    EXPECT_EQ(1, updated) << runs[0]->Output() << "\n----\n" << runs[1]->Output();
+    EXPECT_EQ(1, refused);
+    ExpectDatabaseDescribesTheCard(t);
+    EXPECT_EQ(2, t.M().Model.TrackCount());
+}
+
+TEST(CardLock, ACardInUseRefusesEveryCardCommand) {
+    TCardRun t;
+    fs::create_directories(t.Card + "/iTunes/iTunes_Control/iTunes");
+    WriteWholeFile(t.Card + "/iTunes/iTunes_Control/iTunes/iTunesDB", "kept");
+    TFolderLock other;
+    ASSERT_TRUE(other.TryLock(t.Card));
+    t.Add(t.PcFile("v23_latin1_cbr.mp3", "one.mp3"));
+    t.Update();
+    t.M().ReadiTuneDB1Click();
+    t.Pump();
+    t.M().btnScanClick();
+    t.Pump();
+    t.M().btnScanMobileClick();
+    t.Pump();
+    t.Ui.Answers.push_back(TQuestionResult::Yes); // asked first; the card's lock refuses
+    t.M().DeletephoneDB1Click();
+    EXPECT_EQ(5, std::count_if(t.Ui.Warnings.begin(), t.Ui.Warnings.end(), [](const auto& w) {
+                  return w.find("E: is being used by another run") != std::string::npos;
+              }));
+    EXPECT_EQ("kept", t.Db());
+    EXPECT_EQ(1, t.M().Model.TrackCount()) << "the read did not reset the track list";
+    EXPECT_FALSE(fs::exists(t.Card + "/mobile"));
+    // Once the other run has let go, the card is there for this one.
+    other.Unlock();
+    t.Update();
+    EXPECT_TRUE(t.Logged("Mobile updated!")) << t.AllLog();
+}
+
+// ---- Leftovers of interrupted runs ----------------------------------------------------
+
+TEST(Leftovers, ThoseOfKilledRunsGoAndLookalikesStay) {
+    TCardRun t;
+    const std::string tmp = t.Folder.Path("tmp");
+    fs::create_directories(tmp);
+    const char* oldTmp = std::getenv("TMPDIR");
+    const std::string savedTmp = oldTmp ? oldTmp : "";
+    setenv("TMPDIR", tmp.c_str(), 1);
+    const std::string audio = t.Card + "/mobile/audio/";
+    const std::string db = t.Card + "/iTunes/iTunes_Control/iTunes/";
+    const std::string data = t.Folder.Path("pc/");
+    fs::create_directories(audio);
+    fs::create_directories(db);
+    // What a killed run leaves.
+    const std::vector<std::string> left = {
+        audio + ".bvcopy-0123456789abcdef", db + ".iTunesDB.89abcdef01234567",
+        data + ".brisvane.ini.0123456789abcdef", data + ".MediaDB.db3.fedcba9876543210",
+        data + ".MediaDB.db0.00112233445566aa"};
+    // Files of the same look that this program did not make, or that a living process is
+    // still writing.
+    const std::vector<std::string> kept = {audio + ".bvcopy-notes",
+                                           audio + ".bvcopy-0123456789abcdef0",
+                                           t.Card + "/.bvcopy-0123456789abcdef",
+                                           db + ".iTunesDB.backup",
+                                           data + ".brisvane.ini.old",
+                                           data + ".MediaDB.db8.0123456789abcdef",
+                                           data + "brisvane.ini.0123456789abcdef",
+                                           data + ".MediaDB.db1.abcdefabcdefabcd"};
+    for (const auto& f : left)
+        WriteWholeFile(f, "partial");
+    for (const auto& f : kept)
+        WriteWholeFile(f, "someone's");
+    fs::create_directories(tmp + "/brisvane-convert-a1B2c3");
+    WriteWholeFile(tmp + "/brisvane-convert-a1B2c3/temp.wav", "partial");
+    fs::create_directories(tmp + "/brisvane-convert-living");
+    fs::create_directories(tmp + "/brisvane-convert-notes");
+    fs::create_directories(tmp + "/brisvane-convert-x");
+    TFolderLock living, writing;
+    ASSERT_TRUE(living.TryLock(tmp + "/brisvane-convert-living"));
+    ASSERT_TRUE(writing.TryLock(data + ".MediaDB.db1.abcdefabcdefabcd"));
+    WriteWholeFile(tmp + "/brisvane-convert-notes/x", "");
+
+    // The start of the program clears its own folders, the start of an update the card.
+    t.M().FormCreate();
+    t.Add(t.PcFile("v23_latin1_cbr.mp3", "one.mp3"));
+    t.Update();
+    EXPECT_TRUE(t.Logged("Mobile updated!")) << t.AllLog();
+    EXPECT_TRUE(t.Logged("2 files left on the memory card by an interrupted run were removed."))
+        << t.AllLog();
+    for (const auto& f : left)
+        EXPECT_FALSE(fs::exists(f)) << f;
+    for (const auto& f : kept)
+        EXPECT_EQ("someone's", ReadWholeFile(f)) << f;
+    EXPECT_FALSE(fs::exists(tmp + "/brisvane-convert-a1B2c3"));
+    EXPECT_TRUE(fs::exists(tmp + "/brisvane-convert-living"));
+    EXPECT_TRUE(fs::exists(tmp + "/brisvane-convert-x"));
+    EXPECT_TRUE(fs::exists(tmp + "/brisvane-convert-notes/x"));
+    if (oldTmp)
+        setenv("TMPDIR", savedTmp.c_str(), 1);
+    else
+        unsetenv("TMPDIR");
+}
+
+// ---- Killed runs --------------------------------------------------------------------
+
+namespace {
+
+// Every temporary a run makes, wherever it lies below the folder.
+std::vector<std::string> TemporariesBelow(const std::string& folder) {
+    std::vector<std::string> found;
+    for (const auto& e : fs::recursive_directory_iterator(folder)) {
+        const std::string name = e.path().filename().string();
+        if (name.rfind(".bvcopy-", 0) == 0 || name.rfind(".iTunesDB.", 0) == 0 ||
+            name.rfind(".brisvane.ini.", 0) == 0 || name.rfind(".MediaDB.", 0) == 0 ||
+            name.rfind("brisvane-convert-", 0) == 0)
+            found.push_back(e.path().string());
+    }
+    return found;
+}
+
+} // namespace
+
+TEST(UpdateKilled, KilledAtADozenMomentsThenACleanRunLeavesNothingBehind) {
+    TCardRun t;
+    const std::string tmp = t.Folder.Path("tmp");
+    const std::string data = t.Folder.Path("data");
+    fs::create_directories(tmp);
+    fs::create_directories(data);
+    // Tracks to copy (M4A files are never encoded) and one to encode.
+    std::vector<std::string> files = {ToLinuxPath(t.PcM4a("big0.m4a", 30.0, 256))};
+    for (int i = 1; i < 6; ++i) {
+        files.push_back(t.Folder.Path("pc/big" + std::to_string(i) + ".m4a"));
+        fs::copy_file(files[0], files.back());
+    }
+    files.push_back(ToLinuxPath(t.PcFile("v23_latin1_cbr.mp3", "loud.mp3")));
+    std::vector<std::string> args = {t.Card, data};
+    args.insert(args.end(), files.begin(), files.end());
+    const std::vector<std::string> env = {"TMPDIR=" + tmp, "BV_CHILD_ENCODE=1"};
+
+    // A whole run first, to know how long one takes.
+    const auto start = std::chrono::steady_clock::now();
+    {
+        TChildRun run(args, env, t.Folder.Path("out-first"));
+        ASSERT_EQ(0, run.Wait()) << run.Output();
+    }
+    const auto whole = std::chrono::duration_cast<std::chrono::milliseconds>(
+                           std::chrono::steady_clock::now() - start)
+                           .count();
+
+    std::mt19937 random(20261211);
+    for (int kill = 0; kill < 12; ++kill) {
+        // The card's copies go, so every run copies again; the old database stays.
+        fs::remove_all(t.Card + "/mobile");
+        const int after = std::uniform_int_distribution<int>(0, int(whole))(random);
+        TChildRun run(args, env, t.Folder.Path("out-" + std::to_string(kill)));
+        std::this_thread::sleep_for(std::chrono::milliseconds(after));
+        run.Kill();
+        SCOPED_TRACE("killed after " + std::to_string(after) + " ms of " + std::to_string(whole));
+        const std::string db = t.Db();
+        ASSERT_FALSE(db.empty()) << "the database of the first run is still there";
+        EXPECT_TRUE(DatabaseChecker::Check(db).Ok()) << DatabaseChecker::Check(db).Error;
+        t.LogLines.clear();
+        t.M().ReadiTuneDB1Click();
+        t.Pump();
+        EXPECT_FALSE(t.Logged("Could not read")) << t.AllLog();
+        EXPECT_TRUE(t.Ui.Warnings.empty()) << t.Ui.Warnings.front();
+    }
+
+    TChildRun clean(args, env, t.Folder.Path("out-clean"));
+    ASSERT_EQ(0, clean.Wait()) << clean.Output();
+    for (const std::string& folder : {t.Card, data, tmp})
+        EXPECT_EQ(std::vector<std::string>{}, TemporariesBelow(folder)) << folder;
+    ExpectDatabaseDescribesTheCard(t);
+    EXPECT_EQ(7, t.M().Model.TrackCount());
 }

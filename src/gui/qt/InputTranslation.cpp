@@ -238,10 +238,11 @@ bool TWinControl::QtEvent(QEvent* event) {
         }
         QPoint p = me->position().toPoint();
         bool draggingBefore = DragSourceControl() == this;
-        Perform(msg, QtKeys(me->buttons() | me->button(), me->modifiers()),
-                MakeLParam(p.x(), p.y()));
+        TMessageTakenWatch watch;
+        watch.Perform(this, msg, QtKeys(me->buttons() | me->button(), me->modifiers()),
+                      MakeLParam(p.x(), p.y()));
         // While the control runs a drag, the widget underneath must not select or scroll.
-        return own || draggingBefore || DragSourceControl() == this;
+        return own || watch.Taken() || draggingBefore || DragSourceControl() == this;
     }
     case QEvent::Wheel: {
         auto* we = static_cast<QWheelEvent*>(event);
@@ -252,11 +253,13 @@ bool TWinControl::QtEvent(QEvent* event) {
             return false;
         // Handled by the control or scrolled by the default handling through WM_VSCROLL:
         // Qt must not scroll the widget a second time its own way.
-        return Perform(WM_MOUSEWHEEL,
-                       static_cast<intptr_t>(
-                           static_cast<uint32_t>((QtKeys(we->buttons(), we->modifiers()) & 0xFFFF) |
-                                                 ((delta & 0xFFFF) << 16))),
-                       MakeLParam(screen.X, screen.Y)) != 0;
+        TMessageTakenWatch watch;
+        return watch.Perform(this, WM_MOUSEWHEEL,
+                             static_cast<intptr_t>(static_cast<uint32_t>(
+                                 (QtKeys(we->buttons(), we->modifiers()) & 0xFFFF) |
+                                 ((delta & 0xFFFF) << 16))),
+                             MakeLParam(screen.X, screen.Y)) != 0 ||
+               watch.Taken();
     }
     case QEvent::Enter:
         TrackMouse(this);
@@ -273,14 +276,16 @@ bool TWinControl::QtEvent(QEvent* event) {
         uint32_t msg = down ? (alt ? WM_SYSKEYDOWN : WM_KEYDOWN) : (alt ? WM_SYSKEYUP : WM_KEYUP);
         intptr_t lp = ShiftStateToKeyData(QtShift(ke->modifiers()));
         bool swallowed = false;
+        // A key a hook took is neither typed by the control's own handling nor by Qt's.
+        TMessageTakenWatch watch;
         // Each key goes first to the control as a notification (menu short cuts, dialog keys
         // such as Tab, Enter and Esc, accelerators), and only when none takes it as the key.
         if (vk) {
             swallowed = Perform(msg + CN_BASE, vk, lp) != 0;
             if (!swallowed && IsControlAlive(this)) {
                 TMessage m{msg, static_cast<uint64_t>(vk), lp, 0};
-                Perform(m);
-                swallowed = m.Result != 0;
+                watch.Perform(this, m);
+                swallowed = m.Result != 0 || watch.Taken();
             }
         }
         if (down && !swallowed && !ke->text().isEmpty() &&
@@ -294,8 +299,8 @@ bool TWinControl::QtEvent(QEvent* event) {
                     continue;
                 }
                 TMessage m{charMsg, ch.unicode(), lp, 0};
-                Perform(m);
-                swallowed = swallowed || m.Result != 0;
+                watch.Perform(this, m);
+                swallowed = swallowed || m.Result != 0 || watch.Taken();
             }
             // Alt with a character is a command, never typing.
             if (alt)
@@ -315,7 +320,9 @@ bool TWinControl::QtEvent(QEvent* event) {
     case QEvent::ContextMenu: {
         auto* ce = static_cast<QContextMenuEvent*>(event);
         TPoint screen = ClientToScreen({ce->pos().x(), ce->pos().y()});
-        return Perform(WM_CONTEXTMENU, 0, MakeLParam(screen.X, screen.Y)) != 0 || own;
+        TMessageTakenWatch watch;
+        return watch.Perform(this, WM_CONTEXTMENU, 0, MakeLParam(screen.X, screen.Y)) != 0 ||
+               watch.Taken() || own;
     }
     case QEvent::DragEnter:
     case QEvent::DragMove: {

@@ -140,11 +140,10 @@ void SetCursorPos(TPoint pos);
 void SetDragCursor(int cursor);
 // The primary screen's logical dots per inch, rounded (0 when there is no screen).
 int ScreenPixelsPerInch();
-// Toggles a dotted frame on a transparent window over the screen that takes no input; the
-// window shows while a frame is on it.
+// Toggles a dotted frame on the screen, made of four thin windows that take no input.
 void InvertScreenFrame(const TRect& screenRect);
-// That window, once made (for tests).
-QWidget* ScreenOverlay();
+// The edge windows of the frames on the screen (for tests).
+std::vector<QWidget*> ScreenFrameWindows();
 
 // The drag image: a picture (mask white: transparent) on a top-level window that takes no
 // input, its top-left corner at a screen point.
