@@ -228,6 +228,11 @@ private:
     std::unique_ptr<TControlStrings> lines_;
     TScrollStyle scrollBars_ = TScrollStyle::ssNone;
     bool wordWrap_ = true;
+    // The text last put into the widget and the document's revision after it: lines added
+    // at the end are appended, not the whole text laid out again (a long log stays fast).
+    std::string shownText_;
+    const void* shownDocument_ = nullptr;
+    int shownRevision_ = -1;
 };
 
 class TMemo : public TCustomMemo {

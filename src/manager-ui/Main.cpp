@@ -44,6 +44,7 @@ TForm1::~TForm1() {
     if (Manager) {
         Manager->ViewSink = nullptr;
         Manager->ProgressSink = nullptr;
+        Manager->RunSink = nullptr;
         Manager->Log.SetSink(nullptr);
     }
 }
@@ -152,6 +153,8 @@ void TForm1::FollowTimers() {
             timer->SetInterval(static_cast<unsigned>(state->Interval));
         timer->SetEnabled(state->Enabled);
     }
+    // What the handler changed of the card state shows at once (MainCard.cpp).
+    SyncCardState();
 }
 
 // ---- Following the manager --------------------------------------------------------------

@@ -169,6 +169,17 @@ public:
     TMemo* MemoLog = nullptr;
     TBvImgBtn* btnCancel = nullptr; // "Stop", hidden while nothing runs
     TTimer* TransFlashTimer = nullptr;
+    // Hands the log lines gathered since its last tick to the memo in one change.
+    TTimer* LogTimer = nullptr;
+    // A run on the card began or ended: greys or ungreys what it holds off, shows or
+    // hides "Stop", opens the boxes that show it.
+    void RunChanged(TTrackManager::TRunKind run, bool running);
+    // The window follows the card state after every handler: "Stop", the greyed
+    // commands, the detection timer and the phone drive of the selector.
+    void SyncCardState();
+    // The log lines gathered so far go to the memo, which shows its last line.
+    void FlushLog();
+    bool AskYesNo(const std::string& text) override;
 
     // ---- Tracks (MainTracks.cpp) -----------------------------------------------------
     TBvPlaylist* BvPlaylist = nullptr;
@@ -365,6 +376,9 @@ private:
     void TrackViewKeyDown(uint16_t& key, TShiftState shift);
 
     std::vector<TCommandBinding> commands_;
+    // MainCard.cpp
+    std::vector<std::string> pendingLog_;
+    bool heldGreyed_ = false;
     struct TColumnFit {
         TControl* Control;
         int RightMargin;

@@ -22,6 +22,10 @@ public:
     virtual void ShowWarning(const std::string& text) = 0;
     // A confirmation box with Yes, No and Cancel.
     virtual TQuestionResult AskYesNoCancel(const std::string& text) = 0;
+    // A question with Yes and No; true on Yes.
+    virtual bool AskYesNo(const std::string& text) {
+        return AskYesNoCancel(text) == TQuestionResult::Yes;
+    }
     // A one-line input box with OK and Cancel; `value` holds the start text and,
     // after OK, the entered text. False on Cancel.
     virtual bool InputQuery(const std::string& caption, const std::string& prompt,

@@ -379,7 +379,9 @@ public:
     void Start();
     // The main window's creation.
     void FormCreate();
-    // Saves the settings; closing is always allowed.
+    // While a card command runs, asks whether to stop it: No keeps the window and the
+    // run (false); Yes stops it and waits a bounded time for its workers and the
+    // encoder, saying what did not end. Then saves the settings; true.
     bool FormCloseQuery();
     // Saves the settings and the library; what can be saved is saved and a
     // failure is reported once. Never throws.
@@ -576,10 +578,26 @@ public:
     // True while an update, card read or scan runs; commands that would change
     // the track list under it are refused with a message.
     bool IsBusy() const;
-    // Closing during an update: stop it and wait for the workers (before saving).
-    void StopAndWaitForWorkers();
+    // What runs on the card: the update, a read ("Read iTunesDB", "Scan mobile", the
+    // detection's read), the card file scan, the dead-file check.
+    enum class TRunKind { None, Update, Read, Scan, FileScan, DeadCheck };
+    TRunKind CurrentRun() const;
+    // Told on the GUI thread when a run starts and when it ends (well, failed or
+    // stopped), so the windows grey what a run holds off, show Stop and open boxes.
+    std::function<void(TRunKind run, bool running)> RunSink;
+    // The handlers that a run refuses (the card commands and the commands that change
+    // the track list or the playlists), for the windows to grey their controls.
+    static const std::vector<std::string_view>& CommandsHeldWhileBusy();
+    // Whether a command (a handler name) may run now.
+    bool CommandEnabled(std::string_view handler) const;
+    // Stops what runs on the card and waits, at most timeoutMs, for the workers and
+    // the encoder to end. Returns what did not end ("the copy worker", ...), empty
+    // when everything did.
+    std::vector<std::string> StopAndWaitForWorkers(int timeoutMs = 10000);
     // Shows the refusal when busy; true then.
     bool RefuseWhileBusy();
+    // Stops a run for closing, says what did not end within the wait.
+    void StopForClose();
 
     struct TUpdateState;
     std::shared_ptr<TUpdateState> Update;

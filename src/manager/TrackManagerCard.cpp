@@ -1,5 +1,9 @@
 // Reading the card: the database on the card back into the track list and the
 // playlists, dead tracks removed, and deleting the card's database folder.
+//
+// The reading, the file checks and the file search run on a worker over a job made
+// when the command starts; the GUI thread only applies what the worker found, so the
+// window stays responsive with a slow card and thousands of tracks.
 #include "TrackManagerUpdateState.h"
 
 #include "DatabaseInspector.h"
@@ -60,6 +64,12 @@ void RegisterCardMessages(TManagerMessages& m) {
     m.Register(DroppedItemsName, "%s playlist items that belong to no playlist were dropped.");
     m.Register("card_absent", "The memory card %s is not there.");
     m.Register("no_phone_drive", "No phone drive is chosen.");
+    m.Register("card_read_stopped", "Reading the memory card was stopped.");
+    m.Register("could_not_add", "Could not add %s: %s");
+    m.Register("delete_phone_db",
+               "Delete the database of the mobile phone? The folder %s and everything in it "
+               "are deleted for good.");
+    m.Register("delete_phone_db_failed", "Could not delete the folder %s.");
     m.Register("link_refused", "%s on the memory card is a symbolic link to another place; "
                                "Brisvane writes and deletes nothing through it.");
     m.Register("card_in_use", "The memory card %s is being used by another run of Brisvane. "
@@ -67,18 +77,6 @@ void RegisterCardMessages(TManagerMessages& m) {
     m.Register("link_skipped", "%s on the memory card is a symbolic link to another place; "
                                "the files behind it were not taken as the card's.");
 }
-
-// Holds the card-busy state for one read or scan.
-class TCardBusyScope {
-public:
-    explicit TCardBusyScope(TTrackManager::TUpdateState& st) : st_(st) { ++st_.CardBusy; }
-    ~TCardBusyScope() { --st_.CardBusy; }
-    TCardBusyScope(const TCardBusyScope&) = delete;
-    TCardBusyScope& operator=(const TCardBusyScope&) = delete;
-
-private:
-    TTrackManager::TUpdateState& st_;
-};
 
 bool LockCard(TTrackManager& m, TFolderLock& lock) {
     const std::string drive = DriveText(m.Model.PhoneDrive);
@@ -108,9 +106,14 @@ bool FloppyGuard(TTrackManager& m) {
     return true;
 }
 
-void BuildPlaylistsFromDB(TTrackManager& m) {
+namespace {
+
+// The reader's tracks become rows and its playlists the playlist box's items.
+// Returns the first row it appended.
+int BuildPlaylistsFromDB(TTrackManager& m, const TBvMultiStringHolder& temp,
+                         const TPlaylistLists& uidLists) {
     TTrackModel& model = m.Model;
-    const TStringList& names = model.TempStringHolder.StringsByName(PlaylistNamesColumn);
+    const TStringList& names = temp.StringsByName(PlaylistNamesColumn);
     const int count = std::min(names.Count(), MaxPlaylists);
     if (names.Count() > MaxPlaylists)
         m.Log.AddLog(m.Messages.Fmt(ExtraPlaylistsName, {IntToStr(names.Count() - MaxPlaylists)}));
@@ -118,13 +121,13 @@ void BuildPlaylistsFromDB(TTrackManager& m) {
     std::unordered_map<std::string, std::vector<std::pair<int, int>>> positions;
     for (int p = 0; p < count; ++p) {
         m.ListBoxPlayLists.Items.Add(names[p]);
-        TStringList& uids = model.PlaylistTrackUIDs[static_cast<size_t>(p)];
+        const TStringList& uids = uidLists[static_cast<size_t>(p)];
         for (int k = 0; k < uids.Count(); ++k) {
             model.PlaylistTracks[static_cast<size_t>(p)].Add(" ");
             positions[uids[k]].push_back({p, k});
         }
     }
-    const TBvMultiStringHolder& temp = model.TempStringHolder;
+    const int firstRow = model.TrackCount();
     const int rows = TrackColumn(temp, TTrackColumn::UID).Count();
     for (int r = 0; r < rows; ++r) {
         TTrackRowSnapshot row;
@@ -142,142 +145,305 @@ void BuildPlaylistsFromDB(TTrackManager& m) {
         model.SyncAllMusic();
     }
     m.NotifyView(TViewId::PlaylistBox);
+    return firstRow;
 }
 
-// False when the database could not be read; the reset state is then restored.
-bool ReadPhoneDatabase(TTrackManager& m, const std::string& path) {
-    m.ListBoxPlayLists.Items.Clear();
-    m.ListBoxPlayLists.ItemIndex = -1;
-    m.Model.PhoneDBPath = path;
-    m.Log.AddLog(m.Messages.Text(MessageName::ReadingDatabase));
-    TReaderContext context;
-    context.PhoneDrive = m.Model.PhoneDrive;
-    context.IsInTrackList = [&m](const std::string& p) { return m.Model.IsInTrackList(p); };
-    TScanResult result;
-    try {
-        TDatabaseInspector inspector;
-        // Only the inspector window shows the report; the card read needs none.
-        result = inspector.OpenPhoneDB(path, m.Model.TempStringHolder, m.Model.PlaylistTrackUIDs,
-                                       context, false);
-    } catch (const Exception& e) {
-        const std::string text = m.Messages.Fmt(ReadFailedName, {e.Message()});
-        m.Log.AddLog(text);
-        ResetAfterFailedRead(m);
-        m.Ui().ShowWarning(text);
-        return false;
-    }
-    if (result.DroppedPlaylists > 0)
-        m.Log.AddLog(m.Messages.Fmt(ExtraPlaylistsName, {IntToStr(result.DroppedPlaylists)}));
-    if (!result.Completed)
-        m.Log.AddLog(m.Messages.Text(DbCutShortName));
-    if (result.DamagedRecords > 0)
-        m.Log.AddLog(m.Messages.Fmt(DamagedRecordsName, {IntToStr(result.DamagedRecords)}));
-    // Tracks and items the read leaves out are said once, so none goes silently.
-    if (result.RefusedLocations > 0)
-        m.Log.AddLog(m.Messages.Fmt(LeftOutName,
-                                    {IntToStr(result.RefusedLocations), result.FirstRefusedLocation,
-                                     IntToStr(result.DroppedItems)}));
-    else if (result.DroppedItems > 0)
-        m.Log.AddLog(m.Messages.Fmt(DroppedItemsName, {IntToStr(result.DroppedItems)}));
-    m.Log.AddLog(m.Messages.Text(MessageName::BuildingPlaylists));
-    BuildPlaylistsFromDB(m);
-    m.ListBoxPlayLists.ItemIndex = m.ListBoxPlayLists.Items.Count() > 0 ? 0 : -1;
-    return true;
+bool OnDrive(const std::string& path, char drive) {
+    return LowerCase(ExtractFileDrive(path)) == LowerCase(std::string(1, drive) + ":");
 }
 
-void RemoveDeadTracks(TTrackManager& m) {
-    TTrackModel& model = m.Model;
-    m.Log.AddLog(m.Messages.Text(MessageName::SearchingBadLinks));
-    DropNonRows(model);
-    // With the card gone every card file would look dead; its rows stay.
-    const bool cardThere = DriveReady(model.PhoneDrive);
-    if (!cardThere)
-        m.Log.AddLog(m.Messages.Fmt("card_absent", {DriveText(model.PhoneDrive)}));
-    // Every row is looked at first and the dead ones go together, each folder
-    // listed once: one row at a time would renumber every playlist per row.
-    const TStringList& files = TrackColumn(model.TrackListHolder, TTrackColumn::FileName);
-    std::vector<bool> dead(static_cast<size_t>(files.Count()), false);
+// Which of the files are gone. With the card away every card file would look dead;
+// those are kept.
+std::vector<bool> DeadFiles(const std::vector<std::string>& files, char drive, bool cardThere,
+                            const std::atomic<uint8_t>& cancel) {
+    std::vector<bool> dead(files.size(), false);
+    // Each folder listed once: asking per file made a large card slow.
     TFileExistsCache exists;
-    for (int i = 0; i < files.Count(); ++i) {
-        const std::string& file = files[i];
-        if (!cardThere && model.IsOnPhone(file))
+    for (size_t i = 0; i < files.size() && !cancel; ++i) {
+        if (!cardThere && OnDrive(files[i], drive))
             continue;
-        dead[static_cast<size_t>(i)] = !exists.Exists(file);
+        dead[i] = !exists.Exists(files[i]);
     }
+    return dead;
+}
+
+} // namespace
+
+std::vector<std::string> ColumnOf(const TBvMultiStringHolder& table, TTrackColumn name) {
+    const TStringList& column = TrackColumn(table, name);
+    std::vector<std::string> values;
+    values.reserve(static_cast<size_t>(column.Count()));
+    for (int i = 0; i < column.Count(); ++i)
+        values.push_back(column[i]);
+    return values;
+}
+
+namespace {
+
+// Deletes the rows the flags name (one per row) and drops the entries left without one.
+void DeleteDeadRows(TTrackModel& model, const std::vector<bool>& dead) {
     model.DeleteTracks(dead);
     DropNonRows(model);
 }
 
-// The read shared by "Read iTunesDB" and "Scan mobile"; the caller holds the busy state.
-bool ReadCard(TTrackManager& m) {
-    const std::string db = DriveText(m.Model.PhoneDrive) + std::string(iTunesDBFile);
-    if (FileExists(db) && !ReadPhoneDatabase(m, db))
-        return false;
-    RemoveDeadTracks(m);
-    return true;
+// Appends the rows the search found, passing over any the list holds by now.
+void AppendFound(TTrackManager& m, std::vector<TTrackRowSnapshot>& found) {
+    TFileNameSet listed(TrackColumn(m.Model.TrackListHolder, TTrackColumn::FileName));
+    for (TTrackRowSnapshot& row : found) {
+        if (listed.Contains(row.FileName))
+            continue;
+        row.UID = IntToStr(m.Model.TrackCount());
+        m.Model.AppendTrack(row);
+        listed.Add(row.FileName);
+    }
 }
 
-void ScanCardForFiles(TTrackManager& m); // TrackManagerScan.cpp
+} // namespace
+
+// One card, one run: the card's lock is taken before a read's reset and held until its
+// worker has ended.
+bool LockCardForRead(TTrackManager& m) {
+    return LockCard(m, UpdateStateOf(m).CardReadLock);
+}
+
+void StartCardJob(TTrackManager& m, std::unique_ptr<TCardReadJob> job) {
+    auto& st = UpdateStateOf(m);
+    job->Drive = m.Model.PhoneDrive;
+    job->Texts = m.Messages;
+    const TTrackManager::TRunKind kind = job->Kind;
+    st.CardJob = std::move(job);
+    ++st.CardBusy;
+    st.BeginRun(kind);
+    if (st.ThreadReadCard->Execute(nullptr) == 0) {
+        st.CardJob->ReadFailed = true;
+        st.CardJob->ReadError = "the card cannot be read now";
+        st.ThreadReadCardFinish();
+    }
+}
+
+std::unique_ptr<TCardReadJob> NewCardJob(TTrackManager::TRunKind kind) {
+    auto job = std::make_unique<TCardReadJob>();
+    job->Kind = kind;
+    job->ReadDatabase =
+        kind == TTrackManager::TRunKind::Read || kind == TTrackManager::TRunKind::Scan;
+    job->SearchFiles =
+        kind == TTrackManager::TRunKind::Scan || kind == TTrackManager::TRunKind::FileScan;
+    return job;
+}
+
+void SearchCardFiles(TTrackManager& owner, TCardReadJob& job, TFileNameSet& listed,
+                     const std::atomic<uint8_t>& cancel,
+                     const std::function<void(const std::string&)>& log); // TrackManagerScan.cpp
+
+// ---- The worker ------------------------------------------------------------------
+
+void TTrackManager::TUpdateState::ThreadReadCardExecute() {
+    TCardReadJob& job = *CardJob;
+    const TManagerMessages& msg = job.Texts;
+    if (CardReadStarted)
+        CardReadStarted();
+    job.CardThere = DriveReady(job.Drive);
+    TFileNameSet listed(TStringList{});
+    for (const std::string& f : job.Listed)
+        listed.Add(f);
+
+    if (job.ReadDatabase) {
+        const std::string db = DriveText(job.Drive) + std::string(iTunesDBFile);
+        if (FileExists(db)) {
+            job.DatabaseFound = true;
+            PostLog(msg.Text(MessageName::ReadingDatabase));
+            TReaderContext context;
+            context.PhoneDrive = job.Drive;
+            context.IsInTrackList = [&listed](const std::string& p) { return listed.Contains(p); };
+            try {
+                TDatabaseInspector inspector;
+                // Only the inspector window shows the report; the card read needs none.
+                job.Scan = inspector.OpenPhoneDB(db, job.Temp, job.Uids, context, false);
+            } catch (const Exception& e) {
+                job.ReadFailed = true;
+                job.ReadError = e.Message();
+                return;
+            }
+            const TScanResult& result = job.Scan;
+            if (result.DroppedPlaylists > 0)
+                PostLog(msg.Fmt(ExtraPlaylistsName, {IntToStr(result.DroppedPlaylists)}));
+            if (!result.Completed)
+                PostLog(msg.Text(DbCutShortName));
+            if (result.DamagedRecords > 0)
+                PostLog(msg.Fmt(DamagedRecordsName, {IntToStr(result.DamagedRecords)}));
+            // Tracks and items the read leaves out are said once, so none goes silently.
+            if (result.RefusedLocations > 0)
+                PostLog(msg.Fmt(LeftOutName,
+                                {IntToStr(result.RefusedLocations), result.FirstRefusedLocation,
+                                 IntToStr(result.DroppedItems)}));
+            else if (result.DroppedItems > 0)
+                PostLog(msg.Fmt(DroppedItemsName, {IntToStr(result.DroppedItems)}));
+            PostLog(msg.Text(MessageName::BuildingPlaylists));
+        }
+        if (Cancel) {
+            job.Stopped = true;
+            return;
+        }
+        PostLog(msg.Text(MessageName::SearchingBadLinks));
+        if (!job.CardThere)
+            PostLog(msg.Fmt("card_absent", {DriveText(job.Drive)}));
+        const std::vector<std::string> files = ColumnOf(job.Temp, TTrackColumn::FileName);
+        job.Dead = DeadFiles(files, job.Drive, job.CardThere, Cancel);
+        for (size_t i = 0; i < files.size(); ++i)
+            if (!job.Dead[i])
+                listed.Add(files[i]);
+    }
+    if (!job.ReadDatabase && !job.SearchFiles) {
+        PostLog(msg.Text(MessageName::SearchingBadLinks));
+        if (!job.CardThere)
+            PostLog(msg.Fmt("card_absent", {DriveText(job.Drive)}));
+        job.Dead = DeadFiles(job.Listed, job.Drive, job.CardThere, Cancel);
+    }
+    if (job.SearchFiles && !Cancel)
+        SearchCardFiles(Owner, job, listed, Cancel,
+                        [this](const std::string& line) { PostLog(line); });
+    if (Cancel)
+        job.Stopped = true;
+}
+
+void TTrackManager::TUpdateState::ThreadReadCardFinish() {
+    if (!*Alive)
+        return;
+    Flush();
+    std::unique_ptr<TCardReadJob> job = std::move(CardJob);
+    TTrackManager& m = Owner;
+    std::string warning;
+    const bool reads = job->Kind == TRunKind::Read || job->Kind == TRunKind::Scan;
+    try {
+        if (job->Stopped || Cancel) {
+            m.Log.AddLog(m.Messages.Text("card_read_stopped"));
+            // A read that did not end leaves the state of the reset it began with.
+            if (reads)
+                ResetAfterFailedRead(m);
+        } else if (reads && job->ReadFailed) {
+            warning = m.Messages.Fmt(ReadFailedName, {job->ReadError});
+            m.Log.AddLog(warning);
+            ResetAfterFailedRead(m);
+        } else if (reads) {
+            if (job->DatabaseFound) {
+                m.ListBoxPlayLists.Items.Clear();
+                m.ListBoxPlayLists.ItemIndex = -1;
+                m.Model.PhoneDBPath = DriveText(job->Drive) + std::string(iTunesDBFile);
+                m.Model.PlaylistTrackUIDs = job->Uids;
+                const int first = BuildPlaylistsFromDB(m, job->Temp, job->Uids);
+                m.ListBoxPlayLists.ItemIndex = m.ListBoxPlayLists.Items.Count() > 0 ? 0 : -1;
+                std::vector<bool> dead(static_cast<size_t>(m.Model.TrackCount()), false);
+                for (size_t i = 0; i < job->Dead.size(); ++i)
+                    if (job->Dead[i] && first + static_cast<int>(i) < m.Model.TrackCount())
+                        dead[static_cast<size_t>(first) + i] = true;
+                DeleteDeadRows(m.Model, dead);
+            } else {
+                DropNonRows(m.Model);
+            }
+            if (job->Kind == TRunKind::Scan) {
+                AppendFound(m, job->Found);
+                m.Model.UpdateAllMusic();
+                if (m.ListBoxPlayLists.Items.Count() > 0)
+                    m.ListBoxPlayLists.ItemIndex = 0;
+            }
+            m.NotifyView(TViewId::PlaylistBox);
+            m.RefreshTrackView();
+        } else if (job->Kind == TRunKind::FileScan) {
+            AppendFound(m, job->Found);
+            m.Model.UpdateAllMusic();
+            if (m.ListBoxPlayLists.Items.Count() > 0)
+                m.ListBoxPlayLists.ItemIndex = 0;
+            m.RefreshTrackView();
+        } else if (job->Kind == TRunKind::DeadCheck) {
+            // The rows are found by serial: the dead files were looked for by file.
+            std::vector<bool> dead(static_cast<size_t>(m.Model.TrackCount()), false);
+            for (size_t i = 0; i < job->Dead.size() && i < job->CheckSerials.size(); ++i) {
+                const int row = m.Model.RowOfSerial(job->CheckSerials[i]);
+                if (job->Dead[i] && row >= 0)
+                    dead[static_cast<size_t>(row)] = true;
+            }
+            DeleteDeadRows(m.Model, dead);
+            m.RefreshTrackView();
+        }
+    } catch (...) {
+        --CardBusy;
+        CardReadLock.Unlock();
+        EndRun();
+        throw;
+    }
+    --CardBusy;
+    CardReadLock.Unlock();
+    EndRun();
+    if (!warning.empty())
+        m.Ui().ShowWarning(warning);
+}
+
+// ---- Commands --------------------------------------------------------------------
 
 void TTrackManager::ReadiTuneDB1Click() {
     BV_ASSERT_GUI_THREAD();
-    auto& st = UpdateStateOf(*this);
+    UpdateStateOf(*this);
     if (RefuseWhileBusy() || FloppyGuard(*this))
         return;
-    TFolderLock lock;
-    if (!LockCard(*this, lock))
+    if (!LockCardForRead(*this))
         return;
     btnResetProgClick();
-    TCardBusyScope busy(st);
-    ReadCard(*this);
-    RefreshTrackView();
+    StartCardJob(*this, NewCardJob(TRunKind::Read));
 }
 
 void TTrackManager::btnScanClick() {
     BV_ASSERT_GUI_THREAD();
-    auto& st = UpdateStateOf(*this);
+    UpdateStateOf(*this);
     if (RefuseWhileBusy() || FloppyGuard(*this))
         return;
-    TFolderLock lock;
-    if (!LockCard(*this, lock))
+    if (!LockCardForRead(*this))
         return;
     btnResetProgClick();
-    TCardBusyScope busy(st);
-    if (ReadCard(*this))
-        ScanCardForFiles(*this);
+    StartCardJob(*this, NewCardJob(TRunKind::Scan));
 }
 
 void TTrackManager::Checkforbadfiles1Click() {
     BV_ASSERT_GUI_THREAD();
-    if (RefuseWhileBusy())
+    UpdateStateOf(*this);
+    if (RefuseWhileBusy() || !LockCardForRead(*this))
         return;
-    RemoveDeadTracks(*this);
-    RefreshTrackView();
+    auto job = NewCardJob(TRunKind::DeadCheck);
+    job->Listed = ColumnOf(Model.TrackListHolder, TTrackColumn::FileName);
+    for (int r = 0; r < Model.TrackCount(); ++r)
+        job->CheckSerials.push_back(Model.RowSerial(r));
+    StartCardJob(*this, std::move(job));
 }
 
 void TTrackManager::DeletephoneDB1Click() {
     BV_ASSERT_GUI_THREAD();
     if (RefuseWhileBusy() || FloppyGuard(*this))
         return;
+    const std::string folder =
+        ExcludeTrailingPathDelimiter(DriveText(Model.PhoneDrive) + std::string(iTunesDBFolder));
+    if (!DirectoryExists(folder))
+        return;
+    if (!ui_.AskYesNo(Messages.Fmt("delete_phone_db", {folder})))
+        return;
     TFolderLock lock;
     if (!LockCard(*this, lock))
         return;
-    std::string folder = DriveText(Model.PhoneDrive) + std::string(iTunesDBFolder);
     // Opened level by level from the card's root: a link on the way, which could lead
     // to any folder of the computer, is refused; the folder itself, when it is a link,
     // goes as a link.
     try {
-        ContainedDeleteTree(ExcludeTrailingPathDelimiter(folder));
+        ContainedDeleteTree(folder);
     } catch (const ELinkRefused& e) {
         const std::string text = Messages.Fmt("link_refused", {e.Link});
         Log.AddLog(text);
         ui_.ShowWarning(text);
+        return;
     } catch (const Exception&) {
-        // A card without the folder, or one that went away: nothing to delete.
     }
+    if (DirectoryExists(folder))
+        ui_.ShowWarning(Messages.Fmt("delete_phone_db_failed", {folder}));
 }
 
 void TTrackManager::ParseiTunesDB1Click() {
     BV_ASSERT_GUI_THREAD();
-    // The inspector window belongs to the windows layer; its menu is never visible.
+    // The inspector window belongs to the windows layer, which shows it.
 }

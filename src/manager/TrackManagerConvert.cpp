@@ -165,6 +165,7 @@ bool TTrackManager::TUpdateState::RunConverter(const std::vector<std::string>& a
         p.Arguments.push_back(Convert.Encoder);
         p.Arguments.insert(p.Arguments.end(), arguments.begin(), arguments.end());
         p.ConsoleOptions = {TBvConsoleOption::coRedirect};
+        p.OnRawRead = [this](TObject*, const std::string& block) { EncoderOutputRead(block); };
         p.Run();
         child = p.LastChild();
         EncoderPid = p.ProcessId();
@@ -189,6 +190,26 @@ bool TTrackManager::TUpdateState::RunConverter(const std::vector<std::string>& a
         child.WaitDone(10000);
     }
     return ended;
+}
+
+// The encoder writes its progress as "(42%)" again and again; the last one in a
+// block is where it stands.
+void TTrackManager::TUpdateState::EncoderOutputRead(const std::string& block) {
+    int percent = -1;
+    for (size_t close = block.find("%)"); close != std::string::npos;
+         close = block.find("%)", close + 2)) {
+        const size_t open = block.rfind('(', close);
+        if (open == std::string::npos)
+            continue;
+        int32_t value = 0;
+        if (TryStrToInt(Trim(block.substr(open + 1, close - open - 1)), value) && value >= 0 &&
+            value <= 100)
+            percent = value;
+    }
+    if (percent < 0 || !UpdateRunning)
+        return;
+    Progress2Pos = percent;
+    ShowProgress();
 }
 
 void TTrackManager::TUpdateState::ThreadConvertExecute() {

@@ -89,6 +89,8 @@ void TTrackManager::RemovePlaylistSlot(int index) {
 
 void TTrackManager::mbNewPlstClick() {
     BV_ASSERT_GUI_THREAD();
+    if (RefuseWhileBusy())
+        return;
     if (ListBoxPlayLists.Items.Count() >= MaxPlaylists) {
         ui_.ShowMessage(Messages.Text(MessageName::PlaylistLimit));
         return;
@@ -105,6 +107,8 @@ void TTrackManager::mbNewPlstClick() {
 
 void TTrackManager::Renameplaylist1Click() {
     BV_ASSERT_GUI_THREAD();
+    if (RefuseWhileBusy())
+        return;
     const int i = ListBoxPlayLists.ItemIndex;
     if (i < 0 || i >= ListBoxPlayLists.Items.Count())
         return;
@@ -118,6 +122,8 @@ void TTrackManager::Renameplaylist1Click() {
 
 void TTrackManager::Deleteplaylist1Click() {
     BV_ASSERT_GUI_THREAD();
+    if (RefuseWhileBusy())
+        return;
     const int i = ListBoxPlayLists.ItemIndex;
     if (i < 0 || i >= ListBoxPlayLists.Items.Count())
         return;
@@ -133,6 +139,8 @@ void TTrackManager::Deleteplaylist1Click() {
 
 void TTrackManager::Clearplaylists2Click() {
     BV_ASSERT_GUI_THREAD();
+    if (RefuseWhileBusy())
+        return;
     for (auto& list : Model.PlaylistTracks)
         list.Clear();
     ListBoxPlayLists.Items.Clear();
@@ -161,6 +169,8 @@ void TTrackManager::ListBoxPlayListsDragDrop(TDragSource source, int item) {
     const bool holds = !begun || DragStillHolds(*this, TDragSource::TrackView);
     const TViewDrag drag = Drag;
     EndDrag();
+    if (RefuseWhileBusy())
+        return;
     // Only the track view's lines can be dropped on a playlist name.
     if (source != TDragSource::TrackView || !holds)
         return;
@@ -171,6 +181,8 @@ void TTrackManager::ListBoxPlayListsDragDrop(TDragSource source, int item) {
 
 void TTrackManager::MoveUp2Click() {
     BV_ASSERT_GUI_THREAD();
+    if (RefuseWhileBusy())
+        return;
     const int shown = SelectedPlaylist();
     const int f = BvPlaylist.ItemIndex;
     if (shown < 0 || shown >= MaxPlaylists || f <= 0 || f >= BvPlaylist.Count())
@@ -184,6 +196,8 @@ void TTrackManager::MoveUp2Click() {
 
 void TTrackManager::MoveDown2Click() {
     BV_ASSERT_GUI_THREAD();
+    if (RefuseWhileBusy())
+        return;
     const int shown = SelectedPlaylist();
     const int f = BvPlaylist.ItemIndex;
     if (shown < 0 || shown >= MaxPlaylists || f < 0 || f >= BvPlaylist.Count() - 1)
@@ -204,6 +218,8 @@ void TTrackManager::TrackListMenuPopup() {
 
 void TTrackManager::CopyToPlayListPopup1Click(int item) {
     BV_ASSERT_GUI_THREAD();
+    if (RefuseWhileBusy())
+        return;
     // Item k targets playlist k + 1: names may repeat, positions do not.
     if (item < 0 || item >= static_cast<int>(CopyToPlaylistItems.size()))
         return;
@@ -240,6 +256,8 @@ void TTrackManager::BvPlaylistGLDragDrop(TDragSource source, int targetLine) {
     const bool holds = !begun || DragStillHolds(*this, source);
     const TViewDrag drag = Drag;
     EndDrag();
+    if (RefuseWhileBusy())
+        return;
     if (!holds)
         return;
     switch (source) {

@@ -217,26 +217,38 @@ void TTrackManager::SortMediaDB(const TSortKeys& keys) {
 
 void TTrackManager::SortbyArtist1Click() {
     BV_ASSERT_GUI_THREAD();
+    if (RefuseWhileBusy())
+        return;
     SortTrackLists(*this, ArtistKeys);
 }
 void TTrackManager::SortbyTitle1Click() {
     BV_ASSERT_GUI_THREAD();
+    if (RefuseWhileBusy())
+        return;
     SortTrackLists(*this, TitleKeys);
 }
 void TTrackManager::SortbyAlbum1Click() {
     BV_ASSERT_GUI_THREAD();
+    if (RefuseWhileBusy())
+        return;
     SortTrackLists(*this, AlbumKeys);
 }
 void TTrackManager::SortbyBitrate1Click() {
     BV_ASSERT_GUI_THREAD();
+    if (RefuseWhileBusy())
+        return;
     SortTrackLists(*this, BitrateKeys);
 }
 void TTrackManager::SortbySize1Click() {
     BV_ASSERT_GUI_THREAD();
+    if (RefuseWhileBusy())
+        return;
     SortTrackLists(*this, SizeKeys);
 }
 void TTrackManager::Sortbylength1Click() {
     BV_ASSERT_GUI_THREAD();
+    if (RefuseWhileBusy())
+        return;
     SortTrackLists(*this, LengthKeys);
 }
 

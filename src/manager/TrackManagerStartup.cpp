@@ -1,6 +1,7 @@
 // Start-up, reset and shutdown of the track manager, the library files, and the
 // small view-state helpers every concern shares.
 #include "TrackManager.h"
+#include "TrackManagerUpdateState.h"
 
 #include "Dispatcher.h"
 #include "Drives.h"
@@ -506,7 +507,15 @@ void TTrackManager::SaveMediaDB() {
     }
     // One save at a time, also across processes: two at once would interleave their renames.
     TFolderLock saving;
-    if (!saving.Lock(ToLinuxPath(Paths.DataFolder), 10000))
+    bool locked = false;
+    try {
+        locked = saving.Lock(ToLinuxPath(Paths.DataFolder), 10000);
+    } catch (const Exception& e) {
+        // A folder that cannot even be opened: the user needs to hear which files were lost.
+        throw EInOutError("The media library (MediaDB.db0 to MediaDB.db7) was not saved in " +
+                          Paths.DataFolder + ": " + e.Message());
+    }
+    if (!locked)
         throw EInOutError("The media library was not saved: another Brisvane is saving it.");
     const TSetFiles next = RenderColumns(Model.MediaDB);
     const std::string manifestFile = Paths.DataFolder + std::string(MediaDBManifestName);
@@ -552,8 +561,27 @@ void TTrackManager::SaveMediaDB() {
 
 // ---- Shutdown ----------------------------------------------------------------
 
+void TTrackManager::StopForClose() {
+    const std::vector<std::string> left =
+        StopAndWaitForWorkers(Update ? Update->CloseWaitMs : 10000);
+    if (left.empty())
+        return;
+    std::string names;
+    for (const std::string& name : left)
+        names += (names.empty() ? "" : ", ") + name;
+    try {
+        ui_.ShowWarning(Messages.Fmt("not_ended", {names}));
+    } catch (...) {
+    }
+}
+
 bool TTrackManager::FormCloseQuery() {
     BV_ASSERT_GUI_THREAD();
+    if (IsBusy()) {
+        if (!ui_.AskYesNo(Messages.Text("stop_to_close")))
+            return false;
+        StopForClose();
+    }
     // The close that follows saves again and reports a failure; reporting here too
     // would show it twice.
     try {
@@ -567,7 +595,9 @@ void TTrackManager::FormClose() {
     BV_ASSERT_GUI_THREAD();
     std::string failures;
     try {
-        StopAndWaitForWorkers();
+        // A close that was not asked first (the program ending) stops the run too.
+        if (IsBusy())
+            StopForClose();
     } catch (const Exception& e) {
         failures += e.Message();
     }

@@ -210,6 +210,8 @@ void TTrackManager::AddFilesToTrackList(const std::vector<std::string>& paths, b
 
 void TTrackManager::btnAddFileClick() {
     BV_ASSERT_GUI_THREAD();
+    if (RefuseWhileBusy())
+        return;
     std::vector<std::string> files;
     if (!ui_.OpenFiles(std::string(MediaFilter), files))
         files.clear();
@@ -218,6 +220,8 @@ void TTrackManager::btnAddFileClick() {
 
 void TTrackManager::btnAddDIRClick() {
     BV_ASSERT_GUI_THREAD();
+    if (RefuseWhileBusy())
+        return;
     std::string folder;
     if (!ui_.SelectFolder(folder))
         return;
@@ -232,5 +236,7 @@ void TTrackManager::btnAddDIRClick() {
 
 void TTrackManager::BvDragDrop1Drop(const std::vector<std::string>& paths) {
     BV_ASSERT_GUI_THREAD();
+    if (RefuseWhileBusy())
+        return;
     AddFilesToTrackList(paths, false);
 }

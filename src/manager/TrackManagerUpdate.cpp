@@ -108,6 +108,9 @@ void RegisterUpdateMessages(TManagerMessages& m) {
                                  "it: they could not be copied, encoded or did not fit (see the "
                                  "log).");
     m.Register("gone_from_card", "%s is not on the memory card and was left out of the database.");
+    m.Register("stop_to_close",
+               "The mobile phone is being worked on. Stop it and close the program?");
+    m.Register("not_ended", "These did not end in time: %s.");
     m.Register("leftovers_removed",
                "%s files left on the memory card by an interrupted run were removed.");
 }
@@ -202,6 +205,22 @@ TTrackManager::TUpdateState::TUpdateState(TTrackManager& owner)
         ThreadBuildDBExecute(*static_cast<const TDatabaseSnapshot*>(params));
     };
     ThreadBuildDB->OnFinish = [this](TObject*) { ThreadBuildDBFinish(); };
+    ThreadReadCard = makeThread();
+    ThreadReadCard->OnExecute = [this](TObject*, void*) { ThreadReadCardExecute(); };
+    ThreadReadCard->OnFinish = [this](TObject*) { ThreadReadCardFinish(); };
+    FlushTimer.SetEnabled(false);
+    FlushTimer.SetInterval(static_cast<uint32_t>(FlushInterval.count()));
+    FlushTimer.SetOnTimer([this] {
+        bool pending;
+        {
+            std::lock_guard<std::mutex> guard(MailLock);
+            pending = !Mail.empty();
+        }
+        if (pending)
+            Flush();
+        else if (ProgressDirty)
+            ShowProgress();
+    });
     BvCreateProcess1 = std::make_unique<TBvCreateProcess>();
     BvCreateProcess1->OnTerminate = [this](TObject*, uint32_t exitCode) {
         Owner.Model.ConverterRunning = 0;
@@ -238,15 +257,55 @@ TTrackManager::TUpdateState::~TUpdateState() {
     ThreadBuildDB.reset();
     ThreadCopy.reset();
     ThreadConvert.reset();
+    ThreadReadCard.reset();
     BvCreateProcess1.reset();
 }
 
 void TTrackManager::TUpdateState::Post(std::function<void(TTrackManager&)> call) {
-    Queue([alive = Alive, call = std::move(call)] {
-        BV_ASSERT_GUI_THREAD();
-        if (*alive)
-            call(**alive);
-    });
+    bool queue = false;
+    {
+        std::lock_guard<std::mutex> guard(MailLock);
+        Mail.push_back(std::move(call));
+        if (!FlushQueued && std::chrono::steady_clock::now() - LastFlush >= FlushInterval) {
+            FlushQueued = true;
+            queue = true;
+        }
+    }
+    // Sooner than that, the flush timer (or the worker's finish) takes the results.
+    if (queue)
+        Queue([alive = Alive] {
+            BV_ASSERT_GUI_THREAD();
+            if (*alive)
+                (*alive)->Update->Flush();
+        });
+}
+
+void TTrackManager::TUpdateState::Flush() {
+    BV_ASSERT_GUI_THREAD();
+    std::vector<std::function<void(TTrackManager&)>> calls;
+    {
+        std::lock_guard<std::mutex> guard(MailLock);
+        calls.swap(Mail);
+        FlushQueued = false;
+        LastFlush = std::chrono::steady_clock::now();
+    }
+    if (calls.empty())
+        return;
+    ++FlushCount;
+    const bool outer = !InFlush;
+    InFlush = true;
+    try {
+        for (auto& call : calls)
+            call(Owner);
+    } catch (...) {
+        if (outer)
+            InFlush = false;
+        throw;
+    }
+    if (outer) {
+        InFlush = false;
+        ShowProgress(true);
+    }
 }
 
 void TTrackManager::TUpdateState::PostLog(const std::string& message) {
@@ -279,9 +338,15 @@ void TTrackManager::TUpdateState::PostProgress(TProgressBarId bar, int delta, in
     });
 }
 
-void TTrackManager::TUpdateState::ShowProgress() {
-    if (!Owner.ProgressSink)
+void TTrackManager::TUpdateState::ShowProgress(bool force) {
+    ProgressDirty = true;
+    if (InFlush || !Owner.ProgressSink)
         return;
+    const auto now = std::chrono::steady_clock::now();
+    if (!force && now - LastShown < FlushInterval)
+        return;
+    LastShown = now;
+    ProgressDirty = false;
     Owner.ProgressSink(TProgressBarId::Copy, Progress1Pos, Progress1Max);
     Owner.ProgressSink(TProgressBarId::Encode, Progress2Pos, Progress2Max);
     Owner.ProgressSink(TProgressBarId::All, ProgressAllPos, ProgressAllMax);
@@ -308,17 +373,88 @@ bool TTrackManager::IsBusy() const {
     return Update && (Update->UpdateRunning || Update->CardBusy > 0);
 }
 
-void TTrackManager::StopAndWaitForWorkers() {
+TTrackManager::TRunKind TTrackManager::CurrentRun() const {
+    return IsBusy() ? Update->Running : TRunKind::None;
+}
+
+const std::vector<std::string_view>& TTrackManager::CommandsHeldWhileBusy() {
+    static const std::vector<std::string_view> commands = {
+        // The card commands.
+        "btnUpdateMobileClick", "btnScanClick", "ReadiTuneDB1Click", "Checkforbadfiles1Click",
+        "DeletephoneDB1Click", "btnScanMobileClick",
+        // What changes the track list.
+        "btnAddFileClick", "btnAddDIRClick", "BvDragDrop1Drop", "btnRemoveClick",
+        "btnResetProgClick", "Copytotracklist1Click", "MenuItem1Click",
+        // Sorting.
+        "SortbyArtist1Click", "SortbyTitle1Click", "SortbyAlbum1Click", "SortbyBitrate1Click",
+        "SortbySize1Click", "Sortbylength1Click",
+        // The playlists.
+        "mbNewPlstClick", "Renameplaylist1Click", "Deleteplaylist1Click", "Clearplaylists2Click",
+        "ListBoxPlayListsDragDrop", "MoveUp2Click", "MoveDown2Click", "CopyToPlayListPopup1Click",
+        "BvPlaylistGLDragDrop"};
+    return commands;
+}
+
+bool TTrackManager::CommandEnabled(std::string_view handler) const {
+    if (handler == "btnCancelClick")
+        return IsBusy();
+    if (!IsBusy())
+        return true;
+    const auto& held = CommandsHeldWhileBusy();
+    return std::find(held.begin(), held.end(), handler) == held.end();
+}
+
+void TTrackManager::TUpdateState::BeginRun(TRunKind kind) {
+    Running = kind;
+    {
+        std::lock_guard<std::mutex> guard(MailLock);
+        LastFlush = {};
+    }
+    FlushTimer.SetEnabled(true);
+    if (Owner.RunSink)
+        Owner.RunSink(kind, true);
+}
+
+void TTrackManager::TUpdateState::EndRun() {
+    const TRunKind kind = Running;
+    Running = TRunKind::None;
+    Flush();
+    FlushTimer.SetEnabled(false);
+    ShowProgress(true);
+    if (Owner.RunSink)
+        Owner.RunSink(kind, false);
+}
+
+std::vector<std::string> TTrackManager::StopAndWaitForWorkers(int timeoutMs) {
+    std::vector<std::string> left;
     if (!Update)
-        return;
+        return left;
     auto& st = *Update;
-    if (!st.UpdateRunning)
-        return;
-    btnCancelClick();
+    const TBvChildWatch encoder = st.BvCreateProcess1->LastChild();
+    if (IsBusy())
+        btnCancelClick();
     // The finish handlers run through the dispatcher, so it is pumped while waiting.
-    while (st.UpdateRunning || st.ThreadCopy->OneThreadIsRunning() ||
-           st.ThreadConvert->OneThreadIsRunning() || st.ThreadBuildDB->OneThreadIsRunning())
+    const auto deadline = std::chrono::steady_clock::now() + std::chrono::milliseconds(timeoutMs);
+    auto anyRunning = [&] {
+        return IsBusy() || st.ThreadCopy->OneThreadIsRunning() ||
+               st.ThreadConvert->OneThreadIsRunning() || st.ThreadBuildDB->OneThreadIsRunning() ||
+               st.ThreadReadCard->OneThreadIsRunning();
+    };
+    while (anyRunning() && std::chrono::steady_clock::now() < deadline)
         CheckSynchronize(20);
+    const auto rest = std::chrono::duration_cast<std::chrono::milliseconds>(
+        deadline - std::chrono::steady_clock::now());
+    if (!encoder.WaitDone(static_cast<int>(std::max<int64_t>(0, rest.count()))))
+        left.push_back("the encoder (process " + IntToStr(st.BvCreateProcess1->ProcessId()) + ")");
+    if (st.ThreadCopy->OneThreadIsRunning())
+        left.push_back("the copy worker");
+    if (st.ThreadConvert->OneThreadIsRunning())
+        left.push_back("the convert worker");
+    if (st.ThreadBuildDB->OneThreadIsRunning())
+        left.push_back("the database build");
+    if (st.ThreadReadCard->OneThreadIsRunning())
+        left.push_back("the card read");
+    return left;
 }
 
 // ---- Commands ----------------------------------------------------------------
@@ -493,7 +629,8 @@ void TTrackManager::btnUpdateMobileClick() {
 
     st.UpdateRunning = true;
     ui_.SetDriveSelectorEnabled(false);
-    st.ShowProgress();
+    st.BeginRun(TRunKind::Update);
+    st.ShowProgress(true);
     if (st.ThreadConvert->Execute(nullptr) == 0)
         st.ThreadConvertFinish();
     if (st.ThreadCopy->Execute(nullptr) == 0)
@@ -692,6 +829,8 @@ void TTrackManager::TUpdateState::ThreadCopyFinish() {
     BV_ASSERT_GUI_THREAD();
     if (!*Alive)
         return;
+    // Everything the worker found is applied before its end is.
+    Flush();
     if (!CopyPassFailed && !Cancel) {
         if (CopyFilesFailed == 0)
             Owner.Log.AddLog(Owner.Messages.Text(MessageName::AllFilesCopied));
@@ -709,6 +848,8 @@ void TTrackManager::TUpdateState::ThreadConvertFinish() {
     BV_ASSERT_GUI_THREAD();
     if (!*Alive)
         return;
+    // Everything the worker found is applied before its end is.
+    Flush();
     if (!ConvertPassFailed && !Cancel) {
         if (ConvertFilesFailed == 0)
             Owner.Log.AddLog(Owner.Messages.Text(MessageName::AllFilesEncoded));
@@ -851,6 +992,8 @@ void TTrackManager::TUpdateState::ThreadBuildDBFinish() {
     BV_ASSERT_GUI_THREAD();
     if (!*Alive)
         return;
+    // Everything the worker found is applied before its end is.
+    Flush();
     if (!BuildWritten)
         Owner.Log.AddLog(
             Owner.Messages.Text(Cancel && !BuildFailed ? UpdateStoppedName : UpdateFailedName));
@@ -874,4 +1017,5 @@ void TTrackManager::TUpdateState::FinishRun() {
     CardLock.Unlock();
     Owner.Ui().SetDriveSelectorEnabled(true);
     Owner.RefreshTrackView();
+    EndRun();
 }

@@ -9,10 +9,14 @@
 
 #include "BvCreateProcess.h"
 #include "BvThread.h"
+#include "DatabaseReader.h"
+#include "Dispatcher.h"
 #include "SafeFiles.h"
 #include "TrackManager.h"
 #include "UploadNames.h"
 
+#include <array>
+#include <chrono>
 #include <condition_variable>
 #include <cstdint>
 #include <functional>
@@ -69,6 +73,34 @@ private:
     int64_t reserved_ = 0;
 };
 
+// What a card-read worker is given and what it finds; the GUI thread applies it.
+struct TCardReadJob {
+    TTrackManager::TRunKind Kind = TTrackManager::TRunKind::Read;
+    char Drive = 'E';
+    // Read the database on the card (the read commands), search the card for files
+    // (the scans), look for dead files among Check (the dead-file check).
+    bool ReadDatabase = false;
+    bool SearchFiles = false;
+    TManagerMessages Texts;
+    // The track list's files when the job starts: what the search passes over, and
+    // what the dead-file check looks at.
+    std::vector<std::string> Listed;
+    std::vector<uint64_t> CheckSerials;
+
+    // ---- results --------------------------------------------------------------
+    bool DatabaseFound = false;
+    bool ReadFailed = false;
+    std::string ReadError;
+    bool CardThere = true;
+    TScanResult Scan;
+    TBvMultiStringHolder Temp = MakeTempStringHolder();
+    TPlaylistLists Uids;
+    // Per row of Temp, or per entry of CheckSerials: the file is gone.
+    std::vector<bool> Dead;
+    std::vector<TTrackRowSnapshot> Found;
+    bool Stopped = false;
+};
+
 struct TTrackManager::TUpdateState {
     explicit TUpdateState(TTrackManager& owner);
     ~TUpdateState();
@@ -76,11 +108,13 @@ struct TTrackManager::TUpdateState {
     TTrackManager& Owner;
 
     // ---- GUI thread only ----------------------------------------------------
-    std::unique_ptr<TBvThread> ThreadCopy, ThreadConvert, ThreadBuildDB;
+    std::unique_ptr<TBvThread> ThreadCopy, ThreadConvert, ThreadBuildDB, ThreadReadCard;
     std::unique_ptr<TBvCreateProcess> BvCreateProcess1;
     bool UpdateRunning = false; // from the start of a run until the build finish
     int CardBusy = 0;           // card read or scan in progress
-    int StopTag = 0;            // the Stop button's tag
+    TRunKind Running = TRunKind::None;
+    std::unique_ptr<TCardReadJob> CardJob;
+    int StopTag = 0; // the Stop button's tag
     bool CopyPassFailed = false;
     bool ConvertPassFailed = false;
     // Tracks each pass could not put on the card (missing source, failed encoding),
@@ -120,6 +154,8 @@ struct TTrackManager::TUpdateState {
     // The card's lock, held from the start of a run until it has ended: one card, one run,
     // also across processes.
     TFolderLock CardLock;
+    // The card's lock while a card read, scan or dead-file check runs on its worker.
+    TFolderLock CardReadLock;
     // The convert worker's private folder, locked while the run uses it.
     TFolderLock ConvertFolderLock;
 
@@ -135,6 +171,22 @@ struct TTrackManager::TUpdateState {
     std::string EncoderOutput;
     std::atomic<int> EncoderPid{0};
 
+    // ---- results on their way to the GUI thread --------------------------------
+    // Workers put their results here; the GUI thread applies them in batches, at most
+    // once per FlushInterval, so the window keeps up whatever the number of files.
+    static constexpr std::chrono::milliseconds FlushInterval{40};
+    std::mutex MailLock;
+    std::vector<std::function<void(TTrackManager&)>> Mail;
+    bool FlushQueued = false;
+    std::chrono::steady_clock::time_point LastFlush{};
+    // GUI thread: inside a flush, progress is shown once at its end.
+    bool InFlush = false;
+    bool ProgressDirty = false;
+    std::chrono::steady_clock::time_point LastShown{};
+    // Picks up what arrived too soon after a flush, while a run is on.
+    TMainThreadTimer FlushTimer;
+    int FlushCount = 0;
+
     // ---- seams for tests -------------------------------------------------
     // Free bytes of the card; the drive's real figure unless a test scripts it.
     std::function<int64_t(char drive)> FreeSpace;
@@ -142,6 +194,10 @@ struct TTrackManager::TUpdateState {
     std::function<void()> AfterFirstCopyBlock;
     // Called on the GUI thread right after the encoder was started.
     std::function<void()> EncoderStarted;
+    // Called on the card-read worker when it starts.
+    std::function<void()> CardReadStarted;
+    // How long closing waits for what a stopped run still has going.
+    int CloseWaitMs = 10000;
     // The card detection library: whether a card is present and its letter.
     std::function<uint8_t(uint8_t)> DetectConnect;
     std::function<char(char)> DetectDisk;
@@ -165,7 +221,18 @@ struct TTrackManager::TUpdateState {
     void ThreadConvertFinish();
     void ThreadBuildDBFinish();
     void StartBuildWhenDone();
-    void ShowProgress();
+    // Shows the bars, at most once per FlushInterval unless forced.
+    void ShowProgress(bool force = false);
+    // GUI thread: applies every result the workers have put so far.
+    void Flush();
+    // The encoder's own progress, read from what it writes (GUI thread).
+    void EncoderOutputRead(const std::string& block);
+    // A run begins or ends: the busy state, the flush timer and the windows told.
+    void BeginRun(TRunKind kind);
+    void EndRun();
+    // The card-read worker and its finish (TrackManagerCard.cpp).
+    void ThreadReadCardExecute();
+    void ThreadReadCardFinish();
     // The convert worker's encoder run: starts it on the GUI thread and waits for
     // its end or for Stop. False when stopped; raises when it cannot be started.
     bool RunConverter(const std::vector<std::string>& arguments);

@@ -80,6 +80,8 @@ std::vector<int> TTrackManager::SelectedEntries() const {
 
 void TTrackManager::btnRemoveClick() {
     BV_ASSERT_GUI_THREAD();
+    if (RefuseWhileBusy())
+        return;
     const int shown = SelectedPlaylist();
     if (shown < 0 || shown >= MaxPlaylists)
         return;
@@ -109,8 +111,6 @@ void TTrackManager::btnRemoveClick() {
         ShowPlaylist(shown);
         return;
     }
-    if (RefuseWhileBusy())
-        return;
 
     // The rows of the selected lines, each once, in line order; each line names the
     // row it really shows.

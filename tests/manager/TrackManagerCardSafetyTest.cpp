@@ -68,9 +68,12 @@ TEST_P(CardLinks, NothingOutsideTheCardIsDeletedOrWritten) {
     EXPECT_FALSE(t.Logged("Mobile updated!")) << t.AllLog();
     EXPECT_TRUE(AnyContains(t.Ui.Warnings, c.Shown)) << t.AllLog();
     t.M().btnScanMobileClick();
+    t.Pump();
     t.M().Checkforbadfiles1Click();
+    t.Pump();
     for (int r = 0; r < t.M().Model.TrackCount(); ++r)
         EXPECT_FALSE(t.M().Model.IsOnPhone(t.Field(r, "FileName"))) << t.Field(r, "FileName");
+    t.Ui.Answers.push_back(TQuestionResult::Yes);
     t.M().DeletephoneDB1Click();
 
     EXPECT_EQ(before, FolderContents(outside));
@@ -184,6 +187,7 @@ private:
 // upload folder, each with the size it has there.
 void ExpectDatabaseDescribesTheCard(TCardRun& t) {
     t.M().ReadiTuneDB1Click();
+    t.Pump();
     std::map<std::string, std::string> listed, onCard;
     for (int r = 0; r < t.M().Model.TrackCount(); ++r)
         listed[LowerCase(ExtractFileName(t.Field(r, "FileName")))] = t.Field(r, "Size");
@@ -247,8 +251,12 @@ TEST(CardLock, ACardInUseRefusesEveryCardCommand) {
     t.Add(t.PcFile("v23_latin1_cbr.mp3", "one.mp3"));
     t.Update();
     t.M().ReadiTuneDB1Click();
+    t.Pump();
     t.M().btnScanClick();
+    t.Pump();
     t.M().btnScanMobileClick();
+    t.Pump();
+    t.Ui.Answers.push_back(TQuestionResult::Yes); // asked first; the card's lock refuses
     t.M().DeletephoneDB1Click();
     EXPECT_EQ(5, std::count_if(t.Ui.Warnings.begin(), t.Ui.Warnings.end(), [](const auto& w) {
                   return w.find("E: is being used by another run") != std::string::npos;
@@ -386,6 +394,7 @@ TEST(UpdateKilled, KilledAtADozenMomentsThenACleanRunLeavesNothingBehind) {
         EXPECT_TRUE(DatabaseChecker::Check(db).Ok()) << DatabaseChecker::Check(db).Error;
         t.LogLines.clear();
         t.M().ReadiTuneDB1Click();
+        t.Pump();
         EXPECT_FALSE(t.Logged("Could not read")) << t.AllLog();
         EXPECT_TRUE(t.Ui.Warnings.empty()) << t.Ui.Warnings.front();
         // The library is a whole set of one save: every run adds its seven files.

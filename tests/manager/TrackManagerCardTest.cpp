@@ -108,6 +108,7 @@ TEST(CardEndToEnd, UpdateResetReadAndScanBringEverythingBack) {
     EXPECT_EQ(1, m.ListBoxPlayLists.Items.Count());
 
     m.ReadiTuneDB1Click();
+    t.Pump();
     EXPECT_EQ(files, Column(m, "FileName"));
     EXPECT_EQ(artists, Column(m, "Artist"));
     EXPECT_EQ(titles, Column(m, "Title"));
@@ -120,6 +121,7 @@ TEST(CardEndToEnd, UpdateResetReadAndScanBringEverythingBack) {
     fs::create_directories(t.Card + "/mobile/extra");
     fs::copy_file(TagFixture("v23_latin1_cbr.mp3"), t.Card + "/mobile/extra/new.mp3");
     m.btnScanMobileClick();
+    t.Pump();
     ASSERT_EQ(5, m.Model.TrackCount());
     EXPECT_EQ("E:\\mobile\\extra\\new.mp3", Column(m, "FileName").back());
     EXPECT_EQ("4", Entries(m, 0).back());
@@ -139,6 +141,7 @@ TEST(CardRead, DeadTracksGoAndPlaylistsFollowWithRepeatedKeys) {
     db.Write(t);
     fs::remove(t.Card + "/mobile/audio/b.mp3");
     t.M().ReadiTuneDB1Click();
+    t.Pump();
     EXPECT_EQ((std::vector<std::string>{"A", "C"}), Column(t.M(), "Artist"));
     EXPECT_EQ((std::vector<std::string>{"0", "1"}), Entries(t.M(), 0));
     // A key standing twice fills both of its positions.
@@ -171,6 +174,7 @@ TEST(CardRead, DamagedOrMissingDatabaseLeavesASoundState) {
             t.WriteOldDb(c.Bytes);
         }
         t.M().ReadiTuneDB1Click();
+        t.Pump();
         if (c.Warning) {
             ASSERT_EQ(1u, t.Ui.Warnings.size()) << c.Name;
             EXPECT_EQ(0u, t.Ui.Warnings[0].find("Could not read the database")) << c.Name;
@@ -208,6 +212,7 @@ TEST(CardRead, TextHoldingRecordTagsReadsBackWhole) {
     }
     db.Write(t);
     t.M().ReadiTuneDB1Click();
+    t.Pump();
     ASSERT_EQ(58, t.M().Model.TrackCount());
     EXPECT_EQ(10, t.M().ListBoxPlayLists.Items.Count());
     for (int i = 0; i < 58; ++i) {
@@ -235,6 +240,7 @@ TEST(CardRead, DamagedLengthCostsOnlyItsRecord) {
         bytes[title + 28 + k] = static_cast<char>(k == 0 ? 0x7F : 0xFF);
     t.WriteOldDb(bytes);
     t.M().ReadiTuneDB1Click();
+    t.Pump();
     EXPECT_EQ((std::vector<std::string>{"A", "B"}), Column(t.M(), "Artist"));
     EXPECT_EQ((std::vector<std::string>{"", "Title B"}), Column(t.M(), "Title"));
     EXPECT_EQ((std::vector<std::string>{"Master", "Second"}), t.M().ListBoxPlayLists.Items.Items());
@@ -262,6 +268,7 @@ TEST(CardRead, LeftOutTracksAndItemsAreSaidOnce) {
                                 BuildPlaylistItemRecord(93) + BuildPositionRecord(2));
     t.WriteOldDb(bytes);
     t.M().ReadiTuneDB1Click();
+    t.Pump();
     EXPECT_EQ((std::vector<std::string>{"E:\\mobile\\audio\\a.mp3"}), Column(t.M(), "FileName"));
     int lines = 0;
     for (const auto& l : t.LogLines)
@@ -281,6 +288,7 @@ TEST(CardRead, DatabaseWithoutPlaylistsGetsAllMusicComplete) {
     db.Track(t, "v11_only.mp3", "b.mp3", "B");
     db.Write(t);
     t.M().ReadiTuneDB1Click();
+    t.Pump();
     EXPECT_EQ(2, t.M().Model.TrackCount());
     EXPECT_EQ((std::vector<std::string>{"All music"}), t.M().ListBoxPlayLists.Items.Items());
     EXPECT_EQ((std::vector<std::string>{"0", "1"}), Entries(t.M(), 0));
@@ -293,12 +301,14 @@ TEST(CardRead, DeadFileCheckWithTheCardAbsentKeepsTheCardRows) {
     db.Playlist("Master", {"0"});
     db.Write(t);
     t.M().ReadiTuneDB1Click();
+    t.Pump();
     const std::string pcGone = t.PcFile("v11_only.mp3", "gone.mp3");
     t.Add(pcGone);
     fs::remove(ToLinuxPath(pcGone));
     fs::remove_all(t.Card);
     t.LogLines.clear();
     t.M().Checkforbadfiles1Click();
+    t.Pump();
     EXPECT_EQ((std::vector<std::string>{"E:\\mobile\\audio\\a.mp3"}), Column(t.M(), "FileName"));
     EXPECT_TRUE(t.Logged("The memory card E: is not there.")) << t.AllLog();
 }
@@ -308,14 +318,22 @@ TEST(CardRead, FloppyDriveIsRefusedAndDeleteRemovesTheDatabaseFolder) {
     t.WriteOldDb("x");
     t.M().Model.PhoneDrive = 'A';
     t.M().ReadiTuneDB1Click();
+    t.Pump();
     t.M().btnScanClick();
+    t.Pump();
     ASSERT_EQ(2u, t.Ui.Warnings.size());
     EXPECT_EQ("You can't choose floppy drive!", t.Ui.Warnings[0]);
     t.M().Model.PhoneDrive = 'E';
+    // Asked first: No keeps the folder, Yes deletes it for good.
+    t.Ui.Answers = {TQuestionResult::No, TQuestionResult::Yes};
     t.M().DeletephoneDB1Click();
+    EXPECT_TRUE(fs::exists(t.Card + "/iTunes/iTunes_Control/iTunes/iTunesDB"));
+    t.M().DeletephoneDB1Click();
+    EXPECT_EQ(2u, t.Ui.Questions.size());
     EXPECT_FALSE(fs::exists(t.Card + "/iTunes/iTunes_Control/iTunes"));
     EXPECT_TRUE(fs::exists(t.Card + "/iTunes/iTunes_Control"));
-    t.M().DeletephoneDB1Click(); // nothing left to delete: nothing happens
+    t.M().DeletephoneDB1Click(); // nothing left to delete: nothing happens, nothing asked
+    EXPECT_EQ(2u, t.Ui.Questions.size());
 }
 
 // ---- The card file scan ----------------------------------------------------------
@@ -339,6 +357,7 @@ TEST(CardScan, FindsMusicInItsFoldersAndTheRootOnly) {
     t.Add("E:\\ROOT.mp3"); // already listed in another letter case
     ASSERT_EQ(1, t.M().Model.TrackCount());
     t.M().btnScanMobileClick();
+    t.Pump();
     auto files = Column(t.M(), "FileName");
     ASSERT_EQ(4u, files.size());
     EXPECT_EQ("E:\\iTunes\\Music\\F00\\x.mp3", files[1]);
@@ -350,6 +369,7 @@ TEST(CardScan, FindsMusicInItsFoldersAndTheRootOnly) {
     EXPECT_EQ((std::vector<std::string>{"0", "1", "2", "3"}), Entries(t.M(), 0));
     // A second scan adds nothing.
     t.M().btnScanMobileClick();
+    t.Pump();
     EXPECT_EQ(4, t.M().Model.TrackCount());
 }
 
@@ -382,20 +402,24 @@ TEST(CardDetection, OneReadPerInsertionAndTheSlowerPoll) {
 
     answers = {1, 1};
     m.TransFlashTimerTimer();
+    t.Pump();
     EXPECT_EQ('E', m.Model.PhoneDrive);
     EXPECT_EQ(1, reads);
     EXPECT_EQ(6000, m.TransFlashTimer.Interval);
     EXPECT_EQ(1, m.Model.TrackCount());
     answers = {1, 1};
     m.TransFlashTimerTimer();
+    t.Pump();
     EXPECT_EQ(1, reads);
     // Pulled out during the read: the flag clears in the same tick.
     answers = {0, 0};
     m.TransFlashTimerTimer();
+    t.Pump();
     EXPECT_EQ(2000, m.TransFlashTimer.Interval);
     EXPECT_EQ(0, m.Model.TransFlashHandled.load());
     answers = {1, 0};
     m.TransFlashTimerTimer();
+    t.Pump();
     EXPECT_EQ(2, reads);
     EXPECT_EQ(0, m.Model.TransFlashHandled.load());
     EXPECT_EQ(2000, m.TransFlashTimer.Interval);
@@ -404,6 +428,7 @@ TEST(CardDetection, OneReadPerInsertionAndTheSlowerPoll) {
     m.Options.cbAutoReadDB = false;
     answers = {1, 1};
     m.TransFlashTimerTimer();
+    t.Pump();
     EXPECT_EQ(2, reads);
     EXPECT_EQ(6000, m.TransFlashTimer.Interval);
 
@@ -414,6 +439,7 @@ TEST(CardDetection, OneReadPerInsertionAndTheSlowerPoll) {
     st.DetectDisk = [](char) { return 'Q'; };
     answers = {1, 1};
     m.TransFlashTimerTimer();
+    t.Pump();
     EXPECT_EQ('C', m.Model.PhoneDrive);
     EXPECT_EQ(2, reads);
 
@@ -425,9 +451,11 @@ TEST(CardDetection, OneReadPerInsertionAndTheSlowerPoll) {
         return uint8_t(2);
     };
     m.TransFlashTimerTimer();
+    t.Pump();
     EXPECT_EQ(2, nested);
     m.Options.cbAutoDetect = false;
     m.TransFlashTimerTimer();
+    t.Pump();
     EXPECT_EQ(2, nested);
 }
 
@@ -443,9 +471,11 @@ TEST(CardDetection, TheLibraryCallsLookAtTheDriveTable) {
     t.M().Options.cbAutoReadDB = false;
     t.M().Model.PhoneDrive = 'C';
     t.M().TransFlashTimerTimer();
+    t.Pump();
     EXPECT_EQ('C', t.M().Model.PhoneDrive); // two removable drives, no phone folders
     fs::create_directories(other + "/mobile");
     t.M().TransFlashTimerTimer();
+    t.Pump();
     EXPECT_EQ('F', t.M().Model.PhoneDrive);
     EXPECT_EQ(6000, t.M().TransFlashTimer.Interval);
 }

@@ -123,6 +123,7 @@ TEST(PhoneDrive, CardDetectionChoosesOnlyWhatTheSelectorTakes) {
         t.WriteOldDb("");
         m.TransFlashTimerTimer();
         m.TransFlashTimerTimer(); // a refusal is said once
+        t.Pump();
         EXPECT_EQ(c.phoneDrive, m.Model.PhoneDrive);
         EXPECT_EQ(c.reads, reads);
         if (*c.logged) {

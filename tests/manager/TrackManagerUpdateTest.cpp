@@ -201,6 +201,7 @@ TEST(TrackManagerUpdate, DatabaseListsOnlyEntriesThatNameARow) {
     // Read back, "Mix" holds the two entries that named a row, in their order.
     t.M().btnResetProgClick();
     t.M().ReadiTuneDB1Click();
+    t.Pump();
     ASSERT_EQ(2, t.M().ListBoxPlayLists.Items.Count());
     EXPECT_EQ("Mix", t.M().ListBoxPlayLists.Items[1]);
     const TStringList& mix = t.M().Model.PlaylistTracks[1];

@@ -28,6 +28,8 @@
 #include <QStyleOptionComboBox>
 #include <QStylePainter>
 #include <QStyledItemDelegate>
+#include <QTextCursor>
+#include <QTextDocument>
 #include <QWheelEvent>
 
 namespace {
@@ -405,7 +407,20 @@ void TCustomMemo::LinesToWidget() {
         std::string text = lines_->Text();
         if (text.size() >= 2)
             text.resize(text.size() - 2);
-        p->setPlainText(ToQ(text));
+        const bool appended = shownDocument_ == p->document() &&
+                              shownRevision_ == p->document()->revision() && !shownText_.empty() &&
+                              text.size() > shownText_.size() &&
+                              text.compare(0, shownText_.size(), shownText_) == 0;
+        if (appended) {
+            QTextCursor cursor(p->document());
+            cursor.movePosition(QTextCursor::End);
+            cursor.insertText(ToQ(text.substr(shownText_.size())));
+        } else {
+            p->setPlainText(ToQ(text));
+        }
+        shownText_ = std::move(text);
+        shownDocument_ = p->document();
+        shownRevision_ = p->document()->revision();
         p->moveCursor(QTextCursor::End);
         updating_ = false;
     }
