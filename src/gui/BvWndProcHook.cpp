@@ -1,6 +1,7 @@
 #include "BvWndProcHook.h"
 
 #include "Forms.h"
+#include "ScopeExit.h"
 
 #include <algorithm>
 
@@ -124,15 +125,11 @@ public:
         if (cursors_.size() < static_cast<size_t>(depth_ * 2))
             cursors_.resize(static_cast<size_t>((cursors_.size() / 2 + 1) * 2 * 2), nullptr);
         size_t level = static_cast<size_t>(depth_ - 1);
-        struct Leave {
-            TBvHookInfos* self;
-            uint32_t msg;
-            ~Leave() {
-                self->cursors_[(self->depth_ - 1) * 2] = nullptr;
-                self->cursors_[(self->depth_ - 1) * 2 + 1] = nullptr;
-                --self->depth_;
-            }
-        } leave{this, m.Msg};
+        TScopeExit leave([this] {
+            cursors_[(depth_ - 1) * 2] = nullptr;
+            cursors_[(depth_ - 1) * 2 + 1] = nullptr;
+            --depth_;
+        });
         if (RunChain(m, 0, level)) {
             NoteMessageTakenByHook(m);
             return;

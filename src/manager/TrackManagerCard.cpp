@@ -4,6 +4,7 @@
 // The reading, the file checks and the file search run on a worker over a job made
 // when the command starts; the GUI thread only applies what the worker found, so the
 // window stays responsive with a slow card and thousands of tracks.
+#include "ScopeExit.h"
 #include "TrackManagerUpdateState.h"
 
 #include "DatabaseInspector.h"
@@ -314,7 +315,13 @@ void TTrackManager::TUpdateState::ThreadReadCardFinish() {
     TTrackManager& m = Owner;
     std::string warning;
     const bool reads = job->Kind == TRunKind::Read || job->Kind == TRunKind::Scan;
-    try {
+    {
+        // The run ends however applying its result ends.
+        TScopeExit ended([this] {
+            --CardBusy;
+            CardReadLock.Unlock();
+            EndRun();
+        });
         if (job->Stopped || Cancel) {
             m.Log.AddLog(m.Messages.Text("card_read_stopped"));
             // A read that did not end leaves the state of the reset it began with.
@@ -365,15 +372,7 @@ void TTrackManager::TUpdateState::ThreadReadCardFinish() {
             DeleteDeadRows(m.Model, dead);
             m.RefreshTrackView();
         }
-    } catch (...) {
-        --CardBusy;
-        CardReadLock.Unlock();
-        EndRun();
-        throw;
     }
-    --CardBusy;
-    CardReadLock.Unlock();
-    EndRun();
     if (!warning.empty())
         m.Ui().ShowWarning(warning);
 }

@@ -1,5 +1,6 @@
 // The update run: the space check, the copy worker, the database build from a
 // snapshot taken when both copying workers are done, Stop, and closing during a run.
+#include "ScopeExit.h"
 #include "TrackManagerUpdateState.h"
 
 #include "BvID3v2.h"
@@ -294,18 +295,16 @@ void TTrackManager::TUpdateState::Flush() {
     ++FlushCount;
     const bool outer = !InFlush;
     InFlush = true;
-    try {
+    {
+        TScopeExit leave([this, outer] {
+            if (outer)
+                InFlush = false;
+        });
         for (auto& call : calls)
             call(Owner);
-    } catch (...) {
-        if (outer)
-            InFlush = false;
-        throw;
     }
-    if (outer) {
-        InFlush = false;
+    if (outer)
         ShowProgress(true);
-    }
 }
 
 void TTrackManager::TUpdateState::PostLog(const std::string& message) {

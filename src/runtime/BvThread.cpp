@@ -191,27 +191,29 @@ uint32_t TBvThread::Execute(void* params) {
         std::lock_guard<std::mutex> guard(listLock_);
         workers_.push_back(std::move(owned));
     }
-    try {
-        if (OnBegin)
-            OnBegin(nullptr);
-    } catch (...) {
-        // The worker never runs; the count and the list go back as they were.
-        std::unique_ptr<TBvBaseThread> removed;
-        {
-            std::lock_guard<std::mutex> guard(listLock_);
-            for (auto it = workers_.begin(); it != workers_.end(); ++it) {
-                if (it->get() == worker) {
-                    removed = std::move(*it);
-                    workers_.erase(it);
-                    break;
+    {
+        // When OnBegin fails the worker never runs; the count and the list go back as
+        // they were.
+        TScopeExit undo([this, worker] {
+            std::unique_ptr<TBvBaseThread> removed;
+            {
+                std::lock_guard<std::mutex> guard(listLock_);
+                for (auto it = workers_.begin(); it != workers_.end(); ++it) {
+                    if (it->get() == worker) {
+                        removed = std::move(*it);
+                        workers_.erase(it);
+                        break;
+                    }
                 }
             }
-        }
-        if (removed)
-            removed->Cancel();
-        --running_;
-        running_.notify_all();
-        throw;
+            if (removed)
+                removed->Cancel();
+            --running_;
+            running_.notify_all();
+        });
+        if (OnBegin)
+            OnBegin(nullptr);
+        undo.Release();
     }
     uint32_t id = worker->Id();
     if (runOnCreate_)

@@ -1,6 +1,7 @@
 // The Qt side of the stock controls: the Qt widgets they wrap, made and wired here, and the
 // calls that read and set those widgets' state.
 #include "Forms.h"
+#include "ScopeExit.h"
 #include "StdCtrls.h"
 #include "StdCtrlsShared.h"
 #include "qt/ControlWidget.h"
@@ -846,10 +847,7 @@ void TCustomComboBox::ItemsToWidget(const TStringsChange& change) {
     if (!c)
         return;
     updating_ = true;
-    struct Done {
-        bool& flag;
-        ~Done() { flag = false; }
-    } done{updating_};
+    TScopeExit done([this] { updating_ = false; });
     // The chosen item and the typed text stay what they were; Qt would choose the first
     // item of a box that was empty, and show a new current item's text in the edit.
     int index = c->currentIndex();
