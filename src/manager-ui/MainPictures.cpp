@@ -85,8 +85,16 @@ void DrawSign(QPainter& p, int index, int size) {
 
 std::string TangoPicturePath(TMainPicture picture, int size) {
     const TPictureFile& f = kPictureFiles[static_cast<size_t>(picture)];
-    const std::string tail = "/" + std::to_string(size) + "x" + std::to_string(size) + "/" +
-                             f.Context + "/" + f.Name + ".png";
+    // Built by appending: GCC 12 warns falsely (-Wrestrict) on a literal plus a temporary.
+    std::string tail = "/";
+    tail += std::to_string(size);
+    tail += 'x';
+    tail += std::to_string(size);
+    tail += '/';
+    tail += f.Context;
+    tail += '/';
+    tail += f.Name;
+    tail += ".png";
     for (const std::string& folder : IconFolders()) {
         std::error_code ec;
         if (std::filesystem::is_regular_file(folder + tail, ec))

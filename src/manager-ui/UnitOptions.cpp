@@ -637,7 +637,11 @@ std::string TextAttributes(TBvTranslator& rules, const TComponent& component) {
         if (value.empty() || value.find('\n') != std::string::npos ||
             value.find('\r') != std::string::npos)
             continue;
-        attributes += " " + std::string(name) + "=\"" + XmlAttribute(value) + "\"";
+        attributes += ' ';
+        attributes += name;
+        attributes += "=\"";
+        attributes += XmlAttribute(value);
+        attributes += '"';
     }
     return attributes;
 }
