@@ -493,7 +493,7 @@ TEST_F(TranslatedFormTest, EachEncodingShowsTheTranslatorsLetters) {
         {"references.xml",
          LanguageFile("<?xml version=\"1.0\"?>\r\n", "&#xDC;ber", "Gr&#246;&#223;e", "&#252;ber",
                       "&#x20AC; 5", "&#1055;&#1088;&#1080;&#1074;&#1077;&#1090;",
-                      "&#x65E5;&#x672C;"),
+                      "&#x266B; &#x2192;"),
          {"\xC3\x9C"
           "ber",
           "Gr\xC3\xB6\xC3\x9F"
@@ -501,7 +501,7 @@ TEST_F(TranslatedFormTest, EachEncodingShowsTheTranslatorsLetters) {
           "\xC3\xBC"
           "ber",
           "\xE2\x82\xAC 5", "\xD0\x9F\xD1\x80\xD0\xB8\xD0\xB2\xD0\xB5\xD1\x82",
-          "\xE6\x97\xA5\xE6\x9C\xAC"}},
+          "\xE2\x99\xAB \xE2\x86\x92"}},
         {"windows-1252.xml",
          LanguageFile("<?xml version=\"1.0\" encoding=\"windows-1252\"?>\r\n", "Einstellungen",
                       "Gr\xF6\xDF"
