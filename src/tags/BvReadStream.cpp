@@ -1,5 +1,6 @@
 #include "BvReadStream.h"
 
+#include "Drives.h"
 #include "Files.h"
 #include "SysUtils.h"
 
@@ -28,19 +29,18 @@ int64_t TBvBytesStream::Seek(int64_t position) {
 namespace {
 
 // A music file open for reading. The head of the file (the tag and the first
-// frames) is read once, with one read, and the last 128 bytes (the ID3v1 trailer)
-// once; every reader of the tag, the audio information and the trailer is served
-// from those, so adding a track costs one open and about two reads.
+// frames) is read into memory and the last 128 bytes (the ID3v1 trailer) once;
+// every reader of the tag, the audio information and the trailer is served from
+// those, so adding a track costs one open and about two reads.
+//
+// The head starts as one small read, which holds the whole tag and the first
+// frames of most files. When a reader asks past it, the head grows in one more
+// read to what the tag's own header says it covers plus room for the first
+// frames, so a tag with a large picture costs one read more and no file costs
+// more copying than its readers use.
 class TBvFileReadStream : public TBvReadStream {
 public:
-    TBvFileReadStream(const std::string& fileName, const std::string& linuxPath) {
-        // Without blocking: a named pipe would wait in open for a writer.
-        fd_ = ::open(linuxPath.c_str(), O_RDONLY | O_NONBLOCK | O_CLOEXEC);
-        if (fd_ < 0) {
-            const int err = errno;
-            throw EFOpenError(Format("Cannot open file \"%s\". %s",
-                                     {fileName, SysErrorMessage(ErrnoToWinError(err))}));
-        }
+    TBvFileReadStream(const std::string& fileName, int fd) : fd_(fd) {
         struct stat st {};
         // Only a regular file (a link is followed) is read: a device such as
         // /dev/zero never ends.
@@ -62,32 +62,29 @@ public:
         int64_t done = 0;
         while (done < n) {
             const int64_t at = position_ + done;
-            const std::string* cache = nullptr;
-            int64_t cacheStart = 0;
-            if (at < HeadSize) {
-                LoadHead();
-                if (at >= headLoaded_)
+            // The head grows only from its end: a reader that jumps further ahead (to
+            // an M4A file's index, say) reads there straight instead of everything before.
+            if (at < MaxHead && at < size_ - TailSize && at <= headLoaded_ + FramesRoom) {
+                if (at >= headLoaded_ && !GrowHead(at + (n - done)))
                     break; // the file gave fewer bytes than it said
-                const int64_t take = std::min(n - done, headLoaded_ - at);
-                std::memcpy(out + done, head_.get() + at, size_t(take));
-                done += take;
-                continue;
+                if (at < headLoaded_) {
+                    const int64_t take = std::min(n - done, headLoaded_ - at);
+                    std::memcpy(out + done, head_.get() + at, size_t(take));
+                    done += take;
+                    continue;
+                }
             }
             if (at >= size_ - TailSize) {
                 LoadTail();
-                cache = &tail_;
-                cacheStart = tailStart_;
-            }
-            if (cache) {
-                const int64_t offset = at - cacheStart;
-                if (offset >= int64_t(cache->size()))
+                const int64_t offset = at - tailStart_;
+                if (offset >= int64_t(tail_.size()))
                     break; // the file gave fewer bytes than it said
-                const int64_t take = std::min(n - done, int64_t(cache->size()) - offset);
-                std::memcpy(out + done, cache->data() + offset, size_t(take));
+                const int64_t take = std::min(n - done, int64_t(tail_.size()) - offset);
+                std::memcpy(out + done, tail_.data() + offset, size_t(take));
                 done += take;
                 continue;
             }
-            // Between the head and the tail: straight from the file, up to the tail.
+            // Past the head and before the tail: straight from the file, up to the tail.
             const int64_t want = std::min(n - done, std::max<int64_t>(1, size_ - TailSize - at));
             const int64_t got = ReadAt(out + done, want, at);
             done += got;
@@ -105,7 +102,12 @@ public:
     int64_t Size() const override { return size_; }
 
 private:
-    static constexpr int64_t HeadSize = 64 * 1024;
+    // The first read of the head; a tag without a picture and the first frames fit.
+    static constexpr int64_t FirstHead = 16 * 1024;
+    // Room behind the tag for the frame search's first look and the first frames.
+    static constexpr int64_t FramesRoom = 8 * 1024;
+    // Beyond this, reads go straight to the file: a huge tag is not held twice.
+    static constexpr int64_t MaxHead = 1024 * 1024;
     static constexpr int64_t TailSize = 128;
 
     int64_t ReadAt(char* buffer, int64_t count, int64_t offset) {
@@ -121,14 +123,38 @@ private:
         }
         return done;
     }
-    // Reads the head with one read, into a buffer that is never filled with zeros first:
-    // clearing 64 KiB per file cost as much as reading it.
-    void LoadHead() {
-        if (head_)
-            return;
-        const int64_t limit = std::min(HeadSize, size_);
-        head_ = std::make_unique_for_overwrite<char[]>(size_t(std::max<int64_t>(1, limit)));
-        headLoaded_ = ReadAt(head_.get(), limit, 0);
+    // Where the ID3v2 tag at the start of the head says it ends, 0 without one.
+    int64_t TagEnd() const {
+        if (headLoaded_ < 10)
+            return 0;
+        const auto* h = reinterpret_cast<const uint8_t*>(head_.get());
+        if (std::memcmp(h, "ID3", 3) != 0 || ((h[6] | h[7] | h[8] | h[9]) & 0x80))
+            return 0;
+        const int64_t size = (int64_t(h[6]) << 21) | (int64_t(h[7]) << 14) |
+                             (int64_t(h[8]) << 7) | int64_t(h[9]);
+        const bool footer = h[3] >= 4 && (h[5] & 0x10);
+        return 10 + size + (footer ? 10 : 0);
+    }
+    // Makes the head hold the bytes up to wanted (or as many of them as there are
+    // below the tail and MaxHead) with one read; false when none more came.
+    bool GrowHead(int64_t wanted) {
+        if (headEnded_)
+            return false;
+        const int64_t limit = std::min(MaxHead, size_ - TailSize);
+        int64_t end = headLoaded_ == 0 ? std::max(wanted, FirstHead)
+                                       : std::max({wanted, TagEnd() + FramesRoom, headLoaded_ * 2});
+        end = std::min(end, limit);
+        if (end <= headLoaded_)
+            return false;
+        // The buffer is never filled with zeros first: clearing it cost as much as reading.
+        auto grown = std::make_unique_for_overwrite<char[]>(size_t(end));
+        if (headLoaded_ > 0)
+            std::memcpy(grown.get(), head_.get(), size_t(headLoaded_));
+        head_ = std::move(grown);
+        const int64_t got = ReadAt(head_.get() + headLoaded_, end - headLoaded_, headLoaded_);
+        headEnded_ = got < end - headLoaded_;
+        headLoaded_ += got;
+        return got > 0;
     }
     void LoadTail() {
         if (tailLoaded_)
@@ -144,21 +170,45 @@ private:
     int64_t position_ = 0;
     std::unique_ptr<char[]> head_;
     int64_t headLoaded_ = 0;
+    bool headEnded_ = false;
     std::string tail_;
     bool tailLoaded_ = false;
     int64_t tailStart_ = 0;
 };
 
+int OpenForReading(const std::string& linuxPath) {
+    // Without blocking: a named pipe would wait in open for a writer.
+    return ::open(linuxPath.c_str(), O_RDONLY | O_NONBLOCK | O_CLOEXEC);
+}
+
 } // namespace
 
 std::unique_ptr<TBvReadStream> OpenTagFile(const std::string& fileName) {
+    // The name as written is tried first; only a name that is not there is looked
+    // for without regard to case, so the common case costs no extra lookup.
     std::string path;
     try {
-        path = ResolvePath(fileName);
+        path = ToLinuxPath(fileName);
     } catch (const EInOutError&) {
     }
-    if (path.empty())
+    int fd = path.empty() ? -1 : OpenForReading(path);
+    int err = path.empty() ? ENOENT : errno;
+    if (fd < 0 && (err == ENOENT || err == ENOTDIR)) {
+        std::string resolved;
+        try {
+            resolved = ResolvePath(fileName);
+        } catch (const EInOutError&) {
+        }
+        if (resolved.empty())
+            throw EFOpenError(Format("Cannot open file \"%s\". %s",
+                                     {fileName, SysErrorMessage(ERROR_PATH_NOT_FOUND)}));
+        if (resolved != path) {
+            fd = OpenForReading(resolved);
+            err = errno;
+        }
+    }
+    if (fd < 0)
         throw EFOpenError(Format("Cannot open file \"%s\". %s",
-                                 {fileName, SysErrorMessage(ERROR_PATH_NOT_FOUND)}));
-    return std::make_unique<TBvFileReadStream>(fileName, path);
+                                 {fileName, SysErrorMessage(ErrnoToWinError(err))}));
+    return std::make_unique<TBvFileReadStream>(fileName, fd);
 }
