@@ -8,6 +8,9 @@
 
 #include <QFont>
 #include <QFontMetrics>
+#include <array>
+#include <cmath>
+#include <unordered_map>
 #include <QImage>
 #include <QPainter>
 
@@ -20,6 +23,33 @@ void PreparePainter(QPainter& p, const TCanvas& c, const QFont& font, TRect view
     p.setClipRect(ToQ(viewClip));
     p.translate(offset.X, offset.Y);
     (void)c;
+}
+// The advances of the printable ASCII characters in a font, kept per font for the fonts a
+// program uses (a handful). The map's nodes stay where they are, so a table handed out
+// stays valid.
+using TAsciiAdvances = std::array<double, 0x7F - 0x20>;
+const TAsciiAdvances& AsciiAdvances(const QFont& font) {
+    static std::unordered_map<std::string, TAsciiAdvances> cache;
+    const std::string key = font.key().toStdString();
+    auto found = cache.find(key);
+    if (found != cache.end())
+        return found->second;
+    QFontMetricsF fm(font);
+    TAsciiAdvances advances{};
+    for (char16_t c = 0x20; c < 0x7F; ++c)
+        advances[c - 0x20] = fm.horizontalAdvance(QChar(c));
+    return cache.emplace(key, advances).first->second;
+}
+
+// The summed width of a printable ASCII text, or -1 for any other text.
+int AsciiLineWidth(const double* advances, const std::string& text) {
+    double width = 0;
+    for (unsigned char c : text) {
+        if (c < 0x20 || c >= 0x7F)
+            return -1;
+        width += advances[c - 0x20];
+    }
+    return static_cast<int>(std::ceil(width));
 }
 } // namespace
 
@@ -60,6 +90,22 @@ void TCanvas::TextRect(const TRect& r, int x, int y, const std::string& text) {
 int TCanvas::TextWidth(const std::string& text) {
     return TextExtent(text).X;
 }
+int TCanvas::LineWidth(const std::string& text) {
+    return TLineWidths(*this)(text);
+}
+
+TLineWidths::TLineWidths(TCanvas& canvas)
+    : canvas_(canvas), advances_(AsciiAdvances(canvas.Font()->ToQFont()).data()) {}
+
+int TLineWidths::operator()(const std::string& text) const {
+    const int quick = AsciiLineWidth(advances_, text);
+    if (quick >= 0)
+        return quick;
+    TRect r{0, 0, 100000, 1};
+    canvas_.DrawTextW(text, r, DT_CALCRECT | DT_NOPREFIX);
+    return r.Right - r.Left;
+}
+
 int TCanvas::TextHeight(const std::string& text) {
     return TextExtent(text).Y;
 }

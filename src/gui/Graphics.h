@@ -34,6 +34,18 @@ protected:
     }
 };
 
+// Measures many lines in the canvas's present font, as LineWidth does, without looking the
+// font up again for each line.
+class TLineWidths {
+public:
+    explicit TLineWidths(TCanvas& canvas);
+    int operator()(const std::string& text) const;
+
+private:
+    TCanvas& canvas_;
+    const double* advances_; // of the characters 0x20 to 0x7E
+};
+
 class TFont : public TGraphicsObject {
     BV_CLASS_INFO()
 public:
@@ -387,6 +399,12 @@ public:
     void TextOut(int x, int y, const std::string& text);
     void TextRect(const TRect& r, int x, int y, const std::string& text);
     int TextWidth(const std::string& text);
+    // The width one line of text takes drawn without prefix handling, never less: text of
+    // printable ASCII characters is summed from the font's advances (kerning left out, so it
+    // may come out a few pixels wider), other text is measured by the text engine. For
+    // scroll extents of long lists, where measuring every line by the engine is too slow;
+    // TLineWidths measures many lines in one font.
+    int LineWidth(const std::string& text);
     int TextHeight(const std::string& text);
     TPoint TextExtent(const std::string& text);
     TTextMetric TextMetrics();

@@ -83,6 +83,11 @@ TBvTextSize TBvCustomListBox::MeasureText(const std::string& text, int maxWidth)
     return size;
 }
 
+int TBvCustomListBox::MeasureWidth(const std::string& text) {
+    measureCanvas_->SetFont(*Font());
+    return measureCanvas_->LineWidth(text) + 4;
+}
+
 void TBvCustomListBox::RemeasureItems() {
     const bool wrap = WordWrapActive();
     const int limit = wrap ? ClientWidth() : 0;
@@ -93,6 +98,19 @@ void TBvCustomListBox::RemeasureItems() {
         widths_.assign(static_cast<size_t>(n), 0);
     else
         widths_.clear();
+    const bool heights = multiLine_ && style_ == TListBoxStyle::lbOwnerDrawVariable;
+    if (!wrap && !heights) {
+        // Only the widths count here: the quick measure, as a long list takes it.
+        measureCanvas_->SetFont(*Font());
+        const TLineWidths width(*measureCanvas_);
+        for (int i = 0; i < n; ++i) {
+            const int w = width(lines[i]) + 4;
+            widths_[static_cast<size_t>(i)] = w;
+            widest = std::max(widest, w);
+        }
+        SetHorizontalExtent(widest);
+        return;
+    }
     for (int i = 0; i < n; ++i) {
         if (!multiLine_ && wrap)
             break;
@@ -122,7 +140,7 @@ void TBvCustomListBox::FollowWidths(const TStringsChange& change) {
     auto at = [&](int i) { return static_cast<size_t>(i); };
     switch (change.Kind) {
     case TStringsChangeKind::Inserted: {
-        int w = MeasureText(lines[change.Index], 0).cx;
+        int w = MeasureWidth(lines[change.Index]);
         if (widths_.size() + 1 != static_cast<size_t>(lines.Count()))
             break;
         widths_.insert(widths_.begin() + change.Index, w);
@@ -134,7 +152,7 @@ void TBvCustomListBox::FollowWidths(const TStringsChange& change) {
         if (widths_.size() != static_cast<size_t>(lines.Count()))
             break;
         int old = widths_[at(change.Index)];
-        int w = MeasureText(lines[change.Index], 0).cx;
+        int w = MeasureWidth(lines[change.Index]);
         widths_[at(change.Index)] = w;
         if (w > maxItemWidth_)
             SetHorizontalExtent(w);
@@ -401,6 +419,45 @@ void TBvCustomListBox::DeleteLines(const std::vector<int>& ascending) {
     TScopeExit done([this] { bulk_ = false; });
     ListStrings()->RawDeleteMany(ascending);
     if (bulk_)
+        SetHorizontalExtent(widest);
+    if (OnChange)
+        OnChange(this);
+}
+
+void TBvCustomListBox::SetLines(std::vector<std::string> lines) {
+    BV_ASSERT_GUI_THREAD();
+    if (providerActive_)
+        return;
+    if (sorted_) {
+        // A sorted box places each line as it comes.
+        items_->BeginUpdate();
+        TScopeExit done([this] { items_->EndUpdate(); });
+        items_->Clear();
+        for (std::string& line : lines)
+            items_->Add(std::move(line));
+        return;
+    }
+    DetachProvider();
+    const bool keepWidths = !WordWrapActive();
+    int widest = 0;
+    if (keepWidths) {
+        measureCanvas_->SetFont(*Font());
+        const TLineWidths width(*measureCanvas_);
+        widths_.resize(lines.size());
+        for (size_t i = 0; i < lines.size(); ++i) {
+            widths_[i] = width(lines[i]) + 4;
+            widest = std::max(widest, widths_[i]);
+        }
+    } else {
+        widths_.clear();
+    }
+    bulk_ = true;
+    TScopeExit done([this] { bulk_ = false; });
+    if (OnAddString)
+        for (const std::string& line : lines)
+            OnAddString(this, line);
+    ListStrings()->RawAssign(std::move(lines));
+    if (keepWidths)
         SetHorizontalExtent(widest);
     if (OnChange)
         OnChange(this);

@@ -56,6 +56,13 @@ void TBvListBoxStrings::RawClear() {
     TControlStrings::Clear();
 }
 
+void TBvListBoxStrings::RawAssign(std::vector<std::string> lines) {
+    objects_.assign(lines.size(), nullptr);
+    items_ = std::move(lines);
+    ItemChanged(TStringsChangeKind::Reset);
+    TStrings::Changed();
+}
+
 void TBvListBoxStrings::RawDeleteMany(const std::vector<int>& ascending) {
     if (ascending.empty())
         return;

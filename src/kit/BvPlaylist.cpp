@@ -128,9 +128,11 @@ void TBvPlaylist::RebuildLines() {
                 lines->Put(i, std::move(line));
         }
     } else {
-        lines->Clear();
+        std::vector<std::string> all;
+        all.reserve(static_cast<size_t>(n));
         for (int i = 0; i < n; ++i)
-            lines->Add(FormatLine((*entries_)[i], i));
+            all.push_back(FormatLine((*entries_)[i], i));
+        SetLines(std::move(all));
     }
 }
 

@@ -256,4 +256,42 @@ TEST_F(CanvasTest, TextIsDrawnInsideItsExtent) {
     EXPECT_EQ(r.Width(), bc->TextWidth("a&b"));
 }
 
+// Long lists measure every line for their horizontal extent; the quick width may come out a
+// little wider than the text engine's (kerning is left out) but never narrower, or the end
+// of the widest line could not be scrolled to. Text the table does not cover is measured.
+TEST_F(CanvasTest, AQuickLineWidthIsNeverNarrowerThanTheDrawnText) {
+    TBitmap big(80, 20);
+    TCanvas* bc = big.Canvas();
+    UseTestFont(bc->Font());
+    const std::vector<std::string> ascii = {
+        "a", "Artist 12 - Title 345 (3:07)", "&&& a&b ~!@#$%^*()_+{}|:<>?",
+        "iiiiiiiiiiiiiiiiiiiiiiiiiiiiii", "WWWWWWWWWWWWWWWWWWWW", "E:\mobile\audio\track7.mp3"};
+    const std::vector<std::string> other = {"Björk – Jóga", "a	b", "♫ →", "two\nlines"};
+    auto drawn = [&](const std::string& text) {
+        TRect r{0, 0, 100000, 1};
+        bc->DrawTextW(text, r, DT_CALCRECT | DT_NOPREFIX);
+        return r.Width();
+    };
+    for (bool bold : {false, true}) {
+        bc->Font()->SetStyle(bold ? TFontStyles(fsBold) : TFontStyles(0));
+        bc->Font()->SetSize(bold ? 14 : 9);
+        const TLineWidths widths(*bc);
+        for (const std::string& text : ascii) {
+            SCOPED_TRACE(text);
+            EXPECT_GE(bc->LineWidth(text), drawn(text));
+            EXPECT_LE(bc->LineWidth(text), drawn(text) + 2);
+            EXPECT_EQ(widths(text), bc->LineWidth(text));
+        }
+        // Pairs the engine kerns come out wider, by less than a pixel a character.
+        const std::string kerned = "AVAVAV To Wa Ty LT";
+        EXPECT_GE(bc->LineWidth(kerned), drawn(kerned));
+        EXPECT_LE(bc->LineWidth(kerned), drawn(kerned) + static_cast<int>(kerned.size()));
+        for (const std::string& text : other) {
+            SCOPED_TRACE(text);
+            EXPECT_EQ(bc->LineWidth(text), drawn(text));
+        }
+        EXPECT_EQ(bc->LineWidth(""), 0);
+    }
+}
+
 } // namespace

@@ -90,7 +90,7 @@ TEST_F(ListBoxTest, AddingRaisesAddThenChangeInsertingRaisesNeitherDeletingTells
 
 TEST_F(ListBoxTest, TheExtentFollowsTheWidestItemThroughEveryChange) {
     auto* box = Make<TBvListBox>(10, 10);
-    auto width = [&](const std::string& s) { return box->MeasureText(s, 0).cx; };
+    auto width = [&](const std::string& s) { return box->MeasureWidth(s); };
     auto extent = [&] { return static_cast<int>(box->Perform(LB_GETHORIZONTALEXTENT, 0, 0)); };
     const std::string shortText = "ab", middle = "a middle sized line",
                       longest = "the longest line of them all, wider than the box itself";
@@ -117,6 +117,70 @@ TEST_F(ListBoxTest, TheExtentFollowsTheWidestItemThroughEveryChange) {
     box->Items()->Clear();
     EXPECT_EQ(box->MaxItemWidth(), 0);
     EXPECT_EQ(extent(), 0);
+}
+
+// A card of ten thousand tracks filled its list line by line, each told to the view and
+// measured by the text engine: the window stood still for a quarter of a second. All lines
+// now go in at once; the box ends as the same lines added one by one would leave it.
+TEST_F(ListBoxTest, SettingAllLinesAtOnceLeavesTheBoxAsAddingThemWould) {
+    auto* box = Make<TBvListBox>(10, 10);
+    box->SetMultiSelect(true);
+    for (const char* s : {"old one", "old two", "an old line wider than any new one, by far"})
+        box->Items()->Add(s);
+    form->Show();
+    PumpEvents();
+    box->SetSelected(1, true);
+    int changes = 0, added = 0;
+    box->OnChange = [&](TObject*) { ++changes; };
+    box->OnAddString = [&](TObject*, const std::string&) { ++added; };
+    const std::vector<std::string> lines = {"zeta", "alpha, the widest of the new lines", "mu"};
+    box->SetLines(lines);
+    EXPECT_EQ(Texts(*box->Items()), lines);
+    EXPECT_EQ(box->SelCount(), 0) << "the old selection goes with the old lines";
+    EXPECT_EQ(changes, 1);
+    EXPECT_EQ(added, 3);
+    EXPECT_EQ(box->MaxItemWidth(), box->MeasureWidth(lines[1]));
+    EXPECT_EQ(box->Perform(LB_GETHORIZONTALEXTENT, 0, 0), box->MeasureWidth(lines[1]));
+    // What follows is measured line by line again: the widths stay in step with the lines.
+    box->Items()->Delete(1);
+    EXPECT_EQ(box->MaxItemWidth(), box->MeasureWidth("zeta"));
+    box->SetLines({});
+    EXPECT_EQ(box->Count(), 0);
+    EXPECT_EQ(box->MaxItemWidth(), 0);
+
+    // A sorted box still places each line; a wrapping one keeps no extent.
+    box->SetSorted(true);
+    box->SetLines(lines);
+    EXPECT_EQ(Texts(*box->Items()),
+              (std::vector<std::string>{"alpha, the widest of the new lines", "mu", "zeta"}));
+    box->SetSorted(false);
+    box->SetMultiLine(true);
+    box->SetScrollBars(TScrollStyle::ssVertical);
+    box->SetLines(lines);
+    EXPECT_EQ(Texts(*box->Items()), lines);
+    EXPECT_EQ(box->MaxItemWidth(), 0);
+}
+
+TEST_F(ListBoxTest, TenThousandPlaylistLinesKeepTheirRows) {
+    auto* box = Make<TBvPlaylist>(10, 10);
+    box->SetShowNumbers(true);
+    std::vector<std::pair<std::string, int>> entries;
+    for (int i = 0; i < 10000; ++i)
+        entries.emplace_back("E:\\mobile\\audio\\Track " + std::to_string(i) + ".mp3", 50000 + i);
+    box->SetEntries(entries);
+    form->Show();
+    PumpEvents();
+    ASSERT_EQ(box->Lines()->Count(), 10000);
+    EXPECT_EQ((*box->Lines())[9999], "10000. E:\\mobile\\audio\\Track 9999");
+    EXPECT_EQ(box->RowOfLine(0), 50000);
+    EXPECT_EQ(box->RowOfLine(9999), 59999);
+    EXPECT_EQ(box->MaxItemWidth(), box->MeasureWidth((*box->Lines())[9999]));
+    // The list shows its first lines and scrolls to its last with the keyboard.
+    box->SetFocus();
+    box->SetItemIndex(0);
+    QTest::keyClick(QApplication::focusWidget(), Qt::Key_End);
+    PumpEvents();
+    EXPECT_EQ(box->ItemIndex(), 9999);
 }
 
 TEST_F(ListBoxTest, MultiLineGivesUpTheHorizontalBarAndTheExtent) {
@@ -329,7 +393,7 @@ TEST_F(ListBoxTest, DeletingSelectedLinesKeepsTheExtentOfWhatRemains) {
     PumpEvents();
     box->SetSelected(1, true);
     box->DeleteSelected();
-    EXPECT_EQ(box->MaxItemWidth(), box->MeasureText("middle line", 0).cx);
+    EXPECT_EQ(box->MaxItemWidth(), box->MeasureWidth("middle line"));
 }
 
 TEST_F(ListBoxTest, MovingTheSelectionUpAndDown) {
