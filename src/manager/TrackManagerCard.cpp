@@ -109,35 +109,48 @@ bool FloppyGuard(TTrackManager& m) {
 
 namespace {
 
-// The reader's tracks become rows and its playlists the playlist box's items.
-// Returns the first row it appended.
-int BuildPlaylistsFromDB(TTrackManager& m, const TBvMultiStringHolder& temp,
-                         const TPlaylistLists& uidLists) {
+// Where each playlist's entries stand among the reader's rows (-1: no row has its key), so
+// the GUI thread only numbers them. Worked out on the card-read worker: for a large card,
+// matching the keys took long enough to stall the window.
+std::vector<std::vector<int>> PlaylistRowsOf(const TBvMultiStringHolder& temp,
+                                             const TPlaylistLists& uidLists) {
+    const int count = std::min(temp.StringsByName(PlaylistNamesColumn).Count(), MaxPlaylists);
+    // Each key's positions in every playlist: a key that stands twice fills both.
+    std::unordered_map<std::string_view, std::vector<std::pair<int, int>>> positions;
+    std::vector<std::vector<int>> rows(static_cast<size_t>(count));
+    for (int p = 0; p < count; ++p) {
+        const TStringList& uids = uidLists[static_cast<size_t>(p)];
+        rows[static_cast<size_t>(p)].assign(static_cast<size_t>(uids.Count()), -1);
+        for (int k = 0; k < uids.Count(); ++k)
+            positions[uids[k]].push_back({p, k});
+    }
+    const TStringList& uidColumn = TrackColumn(temp, TTrackColumn::UID);
+    for (int r = 0; r < uidColumn.Count(); ++r)
+        if (auto it = positions.find(uidColumn[r]); it != positions.end())
+            for (const auto& [p, k] : it->second)
+                rows[static_cast<size_t>(p)][static_cast<size_t>(k)] = r;
+    return rows;
+}
+
+// The reader's tracks become rows and its playlists the playlist box's items. The
+// reader's table gives up its texts to the rows. Returns the first row it appended.
+int BuildPlaylistsFromDB(TTrackManager& m, TBvMultiStringHolder& temp,
+                         const std::vector<std::vector<int>>& playlistRows) {
     TTrackModel& model = m.Model;
     const TStringList& names = temp.StringsByName(PlaylistNamesColumn);
     const int count = std::min(names.Count(), MaxPlaylists);
     if (names.Count() > MaxPlaylists)
         m.Log.AddLog(m.Messages.Fmt(ExtraPlaylistsName, {IntToStr(names.Count() - MaxPlaylists)}));
-    // Each key's positions in every playlist: a key that stands twice fills both.
-    std::unordered_map<std::string, std::vector<std::pair<int, int>>> positions;
-    for (int p = 0; p < count; ++p) {
-        m.ListBoxPlayLists.Items.Add(names[p]);
-        const TStringList& uids = uidLists[static_cast<size_t>(p)];
-        for (int k = 0; k < uids.Count(); ++k) {
-            model.PlaylistTracks[static_cast<size_t>(p)].Add(" ");
-            positions[uids[k]].push_back({p, k});
-        }
-    }
-    const int firstRow = model.TrackCount();
     const int rows = TrackColumn(temp, TTrackColumn::UID).Count();
-    for (int r = 0; r < rows; ++r) {
-        TTrackRowSnapshot row;
-        for (TTrackColumn column : TrackColumns)
-            row.*TrackRowField(column) = TrackColumn(temp, column)[r];
-        const int newRow = model.AppendTrack(row);
-        if (auto it = positions.find(row.UID); it != positions.end())
-            for (const auto& [p, k] : it->second)
-                model.PlaylistTracks[static_cast<size_t>(p)].Put(k, IntToStr(newRow));
+    const int firstRow = model.AppendTracks(temp, rows);
+    for (int p = 0; p < count && p < static_cast<int>(playlistRows.size()); ++p) {
+        m.ListBoxPlayLists.Items.Add(names[p]);
+        TStringList& tracks = model.PlaylistTracks[static_cast<size_t>(p)];
+        tracks.BeginUpdate();
+        TScopeExit done([&tracks] { tracks.EndUpdate(); });
+        // An entry whose key no row has stays a placeholder, which DropNonRows takes out.
+        for (int r : playlistRows[static_cast<size_t>(p)])
+            tracks.Add(r >= 0 ? IntToStr(firstRow + r) : std::string(" "));
     }
     // Placeholders go before any row is deleted, so no renumbering ever meets one.
     DropNonRows(model);
@@ -279,6 +292,7 @@ void TTrackManager::TUpdateState::ThreadReadCardExecute() {
                                  IntToStr(result.DroppedItems)}));
             else if (result.DroppedItems > 0)
                 PostLog(msg.Fmt(DroppedItemsName, {IntToStr(result.DroppedItems)}));
+            job.PlaylistRows = PlaylistRowsOf(job.Temp, job.Uids);
             PostLog(msg.Text(MessageName::BuildingPlaylists));
         }
         if (Cancel) {
@@ -307,6 +321,12 @@ void TTrackManager::TUpdateState::ThreadReadCardExecute() {
         job.Stopped = true;
 }
 
+void TTrackManager::TUpdateState::EndCardRun() {
+    --CardBusy;
+    CardReadLock.Unlock();
+    EndRun();
+}
+
 void TTrackManager::TUpdateState::ThreadReadCardFinish() {
     if (!*Alive)
         return;
@@ -315,12 +335,13 @@ void TTrackManager::TUpdateState::ThreadReadCardFinish() {
     TTrackManager& m = Owner;
     std::string warning;
     const bool reads = job->Kind == TRunKind::Read || job->Kind == TRunKind::Scan;
+    // Set when the track view is left to the next turn of the event loop, which ends the run.
+    bool viewLater = false;
     {
         // The run ends however applying its result ends.
-        TScopeExit ended([this] {
-            --CardBusy;
-            CardReadLock.Unlock();
-            EndRun();
+        TScopeExit ended([this, &viewLater] {
+            if (!viewLater)
+                EndCardRun();
         });
         if (job->Stopped || Cancel) {
             m.Log.AddLog(m.Messages.Text("card_read_stopped"));
@@ -336,8 +357,12 @@ void TTrackManager::TUpdateState::ThreadReadCardFinish() {
                 m.ListBoxPlayLists.Items.Clear();
                 m.ListBoxPlayLists.ItemIndex = -1;
                 m.Model.PhoneDBPath = DriveText(job->Drive) + std::string(iTunesDBFile);
-                m.Model.PlaylistTrackUIDs = job->Uids;
-                const int first = BuildPlaylistsFromDB(m, job->Temp, job->Uids);
+                // The keys change hands: copying a large card's took a while.
+                for (size_t p = 0; p < job->Uids.size(); ++p) {
+                    m.Model.PlaylistTrackUIDs[p].Clear();
+                    m.Model.PlaylistTrackUIDs[p].MoveStringsFrom(job->Uids[p]);
+                }
+                const int first = BuildPlaylistsFromDB(m, job->Temp, job->PlaylistRows);
                 m.ListBoxPlayLists.ItemIndex = m.ListBoxPlayLists.Items.Count() > 0 ? 0 : -1;
                 std::vector<bool> dead(static_cast<size_t>(m.Model.TrackCount()), false);
                 for (size_t i = 0; i < job->Dead.size(); ++i)
@@ -354,7 +379,18 @@ void TTrackManager::TUpdateState::ThreadReadCardFinish() {
                     m.ListBoxPlayLists.ItemIndex = 0;
             }
             m.NotifyView(TViewId::PlaylistBox);
-            m.RefreshTrackView();
+            // A large card's lines fill the track view on the next turn, so the window paints
+            // and answers between the two halves of the work instead of after both. The run,
+            // and with it every held command, ends with the fill.
+            viewLater = true;
+            Queue([alive = Alive] {
+                BV_ASSERT_GUI_THREAD();
+                if (!*alive)
+                    return;
+                TUpdateState& state = *(*alive)->Update;
+                TScopeExit ended([&state] { state.EndCardRun(); });
+                (*alive)->RefreshTrackView();
+            });
         } else if (job->Kind == TRunKind::FileScan) {
             AppendFound(m, job->Found);
             m.Model.UpdateAllMusic();

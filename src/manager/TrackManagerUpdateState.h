@@ -95,6 +95,8 @@ struct TCardReadJob {
     TScanResult Scan;
     TBvMultiStringHolder Temp = MakeTempStringHolder();
     TPlaylistLists Uids;
+    // Per playlist, per entry: the row of Temp the entry names, -1 for none.
+    std::vector<std::vector<int>> PlaylistRows;
     // Per row of Temp, or per entry of CheckSerials: the file is gone.
     std::vector<bool> Dead;
     std::vector<TTrackRowSnapshot> Found;
@@ -233,6 +235,8 @@ struct TTrackManager::TUpdateState {
     // The card-read worker and its finish (TrackManagerCard.cpp).
     void ThreadReadCardExecute();
     void ThreadReadCardFinish();
+    // A card read, scan or dead-file check has ended: the card and the commands are free.
+    void EndCardRun();
     // The convert worker's encoder run: starts it on the GUI thread and waits for
     // its end or for Stop. False when stopped; raises when it cannot be started.
     bool RunConverter(const std::vector<std::string>& arguments);

@@ -97,6 +97,36 @@ int TTrackModel::AppendTrack(const TTrackRowSnapshot& r) {
     return TrackCount() - 1;
 }
 
+int TTrackModel::AppendTracks(TBvMultiStringHolder& table, int rows) {
+    SyncSerials();
+    const int first = TrackCount();
+    // Every column is looked at before any is changed: a table that lacks one, or whose
+    // column is short, changes nothing.
+    std::vector<TStringList*> from;
+    bool whole = true;
+    for (TTrackColumn column : TrackColumns) {
+        from.push_back(&TrackColumn(table, column));
+        if (rows > 0)
+            from.back()->Get(rows - 1);
+        whole = whole && from.back()->Count() == rows;
+    }
+    size_t i = 0;
+    for (TTrackColumn column : TrackColumns) {
+        TStringList& to = TrackColumn(TrackListHolder, column);
+        TStringList& source = *from[i++];
+        if (whole) {
+            to.MoveStringsFrom(source);
+            continue;
+        }
+        to.BeginUpdate();
+        for (int r = 0; r < rows; ++r)
+            to.Add(source[r]);
+        to.EndUpdate();
+    }
+    SyncSerials();
+    return first;
+}
+
 void TTrackModel::DeleteTrack(int row, uint8_t toDeleted) {
     SyncSerials();
     for (TTrackColumn c : TrackColumns)

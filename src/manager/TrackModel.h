@@ -97,6 +97,11 @@ public:
 
     // Appends a row with a fresh private serial; returns its row index.
     int AppendTrack(const TTrackRowSnapshot& row);
+    // Appends the rows of a track table (a reader's result) column by column, which for
+    // thousands of rows is much quicker than row by row. The table's texts are moved into
+    // the rows when every column holds exactly that many, else copied. Returns the first
+    // new row.
+    int AppendTracks(TBvMultiStringHolder& table, int rows);
     // Removes the row (to the deleted list when toDeleted is 1) and renumbers
     // the playlists; entries that are not numbers are left alone. Either all of
     // it happens or, on an error, nothing.

@@ -1,6 +1,8 @@
 #include "Classes.h"
+#include "ScopeExit.h"
 
 #include <algorithm>
+#include <typeinfo>
 #include <numeric>
 
 const std::string& TStrings::Get(int index) const {
@@ -44,6 +46,33 @@ void TStrings::AddStrings(const TStrings& other) {
     for (int i = 0; i < other.Count(); ++i)
         AddObject(other.items_[static_cast<size_t>(i)], other.objects_[static_cast<size_t>(i)]);
     EndUpdate();
+}
+
+void TStrings::MoveStringsFrom(TStrings& other) {
+    if (&other == this)
+        return;
+    // Two plain unsorted lists, this one empty: the entries change hands whole, without a
+    // single text copied or allocated.
+    const auto plain = [](const TStrings& list) {
+        return typeid(list) == typeid(TStringList) &&
+               !static_cast<const TStringList&>(list).Sorted();
+    };
+    if (items_.empty() && plain(*this) && plain(other)) {
+        items_.swap(other.items_);
+        objects_.swap(other.objects_);
+        ItemChanged(TStringsChangeKind::Reset);
+        Changed();
+        other.ItemChanged(TStringsChangeKind::Reset);
+        other.Changed();
+        return;
+    }
+    items_.reserve(items_.size() + other.items_.size());
+    objects_.reserve(objects_.size() + other.objects_.size());
+    BeginUpdate();
+    TScopeExit done([this] { EndUpdate(); });
+    for (size_t i = 0; i < other.items_.size(); ++i)
+        AddObject(std::move(other.items_[i]), other.objects_[i]);
+    other.Clear();
 }
 
 void TStrings::Insert(int index, std::string value) {

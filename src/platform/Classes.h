@@ -40,6 +40,10 @@ public:
     virtual int Add(std::string value);
     int AddObject(std::string value, TObject* object);
     void AddStrings(const TStrings& other);
+    // Appends other's entries, moving their texts rather than copying them, and empties other.
+    // The entries go in through AddObject and other is emptied through Clear, so a sorted
+    // list still sorts and a control's list still tells its control.
+    void MoveStringsFrom(TStrings& other);
     virtual void Insert(int index, std::string value);
     // Virtual, like Add and Insert, so that a list whose entries live in a control can route
     // every change through that control's messages.

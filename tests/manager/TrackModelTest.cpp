@@ -281,3 +281,47 @@ TEST(TrackModel, ResetRunFlagsKeepsTheDetectionFlag) {
         EXPECT_EQ(0, value);
     EXPECT_EQ(1, m.TransFlashHandled.load());
 }
+
+// A card's rows go into the list a whole column at a time, as AppendTrack would put them
+// row by row: after the rows already there, each with a serial of its own. A table with a
+// column too short for its rows changes nothing.
+TEST(TrackModel, AppendTracksAsManyAppendTrack) {
+    auto table = [](int from, int count, int shortColumn = -1) {
+        TBvMultiStringHolder t = MakeTrackTable();
+        int c = 0;
+        for (TTrackColumn column : TrackColumns) {
+            const int n = c++ == shortColumn ? count - 1 : count;
+            for (int i = from; i < from + n; ++i)
+                TrackColumn(t, column).Add(Row(i).*TrackRowField(column));
+        }
+        return t;
+    };
+    for (const int already : {0, 2}) {
+        SCOPED_TRACE(already);
+        TTrackModel bulk, single;
+        for (int i = 0; i < already; ++i) {
+            bulk.AppendTrack(Row(i));
+            single.AppendTrack(Row(i));
+        }
+        TBvMultiStringHolder t = table(already, 3);
+        EXPECT_EQ(already, bulk.AppendTracks(t, 3));
+        for (int i = already; i < already + 3; ++i)
+            single.AppendTrack(Row(i));
+        for (TTrackColumn column : TrackColumns)
+            EXPECT_EQ(Items(TrackColumn(single.TrackListHolder, column)),
+                      Items(TrackColumn(bulk.TrackListHolder, column)))
+                << TrackColumnName(column);
+        EXPECT_EQ(already + 2, bulk.RowOfSerial(bulk.RowSerial(already + 2)));
+        EXPECT_NE(bulk.RowSerial(already), bulk.RowSerial(already + 1));
+
+        TBvMultiStringHolder broken = table(10, 3, 4);
+        EXPECT_THROW(bulk.AppendTracks(broken, 3), EListError);
+        EXPECT_EQ(already + 3, bulk.TrackCount());
+    }
+    // Rows fewer than the table holds: the first ones are copied, the table kept.
+    TTrackModel m;
+    TBvMultiStringHolder t = table(0, 3);
+    EXPECT_EQ(0, m.AppendTracks(t, 2));
+    EXPECT_EQ(2, m.TrackCount());
+    EXPECT_EQ(3, TrackColumn(t, TTrackColumn::FileName).Count());
+}

@@ -142,3 +142,43 @@ TEST(TStrings, ItemChangesNameTheEntriesTheyTouch) {
         EXPECT_EQ(list.Items(), c.After);
     }
 }
+
+// Handing a reader's thousands of texts to a track list copied each one. The entries now
+// change hands, and what the receiving list promises (its order when sorted, its notices)
+// still holds; the giving list is left empty and says so.
+TEST(TStrings, MoveStringsFromHandsTheEntriesOver) {
+    TObject marker;
+    struct Case {
+        const char* Name;
+        std::vector<std::string> Before;
+        bool Sorted;
+        std::vector<std::string> After;
+    };
+    const std::vector<Case> cases = {
+        {"into an empty list", {}, false, {"c", "a", "b"}},
+        {"after entries already there", {"x", "y"}, false, {"x", "y", "c", "a", "b"}},
+        {"into a sorted list", {"bb"}, true, {"a", "b", "bb", "c"}},
+    };
+    for (const Case& c : cases) {
+        SCOPED_TRACE(c.Name);
+        TStringList to;
+        for (const std::string& s : c.Before)
+            to.Add(s);
+        to.SetSorted(c.Sorted);
+        TStringList from;
+        from.Add("c");
+        from.AddObject("a", &marker);
+        from.Add("b");
+        int toChanges = 0, fromChanges = 0;
+        to.OnChange = [&](TStrings&) { ++toChanges; };
+        from.OnChange = [&](TStrings&) { ++fromChanges; };
+        to.MoveStringsFrom(from);
+        EXPECT_EQ(c.After, to.Items());
+        EXPECT_EQ(&marker, to.GetObject(to.IndexOf("a"))) << "an entry keeps its object";
+        EXPECT_EQ(0, from.Count());
+        EXPECT_EQ(1, toChanges);
+        EXPECT_EQ(1, fromChanges);
+        to.MoveStringsFrom(to); // onto itself: nothing happens
+        EXPECT_EQ(c.After, to.Items());
+    }
+}
