@@ -441,6 +441,8 @@ public:
     void BringToFront() override;
 
     void DisableAlign() { ++alignDisabled_; }
+    // Inside an alignment pass, or between DisableAlign and EnableAlign.
+    bool AlignDisabled() const { return alignDisabled_ > 0; }
     void EnableAlign();
     void Realign() { AlignControls(nullptr); }
 

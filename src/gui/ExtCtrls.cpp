@@ -134,6 +134,11 @@ void TScrollBox::ScrollInView(TControl* control) {
 }
 
 void TScrollBox::AlignControls(TControl* control) {
+    // A child placed by a pass that is still going asks again; the bar is settled when the
+    // outermost pass has placed everything. Settled in the middle, a bar that appeared could
+    // not narrow the children, as alignment is off until the pass ends.
+    if (AlignDisabled())
+        return;
     TCustomControl::AlignControls(control);
     UpdateScrollBar();
 }

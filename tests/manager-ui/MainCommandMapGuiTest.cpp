@@ -326,6 +326,33 @@ TEST_F(MainCommandMapTest, ExpandingOneBoxCollapsesTheOthersOfTheColumn) {
     EXPECT_EQ(states(), "-------");
 }
 
+// A card run opens the Log box and a card read the Playlists box beside the open Actions box;
+// the column then scrolls, and its bar covered the right end of the bars and the "!" button.
+// With the bar shown, every box and control of the column lies left of it.
+TEST_F(MainCommandMapTest, AColumnThatScrollsKeepsItsControlsLeftOfTheBar) {
+    Start();
+    // As the window hears of a run starting and of a card read ending.
+    using TRunKind = TTrackManager::TRunKind;
+    form->Manager->RunSink(TRunKind::Update, true);
+    form->Manager->RunSink(TRunKind::Read, false);
+    PumpEvents();
+    ASSERT_FALSE(form->bvGroupLog->Collapsed());
+    ASSERT_FALSE(form->bvGroupPlaylists->Collapsed());
+    ASSERT_FALSE(form->bvGroupActions->Collapsed());
+    ASSERT_TRUE(form->ScrollBox1->VertScrollBarVisible());
+    const int room = form->ScrollBox1->ClientWidth();
+    for (TBvgGroupBox* box : {form->bvGroupActions, form->bvGroupLog, form->bvGroupPlaylists}) {
+        SCOPED_TRACE(box->Caption());
+        EXPECT_LE(box->Left() + box->Width(), room);
+        for (int i = 0; i < box->ControlCount(); ++i) {
+            TControl* c = box->Controls(i);
+            if (c->Visible())
+                EXPECT_LE(c->Left() + c->Width(), box->ClientWidth()) << c->Name();
+        }
+    }
+    Save("main_window_column_scrolls");
+}
+
 TEST_F(MainCommandMapTest, KeysInTheTrackViewReachTheirCommands) {
     Start();
     TTrackManager& m = *form->Manager;
