@@ -8,11 +8,12 @@
 
 #include <QFont>
 #include <QFontMetrics>
+#include <QImage>
+#include <QPainter>
+
 #include <array>
 #include <cmath>
 #include <unordered_map>
-#include <QImage>
-#include <QPainter>
 
 namespace {
 void PreparePainter(QPainter& p, const TCanvas& c, const QFont& font, TRect viewClip,

@@ -88,6 +88,18 @@ int TBvCustomListBox::MeasureWidth(const std::string& text) {
     return measureCanvas_->LineWidth(text) + 4;
 }
 
+int TBvCustomListBox::MeasureWidths(const std::vector<std::string>& lines) {
+    measureCanvas_->SetFont(*Font());
+    const TLineWidths width(*measureCanvas_);
+    widths_.resize(lines.size());
+    int widest = 0;
+    for (size_t i = 0; i < lines.size(); ++i) {
+        widths_[i] = width(lines[i]) + 4;
+        widest = std::max(widest, widths_[i]);
+    }
+    return widest;
+}
+
 void TBvCustomListBox::RemeasureItems() {
     const bool wrap = WordWrapActive();
     const int limit = wrap ? ClientWidth() : 0;
@@ -101,14 +113,7 @@ void TBvCustomListBox::RemeasureItems() {
     const bool heights = multiLine_ && style_ == TListBoxStyle::lbOwnerDrawVariable;
     if (!wrap && !heights) {
         // Only the widths count here: the quick measure, as a long list takes it.
-        measureCanvas_->SetFont(*Font());
-        const TLineWidths width(*measureCanvas_);
-        for (int i = 0; i < n; ++i) {
-            const int w = width(lines[i]) + 4;
-            widths_[static_cast<size_t>(i)] = w;
-            widest = std::max(widest, w);
-        }
-        SetHorizontalExtent(widest);
+        SetHorizontalExtent(MeasureWidths(lines.Items()));
         return;
     }
     for (int i = 0; i < n; ++i) {
@@ -440,17 +445,10 @@ void TBvCustomListBox::SetLines(std::vector<std::string> lines) {
     DetachProvider();
     const bool keepWidths = !WordWrapActive();
     int widest = 0;
-    if (keepWidths) {
-        measureCanvas_->SetFont(*Font());
-        const TLineWidths width(*measureCanvas_);
-        widths_.resize(lines.size());
-        for (size_t i = 0; i < lines.size(); ++i) {
-            widths_[i] = width(lines[i]) + 4;
-            widest = std::max(widest, widths_[i]);
-        }
-    } else {
+    if (keepWidths)
+        widest = MeasureWidths(lines);
+    else
         widths_.clear();
-    }
     bulk_ = true;
     TScopeExit done([this] { bulk_ = false; });
     if (OnAddString)

@@ -130,6 +130,8 @@ public:
     // The width with the margins of a text on one line, quickly: exact or a few pixels
     // wider, never less. For the horizontal extent, which follows every line.
     int MeasureWidth(const std::string& text);
+    // Measures each line as MeasureWidth does and keeps the widths; returns the widest.
+    int MeasureWidths(const std::vector<std::string>& lines);
     void RemeasureItems();
     // Replaces all lines at once: the view is told once and the extent measured in one pass,
     // so ten thousand lines fill in a moment where adding them one by one took long.

@@ -2,8 +2,8 @@
 #include "ScopeExit.h"
 
 #include <algorithm>
-#include <typeinfo>
 #include <numeric>
+#include <typeinfo>
 
 const std::string& TStrings::Get(int index) const {
     CheckIndex(index);
