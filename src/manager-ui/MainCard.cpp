@@ -94,8 +94,8 @@ void TForm1::FlushLog() {
 void TForm1::RunChanged(TTrackManager::TRunKind run, bool running) {
     using TRunKind = TTrackManager::TRunKind;
     if (running) {
-        // The log shows what the run does; the file scan alone does not log.
-        if (run != TRunKind::FileScan && bvGroupLog->Collapsed())
+        // The log shows what the run does; the file scan and an add do not log.
+        if (run != TRunKind::FileScan && run != TRunKind::Add && bvGroupLog->Collapsed())
             bvGroupLog->SetCollapsed(false);
     } else {
         FlushLog();
