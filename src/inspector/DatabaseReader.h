@@ -71,5 +71,6 @@ private:
     int playlistIndex_ = -1; // the list that items go to, -1 before any playlist
     bool playlistNamed_ = false;
     int playlistsSeen_ = 0;
+    size_t itemRoom_ = 0; // playlist items the rest of the file could still hold
     TPendingTrack pending_;
 };

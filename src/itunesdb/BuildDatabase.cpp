@@ -1,5 +1,6 @@
 #include "DataSetRecord.h"
 #include "DbHeaderRecord.h"
+#include "LargeBuffers.h"
 #include "ListRecord.h"
 #include "PlaylistDataRecords.h"
 #include "PlaylistItemRecord.h"
@@ -207,7 +208,11 @@ std::string BuildDatabase(const TDatabaseSnapshot& s) {
         playlistsBytes += PlaylistBytes(s.PlaylistNames[p], EntriesOf(s, p).size());
     const size_t trackSet = TDataSetRecord::Length + TListRecord::Length + tracksBytes;
     const size_t playlistSet = TDataSetRecord::Length + playlistsBytes;
-    std::string image(TDbHeaderRecord::Length + trackSet + 2 * playlistSet, '\0');
+    const size_t imageSize = TDbHeaderRecord::Length + trackSet + 2 * playlistSet;
+    std::string image;
+    image.reserve(imageSize);
+    AdviseLargePages(image.data(), imageSize);
+    image.resize(imageSize);
 
     char* const db = image.data();
     char* at = db + TDbHeaderRecord::Length;
