@@ -636,6 +636,7 @@ TDecodedRecord DecodeRecord(std::string_view db, size_t offset) {
         r.Kind = TRecordKind::Playlist;
         r.Details = "   отдельный плейлист";
         Playlist(f, r.Details);
+        r.DataCount = f.U32(TPlaylistRecord::Field::ItemCount);
         r.Count = f.PlausibleCount(TPlaylistRecord::Field::ItemCount, TPlaylistItemRecord::Length);
     } else if (tag == TPlaylistItemRecord::Tag) {
         r.Kind = TRecordKind::Item;
@@ -739,6 +740,7 @@ TDecodedRecord DecodeRecordFields(std::string_view db, size_t offset) {
     } else if (tag == TPlaylistRecord::Tag) {
         r.Kind = TRecordKind::Playlist;
         f.Need(TPlaylistRecord::Field::IndexItemCount + 2);
+        r.DataCount = f.U32(TPlaylistRecord::Field::ItemCount);
         r.Count = f.PlausibleCount(TPlaylistRecord::Field::ItemCount, TPlaylistItemRecord::Length);
     } else if (tag == TListRecord::TrackListTag) {
         r.Kind = TRecordKind::TrackList;
