@@ -47,9 +47,16 @@ int32_t TimeTextToMs(std::string_view time) {
     return Wrap32(total * 1000);
 }
 
-bool TrackSizeFits(std::string_view sizeText) {
-    const int64_t size = StrToInt64(sizeText);
+namespace {
+
+bool SizeFits(int64_t size) {
     return size >= 0 && size <= int64_t{0xFFFFFFFF};
+}
+
+} // namespace
+
+bool TrackSizeFits(std::string_view sizeText) {
+    return SizeFits(StrToInt64(sizeText));
 }
 
 uint32_t TypeCodeOf(std::string_view fileName) {
@@ -134,7 +141,7 @@ size_t WriteTrack(char* rec, const TTrackRowSnapshot& row, int32_t r, const TBui
     TTrackRecord::TFields f;
     f.TimeMs = TimeTextToMs(row.Time);
     const int64_t size = StrToInt64(row.Size);
-    if (size < 0 || size > int64_t{0xFFFFFFFF})
+    if (!SizeFits(size))
         throw EiTunesDBError(
             Format("%s: a size of %s bytes does not fit the database.", {row.FileName, row.Size}));
     f.Size = static_cast<uint32_t>(size);
