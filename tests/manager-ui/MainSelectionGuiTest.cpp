@@ -305,10 +305,7 @@ std::string SmallMusicFolder(const TTempFolder& in, int n) {
 TEST_F(MainSelection, AFolderAddedInPiecesEndsAsOneAddWould) {
     Start();
     const std::string music = SmallMusicFolder(folder, 400);
-    TDialogAnswer chosen;
-    chosen.Accepted = true;
-    chosen.Paths = {music};
-    dialogs->Answers = {chosen, chosen};
+    dialogs.Folders = {music, music};
     // The same folder added at once, for the rows to compare with.
     M().AddPieceMs = 0;
     form->Adddirectory2->Click();
@@ -343,10 +340,7 @@ TEST_F(MainSelection, AFolderAddedInPiecesEndsAsOneAddWould) {
 TEST_F(MainSelection, StopEndsAnAddInPiecesWithWhatWasAdded) {
     Start();
     const std::string music = SmallMusicFolder(folder, 400);
-    TDialogAnswer chosen;
-    chosen.Accepted = true;
-    chosen.Paths = {music};
-    dialogs->Answers = {chosen};
+    dialogs.Folders = {music};
     M().AddPieceMs = 1;
     form->Adddirectory2->Click();
     ASSERT_TRUE(M().IsBusy());
