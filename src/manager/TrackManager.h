@@ -620,8 +620,10 @@ private:
     struct TAddJob;
     // One piece of an add: false once every file was tried (pieceMs 0: no limit).
     bool AddSomeFiles(TAddJob& job, int pieceMs);
-    void ContinueAdding(std::shared_ptr<TAddJob> job);
+    // The next piece of the add that runs, on a timer's tick: one piece a turn.
+    void AddingPiece();
     void FinishAdding(TAddJob& job);
+    std::shared_ptr<TAddJob> addJob_;
 
     TManagerUi& ui_;
     // Why library files that exist could not be read at start-up. While any could not,

@@ -192,6 +192,8 @@ void TTrackManager::MoveUp2Click() {
     Model.PlaylistTracks[static_cast<size_t>(shown)].Exchange(from, to);
     RefreshTrackView();
     FocusEntry(BvPlaylist, to, f - 1);
+    // The moved line shows focused and selected.
+    NotifyView(TViewId::TrackView);
 }
 
 void TTrackManager::MoveDown2Click() {
@@ -207,6 +209,8 @@ void TTrackManager::MoveDown2Click() {
     Model.PlaylistTracks[static_cast<size_t>(shown)].Exchange(from, to);
     RefreshTrackView();
     FocusEntry(BvPlaylist, to, f + 1);
+    // The moved line shows focused and selected.
+    NotifyView(TViewId::TrackView);
 }
 
 void TTrackManager::TrackListMenuPopup() {

@@ -185,6 +185,7 @@ struct TTrackManager::TAddJob {
     // thousands of files from growing quadratically.
     TFileNameSet Listed;
     std::vector<std::string> Failed;
+    TMainThreadTimer Timer;
 };
 
 void TTrackManager::AddFilesToTrackList(const std::vector<std::string>& paths, bool skipListed) {
@@ -204,7 +205,12 @@ void TTrackManager::AddFilesToTrackList(const std::vector<std::string>& paths, b
     Model.CancelRequested = 0;
     ++st.CardBusy;
     st.BeginRun(TRunKind::Add);
-    ContinueAdding(job);
+    // A timer's tick runs one piece per turn of the event loop; calls posted from a posted
+    // call may all run in the same turn.
+    addJob_ = job;
+    job->Timer.SetInterval(1);
+    job->Timer.SetOnTimer([this] { AddingPiece(); });
+    job->Timer.SetEnabled(true);
 }
 
 bool TTrackManager::AddSomeFiles(TAddJob& job, int pieceMs) {
@@ -238,28 +244,27 @@ bool TTrackManager::AddSomeFiles(TAddJob& job, int pieceMs) {
     return false;
 }
 
-void TTrackManager::ContinueAdding(std::shared_ptr<TAddJob> job) {
-    Queue([alive = UpdateStateOf(*this).Alive, job] {
-        BV_ASSERT_GUI_THREAD();
-        if (!*alive)
-            return;
-        TTrackManager& m = **alive;
-        auto& st = UpdateStateOf(m);
-        bool more = false;
-        // The run ends however the piece ends.
-        TScopeExit ended([&st, &more] {
-            if (more)
-                return;
-            --st.CardBusy;
-            st.EndRun();
-        });
-        // Stop keeps what was added and adds no more.
-        more = m.Model.CancelRequested == 0 && m.AddSomeFiles(*job, m.AddPieceMs);
+void TTrackManager::AddingPiece() {
+    std::shared_ptr<TAddJob> job = addJob_;
+    if (!job)
+        return;
+    auto& st = UpdateStateOf(*this);
+    bool more = false;
+    // The run ends however the piece ends.
+    TScopeExit ended([this, &st, &more, &job] {
         if (more)
-            m.ContinueAdding(job);
-        else
-            m.FinishAdding(*job);
+            return;
+        job->Timer.SetEnabled(false);
+        addJob_.reset();
+        // The timer goes on the next pump, not inside its own tick.
+        Queue([job] {});
+        --st.CardBusy;
+        st.EndRun();
     });
+    // Stop keeps what was added and adds no more.
+    more = Model.CancelRequested == 0 && AddSomeFiles(*job, AddPieceMs);
+    if (!more)
+        FinishAdding(*job);
 }
 
 void TTrackManager::FinishAdding(TAddJob& job) {
