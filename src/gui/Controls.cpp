@@ -185,7 +185,9 @@ void TControl::ActionChange(TObject* sender, bool checkDefaults) {
     auto* action = dynamic_cast<TCustomAction*>(sender);
     if (!action)
         return;
-    if (!checkDefaults || Caption().empty() || Caption() == Name())
+    // A control without csSetCaption (an edit: its text is its content) keeps its text.
+    if ((ControlStyle & csSetCaption) &&
+        (!checkDefaults || Caption().empty() || Caption() == Name()))
         SetCaption(action->Caption());
     if (!checkDefaults || Enabled())
         SetEnabled(action->Enabled());

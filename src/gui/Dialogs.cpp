@@ -184,9 +184,17 @@ const TClassInfo& TSaveDialog::StaticClassInfo() {
 }
 
 TOpenDialog::TOpenDialog(TComponent* owner)
-    : TComponent(owner), files_(std::make_unique<TStringList>()) {}
+    : TComponent(owner), files_(std::make_unique<TStringList>()),
+      historyList_(std::make_unique<TStringList>()) {}
 TOpenDialog::~TOpenDialog() {
     Destroying();
+}
+
+void TOpenDialog::SetHistoryList(const TStrings* value) {
+    if (value)
+        historyList_->Assign(*value);
+    else
+        historyList_->Clear();
 }
 
 bool TOpenDialog::Execute() {
@@ -203,6 +211,15 @@ bool TOpenDialog::Execute() {
     } catch (const Exception&) {
         r.Value.clear();
     }
+    r.FileNameCombo = FileEditStyle == TFileEditStyle::fsComboBox;
+    if (r.FileNameCombo)
+        for (const std::string& name : historyList_->Items()) {
+            try {
+                r.History.push_back(ProgramPathToLocal(name));
+            } catch (const Exception&) {
+                r.History.push_back(name); // a bare name, or one of no drive: as it is
+            }
+        }
     PrepareRequest(r);
     TDialogAnswer a = Ask(r);
     files_->Clear();

@@ -44,6 +44,10 @@ struct TDialogRequest {
     std::string Filter; // file filter in the program's "Name|*.ext|..." form
     int Flags = 0;      // message box flags
     bool MultiSelect = false;
+    // File dialogs: the file name field as a combo box that offers History (earlier file
+    // names, local form where they name a file of a drive).
+    bool FileNameCombo = false;
+    std::vector<std::string> History;
     // File dialogs: the size asked for (grown to the dialog's natural size), the
     // dialog centred across and a third down the screen's work area.
     bool UserSize = false;
@@ -107,6 +111,8 @@ enum TOpenOption : uint32_t {
     ofFileMustExist = 1u << 12,
 };
 using TOpenOptions = uint32_t;
+// The dialog's file name field: a plain edit, or a combo box that drops down HistoryList.
+enum class TFileEditStyle { fsEdit, fsComboBox };
 
 class TOpenDialog : public TComponent {
     BV_CLASS_INFO()
@@ -121,6 +127,11 @@ public:
     std::string DefaultExt;
     std::string Title;
     TOpenOptions Options = ofHideReadOnly;
+    TFileEditStyle FileEditStyle = TFileEditStyle::fsEdit;
+    // The names the file name combo box offers (FileEditStyle fsComboBox); the dialog keeps
+    // its own copy.
+    TStrings* HistoryList() const { return historyList_.get(); }
+    void SetHistoryList(const TStrings* value);
     virtual bool Execute();
 
 protected:
@@ -128,6 +139,7 @@ protected:
     // Lets a descendant add to the request before the dialog is shown.
     virtual void PrepareRequest(TDialogRequest&) {}
     std::unique_ptr<TStringList> files_;
+    std::unique_ptr<TStringList> historyList_;
 };
 
 class TSaveDialog : public TOpenDialog {
