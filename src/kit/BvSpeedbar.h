@@ -238,6 +238,14 @@ public:
     TCustomImageList* Images() const { return images_; }
     void SetImages(TCustomImageList* value);
     int Version = 0;
+    // The background picture inside the frames, tiled or (sbStretchBitmap) stretched; any
+    // change of it repaints the bar. Setting copies the picture.
+    TBitmap* Wallpaper() const { return wallpaper_.get(); }
+    void SetWallpaper(TBitmap* value);
+    // Fired when a customization window starts working on the bar.
+    TNotifyEvent OnCustomize;
+    // Scales the button size and offsets with the bar and snaps the buttons to the new grid.
+    void ChangeScale(int m, int d) override;
 
     TAlign Align() const { return TBvCustomPanel::Align(); }
     // bpAuto: top and bottom make the bar horizontal, left and right vertical, others are
@@ -282,9 +290,11 @@ protected:
     void VisibleChanged() override;
     void EnabledChanged() override;
     virtual void PosChanged();
+    virtual void Customize();
 
 private:
     void SetGrid();
+    void PaintWallpaper(const TRect& r, int border);
     void ApplyButtonSize();
     void MoveButtons(int dx, int dy);
     void UpdateButtonsState();
@@ -320,6 +330,7 @@ private:
     TBoundLines boundLines_ = 0;
     TCustomImageList* images_ = nullptr;
     std::unique_ptr<TBvIniLink> iniLink_;
+    std::unique_ptr<TBitmap> wallpaper_;
     TCursor savedCursor_ = crDefault;
 };
 
