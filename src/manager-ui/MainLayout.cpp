@@ -125,6 +125,8 @@ void TForm1::CreateComponents() {
     BvSaveDialog1->DefaultExt = "brisl";
     BvSelectDirectory1 = new TBvSelectDirectory(this);
     BvSelectDirectory1->SetName("BvSelectDirectory1");
+    // The folder browser, browsing the whole desktop.
+    BvSelectDirectory1->ClassicDialog = false;
     Timer1 = new TTimer(this);
     Timer1->SetName("Timer1");
     Timer1->SetInterval(200);
