@@ -107,6 +107,8 @@ void TForm1::CreateComponents() {
     ImageListBar->SetName("ImageListBar");
     ImageListButtons = new TImageList(this, kMenuPicture, kMenuPicture);
     ImageListButtons->SetName("ImageListButtons");
+    ToolbarImages = new TImageList(this, kMenuPicture, kMenuPicture);
+    ToolbarImages->SetName("ToolbarImages");
     LoadPictures();
 
     BvTranslator1 = new TBvTranslator(this);
@@ -227,6 +229,7 @@ void TForm1::CreatePopupMenus() {
         menu->SetName(name);
         menu->SetStyle(TBvMenuStyle::msXP);
         menu->SetImages(ImageListMenu);
+        menu->SetHotImages(ToolbarImages);
         return menu;
     };
 
