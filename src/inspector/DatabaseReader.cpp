@@ -1,11 +1,14 @@
 #include "DatabaseReader.h"
 
 #include "DataSetRecord.h"
+#include "PlaylistItemRecord.h"
 #include "RecordReport.h"
 #include "StringRecord.h"
 #include "TextCodec.h"
 #include "TrackColumns.h"
 #include "TrackRecord.h"
+
+#include <algorithm>
 
 TBvMultiStringHolder MakeTempStringHolder() {
     TBvMultiStringHolder table;
@@ -65,11 +68,14 @@ void TDatabaseReader::Reset() {
 void TDatabaseReader::HandOver(TScanResult& result) {
     if (pending_.UID.empty())
         return;
-    std::string path = pending_.FileName;
-    for (char& c : path)
-        if (c == ':')
-            c = '\\';
-    path = std::string(1, context_->PhoneDrive) + ":" + path;
+    // Built once, in place: the drive, then the stored location with its colons
+    // turned back into backslashes.
+    std::string path;
+    path.reserve(2 + pending_.FileName.size());
+    path += context_->PhoneDrive;
+    path += ':';
+    path += pending_.FileName;
+    std::replace(path.begin() + 2, path.end(), ':', '\\');
     if (ClimbsUp(path)) {
         if (result.RefusedLocations++ == 0)
             result.FirstRefusedLocation = path;
@@ -94,6 +100,10 @@ void TDatabaseReader::Apply(TDecodedRecord& rec, TScanResult& result) {
         break;
     case TRecordKind::TrackList:
         inTrackList_ = true;
+        // Room for the tracks the list announces, so the columns never grow by copying.
+        for (TStringList* column : {cols_.Artist, cols_.Title, cols_.Album, cols_.Size, cols_.Time,
+                                    cols_.FileName, cols_.BitRate, cols_.UID})
+            column->Reserve(column->Count() + static_cast<int>(rec.Count));
         break;
     case TRecordKind::PlaylistList:
         inTrackList_ = false;
@@ -114,6 +124,11 @@ void TDatabaseReader::Apply(TDecodedRecord& rec, TScanResult& result) {
             if (playlistsSeen_ < MaxPlaylists) {
                 cols_.Playlists->Add("");
                 playlistIndex_ = playlistsSeen_;
+                // Each playlist's count is checked against the whole rest of the file, so
+                // together they may reserve only what the file could hold.
+                const size_t room = std::min<size_t>(rec.Count, itemRoom_);
+                itemRoom_ -= room;
+                (*uids_)[static_cast<size_t>(playlistIndex_)].Reserve(static_cast<int>(room));
             } else {
                 ++result.DroppedPlaylists;
                 playlistIndex_ = MaxPlaylists;
@@ -191,6 +206,7 @@ TScanResult TDatabaseReader::Scan(std::string_view db, TBvMultiStringHolder& tem
     uids_ = &uids;
     context_ = &context;
     Reset();
+    itemRoom_ = db.size() / TPlaylistItemRecord::Length;
     TScanResult result;
     result.Size = db.size();
     // A report runs to about three times the file; growing it step by step

@@ -78,6 +78,7 @@ private:
     int playlistIndex_ = -1; // the list that items go to, -1 before any playlist
     bool playlistNamed_ = false;
     int playlistsSeen_ = 0;
+    size_t itemRoom_ = 0;               // playlist items the rest of the file could still hold
     uint32_t playlistItemsCounted_ = 0; // what the current playlist's record says it holds
     uint32_t playlistItemsRead_ = 0;
     TPendingTrack pending_;

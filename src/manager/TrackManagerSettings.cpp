@@ -274,7 +274,10 @@ bool TTrackManager::TrackWouldBeReencoded(int row) const {
     std::string fileName, bitRate;
     Model.GetTrackField(row, TTrackColumn::FileName, fileName);
     Model.GetTrackField(row, TTrackColumn::BitRate, bitRate);
-    if (Model.IsOnPhone(fileName) || LowerCase(ExtractFileExt(fileName)) != ".mp3")
+    // The encoder reads MP3; an M4A is decoded through the codec library first. Other
+    // files go to the card as they are.
+    const std::string ext = LowerCase(ExtractFileExt(fileName));
+    if (Model.IsOnPhone(fileName) || (ext != ".mp3" && ext != ".m4a"))
         return false;
     int32_t kbps = 0;
     return TryStrToInt(Trim(bitRate), kbps) && kbps > EffectiveMaxBitrate();

@@ -257,7 +257,7 @@ TEST_F(MainWindowInUse, DoubleClickingTheHintEditsItsTrackAndItsCheckBoxStaysOnT
 // Qt's dialog shows the filter's description once with its patterns, not the patterns twice.
 TEST_F(MainWindowInUse, TheAddFilesDialogOffersOneMediaFilesPattern) {
     Start();
-    dialogs.reset(); // Qt's own dialog, for real
+    SetDialogResponder(nullptr); // Qt's own dialog, for real
     QStringList filters;
     QString shown;
     QTimer person;
@@ -282,7 +282,7 @@ TEST_F(MainWindowInUse, TheAddFilesDialogOffersOneMediaFilesPattern) {
     watchdog.start(20000);
     ClickAt(CentreInWindow(form->spAddFiles->Button()));
     person.stop();
-    dialogs = std::make_unique<TDialogRecorder>();
+    dialogs.Install();
     EXPECT_EQ(QStringList{"Media files (*.mp3 *.m4a)"}, filters);
     EXPECT_EQ("Media files (*.mp3 *.m4a)", shown.toStdString());
 }
