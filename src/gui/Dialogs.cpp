@@ -144,10 +144,12 @@ std::string InputBox(const std::string& caption, const std::string& prompt,
     return value;
 }
 
-bool SelectDirectory(const std::string& caption, const std::string& root, std::string& directory) {
+bool SelectDirectory(const std::string& caption, const std::string& root, std::string& directory,
+                     bool allowCreate) {
     TDialogRequest r;
     r.Kind = TDialogRequest::dkSelectFolder;
     r.Caption = caption;
+    r.AllowCreate = allowCreate;
     std::string start = directory.empty() ? root : directory;
     try {
         r.Value = start.empty() ? std::string() : ProgramPathToLocal(start);
@@ -221,7 +223,14 @@ bool TOpenDialog::Execute() {
             }
         }
     PrepareRequest(r);
-    TDialogAnswer a = Ask(r);
+    lastError_ = 0;
+    TDialogAnswer a;
+    try {
+        a = Ask(r);
+    } catch (const std::exception&) {
+        lastError_ = CDERR_DIALOGFAILURE;
+        throw;
+    }
     files_->Clear();
     if (!a.Accepted || a.Paths.empty())
         return false;
@@ -232,8 +241,10 @@ bool TOpenDialog::Execute() {
             // A file outside every drive cannot be named in the program's form.
         }
     }
-    if (files_->Count() == 0)
+    if (files_->Count() == 0) {
+        lastError_ = FNERR_INVALIDFILENAME;
         return false;
+    }
     FileName = files_->Get(0);
     if (Saving() && !DefaultExt.empty()) {
         std::string base = FileName.substr(FileName.find_last_of('\\') + 1);

@@ -53,7 +53,20 @@ struct TDialogRequest {
     bool UserSize = false;
     int Width = 0;
     int Height = 0;
+    // File dialogs: captions for the OK button and the file type label (empty: the dialog's
+    // own), the list in the details view, and the list rather than the name field focused.
+    std::string AcceptLabel;
+    std::string FileTypeLabel;
+    bool DetailView = false;
+    bool FocusList = false;
+    // Folder dialogs: a folder typed that does not exist may be chosen, and the dialog offers
+    // to make a new folder.
+    bool AllowCreate = true;
 };
+
+// The common dialogs' error codes reported after a dialog that chose nothing.
+constexpr uint32_t CDERR_DIALOGFAILURE = 0xFFFF;
+constexpr uint32_t FNERR_INVALIDFILENAME = 0x3002;
 
 // Where a dialog of the asked size goes: at least its natural size, no larger than
 // the work area, centred across and a third of the room down, never above or beside
@@ -100,7 +113,8 @@ std::string InputBox(const std::string& caption, const std::string& prompt,
 bool InputQuery(const std::string& caption, const std::string& prompt, std::string& value);
 
 // Folder selection; directory is in the program's form both ways.
-bool SelectDirectory(const std::string& caption, const std::string& root, std::string& directory);
+bool SelectDirectory(const std::string& caption, const std::string& root, std::string& directory,
+                     bool allowCreate = true);
 
 enum TOpenOption : uint32_t {
     ofReadOnly = 1u << 0,
@@ -133,6 +147,8 @@ public:
     TStrings* HistoryList() const { return historyList_.get(); }
     void SetHistoryList(const TStrings* value);
     virtual bool Execute();
+    // Why the last Execute chose nothing: 0 for a Cancel, else a common-dialog error code.
+    uint32_t LastError() const { return lastError_; }
 
 protected:
     virtual bool Saving() const { return false; }
@@ -140,6 +156,7 @@ protected:
     virtual void PrepareRequest(TDialogRequest&) {}
     std::unique_ptr<TStringList> files_;
     std::unique_ptr<TStringList> historyList_;
+    uint32_t lastError_ = 0;
 };
 
 class TSaveDialog : public TOpenDialog {

@@ -140,6 +140,9 @@ public:
     TImageList* ImageListMenu = nullptr;    // 16 x 16, menus
     TImageList* ImageListBar = nullptr;     // 32 x 32, speed bar
     TImageList* ImageListButtons = nullptr; // 16 x 16, image buttons and playlist box
+    // 16 x 16, the menu pictures laid over the selection band, for a selected item of the
+    // context menus.
+    TImageList* ToolbarImages = nullptr;
     TBvTranslator* BvTranslator1 = nullptr;
     TBvTranslatorStrings* Variables = nullptr;
     TBvDragDrop* BvDragDrop1 = nullptr;

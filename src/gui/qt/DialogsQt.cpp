@@ -7,6 +7,7 @@
 #include "qt/QtBridge.h"
 #include "qt/WidgetBinding.h"
 
+#include <QAbstractItemView>
 #include <QBoxLayout>
 #include <QComboBox>
 #include <QCompleter>
@@ -22,6 +23,7 @@
 #include <QPushButton>
 #include <QRegularExpression>
 #include <QScreen>
+#include <QTimer>
 #include <algorithm>
 #include <utility>
 #include <vector>
@@ -239,6 +241,24 @@ TDialogAnswer AskQt(const TDialogRequest& request) {
                                                  : QFileDialog::ExistingFile);
         if (request.FileNameCombo)
             UseFileNameCombo(dialog, request.History);
+        if (!request.AcceptLabel.empty())
+            dialog.setLabelText(QFileDialog::Accept, ToQ(request.AcceptLabel));
+        if (!request.FileTypeLabel.empty())
+            dialog.setLabelText(QFileDialog::FileType, ToQ(request.FileTypeLabel));
+        if (request.DetailView)
+            dialog.setViewMode(QFileDialog::Detail);
+        // The dialog never shrinks below the size it needs for its controls.
+        dialog.setMinimumSize(dialog.sizeHint());
+        if (request.FocusList)
+            QTimer::singleShot(0, &dialog, [&dialog] {
+                const char* name =
+                    dialog.viewMode() == QFileDialog::Detail ? "treeView" : "listView";
+                if (auto* view = dialog.findChild<QAbstractItemView*>(name)) {
+                    view->setFocus();
+                    if (!view->currentIndex().isValid() && view->model())
+                        view->setCurrentIndex(view->model()->index(0, 0, view->rootIndex()));
+                }
+            });
         if (request.UserSize) {
             QScreen* screen =
                 parent && parent->screen() ? parent->screen() : QGuiApplication::primaryScreen();
@@ -256,8 +276,11 @@ TDialogAnswer AskQt(const TDialogRequest& request) {
         return a;
     }
     case TDialogRequest::dkSelectFolder: {
-        QString d =
-            QFileDialog::getExistingDirectory(parent, ToQ(request.Caption), ToQ(request.Value));
+        QFileDialog::Options options = QFileDialog::ShowDirsOnly;
+        if (!request.AllowCreate)
+            options |= QFileDialog::ReadOnly; // no "new folder" button
+        QString d = QFileDialog::getExistingDirectory(parent, ToQ(request.Caption),
+                                                      ToQ(request.Value), options);
         if (!d.isEmpty())
             a.Paths.push_back(FromQ(d));
         a.Accepted = !a.Paths.empty();
