@@ -137,11 +137,15 @@ void TForm1::BindBoxes() {
 
     // The hint follows the mouse over the track view.
     BvPlaylist->OnMouseMove = [this, trackDrag](TObject*, TShiftState shift, int x, int y) {
-        Manager->BvPlaylistGLMouseMove({x, y});
-        SyncHintTimers();
+        if (!HintDismissedHere()) {
+            Manager->BvPlaylistGLMouseMove({x, y});
+            SyncHintTimers();
+        }
         trackDrag(shift, x, y);
     };
     BvPlaylist->OnMouseEnter = [this](TObject*) {
+        if (HintDismissedHere())
+            return;
         Manager->BvPlaylistMouseEnter();
         SyncHintTimers();
     };
@@ -172,7 +176,7 @@ void TForm1::BindBoxes() {
         SyncHintTimers();
     };
     auto keepHint = [this](TObject*, TShiftState, int, int) {
-        if (!TimerAfterShow->Enabled() || !PanelHint->Visible())
+        if ((!TimerAfterShow->Enabled() && !TimerBeforeShow->Enabled()) || !PanelHint->Visible())
             return;
         Manager->PanelHintMouseEnter();
         SyncHintTimers();
