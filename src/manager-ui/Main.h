@@ -280,8 +280,9 @@ public:
     // Opens the tag editor on the line under the last mouse position; from the hint, it also
     // hides the hint.
     void OpenTagEditorAtMouse(bool fromHint);
-    // Whether the pointer has not moved since a double-click put the hint away.
-    bool HintDismissedHere();
+    // Whether the pointer, at this point of the screen, has not moved since a double-click
+    // put the hint away.
+    bool HintDismissedHere(TPoint screen);
 
     // ---- The command map (MainCommands.cpp) ------------------------------------------
     // Every binding of the window, built once the controls exist; a test walks it.

@@ -129,10 +129,10 @@ void TForm1::OpenTagEditorAtMouse(bool fromHint) {
     }
 }
 
-bool TForm1::HintDismissedHere() {
+bool TForm1::HintDismissedHere(TPoint screen) {
     if (!hintDismissed_)
         return false;
-    if (Mouse->CursorPos() == hintDismissedAt_)
+    if (screen == hintDismissedAt_)
         return true;
     hintDismissed_ = false;
     return false;

@@ -137,14 +137,14 @@ void TForm1::BindBoxes() {
 
     // The hint follows the mouse over the track view.
     BvPlaylist->OnMouseMove = [this, trackDrag](TObject*, TShiftState shift, int x, int y) {
-        if (!HintDismissedHere()) {
+        if (!HintDismissedHere(BvPlaylist->ClientToScreen(Point(x, y)))) {
             Manager->BvPlaylistGLMouseMove({x, y});
             SyncHintTimers();
         }
         trackDrag(shift, x, y);
     };
     BvPlaylist->OnMouseEnter = [this](TObject*) {
-        if (HintDismissedHere())
+        if (HintDismissedHere(Mouse->CursorPos()))
             return;
         Manager->BvPlaylistMouseEnter();
         SyncHintTimers();

@@ -100,9 +100,10 @@ protected:
     void RestOnLine(int line) {
         PointAt(LineInWindow(form->BvPlaylist, line));
         PointAt(LineInWindow(form->BvPlaylist, line, 44));
-        for (int i = 0; i < 100 && !form->PanelHint->Visible(); ++i)
+        auto shown = [&] { return form->PanelHint->Visible() && M().Hint.Line == line; };
+        for (int i = 0; i < 200 && !shown(); ++i)
             Wait(10);
-        ASSERT_TRUE(form->PanelHint->Visible()) << "line " << line;
+        ASSERT_TRUE(shown()) << "line " << line;
     }
 };
 
@@ -270,7 +271,7 @@ TEST_F(MainWindowInUse, DoubleClickingTheHintEditsItsTrackAndItsCheckBoxStaysOnT
 // Qt's dialog shows the filter's description once with its patterns, not the patterns twice.
 TEST_F(MainWindowInUse, TheAddFilesDialogOffersOneMediaFilesPattern) {
     Start();
-    dialogs.reset(); // Qt's own dialog, for real
+    SetDialogResponder(nullptr); // Qt's own dialog, for real
     QStringList filters;
     QString shown;
     QTimer person;
@@ -295,7 +296,7 @@ TEST_F(MainWindowInUse, TheAddFilesDialogOffersOneMediaFilesPattern) {
     watchdog.start(20000);
     ClickAt(CentreInWindow(form->spAddFiles->Button()));
     person.stop();
-    dialogs = std::make_unique<TDialogRecorder>();
+    dialogs.Install();
     EXPECT_EQ(QStringList{"Media files (*.mp3 *.m4a)"}, filters);
     EXPECT_EQ("Media files (*.mp3 *.m4a)", shown.toStdString());
 }
