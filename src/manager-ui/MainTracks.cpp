@@ -135,11 +135,15 @@ void TForm1::BindBoxes() {
 
     // The hint follows the mouse over the track view.
     BvPlaylist->OnMouseMove = [this, trackDrag](TObject*, TShiftState shift, int x, int y) {
-        Manager->BvPlaylistGLMouseMove({x, y});
-        SyncHintTimers();
+        if (!HintDismissedHere(BvPlaylist->ClientToScreen(Point(x, y)))) {
+            Manager->BvPlaylistGLMouseMove({x, y});
+            SyncHintTimers();
+        }
         trackDrag(shift, x, y);
     };
     BvPlaylist->OnMouseEnter = [this](TObject*) {
+        if (HintDismissedHere(Mouse->CursorPos()))
+            return;
         Manager->BvPlaylistMouseEnter();
         SyncHintTimers();
     };
@@ -170,7 +174,7 @@ void TForm1::BindBoxes() {
         SyncHintTimers();
     };
     auto keepHint = [this](TObject*, TShiftState, int, int) {
-        if (!TimerAfterShow->Enabled() || !PanelHint->Visible())
+        if ((!TimerAfterShow->Enabled() && !TimerBeforeShow->Enabled()) || !PanelHint->Visible())
             return;
         Manager->PanelHintMouseEnter();
         SyncHintTimers();

@@ -146,6 +146,16 @@ struct TAppliedOptions {
     std::string Language = "English.lng";
 };
 
+// The ranges of the number fields of the options; a number outside is not taken.
+struct TNumberRange {
+    int32_t Min;
+    int32_t Max;
+};
+inline constexpr TNumberRange DetectIntervalRange{250, 3600000}; // ms
+inline constexpr TNumberRange HintDelayRange{0, 3600000};        // ms
+inline constexpr TNumberRange MaxBitrateRange{1, 100000};        // kbit/s
+inline constexpr TNumberRange M4aBitrateRange{8, 320};           // kbit/s
+
 inline constexpr std::array<std::string_view, 7> BitrateItems = {"56",  "64",  "96", "112",
                                                                  "128", "160", "192"};
 inline constexpr std::array<std::string_view, 8> VbrQualityItems = {
