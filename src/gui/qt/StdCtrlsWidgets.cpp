@@ -536,9 +536,10 @@ void TCustomListBox::DestroyWnd() {
         if (!multiSelect_ && pendingIndex_ >= 0 &&
             !v->selectionModel()->isSelected(v->currentIndex()))
             pendingIndex_ = -1;
-        pendingSelected_.clear();
-        for (const QModelIndex& i : v->selectionModel()->selectedRows())
-            pendingSelected_.push_back(i.row());
+        // Read range by range: Qt's selectedRows asks every row of every range whether it is
+        // selected, a search of the whole selection each, which a long list with many runs
+        // selected cannot afford.
+        pendingSelected_ = SelectedIndexes();
         pendingTop_ = TopIndex();
     }
     model_ = nullptr;
@@ -729,7 +730,7 @@ void TCustomListBox::InvertSelected() {
 int TCustomListBox::SelCount() const {
     if (!View())
         return pendingIndex_ >= 0 ? 1 : 0;
-    return static_cast<int>(View()->selectionModel()->selectedRows().size());
+    return static_cast<int>(SelectedIndexes().size());
 }
 
 std::vector<int> TCustomListBox::SelectedIndexes() const {
