@@ -77,6 +77,7 @@ BENCHMARK(BM_ReadDatabase)
     ->ArgNames({"tracks", "playlists"})
     ->Args({1000, 100})
     ->Args({10000, 100})
+    ->Args({100000, 100})
     ->Args({1000, 0})
     ->Args({10000, 0})
     ->Unit(benchmark::kMillisecond);

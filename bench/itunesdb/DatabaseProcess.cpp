@@ -13,18 +13,29 @@
 #include "iTunesDB.h"
 
 #include <cerrno>
+#include <charconv>
 #include <cstdio>
 #include <cstdlib>
 #include <cstring>
 #include <fcntl.h>
 #include <string>
+#include <string_view>
 #include <unistd.h>
 
 namespace {
 
-std::string Numbered(const char* prefix, int n) {
-    std::string s(prefix);
-    s += std::to_string(n);
+// A prefix and a number, made without the formatting machinery of printf: the texts
+// are the same as libgpod's program makes, built as cheaply as the machine allows.
+std::string Numbered(std::string_view prefix, int64_t n, int width = 0) {
+    char digits[24];
+    const auto [end, ec] = std::to_chars(digits, digits + sizeof digits, n);
+    const size_t length = static_cast<size_t>(end - digits);
+    const size_t zeros = length < static_cast<size_t>(width) ? width - length : 0;
+    std::string s;
+    s.reserve(prefix.size() + zeros + length + 4);
+    s += prefix;
+    s.append(zeros, '0');
+    s.append(digits, length);
     return s;
 }
 
@@ -33,23 +44,24 @@ TDatabaseSnapshot Library(int tracks) {
     s.PhoneDrive = 'E';
     s.Tracks.reserve(static_cast<size_t>(tracks));
     for (int i = 0; i < tracks; ++i) {
-        char file[64];
-        std::snprintf(file, sizeof file, "E:\\mobile\\audio\\track%05d.mp3", i);
+        std::string file = Numbered("E:\\mobile\\audio\\track", i, 5);
+        file += ".mp3";
         s.Tracks.push_back({Numbered("Artist ", i % 500), Numbered("Title number ", i),
-                            Numbered("Album ", i % 900), "3:20", std::to_string(1000000 + i), file,
-                            "128", std::to_string(i)});
+                            Numbered("Album ", i % 900), "3:20", Numbered("", 1000000 + i),
+                            std::move(file), "128", Numbered("", i)});
     }
     s.PlaylistNames.push_back("All music");
     std::vector<std::string> all;
     all.reserve(static_cast<size_t>(tracks));
     for (int i = 0; i < tracks; ++i)
-        all.push_back(std::to_string(i));
+        all.push_back(Numbered("", i));
     s.PlaylistEntries.push_back(std::move(all));
     for (int k = 0; k < 99; ++k) {
         s.PlaylistNames.push_back(Numbered("List ", k));
         std::vector<std::string> entries;
+        entries.reserve(100);
         for (int j = 0; j < 100; ++j)
-            entries.push_back(std::to_string((int64_t{k} * 7919 + int64_t{j} * 104729) % tracks));
+            entries.push_back(Numbered("", (int64_t{k} * 7919 + int64_t{j} * 104729) % tracks));
         s.PlaylistEntries.push_back(std::move(entries));
     }
     return s;

@@ -215,15 +215,18 @@ TScanResult TDatabaseReader::Scan(std::string_view db, TBvMultiStringHolder& tem
         result.Report.reserve(db.size() * 3);
     // The text bytes of the last string record read: a tag there is part of its text.
     size_t textBegin = 0, textEnd = 0;
+    TDecodedRecord rec;
     // Every record tag ends in "hm", and only such tags get a line.
     for (size_t hm = db.find("hm", 2); hm != std::string_view::npos; hm = db.find("hm", hm + 1)) {
         const size_t i = hm - 2;
         const std::string_view tag = db.substr(i, 4);
         if (i >= textBegin && i < textEnd && IsRecordTag(tag))
             continue;
-        TDecodedRecord rec;
         try {
-            rec = withReport ? DecodeRecord(db, i) : DecodeRecordFields(db, i);
+            if (withReport)
+                rec = DecodeRecord(db, i);
+            else
+                DecodeRecordFields(db, i, rec);
         } catch (const TRecordPastEnd&) {
             result.Completed = false;
             result.StopOffset = i;

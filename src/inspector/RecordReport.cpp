@@ -13,6 +13,7 @@
 
 #include <algorithm>
 #include <array>
+#include <cstring>
 
 namespace {
 
@@ -79,6 +80,16 @@ constexpr std::string_view DamagedNote =
 std::string StringText(std::string_view raw, uint8_t encoding) {
     if (encoding == 1)
         return CleanUtf8(raw);
+    // Text of ASCII letters only, as most is, is its low bytes.
+    std::string ascii(raw.size() / 2, '\0');
+    bool plain = true;
+    for (size_t i = 0; i < ascii.size() && plain; ++i) {
+        const auto low = static_cast<unsigned char>(raw[2 * i]);
+        plain = low < 0x80 && raw[2 * i + 1] == 0;
+        ascii[i] = static_cast<char>(low);
+    }
+    if (plain)
+        return ascii;
     std::u16string wide(raw.size() / 2, u'\0');
     for (size_t i = 0; i < wide.size(); ++i)
         wide[i] = static_cast<char16_t>(uint8_t(raw[2 * i]) | (uint8_t(raw[2 * i + 1]) << 8));
@@ -595,7 +606,17 @@ std::string DaysToDateText(int32_t days) {
 }
 
 std::string CleanUtf8(std::string_view bytes) {
-    if (IsValidUtf8(bytes))
+    // ASCII, as most texts are, is clean as it stands: eight bytes are looked at at once.
+    size_t i = 0;
+    uint64_t high = 0;
+    for (; i + 8 <= bytes.size(); i += 8) {
+        uint64_t word;
+        std::memcpy(&word, bytes.data() + i, 8);
+        high |= word;
+    }
+    for (; i < bytes.size(); ++i)
+        high |= static_cast<unsigned char>(bytes[i]);
+    if ((high & 0x8080808080808080ULL) == 0 || IsValidUtf8(bytes))
         return std::string(bytes);
     std::string out;
     for (size_t pos = 0; pos < bytes.size();)
@@ -656,9 +677,22 @@ bool IsRecordTag(std::string_view tag) {
 }
 
 TDecodedRecord DecodeRecordFields(std::string_view db, size_t offset) {
+    TDecodedRecord r;
+    DecodeRecordFields(db, offset, r);
+    return r;
+}
+
+void DecodeRecordFields(std::string_view db, size_t offset, TDecodedRecord& r) {
     // Each record is checked against the farthest byte its report reads, so the
     // scan stops, or finds a record damaged, exactly where DecodeRecord would.
-    TDecodedRecord r;
+    // The record is filled afresh; its strings keep their room for the next one.
+    r.Kind = TRecordKind::None;
+    r.Details.clear();
+    r.SubLabel.clear();
+    r.Count = r.Id = r.Size = r.TimeMs = r.BitRate = r.DataCount = r.DataType = 0;
+    r.IsString = r.HasText = r.Damaged = false;
+    r.Text.clear();
+    r.TextBegin = r.TextEnd = 0;
     const TFields f(db, offset);
     const std::string_view tag = f.Bytes(0, 4);
     if (tag == TStringRecord::Tag) {
@@ -672,18 +706,18 @@ TDecodedRecord DecodeRecordFields(std::string_view db, size_t offset) {
             f.Need(F::Encoding + 1);
             const uint8_t encoding = f.B(F::Encoding);
             if (encoding > 1)
-                return r;
+                return;
             const size_t bytes = StringTextBytes(f.Low16(F::TextLength), encoding);
             if (bytes > 0 && !f.Has(F::Text + bytes)) {
                 r.Damaged = true;
-                return r;
+                return;
             }
             // Only titles, locations, albums and artists are ever taken.
             if (type >= TStringRecord::stTitle && type <= TStringRecord::stArtist)
                 r.Text = StringText(bytes ? f.Bytes(F::Text, bytes) : std::string_view(), encoding);
             r.HasText = true;
             MarkText(r, f, F::Text, F::Text + bytes);
-            return r;
+            return;
         }
         switch (type) {
         case 15:
@@ -697,14 +731,14 @@ TDecodedRecord DecodeRecordFields(std::string_view db, size_t offset) {
                 else
                     MarkText(r, f, header, total);
             }
-            return r;
+            return;
         }
         case 50:
             f.Need(96);
-            return r;
+            return;
         case 51:
             f.Need(F::TotalLength + 4);
-            return r;
+            return;
         case TPlaylistFixedRecords::IndexType: {
             using I = TPlaylistFixedRecords::IndexField;
             f.Need(IndexZerosEnd + 1);
@@ -712,13 +746,13 @@ TDecodedRecord DecodeRecordFields(std::string_view db, size_t offset) {
             const uint32_t count = f.B(I::TrackCount);
             if (total >= I::Index && 4 * count == total - I::Index && !f.Has(I::Index + 4 * count))
                 r.Damaged = true;
-            return r;
+            return;
         }
         case TPositionRecord::Type:
             f.Need(TPositionRecord::Field::Position + 4);
-            return r;
+            return;
         default:
-            return r;
+            return;
         }
     }
     if (tag == TTrackRecord::Tag) {
@@ -753,5 +787,5 @@ TDecodedRecord DecodeRecordFields(std::string_view db, size_t offset) {
         r.Kind = TRecordKind::Header;
         f.Need(TDbHeaderRecord::Field::Flag + 1);
     }
-    return r;
+    return;
 }

@@ -59,6 +59,8 @@ TDecodedRecord DecodeRecord(std::string_view db, size_t offset);
 // The same without the report texts: kind, collected fields, text bytes and
 // damage only; the text itself only for the types that are ever collected.
 TDecodedRecord DecodeRecordFields(std::string_view db, size_t offset);
+// The same into `r`, which the scan reuses record after record.
+void DecodeRecordFields(std::string_view db, size_t offset, TDecodedRecord& r);
 // Whether the four bytes are one of the eight tags of the format.
 bool IsRecordTag(std::string_view tag);
 

@@ -289,6 +289,23 @@ std::string IntToHex(uint64_t value, int digits) {
 }
 
 bool TryStrToInt64(std::string_view text, int64_t& value) {
+    // Plain decimal digits, the common case by far (sizes, bitrates, rows): read
+    // straight, no more than 18 of them so the sum cannot overflow.
+    if (!text.empty() && text.size() <= 18) {
+        uint64_t plain = 0;
+        bool digits = true;
+        for (const char c : text) {
+            if (c < '0' || c > '9') {
+                digits = false;
+                break;
+            }
+            plain = plain * 10 + static_cast<uint64_t>(c - '0');
+        }
+        if (digits) {
+            value = static_cast<int64_t>(plain);
+            return true;
+        }
+    }
     size_t i = 0;
     while (i < text.size() && (text[i] == ' ' || text[i] == '\t'))
         ++i;

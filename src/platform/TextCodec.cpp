@@ -129,6 +129,11 @@ void AppendUtf8(std::string& out, char32_t cp) {
 bool IsValidUtf8(std::string_view bytes) {
     size_t pos = 0;
     while (pos < bytes.size()) {
+        // ASCII, the bulk of most texts, needs no decoding.
+        if (static_cast<unsigned char>(bytes[pos]) < 0x80) {
+            ++pos;
+            continue;
+        }
         size_t before = pos;
         char32_t cp = DecodeUtf8(bytes, pos);
         if (cp == kReplacement && !(pos - before == 3 && bytes.substr(before, 3) == "\xEF\xBF\xBD"))

@@ -76,6 +76,12 @@ TEST(StrToInt, IsStrict) {
         }
     }
     EXPECT_EQ(5000000000LL, StrToInt64("5000000000"));
+    // Plain digits at and past the length read without the general path.
+    EXPECT_EQ(999999999999999999LL, StrToInt64("999999999999999999"));
+    EXPECT_EQ(9223372036854775807LL, StrToInt64("9223372036854775807"));
+    EXPECT_THROW(StrToInt64("9223372036854775808"), EConvertError);
+    EXPECT_EQ(7, StrToInt64("0000000000000000007"));
+    EXPECT_THROW(StrToInt("2147483648"), EConvertError);
     EXPECT_EQ(-1, StrToIntDef("x", -1));
     try {
         StrToInt("abc");
