@@ -351,9 +351,9 @@ TEST(TrackManagerAdding, AnMp3IsOpenedAndItsHeadReadOnce) {
     }
 }
 
-// The first frame was searched for to the end of the file: a 2 GiB file of zeros took
-// seconds to add and could not be stopped. The search stops after a bounded stretch
-// and the file is added by its name, having read little of it.
+// A file without audio is searched to its end for a first frame, since real files can
+// hold more padding before their audio than any bound: a 2 GiB file of zeros is read
+// once, in pieces that are dropped as the search passes them, and added by its name.
 TEST(TrackManagerAdding, LargeFileWithoutAudioIsAddedByItsName) {
     TAdding t;
     const std::string linuxPath = t.Folder.Path("Silence - Two_Gigabytes.mp3");
@@ -373,6 +373,6 @@ TEST(TrackManagerAdding, LargeFileWithoutAudioIsAddedByItsName) {
     EXPECT_EQ("0:0", t.Field(row, "Time"));
     EXPECT_EQ("0", t.Field(row, "BitRate"));
     if (before >= 0) {
-        EXPECT_LT(read, 4 << 20);
+        EXPECT_LT(read, (int64_t(2) << 30) + (4 << 20));
     }
 }
