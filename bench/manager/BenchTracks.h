@@ -8,6 +8,7 @@
 #include <cstdlib>
 #include <filesystem>
 #include <fstream>
+#include <map>
 #include <string>
 
 struct TBenchFolder {
@@ -47,4 +48,22 @@ inline void WriteBenchLibrary(const std::string& folder, int rows) {
         for (int r = 0; r < rows; ++r)
             out << BenchTrackRow(r).*columns[column] << "\r\n";
     }
+}
+
+// A folder of n copies of a small tagged MP3 named "Artist i - Song.mp3", 500 to a subfolder,
+// made inside `under` once per size.
+inline std::string BenchMusicFolder(const std::string& under, int n) {
+    static std::map<std::pair<std::string, int>, std::string> made;
+    if (auto it = made.find({under, n}); it != made.end())
+        return it->second;
+    const std::string folder = under + "/music" + std::to_string(n);
+    const std::string fixture = std::string(BV_TEST_DATA_DIR) + "/tags/v23_latin1_cbr.mp3";
+    for (int i = 0; i < n; ++i) {
+        const std::filesystem::path sub =
+            std::filesystem::path(folder) / ("cd" + std::to_string(i / 500));
+        std::filesystem::create_directories(sub);
+        std::filesystem::copy_file(fixture, sub / ("Artist " + std::to_string(i) + " - Song.mp3"));
+    }
+    made[{under, n}] = folder;
+    return folder;
 }

@@ -148,6 +148,14 @@ void TCustomAction::SetImageIndex(int value) {
     Change();
 }
 
+void TCustomAction::SetShortCut(TShortCut value) {
+    if (value == shortCut_)
+        return;
+    ForEachLink(Clients(), [&](TBasicActionLink* l) { l->SetShortCut(value); });
+    shortCut_ = value;
+    Change();
+}
+
 void TCustomAction::SetHelpContext(int value) {
     if (value == helpContext_)
         return;

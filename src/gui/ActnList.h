@@ -4,6 +4,7 @@
 #pragma once
 
 #include "Controls.h"
+#include "Menus.h"
 
 #include <functional>
 #include <string>
@@ -71,6 +72,9 @@ public:
     void SetHelpContext(int value);
     bool Visible() const { return visible_; }
     void SetVisible(bool value);
+    // The key (with its shift state) of the command; a client that answers to a key takes it.
+    TShortCut ShortCut() const { return shortCut_; }
+    void SetShortCut(TShortCut value);
     // Running the action toggles Checked first.
     bool AutoCheck = false;
 
@@ -92,6 +96,7 @@ private:
     int imageIndex_ = -1;
     int helpContext_ = 0;
     bool visible_ = true;
+    TShortCut shortCut_ = 0;
     TCustomActionList* actionList_ = nullptr;
 };
 
@@ -160,6 +165,7 @@ protected:
     virtual void SetImageIndex(int) {}
     virtual void SetHelpContext(int) {}
     virtual void SetVisible(bool) {}
+    virtual void SetShortCut(TShortCut) {}
 
 private:
     TBasicAction* action_ = nullptr;
@@ -177,6 +183,7 @@ public:
     virtual bool IsImageIndexLinked() const { return CustomAction() != nullptr; }
     virtual bool IsHelpContextLinked() const { return CustomAction() != nullptr; }
     virtual bool IsVisibleLinked() const { return CustomAction() != nullptr; }
+    virtual bool IsShortCutLinked() const { return CustomAction() != nullptr; }
 };
 
 // A control's link: caption, hint, enabled state, visibility and help context follow the

@@ -16,6 +16,7 @@
 #include "qt/WidgetBinding.h"
 
 #include <algorithm>
+#include <cstdlib>
 #include <set>
 
 using namespace BvControlsDrag;
@@ -151,6 +152,57 @@ void TControl::Notification(TComponent* component, TOperation operation) {
         SetAction(nullptr);
 }
 
+TSysLocale SysLocale;
+
+TBiDiMode TControl::BiDiMode() const {
+    if (!parentBiDiMode_)
+        return biDiMode_;
+    if (parent_)
+        return parent_->BiDiMode();
+    return Application ? Application->BiDiMode : biDiMode_;
+}
+
+void TControl::SetBiDiMode(TBiDiMode value) {
+    parentBiDiMode_ = false;
+    if (value == biDiMode_)
+        return;
+    biDiMode_ = value;
+    Invalidate();
+}
+
+void TControl::SetParentBiDiMode(bool value) {
+    if (value == parentBiDiMode_)
+        return;
+    if (!value)
+        biDiMode_ = BiDiMode();
+    parentBiDiMode_ = value;
+    Invalidate();
+}
+
+bool TControl::UseRightToLeftAlignment() const {
+    return SysLocale.MiddleEast && BiDiMode() == TBiDiMode::bdRightToLeft;
+}
+
+namespace {
+// The framework's rounding of a scaled length: to the nearest, halves away from zero.
+int ScaleLength(int value, int m, int d) {
+    if (d == 0)
+        return value;
+    const int64_t v = static_cast<int64_t>(value) * m;
+    const int64_t q = (std::abs(v) * 2 + std::abs(d)) / (2 * static_cast<int64_t>(std::abs(d)));
+    return static_cast<int>(((v < 0) != (d < 0)) ? -q : q);
+}
+} // namespace
+
+void TControl::ChangeScale(int m, int d) {
+    if (m == d)
+        return;
+    SetBounds(ScaleLength(left_, m, d), ScaleLength(top_, m, d), ScaleLength(width_, m, d),
+              ScaleLength(height_, m, d));
+    if (!parentFont_)
+        font_->SetHeight(ScaleLength(font_->Height(), m, d));
+}
+
 TBasicAction* TControl::Action() const {
     return actionLink_ ? actionLink_->Action() : nullptr;
 }
@@ -185,7 +237,9 @@ void TControl::ActionChange(TObject* sender, bool checkDefaults) {
     auto* action = dynamic_cast<TCustomAction*>(sender);
     if (!action)
         return;
-    if (!checkDefaults || Caption().empty() || Caption() == Name())
+    // A control without csSetCaption (an edit: its text is its content) keeps its text.
+    if ((ControlStyle & csSetCaption) &&
+        (!checkDefaults || Caption().empty() || Caption() == Name()))
         SetCaption(action->Caption());
     if (!checkDefaults || Enabled())
         SetEnabled(action->Enabled());

@@ -209,6 +209,19 @@ void NoteMessageTakenByHook(const TMessage& message);
 class TBasicAction;
 class TControlActionLink;
 
+// Reading order of a control's or a menu's texts.
+enum class TBiDiMode {
+    bdLeftToRight,
+    bdRightToLeft,
+    bdRightToLeftNoAlign,
+    bdRightToLeftReadingOnly
+};
+// The system's locale: MiddleEast when its script reads right to left (set at start-up).
+struct TSysLocale {
+    bool MiddleEast = false;
+};
+extern TSysLocale SysLocale;
+
 class TControl : public TComponent {
     BV_CLASS_INFO()
 public:
@@ -288,6 +301,17 @@ public:
     void SetCursor(TCursor cursor);
     // The help topic of the control; 0 for none (its parent's then counts).
     int HelpContext = 0;
+    // With ParentBiDiMode (the default) the parent's mode counts, or the application's for a
+    // control without a parent; setting a mode of its own clears ParentBiDiMode.
+    TBiDiMode BiDiMode() const;
+    void SetBiDiMode(TBiDiMode value);
+    bool ParentBiDiMode() const { return parentBiDiMode_; }
+    void SetParentBiDiMode(bool value);
+    // Right-to-left alignment holds only on a right-to-left locale.
+    bool UseRightToLeftAlignment() const;
+    // Scales the bounds (and a font of its own) by m / d, as a change of screen resolution
+    // would.
+    virtual void ChangeScale(int m, int d);
 
     // The action the control shows and runs: its caption, hint, enabled state and the rest
     // follow the action, and a click without an OnClick of its own runs it.
@@ -385,6 +409,8 @@ private:
     TPopupMenu* popupMenu_ = nullptr;
     TCursor cursor_ = crDefault;
     std::unique_ptr<TControlActionLink> actionLink_;
+    TBiDiMode biDiMode_ = TBiDiMode::bdLeftToRight;
+    bool parentBiDiMode_ = true;
 };
 
 class TGraphicControl : public TControl {
@@ -461,6 +487,9 @@ public:
     bool AlignDisabled() const { return alignDisabled_ > 0; }
     void EnableAlign();
     void Realign() { AlignControls(nullptr); }
+    // Scales the control and every child by m / d; a form keeps its place on the screen.
+    void ScaleBy(int m, int d);
+    void ChangeScale(int m, int d) override;
 
     TKeyEvent OnKeyDown;
     TKeyEvent OnKeyUp;

@@ -226,6 +226,29 @@ void TWinControl::BringToFront() {
         BvQt::Raise(widget_);
 }
 
+void TWinControl::ScaleBy(int m, int d) {
+    ChangeScale(m, d);
+}
+
+void TWinControl::ChangeScale(int m, int d) {
+    if (m == d)
+        return;
+    DisableAlign();
+    // The children first, in their parent's old coordinates, then the control itself.
+    std::vector<TControl*> children = controls_;
+    for (TControl* child : children)
+        child->ChangeScale(m, d);
+    if (parent_) {
+        TControl::ChangeScale(m, d);
+    } else {
+        // A window keeps its place on the screen and grows or shrinks from there.
+        const int left = left_, top = top_;
+        TControl::ChangeScale(m, d);
+        SetBounds(left, top, width_, height_);
+    }
+    EnableAlign();
+}
+
 void TWinControl::EnableAlign() {
     if (--alignDisabled_ <= 0) {
         alignDisabled_ = 0;

@@ -144,10 +144,12 @@ std::string InputBox(const std::string& caption, const std::string& prompt,
     return value;
 }
 
-bool SelectDirectory(const std::string& caption, const std::string& root, std::string& directory) {
+bool SelectDirectory(const std::string& caption, const std::string& root, std::string& directory,
+                     bool allowCreate) {
     TDialogRequest r;
     r.Kind = TDialogRequest::dkSelectFolder;
     r.Caption = caption;
+    r.AllowCreate = allowCreate;
     std::string start = directory.empty() ? root : directory;
     try {
         r.Value = start.empty() ? std::string() : ProgramPathToLocal(start);
@@ -184,9 +186,17 @@ const TClassInfo& TSaveDialog::StaticClassInfo() {
 }
 
 TOpenDialog::TOpenDialog(TComponent* owner)
-    : TComponent(owner), files_(std::make_unique<TStringList>()) {}
+    : TComponent(owner), files_(std::make_unique<TStringList>()),
+      historyList_(std::make_unique<TStringList>()) {}
 TOpenDialog::~TOpenDialog() {
     Destroying();
+}
+
+void TOpenDialog::SetHistoryList(const TStrings* value) {
+    if (value)
+        historyList_->Assign(*value);
+    else
+        historyList_->Clear();
 }
 
 bool TOpenDialog::Execute() {
@@ -203,8 +213,24 @@ bool TOpenDialog::Execute() {
     } catch (const Exception&) {
         r.Value.clear();
     }
+    r.FileNameCombo = FileEditStyle == TFileEditStyle::fsComboBox;
+    if (r.FileNameCombo)
+        for (const std::string& name : historyList_->Items()) {
+            try {
+                r.History.push_back(ProgramPathToLocal(name));
+            } catch (const Exception&) {
+                r.History.push_back(name); // a bare name, or one of no drive: as it is
+            }
+        }
     PrepareRequest(r);
-    TDialogAnswer a = Ask(r);
+    lastError_ = 0;
+    TDialogAnswer a;
+    try {
+        a = Ask(r);
+    } catch (const std::exception&) {
+        lastError_ = CDERR_DIALOGFAILURE;
+        throw;
+    }
     files_->Clear();
     if (!a.Accepted || a.Paths.empty())
         return false;
@@ -215,8 +241,10 @@ bool TOpenDialog::Execute() {
             // A file outside every drive cannot be named in the program's form.
         }
     }
-    if (files_->Count() == 0)
+    if (files_->Count() == 0) {
+        lastError_ = FNERR_INVALIDFILENAME;
         return false;
+    }
     FileName = files_->Get(0);
     if (Saving() && !DefaultExt.empty()) {
         std::string base = FileName.substr(FileName.find_last_of('\\') + 1);

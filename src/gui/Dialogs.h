@@ -44,12 +44,29 @@ struct TDialogRequest {
     std::string Filter; // file filter in the program's "Name|*.ext|..." form
     int Flags = 0;      // message box flags
     bool MultiSelect = false;
+    // File dialogs: the file name field as a combo box that offers History (earlier file
+    // names, local form where they name a file of a drive).
+    bool FileNameCombo = false;
+    std::vector<std::string> History;
     // File dialogs: the size asked for (grown to the dialog's natural size), the
     // dialog centred across and a third down the screen's work area.
     bool UserSize = false;
     int Width = 0;
     int Height = 0;
+    // File dialogs: captions for the OK button and the file type label (empty: the dialog's
+    // own), the list in the details view, and the list rather than the name field focused.
+    std::string AcceptLabel;
+    std::string FileTypeLabel;
+    bool DetailView = false;
+    bool FocusList = false;
+    // Folder dialogs: a folder typed that does not exist may be chosen, and the dialog offers
+    // to make a new folder.
+    bool AllowCreate = true;
 };
+
+// The common dialogs' error codes reported after a dialog that chose nothing.
+constexpr uint32_t CDERR_DIALOGFAILURE = 0xFFFF;
+constexpr uint32_t FNERR_INVALIDFILENAME = 0x3002;
 
 // Where a dialog of the asked size goes: at least its natural size, no larger than
 // the work area, centred across and a third of the room down, never above or beside
@@ -96,7 +113,8 @@ std::string InputBox(const std::string& caption, const std::string& prompt,
 bool InputQuery(const std::string& caption, const std::string& prompt, std::string& value);
 
 // Folder selection; directory is in the program's form both ways.
-bool SelectDirectory(const std::string& caption, const std::string& root, std::string& directory);
+bool SelectDirectory(const std::string& caption, const std::string& root, std::string& directory,
+                     bool allowCreate = true);
 
 enum TOpenOption : uint32_t {
     ofReadOnly = 1u << 0,
@@ -107,6 +125,8 @@ enum TOpenOption : uint32_t {
     ofFileMustExist = 1u << 12,
 };
 using TOpenOptions = uint32_t;
+// The dialog's file name field: a plain edit, or a combo box that drops down HistoryList.
+enum class TFileEditStyle { fsEdit, fsComboBox };
 
 class TOpenDialog : public TComponent {
     BV_CLASS_INFO()
@@ -121,13 +141,22 @@ public:
     std::string DefaultExt;
     std::string Title;
     TOpenOptions Options = ofHideReadOnly;
+    TFileEditStyle FileEditStyle = TFileEditStyle::fsEdit;
+    // The names the file name combo box offers (FileEditStyle fsComboBox); the dialog keeps
+    // its own copy.
+    TStrings* HistoryList() const { return historyList_.get(); }
+    void SetHistoryList(const TStrings* value);
     virtual bool Execute();
+    // Why the last Execute chose nothing: 0 for a Cancel, else a common-dialog error code.
+    uint32_t LastError() const { return lastError_; }
 
 protected:
     virtual bool Saving() const { return false; }
     // Lets a descendant add to the request before the dialog is shown.
     virtual void PrepareRequest(TDialogRequest&) {}
     std::unique_ptr<TStringList> files_;
+    std::unique_ptr<TStringList> historyList_;
+    uint32_t lastError_ = 0;
 };
 
 class TSaveDialog : public TOpenDialog {

@@ -194,6 +194,8 @@ public:
     bool HelpCommand(uint16_t command, intptr_t data);
     bool HelpContext(int context);
     THelpEvent OnHelp;
+    // The reading order of controls and menus that follow their parents to the top.
+    TBiDiMode BiDiMode = TBiDiMode::bdLeftToRight;
 
     // Hints: the control under the mouse; after HintPause its hint shows, after
     // HintHidePause it goes. ActivateHint shows the hint of a control at once.

@@ -1,9 +1,11 @@
 #include "Menus.h"
 
 #include "Forms.h"
+#include "WinApi.h"
 
 #include <algorithm>
 #include <cctype>
+#include <set>
 
 namespace {
 
@@ -408,6 +410,94 @@ void TMenuItem::Click() {
         OnClick(this);
 }
 
+namespace {
+// The accelerator letter of a caption ("&x", "&&" is a plain "&"), lower case; 0 for none.
+char AcceleratorOf(const std::string& caption) {
+    for (size_t i = 0; i + 1 < caption.size(); ++i)
+        if (caption[i] == '&') {
+            if (caption[i + 1] == '&') {
+                ++i;
+                continue;
+            }
+            return static_cast<char>(std::tolower(static_cast<unsigned char>(caption[i + 1])));
+        }
+    return 0;
+}
+} // namespace
+
+bool TMenuItem::RethinkHotkeys() {
+    TMenu* menu = GetParentMenu();
+    if (menu && menu->AutoHotkeys == TMenuAutoFlag::maManual)
+        return false;
+    bool changed = false;
+    std::set<char> used;
+    for (TMenuItem* it : items_)
+        if (it->visible_ && !it->IsLine())
+            if (char c = AcceleratorOf(it->caption_))
+                used.insert(c);
+    for (TMenuItem* it : items_) {
+        if (!it->visible_ || it->IsLine() || it->caption_.empty() || AcceleratorOf(it->caption_))
+            continue;
+        for (size_t i = 0; i < it->caption_.size(); ++i) {
+            unsigned char ch = static_cast<unsigned char>(it->caption_[i]);
+            if (ch >= 0x80 || !std::isalnum(ch) || used.count(static_cast<char>(std::tolower(ch))))
+                continue;
+            used.insert(static_cast<char>(std::tolower(ch)));
+            std::string caption = it->caption_;
+            caption.insert(i, "&");
+            it->SetCaption(caption);
+            changed = true;
+            break;
+        }
+    }
+    for (TMenuItem* it : items_)
+        changed = it->RethinkHotkeys() || changed;
+    return changed;
+}
+
+bool TMenuItem::RethinkLines() {
+    TMenu* menu = GetParentMenu();
+    if (menu && menu->AutoLineReduction == TMenuAutoFlag::maManual)
+        return false;
+    bool changed = false;
+    auto show = [&changed](TMenuItem* line, bool value) {
+        if (!value && line->visible_) {
+            line->lineReduced_ = true;
+            line->SetVisible(false);
+            changed = true;
+        } else if (value && line->lineReduced_) {
+            line->lineReduced_ = false;
+            line->SetVisible(true);
+            changed = true;
+        }
+    };
+    // A separator shows only between two shown items that are not separators.
+    bool afterItem = false;
+    TMenuItem* pending = nullptr;
+    for (TMenuItem* it : items_) {
+        if (it->IsLine()) {
+            if (!it->visible_ && !it->lineReduced_)
+                continue; // the program hid it itself
+            if (afterItem && !pending)
+                pending = it;
+            else
+                show(it, false);
+            continue;
+        }
+        if (!it->visible_)
+            continue;
+        if (pending)
+            show(pending, true);
+        pending = nullptr;
+        afterItem = true;
+    }
+    if (pending)
+        show(pending, false);
+    for (TMenuItem* it : items_)
+        changed = it->RethinkLines() || changed;
+    return changed;
+}
+
 void TMenuItem::MeasureItem(TCanvas* canvas, int& width, int& height) {
     if (IsLine()) {
         width = 10;
@@ -586,6 +676,48 @@ bool TMenu::IsShortCut(uint16_t key, TShiftState shift) {
     return true;
 }
 
+int TMenu::GetHelpContext(uintptr_t value, bool byCommand) const {
+    TMenuItem* it = FindItem(value, byCommand ? TFindItemKind::fkCommand : TFindItemKind::fkHandle);
+    // An item without a topic of its own shows its parents' topic.
+    while (it && it->HelpContext == 0 && it->Parent() && it->Parent() != items_)
+        it = it->Parent();
+    return it ? it->HelpContext : 0;
+}
+
+TBiDiMode TMenu::BiDiMode() const {
+    if (!parentBiDiMode_)
+        return biDiMode_;
+    if (auto* control = dynamic_cast<TControl*>(Owner()))
+        return control->BiDiMode();
+    return Application ? Application->BiDiMode : biDiMode_;
+}
+
+void TMenu::SetBiDiMode(TBiDiMode value) {
+    parentBiDiMode_ = false;
+    if (value == biDiMode_)
+        return;
+    biDiMode_ = value;
+    AdjustBiDiBehavior();
+}
+
+void TMenu::SetParentBiDiMode(bool value) {
+    if (value == parentBiDiMode_)
+        return;
+    if (!value)
+        biDiMode_ = BiDiMode();
+    parentBiDiMode_ = value;
+    AdjustBiDiBehavior();
+}
+
+bool TMenu::IsRightToLeft() const {
+    return SysLocale.MiddleEast && BiDiMode() != TBiDiMode::bdLeftToRight;
+}
+
+void TMenu::AdjustBiDiBehavior() {
+    // The owner-drawn items read the mode when they are measured and drawn again.
+    Changed();
+}
+
 HWND TMenu::WindowHandle() const {
     return nullptr;
 }
@@ -630,8 +762,18 @@ void TPopupMenu::DoPopup() {
 
 void TPopupMenu::Popup(int x, int y) {
     DoPopup();
-    uint32_t align = Alignment == TPopupAlignment::paRight    ? 8u
-                     : Alignment == TPopupAlignment::paCenter ? 4u
-                                                              : 0u;
-    ShowMenuItems(Items(), OwnerWindow(), align, x, y);
+    Items()->RethinkHotkeys();
+    Items()->RethinkLines();
+    AdjustBiDiBehavior();
+    ShowMenuItems(Items(), OwnerWindow(), PopupTrackFlags(Alignment, TrackButton, IsRightToLeft()),
+                  x, y);
+}
+
+uint32_t PopupTrackFlags(TPopupAlignment alignment, TTrackButton button, bool rightToLeft) {
+    uint32_t align = TPM_LEFTALIGN;
+    if (alignment == TPopupAlignment::paCenter)
+        align = TPM_CENTERALIGN;
+    else if ((alignment == TPopupAlignment::paRight) != rightToLeft)
+        align = TPM_RIGHTALIGN;
+    return align | (button == TTrackButton::tbRightButton ? TPM_RIGHTBUTTON : TPM_LEFTBUTTON);
 }

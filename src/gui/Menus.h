@@ -22,6 +22,10 @@ std::string ShortCutToText(TShortCut shortCut);
 TShortCut TextToShortCut(const std::string& text);
 
 enum class TFindItemKind { fkCommand, fkHandle, fkShortCut };
+enum class TMenuAutoFlag { maAutomatic, maManual, maParent };
+// Which mouse buttons choose an item of an open popup: tbRightButton both, tbLeftButton the
+// left one only.
+enum class TTrackButton { tbRightButton, tbLeftButton };
 enum TOwnerDrawStateFlag : uint16_t {
     odSelected = 1,
     odGrayed = 2,
@@ -64,6 +68,7 @@ public:
     int GroupIndex = 0;
     int ImageIndex = -1;
     TShortCut ShortCut = 0;
+    int HelpContext = 0;
     int ShortCutValue() const { return ShortCut; }
     void SetShortCutValue(int v) { ShortCut = static_cast<TShortCut>(v); }
     bool IsLine() const { return caption_ == "-"; }
@@ -83,6 +88,12 @@ public:
     uint16_t Command() const { return command_; }
 
     virtual void Click();
+    // With the menu's AutoHotkeys automatic, every visible item without an accelerator gets the
+    // first letter of its caption that no sibling uses yet; true when a caption changed.
+    bool RethinkHotkeys();
+    // With the menu's AutoLineReduction automatic, separators at the start or end of the items
+    // and next to another separator are hidden, the others shown; true when one changed.
+    bool RethinkLines();
     virtual void MeasureItem(TCanvas* canvas, int& width, int& height);
     virtual void DrawItem(TCanvas* canvas, const TRect& rect, bool selected);
     virtual void AdvancedDrawItem(TCanvas* canvas, const TRect& rect, TOwnerDrawState state,
@@ -105,6 +116,8 @@ private:
     TMenuItem* parent_ = nullptr;
     TMenu* menu_ = nullptr;
     uint16_t command_ = 0;
+    // A separator that RethinkLines hid; only these does it show again.
+    bool lineReduced_ = false;
 };
 
 class TMenu : public TComponent {
@@ -127,6 +140,21 @@ public:
     // one is selected (MNC_SELECT); none leaves the result 0.
     void ProcessMenuChar(TMessage& message);
     bool IsShortCut(uint16_t key, TShiftState shift);
+    // The help context of the item with a command (byCommand) or of the item whose submenu
+    // is the handle; 0 when none names one.
+    int GetHelpContext(uintptr_t value, bool byCommand) const;
+
+    // With ParentBiDiMode the owner control's mode counts (the application's without one).
+    TBiDiMode BiDiMode() const;
+    void SetBiDiMode(TBiDiMode value);
+    bool ParentBiDiMode() const { return parentBiDiMode_; }
+    void SetParentBiDiMode(bool value);
+    // The menu reads right to left: a right-to-left locale and a right-to-left mode.
+    bool IsRightToLeft() const;
+    // Lays the menu out in its reading order; open menu windows show it again.
+    virtual void AdjustBiDiBehavior();
+    TMenuAutoFlag AutoHotkeys = TMenuAutoFlag::maAutomatic;
+    TMenuAutoFlag AutoLineReduction = TMenuAutoFlag::maAutomatic;
     // The window that receives the owner-draw and command messages of this menu.
     virtual HWND WindowHandle() const;
     virtual void Changed();
@@ -138,6 +166,8 @@ private:
     TMenuItem* items_;
     bool ownerDraw_ = false;
     TCustomImageList* images_ = nullptr;
+    TBiDiMode biDiMode_ = TBiDiMode::bdLeftToRight;
+    bool parentBiDiMode_ = true;
 };
 
 class TMainMenu : public TMenu {
@@ -160,6 +190,7 @@ public:
     bool AutoPopup = true;
     TComponent* PopupComponent = nullptr;
     TPopupAlignment Alignment = TPopupAlignment::paLeft;
+    TTrackButton TrackButton = TTrackButton::tbRightButton;
     TNotifyEvent OnPopup;
     HWND WindowHandle() const override;
     // The owner window a popup's messages go to; the shared popup list's window by default.
@@ -172,6 +203,10 @@ protected:
 private:
     HWND owner_ = nullptr;
 };
+
+// The flags a popup opens with: its alignment, mirrored when it reads right to left, and
+// whether the right button chooses too.
+uint32_t PopupTrackFlags(TPopupAlignment alignment, TTrackButton button, bool rightToLeft);
 
 // The window every popup menu's messages go to unless its menu names another.
 HWND PopupListWindow();

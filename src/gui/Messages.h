@@ -319,6 +319,18 @@ struct TDrawItemStruct {
     uintptr_t itemData = 0;
 };
 
+// What WM_HELP carries in LParam: for a menu item (HELPINFO_MENUITEM) its command and the menu
+// (the item whose submenu it is) that holds it.
+constexpr int HELPINFO_WINDOW = 1;
+constexpr int HELPINFO_MENUITEM = 2;
+struct THelpInfo {
+    int iContextType = HELPINFO_WINDOW;
+    int iCtrlId = 0;
+    void* hItemHandle = nullptr;
+    uintptr_t dwContextId = 0;
+    TPoint MousePos;
+};
+
 struct TMeasureItemStruct {
     uint32_t CtlType = 0;
     uint32_t CtlID = 0;

@@ -6,9 +6,9 @@
 // speaks to their Qt widget:
 //   TCustomListBox   CreateWidget, DestroyWnd, View, ItemsChanged, Relayout,
 //                    RemeasureAll, ItemIndex, SetItemIndex, TopIndex, SetTopIndex,
-//                    Selected, SetSelected, SelCount, SelectedIndexes, SetMultiSelect,
-//                    SetStyle, SetItemHeight, ItemAtPos, ItemRect, ItemWidth, RowWidth,
-//                    InvalidateItem, PaintItem
+//                    Selected, SetSelected, SetSelection, SelCount, SelectedIndexes,
+//                    SetMultiSelect, SetStyle, SetItemHeight, ItemAtPos, ItemRect, ItemWidth,
+//                    RowWidth, InvalidateItem, PaintItem
 //   TCustomComboBox  CreateWidget, DestroyWnd, Combo, ItemsToWidget, RelayoutList,
 //                    ItemIndex, SetItemIndex, GetText, SetText, DroppedDown,
 //                    SetDroppedDown, SetStyle, ApplyEditReadOnly, ApplyFontColor,
@@ -260,6 +260,11 @@ public:
     void SetSelectedRange(int first, int last, bool value);
     // Turns every item's selection over in one step; the current item stays.
     void InvertSelected();
+    // Makes exactly `items` (ascending) the selected items and `current` the current item
+    // (-1 for none), whatever was selected before. The items go to the view at once as runs
+    // of neighbours, so showing a selection costs one pass over it however it is spread.
+    // Without multiple selection only `current` is chosen.
+    void SetSelection(const std::vector<int>& items, int current);
     int SelCount() const;
     // The selected items in ascending order, read in one pass.
     std::vector<int> SelectedIndexes() const;

@@ -505,8 +505,51 @@ void TBvCustomImageButton::Click() {
             return;
         }
     }
-    // No help system stands behind the Help kind here, so it clicks as any button does.
+    if (kind_ == TBvImgBtnKind::bkHelp) {
+        // The topic of the nearest control up the parents that names one goes to the help hook.
+        for (TControl* c = this; c; c = c->Parent())
+            if (c->HelpContext != 0) {
+                Application->HelpContext(c->HelpContext);
+                return;
+            }
+    }
     TBvCustomButton::Click();
+}
+
+namespace {
+// The image button's picture follows the action's while it shows the action's.
+class TBvImgBtnActionLink : public TControlActionLink {
+public:
+    explicit TBvImgBtnActionLink(TBvCustomImageButton* client)
+        : TControlActionLink(client), button_(client) {}
+    bool IsImageIndexLinked() const override {
+        return TControlActionLink::IsImageIndexLinked() &&
+               button_->ImageIndex() == CustomAction()->ImageIndex();
+    }
+
+protected:
+    void SetImageIndex(int value) override {
+        if (IsImageIndexLinked())
+            button_->SetImageIndex(value);
+    }
+
+private:
+    TBvCustomImageButton* button_;
+};
+} // namespace
+
+std::unique_ptr<TControlActionLink> TBvCustomImageButton::CreateActionLink() {
+    return std::make_unique<TBvImgBtnActionLink>(this);
+}
+
+void TBvCustomImageButton::ActionChange(TObject* sender, bool checkDefaults) {
+    TBvCustomButton::ActionChange(sender, checkDefaults);
+    auto* action = dynamic_cast<TCustomAction*>(sender);
+    if (!action)
+        return;
+    if (action->ActionList())
+        SetImages(action->ActionList()->Images());
+    SetImageIndex(action->ImageIndex());
 }
 
 int TBvCustomImageButton::CurrentImageIndex() const {

@@ -5,6 +5,7 @@
 // Help, ...) with their captions, pictures and modal results.
 #pragma once
 
+#include "ActnList.h"
 #include "BvDrawUtils.h"
 #include "BvExStdCtrls.h"
 #include "Menus.h"
@@ -159,6 +160,9 @@ protected:
     void CreateParams(TCreateParams& params) override;
     bool HandleMessage(TMessage& message) override;
     void Notification(TComponent* component, TOperation operation) override;
+    std::unique_ptr<TControlActionLink> CreateActionLink() override;
+    // The button takes the action list's images and the action's picture.
+    void ActionChange(TObject* sender, bool checkDefaults) override;
     void Loaded() override;
     void CreateWnd() override;
     void DestroyWnd() override;

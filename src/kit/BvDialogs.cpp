@@ -16,12 +16,16 @@ void TBvOpenDialog::PrepareRequest(TDialogRequest& request) {
     request.UserSize = UseUserSize;
     request.Width = Width;
     request.Height = Height;
+    request.AcceptLabel = DefBtnCaption;
+    request.FileTypeLabel = FilterLabelCaption;
+    request.DetailView = ActiveStyle == TBvOpenDialogAS::asReport;
+    request.FocusList = ActiveControl == TBvOpenDialogAC::acListView;
 }
 
 bool TBvOpenDialog::Execute() {
     const bool chosen = TOpenDialog::Execute();
     if (!chosen)
-        DoError(0); // Qt's dialogs fail only by being cancelled
+        DoError(LastError());
     return chosen;
 }
 

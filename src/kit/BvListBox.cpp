@@ -466,16 +466,18 @@ void TBvCustomListBox::MoveSelectedUp() {
     if (providerActive_)
         return;
     if (multiSelect_) {
-        if (Count() == 0 || SelCount() == 0 || Selected(0))
+        std::vector<int> selected = SelectedIndexes();
+        if (Count() == 0 || selected.empty() || selected.front() == 0)
             return;
+        const int current = ItemIndex();
         items_->BeginUpdate();
-        for (int i = 1; i < Count(); ++i) {
-            if (Selected(i)) {
-                items_->Exchange(i, i - 1);
-                SetSelected(i - 1, true);
-                SetSelected(i, false);
-            }
+        // Each selected item changes place with the one above it, and the selection goes
+        // with them in one step.
+        for (int& i : selected) {
+            items_->Exchange(i, i - 1);
+            --i;
         }
+        SetSelection(selected, current);
         items_->EndUpdate();
     } else {
         int index = ItemIndex();
@@ -491,16 +493,16 @@ void TBvCustomListBox::MoveSelectedDown() {
     if (providerActive_)
         return;
     if (multiSelect_) {
-        if (Count() == 0 || SelCount() == 0 || Selected(Count() - 1))
+        std::vector<int> selected = SelectedIndexes();
+        if (Count() == 0 || selected.empty() || selected.back() == Count() - 1)
             return;
+        const int current = ItemIndex();
         items_->BeginUpdate();
-        for (int i = Count() - 2; i >= 0; --i) {
-            if (Selected(i)) {
-                items_->Exchange(i, i + 1);
-                SetSelected(i + 1, true);
-                SetSelected(i, false);
-            }
+        for (auto it = selected.rbegin(); it != selected.rend(); ++it) {
+            items_->Exchange(*it, *it + 1);
+            ++*it;
         }
+        SetSelection(selected, current);
         items_->EndUpdate();
     } else {
         int index = ItemIndex();

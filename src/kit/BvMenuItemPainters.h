@@ -63,7 +63,10 @@ protected:
 
     TCanvas* Canvas() const;
     bool IsPopup() const { return IsItemPopup(item_); }
-    bool IsRightToLeft() const { return menu_ && menu_->RightToLeft; }
+    // Captions and columns run from the right: the menu's mode is right to left.
+    bool IsRightToLeft() const {
+        return menu_ && menu_->AsMenu()->BiDiMode() == TBiDiMode::bdRightToLeft;
+    }
     bool HasImage() const;
     bool HasHotImage() const;
     bool HasDisabledImage() const;

@@ -75,6 +75,27 @@ void PopupListProc(TMessage& m) {
                     return;
                 }
             break;
+        case WM_HELP: {
+            auto* info = reinterpret_cast<const THelpInfo*>(m.LParam);
+            if (!info)
+                break;
+            const auto handle = reinterpret_cast<intptr_t>(info->hItemHandle);
+            for (TBvPopupMenu* menu : PopupList())
+                if (HoldsMenuHandle(menu, handle)) {
+                    int context = menu->GetHelpContext(static_cast<uintptr_t>(info->iCtrlId), true);
+                    if (context == 0)
+                        context = menu->GetHelpContext(static_cast<uintptr_t>(handle), false);
+                    TCustomForm* active = Screen ? Screen->ActiveForm() : nullptr;
+                    if (!active || !Application)
+                        return;
+                    if (active->BorderIcons & biHelp)
+                        Application->HelpCommand(HELP_CONTEXTPOPUP, context);
+                    else
+                        Application->HelpContext(context);
+                    return;
+                }
+            break;
+        }
         default:
             break;
         }
@@ -497,7 +518,12 @@ void TBvMenuCommon::CopyLookFrom(const TBvMenuCommon& other) {
     SetStyle(other.style_);
     TextMargin = other.TextMargin;
     TextVAlignment = other.TextVAlignment;
-    RightToLeft = other.RightToLeft;
+    self_->AutoHotkeys = other.self_->AutoHotkeys;
+    self_->AutoLineReduction = other.self_->AutoLineReduction;
+    if (other.self_->ParentBiDiMode())
+        self_->SetParentBiDiMode(true);
+    else
+        self_->SetBiDiMode(other.self_->BiDiMode());
 }
 
 // ---------------------------------------------------------------- the main menu
@@ -630,14 +656,37 @@ void TBvPopupMenu::Loaded() {
 
 void TBvPopupMenu::Popup(int x, int y) {
     popupPoint_ = TPoint{x, y};
+    const bool parentBiDi = ParentBiDiMode();
+    // The mode borrowed from the control under the point lasts for this popup only.
+    struct TRestore {
+        TBvPopupMenu* Menu;
+        bool Parent;
+        TBiDiMode Mode;
+        ~TRestore() {
+            if (Parent)
+                Menu->SetParentBiDiMode(true);
+            else
+                Menu->SetBiDiMode(Mode);
+        }
+    } restore{this, parentBiDi, BiDiMode()};
+    TControl* under = FindDragTarget({x, y}, true);
+    if (SysLocale.MiddleEast && parentBiDi)
+        SetBiDiMode(under ? under->BiDiMode() : Application ? Application->BiDiMode : BiDiMode());
     DoPopup();
     if (IsOwnerDrawMenu())
         RefreshMenu(true);
+    AdjustBiDiBehavior();
+    bool rightToLeft = false;
+    if (SysLocale.MiddleEast) {
+        if (parentBiDi)
+            rightToLeft = under ? under->UseRightToLeftAlignment()
+                                : Application && Application->BiDiMode == TBiDiMode::bdRightToLeft;
+        else
+            rightToLeft = BiDiMode() == TBiDiMode::bdRightToLeft;
+    }
     SetOwnerWindow(BvPopupListWindow());
-    const uint32_t align = Alignment == TPopupAlignment::paRight    ? 8u
-                           : Alignment == TPopupAlignment::paCenter ? 4u
-                                                                    : 0u;
-    ShowMenuItems(Items(), BvPopupListWindow(), align, x, y);
+    ShowMenuItems(Items(), BvPopupListWindow(),
+                  PopupTrackFlags(Alignment, TrackButton, rightToLeft), x, y);
 }
 
 void TBvPopupMenu::Assign(const TPersistent& source) {

@@ -110,8 +110,6 @@ public:
     bool ShowCheckMarks = false;
     int TextMargin = 0;
     TBvVerticalAlignment TextVAlignment = TBvVerticalAlignment::vaMiddle;
-    // Captions and columns run from the right (the menu's right-to-left reading).
-    bool RightToLeft = false;
 
     TItemImageEvent OnGetImageIndex;
     TItemImageEvent OnGetDisabledImageIndex;

@@ -263,13 +263,15 @@ void TBvPlaylist::MoveSelectedDown() {
         std::vector<int> selected = SelectedIndexes();
         if (n == 0 || selected.empty() || selected.back() >= std::min(n, Count()) - 1)
             return;
+        const int current = ItemIndex();
         UnbindEntries();
         refreshing_ = true;
+        // The selection follows the moved lines in one step, not one merge per line.
         for (auto it = selected.rbegin(); it != selected.rend(); ++it) {
             entries_->Exchange(*it, *it + 1);
-            SetSelected(*it + 1, true);
-            SetSelected(*it, false);
+            ++*it;
         }
+        SetSelection(selected, current);
         BindEntries();
         refreshing_ = false;
         RebuildLines();
@@ -291,15 +293,18 @@ void TBvPlaylist::MoveSelectedUp() {
         std::vector<int> selected = SelectedIndexes();
         if (n == 0 || selected.empty() || selected.front() == 0)
             return;
+        const int current = ItemIndex();
         UnbindEntries();
         refreshing_ = true;
-        for (int i : selected) {
+        // Lines past the last entry have nothing to move and stay as they are.
+        for (int& i : selected) {
             if (i >= n)
                 break;
             entries_->Exchange(i, i - 1);
-            SetSelected(i - 1, true);
-            SetSelected(i, false);
+            --i;
         }
+        std::sort(selected.begin(), selected.end());
+        SetSelection(selected, current);
         BindEntries();
         refreshing_ = false;
         RebuildLines();

@@ -574,6 +574,21 @@ void TBvCustomSpeedButton::Click() {
     TBvGraphicControl::Click();
 }
 
+std::unique_ptr<TControlActionLink> TBvCustomSpeedButton::CreateActionLink() {
+    return std::make_unique<TBvSpeedButtonActionLink>(this);
+}
+
+void TBvCustomSpeedButton::ActionChange(TObject* sender, bool checkDefaults) {
+    TBvGraphicControl::ActionChange(sender, checkDefaults);
+    auto* action = dynamic_cast<TCustomAction*>(sender);
+    if (!action)
+        return;
+    if (!checkDefaults || groupIndex_ == 0)
+        SetGroupIndex(action->GroupIndex());
+    if (groupIndex_ != 0 && allowAllUp_)
+        SetDown(action->Checked());
+}
+
 void TBvCustomSpeedButton::MouseDown(TMouseButton button, TShiftState shift, int x, int y) {
     TBvGraphicControl::MouseDown(button, shift, x, y);
     if (!IsControlAlive(this) || busy_)
@@ -852,6 +867,22 @@ void TBvSpeedButton::SetGlyph(TBitmap* value) {
     Invalidate();
 }
 
+void TBvSpeedButton::ActionChange(TObject* sender, bool checkDefaults) {
+    TBvCustomSpeedButton::ActionChange(sender, checkDefaults);
+    auto* action = dynamic_cast<TCustomAction*>(sender);
+    if (!action || !Glyph()->Empty() || !action->ActionList())
+        return;
+    TCustomImageList* images = action->ActionList()->Images();
+    int index = action->ImageIndex();
+    if (!images || index < 0 || index >= images->Count())
+        return;
+    TBitmap picture(images->Width(), images->Height());
+    picture.Canvas()->Brush()->SetColor(0xFF00FF);
+    picture.Canvas()->FillRect(Rect(0, 0, images->Width(), images->Height()));
+    images->Draw(picture.Canvas(), 0, 0, index);
+    SetGlyph(&picture);
+}
+
 void TBvSpeedButton::SetNumGlyphs(int value) {
     ButtonGlyph()->SetNumGlyphs(value);
     Invalidate();
@@ -982,6 +1013,53 @@ void TBvImageSpeedButton::PaintImage(TCanvas* canvas, const TRect& r, TPoint off
                                      TBvButtonState state, bool drawMark) {
     ButtonGlyph()->Draw(canvas, r, offset, Caption(), Layout(), Margin(), Spacing(), state,
                         drawMark, images_, ShownImageIndex());
+}
+
+void TBvImageSpeedButton::ActionChange(TObject* sender, bool checkDefaults) {
+    TBvCustomSpeedButton::ActionChange(sender, checkDefaults);
+    auto* action = dynamic_cast<TCustomAction*>(sender);
+    if (!action)
+        return;
+    if (action->ActionList() && action->ActionList()->Images())
+        SetImages(action->ActionList()->Images());
+    if (!checkDefaults || imageIndex_ == -1)
+        SetImageIndex(action->ImageIndex());
+}
+
+// ---- action link ----
+
+TBvSpeedButtonActionLink::TBvSpeedButtonActionLink(TBvCustomSpeedButton* client)
+    : TControlActionLink(client), button_(client) {}
+
+bool TBvSpeedButtonActionLink::IsCheckedLinked() const {
+    return TControlActionLink::IsCheckedLinked() && button_->GroupIndex() != 0 &&
+           button_->AllowAllUp() && button_->Down() == CustomAction()->Checked();
+}
+
+bool TBvSpeedButtonActionLink::IsGroupIndexLinked() const {
+    return TControlActionLink::IsGroupIndexLinked() &&
+           button_->GroupIndex() == CustomAction()->GroupIndex();
+}
+
+bool TBvSpeedButtonActionLink::IsImageIndexLinked() const {
+    auto* image = dynamic_cast<TBvImageSpeedButton*>(button_);
+    return TControlActionLink::IsImageIndexLinked() && image &&
+           image->ImageIndex() == CustomAction()->ImageIndex();
+}
+
+void TBvSpeedButtonActionLink::SetChecked(bool value) {
+    if (IsCheckedLinked())
+        button_->SetDown(value);
+}
+
+void TBvSpeedButtonActionLink::SetGroupIndex(int value) {
+    if (IsGroupIndexLinked())
+        button_->SetGroupIndex(value);
+}
+
+void TBvSpeedButtonActionLink::SetImageIndex(int value) {
+    if (IsImageIndexLinked())
+        static_cast<TBvImageSpeedButton*>(button_)->SetImageIndex(value);
 }
 
 // ---- button picture ----

@@ -4,6 +4,7 @@
 // drag picture.
 #pragma once
 
+#include "ActnList.h"
 #include "BvDrawUtils.h"
 #include "BvExControls.h"
 #include "ExtCtrls.h"
@@ -159,6 +160,10 @@ protected:
     void TextChanged() override;
     bool WantDialogChar(int key, TShiftState shift, const std::u16string& text) override;
     void Notification(TComponent* component, TOperation operation) override;
+    std::unique_ptr<TControlActionLink> CreateActionLink() override;
+    // The group follows the action's; Down its Checked while the button is grouped and may
+    // be released.
+    void ActionChange(TObject* sender, bool checkDefaults) override;
     bool IsHot() const { return mouseInControl_ || dragging_; }
     // Whether the pointer is over this button and the program is in front.
     void CheckHover();
@@ -217,6 +222,8 @@ public:
 protected:
     void PaintImage(TCanvas* canvas, const TRect& r, TPoint offset, TBvButtonState state,
                     bool drawMark) override;
+    // A button without a glyph takes the action's picture, drawn on the transparent colour.
+    void ActionChange(TObject* sender, bool checkDefaults) override;
 
 private:
     std::unique_ptr<TBvxButtonGlyph> hotGlyph_;
@@ -243,6 +250,8 @@ protected:
     void PaintImage(TCanvas* canvas, const TRect& r, TPoint offset, TBvButtonState state,
                     bool drawMark) override;
     void Notification(TComponent* component, TOperation operation) override;
+    // The button takes the action list's images and the action's picture.
+    void ActionChange(TObject* sender, bool checkDefaults) override;
     bool ShowsHotImage() const;
 
 private:
@@ -252,6 +261,25 @@ private:
     std::shared_ptr<TImagesLink> link_;
     int imageIndex_ = -1;
     int hotTrackImageIndex_ = -1;
+};
+
+// A speed button's action link: Down follows the action's Checked while the button is grouped
+// and may be released and shows the action's state; GroupIndex and an image button's
+// ImageIndex follow while they equal the action's.
+class TBvSpeedButtonActionLink : public TControlActionLink {
+public:
+    explicit TBvSpeedButtonActionLink(TBvCustomSpeedButton* client);
+    bool IsCheckedLinked() const override;
+    bool IsGroupIndexLinked() const override;
+    bool IsImageIndexLinked() const override;
+
+protected:
+    void SetChecked(bool value) override;
+    void SetGroupIndex(int value) override;
+    void SetImageIndex(int value) override;
+
+private:
+    TBvCustomSpeedButton* button_;
 };
 
 // A button picture on any canvas, for the speed bar's drag picture.

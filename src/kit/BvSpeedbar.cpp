@@ -174,6 +174,43 @@ TBvSpeedBar::TBvSpeedBar(TComponent* owner) : TBvCustomPanel(owner) {
     TControl::SetAlign(TAlign::alTop);
     SetGrid();
     InitSpeedbarDragCursor();
+    wallpaper_ = std::make_unique<TBitmap>();
+    wallpaper_->OnChange = [this](TGraphic&) { Invalidate(); };
+}
+
+void TBvSpeedBar::SetWallpaper(TBitmap* value) {
+    if (value)
+        wallpaper_->Assign(*value);
+    else
+        wallpaper_->SetSize(0, 0);
+    Invalidate();
+}
+
+void TBvSpeedBar::Customize() {
+    if (OnCustomize)
+        OnCustomize(this);
+}
+
+void TBvSpeedBar::ChangeScale(int m, int d) {
+    if (m == d || d == 0)
+        return;
+    auto scale = [m, d](int v) {
+        const int64_t p = static_cast<int64_t>(v) * m;
+        return static_cast<int>((p * 2 + (p < 0 ? -d : d)) / (2 * static_cast<int64_t>(d)));
+    };
+    btnWidth_ = std::max(1, scale(btnWidth_));
+    btnHeight_ = std::max(1, scale(btnHeight_));
+    const int offsetX = scale(offsetX_), offsetY = scale(offsetY_);
+    SetGrid();
+    // The panel moves and sizes the buttons with itself; they then take the new button size
+    // and the bar's offsets, and snap to the new grid.
+    TBvCustomPanel::ChangeScale(m, d);
+    offsetX_ = std::max(offsetX, MinButtonsOffset());
+    offsetY_ = std::max(offsetY, MinButtonsOffset());
+    ApplyButtonSize();
+    AlignItemsToGrid();
+    NotifyEditWindow(3, 0);
+    Invalidate();
 }
 
 TBvSpeedBar::~TBvSpeedBar() {
@@ -587,20 +624,32 @@ void TBvSpeedBar::Paint() {
     if (locked_)
         return;
     TCanvas* c = Canvas();
-    TRect r = Rect(0, 0, Width(), Height());
     int inset = BorderWidth;
     if (BevelOuter != TPanelBevel::bvNone)
         inset += BevelWidth;
     if (BevelInner != TPanelBevel::bvNone)
         inset += BevelWidth;
+    // The panel's frames: the outer bevel, the border in the bar's colour, the inner bevel.
+    TRect frame = Rect(0, 0, Width(), Height());
+    auto bevel = [&](TPanelBevel b) {
+        if (b == TPanelBevel::bvNone)
+            return;
+        TColor top = b == TPanelBevel::bvLowered ? clBtnShadow : clBtnHighlight;
+        TColor bottom = b == TPanelBevel::bvLowered ? clBtnHighlight : clBtnShadow;
+        if (b == TPanelBevel::bvSpace)
+            top = bottom = Color();
+        Frame3D(c, frame, top, bottom, BevelWidth);
+    };
+    bevel(BevelOuter);
+    if (BorderWidth > 0)
+        Frame3D(c, frame, Color(), Color(), BorderWidth);
+    bevel(BevelInner);
+    TRect r = Rect(0, 0, Width(), Height());
     InflateRect(r, -inset, -inset);
     c->Brush()->SetColor(Color());
     c->Brush()->SetStyle(TBrushStyle::bsSolid);
-    c->FillRect(Rect(0, 0, Width(), Height()));
-    TRect outer = Rect(0, 0, Width(), Height());
-    if (BevelOuter != TPanelBevel::bvNone)
-        Frame3D(c, outer, BevelOuter == TPanelBevel::bvLowered ? clBtnShadow : clBtnHighlight,
-                BevelOuter == TPanelBevel::bvLowered ? clBtnHighlight : clBtnShadow, BevelWidth);
+    c->FillRect(r);
+    PaintWallpaper(r, inset);
     auto line = [c](TColor color, int x1, int y1, int x2, int y2) {
         c->Pen()->SetColor(color);
         c->MoveTo(x1, y1);
@@ -626,10 +675,33 @@ void TBvSpeedBar::Paint() {
     }
 }
 
+void TBvSpeedBar::PaintWallpaper(const TRect& r, int border) {
+    TBitmap* picture = wallpaper_.get();
+    if (picture->Empty() || r.Width() <= 0 || r.Height() <= 0)
+        return;
+    TCanvas* c = Canvas();
+    const int saved = c->SaveDC();
+    c->IntersectClip(r);
+    if (options_ & sbStretchBitmap) {
+        c->StretchDraw(r, picture);
+    } else {
+        const int columns = (ClientWidth() - 2 * border) / picture->Width() + 1;
+        const int rows = (ClientHeight() - 2 * border) / picture->Height() + 1;
+        for (int row = 0; row < rows; ++row)
+            for (int column = 0; column < columns; ++column)
+                c->Draw(r.Left + column * picture->Width(), r.Top + row * picture->Height(),
+                        picture);
+    }
+    c->RestoreDC(saved);
+}
+
 // ---- customization ----
 
 void TBvSpeedBar::SetEditWindow(HWND value) {
+    const bool starts = value && !editWin_;
     editWin_ = value;
+    if (starts)
+        Customize();
     ForEachItem([this](TBvSpeedItem* item) { item->SetEditing(editWin_ != nullptr); });
 }
 

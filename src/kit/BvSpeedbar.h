@@ -110,6 +110,43 @@ public:
     bool Down() const { return button_->Down(); }
     void SetDown(bool value) { button_->SetDown(value); }
     void SetOnClick(TNotifyEvent event) { button_->OnClick = std::move(event); }
+    bool AllowAllUp() const { return button_->AllowAllUp(); }
+    void SetAllowAllUp(bool value) { button_->SetAllowAllUp(value); }
+    bool AllowTimer() const { return button_->AllowTimer(); }
+    void SetAllowTimer(bool value) { button_->SetAllowTimer(value); }
+    TPopupMenu* DropDownMenu() const { return button_->DropDownMenu(); }
+    void SetDropDownMenu(TPopupMenu* value) { button_->SetDropDownMenu(value); }
+    bool MarkDropDown() const { return button_->MarkDropDown(); }
+    void SetMarkDropDown(bool value) { button_->SetMarkDropDown(value); }
+    TButtonLayout Layout() const { return button_->Layout(); }
+    void SetLayout(TButtonLayout value) { button_->SetLayout(value); }
+    int Margin() const { return button_->Margin(); }
+    void SetMargin(int value) { button_->SetMargin(value); }
+    int Spacing() const { return button_->Spacing(); }
+    void SetSpacing(int value) { button_->SetSpacing(value); }
+    int NumGlyphs() const { return button_->NumGlyphs(); }
+    void SetNumGlyphs(int value) { button_->SetNumGlyphs(value); }
+    bool WordWrap() const { return button_->WordWrap(); }
+    void SetWordWrap(bool value) { button_->SetWordWrap(value); }
+    TFont* Font() const { return button_->Font(); }
+    bool ParentFont() const { return button_->ParentFont(); }
+    void SetParentFont(bool value) { button_->SetParentFont(value); }
+    bool ShowHint() const { return button_->ShowHint(); }
+    void SetShowHint(bool value) { button_->SetShowHint(value); }
+    bool ParentShowHint() const { return button_->ParentShowHint(); }
+    void SetParentShowHint(bool value) { button_->SetParentShowHint(value); }
+    TCursor Cursor() const { return button_->Cursor(); }
+    void SetCursor(TCursor value) { button_->SetCursor(value); }
+    // The action the item's button shows and runs.
+    TBasicAction* Action() const { return button_->Action(); }
+    void SetAction(TBasicAction* value) { button_->SetAction(value); }
+    // The button's mouse events, with the button as sender.
+    void SetOnDblClick(TNotifyEvent event) { button_->OnDblClick = std::move(event); }
+    void SetOnMouseDown(TMouseEvent event) { button_->OnMouseDown = std::move(event); }
+    void SetOnMouseMove(TMouseMoveEvent event) { button_->OnMouseMove = std::move(event); }
+    void SetOnMouseUp(TMouseEvent event) { button_->OnMouseUp = std::move(event); }
+    void SetOnMouseEnter(TNotifyEvent event) { button_->OnMouseEnter = std::move(event); }
+    void SetOnMouseLeave(TNotifyEvent event) { button_->OnMouseLeave = std::move(event); }
     bool Editing() const { return editing_; }
     void SetEditing(bool value);
 
@@ -201,6 +238,14 @@ public:
     TCustomImageList* Images() const { return images_; }
     void SetImages(TCustomImageList* value);
     int Version = 0;
+    // The background picture inside the frames, tiled or (sbStretchBitmap) stretched; any
+    // change of it repaints the bar. Setting copies the picture.
+    TBitmap* Wallpaper() const { return wallpaper_.get(); }
+    void SetWallpaper(TBitmap* value);
+    // Fired when a customization window starts working on the bar.
+    TNotifyEvent OnCustomize;
+    // Scales the button size and offsets with the bar and snaps the buttons to the new grid.
+    void ChangeScale(int m, int d) override;
 
     TAlign Align() const { return TBvCustomPanel::Align(); }
     // bpAuto: top and bottom make the bar horizontal, left and right vertical, others are
@@ -245,9 +290,11 @@ protected:
     void VisibleChanged() override;
     void EnabledChanged() override;
     virtual void PosChanged();
+    virtual void Customize();
 
 private:
     void SetGrid();
+    void PaintWallpaper(const TRect& r, int border);
     void ApplyButtonSize();
     void MoveButtons(int dx, int dy);
     void UpdateButtonsState();
@@ -283,6 +330,7 @@ private:
     TBoundLines boundLines_ = 0;
     TCustomImageList* images_ = nullptr;
     std::unique_ptr<TBvIniLink> iniLink_;
+    std::unique_ptr<TBitmap> wallpaper_;
     TCursor savedCursor_ = crDefault;
 };
 

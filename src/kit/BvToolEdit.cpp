@@ -186,6 +186,7 @@ TBvCustomComboEdit::TBvCustomComboEdit(TComponent* owner)
     : TBvExCustomMaskEdit(owner), ClickKey(ShortCut(VK_DOWN, ssAlt)),
       glyph_(std::make_unique<TBitmap>()), picture_(std::make_unique<TBitmap>()),
       autoCompleteItems_(std::make_unique<TStringList>()) {
+    ControlStyle &= ~csSetCaption; // the text is the edit's content, not a caption
     SetBounds(Left(), Top(), 121, 21);
     holder_ = new TBvComboEditHolder(this);
     holder_->SetBounds(0, 0, 21, 17);
@@ -461,11 +462,61 @@ void TBvCustomComboEdit::DoClick() {
         OnButtonClick(this);
         if (!IsControlAlive(this))
             return;
+    } else if (ActionLink()) {
+        ActionLink()->Execute(this);
+        if (!IsControlAlive(this))
+            return;
     }
     if (PopupVisible())
         PopupCloseUp(true);
     else
         ButtonDropDown();
+}
+
+std::unique_ptr<TControlActionLink> TBvCustomComboEdit::CreateActionLink() {
+    return std::make_unique<TBvCustomComboEditActionLink>(this);
+}
+
+void TBvCustomComboEdit::ActionChange(TObject* sender, bool checkDefaults) {
+    TBvExCustomMaskEdit::ActionChange(sender, checkDefaults);
+    auto* action = dynamic_cast<TCustomAction*>(sender);
+    if (!action)
+        return;
+    if (!checkDefaults || ButtonHint().empty())
+        SetButtonHint(action->Hint());
+    if (!checkDefaults || ImageIndex() == -1)
+        SetImageIndex(action->ImageIndex());
+    // An action without a key leaves the edit its own (Alt+Down at first).
+    if (action->ShortCut() != 0 && (!checkDefaults || ClickKey == ShortCut(VK_DOWN, ssAlt)))
+        ClickKey = action->ShortCut();
+}
+
+bool TBvCustomComboEditActionLink::IsButtonHintLinked() const {
+    return CustomAction() && edit_->ButtonHint() == CustomAction()->Hint();
+}
+
+bool TBvCustomComboEditActionLink::IsImageIndexLinked() const {
+    return CustomAction() && edit_->ImageIndex() == CustomAction()->ImageIndex();
+}
+
+bool TBvCustomComboEditActionLink::IsShortCutLinked() const {
+    return CustomAction() && edit_->ClickKey == CustomAction()->ShortCut();
+}
+
+void TBvCustomComboEditActionLink::SetHint(const std::string& value) {
+    if (IsButtonHintLinked())
+        edit_->SetButtonHint(value);
+    TControlActionLink::SetHint(value);
+}
+
+void TBvCustomComboEditActionLink::SetImageIndex(int value) {
+    if (IsImageIndexLinked())
+        edit_->SetImageIndex(value);
+}
+
+void TBvCustomComboEditActionLink::SetShortCut(TShortCut value) {
+    if (IsShortCutLinked() && value != 0)
+        edit_->ClickKey = value;
 }
 
 void TBvCustomComboEdit::SetText(const std::string& text) {
@@ -683,6 +734,8 @@ void TBvFilenameEdit::SetDialogKind(TFileDialogKind value) {
     next->InitialDir = dialog_->InitialDir;
     next->Options = dialog_->Options;
     next->Title = dialog_->Title;
+    next->FileEditStyle = dialog_->FileEditStyle;
+    next->SetHistoryList(dialog_->HistoryList());
     dialog_ = std::move(next);
     dialogKind_ = value;
 }

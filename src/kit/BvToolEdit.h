@@ -3,6 +3,7 @@
 // and the file-name edit whose button opens a file dialog.
 #pragma once
 
+#include "ActnList.h"
 #include "BvExMask.h"
 #include "BvSpeedButton.h"
 #include "Dialogs.h"
@@ -146,6 +147,10 @@ protected:
     // Sets the edit's completion from its options; the file edits complete from the file system.
     virtual void UpdateAutoComplete();
     void Notification(TComponent* component, TOperation operation) override;
+    std::unique_ptr<TControlActionLink> CreateActionLink() override;
+    // Besides the control's own (its text is never the action's caption): the button's hint,
+    // its picture and the key that clicks it.
+    void ActionChange(TObject* sender, bool checkDefaults) override;
     void UpdateControls();
     // Gives the button the picture of the image kind.
     void UpdatePicture();
@@ -173,6 +178,27 @@ private:
     TColor disabledColor_ = clWindow;
     TColor disabledTextColor_ = clGrayText;
     TBvAutoCompleteOptions autoCompleteOptions_ = 0;
+};
+
+// Ties an action to the edit: the action's hint becomes the button's hint too, its image
+// index the button's picture, its shortcut the key that clicks the button, and a click of the
+// button runs it (before the button's own step) when the edit has no OnButtonClick. Each
+// follows the action while the edit still shows the action's value.
+class TBvCustomComboEditActionLink : public TControlActionLink {
+public:
+    explicit TBvCustomComboEditActionLink(TBvCustomComboEdit* edit)
+        : TControlActionLink(edit), edit_(edit) {}
+    bool IsButtonHintLinked() const;
+    bool IsImageIndexLinked() const override;
+    bool IsShortCutLinked() const override;
+
+protected:
+    void SetHint(const std::string& value) override;
+    void SetImageIndex(int value) override;
+    void SetShortCut(TShortCut value) override;
+
+private:
+    TBvCustomComboEdit* edit_;
 };
 
 // (sender, the file name, whether to go on) around the file dialog.
@@ -230,6 +256,11 @@ public:
     void SetDefaultExt(const std::string& value) { dialog_->DefaultExt = value; }
     int FilterIndex() const { return dialog_->FilterIndex; }
     void SetFilterIndex(int value) { dialog_->FilterIndex = value; }
+    // The names the dialog's file name box offers while FileEditStyle is fsComboBox.
+    TStrings* HistoryList() const { return dialog_->HistoryList(); }
+    void SetHistoryList(const TStrings* value) { dialog_->SetHistoryList(value); }
+    TFileEditStyle FileEditStyle() const { return dialog_->FileEditStyle; }
+    void SetFileEditStyle(TFileEditStyle value) { dialog_->FileEditStyle = value; }
     std::string InitialDir() const { return dialog_->InitialDir; }
     void SetInitialDir(const std::string& value) { dialog_->InitialDir = value; }
 

@@ -17,6 +17,8 @@ const TClassInfo& TForm1::StaticClassInfo() {
 
 TForm1::TForm1(TComponent* owner, TManagerPaths paths) : TForm(owner) {
     Manager = std::make_unique<TTrackManager>(*this, std::move(paths));
+    // A long add of files goes in pieces that leave the window painting between them.
+    Manager->AddPieceMs = 25;
     CreateComponents();
     BuildCommandMap();
     Manager->ViewSink = [this](TViewId view) { SyncView(view); };
@@ -216,28 +218,13 @@ void TForm1::ReadSelections() {
         if (box->Items()->Count() != view.Count())
             return;
         view.Selected.clear();
+        // Ascending, so each line goes in at the end without a search.
         for (int line : box->SelectedLines())
-            view.Selected.insert(line);
+            view.Selected.insert(view.Selected.end(), line);
         view.ItemIndex = box->ItemIndex();
         view.TopIndex = box->TopIndex();
     };
     read(BvPlaylist, Manager->BvPlaylist);
     read(MediaDBList, Manager->MediaDBList);
     read(DeletedList, Manager->DeletedList);
-}
-
-void ShowViewLines(TBvPlaylist* box, const TListView& view) {
-    std::vector<std::pair<std::string, int>> entries;
-    entries.reserve(view.Lines.size());
-    for (const TViewLine& line : view.Lines)
-        entries.emplace_back(line.Text, line.Row);
-    box->SetEntries(entries);
-    if (view.ItemIndex >= 0 && view.ItemIndex < box->Items()->Count())
-        box->SetItemIndex(view.ItemIndex);
-    for (int line : box->SelectedLines())
-        if (!view.IsSelected(line))
-            box->SetSelected(line, false);
-    for (int line : view.Selected)
-        if (line >= 0 && line < box->Items()->Count())
-            box->SetSelected(line, true);
 }

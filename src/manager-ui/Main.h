@@ -140,6 +140,9 @@ public:
     TImageList* ImageListMenu = nullptr;    // 16 x 16, menus
     TImageList* ImageListBar = nullptr;     // 32 x 32, speed bar
     TImageList* ImageListButtons = nullptr; // 16 x 16, image buttons and playlist box
+    // 16 x 16, the menu pictures laid over the selection band, for a selected item of the
+    // context menus.
+    TImageList* ToolbarImages = nullptr;
     TBvTranslator* BvTranslator1 = nullptr;
     TBvTranslatorStrings* Variables = nullptr;
     TBvDragDrop* BvDragDrop1 = nullptr;
@@ -277,8 +280,12 @@ public:
     void TimerAfterShowTimer();
     // The window's timers follow the manager's: a delay that runs is not restarted.
     void SyncHintTimers();
-    // Opens the tag editor on the line under the last mouse position.
+    // Opens the tag editor on the line under the last mouse position; from the hint, it also
+    // hides the hint.
     void OpenTagEditorAtMouse(bool fromHint);
+    // Whether the pointer, at this point of the screen, has not moved since a double-click
+    // put the hint away.
+    bool HintDismissedHere(TPoint screen);
 
     // ---- The command map (MainCommands.cpp) ------------------------------------------
     // Every binding of the window, built once the controls exist; a test walks it.
@@ -389,6 +396,8 @@ private:
     std::vector<TColumnFit> columnFits_;
     static constexpr int kBoxMargin = 8;
     bool closing_ = false;
+    bool hintDismissed_ = false;
+    TPoint hintDismissedAt_;
 };
 
 // The main window of the running program; null when it is not made (tests make their own).

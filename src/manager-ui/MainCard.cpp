@@ -94,9 +94,9 @@ void TForm1::FlushLog() {
 void TForm1::RunChanged(TTrackManager::TRunKind run, bool running) {
     using TRunKind = TTrackManager::TRunKind;
     if (running) {
-        // The log shows what the run does; the file scan alone does not log. A box opened
-        // here follows the column's rule as a click does: the others of the group close.
-        if (run != TRunKind::FileScan && bvGroupLog->Collapsed())
+        // The log shows what the run does; the file scan and an add alone do not log. A box
+        // opened here follows the column's rule as a click does: the others of the group close.
+        if (run != TRunKind::FileScan && run != TRunKind::Add && bvGroupLog->Collapsed())
             bvGroupLog->Collapse(false);
     } else {
         FlushLog();

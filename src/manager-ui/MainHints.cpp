@@ -118,6 +118,22 @@ void TForm1::OpenTagEditorAtMouse(bool fromHint) {
     else
         m.BvPlaylistDblClick(line);
     SyncHintTimers();
-    if (fromHint)
+    if (fromHint) {
         PanelHint->SetVisible(false);
+        // The pointer now rests on the track view where the hint was; no hint comes back
+        // until it moves.
+        TimerBeforeShow->SetEnabled(false);
+        m.TimerBeforeShow.Enabled = false;
+        hintDismissedAt_ = Mouse->CursorPos();
+        hintDismissed_ = true;
+    }
+}
+
+bool TForm1::HintDismissedHere(TPoint screen) {
+    if (!hintDismissed_)
+        return false;
+    if (screen == hintDismissedAt_)
+        return true;
+    hintDismissed_ = false;
+    return false;
 }

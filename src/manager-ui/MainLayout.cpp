@@ -107,6 +107,8 @@ void TForm1::CreateComponents() {
     ImageListBar->SetName("ImageListBar");
     ImageListButtons = new TImageList(this, kMenuPicture, kMenuPicture);
     ImageListButtons->SetName("ImageListButtons");
+    ToolbarImages = new TImageList(this, kMenuPicture, kMenuPicture);
+    ToolbarImages->SetName("ToolbarImages");
     LoadPictures();
 
     BvTranslator1 = new TBvTranslator(this);
@@ -125,6 +127,8 @@ void TForm1::CreateComponents() {
     BvSaveDialog1->DefaultExt = "brisl";
     BvSelectDirectory1 = new TBvSelectDirectory(this);
     BvSelectDirectory1->SetName("BvSelectDirectory1");
+    // The folder browser, browsing the whole desktop.
+    BvSelectDirectory1->ClassicDialog = false;
     Timer1 = new TTimer(this);
     Timer1->SetName("Timer1");
     Timer1->SetInterval(200);
@@ -225,6 +229,7 @@ void TForm1::CreatePopupMenus() {
         menu->SetName(name);
         menu->SetStyle(TBvMenuStyle::msXP);
         menu->SetImages(ImageListMenu);
+        menu->SetHotImages(ToolbarImages);
         return menu;
     };
 

@@ -36,11 +36,6 @@ inline constexpr std::array<std::string_view, 6> kSortCaptions = {
     "Sort by Artist",  "Sort by Title", "Sort by Album",
     "Sort by Bitrate", "Sort by Size",  "Sort by Length"};
 
-// A list view shows the manager's lines, its selection and its focused line. The focused line
-// is set first: setting it may select it (or, with Ctrl held, toggle it), and the manager's
-// selection is the one that holds.
-void ShowViewLines(TBvPlaylist* box, const TListView& view);
-
 // The window's text font.
 void UseWindowFont(TFont* font);
 // The column's look: a blue caption bar with white bold text over a light box.

@@ -3,6 +3,7 @@
 #include "MainPictures.h"
 #include "Main.h"
 
+#include "BvMenuItemPainters.h"
 #include "Graphics.h"
 
 #include <QImage>
@@ -149,4 +150,9 @@ void TForm1::LoadPictures() {
     FillPictureList(ImageListMenu, ImageListMenu->Width(), face);
     FillPictureList(ImageListBar, ImageListBar->Width(), face);
     FillPictureList(ImageListButtons, ImageListButtons->Width(), face);
+    // The selected item of a drawn menu sits on the selection band: its picture's soft edges
+    // are blended with the band's colour, so no button-face fringe shows there.
+    TBvXPMenuItemPainter band(nullptr);
+    FillPictureList(ToolbarImages, ToolbarImages->Width(),
+                    static_cast<unsigned>(ColorToRGB(band.SelectionFrameBrush()->Color())));
 }

@@ -32,18 +32,16 @@ void TForm1::ShowListView(TBvPlaylist* box, const TListView& view, uint64_t& sho
             entries.emplace_back(line.Text, line.Row);
         box->SetEntries(entries);
         shown = view.Generation;
-    } else if (view.ItemIndex < 0) {
-        box->SetItemIndex(-1); // clears the selection too
     }
     const int count = box->Items()->Count();
-    // Focusing a line selects it alone, so the focus goes first and the selection after.
-    if (view.ItemIndex >= 0 && view.ItemIndex < count)
-        box->SetItemIndex(view.ItemIndex);
+    // The focus and the selection go to the box together, in one step: a long list with
+    // many lines selected costs one pass, not one merge per line.
+    std::vector<int> selected;
+    selected.reserve(view.Selected.size());
     for (int line : view.Selected)
         if (line >= 0 && line < count)
-            box->SetSelected(line, true);
-    if (view.ItemIndex >= 0 && view.ItemIndex < count && !view.IsSelected(view.ItemIndex))
-        box->SetSelected(view.ItemIndex, false);
+            selected.push_back(line);
+    box->SetSelection(selected, view.ItemIndex);
     if (rebuilt && count > 0)
         box->SetTopIndex(std::min(std::max(view.TopIndex, 0), count - 1));
     // A line focused by a search is scrolled into sight.
@@ -137,11 +135,15 @@ void TForm1::BindBoxes() {
 
     // The hint follows the mouse over the track view.
     BvPlaylist->OnMouseMove = [this, trackDrag](TObject*, TShiftState shift, int x, int y) {
-        Manager->BvPlaylistGLMouseMove({x, y});
-        SyncHintTimers();
+        if (!HintDismissedHere(BvPlaylist->ClientToScreen(Point(x, y)))) {
+            Manager->BvPlaylistGLMouseMove({x, y});
+            SyncHintTimers();
+        }
         trackDrag(shift, x, y);
     };
     BvPlaylist->OnMouseEnter = [this](TObject*) {
+        if (HintDismissedHere(Mouse->CursorPos()))
+            return;
         Manager->BvPlaylistMouseEnter();
         SyncHintTimers();
     };
@@ -172,7 +174,7 @@ void TForm1::BindBoxes() {
         SyncHintTimers();
     };
     auto keepHint = [this](TObject*, TShiftState, int, int) {
-        if (!TimerAfterShow->Enabled() || !PanelHint->Visible())
+        if ((!TimerAfterShow->Enabled() && !TimerBeforeShow->Enabled()) || !PanelHint->Visible())
             return;
         Manager->PanelHintMouseEnter();
         SyncHintTimers();

@@ -5,6 +5,7 @@
 
 #include <algorithm>
 #include <initializer_list>
+#include <tuple>
 
 TForm2* Form2 = nullptr;
 
@@ -497,17 +498,26 @@ void TForm2::LayoutControls() {
     EnableAlign();
 }
 
-TWinControl* TForm2::FirstBadNumberField(std::string& caption) const {
-    const std::pair<TWinControl*, std::string> fields[] = {
-        {edHintShowAfter, lbHintShowAfter->Caption()}, {edHintHide, lbHintHide->Caption()},
-        {edTFTime, cbAutoDetect->Caption()},           {cbBitrate, lbMaxBitrate->Caption()},
-        {comboM4ABitrate, rbM4A_CBR->Caption()},
+TWinControl* TForm2::FirstBadNumberField(std::string& message) const {
+    const std::tuple<TWinControl*, std::string, TNumberRange> fields[] = {
+        {edHintShowAfter, lbHintShowAfter->Caption(), HintDelayRange},
+        {edHintHide, lbHintHide->Caption(), HintDelayRange},
+        {edTFTime, cbAutoDetect->Caption(), DetectIntervalRange},
+        {cbBitrate, lbMaxBitrate->Caption(), MaxBitrateRange},
+        {comboM4ABitrate, rbM4A_CBR->Caption(), M4aBitrateRange},
     };
-    for (const auto& [field, name] : fields) {
+    for (const auto& [field, name, range] : fields) {
         const std::string text = Trim(field->GetText());
         int32_t value = 0;
-        if (!AllDigits(text) || !TryStrToInt(text, value)) {
-            caption = FieldName(name);
+        if (!AllDigits(text)) {
+            message =
+                Format("\"%s\" takes a whole number: please type digits only.", {FieldName(name)});
+            return field;
+        }
+        // Digits alone, but a number the setting does not take: the message names the range.
+        if (!TryStrToInt(text, value) || value < range.Min || value > range.Max) {
+            message = Format("\"%s\" takes a whole number from %d to %d.",
+                             {FieldName(name), range.Min, range.Max});
             return field;
         }
     }
@@ -526,10 +536,9 @@ void TForm2::FormShow() {
 void TForm2::Button1Click() {
     // Every number is checked before anything is applied: a half-applied dialog would
     // leave the main window and the settings file disagreeing.
-    std::string caption;
-    if (TWinControl* bad = FirstBadNumberField(caption)) {
-        MessageDlg(Format("\"%s\" takes a whole number: please type digits only.", {caption}),
-                   TMsgDlgType::mtWarning, mbOK);
+    std::string message;
+    if (TWinControl* bad = FirstBadNumberField(message)) {
+        MessageDlg(message, TMsgDlgType::mtWarning, mbOK);
         if (bad->CanFocus())
             bad->SetFocus();
         return;

@@ -79,8 +79,9 @@ public:
     void OptionsToControls();
     // Places the controls after their captions or the font changed (a language file).
     void LayoutControls();
-    // The number field that holds no number, with its caption; nullptr when all hold one.
-    TWinControl* FirstBadNumberField(std::string& caption) const;
+    // The number field that holds no number or one out of range, with the message that says
+    // so; nullptr when all hold one.
+    TWinControl* FirstBadNumberField(std::string& message) const;
 
     // Handlers of the controls.
     void Button1Click();

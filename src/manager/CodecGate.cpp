@@ -1,5 +1,6 @@
 #include "CodecGate.h"
 
+#include "AudioDecoder.h"
 #include "Drives.h"
 #include "M4aEncoder.h"
 #include "M4aFile.h"
@@ -9,6 +10,7 @@
 #include <cstdio>
 #include <cstdlib>
 #include <cstring>
+#include <functional>
 #include <sys/stat.h>
 #include <unistd.h>
 
@@ -78,14 +80,16 @@ int64_t gettimems(const std::string& fileName) {
     return LoadM4a(fileName).LengthMilliseconds();
 }
 
-void convert(const std::string& source, const std::string& target,
-             const TCodecConvertOptions& options) {
+namespace {
+
+// Runs work(linuxSource, partialTarget) on the source's and the target's Linux paths and
+// renames the partial target into place when it ends well: a caller that judges the call
+// by the file's existence never takes a partial one.
+void WriteThroughPartial(
+    const std::string& source, const std::string& target,
+    const std::function<void(const std::string&, const std::string&, const std::string&)>& work) {
     std::string sourceName = Unquote(source);
     std::string targetName = Unquote(target);
-    if (options.Mode == TCodecBitrateMode::Cbr &&
-        (options.BitrateKbps < 8 || options.BitrateKbps > 512))
-        throw ECodecGateError(Format("Cannot convert %s: bitrate %d kbps is out of range",
-                                     {sourceName, options.BitrateKbps}));
     std::string linuxSource, linuxTarget;
     try {
         linuxSource = CodecLinuxPath(sourceName);
@@ -98,9 +102,6 @@ void convert(const std::string& source, const std::string& target,
         throw ECodecGateError(Format("Cannot open %s: %s", {sourceName, std::strerror(errno)}));
     if (!S_ISREG(st.st_mode))
         throw ECodecGateError(Format("%s is not a file", {sourceName}));
-
-    // The target appears only when complete: a caller that judges the conversion by the
-    // file's existence never takes a partial one.
     std::string pattern = linuxTarget + ".XXXXXX";
     int fd = mkstemp(pattern.data());
     if (fd < 0)
@@ -108,10 +109,30 @@ void convert(const std::string& source, const std::string& target,
     fchmod(fd, 0644);
     close(fd);
     TPartialFile partial(pattern);
-    EncodeWavToM4a(linuxSource, partial.Path(), sourceName, options);
+    work(linuxSource, partial.Path(), sourceName);
     if (rename(partial.Path().c_str(), linuxTarget.c_str()) != 0)
         throw ECodecGateError(Format("Cannot create %s: %s", {targetName, std::strerror(errno)}));
     partial.Keep();
+}
+
+} // namespace
+
+void convert(const std::string& source, const std::string& target,
+             const TCodecConvertOptions& options) {
+    if (options.Mode == TCodecBitrateMode::Cbr &&
+        (options.BitrateKbps < 8 || options.BitrateKbps > 512))
+        throw ECodecGateError(Format("Cannot convert %s: bitrate %d kbps is out of range",
+                                     {Unquote(source), options.BitrateKbps}));
+    WriteThroughPartial(source, target,
+                        [&](const std::string& from, const std::string& to,
+                            const std::string& name) { EncodeWavToM4a(from, to, name, options); });
+}
+
+void decode(const std::string& source, const std::string& target,
+            const std::atomic<uint8_t>* cancel) {
+    WriteThroughPartial(source, target,
+                        [&](const std::string& from, const std::string& to,
+                            const std::string& name) { DecodeToWav(from, to, name, cancel); });
 }
 
 } // namespace CodecGate

@@ -46,6 +46,12 @@ int64_t gettimems(const std::string& fileName);
 void convert(const std::string& source, const std::string& target,
              const TCodecConvertOptions& options);
 
+// Decodes the audio file source (an M4A's AAC, or anything else the FFmpeg libraries
+// read) into the 16-bit PCM WAV file target, which exists only when the decoding
+// succeeded. Failures raise ECodecGateError (EAbort when cancel is set).
+void decode(const std::string& source, const std::string& target,
+            const std::atomic<uint8_t>* cancel = nullptr);
+
 // The native encoder's quality value for a position of the VBR quality list.
 double VbrQualityScale(int index);
 

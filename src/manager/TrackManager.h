@@ -146,6 +146,16 @@ struct TAppliedOptions {
     std::string Language = "English.lng";
 };
 
+// The ranges of the number fields of the options; a number outside is not taken.
+struct TNumberRange {
+    int32_t Min;
+    int32_t Max;
+};
+inline constexpr TNumberRange DetectIntervalRange{250, 3600000}; // ms
+inline constexpr TNumberRange HintDelayRange{0, 3600000};        // ms
+inline constexpr TNumberRange MaxBitrateRange{1, 100000};        // kbit/s
+inline constexpr TNumberRange M4aBitrateRange{8, 320};           // kbit/s
+
 inline constexpr std::array<std::string_view, 7> BitrateItems = {"56",  "64",  "96", "112",
                                                                  "128", "160", "192"};
 inline constexpr std::array<std::string_view, 8> VbrQualityItems = {
@@ -202,6 +212,13 @@ struct TListView {
     void FocusLine(int line);
     // Selected line indexes in ascending order.
     std::vector<int> SelectedLines() const { return {Selected.begin(), Selected.end()}; }
+    // The lines' texts in lower case for the search, made once after the lines change, so
+    // a key in the search reads the lines without converting each again.
+    const std::vector<std::string>& LowerLines() const;
+
+private:
+    mutable std::vector<std::string> lowerLines_;
+    mutable uint64_t lowerGeneration_ = UINT64_MAX;
 };
 
 // The playlist box: item i names list i of PlaylistTracks.
@@ -432,6 +449,12 @@ public:
     // files when skipListed), adds to the selected user playlist, completes the
     // master list and refreshes the view. A failing file is skipped and logged.
     void AddFilesToTrackList(const std::vector<std::string>& paths, bool skipListed);
+    // Adding files reads each file's tags on the GUI thread. With a piece length above 0
+    // (the window sets one) a long add is cut into pieces of about that many milliseconds,
+    // each on its own turn of the event loop, so the window paints and answers between them;
+    // the add is a run meanwhile (commands that change the track list wait, Stop ends it
+    // after its current file). With 0 every file is added before the command returns.
+    int AddPieceMs = 0;
     // Append one row; return its row index, or -1 when the file could not be
     // added at all (it is logged).
     int AddMp3ToTrackList(const std::string& fileName);
@@ -580,7 +603,7 @@ public:
     bool IsBusy() const;
     // What runs on the card: the update, a read ("Read iTunesDB", "Scan mobile", the
     // detection's read), the card file scan, the dead-file check.
-    enum class TRunKind { None, Update, Read, Scan, FileScan, DeadCheck };
+    enum class TRunKind { None, Update, Read, Scan, FileScan, DeadCheck, Add };
     TRunKind CurrentRun() const;
     // Told on the GUI thread when a run starts and when it ends (well, failed or
     // stopped), so the windows grey what a run holds off, show Stop and open boxes.
@@ -604,6 +627,12 @@ public:
     // ==== end of the update section =========================================
 
 private:
+    struct TAddJob;
+    // One piece of an add: false once every file was tried (pieceMs 0: no limit).
+    bool AddSomeFiles(TAddJob& job, int pieceMs);
+    void ContinueAdding(std::shared_ptr<TAddJob> job);
+    void FinishAdding(TAddJob& job);
+
     TManagerUi& ui_;
     // Why library files that exist could not be read at start-up. While any could not,
     // the library is not saved at all: the files keep what the blanks stood in for.
@@ -645,5 +674,5 @@ std::string ExpandDisplayTemplate(std::string_view displayTemplate, const TField
 // Where the hint panel goes, in the main window's client coordinates: beside the
 // pointer (view origin + mouse), to its left near the right edge and above it near
 // the bottom, and always inside the window.
-TViewPoint PlaceHint(TViewPoint viewOrigin, TViewPoint mouse, int panelWidth, int panelHeight, int windowWidth,
-                 int windowHeight);
+TViewPoint PlaceHint(TViewPoint viewOrigin, TViewPoint mouse, int panelWidth, int panelHeight,
+                     int windowWidth, int windowHeight);

@@ -29,6 +29,7 @@ constexpr std::string_view FileMissingName = "file_missing";
 constexpr std::string_view EncoderExitName = "encoder_exit";
 constexpr std::string_view NoLongerMusicName = "no_longer_music";
 constexpr std::string_view EncodedTooShortName = "encoded_too_short";
+constexpr std::string_view CopiedAsIsName = "copied_as_is";
 
 std::string LowerAscii(std::string s) {
     return LowerCase(s);
@@ -287,7 +288,10 @@ void TTrackManager::TUpdateState::ThreadConvertExecute() {
             continue;
         }
         std::string output;
+        std::string dest = job.Dest;
         bool stopped = false;
+        bool asIs = false;
+        bool sourceDamaged = false;
         int64_t sourceSize = -1;
         try {
             sourceSize = GetSizeOfFile(job.Source);
@@ -298,6 +302,12 @@ void TTrackManager::TUpdateState::ThreadConvertExecute() {
             clearTemp();
             TEncoderValues values;
             values.InFile = job.Source;
+            if (job.DecodeFirst) {
+                // The encoder reads no AAC: the codec library decodes it for either format.
+                PostLog(msg.Fmt(MessageName::DecodingFile, {name}));
+                CodecGate::decode(job.Source, tempWav, &Cancel);
+                values.InFile = tempWav;
+            }
             values.Artist = job.Artist;
             values.Title = job.Title;
             values.Album = job.Album;
@@ -314,12 +324,15 @@ void TTrackManager::TUpdateState::ThreadConvertExecute() {
                     output = tempMp3;
                 }
             } else {
-                values.OutFile = tempWav;
-                const auto args = BuildEncoderArguments(Convert.DecodeTemplate, values);
-                PostLog(msg.Fmt(MessageName::DecodingFile, {name}));
-                stopped = !RunConverter(args);
+                if (!job.DecodeFirst) {
+                    values.OutFile = tempWav;
+                    const auto args = BuildEncoderArguments(Convert.DecodeTemplate, values);
+                    PostLog(msg.Fmt(MessageName::DecodingFile, {name}));
+                    stopped = !RunConverter(args);
+                    if (!stopped)
+                        checkEncoder(tempWav);
+                }
                 if (!stopped) {
-                    checkEncoder(tempWav);
                     PostLog(msg.Fmt(MessageName::EncodingFile, {name}));
                     TCodecConvertOptions options;
                     options.Mode = Convert.Cbr ? TCodecBitrateMode::Cbr : TCodecBitrateMode::Vbr;
@@ -335,7 +348,8 @@ void TTrackManager::TUpdateState::ThreadConvertExecute() {
                 // An encoder keeps the length within a frame or two; far less is an encoding
                 // of damaged audio, however the encoder ended.
                 const int64_t outputMs = std::max<int64_t>(0, PlayingTimeMs(output));
-                if (sourceMs - outputMs > std::max<int64_t>(1000, sourceMs / 10))
+                sourceDamaged = sourceMs - outputMs > std::max<int64_t>(1000, sourceMs / 10);
+                if (sourceDamaged)
                     throw EBvException(msg.Fmt(EncodedTooShortName,
                                                {SecondsText(outputMs), SecondsText(sourceMs)}));
             }
@@ -346,10 +360,19 @@ void TTrackManager::TUpdateState::ThreadConvertExecute() {
         } catch (const Exception& e) {
             if (Cancel)
                 break;
-            PostLog(msg.Fmt(ConvertFileFailedName, {name, e.Message()}));
-            PostProgress(TProgressBarId::All, 100);
-            ++notEncoded;
-            continue;
+            if (job.DecodeFirst && !sourceDamaged) {
+                // The track plays as it is; the phone gets it unchanged rather than not at all.
+                PostLog(msg.Fmt(CopiedAsIsName, {name, e.Message()}));
+                output = job.Source;
+                dest = job.AsIsDest;
+                asIs = true;
+                ++notEncoded;
+            } else {
+                PostLog(msg.Fmt(ConvertFileFailedName, {name, e.Message()}));
+                PostProgress(TProgressBarId::All, 100);
+                ++notEncoded;
+                continue;
+            }
         }
         if (stopped || Cancel)
             break;
@@ -363,7 +386,7 @@ void TTrackManager::TUpdateState::ThreadConvertExecute() {
             }
             PostSkippedForSpace(name, job.Serial);
             PostProgress(TProgressBarId::All, 100);
-            ++notEncoded;
+            notEncoded += asIs ? 0 : 1;
             continue;
         }
         PostLog(msg.Fmt(MessageName::CopyingFile, {name}));
@@ -374,7 +397,7 @@ void TTrackManager::TUpdateState::ThreadConvertExecute() {
         std::string error;
         TFileCopyResult result = TFileCopyResult::Completed;
         try {
-            result = CopyConvertedFile(output, job.Dest, options);
+            result = CopyConvertedFile(output, dest, options);
         } catch (const ELinkRefused& e) {
             error = msg.Fmt("link_refused", {e.Link});
         } catch (const Exception& e) {
@@ -387,13 +410,13 @@ void TTrackManager::TUpdateState::ThreadConvertExecute() {
         }
         if (result == TFileCopyResult::Cancelled)
             break;
-        if (!CardPresent() || GetSizeOfFile(job.Dest) != size) {
+        if (!CardPresent() || GetSizeOfFile(dest) != size) {
             fail(cardAbsent);
             break;
         }
         const uint64_t serial = job.Serial;
-        const std::string dest = job.Dest;
-        const std::string bitRate = Convert.BitrateText;
+        // A file copied as it is keeps the bitrate it has.
+        const std::string bitRate = asIs ? std::string() : Convert.BitrateText;
         // A source that changed since it was added has another length: the encoded copy
         // on the card tells it.
         std::string time;
@@ -406,7 +429,8 @@ void TTrackManager::TUpdateState::ThreadConvertExecute() {
                 return;
             auto& t = m.Model.TrackListHolder;
             TrackColumn(t, TTrackColumn::FileName).Put(row, dest);
-            TrackColumn(t, TTrackColumn::BitRate).Put(row, bitRate);
+            if (!bitRate.empty())
+                TrackColumn(t, TTrackColumn::BitRate).Put(row, bitRate);
             TrackColumn(t, TTrackColumn::Size).Put(row, IntToStr(size));
             if (!time.empty())
                 TrackColumn(t, TTrackColumn::Time).Put(row, time);

@@ -10,9 +10,6 @@
 
 namespace {
 
-constexpr int32_t MinDetectInterval = 250;
-constexpr int32_t MaxDetectInterval = 3600000;
-
 bool HoldsPhoneFolders(char letter) {
     const std::string root = std::string(1, letter) + ":";
     return DirectoryExists(root + "\\iTunes\\iTunes_Control") || DirectoryExists(root + "\\mobile");
@@ -69,8 +66,8 @@ void TTrackManager::TransFlashTimerTimer() {
     if (!Options.cbAutoDetect)
         return;
     // The last valid interval, kept within sensible bounds.
-    const int32_t interval =
-        std::clamp(Applied.TransFlashDetectInterval, MinDetectInterval, MaxDetectInterval);
+    const int32_t interval = std::clamp(Applied.TransFlashDetectInterval, DetectIntervalRange.Min,
+                                        DetectIntervalRange.Max);
     try {
         const auto connect = st.DetectConnect ? st.DetectConnect : InitTFCConnect;
         const auto disk = st.DetectDisk ? st.DetectDisk : InitTFCDisk;

@@ -116,6 +116,9 @@ void TTrackManager::PanelHintMouseEnter() {
         return;
     Hint.Visible = true;
     TimerAfterShow.Enabled = false;
+    // A show delay armed on the way over the track view would move the hint away from
+    // under the pointer, and the next click would land on the line beneath it.
+    TimerBeforeShow.Enabled = false;
 }
 
 void TTrackManager::PanelHintMouseLeave() {

@@ -51,9 +51,9 @@ int FindLine(const TListView& view, const std::string& text, int from) {
     if (text.empty())
         return -1;
     const std::string needle = AnsiLowerCase(text);
-    for (int i = std::max(from, 0); i < view.Count(); ++i)
-        if (AnsiLowerCase(view.Lines[static_cast<size_t>(i)].Text).find(needle) !=
-            std::string::npos)
+    const std::vector<std::string>& lines = view.LowerLines();
+    for (int i = std::max(from, 0); i < static_cast<int>(lines.size()); ++i)
+        if (lines[static_cast<size_t>(i)].find(needle) != std::string::npos)
             return i;
     return -1;
 }

@@ -16,8 +16,7 @@ constexpr std::string_view Section = "SETTINGS";
 struct TNumberField {
     std::string* Text;
     int32_t* Applied;
-    int32_t Min;
-    int32_t Max;
+    TNumberRange Range;
     std::string_view Caption;
 };
 
@@ -39,7 +38,7 @@ bool ParseNumberField(const TNumberField& f, int32_t& value) {
     int32_t v = 0;
     if (!TryStrToInt(Trim(*f.Text), v))
         return false;
-    value = std::clamp(v, f.Min, f.Max);
+    value = std::clamp(v, f.Range.Min, f.Range.Max);
     return true;
 }
 
@@ -133,9 +132,9 @@ void TTrackManager::SaveSettings() {
     TIniFile ini(SettingsFileName());
     const TOptions& o = Options;
     // A number field saves what it holds when that is valid, else the last valid value.
-    auto number = [](const std::string& fieldText, int32_t min, int32_t max, int32_t last) {
+    auto number = [](const std::string& fieldText, TNumberRange range, int32_t last) {
         int32_t v = 0;
-        return TryStrToInt(Trim(fieldText), v) ? std::clamp(v, min, max) : last;
+        return TryStrToInt(Trim(fieldText), v) ? std::clamp(v, range.Min, range.Max) : last;
     };
     auto text = [&](std::string_view key, const std::string& value) {
         ini.WriteString(Section, key, OneLine(value));
@@ -147,13 +146,13 @@ void TTrackManager::SaveSettings() {
     flag("AutoDetect", o.cbAutoDetect);
     flag("ShowPanel", o.cbShowPanel);
     flag("OnlyRemovableDevices", o.cbOnlyRemovable);
-    text("MaxBitrate", IntToStr(number(o.cbBitrate, 1, 100000, Applied.MaxBitrate)));
+    text("MaxBitrate", IntToStr(number(o.cbBitrate, MaxBitrateRange, Applied.MaxBitrate)));
     text("UploadPath", NormalizeUploadPath(o.edUpload));
     text("Converter", o.comboConverters);
     ini.WriteInteger(Section, "TransFlashDetectInterval",
-                     number(o.edTFTime, 250, 3600000, Applied.TransFlashDetectInterval));
+                     number(o.edTFTime, DetectIntervalRange, Applied.TransFlashDetectInterval));
     flag("HighQualityM4a", o.cbHighQualityM4a);
-    text("Bitrate", IntToStr(number(o.comboM4ABitrate, 8, 320, Applied.M4aBitrate)));
+    text("Bitrate", IntToStr(number(o.comboM4ABitrate, M4aBitrateRange, Applied.M4aBitrate)));
     flag("VBR", o.rbM4A_VBR);
     flag("CBR", o.rbM4A_CBR);
     ini.WriteInteger(Section, "VBR_QUALITY",
@@ -168,9 +167,9 @@ void TTrackManager::SaveSettings() {
     text("RenameTo", o.comboRNTO);
     flag("InfoHints", o.cbInfoHints);
     text("InfoHintsShowAfter",
-         IntToStr(number(o.edHintShowAfter, 0, 3600000, Applied.InfoHintsShowAfter)));
+         IntToStr(number(o.edHintShowAfter, HintDelayRange, Applied.InfoHintsShowAfter)));
     text("InfoHintsHideAfter",
-         IntToStr(number(o.edHintHide, 0, 3600000, Applied.InfoHintsHideAfter)));
+         IntToStr(number(o.edHintHide, HintDelayRange, Applied.InfoHintsHideAfter)));
 }
 
 void TTrackManager::ApplyOptions() {
@@ -185,11 +184,12 @@ void TTrackManager::ApplyOptions() {
     // Every number field is checked; one that is no number keeps its last valid
     // value (shown again in its field) and all of them are named in one message.
     const TNumberField fields[] = {
-        {&o.edTFTime, &Applied.TransFlashDetectInterval, 250, 3600000, "TransFlash detection"},
-        {&o.edHintShowAfter, &Applied.InfoHintsShowAfter, 0, 3600000, "Show after:"},
-        {&o.edHintHide, &Applied.InfoHintsHideAfter, 0, 3600000, "Hide after:"},
-        {&o.cbBitrate, &Applied.MaxBitrate, 1, 100000, "If bitrate is higher than"},
-        {&o.comboM4ABitrate, &Applied.M4aBitrate, 8, 320, "Bitrate"},
+        {&o.edTFTime, &Applied.TransFlashDetectInterval, DetectIntervalRange,
+         "TransFlash detection"},
+        {&o.edHintShowAfter, &Applied.InfoHintsShowAfter, HintDelayRange, "Show after:"},
+        {&o.edHintHide, &Applied.InfoHintsHideAfter, HintDelayRange, "Hide after:"},
+        {&o.cbBitrate, &Applied.MaxBitrate, MaxBitrateRange, "If bitrate is higher than"},
+        {&o.comboM4ABitrate, &Applied.M4aBitrate, M4aBitrateRange, "Bitrate"},
     };
     std::string bad;
     for (const TNumberField& f : fields) {
@@ -218,8 +218,23 @@ void TTrackManager::ApplyOptions() {
 
 void TTrackManager::btnOptionsClick() {
     BV_ASSERT_GUI_THREAD();
-    if (ui_.ShowOptionsDialog())
+    // The dialog's controls write into the options as the user works them. Closed without
+    // OK, the options are what they were when it opened: what was typed is neither applied
+    // nor saved, and the dialog shows the applied values the next time. The language stays
+    // as chosen, since choosing it applied it at once.
+    const TOptions before = Options;
+    const bool onlyRemovableVisible = OnlyRemovableVisible;
+    if (ui_.ShowOptionsDialog()) {
         OptionsOkClick();
+        return;
+    }
+    const int language = Options.comboLang;
+    const std::string unitCaption = Options.Label10;
+    Options = before;
+    Options.comboLang = language;
+    Options.Label10 = unitCaption;
+    OnlyRemovableVisible = onlyRemovableVisible;
+    NotifyView(TViewId::Options);
 }
 
 void TTrackManager::OptionsOkClick() {
@@ -274,7 +289,10 @@ bool TTrackManager::TrackWouldBeReencoded(int row) const {
     std::string fileName, bitRate;
     Model.GetTrackField(row, TTrackColumn::FileName, fileName);
     Model.GetTrackField(row, TTrackColumn::BitRate, bitRate);
-    if (Model.IsOnPhone(fileName) || LowerCase(ExtractFileExt(fileName)) != ".mp3")
+    // The encoder reads MP3; an M4A is decoded through the codec library first. Other
+    // files go to the card as they are.
+    const std::string ext = LowerCase(ExtractFileExt(fileName));
+    if (Model.IsOnPhone(fileName) || (ext != ".mp3" && ext != ".m4a"))
         return false;
     int32_t kbps = 0;
     return TryStrToInt(Trim(bitRate), kbps) && kbps > EffectiveMaxBitrate();

@@ -256,17 +256,46 @@ void TListView::Select(int line, bool on) {
         Selected.erase(line);
 }
 
+// Lines go in ascending, each at the end of the set without a search.
 void TListView::SelectAll() {
+    Selected.clear();
     for (int i = 0; i < Count(); ++i)
-        Selected.insert(i);
+        Selected.insert(Selected.end(), i);
 }
 
 void TListView::InvertSelection() {
     std::set<int> inverted;
-    for (int i = 0; i < Count(); ++i)
-        if (!IsSelected(i))
-            inverted.insert(i);
+    auto was = Selected.begin();
+    for (int i = 0; i < Count(); ++i) {
+        while (was != Selected.end() && *was < i)
+            ++was;
+        if (was == Selected.end() || *was != i)
+            inverted.insert(inverted.end(), i);
+    }
     Selected = std::move(inverted);
+}
+
+const std::vector<std::string>& TListView::LowerLines() const {
+    if (lowerGeneration_ == Generation && lowerLines_.size() == Lines.size())
+        return lowerLines_;
+    lowerLines_.clear();
+    lowerLines_.reserve(Lines.size());
+    for (const TViewLine& line : Lines) {
+        const std::string& text = line.Text;
+        // Most lines are plain ASCII, whose lower case needs no look-up of the character.
+        if (std::all_of(text.begin(), text.end(),
+                        [](char c) { return static_cast<unsigned char>(c) < 0x80; })) {
+            std::string lower = text;
+            for (char& c : lower)
+                if (c >= 'A' && c <= 'Z')
+                    c = static_cast<char>(c - 'A' + 'a');
+            lowerLines_.push_back(std::move(lower));
+        } else {
+            lowerLines_.push_back(AnsiLowerCase(text));
+        }
+    }
+    lowerGeneration_ = Generation;
+    return lowerLines_;
 }
 
 void TListView::FocusLine(int line) {

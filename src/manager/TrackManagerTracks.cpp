@@ -7,9 +7,12 @@
 #include "CodecGate.h"
 #include "Files.h"
 #include "RtFileUtils.h"
+#include "ScopeExit.h"
+#include "TrackManagerUpdateState.h"
 #include "iTunesDB.h"
 
 #include <algorithm>
+#include <chrono>
 #include <sys/stat.h>
 
 namespace {
@@ -172,37 +175,99 @@ int TTrackManager::AddM4aToTrackList(const std::string& fileName) {
     }
 }
 
+// One add of files: what is left to add and what it gathered so far.
+struct TTrackManager::TAddJob {
+    std::vector<std::string> Paths;
+    size_t Next = 0;
+    bool SkipListed = false;
+    int Playlist = -1;
+    // The listed names under the file-name rule; a lookup per file keeps a folder of
+    // thousands of files from growing quadratically.
+    TFileNameSet Listed;
+    std::vector<std::string> Failed;
+};
+
 void TTrackManager::AddFilesToTrackList(const std::vector<std::string>& paths, bool skipListed) {
-    const int playlist = SelectedPlaylist();
-    std::vector<std::string> failed;
-    // The listed names under the file-name rule; a lookup per file keeps a folder
-    // of thousands of files from growing quadratically.
-    TFileNameSet listed;
+    auto job = std::make_shared<TAddJob>();
+    job->Paths = paths;
+    job->SkipListed = skipListed;
+    job->Playlist = SelectedPlaylist();
     if (skipListed)
-        listed = TFileNameSet(TrackColumn(Model.TrackListHolder, TTrackColumn::FileName));
-    for (const std::string& path : paths) {
+        job->Listed = TFileNameSet(TrackColumn(Model.TrackListHolder, TTrackColumn::FileName));
+    if (!AddSomeFiles(*job, AddPieceMs)) {
+        FinishAdding(*job);
+        return;
+    }
+    // The rest goes on the next turns, as a run: held commands wait for its end, and Stop
+    // ends it after its current file.
+    auto& st = UpdateStateOf(*this);
+    Model.CancelRequested = 0;
+    ++st.CardBusy;
+    st.BeginRun(TRunKind::Add);
+    ContinueAdding(job);
+}
+
+bool TTrackManager::AddSomeFiles(TAddJob& job, int pieceMs) {
+    // pieceMs 0: every file that is left.
+    // A piece takes at least this many names, so a short add still ends in its own turn.
+    constexpr size_t MinPiece = 100;
+    const size_t first = job.Next;
+    const auto until = std::chrono::steady_clock::now() + std::chrono::milliseconds(pieceMs);
+    while (job.Next < job.Paths.size()) {
+        if (pieceMs > 0 && job.Next - first >= MinPiece &&
+            std::chrono::steady_clock::now() >= until)
+            return true;
+        const std::string& path = job.Paths[job.Next++];
         const std::string ext = ExtOf(path);
         if (ext != ".mp3" && ext != ".m4a")
             continue;
         if (DirectoryExists(path))
             continue;
-        if (skipListed && listed.Contains(path))
+        if (job.SkipListed && job.Listed.Contains(path))
             continue;
         const int row = ext == ".mp3" ? AddMp3ToTrackList(path) : AddM4aToTrackList(path);
         if (row < 0) {
-            failed.push_back(path);
+            job.Failed.push_back(path);
             continue;
         }
-        if (skipListed)
-            listed.Add(path);
-        if (playlist >= 1 && playlist < MaxPlaylists)
-            Model.PlaylistTracks[static_cast<size_t>(playlist)].Add(IntToStr(row));
+        if (job.SkipListed)
+            job.Listed.Add(path);
+        if (job.Playlist >= 1 && job.Playlist < MaxPlaylists)
+            Model.PlaylistTracks[static_cast<size_t>(job.Playlist)].Add(IntToStr(row));
     }
+    return false;
+}
+
+void TTrackManager::ContinueAdding(std::shared_ptr<TAddJob> job) {
+    Queue([alive = UpdateStateOf(*this).Alive, job] {
+        BV_ASSERT_GUI_THREAD();
+        if (!*alive)
+            return;
+        TTrackManager& m = **alive;
+        auto& st = UpdateStateOf(m);
+        bool more = false;
+        // The run ends however the piece ends.
+        TScopeExit ended([&st, &more] {
+            if (more)
+                return;
+            --st.CardBusy;
+            st.EndRun();
+        });
+        // Stop keeps what was added and adds no more.
+        more = m.Model.CancelRequested == 0 && m.AddSomeFiles(*job, m.AddPieceMs);
+        if (more)
+            m.ContinueAdding(job);
+        else
+            m.FinishAdding(*job);
+    });
+}
+
+void TTrackManager::FinishAdding(TAddJob& job) {
     Model.UpdateAllMusic();
     RefreshTrackView();
-    if (!failed.empty()) {
+    if (!job.Failed.empty()) {
         std::string list;
-        for (const std::string& f : failed)
+        for (const std::string& f : job.Failed)
             list += "\r\n" + f;
         ui_.ShowWarning("These files could not be added:" + list);
     }

@@ -105,6 +105,7 @@ void RegisterUpdateMessages(TManagerMessages& m) {
     m.Register(NoLongerMusicName, "%s changed since it was added and is no readable MP3 or "
                                   "M4A file any more; it was left out.");
     m.Register("not_audio", "The encoder's output is no audio: %s");
+    m.Register("copied_as_is", "%s could not be re-encoded, so it was copied as it is: %s");
     m.Register("encoded_too_short",
                "the encoded file plays %s s of the source's %s s; the source is damaged");
     m.Register("tracks_missing", "The mobile phone was updated, but %s tracks are missing from "
@@ -623,9 +624,17 @@ void TTrackManager::btnUpdateMobileClick() {
             Model.GetTrackField(r, TTrackColumn::Title, job.Title);
             Model.GetTrackField(r, TTrackColumn::Album, job.Album);
             job.ListedSize = listedSize;
+            job.DecodeFirst = LowerCase(ExtractFileExt(fileName)) == ".m4a";
+            const std::string asIs = name;
             if (cv.Format == 1)
                 name = ChangeFileExt(name, ".m4a");
+            else if (job.DecodeFirst)
+                name = ChangeFileExt(name, ".mp3");
             job.Dest = uploadFolder + namer.Claim(name);
+            if (job.DecodeFirst)
+                job.AsIsDest = AnsiUpperCase(asIs) == AnsiUpperCase(name)
+                                   ? job.Dest
+                                   : uploadFolder + namer.Claim(asIs);
             st.ConvertJobs.push_back(std::move(job));
         } else {
             TCopyJob job;

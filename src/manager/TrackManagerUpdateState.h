@@ -42,6 +42,10 @@ struct TConvertJob {
     std::string Artist, Title, Album;
     std::string Dest; // with ".m4a" for the M4A format
     int64_t ListedSize = -1;
+    // An M4A source is decoded through the codec library first; when that or the encoding
+    // fails, the file is copied as it is, here (its own extension).
+    bool DecodeFirst = false;
+    std::string AsIsDest;
 };
 
 // What the convert worker needs of the options, fixed when the run starts.

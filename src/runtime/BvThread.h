@@ -3,6 +3,7 @@
 #pragma once
 
 #include "SysUtils.h"
+#include "ThreadControl.h"
 
 #include <atomic>
 #include <cstdint>
@@ -29,6 +30,8 @@ std::string ApplicationErrorText(std::exception_ptr error);
 void ShowApplicationError(std::exception_ptr error);
 
 class TBvBaseThread;
+class TBvCustomThreadDialog;
+class TBvThreadDialogForm;
 
 class TBvThread : public TObject {
 public:
@@ -43,16 +46,25 @@ public:
     void SetExclusive(bool value) { exclusive_ = value; }
     bool RunOnCreate() const { return runOnCreate_; }
     void SetRunOnCreate(bool value) { runOnCreate_ = value; }
+    // Copied to each new worker. A worker that frees itself is released once its
+    // finish handler has run; one that does not is kept, ended, with the
+    // exception its handler raised, until FreeWorker or the component's end.
     bool FreeOnTerminate() const { return freeOnTerminate_; }
     void SetFreeOnTerminate(bool value) { freeOnTerminate_ = value; }
+    // The window shown while workers run: made when a worker starts (or is
+    // resumed) and none is shown yet, closed when the last one has ended.
+    TBvCustomThreadDialog* ThreadDialog() const { return threadDialog_; }
+    void SetThreadDialog(TBvCustomThreadDialog* dialog);
 
     TNotifyEvent OnBegin;
     TBvNotifyParamsEvent OnExecute;
     TNotifyEvent OnFinish;
     TNotifyEvent OnFinishAll;
 
-    // Starts a worker running OnExecute(this, params). Returns the worker's ID
-    // (never 0), or 0 when nothing started: exclusive and busy, or no OnExecute.
+    // Starts a worker running OnExecute(this, params). Returns the worker's
+    // thread ID, the system's id of its thread, which is also its handle for
+    // the calls below (never 0), or 0 when nothing started: exclusive and busy,
+    // or no OnExecute.
     // A worker counts as running until its finish handler has run on the GUI
     // thread. An exception from OnBegin releases the worker, leaves the count
     // as it was and reaches the caller.
@@ -68,14 +80,35 @@ public:
     void Terminate();
     // True when every listed worker was asked to terminate (also with none).
     bool Terminated() const;
-    // Starts a worker left suspended (RunOnCreate false); false when this
-    // component has no suspended worker of that ID.
-    bool Resume(uint32_t threadId);
+    // The scheduling priority of a thread, on the Windows scale taken as one
+    // byte (below normal, -1, is 255); 0 for a null handle.
+    uint8_t GetPriority(THandle thread) const;
+    // Sets it from such a byte, so that a value read with GetPriority goes back
+    // unchanged. False when the system refuses (a raise needs the right to it).
+    bool SetPriority(THandle thread, uint8_t priority);
+    // Suspends one of this component's workers: one that has not started stays
+    // unstarted, a running one is stopped where it stands. Suspensions count;
+    // false for a thread that is not a running or waiting worker of this
+    // component. A suspended worker holds whatever it holds: the caller must
+    // not wait for it meanwhile.
+    bool Suspend(THandle thread);
+    // Takes back one suspension (a worker made with RunOnCreate false has one)
+    // and, when none is left, lets the worker run; then shows the dialog's
+    // window. False when the thread is no suspended worker of this component.
+    bool Resume(THandle thread);
+    // A worker kept after its end (FreeOnTerminate false): whether it is still
+    // kept, the exception its handler raised (null when none), and its release.
+    bool WorkerKept(THandle thread) const;
+    std::exception_ptr WorkerFatalException(THandle thread) const;
+    bool FreeWorker(THandle thread);
 
 private:
     friend class TBvBaseThread;
+    friend class TBvCustomThreadDialog;
     void WorkerEnded(TBvBaseThread* worker);
     void JoinEnded();
+    void ShowThreadDialogForm();
+    TBvBaseThread* FindWorker(THandle thread) const;
 
     bool exclusive_ = true;
     bool runOnCreate_ = true;
@@ -85,4 +118,8 @@ private:
     std::vector<std::unique_ptr<TBvBaseThread>> workers_;
     // Workers whose finish handler ran; joined later, never from their own thread.
     std::vector<std::unique_ptr<TBvBaseThread>> ended_;
+    // Ended workers that do not free themselves.
+    std::vector<std::unique_ptr<TBvBaseThread>> kept_;
+    TBvCustomThreadDialog* threadDialog_ = nullptr;
+    TBvThreadDialogForm* dialogForm_ = nullptr;
 };

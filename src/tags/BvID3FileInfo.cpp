@@ -38,7 +38,8 @@ int32_t RoundToInt32(double v) {
 namespace {
 
 // The bytes of the stream from a start offset on, read in growing chunks as the
-// search asks for them, so a frame right behind the tag costs one small read.
+// search asks for them, so a frame right behind the tag costs one small read. A long
+// search drops what lies behind it, so a large file never sits whole in memory.
 class TSearchWindow {
 public:
     TSearchWindow(TBvReadStream& stream, int64_t start) : stream_(stream), start_(start) {}
@@ -49,8 +50,8 @@ public:
             if (ended_)
                 return false;
             const int64_t loaded = start_ + int64_t(bytes_.size());
-            const int64_t chunk =
-                std::max<int64_t>({end - loaded, FirstChunk, int64_t(bytes_.size())});
+            const int64_t chunk = std::max<int64_t>(end - loaded, nextChunk_);
+            nextChunk_ = std::min<int64_t>(2 * nextChunk_, FrameSearchLimit);
             const size_t old = bytes_.size();
             bytes_.resize(old + size_t(chunk));
             stream_.Seek(loaded);
@@ -62,12 +63,20 @@ public:
     }
     int64_t LoadedEnd() const { return start_ + int64_t(bytes_.size()); }
     const uint8_t* At(int64_t offset) const { return bytes_.data() + (offset - start_); }
+    // Forgets the bytes before offset once they make up a whole search stretch.
+    void DropBefore(int64_t offset) {
+        if (offset - start_ < FrameSearchLimit)
+            return;
+        bytes_.erase(bytes_.begin(), bytes_.begin() + (offset - start_));
+        start_ = offset;
+    }
 
 private:
     static constexpr int64_t FirstChunk = 4096;
     TBvReadStream& stream_;
     int64_t start_;
     std::vector<uint8_t> bytes_;
+    int64_t nextChunk_ = FirstChunk;
     bool ended_ = false;
 };
 
@@ -107,10 +116,11 @@ int64_t FindFirstFrame(TBvReadStream& stream, int64_t startOffset, int64_t audio
                        uint8_t* header, int count) {
     startOffset = std::max<int64_t>(0, startOffset);
     TSearchWindow window(stream, startOffset);
-    // Candidates lie before both; a trailer's text is no audio.
-    const int64_t last = std::min(startOffset + FrameSearchLimit, audioEnd);
+    // Candidates lie before the trailer, whose text is no audio.
+    const int64_t last = audioEnd;
     int64_t p = startOffset;
     while (p < last) {
+        window.DropBefore(p);
         if (!window.Ensure(p + 4))
             return -1;
         // Look for the next 0xFF among what is loaded.

@@ -10,13 +10,14 @@
 
 enum TBvID3HeaderBit : uint8_t { hbProtected = 1, hbPrivate = 2, hbRestricted = 4, hbMaster = 8 };
 
-// How far past the start of the audio the first frame is looked for. Real files
-// put it right behind the tag; a file with nothing that looks like audio in this
-// stretch is taken as having none, however large it is.
+// The stretch past the start of the audio that is searched first, in growing reads.
+// Real files put the first frame right behind the tag; one with more padding or junk
+// before its audio (a large picture, a second tag) is searched on to its end, in reads
+// of this size, keeping no more than about two of them in memory.
 constexpr int64_t FrameSearchLimit = 256 * 1024;
 
 // Returns the offset of the first MPEG frame at or after startOffset (and before
-// startOffset + FrameSearchLimit): a sync whose header names a real version,
+// audioEnd): a sync whose header names a real version,
 // layer, bitrate and sample rate, and which the header of the frame after it
 // confirms, unless the frame reaches audioEnd. Copies count bytes from the frame
 // into header, zeros past the end of the file. -1 when there is none.

@@ -439,7 +439,7 @@ TEST(BvMenuMeasure, ColumnsOfADropDownItem) {
         menu->SetImages(MakeImages(&owner));
         menu->ShowCheckMarks = c.checkMarks;
         menu->TextMargin = 5;
-        menu->RightToLeft = c.rightToLeft;
+        menu->SetBiDiMode(c.rightToLeft ? TBiDiMode::bdRightToLeft : TBiDiMode::bdLeftToRight);
         menu->ImageMargin()->Left = 1;
         menu->ImageMargin()->Top = 2;
         menu->ImageMargin()->Right = 3;

@@ -551,4 +551,101 @@ TEST(ToolEditBase, DialogKindKeepsTheDialogsSettings) {
     EXPECT_EQ("C:\\usr\\bin", e.InitialDir());
 }
 
+TEST(ToolEditBase, DialogKindKeepsTheHistoryAndTheFileEditStyle) {
+    TBvFilenameEdit e(nullptr);
+    EXPECT_EQ(TFileEditStyle::fsEdit, e.FileEditStyle());
+    EXPECT_EQ(0, e.HistoryList()->Count());
+    TStringList history{"C:\\bin\\lame.exe", "C:\\usr\\bin\\lame"};
+    e.SetHistoryList(&history);
+    history.Clear(); // the dialog keeps its own copy
+    e.SetFileEditStyle(TFileEditStyle::fsComboBox);
+    e.SetDialogKind(TFileDialogKind::dkSave);
+    EXPECT_EQ(TFileEditStyle::fsComboBox, e.FileEditStyle());
+    ASSERT_EQ(2, e.HistoryList()->Count());
+    EXPECT_EQ("C:\\usr\\bin\\lame", e.HistoryList()->Get(1));
+}
+
+// The dialog's file name box offers the history as a combo box only with fsComboBox.
+TEST_F(ToolEdit, TheDialogOffersTheHistoryInAComboBox) {
+    Show();
+    TStringList history{"E:\\music\\abc.mp3", "lame.exe"};
+    edit_->SetHistoryList(&history);
+    ClickButton();
+    ASSERT_EQ(1u, requests_.size());
+    EXPECT_FALSE(requests_[0].FileNameCombo);
+    EXPECT_TRUE(requests_[0].History.empty());
+    requests_.clear();
+    edit_->SetFileEditStyle(TFileEditStyle::fsComboBox);
+    ClickButton();
+    ASSERT_EQ(1u, requests_.size());
+    EXPECT_TRUE(requests_[0].FileNameCombo);
+    EXPECT_EQ((std::vector<std::string>{card_ + "/music/abc.mp3", "lame.exe"}),
+              requests_[0].History);
+}
+
+// An action linked to the edit: its hint, picture index and key go to the button, its
+// caption never becomes the text, and the button (clicked or by the key) runs it.
+TEST_F(ToolEdit, AnActionRunsFromTheButtonAndLendsItsHintPictureAndKey) {
+    TAction action(form_);
+    action.SetCaption("Choose the encoder");
+    action.SetHint("Where LAME lies");
+    action.SetImageIndex(2);
+    action.SetShortCut(ShortCut(VK_F4, 0));
+    int executed = 0;
+    TComponent* runBy = nullptr;
+    action.OnExecute = [&](TObject*) {
+        ++executed;
+        runBy = action.ActionComponent();
+    };
+    edit_->SetText("E:\\lame");
+    edit_->SetAction(&action);
+    EXPECT_EQ("E:\\lame", edit_->GetText());
+    EXPECT_EQ("Where LAME lies", edit_->ButtonHint());
+    EXPECT_EQ("Where LAME lies", edit_->Hint());
+    EXPECT_EQ(2, edit_->ImageIndex());
+    EXPECT_EQ(ShortCut(VK_F4, 0), edit_->ClickKey);
+
+    Show();
+    ClickButton();
+    EXPECT_EQ(1, executed);
+    EXPECT_EQ(edit_, runBy);
+    EXPECT_EQ(1u, requests_.size()) << "the dialog still follows the action";
+    QTest::keyClick(Line(), Qt::Key_F4);
+    PumpEvents();
+    EXPECT_EQ(2, executed);
+    EXPECT_EQ(2u, requests_.size());
+
+    // The edit follows the action's changes while it still shows the action's values.
+    action.SetHint("The encoder");
+    action.SetShortCut(ShortCut(VK_F12, 0));
+    EXPECT_EQ("The encoder", edit_->ButtonHint());
+    EXPECT_EQ(ShortCut(VK_F12, 0), edit_->ClickKey);
+    edit_->SetButtonHint("my own");
+    action.SetHint("again");
+    EXPECT_EQ("my own", edit_->ButtonHint());
+    action.SetShortCut(0); // no key: the edit keeps one
+    EXPECT_EQ(ShortCut(VK_F12, 0), edit_->ClickKey);
+    action.SetEnabled(false);
+    EXPECT_FALSE(edit_->Enabled());
+    action.SetEnabled(true);
+
+    // The edit's own handler stands in for the action's.
+    edit_->OnButtonClick = [&](TObject*) {};
+    ClickButton();
+    EXPECT_EQ(2, executed);
+    edit_->OnButtonClick = nullptr;
+    edit_->SetAction(nullptr);
+    ClickButton();
+    EXPECT_EQ(2, executed);
+}
+
+// An action without a key leaves the edit its Alt+Down.
+TEST(ToolEditBase, AnActionWithoutAKeyKeepsAltDown) {
+    TBvFilenameEdit e(nullptr);
+    TAction action(nullptr);
+    e.SetAction(&action);
+    EXPECT_EQ(ShortCut(VK_DOWN, ssAlt), e.ClickKey);
+    e.SetAction(nullptr);
+}
+
 } // namespace

@@ -192,6 +192,86 @@ TEST_F(OptionsDialog, AnEmptyNumberRefusesOkNamingTheFieldAndAppliesNothing) {
     EXPECT_NE(std::string::npos, ReadFile(Path("brisvane.ini")).find("InfoHintsHideAfter=3000"));
 }
 
+// A number of digits alone that its setting does not take (more than 32 bits hold, or outside
+// the setting's own range) is refused with a message that names the range, not one asking for
+// digits.
+TEST_F(OptionsDialog, ANumberOutOfRangeRefusesOkNamingTheRange) {
+    WriteLanguages();
+    WriteIni(kSettings);
+    Start();
+    TForm2& d = *Dialog;
+    const struct {
+        TWinControl* Field;
+        const char* Typed;
+        const char* Message;
+    } cases[] = {
+        {d.cbBitrate, "99999999999",
+         "\"If bitrate is higher than\" takes a whole number from 1 to 100000."},
+        {d.cbBitrate, "0", "\"If bitrate is higher than\" takes a whole number from 1 to 100000."},
+        {d.edTFTime, "100",
+         "\"Use auto TransFlash(r) detection every\" takes a whole number from 250 to 3600000."},
+        {d.edHintHide, "9999999", "\"Hide after:\" takes a whole number from 0 to 3600000."},
+        {d.comboM4ABitrate, "999",
+         "\"Encode with CONSTANT bitrate:\" takes a whole number from 8 to 320."},
+    };
+    for (const auto& c : cases) {
+        SCOPED_TRACE(std::string(c.Field->Name()) + " " + c.Typed);
+        RunOptionsCommand([&] {
+            TypeInto(c.Field, c.Typed);
+            EXPECT_EQ(c.Typed, c.Field->GetText()) << "digits are taken as typed";
+            Requests.clear();
+            Click(d.Button1, QPoint(d.Button1->Width() / 2, d.Button1->Height() / 2));
+            ASSERT_EQ(1u, Requests.size());
+            EXPECT_EQ(c.Message, Requests[0].Text);
+            EXPECT_TRUE(d.Showing()) << "the dialog stays open";
+        });
+    }
+    EXPECT_EQ(160, Manager->Applied.MaxBitrate) << "nothing was applied";
+    EXPECT_EQ(3000, Manager->TransFlashTimer.Interval);
+}
+
+// Closing the dialog with its close box drops what was typed and chosen: nothing is applied,
+// nothing typed is saved at exit, and the dialog shows the applied values the next time.
+TEST_F(OptionsDialog, ClosingWithoutOkKeepsTheAppliedValuesAndSavesNothingTyped) {
+    WriteLanguages();
+    WriteIni(kSettings);
+    Start();
+    TForm2& d = *Dialog;
+    RunOptionsCommand([&] {
+        TypeInto(d.edHintShowAfter, "2500");
+        TypeInto(d.edUpload, "\\typed\\");
+        Click(d.cbShowPanel);             // off
+        Click(d.cbAutoDetect);            // on
+        ChooseWithKeys(d.ComboFormat, 1); // M4A
+        ASSERT_FALSE(d.cbOnlyRemovable->Visible());
+        // The close box: the window system asks the window to close.
+        d.Widget()->windowHandle()->close();
+        PumpEvents();
+        EXPECT_EQ(mrCancel, d.ModalResult()) << "the close box ends the dialog";
+    });
+    EXPECT_FALSE(d.Showing());
+    EXPECT_TRUE(Manager->SpeedBarVisible) << "nothing was applied";
+    EXPECT_EQ(1500, Manager->TimerBeforeShow.Interval);
+    EXPECT_EQ("\\music\\", Manager->Model.UploadPath);
+
+    // What the window saves at exit is what was applied.
+    Manager->SaveSettings();
+    const std::string ini = ReadFile(Path("brisvane.ini"));
+    for (const char* line : {"InfoHintsShowAfter=1500", "UploadPath=\\music\\", "ShowPanel=1",
+                             "AutoDetect=0", "ConvertToFormat=0"})
+        EXPECT_NE(std::string::npos, ini.find(line)) << line << "\n" << ini;
+
+    // The next time the dialog shows the applied values.
+    RunOptionsCommand([&] {
+        EXPECT_EQ("1500", d.edHintShowAfter->GetText());
+        EXPECT_EQ("\\music\\", d.edUpload->GetText());
+        EXPECT_TRUE(d.cbShowPanel->Checked());
+        EXPECT_FALSE(d.cbAutoDetect->Checked());
+        EXPECT_TRUE(d.cbOnlyRemovable->Visible());
+        EXPECT_EQ(0, d.ComboFormat->ItemIndex());
+    });
+}
+
 TEST_F(OptionsDialog, VbrForMp3ShowsTheMessageAndKeepsCbr) {
     WriteLanguages();
     Start();

@@ -257,3 +257,30 @@ TEST_F(CodecGateTest, WorksOnACardDrive) {
     unsetenv("BRISVANE_DRIVES");
     RefreshDriveTable();
 }
+
+// An M4A decoded back to WAV keeps its length, rate and channels; a file that is no audio
+// raises and leaves no target, also none of the temporary ones.
+TEST_F(CodecGateTest, DecodeGivesAWavOfTheSameLength) {
+    for (int channels : {1, 2}) {
+        SCOPED_TRACE(channels);
+        const std::string m4a = dir.Path("in.m4a");
+        CodecGate::convert(WindowsPathOf(Wav(3, 48000, channels)), WindowsPathOf(m4a), Cbr(128));
+        const std::string out = dir.Path("back.wav");
+        CodecGate::decode("\"" + WindowsPathOf(m4a) + "\"", "\"" + WindowsPathOf(out) + "\"");
+        TProbe probe = Probe(out);
+        EXPECT_EQ("wav", probe.Container);
+        EXPECT_EQ(AV_CODEC_ID_PCM_S16LE, probe.Codec);
+        EXPECT_EQ(48000, probe.SampleRate);
+        EXPECT_EQ(channels, probe.Channels);
+        EXPECT_NEAR(3.0, probe.Seconds, 0.05);
+        std::filesystem::remove(out);
+    }
+    const std::string noise = dir.Path("noise.m4a");
+    BvTest::WriteWholeFile(noise, std::string(5000, '\x55'));
+    EXPECT_THROW(CodecGate::decode(WindowsPathOf(noise), WindowsPathOf(dir.Path("no.wav"))),
+                 ECodecGateError);
+    EXPECT_THROW(CodecGate::decode(WindowsPathOf(dir.Path("missing.m4a")),
+                                   WindowsPathOf(dir.Path("no.wav"))),
+                 ECodecGateError);
+    EXPECT_EQ((std::vector<std::string>{"in.m4a", "in.wav", "noise.m4a"}), FilesIn(dir.Path()));
+}

@@ -4,6 +4,7 @@
 #include "RtFileUtils.h"
 #include "TrackFileCopy.h"
 
+#include <algorithm>
 #include <csignal>
 #include <fcntl.h>
 #include <fstream>
@@ -426,7 +427,6 @@ TEST(TrackManagerConvert, Mp3AboveTheLimitIsReencodedByLame) {
     TCardRun t;
     ReencodeOptions(t.M(), 0);
     t.Add(t.PcFile("v23_latin1_cbr.mp3", "loud.mp3"));
-    t.Add(t.PcM4a("aac.m4a", 2.0, 160)); // an M4A above the limit is copied as it is
     t.Update();
     EXPECT_TRUE(t.Logged("Encoding file: loud.mp3")) << t.AllLog();
     EXPECT_TRUE(t.Logged("loud.mp3 was converted"));
@@ -437,10 +437,101 @@ TEST(TrackManagerConvert, Mp3AboveTheLimitIsReencodedByLame) {
     EXPECT_EQ(IntToStr(fs::file_size(t.Card + "/mobile/audio/loud.mp3")), t.Field(0, "Size"));
     const TTrackRowSnapshot row = t.M().BuildMp3Row("E:\\mobile\\audio\\loud.mp3");
     EXPECT_NEAR(64, StrToInt(row.BitRate), 6);
-    EXPECT_EQ(ReadWholeFile(ToLinuxPath(WindowsPathOf(t.Folder.Path("pc/aac.m4a")))),
-              ReadWholeFile(t.Card + "/mobile/audio/aac.m4a"));
     // The private folder of the run is gone.
     EXPECT_TRUE(t.State().Convert.TempFolder.empty());
+}
+
+// The encoder reads no AAC: an M4A above the limit is decoded through the codec library
+// and encoded to the chosen format like any other track above it.
+TEST(TrackManagerConvert, M4aAboveTheLimitIsReencodedToEitherFormat) {
+    for (int format : {0, 1}) {
+        SCOPED_TRACE(format == 0 ? "to MP3" : "to M4A");
+        TCardRun t;
+        ReencodeOptions(t.M(), format);
+        t.M().Options.cbBitrate = "128";
+        const std::string source = t.PcM4a("aac.m4a", 5.0, 256);
+        t.Add(source);
+        ASSERT_GT(StrToInt(t.Field(0, "BitRate")), 128);
+        t.Update();
+        EXPECT_TRUE(t.Logged("Decoding file: aac.m4a")) << t.AllLog();
+        EXPECT_TRUE(t.Logged("Encoding file: aac.m4a"));
+        EXPECT_TRUE(t.Logged("All files were successfuly encoded.")) << t.AllLog();
+        EXPECT_TRUE(t.Logged("Mobile updated!"));
+        const std::string ext = format == 0 ? ".mp3" : ".m4a";
+        const std::string card = "E:\\mobile\\audio\\aac" + ext;
+        EXPECT_EQ(card, t.Field(0, "FileName"));
+        EXPECT_EQ("64", t.Field(0, "BitRate"));
+        const std::string linux = t.Card + "/mobile/audio/aac" + ext;
+        ASSERT_TRUE(fs::exists(linux));
+        EXPECT_EQ(IntToStr(fs::file_size(linux)), t.Field(0, "Size"));
+        EXPECT_FALSE(fs::exists(t.Card + "/mobile/audio/aac" + (format == 0 ? ".m4a" : ".mp3")));
+        // The card file is what the row says: the conversion bitrate, the source's length.
+        const int64_t sourceMs = PlayingTimeMs(source);
+        const int64_t cardMs = PlayingTimeMs(card);
+        EXPECT_NEAR(5000, sourceMs, 100);
+        EXPECT_NEAR(sourceMs, cardMs, 100);
+        const int64_t kbps = static_cast<int64_t>(fs::file_size(linux)) * 8 / cardMs;
+        EXPECT_NEAR(64, kbps, 10);
+        if (format == 0) {
+            EXPECT_NEAR(64, StrToInt(t.M().BuildMp3Row(card).BitRate), 6);
+        }
+        const DatabaseChecker::TResult db = DatabaseChecker::Check(t.Db());
+        ASSERT_TRUE(db.Ok()) << db.Error;
+        EXPECT_EQ(1, db.Tracks);
+    }
+}
+
+// Where the decoding or the encoding fails, the M4A goes to the card as it is, and the
+// log says why.
+TEST(TrackManagerConvert, M4aThatCannotBeReencodedIsCopiedAsItIs) {
+    struct Case {
+        const char* name;
+        int format;
+        bool failingEncoder;
+        bool undecodable; // its boxes are sound, its AAC data is not
+        const char* why;
+    };
+    const Case cases[] = {
+        {"the encoder fails", 0, true, false, "The encoder failed (exit code 3)."},
+        {"the AAC data cannot be decoded", 1, false, true, "Cannot decode "},
+    };
+    for (const Case& c : cases) {
+        SCOPED_TRACE(c.name);
+        TCardRun t;
+        ReencodeOptions(t.M(), c.format);
+        t.M().Options.cbBitrate = "128";
+        if (c.failingEncoder) {
+            const std::string encoder = t.Folder.Path("failing-encoder");
+            WriteWholeFile(encoder, "#!/bin/sh\necho 'cannot encode' >&2\nexit 3\n");
+            fs::permissions(encoder, fs::perms::owner_all);
+            t.M().Options.comboConverters = WindowsPathOf(encoder);
+        }
+        const std::string source = t.PcM4a("aac.m4a", 2.0, 256);
+        if (c.undecodable) {
+            std::string bytes = ReadWholeFile(ToLinuxPath(source));
+            const size_t mdat = bytes.find("mdat");
+            ASSERT_NE(std::string::npos, mdat);
+            std::fill(bytes.begin() + long(mdat) + 4,
+                      bytes.begin() + long(std::min(bytes.size(), mdat + 60000)), '\xFF');
+            WriteWholeFile(ToLinuxPath(source), bytes);
+        }
+        t.Add(source);
+        const std::string listedBitRate = t.Field(0, "BitRate");
+        t.Update();
+        EXPECT_TRUE(t.Logged(std::string("aac.m4a could not be re-encoded, so it was copied as "
+                                         "it is: ") +
+                             c.why))
+            << t.AllLog();
+        EXPECT_TRUE(t.Logged("1 of 1 files could not be encoded.")) << t.AllLog();
+        EXPECT_TRUE(t.Logged("Mobile updated!"));
+        EXPECT_FALSE(t.Logged("tracks are missing"));
+        EXPECT_EQ("E:\\mobile\\audio\\aac.m4a", t.Field(0, "FileName"));
+        EXPECT_EQ(listedBitRate, t.Field(0, "BitRate"));
+        EXPECT_EQ(ReadWholeFile(ToLinuxPath(source)),
+                  ReadWholeFile(t.Card + "/mobile/audio/aac.m4a"));
+        EXPECT_FALSE(fs::exists(t.Card + "/mobile/audio/aac.mp3"));
+        EXPECT_EQ(1, DatabaseChecker::Check(t.Db()).Tracks);
+    }
 }
 
 TEST(TrackManagerConvert, Mp3IsReencodedToM4aThroughTheCodecLayer) {

@@ -1,4 +1,5 @@
 #include "BvThread.h"
+#include "BvThreadDialog.h"
 #include "Dispatcher.h"
 
 #include <gtest/gtest.h>
@@ -8,6 +9,7 @@
 #include <mutex>
 #include <stdexcept>
 #include <string>
+#include <thread>
 #include <vector>
 
 namespace {
@@ -267,4 +269,194 @@ TEST(BvThread, ExecuteAndWaitOnAnotherThreadWaitsForTheGuiThread) {
     PumpUntil([&] { return waited.load(); });
     caller.join();
     EXPECT_TRUE(finished);
+}
+
+TEST(BvThread, PrioritiesAreTheWorkersOwnAndGoBackAsTheyWereRead) {
+    TBvThread thread;
+    std::atomic<bool> release{false};
+    thread.OnExecute = [&](TObject*, void*) {
+        while (!release)
+            std::this_thread::sleep_for(std::chrono::milliseconds(1));
+    };
+    bool finished = false;
+    thread.OnFinish = [&](TObject*) { finished = true; };
+    const THandle id = thread.Execute(nullptr);
+    ASSERT_NE(0u, id);
+    EXPECT_EQ(thread.GetPriority(0), 0);
+    EXPECT_EQ(thread.GetPriority(id), THREAD_PRIORITY_NORMAL);
+    EXPECT_TRUE(thread.SetPriority(id, uint8_t(THREAD_PRIORITY_BELOW_NORMAL)));
+    const uint8_t below = thread.GetPriority(id);
+    EXPECT_EQ(below, 255);                                                      // -1 as one byte
+    EXPECT_EQ(GetThreadPriority(GetCurrentThreadId()), THREAD_PRIORITY_NORMAL); // only the worker
+    EXPECT_TRUE(thread.SetPriority(id, below)); // the byte read goes back as it was
+    EXPECT_EQ(thread.GetPriority(id), below);
+    // Only lowered: raising a thread again needs a right the tests may not have.
+    EXPECT_TRUE(thread.SetPriority(id, uint8_t(THREAD_PRIORITY_IDLE)));
+    EXPECT_EQ(int8_t(thread.GetPriority(id)), THREAD_PRIORITY_IDLE);
+    EXPECT_FALSE(thread.SetPriority(id, 7)); // no such level
+    release = true;
+    PumpUntil([&] { return finished; });
+}
+
+TEST(BvThread, ARunningWorkerIsSuspendedWhereItStandsAndResumed) {
+    TBvThread thread;
+    std::atomic<int> steps{0};
+    thread.OnExecute = [&](TObject* sender, void*) {
+        while (!static_cast<TBvThread*>(sender)->Terminated()) {
+            ++steps;
+            std::this_thread::sleep_for(std::chrono::milliseconds(1));
+        }
+    };
+    bool finished = false;
+    thread.OnFinish = [&](TObject*) { finished = true; };
+    const THandle id = thread.Execute(nullptr);
+    while (steps < 5)
+        std::this_thread::sleep_for(std::chrono::milliseconds(1));
+    ASSERT_TRUE(thread.Suspend(id));
+    EXPECT_TRUE(thread.Suspend(id)); // suspensions count
+    const int stopped = steps;
+    std::this_thread::sleep_for(std::chrono::milliseconds(50));
+    EXPECT_EQ(steps.load(), stopped);
+    EXPECT_TRUE(thread.Resume(id));
+    std::this_thread::sleep_for(std::chrono::milliseconds(30));
+    EXPECT_EQ(steps.load(), stopped); // one suspension is left
+    EXPECT_TRUE(thread.Resume(id));
+    while (steps < stopped + 5)
+        std::this_thread::sleep_for(std::chrono::milliseconds(1));
+    EXPECT_FALSE(thread.Resume(id)); // not suspended
+    EXPECT_FALSE(thread.Suspend(id + 100000));
+    ASSERT_TRUE(thread.Suspend(id));
+    thread.Terminate(); // lets a suspended worker go so that it can end
+    PumpUntil([&] { return finished; });
+    EXPECT_FALSE(thread.Suspend(id)); // ended
+}
+
+TEST(BvThread, WorkersThatDoNotFreeThemselvesAreKeptWithTheirEnd) {
+    TCapturedReports reports;
+    TBvThread thread;
+    thread.SetExclusive(false);
+    thread.SetFreeOnTerminate(false);
+    thread.OnExecute = [](TObject*, void* p) {
+        if (p)
+            throw Exception("broken");
+    };
+    int finished = 0;
+    thread.OnFinish = [&](TObject*) { ++finished; };
+    const THandle good = thread.Execute(nullptr);
+    int fail = 1;
+    const THandle bad = thread.Execute(&fail);
+    thread.SetFreeOnTerminate(true);
+    const THandle freed = thread.Execute(nullptr);
+    PumpUntil([&] { return finished == 3; });
+    EXPECT_TRUE(thread.WorkerKept(good));
+    EXPECT_TRUE(thread.WorkerKept(bad));
+    EXPECT_FALSE(thread.WorkerKept(freed));
+    EXPECT_EQ(thread.WorkerFatalException(good), nullptr);
+    ASSERT_NE(thread.WorkerFatalException(bad), nullptr);
+    EXPECT_THROW(std::rethrow_exception(thread.WorkerFatalException(bad)), Exception);
+    EXPECT_TRUE(thread.FreeWorker(good));
+    EXPECT_FALSE(thread.WorkerKept(good));
+    EXPECT_FALSE(thread.FreeWorker(good));
+    EXPECT_EQ(reports.reports.size(), 1u);
+}
+
+namespace {
+
+// A dialog whose window records what the component does with it.
+class TRecordingDialog : public TBvCustomThreadDialog {
+public:
+    struct TWindow : TBvThreadDialogForm {
+        TRecordingDialog* dialog;
+        explicit TWindow(TRecordingDialog* d) : dialog(d) {}
+        void ShowForm(bool modal) override {
+            dialog->log.push_back(modal ? "show modal" : "show");
+            if (modal) // a modal window runs its own loop until it is closed
+                while (!closed)
+                    CheckSynchronize(10);
+        }
+        void CloseForm() override {
+            closed = true;
+            dialog->log.push_back("close");
+        }
+        bool closed = false;
+    };
+    ~TRecordingDialog() override { DetachThreads(); }
+    TBvThreadDialogForm* CreateThreadDialogForm(TBvThread&) override {
+        if (!DialogOptions().ShowDialog())
+            return nullptr;
+        windows.push_back(std::make_unique<TWindow>(this));
+        SetThreadDialogForm(windows.back().get());
+        return windows.back().get();
+    }
+    void TransferDialogOptions() override { log.push_back("apply"); }
+    std::vector<std::string> log;
+    std::vector<std::unique_ptr<TWindow>> windows;
+
+protected:
+    std::unique_ptr<TBvThreadBaseDialogOptions> CreateDialogOptions() override {
+        return std::make_unique<TBvThreadBaseDialogOptions>(*this);
+    }
+};
+
+} // namespace
+
+TEST(BvThread, TheThreadDialogShowsItsWindowWhileWorkersRun) {
+    TRecordingDialog dialog;
+    TBvThreadBaseDialogOptions& options = dialog.DialogOptions();
+    EXPECT_TRUE(options.EnableCancelButton());
+    EXPECT_FALSE(options.ShowDialog());
+    EXPECT_TRUE(options.ShowModal());
+    EXPECT_TRUE(options.ShowCancelButton());
+    EXPECT_TRUE(options.ShowElapsedTime());
+    EXPECT_EQ(options.CancelButtonCaption(), "Cancel");
+    options.SetCaption("Copying");
+    options.SetShowDialog(true); // no window shown: nothing to apply
+    EXPECT_EQ(dialog.log, std::vector<std::string>{"apply"});
+    dialog.log.clear();
+
+    TBvThread thread;
+    thread.SetThreadDialog(&dialog);
+    std::vector<std::string> events;
+    thread.OnExecute = [](TObject*, void*) {};
+    thread.OnFinishAll = [&](TObject*) {
+        events = dialog.log;
+        events.push_back("finish all");
+    };
+    // Modal: Execute returns once the last finish handler has closed the window.
+    ASSERT_NE(0u, thread.Execute(nullptr));
+    EXPECT_EQ(events, (std::vector<std::string>{"show modal", "close", "finish all"}));
+    EXPECT_EQ(dialog.ThreadDialogForm(), nullptr);
+
+    // Modeless, started suspended: the window comes with Resume.
+    dialog.log.clear();
+    options.SetShowModal(false);
+    thread.SetRunOnCreate(false);
+    const THandle id = thread.Execute(nullptr);
+    EXPECT_TRUE(dialog.log.empty());
+    EXPECT_TRUE(thread.Resume(id));
+    EXPECT_EQ(dialog.log, std::vector<std::string>{"show"});
+    PumpUntil([&] { return !thread.OneThreadIsRunning(); });
+    EXPECT_EQ(dialog.log, (std::vector<std::string>{"show", "close"}));
+
+    options.SetShowDialog(false);
+    dialog.log.clear();
+    thread.SetRunOnCreate(true);
+    thread.Execute(nullptr);
+    PumpUntil([&] { return !thread.OneThreadIsRunning(); });
+    EXPECT_TRUE(dialog.log.empty());
+}
+
+TEST(BvThread, ADestroyedDialogIsForgotten) {
+    TBvThread thread;
+    {
+        TRecordingDialog dialog;
+        thread.SetThreadDialog(&dialog);
+        EXPECT_EQ(thread.ThreadDialog(), &dialog);
+    }
+    EXPECT_EQ(thread.ThreadDialog(), nullptr);
+    bool finished = false;
+    thread.OnExecute = [](TObject*, void*) {};
+    thread.OnFinishAll = [&](TObject*) { finished = true; };
+    thread.Execute(nullptr);
+    PumpUntil([&] { return finished; });
 }

@@ -6,7 +6,9 @@
 #include <gtest/gtest.h>
 
 #include <cstdio>
+#include <cstdlib>
 #include <sys/stat.h>
+#include <unistd.h>
 
 namespace {
 
@@ -67,6 +69,43 @@ TEST(BvTagFixtures, RealFilesReadAsTheTrackManagerReadsThem) {
         EXPECT_EQ(tag.FileInfo().IsVariableRate, c.variable);
         EXPECT_EQ(tag.FileInfo().FileByteSize, FileSize(c.file));
     }
+}
+
+// 400 KiB of zeros between the tag and the first frame: more than the first stretch
+// searched, and the time and bitrate are still read.
+TEST(BvTagFixtures, PaddingOfHundredsOfKilobytesBeforeTheAudio) {
+    std::FILE* in =
+        std::fopen((std::string(BV_TEST_DATA_DIR) + "/tags/v23_latin1_cbr.mp3").c_str(), "rb");
+    ASSERT_NE(nullptr, in);
+    std::string bytes;
+    for (int c; (c = std::fgetc(in)) != EOF;)
+        bytes += static_cast<char>(c);
+    std::fclose(in);
+    ASSERT_EQ("ID3", bytes.substr(0, 3));
+    size_t tagEnd = 10;
+    for (int i = 6; i < 10; ++i)
+        tagEnd += size_t(uint8_t(bytes[size_t(i)]) & 0x7F) << (7 * (9 - i));
+    bytes.insert(tagEnd, std::string(400 * 1024, '\0'));
+    char folder[] = "/tmp/bv-padding-XXXXXX";
+    ASSERT_NE(nullptr, mkdtemp(folder));
+    const std::string path = std::string(folder) + "/padded.mp3";
+    std::FILE* out = std::fopen(path.c_str(), "wb");
+    ASSERT_NE(nullptr, out);
+    std::fwrite(bytes.data(), 1, bytes.size(), out);
+    std::fclose(out);
+    TBvID3v2 tag;
+    std::string windows = "C:" + path;
+    for (char& c : windows)
+        if (c == '/')
+            c = '\\';
+    tag.SetFileName(windows);
+    ASSERT_NO_THROW(tag.Open());
+    EXPECT_EQ(tag.Texts().Title(), "Jóga");
+    EXPECT_EQ(tag.FileInfo().FirstFrameOffset, int64_t(tagEnd + 400 * 1024));
+    EXPECT_EQ(tag.FileInfo().LengthSeconds, 2);
+    EXPECT_EQ(tag.FileInfo().BitrateKbps, 130);
+    std::remove(path.c_str());
+    rmdir(folder);
 }
 
 TEST(BvTagFixtures, Id3v1Trailer) {

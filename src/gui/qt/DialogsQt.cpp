@@ -7,17 +7,23 @@
 #include "qt/QtBridge.h"
 #include "qt/WidgetBinding.h"
 
+#include <QAbstractItemView>
 #include <QBoxLayout>
+#include <QComboBox>
+#include <QCompleter>
 #include <QDialog>
 #include <QFileDialog>
+#include <QGridLayout>
 #include <QGuiApplication>
 #include <QIcon>
 #include <QInputDialog>
 #include <QKeyEvent>
 #include <QLabel>
+#include <QLineEdit>
 #include <QPushButton>
 #include <QRegularExpression>
 #include <QScreen>
+#include <QTimer>
 #include <algorithm>
 #include <utility>
 #include <vector>
@@ -180,6 +186,36 @@ private:
 
 } // namespace
 
+// The file name field as a combo box that offers earlier names: an editable box in the
+// name field's place. The hidden field follows its text, and the box follows the field
+// when a click in the list names a file, so the dialog reads the name where it always does.
+void UseFileNameCombo(QFileDialog& dialog, const std::vector<std::string>& history) {
+    auto* line = dialog.findChild<QLineEdit*>("fileNameEdit");
+    auto* grid = qobject_cast<QGridLayout*>(dialog.layout());
+    if (!line || !grid)
+        return;
+    auto* combo = new QComboBox(&dialog);
+    combo->setObjectName("fileNameCombo");
+    combo->setEditable(true);
+    combo->setInsertPolicy(QComboBox::NoInsert);
+    for (const std::string& name : history)
+        combo->addItem(ToQ(name));
+    combo->setEditText(line->text());
+    if (QCompleter* completer = line->completer())
+        combo->lineEdit()->setCompleter(completer); // the file system's names while typing
+    delete grid->replaceWidget(line, combo);        // the old item is ours to free
+    line->hide();
+    line->setFocusProxy(combo);
+    QObject::connect(combo, &QComboBox::editTextChanged, line, [line](const QString& text) {
+        if (line->text() != text)
+            line->setText(text);
+    });
+    QObject::connect(line, &QLineEdit::textChanged, combo, [combo](const QString& text) {
+        if (combo->currentText() != text)
+            combo->setEditText(text);
+    });
+}
+
 TDialogAnswer AskQt(const TDialogRequest& request) {
     TDialogAnswer a;
     QWidget* parent = nullptr;
@@ -203,6 +239,26 @@ TDialogAnswer AskQt(const TDialogRequest& request) {
         dialog.setFileMode(saving                ? QFileDialog::AnyFile
                            : request.MultiSelect ? QFileDialog::ExistingFiles
                                                  : QFileDialog::ExistingFile);
+        if (request.FileNameCombo)
+            UseFileNameCombo(dialog, request.History);
+        if (!request.AcceptLabel.empty())
+            dialog.setLabelText(QFileDialog::Accept, ToQ(request.AcceptLabel));
+        if (!request.FileTypeLabel.empty())
+            dialog.setLabelText(QFileDialog::FileType, ToQ(request.FileTypeLabel));
+        if (request.DetailView)
+            dialog.setViewMode(QFileDialog::Detail);
+        // The dialog never shrinks below the size it needs for its controls.
+        dialog.setMinimumSize(dialog.sizeHint());
+        if (request.FocusList)
+            QTimer::singleShot(0, &dialog, [&dialog] {
+                const char* name =
+                    dialog.viewMode() == QFileDialog::Detail ? "treeView" : "listView";
+                if (auto* view = dialog.findChild<QAbstractItemView*>(name)) {
+                    view->setFocus();
+                    if (!view->currentIndex().isValid() && view->model())
+                        view->setCurrentIndex(view->model()->index(0, 0, view->rootIndex()));
+                }
+            });
         if (request.UserSize) {
             QScreen* screen =
                 parent && parent->screen() ? parent->screen() : QGuiApplication::primaryScreen();
@@ -220,8 +276,11 @@ TDialogAnswer AskQt(const TDialogRequest& request) {
         return a;
     }
     case TDialogRequest::dkSelectFolder: {
-        QString d =
-            QFileDialog::getExistingDirectory(parent, ToQ(request.Caption), ToQ(request.Value));
+        QFileDialog::Options options = QFileDialog::ShowDirsOnly;
+        if (!request.AllowCreate)
+            options |= QFileDialog::ReadOnly; // no "new folder" button
+        QString d = QFileDialog::getExistingDirectory(parent, ToQ(request.Caption),
+                                                      ToQ(request.Value), options);
         if (!d.isEmpty())
             a.Paths.push_back(FromQ(d));
         a.Accepted = !a.Paths.empty();

@@ -7,6 +7,7 @@
 #include <QApplication>
 #include <QCoreApplication>
 #include <QEventLoop>
+#include <QLocale>
 #include <QTimer>
 
 namespace {
@@ -36,6 +37,7 @@ void TApplication::Initialize() {
         new QApplication(argc, argv);
     }
     SetMainThread();
+    SysLocale.MiddleEast = QLocale::system().textDirection() == Qt::RightToLeft;
     if (!gDispatchTimer) {
         gDispatchTimer = new QTimer;
         gDispatchTimer->setSingleShot(true);

@@ -6,6 +6,7 @@
 #include "Forms.h"
 #include "Menus.h"
 #include "ScopeExit.h"
+#include "WinApi.h"
 #include "qt/ControlWidget.h"
 #include "qt/QtBridge.h"
 
@@ -37,6 +38,8 @@ public:
     int BarIndex = -1;
     std::vector<QPointer<TBvMenuWindow>> Popups;
     HWND Owner = nullptr;
+    // The right button chooses items too (a popup opened without TPM_RIGHTBUTTON: left only).
+    bool RightButtonChooses = true;
     // The menu is worked with the keyboard (entered with Alt, F10 or a mnemonic, or a key
     // used in it): the items show their mnemonics' underlines.
     bool Keyboard = false;
@@ -244,6 +247,8 @@ protected:
         GuardedCall(nullptr, [global] { Loop().PointerOutside(global, true); });
     }
     void mouseReleaseEvent(QMouseEvent* e) override {
+        if (e->button() == Qt::RightButton && !Loop().RightButtonChooses)
+            return;
         int i = ItemAt(e->position().toPoint());
         if (i < 0)
             return;
@@ -429,6 +434,7 @@ void TMenuLoop::Start(HWND owner, bool keyboard) {
         return;
     active_ = true;
     Keyboard = keyboard;
+    RightButtonChooses = true;
     if (auto* app = QCoreApplication::instance())
         app->installEventFilter(this);
 }
@@ -603,6 +609,17 @@ bool TMenuLoop::Key(QKeyEvent* e) {
         SelectBarItem((BarIndex + step + barCount) % barCount, !Popups.empty(), true);
     };
     switch (e->key()) {
+    case Qt::Key_F1:
+        // Help on the highlighted item goes to the menu's owner window.
+        if (leaf && leaf->Hot() && Owner) {
+            THelpInfo info;
+            info.iContextType = HELPINFO_MENUITEM;
+            info.iCtrlId = leaf->Hot()->Command();
+            info.hItemHandle = leaf->ParentItem();
+            info.MousePos = BvQt::CursorPos();
+            SendMessage(Owner, WM_HELP, 0, reinterpret_cast<intptr_t>(&info));
+        }
+        return true;
     case Qt::Key_Escape:
         if (Popups.size() > 1)
             CloseFrom(Popups.size() - 1);
@@ -786,6 +803,7 @@ void ShowMenuItems(TMenuItem* parent, HWND owner, uint32_t alignFlags, int x, in
     CloseMenus();
     TMenu* menu = parent->GetParentMenu();
     Loop().Start(owner);
+    Loop().RightButtonChooses = (alignFlags & TPM_RIGHTBUTTON) != 0;
     auto* w = new TBvMenuWindow(parent, owner, menu && menu->OwnerDraw());
     Loop().Popups.push_back(w);
     int left = x;

@@ -35,6 +35,24 @@
 
 namespace {
 
+// Ascending items as runs of neighbours; items outside 0..count-1 are left out.
+QItemSelection SelectionRuns(const QAbstractItemModel& model, const std::vector<int>& items,
+                             int count) {
+    QItemSelection runs;
+    size_t k = 0;
+    while (k < items.size()) {
+        const int first = items[k];
+        int last = first;
+        while (++k < items.size() && items[k] <= last + 1)
+            last = std::max(last, items[k]);
+        const int top = std::max(first, 0);
+        const int bottom = std::min(last, count - 1);
+        if (top <= bottom)
+            runs.append(QItemSelectionRange(model.index(top, 0), model.index(bottom, 0)));
+    }
+    return runs;
+}
+
 // Paints and measures items through the owning control, so owner drawing goes
 // through the WM_DRAWITEM and WM_MEASUREITEM protocol.
 class TBvItemDelegate : public QStyledItemDelegate {
@@ -490,9 +508,10 @@ QWidget* TCustomListBox::CreateWidget(QWidget* parent) {
         if (pendingIndex_ >= 0 && pendingIndex_ < Count())
             v->selectionModel()->setCurrentIndex(model_->index(pendingIndex_, 0),
                                                  QItemSelectionModel::NoUpdate);
-        for (int i : pendingSelected_)
-            if (i >= 0 && i < Count())
-                v->selectionModel()->select(model_->index(i, 0), QItemSelectionModel::Select);
+        std::sort(pendingSelected_.begin(), pendingSelected_.end());
+        const QItemSelection runs = SelectionRuns(*model_, pendingSelected_, Count());
+        if (!runs.isEmpty())
+            v->selectionModel()->select(runs, QItemSelectionModel::Select);
     } else if (pendingIndex_ >= 0 && pendingIndex_ < Count()) {
         v->setCurrentIndex(model_->index(pendingIndex_, 0));
     }
@@ -634,6 +653,35 @@ void TCustomListBox::SetSelectedRange(int first, int last, bool value) {
     } else {
         model->select(range, value ? QItemSelectionModel::Select : QItemSelectionModel::Deselect);
     }
+}
+
+void TCustomListBox::SetSelection(const std::vector<int>& items, int current) {
+    const int count = Count();
+    if (current < 0 || current >= count)
+        current = -1;
+    if (!multiSelect_) {
+        SetItemIndex(current);
+        return;
+    }
+    if (!View()) {
+        pendingSelected_.clear();
+        for (int i : items)
+            if (i >= 0 && i < count)
+                pendingSelected_.push_back(i);
+        pendingIndex_ = current;
+        return;
+    }
+    QItemSelectionModel* model = View()->selectionModel();
+    if (current >= 0)
+        model->setCurrentIndex(model_->index(current, 0), QItemSelectionModel::NoUpdate);
+    else
+        model->clearCurrentIndex();
+    // Cleared first and then set, as SetSelectedRange sets the whole list: Qt compares the
+    // old selection with the new one range by range, which costs nothing when one is empty.
+    model->clearSelection();
+    const QItemSelection runs = SelectionRuns(*model_, items, count);
+    if (!runs.isEmpty())
+        model->select(runs, QItemSelectionModel::Select);
 }
 
 void TCustomListBox::InvertSelected() {

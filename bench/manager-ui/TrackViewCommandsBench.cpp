@@ -1,0 +1,299 @@
+// The track view's commands through the window at 1,000 to 100,000 lines, each with the
+// selection that makes it costly (every other line selected, so the view holds as many runs
+// of selected lines as it can): select all, invert, select none, a sort with every line
+// selected, Remove of tracks that also sit in a playlist, Copy to playlist and Move Down.
+// Each should grow no worse than n log n. The long commands (adding a folder, opening the
+// "Media DB" box, Remove of many tracks) report the longest turn of the event loop too.
+#include "BenchGui.h"
+#include "BenchTracks.h"
+#include "Dialogs.h"
+#include "Drives.h"
+#include "Main.h"
+#include "TrackTableRows.h"
+
+#include <QApplication>
+#include <benchmark/benchmark.h>
+
+#include <chrono>
+#include <ctime>
+#include <functional>
+
+namespace {
+
+TBenchFolder& Scratch() {
+    static TBenchFolder folder;
+    return folder;
+}
+
+// The time of the longest single turn of the event loop, as the clock on the wall and as the
+// GUI thread's own processor time (which a loaded machine does not stretch): the command's own
+// turn, then every turn the loop takes until `done` holds.
+struct TLongestTurn {
+    double WallMs = 0;
+    double CpuMs = 0;
+};
+
+double ThreadCpuMs() {
+    timespec t{};
+    clock_gettime(CLOCK_THREAD_CPUTIME_ID, &t);
+    return static_cast<double>(t.tv_sec) * 1e3 + static_cast<double>(t.tv_nsec) / 1e6;
+}
+
+void LongestTurn(TLongestTurn& longest, const std::function<void()>& command,
+                 const std::function<bool()>& done) {
+    using Clock = std::chrono::steady_clock;
+    auto turn = [&](const std::function<void()>& f) {
+        const auto wall = Clock::now();
+        const double cpu = ThreadCpuMs();
+        f();
+        longest.WallMs = std::max(
+            longest.WallMs, std::chrono::duration<double, std::milli>(Clock::now() - wall).count());
+        longest.CpuMs = std::max(longest.CpuMs, ThreadCpuMs() - cpu);
+    };
+    turn(command);
+    for (int idle = 0; idle < 3;) {
+        turn([] { QApplication::processEvents(); });
+        idle = done() ? idle + 1 : 0;
+    }
+}
+
+void Report(benchmark::State& state, const TLongestTurn& longest) {
+    state.counters["longest_turn_ms"] = longest.WallMs;
+    state.counters["longest_turn_cpu_ms"] = longest.CpuMs;
+}
+
+struct TView {
+    TView() {
+        EnsureGui();
+        TManagerPaths paths;
+        paths.ProgramFolder = ToWindowsPath(Scratch().Path) + "\\";
+        paths.DataFolder = paths.ProgramFolder;
+        Form = new TForm1(Application, paths);
+        Form->AfterConstruction();
+        Form->Manager->OptionsFormCreate();
+        Form->SetBounds(0, 0, 1024, 700);
+        Form->Show();
+        PumpGui();
+    }
+    ~TView() {
+        delete Form;
+        PumpGui();
+    }
+    TTrackManager& M() { return *Form->Manager; }
+    // n tracks in the master list and, with `inPlaylist`, all of them in the user playlist
+    // "Mine" too.
+    void Tracks(int n, bool inPlaylist = false) {
+        M().Model.ClearTracks();
+        for (int r = 0; r < n; ++r)
+            M().Model.AppendTrack(BenchTrackRow(r));
+        M().Model.SyncAllMusic();
+        if (M().ListBoxPlayLists.Items.Count() < 2) {
+            M().ListBoxPlayLists.Items.Add("Mine");
+            M().NotifyView(TViewId::PlaylistBox);
+        }
+        if (inPlaylist)
+            M().Model.PlaylistTracks[1].Assign(M().Model.PlaylistTracks[0]);
+        M().ListBoxPlayLists.ItemIndex = 0;
+        M().RefreshTrackView();
+        PumpGui();
+    }
+    // Every other line selected, the focus on the middle one, shown as the window shows
+    // any selection the manager holds.
+    void SelectEveryOther() {
+        TListView& view = M().BvPlaylist;
+        view.Selected.clear();
+        for (int i = 0; i < view.Count(); i += 2)
+            view.Selected.insert(view.Selected.end(), i);
+        view.ItemIndex = view.Count() / 2;
+        M().NotifyView(TViewId::TrackView);
+        PumpGui();
+    }
+    int Selected() const { return Form->BvPlaylist->SelCount(); }
+    TForm1* Form = nullptr;
+};
+
+void Sizes(benchmark::internal::Benchmark* b) {
+    b->Arg(1000)->Arg(10000)->Arg(100000)->Unit(benchmark::kMillisecond)->Complexity();
+}
+
+void BM_SelectAll(benchmark::State& state) {
+    const int n = static_cast<int>(state.range(0));
+    TView w;
+    w.Tracks(n);
+    for (auto _ : state) {
+        state.PauseTiming();
+        w.SelectEveryOther();
+        state.ResumeTiming();
+        w.Form->Selectall1->Click();
+        PumpGui();
+    }
+    if (w.Selected() != n)
+        state.SkipWithError("not every line is selected");
+    state.SetComplexityN(n);
+}
+BENCHMARK(BM_SelectAll)->Apply(Sizes);
+
+void BM_InvertSelection(benchmark::State& state) {
+    const int n = static_cast<int>(state.range(0));
+    TView w;
+    w.Tracks(n);
+    w.SelectEveryOther();
+    for (auto _ : state) {
+        w.Form->Inverseselection1->Click();
+        PumpGui();
+    }
+    if (w.Selected() != n / 2)
+        state.SkipWithError("the selection was not inverted");
+    state.SetComplexityN(n);
+}
+BENCHMARK(BM_InvertSelection)->Apply(Sizes);
+
+void BM_SelectNone(benchmark::State& state) {
+    const int n = static_cast<int>(state.range(0));
+    TView w;
+    w.Tracks(n);
+    for (auto _ : state) {
+        state.PauseTiming();
+        w.SelectEveryOther();
+        state.ResumeTiming();
+        w.Form->Selectnone1->Click();
+        PumpGui();
+    }
+    if (w.Selected() != 0)
+        state.SkipWithError("lines stay selected");
+    state.SetComplexityN(n);
+}
+BENCHMARK(BM_SelectNone)->Apply(Sizes);
+
+// Sorted by artist and by title in turn, so every sort moves the lines and their selection.
+void BM_SortWithEveryOtherLineSelected(benchmark::State& state) {
+    const int n = static_cast<int>(state.range(0));
+    TView w;
+    w.Tracks(n);
+    w.SelectEveryOther();
+    int k = 0;
+    for (auto _ : state) {
+        w.Form->TracklistSortItems[static_cast<size_t>(k++ % 2)]->Click();
+        PumpGui();
+    }
+    if (w.Selected() != (n + 1) / 2)
+        state.SkipWithError("the selection did not follow the sort");
+    state.SetComplexityN(n);
+}
+BENCHMARK(BM_SortWithEveryOtherLineSelected)->Apply(Sizes);
+
+// Remove of every other track, each also in a user playlist; no file lies on the card, so
+// nothing is asked. The counter is the longest turn of the event loop.
+void BM_RemoveTracksInAPlaylist(benchmark::State& state) {
+    const int n = static_cast<int>(state.range(0));
+    TView w;
+    TLongestTurn longest;
+    for (auto _ : state) {
+        state.PauseTiming();
+        w.Tracks(n, true);
+        w.SelectEveryOther();
+        state.ResumeTiming();
+        LongestTurn(
+            longest, [&] { w.Form->Removeselected1->Click(); }, [&] { return !w.M().IsBusy(); });
+        if (w.Form->BvPlaylist->Items()->Count() != n / 2)
+            state.SkipWithError("the tracks were not removed");
+    }
+    Report(state, longest);
+    state.SetComplexityN(n);
+}
+BENCHMARK(BM_RemoveTracksInAPlaylist)->Apply(Sizes)->Iterations(2);
+
+void BM_CopyToPlaylist(benchmark::State& state) {
+    const int n = static_cast<int>(state.range(0));
+    TView w;
+    w.Tracks(n);
+    w.SelectEveryOther();
+    for (auto _ : state) {
+        state.PauseTiming();
+        w.M().Model.PlaylistTracks[1].Clear();
+        state.ResumeTiming();
+        w.Form->TrackListMenu->OnPopup(w.Form->TrackListMenu);
+        w.Form->CopyToPlaylist1->Items(1)->Click();
+        PumpGui();
+    }
+    if (w.M().Model.PlaylistTracks[1].Count() != (n + 1) / 2)
+        state.SkipWithError("the lines were not copied");
+    state.SetComplexityN(n);
+}
+BENCHMARK(BM_CopyToPlaylist)->Apply(Sizes);
+
+// Move Down with every other line selected: the focused line moves, the selection stays.
+void BM_MoveDownWithManySelected(benchmark::State& state) {
+    const int n = static_cast<int>(state.range(0));
+    TView w;
+    w.Tracks(n);
+    w.SelectEveryOther();
+    for (auto _ : state) {
+        w.Form->MoveDown2->Click();
+        PumpGui();
+    }
+    if (w.Selected() < n / 2)
+        state.SkipWithError("the selection was lost");
+    state.SetComplexityN(n);
+}
+BENCHMARK(BM_MoveDownWithManySelected)->Apply(Sizes);
+
+// ---- Long commands: the longest turn of the event loop ---------------------------------
+
+void BM_AddDirectoryLongestTurn(benchmark::State& state) {
+    const int n = static_cast<int>(state.range(0));
+    const std::string folder = BenchMusicFolder(Scratch().Path, n);
+    TView w;
+    w.Tracks(0);
+    SetDialogResponder([folder](const TDialogRequest&) {
+        TDialogAnswer a;
+        a.Accepted = true;
+        a.Paths = {folder};
+        return a;
+    });
+    TLongestTurn longest;
+    for (auto _ : state) {
+        state.PauseTiming();
+        w.Tracks(0);
+        state.ResumeTiming();
+        LongestTurn(
+            longest, [&] { w.Form->Adddirectory2->Click(); },
+            [&] { return !w.M().IsBusy() && w.Form->BvPlaylist->Items()->Count() == n; });
+    }
+    SetDialogResponder({});
+    Report(state, longest);
+    state.SetComplexityN(n);
+}
+BENCHMARK(BM_AddDirectoryLongestTurn)
+    ->Arg(1000)
+    ->Arg(10000)
+    ->Unit(benchmark::kMillisecond)
+    ->Iterations(2)
+    ->UseRealTime();
+
+void BM_ExpandMediaDBLongestTurn(benchmark::State& state) {
+    const int n = static_cast<int>(state.range(0));
+    TView w;
+    for (int r = 0; r < n; ++r)
+        AppendTableRow(w.M().Model.MediaDB, BenchTrackRow(r));
+    TLongestTurn longest;
+    for (auto _ : state) {
+        state.PauseTiming();
+        w.Form->BvGroupMediaDB->Collapse(true);
+        PumpGui();
+        state.ResumeTiming();
+        LongestTurn(
+            longest, [&] { w.Form->BvGroupMediaDB->Collapse(false); },
+            [&] { return w.Form->MediaDBList->Items()->Count() == n; });
+    }
+    Report(state, longest);
+    state.SetComplexityN(n);
+}
+BENCHMARK(BM_ExpandMediaDBLongestTurn)
+    ->Arg(10000)
+    ->Arg(100000)
+    ->Unit(benchmark::kMillisecond)
+    ->Iterations(3)
+    ->UseRealTime();
+
+} // namespace

@@ -1,0 +1,49 @@
+// What the system offers for one thread of this process, by its kernel thread
+// id: its scheduling priority on the Windows scale, and parking it where it
+// stands until it is let go, as a debugger suspends a thread.
+#pragma once
+
+#include <atomic>
+#include <cstdint>
+
+using THandle = uint32_t;
+
+constexpr int THREAD_PRIORITY_IDLE = -15;
+constexpr int THREAD_PRIORITY_LOWEST = -2;
+constexpr int THREAD_PRIORITY_BELOW_NORMAL = -1;
+constexpr int THREAD_PRIORITY_NORMAL = 0;
+constexpr int THREAD_PRIORITY_ABOVE_NORMAL = 1;
+constexpr int THREAD_PRIORITY_HIGHEST = 2;
+constexpr int THREAD_PRIORITY_TIME_CRITICAL = 15;
+constexpr int THREAD_PRIORITY_ERROR_RETURN = 0x7FFFFFFF;
+
+// The calling thread's kernel id.
+THandle GetCurrentThreadId();
+// The thread's nice value seen on the Windows scale (-15 idle .. 15 time
+// critical); THREAD_PRIORITY_ERROR_RETURN for a thread that does not exist.
+int GetThreadPriority(THandle thread);
+// Sets the nice value for one of the seven Windows levels. False for another
+// value, a thread that does not exist, or a raise the process may not make.
+bool SetThreadPriority(THandle thread, int priority);
+
+// A thread that can be parked: it attaches itself, and another thread parks
+// it (a signal makes it wait inside the signal handler) and lets it go. A
+// parked thread holds whatever locks it held, so the caller must not wait for
+// it while it is parked.
+class TThreadParking {
+public:
+    // On the thread itself, before it may be parked / when it ends.
+    void Attach();
+    void Detach();
+    // From another thread: true once the thread waits; false when it is not
+    // attached or did not stop within the time.
+    bool Park(int timeoutMs = 2000);
+    void Unpark();
+    bool Parked() const { return parked_.load(); }
+
+private:
+    friend void ParkingSignal(int);
+    std::atomic<bool> requested_{false};
+    std::atomic<bool> parked_{false};
+    std::atomic<THandle> thread_{0};
+};
