@@ -33,20 +33,33 @@ TLargeBuffer::TLargeBuffer(size_t size) : size_(size) {
     if (size == 0)
         return;
     // Allocated, not mapped by hand, so the program's allocation counts see it.
-    data_ = new char[size];
-    AdviseLargePages(data_, size_);
+    if (size < LargePage) {
+        raw_ = data_ = new char[size];
+        return;
+    }
+    // Placed on a large page's boundary and advised to the end of its last large page:
+    // an unaligned buffer keeps up to two large pages' worth of small pages at its ends,
+    // a page fault for each 4 KiB of them. The room around is only reserved, never touched
+    // but for the part of the last large page past the end.
+    const size_t whole = (size + LargePage - 1) / LargePage * LargePage;
+    raw_ = new char[whole + LargePage];
+    const auto at = (reinterpret_cast<uintptr_t>(raw_) + LargePage - 1) / LargePage * LargePage;
+    data_ = reinterpret_cast<char*>(at);
+    AdviseLargePages(data_, whole);
 }
 
 TLargeBuffer::~TLargeBuffer() {
-    delete[] data_;
+    delete[] raw_;
 }
 
 TLargeBuffer::TLargeBuffer(TLargeBuffer&& other) noexcept
-    : data_(std::exchange(other.data_, nullptr)), size_(std::exchange(other.size_, 0)) {}
+    : raw_(std::exchange(other.raw_, nullptr)), data_(std::exchange(other.data_, nullptr)),
+      size_(std::exchange(other.size_, 0)) {}
 
 TLargeBuffer& TLargeBuffer::operator=(TLargeBuffer&& other) noexcept {
     if (this != &other) {
-        delete[] data_;
+        delete[] raw_;
+        raw_ = std::exchange(other.raw_, nullptr);
         data_ = std::exchange(other.data_, nullptr);
         size_ = std::exchange(other.size_, 0);
     }

@@ -30,6 +30,7 @@ public:
     friend bool operator==(const TLargeBuffer& a, std::string_view b) { return a.View() == b; }
 
 private:
+    char* raw_ = nullptr; // what was allocated; data_ lies inside it
     char* data_ = nullptr;
     size_t size_ = 0;
 };
