@@ -56,7 +56,6 @@ void TForm1::CreateLogBox() {
     LogTimer->SetName("LogTimer");
     LogTimer->SetEnabled(false);
     LogTimer->SetInterval(kLogInterval);
-    LogTimer->SetOnTimer([this](TObject*) { FlushLog(); });
 
     Manager->RunSink = [this](TTrackManager::TRunKind run, bool running) {
         RunChanged(run, running);
@@ -119,14 +118,14 @@ void TForm1::SyncCardState() {
         btnCancel->SetVisible(busy);
     if (heldGreyed_ != busy) {
         heldGreyed_ = busy;
-        for (std::string_view handler : TTrackManager::CommandsHeldWhileBusy())
-            for (const TCommandBinding* b : BindingsOf(std::string(handler))) {
-                if (b->Item)
-                    b->Item->SetEnabled(!busy);
-                else if (b->Speed)
-                    b->Speed->SetEnabled(!busy);
-                else if (b->Kind == TCommandBinding::Button && b->Control)
-                    b->Control->SetEnabled(!busy);
+        for (TCommand command : TTrackManager::CommandsHeldWhileBusy())
+            for (const TCommandBinding* b : BindingsOf(command)) {
+                if (b->Kind == TCommandBinding::MenuItem)
+                    static_cast<TMenuItem*>(b->Control)->SetEnabled(!busy);
+                else if (b->Kind == TCommandBinding::SpeedItem)
+                    static_cast<TBvSpeedItem*>(b->Control)->SetEnabled(!busy);
+                else if (b->Kind == TCommandBinding::Button)
+                    static_cast<TControl*>(b->Control)->SetEnabled(!busy);
             }
     }
     // The detection timer as the manager switched it: off for an update, on after Stop and

@@ -8,7 +8,7 @@ void TForm1::CreateDeletedBox() {
     DeletedList = new TBvPlaylist(this);
     DeletedList->SetName("DeletedList");
     DeletedList->SetParent(BvGroupDeleted);
-    UseBoxFont(DeletedList->Font());
+    UseWindowFont(DeletedList->Font());
     DeletedList->SetBounds(kBoxPadding, top, kColumnWidth - 2 * kBoxPadding, 190);
     StretchInBox(DeletedList);
     DeletedList->SetMultiSelect(true);

@@ -16,7 +16,7 @@ void TForm1::CreateHintPanel() {
     PanelHint = new TBvPanel(this);
     PanelHint->SetName("PanelHint");
     PanelHint->SetParent(this);
-    UseBoxFont(PanelHint->Font());
+    UseWindowFont(PanelHint->Font());
     PanelHint->SetBounds(kColumnWidth + 40, 80, 260, 150);
     PanelHint->SetColor(kHintColour);
     PanelHint->BevelOuter = TPanelBevel::bvLowered;
@@ -24,12 +24,12 @@ void TForm1::CreateHintPanel() {
     LabelPopupText = new TLabel(this);
     LabelPopupText->SetName("LabelPopupText");
     LabelPopupText->SetParent(PanelHint);
-    UseBoxFont(LabelPopupText->Font());
+    UseWindowFont(LabelPopupText->Font());
     LabelPopupText->SetBounds(kHintPadding, kHintPadding, 248, 108);
     cbInfoHints = new TCheckBox(this);
     cbInfoHints->SetName("cbInfoHints");
     cbInfoHints->SetParent(PanelHint);
-    UseBoxFont(cbInfoHints->Font());
+    UseWindowFont(cbInfoHints->Font());
     cbInfoHints->SetCaption("Show info hints");
     cbInfoHints->SetChecked(true);
     cbInfoHints->SetBounds(kHintPadding, 120, 200, kCheckHeight);
@@ -111,7 +111,6 @@ void TForm1::OpenTagEditorAtMouse(bool fromHint) {
     const int line = fromHint && m.Hint.Line >= 0
                          ? m.Hint.Line
                          : BvPlaylist->ItemAtPos(Point(mouse.X, mouse.Y), true);
-    ReadSelections();
     bvGroupBoxTags->Collapse(false);
     if (fromHint)
         m.LabelPopupTextDblClick(line);
@@ -120,4 +119,43 @@ void TForm1::OpenTagEditorAtMouse(bool fromHint) {
     SyncHintTimers();
     if (fromHint)
         PanelHint->SetVisible(false);
+}
+
+// ---- The mouse over the track view and the hint ---------------------------------------------
+
+void TForm1::BvPlaylistGLMouseMove(TControlEventArgs& args) {
+    Manager->BvPlaylistGLMouseMove({args.X, args.Y});
+    SyncHintTimers();
+    // The same move may turn a press on the view into a drag.
+    ListMouseMove(args);
+}
+
+void TForm1::BvPlaylistMouseEnter(TControlEventArgs&) {
+    Manager->BvPlaylistMouseEnter();
+    SyncHintTimers();
+}
+
+void TForm1::BvPlaylistMouseLeave(TControlEventArgs&) {
+    Manager->BvPlaylistMouseLeave();
+    SyncHintTimers();
+}
+
+void TForm1::PanelHintMouseEnter(TControlEventArgs&) {
+    Manager->PanelHintMouseEnter();
+    SyncHintTimers();
+}
+
+void TForm1::PanelHintMouseLeave(TControlEventArgs&) {
+    // Moving onto the panel's own label or check box does not leave it.
+    const TPoint at = PanelHint->ScreenToClient(Mouse->CursorPos());
+    if (at.X >= 0 && at.Y >= 0 && at.X < PanelHint->Width() && at.Y < PanelHint->Height())
+        return;
+    Manager->PanelHintMouseLeave();
+    SyncHintTimers();
+}
+
+void TForm1::cbInfoHintsClick(TControlEventArgs&) {
+    Manager->cbInfoHintsClick(cbInfoHints->Checked());
+    if (!cbInfoHints->Checked())
+        TimerAfterShowTimer();
 }

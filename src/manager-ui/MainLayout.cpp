@@ -115,9 +115,6 @@ void TForm1::CreateComponents() {
     BvSaveDialog1->DefaultExt = "brisl";
     BvSelectDirectory1 = new TBvSelectDirectory(this);
     BvSelectDirectory1->SetName("BvSelectDirectory1");
-    Timer1 = new TTimer(this);
-    Timer1->SetName("Timer1");
-    Timer1->SetInterval(200);
 
     CreateMenus();
     CreateSpeedBar();

@@ -9,17 +9,17 @@ void TForm1::CreateMediaDBBox() {
     EditSearchDB = new TEdit(this);
     EditSearchDB->SetName("EditSearchDB");
     EditSearchDB->SetParent(BvGroupMediaDB);
-    UseBoxFont(EditSearchDB->Font());
+    UseWindowFont(EditSearchDB->Font());
     EditSearchDB->SetBounds(kBoxPadding, top, kColumnWidth - 4 * kBoxPadding - 70, kEditHeight);
     btnSearch = MakeImageButton(BvGroupMediaDB, "btnSearch", "Next", picNext, top - 2);
     btnSearch->SetBounds(kColumnWidth - kBoxPadding - 70, top - 2, 70, kImageButtonHeight);
     PinRightInBox(btnSearch);
     StretchInBox(EditSearchDB, 70 + 2 * kBoxPadding);
-    UseBoxFont(btnSearch->Font());
+    UseWindowFont(btnSearch->Font());
     MediaDBList = new TBvPlaylist(this);
     MediaDBList->SetName("MediaDBList");
     MediaDBList->SetParent(BvGroupMediaDB);
-    UseBoxFont(MediaDBList->Font());
+    UseWindowFont(MediaDBList->Font());
     MediaDBList->SetBounds(kBoxPadding, top + kEditHeight + 8, kColumnWidth - 2 * kBoxPadding, 250);
     StretchInBox(MediaDBList);
     MediaDBList->SetMultiSelect(true);
@@ -36,4 +36,20 @@ void TForm1::SyncMediaDBList() {
         MediaDBList->SetSelected(found, true);
     if (EditSearchDB->Caption() != Manager->EditSearchDB)
         EditSearchDB->SetText(Manager->EditSearchDB);
+}
+
+// ---- Keys in the library list: they search, as typing in the search box does ----------------
+
+void TForm1::MediaDBListKeyDown(TControlEventArgs& args) {
+    Manager->MediaDBListKeyDown(args.Key,
+                                TKeyShift{(args.Shift & ssShift) != 0, (args.Shift & ssCtrl) != 0,
+                                          (args.Shift & ssAlt) != 0});
+}
+
+void TForm1::MediaDBListKeyPress(TControlEventArgs& args) {
+    Manager->MediaDBListKeyPress(static_cast<char32_t>(args.Char));
+}
+
+void TForm1::MediaDBListDragOver(TControlEventArgs& args) {
+    args.Accept = Manager->MediaDBListDragOver(DragSourceOf(args.Source));
 }
