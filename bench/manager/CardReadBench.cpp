@@ -1,83 +1,21 @@
 // Reading the card: the database read alone and the whole "Read iTunesDB"
 // command, the card file scan against as many listed rows as files, and
 // removing dead tracks. Each benchmark also reports the peak heap growth of one
-// run, counted by the allocation functions below, and removes the folders it makes.
+// run (HeapPeak.h) and removes the folders it makes.
 #include "DatabaseInspector.h"
 #include "Dispatcher.h"
 #include "Drives.h"
+#include "HeapPeak.h"
 #include "NullUi.h"
 #include "TrackManager.h"
 #include "iTunesDB.h"
 
 #include <benchmark/benchmark.h>
 
-#include <atomic>
 #include <cstdlib>
 #include <filesystem>
 #include <fstream>
-#include <malloc.h>
-#include <new>
 #include <stdlib.h>
-
-// ---- Heap counting -------------------------------------------------------------------
-// Every allocation of the program passes here; `peak` is the most the heap held
-// above the level at the last ResetPeak.
-
-namespace {
-
-std::atomic<int64_t> heapNow{0};
-std::atomic<int64_t> heapPeak{0};
-
-void Count(int64_t delta) {
-    const int64_t now = heapNow.fetch_add(delta, std::memory_order_relaxed) + delta;
-    int64_t peak = heapPeak.load(std::memory_order_relaxed);
-    while (now > peak && !heapPeak.compare_exchange_weak(peak, now, std::memory_order_relaxed)) {
-    }
-}
-
-void* CountedAlloc(size_t n) {
-    void* p = std::malloc(n == 0 ? 1 : n);
-    if (!p)
-        throw std::bad_alloc();
-    Count(static_cast<int64_t>(malloc_usable_size(p)));
-    return p;
-}
-
-void CountedFree(void* p) {
-    if (!p)
-        return;
-    Count(-static_cast<int64_t>(malloc_usable_size(p)));
-    std::free(p);
-}
-
-void ResetPeak() {
-    heapPeak.store(heapNow.load());
-}
-
-double PeakGrowthMB(int64_t start) {
-    return static_cast<double>(heapPeak.load() - start) / (1024.0 * 1024.0);
-}
-
-} // namespace
-
-void* operator new(size_t n) {
-    return CountedAlloc(n);
-}
-void* operator new[](size_t n) {
-    return CountedAlloc(n);
-}
-void operator delete(void* p) noexcept {
-    CountedFree(p);
-}
-void operator delete[](void* p) noexcept {
-    CountedFree(p);
-}
-void operator delete(void* p, size_t) noexcept {
-    CountedFree(p);
-}
-void operator delete[](void* p, size_t) noexcept {
-    CountedFree(p);
-}
 
 namespace {
 
@@ -174,11 +112,11 @@ void DatabaseRead(benchmark::State& state, bool withReport) {
     context.PhoneDrive = 'E';
     double peak = 0;
     for (auto _ : state) {
-        const int64_t start = heapNow.load();
-        ResetPeak();
+        const int64_t start = HeapNow();
+        ResetHeapPeak();
         TDatabaseInspector inspector;
         const TScanResult r = inspector.OpenPhoneDB(path, temp, uids, context, withReport);
-        peak = PeakGrowthMB(start);
+        peak = HeapPeakGrowthMB(start);
         if (temp.StringsByName("UID").Count() != tracks)
             state.SkipWithError("tracks lost");
         benchmark::DoNotOptimize(r.Size);
@@ -194,7 +132,7 @@ void DatabaseRead(benchmark::State& state, bool withReport) {
 void BM_CardDatabaseRead(benchmark::State& state) {
     DatabaseRead(state, false);
 }
-BENCHMARK(BM_CardDatabaseRead)->Arg(1000)->Arg(10000)->Unit(benchmark::kMillisecond);
+BENCHMARK(BM_CardDatabaseRead)->Arg(1000)->Arg(10000)->Arg(100000)->Unit(benchmark::kMillisecond);
 
 // The same with the report the inspector window shows.
 void BM_InspectorReport(benchmark::State& state) {
@@ -222,17 +160,17 @@ void BM_ReadiTunesDB(benchmark::State& state) {
         state.PauseTiming();
         m->btnResetProgClick(); // the previous read's rows are not counted
         state.ResumeTiming();
-        const int64_t start = heapNow.load();
-        ResetPeak();
+        const int64_t start = HeapNow();
+        ResetHeapPeak();
         m->ReadiTuneDB1Click();
         RunToEnd(*m);
-        peak = PeakGrowthMB(start);
+        peak = HeapPeakGrowthMB(start);
         if (m->Model.TrackCount() != tracks)
             state.SkipWithError("tracks lost");
     }
     state.counters["peak_heap_MB"] = peak;
 }
-BENCHMARK(BM_ReadiTunesDB)->Arg(1000)->Arg(10000)->Unit(benchmark::kMillisecond);
+BENCHMARK(BM_ReadiTunesDB)->Arg(1000)->Arg(10000)->Arg(100000)->Unit(benchmark::kMillisecond);
 
 // The card file scan when every file found is already listed: the lookups alone.
 void BM_CardFileScan(benchmark::State& state) {
@@ -278,13 +216,13 @@ void BM_RemoveDeadTracks(benchmark::State& state) {
         for (size_t p = 1; p < 100; ++p)
             for (int j = 0; j < 100; ++j)
                 m->Model.PlaylistTracks[p].Add(std::to_string((p * 100 + j * 7) % rows));
-        const int64_t start = heapNow.load();
-        ResetPeak();
+        const int64_t start = HeapNow();
+        ResetHeapPeak();
         state.ResumeTiming();
         m->Checkforbadfiles1Click();
         RunToEnd(*m);
         state.PauseTiming();
-        state.counters["peak_heap_MB"] = PeakGrowthMB(start);
+        state.counters["peak_heap_MB"] = HeapPeakGrowthMB(start);
         if (m->Model.TrackCount() != (rows + 10) / 11)
             state.SkipWithError("wrong rows removed");
         state.ResumeTiming();

@@ -29,7 +29,7 @@ private:
 
 } // namespace
 
-std::string ReadDatabaseFile(const std::string& fileName) {
+TLargeBuffer ReadDatabaseFile(const std::string& fileName) {
     // Card paths keep their Windows form; the drive table says where they lie.
     const std::string path = ResolvePath(fileName);
     // Not blocking, so a named pipe in the database's place cannot hang the open.
@@ -46,16 +46,17 @@ std::string ReadDatabaseFile(const std::string& fileName) {
         throw EInOutError(Format("The database %s is %d bytes long; no phone's database is "
                                  "larger than %d bytes.",
                                  {fileName, size, MaxDatabaseFileSize}));
-    std::string bytes;
+    // Left unfilled: the read fills it, and a short read is refused below.
+    TLargeBuffer bytes;
     try {
-        bytes.resize(static_cast<size_t>(size));
+        bytes = TLargeBuffer(static_cast<size_t>(size));
     } catch (const std::bad_alloc&) {
         throw EInOutError(
             Format("Not enough memory to read the %d bytes of %s.", {size, fileName}));
     }
     size_t got = 0;
-    while (got < bytes.size()) {
-        const ssize_t n = ::read(fd.Get(), bytes.data() + got, bytes.size() - got);
+    while (got < bytes.Size()) {
+        const ssize_t n = ::read(fd.Get(), bytes.Data() + got, bytes.Size() - got);
         if (n < 0 && errno == EINTR)
             continue;
         if (n < 0)
@@ -67,7 +68,7 @@ std::string ReadDatabaseFile(const std::string& fileName) {
     }
     // A file that gave fewer bytes than it holds was not read: half a database
     // would pass for a smaller one.
-    if (got < bytes.size())
+    if (got < bytes.Size())
         throw EInOutError(Format("Cannot read file \"%s\": only %d of its %d bytes could be read.",
                                  {fileName, static_cast<int64_t>(got), size}));
     return bytes;
@@ -80,7 +81,7 @@ TScanResult TDatabaseInspector::Open(const std::string& fileName, TBvMultiString
     // of the previous card's tracks behind.
     reader_.Scan({}, temp, uids, context, false);
     Caption += " " + fileName;
-    const std::string db = ReadDatabaseFile(fileName);
+    const TLargeBuffer db = ReadDatabaseFile(fileName);
     TScanResult result = reader_.Scan(db, temp, uids, context, withReport);
     if (withReport)
         Report = result.Report;

@@ -4,6 +4,7 @@
 #pragma once
 
 #include "DatabaseReader.h"
+#include "LargeBuffers.h"
 
 #include <string>
 
@@ -34,6 +35,8 @@ private:
 // the phone takes. Reading one whole would only exhaust memory.
 constexpr int64_t MaxDatabaseFileSize = 256 * 1024 * 1024;
 
-// The whole file, read-only. Raises EInOutError when it is no regular file, is
-// larger than MaxDatabaseFileSize, or cannot be read whole.
-std::string ReadDatabaseFile(const std::string& fileName);
+// The whole file, read-only, read straight into a buffer of its size (not mapped:
+// a card pulled or a file cut short while it is scanned would end the program).
+// Raises EInOutError when it is no regular file, is larger than MaxDatabaseFileSize,
+// or cannot be read whole.
+TLargeBuffer ReadDatabaseFile(const std::string& fileName);

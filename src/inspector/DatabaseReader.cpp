@@ -1,11 +1,14 @@
 #include "DatabaseReader.h"
 
 #include "DataSetRecord.h"
+#include "PlaylistItemRecord.h"
 #include "RecordReport.h"
 #include "StringRecord.h"
 #include "TextCodec.h"
 #include "TrackColumns.h"
 #include "TrackRecord.h"
+
+#include <algorithm>
 
 TBvMultiStringHolder MakeTempStringHolder() {
     TBvMultiStringHolder table;
@@ -42,6 +45,8 @@ void TDatabaseReader::Reset() {
     playlistIndex_ = -1;
     playlistNamed_ = false;
     playlistsSeen_ = 0;
+    playlistItemsCounted_ = 0;
+    playlistItemsRead_ = 0;
     pending_ = {};
     using enum TTrackColumn;
     cols_ = {&TrackColumn(*temp_, Artist),
@@ -63,11 +68,14 @@ void TDatabaseReader::Reset() {
 void TDatabaseReader::HandOver(TScanResult& result) {
     if (pending_.UID.empty())
         return;
-    std::string path = pending_.FileName;
-    for (char& c : path)
-        if (c == ':')
-            c = '\\';
-    path = std::string(1, context_->PhoneDrive) + ":" + path;
+    // Built once, in place: the drive, then the stored location with its colons
+    // turned back into backslashes.
+    std::string path;
+    path.reserve(2 + pending_.FileName.size());
+    path += context_->PhoneDrive;
+    path += ':';
+    path += pending_.FileName;
+    std::replace(path.begin() + 2, path.end(), ':', '\\');
     if (ClimbsUp(path)) {
         if (result.RefusedLocations++ == 0)
             result.FirstRefusedLocation = path;
@@ -92,6 +100,10 @@ void TDatabaseReader::Apply(TDecodedRecord& rec, TScanResult& result) {
         break;
     case TRecordKind::TrackList:
         inTrackList_ = true;
+        // Room for the tracks the list announces, so the columns never grow by copying.
+        for (TStringList* column : {cols_.Artist, cols_.Title, cols_.Album, cols_.Size, cols_.Time,
+                                    cols_.FileName, cols_.BitRate, cols_.UID})
+            column->Reserve(column->Count() + static_cast<int>(rec.Count));
         break;
     case TRecordKind::PlaylistList:
         inTrackList_ = false;
@@ -112,19 +124,27 @@ void TDatabaseReader::Apply(TDecodedRecord& rec, TScanResult& result) {
             if (playlistsSeen_ < MaxPlaylists) {
                 cols_.Playlists->Add("");
                 playlistIndex_ = playlistsSeen_;
+                // Each playlist's count is checked against the whole rest of the file, so
+                // together they may reserve only what the file could hold.
+                const size_t room = std::min<size_t>(rec.Count, itemRoom_);
+                itemRoom_ -= room;
+                (*uids_)[static_cast<size_t>(playlistIndex_)].Reserve(static_cast<int>(room));
             } else {
                 ++result.DroppedPlaylists;
                 playlistIndex_ = MaxPlaylists;
             }
             ++playlistsSeen_;
             playlistNamed_ = false;
+            playlistItemsCounted_ = rec.DataCount;
+            playlistItemsRead_ = 0;
         }
         break;
     case TRecordKind::Item:
         if (sectionCount_ < 3) {
-            if (playlistIndex_ >= 0 && playlistIndex_ < MaxPlaylists)
+            if (playlistIndex_ >= 0 && playlistIndex_ < MaxPlaylists) {
                 (*uids_)[static_cast<size_t>(playlistIndex_)].Add(TrackKey(rec.Id));
-            else
+                ++playlistItemsRead_;
+            } else
                 ++result.DroppedItems;
         }
         break;
@@ -163,6 +183,22 @@ void TDatabaseReader::Apply(TDecodedRecord& rec, TScanResult& result) {
     }
 }
 
+// A file cut inside its last playlist still parses: the playlist's record may be whole and
+// its name or items simply absent. It shows by the items it lacks against its own count.
+void TDatabaseReader::CheckLastPlaylist(TScanResult& result) {
+    if (sectionCount_ >= 3 || playlistIndex_ < 0 || playlistIndex_ >= MaxPlaylists ||
+        playlistItemsRead_ >= playlistItemsCounted_)
+        return;
+    if (playlistIndex_ == 0) {
+        result.MasterPlaylistCut = true;
+    } else if (!playlistNamed_) {
+        cols_.Playlists->Delete(playlistIndex_);
+        (*uids_)[static_cast<size_t>(playlistIndex_)].Clear();
+        result.CutPlaylistDropped = true;
+        result.CutPlaylistItems = static_cast<int>(playlistItemsRead_);
+    }
+}
+
 TScanResult TDatabaseReader::Scan(std::string_view db, TBvMultiStringHolder& temp,
                                   TPlaylistLists& uids, const TReaderContext& context,
                                   bool withReport) {
@@ -170,6 +206,7 @@ TScanResult TDatabaseReader::Scan(std::string_view db, TBvMultiStringHolder& tem
     uids_ = &uids;
     context_ = &context;
     Reset();
+    itemRoom_ = db.size() / TPlaylistItemRecord::Length;
     TScanResult result;
     result.Size = db.size();
     // A report runs to about three times the file; growing it step by step
@@ -214,10 +251,11 @@ TScanResult TDatabaseReader::Scan(std::string_view db, TBvMultiStringHolder& tem
             result.Report += "\r\n";
         }
     }
-    if (result.Completed) {
+    if (result.Completed)
         // A track that is the file's last record has nothing after it to hand it over.
         HandOver(result);
-    } else if (withReport) {
+    CheckLastPlaylist(result);
+    if (!result.Completed && withReport) {
         result.Report +=
             Format("Scan stopped at offset %d: the record there runs past the end of "
                    "the file (%d bytes).\r\n",

@@ -11,6 +11,7 @@
 #include "TextCodec.h"
 #include "TrackRecord.h"
 
+#include <algorithm>
 #include <array>
 
 namespace {
@@ -51,6 +52,12 @@ public:
         return s;
     }
     size_t Offset() const { return at_; }
+    // A count the record states, no more than the records of `each` bytes that the
+    // file holds from here on could be.
+    uint32_t PlausibleCount(size_t off, size_t each) const {
+        const size_t room = at_ < db_.size() ? (db_.size() - at_) / each : 0;
+        return static_cast<uint32_t>(std::min<size_t>(U32(off), room));
+    }
 
 private:
     std::string_view db_;
@@ -612,6 +619,7 @@ TDecodedRecord DecodeRecord(std::string_view db, size_t offset) {
         r.Kind = TRecordKind::TrackList;
         r.Details = "  список треков\t\tразмер:" + N(f.Low8(TListRecord::Field::HeaderLength)) +
                     "; число песен:" + N(f.Low16(TListRecord::Field::Count));
+        r.Count = f.PlausibleCount(TListRecord::Field::Count, TTrackRecord::Length);
     } else if (tag == TTrackRecord::Tag) {
         r.Kind = TRecordKind::Track;
         r.Details = "   отдельный трек";
@@ -628,6 +636,8 @@ TDecodedRecord DecodeRecord(std::string_view db, size_t offset) {
         r.Kind = TRecordKind::Playlist;
         r.Details = "   отдельный плейлист";
         Playlist(f, r.Details);
+        r.DataCount = f.U32(TPlaylistRecord::Field::ItemCount);
+        r.Count = f.PlausibleCount(TPlaylistRecord::Field::ItemCount, TPlaylistItemRecord::Length);
     } else if (tag == TPlaylistItemRecord::Tag) {
         r.Kind = TRecordKind::Item;
         r.Details = "     указ. на конкрет.песню";
@@ -730,9 +740,12 @@ TDecodedRecord DecodeRecordFields(std::string_view db, size_t offset) {
     } else if (tag == TPlaylistRecord::Tag) {
         r.Kind = TRecordKind::Playlist;
         f.Need(TPlaylistRecord::Field::IndexItemCount + 2);
+        r.DataCount = f.U32(TPlaylistRecord::Field::ItemCount);
+        r.Count = f.PlausibleCount(TPlaylistRecord::Field::ItemCount, TPlaylistItemRecord::Length);
     } else if (tag == TListRecord::TrackListTag) {
         r.Kind = TRecordKind::TrackList;
         f.Need(TListRecord::Field::Count + 4);
+        r.Count = f.PlausibleCount(TListRecord::Field::Count, TTrackRecord::Length);
     } else if (tag == TListRecord::PlaylistListTag) {
         r.Kind = TRecordKind::PlaylistList;
         f.Need(TListRecord::Field::Count + 4);

@@ -28,7 +28,12 @@ struct TDecodedRecord {
     TRecordKind Kind = TRecordKind::None;
     std::string Details;
     std::string SubLabel;
-    // Track: id, size, milliseconds, bitrate, data-record count.
+    // Track list: the tracks it says it holds; playlist: its items. For making room
+    // only: never more than the rest of the file has room for, so a damaged count
+    // cannot claim more memory than the file's size warrants.
+    uint32_t Count = 0;
+    // Track: id, size, milliseconds, bitrate, data-record count. Playlist: its item count
+    // in DataCount.
     uint32_t Id = 0;
     uint32_t Size = 0;
     uint32_t TimeMs = 0;

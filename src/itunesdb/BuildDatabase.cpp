@@ -1,5 +1,6 @@
 #include "DataSetRecord.h"
 #include "DbHeaderRecord.h"
+#include "LargeBuffers.h"
 #include "ListRecord.h"
 #include "PlaylistDataRecords.h"
 #include "PlaylistItemRecord.h"
@@ -9,25 +10,25 @@
 #include "TrackRecord.h"
 #include "iTunesDB.h"
 
+#include <algorithm>
+#include <array>
+
 namespace {
 
-std::string ExtractFileExt(std::string_view path) {
+char AsciiLower(char c) {
+    return c >= 'A' && c <= 'Z' ? static_cast<char>(c + ('a' - 'A')) : c;
+}
+
+std::string_view ExtractFileExt(std::string_view path) {
     const size_t at = path.find_last_of(".\\:");
     if (at == std::string_view::npos || path[at] != '.')
-        return "";
-    return std::string(path.substr(at));
+        return {};
+    return path.substr(at);
 }
 
-std::string ExtractFileName(std::string_view path) {
+std::string_view ExtractFileName(std::string_view path) {
     const size_t at = path.find_last_of("\\:");
-    return std::string(at == std::string_view::npos ? path : path.substr(at + 1));
-}
-
-// "E:" for a drive path; a UNC path or a relative one has no drive letter.
-std::string ExtractFileDrive(std::string_view path) {
-    if (path.size() >= 2 && path[1] == ':')
-        return std::string(path.substr(0, 2));
-    return "";
+    return at == std::string_view::npos ? path : path.substr(at + 1);
 }
 
 // Numbers wrap to 32 bits as they do in the file, without overflowing.
@@ -46,92 +47,152 @@ int32_t TimeTextToMs(std::string_view time) {
     return Wrap32(total * 1000);
 }
 
-bool TrackSizeFits(std::string_view sizeText) {
-    const int64_t size = StrToInt64(sizeText);
+namespace {
+
+bool SizeFits(int64_t size) {
     return size >= 0 && size <= int64_t{0xFFFFFFFF};
 }
 
+} // namespace
+
+bool TrackSizeFits(std::string_view sizeText) {
+    return SizeFits(StrToInt64(sizeText));
+}
+
 uint32_t TypeCodeOf(std::string_view fileName) {
-    return LowerCase(ExtractFileExt(fileName)) == ".mp3" ? TTrackRecord::Mp3TypeCode
-                                                         : TTrackRecord::OtherTypeCode;
+    // The extension compared without regard to case, as LowerCase does: ASCII letters only.
+    const std::string_view ext = ExtractFileExt(fileName);
+    const bool mp3 =
+        ext.size() == 4 && AsciiLower(ext[1]) == 'm' && AsciiLower(ext[2]) == 'p' && ext[3] == '3';
+    return mp3 ? TTrackRecord::Mp3TypeCode : TTrackRecord::OtherTypeCode;
 }
 
 namespace {
 
-std::string LocationOf(const TTrackRowSnapshot& row, const TDatabaseSnapshot& s) {
-    const std::string drive = std::string(1, s.PhoneDrive) + ":";
-    if (LowerCase(ExtractFileDrive(row.FileName)) == LowerCase(drive))
-        return row.FileName;
+// What the image is written from, besides the snapshot: the upload folder as the
+// locations use it.
+struct TBuildContext {
+    const TDatabaseSnapshot& Snapshot;
+    std::string Upload; // with its trailing backslash
+};
+
+// A track's stored location, without the drive, in two pieces written one after the other.
+struct TLocationParts {
+    std::string_view Head, Tail;
+    size_t Size() const { return Head.size() + Tail.size(); }
+};
+
+TLocationParts LocationOf(const TTrackRowSnapshot& row, const TBuildContext& c) {
+    const std::string& path = row.FileName;
+    // The drive compared as LowerCase compares it: ASCII letters without regard to case.
+    if (path.size() >= 2 && path[1] == ':' &&
+        AsciiLower(path[0]) == AsciiLower(c.Snapshot.PhoneDrive))
+        return {{}, TStringRecord::LocationBody(path)};
     // Anything off the card is taken to lie in the upload folder by the time the
-    // phone reads the file.
-    std::string upload = s.UploadPath;
-    if (upload.empty() || upload.back() != '\\')
-        upload += '\\';
-    return drive + upload + ExtractFileName(row.FileName);
+    // phone reads the file. Its location is the phone drive, the upload folder and
+    // the file's name; the drive letter and its colon are what the record leaves out.
+    return {c.Upload, ExtractFileName(path)};
 }
 
-void AppendTrack(std::string& out, const TTrackRowSnapshot& row, int32_t r,
-                 const TDatabaseSnapshot& s) {
+// The texts a track's string records hold, in the order they are written; an
+// empty text gets no record, the genre always one.
+struct TTrackTexts {
+    std::array<std::pair<int32_t, std::string_view>, 4> Texts;
+    bool HasLocation;
+    TLocationParts Location;
+};
+
+TTrackTexts TextsOf(const TTrackRowSnapshot& row, const TBuildContext& c) {
+    TTrackTexts t{{{{TStringRecord::stArtist, row.Artist},
+                    {TStringRecord::stTitle, row.Title},
+                    {TStringRecord::stAlbum, row.Album},
+                    {TStringRecord::stGenre, TrackGenre}}},
+                  !row.FileName.empty(),
+                  {}};
+    if (t.HasLocation)
+        t.Location = LocationOf(row, c);
+    return t;
+}
+
+size_t TrackBytes(const TTrackRowSnapshot& row, const TBuildContext& c) {
+    const TTrackTexts t = TextsOf(row, c);
+    size_t n = TTrackRecord::Length;
+    for (const auto& [type, text] : t.Texts)
+        if (!text.empty())
+            n += TStringRecord::FixedLength + text.size();
+    if (t.HasLocation)
+        n += TStringRecord::FixedLength + t.Location.Size();
+    return n;
+}
+
+size_t PlaylistBytes(std::string_view name, size_t items) {
+    return TPlaylistRecord::Length + TStringRecord::FixedLength + name.size() +
+           TPlaylistFixedRecords::Length + items * TPlaylistItemRecord::TotalLength;
+}
+
+const std::vector<std::string>& EntriesOf(const TDatabaseSnapshot& s, size_t p) {
+    static const std::vector<std::string> none;
+    return p < s.PlaylistEntries.size() ? s.PlaylistEntries[p] : none;
+}
+
+// Writes track row r at `rec`, its string records behind it, and returns the
+// bytes written. Raises for a number the file cannot take.
+size_t WriteTrack(char* rec, const TTrackRowSnapshot& row, int32_t r, const TBuildContext& c) {
     TTrackRecord::TFields f;
     f.TimeMs = TimeTextToMs(row.Time);
-    if (!TrackSizeFits(row.Size))
+    const int64_t size = StrToInt64(row.Size);
+    if (!SizeFits(size))
         throw EiTunesDBError(
             Format("%s: a size of %s bytes does not fit the database.", {row.FileName, row.Size}));
-    f.Size = static_cast<uint32_t>(StrToInt64(row.Size));
+    f.Size = static_cast<uint32_t>(size);
     f.BitRate = StrToInt(row.BitRate);
     f.SampleRate = TrackSampleRate;
     f.Year = 2005;
     f.TrackId = Wrap32(int64_t{r} + FirstTrackId);
     f.DbId = Wrap32(int64_t{r} + FirstDbId);
-    std::string location;
-    if (!row.FileName.empty()) {
+    if (!row.FileName.empty())
         f.TypeCode = TypeCodeOf(row.FileName);
-        location = LocationOf(row, s);
-    }
-    std::string strings;
-    const std::pair<int32_t, const std::string*> texts[] = {{TStringRecord::stArtist, &row.Artist},
-                                                            {TStringRecord::stTitle, &row.Title},
-                                                            {TStringRecord::stAlbum, &row.Album}};
-    for (const auto& [type, text] : texts) {
-        if (!text->empty()) {
-            strings += TStringRecord::Build(type, *text);
+    const TTrackTexts t = TextsOf(row, c);
+    char* at = rec + TTrackRecord::Length;
+    for (const auto& [type, text] : t.Texts) {
+        if (!text.empty()) {
+            at += TStringRecord::Write(at, type, {text});
             ++f.StringCount;
         }
     }
-    strings += TStringRecord::Build(TStringRecord::stGenre, TrackGenre);
-    ++f.StringCount;
-    if (!location.empty()) {
-        strings += TStringRecord::Build(TStringRecord::stLocation, location);
+    if (t.HasLocation) {
+        at +=
+            TStringRecord::Write(at, TStringRecord::stLocation, {t.Location.Head, t.Location.Tail});
         ++f.StringCount;
     }
-    f.TotalLength = Wrap32(int64_t{TTrackRecord::Length} + static_cast<int64_t>(strings.size()));
-    out += TTrackRecord::Build(f);
-    out += strings;
+    // The header goes in last, where it stands, once its strings' length is known.
+    f.TotalLength = Wrap32(at - rec);
+    TTrackRecord::Write(rec, f);
+    return static_cast<size_t>(at - rec);
 }
 
-std::string BuildPlaylists(const TDatabaseSnapshot& s) {
+// Writes the playlist list and its playlists at `rec` and returns the bytes written.
+size_t WritePlaylists(char* rec, const TDatabaseSnapshot& s) {
     const auto count = static_cast<int32_t>(s.PlaylistNames.size());
-    std::string list = TListRecord::Build(TListRecord::PlaylistListTag, count);
-    static const std::vector<std::string> none;
+    TListRecord::Write(rec, TListRecord::PlaylistListTag, count);
+    char* at = rec + TListRecord::Length;
     for (int32_t p = 0; p < count; ++p) {
-        const auto& entries =
-            static_cast<size_t>(p) < s.PlaylistEntries.size() ? s.PlaylistEntries[p] : none;
-        std::string items;
-        items.reserve(entries.size() * TPlaylistItemRecord::TotalLength);
+        const auto& entries = EntriesOf(s, static_cast<size_t>(p));
+        char* playlist = at;
+        at += TPlaylistRecord::Length;
+        at += TStringRecord::Write(at, TStringRecord::stTitle, {s.PlaylistNames[p]});
+        const std::string& fixed = TPlaylistFixedRecords::Build();
+        at += fixed.copy(at, fixed.size());
         for (size_t j = 0; j < entries.size(); ++j) {
-            items +=
-                TPlaylistItemRecord::Build(Wrap32(int64_t{StrToInt(entries[j])} + FirstTrackId));
-            items += TPositionRecord::Build(static_cast<int32_t>(j + 1));
+            TPlaylistItemRecord::Write(at, Wrap32(int64_t{StrToInt(entries[j])} + FirstTrackId));
+            at += TPlaylistItemRecord::Length;
+            TPositionRecord::Write(at, static_cast<int32_t>(j + 1));
+            at += TPositionRecord::Length;
         }
-        const std::string name = TStringRecord::Build(TStringRecord::stTitle, s.PlaylistNames[p]);
-        const int64_t total = int64_t{TPlaylistRecord::Length} + static_cast<int64_t>(name.size()) +
-                              TPlaylistFixedRecords::Length + static_cast<int64_t>(items.size());
-        list += TPlaylistRecord::Build(Wrap32(total), static_cast<int32_t>(entries.size()), 0);
-        list += name;
-        list += TPlaylistFixedRecords::Build();
-        list += items;
+        TPlaylistRecord::Write(playlist, Wrap32(at - playlist),
+                               static_cast<int32_t>(entries.size()), 0);
     }
-    return list;
+    return static_cast<size_t>(at - rec);
 }
 
 } // namespace
@@ -140,32 +201,52 @@ std::string BuildDatabase(const TDatabaseSnapshot& s) {
     if (s.PlaylistNames.size() > static_cast<size_t>(MaxPlaylists))
         throw EiTunesDBError(Format("Too many playlists: %d (the phone takes at most %d).",
                                     {static_cast<int>(s.PlaylistNames.size()), MaxPlaylists}));
-    std::string tracks;
-    tracks.reserve(s.Tracks.size() * 400);
+    TBuildContext c{s, s.UploadPath};
+    if (c.Upload.empty() || c.Upload.back() != '\\')
+        c.Upload += '\\';
+
+    // The image is sized once and every record written in its place, each header
+    // after what it holds: the file is never copied and takes no more memory than its size.
+    size_t tracksBytes = 0;
+    for (const TTrackRowSnapshot& row : s.Tracks)
+        tracksBytes += TrackBytes(row, c);
+    size_t playlistsBytes = TListRecord::Length;
+    for (size_t p = 0; p < s.PlaylistNames.size(); ++p)
+        playlistsBytes += PlaylistBytes(s.PlaylistNames[p], EntriesOf(s, p).size());
+    const size_t trackSet = TDataSetRecord::Length + TListRecord::Length + tracksBytes;
+    const size_t playlistSet = TDataSetRecord::Length + playlistsBytes;
+    const size_t imageSize = TDbHeaderRecord::Length + trackSet + 2 * playlistSet;
+    std::string image;
+    image.reserve(imageSize);
+    AdviseLargePages(image.data(), imageSize);
+    image.resize(imageSize);
+
+    char* const db = image.data();
+    char* at = db + TDbHeaderRecord::Length;
+    TDataSetRecord::Write(at, Wrap32(static_cast<int64_t>(trackSet)), TDataSetRecord::dsTracks);
+    at += TDataSetRecord::Length;
+    TListRecord::Write(at, TListRecord::TrackListTag, static_cast<int32_t>(s.Tracks.size()));
+    at += TListRecord::Length;
     for (size_t r = 0; r < s.Tracks.size(); ++r)
-        AppendTrack(tracks, s.Tracks[r], static_cast<int32_t>(r), s);
+        at += WriteTrack(at, s.Tracks[r], static_cast<int32_t>(r), c);
 
     // Built once and written twice, random item bytes included.
-    const std::string playlists = BuildPlaylists(s);
-    const auto setLength = [](size_t body, int64_t extra) {
-        return Wrap32(static_cast<int64_t>(body) + extra);
-    };
+    char* const podcasts = at;
+    TDataSetRecord::Write(podcasts, Wrap32(static_cast<int64_t>(playlistSet)),
+                          TDataSetRecord::dsPodcasts);
+    at += TDataSetRecord::Length;
+    at += WritePlaylists(at, s);
+    char* const playlists = at;
+    TDataSetRecord::Write(playlists, Wrap32(static_cast<int64_t>(playlistSet)),
+                          TDataSetRecord::dsPlaylists);
+    at += TDataSetRecord::Length;
+    at = std::copy(podcasts + TDataSetRecord::Length, playlists, at);
 
-    std::string body;
-    body.reserve(tracks.size() + 2 * playlists.size() + 3 * TDataSetRecord::Length +
-                 TListRecord::Length);
-    body += TDataSetRecord::Build(
-        setLength(tracks.size(), TDataSetRecord::Length + TListRecord::Length),
-        TDataSetRecord::dsTracks);
-    body += TListRecord::Build(TListRecord::TrackListTag, static_cast<int32_t>(s.Tracks.size()));
-    body += tracks;
-    const int32_t playlistSet = setLength(playlists.size(), TDataSetRecord::Length);
-    body += TDataSetRecord::Build(playlistSet, TDataSetRecord::dsPodcasts);
-    body += playlists;
-    body += TDataSetRecord::Build(playlistSet, TDataSetRecord::dsPlaylists);
-    body += playlists;
-
-    std::string db = TDbHeaderRecord::Build(setLength(body.size(), TDbHeaderRecord::Length));
-    db += body;
-    return db;
+    TDbHeaderRecord::Write(db, Wrap32(static_cast<int64_t>(image.size())));
+    // The sizes above and the records written must agree, or the lengths in the file lie.
+    if (at != db + image.size())
+        throw EiTunesDBError(
+            Format("The database image came out %d bytes long instead of %d.",
+                   {static_cast<int64_t>(at - db), static_cast<int64_t>(image.size())}));
+    return image;
 }

@@ -2,14 +2,16 @@
 
 #include "DbBytes.h"
 
-std::string TDataSetRecord::Build(int32_t totalLength, int32_t type) {
+void TDataSetRecord::Write(char* rec, int32_t totalLength, int32_t type) {
     using namespace DbBytes;
-    std::string r(Length, '\0');
-    PutTag(r, Tag);
-    Put32(r, Field::HeaderLength, Length);
-    Put32(r, Field::TotalLength, static_cast<uint32_t>(totalLength));
-    Put32(r, Field::Type, static_cast<uint32_t>(type));
-    return r;
+    PutTag(rec, Tag);
+    Put32(rec, Field::HeaderLength, Length);
+    Put32(rec, Field::TotalLength, static_cast<uint32_t>(totalLength));
+    Put32(rec, Field::Type, static_cast<uint32_t>(type));
+}
+
+std::string TDataSetRecord::Build(int32_t totalLength, int32_t type) {
+    return DbBytes::Built(Length, [&](char* rec) { Write(rec, totalLength, type); });
 }
 
 std::optional<TDataSetRecord::TFields> TDataSetRecord::Parse(std::string_view bytes) {

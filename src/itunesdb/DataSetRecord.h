@@ -24,6 +24,8 @@ struct TDataSetRecord {
         int32_t Type = 0;
     };
 
+    // Fills the record's Length bytes at `rec`, which are zero.
+    static void Write(char* rec, int32_t totalLength, int32_t type);
     static std::string Build(int32_t totalLength, int32_t type);
     // None when the bytes are too short or hold another record.
     static std::optional<TFields> Parse(std::string_view bytes);

@@ -1,6 +1,6 @@
 // Byte-order helpers shared by the record encoders and the reader: every number
-// in the phone's database is big-endian, and a record is built into a
-// zero-filled buffer of its fixed size so unnamed bytes stay 0.
+// in the phone's database is big-endian, and a record is written into zero-filled
+// bytes, its own or its place in the whole file, so unnamed bytes stay 0.
 #pragma once
 
 #include <cstddef>
@@ -10,25 +10,34 @@
 
 namespace DbBytes {
 
-inline void Put32(std::string& buf, size_t offset, uint32_t value) {
-    buf[offset] = static_cast<char>(value >> 24);
-    buf[offset + 1] = static_cast<char>(value >> 16);
-    buf[offset + 2] = static_cast<char>(value >> 8);
-    buf[offset + 3] = static_cast<char>(value);
+// Writers into a record's bytes: `rec` points at the record's first byte, in a
+// buffer that is zero wherever the record names no value.
+inline void Put32(char* rec, size_t offset, uint32_t value) {
+    rec[offset] = static_cast<char>(value >> 24);
+    rec[offset + 1] = static_cast<char>(value >> 16);
+    rec[offset + 2] = static_cast<char>(value >> 8);
+    rec[offset + 3] = static_cast<char>(value);
 }
 
-inline void Put16(std::string& buf, size_t offset, uint32_t value) {
-    buf[offset] = static_cast<char>(value >> 8);
-    buf[offset + 1] = static_cast<char>(value);
+inline void Put16(char* rec, size_t offset, uint32_t value) {
+    rec[offset] = static_cast<char>(value >> 8);
+    rec[offset + 1] = static_cast<char>(value);
 }
 
-inline void PutByte(std::string& buf, size_t offset, uint32_t value) {
-    buf[offset] = static_cast<char>(value);
+inline void PutByte(char* rec, size_t offset, uint32_t value) {
+    rec[offset] = static_cast<char>(value);
 }
 
 // The four tag letters as stored (the public name reversed, "mhbd" as "dbhm").
-inline void PutTag(std::string& buf, std::string_view storedTag) {
-    buf.replace(0, 4, storedTag);
+inline void PutTag(char* rec, std::string_view storedTag) {
+    storedTag.copy(rec, 4);
+}
+
+// A record of fixed length built on its own: the zeroed bytes and a writer that fills them.
+template <typename TWrite> std::string Built(size_t length, TWrite write) {
+    std::string r(length, '\0');
+    write(r.data());
+    return r;
 }
 
 // Callers check the bounds; these only assemble the bytes.

@@ -2,18 +2,20 @@
 
 #include "DbBytes.h"
 
-std::string TDbHeaderRecord::Build(int32_t totalLength) {
+void TDbHeaderRecord::Write(char* rec, int32_t totalLength) {
     using namespace DbBytes;
-    std::string r(Length, '\0');
-    PutTag(r, Tag);
-    Put32(r, Field::HeaderLength, Length);
-    Put32(r, Field::TotalLength, static_cast<uint32_t>(totalLength));
-    Put32(r, Field::One, 1);
-    Put32(r, Field::Version, Version);
-    Put32(r, Field::DataSetCount, DataSetCount);
-    r.replace(Field::Id, Id.size(), Id);
-    PutByte(r, Field::Flag, 2);
-    return r;
+    PutTag(rec, Tag);
+    Put32(rec, Field::HeaderLength, Length);
+    Put32(rec, Field::TotalLength, static_cast<uint32_t>(totalLength));
+    Put32(rec, Field::One, 1);
+    Put32(rec, Field::Version, Version);
+    Put32(rec, Field::DataSetCount, DataSetCount);
+    Id.copy(rec + Field::Id, Id.size());
+    PutByte(rec, Field::Flag, 2);
+}
+
+std::string TDbHeaderRecord::Build(int32_t totalLength) {
+    return DbBytes::Built(Length, [&](char* rec) { Write(rec, totalLength); });
 }
 
 std::optional<TDbHeaderRecord::TFields> TDbHeaderRecord::Parse(std::string_view bytes) {

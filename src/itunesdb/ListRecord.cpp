@@ -2,13 +2,15 @@
 
 #include "DbBytes.h"
 
-std::string TListRecord::Build(std::string_view tag, int32_t count) {
+void TListRecord::Write(char* rec, std::string_view tag, int32_t count) {
     using namespace DbBytes;
-    std::string r(Length, '\0');
-    PutTag(r, tag);
-    Put32(r, Field::HeaderLength, Length);
-    Put32(r, Field::Count, static_cast<uint32_t>(count));
-    return r;
+    PutTag(rec, tag);
+    Put32(rec, Field::HeaderLength, Length);
+    Put32(rec, Field::Count, static_cast<uint32_t>(count));
+}
+
+std::string TListRecord::Build(std::string_view tag, int32_t count) {
+    return DbBytes::Built(Length, [&](char* rec) { Write(rec, tag, count); });
 }
 
 std::optional<TListRecord::TFields> TListRecord::Parse(std::string_view bytes) {

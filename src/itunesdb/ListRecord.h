@@ -24,6 +24,8 @@ struct TListRecord {
         int32_t Count = 0;
     };
 
+    // Fills the record's Length bytes at `rec`, which are zero.
+    static void Write(char* rec, std::string_view tag, int32_t count);
     static std::string Build(std::string_view tag, int32_t count);
     // None when the bytes are too short or hold neither list.
     static std::optional<TFields> Parse(std::string_view bytes);

@@ -4,15 +4,17 @@
 
 #include <array>
 
-std::string TPositionRecord::Build(int32_t position) {
+void TPositionRecord::Write(char* rec, int32_t position) {
     using namespace DbBytes;
-    std::string r(Length, '\0');
-    PutTag(r, Tag);
-    Put32(r, Field::HeaderLength, 24);
-    Put32(r, Field::TotalLength, Length);
-    Put32(r, Field::Type, Type);
-    Put32(r, Field::Position, static_cast<uint32_t>(position));
-    return r;
+    PutTag(rec, Tag);
+    Put32(rec, Field::HeaderLength, 24);
+    Put32(rec, Field::TotalLength, Length);
+    Put32(rec, Field::Type, Type);
+    Put32(rec, Field::Position, static_cast<uint32_t>(position));
+}
+
+std::string TPositionRecord::Build(int32_t position) {
+    return DbBytes::Built(Length, [&](char* rec) { Write(rec, position); });
 }
 
 std::optional<int32_t> TPositionRecord::Parse(std::string_view bytes) {
@@ -33,7 +35,8 @@ std::string BuildView() {
     constexpr std::array<uint32_t, 9> entries = {0x00010023, 0x000200C8, 0x000D003B,
                                                  0x0004007D, 0x0003007D, 0x00080050,
                                                  0x0017004F, 0x00140050, 0x0015007D};
-    std::string r(TPlaylistFixedRecords::ViewLength, '\0');
+    std::string buf(TPlaylistFixedRecords::ViewLength, '\0');
+    char* r = buf.data();
     PutTag(r, TPositionRecord::Tag);
     Put32(r, TPositionRecord::Field::HeaderLength, 24);
     Put32(r, TPositionRecord::Field::TotalLength, TPlaylistFixedRecords::ViewLength);
@@ -47,13 +50,14 @@ std::string BuildView() {
         if (i >= 6)
             Put32(r, at + 4, 0x01000000);
     }
-    return r;
+    return buf;
 }
 
 std::string BuildIndex(uint32_t sortKey) {
     using namespace DbBytes;
     using F = TPlaylistFixedRecords::IndexField;
-    std::string r(TPlaylistFixedRecords::IndexLength, '\0');
+    std::string buf(TPlaylistFixedRecords::IndexLength, '\0');
+    char* r = buf.data();
     PutTag(r, TPositionRecord::Tag);
     Put32(r, TPositionRecord::Field::HeaderLength, 24);
     Put32(r, TPositionRecord::Field::TotalLength, TPlaylistFixedRecords::IndexLength);
@@ -61,7 +65,7 @@ std::string BuildIndex(uint32_t sortKey) {
     Put32(r, F::SortKey, sortKey);
     PutByte(r, F::TrackCount, 2);
     Put32(r, F::Index, 0x01000000);
-    return r;
+    return buf;
 }
 
 } // namespace

@@ -14,18 +14,20 @@ uint8_t TPlaylistItemRecord::RandomByte() {
     return static_cast<uint8_t>(std::uniform_int_distribution<int>(0, 254)(engine));
 }
 
-std::string TPlaylistItemRecord::Build(int32_t trackId) {
+void TPlaylistItemRecord::Write(char* rec, int32_t trackId) {
     using namespace DbBytes;
-    std::string r(Length, '\0');
-    PutTag(r, Tag);
-    Put32(r, Field::HeaderLength, Length);
-    Put32(r, Field::TotalLength, TotalLength);
-    Put32(r, Field::DataRecordCount, 1);
-    PutByte(r, Field::Random, RandomByte());
-    PutByte(r, Field::Random + 1, RandomByte());
-    Put32(r, Field::TrackId, static_cast<uint32_t>(trackId));
-    Put32(r, Field::Time, 0xBFA7EAE1);
-    return r;
+    PutTag(rec, Tag);
+    Put32(rec, Field::HeaderLength, Length);
+    Put32(rec, Field::TotalLength, TotalLength);
+    Put32(rec, Field::DataRecordCount, 1);
+    PutByte(rec, Field::Random, RandomByte());
+    PutByte(rec, Field::Random + 1, RandomByte());
+    Put32(rec, Field::TrackId, static_cast<uint32_t>(trackId));
+    Put32(rec, Field::Time, 0xBFA7EAE1);
+}
+
+std::string TPlaylistItemRecord::Build(int32_t trackId) {
+    return DbBytes::Built(Length, [&](char* rec) { Write(rec, trackId); });
 }
 
 std::optional<int32_t> TPlaylistItemRecord::Parse(std::string_view bytes) {

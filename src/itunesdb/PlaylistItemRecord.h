@@ -24,6 +24,8 @@ struct TPlaylistItemRecord {
         static constexpr size_t Time = 28;
     };
 
+    // Fills the record's Length bytes at `rec`, which are zero.
+    static void Write(char* rec, int32_t trackId);
     static std::string Build(int32_t trackId);
     // The track id; none when the bytes are too short or hold another record.
     static std::optional<int32_t> Parse(std::string_view bytes);

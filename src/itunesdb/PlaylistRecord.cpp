@@ -2,18 +2,20 @@
 
 #include "DbBytes.h"
 
-std::string TPlaylistRecord::Build(int32_t totalLength, int32_t itemCount, int32_t master) {
+void TPlaylistRecord::Write(char* rec, int32_t totalLength, int32_t itemCount, int32_t master) {
     using namespace DbBytes;
-    std::string r(Length, '\0');
-    PutTag(r, Tag);
-    Put32(r, Field::HeaderLength, Length);
-    Put32(r, Field::TotalLength, static_cast<uint32_t>(totalLength));
-    Put32(r, Field::DataRecordCount, DataRecordCount);
-    Put32(r, Field::ItemCount, static_cast<uint32_t>(itemCount));
-    PutByte(r, Field::Master, static_cast<uint32_t>(master) & 0xFF);
-    Put16(r, Field::IndexItemCount, static_cast<uint32_t>(itemCount) & 0xFFFF);
-    Put32(r, Field::One, 1);
-    return r;
+    PutTag(rec, Tag);
+    Put32(rec, Field::HeaderLength, Length);
+    Put32(rec, Field::TotalLength, static_cast<uint32_t>(totalLength));
+    Put32(rec, Field::DataRecordCount, DataRecordCount);
+    Put32(rec, Field::ItemCount, static_cast<uint32_t>(itemCount));
+    PutByte(rec, Field::Master, static_cast<uint32_t>(master) & 0xFF);
+    Put16(rec, Field::IndexItemCount, static_cast<uint32_t>(itemCount) & 0xFFFF);
+    Put32(rec, Field::One, 1);
+}
+
+std::string TPlaylistRecord::Build(int32_t totalLength, int32_t itemCount, int32_t master) {
+    return DbBytes::Built(Length, [&](char* rec) { Write(rec, totalLength, itemCount, master); });
 }
 
 std::optional<TPlaylistRecord::TFields> TPlaylistRecord::Parse(std::string_view bytes) {

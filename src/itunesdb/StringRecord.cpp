@@ -3,34 +3,49 @@
 #include "DbBytes.h"
 #include "TextCodec.h"
 
-std::string TStringRecord::LocationText(std::string_view path) {
+#include <algorithm>
+
+std::string_view TStringRecord::LocationBody(std::string_view path) {
     // Drop two characters, not two bytes, so a malformed first letter cannot
     // leave half a UTF-8 sequence behind.
     size_t pos = 0;
     for (int i = 0; i < 2 && pos < path.size(); ++i)
         DecodeUtf8(path, pos);
-    std::string out(path.substr(pos));
+    return path.substr(pos);
+}
+
+std::string TStringRecord::LocationText(std::string_view path) {
+    std::string out(LocationBody(path));
     for (char& c : out)
         if (c == '\\')
             c = ':';
     return out;
 }
 
-std::string TStringRecord::Build(int32_t type, std::string_view text) {
+size_t TStringRecord::Write(char* rec, int32_t type,
+                            std::initializer_list<std::string_view> parts) {
     using namespace DbBytes;
     // The program's text is UTF-8 already, so the bytes go in as they are.
-    const std::string body = type == stLocation ? LocationText(text) : std::string(text);
-    const auto n = static_cast<uint32_t>(body.size());
-    std::string r(FixedLength, '\0');
-    PutTag(r, Tag);
-    Put32(r, Field::HeaderLength, HeaderLength);
-    Put32(r, Field::TotalLength, FixedLength + n);
-    Put32(r, Field::Type, static_cast<uint32_t>(type));
-    Put32(r, Field::Position, 2);
-    Put32(r, Field::TextLength, n);
-    PutByte(r, Field::Encoding, 1);
-    r += body;
-    return r;
+    char* text = rec + FixedLength;
+    char* end = text;
+    for (std::string_view part : parts)
+        end += part.copy(end, part.size());
+    if (type == stLocation)
+        std::replace(text, end, '\\', ':');
+    const auto n = static_cast<uint32_t>(end - text);
+    PutTag(rec, Tag);
+    Put32(rec, Field::HeaderLength, HeaderLength);
+    Put32(rec, Field::TotalLength, FixedLength + n);
+    Put32(rec, Field::Type, static_cast<uint32_t>(type));
+    Put32(rec, Field::Position, 2);
+    Put32(rec, Field::TextLength, n);
+    PutByte(rec, Field::Encoding, 1);
+    return FixedLength + n;
+}
+
+std::string TStringRecord::Build(int32_t type, std::string_view text) {
+    const std::string_view body = type == stLocation ? LocationBody(text) : text;
+    return DbBytes::Built(FixedLength + body.size(), [&](char* rec) { Write(rec, type, {body}); });
 }
 
 std::optional<TStringRecord::TFields> TStringRecord::Parse(std::string_view bytes) {

@@ -3,6 +3,7 @@
 
 #include <cstddef>
 #include <cstdint>
+#include <initializer_list>
 #include <optional>
 #include <string>
 #include <string_view>
@@ -38,6 +39,14 @@ struct TStringRecord {
     // The location text as stored: without the drive (the first two characters)
     // and with colons in place of backslashes.
     static std::string LocationText(std::string_view path);
+    // The path without its drive, the first two characters; LocationText is this
+    // with colons for backslashes.
+    static std::string_view LocationBody(std::string_view path);
+    // Writes the record at `rec`, its text made of `parts` one after the other; the
+    // FixedLength bytes there are zero and the text's bytes follow them. The parts
+    // of a location hold it without its drive (LocationBody); its backslashes are
+    // written as colons. Returns the record's length.
+    static size_t Write(char* rec, int32_t type, std::initializer_list<std::string_view> parts);
     static std::string Build(int32_t type, std::string_view text);
     // None when the bytes are too short for the record and its text, or hold
     // another record.

@@ -7,32 +7,34 @@ constexpr uint32_t kTimeStamp = 0xBFA6B7CE;
 constexpr uint32_t kDbIdHigh = 0xA0D816A5;
 } // namespace
 
-std::string TTrackRecord::Build(const TFields& f) {
+void TTrackRecord::Write(char* rec, const TFields& f) {
     using namespace DbBytes;
-    std::string r(Length, '\0');
-    PutTag(r, Tag);
-    Put32(r, Field::HeaderLength, Length);
-    Put32(r, Field::TotalLength, static_cast<uint32_t>(f.TotalLength));
-    Put32(r, Field::StringCount, static_cast<uint32_t>(f.StringCount));
-    Put32(r, Field::TrackId, static_cast<uint32_t>(f.TrackId));
-    Put32(r, Field::Visible, 1);
-    PutByte(r, Field::Mp3Flag, 1);
-    Put32(r, Field::AddedTime, kTimeStamp);
-    Put32(r, Field::Size, f.Size);
-    Put32(r, Field::TimeMs, static_cast<uint32_t>(f.TimeMs));
-    Put32(r, Field::Year, static_cast<uint32_t>(f.Year));
-    Put32(r, Field::BitRate, static_cast<uint32_t>(f.BitRate));
+    PutTag(rec, Tag);
+    Put32(rec, Field::HeaderLength, Length);
+    Put32(rec, Field::TotalLength, static_cast<uint32_t>(f.TotalLength));
+    Put32(rec, Field::StringCount, static_cast<uint32_t>(f.StringCount));
+    Put32(rec, Field::TrackId, static_cast<uint32_t>(f.TrackId));
+    Put32(rec, Field::Visible, 1);
+    PutByte(rec, Field::Mp3Flag, 1);
+    Put32(rec, Field::AddedTime, kTimeStamp);
+    Put32(rec, Field::Size, f.Size);
+    Put32(rec, Field::TimeMs, static_cast<uint32_t>(f.TimeMs));
+    Put32(rec, Field::Year, static_cast<uint32_t>(f.Year));
+    Put32(rec, Field::BitRate, static_cast<uint32_t>(f.BitRate));
     // Only the low 16 bits of the rate fit the field.
-    Put16(r, Field::SampleRate, static_cast<uint32_t>(f.SampleRate) & 0xFFFF);
-    Put32(r, Field::ModifiedTime, kTimeStamp);
-    Put32(r, Field::DbIdHigh, kDbIdHigh);
-    Put32(r, Field::DbId, static_cast<uint32_t>(f.DbId));
-    Put32(r, Field::ArtCount, 0x0000FFFF);
-    Put32(r, Field::TypeCode, f.TypeCode);
-    PutByte(r, Field::MediaKind, 2);
-    Put32(r, Field::DbId2, kDbIdHigh);
-    Put32(r, Field::DbId2 + 4, static_cast<uint32_t>(f.DbId));
-    return r;
+    Put16(rec, Field::SampleRate, static_cast<uint32_t>(f.SampleRate) & 0xFFFF);
+    Put32(rec, Field::ModifiedTime, kTimeStamp);
+    Put32(rec, Field::DbIdHigh, kDbIdHigh);
+    Put32(rec, Field::DbId, static_cast<uint32_t>(f.DbId));
+    Put32(rec, Field::ArtCount, 0x0000FFFF);
+    Put32(rec, Field::TypeCode, f.TypeCode);
+    PutByte(rec, Field::MediaKind, 2);
+    Put32(rec, Field::DbId2, kDbIdHigh);
+    Put32(rec, Field::DbId2 + 4, static_cast<uint32_t>(f.DbId));
+}
+
+std::string TTrackRecord::Build(const TFields& f) {
+    return DbBytes::Built(Length, [&](char* rec) { Write(rec, f); });
 }
 
 std::optional<TTrackRecord::TFields> TTrackRecord::Parse(std::string_view bytes) {

@@ -82,6 +82,8 @@ struct TTrackRecord {
         bool operator==(const TFields&) const = default;
     };
 
+    // Fills the record's Length bytes at `rec`, which are zero.
+    static void Write(char* rec, const TFields& f);
     static std::string Build(const TFields& f);
     // The fields Build writes; none when the bytes are too short or hold
     // another record.

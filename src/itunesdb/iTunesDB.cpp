@@ -15,9 +15,7 @@ uint32_t SwapBytes32(uint32_t x) {
 }
 
 std::string IntToBytesBE(int32_t x) {
-    std::string r(4, '\0');
-    DbBytes::Put32(r, 0, static_cast<uint32_t>(x));
-    return r;
+    return DbBytes::Built(4, [&](char* r) { DbBytes::Put32(r, 0, static_cast<uint32_t>(x)); });
 }
 
 std::string ZeroBytes(int32_t n) {

@@ -267,6 +267,7 @@ public:
     // ---- Media library (MainLibrary.cpp) ---------------------------------------------
     TBvgGroupBox* BvGroupMediaDB = nullptr;
     TBvPlaylist* MediaDBList = nullptr;
+    TLabel* lbSearchDB = nullptr; // "Search:"
     TEdit* EditSearchDB = nullptr;
     TBvImgBtn* btnSearch = nullptr; // "Next"
     TBvPopupMenu* PopupMediaDB = nullptr;
@@ -364,6 +365,7 @@ private:
     // margin, a pinned one keeps its place at the right.
     void StretchInBox(TControl* control, int rightMargin = kBoxMargin);
     void PinRightInBox(TControl* control, int rightMargin = kBoxMargin);
+    void FitInBox(TControl* control, int rightMargin, bool pinRight);
     void FitColumn();
     // MainPictures.cpp
     void LoadPictures();
@@ -426,6 +428,7 @@ private:
     void BvPlaylistMouseLeave(TControlEventArgs& args);
     void PanelHintMouseEnter(TControlEventArgs& args);
     void PanelHintMouseLeave(TControlEventArgs& args);
+    void PanelHintMouseMove(TControlEventArgs& args);
     void cbInfoHintsClick(TControlEventArgs& args);
 
     std::vector<TCommandBinding> commands_;

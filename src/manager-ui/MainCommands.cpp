@@ -516,6 +516,13 @@ void TForm1::BuildCommandMap() {
          "mouse entering the hint");
     Bind(C::PanelHintMouseLeave, PanelHint, E::MouseLeave, own(&TForm1::PanelHintMouseLeave),
          "mouse leaving the hint");
+    // The leave of the panel counts for its label and check box too; any move on them keeps
+    // the hint, as an entry does.
+    for (TControl* control :
+         {static_cast<TControl*>(PanelHint), static_cast<TControl*>(LabelPopupText),
+          static_cast<TControl*>(cbInfoHints)})
+        Bind(C::PanelHintMouseEnter, control, E::MouseMove, own(&TForm1::PanelHintMouseMove),
+             "mouse on the hint");
     for (TControl* control :
          {static_cast<TControl*>(PanelHint), static_cast<TControl*>(LabelPopupText)})
         Bind(

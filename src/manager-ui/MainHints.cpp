@@ -145,12 +145,20 @@ void TForm1::PanelHintMouseEnter(TControlEventArgs&) {
     SyncHintTimers();
 }
 
+// Leaving the panel, or its label or check box, starts the hide delay wherever the pointer
+// goes; the pointer's place at the leave is not asked, as it may not have been updated yet.
+// Moving onto the panel's own label or check box enters it again, and any move over the panel
+// keeps the hint, so the delay stops while the pointer stays on it.
 void TForm1::PanelHintMouseLeave(TControlEventArgs&) {
-    // Moving onto the panel's own label or check box does not leave it.
-    const TPoint at = PanelHint->ScreenToClient(Mouse->CursorPos());
-    if (at.X >= 0 && at.Y >= 0 && at.X < PanelHint->Width() && at.Y < PanelHint->Height())
-        return;
     Manager->PanelHintMouseLeave();
+    TimerAfterShow->SetEnabled(false); // counts from the leave
+    SyncHintTimers();
+}
+
+void TForm1::PanelHintMouseMove(TControlEventArgs&) {
+    if (!TimerAfterShow->Enabled() || !PanelHint->Visible())
+        return;
+    Manager->PanelHintMouseEnter();
     SyncHintTimers();
 }
 

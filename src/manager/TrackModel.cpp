@@ -119,6 +119,7 @@ int TTrackModel::AppendTracks(TBvMultiStringHolder& table, int rows) {
             continue;
         }
         to.BeginUpdate();
+        to.Reserve(to.Count() + rows);
         for (int r = 0; r < rows; ++r)
             to.Add(source[r]);
         to.EndUpdate();

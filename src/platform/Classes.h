@@ -28,6 +28,13 @@ public:
 
     int Count() const { return static_cast<int>(items_.size()); }
     bool Empty() const { return items_.empty(); }
+    // Makes room for this many entries in all, so adding up to that many moves none.
+    void Reserve(int count) {
+        if (count > Count()) {
+            items_.reserve(static_cast<size_t>(count));
+            objects_.reserve(static_cast<size_t>(count));
+        }
+    }
 
     // Indexed access raises EListError "List index out of bounds (%d)" outside 0..Count-1.
     const std::string& Get(int index) const;

@@ -207,3 +207,35 @@ TEST(DamagedFile, ALengthPastTheEndSkipsOnlyItsRecord) {
             EXPECT_EQ(clean.Uids[p].Items(), scan.Uids[p].Items()) << p;
     }
 }
+
+// The reader makes room for the tracks and items the lists announce. Counts that
+// claim billions are held to what the file could hold, so they cost no memory the
+// file's size does not warrant, and change nothing that is read.
+TEST(DamagedFile, CountsThatClaimBillionsReadTheSame) {
+    TDatabaseSnapshot s;
+    for (int i = 0; i < 40; ++i)
+        s.Tracks.push_back({"A", "T", "", "1:0", "1", "E:\\t" + std::to_string(i) + ".mp3", "1",
+                            std::to_string(i)});
+    for (int p = 0; p < 101; ++p) {
+        s.PlaylistNames.push_back("P" + std::to_string(p));
+        s.PlaylistEntries.push_back({"0", "1"});
+    }
+    const std::string db = BuildDatabase(s);
+    std::string damaged = db;
+    for (const auto& rec : DatabaseChecker::Check(db).Records) {
+        if (rec.Tag == "tlhm")
+            Put32(damaged, rec.Offset + 8, 0x7FFFFFFF);
+        if (rec.Tag == "pyhm")
+            Put32(damaged, rec.Offset + 16, 0x7FFFFFFF);
+    }
+    for (bool withReport : {false, true}) {
+        TScan whole, scan;
+        whole.Run(db, withReport);
+        scan.Run(damaged, withReport);
+        EXPECT_EQ(40, scan.Col("UID").Count());
+        for (const char* c : {"Artist", "Title", "FileName", "UID", "Playlists"})
+            EXPECT_EQ(whole.Col(c).Items(), scan.Col(c).Items()) << c;
+        for (int p = 0; p < MaxPlaylists; ++p)
+            EXPECT_EQ(whole.Uids[p].Items(), scan.Uids[p].Items()) << p;
+    }
+}

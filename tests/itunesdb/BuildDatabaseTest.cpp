@@ -3,6 +3,9 @@
 
 #include <gtest/gtest.h>
 
+#include <algorithm>
+#include <cctype>
+
 namespace {
 
 uint32_t U32(std::string_view r, size_t at) {
@@ -201,4 +204,139 @@ TEST(BuildDatabase, SecondsTakeAtMostTwoCharacters) {
     EXPECT_EQ(185000, TimeTextToMs("3:059")); // the third character is not read
     EXPECT_EQ(185000, TimeTextToMs("3:5"));
     EXPECT_EQ(3600000, TimeTextToMs("60:0"));
+}
+
+namespace {
+
+// The image joined record by record from the encoders, in the order the file holds
+// them: what the one-pass writer must come to. The random bytes of every item are
+// taken from `built`, whose items stand at the same offsets when the two agree.
+std::string JoinedRecords(const TDatabaseSnapshot& s, std::string_view built) {
+    std::string tracks;
+    for (size_t r = 0; r < s.Tracks.size(); ++r) {
+        const TTrackRowSnapshot& row = s.Tracks[r];
+        std::string strings;
+        int count = 0;
+        for (const auto& [type, text] : {std::pair<int, std::string>{4, row.Artist},
+                                         {1, row.Title},
+                                         {3, row.Album},
+                                         {5, "Other"}}) {
+            if (!text.empty()) {
+                strings += BuildStringRecord(type, text);
+                ++count;
+            }
+        }
+        const auto lower = [](std::string t) {
+            for (char& c : t)
+                c = static_cast<char>(std::tolower(static_cast<unsigned char>(c)));
+            return t;
+        };
+        uint32_t typeCode = 0x00330001;
+        if (!row.FileName.empty()) {
+            const size_t dot = row.FileName.find_last_of(".\\:");
+            if (dot != std::string::npos && lower(row.FileName.substr(dot)) == ".mp3")
+                typeCode = 0x000C0000;
+            const std::string drive = std::string(1, s.PhoneDrive) + ":";
+            const std::string own =
+                row.FileName.size() >= 2 && row.FileName[1] == ':' ? row.FileName.substr(0, 2) : "";
+            std::string location = row.FileName;
+            if (lower(own) != lower(drive)) {
+                std::string upload = s.UploadPath;
+                if (upload.empty() || upload.back() != '\\')
+                    upload += '\\';
+                const size_t name = row.FileName.find_last_of("\\:");
+                location =
+                    drive + upload +
+                    (name == std::string::npos ? row.FileName : row.FileName.substr(name + 1));
+            }
+            strings += BuildStringRecord(2, location);
+            ++count;
+        }
+        const int64_t ms = (int64_t{StrToInt(row.Time.substr(0, row.Time.find(':')))} * 60 +
+                            StrToInt(row.Time.substr(row.Time.find(':') + 1, 2))) *
+                           1000;
+        tracks += BuildTrackRecord(static_cast<int32_t>(244 + strings.size()), count,
+                                   static_cast<int32_t>(r + 92),
+                                   static_cast<uint32_t>(StrToInt64(row.Size)),
+                                   static_cast<int32_t>(ms), 2005, StrToInt(row.BitRate), 44100,
+                                   static_cast<int32_t>(r + 143), typeCode) +
+                  strings;
+    }
+    std::string list = BuildPlaylistListRecord(static_cast<int32_t>(s.PlaylistNames.size()));
+    for (size_t p = 0; p < s.PlaylistNames.size(); ++p) {
+        const std::vector<std::string> none;
+        const auto& entries = p < s.PlaylistEntries.size() ? s.PlaylistEntries[p] : none;
+        std::string items;
+        for (size_t j = 0; j < entries.size(); ++j)
+            items += BuildPlaylistItemRecord(StrToInt(entries[j]) + 92) +
+                     BuildPositionRecord(static_cast<int32_t>(j + 1));
+        const std::string name = BuildStringRecord(1, s.PlaylistNames[p]);
+        list += BuildPlaylistRecord(static_cast<int32_t>(108 + name.size() + 1048 + items.size()),
+                                    static_cast<int32_t>(entries.size()), 0) +
+                name + BuildPlaylistFixedRecords() + items;
+    }
+    const auto n = [](size_t v) { return static_cast<int32_t>(v); };
+    std::string body = BuildDataSetRecord(n(tracks.size() + 96 + 92), 1) +
+                       BuildTrackListRecord(n(s.Tracks.size())) + tracks +
+                       BuildDataSetRecord(n(list.size() + 96), 3) + list +
+                       BuildDataSetRecord(n(list.size() + 96), 2) + list;
+    std::string db = BuildDbHeaderRecord(n(body.size() + 104)) + body;
+    if (db.size() == built.size())
+        for (const size_t item : Find(DatabaseChecker::Check(db), "pihm"))
+            db.replace(item + 22, 2, built.substr(item + 22, 2));
+    return db;
+}
+
+} // namespace
+
+// The writer sizes the file first and then writes every record in its place: for
+// every kind of location, text and playlist it must come to the same bytes as the
+// records built one by one and joined.
+TEST(BuildDatabase, OnePassImageEqualsTheRecordsJoined) {
+    const auto row = [](std::string artist, std::string fileName) {
+        return TTrackRowSnapshot{std::move(artist),   "Title", "Album", "4:07", "123456",
+                                 std::move(fileName), "192",   "0"};
+    };
+    struct TCase {
+        const char* Name;
+        char Drive;
+        std::string Upload;
+        std::vector<TTrackRowSnapshot> Tracks;
+    } cases[] = {
+        {"no tracks", 'E', "\\mobile\\audio\\", {}},
+        {"on the phone in either case",
+         'E',
+         "\\mobile\\audio\\",
+         {row("A", "E:\\mobile\\audio\\a.mp3"), row("B", "e:\\x\\b.Mp3"), row("", "E:")}},
+        {"off the phone",
+         'e',
+         "\\up",
+         {row("Ärzte", "C:\\Music\\Ärzte.mp3"), row("C", "\\\\server\\share\\c.m4a"),
+          row("D", "d.mp3"), row("E", "x"), row("F", "C:dir:f.mp3.bak")}},
+        {"texts of every length",
+         'F',
+         "",
+         {row(std::string(300, 'a'), "F:\\" + std::string(70000, 'b') + ".mp3"),
+          row("日本語", "F:\\日本.mp3"),
+          {"", "", "", "0:0", "0", "", "0", ""}}},
+        {"drive letters that are no letters",
+         '\xC3',
+         "\\up\\",
+         {row("G", "\xC3:\\a.mp3"), row("H", "\xC3\xA9:\\b.mp3"), row("I", ":")}},
+    };
+    for (const TCase& c : cases) {
+        SCOPED_TRACE(c.Name);
+        TDatabaseSnapshot s;
+        s.PhoneDrive = c.Drive;
+        s.UploadPath = c.Upload;
+        s.Tracks = c.Tracks;
+        s.PlaylistNames = {"All music", "", "Пятница"};
+        s.PlaylistEntries = {{}, {"0", "0"}};
+        for (size_t r = 0; r < s.Tracks.size(); ++r)
+            s.PlaylistEntries[0].push_back(std::to_string(r));
+        const std::string built = BuildDatabase(s);
+        const std::string joined = JoinedRecords(s, built);
+        ASSERT_EQ(joined.size(), built.size());
+        EXPECT_TRUE(joined == built);
+    }
 }

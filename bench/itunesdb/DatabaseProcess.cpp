@@ -1,0 +1,126 @@
+// A whole process that writes or reads one phone database, for timing the program's
+// writer and reader from start to exit against other programs that do the same:
+//   bv_database_process w N OUT   writes a database of N tracks and 100 playlists
+//                                 (the master list of every track and 99 lists of 100
+//                                 items), the image sent to OUT in one write
+//   bv_database_process s N OUT   the same, saved as an update saves it (a temporary
+//                                 file flushed to the disk, then renamed over OUT)
+//   bv_database_process p DB      reads DB as the card read does: no report, the
+//                                 tracks and every playlist's track keys collected
+#include "DatabaseInspector.h"
+#include "Drives.h"
+#include "SafeFiles.h"
+#include "iTunesDB.h"
+
+#include <cerrno>
+#include <cstdio>
+#include <cstdlib>
+#include <cstring>
+#include <fcntl.h>
+#include <string>
+#include <unistd.h>
+
+namespace {
+
+std::string Numbered(const char* prefix, int n) {
+    std::string s(prefix);
+    s += std::to_string(n);
+    return s;
+}
+
+TDatabaseSnapshot Library(int tracks) {
+    TDatabaseSnapshot s;
+    s.PhoneDrive = 'E';
+    s.Tracks.reserve(static_cast<size_t>(tracks));
+    for (int i = 0; i < tracks; ++i) {
+        char file[64];
+        std::snprintf(file, sizeof file, "E:\\mobile\\audio\\track%05d.mp3", i);
+        s.Tracks.push_back({Numbered("Artist ", i % 500), Numbered("Title number ", i),
+                            Numbered("Album ", i % 900), "3:20", std::to_string(1000000 + i), file,
+                            "128", std::to_string(i)});
+    }
+    s.PlaylistNames.push_back("All music");
+    std::vector<std::string> all;
+    all.reserve(static_cast<size_t>(tracks));
+    for (int i = 0; i < tracks; ++i)
+        all.push_back(std::to_string(i));
+    s.PlaylistEntries.push_back(std::move(all));
+    for (int k = 0; k < 99; ++k) {
+        s.PlaylistNames.push_back(Numbered("List ", k));
+        std::vector<std::string> entries;
+        for (int j = 0; j < 100; ++j)
+            entries.push_back(std::to_string((int64_t{k} * 7919 + int64_t{j} * 104729) % tracks));
+        s.PlaylistEntries.push_back(std::move(entries));
+    }
+    return s;
+}
+
+int WriteWhole(const char* path, const std::string& image) {
+    const int fd = ::open(path, O_WRONLY | O_CREAT | O_TRUNC | O_CLOEXEC, 0644);
+    if (fd < 0) {
+        std::fprintf(stderr, "%s: %s\n", path, std::strerror(errno));
+        return 1;
+    }
+    for (size_t done = 0; done < image.size();) {
+        const ssize_t n = ::write(fd, image.data() + done, image.size() - done);
+        if (n < 0 && errno == EINTR)
+            continue;
+        if (n <= 0) {
+            std::fprintf(stderr, "%s: %s\n", path, std::strerror(errno));
+            ::close(fd);
+            return 1;
+        }
+        done += static_cast<size_t>(n);
+    }
+    return ::close(fd) == 0 ? 0 : 1;
+}
+
+std::string WindowsPathOf(const char* path) {
+    char* full = ::realpath(path, nullptr);
+    std::string resolved = full ? full : path;
+    std::free(full);
+    return ToWindowsPath(resolved);
+}
+
+} // namespace
+
+int main(int argc, char** argv) {
+    try {
+        const char mode = argc >= 3 ? argv[1][0] : '?';
+        if ((mode == 'w' || mode == 's') && argc == 4) {
+            const int tracks = std::atoi(argv[2]);
+            if (tracks <= 0) {
+                std::fprintf(stderr, "N must be a positive number\n");
+                return 2;
+            }
+            const std::string image = BuildDatabase(Library(tracks));
+            if (mode == 'w')
+                return WriteWhole(argv[3], image);
+            // The folder must exist for its path to be resolved.
+            const int fd = ::open(argv[3], O_WRONLY | O_CREAT | O_CLOEXEC, 0644);
+            if (fd >= 0)
+                ::close(fd);
+            ContainedReplaceFile(WindowsPathOf(argv[3]), image);
+            return 0;
+        }
+        if (mode == 'p' && argc == 3) {
+            TBvMultiStringHolder temp = MakeTempStringHolder();
+            TPlaylistLists uids;
+            TReaderContext context;
+            context.PhoneDrive = 'E';
+            TDatabaseInspector inspector;
+            inspector.OpenPhoneDB(WindowsPathOf(argv[2]), temp, uids, context, false);
+            size_t items = 0;
+            for (const TStringList& list : uids)
+                items += static_cast<size_t>(list.Count());
+            std::printf("tracks %d playlists %d items %zu\n", temp.StringsByName("UID").Count(),
+                        temp.StringsByName(PlaylistNamesColumn).Count(), items);
+            return 0;
+        }
+    } catch (const Exception& e) {
+        std::fprintf(stderr, "%s\n", e.Message().c_str());
+        return 1;
+    }
+    std::fprintf(stderr, "usage: bv_database_process w N OUT | s N OUT | p DB\n");
+    return 2;
+}
