@@ -106,9 +106,11 @@ void TForm1::bvGroupLogExpanded(TControlEventArgs&) {
 }
 
 void TForm1::BvDriveCombo1Change(TControlEventArgs&) {
-    // The selector's letter is the phone drive.
-    if (const char letter = BvDriveCombo1->Drive())
-        Manager->Model.PhoneDrive = letter;
+    // The only writer of the phone drive: the selector's letter, and none while it shows
+    // none, so a card command says so instead of working on a drive nobody chose. A run
+    // keeps the drive it took; the selector's choice is taken when the run ends.
+    if (!Manager->IsBusy())
+        Manager->Model.PhoneDrive = BvDriveCombo1->Drive();
 }
 
 void TForm1::Sortall1Click(TControlEventArgs&) {
@@ -238,20 +240,4 @@ void TForm1::ReadSelections() {
         view->ItemIndex = box->ItemIndex();
         view->TopIndex = box->TopIndex();
     }
-}
-
-void ShowViewLines(TBvPlaylist* box, const TListView& view) {
-    std::vector<std::pair<std::string, int>> entries;
-    entries.reserve(view.Lines.size());
-    for (const TViewLine& line : view.Lines)
-        entries.emplace_back(line.Text, line.Row);
-    box->SetEntries(entries);
-    if (view.ItemIndex >= 0 && view.ItemIndex < box->Items()->Count())
-        box->SetItemIndex(view.ItemIndex);
-    for (int line : box->SelectedLines())
-        if (!view.IsSelected(line))
-            box->SetSelected(line, false);
-    for (int line : view.Selected)
-        if (line >= 0 && line < box->Items()->Count())
-            box->SetSelected(line, true);
 }

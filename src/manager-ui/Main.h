@@ -177,9 +177,9 @@ public:
     TScrollBox* ScrollBox1 = nullptr;
     TBvSplitter* BvSplitter1 = nullptr;
 
-    TImageList* ImageListMenu = nullptr;    // 16 x 16, menus
-    TImageList* ImageListBar = nullptr;     // 32 x 32, speed bar
-    TImageList* ImageListButtons = nullptr; // 16 x 16, image buttons and playlist box
+    TImageList* ImageListMenu = nullptr;    // the menus'
+    TImageList* ImageListBar = nullptr;     // the speed bar's
+    TImageList* ImageListButtons = nullptr; // the image buttons' and the playlist box's
     TBvTranslator* BvTranslator1 = nullptr;
     TBvTranslatorStrings* Variables = nullptr;
     TBvDragDrop* BvDragDrop1 = nullptr;
@@ -356,7 +356,9 @@ private:
     void CreateSpeedBar();
     void CreateColumn();
     void CreateActionsBox();
-    TBvgGroupBox* MakeGroupBox(const std::string& name, const std::string& caption, int fullHeight);
+    // A box of the column; `keepsOneOpen` boxes leave one box of the column open.
+    TBvgGroupBox* MakeGroupBox(const std::string& name, const std::string& caption, int fullHeight,
+                               bool keepsOneOpen = true);
     TMenuItem* AddItem(TMenuItem* parent, const std::string& name, const std::string& caption,
                        TShortCut shortCut = 0, int image = -1);
     TBvImgBtn* MakeImageButton(TWinControl* parent, const std::string& name,

@@ -99,6 +99,9 @@ void TForm1::RunChanged(TTrackManager::TRunKind run, bool running) {
             bvGroupLog->Collapse(false);
     } else {
         FlushLog();
+        // What the selector came to show while the run went is the phone drive now.
+        if (BvDriveCombo1->OnChange)
+            BvDriveCombo1->OnChange(BvDriveCombo1);
         if ((run == TRunKind::Read || run == TRunKind::Scan) && bvGroupPlaylists->Collapsed())
             bvGroupPlaylists->Collapse(false);
         // The card's free space changed.
@@ -136,10 +139,6 @@ void TForm1::SyncCardState() {
         TransFlashTimer->SetInterval(interval);
     if (TransFlashTimer->Enabled() != m.TransFlashTimer.Enabled)
         TransFlashTimer->SetEnabled(m.TransFlashTimer.Enabled);
-    // The phone drive is the selector's, and none when it shows none: a card command then
-    // says so instead of working on a drive nobody chose. A run keeps the drive it took.
-    if (!busy)
-        m.Model.PhoneDrive = BvDriveCombo1->Drive();
 }
 
 bool TForm1::AskYesNo(const std::string& text) {

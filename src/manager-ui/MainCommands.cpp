@@ -66,6 +66,16 @@ TNotifyEvent* ChangeEvent(TComponent* control) {
     return nullptr;
 }
 
+// The values most events bring: who sent it, where, and what a drag carries.
+TControlEventArgs ArgsOf(TObject* sender, int x = 0, int y = 0, TObject* source = nullptr) {
+    TControlEventArgs args;
+    args.Sender = sender;
+    args.X = x;
+    args.Y = y;
+    args.Source = source;
+    return args;
+}
+
 } // namespace
 
 std::vector<const TCommandBinding*> TForm1::BindingsOf(TCommand command) const {
@@ -97,8 +107,7 @@ void TForm1::Bind(TCommand command, TComponent* control, TControlEvent event,
     // The event runs the row where it stands in the table, which only grows while it is built.
     auto fire = [this, index](TControlEventArgs& args) { RunHandler(commands_[index], args); };
     auto notify = [fire](TObject* sender) {
-        TControlEventArgs args;
-        args.Sender = sender;
+        TControlEventArgs args = ArgsOf(sender);
         fire(args);
     };
 
@@ -133,8 +142,7 @@ void TForm1::Bind(TCommand command, TComponent* control, TControlEvent event,
         break;
     case TControlEvent::KeyDown:
         asWindowed->OnKeyDown = [fire](TObject* sender, uint16_t& key, TShiftState shift) {
-            TControlEventArgs args;
-            args.Sender = sender;
+            TControlEventArgs args = ArgsOf(sender);
             args.Key = key;
             args.Shift = shift;
             fire(args);
@@ -143,8 +151,7 @@ void TForm1::Bind(TCommand command, TComponent* control, TControlEvent event,
         break;
     case TControlEvent::KeyPress:
         asWindowed->OnKeyPress = [fire](TObject* sender, char16_t& key) {
-            TControlEventArgs args;
-            args.Sender = sender;
+            TControlEventArgs args = ArgsOf(sender);
             args.Char = key;
             fire(args);
             key = args.Char;
@@ -153,22 +160,16 @@ void TForm1::Bind(TCommand command, TComponent* control, TControlEvent event,
     case TControlEvent::MouseDown:
         asControl->OnMouseDown = [fire](TObject* sender, TMouseButton button, TShiftState shift,
                                         int x, int y) {
-            TControlEventArgs args;
-            args.Sender = sender;
+            TControlEventArgs args = ArgsOf(sender, x, y);
             args.Button = button;
             args.Shift = shift;
-            args.X = x;
-            args.Y = y;
             fire(args);
         };
         break;
     case TControlEvent::MouseMove:
         asControl->OnMouseMove = [fire](TObject* sender, TShiftState shift, int x, int y) {
-            TControlEventArgs args;
-            args.Sender = sender;
+            TControlEventArgs args = ArgsOf(sender, x, y);
             args.Shift = shift;
-            args.X = x;
-            args.Y = y;
             fire(args);
         };
         break;
@@ -179,11 +180,7 @@ void TForm1::Bind(TCommand command, TComponent* control, TControlEvent event,
     case TControlEvent::DragOver:
         asControl->OnDragOver = [fire](TObject* sender, TObject* source, int x, int y, TDragState,
                                        bool& accept) {
-            TControlEventArgs args;
-            args.Sender = sender;
-            args.Source = source;
-            args.X = x;
-            args.Y = y;
+            TControlEventArgs args = ArgsOf(sender, x, y, source);
             args.Accept = accept;
             fire(args);
             accept = args.Accept;
@@ -191,38 +188,26 @@ void TForm1::Bind(TCommand command, TComponent* control, TControlEvent event,
         break;
     case TControlEvent::DragDrop:
         asControl->OnDragDrop = [fire](TObject* sender, TObject* source, int x, int y) {
-            TControlEventArgs args;
-            args.Sender = sender;
-            args.Source = source;
-            args.X = x;
-            args.Y = y;
+            TControlEventArgs args = ArgsOf(sender, x, y, source);
             fire(args);
         };
         break;
     case TControlEvent::StartDrag:
         asControl->OnStartDrag = [fire](TObject* sender, TDragObject*&) {
-            TControlEventArgs args;
-            args.Sender = sender;
+            TControlEventArgs args = ArgsOf(sender);
             fire(args);
         };
         break;
     case TControlEvent::EndDrag:
         asControl->OnEndDrag = [fire](TObject* sender, TObject* target, int x, int y) {
-            TControlEventArgs args;
-            args.Sender = sender;
-            args.Source = target;
-            args.X = x;
-            args.Y = y;
+            TControlEventArgs args = ArgsOf(sender, x, y, target);
             fire(args);
         };
         break;
     case TControlEvent::FileDrop:
         static_cast<TBvDragDrop*>(control)->OnDrop = [fire](TObject* sender, TPoint& at,
                                                             TStrings* files) {
-            TControlEventArgs args;
-            args.Sender = sender;
-            args.X = at.X;
-            args.Y = at.Y;
+            TControlEventArgs args = ArgsOf(sender, at.X, at.Y);
             for (int i = 0; i < files->Count(); ++i)
                 args.Files.push_back((*files)[i]);
             fire(args);
@@ -233,8 +218,7 @@ void TForm1::Bind(TCommand command, TComponent* control, TControlEvent event,
         break;
     case TControlEvent::CloseQuery:
         static_cast<TCustomForm*>(control)->OnCloseQuery = [fire](TObject* sender, bool& canClose) {
-            TControlEventArgs args;
-            args.Sender = sender;
+            TControlEventArgs args = ArgsOf(sender);
             args.Accept = canClose;
             fire(args);
             canClose = args.Accept;
@@ -243,8 +227,7 @@ void TForm1::Bind(TCommand command, TComponent* control, TControlEvent event,
     case TControlEvent::Close:
         static_cast<TCustomForm*>(control)->OnClose = [fire](TObject* sender,
                                                              TCloseAction& action) {
-            TControlEventArgs args;
-            args.Sender = sender;
+            TControlEventArgs args = ArgsOf(sender);
             args.Action = action;
             fire(args);
             action = args.Action;

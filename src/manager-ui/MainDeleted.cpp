@@ -4,7 +4,8 @@
 
 void TForm1::CreateDeletedBox() {
     const int top = kGroupCaptionRoom;
-    BvGroupDeleted = MakeGroupBox("BvGroupDeleted", "Deleted", top + 200);
+    // The one box that may close, leaving every box of the column closed.
+    BvGroupDeleted = MakeGroupBox("BvGroupDeleted", "Deleted", top + 200, false);
     DeletedList = new TBvPlaylist(this);
     DeletedList->SetName("DeletedList");
     DeletedList->SetParent(BvGroupDeleted);

@@ -5,7 +5,7 @@
 
 namespace {
 
-// Red 255, green 255, blue 183.
+// A pale yellow, as tooltips are.
 constexpr TColor kHintColour = RGB(255, 255, 183);
 constexpr int kHintPadding = 6;
 constexpr int kCheckHeight = 20;

@@ -12,9 +12,8 @@
 // The window at start: it fits a screen of 1024 x 768 with room for a panel and a title bar.
 constexpr int kWindowWidth = 1000;
 constexpr int kWindowHeight = 680;
-// The column of group boxes and the room its vertical scroll bar may take.
+// The column of group boxes; its scroll bar, when it shows, narrows the boxes.
 constexpr int kColumnWidth = 280;
-constexpr int kScrollBarRoom = 0;
 constexpr int kSplitterWidth = 4;
 constexpr int kBoxPadding = 8;
 // Below a group box's caption bar, where its first control goes.
@@ -35,11 +34,6 @@ constexpr int kBarOffset = 3;
 inline constexpr std::array<std::string_view, 6> kSortCaptions = {
     "Sort by Artist",  "Sort by Title", "Sort by Album",
     "Sort by Bitrate", "Sort by Size",  "Sort by Length"};
-
-// A list view shows the manager's lines, its selection and its focused line. The focused line
-// is set first: setting it may select it (or, with Ctrl held, toggle it), and the manager's
-// selection is the one that holds.
-void ShowViewLines(TBvPlaylist* box, const TListView& view);
 
 // The window's text font.
 void UseWindowFont(TFont* font);
