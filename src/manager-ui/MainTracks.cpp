@@ -82,8 +82,13 @@ void TForm1::ListMouseDown(TControlEventArgs& args) {
 
 void TForm1::ListMouseMove(TControlEventArgs& args) {
     auto* box = dynamic_cast<TBvPlaylist*>(args.Sender);
-    if (!box || DragPressBox != box || !(args.Shift & ssLeft))
+    if (!box || DragPressBox != box)
         return;
+    // A move without the button: it went up since the press, which is no drag any more.
+    if (!(args.Shift & ssLeft)) {
+        DragPressBox = nullptr;
+        return;
+    }
     const TListView* view = box == BvPlaylist    ? &Manager->BvPlaylist
                             : box == MediaDBList ? &Manager->MediaDBList
                                                  : &Manager->DeletedList;
