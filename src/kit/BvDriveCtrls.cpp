@@ -149,7 +149,12 @@ void TBvDriveCombo::BuildList() {
 }
 
 void TBvDriveCombo::RefreshDrives() {
+    const char before = Drive();
     BuildList();
+    // A volume that came or went changed the drive shown: the owner hears of it as of a
+    // choice, so whatever follows the selector never names a drive that is not shown.
+    if (Drive() != before)
+        Change();
 }
 
 bool TBvDriveCombo::SetDrive(char letter) {

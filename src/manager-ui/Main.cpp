@@ -7,6 +7,7 @@
 #include "MainLayout.h"
 
 #include <exception>
+#include <tuple>
 
 TForm1* Form1 = nullptr;
 
@@ -32,11 +33,6 @@ TForm1::TForm1(TComponent* owner, TManagerPaths paths) : TForm(owner) {
         }
         Queue([this, line] { AddLogLine(line); });
     });
-    OnCreate = [this](TObject* sender) {
-        RunHandler("TForm1.FormCreate", [this, sender] { FormCreate(sender); });
-    };
-    OnCloseQuery = [this](TObject* sender, bool& canClose) { FormCloseQuery(sender, canClose); };
-    OnClose = [this](TObject* sender, TCloseAction& action) { FormClose(sender, action); };
 }
 
 TForm1::~TForm1() {
@@ -72,7 +68,7 @@ const std::array<std::string_view, 28>& TForm1::MessageStringNames() {
 
 // ---- Creation and closing -------------------------------------------------------------
 
-void TForm1::FormCreate(TObject*) {
+void TForm1::FormCreate(TControlEventArgs&) {
     Manager->FormCreate();
     // The translator writes the manager's own texts, so every command reads the translation.
     for (std::string_view name : MessageStringNames())
@@ -80,54 +76,70 @@ void TForm1::FormCreate(TObject*) {
     SyncAll();
 }
 
-void TForm1::FormCloseQuery(TObject*, bool& canClose) {
-    HandlerLog.push_back("FormCloseQuery");
-    canClose = Manager->FormCloseQuery();
+void TForm1::FormCloseQuery(TControlEventArgs& args) {
+    args.Accept = Manager->FormCloseQuery();
 }
 
-void TForm1::FormClose(TObject*, TCloseAction& action) {
-    HandlerLog.push_back("TForm1.FormClose");
+void TForm1::FormClose(TControlEventArgs& args) {
     if (closing_)
         return;
     closing_ = true;
     // Saves the settings and the library; a failure is shown once, naming the file, and the
     // window closes all the same.
     Manager->FormClose();
-    Timer1->SetEnabled(false);
     TransFlashTimer->SetEnabled(false);
     TimerBeforeShow->SetEnabled(false);
     TimerAfterShow->SetEnabled(false);
-    action = TCloseAction::caHide;
+    args.Action = TCloseAction::caHide;
     if (Application && Application->MainForm() == this)
         Application->Terminate();
 }
 
-void TForm1::Exit1Click() {
-    Close();
-}
+// ---- The window's own commands ----------------------------------------------------------
 
-void TForm1::Timer1Timer() {
-    // Qt's event loop handles every message as it comes; a pump from here would run handlers
-    // inside handlers that are still running.
-}
-
-void TForm1::bvGroupActionsExpanded() {
+void TForm1::bvGroupActionsExpanded(TControlEventArgs&) {
     Manager->bvGroupActionsExpanded();
     BvDriveCombo1->SetVisible(Manager->DriveComboVisible);
 }
 
-void TForm1::BvDriveCombo1Change() {
-    // The selector's letter is the phone drive.
-    if (const char letter = BvDriveCombo1->Drive())
-        Manager->Model.PhoneDrive = letter;
+void TForm1::bvGroupLogExpanded(TControlEventArgs&) {
+    // The box shows every child as it opens; "Stop" shows only while a run can be stopped.
+    btnCancel->SetVisible(Manager->IsBusy());
 }
 
-void TForm1::RunHandler(const std::string& name, const std::function<void()>& handler,
-                        const std::string& what) {
-    HandlerLog.push_back(name);
-    const std::string failed = "\"" + (what.empty() ? name : what) + "\" failed";
+void TForm1::BvDriveCombo1Change(TControlEventArgs&) {
+    // The only writer of the phone drive: the selector's letter, and none while it shows
+    // none, so a card command says so instead of working on a drive nobody chose. A run
+    // keeps the drive it took; the selector's choice is taken when the run ends.
+    if (!Manager->IsBusy())
+        Manager->Model.PhoneDrive = BvDriveCombo1->Drive();
+}
+
+void TForm1::Sortall1Click(TControlEventArgs&) {
+    Manager->Sortall1Click();
+    Sortall1->SetChecked(Manager->Sortall1Checked);
+}
+
+void TForm1::ParseiTunesDB1Click(TControlEventArgs&) {
+    Manager->ParseiTunesDB1Click();
+    if (ShowInspectorHook)
+        ShowInspectorHook();
+}
+
+void TForm1::BvSpeedItem1Click(TControlEventArgs&) {
+    if (ShowAboutHook)
+        ShowAboutHook();
+}
+
+// ---- Running a row of the command map -----------------------------------------------------
+
+void TForm1::RunHandler(const TCommandBinding& row, TControlEventArgs& args) {
+    const std::string failed = "\"" + row.What + "\" failed";
     try {
-        handler();
+        // What the lists show is what a command works on.
+        if (!row.Tracking)
+            ReadSelections();
+        row.Run(args);
     } catch (const Exception& e) {
         ShowWarning(failed + ":\r\n" + e.Message());
     } catch (const std::exception& e) {
@@ -136,7 +148,8 @@ void TForm1::RunHandler(const std::string& name, const std::function<void()>& ha
         ShowWarning(failed + ".");
     }
     // The manager's timers are state that any command may change.
-    FollowTimers();
+    if (!row.Tracking)
+        FollowTimers();
 }
 
 void TForm1::FollowTimers() {
@@ -214,17 +227,20 @@ void TForm1::SyncOptions() {
 }
 
 void TForm1::ReadSelections() {
-    auto read = [](TBvPlaylist* box, TListView& view) {
-        if (box->Items()->Count() != view.Count())
-            return;
-        view.Selected.clear();
+    const std::tuple<TBvPlaylist*, TListView*, uint64_t*> lists[] = {
+        {BvPlaylist, &Manager->BvPlaylist, &ShownTrackLines},
+        {MediaDBList, &Manager->MediaDBList, &ShownLibraryLines},
+        {DeletedList, &Manager->DeletedList, &ShownDeletedLines}};
+    for (auto [box, view, shown] : lists) {
+        // A list that does not hold the view's lines yet is shown them first: what it has
+        // chosen then is the view's own choice, never lines of an older fill read as new ones.
+        if (box->Items()->Count() != view->Count())
+            ShowListView(box, *view, *shown);
+        view->Selected.clear();
         // Ascending, so each line goes in at the end without a search.
         for (int line : box->SelectedLines())
-            view.Selected.insert(view.Selected.end(), line);
-        view.ItemIndex = box->ItemIndex();
-        view.TopIndex = box->TopIndex();
-    };
-    read(BvPlaylist, Manager->BvPlaylist);
-    read(MediaDBList, Manager->MediaDBList);
-    read(DeletedList, Manager->DeletedList);
+            view->Selected.insert(view->Selected.end(), line);
+        view->ItemIndex = box->ItemIndex();
+        view->TopIndex = box->TopIndex();
+    }
 }

@@ -5,11 +5,11 @@
 //
 // Members are grouped by the source file that fills them, so that each concern has its own
 // file:
-//   Main.cpp            construction, creation and closing, Reset, failures of handlers,
+//   Main.cpp            construction, creation and closing, running a row of the command map,
 //                       following the manager's view notices
 //   MainLayout.cpp      creating and placing the controls, menus and speed bar
 //   MainCommands.cpp    the command map: one table of every menu item, speed item, button,
-//                       key and timer and the handler it runs
+//                       key, timer and control event and the command it runs, and its binder
 //   MainUi.cpp          the TManagerUi answers
 //   MainPictures.cpp    the pictures of the menus, speed bar and buttons
 //   MainTracks.cpp, MainPlaylists.cpp, MainTags.cpp, MainLibrary.cpp, MainDeleted.cpp,
@@ -34,6 +34,7 @@
 #include "Forms.h"
 #include "Menus.h"
 #include "StdCtrls.h"
+#include "TrackCommands.h"
 #include "TrackManager.h"
 
 #include <array>
@@ -42,21 +43,60 @@
 #include <string>
 #include <vector>
 
-// One line of the command map: a control's event and the handler it runs. Exactly one of
-// the control pointers is set (a menu item, a speed item, a button or a timer); Key bindings
-// name the control that takes the key and the key with its shift state.
+// What a control does that a row of the command map binds.
+enum class TControlEvent {
+    Click,
+    DblClick,
+    Change,
+    Popup,
+    Expanded,
+    Collapsed,
+    Timer,
+    KeyDown,
+    KeyPress,
+    MouseDown,
+    MouseMove,
+    MouseEnter,
+    MouseLeave,
+    DragOver,
+    DragDrop,
+    StartDrag,
+    EndDrag,
+    FileDrop,
+    Create,
+    CloseQuery,
+    Close
+};
+
+// The values an event brings, for the commands that read them; what a command may change (the
+// key, whether a drag may drop, whether the window may close and how) goes back to the event.
+struct TControlEventArgs {
+    TObject* Sender = nullptr;
+    TObject* Source = nullptr; // what is dragged; the target where a drag ended
+    TMouseButton Button = TMouseButton::mbLeft;
+    TShiftState Shift = 0;
+    int X = 0;
+    int Y = 0;
+    uint16_t Key = 0;
+    char16_t Char = 0;
+    bool Accept = false; // a drop may land; the window may close
+    TCloseAction Action = TCloseAction::caHide;
+    std::vector<std::string> Files;
+};
+
+// One row of the command map: a control's event and the command it runs.
 struct TCommandBinding {
     enum TKind { MenuItem, SpeedItem, Button, Key, Timer, Event };
-    TKind Kind = MenuItem;
-    std::string Handler; // the handler's name, as the program calls it
-    std::string What;    // what the user sees: the caption path or the key
-    TMenuItem* Item = nullptr;
-    TBvSpeedItem* Speed = nullptr;
-    TControl* Control = nullptr;
-    TTimer* TimerComponent = nullptr;
-    uint16_t KeyCode = 0;
-    TShiftState KeyShift = 0;
-    std::function<void()> Run;
+    TCommand Command = TCommand::FormCreate;
+    TKind Kind = Event;
+    TControlEvent On = TControlEvent::Click; // the control's event
+    // The menu item, speed item, control, timer, drop target or the window itself.
+    TComponent* Control = nullptr;
+    std::string What; // what the user sees: the caption path, the key, the event
+    // The mouse and a drag passing over run as they come, often: without the reading of the
+    // selections and the settling of the timers that a command has.
+    bool Tracking = false;
+    std::function<void(TControlEventArgs&)> Run;
 };
 
 class TForm1 : public TForm, public TManagerUi {
@@ -137,11 +177,10 @@ public:
     TScrollBox* ScrollBox1 = nullptr;
     TBvSplitter* BvSplitter1 = nullptr;
 
-    TImageList* ImageListMenu = nullptr;    // 16 x 16, menus
-    TImageList* ImageListBar = nullptr;     // 32 x 32, speed bar
-    TImageList* ImageListButtons = nullptr; // 16 x 16, image buttons and playlist box
-    // 16 x 16, the menu pictures laid over the selection band, for a selected item of the
-    // context menus.
+    TImageList* ImageListMenu = nullptr;    // the menus'
+    TImageList* ImageListBar = nullptr;     // the speed bar's
+    TImageList* ImageListButtons = nullptr; // the image buttons' and the playlist box's
+    // The menu pictures laid over the selection band, for a selected item of the context menus.
     TImageList* ToolbarImages = nullptr;
     TBvTranslator* BvTranslator1 = nullptr;
     TBvTranslatorStrings* Variables = nullptr;
@@ -150,7 +189,6 @@ public:
     TBvOpenDialog* BvOpenDialog2 = nullptr;
     TBvSaveDialog* BvSaveDialog1 = nullptr;
     TBvSelectDirectory* BvSelectDirectory1 = nullptr;
-    TTimer* Timer1 = nullptr;
 
     // ---- Actions (MainLayout.cpp) ----------------------------------------------------
     TBvgGroupBox* bvGroupActions = nullptr;
@@ -197,19 +235,12 @@ public:
     TMenuItem* Sort3 = nullptr;
     std::array<TMenuItem*, 6> TrackListMenuSortItems{};
     // Shows the manager's view in a list box: its lines, then the same selection, focus and
-    // top line, and dragging allowed only while it has lines.
-    // `shown` is the rebuild count of the lines the box holds: lines not rebuilt since are not
-    // handed to the box again, only the selection and focus.
-    // The window's font in the text colour: a control in a group box would otherwise take the
-    // box's white bold caption font.
-    static void UseBoxFont(TFont* font);
+    // top line. `shown` is the rebuild count of the lines the box holds: lines not rebuilt
+    // since are not handed to the box again, only the selection and focus.
     static void ShowListView(TBvPlaylist* box, const TListView& view, uint64_t& shown);
     uint64_t ShownTrackLines = UINT64_MAX;
     uint64_t ShownLibraryLines = UINT64_MAX;
     uint64_t ShownDeletedLines = UINT64_MAX;
-    // The events of the boxes' own controls (mouse, drags, double-clicks, the hint's timers
-    // and check box), added to the command map.
-    void BindBoxes();
     // A press on a list that may become a drag: the box and where the button went down.
     TBvPlaylist* DragPressBox = nullptr;
     TPoint DragPressAt;
@@ -290,23 +321,12 @@ public:
     // ---- The command map (MainCommands.cpp) ------------------------------------------
     // Every binding of the window, built once the controls exist; a test walks it.
     const std::vector<TCommandBinding>& Commands() const { return commands_; }
-    // The bindings that run a handler, by its name (empty when none does).
-    std::vector<const TCommandBinding*> BindingsOf(const std::string& handler) const;
-    // Every handler run so far, by name, in order; tests read it.
-    std::vector<std::string> HandlerLog;
-
-    // ---- Handlers of the window itself (Main.cpp) ------------------------------------
-    void FormCreate(TObject* sender);
-    void FormCloseQuery(TObject* sender, bool& canClose);
-    void FormClose(TObject* sender, TCloseAction& action);
-    void Exit1Click();
-    void Timer1Timer();
-    void bvGroupActionsExpanded();
-    void BvDriveCombo1Change();
-    // Runs a handler: a failure reaches the user as one message box naming what failed (what
-    // the user did, else the handler), and the event loop goes on.
-    void RunHandler(const std::string& name, const std::function<void()>& handler,
-                    const std::string& what = {});
+    // The rows that run a command (none when nothing does).
+    std::vector<const TCommandBinding*> BindingsOf(TCommand command) const;
+    // Runs a row as its event does. A command first hands the manager what the lists hold
+    // (ReadSelections), and a failure reaches the user as one message box naming what the
+    // user did; the event loop goes on and the timers follow the manager's.
+    void RunHandler(const TCommandBinding& row, TControlEventArgs& args);
 
     // The window follows the manager: the views it names are shown again.
     void SyncView(TViewId view);
@@ -342,7 +362,9 @@ private:
     void CreateSpeedBar();
     void CreateColumn();
     void CreateActionsBox();
-    TBvgGroupBox* MakeGroupBox(const std::string& name, const std::string& caption, int fullHeight);
+    // A box of the column; `keepsOneOpen` boxes leave one box of the column open.
+    TBvgGroupBox* MakeGroupBox(const std::string& name, const std::string& caption, int fullHeight,
+                               bool keepsOneOpen = true);
     TMenuItem* AddItem(TMenuItem* parent, const std::string& name, const std::string& caption,
                        TShortCut shortCut = 0, int image = -1);
     TBvImgBtn* MakeImageButton(TWinControl* parent, const std::string& name,
@@ -373,16 +395,49 @@ private:
     void SyncOptions();
     void SyncProgress(TProgressBarId bar, int position, int max);
     void AddLogLine(const std::string& line);
-    // MainCommands.cpp
+    // MainCommands.cpp: the table, and the one binder that wires a row to its control's event.
     void BuildCommandMap();
-    void Bind(TCommandBinding binding);
-    void BindMenu(TMenuItem* item, const std::string& handler, std::function<void()> run);
-    void BindSpeed(TBvSpeedItem* item, const std::string& handler, std::function<void()> run);
-    void BindButton(TControl* button, const std::string& handler, std::function<void()> run);
-    void BindTimer(TTimer* timer, const std::string& handler, std::function<void()> run);
-    void BindEvent(TControl* control, const std::string& what, const std::string& handler,
-                   std::function<void()> run);
-    void TrackViewKeyDown(uint16_t& key, TShiftState shift);
+    void Bind(TCommand command, TComponent* control, TControlEvent event,
+              std::function<void(TControlEventArgs&)> run, std::string what = {});
+    // The window's own commands, each run by its rows. Main.cpp:
+    void FormCreate(TControlEventArgs& args);
+    void FormCloseQuery(TControlEventArgs& args);
+    void FormClose(TControlEventArgs& args);
+    void bvGroupActionsExpanded(TControlEventArgs& args);
+    void bvGroupLogExpanded(TControlEventArgs& args);
+    void BvDriveCombo1Change(TControlEventArgs& args);
+    void Sortall1Click(TControlEventArgs& args);
+    void ParseiTunesDB1Click(TControlEventArgs& args);
+    void BvSpeedItem1Click(TControlEventArgs& args);
+    // MainTracks.cpp: keys, and a press that becomes a drag out of a list.
+    void BvPlaylistGLKeyDown(TControlEventArgs& args);
+    void ListMouseDown(TControlEventArgs& args);
+    void ListMouseMove(TControlEventArgs& args);
+    void ListStartDrag(TControlEventArgs& args);
+    void ListEndDrag(TControlEventArgs& args);
+    // MainPlaylists.cpp: the track view's menu and the drops.
+    void TrackListMenuPopup(TControlEventArgs& args);
+    void CopyToPlayListPopup1Click(TControlEventArgs& args);
+    void ListBoxPlayListsDragOver(TControlEventArgs& args);
+    void ListBoxPlayListsDragDrop(TControlEventArgs& args);
+    void BvPlaylistADragOver(TControlEventArgs& args);
+    void BvPlaylistGLDragDrop(TControlEventArgs& args);
+    // What a drag carries, by the list it left.
+    TDragSource DragSourceOf(TObject* source) const;
+    // MainLibrary.cpp
+    void MediaDBListKeyDown(TControlEventArgs& args);
+    void MediaDBListKeyPress(TControlEventArgs& args);
+    void MediaDBListDragOver(TControlEventArgs& args);
+    // MainTags.cpp
+    void bvGroupBoxTagsExpanded(TControlEventArgs& args);
+    // MainHints.cpp
+    void BvPlaylistGLMouseMove(TControlEventArgs& args);
+    void BvPlaylistMouseEnter(TControlEventArgs& args);
+    void BvPlaylistMouseLeave(TControlEventArgs& args);
+    void PanelHintMouseEnter(TControlEventArgs& args);
+    void PanelHintMouseLeave(TControlEventArgs& args);
+    void PanelHintMouseMove(TControlEventArgs& args);
+    void cbInfoHintsClick(TControlEventArgs& args);
 
     std::vector<TCommandBinding> commands_;
     // MainCard.cpp

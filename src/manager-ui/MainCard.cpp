@@ -56,7 +56,6 @@ void TForm1::CreateLogBox() {
     LogTimer->SetName("LogTimer");
     LogTimer->SetEnabled(false);
     LogTimer->SetInterval(kLogInterval);
-    LogTimer->SetOnTimer([this](TObject*) { FlushLog(); });
 
     Manager->RunSink = [this](TTrackManager::TRunKind run, bool running) {
         RunChanged(run, running);
@@ -100,6 +99,9 @@ void TForm1::RunChanged(TTrackManager::TRunKind run, bool running) {
             bvGroupLog->Collapse(false);
     } else {
         FlushLog();
+        // What the selector came to show while the run went is the phone drive now.
+        if (BvDriveCombo1->OnChange)
+            BvDriveCombo1->OnChange(BvDriveCombo1);
         if ((run == TRunKind::Read || run == TRunKind::Scan) && bvGroupPlaylists->Collapsed())
             bvGroupPlaylists->Collapse(false);
         // The card's free space changed.
@@ -120,14 +122,14 @@ void TForm1::SyncCardState() {
         btnCancel->SetVisible(busy);
     if (heldGreyed_ != busy) {
         heldGreyed_ = busy;
-        for (std::string_view handler : TTrackManager::CommandsHeldWhileBusy())
-            for (const TCommandBinding* b : BindingsOf(std::string(handler))) {
-                if (b->Item)
-                    b->Item->SetEnabled(!busy);
-                else if (b->Speed)
-                    b->Speed->SetEnabled(!busy);
-                else if (b->Kind == TCommandBinding::Button && b->Control)
-                    b->Control->SetEnabled(!busy);
+        for (TCommand command : TTrackManager::CommandsHeldWhileBusy())
+            for (const TCommandBinding* b : BindingsOf(command)) {
+                if (b->Kind == TCommandBinding::MenuItem)
+                    static_cast<TMenuItem*>(b->Control)->SetEnabled(!busy);
+                else if (b->Kind == TCommandBinding::SpeedItem)
+                    static_cast<TBvSpeedItem*>(b->Control)->SetEnabled(!busy);
+                else if (b->Kind == TCommandBinding::Button)
+                    static_cast<TControl*>(b->Control)->SetEnabled(!busy);
             }
     }
     // The detection timer as the manager switched it: off for an update, on after Stop and
@@ -137,10 +139,6 @@ void TForm1::SyncCardState() {
         TransFlashTimer->SetInterval(interval);
     if (TransFlashTimer->Enabled() != m.TransFlashTimer.Enabled)
         TransFlashTimer->SetEnabled(m.TransFlashTimer.Enabled);
-    // The phone drive is the selector's, and none when it shows none: a card command then
-    // says so instead of working on a drive nobody chose. A run keeps the drive it took.
-    if (!busy)
-        m.Model.PhoneDrive = BvDriveCombo1->Drive();
 }
 
 bool TForm1::AskYesNo(const std::string& text) {

@@ -1,431 +1,514 @@
 // The command map: every menu item, speed-bar item, button, key, timer and control event of the
-// main window and the handler it runs, in one table. Each binding runs through RunHandler, so a
-// failure is one message box naming the handler, and the window reads the controls' selections
-// into the manager before any command looks at them.
+// main window and the command it runs, in one table, and the one binder that wires a row to its
+// control. Nothing else in the window sets a control's event.
 #include "Main.h"
 
 #include "MainLayout.h"
 
-#include <cstdlib>
-#include <memory>
 #include <utility>
 
 namespace {
 
-TDragSource SourceOf(TObject* source, const TForm1& w) {
-    TObject* control = source;
-    if (auto* drag = dynamic_cast<TDragControlObject*>(source))
-        control = drag->Control;
-    if (control == w.BvPlaylist)
-        return TDragSource::TrackView;
-    if (control == w.ListBoxPlayLists)
-        return TDragSource::PlaylistBox;
-    if (control == w.MediaDBList)
-        return TDragSource::MediaDBList;
-    if (control == w.DeletedList)
-        return TDragSource::DeletedList;
-    return control ? TDragSource::Other : TDragSource::None;
+// What a row is, for the people and tests that read the table.
+TCommandBinding::TKind KindOf(const TComponent* control, TControlEvent event) {
+    if (dynamic_cast<const TMenuItem*>(control))
+        return TCommandBinding::MenuItem;
+    if (dynamic_cast<const TBvSpeedItem*>(control))
+        return TCommandBinding::SpeedItem;
+    if (dynamic_cast<const TTimer*>(control))
+        return TCommandBinding::Timer;
+    if (event == TControlEvent::KeyDown || event == TControlEvent::KeyPress)
+        return TCommandBinding::Key;
+    if (event == TControlEvent::Click && dynamic_cast<const TButtonControl*>(control))
+        return TCommandBinding::Button;
+    if (event == TControlEvent::Click && dynamic_cast<const TBvCustomButton*>(control))
+        return TCommandBinding::Button;
+    return TCommandBinding::Event;
+}
+
+// What the user sees of the row: the caption path of a menu item, a button's caption, the
+// timer's name; the rows of other events say it themselves.
+std::string WhatOf(const TComponent* control, TCommandBinding::TKind kind) {
+    switch (kind) {
+    case TCommandBinding::MenuItem: {
+        std::string what;
+        for (auto* i = static_cast<const TMenuItem*>(control); i && !i->Caption().empty();
+             i = i->Parent())
+            what = StripAccelerators(i->Caption()) + (what.empty() ? "" : " > " + what);
+        return what;
+    }
+    case TCommandBinding::SpeedItem:
+        return static_cast<const TBvSpeedItem*>(control)->Caption();
+    case TCommandBinding::Button:
+        return static_cast<const TControl*>(control)->Caption();
+    case TCommandBinding::Timer:
+        return "timer " + control->Name();
+    default:
+        return control->Name();
+    }
+}
+
+// The control's events that take the mouse's coming and going; the kit's controls have them
+// from their message layer.
+TNotifyEvent* EnterLeaveEvent(TComponent* control, bool enter) {
+    if (auto* list = dynamic_cast<TBvExCustomListBox*>(control))
+        return enter ? &list->OnMouseEnter : &list->OnMouseLeave;
+    if (auto* panel = dynamic_cast<TBvCustomPanel*>(control))
+        return enter ? &panel->OnMouseEnter : &panel->OnMouseLeave;
+    return nullptr;
+}
+
+TNotifyEvent* ChangeEvent(TComponent* control) {
+    if (auto* edit = dynamic_cast<TCustomEdit*>(control))
+        return &edit->OnChange;
+    if (auto* combo = dynamic_cast<TCustomComboBox*>(control))
+        return &combo->OnChange;
+    return nullptr;
+}
+
+// The values most events bring: who sent it, where, and what a drag carries.
+TControlEventArgs ArgsOf(TObject* sender, int x = 0, int y = 0, TObject* source = nullptr) {
+    TControlEventArgs args;
+    args.Sender = sender;
+    args.X = x;
+    args.Y = y;
+    args.Source = source;
+    return args;
 }
 
 } // namespace
 
-std::vector<const TCommandBinding*> TForm1::BindingsOf(const std::string& handler) const {
+std::vector<const TCommandBinding*> TForm1::BindingsOf(TCommand command) const {
     std::vector<const TCommandBinding*> found;
     for (const TCommandBinding& b : commands_)
-        if (b.Handler == handler)
+        if (b.Command == command)
             found.push_back(&b);
     return found;
 }
 
-void TForm1::Bind(TCommandBinding binding) {
-    commands_.push_back(std::move(binding));
-}
-
-void TForm1::BindMenu(TMenuItem* item, const std::string& handler, std::function<void()> run) {
-    TCommandBinding b;
-    b.Kind = TCommandBinding::MenuItem;
-    b.Handler = handler;
-    b.Item = item;
-    for (TMenuItem* i = item; i && !i->Caption().empty(); i = i->Parent())
-        b.What = StripAccelerators(i->Caption()) + (b.What.empty() ? "" : " > " + b.What);
-    b.Run = run;
-    item->OnClick = [this, handler, run, what = b.What](TObject*) {
-        RunHandler(handler, run, what);
+void TForm1::Bind(TCommand command, TComponent* control, TControlEvent event,
+                  std::function<void(TControlEventArgs&)> run, std::string what) {
+    TCommandBinding row;
+    row.Command = command;
+    row.Control = control;
+    row.On = event;
+    row.Kind = KindOf(control, event);
+    row.What = what.empty() ? WhatOf(control, row.Kind) : std::move(what);
+    row.Run = std::move(run);
+    // The mouse and a drag passing over run often: they are followed as they come, without
+    // reading the selections or settling the timers that a command needs.
+    row.Tracking = event == TControlEvent::MouseDown || event == TControlEvent::MouseMove ||
+                   event == TControlEvent::MouseEnter || event == TControlEvent::MouseLeave ||
+                   event == TControlEvent::DragOver || event == TControlEvent::EndDrag ||
+                   event == TControlEvent::CloseQuery || event == TControlEvent::Close ||
+                   command == TCommand::LogTimerTimer;
+    const size_t index = commands_.size();
+    commands_.push_back(std::move(row));
+    // The event runs the row where it stands in the table, which only grows while it is built.
+    auto fire = [this, index](TControlEventArgs& args) { RunHandler(commands_[index], args); };
+    auto notify = [fire](TObject* sender) {
+        TControlEventArgs args = ArgsOf(sender);
+        fire(args);
     };
-    Bind(std::move(b));
-}
 
-void TForm1::BindSpeed(TBvSpeedItem* item, const std::string& handler, std::function<void()> run) {
-    TCommandBinding b;
-    b.Kind = TCommandBinding::SpeedItem;
-    b.Handler = handler;
-    b.Speed = item;
-    b.What = item->Caption();
-    b.Run = run;
-    item->SetOnClick(
-        [this, handler, run, what = b.What](TObject*) { RunHandler(handler, run, what); });
-    Bind(std::move(b));
-}
-
-void TForm1::BindButton(TControl* button, const std::string& handler, std::function<void()> run) {
-    TCommandBinding b;
-    b.Kind = TCommandBinding::Button;
-    b.Handler = handler;
-    b.Control = button;
-    b.What = button->Caption();
-    b.Run = run;
-    button->OnClick = [this, handler, run, what = b.What](TObject*) {
-        RunHandler(handler, run, what);
-    };
-    Bind(std::move(b));
-}
-
-void TForm1::BindTimer(TTimer* timer, const std::string& handler, std::function<void()> run) {
-    TCommandBinding b;
-    b.Kind = TCommandBinding::Timer;
-    b.Handler = handler;
-    b.TimerComponent = timer;
-    b.What = "timer " + timer->Name();
-    b.Run = run;
-    timer->SetOnTimer([this, handler, run](TObject*) { RunHandler(handler, run); });
-    Bind(std::move(b));
-}
-
-void TForm1::BindEvent(TControl* control, const std::string& what, const std::string& handler,
-                       std::function<void()> run) {
-    TCommandBinding b;
-    b.Kind = TCommandBinding::Event;
-    b.Handler = handler;
-    b.Control = control;
-    b.What = what;
-    b.Run = std::move(run);
-    Bind(std::move(b));
+    auto* asControl = dynamic_cast<TControl*>(control);
+    auto* asWindowed = dynamic_cast<TWinControl*>(control);
+    switch (event) {
+    case TControlEvent::Click:
+        if (auto* item = dynamic_cast<TMenuItem*>(control))
+            item->OnClick = notify;
+        else if (auto* speed = dynamic_cast<TBvSpeedItem*>(control))
+            speed->SetOnClick(notify);
+        else
+            asControl->OnClick = notify;
+        break;
+    case TControlEvent::DblClick:
+        asControl->OnDblClick = notify;
+        break;
+    case TControlEvent::Change:
+        *ChangeEvent(control) = notify;
+        break;
+    case TControlEvent::Popup:
+        static_cast<TPopupMenu*>(control)->OnPopup = notify;
+        break;
+    case TControlEvent::Expanded:
+        static_cast<TBvgGroupBox*>(control)->OnExpanded = notify;
+        break;
+    case TControlEvent::Collapsed:
+        static_cast<TBvgGroupBox*>(control)->OnCollapsed = notify;
+        break;
+    case TControlEvent::Timer:
+        static_cast<TTimer*>(control)->SetOnTimer(notify);
+        break;
+    case TControlEvent::KeyDown:
+        asWindowed->OnKeyDown = [fire](TObject* sender, uint16_t& key, TShiftState shift) {
+            TControlEventArgs args = ArgsOf(sender);
+            args.Key = key;
+            args.Shift = shift;
+            fire(args);
+            key = args.Key;
+        };
+        break;
+    case TControlEvent::KeyPress:
+        asWindowed->OnKeyPress = [fire](TObject* sender, char16_t& key) {
+            TControlEventArgs args = ArgsOf(sender);
+            args.Char = key;
+            fire(args);
+            key = args.Char;
+        };
+        break;
+    case TControlEvent::MouseDown:
+        asControl->OnMouseDown = [fire](TObject* sender, TMouseButton button, TShiftState shift,
+                                        int x, int y) {
+            TControlEventArgs args = ArgsOf(sender, x, y);
+            args.Button = button;
+            args.Shift = shift;
+            fire(args);
+        };
+        break;
+    case TControlEvent::MouseMove:
+        asControl->OnMouseMove = [fire](TObject* sender, TShiftState shift, int x, int y) {
+            TControlEventArgs args = ArgsOf(sender, x, y);
+            args.Shift = shift;
+            fire(args);
+        };
+        break;
+    case TControlEvent::MouseEnter:
+    case TControlEvent::MouseLeave:
+        *EnterLeaveEvent(control, event == TControlEvent::MouseEnter) = notify;
+        break;
+    case TControlEvent::DragOver:
+        asControl->OnDragOver = [fire](TObject* sender, TObject* source, int x, int y, TDragState,
+                                       bool& accept) {
+            TControlEventArgs args = ArgsOf(sender, x, y, source);
+            args.Accept = accept;
+            fire(args);
+            accept = args.Accept;
+        };
+        break;
+    case TControlEvent::DragDrop:
+        asControl->OnDragDrop = [fire](TObject* sender, TObject* source, int x, int y) {
+            TControlEventArgs args = ArgsOf(sender, x, y, source);
+            fire(args);
+        };
+        break;
+    case TControlEvent::StartDrag:
+        asControl->OnStartDrag = [fire](TObject* sender, TDragObject*&) {
+            TControlEventArgs args = ArgsOf(sender);
+            fire(args);
+        };
+        break;
+    case TControlEvent::EndDrag:
+        asControl->OnEndDrag = [fire](TObject* sender, TObject* target, int x, int y) {
+            TControlEventArgs args = ArgsOf(sender, x, y, target);
+            fire(args);
+        };
+        break;
+    case TControlEvent::FileDrop:
+        static_cast<TBvDragDrop*>(control)->OnDrop = [fire](TObject* sender, TPoint& at,
+                                                            TStrings* files) {
+            TControlEventArgs args = ArgsOf(sender, at.X, at.Y);
+            for (int i = 0; i < files->Count(); ++i)
+                args.Files.push_back((*files)[i]);
+            fire(args);
+        };
+        break;
+    case TControlEvent::Create:
+        static_cast<TCustomForm*>(control)->OnCreate = notify;
+        break;
+    case TControlEvent::CloseQuery:
+        static_cast<TCustomForm*>(control)->OnCloseQuery = [fire](TObject* sender, bool& canClose) {
+            TControlEventArgs args = ArgsOf(sender);
+            args.Accept = canClose;
+            fire(args);
+            canClose = args.Accept;
+        };
+        break;
+    case TControlEvent::Close:
+        static_cast<TCustomForm*>(control)->OnClose = [fire](TObject* sender,
+                                                             TCloseAction& action) {
+            TControlEventArgs args = ArgsOf(sender);
+            args.Action = action;
+            fire(args);
+            action = args.Action;
+        };
+        break;
+    }
 }
 
 void TForm1::BuildCommandMap() {
-    TTrackManager& m = *Manager;
-    // A manager command, run after the controls' selections were read into the manager.
+    using E = TControlEvent;
+    using C = TCommand;
+    using A = TControlEventArgs;
+    // A command of the manager that takes nothing from the event.
     auto cmd = [this](void (TTrackManager::*command)()) {
-        return [this, command] {
-            ReadSelections();
-            (Manager.get()->*command)();
-        };
+        return [this, command](A&) { (Manager.get()->*command)(); };
     };
-    auto nothing = [] {};
+    // A command of the window itself.
+    auto own = [this](void (TForm1::*handler)(A&)) {
+        return [this, handler](A& args) { (this->*handler)(args); };
+    };
+    auto nothing = [](A&) {};
+
+    // ---- The window ----
+    Bind(C::FormCreate, this, E::Create, own(&TForm1::FormCreate), "opening the window");
+    Bind(C::FormCloseQuery, this, E::CloseQuery, own(&TForm1::FormCloseQuery),
+         "closing the window");
+    Bind(C::FormClose, this, E::Close, own(&TForm1::FormClose), "closing the window");
 
     // ---- File ----
-    BindMenu(Opentracklist1, "btnOpenPlsClick", nothing);
-    BindMenu(Savetracklist1, "btnSavePlsClick", nothing);
-    BindMenu(Options1, "btnOptionsClick", cmd(&TTrackManager::btnOptionsClick));
-    BindMenu(Exit1, "Exit1Click", [this] { Exit1Click(); });
+    Bind(C::btnOpenPlsClick, Opentracklist1, E::Click, nothing);
+    Bind(C::btnSavePlsClick, Savetracklist1, E::Click, nothing);
+    Bind(C::btnOptionsClick, Options1, E::Click, cmd(&TTrackManager::btnOptionsClick));
+    Bind(C::Exit1Click, Exit1, E::Click, cmd(&TTrackManager::Exit1Click));
 
     // ---- Mobile phone ----
-    BindMenu(Scanmobile1, "btnScanClick", cmd(&TTrackManager::btnScanClick));
-    BindMenu(Updatemobile1, "btnUpdateMobileClick", cmd(&TTrackManager::btnUpdateMobileClick));
-    BindMenu(Scanmobileforfiles2, "btnScanMobileClick", cmd(&TTrackManager::btnScanMobileClick));
-    BindMenu(ReadiTunesDB1, "ReadiTuneDB1Click", cmd(&TTrackManager::ReadiTuneDB1Click));
-    BindMenu(DeletephoneDB1, "DeletephoneDB1Click", cmd(&TTrackManager::DeletephoneDB1Click));
+    Bind(C::btnScanClick, Scanmobile1, E::Click, cmd(&TTrackManager::btnScanClick));
+    Bind(C::btnUpdateMobileClick, Updatemobile1, E::Click,
+         cmd(&TTrackManager::btnUpdateMobileClick));
+    Bind(C::btnScanMobileClick, Scanmobileforfiles2, E::Click,
+         cmd(&TTrackManager::btnScanMobileClick));
+    Bind(C::ReadiTuneDB1Click, ReadiTunesDB1, E::Click, cmd(&TTrackManager::ReadiTuneDB1Click));
+    Bind(C::DeletephoneDB1Click, DeletephoneDB1, E::Click,
+         cmd(&TTrackManager::DeletephoneDB1Click));
 
     // ---- Tracklist ----
-    BindMenu(Addfiles2, "btnAddFileClick", cmd(&TTrackManager::btnAddFileClick));
-    BindMenu(Adddirectory2, "btnAddDIRClick", cmd(&TTrackManager::btnAddDIRClick));
-    BindMenu(Checkforbadfiles1, "Checkforbadfiles1Click",
-             cmd(&TTrackManager::Checkforbadfiles1Click));
-    BindMenu(Removeselected1, "btnRemoveClick", cmd(&TTrackManager::btnRemoveClick));
-    BindMenu(Selectall1, "Selectall1Click", cmd(&TTrackManager::Selectall1Click));
-    BindMenu(Inverseselection1, "Inverseselection1Click",
-             cmd(&TTrackManager::Inverseselection1Click));
-    BindMenu(Selectnone1, "Selectnone1Click", cmd(&TTrackManager::Selectnone1Click));
-    for (auto [item, handler, command] :
-         {std::tuple{Newplaylist1, "mbNewPlstClick", &TTrackManager::mbNewPlstClick},
-          std::tuple{Renameplaylist1, "Renameplaylist1Click", &TTrackManager::Renameplaylist1Click},
-          std::tuple{Deleteplaylist1, "Deleteplaylist1Click", &TTrackManager::Deleteplaylist1Click},
-          std::tuple{Clearplaylists2, "Clearplaylists2Click", &TTrackManager::Clearplaylists2Click},
-          std::tuple{Newplaylist2, "mbNewPlstClick", &TTrackManager::mbNewPlstClick},
-          std::tuple{Renameplaylist2, "Renameplaylist1Click", &TTrackManager::Renameplaylist1Click},
-          std::tuple{Deleteplaylist2, "Deleteplaylist1Click",
+    Bind(C::btnAddFileClick, Addfiles2, E::Click, cmd(&TTrackManager::btnAddFileClick));
+    Bind(C::btnAddDIRClick, Adddirectory2, E::Click, cmd(&TTrackManager::btnAddDIRClick));
+    Bind(C::Checkforbadfiles1Click, Checkforbadfiles1, E::Click,
+         cmd(&TTrackManager::Checkforbadfiles1Click));
+    Bind(C::btnRemoveClick, Removeselected1, E::Click, cmd(&TTrackManager::btnRemoveClick));
+    Bind(C::Selectall1Click, Selectall1, E::Click, cmd(&TTrackManager::Selectall1Click));
+    Bind(C::Inverseselection1Click, Inverseselection1, E::Click,
+         cmd(&TTrackManager::Inverseselection1Click));
+    Bind(C::Selectnone1Click, Selectnone1, E::Click, cmd(&TTrackManager::Selectnone1Click));
+    // Both Playlist menus: the Tracklist menu's and the playlist box's.
+    for (auto [item, command, handler] :
+         {std::tuple{Newplaylist1, C::mbNewPlstClick, &TTrackManager::mbNewPlstClick},
+          std::tuple{Renameplaylist1, C::Renameplaylist1Click,
+                     &TTrackManager::Renameplaylist1Click},
+          std::tuple{Deleteplaylist1, C::Deleteplaylist1Click,
+                     &TTrackManager::Deleteplaylist1Click},
+          std::tuple{Clearplaylists2, C::Clearplaylists2Click,
+                     &TTrackManager::Clearplaylists2Click},
+          std::tuple{Newplaylist2, C::mbNewPlstClick, &TTrackManager::mbNewPlstClick},
+          std::tuple{Renameplaylist2, C::Renameplaylist1Click,
+                     &TTrackManager::Renameplaylist1Click},
+          std::tuple{Deleteplaylist2, C::Deleteplaylist1Click,
                      &TTrackManager::Deleteplaylist1Click}})
-        BindMenu(item, handler, cmd(command));
+        Bind(command, item, E::Click, cmd(handler));
 
-    using TSort = std::pair<const char*, void (TTrackManager::*)()>;
+    // ---- Sort, in the four Sort menus ----
+    using TSort = std::pair<TCommand, void (TTrackManager::*)()>;
     const std::array<TSort, 6> trackSorts = {
-        TSort{"SortbyArtist1Click", &TTrackManager::SortbyArtist1Click},
-        TSort{"SortbyTitle1Click", &TTrackManager::SortbyTitle1Click},
-        TSort{"SortbyAlbum1Click", &TTrackManager::SortbyAlbum1Click},
-        TSort{"SortbyBitrate1Click", &TTrackManager::SortbyBitrate1Click},
-        TSort{"SortbySize1Click", &TTrackManager::SortbySize1Click},
-        TSort{"Sortbylength1Click", &TTrackManager::Sortbylength1Click}};
+        TSort{C::SortbyArtist1Click, &TTrackManager::SortbyArtist1Click},
+        TSort{C::SortbyTitle1Click, &TTrackManager::SortbyTitle1Click},
+        TSort{C::SortbyAlbum1Click, &TTrackManager::SortbyAlbum1Click},
+        TSort{C::SortbyBitrate1Click, &TTrackManager::SortbyBitrate1Click},
+        TSort{C::SortbySize1Click, &TTrackManager::SortbySize1Click},
+        TSort{C::Sortbylength1Click, &TTrackManager::Sortbylength1Click}};
     const std::array<TSort, 6> librarySorts = {
-        TSort{"SortbyArtist3Click", &TTrackManager::SortbyArtist3Click},
-        TSort{"SortbyTitle2Click", &TTrackManager::SortbyTitle2Click},
-        TSort{"SortbyAlbum2Click", &TTrackManager::SortbyAlbum2Click},
-        TSort{"SortbyBitrate2Click", &TTrackManager::SortbyBitrate2Click},
-        TSort{"SortbySize2Click", &TTrackManager::SortbySize2Click},
-        TSort{"SortbyLength2Click", &TTrackManager::SortbyLength2Click}};
+        TSort{C::SortbyArtist3Click, &TTrackManager::SortbyArtist3Click},
+        TSort{C::SortbyTitle2Click, &TTrackManager::SortbyTitle2Click},
+        TSort{C::SortbyAlbum2Click, &TTrackManager::SortbyAlbum2Click},
+        TSort{C::SortbyBitrate2Click, &TTrackManager::SortbyBitrate2Click},
+        TSort{C::SortbySize2Click, &TTrackManager::SortbySize2Click},
+        TSort{C::SortbyLength2Click, &TTrackManager::SortbyLength2Click}};
     for (size_t i = 0; i < 6; ++i) {
-        BindMenu(TracklistSortItems[i], trackSorts[i].first, cmd(trackSorts[i].second));
-        BindMenu(TrackListMenuSortItems[i], trackSorts[i].first, cmd(trackSorts[i].second));
-        BindMenu(MediaDBSortItems[i], librarySorts[i].first, cmd(librarySorts[i].second));
-        BindMenu(PopupMediaDBSortItems[i], librarySorts[i].first, cmd(librarySorts[i].second));
+        Bind(trackSorts[i].first, TracklistSortItems[i], E::Click, cmd(trackSorts[i].second));
+        Bind(trackSorts[i].first, TrackListMenuSortItems[i], E::Click, cmd(trackSorts[i].second));
+        Bind(librarySorts[i].first, MediaDBSortItems[i], E::Click, cmd(librarySorts[i].second));
+        Bind(librarySorts[i].first, PopupMediaDBSortItems[i], E::Click,
+             cmd(librarySorts[i].second));
     }
-    BindMenu(Sortall1, "Sortall1Click", [this, cmd] {
-        cmd (&TTrackManager::Sortall1Click)();
-        Sortall1->SetChecked(Manager->Sortall1Checked);
-    });
+    Bind(C::Sortall1Click, Sortall1, E::Click, own(&TForm1::Sortall1Click));
 
-    // ---- Media Database ----
+    // ---- Media Database, in its menu and the library list's ----
     for (TMenuItem* item : {Addfiles1, Addfiles4})
-        BindMenu(item, "Addfiles1Click", cmd(&TTrackManager::Addfiles1Click));
+        Bind(C::Addfiles1Click, item, E::Click, cmd(&TTrackManager::Addfiles1Click));
     for (TMenuItem* item : {Adddirectory1, Adddirectory4})
-        BindMenu(item, "Adddirectory1Click", cmd(&TTrackManager::Adddirectory1Click));
+        Bind(C::Adddirectory1Click, item, E::Click, cmd(&TTrackManager::Adddirectory1Click));
     for (TMenuItem* item : {Deletealldeadlinks1, Deletealldeadlinks2})
-        BindMenu(item, "Deletealldeadlinks1Click", cmd(&TTrackManager::Deletealldeadlinks1Click));
+        Bind(C::Deletealldeadlinks1Click, item, E::Click,
+             cmd(&TTrackManager::Deletealldeadlinks1Click));
     for (TMenuItem* item : {Clear1, Clear3})
-        BindMenu(item, "Clear1Click", cmd(&TTrackManager::Clear1Click));
-    BindMenu(Copytotracklist1, "Copytotracklist1Click", cmd(&TTrackManager::Copytotracklist1Click));
+        Bind(C::Clear1Click, item, E::Click, cmd(&TTrackManager::Clear1Click));
+    Bind(C::Copytotracklist1Click, Copytotracklist1, E::Click,
+         cmd(&TTrackManager::Copytotracklist1Click));
 
     // ---- Tools and Help ----
-    BindMenu(ParseiTunesDB1, "ParseiTunesDB1Click", [this] {
-        Manager->ParseiTunesDB1Click();
-        if (ShowInspectorHook)
-            ShowInspectorHook();
-    });
-    auto about = [this] {
-        if (ShowAboutHook)
-            ShowAboutHook();
-    };
-    BindMenu(About1, "BvSpeedItem1Click", about);
+    Bind(C::ParseiTunesDB1Click, ParseiTunesDB1, E::Click, own(&TForm1::ParseiTunesDB1Click));
+    Bind(C::BvSpeedItem1Click, About1, E::Click, own(&TForm1::BvSpeedItem1Click));
 
     // ---- The track view's menu ----
-    BindMenu(Addfiles3, "btnAddFileClick", cmd(&TTrackManager::btnAddFileClick));
-    BindMenu(Removefiles2, "btnRemoveClick", cmd(&TTrackManager::btnRemoveClick));
-    BindMenu(MoveUp2, "MoveUp2Click", cmd(&TTrackManager::MoveUp2Click));
-    BindMenu(MoveDown2, "MoveDown2Click", cmd(&TTrackManager::MoveDown2Click));
-    TrackListMenu->OnPopup = [this](TObject*) {
-        RunHandler("TrackListMenuPopup", [this] {
-            ReadSelections();
-            Manager->TrackListMenuPopup();
-            // The submenu lists the playlists after the first; the template item stays hidden.
-            while (CopyToPlaylist1->Count() > 1)
-                CopyToPlaylist1->Delete(CopyToPlaylist1->Count() - 1);
-            const auto& captions = Manager->CopyToPlaylistItems;
-            for (size_t k = 0; k < captions.size(); ++k) {
-                auto* item = new TMenuItem(this);
-                item->SetCaption(captions[k]);
-                const int index = static_cast<int>(k);
-                item->OnClick = [this, index](TObject*) {
-                    RunHandler("CopyToPlayListPopup1Click", [this, index] {
-                        ReadSelections();
-                        Manager->CopyToPlayListPopup1Click(index);
-                    });
-                };
-                CopyToPlaylist1->Add(item);
-            }
-            CopyToPlaylist1->SetEnabled(!captions.empty());
-        });
-    };
-    BindEvent(BvPlaylist, "track view menu opens", "TrackListMenuPopup",
-              [this] { TrackListMenu->OnPopup(TrackListMenu); });
+    Bind(C::btnAddFileClick, Addfiles3, E::Click, cmd(&TTrackManager::btnAddFileClick));
+    Bind(C::btnRemoveClick, Removefiles2, E::Click, cmd(&TTrackManager::btnRemoveClick));
+    Bind(C::MoveUp2Click, MoveUp2, E::Click, cmd(&TTrackManager::MoveUp2Click));
+    Bind(C::MoveDown2Click, MoveDown2, E::Click, cmd(&TTrackManager::MoveDown2Click));
+    Bind(C::TrackListMenuPopup, TrackListMenu, E::Popup, own(&TForm1::TrackListMenuPopup),
+         "opening the track view's menu");
+    // The submenu's items are made as the menu opens, each a copy of the template item.
+    Bind(C::CopyToPlayListPopup1Click, CopyToPlayListPopup1, E::Click,
+         own(&TForm1::CopyToPlayListPopup1Click));
 
     // ---- The deleted list's menu ----
-    BindMenu(MenuItem1, "MenuItem1Click", cmd(&TTrackManager::MenuItem1Click));
-    BindMenu(Delete1, "Delete1Click", cmd(&TTrackManager::Delete1Click));
-    BindMenu(Clear4, "Clear4Click", cmd(&TTrackManager::Clear4Click));
+    Bind(C::MenuItem1Click, MenuItem1, E::Click, cmd(&TTrackManager::MenuItem1Click));
+    Bind(C::Delete1Click, Delete1, E::Click, cmd(&TTrackManager::Delete1Click));
+    Bind(C::Clear4Click, Clear4, E::Click, cmd(&TTrackManager::Clear4Click));
 
     // ---- Speed bar ----
-    BindSpeed(spAddFiles, "btnAddFileClick", cmd(&TTrackManager::btnAddFileClick));
-    BindSpeed(spAddDirectory, "btnAddDIRClick", cmd(&TTrackManager::btnAddDIRClick));
-    BindSpeed(spRemove, "btnRemoveClick", cmd(&TTrackManager::btnRemoveClick));
-    BindSpeed(spMoveUp, "MoveUp2Click", cmd(&TTrackManager::MoveUp2Click));
-    BindSpeed(spMoveDown, "MoveDown2Click", cmd(&TTrackManager::MoveDown2Click));
-    BindSpeed(spScan, "btnScanClick", cmd(&TTrackManager::btnScanClick));
-    BindSpeed(spUpdate, "btnUpdateMobileClick", cmd(&TTrackManager::btnUpdateMobileClick));
-    BindSpeed(BvSpeedItem1, "BvSpeedItem1Click", about);
-    BindSpeed(spOptions, "btnOptionsClick", cmd(&TTrackManager::btnOptionsClick));
-    BindSpeed(spReadDB, "ReadiTuneDB1Click", cmd(&TTrackManager::ReadiTuneDB1Click));
+    Bind(C::btnAddFileClick, spAddFiles, E::Click, cmd(&TTrackManager::btnAddFileClick));
+    Bind(C::btnAddDIRClick, spAddDirectory, E::Click, cmd(&TTrackManager::btnAddDIRClick));
+    Bind(C::btnRemoveClick, spRemove, E::Click, cmd(&TTrackManager::btnRemoveClick));
+    Bind(C::MoveUp2Click, spMoveUp, E::Click, cmd(&TTrackManager::MoveUp2Click));
+    Bind(C::MoveDown2Click, spMoveDown, E::Click, cmd(&TTrackManager::MoveDown2Click));
+    Bind(C::btnScanClick, spScan, E::Click, cmd(&TTrackManager::btnScanClick));
+    Bind(C::btnUpdateMobileClick, spUpdate, E::Click, cmd(&TTrackManager::btnUpdateMobileClick));
+    Bind(C::BvSpeedItem1Click, BvSpeedItem1, E::Click, own(&TForm1::BvSpeedItem1Click));
+    Bind(C::btnOptionsClick, spOptions, E::Click, cmd(&TTrackManager::btnOptionsClick));
+    Bind(C::ReadiTuneDB1Click, spReadDB, E::Click, cmd(&TTrackManager::ReadiTuneDB1Click));
     for (TBvSpeedItem* item : {spOpenPlaylist, spSavePlaylist, BvSpeedItem2})
-        BindSpeed(item, "BvSpeedItem2Click", nothing);
+        Bind(C::BvSpeedItem2Click, item, E::Click, nothing);
 
     // ---- Buttons ----
-    BindButton(btnUpdateMobile, "btnUpdateMobileClick", cmd(&TTrackManager::btnUpdateMobileClick));
-    BindButton(btnUpdate2, "btnUpdateMobileClick", cmd(&TTrackManager::btnUpdateMobileClick));
-    BindButton(btnResetProg, "btnResetProgClick", cmd(&TTrackManager::btnResetProgClick));
-    BindButton(btnScan, "btnScanClick", cmd(&TTrackManager::btnScanClick));
-    BindButton(btnReadDB, "ReadiTuneDB1Click", cmd(&TTrackManager::ReadiTuneDB1Click));
-    BindButton(btnScanMobile, "btnScanMobileClick", cmd(&TTrackManager::btnScanMobileClick));
-    BindButton(btnCancel, "btnCancelClick", cmd(&TTrackManager::btnCancelClick));
-    BindButton(btnRefreshStat, "btnRefreshStatClick", cmd(&TTrackManager::btnRefreshStatClick));
-    BindButton(btnSearch, "btnSearchClick", cmd(&TTrackManager::btnSearchClick));
-    BindButton(Button3, "Button3Click", nothing);
+    for (TControl* button : {btnUpdateMobile, btnUpdate2})
+        Bind(C::btnUpdateMobileClick, button, E::Click, cmd(&TTrackManager::btnUpdateMobileClick));
+    Bind(C::btnResetProgClick, btnResetProg, E::Click, cmd(&TTrackManager::btnResetProgClick));
+    Bind(C::btnScanClick, btnScan, E::Click, cmd(&TTrackManager::btnScanClick));
+    Bind(C::ReadiTuneDB1Click, btnReadDB, E::Click, cmd(&TTrackManager::ReadiTuneDB1Click));
+    Bind(C::btnScanMobileClick, btnScanMobile, E::Click, cmd(&TTrackManager::btnScanMobileClick));
+    Bind(C::btnCancelClick, btnCancel, E::Click, cmd(&TTrackManager::btnCancelClick));
+    Bind(C::btnRefreshStatClick, btnRefreshStat, E::Click,
+         cmd(&TTrackManager::btnRefreshStatClick));
+    Bind(C::btnSearchClick, btnSearch, E::Click, cmd(&TTrackManager::btnSearchClick));
+    Bind(C::Button3Click, Button3, E::Click, nothing);
+    Bind(C::cbInfoHintsClick, cbInfoHints, E::Click, own(&TForm1::cbInfoHintsClick));
 
     // ---- Keys ----
-    // Ctrl+A, Ctrl+Up and Ctrl+Down are the shortcuts of their menu items; every key in the
-    // track view also goes to its key handler (Delete removes).
-    {
-        TCommandBinding b;
-        b.Kind = TCommandBinding::Key;
-        b.Handler = "BvPlaylistGLKeyDown";
-        b.What = "keys in the track view";
-        b.Control = BvPlaylist;
-        b.KeyCode = VK_DELETE;
-        b.Run = [this] {
-            uint16_t key = VK_DELETE;
-            TrackViewKeyDown(key, 0);
-        };
-        Bind(b);
-        BvPlaylist->OnKeyDown = [this](TObject*, uint16_t& key, TShiftState shift) {
-            // Shortcuts of the menus are theirs; the view sees the rest.
-            if ((shift & ssCtrl) && key == 'A')
-                return;
-            RunHandler("BvPlaylistGLKeyDown",
-                       [this, &key, shift] { TrackViewKeyDown(key, shift); });
-        };
-    }
+    // Ctrl+A, Ctrl+Up and Ctrl+Down are the shortcuts of their menu items; every other key in
+    // the track view goes to its key handler (Delete removes).
+    Bind(C::BvPlaylistGLKeyDown, BvPlaylist, E::KeyDown, own(&TForm1::BvPlaylistGLKeyDown),
+         "keys in the track view");
+    Bind(C::MediaDBListKeyDown, MediaDBList, E::KeyDown, own(&TForm1::MediaDBListKeyDown),
+         "keys in the library list");
+    Bind(C::MediaDBListKeyPress, MediaDBList, E::KeyPress, own(&TForm1::MediaDBListKeyPress),
+         "typing in the library list");
 
     // ---- Timers ----
-    BindTimer(Timer1, "Timer1Timer", [this] { Timer1Timer(); });
-    BindTimer(TransFlashTimer, "TransFlashTimerTimer", [this] {
-        ReadSelections();
-        Manager->TransFlashTimerTimer();
-    });
+    Bind(C::TransFlashTimerTimer, TransFlashTimer, E::Timer,
+         cmd(&TTrackManager::TransFlashTimerTimer));
+    Bind(C::TimerBeforeShowTimer, TimerBeforeShow, E::Timer,
+         [this](A&) { TimerBeforeShowTimer(); });
+    Bind(C::TimerAfterShowTimer, TimerAfterShow, E::Timer, [this](A&) { TimerAfterShowTimer(); });
+    Bind(C::LogTimerTimer, LogTimer, E::Timer, [this](A&) { FlushLog(); });
 
-    // ---- Group boxes ----
-    auto expanded = [this](TBvgGroupBox* box, const std::string& handler,
-                           std::function<void()> run) {
-        box->OnExpanded = [this, handler, run](TObject*) { RunHandler(handler, run); };
-        BindEvent(box, "expanding " + box->Caption(), handler, run);
-    };
-    expanded(bvGroupActions, "bvGroupActionsExpanded", [this] { bvGroupActionsExpanded(); });
-    expanded(bvGroupLog, "bvGroupLogExpanded", [this] {
-        // The box shows every child as it opens; "Stop" shows only while a run can be stopped.
-        btnCancel->SetVisible(Manager->IsBusy());
-    });
-    expanded(bvGroupBoxTags, "bvGroupBoxTagsExpanded", cmd(&TTrackManager::bvGroupBoxTagsExpanded));
-    bvGroupBoxTags->OnCollapsed = [this, cmd](TObject*) {
-        RunHandler("bvGroupBoxTagsCollapsed", cmd(&TTrackManager::bvGroupBoxTagsCollapsed));
-    };
-    BindEvent(bvGroupBoxTags, "collapsing Edit tags", "bvGroupBoxTagsCollapsed",
-              cmd(&TTrackManager::bvGroupBoxTagsCollapsed));
-    expanded(BvGroupMediaDB, "BvGroupMediaDBExpanded", cmd(&TTrackManager::BvGroupMediaDBExpanded));
-    expanded(BvGroupStat, "BvGroupStatExpanded", cmd(&TTrackManager::BvGroupStatExpanded));
-    expanded(BvGroupDeleted, "BvGroupDeletedExpanded", cmd(&TTrackManager::BvGroupDeletedExpanded));
+    // ---- The boxes of the column ----
+    Bind(C::bvGroupActionsExpanded, bvGroupActions, E::Expanded,
+         own(&TForm1::bvGroupActionsExpanded), "expanding Actions");
+    Bind(C::bvGroupLogExpanded, bvGroupLog, E::Expanded, own(&TForm1::bvGroupLogExpanded),
+         "expanding Log");
+    Bind(C::bvGroupBoxTagsExpanded, bvGroupBoxTags, E::Expanded,
+         own(&TForm1::bvGroupBoxTagsExpanded), "expanding Edit tags");
+    Bind(C::bvGroupBoxTagsCollapsed, bvGroupBoxTags, E::Collapsed,
+         cmd(&TTrackManager::bvGroupBoxTagsCollapsed), "collapsing Edit tags");
+    Bind(C::BvGroupMediaDBExpanded, BvGroupMediaDB, E::Expanded,
+         cmd(&TTrackManager::BvGroupMediaDBExpanded), "expanding Media DB");
+    Bind(C::BvGroupStatExpanded, BvGroupStat, E::Expanded, cmd(&TTrackManager::BvGroupStatExpanded),
+         "expanding Statistics");
+    Bind(C::BvGroupDeletedExpanded, BvGroupDeleted, E::Expanded,
+         cmd(&TTrackManager::BvGroupDeletedExpanded), "expanding Deleted");
 
-    // ---- Control events ----
-    auto event = [this](TControl* control, const std::string& what, const std::string& handler,
-                        std::function<void()> run) {
-        BindEvent(control, what, handler, run);
-        return [this, handler, run](TObject*) { RunHandler(handler, run); };
-    };
-    BvPlaylist->OnClick = event(BvPlaylist, "click in the track view", "BvPlaylistGLClick",
-                                cmd(&TTrackManager::BvPlaylistGLClick));
-    ListBoxPlayLists->OnClick =
-        event(ListBoxPlayLists, "click in the playlist box", "ListBoxPlayListsClick", [this] {
-            ReadSelections();
-            Manager->ListBoxPlayListsClick(ListBoxPlayLists->ItemIndex());
-        });
-    ListBoxPlayLists->OnDblClick =
-        event(ListBoxPlayLists, "double-click on the playlist box", "Renameplaylist1Click",
-              cmd(&TTrackManager::Renameplaylist1Click));
-    MediaDBList->OnClick = event(MediaDBList, "click in the library list", "MediaDBListClick",
-                                 cmd(&TTrackManager::MediaDBListClick));
-    MediaDBList->OnKeyDown = [this](TObject*, uint16_t& key, TShiftState shift) {
-        RunHandler("MediaDBListKeyDown", [this, key, shift] {
-            ReadSelections();
-            Manager->MediaDBListKeyDown(
-                key,
-                TKeyShift{(shift & ssShift) != 0, (shift & ssCtrl) != 0, (shift & ssAlt) != 0});
-        });
-    };
-    MediaDBList->OnKeyPress = [this](TObject*, char16_t& key) {
-        const char16_t typed = key;
-        RunHandler("MediaDBListKeyPress", [this, typed] {
-            ReadSelections();
-            Manager->MediaDBListKeyPress(static_cast<char32_t>(typed));
-        });
-        // What is typed goes to the search only: the list's own type-ahead would focus and
-        // select lines of its own choosing.
-        if (typed >= 32 || typed == 13)
-            key = 0;
-    };
-    EditSearchDB->OnChange =
-        event(EditSearchDB, "typing in the library search", "EditSearchDBChange", [this] {
-            // The lines the user chose since the last command stay chosen.
-            ReadSelections();
-            Manager->EditSearchDBChange(EditSearchDB->Caption());
-        });
-    auto tagEdit = [&](TEdit* edit, const std::string& handler,
-                       void (TTrackManager::*change)(const std::string&, bool)) {
-        edit->OnChange = event(edit, "typing in " + edit->Name(), handler, [this, edit, change] {
-            (Manager.get()->*change)(edit->Caption(), edit->Focused());
-        });
-    };
-    tagEdit(edArtist, "edArtistChange", &TTrackManager::edArtistChange);
-    tagEdit(edTitle, "edTitleChange", &TTrackManager::edTitleChange);
-    tagEdit(edAlbum, "edAlbumChange", &TTrackManager::edAlbumChange);
-    tagEdit(edTime, "edTimeChange", &TTrackManager::edTimeChange);
+    // ---- Clicks, typing and choosing in the boxes ----
+    Bind(C::BvPlaylistGLClick, BvPlaylist, E::Click, cmd(&TTrackManager::BvPlaylistGLClick),
+         "click in the track view");
+    Bind(
+        C::ListBoxPlayListsClick, ListBoxPlayLists, E::Click,
+        [this](A&) { Manager->ListBoxPlayListsClick(ListBoxPlayLists->ItemIndex()); },
+        "click in the playlist box");
+    Bind(C::Renameplaylist1Click, ListBoxPlayLists, E::DblClick,
+         cmd(&TTrackManager::Renameplaylist1Click), "double-click on the playlist box");
+    Bind(C::MediaDBListClick, MediaDBList, E::Click, cmd(&TTrackManager::MediaDBListClick),
+         "click in the library list");
+    Bind(
+        C::EditSearchDBChange, EditSearchDB, E::Change,
+        [this](A&) { Manager->EditSearchDBChange(EditSearchDB->Caption()); },
+        "typing in the library search");
+    for (auto [edit, command, change] :
+         {std::tuple{edArtist, C::edArtistChange, &TTrackManager::edArtistChange},
+          std::tuple{edTitle, C::edTitleChange, &TTrackManager::edTitleChange},
+          std::tuple{edAlbum, C::edAlbumChange, &TTrackManager::edAlbumChange},
+          std::tuple{edTime, C::edTimeChange, &TTrackManager::edTimeChange}})
+        Bind(
+            command, edit, E::Change,
+            [this, edit, change](A&) {
+                (Manager.get()->*change)(edit->Caption(), edit->Focused());
+            },
+            "typing in " + edit->Name());
     for (TBvDriveCombo* combo : {BvDriveCombo1, BvDriveAll, BvDriveRemov})
-        combo->OnChange = event(combo, "choosing a drive", "BvDriveCombo1Change",
-                                [this] { BvDriveCombo1Change(); });
+        Bind(C::BvDriveCombo1Change, combo, E::Change, own(&TForm1::BvDriveCombo1Change),
+             "choosing a drive");
 
-    // Files dropped on the window from another program.
-    BvDragDrop1->OnDrop = [this](TObject*, TPoint&, TStrings* files) {
-        std::vector<std::string> paths;
-        for (int i = 0; i < files->Count(); ++i)
-            paths.push_back((*files)[i]);
-        RunHandler("BvDragDrop1Drop", [this, paths] {
-            ReadSelections();
-            Manager->BvDragDrop1Drop(paths);
-        });
-    };
-    BindEvent(this, "files dropped on the window", "BvDragDrop1Drop", nothing);
+    // ---- Files dropped on the window from another program ----
+    Bind(
+        C::BvDragDrop1Drop, BvDragDrop1, E::FileDrop,
+        [this](A& args) { Manager->BvDragDrop1Drop(args.Files); }, "files dropped on the window");
 
-    // Dragging inside the window: tracks onto a playlist, the library onto the track view. A
-    // drag starts once the mouse moves a few pixels with the button held, so that a click
-    // still chooses its line and runs the view's click.
-    const std::pair<TBvPlaylist*, const TListView*> sources[] = {
-        {BvPlaylist, &Manager->BvPlaylist}, {MediaDBList, &Manager->MediaDBList}};
-    for (auto [view, state] : sources) {
-        view->DragMode = TDragMode::dmManual;
-        auto pressedAt = std::make_shared<TPoint>(TPoint{-1, -1});
-        view->OnMouseDown = [pressedAt](TObject*, TMouseButton button, TShiftState, int x, int y) {
-            *pressedAt = button == TMouseButton::mbLeft ? TPoint{x, y} : TPoint{-1, -1};
-        };
-        view->OnMouseMove = [view, state, pressedAt](TObject*, TShiftState shift, int x, int y) {
-            if (!(shift & ssLeft) || pressedAt->X < 0 || view->Dragging() || !state->DragEnabled)
-                return;
-            if (std::abs(x - pressedAt->X) + std::abs(y - pressedAt->Y) < 5)
-                return;
-            *pressedAt = {-1, -1};
-            view->BeginDrag(true);
-        };
+    // ---- Dragging lines inside the window ----
+    // A drag starts once the pressed mouse has moved a few pixels, so that a click still
+    // chooses its line and Ctrl or Shift with a click still extend the selection. A drag takes
+    // what it carries from its list as it leaves it; a drop uses exactly that.
+    for (TBvPlaylist* list : {BvPlaylist, MediaDBList, DeletedList}) {
+        Bind(C::ListMouseDown, list, E::MouseDown, own(&TForm1::ListMouseDown),
+             "pressing the mouse on " + list->Name());
+        Bind(C::ListStartDrag, list, E::StartDrag, own(&TForm1::ListStartDrag),
+             "dragging lines out of " + list->Name());
+        Bind(C::ListEndDrag, list, E::EndDrag, own(&TForm1::ListEndDrag),
+             "ending a drag from " + list->Name());
     }
-    ListBoxPlayLists->OnDragOver = [this](TObject*, TObject* source, int x, int y, TDragState,
-                                          bool& accept) {
-        const int item = ListBoxPlayLists->ItemAtPos(Point(x, y), true);
-        accept = Manager->ListBoxPlayListsDragOver(SourceOf(source, *this), item);
-    };
-    ListBoxPlayLists->OnDragDrop = [this](TObject*, TObject* source, int x, int y) {
-        const int item = ListBoxPlayLists->ItemAtPos(Point(x, y), true);
-        RunHandler("ListBoxPlayListsDragDrop", [this, source, item] {
-            ReadSelections();
-            Manager->ListBoxPlayListsDragDrop(SourceOf(source, *this), item);
-        });
-    };
-    BvPlaylist->OnDragOver = [this](TObject*, TObject* source, int, int, TDragState, bool& accept) {
-        accept = Manager->BvPlaylistADragOver(SourceOf(source, *this));
-    };
-    BvPlaylist->OnDragDrop = [this](TObject*, TObject* source, int x, int y) {
-        const int line = BvPlaylist->ItemAtPos(Point(x, y), true);
-        RunHandler("BvPlaylistGLDragDrop", [this, source, line] {
-            ReadSelections();
-            Manager->BvPlaylistGLDragDrop(SourceOf(source, *this), line);
-        });
-    };
-    MediaDBList->OnDragOver = [this](TObject*, TObject* source, int, int, TDragState,
-                                     bool& accept) {
-        accept = Manager->MediaDBListDragOver(SourceOf(source, *this));
-    };
-    // The boxes' own events: drags leaving a view, the hint, double-clicks (MainTracks.cpp).
-    BindBoxes();
-    (void)m;
+    for (TBvPlaylist* list : {MediaDBList, DeletedList})
+        Bind(C::ListMouseMove, list, E::MouseMove, own(&TForm1::ListMouseMove),
+             "moving the pressed mouse on " + list->Name());
+    Bind(C::ListBoxPlayListsDragOver, ListBoxPlayLists, E::DragOver,
+         own(&TForm1::ListBoxPlayListsDragOver), "dragging over the playlist box");
+    Bind(C::ListBoxPlayListsDragDrop, ListBoxPlayLists, E::DragDrop,
+         own(&TForm1::ListBoxPlayListsDragDrop), "dropping on the playlist box");
+    Bind(C::BvPlaylistADragOver, BvPlaylist, E::DragOver, own(&TForm1::BvPlaylistADragOver),
+         "dragging over the track view");
+    Bind(C::BvPlaylistGLDragDrop, BvPlaylist, E::DragDrop, own(&TForm1::BvPlaylistGLDragDrop),
+         "dropping on the track view");
+    Bind(C::MediaDBListDragOver, MediaDBList, E::DragOver, own(&TForm1::MediaDBListDragOver),
+         "dragging over the library list");
+    // The deleted list refuses drops like the library does.
+    for (TControl* control :
+         {static_cast<TControl*>(DeletedList), static_cast<TControl*>(BvGroupDeleted)})
+        Bind(
+            C::DeletedListDragOver, control, E::DragOver, [](A& args) { args.Accept = false; },
+            "dragging over the deleted list");
+
+    // ---- The information hint ----
+    Bind(C::BvPlaylistGLMouseMove, BvPlaylist, E::MouseMove, own(&TForm1::BvPlaylistGLMouseMove),
+         "mouse over the track view");
+    Bind(C::BvPlaylistMouseEnter, BvPlaylist, E::MouseEnter, own(&TForm1::BvPlaylistMouseEnter),
+         "mouse entering the track view");
+    Bind(C::BvPlaylistMouseLeave, BvPlaylist, E::MouseLeave, own(&TForm1::BvPlaylistMouseLeave),
+         "mouse leaving the track view");
+    Bind(
+        C::BvPlaylistDblClick, BvPlaylist, E::DblClick, [this](A&) { OpenTagEditorAtMouse(false); },
+        "double-click on the track view");
+    Bind(C::PanelHintMouseEnter, PanelHint, E::MouseEnter, own(&TForm1::PanelHintMouseEnter),
+         "mouse entering the hint");
+    Bind(C::PanelHintMouseLeave, PanelHint, E::MouseLeave, own(&TForm1::PanelHintMouseLeave),
+         "mouse leaving the hint");
+    // The leave of the panel counts for its label and check box too; any move on them keeps
+    // the hint, as an entry does.
+    for (TControl* control :
+         {static_cast<TControl*>(PanelHint), static_cast<TControl*>(LabelPopupText),
+          static_cast<TControl*>(cbInfoHints)})
+        Bind(C::PanelHintMouseEnter, control, E::MouseMove, own(&TForm1::PanelHintMouseMove),
+             "mouse on the hint");
+    for (TControl* control :
+         {static_cast<TControl*>(PanelHint), static_cast<TControl*>(LabelPopupText)})
+        Bind(
+            C::LabelPopupTextDblClick, control, E::DblClick,
+            [this](A&) { OpenTagEditorAtMouse(true); }, "double-click on the hint");
 }

@@ -4,11 +4,12 @@
 
 void TForm1::CreateDeletedBox() {
     const int top = kGroupCaptionRoom;
-    BvGroupDeleted = MakeGroupBox("BvGroupDeleted", "Deleted", top + 200);
+    // The one box that may close, leaving every box of the column closed.
+    BvGroupDeleted = MakeGroupBox("BvGroupDeleted", "Deleted", top + 200, false);
     DeletedList = new TBvPlaylist(this);
     DeletedList->SetName("DeletedList");
     DeletedList->SetParent(BvGroupDeleted);
-    UseBoxFont(DeletedList->Font());
+    UseWindowFont(DeletedList->Font());
     DeletedList->SetBounds(kBoxPadding, top, kColumnWidth - 2 * kBoxPadding, 190);
     StretchInBox(DeletedList);
     DeletedList->SetMultiSelect(true);

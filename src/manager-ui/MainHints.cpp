@@ -5,7 +5,7 @@
 
 namespace {
 
-// Red 255, green 255, blue 183.
+// A pale yellow, as tooltips are.
 constexpr TColor kHintColour = RGB(255, 255, 183);
 constexpr int kHintPadding = 6;
 constexpr int kCheckHeight = 20;
@@ -16,7 +16,7 @@ void TForm1::CreateHintPanel() {
     PanelHint = new TBvPanel(this);
     PanelHint->SetName("PanelHint");
     PanelHint->SetParent(this);
-    UseBoxFont(PanelHint->Font());
+    UseWindowFont(PanelHint->Font());
     PanelHint->SetBounds(kColumnWidth + 40, 80, 260, 150);
     PanelHint->SetColor(kHintColour);
     PanelHint->BevelOuter = TPanelBevel::bvLowered;
@@ -24,12 +24,12 @@ void TForm1::CreateHintPanel() {
     LabelPopupText = new TLabel(this);
     LabelPopupText->SetName("LabelPopupText");
     LabelPopupText->SetParent(PanelHint);
-    UseBoxFont(LabelPopupText->Font());
+    UseWindowFont(LabelPopupText->Font());
     LabelPopupText->SetBounds(kHintPadding, kHintPadding, 248, 108);
     cbInfoHints = new TCheckBox(this);
     cbInfoHints->SetName("cbInfoHints");
     cbInfoHints->SetParent(PanelHint);
-    UseBoxFont(cbInfoHints->Font());
+    UseWindowFont(cbInfoHints->Font());
     cbInfoHints->SetCaption("Show info hints");
     cbInfoHints->SetChecked(true);
     cbInfoHints->SetBounds(kHintPadding, 120, 200, kCheckHeight);
@@ -111,7 +111,6 @@ void TForm1::OpenTagEditorAtMouse(bool fromHint) {
     const int line = fromHint && m.Hint.Line >= 0
                          ? m.Hint.Line
                          : BvPlaylist->ItemAtPos(Point(mouse.X, mouse.Y), true);
-    ReadSelections();
     bvGroupBoxTags->Collapse(false);
     if (fromHint)
         m.LabelPopupTextDblClick(line);
@@ -136,4 +135,55 @@ bool TForm1::HintDismissedHere(TPoint screen) {
         return true;
     hintDismissed_ = false;
     return false;
+}
+
+// ---- The mouse over the track view and the hint ---------------------------------------------
+
+void TForm1::BvPlaylistGLMouseMove(TControlEventArgs& args) {
+    if (!HintDismissedHere(BvPlaylist->ClientToScreen(Point(args.X, args.Y)))) {
+        Manager->BvPlaylistGLMouseMove({args.X, args.Y});
+        SyncHintTimers();
+    }
+    // The same move may turn a press on the view into a drag.
+    ListMouseMove(args);
+}
+
+void TForm1::BvPlaylistMouseEnter(TControlEventArgs&) {
+    if (HintDismissedHere(Mouse->CursorPos()))
+        return;
+    Manager->BvPlaylistMouseEnter();
+    SyncHintTimers();
+}
+
+void TForm1::BvPlaylistMouseLeave(TControlEventArgs&) {
+    Manager->BvPlaylistMouseLeave();
+    SyncHintTimers();
+}
+
+void TForm1::PanelHintMouseEnter(TControlEventArgs&) {
+    Manager->PanelHintMouseEnter();
+    SyncHintTimers();
+}
+
+// Leaving the panel, or its label or check box, starts the hide delay wherever the pointer
+// goes; the pointer's place at the leave is not asked, as it may not have been updated yet.
+// Moving onto the panel's own label or check box enters it again, and any move over the panel
+// keeps the hint, so the delay stops while the pointer stays on it.
+void TForm1::PanelHintMouseLeave(TControlEventArgs&) {
+    Manager->PanelHintMouseLeave();
+    TimerAfterShow->SetEnabled(false); // counts from the leave
+    SyncHintTimers();
+}
+
+void TForm1::PanelHintMouseMove(TControlEventArgs&) {
+    if ((!TimerAfterShow->Enabled() && !TimerBeforeShow->Enabled()) || !PanelHint->Visible())
+        return;
+    Manager->PanelHintMouseEnter();
+    SyncHintTimers();
+}
+
+void TForm1::cbInfoHintsClick(TControlEventArgs&) {
+    Manager->cbInfoHintsClick(cbInfoHints->Checked());
+    if (!cbInfoHints->Checked())
+        TimerAfterShowTimer();
 }

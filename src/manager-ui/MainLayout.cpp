@@ -27,7 +27,7 @@ TMenuItem* TForm1::AddItem(TMenuItem* parent, const std::string& name, const std
 }
 
 TBvgGroupBox* TForm1::MakeGroupBox(const std::string& name, const std::string& caption,
-                                   int fullHeight) {
+                                   int fullHeight, bool keepsOneOpen) {
     auto* box = new TBvgGroupBox(this);
     box->SetName(name);
     box->SetParent(ScrollBox1);
@@ -37,7 +37,7 @@ TBvgGroupBox* TForm1::MakeGroupBox(const std::string& name, const std::string& c
     box->SetAlign(TAlign::alTop);
     UseGroupBoxLook(box);
     TglGroupBoxOptions options = box->Options() | fgoCollapseOther;
-    if (caption != "Deleted")
+    if (keepsOneOpen)
         options |= fgoOneAlwaysExpanded;
     box->SetOptions(options);
     box->OnResize = [this](TObject*) { FitColumn(); };
@@ -50,8 +50,7 @@ TBvImgBtn* TForm1::MakeImageButton(TWinControl* parent, const std::string& name,
     b->SetName(name);
     b->SetParent(parent);
     UseWindowFont(b->Font());
-    b->SetBounds(kBoxPadding, top, kColumnWidth - 2 * kBoxPadding - kScrollBarRoom,
-                 kImageButtonHeight);
+    b->SetBounds(kBoxPadding, top, kColumnWidth - 2 * kBoxPadding, kImageButtonHeight);
     StretchInBox(b);
     b->SetFlat(true);
     b->SetAlignment(TAlignment::taLeftJustify);
@@ -129,9 +128,6 @@ void TForm1::CreateComponents() {
     BvSelectDirectory1->SetName("BvSelectDirectory1");
     // The folder browser, browsing the whole desktop.
     BvSelectDirectory1->ClassicDialog = false;
-    Timer1 = new TTimer(this);
-    Timer1->SetName("Timer1");
-    Timer1->SetInterval(200);
 
     CreateMenus();
     CreateSpeedBar();
@@ -395,18 +391,17 @@ void TForm1::CreateActionsBox() {
     BvDriveCombo1 = new TBvDriveCombo(this);
     BvDriveCombo1->SetName("BvDriveCombo1");
     BvDriveCombo1->SetParent(bvGroupActions);
-    BvDriveCombo1->SetBounds(kBoxPadding, driveTop,
-                             kColumnWidth - 3 * kBoxPadding - kScrollBarRoom - kSmallButton,
+    BvDriveCombo1->SetBounds(kBoxPadding, driveTop, kColumnWidth - 3 * kBoxPadding - kSmallButton,
                              kImageButtonHeight);
-    StretchInBox(BvDriveCombo1, 2 * kBoxPadding + kScrollBarRoom + kSmallButton);
+    StretchInBox(BvDriveCombo1, 2 * kBoxPadding + kSmallButton);
     BvDriveCombo1->SetDriveTypes(DriveTypeSet(TBvDriveType::dtRemovable));
     BvDriveCombo1->SetHint("Choose your mobile phone drive");
     BvDriveCombo1->SetShowHint(true);
     btnUpdate2 = new TBvImgBtn(this);
     btnUpdate2->SetName("btnUpdate2");
     btnUpdate2->SetParent(bvGroupActions);
-    btnUpdate2->SetBounds(kColumnWidth - kBoxPadding - kScrollBarRoom - kSmallButton, driveTop,
-                          kSmallButton, kImageButtonHeight);
+    btnUpdate2->SetBounds(kColumnWidth - kBoxPadding - kSmallButton, driveTop, kSmallButton,
+                          kImageButtonHeight);
     UseWindowFont(btnUpdate2->Font());
     btnUpdate2->Font()->SetStyle(fsBold);
     btnUpdate2->SetCaption("!");

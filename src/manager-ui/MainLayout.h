@@ -12,9 +12,8 @@
 // The window at start: it fits a screen of 1024 x 768 with room for a panel and a title bar.
 constexpr int kWindowWidth = 1000;
 constexpr int kWindowHeight = 680;
-// The column of group boxes and the room its vertical scroll bar may take.
+// The column of group boxes; its scroll bar, when it shows, narrows the boxes.
 constexpr int kColumnWidth = 280;
-constexpr int kScrollBarRoom = 0;
 constexpr int kSplitterWidth = 4;
 constexpr int kBoxPadding = 8;
 // Below a group box's caption bar, where its first control goes.

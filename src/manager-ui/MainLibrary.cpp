@@ -14,7 +14,7 @@ void TForm1::CreateMediaDBBox() {
     MediaDBList = new TBvPlaylist(this);
     MediaDBList->SetName("MediaDBList");
     MediaDBList->SetParent(BvGroupMediaDB);
-    UseBoxFont(MediaDBList->Font());
+    UseWindowFont(MediaDBList->Font());
     MediaDBList->SetBounds(kBoxPadding, top, kColumnWidth - 2 * kBoxPadding, listHeight);
     StretchInBox(MediaDBList);
     MediaDBList->SetMultiSelect(true);
@@ -24,13 +24,13 @@ void TForm1::CreateMediaDBBox() {
     lbSearchDB = new TLabel(this);
     lbSearchDB->SetName("lbSearchDB");
     lbSearchDB->SetParent(BvGroupMediaDB);
-    UseBoxFont(lbSearchDB->Font());
+    UseWindowFont(lbSearchDB->Font());
     lbSearchDB->SetCaption("Search:");
     lbSearchDB->SetBounds(kBoxPadding, searchTop + 3 + 2, kLabelWidth, kEditHeight);
     EditSearchDB = new TEdit(this);
     EditSearchDB->SetName("EditSearchDB");
     EditSearchDB->SetParent(BvGroupMediaDB);
-    UseBoxFont(EditSearchDB->Font());
+    UseWindowFont(EditSearchDB->Font());
     EditSearchDB->SetBounds(kBoxPadding + kLabelWidth, searchTop + 2,
                             kColumnWidth - 3 * kBoxPadding - kLabelWidth - nextWidth, kEditHeight);
     StretchInBox(EditSearchDB, nextWidth + 2 * kBoxPadding);
@@ -38,7 +38,7 @@ void TForm1::CreateMediaDBBox() {
     btnSearch->SetBounds(kColumnWidth - kBoxPadding - nextWidth, searchTop, nextWidth,
                          kImageButtonHeight);
     PinRightInBox(btnSearch);
-    UseBoxFont(btnSearch->Font());
+    UseWindowFont(btnSearch->Font());
 }
 
 void TForm1::SyncMediaDBList() {
@@ -46,4 +46,25 @@ void TForm1::SyncMediaDBList() {
     ShowListView(MediaDBList, Manager->MediaDBList, ShownLibraryLines);
     if (EditSearchDB->Caption() != Manager->EditSearchDB)
         EditSearchDB->SetText(Manager->EditSearchDB);
+}
+
+// ---- Keys in the library list: they search, as typing in the search box does ----------------
+
+void TForm1::MediaDBListKeyDown(TControlEventArgs& args) {
+    Manager->MediaDBListKeyDown(args.Key,
+                                TKeyShift{(args.Shift & ssShift) != 0, (args.Shift & ssCtrl) != 0,
+                                          (args.Shift & ssAlt) != 0});
+}
+
+void TForm1::MediaDBListKeyPress(TControlEventArgs& args) {
+    const char16_t typed = args.Char;
+    Manager->MediaDBListKeyPress(static_cast<char32_t>(typed));
+    // What is typed goes to the search only: the list's own type-ahead would focus and
+    // select lines of its own choosing.
+    if (typed >= 32 || typed == 13)
+        args.Char = 0;
+}
+
+void TForm1::MediaDBListDragOver(TControlEventArgs& args) {
+    args.Accept = Manager->MediaDBListDragOver(DragSourceOf(args.Source));
 }

@@ -1,145 +1,104 @@
-// Pictures of the main window, from the Tango icon theme (public domain) where the desktop
-// has it installed, or drawn anew.
+// Pictures of the main window, from the desktop's icon theme (Tango where the desktop has
+// none) through the gui layer, or drawn anew.
 #include "MainPictures.h"
 #include "Main.h"
 
 #include "BvMenuItemPainters.h"
 #include "Graphics.h"
+#include "ThemeIcons.h"
 
-#include <QImage>
-#include <QPainter>
-
+#include <algorithm>
 #include <array>
-#include <cstdlib>
-#include <filesystem>
-#include <sstream>
 
 namespace {
 
-struct TPictureFile {
-    const char* Context;
-    const char* Name;
+// The theme's names, in the order of TMainPicture.
+constexpr std::array<const char*, picCount> kPictureNames = {
+    "document-open",           // picAddFiles
+    "folder",                  // picAddFolder
+    "list-remove",             // picRemove
+    "go-up",                   // picUp
+    "go-down",                 // picDown
+    "system-search",           // picScan
+    "multimedia-player",       // picUpdate
+    "preferences-system",      // picOptions
+    "system-log-out",          // picExit
+    "help-browser",            // picAbout
+    "drive-removable-media",   // picReadDB
+    "edit-delete",             // picDelete
+    "document-new",            // picNew
+    "accessories-text-editor", // picRename
+    "edit-clear",              // picClear
+    "view-refresh",            // picRefresh
+    "edit-select-all",         // picSelectAll
+    "dialog-warning",          // picDeadFiles
+    "edit-copy",               // picCopy
+    "edit-undo",               // picRestore
+    "edit-undo",               // picReset
+    "process-stop",            // picStop
+    "go-next",                 // picNext
+    "edit-find",               // picFind
+    "audio-x-generic",         // picPlaylist
+    "audio-x-generic",         // picTrack
+    "document-open",           // picOpen
+    "document-save",           // picSave
 };
 
-// In the order of TMainPicture.
-constexpr std::array<TPictureFile, picCount> kPictureFiles = {{
-    {"actions", "document-open"},     // picAddFiles
-    {"places", "folder"},             // picAddFolder
-    {"actions", "list-remove"},       // picRemove
-    {"actions", "go-up"},             // picUp
-    {"actions", "go-down"},           // picDown
-    {"actions", "system-search"},     // picScan
-    {"devices", "multimedia-player"}, // picUpdate
-    {"categories", "preferences-system"},
-    {"actions", "system-log-out"},        // picExit
-    {"apps", "help-browser"},             // picAbout
-    {"devices", "drive-removable-media"}, // picReadDB
-    {"actions", "edit-delete"},           // picDelete
-    {"actions", "document-new"},          // picNew
-    {"apps", "accessories-text-editor"},  // picRename
-    {"actions", "edit-clear"},            // picClear
-    {"actions", "view-refresh"},          // picRefresh
-    {"actions", "edit-select-all"},       // picSelectAll
-    {"status", "dialog-warning"},         // picDeadFiles
-    {"actions", "edit-copy"},             // picCopy
-    {"actions", "edit-undo"},             // picRestore
-    {"actions", "edit-undo"},             // picReset
-    {"actions", "process-stop"},          // picStop
-    {"actions", "go-next"},               // picNext
-    {"actions", "edit-find"},             // picFind
-    {"mimetypes", "audio-x-generic"},     // picPlaylist
-    {"mimetypes", "audio-x-generic"},     // picTrack
-    {"actions", "document-open"},         // picOpen
-    {"actions", "document-save"},         // picSave
-}};
-
-std::vector<std::string> IconFolders() {
-    std::vector<std::string> folders;
-    if (const char* home = std::getenv("XDG_DATA_HOME"); home && *home)
-        folders.push_back(std::string(home) + "/icons/Tango");
-    else if (const char* h = std::getenv("HOME"); h && *h)
-        folders.push_back(std::string(h) + "/.local/share/icons/Tango");
-    std::string dirs = "/usr/local/share:/usr/share";
-    if (const char* d = std::getenv("XDG_DATA_DIRS"); d && *d)
-        dirs = d;
-    std::stringstream list(dirs);
-    for (std::string dir; std::getline(list, dir, ':');)
-        if (!dir.empty())
-            folders.push_back(dir + "/icons/Tango");
-    // The theme's own folder, should the desktop's data folders leave it out.
-    folders.push_back("/usr/share/icons/Tango");
-    return folders;
-}
-
-// A plain sign for a missing picture: a rounded square in a colour of its own.
-void DrawSign(QPainter& p, int index, int size) {
-    static const QColor colours[] = {QColor(52, 101, 164), QColor(78, 154, 6), QColor(204, 0, 0),
-                                     QColor(117, 80, 123), QColor(196, 160, 0)};
-    p.setRenderHint(QPainter::Antialiasing);
-    p.setPen(Qt::NoPen);
-    p.setBrush(colours[index % 5]);
-    const qreal m = size / 6.0;
-    p.drawRoundedRect(QRectF(m, m, size - 2 * m, size - 2 * m), m, m);
+// The picture over a plain background; a picture the theme lacks is a plain sign, a rounded
+// square in a colour of its own.
+void DrawPicture(TBitmap& bitmap, int index, int size, TColor background) {
+    TCanvas* c = bitmap.Canvas();
+    c->Brush()->SetColor(background);
+    c->FillRect(Rect(0, 0, size, size));
+    const char* name = kPictureNames[static_cast<size_t>(index)];
+    if (HasThemeIcon(name)) {
+        DrawThemeIcon(*c, name, 0, 0, size);
+        return;
+    }
+    static const TColor colours[] = {RGB(52, 101, 164), RGB(78, 154, 6), RGB(204, 0, 0),
+                                     RGB(117, 80, 123), RGB(196, 160, 0)};
+    const TColor colour = colours[index % 5];
+    c->Brush()->SetColor(colour);
+    c->Pen()->SetColor(colour);
+    const int m = size / 6;
+    c->RoundRect(m, m, size - m, size - m, 2 * m, 2 * m);
 }
 
 } // namespace
 
-std::string TangoPicturePath(TMainPicture picture, int size) {
-    const TPictureFile& f = kPictureFiles[static_cast<size_t>(picture)];
-    // Built by appending: GCC 12 warns falsely (-Wrestrict) on a literal plus a temporary.
-    std::string tail = "/";
-    tail += std::to_string(size);
-    tail += 'x';
-    tail += std::to_string(size);
-    tail += '/';
-    tail += f.Context;
-    tail += '/';
-    tail += f.Name;
-    tail += ".png";
-    for (const std::string& folder : IconFolders()) {
-        std::error_code ec;
-        if (std::filesystem::is_regular_file(folder + tail, ec))
-            return folder + tail;
-    }
-    return {};
-}
-
 void FillPictureList(TCustomImageList* list, int size, unsigned faceColor) {
     // The list keeps a one-bit mask: pixels mostly see-through are left out, the others are
-    // laid over the button face the pictures are drawn on, so no edge shows a fringe.
+    // laid over the button face the pictures are drawn on, so no edge shows a fringe. How
+    // much a pixel lets through shows by drawing the picture over black and over white.
     constexpr TColor kMaskColour = 0xFF00FF;
-    const QColor face(GetRValue(faceColor), GetGValue(faceColor), GetBValue(faceColor));
+    constexpr int kOpaqueEnough = 100;
     for (int i = 0; i < picCount; ++i) {
-        QImage icon;
-        const std::string path = TangoPicturePath(static_cast<TMainPicture>(i), size);
-        if (!path.empty())
-            icon.load(QString::fromStdString(path));
-        if (icon.isNull() || icon.width() != size) {
-            QImage drawn(size, size, QImage::Format_ARGB32);
-            drawn.fill(Qt::transparent);
-            QPainter p(&drawn);
-            if (!icon.isNull())
-                p.drawImage(QRect(0, 0, size, size), icon);
-            else
-                DrawSign(p, i, size);
-            icon = drawn;
-        }
-        icon = icon.convertToFormat(QImage::Format_ARGB32);
+        TBitmap overBlack(size, size);
+        TBitmap overWhite(size, size);
+        DrawPicture(overBlack, i, size, RGB(0, 0, 0));
+        DrawPicture(overWhite, i, size, RGB(255, 255, 255));
         TBitmap picture(size, size);
         for (int y = 0; y < size; ++y)
             for (int x = 0; x < size; ++x) {
-                const QColor c = QColor::fromRgba(icon.pixel(x, y));
-                if (c.alpha() < 100) {
+                const TColor k = overBlack.Pixel(x, y);
+                const TColor w = overWhite.Pixel(x, y);
+                const int through = ((GetRValue(w) - GetRValue(k)) + (GetGValue(w) - GetGValue(k)) +
+                                     (GetBValue(w) - GetBValue(k))) /
+                                    3;
+                const int alpha = 255 - std::clamp(through, 0, 255);
+                if (alpha < kOpaqueEnough) {
                     picture.SetPixel(x, y, kMaskColour);
                     continue;
                 }
-                const double a = c.alphaF();
-                auto mix = [a](int over, int under) {
-                    return static_cast<int>(over * a + under * (1 - a) + 0.5);
+                // Over black the pixel is its colour already weighed by its opacity.
+                auto over = [through](int weighed, int face) {
+                    return std::min(255,
+                                    weighed + (face * std::clamp(through, 0, 255) + 127) / 255);
                 };
                 picture.SetPixel(x, y,
-                                 RGB(mix(c.red(), face.red()), mix(c.green(), face.green()),
-                                     mix(c.blue(), face.blue())));
+                                 RGB(over(GetRValue(k), GetRValue(faceColor)),
+                                     over(GetGValue(k), GetGValue(faceColor)),
+                                     over(GetBValue(k), GetBValue(faceColor))));
             }
         list->AddMasked(&picture, kMaskColour);
     }

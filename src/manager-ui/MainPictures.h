@@ -2,8 +2,6 @@
 // same in the menu, speed-bar and button image lists.
 #pragma once
 
-#include <string>
-
 class TCustomImageList;
 
 enum TMainPicture : int {
@@ -38,9 +36,6 @@ enum TMainPicture : int {
     picCount
 };
 
-// The icon theme's file of a picture at a size, found in the theme's folder under each of the
-// desktop's data folders; empty when the theme is not installed.
-std::string TangoPicturePath(TMainPicture picture, int size);
 // Fills a list with every picture at its size, in index order; a picture whose file is missing
 // is drawn anew as a plain sign, so an index always names the same picture.
 void FillPictureList(TCustomImageList* list, int size, unsigned faceColor);

@@ -9,7 +9,7 @@ void TForm1::CreatePlaylistsBox() {
     ListBoxPlayLists = new TBvgListBox(this);
     ListBoxPlayLists->SetName("ListBoxPlayLists");
     ListBoxPlayLists->SetParent(bvGroupPlaylists);
-    UseBoxFont(ListBoxPlayLists->Font());
+    UseWindowFont(ListBoxPlayLists->Font());
     ListBoxPlayLists->SetBounds(kBoxPadding, top, kColumnWidth - 2 * kBoxPadding, 190);
     StretchInBox(ListBoxPlayLists);
     // Every name has the playlist picture before it.
@@ -23,8 +23,8 @@ void TForm1::CreatePlaylistsBox() {
     ListBoxPlayLists->SetOptions(ListBoxPlayLists->Options() | fboSingleGlyph);
     ListBoxPlayLists->SetItemHeight(kMenuPicture + 6);
     // Names in the list's own colours: white rows, the chosen one in the selection colour.
-    UseBoxFont(ListBoxPlayLists->ItemStyle()->Font());
-    UseBoxFont(ListBoxPlayLists->ItemSelStyle()->Font());
+    UseWindowFont(ListBoxPlayLists->ItemStyle()->Font());
+    UseWindowFont(ListBoxPlayLists->ItemSelStyle()->Font());
     ListBoxPlayLists->ItemStyle()->SetColor(RGB(255, 255, 255));
     ListBoxPlayLists->ItemSelStyle()->SetColor(RGB(10, 36, 106));
     ListBoxPlayLists->ItemSelStyle()->Font()->SetColor(RGB(255, 255, 255));
@@ -39,4 +39,64 @@ void TForm1::SyncPlaylistBox() {
         items->Add(box.Items[i]);
     items->EndUpdate();
     ListBoxPlayLists->SetItemIndex(box.ItemIndex);
+}
+
+// ---- The track view's menu: copying lines to a playlist -----------------------------------
+
+void TForm1::TrackListMenuPopup(TControlEventArgs&) {
+    Manager->TrackListMenuPopup();
+    // The submenu lists the playlists after the first, each item a copy of the hidden
+    // template, so a click on any of them runs the template's row.
+    while (CopyToPlaylist1->Count() > 1)
+        CopyToPlaylist1->Delete(CopyToPlaylist1->Count() - 1);
+    for (const std::string& caption : Manager->CopyToPlaylistItems) {
+        auto* item = new TMenuItem(this);
+        item->SetCaption(caption);
+        item->OnClick = CopyToPlayListPopup1->OnClick;
+        CopyToPlaylist1->Add(item);
+    }
+    CopyToPlaylist1->SetEnabled(!Manager->CopyToPlaylistItems.empty());
+}
+
+void TForm1::CopyToPlayListPopup1Click(TControlEventArgs& args) {
+    // The items after the template, in the order of the manager's list.
+    const int index = CopyToPlaylist1->IndexOf(dynamic_cast<TMenuItem*>(args.Sender)) - 1;
+    if (index >= 0)
+        Manager->CopyToPlayListPopup1Click(index);
+}
+
+// ---- Drags that end on the playlist box or the track view ---------------------------------
+
+TDragSource TForm1::DragSourceOf(TObject* source) const {
+    TObject* control = source;
+    if (auto* drag = dynamic_cast<TDragControlObject*>(source))
+        control = drag->Control;
+    if (control == BvPlaylist)
+        return TDragSource::TrackView;
+    if (control == ListBoxPlayLists)
+        return TDragSource::PlaylistBox;
+    if (control == MediaDBList)
+        return TDragSource::MediaDBList;
+    if (control == DeletedList)
+        return TDragSource::DeletedList;
+    return control ? TDragSource::Other : TDragSource::None;
+}
+
+void TForm1::ListBoxPlayListsDragOver(TControlEventArgs& args) {
+    const int item = ListBoxPlayLists->ItemAtPos(Point(args.X, args.Y), true);
+    args.Accept = Manager->ListBoxPlayListsDragOver(DragSourceOf(args.Source), item);
+}
+
+void TForm1::ListBoxPlayListsDragDrop(TControlEventArgs& args) {
+    const int item = ListBoxPlayLists->ItemAtPos(Point(args.X, args.Y), true);
+    Manager->ListBoxPlayListsDragDrop(DragSourceOf(args.Source), item);
+}
+
+void TForm1::BvPlaylistADragOver(TControlEventArgs& args) {
+    args.Accept = Manager->BvPlaylistADragOver(DragSourceOf(args.Source));
+}
+
+void TForm1::BvPlaylistGLDragDrop(TControlEventArgs& args) {
+    const int line = BvPlaylist->ItemAtPos(Point(args.X, args.Y), true);
+    Manager->BvPlaylistGLDragDrop(DragSourceOf(args.Source), line);
 }

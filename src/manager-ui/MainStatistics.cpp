@@ -12,7 +12,7 @@ void TForm1::CreateStatisticsBox() {
         if (!name.empty())
             l->SetName(name);
         l->SetParent(BvGroupStat);
-        UseBoxFont(l->Font());
+        UseWindowFont(l->Font());
         l->SetCaption(caption);
         l->SetBounds(x, y, width, 16);
         StatLabels.push_back(l);
@@ -26,7 +26,7 @@ void TForm1::CreateStatisticsBox() {
     StatusBarSpace = new TBvSpecialProgress(this);
     StatusBarSpace->SetName("StatusBarSpace");
     StatusBarSpace->SetParent(BvGroupStat);
-    UseBoxFont(StatusBarSpace->Font());
+    UseWindowFont(StatusBarSpace->Font());
     StatusBarSpace->SetCaption("Used space: %d%%");
     StatusBarSpace->SetTextOption(TBvTextOption::toFormat);
     StatusBarSpace->SetBounds(kBoxPadding, top + step, wide, 16);
@@ -49,7 +49,7 @@ void TForm1::CreateStatisticsBox() {
     Label19 = label("Label19", "", valueX, top + 8 * step - 8, valueWidth);
     btnRefreshStat =
         MakeImageButton(BvGroupStat, "btnRefreshStat", "Refresh", picRefresh, top + 9 * step - 4);
-    UseBoxFont(btnRefreshStat->Font());
+    UseWindowFont(btnRefreshStat->Font());
 }
 
 void TForm1::SyncStatistics() {

@@ -9,14 +9,14 @@ void TForm1::CreateTagsBox() {
     auto row = [&](const std::string& name, const std::string& caption, int index, bool readOnly) {
         auto* label = new TLabel(this);
         label->SetParent(bvGroupBoxTags);
-        UseBoxFont(label->Font());
+        UseWindowFont(label->Font());
         label->SetCaption(caption);
         label->SetBounds(kBoxPadding, top + index * step + 3, kLabelWidth, kEditHeight);
         TagLabels.push_back(label);
         auto* edit = new TEdit(this);
         edit->SetName(name);
         edit->SetParent(bvGroupBoxTags);
-        UseBoxFont(edit->Font());
+        UseWindowFont(edit->Font());
         edit->SetBounds(kBoxPadding + kLabelWidth, top + index * step,
                         kColumnWidth - 2 * kBoxPadding - kLabelWidth, kEditHeight);
         StretchInBox(edit);
@@ -40,7 +40,7 @@ void TForm1::CreateTagsBox() {
     lbUID = new TLabel(this);
     lbUID->SetName("lbUID");
     lbUID->SetParent(bvGroupBoxTags);
-    UseBoxFont(lbUID->Font());
+    UseWindowFont(lbUID->Font());
     lbUID->SetBounds(kBoxPadding, top + 7 * step + 3, kColumnWidth - 2 * kBoxPadding, kEditHeight);
 }
 
@@ -54,4 +54,10 @@ void TForm1::SyncTagEditor() {
         if (edit->Caption() != *text)
             edit->SetText(*text);
     lbUID->SetCaption(t.lbUID);
+}
+
+void TForm1::bvGroupBoxTagsExpanded(TControlEventArgs&) {
+    Manager->bvGroupBoxTagsExpanded();
+    // The row number stays out of sight when the box shows its children.
+    lbUID->SetVisible(false);
 }

@@ -17,12 +17,6 @@ void TForm1::CreateTrackView() {
     BvPlaylist->SetShowExtension(true);
 }
 
-void TForm1::UseBoxFont(TFont* font) {
-    UseWindowFont(font);
-    font->SetColor(clWindowText);
-    font->SetStyle(0);
-}
-
 void TForm1::ShowListView(TBvPlaylist* box, const TListView& view, uint64_t& shown) {
     const bool rebuilt = shown != view.Generation || box->Items()->Count() != view.Count();
     if (rebuilt) {
@@ -52,7 +46,6 @@ void TForm1::ShowListView(TBvPlaylist* box, const TListView& view, uint64_t& sho
         if (view.ItemIndex < top || view.ItemIndex >= top + rows)
             box->SetTopIndex(std::max(0, view.ItemIndex - rows / 2));
     }
-    (void)view.DragEnabled; // read when a press turns into a drag
 }
 
 void TForm1::SyncTrackView() {
@@ -60,138 +53,59 @@ void TForm1::SyncTrackView() {
     BvPlaylist->SetMultiLine(Manager->Options.cbMultiLinePlaylist);
 }
 
-void TForm1::TrackViewKeyDown(uint16_t& key, TShiftState shift) {
-    ReadSelections();
+void TForm1::BvPlaylistGLKeyDown(TControlEventArgs& args) {
+    // Ctrl+A is the shortcut of Tracklist > Select all; the view sees the other keys.
+    if ((args.Shift & ssCtrl) && args.Key == 'A')
+        return;
     TKeyShift s;
-    s.Shift = (shift & ssShift) != 0;
-    s.Ctrl = (shift & ssCtrl) != 0;
-    s.Alt = (shift & ssAlt) != 0;
-    Manager->BvPlaylistGLKeyDown(key, s);
+    s.Shift = (args.Shift & ssShift) != 0;
+    s.Ctrl = (args.Shift & ssCtrl) != 0;
+    s.Alt = (args.Shift & ssAlt) != 0;
+    Manager->BvPlaylistGLKeyDown(args.Key, s);
     // A moved line is focused where it went; the list must not move the focus again.
-    if ((key == VK_UP || key == VK_DOWN) && s.Ctrl && !s.Shift && !s.Alt)
-        key = 0;
+    if ((args.Key == VK_UP || args.Key == VK_DOWN) && s.Ctrl && !s.Shift && !s.Alt)
+        args.Key = 0;
 }
 
-void TForm1::BindBoxes() {
-    // A drag takes what it carries from the view as it leaves it; a drop uses exactly that.
-    auto dragFrom = [this](TBvPlaylist* box, TDragSource source) {
-        box->OnStartDrag = [this, source](TObject*, TDragObject*&) {
-            ReadSelections();
-            Manager->BeginDrag(source);
-        };
-        box->OnEndDrag = [this](TObject*, TObject* target, int, int) {
-            // A drag dropped nowhere carries nothing into the next one.
-            if (!target)
-                Manager->EndDrag();
-        };
-    };
-    // A drag starts once the pressed mouse has moved a few pixels, so a click still selects
-    // and Ctrl or Shift with a click still extend the selection; only a list with lines can be
-    // dragged from.
-    auto pressToDrag = [this](TBvPlaylist* box, const TListView* view) {
-        box->OnMouseDown = [this, box](TObject*, TMouseButton button, TShiftState, int x, int y) {
-            DragPressBox = button == TMouseButton::mbLeft ? box : nullptr;
-            DragPressAt = Point(x, y);
-        };
-        box->OnMouseUp = [this](TObject*, TMouseButton, TShiftState, int, int) {
-            DragPressBox = nullptr;
-        };
-        return [this, box, view](TShiftState shift, int x, int y) {
-            if (DragPressBox != box || !(shift & ssLeft) || !view->DragEnabled)
-                return;
-            if (std::abs(x - DragPressAt.X) + std::abs(y - DragPressAt.Y) < Mouse->DragThreshold)
-                return;
-            DragPressBox = nullptr;
-            box->BeginDrag(true);
-        };
-    };
-    auto trackDrag = pressToDrag(BvPlaylist, &Manager->BvPlaylist);
-    auto libraryDrag = pressToDrag(MediaDBList, &Manager->MediaDBList);
-    auto deletedDrag = pressToDrag(DeletedList, &Manager->DeletedList);
-    MediaDBList->OnMouseMove = [libraryDrag](TObject*, TShiftState shift, int x, int y) {
-        libraryDrag(shift, x, y);
-    };
-    DeletedList->OnMouseMove = [deletedDrag](TObject*, TShiftState shift, int x, int y) {
-        deletedDrag(shift, x, y);
-    };
-    dragFrom(BvPlaylist, TDragSource::TrackView);
-    dragFrom(MediaDBList, TDragSource::MediaDBList);
-    dragFrom(DeletedList, TDragSource::DeletedList);
-    BindEvent(BvPlaylist, "dragging lines out of a list", "BeginDrag", [] {});
-    // The deleted list refuses drops like the library does.
-    DeletedList->OnDragOver = [this](TObject*, TObject*, int, int, TDragState, bool& accept) {
-        accept = false;
-        (void)this;
-    };
-    BvGroupDeleted->OnDragOver = DeletedList->OnDragOver;
+// ---- A press that becomes a drag out of a list ------------------------------------------
+// A drag starts once the pressed mouse has moved a few pixels, so a click still selects and
+// Ctrl or Shift with a click still extend the selection; only a list with lines can be
+// dragged from.
 
-    // The row number stays out of sight when the box shows its children.
-    auto tagsExpanded = bvGroupBoxTags->OnExpanded;
-    bvGroupBoxTags->OnExpanded = [this, tagsExpanded](TObject* sender) {
-        if (tagsExpanded)
-            tagsExpanded(sender);
-        lbUID->SetVisible(false);
-    };
+void TForm1::ListMouseDown(TControlEventArgs& args) {
+    DragPressBox =
+        args.Button == TMouseButton::mbLeft ? dynamic_cast<TBvPlaylist*>(args.Sender) : nullptr;
+    DragPressAt = Point(args.X, args.Y);
+}
 
-    // The hint follows the mouse over the track view.
-    BvPlaylist->OnMouseMove = [this, trackDrag](TObject*, TShiftState shift, int x, int y) {
-        if (!HintDismissedHere(BvPlaylist->ClientToScreen(Point(x, y)))) {
-            Manager->BvPlaylistGLMouseMove({x, y});
-            SyncHintTimers();
-        }
-        trackDrag(shift, x, y);
-    };
-    BvPlaylist->OnMouseEnter = [this](TObject*) {
-        if (HintDismissedHere(Mouse->CursorPos()))
-            return;
-        Manager->BvPlaylistMouseEnter();
-        SyncHintTimers();
-    };
-    BvPlaylist->OnMouseLeave = [this](TObject*) {
-        Manager->BvPlaylistMouseLeave();
-        SyncHintTimers();
-    };
-    BindEvent(BvPlaylist, "mouse over the track view", "BvPlaylistGLMouseMove", [] {});
-    BvPlaylist->OnDblClick = [this](TObject*) {
-        RunHandler("BvPlaylistDblClick", [this] { OpenTagEditorAtMouse(false); });
-    };
-    BindEvent(BvPlaylist, "double-click on the track view", "BvPlaylistDblClick",
-              [this] { OpenTagEditorAtMouse(false); });
+void TForm1::ListMouseMove(TControlEventArgs& args) {
+    auto* box = dynamic_cast<TBvPlaylist*>(args.Sender);
+    if (!box || DragPressBox != box)
+        return;
+    // A move without the button: it went up since the press, which is no drag any more.
+    if (!(args.Shift & ssLeft)) {
+        DragPressBox = nullptr;
+        return;
+    }
+    const TListView* view = box == BvPlaylist    ? &Manager->BvPlaylist
+                            : box == MediaDBList ? &Manager->MediaDBList
+                                                 : &Manager->DeletedList;
+    if (!view->DragEnabled)
+        return;
+    if (std::abs(args.X - DragPressAt.X) + std::abs(args.Y - DragPressAt.Y) < Mouse->DragThreshold)
+        return;
+    DragPressBox = nullptr;
+    box->BeginDrag(true);
+}
 
-    BindTimer(TimerBeforeShow, "TimerBeforeShowTimer", [this] { TimerBeforeShowTimer(); });
-    BindTimer(TimerAfterShow, "TimerAfterShowTimer", [this] { TimerAfterShowTimer(); });
-    PanelHint->OnMouseEnter = [this](TObject*) {
-        Manager->PanelHintMouseEnter();
-        SyncHintTimers();
-    };
-    // Leaving the panel, or its label or check box, starts the hide delay wherever the pointer
-    // goes; the pointer's place at the leave is not asked, as it may not have been updated yet.
-    // Moving onto the panel's own label or check box enters it again, and any move over the
-    // panel keeps the hint, so the delay stops while the pointer stays on it.
-    PanelHint->OnMouseLeave = [this](TObject*) {
-        Manager->PanelHintMouseLeave();
-        TimerAfterShow->SetEnabled(false); // counts from the leave
-        SyncHintTimers();
-    };
-    auto keepHint = [this](TObject*, TShiftState, int, int) {
-        if ((!TimerAfterShow->Enabled() && !TimerBeforeShow->Enabled()) || !PanelHint->Visible())
-            return;
-        Manager->PanelHintMouseEnter();
-        SyncHintTimers();
-    };
-    PanelHint->OnMouseMove = keepHint;
-    LabelPopupText->OnMouseMove = keepHint;
-    cbInfoHints->OnMouseMove = keepHint;
-    auto hintDblClick = [this](TObject*) {
-        RunHandler("LabelPopupTextDblClick", [this] { OpenTagEditorAtMouse(true); });
-    };
-    PanelHint->OnDblClick = hintDblClick;
-    LabelPopupText->OnDblClick = hintDblClick;
-    BindEvent(PanelHint, "double-click on the hint", "LabelPopupTextDblClick",
-              [this] { OpenTagEditorAtMouse(true); });
-    BindButton(cbInfoHints, "cbInfoHintsClick", [this] {
-        Manager->cbInfoHintsClick(cbInfoHints->Checked());
-        if (!cbInfoHints->Checked())
-            TimerAfterShowTimer();
-    });
+void TForm1::ListStartDrag(TControlEventArgs& args) {
+    // A drag takes what it carries from the list as it leaves it; a drop uses exactly that.
+    Manager->BeginDrag(DragSourceOf(args.Sender));
+}
+
+void TForm1::ListEndDrag(TControlEventArgs& args) {
+    DragPressBox = nullptr;
+    // A drag dropped nowhere carries nothing into the next one.
+    if (!args.Source)
+        Manager->EndDrag();
 }

@@ -1,18 +1,10 @@
 #include "UnitAbout.h"
 
+#include "BvCreateProcess.h"
 #include "Dialogs.h"
 #include "ThemeIcons.h"
 
 #include <algorithm>
-#include <cerrno>
-#include <cstring>
-#include <fcntl.h>
-#include <spawn.h>
-#include <sys/wait.h>
-#include <thread>
-#include <unistd.h>
-
-extern char** environ;
 
 TAboutBox* AboutBox = nullptr;
 
@@ -20,28 +12,20 @@ TAboutBox* AboutBox = nullptr;
 
 namespace {
 
-// Starts xdg-open on the address, from an argument vector (the address never meets a
-// shell), and reaps it when it ends. False when it could not be started.
+// Starts xdg-open on the address through the runtime's process launcher: from an argument
+// vector (the address never meets a shell), with nothing of it on our console, and reaped
+// when it ends; the browser may run long after the box is gone. False when it could not be
+// started.
 bool RunDesktopOpener(const std::string& url) {
-    posix_spawn_file_actions_t actions;
-    posix_spawn_file_actions_init(&actions);
-    posix_spawn_file_actions_addopen(&actions, 0, "/dev/null", O_RDONLY, 0);
-    posix_spawn_file_actions_addopen(&actions, 1, "/dev/null", O_WRONLY, 0);
-    posix_spawn_file_actions_adddup2(&actions, 1, 2);
-    std::string program = "xdg-open";
-    std::string address = url;
-    char* argv[] = {program.data(), address.data(), nullptr};
-    pid_t pid = 0;
-    const int error = posix_spawnp(&pid, "xdg-open", &actions, nullptr, argv, environ);
-    posix_spawn_file_actions_destroy(&actions);
-    if (error != 0)
+    TBvCreateProcess opener;
+    opener.Arguments = {"xdg-open", url};
+    opener.CreationFlags = {TBvCPSFlag::cfDetached};
+    opener.SetWaitForTerminate(false);
+    try {
+        opener.Run();
+    } catch (const Exception&) {
         return false;
-    // The browser may run long after the box is gone; only the opener is waited for.
-    std::thread([pid] {
-        int status = 0;
-        while (waitpid(pid, &status, 0) < 0 && errno == EINTR) {
-        }
-    }).detach();
+    }
     return true;
 }
 

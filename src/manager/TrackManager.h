@@ -9,7 +9,7 @@
 //
 // Source files by concern (each method is defined in exactly one of them):
 //   TrackManagerStartup.cpp    construction, Start, FormCreate, FormCloseQuery, FormClose,
-//                              btnResetProgClick, Exit1Click, Timer1Timer,
+//                              btnResetProgClick, Exit1Click,
 //                              bvGroupActionsExpanded, LoadMediaDB, SaveMediaDB,
 //                              NotifyView, RefuseWhileBusy, the data folder
 //                              (SettingsFileName, MediaDBFileName, UserConfigFolder,
@@ -71,6 +71,7 @@
 #include "ManagerLog.h"
 #include "ManagerMessages.h"
 #include "ManagerUi.h"
+#include "TrackCommands.h"
 #include "TrackModel.h"
 
 #include <array>
@@ -405,7 +406,6 @@ public:
     void FormClose();
     void btnResetProgClick();
     void Exit1Click();
-    void Timer1Timer();
     void bvGroupActionsExpanded();
     // The library files: each read on its own (a missing one is an empty column),
     // then the columns are made one length with one message. Written atomically,
@@ -608,11 +608,11 @@ public:
     // Told on the GUI thread when a run starts and when it ends (well, failed or
     // stopped), so the windows grey what a run holds off, show Stop and open boxes.
     std::function<void(TRunKind run, bool running)> RunSink;
-    // The handlers that a run refuses (the card commands and the commands that change
+    // The commands that a run refuses (the card commands and the commands that change
     // the track list or the playlists), for the windows to grey their controls.
-    static const std::vector<std::string_view>& CommandsHeldWhileBusy();
-    // Whether a command (a handler name) may run now.
-    bool CommandEnabled(std::string_view handler) const;
+    static const std::vector<TCommand>& CommandsHeldWhileBusy();
+    // Whether a command may run now.
+    bool CommandEnabled(TCommand command) const;
     // Stops what runs on the card and waits, at most timeoutMs, for the workers and
     // the encoder to end. Returns what did not end ("the copy worker", ...), empty
     // when everything did.

@@ -683,11 +683,6 @@ void TTrackManager::Exit1Click() {
     ui_.CloseMainWindow();
 }
 
-void TTrackManager::Timer1Timer() {
-    BV_ASSERT_GUI_THREAD();
-    ProcessMessages();
-}
-
 void TTrackManager::bvGroupActionsExpanded() {
     BV_ASSERT_GUI_THREAD();
     DriveComboVisible = !Options.cbAutoDetect;

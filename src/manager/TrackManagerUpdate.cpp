@@ -406,31 +406,32 @@ TTrackManager::TRunKind TTrackManager::CurrentRun() const {
     return IsBusy() ? Update->Running : TRunKind::None;
 }
 
-const std::vector<std::string_view>& TTrackManager::CommandsHeldWhileBusy() {
-    static const std::vector<std::string_view> commands = {
+const std::vector<TCommand>& TTrackManager::CommandsHeldWhileBusy() {
+    using C = TCommand;
+    static const std::vector<TCommand> commands = {
         // The card commands.
-        "btnUpdateMobileClick", "btnScanClick", "ReadiTuneDB1Click", "Checkforbadfiles1Click",
-        "DeletephoneDB1Click", "btnScanMobileClick",
+        C::btnUpdateMobileClick, C::btnScanClick, C::ReadiTuneDB1Click, C::Checkforbadfiles1Click,
+        C::DeletephoneDB1Click, C::btnScanMobileClick,
         // What changes the track list.
-        "btnAddFileClick", "btnAddDIRClick", "BvDragDrop1Drop", "btnRemoveClick",
-        "btnResetProgClick", "Copytotracklist1Click", "MenuItem1Click",
+        C::btnAddFileClick, C::btnAddDIRClick, C::BvDragDrop1Drop, C::btnRemoveClick,
+        C::btnResetProgClick, C::Copytotracklist1Click, C::MenuItem1Click,
         // Sorting.
-        "SortbyArtist1Click", "SortbyTitle1Click", "SortbyAlbum1Click", "SortbyBitrate1Click",
-        "SortbySize1Click", "Sortbylength1Click",
+        C::SortbyArtist1Click, C::SortbyTitle1Click, C::SortbyAlbum1Click, C::SortbyBitrate1Click,
+        C::SortbySize1Click, C::Sortbylength1Click,
         // The playlists.
-        "mbNewPlstClick", "Renameplaylist1Click", "Deleteplaylist1Click", "Clearplaylists2Click",
-        "ListBoxPlayListsDragDrop", "MoveUp2Click", "MoveDown2Click", "CopyToPlayListPopup1Click",
-        "BvPlaylistGLDragDrop"};
+        C::mbNewPlstClick, C::Renameplaylist1Click, C::Deleteplaylist1Click,
+        C::Clearplaylists2Click, C::ListBoxPlayListsDragDrop, C::MoveUp2Click, C::MoveDown2Click,
+        C::CopyToPlayListPopup1Click, C::BvPlaylistGLDragDrop};
     return commands;
 }
 
-bool TTrackManager::CommandEnabled(std::string_view handler) const {
-    if (handler == "btnCancelClick")
+bool TTrackManager::CommandEnabled(TCommand command) const {
+    if (command == TCommand::btnCancelClick)
         return IsBusy();
     if (!IsBusy())
         return true;
     const auto& held = CommandsHeldWhileBusy();
-    return std::find(held.begin(), held.end(), handler) == held.end();
+    return std::find(held.begin(), held.end(), command) == held.end();
 }
 
 void TTrackManager::TUpdateState::BeginRun(TRunKind kind) {

@@ -5,6 +5,8 @@
 
 #include <QImage>
 
+#include <unistd.h>
+
 using namespace OptionsTest;
 
 namespace {
@@ -132,4 +134,41 @@ TEST_F(AboutBoxTest, PictureRatio2) {
     const QImage shot = SaveWindowShot(Box, "about_box_ratio2");
     EXPECT_EQ(2 * Box->ClientWidth(), shot.width());
     Box->Hide();
+}
+
+// The desktop's opener, started by the runtime's process launcher, gets the address as one
+// argument, whatever it holds; without an opener the user is told, and nothing hangs.
+TEST_F(AboutBoxTest, TheDesktopOpenerGetsTheAddressAsOneArgument) {
+    SetUrlOpener({});
+    const fs::path bin = fs::temp_directory_path() / ("bv-opener-" + std::to_string(getpid()));
+    fs::create_directories(bin);
+    const fs::path told = bin / "told";
+    WriteFile((bin / "xdg-open").string(),
+              "#!/bin/sh\nprintf '%s|%s' \"$#\" \"$1\" > '" + told.string() + "'\n");
+    fs::permissions(bin / "xdg-open", fs::perms::owner_all);
+    const std::string path = std::getenv("PATH") ? std::getenv("PATH") : "";
+    setenv("PATH", (bin.string() + ":" + path).c_str(), 1);
+    const std::string url = "https://forum.example.org/topic?a=1&b='two words'";
+    OpenUrl(url);
+    for (int i = 0; i < 500 && !fs::exists(told); ++i)
+        QTest::qWait(10);
+    QTest::qWait(50);
+    EXPECT_EQ("1|" + url, ReadFile(told.string()));
+
+    // No opener anywhere: one message names the page.
+    std::vector<std::string> said;
+    SetDialogResponder([&](const TDialogRequest& r) {
+        said.push_back(r.Text);
+        TDialogAnswer a;
+        a.Accepted = true;
+        a.Button = IDOK;
+        return a;
+    });
+    setenv("PATH", (bin / "none").string().c_str(), 1);
+    OpenUrl(url);
+    setenv("PATH", path.c_str(), 1);
+    SetDialogResponder(nullptr);
+    ASSERT_EQ(1u, said.size());
+    EXPECT_NE(std::string::npos, said[0].find(url)) << said[0];
+    fs::remove_all(bin);
 }

@@ -1,14 +1,20 @@
-// The command map under real input: every menu item, context-menu item, speed-bar button,
-// image button, key and control event of the table is worked as a person works it (keys on the
-// menu bar, right clicks and keys in the context menus, mouse clicks on buttons) and reaches its
-// handler. The hidden items are hidden, and the window keeps its shape while it is worked.
+// The command map under real input: every row of the table (menu item, context-menu item,
+// speed-bar button, image button, key, timer and control event) is worked as a person works it
+// (keys on the menu bar, right clicks and keys in the context menus, mouse clicks, drags and
+// drops, typing) and does what the user sees it do. The hidden items are hidden, and the window
+// keeps its shape while it is worked.
 #include "MainWindowFixture.h"
 
 #include "RtStrings.h"
 
+#include "TrackTableRows.h"
+
 #include <QAbstractScrollArea>
+#include <QDropEvent>
+#include <QEnterEvent>
+#include <QMimeData>
+#include <QUrl>
 #include <cstdlib>
-#include <map>
 #include <set>
 
 namespace {
@@ -106,9 +112,6 @@ protected:
                           QPoint(b->Left() + b->Width() / 2, b->Top() + b->Height() / 2));
         PumpEvents();
     }
-    std::string LastHandler() const {
-        return form->HandlerLog.empty() ? "" : form->HandlerLog.back();
-    }
     bool Hidden(TMenuItem* item) {
         for (TMenuItem* i = item; i && i->Parent(); i = i->Parent())
             if (!i->Visible())
@@ -127,43 +130,236 @@ protected:
     }
 };
 
-TEST_F(MainCommandMapTest, EveryBindingReachesItsHandlerThroughItsControl) {
-    Start();
-    // Focus in the track view, as after a click in it.
-    form->BvPlaylist->SetFocus();
-    PumpEvents();
-    std::set<std::string> reached;
-    int worked = 0;
-    for (const TCommandBinding& b : form->Commands()) {
-        SCOPED_TRACE(b.Handler + " <- " + b.What);
-        form->HandlerLog.clear();
-        switch (b.Kind) {
-        case TCommandBinding::MenuItem: {
-            if (b.Item == form->Exit1)
-                continue; // closes the window: its own test
-            if (Hidden(b.Item)) {
-                // Nobody can reach a hidden item; its binding still runs its handler.
-                b.Item->Click();
-                PumpEvents();
-                break;
-            }
-            if (MenuOf(b.Item) == form->BvMainMenu1)
-                ChooseFromMenuBar(b.Item);
-            else
-                ChooseFromContextMenu(dynamic_cast<TBvPopupMenu*>(MenuOf(b.Item)), b.Item);
+// ---- Every row of the table, worked and seen ----------------------------------------------
+
+bool Has(const std::string& line, const char* part) {
+    return line.find(part) != std::string::npos;
+}
+
+// What the user sees of the window, taken before and after a row is worked.
+struct TSeen {
+    std::vector<std::string> Tracks, Library, Deleted, Playlists;
+    std::vector<int> TrackSelection, LibrarySelection;
+    int LibraryFocus = -1;
+    int Playlist = -1;
+    std::string Search, Artist, Boxes, Memo;
+    bool Hint = false, DriveShown = false, SortAll = false, Stop = false, Shown = false;
+    int Dialogs = 0, CopyToItems = 0, Options = 0, About = 0, Inspector = 0;
+    std::vector<std::string> Stats;
+    char PhoneDrive = 0;
+    bool Detecting = false;
+    bool operator==(const TSeen&) const = default;
+};
+
+class MainCommandRows : public MainCommandMapTest {
+protected:
+    int options = 0, about = 0, inspector = 0;
+
+    void SetUp() override {
+        MainCommandMapTest::SetUp();
+        Start();
+        form->ShowOptionsHook = [this] {
+            ++options;
+            return false;
+        };
+        form->ShowAboutHook = [this] { ++about; };
+        form->ShowInspectorHook = [this] { ++inspector; };
+    }
+    TTrackManager& M() { return *form->Manager; }
+
+    static std::vector<std::string> Lines(TCustomListBox* box) { return box->Items()->Items(); }
+    TSeen See() {
+        PumpEvents();
+        TSeen s;
+        s.Tracks = Lines(form->BvPlaylist);
+        s.Library = Lines(form->MediaDBList);
+        s.Deleted = Lines(form->DeletedList);
+        s.Playlists = Lines(form->ListBoxPlayLists);
+        s.TrackSelection = form->BvPlaylist->SelectedLines();
+        s.LibrarySelection = form->MediaDBList->SelectedLines();
+        s.LibraryFocus = form->MediaDBList->ItemIndex();
+        s.Playlist = form->ListBoxPlayLists->ItemIndex();
+        s.Search = form->EditSearchDB->Caption();
+        s.Artist = form->edArtist->Caption();
+        for (TBvgGroupBox* b :
+             {form->bvGroupBoxTags, form->bvGroupActions, form->bvGroupLog, form->bvGroupPlaylists,
+              form->BvGroupMediaDB, form->BvGroupStat, form->BvGroupDeleted})
+            s.Boxes += b->Collapsed() ? '-' : '+';
+        s.Memo = form->MemoLog->Lines()->Text();
+        s.Hint = form->PanelHint->Visible();
+        s.DriveShown = form->BvDriveCombo1->Visible();
+        s.SortAll = form->Sortall1->Checked();
+        s.Stop = form->btnCancel->Visible();
+        s.Shown = form->Widget()->isVisible();
+        s.Dialogs = static_cast<int>(dialogs.Requests.size());
+        s.CopyToItems = form->CopyToPlaylist1->Count();
+        s.Options = options;
+        s.About = about;
+        s.Inspector = inspector;
+        for (TLabel* l : {form->Label13, form->Label14, form->Label15, form->Label17})
+            s.Stats.push_back(l->Caption());
+        s.PhoneDrive = M().Model.PhoneDrive;
+        s.Detecting = form->TransFlashTimer->Enabled();
+        return s;
+    }
+
+    // Three tracks whose every sort key is out of order, a second playlist "Road" holding the
+    // first, the same three rows in the library, two in the deleted list; line 1 chosen in each
+    // list, every box but "Actions" closed, no hint, the hint's delay short.
+    void Arrange() {
+        CloseMenus();
+        M().btnResetProgClick();
+        ClearTable(M().Model.MediaDB);
+        const TTrackRowSnapshot rows[] = {
+            {"Cora", "Beta", "Beach", "2:00", "3000", "C:\\music\\c.mp3", "192", "0"},
+            {"Ada", "Gamma", "Cliff", "3:00", "1000", "C:\\music\\a.mp3", "128", "1"},
+            {"Bea", "Alpha", "Arch", "1:00", "2000", "C:\\music\\b.mp3", "160", "2"}};
+        // The library's own files, not in the track list: two real ones and one gone.
+        const std::string library[] = {
+            ToWindowsPath(std::string(BV_TEST_DATA_DIR) + "/tags/v23_latin1_cbr.mp3"),
+            ToWindowsPath(std::string(BV_TEST_DATA_DIR) + "/tags/v11_only.mp3"),
+            "C:\\library\\gone.mp3"};
+        for (size_t i = 0; i < 3; ++i) {
+            M().Model.AppendTrack(rows[i]);
+            TTrackRowSnapshot inLibrary = rows[i];
+            inLibrary.FileName = library[i];
+            AppendTableRow(M().Model.MediaDB, inLibrary);
+        }
+        for (int i : {0, 1})
+            AppendTableRow(M().Model.DeletedHolder, rows[i]);
+        M().Model.SyncAllMusic();
+        M().ListBoxPlayLists.Items.Add("Road");
+        M().Model.PlaylistTracks[1].Add("0");
+        M().ListBoxPlayLists.ItemIndex = 0;
+        M().EditSearchDBChange("");
+        M().RefreshTrackView();
+        M().RefreshMediaDBList();
+        M().RefreshDeletedList();
+        for (TListView* view : {&M().BvPlaylist, &M().MediaDBList, &M().DeletedList}) {
+            view->Selected = {1};
+            view->ItemIndex = 1;
+        }
+        M().NotifyView(TViewId::PlaylistBox);
+        for (TViewId v : {TViewId::TrackView, TViewId::MediaDBList, TViewId::DeletedList})
+            M().NotifyView(v);
+        M().Options.cbInfoHints = true;
+        M().TimerBeforeShow.Interval = 20;
+        M().TimerAfterShow.Interval = 100000;
+        form->TimerBeforeShow->SetInterval(20);
+        form->TimerAfterShow->SetInterval(100000);
+        M().TimerAfterShowTimer();
+        // No card in the drive, and the selector showing none.
+        std::error_code gone;
+        if (std::filesystem::remove_all(folder.File("no-card"), gone) > 0) {
+            RefreshDriveTable();
+            form->BvDriveCombo1->RefreshDrives();
+        }
+        form->PanelHint->SetVisible(false);
+        form->cbInfoHints->SetChecked(true);
+        if (form->bvGroupActions->Collapsed())
+            ClickCaption(form->bvGroupActions);
+        PumpEvents();
+    }
+
+    QWidget* View(TWinControl* c) {
+        auto* area = dynamic_cast<QAbstractScrollArea*>(c->Widget());
+        return area ? area->viewport() : c->Widget();
+    }
+    QPoint LineAt(TCustomListBox* box, int line) { return Centre(box->ItemRect(line)); }
+    // Waits, pumping, for the hint's short delays.
+    void Wait(int ms = 120) {
+        QTest::qWait(ms);
+        PumpEvents();
+    }
+    // The hint over line 0 of the track view, as a pause of the mouse there shows it.
+    void ShowHint() {
+        QTest::mouseMove(View(form->BvPlaylist), LineAt(form->BvPlaylist, 0));
+        PumpEvents();
+        form->TimerBeforeShow->OnTimer()(form->TimerBeforeShow);
+        PumpEvents();
+    }
+    // Presses on a line of one list and lets go over a line of another control.
+    void DragLine(TCustomListBox* from, int line, TWinControl* onto, QPoint at) {
+        QWidget* view = View(from);
+        const QPoint start = LineAt(from, line);
+        QTest::mousePress(view, Qt::LeftButton, {}, start);
+        QTest::mouseMove(view, start + QPoint(0, 12));
+        const QPoint target = view->mapFromGlobal(View(onto)->mapToGlobal(at));
+        QTest::mouseMove(view, target);
+        QTest::mouseRelease(view, Qt::LeftButton, {}, target);
+        PumpEvents();
+    }
+    void Enter(TWinControl* c, bool enter) {
+        if (enter) {
+            QEnterEvent e(QPointF(5, 5), QPointF(5, 5), QPointF(5, 5));
+            QApplication::sendEvent(c->Widget(), &e);
+        } else {
+            QEvent e(QEvent::Leave);
+            QApplication::sendEvent(c->Widget(), &e);
+        }
+        PumpEvents();
+    }
+    void TypeInto(TWinControl* edit, const char* text) {
+        // A menu or a drag before may have taken the activation; typing goes to the window.
+        QApplication::setActiveWindow(form->Widget());
+        edit->SetFocus();
+        PumpEvents();
+        QTest::keyClicks(edit->Widget(), text);
+        PumpEvents();
+    }
+
+    // Works the row as a person does; false when the row is not worked here (the window's own
+    // creation and closing, seen by their own checks).
+    bool Work(const TCommandBinding& b) {
+        TForm1& w = *form;
+        switch (b.Command) {
+        case TCommand::FormCreate:
+        case TCommand::FormCloseQuery:
+        case TCommand::FormClose:
+        case TCommand::Exit1Click:
+            return false;
+        default:
             break;
         }
-        case TCommandBinding::SpeedItem:
-            if (!b.Speed->Visible()) {
-                b.Speed->ButtonClick();
-                PumpEvents();
+        switch (b.Kind) {
+        case TCommandBinding::MenuItem: {
+            auto* item = static_cast<TMenuItem*>(b.Control);
+            if (item == w.CopyToPlayListPopup1) {
+                // The copies of the template the menu makes as it opens: Copy to playlist > Road.
+                ChooseFromContextMenu(w.TrackListMenu, w.CopyToPlaylist1);
+                Key(Qt::Key_Return);
                 break;
             }
-            ClickSpeedItem(b.Speed);
+            if (Hidden(item)) {
+                // Nobody can reach a hidden item; its click still runs its row.
+                item->Click();
+                break;
+            }
+            if (MenuOf(item) == w.BvMainMenu1)
+                ChooseFromMenuBar(item);
+            else
+                ChooseFromContextMenu(dynamic_cast<TBvPopupMenu*>(MenuOf(item)), item);
             break;
+        }
+        case TCommandBinding::SpeedItem: {
+            auto* item = static_cast<TBvSpeedItem*>(b.Control);
+            if (item->Visible())
+                ClickSpeedItem(item);
+            else
+                item->ButtonClick();
+            break;
+        }
         case TCommandBinding::Button: {
             auto* c = dynamic_cast<TWinControl*>(b.Control);
-            ASSERT_NE(c, nullptr);
+            if (!c) {
+                ADD_FAILURE() << "a button that is no window";
+                return false;
+            }
+            if (c == w.cbInfoHints) {
+                ShowHint();
+                QTest::mouseClick(c->Widget(), Qt::LeftButton, {}, QPoint(8, c->Height() / 2));
+                break;
+            }
             OpenBoxOf(c);
             const bool shown = c->Visible();
             // "Stop" and the hidden "load" show only while they mean something.
@@ -173,81 +369,597 @@ TEST_F(MainCommandMapTest, EveryBindingReachesItsHandlerThroughItsControl) {
             c->SetVisible(shown);
             break;
         }
-        case TCommandBinding::Key: {
-            form->BvPlaylist->SetFocus();
-            PumpEvents();
-            QTest::keyClick(form->BvPlaylist->Widget(), Qt::Key_Delete);
-            PumpEvents();
+        case TCommandBinding::Key:
+            if (b.Command == TCommand::BvPlaylistGLKeyDown) {
+                w.BvPlaylist->SetFocus();
+                PumpEvents();
+                QTest::keyClick(w.BvPlaylist->Widget(), Qt::Key_Delete);
+            } else {
+                OpenBoxOf(w.MediaDBList);
+                w.MediaDBList->SetFocus();
+                PumpEvents();
+                if (b.Command == TCommand::MediaDBListKeyPress)
+                    QTest::keyClick(w.MediaDBList->Widget(), Qt::Key_G);
+                else
+                    QTest::keyClick(w.MediaDBList->Widget(), Qt::Key_Escape);
+            }
+            break;
+        case TCommandBinding::Timer: {
+            // No hand reaches a timer: it runs as its time comes.
+            auto* timer = static_cast<TTimer*>(b.Control);
+            timer->OnTimer()(timer);
             break;
         }
-        case TCommandBinding::Timer:
-            ASSERT_TRUE(b.TimerComponent->OnTimer());
-            b.TimerComponent->OnTimer()(b.TimerComponent);
-            break;
         case TCommandBinding::Event:
-            b.Run();
-            form->HandlerLog.push_back(b.Handler);
+            WorkEvent(b);
             break;
         }
+        PumpEvents();
         CloseMenus();
         PumpEvents();
-        EXPECT_NE(std::find(form->HandlerLog.begin(), form->HandlerLog.end(), b.Handler),
-                  form->HandlerLog.end())
-            << "ran instead: " << (form->HandlerLog.empty() ? "nothing" : form->HandlerLog[0]);
-        reached.insert(b.Handler);
-        ++worked;
-        EXPECT_TRUE(form->Widget()->isVisible()) << "the window stays open";
+        return true;
     }
-    EXPECT_GE(worked, 80);
-    // Every handler of the window's own concerns is in the table.
-    for (const char* handler : {"btnAddFileClick",
-                                "btnAddDIRClick",
-                                "btnRemoveClick",
-                                "Selectall1Click",
-                                "Inverseselection1Click",
-                                "Selectnone1Click",
-                                "BvPlaylistGLKeyDown",
-                                "mbNewPlstClick",
-                                "Renameplaylist1Click",
-                                "Deleteplaylist1Click",
-                                "Clearplaylists2Click",
-                                "MoveUp2Click",
-                                "MoveDown2Click",
-                                "SortbyArtist1Click",
-                                "Sortbylength1Click",
-                                "Sortall1Click",
-                                "SortbyArtist3Click",
-                                "SortbyLength2Click",
-                                "Addfiles1Click",
-                                "Adddirectory1Click",
-                                "Deletealldeadlinks1Click",
-                                "Clear1Click",
-                                "Copytotracklist1Click",
-                                "MenuItem1Click",
-                                "Delete1Click",
-                                "Clear4Click",
-                                "btnRefreshStatClick",
-                                "btnResetProgClick",
-                                "btnOptionsClick",
-                                "btnUpdateMobileClick",
-                                "btnCancelClick",
-                                "BvSpeedItem1Click",
-                                "btnScanClick",
-                                "ReadiTuneDB1Click",
-                                "Checkforbadfiles1Click",
-                                "DeletephoneDB1Click",
-                                "ParseiTunesDB1Click",
-                                "TransFlashTimerTimer",
-                                "btnScanMobileClick",
-                                "Timer1Timer",
-                                "bvGroupActionsExpanded",
-                                "btnOpenPlsClick",
-                                "btnSavePlsClick",
-                                "BvSpeedItem2Click",
-                                "Button3Click",
-                                "BvDriveCombo1Change",
-                                "bvGroupLogExpanded"})
-        EXPECT_TRUE(reached.count(handler)) << handler;
+
+    void WorkEvent(const TCommandBinding& b) {
+        TForm1& w = *form;
+        auto* control = dynamic_cast<TWinControl*>(b.Control);
+        switch (b.On) {
+        case TControlEvent::Popup:
+            ChooseFromContextMenuOpen(w.TrackListMenu);
+            break;
+        case TControlEvent::Expanded:
+            ClickCaption(static_cast<TBvgGroupBox*>(b.Control));
+            break;
+        case TControlEvent::Collapsed: {
+            // No click reaches it: opening another box of the column closes this one
+            // without the event, and the column keeps one box open. It runs as the box
+            // reports a collapse.
+            auto* box = static_cast<TBvgGroupBox*>(b.Control);
+            box->OnCollapsed(box);
+            break;
+        }
+        case TControlEvent::Click:
+            // The tag editor shows the clicked track while its box is open.
+            if (control == w.BvPlaylist)
+                ClickCaption(w.bvGroupBoxTags);
+            OpenBoxOf(control);
+            QTest::mouseClick(View(control), Qt::LeftButton, {},
+                              LineAt(static_cast<TCustomListBox*>(control),
+                                     control == w.ListBoxPlayLists ? 1 : 2));
+            break;
+        case TControlEvent::DblClick:
+            if (control == w.ListBoxPlayLists) {
+                OpenBoxOf(control);
+                QTest::mouseDClick(View(control), Qt::LeftButton, {},
+                                   LineAt(w.ListBoxPlayLists, 1));
+            } else if (control == w.BvPlaylist) {
+                QTest::mouseMove(View(control), LineAt(w.BvPlaylist, 2));
+                QTest::mouseDClick(View(control), Qt::LeftButton, {}, LineAt(w.BvPlaylist, 2));
+            } else {
+                ShowHint();
+                QTest::mouseDClick(dynamic_cast<TWinControl*>(b.Control)
+                                       ? static_cast<TWinControl*>(b.Control)->Widget()
+                                       : w.PanelHint->Widget(),
+                                   Qt::LeftButton, {}, QPoint(10, 10));
+            }
+            break;
+        case TControlEvent::Change:
+            if (control == w.EditSearchDB) {
+                OpenBoxOf(control);
+                TypeInto(control, "Alp");
+            } else if (auto* combo = dynamic_cast<TBvDriveCombo*>(control)) {
+                M().Model.PhoneDrive = 'Q';
+                if (combo == w.BvDriveCombo1) {
+                    OpenBoxOf(combo);
+                    combo->SetFocus();
+                    PumpEvents();
+                    QTest::keyClick(combo->Widget(), Qt::Key_Home);
+                } else {
+                    // Hidden: nobody chooses in it, but its change runs all the same.
+                    combo->OnChange(combo);
+                }
+            } else {
+                // A tag of the chosen track, typed over in its box.
+                ClickCaption(w.bvGroupBoxTags);
+                QTest::mouseClick(View(w.BvPlaylist), Qt::LeftButton, {}, LineAt(w.BvPlaylist, 2));
+                PumpEvents();
+                TypeInto(control, "");
+                QTest::keyClick(control->Widget(), Qt::Key_End);
+                if (control == w.edTime)
+                    QTest::keyClick(control->Widget(), Qt::Key_Backspace);
+                TypeInto(control, control == w.edTime ? "4" : "Zed");
+            }
+            break;
+        case TControlEvent::FileDrop: {
+            QMimeData mime;
+            mime.setUrls({QUrl::fromLocalFile(
+                QString::fromStdString(std::string(BV_TEST_DATA_DIR) + "/tags/v11_only.mp3"))});
+            QDragEnterEvent enter(QPoint(400, 200), Qt::CopyAction, &mime, Qt::LeftButton, {});
+            QApplication::sendEvent(w.ClientWidget(), &enter);
+            QDropEvent drop(QPointF(400, 200), Qt::CopyAction, &mime, Qt::LeftButton, {});
+            QApplication::sendEvent(w.ClientWidget(), &drop);
+            break;
+        }
+        case TControlEvent::MouseDown:
+        case TControlEvent::MouseMove:
+        case TControlEvent::StartDrag:
+        case TControlEvent::EndDrag:
+            if (b.Command == TCommand::PanelHintMouseEnter) {
+                // The hint shows; the mouse moves on it; then its hide delay is short, so a
+                // hint nothing keeps goes.
+                ShowHint();
+                auto* on = dynamic_cast<TWinControl*>(b.Control);
+                QWidget* widget = on ? on->Widget() : w.PanelHint->Widget();
+                const QPoint at =
+                    on ? QPoint(5, 5)
+                       : QPoint(w.LabelPopupText->Left() + 5, w.LabelPopupText->Top() + 5);
+                QTest::mouseMove(widget, at);
+                QTest::mouseMove(widget, at + QPoint(2, 1));
+                PumpEvents();
+                M().TimerAfterShow.Interval = 20;
+                w.TimerAfterShow->SetInterval(20);
+                Wait();
+            } else if (b.Command == TCommand::BvPlaylistGLMouseMove) {
+                QTest::mouseMove(View(w.BvPlaylist), LineAt(w.BvPlaylist, 1));
+                Wait();
+            } else if (control == w.BvPlaylist) {
+                // Line 1 onto "Road".
+                OpenBoxOf(w.ListBoxPlayLists);
+                DragLine(w.BvPlaylist, 1, w.ListBoxPlayLists, LineAt(w.ListBoxPlayLists, 1));
+            } else {
+                OpenBoxOf(control);
+                DragLine(static_cast<TCustomListBox*>(control), 1, w.BvPlaylist,
+                         LineAt(w.BvPlaylist, 0));
+            }
+            break;
+        case TControlEvent::DragOver:
+        case TControlEvent::DragDrop:
+            if (control == w.BvPlaylist) {
+                OpenBoxOf(w.MediaDBList);
+                DragLine(w.MediaDBList, 1, w.BvPlaylist, LineAt(w.BvPlaylist, 0));
+            } else {
+                OpenBoxOf(b.Control == w.BvGroupDeleted ? w.DeletedList : control);
+                TWinControl* onto = b.Control == w.BvGroupDeleted ? w.DeletedList : control;
+                DragLine(w.BvPlaylist, 1, onto,
+                         onto == w.ListBoxPlayLists ? LineAt(w.ListBoxPlayLists, 1)
+                                                    : QPoint(20, 20));
+            }
+            break;
+        case TControlEvent::MouseEnter:
+        case TControlEvent::MouseLeave: {
+            const bool enter = b.On == TControlEvent::MouseEnter;
+            if (control == w.BvPlaylist && enter) {
+                // The mouse comes in from elsewhere: its first move over the view is its entry.
+                Enter(w.BvPlaylist, false);
+                QTest::mouseMove(View(w.BvPlaylist), LineAt(w.BvPlaylist, 0));
+                Wait();
+                break;
+            }
+            // The hint shows and stays; the mouse comes or goes; then the hint's hide delay
+            // is short, so a hint nothing keeps goes.
+            ShowHint();
+            M().TimerAfterShow.Enabled = false;
+            w.TimerAfterShow->SetEnabled(false);
+            Enter(control, enter);
+            M().TimerAfterShow.Interval = 20;
+            w.TimerAfterShow->SetInterval(20);
+            Wait();
+            break;
+        }
+        default:
+            ADD_FAILURE() << "no hand works " << b.What;
+        }
+    }
+
+    // What a row needs in place beyond the arrangement, before it is worked.
+    void Prepare(const TCommandBinding& b) {
+        TForm1& w = *form;
+        TTrackManager& m = M();
+        using C = TCommand;
+        switch (b.Command) {
+        case C::mbNewPlstClick:
+            dialogs.Inputs.push_back("Fresh");
+            break;
+        case C::Renameplaylist1Click:
+            dialogs.Inputs.push_back("Renamed");
+            [[fallthrough]];
+        case C::Deleteplaylist1Click:
+            m.ListBoxPlayListsClick(1);
+            break;
+        case C::btnSearchClick:
+            m.EditSearchDBChange("a");
+            break;
+        case C::MediaDBListKeyDown:
+            m.EditSearchDBChange("x");
+            break;
+        case C::BvGroupMediaDBExpanded:
+            AppendTableRow(m.Model.MediaDB, TableRow(m.Model.TrackListHolder, 0));
+            break;
+        case C::BvGroupDeletedExpanded:
+            AppendTableRow(m.Model.DeletedHolder, TableRow(m.Model.TrackListHolder, 0));
+            break;
+        case C::btnRefreshStatClick:
+        case C::BvGroupStatExpanded:
+            for (TLabel* l : {w.Label13, w.Label14, w.Label15, w.Label17})
+                l->SetCaption("");
+            break;
+        case C::BvPlaylistMouseEnter:
+        case C::TimerBeforeShowTimer: {
+            const QPoint at = LineAt(w.BvPlaylist, 0);
+            m.Model.HintMousePos = {at.x(), at.y()};
+            break;
+        }
+        case C::TimerAfterShowTimer:
+            ShowHint();
+            break;
+        case C::PanelHintMouseLeave:
+            Mouse->SetCursorPos(w.ClientToScreen({5, 5}));
+            break;
+        case C::btnCancelClick:
+            m.TransFlashTimer.Enabled = false;
+            w.TransFlashTimer->SetEnabled(false);
+            break;
+        case C::TransFlashTimerTimer:
+            m.Options.cbAutoDetect = true;
+            m.Options.cbAutoReadDB = false;
+            PutCardIn();
+            m.Model.PhoneDrive = 0;
+            break;
+        case C::BvDriveCombo1Change:
+            PutCardIn();
+            m.Model.PhoneDrive = 'Q';
+            w.BvDriveCombo1->SetItemIndex(-1);
+            break;
+        case C::LogTimerTimer:
+            m.Log.AddLog("A line for the log");
+            break;
+        case C::bvGroupActionsExpanded:
+            m.Options.cbAutoDetect = false;
+            ClickCaption(w.BvGroupStat);
+            w.BvDriveCombo1->SetVisible(false);
+            break;
+        case C::bvGroupLogExpanded:
+            w.btnCancel->SetVisible(true);
+            break;
+        case C::bvGroupBoxTagsCollapsed:
+            ClickCaption(w.bvGroupBoxTags);
+            break;
+        default:
+            break;
+        }
+        PumpEvents();
+    }
+
+    // "E:" holds the phone's folders and the selector lists it.
+    void PutCardIn() {
+        std::filesystem::create_directories(folder.File("no-card/mobile"));
+        RefreshDriveTable();
+        form->BvDriveCombo1->RefreshDrives();
+    }
+
+    // The row's effect, as the user sees it.
+    void Check(const TCommandBinding& b, const TSeen& was, const TSeen& now) {
+        TForm1& w = *form;
+        TTrackManager& m = M();
+        using C = TCommand;
+        auto newDialog = [&](TDialogRequest::TKind kind) {
+            ASSERT_EQ(now.Dialogs, was.Dialogs + 1);
+            EXPECT_EQ(dialogs.Requests.back().Kind, kind);
+        };
+        auto firstTrackIs = [&](const char* artist) {
+            ASSERT_EQ(now.Tracks.size(), 3u);
+            EXPECT_TRUE(Has(now.Tracks[0], artist)) << now.Tracks[0];
+        };
+        auto firstLibraryIs = [&](const char* artist) {
+            ASSERT_EQ(now.Library.size(), 3u);
+            EXPECT_TRUE(Has(now.Library[0], artist)) << now.Library[0];
+        };
+        auto roadHolds = [&](size_t n) {
+            EXPECT_EQ(m.Model.PlaylistTracks[1].Count(), static_cast<int>(n));
+        };
+        switch (b.Command) {
+        // The hidden items and the buttons that do nothing.
+        case C::btnOpenPlsClick:
+        case C::btnSavePlsClick:
+        case C::BvSpeedItem2Click:
+        case C::Button3Click:
+            EXPECT_EQ(now.Tracks, was.Tracks);
+            EXPECT_EQ(now.Library, was.Library);
+            EXPECT_EQ(now.Playlists, was.Playlists);
+            EXPECT_EQ(now.Dialogs, was.Dialogs);
+            EXPECT_EQ(now.Memo, was.Memo);
+            EXPECT_EQ(now.Boxes, was.Boxes);
+            break;
+        case C::btnOptionsClick:
+            EXPECT_EQ(now.Options, was.Options + 1);
+            break;
+        case C::BvSpeedItem1Click:
+            EXPECT_EQ(now.About, was.About + 1);
+            break;
+        case C::ParseiTunesDB1Click:
+            EXPECT_EQ(now.Inspector, was.Inspector + 1);
+            break;
+        // The card's commands, with no card in the drive: each says so.
+        case C::btnScanClick:
+        case C::btnUpdateMobileClick:
+        case C::btnScanMobileClick:
+        case C::ReadiTuneDB1Click:
+        case C::DeletephoneDB1Click:
+            EXPECT_TRUE(now.Dialogs > was.Dialogs || now.Memo != was.Memo)
+                << "nothing said; the log: " << now.Memo;
+            break;
+        case C::Checkforbadfiles1Click:
+            // None of the three files exists.
+            EXPECT_TRUE(now.Tracks.empty()) << ::testing::PrintToString(now.Tracks);
+            break;
+        case C::btnAddFileClick:
+        case C::Addfiles1Click:
+            newDialog(TDialogRequest::dkOpenFile);
+            break;
+        case C::btnAddDIRClick:
+        case C::Adddirectory1Click:
+            newDialog(TDialogRequest::dkSelectFolder);
+            break;
+        case C::btnRemoveClick:
+        case C::BvPlaylistGLKeyDown:
+            ASSERT_EQ(now.Tracks.size(), 2u);
+            for (const std::string& line : now.Tracks)
+                EXPECT_FALSE(Has(line, "Ada")) << line;
+            break;
+        case C::Selectall1Click:
+            EXPECT_EQ(now.TrackSelection, (std::vector<int>{0, 1, 2}));
+            break;
+        case C::Inverseselection1Click:
+            EXPECT_EQ(now.TrackSelection, (std::vector<int>{0, 2}));
+            break;
+        case C::Selectnone1Click:
+            EXPECT_TRUE(now.TrackSelection.empty());
+            break;
+        case C::BvPlaylistGLClick:
+        case C::BvPlaylistDblClick:
+            EXPECT_EQ(now.Artist, "Bea");
+            EXPECT_EQ(now.Boxes[0], '+') << "Edit tags open";
+            break;
+        case C::mbNewPlstClick:
+            EXPECT_EQ(now.Playlists, (std::vector<std::string>{"All music", "Road", "Fresh"}));
+            break;
+        case C::Renameplaylist1Click:
+            EXPECT_EQ(now.Playlists, (std::vector<std::string>{"All music", "Renamed"}));
+            break;
+        case C::Deleteplaylist1Click:
+            EXPECT_EQ(now.Playlists, (std::vector<std::string>{"All music"}));
+            break;
+        case C::Clearplaylists2Click:
+            ASSERT_EQ(now.Playlists.size(), 1u) << "the master playlist alone";
+            EXPECT_EQ(CompareText(now.Playlists[0], "All music"), 0) << now.Playlists[0];
+            break;
+        case C::ListBoxPlayListsClick:
+            EXPECT_EQ(now.Playlist, 1);
+            ASSERT_EQ(now.Tracks.size(), 1u) << "Road's one track";
+            EXPECT_TRUE(Has(now.Tracks[0], "Cora"));
+            break;
+        case C::ListBoxPlayListsDragOver:
+        case C::ListBoxPlayListsDragDrop:
+        case C::CopyToPlayListPopup1Click:
+            roadHolds(2);
+            break;
+        case C::MoveUp2Click:
+            EXPECT_TRUE(Has(now.Tracks.at(0), "Ada")) << now.Tracks[0];
+            break;
+        case C::MoveDown2Click:
+            EXPECT_TRUE(Has(now.Tracks.at(2), "Ada")) << now.Tracks[2];
+            break;
+        case C::TrackListMenuPopup:
+            EXPECT_EQ(now.CopyToItems, 2) << "the hidden template and Road";
+            break;
+        case C::BvPlaylistADragOver:
+        case C::BvPlaylistGLDragDrop:
+        case C::BvDragDrop1Drop:
+        case C::Copytotracklist1Click:
+            EXPECT_EQ(now.Tracks.size(), 4u);
+            break;
+        case C::ListMouseDown:
+        case C::ListMouseMove:
+        case C::ListStartDrag:
+        case C::ListEndDrag:
+            if (b.Control == w.BvPlaylist) {
+                roadHolds(2);
+            } else {
+                EXPECT_EQ(now.Tracks.size(), 4u);
+                if (b.Control == w.DeletedList) {
+                    EXPECT_EQ(now.Deleted.size(), 1u);
+                }
+            }
+            break;
+        case C::MediaDBListDragOver:
+        case C::DeletedListDragOver:
+            // Refused: nothing lands, nothing leaves.
+            EXPECT_EQ(now.Library, was.Library);
+            EXPECT_EQ(now.Deleted, was.Deleted);
+            EXPECT_EQ(now.Tracks, was.Tracks);
+            roadHolds(1);
+            break;
+        case C::edArtistChange:
+            EXPECT_EQ(TableRow(m.Model.TrackListHolder, 2).Artist, "BeaZed");
+            break;
+        case C::edTitleChange:
+            EXPECT_EQ(TableRow(m.Model.TrackListHolder, 2).Title, "AlphaZed");
+            break;
+        case C::edAlbumChange:
+            EXPECT_EQ(TableRow(m.Model.TrackListHolder, 2).Album, "ArchZed");
+            break;
+        case C::edTimeChange:
+            EXPECT_TRUE(Has(now.Tracks.at(2), "01:04")) << now.Tracks[2];
+            break;
+        case C::bvGroupBoxTagsExpanded:
+            // The editor follows the clicks in the track view from now on.
+            EXPECT_TRUE(m.TagEditor.Expanded);
+            EXPECT_FALSE(w.lbUID->Visible()) << "the row number out of sight";
+            break;
+        case C::bvGroupBoxTagsCollapsed:
+            EXPECT_FALSE(m.TagEditor.Expanded) << "clicks no longer fill the hidden editor";
+            break;
+        case C::SortbyArtist1Click:
+        case C::SortbyBitrate1Click:
+        case C::SortbySize1Click:
+            firstTrackIs("Ada");
+            break;
+        case C::SortbyTitle1Click:
+        case C::SortbyAlbum1Click:
+        case C::Sortbylength1Click:
+            firstTrackIs("Bea");
+            break;
+        case C::SortbyArtist3Click:
+        case C::SortbyBitrate2Click:
+        case C::SortbySize2Click:
+            firstLibraryIs("Ada");
+            break;
+        case C::SortbyTitle2Click:
+        case C::SortbyAlbum2Click:
+        case C::SortbyLength2Click:
+            firstLibraryIs("Bea");
+            break;
+        case C::Sortall1Click:
+            EXPECT_NE(now.SortAll, was.SortAll);
+            break;
+        case C::Clear1Click:
+            EXPECT_TRUE(now.Library.empty());
+            break;
+        case C::Deletealldeadlinks1Click:
+            ASSERT_EQ(now.Library.size(), 2u) << "the gone file's line goes";
+            for (const std::string& line : now.Library)
+                EXPECT_FALSE(Has(line, "Bea")) << line;
+            break;
+        case C::EditSearchDBChange:
+            EXPECT_EQ(now.Search, "Alp");
+            EXPECT_EQ(m.MediaDBList.ItemIndex, 2) << "Alpha found";
+            break;
+        case C::btnSearchClick:
+            EXPECT_NE(now.LibraryFocus, was.LibraryFocus) << "the next line holding the text";
+            break;
+        case C::MediaDBListKeyPress:
+            EXPECT_EQ(now.Search, "g");
+            break;
+        case C::MediaDBListKeyDown:
+            EXPECT_EQ(now.Search, "");
+            break;
+        case C::MediaDBListClick:
+            EXPECT_EQ(now.LibrarySelection, (std::vector<int>{2}));
+            EXPECT_EQ(now.Tracks, was.Tracks);
+            break;
+        case C::BvGroupMediaDBExpanded:
+            EXPECT_EQ(now.Library.size(), 4u);
+            break;
+        case C::MenuItem1Click:
+            EXPECT_EQ(now.Tracks.size(), 4u);
+            EXPECT_EQ(now.Deleted.size(), 1u);
+            break;
+        case C::Delete1Click:
+            EXPECT_EQ(now.Deleted.size(), 1u);
+            EXPECT_EQ(now.Tracks, was.Tracks);
+            break;
+        case C::Clear4Click:
+            EXPECT_TRUE(now.Deleted.empty());
+            break;
+        case C::BvGroupDeletedExpanded:
+            EXPECT_EQ(now.Deleted.size(), 3u);
+            break;
+        case C::btnRefreshStatClick:
+        case C::BvGroupStatExpanded:
+            EXPECT_NE(now.Stats, was.Stats);
+            EXPECT_TRUE(Has(w.Label14->Caption(), "3")) << w.Label14->Caption();
+            break;
+        case C::BvPlaylistMouseEnter:
+        case C::BvPlaylistGLMouseMove:
+        case C::TimerBeforeShowTimer:
+            EXPECT_TRUE(now.Hint) << "the hint shows";
+            break;
+        case C::BvPlaylistMouseLeave:
+        case C::TimerAfterShowTimer:
+        case C::PanelHintMouseLeave:
+            EXPECT_FALSE(now.Hint) << "the hint goes";
+            break;
+        case C::PanelHintMouseEnter:
+            EXPECT_TRUE(now.Hint) << "the hint stays while the mouse is on it";
+            break;
+        case C::LabelPopupTextDblClick:
+            EXPECT_EQ(now.Artist, "Cora");
+            EXPECT_FALSE(now.Hint);
+            break;
+        case C::cbInfoHintsClick:
+            EXPECT_FALSE(now.Hint);
+            EXPECT_FALSE(m.Options.cbInfoHints);
+            break;
+        case C::btnResetProgClick:
+            EXPECT_TRUE(now.Tracks.empty());
+            EXPECT_EQ(now.Playlists, (std::vector<std::string>{"All music"}));
+            break;
+        case C::btnCancelClick:
+            EXPECT_TRUE(now.Detecting) << "Stop switches card detection on";
+            break;
+        case C::TransFlashTimerTimer:
+            // The card found: the selector shows it, and detection looks less often.
+            EXPECT_EQ(now.PhoneDrive, 'E');
+            EXPECT_EQ(w.BvDriveCombo1->Drive(), 'E');
+            EXPECT_GT(w.TransFlashTimer->Interval(), 0u);
+            EXPECT_EQ(static_cast<int>(w.TransFlashTimer->Interval()), m.TransFlashTimer.Interval);
+            break;
+        case C::LogTimerTimer:
+            EXPECT_TRUE(Has(now.Memo, "A line for the log")) << now.Memo;
+            break;
+        case C::bvGroupActionsExpanded:
+            EXPECT_TRUE(now.DriveShown);
+            break;
+        case C::bvGroupLogExpanded:
+            EXPECT_FALSE(now.Stop) << "Stop shows only while a run can be stopped";
+            break;
+        case C::BvDriveCombo1Change:
+            EXPECT_EQ(now.PhoneDrive, 'E') << "the selector's drive";
+            break;
+        case C::FormCreate:
+        case C::FormCloseQuery:
+        case C::FormClose:
+        case C::Exit1Click:
+            break;
+        }
+    }
+
+    // Opens the context menu of the track view and closes it again.
+    void ChooseFromContextMenuOpen(TBvPopupMenu* menu) {
+        ChooseFromContextMenu(menu, nullptr);
+        Key(Qt::Key_Escape);
+    }
+};
+
+TEST_F(MainCommandRows, EveryRowHasAnEffectTheUserSees) {
+    TForm1& w = *form;
+    EXPECT_EQ(w.Variables->Count(), 28) << "the creation handler registered the message strings";
+    std::set<TCommand> bound;
+    for (const TCommandBinding& b : w.Commands()) {
+        SCOPED_TRACE(std::string(CommandName(b.Command)) + " <- " + b.What);
+        bound.insert(b.Command);
+        Arrange();
+        Prepare(b);
+        const TSeen before = See();
+        if (!Work(b))
+            continue;
+        const TSeen after = See();
+        Check(b, before, after);
+        EXPECT_TRUE(after.Shown) << "the window stays open";
+        // A row whose run failed says so in a message box; none may.
+        for (size_t i = before.Dialogs; i < dialogs.Requests.size(); ++i)
+            EXPECT_EQ(dialogs.Requests[i].Text.find("\" failed"), std::string::npos)
+                << dialogs.Requests[i].Text;
+    }
+    EXPECT_EQ(static_cast<int>(bound.size()), kCommandCount) << "every command has its control";
+
+    // Last, File > Exit: the window asks whether it may close, closes and saves.
+    Arrange();
+    std::filesystem::remove(folder.File("brisvane.ini"));
+    ChooseFromMenuBar(w.Exit1);
+    closed = true;
+    EXPECT_FALSE(w.Widget()->isVisible());
+    EXPECT_TRUE(std::filesystem::exists(folder.File("brisvane.ini")));
 }
 
 TEST_F(MainCommandMapTest, HiddenItemsAreHiddenAndTheSpeedBarShowsSevenButtons) {
@@ -348,8 +1060,6 @@ TEST_F(MainCommandMapTest, ABoxOpenedForARunClosesTheOthersAsAClickDoes) {
     ASSERT_EQ("-----+-", BoxStates());
     ChooseFromMenuBar(form->Checkforbadfiles1);
     ASSERT_TRUE(idle());
-    EXPECT_NE(form->HandlerLog.end(), std::find(form->HandlerLog.begin(), form->HandlerLog.end(),
-                                                "Checkforbadfiles1Click"));
     EXPECT_EQ("--+----", BoxStates()) << "the log alone";
     EXPECT_FALSE(form->ScrollBox1->VertScrollBarVisible());
     ClickCaption(form->bvGroupActions);
@@ -408,7 +1118,6 @@ TEST_F(MainCommandMapTest, KeysInTheTrackViewReachTheirCommands) {
     QTest::keyClick(form->BvPlaylist->Widget(), Qt::Key_A, Qt::ControlModifier);
     PumpEvents();
     EXPECT_EQ(form->BvPlaylist->SelectedLines(), (std::vector<int>{0, 1, 2}));
-    EXPECT_EQ(LastHandler(), "Selectall1Click");
 
     // Ctrl+Down moves the chosen line down.
     QWidget* view = form->BvPlaylist->Widget();
@@ -418,9 +1127,6 @@ TEST_F(MainCommandMapTest, KeysInTheTrackViewReachTheirCommands) {
     PumpEvents();
     QTest::keyClick(form->BvPlaylist->Widget(), Qt::Key_Down, Qt::ControlModifier);
     PumpEvents();
-    EXPECT_EQ(std::find(form->HandlerLog.begin(), form->HandlerLog.end(), "MoveDown2Click") !=
-                  form->HandlerLog.end(),
-              true);
     EXPECT_NE(form->BvPlaylist->Lines()->Items()[1].find("One"), std::string::npos);
 
     // Delete removes the chosen line (the question about the card is not asked for a track
@@ -460,8 +1166,6 @@ TEST_F(MainCommandMapTest, AClickInTheTrackViewShowsItsTrackInTheTagEditor) {
     QTest::mouseClick(view, Qt::LeftButton, {}, Centre(form->BvPlaylist->ItemRect(1)));
     PumpEvents();
     EXPECT_EQ(form->BvPlaylist->ItemIndex(), 1);
-    EXPECT_NE(std::find(form->HandlerLog.begin(), form->HandlerLog.end(), "BvPlaylistGLClick"),
-              form->HandlerLog.end());
     EXPECT_EQ(form->edArtist->Caption(), "Cora Lind");
     EXPECT_EQ(form->edTime->Caption(), "01:05");
     Save("main_window_tag_editor");
@@ -482,9 +1186,6 @@ TEST_F(MainCommandMapTest, AClickInTheTrackViewShowsItsTrackInTheTagEditor) {
         QTest::mouseMove(view, from + (to - from) * step / 10);
     QTest::mouseRelease(view, Qt::LeftButton, {}, to);
     PumpEvents();
-    EXPECT_NE(
-        std::find(form->HandlerLog.begin(), form->HandlerLog.end(), "ListBoxPlayListsDragDrop"),
-        form->HandlerLog.end());
     ASSERT_EQ(m.Model.PlaylistTracks[1].Count(), 1);
     EXPECT_EQ(m.Model.PlaylistTracks[1][0], "1");
 }

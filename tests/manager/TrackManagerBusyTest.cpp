@@ -67,107 +67,111 @@ struct THeldUpdate {
 
 // Every command a run refuses, called as its control calls it.
 struct THeldCommand {
-    const char* Handler;
+    TCommand Command;
     std::function<void(TTrackManager&, TCardRun&)> Call;
 };
 
 const std::vector<THeldCommand>& HeldCommands() {
     static const std::vector<THeldCommand> commands = {
-        {"btnUpdateMobileClick", [](TTrackManager& m, TCardRun&) { m.btnUpdateMobileClick(); }},
-        {"btnScanClick", [](TTrackManager& m, TCardRun&) { m.btnScanClick(); }},
-        {"ReadiTuneDB1Click", [](TTrackManager& m, TCardRun&) { m.ReadiTuneDB1Click(); }},
-        {"Checkforbadfiles1Click", [](TTrackManager& m, TCardRun&) { m.Checkforbadfiles1Click(); }},
-        {"DeletephoneDB1Click", [](TTrackManager& m, TCardRun&) { m.DeletephoneDB1Click(); }},
-        {"btnScanMobileClick", [](TTrackManager& m, TCardRun&) { m.btnScanMobileClick(); }},
-        {"btnAddFileClick",
+        {TCommand::btnUpdateMobileClick,
+         [](TTrackManager& m, TCardRun&) { m.btnUpdateMobileClick(); }},
+        {TCommand::btnScanClick, [](TTrackManager& m, TCardRun&) { m.btnScanClick(); }},
+        {TCommand::ReadiTuneDB1Click, [](TTrackManager& m, TCardRun&) { m.ReadiTuneDB1Click(); }},
+        {TCommand::Checkforbadfiles1Click,
+         [](TTrackManager& m, TCardRun&) { m.Checkforbadfiles1Click(); }},
+        {TCommand::DeletephoneDB1Click,
+         [](TTrackManager& m, TCardRun&) { m.DeletephoneDB1Click(); }},
+        {TCommand::btnScanMobileClick, [](TTrackManager& m, TCardRun&) { m.btnScanMobileClick(); }},
+        {TCommand::btnAddFileClick,
          [](TTrackManager& m, TCardRun& t) {
              t.Ui.FileChoices.push_back({true, {t.PcFile("v24_utf8_vbr.mp3", "new.mp3")}});
              m.btnAddFileClick();
          }},
-        {"btnAddDIRClick",
+        {TCommand::btnAddDIRClick,
          [](TTrackManager& m, TCardRun& t) {
              t.Ui.FolderChoices.push_back({true, WindowsPathOf(t.Folder.Path("pc"))});
              m.btnAddDIRClick();
          }},
-        {"BvDragDrop1Drop",
+        {TCommand::BvDragDrop1Drop,
          [](TTrackManager& m, TCardRun& t) {
              m.BvDragDrop1Drop({t.PcFile("v24_utf8_vbr.mp3", "dropped.mp3")});
          }},
-        {"btnRemoveClick",
+        {TCommand::btnRemoveClick,
          [](TTrackManager& m, TCardRun& t) {
              t.Ui.Answers.push_back(TQuestionResult::Yes);
              m.ListBoxPlayListsClick(0);
              m.BvPlaylist.SelectAll();
              m.btnRemoveClick();
          }},
-        {"btnResetProgClick", [](TTrackManager& m, TCardRun&) { m.btnResetProgClick(); }},
-        {"Copytotracklist1Click",
+        {TCommand::btnResetProgClick, [](TTrackManager& m, TCardRun&) { m.btnResetProgClick(); }},
+        {TCommand::Copytotracklist1Click,
          [](TTrackManager& m, TCardRun& t) {
              m.AddMp3ToMediaDB(t.PcFile("v24_utf8_vbr.mp3", "lib.mp3"));
              m.RefreshMediaDBList();
              m.MediaDBList.SelectAll();
              m.Copytotracklist1Click();
          }},
-        {"MenuItem1Click",
+        {TCommand::MenuItem1Click,
          [](TTrackManager& m, TCardRun&) {
              m.RefreshDeletedList();
              m.DeletedList.SelectAll();
              m.MenuItem1Click();
          }},
-        {"SortbyArtist1Click", [](TTrackManager& m, TCardRun&) { m.SortbyArtist1Click(); }},
-        {"SortbyTitle1Click", [](TTrackManager& m, TCardRun&) { m.SortbyTitle1Click(); }},
-        {"SortbyAlbum1Click", [](TTrackManager& m, TCardRun&) { m.SortbyAlbum1Click(); }},
-        {"SortbyBitrate1Click", [](TTrackManager& m, TCardRun&) { m.SortbyBitrate1Click(); }},
-        {"SortbySize1Click", [](TTrackManager& m, TCardRun&) { m.SortbySize1Click(); }},
-        {"Sortbylength1Click", [](TTrackManager& m, TCardRun&) { m.Sortbylength1Click(); }},
-        {"mbNewPlstClick",
+        {TCommand::SortbyArtist1Click, [](TTrackManager& m, TCardRun&) { m.SortbyArtist1Click(); }},
+        {TCommand::SortbyTitle1Click, [](TTrackManager& m, TCardRun&) { m.SortbyTitle1Click(); }},
+        {TCommand::SortbyAlbum1Click, [](TTrackManager& m, TCardRun&) { m.SortbyAlbum1Click(); }},
+        {TCommand::SortbyBitrate1Click,
+         [](TTrackManager& m, TCardRun&) { m.SortbyBitrate1Click(); }},
+        {TCommand::SortbySize1Click, [](TTrackManager& m, TCardRun&) { m.SortbySize1Click(); }},
+        {TCommand::Sortbylength1Click, [](TTrackManager& m, TCardRun&) { m.Sortbylength1Click(); }},
+        {TCommand::mbNewPlstClick,
          [](TTrackManager& m, TCardRun& t) {
              t.Ui.Inputs.push_back({true, "New"});
              m.mbNewPlstClick();
          }},
-        {"Renameplaylist1Click",
+        {TCommand::Renameplaylist1Click,
          [](TTrackManager& m, TCardRun& t) {
              t.Ui.Inputs.push_back({true, "Renamed"});
              m.ListBoxPlayListsClick(1);
              m.Renameplaylist1Click();
          }},
-        {"Deleteplaylist1Click",
+        {TCommand::Deleteplaylist1Click,
          [](TTrackManager& m, TCardRun& t) {
              t.Ui.Answers.push_back(TQuestionResult::Yes);
              m.ListBoxPlayListsClick(1);
              m.Deleteplaylist1Click();
          }},
-        {"Clearplaylists2Click",
+        {TCommand::Clearplaylists2Click,
          [](TTrackManager& m, TCardRun& t) {
              t.Ui.Answers.push_back(TQuestionResult::Yes);
              m.Clearplaylists2Click();
          }},
-        {"ListBoxPlayListsDragDrop",
+        {TCommand::ListBoxPlayListsDragDrop,
          [](TTrackManager& m, TCardRun&) {
              m.ListBoxPlayListsClick(0);
              m.BvPlaylist.SelectAll();
              m.ListBoxPlayListsDragDrop(TDragSource::TrackView, 1);
          }},
-        {"MoveUp2Click",
+        {TCommand::MoveUp2Click,
          [](TTrackManager& m, TCardRun&) {
              m.ListBoxPlayListsClick(0);
              m.BvPlaylist.FocusLine(1);
              m.MoveUp2Click();
          }},
-        {"MoveDown2Click",
+        {TCommand::MoveDown2Click,
          [](TTrackManager& m, TCardRun&) {
              m.ListBoxPlayListsClick(0);
              m.BvPlaylist.FocusLine(0);
              m.MoveDown2Click();
          }},
-        {"CopyToPlayListPopup1Click",
+        {TCommand::CopyToPlayListPopup1Click,
          [](TTrackManager& m, TCardRun&) {
              m.ListBoxPlayListsClick(0);
              m.BvPlaylist.SelectAll();
              m.TrackListMenuPopup();
              m.CopyToPlayListPopup1Click(0);
          }},
-        {"BvPlaylistGLDragDrop",
+        {TCommand::BvPlaylistGLDragDrop,
          [](TTrackManager& m, TCardRun&) {
              m.ListBoxPlayListsClick(0);
              m.BvPlaylist.FocusLine(1);
@@ -184,25 +188,23 @@ const std::vector<THeldCommand>& HeldCommands() {
 
 TEST(BusyGuard, EveryHeldCommandIsRefusedDuringAnUpdateAndEnabledAfter) {
     // The table covers the list the windows grey by, and nothing else.
-    std::vector<std::string> tabled;
+    std::vector<TCommand> tabled;
     for (const auto& c : HeldCommands())
-        tabled.push_back(c.Handler);
-    std::vector<std::string> listed(TTrackManager::CommandsHeldWhileBusy().begin(),
-                                    TTrackManager::CommandsHeldWhileBusy().end());
-    EXPECT_EQ(listed, tabled);
+        tabled.push_back(c.Command);
+    EXPECT_EQ(TTrackManager::CommandsHeldWhileBusy(), tabled);
 
     THeldUpdate h;
     TTrackManager& m = h.T.M();
-    EXPECT_FALSE(m.CommandEnabled("btnCancelClick"));
+    EXPECT_FALSE(m.CommandEnabled(TCommand::btnCancelClick));
     h.StartAndWaitForTheCopy();
     EXPECT_EQ(TRunKind::Update, m.CurrentRun());
-    EXPECT_TRUE(m.CommandEnabled("btnCancelClick"));
-    EXPECT_TRUE(m.CommandEnabled("btnOptionsClick"));
-    EXPECT_TRUE(m.CommandEnabled("Addfiles1Click")); // the library is not under the run
+    EXPECT_TRUE(m.CommandEnabled(TCommand::btnCancelClick));
+    EXPECT_TRUE(m.CommandEnabled(TCommand::btnOptionsClick));
+    EXPECT_TRUE(m.CommandEnabled(TCommand::Addfiles1Click)); // the library is not under the run
     const std::string before = h.Fingerprint();
     for (const auto& c : HeldCommands()) {
-        SCOPED_TRACE(c.Handler);
-        EXPECT_FALSE(m.CommandEnabled(c.Handler));
+        SCOPED_TRACE(std::string(CommandName(c.Command)));
+        EXPECT_FALSE(m.CommandEnabled(c.Command));
         const size_t messages = h.T.Ui.Messages.size();
         c.Call(m, h.T);
         EXPECT_EQ(messages + 1, h.T.Ui.Messages.size());
@@ -223,9 +225,9 @@ TEST(BusyGuard, EveryHeldCommandIsRefusedDuringAnUpdateAndEnabledAfter) {
     EXPECT_EQ((std::vector<TRunEvent>{{TRunKind::Update, true}, {TRunKind::Update, false}}),
               h.Events);
     EXPECT_EQ(TRunKind::None, m.CurrentRun());
-    EXPECT_FALSE(m.CommandEnabled("btnCancelClick"));
+    EXPECT_FALSE(m.CommandEnabled(TCommand::btnCancelClick));
     for (const auto& c : HeldCommands())
-        EXPECT_TRUE(m.CommandEnabled(c.Handler)) << c.Handler;
+        EXPECT_TRUE(m.CommandEnabled(c.Command)) << CommandName(c.Command);
     // And they work again.
     h.T.Ui.Inputs.push_back({true, "After"});
     m.mbNewPlstClick();
@@ -242,7 +244,7 @@ TEST(BusyGuard, CommandsComeBackWhenARunEndsWellOrFails) {
         EXPECT_TRUE(t.Logged("Mobile updated!")) << t.AllLog();
         EXPECT_EQ((std::vector<TRunEvent>{{TRunKind::Update, true}, {TRunKind::Update, false}}),
                   events);
-        EXPECT_TRUE(t.M().CommandEnabled("ReadiTuneDB1Click"));
+        EXPECT_TRUE(t.M().CommandEnabled(TCommand::ReadiTuneDB1Click));
     }
     {
         // The encoder cannot be started: the run fails and everything is enabled again.
@@ -257,7 +259,7 @@ TEST(BusyGuard, CommandsComeBackWhenARunEndsWellOrFails) {
         EXPECT_TRUE(t.Logged("Update failed.")) << t.AllLog();
         EXPECT_EQ((std::vector<TRunEvent>{{TRunKind::Update, true}, {TRunKind::Update, false}}),
                   events);
-        EXPECT_TRUE(t.M().CommandEnabled("btnAddFileClick"));
+        EXPECT_TRUE(t.M().CommandEnabled(TCommand::btnAddFileClick));
     }
 }
 

@@ -190,7 +190,6 @@ TEST_F(MainCardTest, AddUpdateResetReadAndRemoveThroughTheWindow) {
         Key(Qt::Key_Return);
     }
     ASSERT_EQ((std::vector<std::string>{"All music", "Road", "Quiet"}), PlaylistNames())
-        << ::testing::PrintToString(form->HandlerLog)
         << (ViewOf(form->ListBoxPlayLists) != nullptr);
     // Lines first..first+count-1 chosen with a click and Shift+Down, then the context menu.
     auto copyTo = [&](int first, int count, int target) {
