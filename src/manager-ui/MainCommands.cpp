@@ -345,7 +345,7 @@ void TForm1::BuildCommandMap() {
     EditSearchDB->OnChange =
         event(EditSearchDB, "typing in the library search", "EditSearchDBChange",
               [this] { Manager->EditSearchDBChange(EditSearchDB->Caption()); });
-    auto tagEdit = [&](TEdit* edit, const std::string& handler,
+    auto tagEdit = [&](TCustomEdit* edit, const std::string& handler,
                        void (TTrackManager::*change)(const std::string&, bool)) {
         edit->OnChange = event(edit, "typing in " + edit->Name(), handler, [this, edit, change] {
             (Manager.get()->*change)(edit->Caption(), edit->Focused());
