@@ -2,6 +2,7 @@
 // adding a folder through the window, a key press in the library search, and dropping many
 // lines onto a playlist. Each should grow no worse than n log n.
 #include "BenchGui.h"
+#include "BenchTracks.h"
 #include "Dialogs.h"
 #include "Drives.h"
 #include "Main.h"
@@ -21,32 +22,9 @@ namespace {
 
 namespace fs = std::filesystem;
 
-struct TFolder {
-    TFolder() {
-        std::string pattern = (fs::temp_directory_path() / "bv-window-bench-XXXXXX").string();
-        if (!mkdtemp(pattern.data()))
-            std::abort();
-        Path = pattern;
-    }
-    ~TFolder() { fs::remove_all(Path); }
-    std::string Path;
-};
-
-TFolder& Home() {
-    static TFolder folder;
+TBenchFolder& Home() {
+    static TBenchFolder folder;
     return folder;
-}
-
-TTrackRowSnapshot Row(int r) {
-    const std::string n = std::to_string(r);
-    return {"Artist " + std::to_string(r % 997),
-            "Title " + n,
-            "Album " + std::to_string(r % 101),
-            std::to_string(r % 9) + ":" + std::to_string(r % 60),
-            std::to_string(3000000 + r),
-            "C:\\music\\cd" + std::to_string(r / 500) + "\\Track " + n + ".mp3",
-            "128",
-            n};
 }
 
 struct TWindow {
@@ -69,7 +47,7 @@ struct TWindow {
     TTrackManager& M() { return *Form->Manager; }
     void Tracks(int n) {
         for (int r = 0; r < n; ++r)
-            M().Model.AppendTrack(Row(r));
+            M().Model.AppendTrack(BenchTrackRow(r));
         M().Model.SyncAllMusic();
         M().ListBoxPlayLists.ItemIndex = 0;
         M().RefreshTrackView();
@@ -146,7 +124,7 @@ void BM_LibrarySearchKeyPress(benchmark::State& state) {
     const int n = static_cast<int>(state.range(0));
     TWindow w;
     for (int r = 0; r < n; ++r)
-        AppendTableRow(w.M().Model.MediaDB, Row(r));
+        AppendTableRow(w.M().Model.MediaDB, BenchTrackRow(r));
     w.Form->BvGroupMediaDB->Collapse(false);
     PumpGui();
     QWidget* list = w.Form->MediaDBList->Widget();

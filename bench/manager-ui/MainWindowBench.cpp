@@ -3,6 +3,7 @@
 // "Media DB" box (the library list filled), and closing (the settings and the eight files
 // written). Each grows about in step with the rows.
 #include "BenchGui.h"
+#include "BenchTracks.h"
 #include "Dialogs.h"
 #include "Drives.h"
 #include "Main.h"
@@ -12,7 +13,6 @@
 #include <benchmark/benchmark.h>
 
 #include <filesystem>
-#include <fstream>
 #include <map>
 #include <string>
 
@@ -26,39 +26,7 @@ const std::string& LibraryFolder(int rows) {
         return found->second;
     char name[] = "/tmp/bv-main-bench-XXXXXX";
     std::string folder = mkdtemp(name);
-    const char* artists[] = {"Ada Vane", "Brisk Ensemble", "Cora Lind", "Dune Street"};
-    for (int column = 0; column < 8; ++column) {
-        std::ofstream out(folder + "/MediaDB.db" + std::to_string(column), std::ios::binary);
-        for (int r = 0; r < rows; ++r) {
-            switch (column) {
-            case 0:
-                out << artists[r % 4];
-                break;
-            case 1:
-                out << "Title " << r;
-                break;
-            case 2:
-                out << "Album " << r / 12;
-                break;
-            case 3:
-                out << 3000000 + r;
-                break;
-            case 4:
-                out << 3 + r % 4 << ":" << 10 + r % 50;
-                break;
-            case 5:
-                out << "192";
-                break;
-            case 6:
-                out << r;
-                break;
-            case 7:
-                out << "C:\\music\\" << artists[r % 4] << " - Title " << r << ".mp3";
-                break;
-            }
-            out << "\r\n";
-        }
-    }
+    WriteBenchLibrary(folder, rows);
     return folders.emplace(rows, folder).first->second;
 }
 

@@ -2,6 +2,7 @@
 // copying them to a playlist, copying library lines that are already listed to the
 // track list, and a refresh of the track view that keeps its selection. Each should
 // grow no worse than n log n.
+#include "BenchTracks.h"
 #include "Drives.h"
 #include "NullUi.h"
 #include "TrackManager.h"
@@ -16,33 +17,9 @@
 
 namespace {
 
-struct TFolder {
-    TFolder() {
-        std::string pattern =
-            (std::filesystem::temp_directory_path() / "bv-lists-bench-XXXXXX").string();
-        if (!mkdtemp(pattern.data()))
-            std::abort();
-        Path = pattern;
-    }
-    ~TFolder() { std::filesystem::remove_all(Path); }
-    std::string Path;
-};
-
-TTrackRowSnapshot Row(int r) {
-    const std::string n = std::to_string(r);
-    return {"Artist " + std::to_string(r % 997),
-            "Title " + n,
-            "Album " + std::to_string(r % 101),
-            std::to_string(r % 9) + ":" + std::to_string(r % 60),
-            std::to_string(3000000 + r),
-            "C:\\music\\cd" + std::to_string(r / 500) + "\\Track " + n + ".mp3",
-            "128",
-            n};
-}
-
 // A manager with n tracks in the master list, shown, and a user playlist "Mine".
 std::unique_ptr<TTrackManager> MakeManager(TNullUi& ui, int n) {
-    static TFolder folder;
+    static TBenchFolder folder;
     const std::string home = ToWindowsPath(folder.Path) + "\\";
     auto m = std::make_unique<TTrackManager>(ui, TManagerPaths{home, home});
     m->ListBoxPlayLists.Items.Add("All music");
@@ -50,7 +27,7 @@ std::unique_ptr<TTrackManager> MakeManager(TNullUi& ui, int n) {
     m->ListBoxPlayLists.ItemIndex = 0;
     m->Model.PhoneDrive = 'E';
     for (int r = 0; r < n; ++r)
-        m->Model.AppendTrack(Row(r));
+        m->Model.AppendTrack(BenchTrackRow(r));
     m->Model.SyncAllMusic();
     m->RefreshTrackView();
     return m;
@@ -109,7 +86,7 @@ void BM_CopyListedLinesToTrackList(benchmark::State& state) {
     TNullUi ui;
     auto m = MakeManager(ui, n);
     for (int r = 0; r < n; ++r)
-        AppendTableRow(m->Model.MediaDB, Row(r));
+        AppendTableRow(m->Model.MediaDB, BenchTrackRow(r));
     m->RefreshMediaDBList();
     m->MediaDBList.SelectAll();
     for (auto _ : state) {

@@ -1,5 +1,6 @@
 #include "ProgramWindows.h"
 
+#include "LanguageFiles.h"
 #include "Main.h"
 #include "Unit1.h"
 #include "UnitAbout.h"

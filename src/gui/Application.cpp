@@ -124,6 +124,17 @@ void TApplication::SetHint(const std::string& hint) {
         OnHint(this);
 }
 
+bool TApplication::HelpCommand(uint16_t command, intptr_t data) {
+    if (!OnHelp)
+        return false;
+    bool callHelp = true;
+    return OnHelp(command, data, callHelp);
+}
+
+bool TApplication::HelpContext(int context) {
+    return HelpCommand(HELP_CONTEXT, context);
+}
+
 std::string TApplication::ExeName() const {
     char buf[4096];
     ssize_t n = readlink("/proc/self/exe", buf, sizeof buf - 1);

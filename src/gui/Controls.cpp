@@ -1,6 +1,7 @@
 // The control: messages, bounds, visibility, colours and fonts, hints, and the
 // graphic control that draws on its parent.
 #include "Controls.h"
+#include "ActnList.h"
 #include "ControlsInternal.h"
 
 #include "Forms.h"
@@ -146,6 +147,54 @@ void TControl::Notification(TComponent* component, TOperation operation) {
     TComponent::Notification(component, operation);
     if (operation == TOperation::opRemove && component == popupMenu_)
         popupMenu_ = nullptr;
+    if (operation == TOperation::opRemove && actionLink_ && component == actionLink_->Action())
+        SetAction(nullptr);
+}
+
+TBasicAction* TControl::Action() const {
+    return actionLink_ ? actionLink_->Action() : nullptr;
+}
+
+void TControl::SetAction(TBasicAction* value) {
+    if (!value) {
+        if (actionLink_ && actionLink_->Action())
+            actionLink_->Action()->RemoveFreeNotification(this);
+        actionLink_.reset();
+        return;
+    }
+    if (value == Action())
+        return;
+    if (!actionLink_)
+        actionLink_ = CreateActionLink();
+    if (actionLink_->Action())
+        actionLink_->Action()->RemoveFreeNotification(this);
+    actionLink_->SetAction(value);
+    actionLink_->OnChange = [this](TObject* sender) {
+        if (actionLink_ && sender == actionLink_->Action())
+            ActionChange(sender, false);
+    };
+    ActionChange(value, IsLoading());
+    value->FreeNotification(this);
+}
+
+std::unique_ptr<TControlActionLink> TControl::CreateActionLink() {
+    return std::make_unique<TControlActionLink>(this);
+}
+
+void TControl::ActionChange(TObject* sender, bool checkDefaults) {
+    auto* action = dynamic_cast<TCustomAction*>(sender);
+    if (!action)
+        return;
+    if (!checkDefaults || Caption().empty() || Caption() == Name())
+        SetCaption(action->Caption());
+    if (!checkDefaults || Enabled())
+        SetEnabled(action->Enabled());
+    if (!checkDefaults || HelpContext == 0)
+        HelpContext = action->HelpContext();
+    if (!checkDefaults || Hint().empty())
+        SetHint(action->Hint());
+    if (!checkDefaults || Visible())
+        SetVisible(action->Visible());
 }
 
 namespace {
@@ -578,8 +627,11 @@ void TControl::SendToBack() {
 }
 
 void TControl::Click() {
+    // A handler of the control's own comes first; without one the action runs.
     if (OnClick)
         OnClick(this);
+    else if (actionLink_ && !IsDesigning())
+        actionLink_->Execute(this);
 }
 void TControl::DblClick() {
     if (OnDblClick)

@@ -206,6 +206,9 @@ private:
 };
 void NoteMessageTakenByHook(const TMessage& message);
 
+class TBasicAction;
+class TControlActionLink;
+
 class TControl : public TComponent {
     BV_CLASS_INFO()
 public:
@@ -283,6 +286,14 @@ public:
     void SetPopupMenu(TPopupMenu* menu);
     TCursor Cursor() const { return cursor_; }
     void SetCursor(TCursor cursor);
+    // The help topic of the control; 0 for none (its parent's then counts).
+    int HelpContext = 0;
+
+    // The action the control shows and runs: its caption, hint, enabled state and the rest
+    // follow the action, and a click without an OnClick of its own runs it.
+    TBasicAction* Action() const;
+    void SetAction(TBasicAction* value);
+    TControlActionLink* ActionLink() const { return actionLink_.get(); }
 
     TControlStyle ControlStyle = csCaptureMouse | csClickEvents | csSetCaption | csDoubleClicks;
     TControlState ControlState = 0;
@@ -327,6 +338,10 @@ public:
     TCustomForm* ParentForm() const;
 
 protected:
+    // The link SetAction makes; descendants that follow more of the action make their own.
+    virtual std::unique_ptr<TControlActionLink> CreateActionLink();
+    // Takes the action's properties; with checkDefaults only those still at their defaults.
+    virtual void ActionChange(TObject* sender, bool checkDefaults);
     virtual void MouseDown(TMouseButton button, TShiftState shift, int x, int y);
     virtual void MouseUp(TMouseButton button, TShiftState shift, int x, int y);
     virtual void MouseMove(TShiftState shift, int x, int y);
@@ -369,6 +384,7 @@ private:
     bool parentShowHint_ = true;
     TPopupMenu* popupMenu_ = nullptr;
     TCursor cursor_ = crDefault;
+    std::unique_ptr<TControlActionLink> actionLink_;
 };
 
 class TGraphicControl : public TControl {

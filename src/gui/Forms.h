@@ -45,6 +45,14 @@ constexpr TModalResult mrYesToAll = 10;
 using TCloseEvent = std::function<void(TObject* sender, TCloseAction& action)>;
 using TCloseQueryEvent = std::function<void(TObject* sender, bool& canClose)>;
 using TExceptionEvent = std::function<void(TObject* sender, const std::exception& e)>;
+// The help commands a help hook hears (the data is the topic's context number).
+constexpr uint16_t HELP_CONTEXT = 1;
+constexpr uint16_t HELP_CONTEXTPOPUP = 8;
+// Answers a help request; callHelp (true on entry) false means no help system should follow.
+using THelpEvent = std::function<bool(uint16_t command, intptr_t data, bool& callHelp)>;
+
+enum TBorderIcon : uint8_t { biSystemMenu = 1, biMinimize = 2, biMaximize = 4, biHelp = 8 };
+using TBorderIcons = uint8_t;
 
 class TCustomForm : public TWinControl {
     BV_CLASS_INFO()
@@ -56,6 +64,9 @@ public:
     void SetPosition(TPosition p) { position_ = p; }
     TFormBorderStyle BorderStyle = TFormBorderStyle::bsSizeable;
     TFormStyle FormStyle = TFormStyle::fsNormal;
+    // Which title-bar buttons the form asks for; biHelp makes help requests ask for a pop-up
+    // topic.
+    TBorderIcons BorderIcons = biSystemMenu | biMinimize | biMaximize;
     TWindowState WindowState() const { return windowState_; }
     void SetWindowState(TWindowState state);
     // The bounds the window has when it is neither maximized nor minimized: while it is,
@@ -179,6 +190,12 @@ public:
     void HandleException(TObject* sender);
     void ShowException(const std::exception& e);
     int MessageBox(const std::string& text, const std::string& caption, int flags);
+
+    // Help requests go to OnHelp; the platform has no help viewer of its own, so without a
+    // hook (or one that leaves callHelp set) nothing more shows. True when the hook took it.
+    bool HelpCommand(uint16_t command, intptr_t data);
+    bool HelpContext(int context);
+    THelpEvent OnHelp;
 
     // Hints: the control under the mouse; after HintPause its hint shows, after
     // HintHidePause it goes. ActivateHint shows the hint of a control at once.

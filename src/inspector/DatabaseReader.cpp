@@ -42,6 +42,8 @@ void TDatabaseReader::Reset() {
     playlistIndex_ = -1;
     playlistNamed_ = false;
     playlistsSeen_ = 0;
+    playlistItemsCounted_ = 0;
+    playlistItemsRead_ = 0;
     pending_ = {};
     using enum TTrackColumn;
     cols_ = {&TrackColumn(*temp_, Artist),
@@ -118,13 +120,16 @@ void TDatabaseReader::Apply(TDecodedRecord& rec, TScanResult& result) {
             }
             ++playlistsSeen_;
             playlistNamed_ = false;
+            playlistItemsCounted_ = rec.DataCount;
+            playlistItemsRead_ = 0;
         }
         break;
     case TRecordKind::Item:
         if (sectionCount_ < 3) {
-            if (playlistIndex_ >= 0 && playlistIndex_ < MaxPlaylists)
+            if (playlistIndex_ >= 0 && playlistIndex_ < MaxPlaylists) {
                 (*uids_)[static_cast<size_t>(playlistIndex_)].Add(TrackKey(rec.Id));
-            else
+                ++playlistItemsRead_;
+            } else
                 ++result.DroppedItems;
         }
         break;
@@ -160,6 +165,22 @@ void TDatabaseReader::Apply(TDecodedRecord& rec, TScanResult& result) {
         break;
     default:
         break;
+    }
+}
+
+// A file cut inside its last playlist still parses: the playlist's record may be whole and
+// its name or items simply absent. It shows by the items it lacks against its own count.
+void TDatabaseReader::CheckLastPlaylist(TScanResult& result) {
+    if (sectionCount_ >= 3 || playlistIndex_ < 0 || playlistIndex_ >= MaxPlaylists ||
+        playlistItemsRead_ >= playlistItemsCounted_)
+        return;
+    if (playlistIndex_ == 0) {
+        result.MasterPlaylistCut = true;
+    } else if (!playlistNamed_) {
+        cols_.Playlists->Delete(playlistIndex_);
+        (*uids_)[static_cast<size_t>(playlistIndex_)].Clear();
+        result.CutPlaylistDropped = true;
+        result.CutPlaylistItems = static_cast<int>(playlistItemsRead_);
     }
 }
 
@@ -214,10 +235,11 @@ TScanResult TDatabaseReader::Scan(std::string_view db, TBvMultiStringHolder& tem
             result.Report += "\r\n";
         }
     }
-    if (result.Completed) {
+    if (result.Completed)
         // A track that is the file's last record has nothing after it to hand it over.
         HandOver(result);
-    } else if (withReport) {
+    CheckLastPlaylist(result);
+    if (!result.Completed && withReport) {
         result.Report +=
             Format("Scan stopped at offset %d: the record there runs past the end of "
                    "the file (%d bytes).\r\n",

@@ -34,6 +34,12 @@ struct TScanResult {
     int RefusedLocations = 0;         // locations that climb with ".."
     std::string FirstRefusedLocation; // the first of them, as a card path
     int DamagedRecords = 0;           // records whose length runs past the end, skipped
+    // The file ends inside the last playlist, before the items its record counts: a cut master
+    // playlist (list 0) is kept as read and flagged; a cut playlist after it is kept when its
+    // name was read and dropped (with the items read of it counted) when not.
+    bool MasterPlaylistCut = false;
+    bool CutPlaylistDropped = false;
+    int CutPlaylistItems = 0;
 };
 
 struct TPendingTrack {
@@ -53,6 +59,7 @@ private:
     void Reset();
     void HandOver(TScanResult& result);
     void Apply(struct TDecodedRecord& rec, TScanResult& result);
+    void CheckLastPlaylist(TScanResult& result);
 
     // The output columns, looked up once per scan.
     struct TColumns {
@@ -71,5 +78,7 @@ private:
     int playlistIndex_ = -1; // the list that items go to, -1 before any playlist
     bool playlistNamed_ = false;
     int playlistsSeen_ = 0;
+    uint32_t playlistItemsCounted_ = 0; // what the current playlist's record says it holds
+    uint32_t playlistItemsRead_ = 0;
     TPendingTrack pending_;
 };

@@ -628,6 +628,7 @@ TDecodedRecord DecodeRecord(std::string_view db, size_t offset) {
         r.Kind = TRecordKind::Playlist;
         r.Details = "   отдельный плейлист";
         Playlist(f, r.Details);
+        r.DataCount = f.U32(TPlaylistRecord::Field::ItemCount);
     } else if (tag == TPlaylistItemRecord::Tag) {
         r.Kind = TRecordKind::Item;
         r.Details = "     указ. на конкрет.песню";
@@ -730,6 +731,7 @@ TDecodedRecord DecodeRecordFields(std::string_view db, size_t offset) {
     } else if (tag == TPlaylistRecord::Tag) {
         r.Kind = TRecordKind::Playlist;
         f.Need(TPlaylistRecord::Field::IndexItemCount + 2);
+        r.DataCount = f.U32(TPlaylistRecord::Field::ItemCount);
     } else if (tag == TListRecord::TrackListTag) {
         r.Kind = TRecordKind::TrackList;
         f.Need(TListRecord::Field::Count + 4);

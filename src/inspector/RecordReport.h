@@ -28,7 +28,8 @@ struct TDecodedRecord {
     TRecordKind Kind = TRecordKind::None;
     std::string Details;
     std::string SubLabel;
-    // Track: id, size, milliseconds, bitrate, data-record count.
+    // Track: id, size, milliseconds, bitrate, data-record count. Playlist: its item count
+    // in DataCount.
     uint32_t Id = 0;
     uint32_t Size = 0;
     uint32_t TimeMs = 0;

@@ -236,6 +236,7 @@ public:
     // ---- Media library (MainLibrary.cpp) ---------------------------------------------
     TBvgGroupBox* BvGroupMediaDB = nullptr;
     TBvPlaylist* MediaDBList = nullptr;
+    TLabel* lbSearchDB = nullptr; // "Search:"
     TEdit* EditSearchDB = nullptr;
     TBvImgBtn* btnSearch = nullptr; // "Next"
     TBvPopupMenu* PopupMediaDB = nullptr;
@@ -344,6 +345,7 @@ private:
     // margin, a pinned one keeps its place at the right.
     void StretchInBox(TControl* control, int rightMargin = kBoxMargin);
     void PinRightInBox(TControl* control, int rightMargin = kBoxMargin);
+    void FitInBox(TControl* control, int rightMargin, bool pinRight);
     void FitColumn();
     // MainPictures.cpp
     void LoadPictures();

@@ -94,13 +94,14 @@ void TForm1::FlushLog() {
 void TForm1::RunChanged(TTrackManager::TRunKind run, bool running) {
     using TRunKind = TTrackManager::TRunKind;
     if (running) {
-        // The log shows what the run does; the file scan alone does not log.
+        // The log shows what the run does; the file scan alone does not log. A box opened
+        // here follows the column's rule as a click does: the others of the group close.
         if (run != TRunKind::FileScan && bvGroupLog->Collapsed())
-            bvGroupLog->SetCollapsed(false);
+            bvGroupLog->Collapse(false);
     } else {
         FlushLog();
         if ((run == TRunKind::Read || run == TRunKind::Scan) && bvGroupPlaylists->Collapsed())
-            bvGroupPlaylists->SetCollapsed(false);
+            bvGroupPlaylists->Collapse(false);
         // The card's free space changed.
         if (!BvGroupStat->Collapsed()) {
             Manager->RefreshStatistics();

@@ -337,14 +337,22 @@ void TForm1::BuildCommandMap() {
         });
     };
     MediaDBList->OnKeyPress = [this](TObject*, char16_t& key) {
-        RunHandler("MediaDBListKeyPress", [this, key] {
+        const char16_t typed = key;
+        RunHandler("MediaDBListKeyPress", [this, typed] {
             ReadSelections();
-            Manager->MediaDBListKeyPress(static_cast<char32_t>(key));
+            Manager->MediaDBListKeyPress(static_cast<char32_t>(typed));
         });
+        // What is typed goes to the search only: the list's own type-ahead would focus and
+        // select lines of its own choosing.
+        if (typed >= 32 || typed == 13)
+            key = 0;
     };
     EditSearchDB->OnChange =
-        event(EditSearchDB, "typing in the library search", "EditSearchDBChange",
-              [this] { Manager->EditSearchDBChange(EditSearchDB->Caption()); });
+        event(EditSearchDB, "typing in the library search", "EditSearchDBChange", [this] {
+            // The lines the user chose since the last command stay chosen.
+            ReadSelections();
+            Manager->EditSearchDBChange(EditSearchDB->Caption());
+        });
     auto tagEdit = [&](TCustomEdit* edit, const std::string& handler,
                        void (TTrackManager::*change)(const std::string&, bool)) {
         edit->OnChange = event(edit, "typing in " + edit->Name(), handler, [this, edit, change] {

@@ -62,11 +62,21 @@ TBvImgBtn* TForm1::MakeImageButton(TWinControl* parent, const std::string& name,
 }
 
 void TForm1::StretchInBox(TControl* control, int rightMargin) {
-    columnFits_.push_back({control, rightMargin, false});
+    FitInBox(control, rightMargin, false);
 }
 
 void TForm1::PinRightInBox(TControl* control, int rightMargin) {
-    columnFits_.push_back({control, rightMargin, true});
+    FitInBox(control, rightMargin, true);
+}
+
+void TForm1::FitInBox(TControl* control, int rightMargin, bool pinRight) {
+    // A control is stretched or pinned, never both: the last word holds.
+    for (TColumnFit& f : columnFits_)
+        if (f.Control == control) {
+            f = {control, rightMargin, pinRight};
+            return;
+        }
+    columnFits_.push_back({control, rightMargin, pinRight});
 }
 
 void TForm1::FitColumn() {

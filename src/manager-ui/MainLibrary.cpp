@@ -5,35 +5,45 @@
 
 void TForm1::CreateMediaDBBox() {
     const int top = kGroupCaptionRoom;
-    BvGroupMediaDB = MakeGroupBox("BvGroupMediaDB", "Media DB", top + 290);
-    EditSearchDB = new TEdit(this);
-    EditSearchDB->SetName("EditSearchDB");
-    EditSearchDB->SetParent(BvGroupMediaDB);
-    UseBoxFont(EditSearchDB->Font());
-    EditSearchDB->SetBounds(kBoxPadding, top, kColumnWidth - 4 * kBoxPadding - 70, kEditHeight);
-    btnSearch = MakeImageButton(BvGroupMediaDB, "btnSearch", "Next", picNext, top - 2);
-    btnSearch->SetBounds(kColumnWidth - kBoxPadding - 70, top - 2, 70, kImageButtonHeight);
-    PinRightInBox(btnSearch);
-    StretchInBox(EditSearchDB, 70 + 2 * kBoxPadding);
-    UseBoxFont(btnSearch->Font());
+    constexpr int listHeight = 250;
+    constexpr int nextWidth = 70;
+    // The list first; below it the search row: its caption, the search box and "Next".
+    const int searchTop = top + listHeight + 6;
+    BvGroupMediaDB =
+        MakeGroupBox("BvGroupMediaDB", "Media DB", searchTop + kImageButtonHeight + kBoxPadding);
     MediaDBList = new TBvPlaylist(this);
     MediaDBList->SetName("MediaDBList");
     MediaDBList->SetParent(BvGroupMediaDB);
     UseBoxFont(MediaDBList->Font());
-    MediaDBList->SetBounds(kBoxPadding, top + kEditHeight + 8, kColumnWidth - 2 * kBoxPadding, 250);
+    MediaDBList->SetBounds(kBoxPadding, top, kColumnWidth - 2 * kBoxPadding, listHeight);
     StretchInBox(MediaDBList);
     MediaDBList->SetMultiSelect(true);
     MediaDBList->SetShowNumbers(true);
     MediaDBList->SetShowExtension(true);
     MediaDBList->SetMultiLine(true);
+    lbSearchDB = new TLabel(this);
+    lbSearchDB->SetName("lbSearchDB");
+    lbSearchDB->SetParent(BvGroupMediaDB);
+    UseBoxFont(lbSearchDB->Font());
+    lbSearchDB->SetCaption("Search:");
+    lbSearchDB->SetBounds(kBoxPadding, searchTop + 3 + 2, kLabelWidth, kEditHeight);
+    EditSearchDB = new TEdit(this);
+    EditSearchDB->SetName("EditSearchDB");
+    EditSearchDB->SetParent(BvGroupMediaDB);
+    UseBoxFont(EditSearchDB->Font());
+    EditSearchDB->SetBounds(kBoxPadding + kLabelWidth, searchTop + 2,
+                            kColumnWidth - 3 * kBoxPadding - kLabelWidth - nextWidth, kEditHeight);
+    StretchInBox(EditSearchDB, nextWidth + 2 * kBoxPadding);
+    btnSearch = MakeImageButton(BvGroupMediaDB, "btnSearch", "Next", picNext, searchTop);
+    btnSearch->SetBounds(kColumnWidth - kBoxPadding - nextWidth, searchTop, nextWidth,
+                         kImageButtonHeight);
+    PinRightInBox(btnSearch);
+    UseBoxFont(btnSearch->Font());
 }
 
 void TForm1::SyncMediaDBList() {
+    // A search moves the focused line only; the selection stays what the user chose.
     ShowListView(MediaDBList, Manager->MediaDBList, ShownLibraryLines);
-    // The line a search found is marked, not only focused, so the eye finds it.
-    const int found = Manager->MediaDBList.ItemIndex;
-    if (found >= 0 && found < MediaDBList->Items()->Count() && !MediaDBList->Selected(found))
-        MediaDBList->SetSelected(found, true);
     if (EditSearchDB->Caption() != Manager->EditSearchDB)
         EditSearchDB->SetText(Manager->EditSearchDB);
 }

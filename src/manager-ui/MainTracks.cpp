@@ -162,14 +162,24 @@ void TForm1::BindBoxes() {
         Manager->PanelHintMouseEnter();
         SyncHintTimers();
     };
+    // Leaving the panel, or its label or check box, starts the hide delay wherever the pointer
+    // goes; the pointer's place at the leave is not asked, as it may not have been updated yet.
+    // Moving onto the panel's own label or check box enters it again, and any move over the
+    // panel keeps the hint, so the delay stops while the pointer stays on it.
     PanelHint->OnMouseLeave = [this](TObject*) {
-        // Moving onto the panel's own label or check box does not leave it.
-        const TPoint at = PanelHint->ScreenToClient(Mouse->CursorPos());
-        if (at.X >= 0 && at.Y >= 0 && at.X < PanelHint->Width() && at.Y < PanelHint->Height())
-            return;
         Manager->PanelHintMouseLeave();
+        TimerAfterShow->SetEnabled(false); // counts from the leave
         SyncHintTimers();
     };
+    auto keepHint = [this](TObject*, TShiftState, int, int) {
+        if (!TimerAfterShow->Enabled() || !PanelHint->Visible())
+            return;
+        Manager->PanelHintMouseEnter();
+        SyncHintTimers();
+    };
+    PanelHint->OnMouseMove = keepHint;
+    LabelPopupText->OnMouseMove = keepHint;
+    cbInfoHints->OnMouseMove = keepHint;
     auto hintDblClick = [this](TObject*) {
         RunHandler("LabelPopupTextDblClick", [this] { OpenTagEditorAtMouse(true); });
     };

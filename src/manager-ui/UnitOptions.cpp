@@ -1,7 +1,7 @@
 #include "UnitOptions.h"
 
-#include "BvTranslator.h"
 #include "Dialogs.h"
+#include "ScopeExit.h"
 
 #include <algorithm>
 #include <initializer_list>
@@ -375,17 +375,14 @@ void TForm2::KeepDigits(TWinControl* field) {
             digits += c;
     if (digits != text) {
         // Pasted text: what is no digit goes, so the field never shows what OK refuses.
-        const bool was = syncing_;
-        syncing_ = true;
+        const auto syncing = SetForScope(syncing_, true);
         field->SetText(digits);
-        syncing_ = was;
     }
 }
 
 void TForm2::OptionsToControls() {
     const TOptions& o = manager_.Options;
-    const bool was = syncing_;
-    syncing_ = true;
+    const auto syncing = SetForScope(syncing_, true);
     for (const TCheckBinding& b : CheckBindings)
         (this->*b.Control)->SetChecked(o.*b.Value);
     for (const TTextBinding& b : TextBindings(*this))
@@ -404,7 +401,6 @@ void TForm2::OptionsToControls() {
     rbM4A_CBR->SetChecked(o.rbM4A_CBR);
     rbM4A_VBR->SetChecked(o.rbM4A_VBR);
     cbOnlyRemovable->SetVisible(manager_.OnlyRemovableVisible);
-    syncing_ = was;
 }
 
 void TForm2::LayoutControls() {
@@ -642,10 +638,8 @@ void TForm2::ComboFormatChange() {
         return;
     manager_.Options.ComboFormat = ComboFormat->ItemIndex();
     manager_.ComboFormatChange();
-    const bool was = syncing_;
-    syncing_ = true;
+    const auto syncing = SetForScope(syncing_, true);
     cb2Step->SetChecked(manager_.Options.cb2Step);
-    syncing_ = was;
 }
 
 void TForm2::comboLangChange() {
@@ -664,105 +658,7 @@ void TForm2::rbM4A_VBRClick() {
     // The manager refuses VBR for MP3 with its message and keeps CBR; the buttons show
     // what it decided.
     manager_.rbM4A_VBRClick();
-    const bool was = syncing_;
-    syncing_ = true;
+    const auto syncing = SetForScope(syncing_, true);
     rbM4A_CBR->SetChecked(manager_.Options.rbM4A_CBR);
     rbM4A_VBR->SetChecked(manager_.Options.rbM4A_VBR);
-    syncing_ = was;
-}
-
-void ApplyLanguageFile(TBvTranslator& translator, TTrackManager& manager,
-                       const std::string& fileName) {
-    translator.Translate(fileName);
-    // Texts cut to the translator's bound: the file and each text are named once.
-    if (!translator.Warning().empty())
-        manager.Ui().ShowWarning(translator.Warning());
-    if (!Screen)
-        return;
-    for (int i = 0; i < Screen->FormCount(); ++i)
-        if (auto* options = dynamic_cast<TForm2*>(Screen->Forms(i));
-            options && &options->Manager() == &manager) {
-            options->LayoutControls();
-            // The track view's bitrate follows the dialog's unit caption.
-            manager.Options.Label10 = options->Label10->Caption();
-        }
-    manager.RefreshTrackView();
-}
-
-namespace {
-
-std::string XmlAttribute(const std::string& text) {
-    std::string out;
-    for (char c : text) {
-        switch (c) {
-        case '&':
-            out += "&amp;";
-            break;
-        case '<':
-            out += "&lt;";
-            break;
-        case '>':
-            out += "&gt;";
-            break;
-        case '"':
-            out += "&quot;";
-            break;
-        default:
-            out += c;
-        }
-    }
-    return out;
-}
-
-// The component's texts a language file sets, as attributes; empty when it has none.
-std::string TextAttributes(TBvTranslator& rules, const TComponent& component) {
-    std::string attributes;
-    for (const char* name : {"Caption", "Hint"}) {
-        const TPropInfo* prop = component.ClassInfo().FindProp(name);
-        if (!prop || !prop->GetStr || !prop->SetStr || rules.IsIgnored(component.ClassInfo(), name))
-            continue;
-        const std::string value = prop->GetStr(component);
-        // A property takes one line break from a language file; longer texts keep their own.
-        if (value.empty() || value.find('\n') != std::string::npos ||
-            value.find('\r') != std::string::npos)
-            continue;
-        attributes += ' ';
-        attributes += name;
-        attributes += "=\"";
-        attributes += XmlAttribute(value);
-        attributes += '"';
-    }
-    return attributes;
-}
-
-} // namespace
-
-std::string BuiltInLanguageText(const std::vector<TCustomForm*>& windows,
-                                const TTrackManager& manager,
-                                const std::vector<std::string_view>& messageNames,
-                                const std::vector<const TComponent*>& dataLabels) {
-    TBvTranslator rules(nullptr);
-    std::string xml = "<?xml version=\"1.0\" encoding=\"utf-8\"?>\r\n<Language>\r\n";
-    for (size_t w = 0; w < windows.size(); ++w) {
-        const TCustomForm& window = *windows[w];
-        xml += "  <" + window.Name() + TextAttributes(rules, window) + ">\r\n";
-        for (int i = 0; i < window.ComponentCount(); ++i) {
-            const TComponent& c = *window.Components(i);
-            if (c.Name().empty() ||
-                std::find(dataLabels.begin(), dataLabels.end(), &c) != dataLabels.end())
-                continue;
-            const std::string attributes = TextAttributes(rules, c);
-            if (!attributes.empty())
-                xml += "    <" + c.Name() + attributes + "/>\r\n";
-        }
-        if (w == 0 && !messageNames.empty()) {
-            xml += "    <Variables>\r\n";
-            for (std::string_view name : messageNames)
-                xml += "      <Item Name=\"" + XmlAttribute(std::string(name)) + "\" Value=\"" +
-                       XmlAttribute(manager.Messages.DefaultText(name)) + "\"/>\r\n";
-            xml += "    </Variables>\r\n";
-        }
-        xml += "  </" + window.Name() + ">\r\n";
-    }
-    return xml + "</Language>\r\n";
 }

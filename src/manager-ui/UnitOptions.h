@@ -12,8 +12,6 @@
 #include <string>
 #include <vector>
 
-class TBvTranslator;
-
 class TForm2 : public TForm {
     BV_CLASS_INFO()
 public:
@@ -110,21 +108,3 @@ private:
 };
 
 extern TForm2* Form2;
-
-// Applies a language file to every window that exists and to the message strings
-// registered with the translator, then lets the options dialog place its controls for
-// the new captions and keeps the bitrate's unit caption in TOptions. The manager's
-// LanguageSink calls it.
-void ApplyLanguageFile(TBvTranslator& translator, TTrackManager& manager,
-                       const std::string& fileName);
-
-// The language file of the windows' built-in texts: for each window, its caption and the
-// captions and hints of the components it owns that a language file may change (texts of
-// one line, as a language file's properties hold), and the message strings with their
-// built-in texts. The shipped "English.lng" is this text, so choosing it after another
-// language gives every window its own texts back. Labels that show data rather than a text
-// (a size, a row number) are left out: a language file must not put their first value back.
-std::string BuiltInLanguageText(const std::vector<TCustomForm*>& windows,
-                                const TTrackManager& manager,
-                                const std::vector<std::string_view>& messageNames,
-                                const std::vector<const TComponent*>& dataLabels);

@@ -53,7 +53,9 @@ double VbrQualityScale(int index) {
     return VbrScales[std::clamp(index, 0, VbrQualityCount - 1)];
 }
 
-int32_t gettime(const std::string& fileName) {
+namespace {
+
+TM4aFile LoadM4a(const std::string& fileName) {
     std::string name = Unquote(fileName);
     std::string linux;
     try {
@@ -63,7 +65,17 @@ int32_t gettime(const std::string& fileName) {
     }
     TM4aFile file;
     file.LoadFromFile(linux, name);
-    return file.LengthSeconds();
+    return file;
+}
+
+} // namespace
+
+int32_t gettime(const std::string& fileName) {
+    return LoadM4a(fileName).LengthSeconds();
+}
+
+int64_t gettimems(const std::string& fileName) {
+    return LoadM4a(fileName).LengthMilliseconds();
 }
 
 void convert(const std::string& source, const std::string& target,

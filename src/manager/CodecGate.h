@@ -37,6 +37,9 @@ constexpr int VbrQualityCount = 8;
 // ECodecGateError.
 int32_t gettime(const std::string& fileName);
 
+// The same playing time in milliseconds, for comparing an encoded file with its source.
+int64_t gettimems(const std::string& fileName);
+
 // Encodes the WAV file source into the M4A file target with the native AAC encoder.
 // The target is written under a temporary name and renamed when complete, so it exists
 // only when the conversion succeeded. Failures raise ECodecGateError (EAbort on cancel).

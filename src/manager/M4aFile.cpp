@@ -89,6 +89,7 @@ void TM4aFile::Load(uint64_t size, const TReadAt& readAt, const std::string& nam
     movieHeader_ = {};
     soundHeader_ = {};
     lengthSeconds_ = 0;
+    lengthMilliseconds_ = 0;
 
     // Top-level boxes are walked by their headers alone, so the audio data is never read.
     if (size < TMp4BoxHeader::ShortLength)
@@ -193,6 +194,8 @@ void TM4aFile::Finish() {
     if (seconds > static_cast<uint64_t>(std::numeric_limits<int32_t>::max()))
         Damaged("its playing time is implausibly long");
     lengthSeconds_ = static_cast<int32_t>(seconds);
+    lengthMilliseconds_ = static_cast<int64_t>(times->Duration / times->TimeScale * 1000 +
+                                               rest * 1000 / times->TimeScale);
 }
 
 void TM4aFile::Damaged(const std::string& why) const {

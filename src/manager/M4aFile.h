@@ -23,6 +23,8 @@ public:
 
     // Whole seconds, rounded; 0 when the file does not know its duration.
     int32_t LengthSeconds() const { return lengthSeconds_; }
+    // The same, in milliseconds (truncated); 0 when unknown.
+    int64_t LengthMilliseconds() const { return lengthMilliseconds_; }
     bool HasSoundTrack() const { return hasSoundTrack_; }
 
 private:
@@ -40,4 +42,5 @@ private:
     TMp4MovieHeader movieHeader_;
     TMp4MediaHeader soundHeader_;
     int32_t lengthSeconds_ = 0;
+    int64_t lengthMilliseconds_ = 0;
 };

@@ -23,6 +23,8 @@ constexpr std::string_view DbCutShortName = "db_cut_short";
 constexpr std::string_view DamagedRecordsName = "db_damaged_records";
 constexpr std::string_view LeftOutName = "db_left_out";
 constexpr std::string_view DroppedItemsName = "db_dropped_items";
+constexpr std::string_view MasterCutName = "db_master_cut";
+constexpr std::string_view CutPlaylistName = "db_cut_playlist";
 
 std::string DriveText(char drive) {
     return std::string(1, drive) + ":";
@@ -63,6 +65,10 @@ void RegisterCardMessages(TManagerMessages& m) {
                "%s tracks were left out: their location climbs out of its folder with \"..\" "
                "(the first: %s). %s playlist items that belong to no playlist were dropped.");
     m.Register(DroppedItemsName, "%s playlist items that belong to no playlist were dropped.");
+    m.Register(MasterCutName, "The database ends inside its master playlist; it is \"%s\" "
+                              "again, with every track.");
+    m.Register(CutPlaylistName, "A playlist cut short before its name was left out (%s of its "
+                                "items had been read).");
     m.Register("card_absent", "The memory card %s is not there.");
     m.Register("no_phone_drive", "No phone drive is chosen.");
     m.Register("card_read_stopped", "Reading the memory card was stopped.");
@@ -135,7 +141,7 @@ std::vector<std::vector<int>> PlaylistRowsOf(const TBvMultiStringHolder& temp,
 // The reader's tracks become rows and its playlists the playlist box's items. The
 // reader's table gives up its texts to the rows. Returns the first row it appended.
 int BuildPlaylistsFromDB(TTrackManager& m, TBvMultiStringHolder& temp,
-                         const std::vector<std::vector<int>>& playlistRows) {
+                         const std::vector<std::vector<int>>& playlistRows, bool masterCut) {
     TTrackModel& model = m.Model;
     const TStringList& names = temp.StringsByName(PlaylistNamesColumn);
     const int count = std::min(names.Count(), MaxPlaylists);
@@ -143,8 +149,10 @@ int BuildPlaylistsFromDB(TTrackManager& m, TBvMultiStringHolder& temp,
         m.Log.AddLog(m.Messages.Fmt(ExtraPlaylistsName, {IntToStr(names.Count() - MaxPlaylists)}));
     const int rows = TrackColumn(temp, TTrackColumn::UID).Count();
     const int firstRow = model.AppendTracks(temp, rows);
+    const std::string allMusic = m.Messages.Text(MessageName::AllMusic);
     for (int p = 0; p < count && p < static_cast<int>(playlistRows.size()); ++p) {
-        m.ListBoxPlayLists.Items.Add(names[p]);
+        // A master list the file ends in is rebuilt whole rather than shown half-read.
+        m.ListBoxPlayLists.Items.Add(p == 0 && masterCut ? allMusic : names[p]);
         TStringList& tracks = model.PlaylistTracks[static_cast<size_t>(p)];
         tracks.BeginUpdate();
         TScopeExit done([&tracks] { tracks.EndUpdate(); });
@@ -154,10 +162,10 @@ int BuildPlaylistsFromDB(TTrackManager& m, TBvMultiStringHolder& temp,
     }
     // Placeholders go before any row is deleted, so no renumbering ever meets one.
     DropNonRows(model);
-    if (count == 0) {
-        m.ListBoxPlayLists.Items.Add(m.Messages.Text(MessageName::AllMusic));
+    if (count == 0)
+        m.ListBoxPlayLists.Items.Add(allMusic);
+    if (count == 0 || masterCut)
         model.SyncAllMusic();
-    }
     m.NotifyView(TViewId::PlaylistBox);
     return firstRow;
 }
@@ -292,6 +300,10 @@ void TTrackManager::TUpdateState::ThreadReadCardExecute() {
                                  IntToStr(result.DroppedItems)}));
             else if (result.DroppedItems > 0)
                 PostLog(msg.Fmt(DroppedItemsName, {IntToStr(result.DroppedItems)}));
+            if (result.MasterPlaylistCut)
+                PostLog(msg.Fmt(MasterCutName, {msg.Text(MessageName::AllMusic)}));
+            if (result.CutPlaylistDropped)
+                PostLog(msg.Fmt(CutPlaylistName, {IntToStr(result.CutPlaylistItems)}));
             job.PlaylistRows = PlaylistRowsOf(job.Temp, job.Uids);
             PostLog(msg.Text(MessageName::BuildingPlaylists));
         }
@@ -362,7 +374,8 @@ void TTrackManager::TUpdateState::ThreadReadCardFinish() {
                     m.Model.PlaylistTrackUIDs[p].Clear();
                     m.Model.PlaylistTrackUIDs[p].MoveStringsFrom(job->Uids[p]);
                 }
-                const int first = BuildPlaylistsFromDB(m, job->Temp, job->PlaylistRows);
+                const int first = BuildPlaylistsFromDB(m, job->Temp, job->PlaylistRows,
+                                                       job->Scan.MasterPlaylistCut);
                 m.ListBoxPlayLists.ItemIndex = m.ListBoxPlayLists.Items.Count() > 0 ? 0 : -1;
                 std::vector<bool> dead(static_cast<size_t>(m.Model.TrackCount()), false);
                 for (size_t i = 0; i < job->Dead.size(); ++i)

@@ -27,9 +27,16 @@ constexpr std::string_view ConvertFileFailedName = "convert_file_failed";
 constexpr std::string_view CardAbsentName = "card_absent";
 constexpr std::string_view FileMissingName = "file_missing";
 constexpr std::string_view EncoderExitName = "encoder_exit";
+constexpr std::string_view NoLongerMusicName = "no_longer_music";
+constexpr std::string_view EncodedTooShortName = "encoded_too_short";
 
 std::string LowerAscii(std::string s) {
     return LowerCase(s);
+}
+
+std::string SecondsText(int64_t ms) {
+    const int64_t hundredths = ms % 1000 / 10;
+    return IntToStr(ms / 1000) + (hundredths < 10 ? ".0" : ".") + IntToStr(hundredths);
 }
 
 } // namespace
@@ -270,6 +277,15 @@ void TTrackManager::TUpdateState::ThreadConvertExecute() {
             ++notEncoded;
             continue;
         }
+        // A source that is no music any more (overwritten, cut inside its header) would
+        // still give the encoder something to chew on, and it would say it succeeded.
+        const int64_t sourceMs = PlayingTimeMs(job.Source);
+        if (sourceMs <= 0) {
+            PostLog(msg.Fmt(NoLongerMusicName, {job.Source}));
+            PostProgress(TProgressBarId::All, 100);
+            ++notEncoded;
+            continue;
+        }
         std::string output;
         bool stopped = false;
         int64_t sourceSize = -1;
@@ -314,6 +330,14 @@ void TTrackManager::TUpdateState::ThreadConvertExecute() {
                     CodecGate::convert(tempWav, tempM4a, options);
                     output = tempM4a;
                 }
+            }
+            if (!stopped) {
+                // An encoder keeps the length within a frame or two; far less is an encoding
+                // of damaged audio, however the encoder ended.
+                const int64_t outputMs = std::max<int64_t>(0, PlayingTimeMs(output));
+                if (sourceMs - outputMs > std::max<int64_t>(1000, sourceMs / 10))
+                    throw EBvException(msg.Fmt(EncodedTooShortName,
+                                               {SecondsText(outputMs), SecondsText(sourceMs)}));
             }
         } catch (const EOSError& e) {
             // The encoder cannot be started at all: no later track would fare better.

@@ -411,6 +411,43 @@ bool TTrackManager::LoadMediaDBSet() {
                     (manifest.Previous && mainSet[i] == (*manifest.Previous)[i]);
     if (manifest.Valid && !anyOfOurs && WholeSet(main))
         return false;
+    // Files the user removed: none at all is a library started afresh; some is a set that
+    // cannot be trusted, though nothing in it was damaged.
+    std::string missing;
+    int missingCount = 0;
+    for (int i = 0; i < 8; ++i)
+        if (!main[static_cast<size_t>(i)]) {
+            missing += (missing.empty() ? "" : ", ") + ExtractFileName(MediaDBFileName(i));
+            ++missingCount;
+        }
+    if (missingCount == 8)
+        return true;
+    // The files there are moved aside, so that the next save of the empty library does not
+    // overwrite them; returns the first name one was kept as.
+    auto keepAside = [&](const std::string& suffix) {
+        std::string keptAs;
+        for (int i = 0; i < 8; ++i) {
+            const std::string file = MediaDBFileName(i);
+            if (!FileExists(file))
+                continue;
+            std::string aside = file + suffix;
+            for (int n = 2; FileExists(aside); ++n)
+                aside = file + suffix + IntToStr(n);
+            if (RenameFile(file, aside) && keptAs.empty())
+                keptAs = aside;
+        }
+        return keptAs;
+    };
+    if (missingCount > 0) {
+        const std::string keptAs = keepAside(".kept");
+        ui_.ShowWarning("The media library is incomplete: " + missing +
+                        (missingCount == 1 ? " is" : " are") +
+                        " missing. The library starts empty" +
+                        (keptAs.empty() ? std::string(".")
+                                        : "; the files that were there were kept aside as " +
+                                              keptAs + " and its fellows."));
+        return true;
+    }
     const TSetFiles kept = ReadSet([this](int i) { return MediaDBFileName(i) + ".bak"; });
     if (manifest.Previous && WholeSet(kept) && DescribeSet(kept) == *manifest.Previous) {
         load(kept);
@@ -420,17 +457,7 @@ bool TTrackManager::LoadMediaDBSet() {
     }
     // Mixed from two saves with nothing complete to fall back on: no row is trusted, and
     // the files are kept aside for whoever wants to look at them.
-    std::string keptAs;
-    for (int i = 0; i < 8; ++i) {
-        const std::string file = MediaDBFileName(i);
-        if (!FileExists(file))
-            continue;
-        std::string aside = file + ".damaged";
-        for (int n = 2; FileExists(aside); ++n)
-            aside = file + ".damaged" + IntToStr(n);
-        if (RenameFile(file, aside) && keptAs.empty())
-            keptAs = aside;
-    }
+    const std::string keptAs = keepAside(".damaged");
     ui_.ShowWarning(
         "The media library was damaged: its files come from different saves. The "
         "library starts empty; the damaged files were kept aside as " +

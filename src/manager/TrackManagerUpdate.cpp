@@ -105,6 +105,8 @@ void RegisterUpdateMessages(TManagerMessages& m) {
     m.Register(NoLongerMusicName, "%s changed since it was added and is no readable MP3 or "
                                   "M4A file any more; it was left out.");
     m.Register("not_audio", "The encoder's output is no audio: %s");
+    m.Register("encoded_too_short",
+               "the encoded file plays %s s of the source's %s s; the source is damaged");
     m.Register("tracks_missing", "The mobile phone was updated, but %s tracks are missing from "
                                  "it: they could not be copied, encoded or did not fit (see the "
                                  "log).");
@@ -175,6 +177,33 @@ bool ReadCardFileAgain(const std::string& cardFile, TTrackRowSnapshot& row) {
         return true;
     } catch (const Exception&) {
         return false;
+    }
+}
+
+int64_t PlayingTimeMs(const std::string& file) {
+    try {
+        if (LowerCase(ExtractFileExt(file)) == ".m4a") {
+            const int64_t ms = CodecGate::gettimems("\"" + file + "\"");
+            return ms > 0 ? ms : -1;
+        }
+        const std::unique_ptr<TBvReadStream> stream = OpenTagFile(file);
+        TBvID3v2 tag;
+        tag.OpenStream(*stream);
+        const TBvID3FileInfo& info = tag.FileInfo();
+        if (info.BitrateKbps <= 0)
+            return -1;
+        // Counted in frames where the frame count is known: whole seconds are too coarse
+        // to tell a short encoding from a sound one.
+        if (info.FrameTotal > 0 && info.SampleRateHz > 0) {
+            const int64_t samples = info.LayerCode == 3         ? 384
+                                    : info.LayerCode == 2       ? 1152
+                                    : info.MpegVersionCode == 3 ? 1152
+                                                                : 576;
+            return int64_t(info.FrameTotal) * samples * 1000 / info.SampleRateHz;
+        }
+        return info.LengthSeconds > 0 ? int64_t(info.LengthSeconds) * 1000 : -1;
+    } catch (const Exception&) {
+        return -1;
     }
 }
 

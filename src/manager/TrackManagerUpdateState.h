@@ -263,6 +263,10 @@ TTrackManager::TUpdateState& UpdateStateOf(TTrackManager& manager);
 // readable MP3 or M4A any more. Runs on a worker: it reads only the file.
 bool ReadCardFileAgain(const std::string& cardFile, TTrackRowSnapshot& row);
 
+// The playing time of an MP3 or M4A file in milliseconds; -1 when it is no readable
+// MP3 or M4A. Runs on a worker: it reads only the file.
+int64_t PlayingTimeMs(const std::string& file);
+
 // Whether a file the encoder wrote is audio: an MP3 begins with an ID3 tag or an MPEG
 // frame and holds at least one frame; a WAV begins as one. Empty when it is; else why not.
 std::string EncoderOutputProblem(const std::string& file, bool wav);

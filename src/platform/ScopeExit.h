@@ -35,3 +35,12 @@ private:
     int exceptions_;
     bool armed_ = true;
 };
+
+// Gives the variable a value for the rest of the scope and its own value back after, whichever
+// way the scope ends: the guard that keeps a control's events from feeding back while the code
+// that raises them runs.
+template <typename T, typename V> [[nodiscard]] auto SetForScope(T& variable, V value) {
+    T was = std::move(variable);
+    variable = std::move(value);
+    return TScopeExit([&variable, was = std::move(was)]() mutable { variable = std::move(was); });
+}

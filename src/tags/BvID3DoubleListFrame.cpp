@@ -34,6 +34,34 @@ std::string TBvID3DoubleListFrame::Person(int index) const {
     return eq == std::string::npos ? std::string() : item.substr(eq + 1);
 }
 
+void TBvID3DoubleListFrame::PutItem(int index, const std::string& job, const std::string& person) {
+    const std::string item = job + "=" + person;
+    if (Encoding() == ienISO_8859_1) {
+        if (index == List.Count())
+            List.Add(item);
+        else
+            List.Put(index, item);
+    } else if (index == ListW.Count()) {
+        ListW.Add(Utf8ToUtf16(item));
+    } else {
+        ListW.Put(index, Utf8ToUtf16(item));
+    }
+    UpdateFrameSize();
+}
+
+void TBvID3DoubleListFrame::SetJob(int index, const std::string& job) {
+    PutItem(index, job, Person(index));
+}
+
+void TBvID3DoubleListFrame::SetPerson(int index, const std::string& person) {
+    PutItem(index, Job(index), person);
+}
+
+int TBvID3DoubleListFrame::AddItem(const std::string& job, const std::string& person) {
+    PutItem(Count(), job, person);
+    return Count() - 1;
+}
+
 std::vector<std::pair<TBvID3StringPair, TBvID3StringPair>> TBvID3DoubleListFrame::Pairs() const {
     std::vector<std::pair<TBvID3StringPair, TBvID3StringPair>> pairs;
     for (int i = 0; i < Count(); ++i) {

@@ -20,10 +20,16 @@ public:
     int Count() const;
     std::string Job(int index) const;
     std::string Person(int index) const;
+    // Replace one half of an item, or append a new pair; the item is kept in
+    // the list that matches the frame's encoding.
+    void SetJob(int index, const std::string& job);
+    void SetPerson(int index, const std::string& person);
+    int AddItem(const std::string& job, const std::string& person);
 
     TStringList List;
     TWideStringList ListW;
 
 private:
+    void PutItem(int index, const std::string& job, const std::string& person);
     std::vector<std::pair<TBvID3StringPair, TBvID3StringPair>> Pairs() const;
 };

@@ -29,9 +29,14 @@ TBvID3StringPair Pair(const std::string& s) {
 } // namespace
 
 TBvID3v2::TBvID3v2() {
+    RegisterClient(this, [this](void*, TBvID3Controller&, bool active) { images_.Reload(active); });
     SetWriteEncodingChoice(ecISO_8859_1);
     SetReadEncodingChoice(ecISO_8859_1);
     Options = 3;
+}
+
+TBvID3v2::~TBvID3v2() {
+    UnregisterClient(this);
 }
 
 std::string TBvID3v2::FrameIDToStringVisible(TBvID3FrameID id) {
@@ -214,6 +219,28 @@ std::string TBvID3Ipl::Person() const {
     return f && i >= 0 ? f->Person(i) : std::string();
 }
 
+void TBvID3Ipl::SetJob(const std::string& value) {
+    auto* f = owner_.FirstOrNew<TBvID3DoubleListFrame>(fiInvolvedPeople);
+    if (!f)
+        return;
+    const int i = ItemIndex();
+    if (i < 0)
+        itemIndex_ = f->AddItem(value, "");
+    else
+        f->SetJob(i, value);
+}
+
+void TBvID3Ipl::SetPerson(const std::string& value) {
+    auto* f = owner_.FirstOrNew<TBvID3DoubleListFrame>(fiInvolvedPeople);
+    if (!f)
+        return;
+    const int i = ItemIndex();
+    if (i < 0)
+        itemIndex_ = f->AddItem("", value);
+    else
+        f->SetPerson(i, value);
+}
+
 std::string TBvID3Owner::Price() const {
     auto* f = owner_.First<TBvID3OwnershipFrame>(fiOwnership);
     return f ? f->PricePayed : std::string();
@@ -227,6 +254,27 @@ TDateTime TBvID3Owner::DatePurchased() const {
 std::string TBvID3Owner::Seller() const {
     auto* f = owner_.First<TBvID3OwnershipFrame>(fiOwnership);
     return f ? Text(f->Seller, f->Encoding()) : std::string();
+}
+
+void TBvID3Owner::SetPrice(const std::string& value) {
+    if (auto* f = owner_.FirstOrNew<TBvID3OwnershipFrame>(fiOwnership)) {
+        f->PricePayed = value;
+        f->UpdateFrameSize();
+    }
+}
+
+void TBvID3Owner::SetDatePurchased(TDateTime value) {
+    if (auto* f = owner_.FirstOrNew<TBvID3OwnershipFrame>(fiOwnership)) {
+        f->DateOfPurch = value;
+        f->UpdateFrameSize();
+    }
+}
+
+void TBvID3Owner::SetSeller(const std::string& value) {
+    if (auto* f = owner_.FirstOrNew<TBvID3OwnershipFrame>(fiOwnership)) {
+        f->Seller = Pair(value);
+        f->UpdateFrameSize();
+    }
 }
 
 std::string TBvID3Popularimeter::EMailAddress() const {
@@ -244,6 +292,74 @@ uint32_t TBvID3Popularimeter::Counter() const {
     return f ? f->Counter : 0;
 }
 
+void TBvID3Popularimeter::SetEMailAddress(const std::string& value) {
+    if (auto* f = owner_.FirstOrNew<TBvID3PopularimeterFrame>(fiPopularimeter)) {
+        f->EMailAddress = value;
+        f->UpdateFrameSize();
+    }
+}
+
+void TBvID3Popularimeter::SetRating(uint8_t value) {
+    if (auto* f = owner_.FirstOrNew<TBvID3PopularimeterFrame>(fiPopularimeter)) {
+        f->Rating = value;
+        f->UpdateFrameSize();
+    }
+}
+
+void TBvID3Popularimeter::SetCounter(uint32_t value) {
+    if (auto* f = owner_.FirstOrNew<TBvID3PopularimeterFrame>(fiPopularimeter)) {
+        f->Counter = value;
+        f->UpdateFrameSize();
+    }
+}
+
+std::string TBvID3PicturesDesc::Info(TBvID3PictureType type) const {
+    return images_.Info(type);
+}
+
+void TBvID3PicturesDesc::SetInfo(TBvID3PictureType type, const std::string& value) {
+    images_.SetInfo(type, value);
+}
+
+TBvID3Images::TBvID3Images(TBvID3v2& owner) : TBvID3Persistent(owner) {
+    for (int t = 0; t < PictureTypeCount; ++t)
+        pictures_.Picture(TBvID3PictureType(t)).OnChange = [this, t](TBvID3Picture&) {
+            PictureChanged(TBvID3PictureType(t));
+        };
+}
+
+void TBvID3Images::Reload(bool active) {
+    for (int t = 0; t < PictureTypeCount; ++t) {
+        const TBvID3PictureFrame* frame = active ? Picture(TBvID3PictureType(t)) : nullptr;
+        pictures_.Picture(TBvID3PictureType(t)).SetStored(frame ? frame->Data() : std::string());
+    }
+}
+
+void TBvID3Images::PictureChanged(TBvID3PictureType type) {
+    if (!owner_.Active())
+        return;
+    const TBvID3Picture& picture = pictures_.Picture(type);
+    if (picture.Empty()) {
+        // An emptied picture takes its frame with it rather than leaving an
+        // empty picture frame in the tag.
+        if (auto* frame = const_cast<TBvID3PictureFrame*>(Picture(type)))
+            owner_.Frames().Remove(frame);
+        return;
+    }
+    TBvID3PictureFrame* frame = FrameOrNew(type);
+    frame->MIMEType = PictureMIMEType(picture.GraphicClassName());
+    frame->URL.clear();
+    frame->LoadFromBytes(picture.Data());
+}
+
+TBvID3PictureFrame* TBvID3Images::FrameOrNew(TBvID3PictureType type) {
+    if (auto* p = const_cast<TBvID3PictureFrame*>(Picture(type)))
+        return p;
+    auto* p = dynamic_cast<TBvID3PictureFrame*>(owner_.AddFrame(fiPicture));
+    p->PictureType = type;
+    return p;
+}
+
 const TBvID3PictureFrame* TBvID3Images::Picture(TBvID3PictureType type) const {
     for (int i = 0; i < owner_.Frames().Count(); ++i)
         if (auto* p = dynamic_cast<const TBvID3PictureFrame*>(owner_.Frames().Items(i)))
@@ -257,15 +373,20 @@ std::string TBvID3Images::Info(TBvID3PictureType type) const {
     return p ? Text(p->Description, p->Encoding()) : std::string();
 }
 
+void TBvID3Images::SetInfo(TBvID3PictureType type, const std::string& value) {
+    if (!owner_.Active())
+        return;
+    TBvID3PictureFrame* p = FrameOrNew(type);
+    p->Description = Pair(value);
+    p->UpdateFrameSize();
+}
+
 void TBvID3Images::SetPicture(TBvID3PictureType type, const std::string& mimeType,
                               std::string_view data) {
     if (!owner_.Active())
         return;
-    auto* p = const_cast<TBvID3PictureFrame*>(Picture(type));
-    if (!p) {
-        p = dynamic_cast<TBvID3PictureFrame*>(owner_.AddFrame(fiPicture));
-        p->PictureType = type;
-    }
+    TBvID3PictureFrame* p = FrameOrNew(type);
     p->MIMEType = mimeType;
     p->LoadFromBytes(data);
+    pictures_.Picture(type).SetStored(data);
 }

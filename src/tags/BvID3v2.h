@@ -5,6 +5,7 @@
 #pragma once
 
 #include "BvID3Controller.h"
+#include "BvID3Picture.h"
 #include "BvID3PictureFrame.h"
 #include "Classes.h"
 #include "RtDateEx.h"
@@ -172,6 +173,10 @@ public:
     void SetItemIndex(int index);
     std::string Job() const;
     std::string Person() const;
+    // Change the selected pair; with no pair selected a new one is added and
+    // selected. The frame is found or created, while active.
+    void SetJob(const std::string& value);
+    void SetPerson(const std::string& value);
 
 private:
     int itemIndex_ = 0;
@@ -183,6 +188,9 @@ public:
     std::string Price() const;
     TDateTime DatePurchased() const;
     std::string Seller() const;
+    void SetPrice(const std::string& value);
+    void SetDatePurchased(TDateTime value);
+    void SetSeller(const std::string& value);
 };
 
 class TBvID3Popularimeter : public TBvID3Persistent {
@@ -191,22 +199,106 @@ public:
     std::string EMailAddress() const;
     uint8_t Rating() const;
     uint32_t Counter() const;
+    void SetEMailAddress(const std::string& value);
+    void SetRating(uint8_t value);
+    void SetCounter(uint32_t value);
 };
 
-// The attached pictures by type. The bytes are handed out as stored; nothing
-// decodes them or writes them to a file.
+#define BV_ID3_PICTURE_TYPES(X)                                                                    \
+    X(Other, ptOther)                                                                              \
+    X(FileIcon, ptFileIcon)                                                                        \
+    X(OtherFileIcon, ptOtherFileIcon)                                                              \
+    X(CoverFront, ptCoverFront)                                                                    \
+    X(CoverBack, ptCoverBack)                                                                      \
+    X(LeafletPage, ptLeafletPage)                                                                  \
+    X(Media, ptMedia)                                                                              \
+    X(LeadArtist, ptLeadArtist)                                                                    \
+    X(Artist, ptArtist)                                                                            \
+    X(Conductor, ptConductor)                                                                      \
+    X(Band, ptBand)                                                                                \
+    X(Composer, ptComposer)                                                                        \
+    X(Lyricist, ptLyricist)                                                                        \
+    X(RecordingLocation, ptRecordingLocation)                                                      \
+    X(DuringRecording, ptDuringRecording)                                                          \
+    X(DuringPerformance, ptDuringPerformance)                                                      \
+    X(MovieVideoScreenCapture, ptMovieVideoScreenCapture)                                          \
+    X(BrightColouredFish, ptBrightColouredFish)                                                    \
+    X(Illustration, ptIllustration)                                                                \
+    X(BandLogotype, ptBandLogotype)                                                                \
+    X(PublisherLogotype, ptPublisherLogotype)
+
+// One picture per picture type. They follow the component: loaded from the
+// tag when it opens, cleared when it closes; a picture the caller changes while
+// the component is active is stored in the tag's picture frame of its type.
+class TBvID3Pictures {
+public:
+    TBvID3Picture& Picture(TBvID3PictureType type) { return pictures_[type]; }
+    const TBvID3Picture& Picture(TBvID3PictureType type) const { return pictures_[type]; }
+#define BV_ID3_PICTURE(Name, Type)                                                                 \
+    TBvID3Picture& Name() {                                                                        \
+        return pictures_[Type];                                                                    \
+    }                                                                                              \
+    void Set##Name(const TBvID3Picture& v) {                                                       \
+        pictures_[Type].Assign(v);                                                                 \
+    }
+    BV_ID3_PICTURE_TYPES(BV_ID3_PICTURE)
+#undef BV_ID3_PICTURE
+
+private:
+    TBvID3Picture pictures_[PictureTypeCount];
+};
+
+class TBvID3Images;
+
+// The description of each picture type's frame.
+class TBvID3PicturesDesc {
+public:
+    explicit TBvID3PicturesDesc(TBvID3Images& images) : images_(images) {}
+    std::string Info(TBvID3PictureType type) const;
+    void SetInfo(TBvID3PictureType type, const std::string& value);
+#define BV_ID3_PICTURE_INFO(Name, Type)                                                            \
+    std::string Name() const {                                                                     \
+        return Info(Type);                                                                         \
+    }                                                                                              \
+    void Set##Name(const std::string& v) {                                                         \
+        SetInfo(Type, v);                                                                          \
+    }
+    BV_ID3_PICTURE_TYPES(BV_ID3_PICTURE_INFO)
+#undef BV_ID3_PICTURE_INFO
+
+private:
+    TBvID3Images& images_;
+};
+
+// The attached pictures by type: as picture objects (Pictures), as the frames'
+// stored bytes (Picture), and their descriptions (Infos).
 class TBvID3Images : public TBvID3Persistent {
 public:
-    using TBvID3Persistent::TBvID3Persistent;
+    explicit TBvID3Images(TBvID3v2& owner);
+    TBvID3Pictures& Pictures() { return pictures_; }
+    TBvID3PicturesDesc& Infos() { return infos_; }
     const TBvID3PictureFrame* Picture(TBvID3PictureType type) const;
     std::string Info(TBvID3PictureType type) const;
+    // The description of a type's frame (found or created), while active.
+    void SetInfo(TBvID3PictureType type, const std::string& value);
     // Stores a picture of the type (found or created), while active.
     void SetPicture(TBvID3PictureType type, const std::string& mimeType, std::string_view data);
+
+private:
+    friend class TBvID3v2;
+    TBvID3PictureFrame* FrameOrNew(TBvID3PictureType type);
+    // The component opened or closed: every picture follows the tag.
+    void Reload(bool active);
+    void PictureChanged(TBvID3PictureType type);
+    TBvID3Pictures pictures_;
+    TBvID3PicturesDesc infos_{*this};
+    bool reloading_ = false;
 };
 
 class TBvID3v2 : public TBvID3Controller {
 public:
     TBvID3v2();
+    ~TBvID3v2() override;
 
     TBvID3Text& Texts() { return texts_; }
     TBvID3UDText& UserDefinedText() { return udText_; }

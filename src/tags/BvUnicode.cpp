@@ -1,6 +1,8 @@
 #include "BvUnicode.h"
 
+#include "Locales.h"
 #include "RtCriticalSection.h"
+#include "ScopeExit.h"
 #include "TextCodec.h"
 
 #include <algorithm>
@@ -142,12 +144,22 @@ bool SingleBytePage(unsigned codePage, TCodePage& page) {
 
 void StringToWideString(std::string_view s, unsigned codePage, WideString& w) {
     TCodePage page;
-    w = SingleBytePage(codePage, page) ? Utf8ToUtf16(SingleByteToUtf8(s, page)) : Utf8ToUtf16(s);
+    if (SingleBytePage(codePage, page))
+        w = Utf8ToUtf16(SingleByteToUtf8(s, page));
+    else if (codePage == CP_ACP || codePage == CP_UTF8 || !CodePageToUtf16(s, codePage, w))
+        w = Utf8ToUtf16(s);
 }
 
 void WideStringToString(std::u16string_view w, unsigned codePage, std::string& s) {
     TCodePage page;
-    s = SingleBytePage(codePage, page) ? Utf8ToSingleByte(Utf16ToUtf8(w), page) : Utf16ToUtf8(w);
+    if (SingleBytePage(codePage, page))
+        s = Utf8ToSingleByte(Utf16ToUtf8(w), page);
+    else if (codePage == CP_ACP || codePage == CP_UTF8 || !Utf16ToCodePage(w, codePage, s))
+        s = Utf16ToUtf8(w);
+}
+
+unsigned CodePageFromLocale(uint32_t locale) {
+    return LocaleDefaultAnsiCodePage(locale);
 }
 
 void TranslateString(std::string_view s, unsigned fromCodePage, unsigned toCodePage,
@@ -254,9 +266,13 @@ int WideCaseFoldCompare(std::u16string_view a, std::u16string_view b) {
     return int(a.size()) - int(b.size());
 }
 
-int WideCompareText(std::u16string_view a, std::u16string_view b) {
+int WideCompareText(std::u16string_view a, std::u16string_view b, uint32_t locale) {
+    if (const int r = CompareStringW(locale, NORM_IGNORECASE, a, b))
+        return r - 2;
     return AnsiCompareText(Utf16ToUtf8(a), Utf16ToUtf8(b));
 }
+
+TWideStrings::TWideStrings() : language_(GetUserDefaultLCID()) {}
 
 int TWideStrings::AddObject(const WideString& s, TObject* object) {
     const int i = Add(s);
@@ -266,22 +282,58 @@ int TWideStrings::AddObject(const WideString& s, TObject* object) {
 
 int TWideStrings::IndexOf(const WideString& s) const {
     for (int i = 0; i < Count(); ++i)
-        if (WideCompareText(Get(i), s) == 0)
+        if (WideCompareText(Get(i), s, language_) == 0)
             return i;
     return -1;
 }
 
-void TWideStrings::AddStrings(const TStrings& strings) {
-    for (int i = 0; i < strings.Count(); ++i)
-        Add(Utf8ToUtf16(strings[i]));
+void TWideStrings::Exchange(int index1, int index2) {
+    BeginUpdate();
+    TScopeExit end([this] { EndUpdate(); });
+    const WideString text = Get(index1);
+    TObject* object = GetObject(index1);
+    Put(index1, Get(index2));
+    PutObject(index1, GetObject(index2));
+    Put(index2, text);
+    PutObject(index2, object);
 }
 
+void TWideStrings::Move(int curIndex, int newIndex) {
+    if (curIndex == newIndex)
+        return;
+    BeginUpdate();
+    TScopeExit end([this] { EndUpdate(); });
+    const WideString text = Get(curIndex);
+    TObject* object = GetObject(curIndex);
+    Delete(curIndex);
+    Insert(newIndex, text);
+    PutObject(newIndex, object);
+}
+
+void TWideStrings::AddStrings(const TStrings& strings) {
+    const unsigned codePage = CodePageFromLocale(language_);
+    BeginUpdate();
+    TScopeExit end([this] { EndUpdate(); });
+    for (int i = 0; i < strings.Count(); ++i) {
+        WideString w;
+        StringToWideString(strings[i], codePage, w);
+        Add(w);
+    }
+}
+
+// Wide text is copied as it is whatever the other list's Language: taking it
+// through one 8-bit code page and back through another would turn letters the
+// pages do not share into question marks.
 void TWideStrings::AddStrings(const TWideStrings& strings) {
+    BeginUpdate();
+    TScopeExit end([this] { EndUpdate(); });
     for (int i = 0; i < strings.Count(); ++i)
         Add(strings[i]);
 }
 
 void TWideStrings::Assign(const TStrings& strings) {
+    BeginUpdate();
+    TScopeExit end([this] { EndUpdate(); });
     Clear();
     AddStrings(strings);
 }
@@ -289,14 +341,40 @@ void TWideStrings::Assign(const TStrings& strings) {
 void TWideStrings::Assign(const TWideStrings& strings) {
     if (&strings == this)
         return;
+    BeginUpdate();
+    TScopeExit end([this] { EndUpdate(); });
     Clear();
     AddStrings(strings);
 }
 
 void TWideStrings::AssignTo(TStrings& strings) const {
+    const unsigned codePage = CodePageFromLocale(language_);
+    strings.BeginUpdate();
+    TScopeExit end([&strings] { strings.EndUpdate(); });
     strings.Clear();
-    for (int i = 0; i < Count(); ++i)
-        strings.Add(Utf16ToUtf8(Get(i)));
+    for (int i = 0; i < Count(); ++i) {
+        std::string s;
+        WideStringToString(Get(i), codePage, s);
+        strings.Add(std::move(s));
+    }
+}
+
+// The update state changes while the count is still 0, so that the list's
+// Changing and Changed are told.
+void TWideStrings::BeginUpdate() {
+    if (updateCount_ == 0)
+        SetUpdateState(true);
+    ++updateCount_;
+}
+
+void TWideStrings::EndUpdate() {
+    if (updateCount_ > 0 && --updateCount_ == 0)
+        SetUpdateState(false);
+}
+
+void TWideStrings::ConfirmConversion(bool& allowed) {
+    if (OnConfirmConversion)
+        OnConfirmConversion(*this, allowed);
 }
 
 WideString TWideStrings::GetSeparatedText(std::u16string_view separator) const {
@@ -309,6 +387,8 @@ WideString TWideStrings::GetSeparatedText(std::u16string_view separator) const {
 }
 
 void TWideStrings::SetText(std::u16string_view text) {
+    BeginUpdate();
+    TScopeExit end([this] { EndUpdate(); });
     Clear();
     size_t start = 0;
     size_t i = 0;
@@ -329,17 +409,48 @@ void TWideStrings::SetText(std::u16string_view text) {
         Add(WideString(text.substr(start)));
 }
 
-void TWideStrings::SaveToBytes(std::string& out) const {
+void TWideStrings::SaveToBytes(std::string& out) {
     const WideString text = Text();
     if (!SaveUnicode) {
-        out = Utf16ToUtf8(text);
-        return;
+        const unsigned codePage = CodePageFromLocale(language_);
+        WideStringToString(text, codePage, out);
+        WideString back;
+        StringToWideString(out, codePage, back);
+        bool allowed = true;
+        if (back != text)
+            ConfirmConversion(allowed);
+        if (allowed)
+            return;
     }
     out = "\xFF\xFE";
     for (char16_t c : text) {
         out += char(c & 0xFF);
         out += char(c >> 8);
     }
+}
+
+void TWideStrings::SaveToStream(TStream& stream) {
+    std::string bytes;
+    SaveToBytes(bytes);
+    stream.WriteBuffer(bytes.data(), int64_t(bytes.size()));
+}
+
+void TWideStrings::SaveToFile(std::string_view fileName) {
+    TFileStream stream(fileName, fmCreate);
+    SaveToStream(stream);
+}
+
+void TWideStrings::LoadFromStream(TStream& stream) {
+    std::string bytes;
+    char buffer[65536];
+    for (int64_t n; (n = stream.Read(buffer, sizeof buffer)) > 0;)
+        bytes.append(buffer, size_t(n));
+    LoadFromBytes(bytes);
+}
+
+void TWideStrings::LoadFromFile(std::string_view fileName) {
+    TFileStream stream(fileName, fmOpenRead | fmShareDenyNone);
+    LoadFromStream(stream);
 }
 
 void TWideStrings::LoadFromBytes(std::string_view bytes) {
@@ -361,9 +472,21 @@ void TWideStringList::CheckIndex(int index, bool allowEnd) const {
         throw EListError(Format("List index out of bounds (%d)", {index}));
 }
 
+void TWideStringList::Changing() {
+    if (UpdateCount() == 0 && OnChanging)
+        OnChanging(*this);
+}
+
 void TWideStringList::Changed() {
-    if (OnChange)
+    if (UpdateCount() == 0 && OnChange)
         OnChange(*this);
+}
+
+void TWideStringList::SetUpdateState(bool updating) {
+    if (updating)
+        Changing();
+    else
+        Changed();
 }
 
 WideString TWideStringList::Prepared(const WideString& s) const {
@@ -379,7 +502,9 @@ void TWideStringList::Put(int index, const WideString& s) {
     if (sorted_)
         throw EListError("Operation not allowed on sorted list");
     CheckIndex(index, false);
-    items_[size_t(index)].Text = Prepared(s);
+    WideString text = Prepared(s);
+    Changing();
+    items_[size_t(index)].Text = std::move(text);
     Changed();
 }
 
@@ -390,19 +515,24 @@ TObject* TWideStringList::GetObject(int index) const {
 
 void TWideStringList::PutObject(int index, TObject* object) {
     CheckIndex(index, false);
+    Changing();
     items_[size_t(index)].Object = object;
+    Changed();
 }
 
 void TWideStringList::Insert(int index, const WideString& s) {
     if (sorted_)
         throw EListError("Operation not allowed on sorted list");
     CheckIndex(index, true);
-    items_.insert(items_.begin() + index, TItem{Prepared(s), nullptr});
+    WideString text = Prepared(s);
+    Changing();
+    items_.insert(items_.begin() + index, TItem{std::move(text), nullptr});
     Changed();
 }
 
 void TWideStringList::Delete(int index) {
     CheckIndex(index, false);
+    Changing();
     items_.erase(items_.begin() + index);
     Changed();
 }
@@ -410,27 +540,47 @@ void TWideStringList::Delete(int index) {
 void TWideStringList::Clear() {
     if (items_.empty())
         return;
+    Changing();
     items_.clear();
     Changed();
 }
 
 int TWideStringList::Add(const WideString& s) {
-    if (!sorted_) {
-        items_.push_back(TItem{Prepared(s), nullptr});
-        Changed();
-        return Count() - 1;
-    }
-    const WideString text = Prepared(s);
-    int index;
-    if (Find(text, index)) {
+    WideString text = Prepared(s);
+    int index = Count();
+    if (sorted_ && Find(text, index)) {
         if (Duplicates == TDuplicates::dupIgnore)
             return index;
         if (Duplicates == TDuplicates::dupError)
             throw EListError("String list does not allow duplicates");
     }
-    items_.insert(items_.begin() + index, TItem{text, nullptr});
+    Changing();
+    items_.insert(items_.begin() + index, TItem{std::move(text), nullptr});
     Changed();
     return index;
+}
+
+void TWideStringList::Exchange(int index1, int index2) {
+    CheckIndex(index1, false);
+    CheckIndex(index2, false);
+    Changing();
+    std::swap(items_[size_t(index1)], items_[size_t(index2)]);
+    Changed();
+}
+
+void TWideStringList::SetCapacity(int value) {
+    if (value > Count())
+        items_.reserve(size_t(value));
+    else if (value == Count())
+        items_.shrink_to_fit();
+}
+
+void TWideStringList::SetLanguage(uint32_t value) {
+    if (value == Language())
+        return;
+    TWideStrings::SetLanguage(value);
+    if (sorted_)
+        SortItems();
 }
 
 int TWideStringList::IndexOf(const WideString& s) const {
@@ -445,7 +595,7 @@ bool TWideStringList::Find(const WideString& s, int& index) const {
     bool found = false;
     while (lo <= hi) {
         const int mid = (lo + hi) / 2;
-        const int c = WideCompareText(items_[size_t(mid)].Text, s);
+        const int c = WideCompareText(items_[size_t(mid)].Text, s, Language());
         if (c < 0) {
             lo = mid + 1;
         } else {
@@ -461,17 +611,24 @@ bool TWideStringList::Find(const WideString& s, int& index) const {
     return found;
 }
 
-void TWideStringList::Sort() {
+void TWideStringList::SortItems() {
     if (Count() < 2)
         return;
-    std::stable_sort(items_.begin(), items_.end(), [](const TItem& a, const TItem& b) {
-        return WideCompareText(a.Text, b.Text) < 0;
+    Changing();
+    const uint32_t language = Language();
+    std::stable_sort(items_.begin(), items_.end(), [language](const TItem& a, const TItem& b) {
+        return WideCompareText(a.Text, b.Text, language) < 0;
     });
     Changed();
 }
 
+void TWideStringList::Sort() {
+    if (!sorted_)
+        SortItems();
+}
+
 void TWideStringList::SetSorted(bool value) {
     if (value && !sorted_)
-        Sort();
+        SortItems();
     sorted_ = value;
 }

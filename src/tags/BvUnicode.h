@@ -21,26 +21,30 @@ std::string WideStringToUTF8(std::u16string_view wide);
 // Swaps the two bytes of every unit up to the first zero unit, in place.
 void StrSwapByteOrder(char16_t* p);
 
-// Code pages: 0 (the system's) and 65001 are UTF-8 here; 1251, 1252 and 28591
-// are the single-byte pages old files use. Others are taken as UTF-8.
+// Code pages: 0 (the system's) and 65001 are UTF-8 here; the other Windows code
+// pages (1251, 1252, 28591, 1250, 932, ...) are converted as Windows does. One
+// this system does not know is taken as UTF-8.
 void StringToWideString(std::string_view s, unsigned codePage, WideString& w);
 void WideStringToString(std::u16string_view w, unsigned codePage, std::string& s);
 void TranslateString(std::string_view s, unsigned fromCodePage, unsigned toCodePage,
                      std::string& result);
-// Every locale's ANSI code page is UTF-8 on this system.
-inline unsigned CodePageFromLocale(unsigned) {
-    return 65001;
-}
+// The locale's default ANSI code page: UTF-8 (65001) for the user's and the
+// system's default locale, whose text is the system's; the Windows code page of
+// any other locale (1251 for Russian, 1252 for German, ...); 0, the system's,
+// for a locale with Unicode text only.
+unsigned CodePageFromLocale(uint32_t locale);
 
 enum class TNormalizationForm { nfNone, nfC, nfD, nfKC, nfKD };
 WideString WideNormalize(std::u16string_view s, TNormalizationForm form);
 // Case-folded comparison in code point order (surrogates after the other units).
 int WideCaseFoldCompare(std::u16string_view a, std::u16string_view b);
-// The lists' comparison: ignores case.
-int WideCompareText(std::u16string_view a, std::u16string_view b);
+// The lists' comparison: by the locale's collation, ignoring case; negative,
+// 0 or positive.
+int WideCompareText(std::u16string_view a, std::u16string_view b, uint32_t locale);
 
 class TWideStrings : public TObject {
 public:
+    TWideStrings();
     ~TWideStrings() override = default;
     virtual int Count() const = 0;
     virtual const WideString& Get(int index) const = 0;
@@ -56,6 +60,10 @@ public:
     }
     int AddObject(const WideString& s, TObject* object);
     virtual int IndexOf(const WideString& s) const;
+    virtual void Exchange(int index1, int index2);
+    // Takes the item (with its object) out and puts it in again at newIndex.
+    virtual void Move(int curIndex, int newIndex);
+    // The 8-bit items are text in the code page of Language.
     void AddStrings(const TStrings& strings);
     void AddStrings(const TWideStrings& strings);
     void Assign(const TStrings& strings);
@@ -64,13 +72,50 @@ public:
     WideString GetSeparatedText(std::u16string_view separator) const;
     WideString Text() const { return GetSeparatedText(u"\r\n"); }
     void SetText(std::u16string_view text);
-    void SaveToBytes(std::string& out) const;
+
+    // Changes between BeginUpdate and the matching EndUpdate are told once, at the end.
+    void BeginUpdate();
+    void EndUpdate();
+    virtual int Capacity() const { return Count(); }
+    virtual void SetCapacity(int) {}
+
+    // A Windows locale identifier; it picks the list's order and the code page
+    // of its 8-bit text. The user's locale at creation.
+    uint32_t Language() const { return language_; }
+    virtual void SetLanguage(uint32_t value) { language_ = value; }
+
+    // Asks OnConfirmConversion, when there is one, whether a conversion that
+    // loses characters may go on; allowed is left as it is otherwise.
+    virtual void ConfirmConversion(bool& allowed);
+    std::function<void(TWideStrings&, bool& allowed)> OnConfirmConversion;
+
+    // With SaveUnicode the bytes FF FE and the text in UTF-16 little-endian;
+    // without it the text in the code page of Language, after asking
+    // ConfirmConversion when that page lacks some of its characters (a refusal
+    // saves it in UTF-16 instead, so nothing is lost).
+    void SaveToBytes(std::string& out);
+    void SaveToStream(TStream& stream);
+    void SaveToFile(std::string_view fileName);
+    // UTF-16 after FF FE (little-endian) or FE FF (big-endian), else the
+    // system's 8-bit text; the rest of the stream is read.
     void LoadFromBytes(std::string_view bytes);
+    void LoadFromStream(TStream& stream);
+    void LoadFromFile(std::string_view fileName);
     const WideString& operator[](int index) const { return Get(index); }
 
     TNormalizationForm NormalizationForm = TNormalizationForm::nfC;
     bool SaveUnicode = true;
     std::function<void(TWideStrings&)> OnChange;
+    std::function<void(TWideStrings&)> OnChanging;
+
+protected:
+    // Called when the first BeginUpdate starts an update and the last EndUpdate ends it.
+    virtual void SetUpdateState(bool updating) { (void)updating; }
+    int UpdateCount() const { return updateCount_; }
+
+private:
+    int updateCount_ = 0;
+    uint32_t language_;
 };
 
 class TWideStringList : public TWideStrings {
@@ -85,11 +130,22 @@ public:
     void Clear() override;
     int Add(const WideString& s) override;
     int IndexOf(const WideString& s) const override;
+    void Exchange(int index1, int index2) override;
+    int Capacity() const override { return int(items_.capacity()); }
+    void SetCapacity(int value) override;
+    // A sorted list is sorted again by the new locale's order.
+    void SetLanguage(uint32_t value) override;
     bool Find(const WideString& s, int& index) const;
     void Sort();
     bool Sorted() const { return sorted_; }
     void SetSorted(bool value);
     TDuplicates Duplicates = TDuplicates::dupIgnore;
+
+protected:
+    void SetUpdateState(bool updating) override;
+    // OnChanging before and OnChange after every change, outside an update.
+    virtual void Changing();
+    virtual void Changed();
 
 private:
     struct TItem {
@@ -97,7 +153,7 @@ private:
         TObject* Object = nullptr;
     };
     void CheckIndex(int index, bool allowEnd) const;
-    void Changed();
+    void SortItems();
     WideString Prepared(const WideString& s) const;
     std::vector<TItem> items_;
     bool sorted_ = false;

@@ -6,18 +6,13 @@
 
 namespace {
 
-TEST(ProgramExit, FileExitSavesAndEndsTheMessageLoop) {
-    TTempFolder folder;
-    TDialogRecorder dialogs;
+class ProgramExit : public MainWindowTest {};
+
+TEST_F(ProgramExit, FileExitSavesAndEndsTheMessageLoop) {
     for (int i = 0; i < 8; ++i)
         folder.Write("MediaDB.db" + std::to_string(i), "value " + std::to_string(i) + "\r\n");
-    TManagerPaths paths;
-    paths.ProgramFolder = ToWindowsPath(folder.Path);
-    paths.DataFolder = paths.ProgramFolder;
-    auto* form = new TForm1(Application, paths);
+    Make(PathsIn());
     Application->SetMainForm(form);
-    form->AfterConstruction();
-    form->Manager->OptionsFormCreate();
 
     bool chosen = false;
     // Once the loop runs: Alt+F opens "File", Up goes round to "Exit", Enter chooses it.
@@ -47,8 +42,7 @@ TEST(ProgramExit, FileExitSavesAndEndsTheMessageLoop) {
         EXPECT_EQ(folder.Read("MediaDB.db" + std::to_string(i)),
                   "value " + std::to_string(i) + "\r\n");
     EXPECT_EQ(dialogs.Messages(), 0);
-    delete form;
-    PumpEvents();
+    closed = true;
 }
 
 } // namespace

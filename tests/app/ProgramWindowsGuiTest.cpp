@@ -1,6 +1,7 @@
 // The program's four windows as the program block makes them: in their order, the saved
 // language on every one of them, and the main window's commands showing the other three.
 #include "GuiTestEnvironment.h"
+#include "LanguageFiles.h"
 #include "Main.h"
 #include "ProgramWindows.h"
 #include "Unit1.h"

@@ -2,10 +2,7 @@
 // the real widgets, dialogs and questions answered through the gui layer's seam, real MP3
 // files and an M4A, and a picture of each box saved beside the build.
 #include "AudioFixtures.h"
-#include "Dialogs.h"
-#include "Drives.h"
-#include "GuiTestEnvironment.h"
-#include "Main.h"
+#include "MainWindowFixture.h"
 #include "TrackTableRows.h"
 
 #include <QAbstractScrollArea>
@@ -23,7 +20,6 @@
 namespace {
 
 namespace fs = std::filesystem;
-using BvTest::TAudioFixtureFolder;
 
 QWidget* Viewport(TWinControl* control) {
     auto* area = dynamic_cast<QAbstractScrollArea*>(control->Widget());
@@ -38,63 +34,29 @@ std::string TagFixture(const std::string& name) {
     return std::string(BV_TEST_DATA_DIR) + "/tags/" + name;
 }
 
-class MainBoxes : public ::testing::Test {
+class MainBoxes : public MainWindowTest {
 protected:
-    TAudioFixtureFolder Folder;
-    TForm1* Form = nullptr;
-    std::vector<TDialogRequest> Asked;
-    // Answers of the next dialogs, in order; an empty queue cancels.
-    std::deque<TDialogAnswer> Answers;
-
     void SetUp() override {
-        fs::create_directories(Folder.Path("card/mobile/audio"));
-        setenv("BRISVANE_DRIVES", ("E=" + Folder.Path("card") + ":removable").c_str(), 1);
-        RefreshDriveTable();
-        SetDialogResponder([this](const TDialogRequest& r) {
-            Asked.push_back(r);
-            if (Answers.empty())
-                return TDialogAnswer{};
-            TDialogAnswer a = Answers.front();
-            Answers.pop_front();
-            return a;
-        });
-        TManagerPaths paths;
-        paths.ProgramFolder = BvTest::WindowsPathOf(Folder.Path()) + "\\";
-        paths.DataFolder = paths.ProgramFolder;
-        Form = new TForm1(Application, paths);
-        Form->AfterConstruction();
-        Form->Manager->OptionsFormCreate();
-        Form->Manager->Model.PhoneDrive = 'E';
-        Form->SetBounds(0, 0, 1024, 700);
-        Form->Show();
-        QWidget* window = Form->Widget();
-        QApplication::setActiveWindow(window);
-        window->activateWindow();
-        PumpEvents();
-    }
-    void TearDown() override {
-        Form->Manager->FormClose();
-        delete Form;
-        PumpEvents();
-        SetDialogResponder({});
-        unsetenv("BRISVANE_DRIVES");
-        RefreshDriveTable();
+        std::filesystem::create_directories(folder.File("card/mobile/audio"));
+        MapCard(folder.File("card"));
+        Start();
+        form->Manager->Model.PhoneDrive = 'E';
     }
 
-    TTrackManager& M() { return *Form->Manager; }
+    TTrackManager& M() { return *form->Manager; }
     std::string Copy(const std::string& fixture, const std::string& as) {
-        fs::create_directories(fs::path(Folder.Path(as)).parent_path());
-        fs::copy_file(TagFixture(fixture), Folder.Path(as));
-        return Folder.Path(as);
+        fs::create_directories(fs::path(folder.File(as)).parent_path());
+        fs::copy_file(TagFixture(fixture), folder.File(as));
+        return folder.File(as);
     }
     // A folder of the real MP3 fixtures and one M4A.
     std::string MusicFolder() {
         for (const char* f : {"v23_latin1_cbr.mp3", "v11_only.mp3", "v24_utf8_vbr.mp3",
                               "v24_multi_artist_mpeg25.mp3", "v23_utf16_cbr_noheader.mp3"})
             Copy(f, std::string("music/") + f);
-        fs::create_directories(Folder.Path("music/sub"));
-        BvTest::WriteM4aFixture(Folder.Path("music/sub/Some Band - Tune.m4a"), 1.0);
-        return Folder.Path("music");
+        fs::create_directories(folder.File("music/sub"));
+        BvTest::WriteM4aFixture(folder.File("music/sub/Some Band - Tune.m4a"), 1.0);
+        return folder.File("music");
     }
     void ClickLine(TBvPlaylist* box, int line, Qt::KeyboardModifiers mods = {}) {
         box->SetTopIndex(std::min(box->TopIndex(), line));
@@ -134,7 +96,7 @@ protected:
         PumpEvents();
         const std::string dir = std::string(BV_BINARY_DIR) + "/screenshots";
         fs::create_directories(dir);
-        QImage shot = Form->Widget()->grab().toImage();
+        QImage shot = form->Widget()->grab().toImage();
         EXPECT_EQ(1024, shot.width());
         shot.save(QString::fromStdString(dir + "/" + name + ".png"));
     }
@@ -154,39 +116,39 @@ protected:
 };
 
 TEST_F(MainBoxes, AFolderAndADropOfRealFilesAreAddedAndShown) {
-    const std::string folder = MusicFolder();
+    const std::string music = MusicFolder();
     TDialogAnswer chosen;
     chosen.Accepted = true;
-    chosen.Paths = {folder};
-    Answers.push_back(chosen);
-    Form->Adddirectory2->Click();
+    chosen.Paths = {music};
+    dialogs.Answers.push_back(chosen);
+    form->Adddirectory2->Click();
     PumpEvents();
     ASSERT_EQ(6, M().Model.TrackCount());
-    ASSERT_EQ(6, Form->BvPlaylist->Lines()->Count());
-    EXPECT_EQ(TDialogRequest::dkSelectFolder, Asked.back().Kind);
+    ASSERT_EQ(6, form->BvPlaylist->Lines()->Count());
+    EXPECT_EQ(TDialogRequest::dkSelectFolder, dialogs.Requests.back().Kind);
     // The M4A's file-name line keeps its name whole, its own extension dropped.
     M().Options.comboShowTracksAs = "<filename>";
     M().RefreshTrackView();
     PumpEvents();
     bool found = false;
-    for (const std::string& line : Shown(Form->BvPlaylist))
+    for (const std::string& line : Shown(form->BvPlaylist))
         found = found || line.find("Some Band - Tune") != std::string::npos;
     EXPECT_TRUE(found);
-    for (const std::string& line : Shown(Form->BvPlaylist))
+    for (const std::string& line : Shown(form->BvPlaylist))
         EXPECT_EQ(std::string::npos, line.find(".mp3")) << line;
     M().Options.comboShowTracksAs = DisplayTemplateItems[0];
 
     // Dropped from a file manager: added again, as a drop does.
     QMimeData mime;
-    mime.setUrls({QUrl::fromLocalFile(QString::fromStdString(folder + "/v11_only.mp3")),
-                  QUrl::fromLocalFile(QString::fromStdString(folder + "/readme.txt"))});
+    mime.setUrls({QUrl::fromLocalFile(QString::fromStdString(music + "/v11_only.mp3")),
+                  QUrl::fromLocalFile(QString::fromStdString(music + "/readme.txt"))});
     QDragEnterEvent enter(QPoint(400, 200), Qt::CopyAction, &mime, Qt::LeftButton, Qt::NoModifier);
-    QCoreApplication::sendEvent(Form->ClientWidget(), &enter);
+    QCoreApplication::sendEvent(form->ClientWidget(), &enter);
     QDropEvent drop(QPointF(400, 200), Qt::CopyAction, &mime, Qt::LeftButton, Qt::NoModifier);
-    QCoreApplication::sendEvent(Form->ClientWidget(), &drop);
+    QCoreApplication::sendEvent(form->ClientWidget(), &drop);
     PumpEvents();
     EXPECT_EQ(7, M().Model.TrackCount());
-    EXPECT_EQ(7, Form->BvPlaylist->Lines()->Count());
+    EXPECT_EQ(7, form->BvPlaylist->Lines()->Count());
 }
 
 TEST_F(MainBoxes, SelectionKeysAndRemoveWithEachAnswer) {
@@ -196,7 +158,7 @@ TEST_F(MainBoxes, SelectionKeysAndRemoveWithEachAnswer) {
     M().Model.SyncAllMusic();
     M().RefreshTrackView();
     PumpEvents();
-    TBvPlaylist* view = Form->BvPlaylist;
+    TBvPlaylist* view = form->BvPlaylist;
     ASSERT_EQ(7, view->Lines()->Count());
 
     Key(view, Qt::Key_A, Qt::ControlModifier);
@@ -208,31 +170,31 @@ TEST_F(MainBoxes, SelectionKeysAndRemoveWithEachAnswer) {
     // Cancel changes nothing; No removes the rows and keeps the card file.
     TDialogAnswer cancel;
     cancel.Button = IDCANCEL;
-    Answers.push_back(cancel);
+    dialogs.Answers.push_back(cancel);
     Key(view, Qt::Key_Delete);
     EXPECT_EQ(7, M().Model.TrackCount());
-    ASSERT_FALSE(Asked.empty());
-    EXPECT_NE(std::string::npos, Asked.back().Text.find("MOBILE"));
+    ASSERT_FALSE(dialogs.Requests.empty());
+    EXPECT_NE(std::string::npos, dialogs.Requests.back().Text.find("MOBILE"));
     EXPECT_EQ((std::vector<int>{1, 6}), view->SelectedLines());
 
     TDialogAnswer no;
     no.Accepted = true;
     no.Button = IDNO;
-    Answers.push_back(no);
+    dialogs.Answers.push_back(no);
     Key(view, Qt::Key_Delete, Qt::ShiftModifier);
     EXPECT_EQ(5, M().Model.TrackCount());
     EXPECT_TRUE(fs::exists(card));
-    EXPECT_EQ(2, Form->DeletedList->Items()->Count());
+    EXPECT_EQ(2, form->DeletedList->Items()->Count());
 
     // Restored from "Deleted", then removed for good with Yes.
-    Expand(Form->BvGroupDeleted);
-    ASSERT_EQ(2, Form->DeletedList->Lines()->Count());
-    ClickLine(Form->DeletedList, 0);
-    ClickLine(Form->DeletedList, 1, Qt::ControlModifier);
-    Form->MenuItem1->Click();
+    Expand(form->BvGroupDeleted);
+    ASSERT_EQ(2, form->DeletedList->Lines()->Count());
+    ClickLine(form->DeletedList, 0);
+    ClickLine(form->DeletedList, 1, Qt::ControlModifier);
+    form->MenuItem1->Click();
     PumpEvents();
     EXPECT_EQ(7, M().Model.TrackCount());
-    EXPECT_EQ(0, Form->DeletedList->Lines()->Count());
+    EXPECT_EQ(0, form->DeletedList->Lines()->Count());
     const int last = view->Lines()->Count() - 1;
     int cardLine = -1;
     for (int i = 0; i <= last; ++i)
@@ -245,16 +207,16 @@ TEST_F(MainBoxes, SelectionKeysAndRemoveWithEachAnswer) {
     TDialogAnswer yes;
     yes.Accepted = true;
     yes.Button = IDYES;
-    Answers.push_back(yes);
+    dialogs.Answers.push_back(yes);
     Key(view, Qt::Key_Delete);
     EXPECT_EQ(6, M().Model.TrackCount());
     EXPECT_FALSE(fs::exists(card));
-    EXPECT_EQ(0, Form->DeletedList->Lines()->Count());
+    EXPECT_EQ(0, form->DeletedList->Lines()->Count());
 }
 
 TEST_F(MainBoxes, TrackViewWithFiftyTracksAndASelection) {
     FillTracks(50);
-    TBvPlaylist* view = Form->BvPlaylist;
+    TBvPlaylist* view = form->BvPlaylist;
     ClickLine(view, 2);
     ClickLine(view, 5, Qt::ShiftModifier);
     ClickLine(view, 9, Qt::ControlModifier);
@@ -262,7 +224,7 @@ TEST_F(MainBoxes, TrackViewWithFiftyTracksAndASelection) {
     // A refresh keeps the selection and the scroll position.
     view->SetTopIndex(3);
     PumpEvents();
-    Form->ReadSelections();
+    form->ReadSelections();
     M().RefreshTrackView();
     PumpEvents();
     EXPECT_EQ((std::vector<int>{2, 3, 4, 5, 9}), view->SelectedLines());
@@ -273,27 +235,27 @@ TEST_F(MainBoxes, TrackViewWithFiftyTracksAndASelection) {
 
 TEST_F(MainBoxes, PlaylistsByMenuByDraggingAndReordered) {
     FillTracks(8);
-    Expand(Form->bvGroupPlaylists);
+    Expand(form->bvGroupPlaylists);
     for (const char* name : {"Rock", "Calm"}) {
         TDialogAnswer a;
         a.Accepted = true;
         a.Text = name;
-        Answers.push_back(a);
-        Form->Newplaylist1->Click();
+        dialogs.Answers.push_back(a);
+        form->Newplaylist1->Click();
         PumpEvents();
     }
-    TBvgListBox* box = Form->ListBoxPlayLists;
+    TBvgListBox* box = form->ListBoxPlayLists;
     ASSERT_EQ(3, box->Items()->Count());
     EXPECT_EQ("Calm", (*box->Items())[2]);
 
     // "Copy to playlist", its submenu built as the track view's menu opens.
-    TBvPlaylist* view = Form->BvPlaylist;
+    TBvPlaylist* view = form->BvPlaylist;
     ClickLine(view, 0);
     ClickLine(view, 2, Qt::ControlModifier);
     ClickLine(view, 4, Qt::ControlModifier);
-    Form->TrackListMenu->OnPopup(Form->TrackListMenu);
-    ASSERT_EQ(3, Form->CopyToPlaylist1->Count()); // the hidden template and two playlists
-    Form->CopyToPlaylist1->Items(1)->Click();
+    form->TrackListMenu->OnPopup(form->TrackListMenu);
+    ASSERT_EQ(3, form->CopyToPlaylist1->Count()); // the hidden template and two playlists
+    form->CopyToPlaylist1->Items(1)->Click();
     PumpEvents();
     EXPECT_EQ((std::vector<std::string>{"0", "2", "4"}), M().Model.PlaylistTracks[1].Items());
 
@@ -307,7 +269,7 @@ TEST_F(MainBoxes, PlaylistsByMenuByDraggingAndReordered) {
     TDialogAnswer renamed;
     renamed.Accepted = true;
     renamed.Text = "Hard Rock";
-    Answers.push_back(renamed);
+    dialogs.Answers.push_back(renamed);
     QTest::mouseClick(Viewport(box), Qt::LeftButton, {}, Center(box->ItemRect(1)));
     QTest::mouseDClick(Viewport(box), Qt::LeftButton, {}, Center(box->ItemRect(1)));
     PumpEvents();
@@ -329,34 +291,34 @@ TEST_F(MainBoxes, PlaylistsByMenuByDraggingAndReordered) {
 
 TEST_F(MainBoxes, TagEditorChangesTheLineAsOneTypes) {
     FillTracks(5);
-    Expand(Form->bvGroupBoxTags);
-    TBvPlaylist* view = Form->BvPlaylist;
+    Expand(form->bvGroupBoxTags);
+    TBvPlaylist* view = form->BvPlaylist;
     ClickLine(view, 3);
-    EXPECT_EQ("Song number 3", Form->edTitle->Caption());
-    EXPECT_EQ("05:03", Form->edTime->Caption());
-    Form->edTitle->SetFocus();
+    EXPECT_EQ("Song number 3", form->edTitle->Caption());
+    EXPECT_EQ("05:03", form->edTime->Caption());
+    form->edTitle->SetFocus();
     PumpEvents(2);
-    QTest::keyClick(Form->edTitle->Widget(), Qt::Key_End);
-    QTest::keyClicks(Form->edTitle->Widget(), " live");
+    QTest::keyClick(form->edTitle->Widget(), Qt::Key_End);
+    QTest::keyClicks(form->edTitle->Widget(), " live");
     PumpEvents();
     EXPECT_EQ("Song number 3 live", M().Model.TrackListHolder.StringsByName("Title")[3]);
     EXPECT_NE(std::string::npos, (*view->Lines())[3].find("Song number 3 live"));
     EXPECT_EQ((std::vector<int>{3}), view->SelectedLines());
     // The time edit takes digits and its colon only.
-    Form->edTime->SetFocus();
+    form->edTime->SetFocus();
     PumpEvents(2);
-    QTest::keyClick(Form->edTime->Widget(), Qt::Key_End);
-    QTest::keyClick(Form->edTime->Widget(), Qt::Key_Backspace);
-    QTest::keyClicks(Form->edTime->Widget(), "x7");
+    QTest::keyClick(form->edTime->Widget(), Qt::Key_End);
+    QTest::keyClick(form->edTime->Widget(), Qt::Key_Backspace);
+    QTest::keyClicks(form->edTime->Widget(), "x7");
     PumpEvents();
-    EXPECT_EQ("05:07", Form->edTime->Caption());
+    EXPECT_EQ("05:07", form->edTime->Caption());
     EXPECT_EQ("05:07", M().Model.TrackListHolder.StringsByName("Time")[3]);
     // The read-only fields cannot change.
-    const std::string size = Form->edSize->Caption();
-    Form->edSize->SetFocus();
-    QTest::keyClicks(Form->edSize->Widget(), "99");
+    const std::string size = form->edSize->Caption();
+    form->edSize->SetFocus();
+    QTest::keyClicks(form->edSize->Widget(), "99");
     PumpEvents();
-    EXPECT_EQ(size, Form->edSize->Caption());
+    EXPECT_EQ(size, form->edSize->Caption());
     Screenshot("main_tags");
 }
 
@@ -397,14 +359,14 @@ TEST_F(MainBoxes, TagEditorTimeIsAMaskedEditThatKeepsItsKeys) {
 
 TEST_F(MainBoxes, SortingByTheMenus) {
     FillTracks(12);
-    Form->TracklistSortItems[1]->Click(); // by title: "Song number 10" before "Song number 2"
+    form->TracklistSortItems[1]->Click(); // by title: "Song number 10" before "Song number 2"
     PumpEvents();
-    EXPECT_NE(std::string::npos, (*Form->BvPlaylist->Lines())[2].find("Song number 10"));
+    EXPECT_NE(std::string::npos, (*form->BvPlaylist->Lines())[2].find("Song number 10"));
     for (int r = 0; r < 3; ++r)
         AppendTableRow(M().Model.MediaDB, {std::string(1, char('C' - r)), "T", "Al", "1:0", "1",
                                            "C:\\x.mp3", "1", "0"});
-    Expand(Form->BvGroupMediaDB);
-    Form->MediaDBSortItems[0]->Click();
+    Expand(form->BvGroupMediaDB);
+    form->MediaDBSortItems[0]->Click();
     PumpEvents();
     EXPECT_EQ((std::vector<std::string>{"A", "B", "C"}),
               M().Model.MediaDB.StringsByName("Artist").Items());
@@ -417,16 +379,16 @@ TEST_F(MainBoxes, LibraryOfAThousandRowsSearchedByTypingAndNext) {
                         "Title " + std::to_string(r), "Album", "3:" + std::to_string(r % 60),
                         "4000000", "C:\\music\\" + std::to_string(r) + ".mp3", "128",
                         std::to_string(r)});
-    Expand(Form->BvGroupMediaDB);
-    TBvPlaylist* list = Form->MediaDBList;
+    Expand(form->BvGroupMediaDB);
+    TBvPlaylist* list = form->MediaDBList;
     ASSERT_EQ(1000, list->Lines()->Count());
     list->SetFocus();
     PumpEvents(2);
     QTest::keyClicks(list->Widget(), "beat");
     PumpEvents();
-    EXPECT_EQ("beat", Form->EditSearchDB->Caption());
+    EXPECT_EQ("beat", form->EditSearchDB->Caption());
     EXPECT_EQ(7, list->ItemIndex());
-    QTest::mouseClick(Form->btnSearch->Widget(), Qt::LeftButton);
+    QTest::mouseClick(form->btnSearch->Widget(), Qt::LeftButton);
     PumpEvents();
     EXPECT_EQ(257, list->ItemIndex());
     EXPECT_LE(list->TopIndex(), 257) << "the found line is in sight";
@@ -434,7 +396,7 @@ TEST_F(MainBoxes, LibraryOfAThousandRowsSearchedByTypingAndNext) {
     EXPECT_GE(list->ItemRect(257).Top, 0);
     Screenshot("main_library_search");
     Key(list, Qt::Key_Escape);
-    EXPECT_EQ("", Form->EditSearchDB->Caption());
+    EXPECT_EQ("", form->EditSearchDB->Caption());
 
     // Copy to tracklist takes the lines dragged onto the track view.
     M().ListBoxPlayLists.ItemIndex = 0;
@@ -444,7 +406,7 @@ TEST_F(MainBoxes, LibraryOfAThousandRowsSearchedByTypingAndNext) {
     M().RefreshMediaDBList();
     PumpEvents();
     ClickLine(list, 1000);
-    Drag(list, 1000, Form->BvPlaylist, QPoint(100, 100));
+    Drag(list, 1000, form->BvPlaylist, QPoint(100, 100));
     EXPECT_EQ(1, M().Model.TrackCount());
 }
 
@@ -454,16 +416,16 @@ TEST_F(MainBoxes, DeletedAndStatisticsBoxesWithContent) {
         M().BvPlaylist.Select(line);
     M().btnRemoveClick(); // none on the card: to the deleted list without a question
     PumpEvents();
-    Expand(Form->BvGroupDeleted);
-    EXPECT_EQ(3, Form->DeletedList->Lines()->Count());
+    Expand(form->BvGroupDeleted);
+    EXPECT_EQ(3, form->DeletedList->Lines()->Count());
     Screenshot("main_deleted");
 
-    Expand(Form->BvGroupStat);
-    QTest::mouseClick(Form->btnRefreshStat->Widget(), Qt::LeftButton);
+    Expand(form->BvGroupStat);
+    QTest::mouseClick(form->btnRefreshStat->Widget(), Qt::LeftButton);
     PumpEvents();
-    EXPECT_EQ("7", Form->Label14->Caption());
-    EXPECT_EQ("E:", Form->Label13->Caption());
-    EXPECT_FALSE(Form->Label15->Caption().empty());
+    EXPECT_EQ("7", form->Label14->Caption());
+    EXPECT_EQ("E:", form->Label13->Caption());
+    EXPECT_FALSE(form->Label15->Caption().empty());
     Screenshot("main_statistics");
 }
 
@@ -473,7 +435,7 @@ TEST_F(MainBoxes, TheHintShowsSevenLinesBesideThePointerInsideTheWindow) {
     M().ApplyOptions();
     PumpEvents();
     FillTracks(40);
-    TBvPlaylist* view = Form->BvPlaylist;
+    TBvPlaylist* view = form->BvPlaylist;
     auto rest = [&](QPoint at) {
         QTest::mouseMove(Viewport(view), at);
         PumpEvents();
@@ -482,50 +444,50 @@ TEST_F(MainBoxes, TheHintShowsSevenLinesBesideThePointerInsideTheWindow) {
     };
     const TRect r = view->ItemRect(2);
     rest(QPoint(r.Left + 40, (r.Top + r.Bottom) / 2));
-    ASSERT_TRUE(Form->PanelHint->Visible());
-    const std::string text = Form->LabelPopupText->Caption();
+    ASSERT_TRUE(form->PanelHint->Visible());
+    const std::string text = form->LabelPopupText->Caption();
     EXPECT_EQ(6, std::count(text.begin(), text.end(), '\n')) << text;
     EXPECT_NE(std::string::npos, text.find("Song number 2"));
     EXPECT_NE(std::string::npos, text.find("MPEG Audio"));
-    const TRect inside = Form->ClientRect();
+    const TRect inside = form->ClientRect();
     auto within = [&] {
-        EXPECT_GE(Form->PanelHint->Left(), 0);
-        EXPECT_GE(Form->PanelHint->Top(), 0);
-        EXPECT_LE(Form->PanelHint->Left() + Form->PanelHint->Width(), inside.Width());
-        EXPECT_LE(Form->PanelHint->Top() + Form->PanelHint->Height(), inside.Height());
+        EXPECT_GE(form->PanelHint->Left(), 0);
+        EXPECT_GE(form->PanelHint->Top(), 0);
+        EXPECT_LE(form->PanelHint->Left() + form->PanelHint->Width(), inside.Width());
+        EXPECT_LE(form->PanelHint->Top() + form->PanelHint->Height(), inside.Height());
     };
     within();
-    EXPECT_GT(Form->PanelHint->Left(), view->Left() + r.Left + 40) << "to the right";
+    EXPECT_GT(form->PanelHint->Left(), view->Left() + r.Left + 40) << "to the right";
     Screenshot("main_hint");
 
     // Near the right and the bottom edge it opens to the left and above.
     const int right = view->ClientWidth() - 20;
     const int bottom = view->ClientHeight() - 20;
     rest(QPoint(right, bottom));
-    ASSERT_TRUE(Form->PanelHint->Visible());
+    ASSERT_TRUE(form->PanelHint->Visible());
     within();
-    EXPECT_LT(Form->PanelHint->Left(), view->Left() + right);
-    EXPECT_LT(Form->PanelHint->Top(), view->Top() + bottom);
+    EXPECT_LT(form->PanelHint->Left(), view->Left() + right);
+    EXPECT_LT(form->PanelHint->Top(), view->Top() + bottom);
 
     // A double-click on the hint opens the tag editor on its track.
     const int hinted = M().Hint.Row;
-    QTest::mouseDClick(Form->LabelPopupText->Parent()->Widget(), Qt::LeftButton, {},
+    QTest::mouseDClick(form->LabelPopupText->Parent()->Widget(), Qt::LeftButton, {},
                        QPoint(10, 10));
     PumpEvents();
-    EXPECT_FALSE(Form->bvGroupBoxTags->Collapsed());
-    EXPECT_EQ(M().Model.TrackListHolder.StringsByName("Title")[hinted], Form->edTitle->Caption());
-    EXPECT_FALSE(Form->PanelHint->Visible());
+    EXPECT_FALSE(form->bvGroupBoxTags->Collapsed());
+    EXPECT_EQ(M().Model.TrackListHolder.StringsByName("Title")[hinted], form->edTitle->Caption());
+    EXPECT_FALSE(form->PanelHint->Visible());
 
     // Unticking the panel's box switches the hints off.
     M().cbInfoHintsClick(true);
     rest(QPoint(r.Left + 40, (r.Top + r.Bottom) / 2 + 1));
-    ASSERT_TRUE(Form->PanelHint->Visible());
-    QTest::mouseClick(Form->cbInfoHints->Widget(), Qt::LeftButton);
+    ASSERT_TRUE(form->PanelHint->Visible());
+    QTest::mouseClick(form->cbInfoHints->Widget(), Qt::LeftButton);
     PumpEvents();
     EXPECT_FALSE(M().Options.cbInfoHints);
-    EXPECT_FALSE(Form->PanelHint->Visible());
+    EXPECT_FALSE(form->PanelHint->Visible());
     rest(QPoint(r.Left + 40, (r.Top + r.Bottom) / 2 + 30));
-    EXPECT_FALSE(Form->PanelHint->Visible());
+    EXPECT_FALSE(form->PanelHint->Visible());
 }
 
 } // namespace

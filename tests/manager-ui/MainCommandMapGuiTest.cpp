@@ -116,6 +116,15 @@ protected:
         return false;
     }
     TMenu* MenuOf(TMenuItem* item) { return item->GetParentMenu(); }
+    // The column's boxes from the top, "+" open and "-" closed.
+    std::string BoxStates() const {
+        std::string s;
+        for (TBvgGroupBox* b :
+             {form->bvGroupBoxTags, form->bvGroupActions, form->bvGroupLog, form->bvGroupPlaylists,
+              form->BvGroupMediaDB, form->BvGroupStat, form->BvGroupDeleted})
+            s += b->Collapsed() ? '-' : '+';
+        return s;
+    }
 };
 
 TEST_F(MainCommandMapTest, EveryBindingReachesItsHandlerThroughItsControl) {
@@ -302,12 +311,7 @@ TEST_F(MainCommandMapTest, ExpandingOneBoxCollapsesTheOthersOfTheColumn) {
     std::vector<TBvgGroupBox*> boxes = {
         form->bvGroupBoxTags, form->bvGroupActions, form->bvGroupLog,    form->bvGroupPlaylists,
         form->BvGroupMediaDB, form->BvGroupStat,    form->BvGroupDeleted};
-    auto states = [&] {
-        std::string s;
-        for (auto* b : boxes)
-            s += b->Collapsed() ? '-' : '+';
-        return s;
-    };
+    auto states = [&] { return BoxStates(); };
     EXPECT_EQ(states(), "-+-----");
     const char* expected[] = {"+------", "-+-----", "--+----", "---+---",
                               "----+--", "-----+-", "------+"};
@@ -326,28 +330,56 @@ TEST_F(MainCommandMapTest, ExpandingOneBoxCollapsesTheOthersOfTheColumn) {
     EXPECT_EQ(states(), "-------");
 }
 
-// A card run opens the Log box and a card read the Playlists box beside the open Actions box;
-// the column then scrolls, and its bar covered the right end of the bars and the "!" button.
-// With the bar shown, every box and control of the column lies left of it.
-TEST_F(MainCommandMapTest, AColumnThatScrollsKeepsItsControlsLeftOfTheBar) {
+// A box the program opens for a run follows the column's rule as a click does: the log opened
+// by "Check for dead files" and the playlists opened after "Read iTunesDB" each stand open
+// alone, and the column needs no scroll bar.
+TEST_F(MainCommandMapTest, ABoxOpenedForARunClosesTheOthersAsAClickDoes) {
+    std::filesystem::create_directories(folder.File("no-card"));
     Start();
-    // As the window hears of a run starting and of a card read ending.
-    using TRunKind = TTrackManager::TRunKind;
-    form->Manager->RunSink(TRunKind::Update, true);
-    form->Manager->RunSink(TRunKind::Read, false);
-    PumpEvents();
-    ASSERT_FALSE(form->bvGroupLog->Collapsed());
-    ASSERT_FALSE(form->bvGroupPlaylists->Collapsed());
-    ASSERT_FALSE(form->bvGroupActions->Collapsed());
-    ASSERT_TRUE(form->ScrollBox1->VertScrollBarVisible());
-    const int room = form->ScrollBox1->ClientWidth();
-    for (TBvgGroupBox* box : {form->bvGroupActions, form->bvGroupLog, form->bvGroupPlaylists}) {
+    auto idle = [&] {
+        for (int i = 0; i < 2000 && form->Manager->IsBusy(); ++i) {
+            PumpEvents(1);
+            QTest::qWait(5);
+        }
+        PumpEvents();
+        return !form->Manager->IsBusy();
+    };
+    ClickCaption(form->BvGroupStat);
+    ASSERT_EQ("-----+-", BoxStates());
+    ChooseFromMenuBar(form->Checkforbadfiles1);
+    ASSERT_TRUE(idle());
+    EXPECT_NE(form->HandlerLog.end(), std::find(form->HandlerLog.begin(), form->HandlerLog.end(),
+                                                "Checkforbadfiles1Click"));
+    EXPECT_EQ("--+----", BoxStates()) << "the log alone";
+    EXPECT_FALSE(form->ScrollBox1->VertScrollBarVisible());
+    ClickCaption(form->bvGroupActions);
+    ChooseFromMenuBar(form->ReadiTunesDB1);
+    ASSERT_TRUE(idle());
+    EXPECT_EQ("---+---", BoxStates()) << "the playlists alone";
+    EXPECT_FALSE(form->ScrollBox1->VertScrollBarVisible());
+    Save("main_window_read_opens_playlists");
+}
+
+// In a window too low for the open box and the closed ones, the column scrolls; its bar
+// covered the right end of the bars and buttons. With the bar shown, every box and control of
+// the column lies left of it.
+TEST_F(MainCommandMapTest, AColumnThatScrollsKeepsItsControlsLeftOfTheBar) {
+    Start(1024, 360);
+    for (TBvgGroupBox* box : {form->bvGroupActions, form->bvGroupLog, form->BvGroupMediaDB}) {
         SCOPED_TRACE(box->Caption());
+        ClickCaption(box);
+        ASSERT_FALSE(box->Collapsed());
+        if (box == form->bvGroupLog)
+            form->btnCancel->SetVisible(true);
+        PumpEvents();
+        ASSERT_TRUE(form->ScrollBox1->VertScrollBarVisible());
+        const int room = form->ScrollBox1->ClientWidth();
         EXPECT_LE(box->Left() + box->Width(), room);
         for (int i = 0; i < box->ControlCount(); ++i) {
             TControl* c = box->Controls(i);
-            if (c->Visible())
+            if (c->Visible()) {
                 EXPECT_LE(c->Left() + c->Width(), box->ClientWidth()) << c->Name();
+            }
         }
     }
     Save("main_window_column_scrolls");

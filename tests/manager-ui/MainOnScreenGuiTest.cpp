@@ -1,9 +1,9 @@
 // The main window's menus and the About box at the screen's edges and under a language file
 // with captions far longer than a screen: every item can be reached, every window lies on the
 // screen, and the long texts are cut and named once.
+#include "LanguageFiles.h"
 #include "MainWindowFixture.h"
 #include "UnitAbout.h"
-#include "UnitOptions.h"
 
 #include <QAbstractScrollArea>
 #include <QGuiApplication>

@@ -43,7 +43,7 @@ TEST_F(MainWindowTest, AStartShowsTheLibraryOfTheLastRunAndACloseWritesItBack) {
     EXPECT_TRUE(std::filesystem::exists(folder.File("brisvane.ini")));
     for (int i = 0; i < 8; ++i)
         EXPECT_EQ(folder.Read("MediaDB.db" + std::to_string(i)), ColumnFile(i)) << i;
-    EXPECT_EQ(dialogs->Messages(), 0);
+    EXPECT_EQ(dialogs.Messages(), 0);
 }
 
 TEST_F(MainWindowTest, AFirstRunWritesEightEmptyLibraryFiles) {
@@ -59,34 +59,29 @@ TEST_F(MainWindowTest, AFirstRunWritesEightEmptyLibraryFiles) {
 TEST_F(MainWindowTest, AFolderThatCannotBeWrittenIsReportedOnceAndTheWindowCloses) {
     // A file where the folder should be: nothing can be written below it, not even by root.
     folder.Write("blocker", "not a folder");
-    TManagerPaths paths;
-    paths.ProgramFolder = ToWindowsPath(folder.Path);
+    TManagerPaths paths = PathsIn();
     paths.DataFolder = ToWindowsPath(folder.File("blocker/brisvane"));
-    form = new TForm1(Application, paths);
-    form->AfterConstruction();
-    form->Manager->OptionsFormCreate();
-    form->Show();
-    PumpEvents();
-    dialogs->Requests.clear();
+    Start(paths);
+    dialogs.Requests.clear();
     Close();
     EXPECT_FALSE(form->Widget()->isVisible()) << "the window closes all the same";
-    ASSERT_EQ(dialogs->Messages(), 1) << "one message for the whole close";
-    const std::string& text = dialogs->Requests[0].Text;
+    ASSERT_EQ(dialogs.Messages(), 1) << "one message for the whole close";
+    const std::string& text = dialogs.Requests[0].Text;
     EXPECT_NE(text.find("brisvane.ini"), std::string::npos) << text;
     EXPECT_NE(text.find("MediaDB"), std::string::npos) << text;
-    EXPECT_EQ(dialogs->Requests[0].Caption, "Brisvane");
+    EXPECT_EQ(dialogs.Requests[0].Caption, "Brisvane");
 }
 
 TEST_F(MainWindowTest, AFailingHandlerIsOneMessageBoxAndTheWindowGoesOn) {
     Start();
     form->ShowOptionsHook = []() -> bool { throw EInOutError("The options could not be read"); };
-    dialogs->Requests.clear();
+    dialogs.Requests.clear();
     QTest::keyClick(form->Widget(), Qt::Key_F, Qt::AltModifier);
     PumpEvents();
     ASSERT_NE(ActiveMenuWindow(), nullptr);
     Key(Qt::Key_Return); // "Options", the first item shown
-    ASSERT_EQ(dialogs->Messages(), 1);
-    const std::string& text = dialogs->Requests[0].Text;
+    ASSERT_EQ(dialogs.Messages(), 1);
+    const std::string& text = dialogs.Requests[0].Text;
     EXPECT_NE(text.find("\"File > Options\" failed"), std::string::npos) << text;
     EXPECT_NE(text.find("The options could not be read"), std::string::npos) << text;
     EXPECT_TRUE(form->Widget()->isVisible());
@@ -101,7 +96,7 @@ TEST_F(MainWindowTest, AFailingHandlerIsOneMessageBoxAndTheWindowGoesOn) {
     Key(Qt::Key_Return);
     EXPECT_NE(std::find(form->HandlerLog.begin(), form->HandlerLog.end(), "Selectall1Click"),
               form->HandlerLog.end());
-    EXPECT_EQ(dialogs->Messages(), 1);
+    EXPECT_EQ(dialogs.Messages(), 1);
 }
 
 TEST_F(MainWindowTest, ResetProgramEmptiesTheListsAndKeepsAllMusic) {

@@ -1,6 +1,7 @@
-// The main window as the program makes it, over a manager whose settings and library live in a
-// folder of the test's own, shown at 1024 x 700; helpers for real keys and mouse clicks, open
-// menus and pictures of the window with its open drop-downs.
+// The one way the tests make the main window: as the program makes it, over a manager whose
+// settings and library live in a folder of the test's own, shown at 1024 x 700, with every
+// dialog answered by a script; helpers for real keys and mouse clicks, open menus and pictures
+// of the window with its open drop-downs.
 #pragma once
 
 #include "Dialogs.h"
@@ -15,6 +16,7 @@
 #include <QWidget>
 
 #include <algorithm>
+#include <deque>
 #include <filesystem>
 #include <fstream>
 #include <gtest/gtest.h>
@@ -45,36 +47,82 @@ struct TTempFolder {
     }
 };
 
-// Every message box and dialog the window shows, answered with Cancel unless a test queues
-// another answer.
-struct TDialogRecorder {
+// Every message box and dialog the window shows, kept in Requests and answered from the queues
+// a test fills: first Answers (any kind), then by kind: a message box takes the next of Buttons
+// (else OK for a box that has only OK, Cancel for a question), an input box the next of Inputs,
+// a folder dialog the next of Folders and a file dialog the next of Files; an empty queue
+// cancels. Installed while it lives.
+struct TScriptedDialogs {
     std::vector<TDialogRequest> Requests;
-    std::vector<TDialogAnswer> Answers;
-    TDialogRecorder() {
-        SetDialogResponder([this](const TDialogRequest& r) {
-            Requests.push_back(r);
-            if (!Answers.empty()) {
-                TDialogAnswer a = Answers.front();
-                Answers.erase(Answers.begin());
-                return a;
-            }
-            TDialogAnswer a;
-            a.Button = (r.Flags & 0xF) == MB_OK ? IDOK : IDCANCEL;
-            a.Accepted = false;
-            return a;
-        });
+    std::deque<TDialogAnswer> Answers;
+    std::deque<int> Buttons; // IDYES, IDNO, IDOK...
+    std::deque<std::string> Inputs;
+    std::deque<std::string> Folders; // local paths
+    std::deque<std::vector<std::string>> Files;
+
+    TScriptedDialogs() { Install(); }
+    ~TScriptedDialogs() { SetDialogResponder(nullptr); }
+    TScriptedDialogs(const TScriptedDialogs&) = delete;
+    TScriptedDialogs& operator=(const TScriptedDialogs&) = delete;
+    // Answers again after a test let the real dialogs show.
+    void Install() {
+        SetDialogResponder([this](const TDialogRequest& r) { return Answer(r); });
     }
-    ~TDialogRecorder() { SetDialogResponder(nullptr); }
+
+    TDialogAnswer Answer(const TDialogRequest& r) {
+        Requests.push_back(r);
+        if (!Answers.empty()) {
+            TDialogAnswer a = Answers.front();
+            Answers.pop_front();
+            return a;
+        }
+        TDialogAnswer a;
+        auto next = [&a](auto& queue, auto take) {
+            a.Accepted = !queue.empty();
+            if (a.Accepted) {
+                take(queue.front());
+                queue.pop_front();
+            }
+        };
+        switch (r.Kind) {
+        case TDialogRequest::dkMessage:
+            a.Accepted = true;
+            a.Button = (r.Flags & 0xF) == MB_OK ? IDOK : IDCANCEL;
+            if (!Buttons.empty()) {
+                a.Button = Buttons.front();
+                Buttons.pop_front();
+            }
+            break;
+        case TDialogRequest::dkInput:
+            next(Inputs, [&a](const std::string& text) { a.Text = text; });
+            break;
+        case TDialogRequest::dkSelectFolder:
+            next(Folders, [&a](const std::string& folder) { a.Paths = {folder}; });
+            break;
+        case TDialogRequest::dkOpenFile:
+            next(Files, [&a](const std::vector<std::string>& files) { a.Paths = files; });
+            break;
+        default:
+            break;
+        }
+        return a;
+    }
     int Messages() const {
         return static_cast<int>(std::count_if(Requests.begin(), Requests.end(), [](auto& r) {
             return r.Kind == TDialogRequest::dkMessage;
         }));
     }
+    // The texts of every message box and the prompts of the other dialogs, in order.
+    std::vector<std::string> Texts() const {
+        std::vector<std::string> texts;
+        for (const TDialogRequest& r : Requests)
+            texts.push_back(r.Text);
+        return texts;
+    }
 };
 
 class MainWindowTest : public ::testing::Test {
 protected:
-    void SetUp() override { dialogs = std::make_unique<TDialogRecorder>(); }
     void TearDown() override {
         CloseMenus();
         PumpEvents();
@@ -84,18 +132,38 @@ protected:
         delete form;
         form = nullptr;
         PumpEvents();
-        dialogs.reset();
+        if (cardMapped) {
+            unsetenv("BRISVANE_DRIVES");
+            RefreshDriveTable();
+        }
     }
 
-    // Makes the window as the program block does (creation handler, then the options read
-    // the settings) and shows it, active, at the size asked.
-    void Start(int width = 1024, int height = 700) {
+    // "E:" is the folder, a removable drive, until the test ends.
+    void MapCard(const std::string& path) {
+        std::filesystem::create_directories(path);
+        setenv("BRISVANE_DRIVES", ("E=" + path + ":removable").c_str(), 1);
+        RefreshDriveTable();
+        cardMapped = true;
+    }
+    // The paths of a program whose settings and library live in the folder (the test's own
+    // folder when none is named).
+    TManagerPaths PathsIn(const std::string& programFolder = {}) const {
         TManagerPaths paths;
-        paths.ProgramFolder = ToWindowsPath(folder.Path);
+        paths.ProgramFolder = ToWindowsPath(programFolder.empty() ? folder.Path : programFolder);
         paths.DataFolder = paths.ProgramFolder;
+        return paths;
+    }
+    // Makes the window as the program block does: the creation handler, then the options
+    // read the settings.
+    void Make(const TManagerPaths& paths) {
         form = new TForm1(Application, paths);
         form->AfterConstruction();
         form->Manager->OptionsFormCreate();
+    }
+    // Makes the window and shows it, active, at the size asked.
+    void Start(int width = 1024, int height = 700) { Start(PathsIn(), width, height); }
+    void Start(const TManagerPaths& paths, int width = 1024, int height = 700) {
+        Make(paths);
         form->SetBounds(0, 0, width, height);
         form->Show();
         QWidget* window = form->Widget();
@@ -165,7 +233,8 @@ protected:
     }
 
     TTempFolder folder;
-    std::unique_ptr<TDialogRecorder> dialogs;
+    TScriptedDialogs dialogs;
     TForm1* form = nullptr;
     bool closed = false;
+    bool cardMapped = false;
 };

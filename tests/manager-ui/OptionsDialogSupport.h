@@ -8,6 +8,7 @@
 #include "Dialogs.h"
 #include "Drives.h"
 #include "GuiTestEnvironment.h"
+#include "LanguageFiles.h"
 #include "TrackManager.h"
 #include "UnitOptions.h"
 

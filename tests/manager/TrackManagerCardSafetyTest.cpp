@@ -610,6 +610,64 @@ TEST(LibrarySet, MixedFromTwoSavesLoadsThePreviousSetOrNothing) {
     }
 }
 
+// A user who deletes the library's files to start afresh leaves the manifest behind: the
+// library starts empty without a word when all eight are gone, and with a message that
+// names what is missing when some are.
+TEST(LibrarySet, ManifestWithoutItsFilesStartsAnEmptyLibrary) {
+    struct TCase {
+        const char* Name;
+        std::vector<std::string> Removed; // suffixes of the files removed, for all eight
+        int OnlyFile;                     // -1: every file; else this one alone
+        const char* Warning;              // nullptr when there is none
+    };
+    const TCase cases[] = {
+        {"the manifest alone", {"", ".bak"}, -1, nullptr},
+        {"the eight gone, their backups there", {""}, -1, nullptr},
+        {"one of the eight gone",
+         {""},
+         3,
+         "The media library is incomplete: MediaDB.db3 is missing. The library starts empty; "
+         "the files that were there were kept aside as "},
+    };
+    for (const TCase& c : cases) {
+        SCOPED_TRACE(c.Name);
+        TSavedTwice s;
+        std::vector<std::string> before(8);
+        for (int i = 0; i < 8; ++i) {
+            before[static_cast<size_t>(i)] = ReadWholeFile(s.File(i));
+            if (c.OnlyFile < 0 || c.OnlyFile == i)
+                for (const std::string& suffix : c.Removed)
+                    fs::remove(s.File(i, suffix));
+        }
+        ASSERT_TRUE(fs::exists(s.Data + "/MediaDB.manifest"));
+        TTrackManager m(s.Ui, s.Paths());
+        m.Start();
+        EXPECT_EQ(std::vector<std::string>{}, s.Rows(m));
+        if (!c.Warning) {
+            EXPECT_TRUE(s.Ui.Warnings.empty()) << s.Ui.Warnings.front();
+        } else {
+            ASSERT_EQ(1u, s.Ui.Warnings.size());
+            EXPECT_EQ(0u, s.Ui.Warnings[0].find(c.Warning)) << s.Ui.Warnings[0];
+            EXPECT_EQ(std::string::npos, s.Ui.Warnings[0].find("damaged")) << s.Ui.Warnings[0];
+            // What was there is kept, whole, where the message says.
+            for (int i = 0; i < 8; ++i) {
+                if (i != c.OnlyFile) {
+                    EXPECT_EQ(before[static_cast<size_t>(i)], ReadWholeFile(s.File(i, ".kept")));
+                }
+            }
+            EXPECT_NE(std::string::npos,
+                      s.Ui.Warnings[0].find(s.File(0, ".kept").substr(s.Data.size() + 1)));
+        }
+        // The next start loads what this run saved, without a word.
+        m.FormClose();
+        TScriptedManagerUi ui;
+        TTrackManager again(ui, s.Paths());
+        again.Start();
+        EXPECT_TRUE(ui.Warnings.empty()) << ui.Warnings.front();
+        EXPECT_EQ(std::vector<std::string>{}, s.Rows(again));
+    }
+}
+
 TEST(LibrarySet, SetsWithoutAMatchingManifestLoadAsFilesAlwaysDid) {
     for (const bool manifestThere : {false, true}) {
         TSavedTwice s;

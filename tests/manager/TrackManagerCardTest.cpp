@@ -2,6 +2,7 @@
 
 #include "RtFileUtils.h"
 
+#include <functional>
 #include <map>
 
 using namespace BvTest;
@@ -279,6 +280,99 @@ TEST(CardRead, LeftOutTracksAndItemsAreSaidOnce) {
                          "\"..\" (the first: E:\\mobile\\..\\..\\etc\\x.mp3). 2 playlist "
                          "items that belong to no playlist were dropped."))
         << t.AllLog();
+}
+
+// A database cut inside its master playlist: the tracks read are shown, the master list
+// is "All music" with every track again, and the next update writes it so.
+TEST(CardRead, DatabaseCutInsideItsMasterPlaylistGetsAllMusicBack) {
+    TCardRun t;
+    t.Add(t.PcFile("v23_latin1_cbr.mp3", "a.mp3"));
+    t.Add(t.PcFile("v11_only.mp3", "b.mp3"));
+    t.Add(t.PcFile("v24_utf8_vbr.mp3", "c.mp3"));
+    t.M().Model.UpdateAllMusic();
+    t.Update();
+    ASSERT_TRUE(t.Logged("Mobile updated!")) << t.AllLog();
+    std::string bytes = t.Db();
+    const size_t master = bytes.find("pyhm");
+    ASSERT_NE(std::string::npos, master);
+    t.WriteOldDb(bytes.substr(0, master + 60));
+
+    t.M().ReadiTuneDB1Click();
+    t.Pump();
+    EXPECT_TRUE(t.Logged("The database ends inside its master playlist; it is \"All music\" "
+                         "again, with every track."))
+        << t.AllLog();
+    EXPECT_EQ(3, t.M().Model.TrackCount());
+    EXPECT_EQ((std::vector<std::string>{"All music"}), t.M().ListBoxPlayLists.Items.Items());
+    EXPECT_EQ(0, t.M().ListBoxPlayLists.ItemIndex);
+    EXPECT_EQ((std::vector<std::string>{"0", "1", "2"}), Entries(t.M(), 0));
+
+    t.Update();
+    ASSERT_TRUE(t.Logged("Mobile updated!")) << t.AllLog();
+    const DatabaseChecker::TResult written = DatabaseChecker::Check(t.Db());
+    ASSERT_TRUE(written.Ok()) << written.Error;
+    // The same database as the first update wrote: its master list in both playlist sets.
+    const DatabaseChecker::TResult first = DatabaseChecker::Check(bytes);
+    EXPECT_EQ(3, written.Tracks);
+    EXPECT_EQ(first.Playlists, written.Playlists);
+    EXPECT_EQ(first.Items, written.Items);
+    EXPECT_EQ(bytes.size(), t.Db().size());
+    t.M().ReadiTuneDB1Click();
+    t.Pump();
+    EXPECT_EQ((std::vector<std::string>{"All music"}), t.M().ListBoxPlayLists.Items.Items());
+    EXPECT_EQ((std::vector<std::string>{"0", "1", "2"}), Entries(t.M(), 0));
+}
+
+// A user playlist that was cut keeps what was read of it under its name; one whose name
+// was not read is left out, and the log says so.
+TEST(CardRead, CutUserPlaylistKeepsWhatWasReadOrIsLeftOut) {
+    struct TCase {
+        const char* Name;
+        // Where the file ends, from the second playlist record.
+        std::function<size_t(const std::string& bytes, size_t playlist)> Cut;
+        std::vector<std::string> Names;
+        std::vector<std::string> MixEntries;
+        bool LeftOutLogged;
+    };
+    const TCase cases[] = {
+        {"inside its second item",
+         [](const std::string& b, size_t p) { return b.find("pihm", b.find("pihm", p) + 4) + 10; },
+         {"Master", "Mix"},
+         {"2"},
+         false},
+        {"inside its record",
+         [](const std::string&, size_t p) { return p + 60; },
+         {"Master"},
+         {},
+         true},
+        {"inside its name",
+         [](const std::string& b, size_t p) { return b.find("Mix", p) + 1; },
+         {"Master"},
+         {},
+         true},
+    };
+    for (const TCase& c : cases) {
+        SCOPED_TRACE(c.Name);
+        TCardRun t;
+        TCardDb db;
+        db.Track(t, "v23_latin1_cbr.mp3", "a.mp3", "A");
+        db.Track(t, "v11_only.mp3", "b.mp3", "B");
+        db.Track(t, "v24_utf8_vbr.mp3", "c.mp3", "C");
+        db.Playlist("Master", {"0", "1", "2"});
+        db.Playlist("Mix", {"2", "0"});
+        const std::string bytes = BuildDatabase(db.Snapshot);
+        const size_t mix = bytes.find("pyhm", bytes.find("pyhm") + 4);
+        ASSERT_NE(std::string::npos, mix);
+        t.WriteOldDb(bytes.substr(0, c.Cut(bytes, mix)));
+        t.M().ReadiTuneDB1Click();
+        t.Pump();
+        EXPECT_EQ(3, t.M().Model.TrackCount());
+        EXPECT_EQ(c.Names, t.M().ListBoxPlayLists.Items.Items());
+        EXPECT_EQ((std::vector<std::string>{"0", "1", "2"}), Entries(t.M(), 0));
+        EXPECT_EQ(c.MixEntries, Entries(t.M(), 1));
+        EXPECT_EQ(c.LeftOutLogged, t.Logged("A playlist cut short before its name was left out"))
+            << t.AllLog();
+    }
 }
 
 TEST(CardRead, DatabaseWithoutPlaylistsGetsAllMusicComplete) {

@@ -7,6 +7,7 @@
 #include <csignal>
 #include <fcntl.h>
 #include <fstream>
+#include <random>
 #include <set>
 #include <sys/mount.h>
 #include <sys/stat.h>
@@ -461,6 +462,86 @@ TEST(TrackManagerConvert, Mp3IsReencodedToM4aThroughTheCodecLayer) {
     EXPECT_TRUE(DatabaseChecker::Check(t.Db()).Ok());
 }
 
+namespace {
+
+// The playing time in milliseconds of every track record of a database.
+std::vector<uint32_t> TrackLengthsMs(const std::string& db) {
+    std::vector<uint32_t> lengths;
+    for (const DatabaseChecker::TRecord& r : DatabaseChecker::Check(db).Records)
+        if (r.Tag == "mhit" && r.Offset + 44 <= db.size()) {
+            uint32_t v = 0;
+            for (int k = 0; k < 4; ++k)
+                v = (v << 8) | uint8_t(db[r.Offset + 40 + k]);
+            lengths.push_back(v);
+        }
+    return lengths;
+}
+
+} // namespace
+
+// The encoder takes random bytes or a cut file for MP3 and says it succeeded; the run
+// must not put the few frames it makes onto the phone as the track.
+TEST(TrackManagerConvert, DamagedSourceIsLeftOutAndCountedMissing) {
+    TAudioFixtureFolder sources;
+    const std::string wav = sources.Path("tone.wav");
+    WriteSineWav(wav, 4.0);
+    const std::string mp3 = sources.Path("tone.mp3");
+    ASSERT_EQ(0, std::system(("lame --quiet -b 192 '" + wav + "' '" + mp3 + "'").c_str()));
+    const std::string audio = ReadWholeFile(mp3);
+    std::mt19937 random(33);
+    std::string noise(500000, '\0');
+    for (char& c : noise)
+        c = static_cast<char>(random() & 0xFF);
+    const std::string noiseAfterHead = audio.substr(0, 2000) + noise.substr(0, audio.size() - 2000);
+    const char* unreadable = "damaged.mp3 changed since it was added and is no readable MP3";
+    const char* tooShort = "Could not convert damaged.mp3: the encoded file plays 0.";
+    struct Case {
+        const char* name;
+        int format;
+        std::string damaged; // what the file holds at the update
+        const char* why;
+    };
+    const Case cases[] = {
+        {"random bytes, to MP3", 0, noise, unreadable},
+        {"random bytes, to M4A", 1, noise, unreadable},
+        // Its size is the same as when it was added, so only its contents betray it.
+        {"random bytes of the listed size", 0, noise.substr(0, audio.size()), unreadable},
+        // Cut inside the VBR header of its first frame.
+        {"cut short", 0, audio.substr(0, 200), unreadable},
+        // Its first frames and their VBR header say four seconds; the rest is noise, which
+        // the encoder skips and still ends well, with a file of a fraction of that.
+        {"sound head, noise after, to MP3", 0, noiseAfterHead, tooShort},
+        {"sound head, noise after, to M4A", 1, noiseAfterHead, tooShort},
+    };
+    for (const Case& c : cases) {
+        SCOPED_TRACE(c.name);
+        TCardRun t;
+        ReencodeOptions(t.M(), c.format);
+        const std::string damaged = t.Folder.Path("pc/damaged.mp3");
+        const std::string sound = t.Folder.Path("pc/sound.mp3");
+        fs::copy_file(mp3, damaged);
+        fs::copy_file(mp3, sound);
+        t.Add(WindowsPathOf(damaged));
+        t.Add(WindowsPathOf(sound));
+        WriteWholeFile(damaged, c.damaged);
+        t.Update();
+        EXPECT_TRUE(t.Logged("Copying file: sound.mp3")) << t.AllLog();
+        EXPECT_FALSE(t.Logged("Copying file: damaged.mp3")) << t.AllLog();
+        EXPECT_TRUE(t.Logged(c.why)) << t.AllLog();
+        EXPECT_TRUE(t.Logged("1 of 2 files could not be encoded.")) << t.AllLog();
+        EXPECT_TRUE(t.Logged("Mobile updated!"));
+        EXPECT_TRUE(t.Logged("1 tracks are missing")) << t.AllLog();
+        EXPECT_FALSE(fs::exists(t.Card + "/mobile/audio/damaged.mp3"));
+        EXPECT_FALSE(fs::exists(t.Card + "/mobile/audio/damaged.m4a"));
+        EXPECT_EQ(WindowsPathOf(damaged), t.Field(0, "FileName"));
+        const DatabaseChecker::TResult db = DatabaseChecker::Check(t.Db());
+        ASSERT_TRUE(db.Ok()) << db.Error;
+        EXPECT_EQ(1, db.Tracks);
+        for (uint32_t ms : TrackLengthsMs(t.Db()))
+            EXPECT_NEAR(4000, ms, 100);
+    }
+}
+
 // The setting keeps the edit's text, quoted when the path has a blank; the program run is the
 // file that text names, never the text with its quotes nor the path cut at its first blank.
 TEST(EncoderArguments, ProgramPathReadsTheSettingAsTheFileEditDoes) {
@@ -535,7 +616,8 @@ TEST(TrackManagerConvert, FailingEncodingLeavesTheTrackOffTheCardAndGoesOn) {
     t.M().Model.TrackListHolder.StringsByName("BitRate").Put(0, "320");
     t.Add(t.PcFile("v23_latin1_cbr.mp3", "good.mp3"));
     t.Update();
-    EXPECT_TRUE(t.Logged("Could not convert broken.mp3")) << t.AllLog();
+    EXPECT_TRUE(t.Logged("broken.mp3 changed since it was added and is no readable MP3"))
+        << t.AllLog();
     EXPECT_TRUE(t.Logged("good.mp3 was converted"));
     // The pass went on, but not every file was encoded, and the log says so.
     EXPECT_FALSE(t.Logged("All files were successfuly encoded."));

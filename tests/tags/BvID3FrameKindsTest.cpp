@@ -329,3 +329,138 @@ TEST(BvID3Writing, VersionConversionCarriesTheRecordingDate) {
     EXPECT_FALSE(tag.HasFrame(fiYear));
     EXPECT_DOUBLE_EQ(tag.Texts().RecordingTime(), EncodeDate(2001, 1, 1));
 }
+
+// The groups' setters write frames that a fresh read of the rendered tag gives back.
+TEST(BvID3Groups, PeopleOwnershipAndPopularityAreWrittenWhileActive) {
+    TBvID3v2 writer;
+    writer.InvolvedPeople().SetJob("ignored");
+    writer.Owner().SetPrice("ignored");
+    writer.Popularimeter().SetRating(1);
+    EXPECT_EQ(writer.FrameCount(), 0); // inactive: no effect
+
+    writer.WriteVersionChoice = vc2_3;
+    TBvBytesStream none("");
+    writer.OpenStream(none);
+    TBvID3Ipl& people = writer.InvolvedPeople();
+    EXPECT_EQ(people.ItemIndex(), -1);
+    people.SetJob("producer"); // no pair selected: a new one is added and selected
+    people.SetPerson("Brian Eno");
+    people.SetItemIndex(-1);
+    people.SetPerson("Daniel Lanois");
+    people.SetJob("engineer");
+    EXPECT_EQ(people.ItemCount(), 2);
+    EXPECT_EQ(people.ItemIndex(), 1);
+    people.SetItemIndex(0);
+    people.SetPerson("Eno");
+    writer.Owner().SetPrice("USD9.99");
+    writer.Owner().SetDatePurchased(EncodeDate(2005, 7, 8));
+    writer.Owner().SetSeller("Björk's shop");
+    writer.Popularimeter().SetEMailAddress("me@example.org");
+    writer.Popularimeter().SetRating(196);
+    writer.Popularimeter().SetCounter(70000);
+    EXPECT_EQ(writer.FrameCount(), 3); // one frame each, found again by later setters
+
+    const std::string tag = writer.RenderTag();
+    TBvID3v2 reader;
+    TBvBytesStream in(tag);
+    reader.OpenStream(in);
+    ASSERT_EQ(reader.InvolvedPeople().ItemCount(), 2);
+    EXPECT_EQ(reader.InvolvedPeople().Job(), "producer");
+    EXPECT_EQ(reader.InvolvedPeople().Person(), "Eno");
+    reader.InvolvedPeople().SetItemIndex(1);
+    EXPECT_EQ(reader.InvolvedPeople().Job(), "engineer");
+    EXPECT_EQ(reader.InvolvedPeople().Person(), "Daniel Lanois");
+    EXPECT_EQ(reader.Owner().Price(), "USD9.99");
+    EXPECT_DOUBLE_EQ(reader.Owner().DatePurchased(), EncodeDate(2005, 7, 8));
+    EXPECT_EQ(reader.Owner().Seller(), "Björk's shop");
+    EXPECT_EQ(reader.Popularimeter().EMailAddress(), "me@example.org");
+    EXPECT_EQ(reader.Popularimeter().Rating(), 196);
+    EXPECT_EQ(reader.Popularimeter().Counter(), 70000u);
+}
+
+TEST(BvID3Groups, InvolvedPeopleInAWideFrameStayWide) {
+    TBvID3v2 writer;
+    writer.WriteVersionChoice = vc2_3;
+    writer.SetWriteEncodingChoice(ecUTF_16);
+    TBvBytesStream none("");
+    writer.OpenStream(none);
+    auto* frame = dynamic_cast<TBvID3DoubleListFrame*>(writer.AddFrame(fiInvolvedPeople));
+    ASSERT_NE(frame, nullptr);
+    frame->SetEncoding(ienUTF_16);
+    writer.InvolvedPeople().SetJob("дирижёр");
+    writer.InvolvedPeople().SetPerson("Гергиев");
+    EXPECT_EQ(frame->ListW.Count(), 1);
+    EXPECT_EQ(frame->List.Count(), 0);
+    TBvID3v2 reader;
+    const std::string tag = writer.RenderTag();
+    TBvBytesStream in(tag);
+    reader.OpenStream(in);
+    EXPECT_EQ(reader.InvolvedPeople().Job(), "дирижёр");
+    EXPECT_EQ(reader.InvolvedPeople().Person(), "Гергиев");
+}
+
+TEST(BvID3Groups, PictureMIMETypesComeFromTheGraphicClass) {
+    struct Case {
+        const char* graphicClass;
+        const char* mime;
+    };
+    const Case cases[] = {{"TJPEGImage", "image/jpeg"}, {"TJpgImage", "image/jpeg"},
+                          {"TBitmap", "image/bitmap"},  {"TBmpImage", "image/bitmap"},
+                          {"TGIFImage", "image/gif"},   {"TPngImage", "image/png"},
+                          {"TMetafile", "image/"},      {"", "image/"}};
+    for (const Case& c : cases)
+        EXPECT_EQ(PictureMIMEType(c.graphicClass), c.mime) << c.graphicClass;
+    EXPECT_EQ(GraphicClassOfBytes("\xFF\xD8\xFF\xE0rest"), "TJPEGImage");
+    EXPECT_EQ(GraphicClassOfBytes("GIF89a..."), "TGIFImage");
+    EXPECT_EQ(GraphicClassOfBytes("\x89PNG\r\n\x1A\n...."), "TPngImage");
+    EXPECT_EQ(GraphicClassOfBytes("BM" + std::string(40, '\0')), "TBitmap");
+    EXPECT_EQ(GraphicClassOfBytes("BM"), ""); // too short for a bitmap's headers
+    EXPECT_EQ(GraphicClassOfBytes("plain text"), "");
+}
+
+TEST(BvID3Groups, PicturesFollowTheComponentAndAreStoredWhenChanged) {
+    const std::string jpeg = "\xFF\xD8\xFF\xE0" + std::string(60, 'j');
+    const std::string gif = "GIF89a" + std::string(30, 'g');
+    const std::string bmp = "BM" + std::string(60, 'b');
+    const std::string tagBytes = V2Tag(3, V2Frame(3, "APIC",
+                                                  std::string("\0image/jpeg\0\x03"
+                                                              "cover\0",
+                                                              19) +
+                                                      jpeg));
+    TBvID3v2 tag;
+    TBvBytesStream stream(tagBytes);
+    tag.OpenStream(stream);
+    TBvID3Pictures& pictures = tag.Images().Pictures();
+    EXPECT_EQ(pictures.CoverFront().Data(), jpeg); // loaded on opening
+    EXPECT_EQ(pictures.CoverFront().GraphicClassName(), "TJPEGImage");
+    EXPECT_TRUE(pictures.CoverBack().Empty());
+    EXPECT_EQ(tag.Images().Infos().CoverFront(), "cover");
+
+    pictures.CoverBack().LoadFromBytes(gif);
+    pictures.BandLogotype().LoadFromBytes(bmp);
+    tag.Images().Infos().SetBandLogotype("logo");
+    pictures.CoverFront().Clear(); // takes its frame with it
+    EXPECT_THROW(pictures.Media().LoadFromBytes("not a picture"), EBvID3Error);
+    EXPECT_TRUE(pictures.Media().Empty());
+    EXPECT_EQ(tag.Images().Picture(ptCoverFront), nullptr);
+    ASSERT_NE(tag.Images().Picture(ptCoverBack), nullptr);
+    EXPECT_EQ(tag.Images().Picture(ptCoverBack)->MIMEType, "image/gif");
+    EXPECT_EQ(tag.Images().Picture(ptBandLogotype)->MIMEType, "image/bitmap");
+    EXPECT_EQ(tag.FrameCountOfID(fiPicture), 2);
+
+    const std::string written = tag.RenderTag();
+    TBvID3v2 reader;
+    TBvBytesStream in(written);
+    reader.OpenStream(in);
+    EXPECT_TRUE(reader.Images().Pictures().CoverFront().Empty());
+    EXPECT_EQ(reader.Images().Pictures().CoverBack().Data(), gif);
+    EXPECT_EQ(reader.Images().Pictures().BandLogotype().GraphicClassName(), "TBitmap");
+    EXPECT_EQ(reader.Images().Infos().BandLogotype(), "logo");
+
+    reader.Close(); // every picture is cleared with the tag
+    EXPECT_TRUE(reader.Images().Pictures().CoverBack().Empty());
+    EXPECT_EQ(reader.Images().Infos().BandLogotype(), "");
+    reader.Images().Pictures().CoverBack().LoadFromBytes(jpeg); // inactive: no frame to store in
+    reader.Images().Infos().SetCoverBack("ignored");
+    EXPECT_EQ(reader.FrameCount(), 0);
+}

@@ -16,6 +16,7 @@
 #include <QKeyEvent>
 #include <QLabel>
 #include <QPushButton>
+#include <QRegularExpression>
 #include <QScreen>
 #include <algorithm>
 #include <utility>
@@ -25,12 +26,26 @@ namespace BvQt {
 
 namespace {
 
-// "Music|*.mp3;*.m4a|All|*.*" becomes Qt's "Music (*.mp3 *.m4a);;All (*.*)".
+// "Music|*.mp3;*.m4a|All|*.*" becomes Qt's "Music (*.mp3 *.m4a);;All (*.*)". Qt shows the
+// patterns after the description itself, so a description that already names them in
+// brackets at its end ("Music (*.mp3;*.m4a)") gives them up: they are shown once.
 QString QtFilter(const std::string& filter) {
     QStringList parts = ToQ(filter).split('|');
     QStringList out;
-    for (int i = 0; i + 1 < parts.size(); i += 2)
-        out << parts[i] + " (" + parts[i + 1].split(';').join(' ') + ")";
+    for (int i = 0; i + 1 < parts.size(); i += 2) {
+        QString description = parts[i].trimmed();
+        const QStringList patterns = parts[i + 1].split(';', Qt::SkipEmptyParts);
+        if (description.endsWith(')')) {
+            const qsizetype open = description.lastIndexOf('(');
+            if (open >= 0) {
+                QStringList named = description.mid(open + 1, description.size() - open - 2)
+                                        .split(QRegularExpression("[;,\\s]+"), Qt::SkipEmptyParts);
+                if (named == patterns)
+                    description = description.left(open).trimmed();
+            }
+        }
+        out << description + " (" + patterns.join(' ') + ")";
+    }
     return out.join(";;");
 }
 

@@ -5,6 +5,7 @@
 // WM_MENUSELECT for every highlighted item.
 #include "Forms.h"
 #include "Menus.h"
+#include "ScopeExit.h"
 #include "qt/ControlWidget.h"
 #include "qt/QtBridge.h"
 
@@ -509,15 +510,13 @@ TBvMenuWindow* TMenuLoop::Leaf() const {
 }
 
 void TMenuLoop::CloseFrom(size_t keep) {
-    bool was = closing_;
-    closing_ = true;
+    const auto closing = SetForScope(closing_, true);
     while (Popups.size() > keep) {
         QPointer<TBvMenuWindow> w = Popups.back();
         Popups.pop_back();
         if (w)
             w->close();
     }
-    closing_ = was;
 }
 
 void TMenuLoop::PopupHidden(TBvMenuWindow* window) {

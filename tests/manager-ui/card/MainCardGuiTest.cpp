@@ -3,11 +3,8 @@
 // answered through the gui layer's seam. "E:" is a temporary card folder.
 #include "AudioFixtures.h"
 #include "DatabaseReader.h"
-#include "Dialogs.h"
 #include "Dispatcher.h"
-#include "Drives.h"
-#include "GuiTestEnvironment.h"
-#include "Main.h"
+#include "MainWindowFixture.h"
 #include "Menus.h"
 #include "RtFileUtils.h"
 #include "TrackFileCopy.h"
@@ -39,95 +36,17 @@ std::string Fixture(const std::string& name) {
     return std::string(BV_TEST_DATA_DIR) + "/tags/" + name;
 }
 
-// Answers the dialogs from queues and keeps what they said.
-struct TResponder {
-    std::deque<int> Buttons; // message boxes: IDYES, IDNO, IDOK...
-    std::deque<std::string> Inputs;
-    std::deque<std::string> Folders; // local paths
-    std::deque<std::vector<std::string>> Files;
-    std::vector<std::string> Texts;
-    // When set, a message box is drawn over the window and saved before it is answered.
-    std::function<void(const TDialogRequest&)> OnMessage;
-
-    TDialogAnswer Answer(const TDialogRequest& r) {
-        TDialogAnswer a;
-        Texts.push_back(r.Text);
-        switch (r.Kind) {
-        case TDialogRequest::dkMessage:
-            if (OnMessage)
-                OnMessage(r);
-            a.Accepted = true;
-            a.Button = Buttons.empty() ? IDOK : Buttons.front();
-            if (!Buttons.empty())
-                Buttons.pop_front();
-            break;
-        case TDialogRequest::dkInput:
-            a.Accepted = !Inputs.empty();
-            if (a.Accepted) {
-                a.Text = Inputs.front();
-                Inputs.pop_front();
-            }
-            break;
-        case TDialogRequest::dkSelectFolder:
-            a.Accepted = !Folders.empty();
-            if (a.Accepted) {
-                a.Paths = {Folders.front()};
-                Folders.pop_front();
-            }
-            break;
-        case TDialogRequest::dkOpenFile:
-            a.Accepted = !Files.empty();
-            if (a.Accepted) {
-                a.Paths = Files.front();
-                Files.pop_front();
-            }
-            break;
-        default:
-            break;
-        }
-        return a;
-    }
-};
-
-class MainCardTest : public ::testing::Test {
+class MainCardTest : public MainWindowTest {
 protected:
-    TAudioFixtureFolder Folder;
-    std::string Card = Folder.Path("card");
-    std::string Pc = Folder.Path("pc");
-    TResponder Responder;
-    TForm1* Form = nullptr;
+    std::string Card = folder.File("card");
+    std::string Pc = folder.File("pc");
 
     void SetUp() override {
-        fs::create_directories(Card);
         fs::create_directories(Pc + "/music");
-        setenv("BRISVANE_DRIVES", ("E=" + Card + ":removable").c_str(), 1);
-        RefreshDriveTable();
-        SetDialogResponder([this](const TDialogRequest& r) { return Responder.Answer(r); });
+        MapCard(Card);
     }
-    void TearDown() override {
-        if (Form) {
-            Form->Close();
-            PumpEvents();
-            delete Form;
-            PumpEvents();
-        }
-        SetDialogResponder(nullptr);
-        unsetenv("BRISVANE_DRIVES");
-        RefreshDriveTable();
-    }
-
-    void MakeWindow() {
-        TManagerPaths paths;
-        paths.ProgramFolder = WindowsPathOf(Pc) + "\\";
-        paths.DataFolder = paths.ProgramFolder;
-        Form = new TForm1(Application, paths);
-        Form->AfterConstruction();
-        Form->Manager->OptionsFormCreate();
-        Form->SetBounds(0, 0, 1024, 700);
-        Form->Show();
-        PumpEvents();
-    }
-    TTrackManager& M() { return *Form->Manager; }
+    void MakeWindow() { Start(PathsIn(Pc)); }
+    TTrackManager& M() { return *form->Manager; }
 
     void PutMusic() {
         for (const auto& [fixture, as] : std::vector<std::pair<std::string, std::string>>{
@@ -139,18 +58,12 @@ protected:
         WriteM4aFixture(Pc + "/music/Band - Five.m4a", 2.0, 96);
     }
 
-    void Click(TWinControl* control) {
-        ASSERT_TRUE(control->Widget()) << control->Name();
-        QTest::mouseClick(control->Widget(), Qt::LeftButton, Qt::NoModifier,
-                          control->Widget()->rect().center());
-        PumpEvents();
-    }
     QWidget* KeyTarget() {
         if (QWidget* popup = QApplication::activePopupWidget())
             return popup;
         if (QWidget* menu = ActiveMenuWindow())
             return menu;
-        return QApplication::focusWidget() ? QApplication::focusWidget() : Form->Widget();
+        return QApplication::focusWidget() ? QApplication::focusWidget() : form->Widget();
     }
     void Key(Qt::Key key, Qt::KeyboardModifiers mods = Qt::NoModifier) {
         QTest::keyClick(KeyTarget(), key, mods);
@@ -158,7 +71,7 @@ protected:
     }
     // A menu of the bar opened with its mnemonic, then the item `downs` lines down.
     void MenuByKeys(Qt::Key mnemonic, int downs) {
-        Form->BvPlaylist->SetFocus();
+        form->BvPlaylist->SetFocus();
         PumpEvents();
         Key(mnemonic, Qt::AltModifier);
         for (int i = 0; i < downs; ++i)
@@ -203,7 +116,7 @@ protected:
         PumpEvents();
         return !M().IsBusy();
     }
-    std::string Log() { return Form->MemoLog->Lines()->Text(); }
+    std::string Log() { return form->MemoLog->Lines()->Text(); }
     bool Logged(const std::string& part) { return Log().find(part) != std::string::npos; }
     std::vector<std::string> Lines(TWinControl* list) {
         QAbstractItemView* v = ViewOf(list);
@@ -214,19 +127,19 @@ protected:
     }
     std::vector<std::string> PlaylistNames() {
         std::vector<std::string> names;
-        for (int i = 0; i < Form->ListBoxPlayLists->Items()->Count(); ++i)
-            names.push_back((*Form->ListBoxPlayLists->Items())[i]);
+        for (int i = 0; i < form->ListBoxPlayLists->Items()->Count(); ++i)
+            names.push_back((*form->ListBoxPlayLists->Items())[i]);
         return names;
     }
     std::vector<std::string> TrackViewLines() {
         std::vector<std::string> lines;
-        for (int i = 0; i < Form->BvPlaylist->Items()->Count(); ++i)
-            lines.push_back((*Form->BvPlaylist->Items())[i]);
+        for (int i = 0; i < form->BvPlaylist->Items()->Count(); ++i)
+            lines.push_back((*form->BvPlaylist->Items())[i]);
         return lines;
     }
     // The window with any message box drawn over it, saved under the build folder.
     void SaveShot(const std::string& name, QWidget* over = nullptr) {
-        QImage shot = Form->Widget()->grab().toImage();
+        QImage shot = form->Widget()->grab().toImage();
         if (over) {
             QPainter p(&shot);
             const QImage box = over->grab().toImage();
@@ -264,33 +177,33 @@ TEST_F(MainCardTest, AddUpdateResetReadAndRemoveThroughTheWindow) {
     EXPECT_EQ('E', M().Model.PhoneDrive) << "the selector's drive";
 
     // Tracklist > Add directory... with the keyboard; the folder dialog answered.
-    Responder.Folders.push_back(Pc + "/music");
+    dialogs.Folders.push_back(Pc + "/music");
     MenuByKeys(Qt::Key_T, 1);
-    ASSERT_EQ(5, Form->BvPlaylist->Items()->Count()) << Log();
+    ASSERT_EQ(5, form->BvPlaylist->Items()->Count()) << Log();
 
     // Two playlists from the playlist box's context menu, filled with "Copy to playlist".
     for (const char* name : {"Road", "Quiet"}) {
-        Responder.Inputs.push_back(name);
-        ClickLine(Form->ListBoxPlayLists, 0);
-        RightClickLine(Form->ListBoxPlayLists, 0);
+        dialogs.Inputs.push_back(name);
+        ClickLine(form->ListBoxPlayLists, 0);
+        RightClickLine(form->ListBoxPlayLists, 0);
         Key(Qt::Key_Down);
         Key(Qt::Key_Return);
     }
     ASSERT_EQ((std::vector<std::string>{"All music", "Road", "Quiet"}), PlaylistNames())
-        << ::testing::PrintToString(Form->HandlerLog)
-        << (ViewOf(Form->ListBoxPlayLists) != nullptr);
+        << ::testing::PrintToString(form->HandlerLog)
+        << (ViewOf(form->ListBoxPlayLists) != nullptr);
     // Lines first..first+count-1 chosen with a click and Shift+Down, then the context menu.
     auto copyTo = [&](int first, int count, int target) {
-        ClickLine(Form->ListBoxPlayLists, 0);
-        ClickLine(Form->BvPlaylist, first);
+        ClickLine(form->ListBoxPlayLists, 0);
+        ClickLine(form->BvPlaylist, first);
         for (int i = 1; i < count; ++i) {
-            QTest::keyClick(ViewOf(Form->BvPlaylist)->viewport(), Qt::Key_Down, Qt::ShiftModifier);
+            QTest::keyClick(ViewOf(form->BvPlaylist)->viewport(), Qt::Key_Down, Qt::ShiftModifier);
             PumpEvents();
         }
-        EXPECT_EQ(static_cast<size_t>(count), Form->BvPlaylist->SelectedLines().size())
-            << ::testing::PrintToString(Form->BvPlaylist->SelectedLines());
+        EXPECT_EQ(static_cast<size_t>(count), form->BvPlaylist->SelectedLines().size())
+            << ::testing::PrintToString(form->BvPlaylist->SelectedLines());
         // The menu key's context menu keeps the lines chosen.
-        RightClickLine(Form->BvPlaylist, first + count - 1, false);
+        RightClickLine(form->BvPlaylist, first + count - 1, false);
         ASSERT_NE(ActiveMenuWindow(), nullptr);
         // Add file(s), Remove, Clear, Move up, Move down, Copy to playlist.
         for (int i = 0; i < 6; ++i)
@@ -304,7 +217,7 @@ TEST_F(MainCardTest, AddUpdateResetReadAndRemoveThroughTheWindow) {
     copyTo(2, 3, 1);
     ASSERT_EQ(2, M().Model.PlaylistTracks[1].Count());
     ASSERT_EQ(3, M().Model.PlaylistTracks[2].Count());
-    ClickLine(Form->ListBoxPlayLists, 0);
+    ClickLine(form->ListBoxPlayLists, 0);
     const std::vector<std::string> shownBefore = TrackViewLines();
 
     // "Update mobile..." until the log says the mobile is updated.
@@ -314,22 +227,22 @@ TEST_F(MainCardTest, AddUpdateResetReadAndRemoveThroughTheWindow) {
     M().RunSink = [&](TRunKind run, bool running) {
         windowSink(run, running);
         if (running) {
-            stopShown = Form->btnCancel->Visible();
-            readGreyed = !Form->btnReadDB->Enabled();
+            stopShown = form->btnCancel->Visible();
+            readGreyed = !form->btnReadDB->Enabled();
         }
     };
-    Click(Form->btnUpdateMobile);
+    Click(form->btnUpdateMobile);
     ASSERT_TRUE(WaitIdle());
     M().RunSink = windowSink;
     EXPECT_TRUE(stopShown);
     EXPECT_TRUE(readGreyed);
     EXPECT_TRUE(Logged("Mobile updated!")) << Log();
-    EXPECT_FALSE(Form->btnCancel->Visible());
-    EXPECT_TRUE(Form->btnReadDB->Enabled());
-    EXPECT_FALSE(Form->bvGroupLog->Collapsed());
-    EXPECT_EQ(Form->ProgressAll->Maximum(), Form->ProgressAll->Position());
+    EXPECT_FALSE(form->btnCancel->Visible());
+    EXPECT_TRUE(form->btnReadDB->Enabled());
+    EXPECT_FALSE(form->bvGroupLog->Collapsed());
+    EXPECT_EQ(form->ProgressAll->Maximum(), form->ProgressAll->Position());
     // Each log line as "(h:nn) text".
-    const std::string first = (*Form->MemoLog->Lines())[0];
+    const std::string first = (*form->MemoLog->Lines())[0];
     EXPECT_EQ('(', first[0]);
     EXPECT_NE(std::string::npos, first.find(") "));
 
@@ -352,27 +265,27 @@ TEST_F(MainCardTest, AddUpdateResetReadAndRemoveThroughTheWindow) {
     EXPECT_EQ(3, uids[2].Count());
 
     // Reset, then "Read iTunesDB": the same lines and the same playlists.
-    Click(Form->btnResetProg);
-    EXPECT_EQ(0, Form->BvPlaylist->Items()->Count());
-    Click(Form->btnReadDB);
+    Click(form->btnResetProg);
+    EXPECT_EQ(0, form->BvPlaylist->Items()->Count());
+    Click(form->btnReadDB);
     ASSERT_TRUE(WaitIdle());
     EXPECT_EQ((std::vector<std::string>{"All music", "Road", "Quiet"}), PlaylistNames());
-    ClickLine(Form->ListBoxPlayLists, 0);
+    ClickLine(form->ListBoxPlayLists, 0);
     EXPECT_EQ(shownBefore, TrackViewLines());
-    EXPECT_FALSE(Form->bvGroupPlaylists->Collapsed());
-    ClickLine(Form->ListBoxPlayLists, 1);
-    EXPECT_EQ(2, Form->BvPlaylist->Items()->Count());
-    ClickLine(Form->ListBoxPlayLists, 0);
-    ClickLine(Form->BvPlaylist, 1);
+    EXPECT_FALSE(form->bvGroupPlaylists->Collapsed());
+    ClickLine(form->ListBoxPlayLists, 1);
+    EXPECT_EQ(2, form->BvPlaylist->Items()->Count());
+    ClickLine(form->ListBoxPlayLists, 0);
+    ClickLine(form->BvPlaylist, 1);
     SaveShot("main_card_after_read.png");
 
     // Remove with "Yes" on two lines deletes exactly those two card files.
     const std::string gone1 = M().Model.TrackListHolder.StringsByName("FileName")[1];
     const std::string gone2 = M().Model.TrackListHolder.StringsByName("FileName")[2];
-    QTest::keyClick(ViewOf(Form->BvPlaylist)->viewport(), Qt::Key_Down, Qt::ShiftModifier);
+    QTest::keyClick(ViewOf(form->BvPlaylist)->viewport(), Qt::Key_Down, Qt::ShiftModifier);
     PumpEvents();
-    Responder.Buttons.push_back(IDYES);
-    QTest::keyClick(ViewOf(Form->BvPlaylist)->viewport(), Qt::Key_Delete);
+    dialogs.Buttons.push_back(IDYES);
+    QTest::keyClick(ViewOf(form->BvPlaylist)->viewport(), Qt::Key_Delete);
     PumpEvents();
     EXPECT_EQ(3, M().Model.TrackCount());
     EXPECT_FALSE(FileExists(gone1));
@@ -384,15 +297,15 @@ TEST_F(MainCardTest, AutomaticDetectionReadsAPresentCardOnceAndOnlyOnce) {
     // A card with a database, written by an update through the window.
     PutMusic();
     MakeWindow();
-    Responder.Folders.push_back(Pc + "/music");
+    dialogs.Folders.push_back(Pc + "/music");
     MenuByKeys(Qt::Key_T, 1);
-    Click(Form->btnUpdateMobile);
+    Click(form->btnUpdateMobile);
     ASSERT_TRUE(WaitIdle());
     ASSERT_TRUE(fs::exists(DbPath()));
-    Form->Close();
+    form->Close();
     PumpEvents();
-    delete Form;
-    Form = nullptr;
+    delete form;
+    form = nullptr;
 
     // The second run: detection on, the card present from the start.
     WriteWholeFile(
@@ -414,7 +327,7 @@ TEST_F(MainCardTest, AutomaticDetectionReadsAPresentCardOnceAndOnlyOnce) {
         ++reads;
     EXPECT_EQ(1, reads) << log;
     EXPECT_EQ(5, M().Model.TrackCount());
-    EXPECT_EQ(750, Form->TransFlashTimer->Interval());
+    EXPECT_EQ(750, form->TransFlashTimer->Interval());
 }
 
 // ---- Stop and close ---------------------------------------------------------------------
@@ -438,7 +351,7 @@ TEST_F(MainCardTest, StopInTheMiddleOfACopyKeepsTheOldDatabase) {
         for (int i = 0; i < 5000 && !M().Model.CancelRequested; ++i)
             std::this_thread::sleep_for(std::chrono::milliseconds(2));
     };
-    Click(Form->btnUpdateMobile);
+    Click(form->btnUpdateMobile);
     while (!second)
         PumpEvents(1);
     // The bars have moved: the first file whole, a quarter of the second.
@@ -446,24 +359,24 @@ TEST_F(MainCardTest, StopInTheMiddleOfACopyKeepsTheOldDatabase) {
         PumpEvents(1);
         std::this_thread::sleep_for(std::chrono::milliseconds(10));
     }
-    EXPECT_EQ(25, Form->ProgressBar1->Position());
-    EXPECT_GT(Form->ProgressAll->Position(), 30);
+    EXPECT_EQ(25, form->ProgressBar1->Position());
+    EXPECT_GT(form->ProgressAll->Position(), 30);
     SaveShot("main_card_during_update.png");
-    EXPECT_TRUE(Form->btnCancel->Visible());
-    Click(Form->btnCancel);
+    EXPECT_TRUE(form->btnCancel->Visible());
+    Click(form->btnCancel);
     ASSERT_TRUE(WaitIdle());
     EXPECT_EQ("old database", ReadWholeFile(DbPath()));
     // The file being copied is not left half-written; the one copied whole stays.
     EXPECT_EQ((std::vector<std::string>{"big1.mp3"}), CardFiles());
     EXPECT_TRUE(Logged("Update stopped.")) << Log();
-    EXPECT_FALSE(Form->btnCancel->Visible());
-    EXPECT_TRUE(Form->btnUpdateMobile->Enabled());
-    EXPECT_TRUE(Form->spUpdate->Enabled());
-    EXPECT_TRUE(Form->ReadiTunesDB1->Enabled());
+    EXPECT_FALSE(form->btnCancel->Visible());
+    EXPECT_TRUE(form->btnUpdateMobile->Enabled());
+    EXPECT_TRUE(form->spUpdate->Enabled());
+    EXPECT_TRUE(form->ReadiTunesDB1->Enabled());
 }
 
 TEST_F(MainCardTest, StopInTheMiddleOfAReencodeEndsTheEncoder) {
-    const std::string wav = Folder.Path("long.wav");
+    const std::string wav = folder.File("long.wav");
     WriteSineWav(wav, 120.0);
     const std::string mp3 = Pc + "/long.mp3";
     ASSERT_EQ(0, std::system(("lame --quiet -b 192 '" + wav + "' '" + mp3 + "'").c_str()));
@@ -478,23 +391,23 @@ TEST_F(MainCardTest, StopInTheMiddleOfAReencodeEndsTheEncoder) {
     auto& st = UpdateStateOf(M());
     std::atomic<int> pid{0};
     st.EncoderStarted = [&] { pid = st.EncoderPid.load(); };
-    Click(Form->btnUpdateMobile);
+    Click(form->btnUpdateMobile);
     while (!pid)
         PumpEvents(1);
     // The encoder's own progress moves the bar.
     const auto start = std::chrono::steady_clock::now();
-    while (Form->ProgressBar2->Position() == 0 &&
+    while (form->ProgressBar2->Position() == 0 &&
            std::chrono::steady_clock::now() - start < std::chrono::seconds(20))
         PumpEvents(1);
-    EXPECT_GT(Form->ProgressBar2->Position(), 0);
-    Click(Form->btnCancel);
+    EXPECT_GT(form->ProgressBar2->Position(), 0);
+    Click(form->btnCancel);
     ASSERT_TRUE(WaitIdle());
     EXPECT_EQ("old database", ReadWholeFile(DbPath()));
     EXPECT_TRUE(CardFiles().empty());
     // The encoder is gone (or only waits to be reaped).
     const std::string stat = "/proc/" + std::to_string(pid.load()) + "/stat";
     EXPECT_TRUE(!fs::exists(stat) || ReadWholeFile(stat).find(") Z") != std::string::npos);
-    EXPECT_TRUE(Form->btnUpdateMobile->Enabled());
+    EXPECT_TRUE(form->btnUpdateMobile->Enabled());
 }
 
 TEST_F(MainCardTest, ClosingInTheMiddleOfACopyAsksStopsAndSaves) {
@@ -511,25 +424,25 @@ TEST_F(MainCardTest, ClosingInTheMiddleOfACopyAsksStopsAndSaves) {
         for (int i = 0; i < 5000 && !M().Model.CancelRequested; ++i)
             std::this_thread::sleep_for(std::chrono::milliseconds(2));
     };
-    Click(Form->btnUpdateMobile);
+    Click(form->btnUpdateMobile);
     while (!copying)
         PumpEvents(1);
     // No: the window and the run stay.
-    Responder.Buttons = {IDNO};
-    Form->Close();
+    dialogs.Buttons = {IDNO};
+    form->Close();
     PumpEvents();
-    EXPECT_TRUE(Form->Widget()->isVisible());
+    EXPECT_TRUE(form->Widget()->isVisible());
     // Yes: stopped, waited for, saved, closed.
-    Responder.Buttons = {IDYES};
-    Form->Close();
+    dialogs.Buttons = {IDYES};
+    form->Close();
     PumpEvents();
     EXPECT_FALSE(M().IsBusy());
-    EXPECT_FALSE(Form->Widget()->isVisible());
+    EXPECT_FALSE(form->Widget()->isVisible());
     EXPECT_EQ("old database", ReadWholeFile(DbPath()));
     EXPECT_TRUE(CardFiles().empty());
     EXPECT_TRUE(fs::exists(Pc + "/brisvane.ini"));
-    delete Form;
-    Form = nullptr;
+    delete form;
+    form = nullptr;
 }
 
 // ---- The busy guard ----------------------------------------------------------------------
@@ -547,31 +460,31 @@ TEST_F(MainCardTest, DuringAnUpdateTheHeldCommandsDoNothingAndWorkAfter) {
         while (!release)
             std::this_thread::sleep_for(std::chrono::milliseconds(2));
     };
-    Click(Form->btnUpdateMobile);
+    Click(form->btnUpdateMobile);
     while (!copying)
         PumpEvents(1);
-    const size_t asked = Responder.Texts.size();
+    const size_t asked = dialogs.Texts().size();
     // Greyed: a click on them does nothing, and nothing is even asked.
-    EXPECT_FALSE(Form->btnReadDB->Enabled());
-    EXPECT_FALSE(Form->btnResetProg->Enabled());
-    EXPECT_FALSE(Form->spAddFiles->Enabled());
-    EXPECT_FALSE(Form->Addfiles2->Enabled());
-    Click(Form->btnReadDB);
-    Click(Form->btnResetProg);
-    Responder.Files.push_back({Pc + "/music/one.mp3"});
+    EXPECT_FALSE(form->btnReadDB->Enabled());
+    EXPECT_FALSE(form->btnResetProg->Enabled());
+    EXPECT_FALSE(form->spAddFiles->Enabled());
+    EXPECT_FALSE(form->Addfiles2->Enabled());
+    Click(form->btnReadDB);
+    Click(form->btnResetProg);
+    dialogs.Files.push_back({Pc + "/music/one.mp3"});
     MenuByKeys(Qt::Key_T, 0); // Tracklist > Add file(s)...
     CloseMenus();
     PumpEvents();
-    EXPECT_EQ(asked, Responder.Texts.size());
+    EXPECT_EQ(asked, dialogs.Texts().size());
     EXPECT_EQ(1, M().Model.TrackCount());
     release = true;
     ASSERT_TRUE(WaitIdle());
     // Enabled again, and they work.
-    EXPECT_TRUE(Form->btnReadDB->Enabled());
-    EXPECT_TRUE(Form->spAddFiles->Enabled());
+    EXPECT_TRUE(form->btnReadDB->Enabled());
+    EXPECT_TRUE(form->spAddFiles->Enabled());
     MenuByKeys(Qt::Key_T, 0);
     EXPECT_EQ(2, M().Model.TrackCount());
-    Click(Form->btnResetProg);
+    Click(form->btnResetProg);
     EXPECT_EQ(0, M().Model.TrackCount());
 }
 
@@ -599,9 +512,9 @@ TEST_F(MainCardTest, NotEnoughSpaceAsksBeforeAnything) {
         SaveShot("main_card_space_question.png", box);
         QTest::keyClick(box, Qt::Key_Return);
     });
-    Click(Form->btnUpdateMobile);
+    Click(form->btnUpdateMobile);
     PumpEvents();
-    SetDialogResponder([this](const TDialogRequest& r) { return Responder.Answer(r); });
+    dialogs.Install();
     EXPECT_NE(std::string::npos, text.find("Not enough space to store files on mobile.")) << text;
     EXPECT_NE(std::string::npos, text.find("You need to free")) << text;
     EXPECT_FALSE(M().IsBusy());

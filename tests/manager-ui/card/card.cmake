@@ -10,5 +10,6 @@ bv_add_test(NAME manager_ui_card_tests
   LIBS bv_manager_ui bv_audio_fixtures Qt6::Test
   TIMEOUT 600)
 target_include_directories(manager_ui_card_tests PRIVATE ${CMAKE_SOURCE_DIR}/tests/gui
+  ${CMAKE_SOURCE_DIR}/tests/manager-ui
   ${CMAKE_SOURCE_DIR}/src/manager)
 set_tests_properties(manager_ui_card_tests PROPERTIES ENVIRONMENT "QT_QPA_PLATFORM=offscreen")
