@@ -28,7 +28,6 @@ protected:
         unsetenv("BRISVANE_DRIVES");
         RefreshDriveTable();
     }
-    TTrackManager& M() { return *form->Manager; }
     void AddPlaylists(int n) {
         for (int i = 0; i < n; ++i) {
             TDialogAnswer a;
@@ -38,17 +37,6 @@ protected:
             form->Newplaylist1->Click();
             PumpEvents();
         }
-    }
-    void FillTracks(int n) {
-        for (int r = 0; r < n; ++r)
-            M().Model.AppendTrack({"Artist " + std::to_string(r), "Song " + std::to_string(r),
-                                   "Album", "3:" + std::to_string(10 + r % 50), "3000000",
-                                   "C:\\music\\Track " + std::to_string(r) + ".mp3", "192",
-                                   std::to_string(r)});
-        M().Model.SyncAllMusic();
-        M().ListBoxPlayLists.ItemIndex = 0;
-        M().RefreshTrackView();
-        PumpEvents();
     }
     // A language file beside the program, applied as choosing it in the options does.
     void ApplyLanguage(const std::string& xml) {
