@@ -327,23 +327,23 @@ TEST_F(MainBoxes, TagEditorChangesTheLineAsOneTypes) {
 // (Ctrl+A selects all tracks only in the track view).
 TEST_F(MainBoxes, TagEditorTimeIsAMaskedEditThatKeepsItsKeys) {
     FillTracks(5);
-    Expand(Form->bvGroupBoxTags);
-    TBvPlaylist* view = Form->BvPlaylist;
+    Expand(form->bvGroupBoxTags);
+    TBvPlaylist* view = form->BvPlaylist;
     ClickLine(view, 3);
-    ASSERT_EQ("05:03", Form->edTime->Caption());
+    ASSERT_EQ("05:03", form->edTime->Caption());
     // A click at the edit's left end, then the digits over the old ones.
-    QTest::mouseClick(Form->edTime->Widget(), Qt::LeftButton, {},
-                      QPoint(3, Form->edTime->Height() / 2));
+    QTest::mouseClick(form->edTime->Widget(), Qt::LeftButton, {},
+                      QPoint(3, form->edTime->Height() / 2));
     PumpEvents();
-    QTest::keyClick(Form->edTime->Widget(), Qt::Key_Home);
-    QTest::keyClicks(Form->edTime->Widget(), "0412");
+    QTest::keyClick(form->edTime->Widget(), Qt::Key_Home);
+    QTest::keyClicks(form->edTime->Widget(), "0412");
     PumpEvents();
-    EXPECT_EQ("04:12", Form->edTime->Caption());
+    EXPECT_EQ("04:12", form->edTime->Caption());
     EXPECT_EQ("04:12", M().Model.TrackListHolder.StringsByName("Time")[3]);
     EXPECT_EQ((std::vector<int>{3}), view->SelectedLines());
 
     for (TCustomEdit* edit :
-         {static_cast<TCustomEdit*>(Form->edTime), static_cast<TCustomEdit*>(Form->edArtist)}) {
+         {static_cast<TCustomEdit*>(form->edTime), static_cast<TCustomEdit*>(form->edArtist)}) {
         SCOPED_TRACE(edit->Name());
         edit->SetFocus();
         PumpEvents(2);
