@@ -61,7 +61,7 @@ BV_EX_CLASS(TBvExSplitter, TSplitter, "BvExExtCtrls")
 BV_EX_CLASS(TBvExCustomComboBox, TCustomComboBox, "BvExStdCtrls")
 BV_EX_CLASS(TBvExButton, TButton, "BvExStdCtrls")
 BV_EX_CLASS(TBvExCustomListBox, TCustomListBox, "BvExStdCtrls")
-BV_EX_CLASS(TBvExCustomMaskEdit, TCustomEdit, "BvExMask")
+BV_EX_CLASS(TBvExCustomMaskEdit, TCustomMaskEdit, "BvExMask")
 
 void TBvExSplitter::WndProc(TMessage& m) {
     if (m.Msg == WM_LBUTTONDOWN)

@@ -2,6 +2,7 @@
 #pragma once
 
 #include "BvExControls.h"
+#include "Mask.h"
 
 enum TBvClipboardCommand : uint8_t {
     caCopy = 1,
@@ -12,7 +13,7 @@ enum TBvClipboardCommand : uint8_t {
 };
 using TBvClipboardCommands = uint8_t;
 
-class TBvExCustomMaskEdit : public TBvExLayer<TCustomEdit, true> {
+class TBvExCustomMaskEdit : public TBvExLayer<TCustomMaskEdit, true> {
     BV_CLASS_INFO()
 public:
     explicit TBvExCustomMaskEdit(TComponent* owner) : TBvExLayer(owner) {}

@@ -4,11 +4,14 @@
 #include "Classes.h"
 #include "Collections.h"
 #include "ComCtrls.h"
+#include "Files.h"
 #include "Forms.h"
 #include "Menus.h"
 #include "RtRTTI.h"
+#include "ScopeExit.h"
 #include "StdCtrls.h"
 
+#include <algorithm>
 #include <climits>
 
 namespace {
@@ -85,7 +88,7 @@ TBvTranslator::TBvTranslator(TComponent* owner)
     // language is chosen (the encoder's path and arguments, every option).
     for (const char* prop : {"Checked", "ItemIndex", "State"})
         IgnoreProperty(TPersistent::StaticClassInfo(), prop);
-    for (const char* prop : {"Text", "Caption", "Lines"})
+    for (const char* prop : {"Text", "Caption", "Lines", "EditMask"})
         IgnoreProperty(TCustomEdit::StaticClassInfo(), prop);
     for (const char* prop : {"Text", "Caption"})
         IgnoreProperty(TCustomComboBox::StaticClassInfo(), prop);
@@ -137,30 +140,73 @@ bool TBvTranslator::IsIgnored(const TClassInfo& info, const std::string& propNam
 }
 
 void TBvTranslator::Translate(const std::string& fileName) {
+    warning_.clear();
     try {
         xml_->LoadFromFile(fileName);
-        ApplyRoot();
+        ApplyRoot(ExtractFileName(fileName));
     } catch (...) {
         // A missing or broken language file changes nothing and shows nothing.
     }
 }
 
 void TBvTranslator::TranslateText(const std::string& xml) {
+    warning_.clear();
     try {
         // The file's bytes, read in the encoding its declaration names, as from the file.
         TMemoryStream stream;
         stream.WriteBuffer(xml.data(), static_cast<int64_t>(xml.size()));
         stream.SetPosition(0);
         xml_->LoadFromStream(stream);
-        ApplyRoot();
+        ApplyRoot("the language text");
     } catch (...) {
         // A broken language text changes nothing and shows nothing, as a broken file does.
     }
 }
 
-void TBvTranslator::ApplyRoot() {
+void TBvTranslator::ApplyRoot(const std::string& source) {
+    source_ = source;
+    cut_.clear();
+    path_.clear();
     if (Application)
         TranslateComponent(Application, &xml_->Root());
+    path_.clear();
+    if (cut_.empty())
+        return;
+    // One message for the file, each text named once; a long list ends with a count.
+    constexpr size_t kListed = 12;
+    warning_ = Format("The language file %s has texts longer than %d characters; only their "
+                      "first %d characters are used:",
+                      {source_, static_cast<int>(MaxTextLength), static_cast<int>(MaxTextLength)});
+    for (size_t i = 0; i < cut_.size() && i < kListed; ++i)
+        warning_ += "\r\n" + cut_[i];
+    if (cut_.size() > kListed)
+        warning_ += Format("\r\n... and %d more.", {static_cast<int>(cut_.size() - kListed)});
+}
+
+std::string TBvTranslator::Bounded(const std::string& text, const std::string& property) {
+    // Characters, not bytes: the cut never splits one.
+    size_t chars = 0, at = 0;
+    while (at < text.size() && chars < MaxTextLength) {
+        ++chars;
+        ++at;
+        while (at < text.size() && (static_cast<unsigned char>(text[at]) & 0xC0) == 0x80)
+            ++at;
+    }
+    if (at >= text.size())
+        return text;
+    std::string name;
+    for (const std::string& part : path_)
+        name += part + ".";
+    // A list entry's index follows its list's name: "Items[3]".
+    if (!name.empty() && !property.empty() && property[0] == '[')
+        name.pop_back();
+    name += property;
+    const std::string key = source_ + "|" + name;
+    if (std::find(reported_.begin(), reported_.end(), key) == reported_.end()) {
+        reported_.push_back(key);
+        cut_.push_back(name);
+    }
+    return text.substr(0, at);
 }
 
 TBvSimpleXMLElem* TBvTranslator::ElementForName(TBvSimpleXMLElem* element, const std::string& name,
@@ -181,15 +227,25 @@ TBvSimpleXMLElem* TBvTranslator::ElementForName(TBvSimpleXMLElem* element, const
 void TBvTranslator::TranslateComponent(TComponent* component, TBvSimpleXMLElem* element) {
     if (!component || !element)
         return;
+    // The application object is the walk's root and takes no part in a name.
+    const bool named = component != Application;
+    if (named)
+        path_.push_back(component->Name().empty() ? element->Name() : component->Name());
+    TScopeExit leave([this, named] {
+        if (named && !path_.empty())
+            path_.pop_back();
+    });
     if (component->ClassInfo().InheritsFrom("TBvTranslatorStrings")) {
         auto* strings = static_cast<TBvTranslatorStrings*>(component);
         for (int i = 0; i < element->ItemCount(); ++i) {
             TBvSimpleXMLElem* child = element->Items().Item(i);
             if (!child->PropertyCount())
                 continue;
-            int index = strings->IndexOf(child->Properties().Value("Name"));
+            const std::string name = child->Properties().Value("Name");
+            int index = strings->IndexOf(name);
             if (index >= 0)
-                strings->SetValue(index, LineBreaks(child->Properties().Value("Value"), true));
+                strings->SetValue(
+                    index, LineBreaks(Bounded(child->Properties().Value("Value"), name), true));
         }
         return;
     }
@@ -207,6 +263,8 @@ void TBvTranslator::TranslateComponent(TComponent* component, TBvSimpleXMLElem* 
             const TPropInfo* prop = component->ClassInfo().FindProp(child->Name());
             if (!Settable(*component, prop))
                 continue;
+            path_.push_back(child->Name());
+            TScopeExit leaveProperty([this] { path_.pop_back(); });
             if (prop->GetStrings) {
                 if (TStrings* list = prop->GetStrings(*component))
                     ApplyList(*list, child);
@@ -270,7 +328,7 @@ bool TBvTranslator::SetPropertyText(TPersistent& object, const TPropInfo& prop,
     case TTypeKind::tkWString:
         if (!prop.SetStr)
             return false;
-        prop.SetStr(object, LineBreaks(text, false));
+        prop.SetStr(object, LineBreaks(Bounded(text, prop.Name), false));
         return true;
     default:
         return false;
@@ -307,6 +365,8 @@ void TBvTranslator::ApplyObject(TPersistent* object, TBvSimpleXMLElem* element) 
                 if (index == -1 || index >= collection->Count())
                     continue;
                 TCollectionItem* item = collection->Items(static_cast<int>(index));
+                path_.push_back(Format("%s[%d]", {child->Name(), static_cast<int>(index)}));
+                TScopeExit leave([this] { path_.pop_back(); });
                 ApplyProperties(item, child);
                 ApplyObject(item, child);
                 continue;
@@ -316,6 +376,8 @@ void TBvTranslator::ApplyObject(TPersistent* object, TBvSimpleXMLElem* element) 
                 continue;
             if (prop->Kind == TTypeKind::tkClass) {
                 TPersistent* inner = prop->GetObj ? prop->GetObj(*object) : nullptr;
+                path_.push_back(child->Name());
+                TScopeExit leave([this] { path_.pop_back(); });
                 ApplyProperties(inner, child);
                 ApplyObject(inner, child);
             } else {
@@ -331,7 +393,12 @@ void TBvTranslator::ApplyObject(TPersistent* object, TBvSimpleXMLElem* element) 
 void TBvTranslator::ApplyList(TStrings& list, TBvSimpleXMLElem* element) {
     if (element->ItemCount() > 0 &&
         dynamic_cast<TBvSimpleXMLElemCData*>(element->Items().Item(0))) {
-        list.SetText(element->Items().Item(0)->Value());
+        // The whole list's text: each of its lines is bounded as one entry is.
+        TStringList lines;
+        lines.SetText(element->Items().Item(0)->Value());
+        for (int i = 0; i < lines.Count(); ++i)
+            lines.Put(i, Bounded(lines[i], Format("[%d]", {i})));
+        list.SetText(lines.Text());
         return;
     }
     for (int i = 0; i < element->ItemCount(); ++i) {
@@ -341,7 +408,8 @@ void TBvTranslator::ApplyList(TStrings& list, TBvSimpleXMLElem* element) {
         int64_t index = IntAttribute(child, "Index", INT_MAX);
         // A non-numeric index reads as -1, which the list refuses and so ends this component.
         if (index < list.Count())
-            list.Put(static_cast<int>(index), Attribute(child, "Value"));
+            list.Put(static_cast<int>(index),
+                     Bounded(Attribute(child, "Value"), Format("[%d]", {static_cast<int>(index)})));
     }
 }
 
@@ -352,7 +420,8 @@ void TBvTranslator::ApplyTree(TTreeNodes& nodes, TBvSimpleXMLElem* element) {
             continue;
         int64_t index = IntAttribute(child, "Index", INT_MAX);
         if (index < nodes.Count())
-            nodes.Item(static_cast<int>(index))->Text = Attribute(child, "Value");
+            nodes.Item(static_cast<int>(index))->Text =
+                Bounded(Attribute(child, "Value"), Format("[%d]", {static_cast<int>(index)}));
     }
 }
 
@@ -366,9 +435,11 @@ void TBvTranslator::ApplyListItems(TListItems& items, TBvSimpleXMLElem* element)
             continue;
         TListItem* item = items.Item(static_cast<int>(index));
         int64_t column = IntAttribute(child, "Column", INT_MAX);
+        const std::string value =
+            Bounded(Attribute(child, "Value"), Format("[%d]", {static_cast<int>(index)}));
         if (column == 0)
-            item->Caption = Attribute(child, "Value");
+            item->Caption = value;
         else if (column >= 1 && column <= item->SubItems()->Count())
-            item->SubItems()->Put(static_cast<int>(column - 1), Attribute(child, "Value"));
+            item->SubItems()->Put(static_cast<int>(column - 1), value);
     }
 }

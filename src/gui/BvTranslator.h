@@ -37,8 +37,17 @@ private:
 class TBvTranslator : public TComponent {
     BV_CLASS_INFO()
 public:
+    // The longest text a language file gives a property or a message string, in characters:
+    // far beyond any caption, and short enough that no window is frozen measuring one.
+    static constexpr size_t MaxTextLength = 1024;
+
     explicit TBvTranslator(TComponent* owner);
     ~TBvTranslator() override;
+
+    // After a Translate: the message naming the file and each text that was cut to
+    // MaxTextLength; empty when nothing was cut. A text is named once for a file, however
+    // often the file is applied again.
+    const std::string& Warning() const { return warning_; }
 
     // Loads the file and applies it; never raises (a broken file changes nothing).
     void Translate(const std::string& fileName);
@@ -69,7 +78,16 @@ private:
     void ApplyList(TStrings& list, TBvSimpleXMLElem* element);
     void ApplyTree(TTreeNodes& nodes, TBvSimpleXMLElem* element);
     void ApplyListItems(TListItems& items, TBvSimpleXMLElem* element);
-    void ApplyRoot();
+    void ApplyRoot(const std::string& source);
+    // The text as a property takes it: cut to MaxTextLength, noted under the walk's current
+    // path and the property's name.
+    std::string Bounded(const std::string& text, const std::string& property);
     std::unique_ptr<TBvSimpleXML> xml_;
+    // Where the walk is ("Form2.cbShowPanel"), for naming a text that was cut.
+    std::vector<std::string> path_;
+    std::string source_;
+    std::vector<std::string> cut_;
+    std::vector<std::string> reported_;
+    std::string warning_;
     std::vector<TIgnore> ignores_;
 };

@@ -540,6 +540,9 @@ protected:
     TControl* mouseOver_ = nullptr;
     // What the wheel turned short of a whole line, kept for its next turn.
     int wheelRest_ = 0;
+    // On while a key that the control's own text field uses (Ctrl+A, Ctrl+C, a typed
+    // character, the caret keys) is delivered: the field takes it before any menu short cut.
+    bool textKey_ = false;
 
 private:
     friend class TControl;

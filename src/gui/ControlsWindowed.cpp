@@ -707,7 +707,7 @@ bool TWinControl::MenuBarKey(bool down, uint16_t key, TShiftState shift) {
 }
 
 bool TWinControl::IsMenuShortCut(uint16_t key, TShiftState shift) {
-    if (key == VK_SHIFT || key == VK_CONTROL || key == VK_MENU)
+    if (key == VK_SHIFT || key == VK_CONTROL || key == VK_MENU || textKey_)
         return false;
     for (TControl* c = this; c; c = c->Parent())
         if (TPopupMenu* popup = c->PopupMenu(); popup && popup->IsShortCut(key, shift))

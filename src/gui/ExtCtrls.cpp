@@ -436,6 +436,18 @@ TRect THintWindow::CalcHintRect(int maxWidth, const std::string& hint) {
 }
 
 void THintWindow::ActivateHint(TRect rect, const std::string& hint) {
+    // On the screen: moved left from its right edge, and above the pointer (the hint opens
+    // below it) when there is no room below.
+    if (Screen) {
+        const TRect area = Screen->WorkAreaAt({rect.Left, rect.Top});
+        const int width = rect.Width(), height = rect.Height();
+        int left = std::max(area.Left, std::min(rect.Left, area.Right - width));
+        int top = rect.Top;
+        if (top + height > area.Bottom)
+            top = rect.Top - 24 - height;
+        top = std::max(area.Top, std::min(top, area.Bottom - height));
+        rect = Bounds(left, top, width, height);
+    }
     SetText(hint);
     SetBounds(rect.Left, rect.Top, rect.Width(), rect.Height());
     HandleNeeded();

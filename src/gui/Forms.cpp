@@ -199,6 +199,23 @@ void TCustomForm::PlaceOnShow() {
     else if (!center && (position_ == TPosition::poMainFormCenter ||
                          position_ == TPosition::poOwnerFormCenter))
         SetBounds((sw - Width()) / 2, (sh - Height()) / 2, Width(), Height());
+    KeepOnScreen();
+}
+
+void TCustomForm::KeepOnScreen() {
+    if (Parent() || !BvQt::HasApplication())
+        return;
+    // The screen that holds the window's middle, or the nearest one Qt knows; the frame the
+    // window system draws around it counts as part of the window.
+    const TRect area = BvQt::ScreenWorkArea({Left() + Width() / 2, Top() + Height() / 2});
+    const TRect frame = widget_ ? BvQt::WindowFrameMargins(widget_) : TRect{};
+    const int outerWidth = Width() + frame.Left + frame.Right;
+    const int outerHeight = Height() + frame.Top + frame.Bottom;
+    // A window larger than the screen keeps its top-left corner (its caption and menu) on it.
+    const int left = std::max(area.Left, std::min(Left(), area.Right - outerWidth));
+    const int top = std::max(area.Top, std::min(Top(), area.Bottom - outerHeight));
+    if (left != Left() || top != Top())
+        SetBounds(left, top, Width(), Height());
 }
 
 void TCustomForm::Show() {
@@ -325,6 +342,9 @@ bool TCustomForm::HandleMessage(TMessage& m) {
                 activeControl_->SetFocus();
             if (OnShow)
                 OnShow(this);
+            // Shown, the window may know its frame, and its show handler may have sized it
+            // anew: frame and all lie on the screen.
+            KeepOnScreen();
         } else {
             if (widget_)
                 BvQt::SetVisible(widget_, false);

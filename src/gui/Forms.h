@@ -128,6 +128,8 @@ private:
     friend class TWinControl;
     void LayoutFrame();
     void PlaceOnShow();
+    // Moves a window that would reach past the edges of the screen it opens on back onto it.
+    void KeepOnScreen();
     TPosition position_ = TPosition::poDesigned;
     TWindowState windowState_ = TWindowState::wsNormal;
     TModalResult modalResult_ = mrNone;
@@ -233,6 +235,10 @@ public:
     ~TScreen() override;
     int Width() const;
     int Height() const;
+    // The part of the primary screen, and of the screen under a point, that windows may
+    // cover (without the desktop's panels).
+    TRect WorkAreaRect() const;
+    TRect WorkAreaAt(TPoint point) const;
     // The screen's logical resolution (96 when there is no screen).
     int PixelsPerInch() const;
     int FormCount() const { return static_cast<int>(forms_.size()); }

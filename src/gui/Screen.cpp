@@ -106,6 +106,18 @@ int TScreen::Height() const {
     return height;
 }
 
+TRect TScreen::WorkAreaRect() const {
+    if (!BvQt::HasApplication())
+        return Rect(0, 0, Width(), Height());
+    return BvQt::ScreenWorkArea({-1000000, -1000000});
+}
+
+TRect TScreen::WorkAreaAt(TPoint point) const {
+    if (!BvQt::HasApplication())
+        return Rect(0, 0, Width(), Height());
+    return BvQt::ScreenWorkArea(point);
+}
+
 TCustomForm* TScreen::ActiveForm() const {
     QWidget* w = BvQt::ActiveWindow();
     for (TCustomForm* f : forms_)

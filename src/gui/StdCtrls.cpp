@@ -285,6 +285,16 @@ void TCustomLabel::SetTransparent(bool value) {
     Invalidate();
 }
 
+void TCustomLabel::FitWidth(int width) {
+    WordWrap = false;
+    AdjustBounds();
+    if (Width() <= width)
+        return;
+    WordWrap = true;
+    SetBounds(Left(), Top(), width, Height());
+    AdjustBounds();
+}
+
 void TCustomLabel::AdjustBounds() {
     if (!autoSize_ || IsLoading())
         return;
@@ -366,10 +376,32 @@ TButtonControl::TButtonControl(TComponent* owner) : TWinControl(owner) {
 bool TButtonControl::HandleMessage(TMessage& m) {
     if (m.Msg == WM_SETTEXT) {
         TWinControl::HandleMessage(m);
-        BvQt::SetButtonText(widget_, GetText());
+        ShowCaption();
+        return true;
+    }
+    if (m.Msg == WM_SIZE && wordWrap_) {
+        TWinControl::HandleMessage(m);
+        ShowCaption();
         return true;
     }
     return TWinControl::HandleMessage(m);
+}
+
+void TButtonControl::SetWordWrap(bool value) {
+    if (value == wordWrap_)
+        return;
+    wordWrap_ = value;
+    ShowCaption();
+}
+
+void TButtonControl::ShowCaption() {
+    if (widget_)
+        BvQt::SetButtonText(widget_, GetText(), wordWrap_ ? Width() : 0);
+}
+
+int TButtonControl::CaptionHeight() {
+    HandleNeeded();
+    return BvQt::ButtonCaptionHeight(widget_, GetText(), wordWrap_ ? Width() : 0);
 }
 
 TButton::TButton(TComponent* owner) : TButtonControl(owner) {

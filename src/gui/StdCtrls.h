@@ -75,6 +75,9 @@ public:
     bool Transparent() const { return transparent_; }
     void SetTransparent(bool value);
     TWinControl* FocusControl = nullptr;
+    // Keeps an auto-sized label within width: its caption on one line when it fits, else
+    // broken into lines at that width, the label as tall as they need.
+    void FitWidth(int width);
 
 protected:
     void Paint() override;
@@ -96,10 +99,19 @@ class TButtonControl : public TWinControl {
     BV_CLASS_INFO()
 public:
     explicit TButtonControl(TComponent* owner);
+    // A check box's or radio button's caption breaks into lines at the control's width
+    // (beside its mark) instead of running past its right edge.
+    bool WordWrap() const { return wordWrap_; }
+    void SetWordWrap(bool value);
+    // The height the caption's lines take at the control's present width.
+    int CaptionHeight();
 
 protected:
-    // A new window text reaches the Qt button, whichever kind it is.
+    // A new window text reaches the Qt button, whichever kind it is; a new size wraps a
+    // long caption again.
     bool HandleMessage(TMessage& message) override;
+    void ShowCaption();
+    bool wordWrap_ = false;
 };
 
 class TButton : public TButtonControl {

@@ -8,6 +8,9 @@
 void ApplyLanguageFile(TBvTranslator& translator, TTrackManager& manager,
                        const std::string& fileName) {
     translator.Translate(fileName);
+    // Texts cut to the translator's bound: the file and each text are named once.
+    if (!translator.Warning().empty())
+        manager.Ui().ShowWarning(translator.Warning());
     if (!Screen)
         return;
     for (int i = 0; i < Screen->FormCount(); ++i)

@@ -32,6 +32,7 @@
 #include "BvgListBox.h"
 #include "ExtCtrls.h"
 #include "Forms.h"
+#include "Mask.h"
 #include "Menus.h"
 #include "StdCtrls.h"
 #include "TrackCommands.h"
@@ -250,7 +251,7 @@ public:
     TEdit* edArtist = nullptr;
     TEdit* edTitle = nullptr;
     TEdit* edAlbum = nullptr;
-    TEdit* edTime = nullptr;
+    TMaskEdit* edTime = nullptr;
     TEdit* edBitrate = nullptr;
     TEdit* edSize = nullptr;
     TEdit* edFileName = nullptr;

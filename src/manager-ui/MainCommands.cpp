@@ -433,11 +433,13 @@ void TForm1::BuildCommandMap() {
         C::EditSearchDBChange, EditSearchDB, E::Change,
         [this](A&) { Manager->EditSearchDBChange(EditSearchDB->Caption()); },
         "typing in the library search");
+    using TEditRow =
+        std::tuple<TCustomEdit*, TCommand, void (TTrackManager::*)(const std::string&, bool)>;
     for (auto [edit, command, change] :
-         {std::tuple{edArtist, C::edArtistChange, &TTrackManager::edArtistChange},
-          std::tuple{edTitle, C::edTitleChange, &TTrackManager::edTitleChange},
-          std::tuple{edAlbum, C::edAlbumChange, &TTrackManager::edAlbumChange},
-          std::tuple{edTime, C::edTimeChange, &TTrackManager::edTimeChange}})
+         {TEditRow{edArtist, C::edArtistChange, &TTrackManager::edArtistChange},
+          TEditRow{edTitle, C::edTitleChange, &TTrackManager::edTitleChange},
+          TEditRow{edAlbum, C::edAlbumChange, &TTrackManager::edAlbumChange},
+          TEditRow{edTime, C::edTimeChange, &TTrackManager::edTimeChange}})
         Bind(
             command, edit, E::Change,
             [this, edit, change](A&) {

@@ -6,14 +6,15 @@ void TForm1::CreateTagsBox() {
     const int top = kGroupCaptionRoom;
     const int step = kEditHeight + 6;
     bvGroupBoxTags = MakeGroupBox("bvGroupBoxTags", "Edit tags", top + 8 * step + kBoxPadding);
-    auto row = [&](const std::string& name, const std::string& caption, int index, bool readOnly) {
+    auto row = [&]<class TField = TEdit>(const std::string& name, const std::string& caption,
+                                         int index, bool readOnly) {
         auto* label = new TLabel(this);
         label->SetParent(bvGroupBoxTags);
         UseWindowFont(label->Font());
         label->SetCaption(caption);
         label->SetBounds(kBoxPadding, top + index * step + 3, kLabelWidth, kEditHeight);
         TagLabels.push_back(label);
-        auto* edit = new TEdit(this);
+        auto* edit = new TField(this);
         edit->SetName(name);
         edit->SetParent(bvGroupBoxTags);
         UseWindowFont(edit->Font());
@@ -26,17 +27,14 @@ void TForm1::CreateTagsBox() {
     edArtist = row("edArtist", "Artist:", 0, false);
     edTitle = row("edTitle", "Title:", 1, false);
     edAlbum = row("edAlbum", "Album:", 2, false);
-    edTime = row("edTime", "Time:", 3, false);
+    // Minutes and seconds in a masked edit: typing overwrites the digits, the colon stays.
+    edTime = row.operator()<TMaskEdit>("edTime", "Time:", 3, false);
+    edTime->SetEditMask("!90:00;1; ");
     edBitrate = row("edBitrate", "Bitrate:", 4, true);
     edSize = row("edSize", "Size:", 5, true);
     edFileName = row("edFileName", "File:", 6, true);
-    // The time is minutes, a colon and seconds: at most five characters, digits and the
-    // colon only; the track takes it once both parts are numbers.
+    // The track takes the time once both parts are numbers.
     edTime->MaxLength = 5;
-    edTime->OnKeyPress = [](TObject*, char16_t& key) {
-        if (key >= 32 && !(key >= u'0' && key <= u'9') && key != u':')
-            key = 0;
-    };
     lbUID = new TLabel(this);
     lbUID->SetName("lbUID");
     lbUID->SetParent(bvGroupBoxTags);
@@ -46,7 +44,7 @@ void TForm1::CreateTagsBox() {
 
 void TForm1::SyncTagEditor() {
     const TTagEditorState& t = Manager->TagEditor;
-    const std::pair<TEdit*, const std::string*> edits[] = {
+    const std::pair<TCustomEdit*, const std::string*> edits[] = {
         {edArtist, &t.edArtist},    {edTitle, &t.edTitle},     {edAlbum, &t.edAlbum},
         {edTime, &t.edTime},        {edBitrate, &t.edBitrate}, {edSize, &t.edSize},
         {edFileName, &t.edFileName}};

@@ -77,6 +77,8 @@ namespace {
 
 constexpr int Margin = 12;
 constexpr int TextLeft = Margin + 48 + 16; // right of the picture
+// Room left for the frame the window system draws around the box.
+constexpr int ScreenAllowance = 16;
 
 // The credits, one line each; the role lines and the forum line get a link beside them.
 constexpr const char* CreditLines[] = {"Developers:",
@@ -179,31 +181,56 @@ void TAboutBox::LayoutControls() {
         link->Font()->SetHeight(Font()->Height());
     }
     ProgramIcon->SetBounds(Margin, Margin, 48, 48);
+    // The box never grows wider than the screen it opens on: a longer text wraps.
+    const TCustomForm* main = Application ? Application->MainForm() : nullptr;
+    const TPoint middle =
+        main ? TPoint{main->Left() + main->Width() / 2, main->Top() + main->Height() / 2}
+             : TPoint{0, 0};
+    const TRect area = Screen ? Screen->WorkAreaAt(middle) : Rect(0, 0, 1024, 768);
+    const int maxRight = std::max(TextLeft + 100, area.Width() - ScreenAllowance - Margin - 4);
+    for (TLabel* text : {ProductName, Version, Credits})
+        text->FitWidth(maxRight - TextLeft);
     ProductName->SetBounds(TextLeft, Margin, ProductName->Width(), ProductName->Height());
     Version->SetBounds(TextLeft, ProductName->Top() + ProductName->Height() + 4, Version->Width(),
                        Version->Height());
     const int creditsTop = std::max(Version->Top() + Version->Height() + 14, Margin + 48 + 8);
     Credits->SetBounds(TextLeft, creditsTop, Credits->Width(), Credits->Height());
 
-    // The links stand beside their lines, in one column after the longest caption.
+    // The links stand beside their lines, in one column after the longest of those lines, as
+    // the credits' text shows them. Credits of another shape (a translation with other lines,
+    // or one so long that it wraps) get the links in a column of their own below them.
     TCanvas canvas;
     canvas.SetFont(*Credits->Font());
     const int lineHeight = canvas.TextExtent("Ag").Y;
+    TStringList shown;
+    shown.SetText(Credits->Caption());
+    const bool beside = !Credits->WordWrap && shown.Count() > ForumLine;
     int column = 0;
-    for (int line : {RoleLine1, RoleLine1 + 1, RoleLine1 + 2, ForumLine})
-        column = std::max(column, canvas.TextWidth(CreditLines[line]));
-    const int linkLeft = TextLeft + column + 6;
+    if (beside)
+        for (int line : {RoleLine1, RoleLine1 + 1, RoleLine1 + 2, ForumLine})
+            column = std::max(column, canvas.TextWidth(shown[line]));
+    const int linkLeft = beside ? TextLeft + column + 6 : TextLeft;
     int right = Credits->Left() + Credits->Width();
+    int bottom = Credits->Top() + Credits->Height();
     const std::pair<TLabel*, int> links[] = {
         {Label1, RoleLine1}, {Label2, RoleLine1 + 1}, {Label3, RoleLine1 + 2}, {Label4, ForumLine}};
+    int below = bottom + 6;
     for (const auto& [link, line] : links) {
-        link->SetBounds(linkLeft, creditsTop + line * lineHeight, link->Width(), link->Height());
+        // A link keeps its one line; what does not fit is cut at the box's edge.
+        link->SetAutoSize(true);
+        const int width = std::min(link->Width(), std::max(20, maxRight - linkLeft));
+        if (width < link->Width())
+            link->SetAutoSize(false);
+        const int top = beside ? creditsTop + line * lineHeight : below;
+        link->SetBounds(linkLeft, top, width, link->Height());
+        below = top + link->Height() + 2;
         right = std::max(right, link->Left() + link->Width());
+        bottom = std::max(bottom, link->Top() + link->Height());
     }
     right = std::max(
         {right, ProductName->Left() + ProductName->Width(), Version->Left() + Version->Width()});
     const int width = right + Margin + 4;
-    const int buttonTop = Credits->Top() + Credits->Height() + 14;
+    const int buttonTop = bottom + 14;
     OKButton->SetBounds((width - 75) / 2, buttonTop, 75, 25);
     SetClientWidth(width);
     SetClientHeight(buttonTop + 25 + Margin);

@@ -5,6 +5,7 @@
 
 #include <algorithm>
 #include <initializer_list>
+#include <map>
 #include <tuple>
 
 TForm2* Form2 = nullptr;
@@ -17,10 +18,11 @@ constexpr int GroupPad = 12; // between a group's frame and its controls
 constexpr int GroupTop = 22; // from a group's top to its first row (below the title)
 constexpr int RowPitch = 28; // from one row to the next
 constexpr int ControlHeight = 23;
-constexpr int Gap = 6;          // between a caption and its control
-constexpr int Indent = 20;      // rows that belong to the check box above them
-constexpr int NumberWidth = 64; // the number edits
-constexpr int BoxMark = 24;     // a check box's or radio button's mark and its spacing
+constexpr int Gap = 6;              // between a caption and its control
+constexpr int Indent = 20;          // rows that belong to the check box above them
+constexpr int NumberWidth = 64;     // the number edits
+constexpr int BoxMark = 24;         // a check box's or radio button's mark and its spacing
+constexpr int ScreenAllowance = 16; // room for the frame the window system draws around it
 
 int TextWidthOf(const TControl* control, const std::string& text) {
     TCanvas canvas;
@@ -404,98 +406,182 @@ void TForm2::OptionsToControls() {
 
 void TForm2::LayoutControls() {
     DisableAlign();
-    // The row's top and the top of a control of a given height centred in the row.
-    auto at = [](int row, int height) {
-        return GroupTop + row * RowPitch + (ControlHeight - height) / 2;
+    // The dialog is as wide as its longest row needs, but never wider than the screen it
+    // opens on: then the rows are laid out again at the screen's width, and a caption that
+    // does not fit wraps into lines (its row grows, the rows below move down).
+    const TCustomForm* main = Application ? Application->MainForm() : nullptr;
+    const TPoint middle =
+        main ? TPoint{main->Left() + main->Width() / 2, main->Top() + main->Height() / 2}
+             : TPoint{0, 0};
+    const TRect area = Screen ? Screen->WorkAreaAt(middle) : Rect(0, 0, 1024, 768);
+    const int widest = std::max(420, area.Width() - ScreenAllowance - 2 * Margin);
+    if (LayoutRows(0) > widest)
+        LayoutRows(widest);
+    EnableAlign();
+}
+
+int TForm2::LayoutRows(int limit) {
+    constexpr int Unlimited = 1 << 20;
+    // The right edge a row's controls may reach; without a limit, any.
+    const int fieldRight = limit ? limit - GroupPad : Unlimited;
+    // How much taller than a row each row of a group has grown by a wrapped caption.
+    std::map<const TWinControl*, std::vector<int>> taller;
+    auto rowTop = [&](const TControl* c, int row) {
+        int top = GroupTop + row * RowPitch;
+        const std::vector<int>& grown = taller[c->Parent()];
+        for (int r = 0; r < row && r < static_cast<int>(grown.size()); ++r)
+            top += grown[static_cast<size_t>(r)];
+        return top;
     };
+    auto grow = [&](const TControl* c, int row, int height) {
+        std::vector<int>& grown = taller[c->Parent()];
+        if (static_cast<int>(grown.size()) <= row)
+            grown.resize(static_cast<size_t>(row) + 1, 0);
+        grown[static_cast<size_t>(row)] =
+            std::max(grown[static_cast<size_t>(row)], height - ControlHeight);
+    };
+    // A control of a given height centred on the row's first line.
     auto place = [&](TControl* c, int x, int row, int width) {
         const int h = dynamic_cast<TLabel*>(c) ? c->Height() : ControlHeight;
-        c->SetBounds(x, at(row, h), width, h);
+        c->SetBounds(x, rowTop(c, row) + std::max(0, (ControlHeight - h) / 2), width, h);
+        grow(c, row, h);
         return x + width;
     };
-    auto box = [&](TControl* c, int x, int row) { return place(c, x, row, BoxWidth(c)); };
-    auto label = [&](TLabel* l, int x, int row) { return place(l, x, row, LabelWidth(l)); };
-
+    // A check box or radio button; its caption wraps when it would pass maxWidth (by
+    // default the row's end).
+    auto box = [&](TButtonControl* c, int x, int row, int maxWidth = -1) {
+        c->SetWordWrap(false);
+        const int room = maxWidth < 0 ? fieldRight - x : maxWidth;
+        if (!limit || BoxWidth(c) <= room)
+            return place(c, x, row, BoxWidth(c));
+        const int width = std::max(60, room);
+        c->SetBounds(x, rowTop(c, row), width, ControlHeight);
+        c->SetWordWrap(true);
+        const int height = std::max(ControlHeight, c->CaptionHeight() + 6);
+        c->SetBounds(x, rowTop(c, row), width, height);
+        grow(c, row, height);
+        return x + width;
+    };
+    // A label; likewise wrapped at maxWidth.
+    auto label = [&](TLabel* l, int x, int row, int maxWidth = -1) {
+        l->FitWidth(Unlimited);
+        const int room = maxWidth < 0 ? fieldRight - x : maxWidth;
+        if (!limit || LabelWidth(l) <= room)
+            return place(l, x, row, LabelWidth(l));
+        l->FitWidth(std::max(40, room));
+        return place(l, x, row, l->Width());
+    };
+    // A caption's width as a column takes it: at most cap in a limited layout.
+    auto upTo = [&](int width, int cap) {
+        return limit ? std::min(width, std::max(40, cap)) : width;
+    };
     // Each group's rows; the right edge each row needs, to size the dialog.
     int need = 0;
     auto needs = [&](int right) { need = std::max(need, right + GroupPad); };
+    // The short units after a field ("msec", "kbps") keep at least this much room.
+    constexpr int UnitRoom = 60;
 
     // View: the two captioned combos share their captions' column.
+    const int viewCap = fieldRight - GroupPad - Gap - 180;
     const int viewColumn =
-        GroupPad + std::max(LabelWidth(lbShowTracksAs), LabelWidth(lbLanguage)) + Gap;
+        GroupPad +
+        std::max(upTo(LabelWidth(lbShowTracksAs), viewCap), upTo(LabelWidth(lbLanguage), viewCap)) +
+        Gap;
     needs(box(cbShowPanel, GroupPad, 0));
     needs(box(cbMultiLinePlaylist, GroupPad, 1));
-    label(lbShowTracksAs, GroupPad, 2);
+    label(lbShowTracksAs, GroupPad, 2, viewColumn - Gap - GroupPad);
     needs(viewColumn + 260);
     needs(box(cbInfoHints, GroupPad, 3));
-    const int hintColumn =
-        GroupPad + Indent + std::max(LabelWidth(lbHintShowAfter), LabelWidth(lbHintHide)) + Gap;
-    label(lbHintShowAfter, GroupPad + Indent, 4);
+    const int hintCap = fieldRight - GroupPad - Indent - Gap - NumberWidth - Gap - UnitRoom;
+    const int hintColumn = GroupPad + Indent +
+                           std::max(upTo(LabelWidth(lbHintShowAfter), hintCap),
+                                    upTo(LabelWidth(lbHintHide), hintCap)) +
+                           Gap;
+    label(lbHintShowAfter, GroupPad + Indent, 4, hintColumn - Gap - GroupPad - Indent);
     place(edHintShowAfter, hintColumn, 4, NumberWidth);
     needs(label(lbHintShowMsec, hintColumn + NumberWidth + Gap, 4));
-    label(lbHintHide, GroupPad + Indent, 5);
+    label(lbHintHide, GroupPad + Indent, 5, hintColumn - Gap - GroupPad - Indent);
     place(edHintHide, hintColumn, 5, NumberWidth);
     needs(label(lbHintHideMsec, hintColumn + NumberWidth + Gap, 5));
-    label(lbLanguage, GroupPad, 6);
+    label(lbLanguage, GroupPad, 6, viewColumn - Gap - GroupPad);
     needs(viewColumn + 180);
 
     // Mobile: the upload folder and the rename template share their captions' column.
-    const int detectRight = box(cbAutoDetect, GroupPad, 0);
+    const int detectRight =
+        box(cbAutoDetect, GroupPad, 0,
+            fieldRight - GroupPad - NumberWidth - Gap - upTo(LabelWidth(lbTFTimeMsec), UnitRoom));
     place(edTFTime, detectRight, 0, NumberWidth);
     needs(label(lbTFTimeMsec, detectRight + NumberWidth + Gap, 0));
     needs(box(cbOnlyRemovable, GroupPad + Indent, 1));
     needs(box(cbAutoReadDB, GroupPad, 2));
     needs(box(cbCheckSpace, GroupPad, 3));
-    const int mobileColumn = GroupPad + std::max(LabelWidth(lbUpload), BoxWidth(cbRNTO)) + Gap;
-    label(lbUpload, GroupPad, 4);
+    const int mobileCap = fieldRight - GroupPad - Gap - 200;
+    const int mobileColumn =
+        GroupPad +
+        std::max(upTo(LabelWidth(lbUpload), mobileCap), upTo(BoxWidth(cbRNTO), mobileCap)) + Gap;
+    label(lbUpload, GroupPad, 4, mobileColumn - Gap - GroupPad);
     needs(mobileColumn + 200);
-    box(cbRNTO, GroupPad, 5);
+    box(cbRNTO, GroupPad, 5, mobileColumn - Gap - GroupPad);
     needs(mobileColumn + 200);
 
     // Encoding: the captions of the format and the encoder share a column, and so do the
     // two radio buttons' lists.
     needs(box(cbAutoEncode, GroupPad, 0));
-    const int limitRight = label(lbMaxBitrate, GroupPad + Indent, 1) + Gap;
+    const int limitRight = label(lbMaxBitrate, GroupPad + Indent, 1,
+                                 fieldRight - GroupPad - Indent - Gap - 72 - Gap -
+                                     upTo(LabelWidth(lbMaxBitrateKbps), UnitRoom)) +
+                           Gap;
     place(cbBitrate, limitRight, 1, 72);
     needs(label(lbMaxBitrateKbps, limitRight + 72 + Gap, 1));
-    const int encodeColumn =
-        GroupPad + std::max(LabelWidth(lbEncodeTo), LabelWidth(lbConverter)) + Gap;
-    label(lbEncodeTo, GroupPad, 2);
+    const int encodeCap = fieldRight - GroupPad - Gap - 240;
+    const int encodeColumn = GroupPad +
+                             std::max(upTo(LabelWidth(lbEncodeTo), encodeCap),
+                                      upTo(LabelWidth(lbConverter), encodeCap)) +
+                             Gap;
+    label(lbEncodeTo, GroupPad, 2, encodeColumn - Gap - GroupPad);
     needs(place(ComboFormat, encodeColumn, 2, 80));
-    label(lbConverter, GroupPad, 3);
+    label(lbConverter, GroupPad, 3, encodeColumn - Gap - GroupPad);
     needs(encodeColumn + 240);
-    const int radioColumn = GroupPad + std::max(BoxWidth(rbM4A_CBR), BoxWidth(rbM4A_VBR));
-    box(rbM4A_CBR, GroupPad, 4);
+    const int radioCap =
+        fieldRight - GroupPad - std::max(72 + Gap + upTo(LabelWidth(Label10), UnitRoom), 110);
+    const int radioColumn = GroupPad + std::max(upTo(BoxWidth(rbM4A_CBR), radioCap),
+                                                upTo(BoxWidth(rbM4A_VBR), radioCap));
+    box(rbM4A_CBR, GroupPad, 4, radioColumn - GroupPad);
     place(comboM4ABitrate, radioColumn, 4, 72);
     needs(label(Label10, radioColumn + 72 + Gap, 4));
-    box(rbM4A_VBR, GroupPad, 5);
+    box(rbM4A_VBR, GroupPad, 5, radioColumn - GroupPad);
     needs(place(comboM4A_VBR_Quality, radioColumn, 5, 110));
     needs(box(cbHighQualityM4a, GroupPad, 6));
 
-    // Every group as wide as the widest needs; the fields that fill a row reach its end.
-    const int groupWidth = std::max(need, 420);
-    const int fieldRight = groupWidth - GroupPad;
-    place(comboShowTracksAs, viewColumn, 2, fieldRight - viewColumn);
-    place(comboLang, viewColumn, 6, std::min(fieldRight - viewColumn, 220));
-    place(edUpload, mobileColumn, 4, fieldRight - mobileColumn);
-    place(comboRNTO, mobileColumn, 5, fieldRight - mobileColumn);
-    place(comboConverters, encodeColumn, 3, fieldRight - encodeColumn);
+    // Every group as wide as the widest needs (or the limit); the fields that fill a row
+    // reach its end.
+    const int groupWidth = limit ? limit : std::max(need, 420);
+    const int rowEnd = groupWidth - GroupPad;
+    place(comboShowTracksAs, viewColumn, 2, rowEnd - viewColumn);
+    place(comboLang, viewColumn, 6, std::min(rowEnd - viewColumn, 220));
+    place(edUpload, mobileColumn, 4, rowEnd - mobileColumn);
+    place(comboRNTO, mobileColumn, 5, rowEnd - mobileColumn);
+    place(comboConverters, encodeColumn, 3, rowEnd - encodeColumn);
 
-    auto groupHeight = [](int rows) {
-        return GroupTop + rows * RowPitch - (RowPitch - ControlHeight) + 10;
+    auto groupHeight = [&](const TWinControl* group, int rows) {
+        int height = GroupTop + rows * RowPitch - (RowPitch - ControlHeight) + 10;
+        for (int grown : taller[group])
+            height += grown;
+        return height;
     };
     int y = Margin;
-    gbView->SetBounds(Margin, y, groupWidth, groupHeight(7));
+    gbView->SetBounds(Margin, y, groupWidth, groupHeight(gbView, 7));
     y += gbView->Height() + Margin;
-    gbMobile->SetBounds(Margin, y, groupWidth, groupHeight(6));
+    gbMobile->SetBounds(Margin, y, groupWidth, groupHeight(gbMobile, 6));
     y += gbMobile->Height() + Margin;
-    gbEncoding->SetBounds(Margin, y, groupWidth, groupHeight(7));
+    gbEncoding->SetBounds(Margin, y, groupWidth, groupHeight(gbEncoding, 7));
     y += gbEncoding->Height() + Margin;
-    const int buttonWidth = std::max(75, TextWidthOf(Button1, Button1->Caption()) + 24);
+    const int buttonWidth =
+        std::min(groupWidth, std::max(75, TextWidthOf(Button1, Button1->Caption()) + 24));
     Button1->SetBounds(Margin + groupWidth - buttonWidth, y, buttonWidth, 25);
     SetClientWidth(groupWidth + 2 * Margin);
     SetClientHeight(y + 25 + Margin);
-    EnableAlign();
+    return limit ? limit : need;
 }
 
 TWinControl* TForm2::FirstBadNumberField(std::string& message) const {

@@ -79,6 +79,9 @@ public:
     void OptionsToControls();
     // Places the controls after their captions or the font changed (a language file).
     void LayoutControls();
+    // Places the rows within limit pixels of group width (0: as wide as they need); returns
+    // the width the rows took (what they need, without a limit).
+    int LayoutRows(int limit);
     // The number field that holds no number or one out of range, with the message that says
     // so; nullptr when all hold one.
     TWinControl* FirstBadNumberField(std::string& message) const;

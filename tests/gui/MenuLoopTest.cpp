@@ -6,8 +6,10 @@
 #include "Menus.h"
 
 #include <QApplication>
+#include <QGuiApplication>
 #include <QImage>
 #include <QPainter>
+#include <QScreen>
 #include <QTest>
 #include <QWidget>
 #include <gtest/gtest.h>
@@ -475,4 +477,87 @@ TEST_F(MenuLoopTest, AContextMenuWalksWithTheKeyboardAndSaysWhatIsSelected) {
     EXPECT_EQ(clicked[0], first);
     EXPECT_EQ(listSelects.back().Flags, MF_MENUCLOSED);
     UnRegisterWndProcHook(PopupListWindow(), listSpy, TBvHookOrder::hoBeforeMsg);
+}
+
+// A title highlighted while its menu was open is drawn plain again once the menu closed,
+// whether an item ran or Esc closed it; Esc closes a menu opened with the mouse at once.
+TEST_F(MenuLoopTest, NoTitleStaysHighlightedAfterItsMenuClosed) {
+    QWidget* bar = Bar();
+    ASSERT_NE(bar, nullptr);
+    const QPoint filePoint = BarPoint(file);
+    auto openFile = [&] {
+        QTest::mouseMove(bar, filePoint);
+        PumpEvents();
+        QTest::mouseClick(bar, Qt::LeftButton, {}, filePoint);
+        PumpEvents();
+    };
+    auto highlight = [&] {
+        size_t mark = drawn.size();
+        Bar()->repaint();
+        return LastState(file, mark) & (ODS_HOTLIGHT | ODS_SELECTED);
+    };
+
+    openFile();
+    QWidget* popup = ActiveMenuWindow();
+    ASSERT_NE(popup, nullptr);
+    const QPoint onOpen(popup->width() / 2, 2 + 3);
+    QTest::mouseMove(popup, onOpen);
+    QTest::mouseClick(popup, Qt::LeftButton, {}, onOpen);
+    PumpEvents();
+    ASSERT_EQ(clicked, std::vector<TMenuItem*>{open});
+    EXPECT_EQ(highlight(), 0u) << "after an item ran";
+
+    openFile();
+    ASSERT_NE(ActiveMenuWindow(), nullptr);
+    Key(Qt::Key_Escape);
+    EXPECT_EQ(ActiveMenuWindow(), nullptr);
+    EXPECT_EQ(highlight(), 0u) << "after Esc";
+    // The menu let the keyboard go: keys reach the controls again.
+    std::vector<uint16_t> keys;
+    pad->OnKeyDown = [&](TObject*, uint16_t& key, TShiftState) { keys.push_back(key); };
+    Key(Qt::Key_B);
+    EXPECT_EQ(keys, std::vector<uint16_t>{'B'});
+}
+
+// Context menus, their submenus and the bar's drop-downs opened near the screen's edges are
+// flipped or moved so that every item can be reached.
+TEST_F(MenuLoopTest, PopupsAndSubmenusStayOnTheScreen) {
+    const QRect area = QGuiApplication::primaryScreen()->availableGeometry();
+    auto* popupMenu = new TPopupMenu(form);
+    for (int i = 0; i < 10; ++i)
+        AddItem(popupMenu->Items(), ("Item " + std::to_string(i)).c_str());
+    TMenuItem* copyTo = AddItem(popupMenu->Items(), "&Copy to playlist");
+    for (int i = 0; i < 15; ++i)
+        AddItem(copyTo, ("Playlist " + std::to_string(i)).c_str());
+
+    // Opened at the bottom right corner: the menu stands above and left of the point.
+    const QPoint corner(area.right() - 4, area.bottom() - 4);
+    popupMenu->Popup(corner.x(), corner.y());
+    PumpEvents();
+    QWidget* menuWindow = ActiveMenuWindow();
+    ASSERT_NE(menuWindow, nullptr);
+    EXPECT_TRUE(area.contains(menuWindow->geometry()));
+    EXPECT_LE(menuWindow->geometry().bottom(), corner.y());
+    EXPECT_LE(menuWindow->geometry().right(), corner.x());
+
+    // Its last item's submenu opens to the left of the menu, its items all on the screen.
+    Key(Qt::Key_Up);
+    Key(Qt::Key_Right);
+    QWidget* submenu = QApplication::activePopupWidget();
+    ASSERT_NE(submenu, nullptr);
+    ASSERT_NE(submenu, menuWindow);
+    EXPECT_TRUE(area.contains(submenu->geometry()));
+    EXPECT_LE(submenu->geometry().right(), menuWindow->geometry().left() + 3);
+    CloseMenus();
+    PumpEvents();
+
+    // A window at the bottom of the screen: its bar's menu drops up.
+    form->SetBounds(area.left() + 20, area.bottom() - 70, 400, 40);
+    PumpEvents();
+    QTest::mouseClick(Bar(), Qt::LeftButton, {}, BarPoint(file));
+    PumpEvents();
+    QWidget* dropDown = ActiveMenuWindow();
+    ASSERT_NE(dropDown, nullptr);
+    EXPECT_TRUE(area.contains(dropDown->geometry()));
+    EXPECT_LE(dropDown->geometry().bottom(), Bar()->mapToGlobal(QPoint(0, 0)).y());
 }

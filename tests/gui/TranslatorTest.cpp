@@ -126,6 +126,51 @@ TEST_F(TranslatorTest, BrokenOrMissingFilesChangeNothingAndRaiseNothing) {
     EXPECT_EQ(form->Caption(), "Brisvane");
 }
 
+// A language file's text longer than the bound is cut (at a character, never inside one),
+// and the message names the file and each cut text once, however often the file is applied.
+TEST_F(TranslatorTest, ATextLongerThanTheBoundIsCutAndNamedOnce) {
+    const std::string huge(1 << 20, 'x');
+    std::string accents;
+    for (int i = 0; i < 1500; ++i)
+        accents += "\xC3\xA9"; // two bytes each
+    const std::string xml = "<L><Form1><btnUpdate Caption=\"" + huge +
+                            "\" Hint=\"short\"/><mnuFile Caption=\"" + accents +
+                            "\"/><ListBox1><Items><Item Index=\"1\" Value=\"" + huge +
+                            "\"/></Items></ListBox1><Variables><Item Name=\"SBye\" Value=\"" +
+                            huge + "\"/></Variables></Form1></L>";
+    const std::string path = (std::filesystem::temp_directory_path() / "bvlang-long.lng").string();
+    std::ofstream(path, std::ios::binary) << xml;
+    std::string windowsPath = "C:" + path;
+    for (char& c : windowsPath)
+        if (c == '/')
+            c = '\\';
+    const size_t bound = TBvTranslator::MaxTextLength;
+
+    translator->Translate(windowsPath);
+    EXPECT_EQ(button->Caption(), std::string(bound, 'x'));
+    EXPECT_EQ(button->Hint(), "short");
+    EXPECT_EQ(item->Caption(), accents.substr(0, 2 * bound)) << "1024 characters, 2048 bytes";
+    EXPECT_EQ(list->Items()->Get(1), std::string(bound, 'x'));
+    EXPECT_EQ(gBye, std::string(bound, 'x'));
+    const std::string warning = translator->Warning();
+    EXPECT_NE(warning.find("bvlang-long.lng"), std::string::npos) << warning;
+    for (const char* name : {"Form1.btnUpdate.Caption", "Form1.mnuFile.Caption",
+                             "Form1.ListBox1.Items[1]", "Form1.Variables.SBye"}) {
+        SCOPED_TRACE(name);
+        const size_t at = warning.find(name);
+        ASSERT_NE(at, std::string::npos) << warning;
+        EXPECT_EQ(warning.find(name, at + 1), std::string::npos) << "named twice";
+    }
+    EXPECT_EQ(warning.find("Hint"), std::string::npos) << "the short hint is not named";
+
+    // Applied again (the program applies its language more than once): still cut, no new
+    // message.
+    translator->Translate(windowsPath);
+    EXPECT_EQ(button->Caption(), std::string(bound, 'x'));
+    EXPECT_TRUE(translator->Warning().empty()) << translator->Warning();
+    std::remove(path.c_str());
+}
+
 TEST_F(TranslatorTest, BadListIndexStopsOnlyThatComponent) {
     translator->TranslateText(R"xml(<L><Form1>
         <ListBox1><Items><Item Index="x" Value="bad"/><Item Index="0" Value="never"/></Items>

@@ -322,6 +322,41 @@ TEST_F(MainBoxes, TagEditorChangesTheLineAsOneTypes) {
     Screenshot("main_tags");
 }
 
+// The time is a masked edit: typing over "05:03" overwrites its digits and keeps the colon,
+// and the edit's own keys (Ctrl+A selects its text) come before the window's short cuts
+// (Ctrl+A selects all tracks only in the track view).
+TEST_F(MainBoxes, TagEditorTimeIsAMaskedEditThatKeepsItsKeys) {
+    FillTracks(5);
+    Expand(form->bvGroupBoxTags);
+    TBvPlaylist* view = form->BvPlaylist;
+    ClickLine(view, 3);
+    ASSERT_EQ("05:03", form->edTime->Caption());
+    // A click at the edit's left end, then the digits over the old ones.
+    QTest::mouseClick(form->edTime->Widget(), Qt::LeftButton, {},
+                      QPoint(3, form->edTime->Height() / 2));
+    PumpEvents();
+    QTest::keyClick(form->edTime->Widget(), Qt::Key_Home);
+    QTest::keyClicks(form->edTime->Widget(), "0412");
+    PumpEvents();
+    EXPECT_EQ("04:12", form->edTime->Caption());
+    EXPECT_EQ("04:12", M().Model.TrackListHolder.StringsByName("Time")[3]);
+    EXPECT_EQ((std::vector<int>{3}), view->SelectedLines());
+
+    for (TCustomEdit* edit :
+         {static_cast<TCustomEdit*>(form->edTime), static_cast<TCustomEdit*>(form->edArtist)}) {
+        SCOPED_TRACE(edit->Name());
+        edit->SetFocus();
+        PumpEvents(2);
+        QTest::keyClick(edit->Widget(), Qt::Key_End);
+        QTest::keyClick(edit->Widget(), Qt::Key_A, Qt::ControlModifier);
+        PumpEvents();
+        EXPECT_EQ(edit->Caption(), edit->SelText());
+        EXPECT_EQ((std::vector<int>{3}), view->SelectedLines()) << "the tracks stay as chosen";
+    }
+    Key(view, Qt::Key_A, Qt::ControlModifier);
+    EXPECT_EQ(5u, view->SelectedLines().size()) << "in the track view Ctrl+A selects all";
+}
+
 TEST_F(MainBoxes, SortingByTheMenus) {
     FillTracks(12);
     form->TracklistSortItems[1]->Click(); // by title: "Song number 10" before "Song number 2"

@@ -178,6 +178,20 @@ protected:
         PumpEvents();
     }
 
+    TTrackManager& M() { return *form->Manager; }
+    // n tracks in the track list and its master playlist, shown in the track view.
+    void FillTracks(int n) {
+        for (int r = 0; r < n; ++r)
+            M().Model.AppendTrack({"Artist " + std::to_string(r % 7),
+                                   "Song number " + std::to_string(r), "Album", "3:5", "3000000",
+                                   "C:\\music\\Track " + std::to_string(r) + ".mp3", "192",
+                                   std::to_string(r)});
+        M().Model.SyncAllMusic();
+        M().ListBoxPlayLists.ItemIndex = 0;
+        M().RefreshTrackView();
+        PumpEvents();
+    }
+
     QWidget* KeyTarget() {
         if (QWidget* popup = QApplication::activePopupWidget())
             return popup;

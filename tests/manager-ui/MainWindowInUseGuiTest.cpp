@@ -20,7 +20,6 @@ namespace {
 
 class MainWindowInUse : public MainWindowTest {
 protected:
-    TTrackManager& M() { return *form->Manager; }
     QWindow* Window() { return form->Widget()->windowHandle(); }
     static QWidget* Viewport(TWinControl* control) {
         auto* area = dynamic_cast<QAbstractScrollArea*>(control->Widget());
@@ -68,17 +67,6 @@ protected:
             PumpEvents(1);
             std::this_thread::sleep_for(std::chrono::milliseconds(5));
         }
-        PumpEvents();
-    }
-    void FillTracks(int n) {
-        for (int r = 0; r < n; ++r)
-            M().Model.AppendTrack({"Artist " + std::to_string(r % 7),
-                                   "Song number " + std::to_string(r), "Album", "3:5", "3000000",
-                                   "C:\\music\\Track " + std::to_string(r) + ".mp3", "192",
-                                   std::to_string(r)});
-        M().Model.SyncAllMusic();
-        M().ListBoxPlayLists.ItemIndex = 0;
-        M().RefreshTrackView();
         PumpEvents();
     }
     void FillLibrary(const std::vector<std::string>& titles) {

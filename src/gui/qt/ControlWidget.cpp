@@ -11,9 +11,11 @@
 #include <QContextMenuEvent>
 #include <QDropEvent>
 #include <QEvent>
+#include <QGuiApplication>
 #include <QPaintEvent>
 #include <QPainter>
 #include <QRegion>
+#include <QScreen>
 #include <algorithm>
 #include <memory>
 #include <vector>
@@ -67,12 +69,24 @@ QImage DeviceImage(const QWidget* widget) {
     return DeviceImage(widget->size(), widget->devicePixelRatioF());
 }
 
+bool FitsTheScreen(const QWidget* widget) {
+    QScreen* screen = widget->screen();
+    if (!screen)
+        screen = QGuiApplication::primaryScreen();
+    const QSize desktop = screen ? screen->virtualSize() : QSize(4096, 4096);
+    return widget->width() <= desktop.width() && widget->height() <= desktop.height();
+}
+
 void TBvWidget::paintEvent(QPaintEvent* event) {
     if (!Control)
         return;
     // The kept image holds the screen's device pixels, so the control's drawing reaches the
     // screen one to one instead of being enlarged from logical pixels.
     const int scale = BackingScale(devicePixelRatioF());
+    if (!FitsTheScreen(this)) {
+        PaintUnkept(event);
+        return;
+    }
     if (backing_.size() != size() * scale || qRound(backing_.devicePixelRatio()) != scale) {
         backing_ = DeviceImage(this);
         backing_.fill(ToQColor(Control->Color()));
@@ -96,6 +110,27 @@ void TBvWidget::paintEvent(QPaintEvent* event) {
         canvas.SetClipRect(&clip);
         GuardedCall(control, [&] { control->PaintTo(canvas); });
         p.drawImage(QRectF(part), backing_, QRectF(ToDevicePixels(part, scale)));
+    }
+}
+
+void TBvWidget::PaintUnkept(QPaintEvent* event) {
+    // No image of the whole control is kept: each part that is shown is painted into an image
+    // of its own size, the canvas moved so that the control's coordinates still hold.
+    backing_ = QImage();
+    TWinControl* control = Control;
+    QPainter p(this);
+    const QRegion region = event->region().intersected(rect());
+    for (const QRect& part : region) {
+        if (part.isEmpty())
+            continue;
+        QImage piece = DeviceImage(part.size(), devicePixelRatioF());
+        piece.fill(ToQColor(control->Color()));
+        TCanvas canvas(&piece);
+        canvas.SetViewportOrg({-part.x(), -part.y()});
+        TRect clip = FromQ(part);
+        canvas.SetClipRect(&clip);
+        GuardedCall(control, [&] { control->PaintTo(canvas); });
+        p.drawImage(part.topLeft(), piece);
     }
 }
 

@@ -24,6 +24,8 @@ public:
 protected:
     bool event(QEvent* event) override;
     void paintEvent(QPaintEvent* event) override;
+    // The paint of a control larger than the screen.
+    void PaintUnkept(QPaintEvent* event);
 
 private:
     // What the control painted last, kept between paints: a paint redraws only the part
@@ -50,6 +52,9 @@ private:
 // size and its screen's ratio.
 QImage DeviceImage(const QSize& size, qreal devicePixelRatio);
 QImage DeviceImage(const QWidget* widget);
+// Whether the widget is no larger than its screen (the whole desktop): only then does a kept
+// image of all of it cost no more than a screenful of pixels.
+bool FitsTheScreen(const QWidget* widget);
 
 // A Qt key as the system's virtual key (0 for keys it has none for); the keypad modifier
 // tells the keypad's digits and operators from the main ones.

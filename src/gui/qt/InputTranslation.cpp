@@ -2,6 +2,7 @@
 // keys and characters, focus, the context menu and file drops.
 #include "Controls.h"
 #include "Forms.h"
+#include "ScopeExit.h"
 #include "ShellAPI.h"
 #include "WinApi.h"
 #include "qt/ControlWidget.h"
@@ -14,8 +15,11 @@
 #include <QFocusEvent>
 #include <QGuiApplication>
 #include <QKeyEvent>
+#include <QLineEdit>
 #include <QMimeData>
 #include <QMouseEvent>
+#include <QPlainTextEdit>
+#include <QTextEdit>
 #include <QUrl>
 #include <QWheelEvent>
 
@@ -199,6 +203,29 @@ intptr_t QtKeys(Qt::MouseButtons buttons, Qt::KeyboardModifiers mods) {
     return k;
 }
 
+namespace {
+
+// Whether the control's focused text field (an edit, a memo, a combo box's edit) uses the key
+// itself: Qt's fields answer the short-cut override that way for their editing keys (Ctrl+A
+// selects the text, Ctrl+C copies it, a typed character, the caret keys), not for Tab, Enter
+// or Esc, which stay the dialog's.
+bool TextFieldTakesKey(TWinControl* control, QKeyEvent* key) {
+    QWidget* focus = QApplication::focusWidget();
+    QWidget* own = control->Widget();
+    if (!focus || !own || (focus != own && !own->isAncestorOf(focus)))
+        return false;
+    if (!qobject_cast<QLineEdit*>(focus) && !qobject_cast<QPlainTextEdit*>(focus) &&
+        !qobject_cast<QTextEdit*>(focus))
+        return false;
+    QKeyEvent ask(QEvent::ShortcutOverride, key->key(), key->modifiers(), key->text(),
+                  key->isAutoRepeat(), static_cast<ushort>(key->count()));
+    ask.ignore();
+    QCoreApplication::sendEvent(focus, &ask);
+    return ask.isAccepted();
+}
+
+} // namespace
+
 TShiftState QtShift(Qt::KeyboardModifiers mods) {
     TShiftState s = 0;
     if (mods & Qt::ShiftModifier)
@@ -276,6 +303,13 @@ bool TWinControl::QtEvent(QEvent* event) {
         uint32_t msg = down ? (alt ? WM_SYSKEYDOWN : WM_KEYDOWN) : (alt ? WM_SYSKEYUP : WM_KEYUP);
         intptr_t lp = ShiftStateToKeyData(QtShift(ke->modifiers()));
         bool swallowed = false;
+        // A key the focused text field uses itself is its own before the window's short cuts.
+        const bool wasTextKey = textKey_;
+        textKey_ = down && TextFieldTakesKey(this, ke);
+        TScopeExit restore([this, wasTextKey] {
+            if (IsControlAlive(this))
+                textKey_ = wasTextKey;
+        });
         // A key a hook took is neither typed by the control's own handling nor by Qt's.
         TMessageTakenWatch watch;
         // Each key goes first to the control as a notification (menu short cuts, dialog keys

@@ -11,11 +11,13 @@
 #include "qt/QtBridge.h"
 
 #include <QApplication>
+#include <QGuiApplication>
 #include <QImage>
 #include <QKeyEvent>
 #include <QMouseEvent>
 #include <QPainter>
 #include <QPointer>
+#include <QScreen>
 #include <QWidget>
 #include <algorithm>
 
@@ -66,6 +68,9 @@ private:
     bool Key(QKeyEvent* e);
     bool active_ = false;
     bool closing_ = false;
+    // Entered from the keyboard (Alt, F10, a mnemonic): Esc steps back to the bar. A menu
+    // opened with the mouse closes at once.
+    bool enteredByKeyboard_ = false;
 
 public:
     void MenuChar(char16_t ch);
@@ -95,6 +100,35 @@ void SendMenuSelect(HWND owner, TMenuItem* parent, int index, TMenuItem* it) {
 
 bool Selectable(TMenuItem* it) {
     return it && !it->IsLine();
+}
+
+// The part of the screen under a point that windows may cover (without panels and docks).
+QRect ScreenAreaAt(QPoint global) {
+    QScreen* screen = QGuiApplication::screenAt(global);
+    if (!screen)
+        screen = QGuiApplication::primaryScreen();
+    return screen ? screen->availableGeometry() : QRect(0, 0, 1024, 768);
+}
+
+// Where a popup's edge goes along one axis of the screen: at pos when the popup fits there,
+// else at the other side of what it opens from (alternative) when it fits there, else as
+// near to pos as the screen's edges allow.
+int FitAxis(int pos, int length, int alternative, int low, int high) {
+    auto fits = [&](int at) { return at >= low && at + length <= high; };
+    if (fits(pos))
+        return pos;
+    if (fits(alternative))
+        return alternative;
+    return std::clamp(pos, low, std::max(low, high - length));
+}
+
+// Moves a popup to its place on the screen of the point it opens from: the preferred top-left
+// corner, or the flipped one on each axis where the preferred one would run off the screen.
+void PlaceOnScreen(QWidget* popup, QPoint preferred, QPoint flipped, QPoint anchor) {
+    const QRect area = ScreenAreaAt(anchor);
+    const QSize size = popup->size();
+    popup->move(FitAxis(preferred.x(), size.width(), flipped.x(), area.left(), area.right() + 1),
+                FitAxis(preferred.y(), size.height(), flipped.y(), area.top(), area.bottom() + 1));
 }
 
 // One open popup: the visible items of a parent item, measured and drawn through the owner
@@ -129,6 +163,8 @@ public:
             rects_.push_back(Rect(2, y, 0, y + h));
             y += h;
         }
+        // Never wider than the screen: a caption that long is cut at the screen's edge.
+        width = std::min(width, ScreenAreaAt(pos()).width());
         for (auto& r : rects_)
             r.Right = width - 2;
         auto at = std::find(items_.begin(), items_.end(), hot);
@@ -159,6 +195,7 @@ public:
                                                              : nullptr;
     }
     int ItemTop(int i) const { return rects_[static_cast<size_t>(i)].Top; }
+    int ItemBottom(int i) const { return rects_[static_cast<size_t>(i)].Bottom; }
 
     void SetHot(int index) {
         if (index == hot_)
@@ -309,12 +346,19 @@ public:
                 return static_cast<int>(i);
         return -1;
     }
-    // Where the drop-down of an item opens, on the screen.
-    QPoint DropPoint(int index) {
+    // Where the drop-down of an item opens, on the screen: below the item, or above the bar
+    // when there is no room below; its right edge at the item's when none to the right.
+    void PlaceDropDown(QWidget* popup, int index) {
         auto layout = Layout();
-        if (index < 0 || index >= static_cast<int>(layout.size()))
-            return mapToGlobal(QPoint(0, height()));
-        return mapToGlobal(QPoint(layout[static_cast<size_t>(index)].second.Left, height()));
+        QRect item(0, 0, 0, height());
+        if (index >= 0 && index < static_cast<int>(layout.size())) {
+            const TRect& r = layout[static_cast<size_t>(index)].second;
+            item = QRect(r.Left, 0, r.Width(), height());
+        }
+        const QPoint below = mapToGlobal(QPoint(item.left(), height()));
+        const QPoint above =
+            mapToGlobal(QPoint(item.right() + 1 - popup->width(), -popup->height()));
+        PlaceOnScreen(popup, below, above, mapToGlobal(item.center()));
     }
     bool InLoop() const { return Loop().Active() && Loop().Bar == this; }
     void SetHot(int index) {
@@ -337,6 +381,8 @@ public:
         if (press) {
             if (i == Loop().BarIndex && open) {
                 Loop().End();
+                // The pointer is still on the title it closed.
+                SetHot(i);
                 return;
             }
             if (it->Count() == 0) {
@@ -435,6 +481,7 @@ void TMenuLoop::Start(HWND owner, bool keyboard) {
     active_ = true;
     Keyboard = keyboard;
     RightButtonChooses = true;
+    enteredByKeyboard_ = keyboard;
     if (auto* app = QCoreApplication::instance())
         app->installEventFilter(this);
 }
@@ -450,8 +497,11 @@ void TMenuLoop::End() {
     QPointer<TBvMenuBar> bar = Bar;
     Bar = nullptr;
     BarIndex = -1;
-    if (bar)
+    // The menu closed: no title stays highlighted until the pointer comes over one again.
+    if (bar) {
+        bar->SetHot(-1);
         bar->update();
+    }
     HWND owner = Owner;
     Owner = nullptr;
     if (IsWindow(owner))
@@ -500,7 +550,7 @@ void TMenuLoop::SelectBarItem(int index, bool open, bool selectFirst) {
     TMainMenu* menu = Bar->Menu();
     auto* w = new TBvMenuWindow(it, Owner, menu && menu->OwnerDraw());
     Popups.push_back(w);
-    w->move(Bar->DropPoint(index));
+    Bar->PlaceDropDown(w, index);
     w->show();
     Bar->update();
     if (selectFirst)
@@ -523,7 +573,12 @@ void TMenuLoop::OpenChild(TBvMenuWindow* from, int index, bool selectFirst) {
         return;
     auto* w = new TBvMenuWindow(it, from->Owner(), from->OwnerDraw());
     Popups.push_back(w);
-    w->move(from->mapToGlobal(QPoint(from->width() - 3, from->ItemTop(index))));
+    // To the right of its item, or to the left of the menu when the screen ends; down from
+    // the item, or up from its bottom.
+    const QPoint right = from->mapToGlobal(QPoint(from->width() - 3, from->ItemTop(index)));
+    const QPoint left =
+        from->mapToGlobal(QPoint(3 - w->width(), from->ItemBottom(index) - w->height()));
+    PlaceOnScreen(w, right, left, right);
     w->show();
     if (selectFirst)
         w->MoveHot(1);
@@ -623,7 +678,7 @@ bool TMenuLoop::Key(QKeyEvent* e) {
     case Qt::Key_Escape:
         if (Popups.size() > 1)
             CloseFrom(Popups.size() - 1);
-        else if (Popups.size() == 1 && Bar) {
+        else if (Popups.size() == 1 && Bar && enteredByKeyboard_) {
             // Back to the bar, its item still selected.
             CloseFrom(0);
             Bar->update();
@@ -806,11 +861,12 @@ void ShowMenuItems(TMenuItem* parent, HWND owner, uint32_t alignFlags, int x, in
     Loop().RightButtonChooses = (alignFlags & TPM_RIGHTBUTTON) != 0;
     auto* w = new TBvMenuWindow(parent, owner, menu && menu->OwnerDraw());
     Loop().Popups.push_back(w);
-    int left = x;
+    // Aligned to the point as asked; flipped to the point's other side where the screen ends.
+    int left = x, otherLeft = x - w->width();
     if (alignFlags & 8u)
-        left = x - w->width();
+        std::swap(left, otherLeft);
     else if (alignFlags & 4u)
-        left = x - w->width() / 2;
-    w->move(left, y);
+        left = otherLeft = x - w->width() / 2;
+    PlaceOnScreen(w, QPoint(left, y), QPoint(otherLeft, y - w->height()), QPoint(x, y));
     w->show();
 }

@@ -28,6 +28,23 @@ void PrimaryScreenSize(int& width, int& height) {
     }
 }
 
+TRect ScreenWorkArea(TPoint point) {
+    QScreen* screen = QGuiApplication::screenAt(QPoint(point.X, point.Y));
+    if (!screen)
+        screen = QGuiApplication::primaryScreen();
+    if (!screen)
+        return Rect(0, 0, 1024, 768);
+    return FromQ(screen->availableGeometry());
+}
+
+TRect WindowFrameMargins(QWidget* window) {
+    if (!window || !window->isWindow())
+        return {};
+    const QRect frame = window->frameGeometry(), client = window->geometry();
+    return Rect(client.left() - frame.left(), client.top() - frame.top(),
+                frame.right() - client.right(), frame.bottom() - client.bottom());
+}
+
 QWidget* ActiveWindow() {
     return QApplication::activeWindow();
 }

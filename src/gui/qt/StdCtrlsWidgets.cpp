@@ -1,6 +1,7 @@
 // The Qt side of the stock controls: the Qt widgets they wrap, made and wired here, and the
 // calls that read and set those widgets' state.
 #include "Forms.h"
+#include "Mask.h"
 #include "ScopeExit.h"
 #include "StdCtrls.h"
 #include "StdCtrlsShared.h"
@@ -13,6 +14,7 @@
 #include <QApplication>
 #include <QCheckBox>
 #include <QComboBox>
+#include <QFontMetrics>
 #include <QImage>
 #include <QInputEvent>
 #include <QKeySequence>
@@ -26,11 +28,13 @@
 #include <QPushButton>
 #include <QRadioButton>
 #include <QScrollBar>
+#include <QStyleOptionButton>
 #include <QStyleOptionComboBox>
 #include <QStylePainter>
 #include <QStyledItemDelegate>
 #include <QTextCursor>
 #include <QTextDocument>
+#include <QTextLayout>
 #include <QWheelEvent>
 
 namespace {
@@ -214,7 +218,7 @@ QWidget* TButton::CreateWidget(QWidget* parent) {
 
 QWidget* TCustomCheckBox::CreateWidget(QWidget* parent) {
     auto* b = new QCheckBox(parent);
-    BvQt::SetButtonText(b, GetText());
+    BvQt::SetButtonText(b, GetText(), wordWrap_ ? Width() : 0);
     b->setTristate(AllowGrayed);
     b->setCheckState(state_ == TCheckBoxState::cbChecked  ? Qt::Checked
                      : state_ == TCheckBoxState::cbGrayed ? Qt::PartiallyChecked
@@ -248,7 +252,7 @@ void TCustomCheckBox::SetState(TCheckBoxState state) {
 
 QWidget* TRadioButton::CreateWidget(QWidget* parent) {
     auto* b = new QRadioButton(parent);
-    BvQt::SetButtonText(b, GetText());
+    BvQt::SetButtonText(b, GetText(), wordWrap_ ? Width() : 0);
     b->setChecked(checked_);
     QObject::connect(b, &QRadioButton::toggled, [this](bool on) {
         if (updating_)
@@ -294,14 +298,25 @@ QWidget* TCustomEdit::CreateWidget(QWidget* parent) {
         e->setAlignment(Qt::AlignHCenter | Qt::AlignVCenter);
     if (!IsRectEmpty(formatRect_))
         BvQt::SetEditFormatRect(e, formatRect_, ClientWidth(), ClientHeight());
-    QObject::connect(e, &QLineEdit::textChanged, [this](const QString& t) {
-        text_ = FromQ(t);
+    QObject::connect(e, &QLineEdit::textChanged, [this, e](const QString& t) {
+        // A masked edit's text is what it shows: its literals and the blanks not yet typed.
+        text_ = FromQ(e->inputMask().isEmpty() ? t : e->displayText());
         if (!updating_) {
             Modified = true;
             GuardedCall(this, [this] { Change(); });
         }
     });
     return e;
+}
+
+QWidget* TCustomMaskEdit::CreateWidget(QWidget* parent) {
+    QWidget* w = TCustomEdit::CreateWidget(parent);
+    if (IsMasked()) {
+        updating_ = true;
+        text_ = BvQt::SetEditInputMask(w, QtInputMask(EditMask()));
+        updating_ = false;
+    }
+    return w;
 }
 
 void TCustomEdit::SetText(const std::string& text) {
@@ -1005,15 +1020,76 @@ void TCustomComboBox::PaintItem(int index, QImage& image, const TRect& rect, uin
     SendDrawItem(this, ODT_COMBOBOX, index, image, rect, state, ItemDataAt(*items_, index));
 }
 
+namespace BvQt {} // namespace BvQt
+
+namespace {
+
+// The caption's lines beside a check box's or radio button's mark within wrapWidth (the whole
+// caption as one line without a wrap width, or for other buttons).
+QStringList CaptionLines(QAbstractButton* b, const QString& text, int wrapWidth) {
+    const bool check = qobject_cast<QCheckBox*>(b) != nullptr;
+    const bool radio = qobject_cast<QRadioButton*>(b) != nullptr;
+    if (wrapWidth <= 0 || (!check && !radio))
+        return text.split(QLatin1Char('\n'));
+    QStyleOptionButton option;
+    option.initFrom(b);
+    QStyle* style = b->style();
+    const int mark =
+        style->pixelMetric(check ? QStyle::PM_IndicatorWidth : QStyle::PM_ExclusiveIndicatorWidth,
+                           &option, b) +
+        style->pixelMetric(check ? QStyle::PM_CheckBoxLabelSpacing
+                                 : QStyle::PM_RadioButtonLabelSpacing,
+                           &option, b) +
+        4;
+    const qreal width = std::max(16, wrapWidth - mark);
+    QStringList lines;
+    for (const QString& paragraph : text.split(QLatin1Char('\n'))) {
+        QTextLayout layout(paragraph, b->font());
+        QTextOption wrap;
+        wrap.setWrapMode(QTextOption::WrapAtWordBoundaryOrAnywhere);
+        layout.setTextOption(wrap);
+        layout.beginLayout();
+        for (QTextLine line = layout.createLine(); line.isValid(); line = layout.createLine()) {
+            line.setLineWidth(width);
+            lines << paragraph.mid(line.textStart(), line.textLength()).trimmed();
+        }
+        layout.endLayout();
+        if (paragraph.isEmpty())
+            lines << QString();
+    }
+    return lines;
+}
+
+} // namespace
+
 namespace BvQt {
 
-void SetButtonText(QWidget* button, const std::string& text) {
+int ButtonCaptionHeight(QWidget* button, const std::string& text, int wrapWidth) {
+    auto* b = dynamic_cast<QAbstractButton*>(button);
+    if (!b)
+        return 0;
+    const QStringList lines = CaptionLines(b, ToQ(text), wrapWidth);
+    return static_cast<int>(lines.size()) * QFontMetrics(b->font()).lineSpacing();
+}
+
+void SetButtonText(QWidget* button, const std::string& text, int wrapWidth) {
     if (auto* b = dynamic_cast<QAbstractButton*>(button)) {
-        b->setText(ToQ(text));
+        b->setText(CaptionLines(b, ToQ(text), wrapWidth).join(QLatin1Char('\n')));
         // Accelerators reach every control the same way, as dialog characters from its
         // form; Qt's own mnemonic short cut would click the button a second time.
         b->setShortcut(QKeySequence());
     }
+}
+
+std::string SetEditInputMask(QWidget* edit, const std::string& qtMask) {
+    auto* e = qobject_cast<QLineEdit*>(edit);
+    if (!e)
+        return {};
+    const QString text = e->text();
+    e->setInputMask(ToQ(qtMask));
+    if (!qtMask.empty())
+        e->setText(text);
+    return FromQ(qtMask.empty() ? e->text() : e->displayText());
 }
 
 void EditCommand(QWidget* edit, TEditCommand command) {

@@ -54,8 +54,15 @@ TPoint GlobalClientOrigin(QWidget* widget);
 TPoint WindowPosition(QWidget* widget);
 
 // Stock controls.
-void SetButtonText(QWidget* button, const std::string& text);
+// With a wrap width, a check box's or radio button's caption is shown broken into lines that
+// fit beside its mark within that width.
+void SetButtonText(QWidget* button, const std::string& text, int wrapWidth = 0);
+// The height of the caption's lines as SetButtonText shows them.
+int ButtonCaptionHeight(QWidget* button, const std::string& text, int wrapWidth);
 enum class TEditCommand { Cut, Copy, Paste, Clear, Undo };
+// Gives a line edit an input mask in Qt's language (empty: none), keeping its text as far as
+// the mask takes it; returns the text it then shows.
+std::string SetEditInputMask(QWidget* edit, const std::string& qtMask);
 // Runs the clipboard or undo command on a line or multi-line edit; other widgets ignore it.
 void EditCommand(QWidget* edit, TEditCommand command);
 
@@ -128,6 +135,12 @@ void StopTimer(QTimer* timer);
 // The screen.
 // Leaves width and height as they are when there is no screen.
 void PrimaryScreenSize(int& width, int& height);
+// The part of the screen under a point (the primary screen when none is there) that windows
+// may cover, without the desktop's panels.
+TRect ScreenWorkArea(TPoint point);
+// How much a top-level window's frame adds around its widget (title bar, borders), once the
+// window system has told; zero before.
+TRect WindowFrameMargins(QWidget* window);
 QWidget* ActiveWindow();
 // The windowed control whose widget has the keyboard focus.
 TWinControl* FocusedControl();
