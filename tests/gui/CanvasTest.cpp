@@ -265,7 +265,7 @@ TEST_F(CanvasTest, AQuickLineWidthIsNeverNarrowerThanTheDrawnText) {
     UseTestFont(bc->Font());
     const std::vector<std::string> ascii = {
         "a", "Artist 12 - Title 345 (3:07)", "&&& a&b ~!@#$%^*()_+{}|:<>?",
-        "iiiiiiiiiiiiiiiiiiiiiiiiiiiiii", "WWWWWWWWWWWWWWWWWWWW", "E:\mobile\audio\track7.mp3"};
+        "iiiiiiiiiiiiiiiiiiiiiiiiiiiiii", "WWWWWWWWWWWWWWWWWWWW", "E:\\mobile\\audio\\track7.mp3"};
     const std::vector<std::string> other = {"Björk – Jóga", "a	b", "♫ →", "two\nlines"};
     auto drawn = [&](const std::string& text) {
         TRect r{0, 0, 100000, 1};

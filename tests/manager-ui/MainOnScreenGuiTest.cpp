@@ -33,7 +33,7 @@ protected:
             TDialogAnswer a;
             a.Accepted = true;
             a.Text = "Playlist " + std::to_string(i + 1);
-            dialogs->Answers.push_back(a);
+            dialogs.Answers.push_back(a);
             form->Newplaylist1->Click();
             PumpEvents();
         }
@@ -114,14 +114,14 @@ TEST_F(MainOnScreen, AMegabyteCaptionInTheFileMenuIsCutAndTheMenuOpens) {
                   "Caption=\"" +
                   LongText(1 << 20) + "\"/></Form1></Language>");
     EXPECT_EQ(form->Options1->Caption().size(), TBvTranslator::MaxTextLength);
-    ASSERT_FALSE(dialogs->Requests.empty());
-    const std::string message = dialogs->Requests.back().Text;
+    ASSERT_FALSE(dialogs.Requests.empty());
+    const std::string message = dialogs.Requests.back().Text;
     EXPECT_NE(message.find("Long.lng"), std::string::npos) << message;
     EXPECT_NE(message.find("Form1.Options1.Caption"), std::string::npos) << message;
-    const size_t asked = dialogs->Requests.size();
+    const size_t asked = dialogs.Requests.size();
     // Applied again, as the options' OK does: nothing new to say.
     ApplyLanguageFile(*form->BvTranslator1, M(), ToWindowsPath(folder.File("Long.lng")));
-    EXPECT_EQ(dialogs->Requests.size(), asked);
+    EXPECT_EQ(dialogs.Requests.size(), asked);
 
     QTest::keyClick(form->Widget(), Qt::Key_F, Qt::AltModifier);
     PumpEvents();

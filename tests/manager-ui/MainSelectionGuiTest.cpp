@@ -348,7 +348,8 @@ TEST_F(MainSelection, StopEndsAnAddInPiecesWithWhatWasAdded) {
     M().AddPieceMs = 1;
     form->Adddirectory2->Click();
     ASSERT_TRUE(M().IsBusy());
-    form->BindingsOf("btnCancelClick").front()->Run();
+    TControlEventArgs stop;
+    form->BindingsOf(TCommand::btnCancelClick).front()->Run(stop);
     for (int i = 0; i < 3000 && M().IsBusy(); ++i)
         QTest::qWait(1);
     PumpEvents();

@@ -123,8 +123,9 @@ TEST_F(OptionsScreenshot, LongCaptionsWrapAndTheDialogLiesOnTheScreen) {
             // OK lies on the screen and takes the real click.
             const QPoint ok = Dialog->Button1->Widget()->mapToGlobal(
                 QPoint(Dialog->Button1->Width() / 2, Dialog->Button1->Height() / 2));
-            if (fits)
+            if (fits) {
                 EXPECT_TRUE(area.contains(ok));
+            }
             Click(Dialog->Button1, QPoint(Dialog->Button1->Width() / 2, 12));
             EXPECT_EQ(Dialog->ModalResult(), mrOk) << "OK closes the dialog";
         });
