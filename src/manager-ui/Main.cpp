@@ -135,9 +135,22 @@ void TForm1::BvSpeedItem1Click(TControlEventArgs&) {
 
 void TForm1::RunHandler(const TCommandBinding& row, TControlEventArgs& args) {
     const std::string failed = "\"" + row.What + "\" failed";
+    // A command may fire others while it runs (a tag editor filled by a double-click changes
+    // its edits): those work on the manager's choice as it stands, as the lists do not show
+    // the running command's choice yet and would undo it.
+    const bool outermost = !runningCommand_;
+    runningCommand_ = true;
+    struct TDone {
+        bool& Running;
+        bool Outermost;
+        ~TDone() {
+            if (Outermost)
+                Running = false;
+        }
+    } done{runningCommand_, outermost};
     try {
         // What the lists show is what a command works on.
-        if (!row.Tracking)
+        if (!row.Tracking && outermost)
             ReadSelections();
         row.Run(args);
     } catch (const Exception& e) {

@@ -452,6 +452,8 @@ private:
     std::vector<TColumnFit> columnFits_;
     static constexpr int kBoxMargin = 8;
     bool closing_ = false;
+    // A command of the map runs; the ones it fires do not read the lists again.
+    bool runningCommand_ = false;
     bool hintDismissed_ = false;
     TPoint hintDismissedAt_;
 };
