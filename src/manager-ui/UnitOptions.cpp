@@ -414,7 +414,7 @@ void TForm2::LayoutControls() {
         main ? TPoint{main->Left() + main->Width() / 2, main->Top() + main->Height() / 2}
              : TPoint{0, 0};
     const TRect area = Screen ? Screen->WorkAreaAt(middle) : Rect(0, 0, 1024, 768);
-    const int widest = std::max(420, area.Width() - ScreenAllowance - 2 * Margin);
+    const int widest = std::max(200, area.Width() - ScreenAllowance - 2 * Margin);
     if (LayoutRows(0) > widest)
         LayoutRows(widest);
     EnableAlign();
