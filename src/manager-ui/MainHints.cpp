@@ -149,9 +149,17 @@ void TForm1::BvPlaylistGLMouseMove(TControlEventArgs& args) {
 }
 
 void TForm1::BvPlaylistMouseEnter(TControlEventArgs&) {
-    if (HintDismissedHere(Mouse->CursorPos()))
+    const TPoint screen = Mouse->CursorPos();
+    if (HintDismissedHere(screen))
         return;
     Manager->BvPlaylistMouseEnter();
+    // The delay the entry arms shows the line under the pointer, not one of an older place
+    // (a window shown under a resting pointer gets an entry and no move).
+    if (Manager->TimerBeforeShow.Enabled) {
+        const TPoint at = BvPlaylist->ScreenToClient(screen);
+        if (at.X >= 0 && at.Y >= 0 && at.X < BvPlaylist->Width() && at.Y < BvPlaylist->Height())
+            Manager->Model.HintMousePos = {at.X, at.Y};
+    }
     SyncHintTimers();
 }
 
