@@ -355,8 +355,9 @@ TBvCustomSpeedButton::TBvCustomSpeedButton(TComponent* owner)
       hotTrackFont_(std::make_unique<TFont>()),
       hotTrackOptions_(std::make_unique<TBvSpeedButtonHotTrackOptions>()) {
     SetBounds(0, 0, 25, 25);
-    // The button clicks itself on release, so the framework's click on release stays off.
-    ControlStyle = csCaptureMouse | csOpaque | csDoubleClicks | csReplicatable;
+    // The button clicks itself on release, so the framework's click on release stays off. Its
+    // caption is a caption (not content, as an edit's text is): a linked action sets it.
+    ControlStyle = csCaptureMouse | csOpaque | csDoubleClicks | csReplicatable | csSetCaption;
     SetColor(clBtnFace);
     SetParentFont(true);
     SetParentShowHint(false);

@@ -292,7 +292,6 @@ private:
     void PictureChanged(TBvID3PictureType type);
     TBvID3Pictures pictures_;
     TBvID3PicturesDesc infos_{*this};
-    bool reloading_ = false;
 };
 
 class TBvID3v2 : public TBvID3Controller {

@@ -8,8 +8,10 @@
 #include "GuiTestEnvironment.h"
 
 #include <QApplication>
+#include <QGuiApplication>
 #include <QImage>
 #include <QPainter>
+#include <QScreen>
 #include <QTest>
 #include <QWidget>
 
@@ -241,8 +243,9 @@ TEST(MainWindowLookScreenshot, MenusSpeedBarAndImageButtons) {
     std::vector<TPiece> pieces;
 
     // The track view's context menu, opened over the empty part of the window with "Move Up"
-    // chosen by the keys; grabbed first, as opening another menu closes it.
-    TPoint at = w.form->ClientToScreen({560, 120});
+    // chosen by the keys; grabbed first, as opening another menu closes it. The point lies
+    // near the screen's right edge, so the menu opens to its left, clear of the Tracklist menu.
+    TPoint at = w.form->ClientToScreen({740, 40});
     w.trackListMenu->Popup(at.X, at.Y);
     PumpEvents();
     QWidget* context = QApplication::activePopupWidget();
@@ -251,7 +254,13 @@ TEST(MainWindowLookScreenshot, MenusSpeedBarAndImageButtons) {
         QTest::keyClick(context, Qt::Key_Down);
     PumpEvents();
     TPiece contextPiece = Piece(context);
-    EXPECT_EQ(PlacedAt(context), QPoint(at.X, at.Y)) << "the context menu opens at its point";
+    const QRect screen = QGuiApplication::primaryScreen()->availableGeometry();
+    if (at.X + context->frameGeometry().width() > screen.right() + 1)
+        EXPECT_EQ(PlacedAt(context), QPoint(at.X - context->frameGeometry().width(), at.Y))
+            << "the context menu ends at its point where the screen ends";
+    else
+        EXPECT_EQ(PlacedAt(context), QPoint(at.X, at.Y)) << "the context menu opens at its point";
+    EXPECT_TRUE(screen.contains(context->frameGeometry())) << "and lies on the screen";
     CloseMenus();
     PumpEvents();
 

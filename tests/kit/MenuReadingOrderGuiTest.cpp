@@ -96,6 +96,10 @@ TEST(BvPopupTrackButton, TrackFlagsTable) {
 // ParentBiDiMode comes back afterwards. Elsewhere the point's control does not count.
 TEST(BvPopupReadingOrder, ThePopupReadsAsTheControlUnderThePoint) {
     PopupForm f;
+    // Away from the screen's left edge: a popup that opens to the left of a point near it
+    // would be flipped to the right to stay on the screen.
+    f.form->SetLeft(300);
+    PumpEvents();
     f.panel->SetBiDiMode(TBiDiMode::bdRightToLeft);
     EXPECT_EQ(f.menu->BiDiMode(), TBiDiMode::bdLeftToRight);
     TBiDiMode during = TBiDiMode::bdLeftToRight;

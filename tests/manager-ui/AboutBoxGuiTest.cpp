@@ -59,8 +59,22 @@ TEST_F(AboutBoxTest, ShowsTheProgramItsVersionAndCredits) {
     EXPECT_NE(std::string::npos,
               Box->Credits->Caption().find("Tested on Motorola E398=>E1 ROKR phone."));
     EXPECT_EQ(AboutLinks::ForumTopic, Box->Label4->Caption());
-    for (TLabel* link : {Box->Label1, Box->Label2, Box->Label3, Box->Label4})
-        EXPECT_EQ(crHandPoint, link->Cursor()) << link->Name();
+}
+
+TEST_F(AboutBoxTest, ThePointerBecomesAHandOverEachLinkOnly) {
+    Box->Show();
+    PumpEvents();
+    QWidget* client = Box->ClientWidget();
+    for (TLabel* link : {Box->Label1, Box->Label2, Box->Label3, Box->Label4}) {
+        QTest::mouseMove(client, QPoint(link->Left() + 4, link->Top() + link->Height() / 2));
+        PumpEvents();
+        EXPECT_EQ(Qt::PointingHandCursor, client->cursor().shape()) << link->Name();
+        // Beside the links the pointer is an arrow again.
+        QTest::mouseMove(client, QPoint(2, 2));
+        PumpEvents();
+        EXPECT_EQ(Qt::ArrowCursor, client->cursor().shape()) << link->Name();
+    }
+    Box->Hide();
 }
 
 TEST_F(AboutBoxTest, EachLinkOpensItsOwnAddress) {
