@@ -56,6 +56,9 @@ void PopupListProc(TMessage& m) {
                     return;
             break;
         case WM_MENUSELECT:
+            if (((m.WParam >> 16) & 0xFFFF) == MF_MENUCLOSED)
+                for (TBvPopupMenu* menu : std::vector<TBvPopupMenu*>(PopupList()))
+                    menu->EndBorrowedMode();
             for (TBvPopupMenu* menu : PopupList())
                 if (TMenuItem* item = MenuSelectItem(menu, m)) {
                     if (Application)
@@ -126,19 +129,22 @@ int OwnerDrawItemRoom() {
     return GetSystemMetrics(SM_CXMENUCHECK);
 }
 
-void DrawSubmenuArrow(TCanvas* canvas, const TRect& itemRect, TMenuOwnerDrawState state) {
-    // A right-pointing triangle in the room kept after the painter's width, in the caption's
-    // colour (grey for a disabled item).
+void DrawSubmenuArrow(TCanvas* canvas, const TRect& itemRect, TMenuOwnerDrawState state,
+                      bool rightToLeft) {
+    // A triangle pointing the way the submenu opens, in the room kept after the painter's
+    // width (before it, mirrored, when the menu reads right to left), in the caption's colour
+    // (grey for a disabled item).
     const int room = OwnerDrawItemRoom();
-    const int x = itemRect.Right - room / 2 - 2;
+    const int x = rightToLeft ? itemRect.Left + room / 2 + 1 : itemRect.Right - room / 2 - 2;
+    const int step = rightToLeft ? -1 : 1;
     const int y = (itemRect.Top + itemRect.Bottom) / 2;
     const TColor color = (state & mdDisabled) ? clGrayText : canvas->Font()->Color();
     canvas->Pen()->SetStyle(TPenStyle::psSolid);
     canvas->Pen()->SetWidth(1);
     canvas->Pen()->SetColor(color);
     for (int i = 0; i < 4; ++i) {
-        canvas->MoveTo(x + i, y - 3 + i);
-        canvas->LineTo(x + i, y + 4 - i);
+        canvas->MoveTo(x + step * i, y - 3 + i);
+        canvas->LineTo(x + step * i, y + 4 - i);
     }
 }
 
@@ -481,7 +487,8 @@ void TBvMenuCommon::DrawItemMessage(TMessage& m) {
     TScopeExit reset([&Slot = canvas_] { Slot = nullptr; });
     DrawItem(item, dis->rcItem, state);
     if (item->Count() > 0 && IsItemPopup(item))
-        DrawSubmenuArrow(&canvas, dis->rcItem, state);
+        DrawSubmenuArrow(&canvas, dis->rcItem, state,
+                         self_->BiDiMode() == TBiDiMode::bdRightToLeft);
     canvas.RestoreDC(saved);
 }
 
@@ -655,23 +662,18 @@ void TBvPopupMenu::Loaded() {
 }
 
 void TBvPopupMenu::Popup(int x, int y) {
+    // An open popup closes first, so that its close gives back its own borrowed mode and
+    // not the one this popup is about to borrow.
+    CloseMenus();
+    EndBorrowedMode();
     popupPoint_ = TPoint{x, y};
     const bool parentBiDi = ParentBiDiMode();
-    // The mode borrowed from the control under the point lasts for this popup only.
-    struct TRestore {
-        TBvPopupMenu* Menu;
-        bool Parent;
-        TBiDiMode Mode;
-        ~TRestore() {
-            if (Parent)
-                Menu->SetParentBiDiMode(true);
-            else
-                Menu->SetBiDiMode(Mode);
-        }
-    } restore{this, parentBiDi, BiDiMode()};
     TControl* under = FindDragTarget({x, y}, true);
-    if (SysLocale.MiddleEast && parentBiDi)
+    if (SysLocale.MiddleEast && parentBiDi) {
+        // The mode borrowed from the control under the point lasts while this popup is open.
+        borrowedMode_ = true;
         SetBiDiMode(under ? under->BiDiMode() : Application ? Application->BiDiMode : BiDiMode());
+    }
     DoPopup();
     if (IsOwnerDrawMenu())
         RefreshMenu(true);
@@ -687,6 +689,13 @@ void TBvPopupMenu::Popup(int x, int y) {
     SetOwnerWindow(BvPopupListWindow());
     ShowMenuItems(Items(), BvPopupListWindow(),
                   PopupTrackFlags(Alignment, TrackButton, rightToLeft), x, y);
+}
+
+void TBvPopupMenu::EndBorrowedMode() {
+    if (!borrowedMode_)
+        return;
+    borrowedMode_ = false;
+    SetParentBiDiMode(true);
 }
 
 void TBvPopupMenu::Assign(const TPersistent& source) {

@@ -201,6 +201,8 @@ public:
     void Loaded() override;
     void Popup(int x, int y) override;
     TPoint PopupPoint() const { return popupPoint_; }
+    // The popup closed: a mode borrowed from the control under its point goes back.
+    void EndBorrowedMode();
     void Assign(const TPersistent& source) override;
 
 protected:
@@ -208,6 +210,10 @@ protected:
 
 private:
     TPoint popupPoint_{-1, -1};
+    // A popup borrowed the mode of the control under its point in place of its parent's; it
+    // holds until the popup closes, as the items are drawn while it is open, after Popup
+    // has returned.
+    bool borrowedMode_ = false;
 };
 
 // The hidden window that owns every popup of the drawn popup menus; it exists while at least
@@ -217,7 +223,8 @@ HWND BvPopupListWindow();
 // The room kept to the right of an owner-drawn item's measured width, as the system keeps it:
 // the submenu arrow goes there, and no caption or shortcut touches the window's edge.
 int OwnerDrawItemRoom();
-void DrawSubmenuArrow(TCanvas* canvas, const TRect& itemRect, TMenuOwnerDrawState state);
+void DrawSubmenuArrow(TCanvas* canvas, const TRect& itemRect, TMenuOwnerDrawState state,
+                      bool rightToLeft = false);
 
 // Makes the painter of a style, owned by menu and bound to it.
 TBvCustomMenuItemPainter* CreateMenuItemPainter(TBvMenuStyle style, TComponent* menu);

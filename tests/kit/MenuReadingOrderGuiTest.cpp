@@ -6,9 +6,12 @@
 #include "GuiTestEnvironment.h"
 #include "StdCtrls.h"
 
+#include <QImage>
+#include <QPainter>
 #include <QTest>
 #include <QWidget>
 
+#include <filesystem>
 #include <gtest/gtest.h>
 #include <string>
 #include <vector>
@@ -92,8 +95,8 @@ TEST(BvPopupTrackButton, TrackFlagsTable) {
 }
 
 // On a right-to-left locale a menu that follows its parent takes the mode of the control
-// under the point for the popup: it opens to the left of the point and draws mirrored; its
-// ParentBiDiMode comes back afterwards. Elsewhere the point's control does not count.
+// under the point for the popup: it opens to the left of the point and draws mirrored while
+// open; its ParentBiDiMode comes back when it closes. Elsewhere the point's control does not count.
 TEST(BvPopupReadingOrder, ThePopupReadsAsTheControlUnderThePoint) {
     PopupForm f;
     // Away from the screen's left edge: a popup that opens to the left of a point near it
@@ -117,8 +120,12 @@ TEST(BvPopupReadingOrder, ThePopupReadsAsTheControlUnderThePoint) {
     ASSERT_NE(popup, nullptr);
     EXPECT_EQ(during, TBiDiMode::bdRightToLeft);
     EXPECT_EQ(popup->geometry().right() + 1, overPanel.X) << "opens to the left of the point";
-    EXPECT_TRUE(f.menu->ParentBiDiMode()) << "restored after the popup";
+    EXPECT_EQ(f.menu->BiDiMode(), TBiDiMode::bdRightToLeft)
+        << "the borrowed mode holds while the popup is open, as its items are drawn then";
     CloseMenus();
+    PumpEvents();
+    EXPECT_TRUE(f.menu->ParentBiDiMode()) << "restored after the popup";
+    EXPECT_EQ(f.menu->BiDiMode(), TBiDiMode::bdLeftToRight);
 
     // Over the form itself (left to right) it opens to the right.
     TPoint overForm = f.form->ClientToScreen({40, 40});
@@ -242,3 +249,90 @@ TEST(BvPopupHelp, F1OnAnItemAsksTheHookForItsTopic) {
 }
 
 } // namespace
+
+// The drawn popup with pictures, a shortcut and a submenu, opened by a right click over a
+// right-to-left panel and over the left-to-right form, saved side by side for a person to
+// look at: the mirrored one holds its picture on the right, the caption beside it, the
+// shortcut and the arrow on the left.
+TEST(BvPopupReadingOrderScreenshot, TheDrawnPopupMirroredBesideTheUsualOne) {
+    PopupForm f;
+    f.form->SetLeft(300);
+    auto* images = new TImageList(f.form, 16, 16);
+    for (TColor colour : {clRed, clGreen}) {
+        TBitmap picture(16, 16);
+        picture.Canvas()->Brush()->SetColor(clWhite);
+        picture.Canvas()->FillRect(TRect{0, 0, 16, 16});
+        picture.Canvas()->Brush()->SetColor(colour);
+        picture.Canvas()->FillRect(TRect{2, 2, 14, 14});
+        images->AddMasked(&picture, clWhite);
+    }
+    f.menu->SetImages(images);
+    f.first->SetCaption("&Copy the tracks");
+    f.first->ShortCut = ShortCut('C', ssCtrl);
+    f.first->ImageIndex = 0;
+    f.second->SetCaption("&Sort by");
+    f.second->ImageIndex = 1;
+    auto* byTitle = new TMenuItem(f.form);
+    byTitle->SetCaption("&Title");
+    f.second->Add(byTitle);
+    f.panel->SetBiDiMode(TBiDiMode::bdRightToLeft);
+    f.panel->SetPopupMenu(f.menu);
+    f.form->SetPopupMenu(f.menu);
+    SysLocale.MiddleEast = true;
+    PumpEvents();
+
+    QWidget* top = f.form->ClientWidget()->window();
+    auto openAt = [&](TPoint client) {
+        QPoint local = f.form->ClientWidget()->mapTo(top, QPoint(client.X, client.Y));
+        QTest::mouseClick(top->windowHandle(), Qt::RightButton, {}, local);
+        PumpEvents();
+        QWidget* popup = ActiveMenuWindow();
+        if (popup) {
+            QTest::keyClick(popup, Qt::Key_Down); // the first item hot
+            PumpEvents();
+        }
+        return popup;
+    };
+    QWidget* rtl = openAt({300, 40});
+    ASSERT_NE(rtl, nullptr) << "a right click over the panel opens the menu";
+    EXPECT_EQ(rtl->geometry().right() + 1, f.form->ClientToScreen({300, 40}).X)
+        << "it opens to the left of the point";
+    QImage mirrored = rtl->grab().toImage().convertToFormat(QImage::Format_RGB32);
+    CloseMenus();
+    PumpEvents();
+    QWidget* ltr = openAt({40, 40});
+    ASSERT_NE(ltr, nullptr) << "a right click over the form opens the menu";
+    QImage usual = ltr->grab().toImage().convertToFormat(QImage::Format_RGB32);
+    CloseMenus();
+    PumpEvents();
+
+    ASSERT_EQ(mirrored.size(), usual.size()) << "both ways measure the same";
+    // Dark pixels (the arrow) in a strip of the "Sort by" row, and red ones (the picture) in
+    // a strip of the first row: each at its own end of the mirrored popup.
+    auto count = [](const QImage& image, int left, int right, int top, int bottom, auto is) {
+        int n = 0;
+        for (int y = top; y < bottom; ++y)
+            for (int x = left; x < right; ++x)
+                n += is(image.pixel(x, y)) ? 1 : 0;
+        return n;
+    };
+    auto dark = [](QRgb p) { return qRed(p) < 60 && qGreen(p) < 60 && qBlue(p) < 60; };
+    auto red = [](QRgb p) { return qRed(p) > 200 && qGreen(p) < 60 && qBlue(p) < 60; };
+    const int w = usual.width(), h = usual.height(), room = OwnerDrawItemRoom() + 4;
+    EXPECT_GT(count(usual, w - room, w, h / 2, h, dark), 0) << "the arrow at the right";
+    EXPECT_EQ(count(usual, 0, room, h / 2, h, dark), 0);
+    EXPECT_GT(count(mirrored, 0, room, h / 2, h, dark), 0) << "the arrow at the left";
+    EXPECT_EQ(count(mirrored, w - room, w, h / 2, h, dark), 0);
+    EXPECT_GT(count(usual, 0, 24, 0, h / 2, red), 0) << "the picture at the left";
+    EXPECT_GT(count(mirrored, w - 24, w, 0, h / 2, red), 0) << "the picture at the right";
+    QImage both(usual.width() * 2 + 12, usual.height(), QImage::Format_RGB32);
+    both.fill(Qt::white);
+    {
+        QPainter painter(&both);
+        painter.drawImage(0, 0, usual);
+        painter.drawImage(usual.width() + 12, 0, mirrored);
+    }
+    std::filesystem::create_directories(std::string(BV_BINARY_DIR) + "/screenshots");
+    EXPECT_TRUE(both.save(QString::fromStdString(std::string(BV_BINARY_DIR) +
+                                                 "/screenshots/kit_popup_reading_order.png")));
+}
