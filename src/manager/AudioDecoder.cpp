@@ -1,6 +1,7 @@
 #include "AudioDecoder.h"
 
 #include "CodecGate.h"
+#include "FfmpegParts.h"
 
 extern "C" {
 #include <libavcodec/avcodec.h>
@@ -18,30 +19,11 @@ extern "C" {
 
 namespace {
 
-struct TInputCloser {
-    void operator()(AVFormatContext* c) const { avformat_close_input(&c); }
-};
-struct TCodecFreer {
-    void operator()(AVCodecContext* c) const { avcodec_free_context(&c); }
-};
-struct TSwrFreer {
-    void operator()(SwrContext* c) const { swr_free(&c); }
-};
-struct TFrameFreer {
-    void operator()(AVFrame* f) const { av_frame_free(&f); }
-};
-struct TPacketFreer {
-    void operator()(AVPacket* p) const { av_packet_free(&p); }
-};
+using namespace FfmpegParts;
+
 struct TFileCloser {
     void operator()(std::FILE* f) const { std::fclose(f); }
 };
-
-std::string AvError(int code) {
-    char text[AV_ERROR_MAX_STRING_SIZE] = {};
-    av_strerror(code, text, sizeof text);
-    return text;
-}
 
 void PutLE(std::string& s, uint32_t v, int bytes) {
     for (int i = 0; i < bytes; ++i)
@@ -101,26 +83,11 @@ private:
     }
 
     void OpenInput(const std::string& source) {
-        AVFormatContext* in = nullptr;
-        Check(avformat_open_input(&in, source.c_str(), nullptr, nullptr), "not a readable file");
-        in_.reset(in);
-        Check(avformat_find_stream_info(in, nullptr), "not a readable audio file");
-        const AVCodec* decoder = nullptr;
-        streamIndex_ = av_find_best_stream(in, AVMEDIA_TYPE_AUDIO, -1, -1, &decoder, 0);
-        Check(streamIndex_, "it holds no audio it can decode");
-        dec_.reset(avcodec_alloc_context3(decoder));
-        if (!dec_)
-            Fail("out of memory");
-        Check(avcodec_parameters_to_context(dec_.get(), in->streams[streamIndex_]->codecpar),
-              "bad audio parameters");
-        Check(avcodec_open2(dec_.get(), decoder, nullptr), "cannot decode its audio");
-        if (dec_->ch_layout.nb_channels <= 0 || dec_->sample_rate <= 0)
-            Fail("its audio has no channels or no sample rate");
-        if (dec_->ch_layout.order == AV_CHANNEL_ORDER_UNSPEC) {
-            const int channels = dec_->ch_layout.nb_channels;
-            av_channel_layout_uninit(&dec_->ch_layout);
-            av_channel_layout_default(&dec_->ch_layout, channels);
-        }
+        static const TInputWords words = {
+            "not a readable audio file", "it holds no audio it can decode", "bad audio parameters",
+            "cannot decode its audio", "its audio has no channels or no sample rate"};
+        OpenAudioInput(in_, dec_, streamIndex_, source, nullptr, words,
+                       [this](const std::string& why) { Fail(why); });
         channels_ = std::min(dec_->ch_layout.nb_channels, 2);
         AVChannelLayout outLayout;
         av_channel_layout_default(&outLayout, channels_);

@@ -1,4 +1,5 @@
 #include "M4aEncoder.h"
+#include "FfmpegParts.h"
 
 extern "C" {
 #include <libavcodec/avcodec.h>
@@ -16,9 +17,8 @@ extern "C" {
 
 namespace {
 
-struct TInputCloser {
-    void operator()(AVFormatContext* c) const { avformat_close_input(&c); }
-};
+using namespace FfmpegParts;
+
 struct TOutputCloser {
     void operator()(AVFormatContext* c) const {
         if (c->pb)
@@ -26,27 +26,9 @@ struct TOutputCloser {
         avformat_free_context(c);
     }
 };
-struct TCodecFreer {
-    void operator()(AVCodecContext* c) const { avcodec_free_context(&c); }
-};
-struct TSwrFreer {
-    void operator()(SwrContext* c) const { swr_free(&c); }
-};
 struct TFifoFreer {
     void operator()(AVAudioFifo* f) const { av_audio_fifo_free(f); }
 };
-struct TFrameFreer {
-    void operator()(AVFrame* f) const { av_frame_free(&f); }
-};
-struct TPacketFreer {
-    void operator()(AVPacket* p) const { av_packet_free(&p); }
-};
-
-std::string AvError(int code) {
-    char text[AV_ERROR_MAX_STRING_SIZE] = {};
-    av_strerror(code, text, sizeof text);
-    return text;
-}
 
 class TEncoding {
 public:
@@ -74,27 +56,12 @@ private:
     }
 
     void OpenInput(const std::string& source) {
-        AVFormatContext* in = nullptr;
-        const AVInputFormat* wav = av_find_input_format("wav");
-        Check(avformat_open_input(&in, source.c_str(), wav, nullptr), "not a readable WAV file");
-        in_.reset(in);
-        Check(avformat_find_stream_info(in, nullptr), "not a readable WAV file");
-        const AVCodec* decoder = nullptr;
-        streamIndex_ = av_find_best_stream(in, AVMEDIA_TYPE_AUDIO, -1, -1, &decoder, 0);
-        Check(streamIndex_, "the WAV file holds no audio it can decode");
-        dec_.reset(avcodec_alloc_context3(decoder));
-        if (!dec_)
-            Fail("out of memory");
-        Check(avcodec_parameters_to_context(dec_.get(), in->streams[streamIndex_]->codecpar),
-              "bad WAV parameters");
-        Check(avcodec_open2(dec_.get(), decoder, nullptr), "cannot decode the WAV audio");
-        if (dec_->ch_layout.nb_channels <= 0 || dec_->sample_rate <= 0)
-            Fail("the WAV file has no channels or no sample rate");
-        if (dec_->ch_layout.order == AV_CHANNEL_ORDER_UNSPEC) {
-            int channels = dec_->ch_layout.nb_channels;
-            av_channel_layout_uninit(&dec_->ch_layout);
-            av_channel_layout_default(&dec_->ch_layout, channels);
-        }
+        static const TInputWords words = {"not a readable WAV file",
+                                          "the WAV file holds no audio it can decode",
+                                          "bad WAV parameters", "cannot decode the WAV audio",
+                                          "the WAV file has no channels or no sample rate"};
+        OpenAudioInput(in_, dec_, streamIndex_, source, av_find_input_format("wav"), words,
+                       [this](const std::string& why) { Fail(why); });
     }
 
     int ChooseSampleRate(const AVCodec* codec) const {
