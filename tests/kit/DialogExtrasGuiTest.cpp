@@ -19,18 +19,11 @@
 
 #include <gtest/gtest.h>
 
+#include "ShownFileDialog.h"
+
 namespace fs = std::filesystem;
 
 namespace {
-
-QFileDialog* ShownFileDialog() {
-    if (auto* d = qobject_cast<QFileDialog*>(QApplication::activeModalWidget()))
-        return d;
-    for (QWidget* w : QApplication::topLevelWidgets())
-        if (auto* d = qobject_cast<QFileDialog*>(w); d && d->isVisible())
-            return d;
-    return nullptr;
-}
 
 struct CardFolder {
     std::string path;

@@ -19,18 +19,11 @@
 
 #include <gtest/gtest.h>
 
+#include "ShownFileDialog.h"
+
 namespace fs = std::filesystem;
 
 namespace {
-
-QFileDialog* OpenFileDialog() {
-    if (auto* d = qobject_cast<QFileDialog*>(QApplication::activeModalWidget()))
-        return d;
-    for (QWidget* w : QApplication::topLevelWidgets())
-        if (auto* d = qobject_cast<QFileDialog*>(w); d && d->isVisible())
-            return d;
-    return nullptr;
-}
 
 TEST(FilenameEditHistory, AnEarlierNameIsPickedFromTheDialogsNameBox) {
     std::string tmpl = (fs::temp_directory_path() / "bvhistory-XXXXXX").string();
@@ -61,7 +54,7 @@ TEST(FilenameEditHistory, AnEarlierNameIsPickedFromTheDialogsNameBox) {
     QTimer person;
     person.setInterval(20);
     QObject::connect(&person, &QTimer::timeout, [&] {
-        QFileDialog* fd = OpenFileDialog();
+        QFileDialog* fd = ShownFileDialog();
         if (!fd || picked)
             return;
         auto* view = fd->findChild<QAbstractItemView*>("listView");
@@ -97,7 +90,7 @@ TEST(FilenameEditHistory, AnEarlierNameIsPickedFromTheDialogsNameBox) {
     QTimer watchdog;
     watchdog.setSingleShot(true);
     QObject::connect(&watchdog, &QTimer::timeout, [&] {
-        if (QFileDialog* fd = OpenFileDialog()) {
+        if (QFileDialog* fd = ShownFileDialog()) {
             timedOut = true;
             fd->reject();
         }

@@ -17,18 +17,11 @@
 
 #include <gtest/gtest.h>
 
+#include "ShownFileDialog.h"
+
 namespace fs = std::filesystem;
 
 namespace {
-
-QFileDialog* OpenFileDialog() {
-    if (auto* d = qobject_cast<QFileDialog*>(QApplication::activeModalWidget()))
-        return d;
-    for (QWidget* w : QApplication::topLevelWidgets())
-        if (auto* d = qobject_cast<QFileDialog*>(w); d && d->isVisible())
-            return d;
-    return nullptr;
-}
 
 TEST(QtOpenDialog, TwoFilesTypedIntoQtsDialogComeBackInDriveLetterFormInOrder) {
     std::string tmpl = (fs::temp_directory_path() / "bvqtdialog-XXXXXX").string();
@@ -54,7 +47,7 @@ TEST(QtOpenDialog, TwoFilesTypedIntoQtsDialogComeBackInDriveLetterFormInOrder) {
     QTimer person;
     person.setInterval(20);
     QObject::connect(&person, &QTimer::timeout, [&] {
-        QFileDialog* fd = OpenFileDialog();
+        QFileDialog* fd = ShownFileDialog();
         if (!fd || typed)
             return;
         auto* view = fd->findChild<QAbstractItemView*>("listView");
@@ -77,7 +70,7 @@ TEST(QtOpenDialog, TwoFilesTypedIntoQtsDialogComeBackInDriveLetterFormInOrder) {
     QTimer watchdog;
     watchdog.setSingleShot(true);
     QObject::connect(&watchdog, &QTimer::timeout, [&] {
-        if (QFileDialog* fd = OpenFileDialog()) {
+        if (QFileDialog* fd = ShownFileDialog()) {
             timedOut = true;
             fd->reject();
         }
