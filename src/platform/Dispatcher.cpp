@@ -1,6 +1,7 @@
 #include "Dispatcher.h"
 
 #include "SysUtils.h"
+#include "ThreadControl.h"
 
 #include <algorithm>
 #include <atomic>
@@ -36,9 +37,11 @@ struct TTimerEntry {
 
 struct TDispatcher {
     std::atomic<std::thread::id> mainThread{std::this_thread::get_id()};
-    std::mutex lock;
-    std::condition_variable workArrived;
-    std::condition_variable callDone;
+    // Workers post under it, and a worker may be parked where it stands: the
+    // event loop must never wait for a parked thread.
+    TParkSafeMutex lock;
+    std::condition_variable_any workArrived;
+    std::condition_variable_any callDone;
     std::deque<TPendingCall> pending;
     uint64_t wakeCount = 0;
     std::function<void()> wake;
@@ -62,7 +65,7 @@ void Wake() {
     auto& s = State();
     std::function<void()> wake;
     {
-        std::lock_guard<std::mutex> guard(s.lock);
+        std::lock_guard<TParkSafeMutex> guard(s.lock);
         ++s.wakeCount;
         wake = s.wake;
     }
@@ -72,9 +75,10 @@ void Wake() {
 }
 
 void Post(TPendingCall call) {
+    TParkingHold hold; // the wake-up reaches into the event loop's own locks
     auto& s = State();
     {
-        std::lock_guard<std::mutex> guard(s.lock);
+        std::lock_guard<TParkSafeMutex> guard(s.lock);
         s.pending.push_back(std::move(call));
     }
     Wake();
@@ -131,7 +135,7 @@ void Synchronize(std::function<void()> call) {
     TSyncWaiter waiter;
     Post(TPendingCall{std::move(call), &waiter});
     auto& s = State();
-    std::unique_lock<std::mutex> guard(s.lock);
+    std::unique_lock<TParkSafeMutex> guard(s.lock);
     s.callDone.wait(guard, [&] { return waiter.done; });
     if (waiter.error)
         std::rethrow_exception(waiter.error);
@@ -148,7 +152,7 @@ bool CheckSynchronize(int timeoutMs) {
     auto& s = State();
     size_t budget;
     {
-        std::unique_lock<std::mutex> guard(s.lock);
+        std::unique_lock<TParkSafeMutex> guard(s.lock);
         if (s.pending.empty() && timeoutMs > 0) {
             // A timer falling due or a changed timer also ends the wait, so a
             // headless loop can alternate this with FireDueTimers.
@@ -169,7 +173,7 @@ bool CheckSynchronize(int timeoutMs) {
     for (; budget > 0; --budget) {
         TPendingCall item;
         {
-            std::lock_guard<std::mutex> guard(s.lock);
+            std::lock_guard<TParkSafeMutex> guard(s.lock);
             if (s.pending.empty())
                 break; // a nested pump took them
             item = std::move(s.pending.front());
@@ -184,7 +188,7 @@ bool CheckSynchronize(int timeoutMs) {
         }
         if (item.waiter) {
             {
-                std::lock_guard<std::mutex> guard(s.lock);
+                std::lock_guard<TParkSafeMutex> guard(s.lock);
                 item.waiter->error = std::move(error); // the waiter alone owns it now
                 item.waiter->done = true;
             }
@@ -202,7 +206,7 @@ void ProcessMessages() {
     std::function<void()> pump;
     {
         auto& s = State();
-        std::lock_guard<std::mutex> guard(s.lock);
+        std::lock_guard<TParkSafeMutex> guard(s.lock);
         pump = s.pump;
     }
     if (pump)
@@ -213,19 +217,19 @@ void ProcessMessages() {
 
 void SetWakeMainThread(std::function<void()> wake) {
     auto& s = State();
-    std::lock_guard<std::mutex> guard(s.lock);
+    std::lock_guard<TParkSafeMutex> guard(s.lock);
     s.wake = std::move(wake);
 }
 
 void SetProcessMessagesHook(std::function<void()> pump) {
     auto& s = State();
-    std::lock_guard<std::mutex> guard(s.lock);
+    std::lock_guard<TParkSafeMutex> guard(s.lock);
     s.pump = std::move(pump);
 }
 
 int NextTimerDueMs() {
     auto& s = State();
-    std::lock_guard<std::mutex> guard(s.lock);
+    std::lock_guard<TParkSafeMutex> guard(s.lock);
     return NextTimerDueLocked(s, Clock::now());
 }
 
@@ -238,7 +242,7 @@ int FireDueTimers() {
         uint64_t id = 0;
         TMainThreadTimer* timer = nullptr;
         {
-            std::lock_guard<std::mutex> guard(s.lock);
+            std::lock_guard<TParkSafeMutex> guard(s.lock);
             auto now = Clock::now();
             Clock::time_point earliest{};
             for (auto& [key, entry] : s.timers) {
@@ -266,7 +270,7 @@ int FireDueTimers() {
         } catch (...) {
             HandleApplicationException(std::current_exception());
         }
-        std::lock_guard<std::mutex> guard(s.lock);
+        std::lock_guard<TParkSafeMutex> guard(s.lock);
         auto it = s.timers.find(id);
         if (it != s.timers.end())
             it->second.firing = false;
@@ -276,7 +280,7 @@ int FireDueTimers() {
 
 void SetApplicationExceptionHandler(std::function<void(std::exception_ptr)> handler) {
     auto& s = State();
-    std::lock_guard<std::mutex> guard(s.lock);
+    std::lock_guard<TParkSafeMutex> guard(s.lock);
     s.exceptionHandler = std::move(handler);
 }
 
@@ -286,7 +290,7 @@ void HandleApplicationException(std::exception_ptr error) {
     std::function<void(std::exception_ptr)> handler;
     {
         auto& s = State();
-        std::lock_guard<std::mutex> guard(s.lock);
+        std::lock_guard<TParkSafeMutex> guard(s.lock);
         handler = s.exceptionHandler;
     }
     if (handler)
@@ -297,7 +301,7 @@ void HandleApplicationException(std::exception_ptr error) {
 
 TMainThreadTimer::TMainThreadTimer() {
     auto& s = State();
-    std::lock_guard<std::mutex> guard(s.lock);
+    std::lock_guard<TParkSafeMutex> guard(s.lock);
     id_ = s.nextTimerId++;
     TTimerEntry entry;
     entry.timer = this;
@@ -307,7 +311,7 @@ TMainThreadTimer::TMainThreadTimer() {
 TMainThreadTimer::~TMainThreadTimer() {
     auto& s = State();
     {
-        std::lock_guard<std::mutex> guard(s.lock);
+        std::lock_guard<TParkSafeMutex> guard(s.lock);
         s.timers.erase(id_);
     }
     Wake();
@@ -339,7 +343,7 @@ void TMainThreadTimer::SetOnTimer(std::function<void()> onTimer) {
 void TMainThreadTimer::Rearm() {
     auto& s = State();
     {
-        std::lock_guard<std::mutex> guard(s.lock);
+        std::lock_guard<TParkSafeMutex> guard(s.lock);
         auto& entry = s.timers[id_];
         entry.running = enabled_ && interval_ > 0 && onTimer_;
         entry.due = Clock::now() + std::chrono::milliseconds(interval_);

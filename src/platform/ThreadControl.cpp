@@ -2,6 +2,7 @@
 
 #include <cerrno>
 #include <csignal>
+#include <linux/futex.h>
 #include <mutex>
 #include <sys/resource.h>
 #include <sys/syscall.h>
@@ -20,6 +21,10 @@ constexpr TLevel kLevels[] = {{THREAD_PRIORITY_IDLE, 19},          {THREAD_PRIOR
                               {THREAD_PRIORITY_TIME_CRITICAL, -20}};
 
 thread_local TThreadParking* tParking = nullptr;
+// Holds of the thread (TParkingHold), and whether a park came during one.
+// Lock-free atomics, so the signal handler may read and write them.
+thread_local std::atomic<int> tHolds{0};
+thread_local std::atomic<bool> tParkDeferred{false};
 
 int ParkSignal() {
     return SIGRTMIN + 6;
@@ -27,21 +32,41 @@ int ParkSignal() {
 
 } // namespace
 
-// Async-signal-safe: only atomics and sigsuspend.
+// Async-signal-safe: only atomics and the futex call. The thread is let go
+// through the futex, not by a second signal, so no handler ever runs nested in
+// this one (a sanitizer that defers signals restores masks wrongly then).
 void ParkingSignal(int) {
     TThreadParking* p = tParking;
-    if (!p || p->parked_.load())
-        return; // not parkable, or the wake-up of a parked thread
+    if (!p || p->parked_.load() || p->requested_.load() == 0)
+        return; // not parkable, or a park already taken back
+    if (tHolds.load() > 0) {
+        tParkDeferred = true; // parked when the last hold ends
+        return;
+    }
     const int saved = errno;
-    sigset_t wait;
-    pthread_sigmask(SIG_BLOCK, nullptr, &wait);
-    sigdelset(&wait, ParkSignal());
     p->parked_ = true;
-    while (p->requested_.load())
-        sigsuspend(&wait);
+    while (p->requested_.load() != 0)
+        syscall(SYS_futex, &p->requested_, FUTEX_WAIT_PRIVATE, 1u, nullptr, nullptr, 0);
     p->parked_ = false;
     errno = saved;
 }
+
+void HoldParking() {
+    ++tHolds;
+}
+
+// The deferred park is sent to the thread itself, so it parks through the
+// handler, with the signal blocked as the handler needs it to be.
+void ReleaseParking() {
+    if (--tHolds > 0 || !tParkDeferred.load())
+        return;
+    tParkDeferred = false;
+    if (TThreadParking* p = tParking; p && p->requested_.load() != 0)
+        syscall(SYS_tgkill, getpid(), pid_t(GetCurrentThreadId()), ParkSignal());
+}
+
+static_assert(std::atomic<uint32_t>::is_always_lock_free && sizeof(std::atomic<uint32_t>) == 4,
+              "the park request doubles as a futex word");
 
 THandle GetCurrentThreadId() {
     return THandle(syscall(SYS_gettid));
@@ -98,9 +123,9 @@ bool TThreadParking::Park(int timeoutMs) {
     const THandle thread = thread_.load();
     if (thread == 0)
         return false;
-    requested_ = true;
+    requested_ = 1;
     if (syscall(SYS_tgkill, getpid(), pid_t(thread), ParkSignal()) != 0) {
-        requested_ = false;
+        requested_ = 0;
         return false;
     }
     for (int waited = 0; !parked_.load(); ++waited) {
@@ -114,7 +139,6 @@ bool TThreadParking::Park(int timeoutMs) {
 }
 
 void TThreadParking::Unpark() {
-    requested_ = false;
-    if (const THandle thread = thread_.load(); thread != 0 && parked_.load())
-        syscall(SYS_tgkill, getpid(), pid_t(thread), ParkSignal());
+    requested_ = 0;
+    syscall(SYS_futex, &requested_, FUTEX_WAKE_PRIVATE, 1, nullptr, nullptr, 0);
 }

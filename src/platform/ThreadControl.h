@@ -5,6 +5,7 @@
 
 #include <atomic>
 #include <cstdint>
+#include <mutex>
 
 using THandle = uint32_t;
 
@@ -29,7 +30,8 @@ bool SetThreadPriority(THandle thread, int priority);
 // A thread that can be parked: it attaches itself, and another thread parks
 // it (a signal makes it wait inside the signal handler) and lets it go. A
 // parked thread holds whatever locks it held, so the caller must not wait for
-// it while it is parked.
+// it while it is parked; the locks this program shares between a worker and
+// the thread that parks it are TParkSafeMutex, which defer the park.
 class TThreadParking {
 public:
     // On the thread itself, before it may be parked / when it ends.
@@ -43,7 +45,48 @@ public:
 
 private:
     friend void ParkingSignal(int);
-    std::atomic<bool> requested_{false};
+    friend void ReleaseParking();
+    // 1 while a park is asked for; the parked thread waits on it as a futex.
+    std::atomic<uint32_t> requested_{0};
     std::atomic<bool> parked_{false};
     std::atomic<THandle> thread_{0};
+};
+
+// While the calling thread holds one of these, a park that reaches it waits
+// until the last hold ends and parks the thread there. For the short spans in
+// which a thread holds a lock the parking thread may need.
+void HoldParking();
+void ReleaseParking();
+
+class TParkingHold {
+public:
+    TParkingHold() { HoldParking(); }
+    ~TParkingHold() { ReleaseParking(); }
+    TParkingHold(const TParkingHold&) = delete;
+    TParkingHold& operator=(const TParkingHold&) = delete;
+};
+
+// A mutex whose holder is never parked while it holds it, so a thread parked
+// where it stands cannot keep the thread that parked it out. Waiting for it
+// defers a park too: keep what is done under it short.
+class TParkSafeMutex {
+public:
+    void lock() {
+        HoldParking();
+        mutex_.lock();
+    }
+    bool try_lock() {
+        HoldParking();
+        if (mutex_.try_lock())
+            return true;
+        ReleaseParking();
+        return false;
+    }
+    void unlock() {
+        mutex_.unlock();
+        ReleaseParking();
+    }
+
+private:
+    std::mutex mutex_;
 };

@@ -16,7 +16,7 @@
 
 namespace {
 
-std::mutex reportLock;
+TParkSafeMutex reportLock;
 TApplicationErrorReport errorReport;
 
 std::string ModuleName() {
@@ -40,7 +40,7 @@ std::string Demangled(const std::type_info& type) {
 } // namespace
 
 void SetApplicationErrorReport(TApplicationErrorReport report) {
-    std::lock_guard<std::mutex> guard(reportLock);
+    std::lock_guard<TParkSafeMutex> guard(reportLock);
     errorReport = std::move(report);
 }
 
@@ -67,7 +67,7 @@ void ShowApplicationError(std::exception_ptr error) {
     std::string text = ApplicationErrorText(error);
     TApplicationErrorReport report;
     {
-        std::lock_guard<std::mutex> guard(reportLock);
+        std::lock_guard<TParkSafeMutex> guard(reportLock);
         report = errorReport;
     }
     if (report)
@@ -93,14 +93,14 @@ public:
         } catch (const std::system_error& e) {
             throw EOSError(e.what(), e.code().value());
         }
-        std::unique_lock<std::mutex> guard(gateLock_);
+        std::unique_lock<TParkSafeMutex> guard(gateLock_);
         gate_.wait(guard, [this] { return id_ != 0; });
     }
 
     // Takes back one suspension; the last one opens the gate or lets a parked
     // thread go. False when the worker is not suspended.
     bool Resume() {
-        std::lock_guard<std::mutex> guard(gateLock_);
+        std::lock_guard<TParkSafeMutex> guard(gateLock_);
         if (suspendCount_ == 0)
             return false;
         if (--suspendCount_ > 0)
@@ -116,7 +116,7 @@ public:
 
     // Lets the worker run whatever its suspensions (the component's Terminate).
     void ResumeFully() {
-        std::lock_guard<std::mutex> guard(gateLock_);
+        std::lock_guard<TParkSafeMutex> guard(gateLock_);
         suspendCount_ = 0;
         if (!open_) {
             open_ = true;
@@ -128,7 +128,7 @@ public:
 
     bool Suspend() {
         {
-            std::lock_guard<std::mutex> guard(gateLock_);
+            std::lock_guard<TParkSafeMutex> guard(gateLock_);
             if (ended_)
                 return false;
             if (suspendCount_++ > 0 || !open_)
@@ -138,7 +138,7 @@ public:
         // Resume takes.
         if (parking_.Park())
             return true;
-        std::lock_guard<std::mutex> guard(gateLock_);
+        std::lock_guard<TParkSafeMutex> guard(gateLock_);
         --suspendCount_;
         return false;
     }
@@ -146,7 +146,7 @@ public:
     // Ends a thread that never ran its handler.
     void Cancel() {
         {
-            std::lock_guard<std::mutex> guard(gateLock_);
+            std::lock_guard<TParkSafeMutex> guard(gateLock_);
             cancelled_ = true;
             open_ = true;
         }
@@ -160,7 +160,7 @@ public:
     }
 
     bool Suspended() {
-        std::lock_guard<std::mutex> guard(gateLock_);
+        std::lock_guard<TParkSafeMutex> guard(gateLock_);
         return suspendCount_ > 0;
     }
 
@@ -174,7 +174,7 @@ public:
 private:
     void Run() {
         {
-            std::unique_lock<std::mutex> guard(gateLock_);
+            std::unique_lock<TParkSafeMutex> guard(gateLock_);
             id_ = GetCurrentThreadId();
             gate_.notify_all();
             gate_.wait(guard, [this] { return open_; });
@@ -193,7 +193,7 @@ private:
         }
         parking_.Detach();
         {
-            std::lock_guard<std::mutex> guard(gateLock_);
+            std::lock_guard<TParkSafeMutex> guard(gateLock_);
             ended_ = true;
             suspendCount_ = 0;
         }
@@ -206,8 +206,8 @@ private:
     void* const params_;
     const bool freeOnTerminate_;
     std::thread thread_;
-    std::mutex gateLock_;
-    std::condition_variable gate_;
+    TParkSafeMutex gateLock_;
+    std::condition_variable_any gate_;
     THandle id_ = 0;
     bool open_ = false;
     bool cancelled_ = false;
@@ -227,7 +227,7 @@ TBvThread::~TBvThread() {
     JoinEnded();
     std::vector<std::unique_ptr<TBvBaseThread>> rest;
     {
-        std::lock_guard<std::mutex> guard(listLock_);
+        std::lock_guard<TParkSafeMutex> guard(listLock_);
         rest.swap(ended_);
         for (auto& worker : kept_)
             rest.push_back(std::move(worker));
@@ -277,7 +277,7 @@ uint32_t TBvThread::Execute(void* params) {
     worker->Start();
     notRunning.Release();
     {
-        std::lock_guard<std::mutex> guard(listLock_);
+        std::lock_guard<TParkSafeMutex> guard(listLock_);
         workers_.push_back(std::move(owned));
     }
     {
@@ -286,7 +286,7 @@ uint32_t TBvThread::Execute(void* params) {
         TScopeExit undo([this, worker] {
             std::unique_ptr<TBvBaseThread> removed;
             {
-                std::lock_guard<std::mutex> guard(listLock_);
+                std::lock_guard<TParkSafeMutex> guard(listLock_);
                 for (auto it = workers_.begin(); it != workers_.end(); ++it) {
                     if (it->get() == worker) {
                         removed = std::move(*it);
@@ -324,7 +324,7 @@ void TBvThread::ExecuteAndWait(void* params) {
 }
 
 void TBvThread::Terminate() {
-    std::lock_guard<std::mutex> guard(listLock_);
+    std::lock_guard<TParkSafeMutex> guard(listLock_);
     for (auto& worker : workers_) {
         worker->terminateRequested = true;
         worker->ResumeFully();
@@ -332,7 +332,7 @@ void TBvThread::Terminate() {
 }
 
 bool TBvThread::Terminated() const {
-    std::lock_guard<std::mutex> guard(listLock_);
+    std::lock_guard<TParkSafeMutex> guard(listLock_);
     for (const auto& worker : workers_)
         if (!worker->terminateRequested)
             return false;
@@ -340,7 +340,7 @@ bool TBvThread::Terminated() const {
 }
 
 TBvBaseThread* TBvThread::FindWorker(THandle thread) const {
-    std::lock_guard<std::mutex> guard(listLock_);
+    std::lock_guard<TParkSafeMutex> guard(listLock_);
     for (const auto& worker : workers_)
         if (worker->Id() == thread)
             return worker.get();
@@ -373,13 +373,13 @@ bool TBvThread::Resume(THandle thread) {
 }
 
 bool TBvThread::WorkerKept(THandle thread) const {
-    std::lock_guard<std::mutex> guard(listLock_);
+    std::lock_guard<TParkSafeMutex> guard(listLock_);
     return std::any_of(kept_.begin(), kept_.end(),
                        [thread](const auto& w) { return w->Id() == thread; });
 }
 
 std::exception_ptr TBvThread::WorkerFatalException(THandle thread) const {
-    std::lock_guard<std::mutex> guard(listLock_);
+    std::lock_guard<TParkSafeMutex> guard(listLock_);
     for (const auto& worker : kept_)
         if (worker->Id() == thread)
             return worker->FatalException();
@@ -389,7 +389,7 @@ std::exception_ptr TBvThread::WorkerFatalException(THandle thread) const {
 bool TBvThread::FreeWorker(THandle thread) {
     std::unique_ptr<TBvBaseThread> released;
     {
-        std::lock_guard<std::mutex> guard(listLock_);
+        std::lock_guard<TParkSafeMutex> guard(listLock_);
         for (auto it = kept_.begin(); it != kept_.end(); ++it) {
             if ((*it)->Id() == thread) {
                 released = std::move(*it);
@@ -410,7 +410,7 @@ bool TBvThread::FreeWorker(THandle thread) {
 // The finish notification, on the GUI thread while the worker waits.
 void TBvThread::WorkerEnded(TBvBaseThread* worker) {
     {
-        std::lock_guard<std::mutex> guard(listLock_);
+        std::lock_guard<TParkSafeMutex> guard(listLock_);
         for (auto it = workers_.begin(); it != workers_.end(); ++it) {
             if (it->get() == worker) {
                 (worker->FreeOnTerminate() ? ended_ : kept_).push_back(std::move(*it));
@@ -451,7 +451,7 @@ void TBvThread::WorkerEnded(TBvBaseThread* worker) {
 void TBvThread::JoinEnded() {
     std::vector<std::unique_ptr<TBvBaseThread>> finished;
     {
-        std::lock_guard<std::mutex> guard(listLock_);
+        std::lock_guard<TParkSafeMutex> guard(listLock_);
         for (auto it = ended_.begin(); it != ended_.end();) {
             if ((*it)->done) {
                 finished.push_back(std::move(*it));

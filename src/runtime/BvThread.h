@@ -114,7 +114,8 @@ private:
     bool runOnCreate_ = true;
     bool freeOnTerminate_ = true;
     std::atomic<int> running_{0};
-    mutable std::mutex listLock_;
+    // Taken by workers too (Terminated), so parking one never holds it.
+    mutable TParkSafeMutex listLock_;
     std::vector<std::unique_ptr<TBvBaseThread>> workers_;
     // Workers whose finish handler ran; joined later, never from their own thread.
     std::vector<std::unique_ptr<TBvBaseThread>> ended_;

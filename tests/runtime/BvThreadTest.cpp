@@ -331,6 +331,36 @@ TEST(BvThread, ARunningWorkerIsSuspendedWhereItStandsAndResumed) {
     EXPECT_FALSE(thread.Suspend(id)); // ended
 }
 
+// A worker that keeps asking whether it is terminated and keeps posting to the
+// event loop holds the component's and the event loop's locks much of the
+// time; parking it must never leave one of them held.
+TEST(BvThread, ParkingABusyWorkerNeverLeavesALockHeld) {
+    TBvThread thread;
+    std::atomic<int> steps{0};
+    std::atomic<int> posted{0};
+    thread.OnExecute = [&](TObject* sender, void*) {
+        while (!static_cast<TBvThread*>(sender)->Terminated()) {
+            ++steps;
+            Queue([&] { ++posted; });
+        }
+    };
+    bool finished = false;
+    thread.OnFinish = [&](TObject*) { finished = true; };
+    const THandle id = thread.Execute(nullptr);
+    for (int round = 0; round < 200; ++round) {
+        const int before = steps;
+        PumpUntil([&] { return steps > before; });
+        ASSERT_TRUE(thread.Suspend(id)) << "round " << round;
+        // Each of these takes a lock the worker also takes.
+        EXPECT_FALSE(thread.Terminated());
+        CheckSynchronize(0);
+        ASSERT_TRUE(thread.Resume(id)) << "round " << round;
+    }
+    thread.Terminate();
+    PumpUntil([&] { return finished; });
+    EXPECT_GT(posted.load(), 0);
+}
+
 TEST(BvThread, WorkersThatDoNotFreeThemselvesAreKeptWithTheirEnd) {
     TCapturedReports reports;
     TBvThread thread;
