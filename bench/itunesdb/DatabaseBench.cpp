@@ -36,10 +36,10 @@ void BM_BuildDatabase(benchmark::State& state) {
     for (auto _ : state) {
         const int64_t start = HeapNow();
         ResetHeapPeak();
-        const std::string db = BuildDatabase(s);
+        const TLargeBuffer db = BuildDatabaseImage(s);
         peak = HeapPeakGrowthMB(start);
-        bytes = db.size();
-        benchmark::DoNotOptimize(db.data());
+        bytes = db.Size();
+        benchmark::DoNotOptimize(db.Data());
     }
     state.counters["bytes"] = static_cast<double>(bytes);
     state.counters["peak_heap_MB"] = peak;

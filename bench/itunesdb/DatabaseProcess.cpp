@@ -67,7 +67,7 @@ TDatabaseSnapshot Library(int tracks) {
     return s;
 }
 
-int WriteWhole(const char* path, const std::string& image) {
+int WriteWhole(const char* path, std::string_view image) {
     const int fd = ::open(path, O_WRONLY | O_CREAT | O_TRUNC | O_CLOEXEC, 0644);
     if (fd < 0) {
         std::fprintf(stderr, "%s: %s\n", path, std::strerror(errno));
@@ -105,14 +105,14 @@ int main(int argc, char** argv) {
                 std::fprintf(stderr, "N must be a positive number\n");
                 return 2;
             }
-            const std::string image = BuildDatabase(Library(tracks));
+            const TLargeBuffer image = BuildDatabaseImage(Library(tracks));
             if (mode == 'w')
                 return WriteWhole(argv[3], image);
             // The folder must exist for its path to be resolved.
             const int fd = ::open(argv[3], O_WRONLY | O_CREAT | O_CLOEXEC, 0644);
             if (fd >= 0)
                 ::close(fd);
-            ContainedReplaceFile(WindowsPathOf(argv[3]), image);
+            ContainedReplaceFile(WindowsPathOf(argv[3]), image.View());
             return 0;
         }
         if (mode == 'p' && argc == 3) {

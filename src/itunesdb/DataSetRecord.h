@@ -24,7 +24,7 @@ struct TDataSetRecord {
         int32_t Type = 0;
     };
 
-    // Fills the record's Length bytes at `rec`, which are zero.
+    // Fills the record's Length bytes at `rec`, zero where it names no value.
     static void Write(char* rec, int32_t totalLength, int32_t type);
     static std::string Build(int32_t totalLength, int32_t type);
     // None when the bytes are too short or hold another record.

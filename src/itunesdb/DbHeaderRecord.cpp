@@ -4,6 +4,7 @@
 
 void TDbHeaderRecord::Write(char* rec, int32_t totalLength) {
     using namespace DbBytes;
+    Clear(rec, Length);
     PutTag(rec, Tag);
     Put32(rec, Field::HeaderLength, Length);
     Put32(rec, Field::TotalLength, static_cast<uint32_t>(totalLength));

@@ -32,7 +32,7 @@ struct TDbHeaderRecord {
         std::string Id;
     };
 
-    // Fills the record's Length bytes at `rec`, which are zero.
+    // Fills the record's Length bytes at `rec`, zero where it names no value.
     static void Write(char* rec, int32_t totalLength);
     static std::string Build(int32_t totalLength);
     // The fields of a header at the start of `bytes`; none when the bytes are too

@@ -4,6 +4,7 @@
 
 void TListRecord::Write(char* rec, std::string_view tag, int32_t count) {
     using namespace DbBytes;
+    Clear(rec, Length);
     PutTag(rec, tag);
     Put32(rec, Field::HeaderLength, Length);
     Put32(rec, Field::Count, static_cast<uint32_t>(count));

@@ -24,7 +24,7 @@ struct TListRecord {
         int32_t Count = 0;
     };
 
-    // Fills the record's Length bytes at `rec`, which are zero.
+    // Fills the record's Length bytes at `rec`, zero where it names no value.
     static void Write(char* rec, std::string_view tag, int32_t count);
     static std::string Build(std::string_view tag, int32_t count);
     // None when the bytes are too short or hold neither list.

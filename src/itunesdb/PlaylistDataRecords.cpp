@@ -6,6 +6,7 @@
 
 void TPositionRecord::Write(char* rec, int32_t position) {
     using namespace DbBytes;
+    Clear(rec, Length);
     PutTag(rec, Tag);
     Put32(rec, Field::HeaderLength, 24);
     Put32(rec, Field::TotalLength, Length);

@@ -21,7 +21,7 @@ struct TPositionRecord {
         static constexpr size_t Position = 24;
     };
 
-    // Fills the record's Length bytes at `rec`, which are zero.
+    // Fills the record's Length bytes at `rec`, zero where it names no value.
     static void Write(char* rec, int32_t position);
     static std::string Build(int32_t position);
     // The position; none when the bytes are too short or hold another record.

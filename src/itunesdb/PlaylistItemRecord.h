@@ -24,7 +24,10 @@ struct TPlaylistItemRecord {
         static constexpr size_t Time = 28;
     };
 
-    // Fills the record's Length bytes at `rec`, which are zero.
+    // Fills the record's Length bytes at `rec`, zero where it names no value; its
+    // two random bytes are `random`, drawn by RandomBytes.
+    static void Write(char* rec, int32_t trackId, const uint8_t random[2]);
+    // The same with two bytes drawn for this record alone.
     static void Write(char* rec, int32_t trackId);
     static std::string Build(int32_t trackId);
     // The track id; none when the bytes are too short or hold another record.
@@ -32,4 +35,7 @@ struct TPlaylistItemRecord {
     // A pseudo-random byte 0 to 254 from a generator seeded once per run; safe
     // to call from the build worker while other threads draw too.
     static uint8_t RandomByte();
+    // `count` such bytes under one hold of the generator: a playlist's items draw
+    // theirs together rather than taking the lock twice per item.
+    static void RandomBytes(uint8_t* out, size_t count);
 };

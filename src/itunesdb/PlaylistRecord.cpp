@@ -4,6 +4,7 @@
 
 void TPlaylistRecord::Write(char* rec, int32_t totalLength, int32_t itemCount, int32_t master) {
     using namespace DbBytes;
+    Clear(rec, Length);
     PutTag(rec, Tag);
     Put32(rec, Field::HeaderLength, Length);
     Put32(rec, Field::TotalLength, static_cast<uint32_t>(totalLength));

@@ -36,7 +36,7 @@ struct TPlaylistRecord {
         bool operator==(const TFields&) const = default;
     };
 
-    // Fills the record's Length bytes at `rec`, which are zero.
+    // Fills the record's Length bytes at `rec`, zero where it names no value.
     static void Write(char* rec, int32_t totalLength, int32_t itemCount, int32_t master);
     static std::string Build(int32_t totalLength, int32_t itemCount, int32_t master);
     // None when the bytes are too short or hold another record.

@@ -42,8 +42,8 @@ struct TStringRecord {
     // The path without its drive, the first two characters; LocationText is this
     // with colons for backslashes.
     static std::string_view LocationBody(std::string_view path);
-    // Writes the record at `rec`, its text made of `parts` one after the other; the
-    // FixedLength bytes there are zero and the text's bytes follow them. The parts
+    // Writes the record at `rec`, its FixedLength bytes (zero where they name no
+    // value) and then its text, made of `parts` one after the other. The parts
     // of a location hold it without its drive (LocationBody); its backslashes are
     // written as colons. Returns the record's length.
     static size_t Write(char* rec, int32_t type, std::initializer_list<std::string_view> parts);

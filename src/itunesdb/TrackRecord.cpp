@@ -9,6 +9,7 @@ constexpr uint32_t kDbIdHigh = 0xA0D816A5;
 
 void TTrackRecord::Write(char* rec, const TFields& f) {
     using namespace DbBytes;
+    Clear(rec, Length);
     PutTag(rec, Tag);
     Put32(rec, Field::HeaderLength, Length);
     Put32(rec, Field::TotalLength, static_cast<uint32_t>(f.TotalLength));

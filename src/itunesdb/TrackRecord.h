@@ -82,7 +82,7 @@ struct TTrackRecord {
         bool operator==(const TFields&) const = default;
     };
 
-    // Fills the record's Length bytes at `rec`, which are zero.
+    // Fills the record's Length bytes at `rec`, zero where it names no value.
     static void Write(char* rec, const TFields& f);
     static std::string Build(const TFields& f);
     // The fields Build writes; none when the bytes are too short or hold

@@ -4,6 +4,7 @@
 #pragma once
 
 #include "Classes.h"
+#include "LargeBuffers.h"
 #include "SysUtils.h"
 
 #include <array>
@@ -68,9 +69,11 @@ uint32_t TypeCodeOf(std::string_view fileName);
 // file system keeps. False for a number outside that range; EConvertError for no number.
 bool TrackSizeFits(std::string_view sizeText);
 
-// The whole database image. Raises EConvertError on a malformed number and
-// EiTunesDBError for a size that does not fit (TrackSizeFits) or more playlists than
-// the phone's lists hold; no partial image.
+// The whole database image, in a buffer on large pages as an update writes it.
+// Raises EConvertError on a malformed number and EiTunesDBError for a size that does
+// not fit (TrackSizeFits) or more playlists than the phone's lists hold; no partial image.
+TLargeBuffer BuildDatabaseImage(const TDatabaseSnapshot& snapshot);
+// The same image as a string, for callers that keep or edit it as one.
 std::string BuildDatabase(const TDatabaseSnapshot& snapshot);
 
 // Clears the list and adds the names of the folder's entries with that

@@ -999,13 +999,13 @@ void TTrackManager::TUpdateState::ThreadBuildDBExecute(const TDatabaseSnapshot& 
             PostLog(msg.Text(MessageName::CreatingDirectories));
         ContainedForceDirectories(ExcludeTrailingPathDelimiter(folder));
         PostLog(msg.Text(MessageName::BuildingiTunesDB));
-        const std::string image = BuildDatabase(snapshot);
+        const TLargeBuffer image = BuildDatabaseImage(snapshot);
         PostLog(msg.Text(MessageName::SavingiTunesDB));
         if (Cancel)
             return;
         if (!CardPresent())
             throw EInOutError(msg.Fmt(CardAbsentName, {drive}));
-        ContainedReplaceFile(drive + std::string(iTunesDBFile), image);
+        ContainedReplaceFile(drive + std::string(iTunesDBFile), image.View());
         PostLog(msg.Text(MessageName::MobileUpdated));
     } catch (const ELinkRefused& e) {
         failure = msg.Fmt(LinkRefusedName, {e.Link});
