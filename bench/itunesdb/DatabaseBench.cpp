@@ -1,11 +1,16 @@
-// Building and reading back a database of n tracks, with 100 playlists of 100
-// items each and without playlists; both should grow linearly with n. Each also
+// Building, saving and reading back a database of n tracks, with 100 playlists of
+// 100 items each and without playlists; all should grow linearly with n. Each also
 // reports the most the heap held above its start while one run went on.
 #include "DatabaseReader.h"
+#include "Drives.h"
 #include "HeapPeak.h"
+#include "SafeFiles.h"
 #include "iTunesDB.h"
 
 #include <benchmark/benchmark.h>
+
+#include <cstdlib>
+#include <filesystem>
 
 namespace {
 
@@ -45,6 +50,29 @@ void BM_BuildDatabase(benchmark::State& state) {
     state.counters["peak_heap_MB"] = peak;
 }
 
+// The image built and saved as an update saves it: a temporary file flushed to the
+// disk and renamed over the one before, in a folder of its own under /tmp.
+void BM_SaveDatabase(benchmark::State& state) {
+    const TDatabaseSnapshot s =
+        Library(static_cast<int>(state.range(0)), static_cast<int>(state.range(1)));
+    char folder[] = "/tmp/bv_save_bench_XXXXXX";
+    if (::mkdtemp(folder) == nullptr) {
+        state.SkipWithError("no temporary folder");
+        return;
+    }
+    const std::string target = ToWindowsPath(std::string(folder) + "/iTunesDB");
+    double peak = 0;
+    for (auto _ : state) {
+        const int64_t start = HeapNow();
+        ResetHeapPeak();
+        const TLargeBuffer db = BuildDatabaseImage(s);
+        ContainedReplaceFile(target, db.View());
+        peak = HeapPeakGrowthMB(start);
+    }
+    state.counters["peak_heap_MB"] = peak;
+    std::filesystem::remove_all(folder);
+}
+
 void BM_ReadDatabase(benchmark::State& state) {
     const std::string db =
         BuildDatabase(Library(static_cast<int>(state.range(0)), static_cast<int>(state.range(1))));
@@ -72,6 +100,12 @@ BENCHMARK(BM_BuildDatabase)
     ->Args({100000, 100})
     ->Args({1000, 0})
     ->Args({10000, 0})
+    ->Unit(benchmark::kMillisecond);
+BENCHMARK(BM_SaveDatabase)
+    ->ArgNames({"tracks", "playlists"})
+    ->Args({1000, 100})
+    ->Args({10000, 100})
+    ->Args({100000, 100})
     ->Unit(benchmark::kMillisecond);
 BENCHMARK(BM_ReadDatabase)
     ->ArgNames({"tracks", "playlists"})
