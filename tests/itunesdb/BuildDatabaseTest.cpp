@@ -340,3 +340,32 @@ TEST(BuildDatabase, OnePassImageEqualsTheRecordsJoined) {
         EXPECT_TRUE(joined == built);
     }
 }
+
+// An update writes the image built in memory that is not cleared first, which may hold
+// what an earlier buffer of the same size left there: it must come out the same as the
+// image built into zeros, but for the items' random bytes.
+TEST(BuildDatabase, UpdateImageEqualsTheImageBuiltIntoZeros) {
+    TDatabaseSnapshot s;
+    s.PhoneDrive = 'E';
+    s.UploadPath = "\\mobile\\audio";
+    s.Tracks = {Row("E:\\mobile\\audio\\a.mp3"),
+                Row("C:\\Music\\Ärzte.m4a", "12:3", ""),
+                {"", "", "", "0:0", "0", "", "0", ""}};
+    s.PlaylistNames = {"All music", "Пятница", ""};
+    s.PlaylistEntries = {{"0", "1", "2"}, {"2", "0", "2"}};
+    const std::string zeros = BuildDatabase(s);
+    const auto items = Find(DatabaseChecker::Check(zeros), "pihm");
+    ASSERT_EQ(12u, items.size());
+    for (int round = 0; round < 3; ++round) {
+        {
+            TLargeBuffer leftovers(zeros.size());
+            std::fill_n(leftovers.Data(), leftovers.Size(), '\xAA');
+        }
+        const TLargeBuffer image = BuildDatabaseImage(s);
+        std::string built(image.View());
+        ASSERT_EQ(zeros.size(), built.size());
+        for (const size_t item : items)
+            built.replace(item + 22, 2, zeros.substr(item + 22, 2));
+        EXPECT_TRUE(built == zeros);
+    }
+}

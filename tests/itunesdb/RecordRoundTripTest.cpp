@@ -1,5 +1,6 @@
 // Each record kind built and parsed back gives the fields it was built from; the
 // same bytes cut short by one, or carrying another record's tag, parse to nothing.
+// Written in place, each record sets all of its bytes.
 #include "DataSetRecord.h"
 #include "DbHeaderRecord.h"
 #include "ListRecord.h"
@@ -10,6 +11,8 @@
 #include "TrackRecord.h"
 
 #include <gtest/gtest.h>
+
+#include <functional>
 
 namespace {
 
@@ -113,4 +116,57 @@ TEST(RecordRoundTrip, PlaylistRecords) {
         ParseWithTwins(TPlaylistFixedRecords::Build(), TPlaylistFixedRecords::ParseSortKeys);
     ASSERT_TRUE(keys);
     EXPECT_EQ(std::string("\x03\x05\x04\x07\x12"), *keys);
+}
+
+// An update's image is written into memory that is not cleared first: every record
+// writer must set each of its bytes, so written over leftover bytes it comes out the
+// same as built on its own into zeros.
+TEST(RecordWrite, SetsEveryByteOverLeftovers) {
+    TTrackRecord::TFields track;
+    track.TotalLength = 400;
+    track.StringCount = 3;
+    track.TrackId = 92;
+    track.Size = 0xFFFFFFFFu;
+    track.TimeMs = 185000;
+    track.Year = 2005;
+    track.BitRate = 320;
+    track.SampleRate = 44100;
+    track.DbId = 143;
+    track.TypeCode = TTrackRecord::Mp3TypeCode;
+    const uint8_t random[2] = {7, 254};
+    struct TCase {
+        const char* Name;
+        size_t Length;
+        std::function<void(char*)> Write;
+    } cases[] = {
+        {"header", TDbHeaderRecord::Length, [](char* r) { TDbHeaderRecord::Write(r, 5000); }},
+        {"data set", TDataSetRecord::Length,
+         [](char* r) { TDataSetRecord::Write(r, 700, TDataSetRecord::dsPlaylists); }},
+        {"track list", TListRecord::Length,
+         [](char* r) { TListRecord::Write(r, TListRecord::TrackListTag, 3); }},
+        {"playlist list", TListRecord::Length,
+         [](char* r) { TListRecord::Write(r, TListRecord::PlaylistListTag, 2); }},
+        {"track", TTrackRecord::Length, [&](char* r) { TTrackRecord::Write(r, track); }},
+        {"title", TStringRecord::FixedLength + 5,
+         [](char* r) {
+             TStringRecord::Write(r, TStringRecord::stTitle, {"Tit", "le"});
+         }},
+        {"location", TStringRecord::FixedLength + 8,
+         [](char* r) {
+             TStringRecord::Write(r, TStringRecord::stLocation, {"\\a\\", "b.mp3"});
+         }},
+        {"playlist", TPlaylistRecord::Length,
+         [](char* r) { TPlaylistRecord::Write(r, 9999, 70000, 1); }},
+        {"item", TPlaylistItemRecord::Length,
+         [&](char* r) { TPlaylistItemRecord::Write(r, 93, random); }},
+        {"position", TPositionRecord::Length, [](char* r) { TPositionRecord::Write(r, 65536); }},
+    };
+    for (const TCase& c : cases) {
+        SCOPED_TRACE(c.Name);
+        std::string zeros(c.Length, '\0');
+        std::string leftovers(c.Length, '\xAA');
+        c.Write(zeros.data());
+        c.Write(leftovers.data());
+        EXPECT_EQ(zeros, leftovers);
+    }
 }
