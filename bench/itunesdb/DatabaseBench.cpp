@@ -1,16 +1,14 @@
-// Building, saving and reading back a database of n tracks, with 100 playlists of
-// 100 items each and without playlists; all should grow linearly with n. Each also
+// Building and reading back a database of n tracks, with 100 playlists of 100
+// items each and without playlists; both should grow linearly with n. Each also
 // reports the most the heap held above its start while one run went on.
 #include "DatabaseReader.h"
-#include "Drives.h"
+#include "Files.h"
 #include "HeapPeak.h"
+#include "RtFileUtils.h"
 #include "SafeFiles.h"
 #include "iTunesDB.h"
 
 #include <benchmark/benchmark.h>
-
-#include <cstdlib>
-#include <filesystem>
 
 namespace {
 
@@ -51,16 +49,12 @@ void BM_BuildDatabase(benchmark::State& state) {
 }
 
 // The image built and saved as an update saves it: a temporary file flushed to the
-// disk and renamed over the one before, in a folder of its own under /tmp.
+// disk and renamed over the one before, in a folder of its own.
 void BM_SaveDatabase(benchmark::State& state) {
     const TDatabaseSnapshot s =
         Library(static_cast<int>(state.range(0)), static_cast<int>(state.range(1)));
-    char folder[] = "/tmp/bv_save_bench_XXXXXX";
-    if (::mkdtemp(folder) == nullptr) {
-        state.SkipWithError("no temporary folder");
-        return;
-    }
-    const std::string target = ToWindowsPath(std::string(folder) + "/iTunesDB");
+    const std::string folder = CreateTempFolder("bv_save_bench");
+    const std::string target = folder + "\\iTunesDB";
     double peak = 0;
     for (auto _ : state) {
         const int64_t start = HeapNow();
@@ -70,7 +64,7 @@ void BM_SaveDatabase(benchmark::State& state) {
         peak = HeapPeakGrowthMB(start);
     }
     state.counters["peak_heap_MB"] = peak;
-    std::filesystem::remove_all(folder);
+    DeleteTree(folder);
 }
 
 void BM_ReadDatabase(benchmark::State& state) {
