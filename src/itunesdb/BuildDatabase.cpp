@@ -43,6 +43,32 @@ std::string_view ExtractFileName(std::string_view path) {
     return at == std::string_view::npos ? path : path.substr(at + 1);
 }
 
+// A row's numbers in their usual form, plain digits few enough that they cannot
+// overflow, are read right here; false for anything else (a sign, spaces, hex, no
+// digits), which goes the general way and fails as it does. A build reads several per row.
+bool PlainNumber(std::string_view text, size_t maxDigits, int64_t& value) {
+    if (text.empty() || text.size() > maxDigits)
+        return false;
+    value = 0;
+    for (const char c : text) {
+        if (c < '0' || c > '9')
+            return false;
+        value = value * 10 + (c - '0');
+    }
+    return true;
+}
+
+int64_t RowInt64(std::string_view text) {
+    int64_t value;
+    return PlainNumber(text, 18, value) ? value : StrToInt64(text);
+}
+
+// Nine digits always fit 32 bits.
+int32_t RowInt(std::string_view text) {
+    int64_t value;
+    return PlainNumber(text, 9, value) ? static_cast<int32_t>(value) : StrToInt(text);
+}
+
 // Numbers wrap to 32 bits as they do in the file, without overflowing.
 int32_t Wrap32(int64_t value) {
     return static_cast<int32_t>(static_cast<uint32_t>(value));
@@ -55,7 +81,7 @@ int32_t TimeTextToMs(std::string_view time) {
     const std::string_view minutes = colon == std::string_view::npos ? "" : time.substr(0, colon);
     const std::string_view seconds =
         colon == std::string_view::npos ? "" : time.substr(colon + 1, 2);
-    const int64_t total = int64_t{StrToInt(minutes)} * 60 + StrToInt(seconds);
+    const int64_t total = int64_t{RowInt(minutes)} * 60 + RowInt(seconds);
     return Wrap32(total * 1000);
 }
 
@@ -152,12 +178,12 @@ const std::vector<std::string>& EntriesOf(const TDatabaseSnapshot& s, size_t p) 
 size_t WriteTrack(char* rec, const TTrackRowSnapshot& row, int32_t r, const TBuildContext& c) {
     TTrackRecord::TFields f;
     f.TimeMs = TimeTextToMs(row.Time);
-    const int64_t size = StrToInt64(row.Size);
+    const int64_t size = RowInt64(row.Size);
     if (!SizeFits(size))
         throw EiTunesDBError(
             Format("%s: a size of %s bytes does not fit the database.", {row.FileName, row.Size}));
     f.Size = static_cast<uint32_t>(size);
-    f.BitRate = StrToInt(row.BitRate);
+    f.BitRate = RowInt(row.BitRate);
     f.SampleRate = TrackSampleRate;
     f.Year = 2005;
     f.TrackId = Wrap32(int64_t{r} + FirstTrackId);
@@ -201,7 +227,7 @@ size_t WritePlaylists(char* rec, const TDatabaseSnapshot& s) {
         for (size_t j = 0; j < entries.size(); ++j) {
             if (j % Batch == 0)
                 TPlaylistItemRecord::RandomBytes(random, 2 * std::min(Batch, entries.size() - j));
-            TPlaylistItemRecord::Write(at, Wrap32(int64_t{StrToInt(entries[j])} + FirstTrackId),
+            TPlaylistItemRecord::Write(at, Wrap32(int64_t{RowInt(entries[j])} + FirstTrackId),
                                        random + 2 * (j % Batch));
             at += TPlaylistItemRecord::Length;
             TPositionRecord::Write(at, static_cast<int32_t>(j + 1));

@@ -369,3 +369,42 @@ TEST(BuildDatabase, UpdateImageEqualsTheImageBuiltIntoZeros) {
         EXPECT_TRUE(built == zeros);
     }
 }
+
+// The build reads a row's plain numbers itself: every other form must still be read,
+// or refused, exactly as StrToInt and StrToInt64 read it.
+TEST(BuildDatabase, RowNumbersReadAsTheConversionsReadThem) {
+    const char* texts[] = {
+        "128",  "0",    "999999999",  "1000000000",  "2147483647", "2147483648", "0000000000128",
+        " 128", "+128", "-128",       "$80",         "0x80",       "12k",        "",
+        " ",    "1 2",  "4294967295", "-2147483648", "$FFFFFFFF"};
+    for (const char* text : texts) {
+        SCOPED_TRACE(std::string("\"") + text + "\"");
+        TDatabaseSnapshot s;
+        s.Tracks.push_back(Row("E:\\a.mp3"));
+        s.Tracks[0].BitRate = text;
+        s.PlaylistNames = {"All music"};
+        int32_t bitRate = 0;
+        if (TryStrToInt(text, bitRate)) {
+            const std::string db = BuildDatabase(s);
+            EXPECT_EQ(static_cast<uint32_t>(bitRate), U32(db, 104 + 96 + 92 + 56));
+        } else {
+            EXPECT_THROW(BuildDatabase(s), EConvertError);
+        }
+        s.Tracks[0].BitRate = "128";
+        s.Tracks[0].Size = text;
+        int64_t size = 0;
+        if (!TryStrToInt64(text, size))
+            EXPECT_THROW(BuildDatabase(s), EConvertError);
+        else if (size < 0 || size > 0xFFFFFFFFll)
+            EXPECT_THROW(BuildDatabase(s), EiTunesDBError);
+        else
+            EXPECT_EQ(static_cast<uint32_t>(size), U32(BuildDatabase(s), 104 + 96 + 92 + 36));
+        s.Tracks[0].Size = "1000";
+        s.PlaylistEntries = {{text}};
+        int32_t row = 0;
+        if (TryStrToInt(text, row))
+            EXPECT_NO_THROW(BuildDatabase(s));
+        else
+            EXPECT_THROW(BuildDatabase(s), EConvertError);
+    }
+}
