@@ -15,7 +15,7 @@ namespace {
 // ticks before it to take about FillTickTime: each piece costs the memo a fixed part (it
 // lays out the lines at the bottom again) besides its length, so one piece a tick goes
 // fastest. The window paints and answers the mouse between ticks.
-constexpr std::chrono::milliseconds FillTickTime(15);
+constexpr std::chrono::milliseconds FillTickTime(10);
 constexpr size_t FirstFillPiece = 64 * 1024;
 constexpr size_t SmallestFillPiece = 16 * 1024;
 constexpr size_t LargestFillPiece = 4 * 1024 * 1024;
