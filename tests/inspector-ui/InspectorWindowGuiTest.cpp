@@ -129,13 +129,16 @@ int OpenDescriptorsOn(const std::string& path) {
     return count;
 }
 
-// The report the inspector makes of the file, without its window.
+// The report the inspector makes of the file, without its window, as the lines a memo holds
+// (a stray line break inside a record's bytes starts a line of its own there too).
 std::string ReportOf(const std::string& path) {
     TDatabaseInspector inspector;
     TBvMultiStringHolder temp = MakeTempStringHolder();
     TPlaylistLists uids;
     TReaderContext context;
-    return inspector.Open(path, temp, uids, context, true).Report;
+    TStringList lines;
+    lines.SetText(inspector.Open(path, temp, uids, context, true).Report);
+    return lines.Text();
 }
 
 // Saves what the window shows as a PNG under the build folder, for a person to look at.
