@@ -240,8 +240,8 @@ protected:
     QWidget* CreateWidget(QWidget* parent) override;
     bool HandleMessage(TMessage& message) override;
     void LinesToWidget();
-    // Gives the window a fresh document and frees the old one on a worker: freeing a report
-    // of a million lines at once would hold the window for a fifth of a second.
+    // Gives the window a fresh document and frees the old one in a later turn of the event
+    // loop, so clearing a long report and filling the next one are not one long turn.
     void RetireDocument();
     // Runs free on a worker after the ones handed over before it; the GUI thread never waits
     // for it but at the memo's end.

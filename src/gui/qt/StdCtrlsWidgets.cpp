@@ -454,12 +454,10 @@ void TCustomMemo::RetireDocument() {
     fresh->setDocumentMargin(margin);
     fresh->setUndoRedoEnabled(undo);
     fresh->setMaximumBlockCount(maximumBlocks);
-    // Nothing on the GUI thread hears from the old document or sends it events any more, so
-    // the worker may free it.
+    // Freed on this thread, in a turn of its own: a document's laid-out blocks hold font
+    // engines whose caches belong to the GUI thread, so no worker may free them.
     old->disconnect();
-    old->documentLayout()->disconnect();
-    old->moveToThread(nullptr);
-    FreeOnWorker([old] { delete old; });
+    old->deleteLater();
 }
 
 void TCustomMemo::LinesToWidget() {
