@@ -3,8 +3,6 @@
 #include "DbBytes.h"
 #include "TextCodec.h"
 
-#include <algorithm>
-
 std::string_view TStringRecord::LocationBody(std::string_view path) {
     // Drop two characters, not two bytes, so a malformed first letter cannot
     // leave half a UTF-8 sequence behind.
