@@ -354,11 +354,6 @@ TReplacementFile WriteReplacementIn(int folderFd, const std::string& targetName,
     // A replaced file keeps its own mode; a new one gets what a plain create gives it.
     if (exists && S_ISREG(old.st_mode) && ::fchmod(fd, old.st_mode & 07777) != 0)
         fail(SetLastErrorFromErrno());
-    // The file's blocks taken in one request rather than a block at a time as the pages
-    // are written. Only a hint: the size is left alone, so a file system without the
-    // call, or one that would fill the room with zeros to extend a file, changes nothing.
-    if (!contents.empty())
-        ::fallocate(fd, FALLOC_FL_KEEP_SIZE, 0, static_cast<off_t>(contents.size()));
     for (size_t done = 0; done < contents.size();) {
         ssize_t n = ::write(fd, contents.data() + done, contents.size() - done);
         if (n < 0 && errno == EINTR)
