@@ -9,6 +9,7 @@
 #include "TrackRecord.h"
 
 #include <algorithm>
+#include <cstring>
 
 TBvMultiStringHolder MakeTempStringHolder() {
     TBvMultiStringHolder table;
@@ -202,71 +203,131 @@ void TDatabaseReader::CheckLastPlaylist(TScanResult& result) {
 TScanResult TDatabaseReader::Scan(std::string_view db, TBvMultiStringHolder& temp,
                                   TPlaylistLists& uids, const TReaderContext& context,
                                   bool withReport) {
+    Begin(db.size(), temp, uids, context, withReport);
+    Feed(db, 0);
+    return Finish();
+}
+
+void TDatabaseReader::Begin(size_t fileSize, TBvMultiStringHolder& temp, TPlaylistLists& uids,
+                            const TReaderContext& context, bool withReport) {
     temp_ = &temp;
     uids_ = &uids;
     context_ = &context;
     Reset();
-    itemRoom_ = db.size() / TPlaylistItemRecord::Length;
-    TScanResult result;
-    result.Size = db.size();
+    fileSize_ = fileSize;
+    withReport_ = withReport;
+    stopped_ = false;
+    nextTag_ = 0;
+    textBegin_ = textEnd_ = 0;
+    itemRoom_ = fileSize / TPlaylistItemRecord::Length;
+    result_ = {};
+    result_.Size = fileSize;
     // A report runs to about three times the file; growing it step by step
     // would copy it over and over.
     if (withReport)
-        result.Report.reserve(db.size() * 3);
-    // The text bytes of the last string record read: a tag there is part of its text.
-    size_t textBegin = 0, textEnd = 0;
-    TDecodedRecord rec;
+        result_.Report.reserve(fileSize * 3);
+}
+
+namespace {
+
+// A tag is decoded only with this much of the file behind it in the piece held, unless
+// the piece reaches the end of the file: every record's fixed fields fit, so only a long
+// text ever needs its piece again.
+constexpr size_t TagRoom = TDatabaseReader::MinFeedBytes / 2;
+
+// The offset in `bytes` of the first "hm" at or after `from`, or npos.
+size_t FindHm(std::string_view bytes, size_t from) {
+    while (from + 1 < bytes.size()) {
+        const void* h = std::memchr(bytes.data() + from, 'h', bytes.size() - 1 - from);
+        if (!h)
+            return std::string_view::npos;
+        const size_t at = static_cast<size_t>(static_cast<const char*>(h) - bytes.data());
+        if (bytes[at + 1] == 'm')
+            return at;
+        from = at + 1;
+    }
+    return std::string_view::npos;
+}
+
+} // namespace
+
+size_t TDatabaseReader::Feed(std::string_view bytes, size_t base) {
+    const size_t end = base + bytes.size();
+    if (stopped_)
+        return end;
+    const bool last = end >= fileSize_;
+    const size_t limit = last ? end : end - std::min(end, TagRoom);
+    const TDbWindow window{bytes, base, fileSize_};
     // Every record tag ends in "hm", and only such tags get a line.
-    for (size_t hm = db.find("hm", 2); hm != std::string_view::npos; hm = db.find("hm", hm + 1)) {
-        const size_t i = hm - 2;
-        const std::string_view tag = db.substr(i, 4);
-        if (i >= textBegin && i < textEnd && IsRecordTag(tag))
+    for (size_t hm = FindHm(bytes, std::max(nextTag_, base) + 2 - base);
+         hm != std::string_view::npos; hm = FindHm(bytes, hm + 1)) {
+        const size_t i = base + hm - 2;
+        if (i >= limit) {
+            nextTag_ = i;
+            return i;
+        }
+        nextTag_ = i + 1;
+        const std::string_view tag = bytes.substr(hm - 2, 4);
+        if (i >= textBegin_ && i < textEnd_ && IsRecordTag(tag))
             continue;
         try {
-            if (withReport)
-                rec = DecodeRecord(db, i);
+            if (withReport_)
+                rec_ = DecodeRecord(window, i);
             else
-                DecodeRecordFields(db, i, rec);
+                DecodeRecordFields(window, i, rec_);
+        } catch (const TRecordBeyondWindow&) {
+            nextTag_ = i;
+            return i;
         } catch (const TRecordPastEnd&) {
-            result.Completed = false;
-            result.StopOffset = i;
+            result_.Completed = false;
+            result_.StopOffset = i;
             // The track before a cut-off track or data set is complete: keep it.
             if (tag == TTrackRecord::Tag || tag == TDataSetRecord::Tag)
-                HandOver(result);
-            break;
+                HandOver(result_);
+            stopped_ = true;
+            return end;
         }
-        if (rec.Damaged) {
-            ++result.DamagedRecords;
+        if (rec_.Damaged) {
+            ++result_.DamagedRecords;
         } else {
-            if (rec.TextEnd > rec.TextBegin) {
-                textBegin = rec.TextBegin;
-                textEnd = rec.TextEnd;
+            if (rec_.TextEnd > rec_.TextBegin) {
+                textBegin_ = rec_.TextBegin;
+                textEnd_ = rec_.TextEnd;
             }
-            Apply(rec, result);
+            Apply(rec_, result_);
         }
-        if (withReport) {
-            result.Report += std::to_string(i);
-            result.Report += '\t';
-            result.Report += CleanUtf8(Cp1251ToUtf8(tag));
-            result.Report += rec.SubLabel;
-            result.Report += '\t';
-            result.Report += rec.Details;
-            result.Report += "\r\n";
+        if (withReport_) {
+            std::string& report = result_.Report;
+            report += std::to_string(i);
+            report += '\t';
+            report += CleanUtf8(Cp1251ToUtf8(tag));
+            report += rec_.SubLabel;
+            report += '\t';
+            report += rec_.Details;
+            report += "\r\n";
         }
     }
+    // No tag is left before the end of the piece; one may still end in its last bytes.
+    nextTag_ = std::max(nextTag_, last ? end : limit);
+    return nextTag_;
+}
+
+TScanResult TDatabaseReader::Finish() {
+    TScanResult& result = result_;
     if (result.Completed)
         // A track that is the file's last record has nothing after it to hand it over.
         HandOver(result);
     CheckLastPlaylist(result);
-    if (!result.Completed && withReport) {
+    if (!result.Completed && withReport_) {
         result.Report +=
             Format("Scan stopped at offset %d: the record there runs past the end of "
                    "the file (%d bytes).\r\n",
-                   {static_cast<int64_t>(result.StopOffset), static_cast<int64_t>(db.size())});
+                   {static_cast<int64_t>(result.StopOffset), static_cast<int64_t>(fileSize_)});
     }
     temp_ = nullptr;
     uids_ = nullptr;
     context_ = nullptr;
     cols_ = {};
-    return result;
+    rec_ = {};
+    return std::move(result_);
 }

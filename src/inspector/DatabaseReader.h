@@ -4,6 +4,7 @@
 #pragma once
 
 #include "BvStringHolder.h"
+#include "RecordReport.h"
 #include "iTunesDB.h"
 
 #include <cstdint>
@@ -55,10 +56,25 @@ public:
     TScanResult Scan(std::string_view db, TBvMultiStringHolder& temp, TPlaylistLists& uids,
                      const TReaderContext& context, bool withReport = true);
 
+    // The same scan over a file read piece by piece, so the file is never held whole:
+    // Begin with the file's size, Feed the pieces in order, and Finish for the result,
+    // which is Scan's over the whole file. Begin clears and Feed fills the outputs.
+    void Begin(size_t fileSize, TBvMultiStringHolder& temp, TPlaylistLists& uids,
+               const TReaderContext& context, bool withReport);
+    // Scans what `bytes`, the file's bytes from offset `base` on, let it decode. Returns
+    // the offset of the first byte the scan still needs: the next piece starts there
+    // (the previous piece's bytes from there on again, then new ones). A piece that does
+    // not reach the end of the file must be at least MinFeedBytes long; one that cannot
+    // be scanned any further (the returned offset is its own start) must be given again
+    // longer.
+    size_t Feed(std::string_view bytes, size_t base);
+    TScanResult Finish();
+    static constexpr size_t MinFeedBytes = 2 * 4096;
+
 private:
     void Reset();
     void HandOver(TScanResult& result);
-    void Apply(struct TDecodedRecord& rec, TScanResult& result);
+    void Apply(TDecodedRecord& rec, TScanResult& result);
     void CheckLastPlaylist(TScanResult& result);
 
     // The output columns, looked up once per scan.
@@ -70,6 +86,16 @@ private:
     TColumns cols_{};
     TPlaylistLists* uids_ = nullptr;
     const TReaderContext* context_ = nullptr;
+
+    // Where the scan stands in the file.
+    size_t fileSize_ = 0;
+    bool withReport_ = false;
+    bool stopped_ = false;  // a record ran past the end: nothing after it is scanned
+    size_t nextTag_ = 0;    // the first offset not yet looked at for a tag
+    // The text bytes of the last string record read: a tag there is part of its text.
+    size_t textBegin_ = 0, textEnd_ = 0;
+    TScanResult result_;
+    TDecodedRecord rec_; // reused record after record, its strings keeping their room
 
     bool inTrackList_ = false;
     bool inPlaylist_ = false;

@@ -17,26 +17,33 @@
 
 namespace {
 
-// Bounds-checked field access relative to the record's tag.
+// Bounds-checked field access relative to the record's tag. Bounds are the file's;
+// the bytes are those of the window the scan holds, and a field inside the file but
+// past the window asks for more of it.
 class TFields {
 public:
-    TFields(std::string_view db, size_t at) : db_(db), at_(at) {}
-    bool Has(size_t n) const { return at_ <= db_.size() && n <= db_.size() - at_; }
+    TFields(const TDbWindow& w, size_t at)
+        : bytes_(w.Bytes.data()), at_(at), rel_(at - w.Base), fileSize_(w.FileSize),
+          held_(w.Bytes.size() - std::min(w.Bytes.size(), at - w.Base)) {}
+    bool Has(size_t n) const { return at_ <= fileSize_ && n <= fileSize_ - at_; }
     void Need(size_t n) const {
-        if (!Has(n))
-            throw TRecordPastEnd{};
+        if (n > held_) [[unlikely]] {
+            if (!Has(n))
+                throw TRecordPastEnd{};
+            throw TRecordBeyondWindow{};
+        }
     }
     uint8_t B(size_t off) const {
         Need(off + 1);
-        return DbBytes::Byte(db_, at_ + off);
+        return static_cast<uint8_t>(bytes_[rel_ + off]);
     }
     uint32_t U16(size_t off) const {
         Need(off + 2);
-        return DbBytes::Get16(db_, at_ + off);
+        return DbBytes::Get16(Here(), off);
     }
     uint32_t U32(size_t off) const {
         Need(off + 4);
-        return DbBytes::Get32(db_, at_ + off);
+        return DbBytes::Get32(Here(), off);
     }
     // The low byte and the low 16 bits of the 32-bit number at `off`.
     uint8_t Low8(size_t off) const { return B(off + 3); }
@@ -44,7 +51,7 @@ public:
     std::string_view Bytes(size_t off, size_t n) const {
         Need(off);
         Need(off + n);
-        return db_.substr(at_ + off, n);
+        return {bytes_ + rel_ + off, n};
     }
     std::string Hex(size_t off, size_t n) const {
         std::string s;
@@ -56,13 +63,19 @@ public:
     // A count the record states, no more than the records of `each` bytes that the
     // file holds from here on could be.
     uint32_t PlausibleCount(size_t off, size_t each) const {
-        const size_t room = at_ < db_.size() ? (db_.size() - at_) / each : 0;
+        const size_t room = at_ < fileSize_ ? (fileSize_ - at_) / each : 0;
         return static_cast<uint32_t>(std::min<size_t>(U32(off), room));
     }
 
 private:
-    std::string_view db_;
-    size_t at_;
+    // The bytes the window holds from the tag on.
+    std::string_view Here() const { return {bytes_ + rel_, held_}; }
+
+    const char* bytes_;
+    size_t at_;       // in the file
+    size_t rel_;      // in the window
+    size_t fileSize_;
+    size_t held_;     // bytes of the window from the tag on
 };
 
 std::string N(uint32_t v) {
@@ -625,8 +638,12 @@ std::string CleanUtf8(std::string_view bytes) {
 }
 
 TDecodedRecord DecodeRecord(std::string_view db, size_t offset) {
+    return DecodeRecord(TDbWindow{db, 0, db.size()}, offset);
+}
+
+TDecodedRecord DecodeRecord(const TDbWindow& window, size_t offset) {
     TDecodedRecord r;
-    const TFields f(db, offset);
+    const TFields f(window, offset);
     const std::string_view tag = f.Bytes(0, 4);
     if (tag == TDbHeaderRecord::Tag) {
         r.Kind = TRecordKind::Header;
@@ -683,6 +700,10 @@ TDecodedRecord DecodeRecordFields(std::string_view db, size_t offset) {
 }
 
 void DecodeRecordFields(std::string_view db, size_t offset, TDecodedRecord& r) {
+    DecodeRecordFields(TDbWindow{db, 0, db.size()}, offset, r);
+}
+
+void DecodeRecordFields(const TDbWindow& window, size_t offset, TDecodedRecord& r) {
     // Each record is checked against the farthest byte its report reads, so the
     // scan stops, or finds a record damaged, exactly where DecodeRecord would.
     // The record is filled afresh; its strings keep their room for the next one.
@@ -693,7 +714,7 @@ void DecodeRecordFields(std::string_view db, size_t offset, TDecodedRecord& r) {
     r.IsString = r.HasText = r.Damaged = false;
     r.Text.clear();
     r.TextBegin = r.TextEnd = 0;
-    const TFields f(db, offset);
+    const TFields f(window, offset);
     const std::string_view tag = f.Bytes(0, 4);
     if (tag == TStringRecord::Tag) {
         r.Kind = TRecordKind::Data;
