@@ -8,3 +8,9 @@
 int64_t HeapNow();
 void ResetHeapPeak();
 double HeapPeakGrowthMB(int64_t start);
+
+// The memory the system holds for the process (heap or not, freed to the allocator or
+// not): resident now and at its peak since the last ResetRssPeak, in MiB.
+double RssNowMB();
+void ResetRssPeak();
+double RssPeakMB();

@@ -46,7 +46,7 @@ TLargeBuffer ReadDatabaseFile(const std::string& fileName);
 // latest when the piece that cannot be read is reached, with the outputs cleared.
 // The piece of the file read at a time: small enough to stay in the processor's cache
 // while it is scanned, large enough that the reads cost little.
-constexpr size_t DatabasePieceBytes = 256 * 1024;
+constexpr size_t DatabasePieceBytes = 64 * 1024;
 
 // The same file scanned piece by piece as it is read, never held whole; the result is
 // the reader's Scan of the whole file. Raises what ReadDatabaseFile raises, at the

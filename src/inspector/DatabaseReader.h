@@ -7,10 +7,12 @@
 #include "RecordReport.h"
 #include "iTunesDB.h"
 
+#include <array>
 #include <cstdint>
 #include <functional>
 #include <string>
 #include <string_view>
+#include <vector>
 
 // The reader's output table: the eight track columns and the playlist names,
 // the last under this name.
@@ -43,8 +45,12 @@ struct TScanResult {
     int CutPlaylistItems = 0;
 };
 
+// A track whose record was read, waiting for its texts; its numbers are written out
+// only when it becomes a row.
 struct TPendingTrack {
-    std::string Artist, Title, Album, Size, FileName, UID, Time, BitRate;
+    bool Read = false;
+    uint32_t Id = 0, Size = 0, TimeMs = 0, BitRate = 0;
+    std::string Artist, Title, Album, FileName;
 };
 
 class TDatabaseReader {
@@ -108,4 +114,11 @@ private:
     uint32_t playlistItemsCounted_ = 0; // what the current playlist's record says it holds
     uint32_t playlistItemsRead_ = 0;
     TPendingTrack pending_;
+    // The rows and the playlists' keys collected; the outputs take them whole when the
+    // scan ends, rather than entry by entry.
+    struct TRows {
+        std::vector<std::string> Artist, Title, Album, Time, Size, FileName, BitRate, UID;
+    };
+    TRows rows_;
+    std::array<std::vector<std::string>, MaxPlaylists> keys_;
 };

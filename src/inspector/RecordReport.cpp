@@ -88,25 +88,47 @@ constexpr size_t IndexZerosEnd = 68;
 constexpr std::string_view DamagedNote =
     "damaged: its length runs past the end of the file, skipped";
 
-// A string record's text: UTF-8 cleaned of malformed sequences, or UTF-16 with
-// the low byte of each character first.
-std::string StringText(std::string_view raw, uint8_t encoding) {
-    if (encoding == 1)
-        return CleanUtf8(raw);
+// Whether every byte is below 0x80; eight bytes are looked at at once.
+bool IsAscii(std::string_view bytes) {
+    size_t i = 0;
+    uint64_t high = 0;
+    for (; i + 8 <= bytes.size(); i += 8) {
+        uint64_t word;
+        std::memcpy(&word, bytes.data() + i, 8);
+        high |= word;
+    }
+    for (; i < bytes.size(); ++i)
+        high |= static_cast<unsigned char>(bytes[i]);
+    return (high & 0x8080808080808080ULL) == 0;
+}
+
+// A string record's text into `out`, whose room is reused: UTF-8 cleaned of malformed
+// sequences, or UTF-16 with the low byte of each character first.
+void StringText(std::string_view raw, uint8_t encoding, std::string& out) {
+    if (encoding == 1) {
+        // ASCII, as most texts are, is clean as it stands.
+        if (IsAscii(raw) || IsValidUtf8(raw)) {
+            out.clear();
+            out.append(raw);
+        }
+        else
+            out = CleanUtf8(raw);
+        return;
+    }
     // Text of ASCII letters only, as most is, is its low bytes.
-    std::string ascii(raw.size() / 2, '\0');
+    out.resize(raw.size() / 2);
     bool plain = true;
-    for (size_t i = 0; i < ascii.size() && plain; ++i) {
+    for (size_t i = 0; i < out.size() && plain; ++i) {
         const auto low = static_cast<unsigned char>(raw[2 * i]);
         plain = low < 0x80 && raw[2 * i + 1] == 0;
-        ascii[i] = static_cast<char>(low);
+        out[i] = static_cast<char>(low);
     }
     if (plain)
-        return ascii;
+        return;
     std::u16string wide(raw.size() / 2, u'\0');
     for (size_t i = 0; i < wide.size(); ++i)
         wide[i] = static_cast<char16_t>(uint8_t(raw[2 * i]) | (uint8_t(raw[2 * i + 1]) << 8));
-    return Utf16ToUtf8(wide);
+    out = Utf16ToUtf8(wide);
 }
 
 // The bytes of a string record's text: all of them in UTF-8, whole characters in UTF-16.
@@ -429,7 +451,7 @@ void Data(const TFields& f, TDecodedRecord& r) {
             r.Damaged = true;
             return;
         }
-        r.Text = StringText(bytes ? f.Bytes(F::Text, bytes) : std::string_view(), encoding);
+        StringText(bytes ? f.Bytes(F::Text, bytes) : std::string_view(), encoding, r.Text);
         d += "\"" + r.Text + "\"";
         r.HasText = true;
         MarkText(r, f, F::Text, F::Text + bytes);
@@ -619,17 +641,8 @@ std::string DaysToDateText(int32_t days) {
 }
 
 std::string CleanUtf8(std::string_view bytes) {
-    // ASCII, as most texts are, is clean as it stands: eight bytes are looked at at once.
-    size_t i = 0;
-    uint64_t high = 0;
-    for (; i + 8 <= bytes.size(); i += 8) {
-        uint64_t word;
-        std::memcpy(&word, bytes.data() + i, 8);
-        high |= word;
-    }
-    for (; i < bytes.size(); ++i)
-        high |= static_cast<unsigned char>(bytes[i]);
-    if ((high & 0x8080808080808080ULL) == 0 || IsValidUtf8(bytes))
+    // ASCII, as most texts are, is clean as it stands.
+    if (IsAscii(bytes) || IsValidUtf8(bytes))
         return std::string(bytes);
     std::string out;
     for (size_t pos = 0; pos < bytes.size();)
@@ -735,7 +748,7 @@ void DecodeRecordFields(const TDbWindow& window, size_t offset, TDecodedRecord& 
             }
             // Only titles, locations, albums and artists are ever taken.
             if (type >= TStringRecord::stTitle && type <= TStringRecord::stArtist)
-                r.Text = StringText(bytes ? f.Bytes(F::Text, bytes) : std::string_view(), encoding);
+                StringText(bytes ? f.Bytes(F::Text, bytes) : std::string_view(), encoding, r.Text);
             r.HasText = true;
             MarkText(r, f, F::Text, F::Text + bytes);
             return;
