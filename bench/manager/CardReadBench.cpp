@@ -116,8 +116,8 @@ void DatabaseRead(benchmark::State& state, bool withReport) {
         state.PauseTiming();
         auto temp = std::make_unique<TBvMultiStringHolder>(MakeTempStringHolder());
         auto uids = std::make_unique<TPlaylistLists>();
-        const double rssStart = RssNowMB();
         ResetRssPeak();
+        const double rssStart = RssNowMB();
         const int64_t start = HeapNow();
         ResetHeapPeak();
         state.ResumeTiming();
@@ -172,8 +172,8 @@ void BM_ReadiTunesDB(benchmark::State& state) {
     for (auto _ : state) {
         state.PauseTiming();
         m->btnResetProgClick(); // the previous read's rows are not counted
-        const double rssStart = RssNowMB();
         ResetRssPeak();
+        const double rssStart = RssNowMB();
         state.ResumeTiming();
         const int64_t start = HeapNow();
         ResetHeapPeak();

@@ -74,6 +74,7 @@ double RssNowMB() {
 }
 
 void ResetRssPeak() {
+    malloc_trim(0);
     // Writing 5 here sets the peak back to what is resident now.
     if (std::FILE* f = std::fopen("/proc/self/clear_refs", "w")) {
         std::fputs("5", f);
