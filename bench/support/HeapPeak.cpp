@@ -1,7 +1,9 @@
 #include "HeapPeak.h"
 
 #include <atomic>
+#include <cstdio>
 #include <cstdlib>
+#include <cstring>
 #include <malloc.h>
 #include <new>
 
@@ -44,6 +46,44 @@ void ResetHeapPeak() {
 
 double HeapPeakGrowthMB(int64_t start) {
     return static_cast<double>(heapPeak.load() - start) / (1024.0 * 1024.0);
+}
+
+namespace {
+
+// A "Vm...:  123 kB" line of /proc/self/status, in MiB; 0 when there is none.
+double StatusMB(const char* field) {
+    std::FILE* f = std::fopen("/proc/self/status", "r");
+    if (!f)
+        return 0;
+    char line[256];
+    double mb = 0;
+    const size_t length = std::strlen(field);
+    while (std::fgets(line, sizeof line, f))
+        if (std::strncmp(line, field, length) == 0 && line[length] == ':') {
+            mb = std::strtod(line + length + 1, nullptr) / 1024.0;
+            break;
+        }
+    std::fclose(f);
+    return mb;
+}
+
+} // namespace
+
+double RssNowMB() {
+    return StatusMB("VmRSS");
+}
+
+void ResetRssPeak() {
+    malloc_trim(0);
+    // Writing 5 here sets the peak back to what is resident now.
+    if (std::FILE* f = std::fopen("/proc/self/clear_refs", "w")) {
+        std::fputs("5", f);
+        std::fclose(f);
+    }
+}
+
+double RssPeakMB() {
+    return StatusMB("VmHWM");
 }
 
 void* operator new(size_t n) {

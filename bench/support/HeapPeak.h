@@ -8,3 +8,11 @@
 int64_t HeapNow();
 void ResetHeapPeak();
 double HeapPeakGrowthMB(int64_t start);
+
+// The memory the system holds for the process (heap or not, freed to the allocator or
+// not): resident now and at its peak since the last ResetRssPeak, in MiB. ResetRssPeak
+// first gives the system back what the allocator holds freed, so a run measured after it
+// starts from what the idle program holds, not from the leftovers of the runs before.
+double RssNowMB();
+void ResetRssPeak();
+double RssPeakMB();

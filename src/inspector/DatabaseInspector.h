@@ -10,7 +10,7 @@
 
 class TDatabaseInspector {
 public:
-    // Opens the file read-only, reads it into memory once, scans it and keeps
+    // Opens the file read-only, scans it piece by piece as it reads it and keeps
     // the report; raises EInOutError when the file cannot be read, leaving the
     // outputs cleared and the previous report shown.
     // `temp` is the reader's table (MakeTempStringHolder), `uids` its key lists.
@@ -40,3 +40,19 @@ constexpr int64_t MaxDatabaseFileSize = 256 * 1024 * 1024;
 // Raises EInOutError when it is no regular file, is larger than MaxDatabaseFileSize,
 // or cannot be read whole.
 TLargeBuffer ReadDatabaseFile(const std::string& fileName);
+
+// The same file scanned piece by piece as it is read, never held whole; the result is
+// the reader's Scan of the whole file. Raises what ReadDatabaseFile raises, at the
+// latest when the piece that cannot be read is reached, with the outputs cleared.
+// The piece of the file read at a time: small enough to stay in the processor's cache
+// while it is scanned, large enough that the reads cost little.
+constexpr size_t DatabasePieceBytes = 64 * 1024;
+
+// The same file scanned piece by piece as it is read, never held whole; the result is
+// the reader's Scan of the whole file. Raises what ReadDatabaseFile raises, at the
+// latest when the piece that cannot be read is reached, with the outputs cleared.
+// `pieceBytes` is the read's first piece; never less than the reader takes.
+TScanResult ScanDatabaseFile(const std::string& fileName, TDatabaseReader& reader,
+                             TBvMultiStringHolder& temp, TPlaylistLists& uids,
+                             const TReaderContext& context, bool withReport,
+                             size_t pieceBytes = DatabasePieceBytes);

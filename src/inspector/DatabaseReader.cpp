@@ -9,6 +9,11 @@
 #include "TrackRecord.h"
 
 #include <algorithm>
+#include <charconv>
+#include <cstring>
+#if defined(__x86_64__)
+#include <immintrin.h>
+#endif
 
 TBvMultiStringHolder MakeTempStringHolder() {
     TBvMultiStringHolder table;
@@ -23,6 +28,8 @@ namespace {
 // A location such as E:\mobile\..\..\x.mp3 would name a file outside the
 // folders the database may point at.
 bool ClimbsUp(std::string_view path) {
+    if (path.find("..") == std::string_view::npos)
+        return false;
     size_t start = 0;
     while (start <= path.size()) {
         size_t end = path.find('\\', start);
@@ -33,6 +40,23 @@ bool ClimbsUp(std::string_view path) {
         start = end + 1;
     }
     return false;
+}
+
+// A number in decimal, as TrackKey writes it, straight into its place in a column.
+void AddNumber(std::vector<std::string>& column, uint32_t n) {
+    char digits[12];
+    const auto end = std::to_chars(digits, digits + sizeof digits, n).ptr;
+    column.emplace_back(digits, end);
+}
+
+// The playing time as PlayingTimeText writes it, straight into its place in a column.
+void AddPlayingTime(std::vector<std::string>& column, uint32_t ms) {
+    const uint32_t seconds = ms / 1000;
+    char text[24];
+    char* end = std::to_chars(text, text + 11, seconds / 60).ptr;
+    *end++ = ':';
+    end = std::to_chars(end, text + sizeof text, seconds % 60).ptr;
+    column.emplace_back(text, end);
 }
 
 } // namespace
@@ -48,6 +72,9 @@ void TDatabaseReader::Reset() {
     playlistItemsCounted_ = 0;
     playlistItemsRead_ = 0;
     pending_ = {};
+    rows_ = {};
+    for (auto& keys : keys_)
+        keys = {};
     using enum TTrackColumn;
     cols_ = {&TrackColumn(*temp_, Artist),
              &TrackColumn(*temp_, Title),
@@ -66,7 +93,7 @@ void TDatabaseReader::Reset() {
 }
 
 void TDatabaseReader::HandOver(TScanResult& result) {
-    if (pending_.UID.empty())
+    if (!pending_.Read)
         return;
     // Built once, in place: the drive, then the stored location with its colons
     // turned back into backslashes.
@@ -80,16 +107,21 @@ void TDatabaseReader::HandOver(TScanResult& result) {
         if (result.RefusedLocations++ == 0)
             result.FirstRefusedLocation = path;
     } else if (!context_->IsInTrackList || !context_->IsInTrackList(path)) {
-        cols_.Artist->Add(std::move(pending_.Artist));
-        cols_.Album->Add(std::move(pending_.Album));
-        cols_.Size->Add(std::move(pending_.Size));
-        cols_.Title->Add(std::move(pending_.Title));
-        cols_.Time->Add(std::move(pending_.Time));
-        cols_.BitRate->Add(std::move(pending_.BitRate));
-        cols_.FileName->Add(std::move(path));
-        cols_.UID->Add(std::move(pending_.UID));
+        rows_.Artist.push_back(std::move(pending_.Artist));
+        rows_.Album.push_back(std::move(pending_.Album));
+        AddNumber(rows_.Size, pending_.Size);
+        rows_.Title.push_back(std::move(pending_.Title));
+        AddPlayingTime(rows_.Time, pending_.TimeMs);
+        AddNumber(rows_.BitRate, pending_.BitRate);
+        rows_.FileName.push_back(std::move(path));
+        AddNumber(rows_.UID, pending_.Id);
     }
-    pending_ = {};
+    // Emptied, not remade: the location keeps its room for the next track's.
+    pending_.Read = false;
+    pending_.Artist.clear();
+    pending_.Title.clear();
+    pending_.Album.clear();
+    pending_.FileName.clear();
 }
 
 void TDatabaseReader::Apply(TDecodedRecord& rec, TScanResult& result) {
@@ -101,9 +133,9 @@ void TDatabaseReader::Apply(TDecodedRecord& rec, TScanResult& result) {
     case TRecordKind::TrackList:
         inTrackList_ = true;
         // Room for the tracks the list announces, so the columns never grow by copying.
-        for (TStringList* column : {cols_.Artist, cols_.Title, cols_.Album, cols_.Size, cols_.Time,
-                                    cols_.FileName, cols_.BitRate, cols_.UID})
-            column->Reserve(column->Count() + static_cast<int>(rec.Count));
+        for (auto* column : {&rows_.Artist, &rows_.Title, &rows_.Album, &rows_.Size, &rows_.Time,
+                             &rows_.FileName, &rows_.BitRate, &rows_.UID})
+            column->reserve(column->size() + rec.Count);
         break;
     case TRecordKind::PlaylistList:
         inTrackList_ = false;
@@ -111,10 +143,11 @@ void TDatabaseReader::Apply(TDecodedRecord& rec, TScanResult& result) {
     case TRecordKind::Track:
         HandOver(result);
         mhodsLeft_ = static_cast<int>(rec.DataCount);
-        pending_.UID = TrackKey(rec.Id);
-        pending_.Size = std::to_string(rec.Size);
-        pending_.Time = PlayingTimeText(rec.TimeMs);
-        pending_.BitRate = std::to_string(rec.BitRate);
+        pending_.Read = true;
+        pending_.Id = rec.Id;
+        pending_.Size = rec.Size;
+        pending_.TimeMs = rec.TimeMs;
+        pending_.BitRate = rec.BitRate;
         break;
     case TRecordKind::Playlist:
         inPlaylist_ = true;
@@ -128,7 +161,7 @@ void TDatabaseReader::Apply(TDecodedRecord& rec, TScanResult& result) {
                 // together they may reserve only what the file could hold.
                 const size_t room = std::min<size_t>(rec.Count, itemRoom_);
                 itemRoom_ -= room;
-                (*uids_)[static_cast<size_t>(playlistIndex_)].Reserve(static_cast<int>(room));
+                keys_[static_cast<size_t>(playlistIndex_)].reserve(room);
             } else {
                 ++result.DroppedPlaylists;
                 playlistIndex_ = MaxPlaylists;
@@ -142,7 +175,7 @@ void TDatabaseReader::Apply(TDecodedRecord& rec, TScanResult& result) {
     case TRecordKind::Item:
         if (sectionCount_ < 3) {
             if (playlistIndex_ >= 0 && playlistIndex_ < MaxPlaylists) {
-                (*uids_)[static_cast<size_t>(playlistIndex_)].Add(TrackKey(rec.Id));
+                AddNumber(keys_[static_cast<size_t>(playlistIndex_)], rec.Id);
                 ++playlistItemsRead_;
             } else
                 ++result.DroppedItems;
@@ -158,7 +191,8 @@ void TDatabaseReader::Apply(TDecodedRecord& rec, TScanResult& result) {
                     pending_.Title = std::move(rec.Text);
                     break;
                 case TStringRecord::stLocation:
-                    pending_.FileName = std::move(rec.Text);
+                    pending_.FileName.clear();
+                    pending_.FileName.append(rec.Text);
                     break;
                 case TStringRecord::stAlbum:
                     pending_.Album = std::move(rec.Text);
@@ -193,7 +227,7 @@ void TDatabaseReader::CheckLastPlaylist(TScanResult& result) {
         result.MasterPlaylistCut = true;
     } else if (!playlistNamed_) {
         cols_.Playlists->Delete(playlistIndex_);
-        (*uids_)[static_cast<size_t>(playlistIndex_)].Clear();
+        keys_[static_cast<size_t>(playlistIndex_)].clear();
         result.CutPlaylistDropped = true;
         result.CutPlaylistItems = static_cast<int>(playlistItemsRead_);
     }
@@ -202,71 +236,187 @@ void TDatabaseReader::CheckLastPlaylist(TScanResult& result) {
 TScanResult TDatabaseReader::Scan(std::string_view db, TBvMultiStringHolder& temp,
                                   TPlaylistLists& uids, const TReaderContext& context,
                                   bool withReport) {
+    Begin(db.size(), temp, uids, context, withReport);
+    Feed(db, 0);
+    return Finish();
+}
+
+void TDatabaseReader::Begin(size_t fileSize, TBvMultiStringHolder& temp, TPlaylistLists& uids,
+                            const TReaderContext& context, bool withReport) {
     temp_ = &temp;
     uids_ = &uids;
     context_ = &context;
     Reset();
-    itemRoom_ = db.size() / TPlaylistItemRecord::Length;
-    TScanResult result;
-    result.Size = db.size();
+    fileSize_ = fileSize;
+    withReport_ = withReport;
+    stopped_ = false;
+    nextTag_ = 0;
+    textBegin_ = textEnd_ = 0;
+    itemRoom_ = fileSize / TPlaylistItemRecord::Length;
+    result_ = {};
+    result_.Size = fileSize;
     // A report runs to about three times the file; growing it step by step
     // would copy it over and over.
     if (withReport)
-        result.Report.reserve(db.size() * 3);
-    // The text bytes of the last string record read: a tag there is part of its text.
-    size_t textBegin = 0, textEnd = 0;
-    TDecodedRecord rec;
+        result_.Report.reserve(fileSize * 3);
+}
+
+namespace {
+
+// A tag is decoded only with this much of the file behind it in the piece held, unless
+// the piece reaches the end of the file: every record's fixed fields fit, so only a long
+// text ever needs its piece again.
+constexpr size_t TagRoom = TDatabaseReader::MinFeedBytes / 2;
+
+// Where the first "hm" at or after `from` lies, or npos: the ends of the bytes tried one by one.
+size_t FindHmByBytes(const char* data, size_t size, size_t from) {
+    for (; from + 1 < size; ++from)
+        if (data[from] == 'h' && data[from + 1] == 'm')
+            return from;
+    return std::string_view::npos;
+}
+
+#if defined(__x86_64__)
+// Thirty-two offsets tried at once, on processors that can.
+__attribute__((target("avx2"))) size_t FindHmWide(const char* data, size_t size, size_t from) {
+    const __m256i h = _mm256_set1_epi8('h');
+    const __m256i m = _mm256_set1_epi8('m');
+    for (; from + 33 <= size; from += 32) {
+        const __m256i here = _mm256_loadu_si256(reinterpret_cast<const __m256i*>(data + from));
+        const __m256i next =
+            _mm256_loadu_si256(reinterpret_cast<const __m256i*>(data + from + 1));
+        const auto found = static_cast<unsigned>(_mm256_movemask_epi8(
+            _mm256_and_si256(_mm256_cmpeq_epi8(here, h), _mm256_cmpeq_epi8(next, m))));
+        if (found != 0)
+            return from + static_cast<size_t>(__builtin_ctz(found));
+    }
+    return FindHmByBytes(data, size, from);
+}
+
+// Sixteen at once, on every processor of the kind.
+size_t FindHmNarrow(const char* data, size_t size, size_t from) {
+    const __m128i h = _mm_set1_epi8('h');
+    const __m128i m = _mm_set1_epi8('m');
+    for (; from + 17 <= size; from += 16) {
+        const __m128i here = _mm_loadu_si128(reinterpret_cast<const __m128i*>(data + from));
+        const __m128i next = _mm_loadu_si128(reinterpret_cast<const __m128i*>(data + from + 1));
+        const auto found = static_cast<unsigned>(_mm_movemask_epi8(
+            _mm_and_si128(_mm_cmpeq_epi8(here, h), _mm_cmpeq_epi8(next, m))));
+        if (found != 0)
+            return from + static_cast<size_t>(__builtin_ctz(found));
+    }
+    return FindHmByBytes(data, size, from);
+}
+#endif
+
+// The search for the offset of the first "hm" at or after `from` (npos when there is
+// none), the widest this processor runs. Many offsets are tried at once: a file is mostly
+// records' numbers and zeros, and a search for the 'h' alone stopped at every tag only to
+// start again.
+using THmSearch = size_t (*)(const char* data, size_t size, size_t from);
+THmSearch HmSearch() {
+#if defined(__x86_64__)
+    static const THmSearch search =
+        __builtin_cpu_supports("avx2") ? &FindHmWide : &FindHmNarrow;
+    return search;
+#else
+    return &FindHmByBytes;
+#endif
+}
+
+} // namespace
+
+size_t TDatabaseReader::Feed(std::string_view bytes, size_t base) {
+    const size_t end = base + bytes.size();
+    if (stopped_)
+        return end;
+    const bool last = end >= fileSize_;
+    const size_t limit = last ? end : end - std::min(end, TagRoom);
+    const TDbWindow window{bytes, base, fileSize_};
+    const THmSearch findHm = HmSearch();
     // Every record tag ends in "hm", and only such tags get a line.
-    for (size_t hm = db.find("hm", 2); hm != std::string_view::npos; hm = db.find("hm", hm + 1)) {
-        const size_t i = hm - 2;
-        const std::string_view tag = db.substr(i, 4);
-        if (i >= textBegin && i < textEnd && IsRecordTag(tag))
+    for (size_t hm = findHm(bytes.data(), bytes.size(), std::max(nextTag_, base) + 2 - base);
+         hm != std::string_view::npos; hm = findHm(bytes.data(), bytes.size(), hm + 1)) {
+        const size_t i = base + hm - 2;
+        if (i >= limit) {
+            nextTag_ = i;
+            return i;
+        }
+        nextTag_ = i + 1;
+        const std::string_view tag = bytes.substr(hm - 2, 4);
+        if (i >= textBegin_ && i < textEnd_ && IsRecordTag(tag))
             continue;
         try {
-            if (withReport)
-                rec = DecodeRecord(db, i);
+            if (withReport_)
+                rec_ = DecodeRecord(window, i);
             else
-                DecodeRecordFields(db, i, rec);
+                DecodeRecordFields(window, i, rec_);
+        } catch (const TRecordBeyondWindow&) {
+            nextTag_ = i;
+            return i;
         } catch (const TRecordPastEnd&) {
-            result.Completed = false;
-            result.StopOffset = i;
+            result_.Completed = false;
+            result_.StopOffset = i;
             // The track before a cut-off track or data set is complete: keep it.
             if (tag == TTrackRecord::Tag || tag == TDataSetRecord::Tag)
-                HandOver(result);
-            break;
+                HandOver(result_);
+            stopped_ = true;
+            return end;
         }
-        if (rec.Damaged) {
-            ++result.DamagedRecords;
+        if (rec_.Damaged) {
+            ++result_.DamagedRecords;
         } else {
-            if (rec.TextEnd > rec.TextBegin) {
-                textBegin = rec.TextBegin;
-                textEnd = rec.TextEnd;
+            if (rec_.TextEnd > rec_.TextBegin) {
+                textBegin_ = rec_.TextBegin;
+                textEnd_ = rec_.TextEnd;
             }
-            Apply(rec, result);
+            Apply(rec_, result_);
         }
-        if (withReport) {
-            result.Report += std::to_string(i);
-            result.Report += '\t';
-            result.Report += CleanUtf8(Cp1251ToUtf8(tag));
-            result.Report += rec.SubLabel;
-            result.Report += '\t';
-            result.Report += rec.Details;
-            result.Report += "\r\n";
+        if (withReport_) {
+            std::string& report = result_.Report;
+            report += std::to_string(i);
+            report += '\t';
+            report += CleanUtf8(Cp1251ToUtf8(tag));
+            report += rec_.SubLabel;
+            report += '\t';
+            report += rec_.Details;
+            report += "\r\n";
         }
     }
+    // No tag is left before the end of the piece; one may still end in its last bytes.
+    nextTag_ = std::max(nextTag_, last ? end : limit);
+    return nextTag_;
+}
+
+TScanResult TDatabaseReader::Finish() {
+    TScanResult& result = result_;
     if (result.Completed)
         // A track that is the file's last record has nothing after it to hand it over.
         HandOver(result);
     CheckLastPlaylist(result);
-    if (!result.Completed && withReport) {
+    cols_.Artist->AppendMoved(rows_.Artist);
+    cols_.Title->AppendMoved(rows_.Title);
+    cols_.Album->AppendMoved(rows_.Album);
+    cols_.Time->AppendMoved(rows_.Time);
+    cols_.Size->AppendMoved(rows_.Size);
+    cols_.FileName->AppendMoved(rows_.FileName);
+    cols_.BitRate->AppendMoved(rows_.BitRate);
+    cols_.UID->AppendMoved(rows_.UID);
+    for (size_t p = 0; p < keys_.size(); ++p) {
+        (*uids_)[p].AppendMoved(keys_[p]);
+        keys_[p] = {};
+    }
+    rows_ = {};
+    if (!result.Completed && withReport_) {
         result.Report +=
             Format("Scan stopped at offset %d: the record there runs past the end of "
                    "the file (%d bytes).\r\n",
-                   {static_cast<int64_t>(result.StopOffset), static_cast<int64_t>(db.size())});
+                   {static_cast<int64_t>(result.StopOffset), static_cast<int64_t>(fileSize_)});
     }
     temp_ = nullptr;
     uids_ = nullptr;
     context_ = nullptr;
     cols_ = {};
-    return result;
+    rec_ = {};
+    return std::move(result_);
 }

@@ -4,12 +4,15 @@
 #pragma once
 
 #include "BvStringHolder.h"
+#include "RecordReport.h"
 #include "iTunesDB.h"
 
+#include <array>
 #include <cstdint>
 #include <functional>
 #include <string>
 #include <string_view>
+#include <vector>
 
 // The reader's output table: the eight track columns and the playlist names,
 // the last under this name.
@@ -42,8 +45,12 @@ struct TScanResult {
     int CutPlaylistItems = 0;
 };
 
+// A track whose record was read, waiting for its texts; its numbers are written out
+// only when it becomes a row.
 struct TPendingTrack {
-    std::string Artist, Title, Album, Size, FileName, UID, Time, BitRate;
+    bool Read = false;
+    uint32_t Id = 0, Size = 0, TimeMs = 0, BitRate = 0;
+    std::string Artist, Title, Album, FileName;
 };
 
 class TDatabaseReader {
@@ -55,10 +62,25 @@ public:
     TScanResult Scan(std::string_view db, TBvMultiStringHolder& temp, TPlaylistLists& uids,
                      const TReaderContext& context, bool withReport = true);
 
+    // The same scan over a file read piece by piece, so the file is never held whole:
+    // Begin with the file's size, Feed the pieces in order, and Finish for the result,
+    // which is Scan's over the whole file. Begin clears and Feed fills the outputs.
+    void Begin(size_t fileSize, TBvMultiStringHolder& temp, TPlaylistLists& uids,
+               const TReaderContext& context, bool withReport);
+    // Scans what `bytes`, the file's bytes from offset `base` on, let it decode. Returns
+    // the offset of the first byte the scan still needs: the next piece starts there
+    // (the previous piece's bytes from there on again, then new ones). A piece that does
+    // not reach the end of the file must be at least MinFeedBytes long; one that cannot
+    // be scanned any further (the returned offset is its own start) must be given again
+    // longer.
+    size_t Feed(std::string_view bytes, size_t base);
+    TScanResult Finish();
+    static constexpr size_t MinFeedBytes = 2 * 4096;
+
 private:
     void Reset();
     void HandOver(TScanResult& result);
-    void Apply(struct TDecodedRecord& rec, TScanResult& result);
+    void Apply(TDecodedRecord& rec, TScanResult& result);
     void CheckLastPlaylist(TScanResult& result);
 
     // The output columns, looked up once per scan.
@@ -71,6 +93,16 @@ private:
     TPlaylistLists* uids_ = nullptr;
     const TReaderContext* context_ = nullptr;
 
+    // Where the scan stands in the file.
+    size_t fileSize_ = 0;
+    bool withReport_ = false;
+    bool stopped_ = false;  // a record ran past the end: nothing after it is scanned
+    size_t nextTag_ = 0;    // the first offset not yet looked at for a tag
+    // The text bytes of the last string record read: a tag there is part of its text.
+    size_t textBegin_ = 0, textEnd_ = 0;
+    TScanResult result_;
+    TDecodedRecord rec_; // reused record after record, its strings keeping their room
+
     bool inTrackList_ = false;
     bool inPlaylist_ = false;
     int mhodsLeft_ = 0;
@@ -82,4 +114,11 @@ private:
     uint32_t playlistItemsCounted_ = 0; // what the current playlist's record says it holds
     uint32_t playlistItemsRead_ = 0;
     TPendingTrack pending_;
+    // The rows and the playlists' keys collected; the outputs take them whole when the
+    // scan ends, rather than entry by entry.
+    struct TRows {
+        std::vector<std::string> Artist, Title, Album, Time, Size, FileName, BitRate, UID;
+    };
+    TRows rows_;
+    std::array<std::vector<std::string>, MaxPlaylists> keys_;
 };

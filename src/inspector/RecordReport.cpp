@@ -17,26 +17,33 @@
 
 namespace {
 
-// Bounds-checked field access relative to the record's tag.
+// Bounds-checked field access relative to the record's tag. Bounds are the file's;
+// the bytes are those of the window the scan holds, and a field inside the file but
+// past the window asks for more of it.
 class TFields {
 public:
-    TFields(std::string_view db, size_t at) : db_(db), at_(at) {}
-    bool Has(size_t n) const { return at_ <= db_.size() && n <= db_.size() - at_; }
+    TFields(const TDbWindow& w, size_t at)
+        : bytes_(w.Bytes.data()), at_(at), rel_(at - w.Base), fileSize_(w.FileSize),
+          held_(w.Bytes.size() - std::min(w.Bytes.size(), at - w.Base)) {}
+    bool Has(size_t n) const { return at_ <= fileSize_ && n <= fileSize_ - at_; }
     void Need(size_t n) const {
-        if (!Has(n))
-            throw TRecordPastEnd{};
+        if (n > held_) [[unlikely]] {
+            if (!Has(n))
+                throw TRecordPastEnd{};
+            throw TRecordBeyondWindow{};
+        }
     }
     uint8_t B(size_t off) const {
         Need(off + 1);
-        return DbBytes::Byte(db_, at_ + off);
+        return static_cast<uint8_t>(bytes_[rel_ + off]);
     }
     uint32_t U16(size_t off) const {
         Need(off + 2);
-        return DbBytes::Get16(db_, at_ + off);
+        return DbBytes::Get16(Here(), off);
     }
     uint32_t U32(size_t off) const {
         Need(off + 4);
-        return DbBytes::Get32(db_, at_ + off);
+        return DbBytes::Get32(Here(), off);
     }
     // The low byte and the low 16 bits of the 32-bit number at `off`.
     uint8_t Low8(size_t off) const { return B(off + 3); }
@@ -44,7 +51,7 @@ public:
     std::string_view Bytes(size_t off, size_t n) const {
         Need(off);
         Need(off + n);
-        return db_.substr(at_ + off, n);
+        return {bytes_ + rel_ + off, n};
     }
     std::string Hex(size_t off, size_t n) const {
         std::string s;
@@ -56,13 +63,19 @@ public:
     // A count the record states, no more than the records of `each` bytes that the
     // file holds from here on could be.
     uint32_t PlausibleCount(size_t off, size_t each) const {
-        const size_t room = at_ < db_.size() ? (db_.size() - at_) / each : 0;
+        const size_t room = at_ < fileSize_ ? (fileSize_ - at_) / each : 0;
         return static_cast<uint32_t>(std::min<size_t>(U32(off), room));
     }
 
 private:
-    std::string_view db_;
-    size_t at_;
+    // The bytes the window holds from the tag on.
+    std::string_view Here() const { return {bytes_ + rel_, held_}; }
+
+    const char* bytes_;
+    size_t at_;       // in the file
+    size_t rel_;      // in the window
+    size_t fileSize_;
+    size_t held_;     // bytes of the window from the tag on
 };
 
 std::string N(uint32_t v) {
@@ -75,25 +88,47 @@ constexpr size_t IndexZerosEnd = 68;
 constexpr std::string_view DamagedNote =
     "damaged: its length runs past the end of the file, skipped";
 
-// A string record's text: UTF-8 cleaned of malformed sequences, or UTF-16 with
-// the low byte of each character first.
-std::string StringText(std::string_view raw, uint8_t encoding) {
-    if (encoding == 1)
-        return CleanUtf8(raw);
+// Whether every byte is below 0x80; eight bytes are looked at at once.
+bool IsAscii(std::string_view bytes) {
+    size_t i = 0;
+    uint64_t high = 0;
+    for (; i + 8 <= bytes.size(); i += 8) {
+        uint64_t word;
+        std::memcpy(&word, bytes.data() + i, 8);
+        high |= word;
+    }
+    for (; i < bytes.size(); ++i)
+        high |= static_cast<unsigned char>(bytes[i]);
+    return (high & 0x8080808080808080ULL) == 0;
+}
+
+// A string record's text into `out`, whose room is reused: UTF-8 cleaned of malformed
+// sequences, or UTF-16 with the low byte of each character first.
+void StringText(std::string_view raw, uint8_t encoding, std::string& out) {
+    if (encoding == 1) {
+        // ASCII, as most texts are, is clean as it stands.
+        if (IsAscii(raw) || IsValidUtf8(raw)) {
+            out.clear();
+            out.append(raw);
+        }
+        else
+            out = CleanUtf8(raw);
+        return;
+    }
     // Text of ASCII letters only, as most is, is its low bytes.
-    std::string ascii(raw.size() / 2, '\0');
+    out.resize(raw.size() / 2);
     bool plain = true;
-    for (size_t i = 0; i < ascii.size() && plain; ++i) {
+    for (size_t i = 0; i < out.size() && plain; ++i) {
         const auto low = static_cast<unsigned char>(raw[2 * i]);
         plain = low < 0x80 && raw[2 * i + 1] == 0;
-        ascii[i] = static_cast<char>(low);
+        out[i] = static_cast<char>(low);
     }
     if (plain)
-        return ascii;
+        return;
     std::u16string wide(raw.size() / 2, u'\0');
     for (size_t i = 0; i < wide.size(); ++i)
         wide[i] = static_cast<char16_t>(uint8_t(raw[2 * i]) | (uint8_t(raw[2 * i + 1]) << 8));
-    return Utf16ToUtf8(wide);
+    out = Utf16ToUtf8(wide);
 }
 
 // The bytes of a string record's text: all of them in UTF-8, whole characters in UTF-16.
@@ -416,7 +451,7 @@ void Data(const TFields& f, TDecodedRecord& r) {
             r.Damaged = true;
             return;
         }
-        r.Text = StringText(bytes ? f.Bytes(F::Text, bytes) : std::string_view(), encoding);
+        StringText(bytes ? f.Bytes(F::Text, bytes) : std::string_view(), encoding, r.Text);
         d += "\"" + r.Text + "\"";
         r.HasText = true;
         MarkText(r, f, F::Text, F::Text + bytes);
@@ -606,17 +641,8 @@ std::string DaysToDateText(int32_t days) {
 }
 
 std::string CleanUtf8(std::string_view bytes) {
-    // ASCII, as most texts are, is clean as it stands: eight bytes are looked at at once.
-    size_t i = 0;
-    uint64_t high = 0;
-    for (; i + 8 <= bytes.size(); i += 8) {
-        uint64_t word;
-        std::memcpy(&word, bytes.data() + i, 8);
-        high |= word;
-    }
-    for (; i < bytes.size(); ++i)
-        high |= static_cast<unsigned char>(bytes[i]);
-    if ((high & 0x8080808080808080ULL) == 0 || IsValidUtf8(bytes))
+    // ASCII, as most texts are, is clean as it stands.
+    if (IsAscii(bytes) || IsValidUtf8(bytes))
         return std::string(bytes);
     std::string out;
     for (size_t pos = 0; pos < bytes.size();)
@@ -625,8 +651,12 @@ std::string CleanUtf8(std::string_view bytes) {
 }
 
 TDecodedRecord DecodeRecord(std::string_view db, size_t offset) {
+    return DecodeRecord(TDbWindow{db, 0, db.size()}, offset);
+}
+
+TDecodedRecord DecodeRecord(const TDbWindow& window, size_t offset) {
     TDecodedRecord r;
-    const TFields f(db, offset);
+    const TFields f(window, offset);
     const std::string_view tag = f.Bytes(0, 4);
     if (tag == TDbHeaderRecord::Tag) {
         r.Kind = TRecordKind::Header;
@@ -683,6 +713,10 @@ TDecodedRecord DecodeRecordFields(std::string_view db, size_t offset) {
 }
 
 void DecodeRecordFields(std::string_view db, size_t offset, TDecodedRecord& r) {
+    DecodeRecordFields(TDbWindow{db, 0, db.size()}, offset, r);
+}
+
+void DecodeRecordFields(const TDbWindow& window, size_t offset, TDecodedRecord& r) {
     // Each record is checked against the farthest byte its report reads, so the
     // scan stops, or finds a record damaged, exactly where DecodeRecord would.
     // The record is filled afresh; its strings keep their room for the next one.
@@ -693,7 +727,7 @@ void DecodeRecordFields(std::string_view db, size_t offset, TDecodedRecord& r) {
     r.IsString = r.HasText = r.Damaged = false;
     r.Text.clear();
     r.TextBegin = r.TextEnd = 0;
-    const TFields f(db, offset);
+    const TFields f(window, offset);
     const std::string_view tag = f.Bytes(0, 4);
     if (tag == TStringRecord::Tag) {
         r.Kind = TRecordKind::Data;
@@ -714,7 +748,7 @@ void DecodeRecordFields(std::string_view db, size_t offset, TDecodedRecord& r) {
             }
             // Only titles, locations, albums and artists are ever taken.
             if (type >= TStringRecord::stTitle && type <= TStringRecord::stArtist)
-                r.Text = StringText(bytes ? f.Bytes(F::Text, bytes) : std::string_view(), encoding);
+                StringText(bytes ? f.Bytes(F::Text, bytes) : std::string_view(), encoding, r.Text);
             r.HasText = true;
             MarkText(r, f, F::Text, F::Text + bytes);
             return;

@@ -11,6 +11,17 @@
 
 // Raised when a record's fixed fields would be read past the end of the file.
 struct TRecordPastEnd {};
+// Raised when a record's fields lie inside the file but past the bytes the scan holds of
+// it: the scan reads on and decodes the record again.
+struct TRecordBeyondWindow {};
+
+// The part of the file a scan holds: `Bytes` start at offset `Base` of a file of
+// `FileSize` bytes. Offsets given to the decoders are the file's.
+struct TDbWindow {
+    std::string_view Bytes;
+    size_t Base = 0;
+    size_t FileSize = 0;
+};
 
 enum class TRecordKind {
     None,
@@ -54,13 +65,16 @@ struct TDecodedRecord {
 };
 
 // Decodes the record whose tag starts at `offset`; a tag that names no record
-// gives Kind None and empty texts. Raises TRecordPastEnd.
+// gives Kind None and empty texts. Raises TRecordPastEnd, and with a window that
+// ends before the file does, TRecordBeyondWindow.
 TDecodedRecord DecodeRecord(std::string_view db, size_t offset);
+TDecodedRecord DecodeRecord(const TDbWindow& window, size_t offset);
 // The same without the report texts: kind, collected fields, text bytes and
 // damage only; the text itself only for the types that are ever collected.
 TDecodedRecord DecodeRecordFields(std::string_view db, size_t offset);
 // The same into `r`, which the scan reuses record after record.
 void DecodeRecordFields(std::string_view db, size_t offset, TDecodedRecord& r);
+void DecodeRecordFields(const TDbWindow& window, size_t offset, TDecodedRecord& r);
 // Whether the four bytes are one of the eight tags of the format.
 bool IsRecordTag(std::string_view tag);
 

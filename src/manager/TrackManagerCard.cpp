@@ -314,7 +314,10 @@ void TTrackManager::TUpdateState::ThreadReadCardExecute() {
         PostLog(msg.Text(MessageName::SearchingBadLinks));
         if (!job.CardThere)
             PostLog(msg.Fmt("card_absent", {DriveText(job.Drive)}));
-        const std::vector<std::string> files = ColumnOf(job.Temp, TTrackColumn::FileName);
+        // Looked at where the read left them: a copy of a large card's paths took as much
+        // memory again.
+        const std::vector<std::string>& files =
+            TrackColumn(job.Temp, TTrackColumn::FileName).Items();
         job.Dead = DeadFiles(files, job.Drive, job.CardThere, Cancel);
         for (size_t i = 0; i < files.size(); ++i)
             if (!job.Dead[i])

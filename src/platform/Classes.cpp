@@ -75,6 +75,27 @@ void TStrings::MoveStringsFrom(TStrings& other) {
     other.Clear();
 }
 
+void TStrings::AppendMoved(std::vector<std::string>& texts) {
+    if (items_.empty() && typeid(*this) == typeid(TStringList) &&
+        !static_cast<const TStringList&>(*this).Sorted()) {
+        items_.swap(texts);
+        texts.clear();
+        objects_.assign(items_.size(), nullptr);
+        if (!items_.empty()) {
+            ItemChanged(TStringsChangeKind::Reset);
+            Changed();
+        }
+        return;
+    }
+    items_.reserve(items_.size() + texts.size());
+    objects_.reserve(objects_.size() + texts.size());
+    BeginUpdate();
+    TScopeExit done([this] { EndUpdate(); });
+    for (std::string& text : texts)
+        Add(std::move(text));
+    texts.clear();
+}
+
 void TStrings::Insert(int index, std::string value) {
     InsertObject(index, std::move(value), nullptr);
 }

@@ -51,6 +51,10 @@ public:
     // The entries go in through AddObject and other is emptied through Clear, so a sorted
     // list still sorts and a control's list still tells its control.
     void MoveStringsFrom(TStrings& other);
+    // Appends the texts, moving them, with no objects, and empties `texts`. A plain unsorted
+    // list that is empty takes the whole vector at once, as one change; any other list
+    // takes them one by one, as MoveStringsFrom does.
+    void AppendMoved(std::vector<std::string>& texts);
     virtual void Insert(int index, std::string value);
     // Virtual, like Add and Insert, so that a list whose entries live in a control can route
     // every change through that control's messages.

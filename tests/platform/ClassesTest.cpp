@@ -1,5 +1,6 @@
 #include "Classes.h"
 
+#include <algorithm>
 #include <functional>
 #include <gtest/gtest.h>
 
@@ -180,5 +181,44 @@ TEST(TStrings, MoveStringsFromHandsTheEntriesOver) {
         EXPECT_EQ(1, fromChanges);
         to.MoveStringsFrom(to); // onto itself: nothing happens
         EXPECT_EQ(c.After, to.Items());
+    }
+}
+
+// The database reader collects its rows in plain vectors and hands each column over whole.
+// The list takes the texts as they come (in order when sorted), with no objects, and tells
+// of the change once; the vector is left empty.
+TEST(TStrings, AppendMovedTakesTheTexts) {
+    TObject marker;
+    struct Case {
+        const char* Name;
+        std::vector<std::string> Before;
+        bool Sorted;
+        std::vector<std::string> Texts;
+        std::vector<std::string> After;
+        int Changes;
+    };
+    const std::vector<Case> cases = {
+        {"into an empty list", {}, false, {"c", "a", "b"}, {"c", "a", "b"}, 1},
+        {"after entries already there", {"x"}, false, {"c", "a"}, {"x", "c", "a"}, 1},
+        {"into a sorted list", {"bb"}, true, {"c", "a", "b"}, {"a", "b", "bb", "c"}, 1},
+        {"nothing into an empty list", {}, false, {}, {}, 0},
+    };
+    for (const Case& c : cases) {
+        SCOPED_TRACE(c.Name);
+        TStringList to;
+        for (const std::string& s : c.Before)
+            to.AddObject(s, &marker);
+        to.SetSorted(c.Sorted);
+        int changes = 0;
+        to.OnChange = [&](TStrings&) { ++changes; };
+        std::vector<std::string> texts = c.Texts;
+        to.AppendMoved(texts);
+        EXPECT_EQ(c.After, to.Items());
+        EXPECT_TRUE(texts.empty());
+        EXPECT_EQ(c.Changes, changes);
+        for (int i = 0; i < to.Count(); ++i) {
+            const bool before = std::find(c.Before.begin(), c.Before.end(), to[i]) != c.Before.end();
+            EXPECT_EQ(before ? &marker : nullptr, to.GetObject(i)) << to[i];
+        }
     }
 }
