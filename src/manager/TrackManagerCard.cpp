@@ -398,8 +398,11 @@ void TTrackManager::TUpdateState::ThreadReadCardFinish() {
             viewLater = true;
             m.RefreshTrackViewInPieces([alive = Alive] {
                 BV_ASSERT_GUI_THREAD();
-                if (*alive)
-                    (*alive)->Update->EndCardRun();
+                if (!*alive)
+                    return;
+                // A Stop once the read was in stops nothing, and is not left for the next run.
+                (*alive)->Model.CancelRequested = 0;
+                (*alive)->Update->EndCardRun();
             });
         } else if (job->Kind == TRunKind::FileScan) {
             AppendFound(m, job->Found);

@@ -302,7 +302,11 @@ void TTrackManager::AddingPiece() {
     Model.UpdateAllMusic();
     filling = true;
     RefreshTrackViewInPieces([this, job] {
-        TScopeExit runEnded([this] { EndAddRun(); });
+        TScopeExit runEnded([this] {
+            // A Stop during the fill stops nothing, and is not left for the next run.
+            Model.CancelRequested = 0;
+            EndAddRun();
+        });
         ShowAddFailures(*job);
     });
 }

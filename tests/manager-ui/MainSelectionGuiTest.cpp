@@ -516,6 +516,31 @@ TEST_F(CardFill, APlaylistChosenDuringTheFillStaysShown) {
     EXPECT_TRUE(form->ReadiTunesDB1->Enabled());
 }
 
+// Stop, clicked while the lines are being made: the read is in, so every line is shown and
+// nothing is said stopped; the next command that checks for a Stop runs whole.
+TEST_F(CardFill, StopDuringTheFillShowsEveryLineAndStopsNothingLater) {
+    Start();
+    M().AddPieceMs = 1;
+    ChooseFromMenuBar(form->ReadiTunesDB1);
+    QElapsedTimer waited;
+    waited.start();
+    while (!(M().IsBusy() && M().Model.TrackCount() == kCardTracks) && M().IsBusy() &&
+           waited.elapsed() < 60000)
+        QApplication::processEvents();
+    ASSERT_TRUE(M().IsBusy()) << "the fill ended before Stop could be clicked";
+    ASSERT_TRUE(form->btnCancel->Visible());
+    Click(form->btnCancel);
+    ASSERT_TRUE(WaitIdle());
+    EXPECT_EQ(kCardTracks, form->BvPlaylist->Lines()->Count());
+    EXPECT_EQ(std::string::npos, form->MemoLog->Lines()->Text().find("was stopped"));
+    EXPECT_EQ(0, M().Model.CancelRequested.load());
+    // Check for bad files: every file is there, so every track stays.
+    ChooseFromMenuBar(form->Checkforbadfiles1);
+    ASSERT_TRUE(WaitIdle());
+    EXPECT_EQ(std::string::npos, form->MemoLog->Lines()->Text().find("was stopped"));
+    EXPECT_EQ(kCardTracks, M().Model.TrackCount());
+}
+
 // Closing the window while a folder is added in pieces (chosen with the keys): the close
 // asks, stops the add after its current piece, and waits no longer than that; every added
 // track is in the master list, as after any add.
