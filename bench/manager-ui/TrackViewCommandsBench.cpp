@@ -3,19 +3,19 @@
 // of selected lines as it can): select all, invert, select none, a sort with every line
 // selected, Remove of tracks that also sit in a playlist, Copy to playlist and Move Down.
 // Each should grow no worse than n log n. The long commands (adding a folder, opening the
-// "Media DB" box, Remove of many tracks) report the longest turn of the event loop too.
+// "Media DB" box, Remove of many tracks) report the longest turn of the event loop too, as
+// wall time and as the GUI thread's processor time.
 #include "BenchGui.h"
 #include "BenchTracks.h"
 #include "Dialogs.h"
 #include "Drives.h"
+#include "LongestTurn.h"
 #include "Main.h"
 #include "TrackTableRows.h"
 
 #include <QApplication>
 #include <benchmark/benchmark.h>
 
-#include <chrono>
-#include <ctime>
 #include <functional>
 
 namespace {
@@ -23,43 +23,6 @@ namespace {
 TBenchFolder& Scratch() {
     static TBenchFolder folder;
     return folder;
-}
-
-// The time of the longest single turn of the event loop, as the clock on the wall and as the
-// GUI thread's own processor time (which a loaded machine does not stretch): the command's own
-// turn, then every turn the loop takes until `done` holds.
-struct TLongestTurn {
-    double WallMs = 0;
-    double CpuMs = 0;
-};
-
-double ThreadCpuMs() {
-    timespec t{};
-    clock_gettime(CLOCK_THREAD_CPUTIME_ID, &t);
-    return static_cast<double>(t.tv_sec) * 1e3 + static_cast<double>(t.tv_nsec) / 1e6;
-}
-
-void LongestTurn(TLongestTurn& longest, const std::function<void()>& command,
-                 const std::function<bool()>& done) {
-    using Clock = std::chrono::steady_clock;
-    auto turn = [&](const std::function<void()>& f) {
-        const auto wall = Clock::now();
-        const double cpu = ThreadCpuMs();
-        f();
-        longest.WallMs = std::max(
-            longest.WallMs, std::chrono::duration<double, std::milli>(Clock::now() - wall).count());
-        longest.CpuMs = std::max(longest.CpuMs, ThreadCpuMs() - cpu);
-    };
-    turn(command);
-    for (int idle = 0; idle < 3;) {
-        turn([] { QApplication::processEvents(); });
-        idle = done() ? idle + 1 : 0;
-    }
-}
-
-void Report(benchmark::State& state, const TLongestTurn& longest) {
-    state.counters["longest_turn_ms"] = longest.WallMs;
-    state.counters["longest_turn_cpu_ms"] = longest.CpuMs;
 }
 
 struct TView {
@@ -203,6 +166,29 @@ void BM_RemoveTracksInAPlaylist(benchmark::State& state) {
 }
 BENCHMARK(BM_RemoveTracksInAPlaylist)->Apply(Sizes)->Iterations(2);
 
+// Remove of every track, each also in a user playlist, all selected; the
+// removed tracks fill the deleted list. The counter is the longest turn of the event loop.
+void BM_RemoveAllTracksLongestTurn(benchmark::State& state) {
+    const int n = static_cast<int>(state.range(0));
+    TView w;
+    TLongestTurn longest;
+    for (auto _ : state) {
+        state.PauseTiming();
+        ClearTable(w.M().Model.DeletedHolder);
+        w.Tracks(n, true);
+        w.Form->Selectall1->Click();
+        PumpGui();
+        state.ResumeTiming();
+        LongestTurn(
+            longest, [&] { w.Form->Removeselected1->Click(); }, [&] { return !w.M().IsBusy(); });
+        if (w.Form->BvPlaylist->Items()->Count() != 0 || w.Form->DeletedList->Items()->Count() != n)
+            state.SkipWithError("the tracks were not removed");
+    }
+    Report(state, longest);
+    state.SetComplexityN(n);
+}
+BENCHMARK(BM_RemoveAllTracksLongestTurn)->Apply(Sizes)->Iterations(2);
+
 void BM_CopyToPlaylist(benchmark::State& state) {
     const int n = static_cast<int>(state.range(0));
     TView w;
@@ -267,6 +253,7 @@ void BM_AddDirectoryLongestTurn(benchmark::State& state) {
 BENCHMARK(BM_AddDirectoryLongestTurn)
     ->Arg(1000)
     ->Arg(10000)
+    ->Arg(100000)
     ->Unit(benchmark::kMillisecond)
     ->Iterations(2)
     ->UseRealTime();

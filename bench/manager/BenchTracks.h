@@ -58,11 +58,21 @@ inline std::string BenchMusicFolder(const std::string& under, int n) {
         return it->second;
     const std::string folder = under + "/music" + std::to_string(n);
     const std::string fixture = std::string(BV_TEST_DATA_DIR) + "/tags/v23_latin1_cbr.mp3";
+    // Files from the 10,000th on are links to the first: a folder of 100,000 takes the room
+    // of 10,000, and every name is a file of its own to the program.
+    constexpr int Copies = 10000;
     for (int i = 0; i < n; ++i) {
         const std::filesystem::path sub =
             std::filesystem::path(folder) / ("cd" + std::to_string(i / 500));
         std::filesystem::create_directories(sub);
-        std::filesystem::copy_file(fixture, sub / ("Artist " + std::to_string(i) + " - Song.mp3"));
+        const std::filesystem::path file = sub / ("Artist " + std::to_string(i) + " - Song.mp3");
+        if (i < Copies)
+            std::filesystem::copy_file(fixture, file);
+        else
+            std::filesystem::create_hard_link(
+                std::filesystem::path(folder) / "cd0" /
+                    ("Artist " + std::to_string(i % 500) + " - Song.mp3"),
+                file);
     }
     made[{under, n}] = folder;
     return folder;

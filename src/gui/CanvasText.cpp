@@ -25,30 +25,65 @@ void PreparePainter(QPainter& p, const TCanvas& c, const QFont& font, TRect view
     p.translate(offset.X, offset.Y);
     (void)c;
 }
-// The advances of the printable ASCII characters in a font, kept per font for the fonts a
-// program uses (a handful). The map's nodes stay where they are, so a table handed out
-// stays valid.
-using TAsciiAdvances = std::array<double, 0x7F - 0x20>;
-const TAsciiAdvances& AsciiAdvances(const QFont& font) {
-    static std::unordered_map<std::string, TAsciiAdvances> cache;
-    const std::string key = font.key().toStdString();
+// The advances of the characters that are summed without the text engine (printable
+// ASCII, and the Latin letters and signs of U+00A0 to U+017F, which draw one glyph each
+// from the same font), kept per font for the fonts a program uses (a handful). The map's
+// nodes stay where they are, so a table handed out stays valid.
+constexpr char32_t QuickFirst = 0x20;
+constexpr char32_t QuickLast = 0x17F;
+struct TQuickMetrics {
+    std::array<double, QuickLast - QuickFirst + 1> Advances{};
+    // The height of one line of text as the wrapping layout gives it.
+    int LineHeight = 0;
+};
+const TQuickMetrics& QuickMetrics(const TFont& from) {
+    static std::unordered_map<std::string, TQuickMetrics> cache;
+    // Keyed by what the Qt font is made from: making the Qt font and its key for every line
+    // of a long list cost more than measuring the line.
+    std::string key = from.Name();
+    key += '\n';
+    key += std::to_string(from.Height());
+    key += '/';
+    key += std::to_string(static_cast<int>(from.Style()));
+    key += '/';
+    key += std::to_string(static_cast<int>(from.Pitch()));
     auto found = cache.find(key);
     if (found != cache.end())
         return found->second;
+    const QFont font = from.ToQFont();
     QFontMetricsF fm(font);
-    TAsciiAdvances advances{};
-    for (char16_t c = 0x20; c < 0x7F; ++c)
-        advances[c - 0x20] = fm.horizontalAdvance(QChar(c));
-    return cache.emplace(key, advances).first->second;
+    TQuickMetrics metrics;
+    for (char32_t c = QuickFirst; c <= QuickLast; ++c)
+        metrics.Advances[c - QuickFirst] = fm.horizontalAdvance(QChar(static_cast<char16_t>(c)));
+    metrics.LineHeight =
+        QFontMetrics(font)
+            .boundingRect(QRect(0, 0, 100000, 100000),
+                          Qt::AlignLeft | Qt::AlignTop | Qt::TextWordWrap, QStringLiteral("X"))
+            .height();
+    return cache.emplace(key, metrics).first->second;
 }
 
-// The summed width of a printable ASCII text, or -1 for any other text.
-int AsciiLineWidth(const double* advances, const std::string& text) {
+// The summed width of a text of the quick characters, or -1 for any other text. The
+// control characters (a line break among them), U+007F to U+009F and the soft hyphen,
+// which draws only at a break, go to the text engine.
+int QuickLineWidth(const double* advances, const std::string& text) {
     double width = 0;
-    for (unsigned char c : text) {
-        if (c < 0x20 || c >= 0x7F)
+    for (size_t i = 0; i < text.size(); ++i) {
+        const auto c = static_cast<unsigned char>(text[i]);
+        char32_t code = c;
+        if (c >= 0x80) {
+            if (c < 0xC2 || c > 0xC5 || i + 1 >= text.size())
+                return -1;
+            const auto next = static_cast<unsigned char>(text[++i]);
+            if ((next & 0xC0) != 0x80)
+                return -1;
+            code = (static_cast<char32_t>(c & 0x1F) << 6) | (next & 0x3F);
+            if (code < 0xA0 || code == 0xAD)
+                return -1;
+        } else if (c < 0x20 || c == 0x7F) {
             return -1;
-        width += advances[c - 0x20];
+        }
+        width += advances[code - QuickFirst];
     }
     return static_cast<int>(std::ceil(width));
 }
@@ -95,11 +130,18 @@ int TCanvas::LineWidth(const std::string& text) {
     return TLineWidths(*this)(text);
 }
 
-TLineWidths::TLineWidths(TCanvas& canvas)
-    : canvas_(canvas), advances_(AsciiAdvances(canvas.Font()->ToQFont()).data()) {}
+TLineWidths::TLineWidths(TCanvas& canvas) : canvas_(canvas) {
+    const TQuickMetrics& metrics = QuickMetrics(*canvas.Font());
+    advances_ = metrics.Advances.data();
+    lineHeight_ = metrics.LineHeight;
+}
+
+int TLineWidths::QuickWidth(const std::string& text) const {
+    return QuickLineWidth(advances_, text);
+}
 
 int TLineWidths::operator()(const std::string& text) const {
-    const int quick = AsciiLineWidth(advances_, text);
+    const int quick = QuickLineWidth(advances_, text);
     if (quick >= 0)
         return quick;
     TRect r{0, 0, 100000, 1};

@@ -40,10 +40,16 @@ class TLineWidths {
 public:
     explicit TLineWidths(TCanvas& canvas);
     int operator()(const std::string& text) const;
+    // The width summed from the font's advances, or -1 for text that only the text engine
+    // measures right.
+    int QuickWidth(const std::string& text) const;
+    // The height of one line of this font as DrawText's word-wrapping measure gives it.
+    int LineHeight() const { return lineHeight_; }
 
 private:
     TCanvas& canvas_;
-    const double* advances_; // of the characters 0x20 to 0x7E
+    const double* advances_ = nullptr; // of the characters 0x20 to 0x17F
+    int lineHeight_ = 0;
 };
 
 class TFont : public TGraphicsObject {
@@ -400,8 +406,9 @@ public:
     void TextRect(const TRect& r, int x, int y, const std::string& text);
     int TextWidth(const std::string& text);
     // The width one line of text takes drawn without prefix handling, never less: text of
-    // printable ASCII characters is summed from the font's advances (kerning left out, so it
-    // may come out a few pixels wider), other text is measured by the text engine. For
+    // printable ASCII and Latin-1 and Latin Extended-A characters is summed from the font's
+    // advances (kerning left out, so it may come out a few pixels wider), other text is
+    // measured by the text engine. For
     // scroll extents of long lists, where measuring every line by the engine is too slow;
     // TLineWidths measures many lines in one font.
     int LineWidth(const std::string& text);

@@ -73,6 +73,20 @@ int TBvCustomListBox::TextHeightOfFont() {
 TBvTextSize TBvCustomListBox::MeasureText(const std::string& text, int maxWidth) {
     measureCanvas_->SetFont(*Font());
     TRect r{0, 0, maxWidth > 0 ? std::max(1, maxWidth - 2) : kUnlimitedWidth, 1};
+    if (maxWidth > 0) {
+        // A line that plainly fits the width stays one line: its size is known without laying
+        // it out, which a long wrapped list would otherwise do for every line. The margin
+        // covers the engine's rounding; a line near the edge is laid out.
+        constexpr int FitMargin = 2;
+        const TLineWidths widths(*measureCanvas_);
+        const int quick = widths.QuickWidth(text);
+        if (!text.empty() && quick >= 0 && quick + FitMargin <= r.Width()) {
+            TBvTextSize size;
+            size.cx = r.Right + 4;
+            size.cy = std::max(std::min(widths.LineHeight(), kMaxItemHeight), ItemHeight());
+            return size;
+        }
+    }
     // Without a limit nothing wraps, and the rectangle then takes the text's own width.
     const uint32_t wrap = maxWidth > 0 ? DT_WORDBREAK : 0;
     measureCanvas_->DrawTextW(text, r,

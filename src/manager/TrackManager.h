@@ -75,6 +75,7 @@
 #include "TrackModel.h"
 
 #include <array>
+#include <chrono>
 #include <cstdint>
 #include <functional>
 #include <memory>
@@ -470,6 +471,12 @@ public:
     // ---- Track view, selection, removal (TrackManagerView.cpp) -----------
     void ShowPlaylist(int index);
     void RefreshTrackView();
+    // RefreshTrackView for a view of many lines: with a piece length (AddPieceMs) the lines
+    // are made over several turns of the event loop and shown on a turn of their own, so the
+    // window paints and answers between them; without one, all on the next turn. `done`
+    // runs on the GUI thread once the view shows them (or once a refresh that came between
+    // showed newer ones).
+    void RefreshTrackViewInPieces(std::function<void()> done);
     void btnRemoveClick();
     void Selectall1Click();
     void Inverseselection1Click();
@@ -630,10 +637,29 @@ private:
     struct TAddJob;
     // One piece of an add: false once every file was tried (pieceMs 0: no limit).
     bool AddSomeFiles(TAddJob& job, int pieceMs);
+    // AddFilesToTrackList into the given playlist; with `inRun` the add's run has begun
+    // already (the folder search's) and ends with the add.
+    void StartAdding(const std::vector<std::string>& paths, bool skipListed, int playlist,
+                     bool inRun);
+    void EndAddRun();
+    // Add directory with a piece length: the folder is searched on a worker, as part of the
+    // add's run, and the add goes on from what it found.
+    struct TFolderSearch;
+    void FolderSearchEnded(uint64_t serial);
+    std::shared_ptr<TFolderSearch> folderSearch_;
     // The next piece of the add that runs, on a timer's tick: one piece a turn.
     void AddingPiece();
     void FinishAdding(TAddJob& job);
+    void ShowAddFailures(const TAddJob& job);
     std::shared_ptr<TAddJob> addJob_;
+    // The lines of the playlist's entries [from, to), as the track view shows them.
+    void AppendPlaylistLines(int index, int from, int to, std::vector<TViewLine>& lines);
+    // The tag editor follows its row after a refresh.
+    void FollowTagEditorRow();
+    struct TViewFill;
+    void ViewFillPiece();
+    void EndViewFill();
+    std::shared_ptr<TViewFill> viewFill_;
 
     TManagerUi& ui_;
     // Why library files that exist could not be read at start-up. While any could not,

@@ -395,17 +395,17 @@ void TTrackManager::TUpdateState::ThreadReadCardFinish() {
                     m.ListBoxPlayLists.ItemIndex = 0;
             }
             m.NotifyView(TViewId::PlaylistBox);
-            // A large card's lines fill the track view on the next turn, so the window paints
-            // and answers between the two halves of the work instead of after both. The run,
+            // A large card's lines fill the track view on the next turns, so the window paints
+            // and answers between the pieces of the work instead of after all of it. The run,
             // and with it every held command, ends with the fill.
             viewLater = true;
-            Queue([alive = Alive] {
+            m.RefreshTrackViewInPieces([alive = Alive] {
                 BV_ASSERT_GUI_THREAD();
                 if (!*alive)
                     return;
-                TUpdateState& state = *(*alive)->Update;
-                TScopeExit ended([&state] { state.EndCardRun(); });
-                (*alive)->RefreshTrackView();
+                // A Stop once the read was in stops nothing, and is not left for the next run.
+                (*alive)->Model.CancelRequested = 0;
+                (*alive)->Update->EndCardRun();
             });
         } else if (job->Kind == TRunKind::FileScan) {
             AppendFound(m, job->Found);

@@ -3,6 +3,8 @@
 
 #include "TrackTableRows.h"
 
+#include <algorithm>
+
 namespace {
 
 // The deleted rows the selected lines show, in line order, each once.
@@ -46,6 +48,14 @@ void TTrackManager::RefreshDeletedList() {
             // A row that cannot be shown has no line; the view is not emptied.
         }
     }
+    // Every refresh of the track view comes here; a list that did not change is not shown
+    // again, which for a long list of wrapped lines costs a measure of every line.
+    const auto same = [](const TViewLine& a, const TViewLine& b) {
+        return a.Row == b.Row && a.Entry == b.Entry && a.Text == b.Text;
+    };
+    if (std::equal(lines.begin(), lines.end(), DeletedList.Lines.begin(), DeletedList.Lines.end(),
+                   same))
+        return;
     DeletedList.SetLines(std::move(lines), true);
     NotifyView(TViewId::DeletedList);
 }

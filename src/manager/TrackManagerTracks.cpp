@@ -13,7 +13,9 @@
 
 #include <algorithm>
 #include <chrono>
+#include <future>
 #include <sys/stat.h>
+#include <thread>
 
 namespace {
 
@@ -185,32 +187,64 @@ struct TTrackManager::TAddJob {
     // thousands of files from growing quadratically.
     TFileNameSet Listed;
     std::vector<std::string> Failed;
+    // Every file was tried; the view's refresh is left to a turn of its own.
+    bool AllTried = false;
+    // A piece has run: a Stop that came before the first lets that one in, as Stop ends an
+    // add after its current piece.
+    bool Started = false;
     TMainThreadTimer Timer;
 };
 
 void TTrackManager::AddFilesToTrackList(const std::vector<std::string>& paths, bool skipListed) {
+    StartAdding(paths, skipListed, SelectedPlaylist(), false);
+}
+
+void TTrackManager::StartAdding(const std::vector<std::string>& paths, bool skipListed,
+                                int playlist, bool inRun) {
     auto job = std::make_shared<TAddJob>();
     job->Paths = paths;
     job->SkipListed = skipListed;
-    job->Playlist = SelectedPlaylist();
+    job->Playlist = playlist;
     if (skipListed)
         job->Listed = TFileNameSet(TrackColumn(Model.TrackListHolder, TTrackColumn::FileName));
+    // An add that goes on from a finished search takes its first piece on a tick, as every
+    // later one: the search's end came on a turn of its own.
+    if (inRun && !paths.empty()) {
+        addJob_ = job;
+        job->Timer.SetInterval(1);
+        job->Timer.SetOnTimer([this] { AddingPiece(); });
+        job->Timer.SetEnabled(true);
+        return;
+    }
+    job->Started = true;
     if (!AddSomeFiles(*job, AddPieceMs)) {
+        TScopeExit ended([this, inRun] {
+            if (inRun)
+                EndAddRun();
+        });
         FinishAdding(*job);
         return;
     }
     // The rest goes on the next turns, as a run: held commands wait for its end, and Stop
     // ends it after its current file.
-    auto& st = UpdateStateOf(*this);
-    Model.CancelRequested = 0;
-    ++st.CardBusy;
-    st.BeginRun(TRunKind::Add);
+    if (!inRun) {
+        auto& st = UpdateStateOf(*this);
+        Model.CancelRequested = 0;
+        ++st.CardBusy;
+        st.BeginRun(TRunKind::Add);
+    }
     // A timer's tick runs one piece per turn of the event loop; calls posted from a posted
     // call may all run in the same turn.
     addJob_ = job;
     job->Timer.SetInterval(1);
     job->Timer.SetOnTimer([this] { AddingPiece(); });
     job->Timer.SetEnabled(true);
+}
+
+void TTrackManager::EndAddRun() {
+    auto& st = UpdateStateOf(*this);
+    --st.CardBusy;
+    st.EndRun();
 }
 
 bool TTrackManager::AddSomeFiles(TAddJob& job, int pieceMs) {
@@ -248,28 +282,42 @@ void TTrackManager::AddingPiece() {
     std::shared_ptr<TAddJob> job = addJob_;
     if (!job)
         return;
-    auto& st = UpdateStateOf(*this);
-    bool more = false;
-    // The run ends however the piece ends.
-    TScopeExit ended([this, &st, &more, &job] {
-        if (more)
-            return;
-        job->Timer.SetEnabled(false);
-        addJob_.reset();
-        // The timer goes on the next pump, not inside its own tick.
-        Queue([job] {});
-        --st.CardBusy;
-        st.EndRun();
+    // Stop keeps what was added and adds no more. The last piece leaves the refresh of the
+    // view to the next turns: the two together would hold the loop for twice as long.
+    if ((Model.CancelRequested == 0 || !job->Started) && !job->AllTried) {
+        job->Started = true;
+        job->AllTried = !AddSomeFiles(*job, AddPieceMs);
+        return;
+    }
+    job->Timer.SetEnabled(false);
+    addJob_.reset();
+    // The timer goes on the next pump, not inside its own tick.
+    Queue([job] {});
+    bool filling = false;
+    // The run ends however the finish ends: with the view's fill, or here if it never began.
+    TScopeExit ended([this, &filling] {
+        if (!filling)
+            EndAddRun();
     });
-    // Stop keeps what was added and adds no more.
-    more = Model.CancelRequested == 0 && AddSomeFiles(*job, AddPieceMs);
-    if (!more)
-        FinishAdding(*job);
+    Model.UpdateAllMusic();
+    filling = true;
+    RefreshTrackViewInPieces([this, job] {
+        TScopeExit runEnded([this] {
+            // A Stop during the fill stops nothing, and is not left for the next run.
+            Model.CancelRequested = 0;
+            EndAddRun();
+        });
+        ShowAddFailures(*job);
+    });
 }
 
 void TTrackManager::FinishAdding(TAddJob& job) {
     Model.UpdateAllMusic();
     RefreshTrackView();
+    ShowAddFailures(job);
+}
+
+void TTrackManager::ShowAddFailures(const TAddJob& job) {
     if (!job.Failed.empty()) {
         std::string list;
         for (const std::string& f : job.Failed)
@@ -288,6 +336,24 @@ void TTrackManager::btnAddFileClick() {
     AddFilesToTrackList(files, true);
 }
 
+// The search and what it found. The worker writes Found and Error before it sets Searched;
+// the GUI thread reads them after.
+struct TTrackManager::TFolderSearch {
+    std::thread Worker;
+    // Which search a worker's end belongs to.
+    uint64_t Serial = 0;
+    std::promise<void> Done;
+    std::future<void> Searched = Done.get_future();
+    int Playlist = -1;
+    std::vector<std::string> Found;
+    std::string Error;
+    // A window that goes while the worker searches waits for it.
+    ~TFolderSearch() {
+        if (Worker.joinable())
+            Worker.join();
+    }
+};
+
 void TTrackManager::btnAddDIRClick() {
     BV_ASSERT_GUI_THREAD();
     if (RefuseWhileBusy())
@@ -295,13 +361,74 @@ void TTrackManager::btnAddDIRClick() {
     std::string folder;
     if (!ui_.SelectFolder(folder))
         return;
-    TStringList found;
-    try {
-        FindMusicFilesRecursive(folder, found);
-    } catch (const Exception& e) {
-        ui_.ShowWarning(e.Message());
+    if (AddPieceMs <= 0) {
+        TStringList found;
+        try {
+            FindMusicFilesRecursive(folder, found);
+        } catch (const Exception& e) {
+            ui_.ShowWarning(e.Message());
+        }
+        AddFilesToTrackList(found.Items(), true);
+        return;
     }
-    AddFilesToTrackList(found.Items(), true);
+    // A large folder takes long to search: it is searched on a worker while the window
+    // answers. A search that ends within half a piece goes on at once, as a search on this
+    // thread would; a longer one ends on a later turn, as part of the add's run. The files go
+    // to the playlist chosen now.
+    static uint64_t searches = 0;
+    auto search = std::make_shared<TFolderSearch>();
+    search->Serial = ++searches;
+    search->Playlist = SelectedPlaylist();
+    auto& st = UpdateStateOf(*this);
+    search->Worker =
+        std::thread([raw = search.get(), serial = search->Serial, folder, alive = st.Alive] {
+            try {
+                TStringList found;
+                FindMusicFilesRecursive(folder, found);
+                raw->Found = found.Items();
+            } catch (const Exception& e) {
+                raw->Error = e.Message();
+            } catch (const std::exception& e) {
+                raw->Error = e.what();
+            }
+            raw->Done.set_value();
+            Queue([alive, serial] {
+                if (*alive)
+                    (*alive)->FolderSearchEnded(serial);
+            });
+        });
+    if (search->Searched.wait_for(std::chrono::milliseconds(AddPieceMs / 2)) ==
+        std::future_status::ready) {
+        search->Worker.join();
+        if (!search->Error.empty())
+            ui_.ShowWarning(search->Error);
+        StartAdding(search->Found, true, search->Playlist, false);
+        return;
+    }
+    Model.CancelRequested = 0;
+    ++st.CardBusy;
+    st.BeginRun(TRunKind::Add);
+    folderSearch_ = std::move(search);
+}
+
+void TTrackManager::FolderSearchEnded(uint64_t serial) {
+    BV_ASSERT_GUI_THREAD();
+    // The end of a search that went on at once, or of one a closing window waited for, finds
+    // nothing to do.
+    if (!folderSearch_ || folderSearch_->Serial != serial)
+        return;
+    std::shared_ptr<TFolderSearch> search = std::move(folderSearch_);
+    search->Worker.join();
+    bool started = false;
+    // The run ends here unless the add goes on with it.
+    TScopeExit ended([this, &started] {
+        if (!started)
+            EndAddRun();
+    });
+    if (!search->Error.empty())
+        ui_.ShowWarning(search->Error);
+    started = true;
+    StartAdding(search->Found, true, search->Playlist, true);
 }
 
 void TTrackManager::BvDragDrop1Drop(const std::vector<std::string>& paths) {

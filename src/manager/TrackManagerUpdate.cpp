@@ -470,8 +470,11 @@ std::vector<std::string> TTrackManager::StopAndWaitForWorkers(int timeoutMs) {
                st.ThreadConvert->OneThreadIsRunning() || st.ThreadBuildDB->OneThreadIsRunning() ||
                st.ThreadReadCard->OneThreadIsRunning();
     };
-    while (anyRunning() && std::chrono::steady_clock::now() < deadline)
+    // The runs that go on a timer's ticks (an add, the track view's fill) end on them.
+    while (anyRunning() && std::chrono::steady_clock::now() < deadline) {
         CheckSynchronize(20);
+        FireDueTimers();
+    }
     const auto rest = std::chrono::duration_cast<std::chrono::milliseconds>(
         deadline - std::chrono::steady_clock::now());
     if (!encoder.WaitDone(static_cast<int>(std::max<int64_t>(0, rest.count()))))

@@ -3,9 +3,13 @@
 
 #include "RtFileUtils.h"
 #include "SafeFiles.h"
+#include "ScopeExit.h"
+#include "TrackManagerUpdateState.h"
 #include "TrackTableRows.h"
 
 #include <algorithm>
+#include <chrono>
+#include <limits>
 
 namespace {
 
@@ -24,28 +28,34 @@ bool DeleteCardFile(const std::string& fileName) {
 
 } // namespace
 
-void TTrackManager::ShowPlaylist(int index) {
-    std::vector<TViewLine> lines;
-    if (index >= 0 && index < MaxPlaylists) {
-        const TStringList& entries = Model.PlaylistTracks[static_cast<size_t>(index)];
-        const std::string suffix = " " + Options.Label10;
-        for (int k = 0; k < entries.Count(); ++k) {
-            try {
-                const int row = StrToInt(entries[k]);
-                if (row < 0 || row >= Model.TrackCount())
-                    continue;
-                std::string text = ExpandDisplayTemplate(
-                    Options.comboShowTracksAs,
-                    [&](TTrackColumn column, std::string& value) {
-                        Model.GetTrackField(row, column, value);
-                    },
-                    suffix);
-                lines.push_back({std::move(text), k, row, Model.RowSerial(row)});
-            } catch (const Exception&) {
-                // A row that cannot be shown has no line; the others keep their rows.
-            }
+void TTrackManager::AppendPlaylistLines(int index, int from, int to,
+                                        std::vector<TViewLine>& lines) {
+    if (index < 0 || index >= MaxPlaylists)
+        return;
+    const TStringList& entries = Model.PlaylistTracks[static_cast<size_t>(index)];
+    const std::string suffix = " " + Options.Label10;
+    to = std::min(to, entries.Count());
+    for (int k = std::max(from, 0); k < to; ++k) {
+        try {
+            const int row = StrToInt(entries[k]);
+            if (row < 0 || row >= Model.TrackCount())
+                continue;
+            std::string text = ExpandDisplayTemplate(
+                Options.comboShowTracksAs,
+                [&](TTrackColumn column, std::string& value) {
+                    Model.GetTrackField(row, column, value);
+                },
+                suffix);
+            lines.push_back({std::move(text), k, row, Model.RowSerial(row)});
+        } catch (const Exception&) {
+            // A row that cannot be shown has no line; the others keep their rows.
         }
     }
+}
+
+void TTrackManager::ShowPlaylist(int index) {
+    std::vector<TViewLine> lines;
+    AppendPlaylistLines(index, 0, std::numeric_limits<int>::max(), lines);
     // Showing the same playlist again keeps the selection, focus and scroll position
     // of the tracks that are still there; another playlist starts afresh.
     BvPlaylist.SetLines(std::move(lines), index == BvPlaylistShows);
@@ -53,9 +63,7 @@ void TTrackManager::ShowPlaylist(int index) {
     NotifyView(TViewId::TrackView);
 }
 
-void TTrackManager::RefreshTrackView() {
-    ShowPlaylist(ListBoxPlayLists.ItemIndex);
-    RefreshDeletedList();
+void TTrackManager::FollowTagEditorRow() {
     // The tag editor follows its row; once the row is gone it edits nothing.
     if (TagEditor.RowSerial != 0) {
         const int row = Model.RowOfSerial(TagEditor.RowSerial);
@@ -68,6 +76,106 @@ void TTrackManager::RefreshTrackView() {
         }
         NotifyView(TViewId::TagEditor);
     }
+}
+
+void TTrackManager::RefreshTrackView() {
+    ShowPlaylist(ListBoxPlayLists.ItemIndex);
+    RefreshDeletedList();
+    FollowTagEditorRow();
+}
+
+// ---- The refresh in pieces -------------------------------------------------------------
+
+struct TTrackManager::TViewFill {
+    int Playlist = -1;
+    int Next = 0;
+    // The view's lines when the fill began: a refresh that came between shows newer ones.
+    uint64_t Generation = 0;
+    std::vector<TViewLine> Lines;
+    bool Built = false;
+    std::function<void()> Done;
+    TMainThreadTimer Timer;
+};
+
+void TTrackManager::RefreshTrackViewInPieces(std::function<void()> done) {
+    BV_ASSERT_GUI_THREAD();
+    // One fill at a time: one that still runs ends here, its lines left to this one.
+    if (viewFill_)
+        EndViewFill();
+    if (AddPieceMs <= 0) {
+        Queue([alive = UpdateStateOf(*this).Alive, done = std::move(done)] {
+            if (!*alive)
+                return;
+            TScopeExit ended([&done] {
+                if (done)
+                    done();
+            });
+            (*alive)->RefreshTrackView();
+        });
+        return;
+    }
+    auto fill = std::make_shared<TViewFill>();
+    fill->Playlist = ListBoxPlayLists.ItemIndex;
+    fill->Generation = BvPlaylist.Generation;
+    fill->Done = std::move(done);
+    viewFill_ = fill;
+    // A timer's tick runs one piece per turn of the event loop, as the add's pieces do.
+    fill->Timer.SetInterval(1);
+    fill->Timer.SetOnTimer([this] { ViewFillPiece(); });
+    fill->Timer.SetEnabled(true);
+}
+
+void TTrackManager::ViewFillPiece() {
+    std::shared_ptr<TViewFill> fill = viewFill_;
+    if (!fill)
+        return;
+    // The fill ends however its last piece ends.
+    bool ended = false;
+    TScopeExit end([this, &ended] {
+        if (ended)
+            EndViewFill();
+    });
+    if (BvPlaylist.Generation != fill->Generation || ListBoxPlayLists.ItemIndex != fill->Playlist) {
+        // A refresh or another playlist came between: the view shows newer lines than these.
+        ended = true;
+        RefreshDeletedList();
+        FollowTagEditorRow();
+        return;
+    }
+    if (!fill->Built) {
+        const int count = fill->Playlist >= 0 && fill->Playlist < MaxPlaylists
+                              ? Model.PlaylistTracks[static_cast<size_t>(fill->Playlist)].Count()
+                              : 0;
+        if (fill->Lines.capacity() == 0)
+            fill->Lines.reserve(static_cast<size_t>(count));
+        const auto until = std::chrono::steady_clock::now() + std::chrono::milliseconds(AddPieceMs);
+        constexpr int Slice = 512;
+        while (fill->Next < count && std::chrono::steady_clock::now() < until) {
+            const int to = std::min(count, fill->Next + Slice);
+            AppendPlaylistLines(fill->Playlist, fill->Next, to, fill->Lines);
+            fill->Next = to;
+        }
+        // The made lines are shown on a turn of their own.
+        fill->Built = fill->Next >= count;
+        return;
+    }
+    ended = true;
+    BvPlaylist.SetLines(std::move(fill->Lines), fill->Playlist == BvPlaylistShows);
+    BvPlaylistShows = fill->Playlist;
+    NotifyView(TViewId::TrackView);
+    RefreshDeletedList();
+    FollowTagEditorRow();
+}
+
+void TTrackManager::EndViewFill() {
+    std::shared_ptr<TViewFill> fill = std::move(viewFill_);
+    if (!fill)
+        return;
+    fill->Timer.SetEnabled(false);
+    // The timer goes on the next pump, not inside its own tick.
+    Queue([fill] {});
+    if (fill->Done)
+        fill->Done();
 }
 
 std::vector<int> TTrackManager::SelectedEntries() const {
@@ -168,7 +276,8 @@ void TTrackManager::btnRemoveClick() {
         if (keepInDeletedList[i])
             AppendTableRow(Model.DeletedHolder, TableRow(Model.TrackListHolder, doomed[i].Row));
     Model.DeleteTracks(remove);
-    ShowPlaylist(0);
+    // The master list is the one shown: the refresh shows it once, keeping what stays
+    // selected and focused.
     RefreshTrackView();
     if (!notDeleted.empty()) {
         std::string text = Messages.Text(MessageName::FilesNotDeleted);

@@ -263,9 +263,12 @@ TEST_F(CanvasTest, AQuickLineWidthIsNeverNarrowerThanTheDrawnText) {
     TBitmap big(80, 20);
     TCanvas* bc = big.Canvas();
     UseTestFont(bc->Font());
-    const std::vector<std::string> ascii = {
-        "a", "Artist 12 - Title 345 (3:07)", "&&& a&b ~!@#$%^*()_+{}|:<>?",
-        "iiiiiiiiiiiiiiiiiiiiiiiiiiiiii", "WWWWWWWWWWWWWWWWWWWW", "E:\\mobile\\audio\\track7.mp3"};
+    const std::vector<std::string> ascii = {"a",
+                                            "Artist 12 - Title 345 (3:07)",
+                                            "&&& a&b ~!@#$%^*()_+{}|:<>?",
+                                            "iiiiiiiiiiiiiiiiiiiiiiiiiiiiii",
+                                            "WWWWWWWWWWWWWWWWWWWW",
+                                            "E:\\mobile\\audio\\track7.mp3"};
     const std::vector<std::string> other = {"Björk – Jóga", "a	b", "♫ →", "two\nlines"};
     auto drawn = [&](const std::string& text) {
         TRect r{0, 0, 100000, 1};
@@ -291,6 +294,43 @@ TEST_F(CanvasTest, AQuickLineWidthIsNeverNarrowerThanTheDrawnText) {
             EXPECT_EQ(bc->LineWidth(text), drawn(text));
         }
         EXPECT_EQ(bc->LineWidth(""), 0);
+    }
+}
+
+// Latin letters and signs past ASCII (U+00A0 to U+017F) are summed from the font's advances as
+// ASCII is: never narrower than the engine's width, and at most a few pixels wider. A soft
+// hyphen, which draws only at a break, and text beyond that range go to the engine. One line's
+// height is the word-wrapping measure's.
+TEST_F(CanvasTest, LatinLettersAreMeasuredQuicklyAndNeverNarrower) {
+    TBitmap big(80, 20);
+    TCanvas* bc = big.Canvas();
+    UseTestFont(bc->Font());
+    const std::vector<std::string> latin = {"Björk Guðmundsdóttir", "Łódź Ćwierć Žluťoučký kůň",
+                                            "café ½ © ÷ ß ÿ Ÿ", "\u00A0non-breaking\u00A0spaces"};
+    const std::vector<std::string> engine = {"co\u00ADop", "Zoë – Keating", "ǅ Ǆ", "音楽"};
+    auto drawn = [&](const std::string& text) {
+        TRect r{0, 0, 100000, 1};
+        bc->DrawTextW(text, r, DT_CALCRECT | DT_NOPREFIX);
+        return r.Width();
+    };
+    for (bool bold : {false, true}) {
+        bc->Font()->SetStyle(bold ? TFontStyles(fsBold) : TFontStyles(0));
+        bc->Font()->SetSize(bold ? 14 : 9);
+        const TLineWidths widths(*bc);
+        for (const std::string& text : latin) {
+            SCOPED_TRACE(text);
+            EXPECT_GE(widths.QuickWidth(text), drawn(text));
+            EXPECT_LE(widths.QuickWidth(text), drawn(text) + 3);
+            EXPECT_EQ(widths(text), widths.QuickWidth(text));
+        }
+        for (const std::string& text : engine) {
+            SCOPED_TRACE(text);
+            EXPECT_EQ(-1, widths.QuickWidth(text));
+            EXPECT_EQ(widths(text), drawn(text));
+        }
+        TRect r{0, 0, 100000, 1};
+        bc->DrawTextW("One line of words", r, DT_CALCRECT | DT_WORDBREAK | DT_NOPREFIX);
+        EXPECT_EQ(r.Height(), widths.LineHeight());
     }
 }
 

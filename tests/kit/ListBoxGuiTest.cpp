@@ -183,6 +183,46 @@ TEST_F(ListBoxTest, TenThousandPlaylistLinesKeepTheirRows) {
     EXPECT_EQ(box->ItemIndex(), 9999);
 }
 
+// A wrapping list measures every line's height. A line that plainly fits is known to be one
+// line high without the text engine laying it out; every size comes out as the engine's, for
+// lines that fit, that only just fit, that wrap and that the quick measure leaves alone.
+TEST_F(ListBoxTest, AWrappedLineIsMeasuredAsTheTextEngineMeasuresIt) {
+    auto* box = Make<TBvListBox>(10, 10, 200, 140);
+    box->SetMultiLine(true);
+    TBitmap bitmap(10, 10);
+    TCanvas* engine = bitmap.Canvas();
+    engine->Font()->Assign(*box->Font());
+    auto engineSize = [&](const std::string& text, int maxWidth) {
+        TRect r{0, 0, maxWidth - 2, 1};
+        engine->DrawTextW(text, r, DT_CALCRECT | DT_WORDBREAK | DT_NOPREFIX);
+        return std::make_pair(r.Right + 4, std::max(std::min(r.Bottom, 255), box->ItemHeight()));
+    };
+    std::vector<std::string> texts = {
+        "1. Artist 7 - Song 12",
+        "12. Björk - Jóga (Ünïcödé Łódź)",
+        "A long line that a box two hundred pixels wide can only show "
+        "whole when its words wrap onto further lines",
+        "Motörhead – Ace of Spades",
+        "音楽 の 曲",
+        "co\u00ADop",
+        "two\nlines"};
+    // Lines that end a pixel or two either side of the edge.
+    std::string edge = "W";
+    while (box->MeasureWidth(edge + "i") < 196)
+        edge += "i";
+    for (const std::string& more : {"", "i", "ii", "iii"})
+        texts.push_back(edge + more);
+    for (int maxWidth : {200, 120}) {
+        for (const std::string& text : texts) {
+            SCOPED_TRACE(text + " in " + std::to_string(maxWidth));
+            const TBvTextSize size = box->MeasureText(text, maxWidth);
+            const auto [cx, cy] = engineSize(text, maxWidth);
+            EXPECT_EQ(cy, size.cy);
+            EXPECT_EQ(cx, size.cx);
+        }
+    }
+}
+
 TEST_F(ListBoxTest, MultiLineGivesUpTheHorizontalBarAndTheExtent) {
     auto* box = Make<TBvListBox>(10, 10);
     box->Items()->Add("a line much wider than the box that is one hundred and eighty wide");

@@ -6,11 +6,14 @@
 #include "MainWindowFixture.h"
 
 #include "TrackTableRows.h"
+#include "iTunesDB.h"
 
 #include <QAbstractScrollArea>
 #include <QElapsedTimer>
+#include <QImage>
 #include <QTimer>
 
+#include <chrono>
 #include <functional>
 #include <set>
 
@@ -365,6 +368,211 @@ TEST_F(MainSelection, StopEndsAnAddInPiecesWithWhatWasAdded) {
     EXPECT_GT(added, 0);
     EXPECT_LT(added, 400);
     EXPECT_EQ(added, form->BvPlaylist->Lines()->Count());
+}
+
+// ---- The card read's fill of the track view, in pieces ---------------------------------
+
+// A card of n tracks whose files are there, and three playlists: the master list and two
+// of every third and every fifth track.
+void WriteCard(const std::string& card, int n) {
+    std::filesystem::create_directories(card + "/mobile/audio");
+    std::filesystem::create_directories(card + "/iTunes/iTunes_Control/iTunes");
+    TDatabaseSnapshot s;
+    s.PhoneDrive = 'E';
+    std::vector<std::string> all, third, fifth;
+    for (int i = 0; i < n; ++i) {
+        const std::string k = std::to_string(i);
+        const std::string file = "Track " + k + ".mp3";
+        std::ofstream(card + "/mobile/audio/" + file);
+        s.Tracks.push_back({"Artist " + std::to_string(i % 13), "Song " + k, "Album",
+                            "3:" + std::to_string(10 + i % 50), std::to_string(3000000 + i),
+                            "E:\\mobile\\audio\\" + file, "192", k});
+        all.push_back(k);
+        if (i % 3 == 0)
+            third.push_back(k);
+        if (i % 5 == 0)
+            fifth.push_back(k);
+    }
+    s.PlaylistNames = {"All music", "Thirds", "Fifths"};
+    s.PlaylistEntries = {all, third, fifth};
+    std::ofstream(card + "/iTunes/iTunes_Control/iTunes/iTunesDB", std::ios::binary)
+        << BuildDatabase(s);
+}
+
+class CardFill : public MainSelection {
+public:
+    static constexpr int kCardTracks = 3000;
+    void SetUp() override {
+        WriteCard(folder.File("card"), kCardTracks);
+        MapCard(folder.File("card"));
+    }
+    // What the window shows and holds after a command, to compare two ways of running it.
+    struct TShown {
+        std::vector<std::string> Files, Playlists, Lines, Log;
+        std::vector<int> Selected;
+        int Focused = -2, Top = -2, PlaylistChosen = -2;
+        bool operator==(const TShown&) const = default;
+    };
+    TShown Shown(size_t logFrom) {
+        TShown s;
+        s.Files = M().Model.TrackListHolder.StringsByName("FileName").Items();
+        for (int i = 0; i < form->ListBoxPlayLists->Items()->Count(); ++i)
+            s.Playlists.push_back((*form->ListBoxPlayLists->Items())[i]);
+        for (int i = 0; i < form->BvPlaylist->Lines()->Count(); ++i)
+            s.Lines.push_back((*form->BvPlaylist->Lines())[i]);
+        const TStrings& log = *form->MemoLog->Lines();
+        for (int i = static_cast<int>(logFrom); i < log.Count(); ++i)
+            s.Log.push_back(log[i]);
+        s.Selected = form->BvPlaylist->SelectedLines();
+        s.Focused = form->BvPlaylist->ItemIndex();
+        s.Top = form->BvPlaylist->TopIndex();
+        s.PlaylistChosen = form->ListBoxPlayLists->ItemIndex();
+        return s;
+    }
+    // Runs the event loop until the run has ended; true when it did within the time.
+    bool WaitIdle(const std::function<void()>& eachTurn = {}) {
+        QElapsedTimer waited;
+        waited.start();
+        while (M().IsBusy() && waited.elapsed() < 60000) {
+            QApplication::processEvents();
+            if (eachTurn)
+                eachTurn();
+        }
+        PumpEvents();
+        return !M().IsBusy();
+    }
+    size_t LogCount() { return static_cast<size_t>(form->MemoLog->Lines()->Count()); }
+};
+
+// Read iTunesDB with the keys: the lines come in pieces after the worker's read, and at the
+// end the window shows and holds what one fill shows.
+TEST_F(CardFill, AReadWhoseViewFillsInPiecesEndsAsOneFillWould) {
+    Start();
+    ASSERT_EQ('E', M().Model.PhoneDrive);
+    M().AddPieceMs = 0;
+    size_t from = LogCount();
+    ChooseFromMenuBar(form->ReadiTunesDB1);
+    ASSERT_TRUE(WaitIdle());
+    const TShown atOnce = Shown(from);
+    ASSERT_EQ(static_cast<size_t>(kCardTracks), atOnce.Lines.size());
+    ASSERT_EQ((std::vector<std::string>{"All music", "Thirds", "Fifths"}), atOnce.Playlists);
+
+    M().AddPieceMs = 1;
+    from = LogCount();
+    ChooseFromMenuBar(form->ReadiTunesDB1);
+    // The turns on which the read is in and its lines are not shown yet, the run still on
+    // and the card commands greyed.
+    int fillTurns = 0;
+    bool heldMeanwhile = true;
+    ASSERT_TRUE(WaitIdle([&] {
+        if (M().IsBusy() && M().Model.TrackCount() == kCardTracks &&
+            form->BvPlaylist->Lines()->Count() == 0) {
+            ++fillTurns;
+            heldMeanwhile =
+                heldMeanwhile && !form->ReadiTunesDB1->Enabled() && !form->Adddirectory2->Enabled();
+        }
+    }));
+    EXPECT_GE(fillTurns, 2);
+    EXPECT_TRUE(heldMeanwhile);
+    EXPECT_TRUE(form->ReadiTunesDB1->Enabled());
+    const TShown inPieces = Shown(from);
+    EXPECT_EQ(atOnce.Files, inPieces.Files);
+    EXPECT_EQ(atOnce.Playlists, inPieces.Playlists);
+    EXPECT_EQ(atOnce.Lines, inPieces.Lines);
+    EXPECT_EQ(atOnce.Log, inPieces.Log);
+    EXPECT_EQ(atOnce.Selected, inPieces.Selected);
+    EXPECT_EQ(atOnce.Focused, inPieces.Focused);
+    EXPECT_EQ(atOnce.Top, inPieces.Top);
+    EXPECT_EQ(atOnce.PlaylistChosen, inPieces.PlaylistChosen);
+    // The playlists hold the same rows.
+    const int counts[] = {kCardTracks, kCardTracks / 3, kCardTracks / 5};
+    for (int p = 0; p < 3; ++p)
+        EXPECT_EQ(counts[p], M().Model.PlaylistTracks[static_cast<size_t>(p)].Count());
+    const std::string dir = std::string(BV_BINARY_DIR) + "/screenshots";
+    std::filesystem::create_directories(dir);
+    EXPECT_TRUE(form->Widget()->grab().toImage().save(
+        QString::fromStdString(dir + "/card_read_in_pieces.png")));
+}
+
+// A playlist chosen with the mouse while the lines of the master list are still being made:
+// the chosen playlist is shown and stays shown when the fill ends, and the run ends.
+TEST_F(CardFill, APlaylistChosenDuringTheFillStaysShown) {
+    Start();
+    M().AddPieceMs = 1;
+    ChooseFromMenuBar(form->ReadiTunesDB1);
+    QElapsedTimer waited;
+    waited.start();
+    while (!(M().IsBusy() && M().Model.TrackCount() == kCardTracks) && M().IsBusy() &&
+           waited.elapsed() < 60000)
+        QApplication::processEvents();
+    ASSERT_TRUE(M().IsBusy()) << "the fill ended before the playlist could be chosen";
+    TBvgListBox* box = form->ListBoxPlayLists;
+    ASSERT_EQ(3, box->Items()->Count());
+    QTest::mouseClick(Viewport(box), Qt::LeftButton, {}, Centre(box->ItemRect(2)));
+    ASSERT_TRUE(WaitIdle());
+    EXPECT_EQ(2, box->ItemIndex());
+    ASSERT_EQ(kCardTracks / 5, form->BvPlaylist->Lines()->Count());
+    EXPECT_EQ("1. Artist 0 - Song 0", (*form->BvPlaylist->Lines())[0].substr(0, 20));
+    EXPECT_TRUE(form->ReadiTunesDB1->Enabled());
+}
+
+// Stop, clicked while the lines are being made: the read is in, so every line is shown and
+// nothing is said stopped; the next command that checks for a Stop runs whole.
+TEST_F(CardFill, StopDuringTheFillShowsEveryLineAndStopsNothingLater) {
+    Start();
+    M().AddPieceMs = 1;
+    ChooseFromMenuBar(form->ReadiTunesDB1);
+    QElapsedTimer waited;
+    waited.start();
+    while (!(M().IsBusy() && M().Model.TrackCount() == kCardTracks) && M().IsBusy() &&
+           waited.elapsed() < 60000)
+        QApplication::processEvents();
+    ASSERT_TRUE(M().IsBusy()) << "the fill ended before Stop could be clicked";
+    ASSERT_TRUE(form->btnCancel->Visible());
+    Click(form->btnCancel);
+    ASSERT_TRUE(WaitIdle());
+    EXPECT_EQ(kCardTracks, form->BvPlaylist->Lines()->Count());
+    EXPECT_EQ(std::string::npos, form->MemoLog->Lines()->Text().find("was stopped"));
+    EXPECT_EQ(0, M().Model.CancelRequested.load());
+    // Check for bad files: every file is there, so every track stays.
+    ChooseFromMenuBar(form->Checkforbadfiles1);
+    ASSERT_TRUE(WaitIdle());
+    EXPECT_EQ(std::string::npos, form->MemoLog->Lines()->Text().find("was stopped"));
+    EXPECT_EQ(kCardTracks, M().Model.TrackCount());
+}
+
+// Closing the window while a folder is added in pieces (chosen with the keys): the close
+// asks, stops the add after its current piece, and waits no longer than that; every added
+// track is in the master list, as after any add.
+TEST_F(MainSelection, ClosingDuringAnAddInPiecesKeepsEveryAddedTrackListed) {
+    Start();
+    // Enough files that the keys' own turns cannot add them all.
+    constexpr int kFiles = 2000;
+    const std::string music = SmallMusicFolder(folder, kFiles);
+    dialogs.Folders = {music};
+    M().AddPieceMs = 1;
+    form->BvPlaylist->SetFocus();
+    PumpEvents();
+    ChooseFromMenuBar(form->Adddirectory2);
+    QElapsedTimer waited;
+    waited.start();
+    while (M().IsBusy() && M().Model.TrackCount() == 0 && waited.elapsed() < 30000)
+        QApplication::processEvents();
+    ASSERT_TRUE(M().IsBusy()) << "the add ended before the window could be closed";
+    ASSERT_LT(M().Model.TrackCount(), kFiles);
+    dialogs.Buttons.push_back(IDYES);
+    QElapsedTimer closing;
+    closing.start();
+    Close();
+    // Without the add's pieces running during the wait, the close waited its whole time.
+    EXPECT_LT(closing.elapsed(), 5000);
+    ASSERT_FALSE(dialogs.Requests.empty());
+    EXPECT_NE(std::string::npos, dialogs.Requests.back().Text.find("Stop it and close"));
+    EXPECT_FALSE(M().IsBusy());
+    const int added = M().Model.TrackCount();
+    EXPECT_GT(added, 0);
+    EXPECT_LT(added, kFiles);
+    EXPECT_EQ(added, M().Model.PlaylistTracks[0].Count());
 }
 
 } // namespace
