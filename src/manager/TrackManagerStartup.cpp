@@ -300,16 +300,21 @@ int TListView::FindLower(std::string_view needle, int from) const {
         lowerStarts_.clear();
         lowerStarts_.reserve(Lines.size() + 1);
         for (const TViewLine& line : Lines) {
-            lowerStarts_.push_back(lowerText_.size());
-            const std::string& text = line.Text;
-            // Most lines are plain ASCII, whose lower case needs no look-up of the character.
-            if (std::all_of(text.begin(), text.end(),
-                            [](char c) { return static_cast<unsigned char>(c) < 0x80; })) {
-                for (char c : text)
-                    lowerText_.push_back(c >= 'A' && c <= 'Z' ? static_cast<char>(c - 'A' + 'a')
-                                                              : c);
-            } else {
-                lowerText_ += AnsiLowerCase(text);
+            const size_t at = lowerText_.size();
+            lowerStarts_.push_back(at);
+            // Most lines are plain ASCII, whose lower case needs no look-up of the character:
+            // lowered in place, and made again through the look-up only when a byte is not.
+            lowerText_ += line.Text;
+            bool ascii = true;
+            for (size_t i = at; i < lowerText_.size(); ++i) {
+                const char c = lowerText_[i];
+                ascii = ascii && static_cast<unsigned char>(c) < 0x80;
+                if (c >= 'A' && c <= 'Z')
+                    lowerText_[i] = static_cast<char>(c - 'A' + 'a');
+            }
+            if (!ascii) {
+                lowerText_.resize(at);
+                lowerText_ += AnsiLowerCase(line.Text);
             }
         }
         lowerStarts_.push_back(lowerText_.size());
