@@ -253,6 +253,17 @@ void SendDrawItem(TWinControl* control, uint32_t ctlType, int index, QImage& ima
     SendOwnerDraw(control, WM_DRAWITEM, CN_DRAWITEM, &dis);
 }
 
+std::vector<std::string> TControlStrings::TakeAndClear() {
+    std::vector<std::string> taken;
+    if (items_.empty())
+        return taken;
+    taken.swap(items_);
+    objects_ = {};
+    ItemChanged(TStringsChangeKind::Reset);
+    Changed();
+    return taken;
+}
+
 void TControlStrings::SetUpdateState(bool updating) {
     if (Control)
         Control->Perform(WM_SETREDRAW, updating ? 0 : 1, 0);
@@ -649,6 +660,16 @@ TCustomMemo::TCustomMemo(TComponent* owner)
 TCustomMemo::~TCustomMemo() {
     Destroying();
     lines_->OnChange = nullptr;
+    if (retiring_.joinable())
+        retiring_.join();
+}
+
+void TCustomMemo::FreeOnWorker(std::function<void()> free) {
+    retiring_ = std::thread([previous = std::move(retiring_), free = std::move(free)]() mutable {
+        if (previous.joinable())
+            previous.join();
+        free();
+    });
 }
 
 void TCustomMemo::SetScrollBars(TScrollStyle value) {
@@ -684,6 +705,11 @@ std::string TCustomMemo::GetText() const {
 }
 
 void TCustomMemo::SetText(const std::string& text) {
+    // Clearing a long text: its lines are freed on a worker, as its document is.
+    if (text.empty() && lines_->Count() > RetireLines) {
+        FreeOnWorker([lines = lines_->TakeAndClear()]() mutable { lines = {}; });
+        return;
+    }
     lines_->SetText(text);
 }
 

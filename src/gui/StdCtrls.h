@@ -21,6 +21,8 @@
 #include <functional>
 #include <memory>
 #include <string>
+#include <thread>
+#include <vector>
 
 class TBvListView;
 class QComboBox;
@@ -57,6 +59,9 @@ public:
     std::function<void()> OnListChanged;
     // The control that shows the strings.
     TWinControl* Control = nullptr;
+    // Empties the list as Clear does, but hands its texts over instead of freeing them, so
+    // that a long list can be freed where it costs the window nothing.
+    std::vector<std::string> TakeAndClear();
 
 protected:
     void SetUpdateState(bool updating) override;
@@ -235,6 +240,12 @@ protected:
     QWidget* CreateWidget(QWidget* parent) override;
     bool HandleMessage(TMessage& message) override;
     void LinesToWidget();
+    // Gives the window a fresh document and frees the old one in a later turn of the event
+    // loop, so clearing a long report and filling the next one are not one long turn.
+    void RetireDocument();
+    // Runs free on a worker after the ones handed over before it; the GUI thread never waits
+    // for it but at the memo's end.
+    void FreeOnWorker(std::function<void()> free);
 
 private:
     std::unique_ptr<TControlStrings> lines_;
@@ -245,6 +256,8 @@ private:
     std::string shownText_;
     const void* shownDocument_ = nullptr;
     int shownRevision_ = -1;
+    // The worker freeing the last text given up (it waits for the one before it).
+    std::thread retiring_;
 };
 
 class TMemo : public TCustomMemo {

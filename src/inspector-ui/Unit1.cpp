@@ -4,14 +4,23 @@
 #include "Dispatcher.h"
 
 #include <algorithm>
+#include <chrono>
+#include <climits>
 
 TFormDecrypt* FormDecrypt = nullptr;
 
 namespace {
 
-// How much of the report one timer tick puts into the memo: little enough that the window
-// answers the mouse between two pieces.
-constexpr size_t FillPiece = 256 * 1024;
+// One timer tick puts one piece of whole lines of the report into the memo, sized from the
+// ticks before it to take about FillTickTime: each piece costs the memo a fixed part (it
+// lays out the lines at the bottom again) besides its length, so one piece a tick goes
+// fastest. The window paints and answers the mouse between ticks.
+constexpr std::chrono::milliseconds FillTickTime(10);
+constexpr size_t FirstFillPiece = 64 * 1024;
+constexpr size_t SmallestFillPiece = 16 * 1024;
+constexpr size_t LargestFillPiece = 4 * 1024 * 1024;
+// The progress ends where the memo ends, at least this far right of the size.
+constexpr int ProgressGap = 16;
 // The memo's tab stops and where its text begins inside its frame.
 constexpr int MemoTabStop = 80;
 constexpr int MemoTextInset = 5;
@@ -33,6 +42,8 @@ struct TFormDecrypt::TJob {
     TFormDecrypt* Owner = nullptr;
     std::string FileName;
     TScanResult Result;
+    // The report's lines, counted here so that the memo makes room for them at once.
+    size_t Lines = 0;
     std::string Error;
 };
 
@@ -72,6 +83,8 @@ TFormDecrypt::TFormDecrypt(TComponent* owner) : TForm(owner) {
     Memo1->SetAnchors(akLeft | akTop | akRight | akBottom);
     OpenDialog1 = new TOpenDialog(this);
     OpenDialog1->SetName("OpenDialog1");
+    LabelProgress = MakeLabel(this, "LabelProgress", "", 330, 16);
+    LabelProgress->SetVisible(false);
     fillTimer_ = new TTimer(this);
     fillTimer_->SetEnabled(false);
     fillTimer_->SetInterval(1);
@@ -100,21 +113,39 @@ void TFormDecrypt::LayoutControls() {
     Label6->SetLeft(text + 4 * MemoTabStop);
 }
 
+void TFormDecrypt::StopFill() {
+    fillTimer_->SetEnabled(false);
+    filling_ = false;
+    pending_.clear();
+    pending_.shrink_to_fit();
+    pendingPos_ = 0;
+}
+
 void TFormDecrypt::StopRun() {
     if (job_) {
         job_->Owner = nullptr;
         job_.reset();
     }
+    // The scan cannot be cut short; the window waits for it only when it goes.
     if (worker_.joinable())
         worker_.join();
-    fillTimer_->SetEnabled(false);
-    filling_ = false;
-    pending_.clear();
-    pendingPos_ = 0;
+    StopFill();
+}
+
+void TFormDecrypt::ShowProgress() {
+    if (job_) {
+        LabelProgress->SetCaption("Reading...");
+    } else if (filling_) {
+        const size_t percent = pending_.empty() ? 100 : pendingPos_ * 100 / pending_.size();
+        LabelProgress->SetCaption("Showing: " + std::to_string(percent) + " %");
+    }
+    LabelProgress->SetLeft(std::max(Label1->Left() + Label1->Width() + ProgressGap,
+                                    Memo1->Left() + Memo1->Width() - LabelProgress->Width()));
+    LabelProgress->SetVisible(job_ != nullptr || filling_);
 }
 
 void TFormDecrypt::Button1Click() {
-    if (Busy())
+    if (Reading())
         return;
     if (!OpenDialog1->Execute())
         return;
@@ -122,9 +153,10 @@ void TFormDecrypt::Button1Click() {
 }
 
 void TFormDecrypt::OpenDatabase(const std::string& fileName) {
-    if (Busy())
+    if (Reading())
         return;
-    StopRun();
+    if (worker_.joinable())
+        worker_.join();
     // Each opened file's path is added to the caption, as the window always did.
     SetCaption(Caption() + " " + fileName);
     Button1->SetEnabled(false);
@@ -140,6 +172,7 @@ void TFormDecrypt::OpenDatabase(const std::string& fileName) {
             TPlaylistLists uids;
             TReaderContext context;
             job->Result = inspector.Open(job->FileName, temp, uids, context, true);
+            job->Lines = std::count(job->Result.Report.begin(), job->Result.Report.end(), '\n');
         } catch (const Exception& e) {
             job->Error = e.Message();
         } catch (const std::exception& e) {
@@ -150,28 +183,36 @@ void TFormDecrypt::OpenDatabase(const std::string& fileName) {
                 job->Owner->ScanDone(job);
         });
     });
+    ShowProgress();
 }
 
 void TFormDecrypt::ScanDone(const std::shared_ptr<TJob>& job) {
     if (worker_.joinable())
         worker_.join();
     job_.reset();
+    Button1->SetEnabled(true);
     if (!job->Error.empty()) {
-        Button1->SetEnabled(true);
+        // A report still being shown goes on.
+        ShowProgress();
         MessageDlg(job->Error, TMsgDlgType::mtError, mbOK);
         if (OnReportShown)
             OnReportShown(this);
         return;
     }
+    StopFill();
     result_ = std::move(job->Result);
     pending_ = std::move(result_.Report);
     result_.Report.clear();
     pendingPos_ = 0;
     Label1->SetCaption(std::to_string(static_cast<uint32_t>(result_.Size)));
     Memo1->Clear();
+    // Growing the memo's list of lines piece by piece would move every line it holds now and
+    // then, in a single tick.
+    Memo1->Lines()->Reserve(static_cast<int>(std::min<size_t>(job->Lines, INT_MAX)));
     filling_ = true;
+    fillPiece_ = FirstFillPiece;
     fillTimer_->SetEnabled(true);
-    FillTimerTimer();
+    ShowProgress();
 }
 
 void TFormDecrypt::FillTimerTimer() {
@@ -179,22 +220,30 @@ void TFormDecrypt::FillTimerTimer() {
         return;
     if (pendingPos_ < pending_.size()) {
         // A piece ends with a whole line.
-        size_t end = std::min(pending_.size(), pendingPos_ + FillPiece);
+        size_t end = std::min(pending_.size(), pendingPos_ + fillPiece_);
         if (end < pending_.size()) {
             const size_t lineEnd = pending_.find('\n', end);
             end = lineEnd == std::string::npos ? pending_.size() : lineEnd + 1;
         }
+        const auto start = std::chrono::steady_clock::now();
         Memo1->AppendLines(pending_.substr(pendingPos_, end - pendingPos_));
+        const auto took = std::chrono::duration<double>(std::chrono::steady_clock::now() - start);
+        // The next piece as large as this one's speed allows in a tick, changing by half
+        // the difference at most, so one slow tick on a busy machine does not halve it.
+        const double fits = static_cast<double>(end - pendingPos_) *
+                            std::chrono::duration<double>(FillTickTime).count() /
+                            std::max(took.count(), 1e-4);
+        const double next = (static_cast<double>(fillPiece_) + fits) / 2;
+        fillPiece_ = static_cast<size_t>(std::clamp(next, static_cast<double>(SmallestFillPiece),
+                                                    static_cast<double>(LargestFillPiece)));
         pendingPos_ = end;
     }
-    if (pendingPos_ < pending_.size())
+    if (pendingPos_ < pending_.size()) {
+        ShowProgress();
         return;
-    fillTimer_->SetEnabled(false);
-    filling_ = false;
-    pending_.clear();
-    pending_.shrink_to_fit();
-    pendingPos_ = 0;
-    Button1->SetEnabled(true);
+    }
+    StopFill();
+    ShowProgress();
     if (OnReportShown)
         OnReportShown(this);
 }

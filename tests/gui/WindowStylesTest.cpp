@@ -411,3 +411,62 @@ TEST_F(WindowStylesTest, ScrollWindowMovesThePixelsAndPaintsOnlyWhatItUncovered)
     EXPECT_EQ(ScreenAt(stripes, 50, 16), clBlue);
     EXPECT_EQ(ScreenAt(stripes, 50, 2), clYellow);
 }
+
+// A memo holding a long text gives it up through a fresh document (the old one freed on a
+// worker): whichever way the text goes, the memo shows what its lines say, keeps its font,
+// tab stops and margin, takes appended lines and typed keys, and the form may go at once.
+TEST_F(WindowStylesTest, ALongMemoClearedOrReplacedKeepsItsSettingsAndTakesInput) {
+    struct Case {
+        const char* Name;
+        void (*Change)(TMemo*);
+        const char* Lines; // what the lines say after the change
+    };
+    const Case cases[] = {
+        {"Clear", [](TMemo* m) { m->Clear(); }, ""},
+        {"SetText of nothing", [](TMemo* m) { m->SetText(""); }, ""},
+        {"the lines' Clear", [](TMemo* m) { m->Lines()->Clear(); }, ""},
+        {"SetText of other text", [](TMemo* m) { m->SetText("other\r\ntext"); },
+         "other\r\ntext\r\n"},
+    };
+    std::string longText;
+    for (int i = 0; i < 30000; ++i)
+        longText += "line " + std::to_string(i) + "\tafter a tab\r\n";
+    for (const Case& c : cases) {
+        SCOPED_TRACE(c.Name);
+        auto* memo = new TMemo(form);
+        memo->SetParent(form);
+        memo->SetBounds(10, 10, 300, 200);
+        memo->SetScrollBars(TScrollStyle::ssBoth);
+        memo->Font()->SetName("DejaVu Sans Mono");
+        form->Show();
+        Pump();
+        auto* edit = dynamic_cast<QPlainTextEdit*>(memo->Widget());
+        ASSERT_NE(edit, nullptr);
+        edit->setTabStopDistance(56);
+        memo->AppendLines(longText);
+        Pump();
+        const QFont font = edit->document()->defaultFont();
+        const qreal margin = edit->document()->documentMargin();
+        ASSERT_EQ(30000, edit->document()->blockCount());
+
+        c.Change(memo);
+        Pump();
+        EXPECT_EQ(c.Lines, memo->Lines()->Text());
+        QString shown = QString::fromStdString(c.Lines).replace("\r\n", "\n");
+        shown.chop(shown.endsWith('\n') ? 1 : 0);
+        EXPECT_EQ(shown, edit->toPlainText());
+        EXPECT_EQ(font, edit->document()->defaultFont());
+        EXPECT_EQ(56, edit->tabStopDistance());
+        EXPECT_EQ(margin, edit->document()->documentMargin());
+        EXPECT_EQ(QPlainTextEdit::NoWrap, edit->lineWrapMode());
+
+        memo->AppendLines("added\r\n");
+        EXPECT_EQ(std::string(c.Lines) + "added\r\n", memo->Lines()->Text());
+        edit->setFocus();
+        edit->moveCursor(QTextCursor::End);
+        QTest::keyClicks(edit, " typed");
+        EXPECT_EQ("added typed", memo->Lines()->Get(memo->Lines()->Count() - 1));
+        // Gone while the worker may still be freeing the old text.
+        delete memo;
+    }
+}

@@ -2,7 +2,9 @@
 // chosen in the open dialog (answered by a script), the report and the size shown; a cut
 // file shows the lines before the cut and why the scan stopped; what is no regular file or
 // cannot be read is refused with a message; a ten megabyte database fills the memo while
-// the window goes on answering.
+// the window goes on answering, and another file opened or the window closed meanwhile
+// loses nothing.
+#include "DatabaseInspector.h"
 #include "Drives.h"
 #include "GuiTestEnvironment.h"
 #include "InspectorTestDatabase.h"
@@ -15,6 +17,7 @@
 #include <QTimer>
 #include <QWidget>
 
+#include <algorithm>
 #include <chrono>
 #include <cstdlib>
 #include <filesystem>
@@ -88,6 +91,17 @@ protected:
             lines.push_back(Window->Memo1->Lines()->Get(i));
         return lines;
     }
+    // Lets the event loop run until the report is coming into the memo, a part of it shown.
+    void WaitUntilFilling() {
+        const auto deadline = std::chrono::steady_clock::now() + std::chrono::seconds(120);
+        while ((Window->Reading() || Window->Memo1->Lines()->Count() == 0) &&
+               std::chrono::steady_clock::now() < deadline) {
+            QApplication::processEvents();
+            std::this_thread::sleep_for(std::chrono::milliseconds(1));
+        }
+        ASSERT_FALSE(Window->Reading());
+        ASSERT_TRUE(Window->Busy()) << "the report was shown before the test could act";
+    }
     std::vector<TDialogRequest> Messages() const {
         std::vector<TDialogRequest> m;
         for (const auto& r : Requests)
@@ -113,6 +127,18 @@ int OpenDescriptorsOn(const std::string& path) {
             ++count;
     }
     return count;
+}
+
+// The report the inspector makes of the file, without its window, as the lines a memo holds
+// (a stray line break inside a record's bytes starts a line of its own there too).
+std::string ReportOf(const std::string& path) {
+    TDatabaseInspector inspector;
+    TBvMultiStringHolder temp = MakeTempStringHolder();
+    TPlaylistLists uids;
+    TReaderContext context;
+    TStringList lines;
+    lines.SetText(inspector.Open(path, temp, uids, context, true).Report);
+    return lines.Text();
 }
 
 // Saves what the window shows as a PNG under the build folder, for a person to look at.
@@ -271,4 +297,102 @@ TEST_F(InspectorWindow, PictureAfterOpeningADatabaseRatio2) {
         GTEST_SKIP() << "the screen's device pixel ratio is not 2";
     const QImage shot = SaveShot(Window, "inspector_window_ratio2");
     EXPECT_EQ(2 * Window->ClientWidth(), shot.width());
+}
+
+TEST_F(InspectorWindow, TheMemoHoldsTheWholeReportOnceTheFillEnds) {
+    // Large enough that the report is shown over several turns and, opened again, freed on a
+    // worker.
+    const std::string path = Write("iTunesDB", InspectorTest::MakeDatabase(3000));
+    const std::string report = ReportOf(path);
+    ASSERT_GT(std::count(report.begin(), report.end(), '\n'), 30000);
+    for (int round = 0; round < 2; ++round) {
+        SCOPED_TRACE(round);
+        OpenWithTheButton(path);
+        EXPECT_TRUE(Messages().empty());
+        EXPECT_EQ(report, Window->Memo1->GetText());
+        EXPECT_EQ(report, Window->Memo1->Lines()->Text());
+        EXPECT_EQ(std::to_string(fs::file_size(path)), Window->Label1->Caption());
+        EXPECT_FALSE(Window->LabelProgress->Visible());
+        EXPECT_TRUE(Window->Button1->Enabled());
+    }
+    EXPECT_EQ("BD decoder " + ToWindowsPath(path) + " " + ToWindowsPath(path), Window->Caption());
+}
+
+// While a report comes in, "Open DB" opens another file: a file read whole takes the place
+// of the report being shown; a file that cannot be read is refused with its message and the
+// report being shown comes in whole all the same.
+TEST_F(InspectorWindow, AnotherFileOpenedDuringTheFillLosesNothing) {
+    const std::string first = Write("first", InspectorTest::MakeDatabase(6000));
+    const std::string second = Write("second", InspectorTest::MakeDatabase(50));
+    struct Case {
+        const char* Name;
+        std::string Path;
+        std::string Shown; // the report the memo ends with
+        std::string Size;
+        size_t Messages;
+    };
+    const Case cases[] = {
+        {"a database", second, ReportOf(second), std::to_string(fs::file_size(second)), 0},
+        {"a missing file", folder_ + "/missing", ReportOf(first),
+         std::to_string(fs::file_size(first)), 1},
+    };
+    for (const Case& c : cases) {
+        SCOPED_TRACE(c.Name);
+        Requests.clear();
+        Window->Memo1->Clear();
+        const std::string caption = Window->Caption();
+        Chosen = first;
+        QTest::mouseClick(Window->Button1->Widget(), Qt::LeftButton);
+        WaitUntilFilling();
+        EXPECT_TRUE(Window->Button1->Enabled()) << "another file may be opened";
+        EXPECT_TRUE(Window->LabelProgress->Visible());
+        OpenWithTheButton(c.Path);
+        EXPECT_EQ(c.Messages, Messages().size());
+        EXPECT_EQ(c.Shown, Window->Memo1->GetText());
+        EXPECT_EQ(c.Size, Window->Label1->Caption());
+        EXPECT_EQ(caption + " " + ToWindowsPath(first) + " " + ToWindowsPath(c.Path),
+                  Window->Caption());
+        EXPECT_FALSE(Window->LabelProgress->Visible());
+        EXPECT_TRUE(Window->Button1->Enabled());
+    }
+}
+
+// Closing the window while its report comes in hides it, and the report is whole when it is
+// shown again; the program ending meanwhile (the window freed) leaves nothing behind.
+TEST_F(InspectorWindow, ClosingDuringTheFillLosesNothing) {
+    const std::string path = Write("iTunesDB", InspectorTest::MakeDatabase(6000));
+    const std::string report = ReportOf(path);
+    Chosen = path;
+    QTest::mouseClick(Window->Button1->Widget(), Qt::LeftButton);
+    WaitUntilFilling();
+    Window->Widget()->close();
+    PumpEvents();
+    EXPECT_FALSE(Window->Visible());
+    WaitUntilShown();
+    Window->Show();
+    PumpEvents();
+    EXPECT_EQ(report, Window->Memo1->GetText());
+    EXPECT_EQ(std::to_string(fs::file_size(path)), Window->Label1->Caption());
+
+    // Opened again over the long report, and freed before the fill ends.
+    Chosen = path;
+    QTest::mouseClick(Window->Button1->Widget(), Qt::LeftButton);
+    WaitUntilFilling();
+    delete Window;
+    Window = nullptr;
+    PumpEvents(20);
+}
+
+TEST_F(InspectorWindow, PictureWhileTheReportComesIn) {
+    const std::string path = Write("iTunesDB", InspectorTest::MakeDatabase(6000));
+    Chosen = path;
+    QTest::mouseClick(Window->Button1->Widget(), Qt::LeftButton);
+    EXPECT_TRUE(Window->LabelProgress->Visible());
+    EXPECT_EQ("Reading...", Window->LabelProgress->Caption());
+    WaitUntilFilling();
+    EXPECT_EQ(0u, Window->LabelProgress->Caption().rfind("Showing: ", 0))
+        << Window->LabelProgress->Caption();
+    SaveShot(Window, "inspector_window_filling");
+    WaitUntilShown();
+    EXPECT_FALSE(Window->LabelProgress->Visible());
 }

@@ -435,6 +435,31 @@ void TCustomMemo::AppendLines(const std::string& text) {
     Change();
 }
 
+void TCustomMemo::RetireDocument() {
+    auto* p = dynamic_cast<QPlainTextEdit*>(widget_);
+    if (!p)
+        return;
+    QTextDocument* old = p->document();
+    const QFont font = old->defaultFont();
+    const QTextOption option = old->defaultTextOption();
+    const qreal margin = old->documentMargin();
+    const bool undo = old->isUndoRedoEnabled();
+    const int maximumBlocks = old->maximumBlockCount();
+    // The edit's own control deletes a document it parents when another takes its place.
+    old->setParent(nullptr);
+    p->setDocument(nullptr);
+    QTextDocument* fresh = p->document();
+    fresh->setDefaultFont(font);
+    fresh->setDefaultTextOption(option);
+    fresh->setDocumentMargin(margin);
+    fresh->setUndoRedoEnabled(undo);
+    fresh->setMaximumBlockCount(maximumBlocks);
+    // Freed on this thread, in a turn of its own: a document's laid-out blocks hold font
+    // engines whose caches belong to the GUI thread, so no worker may free them.
+    old->disconnect();
+    old->deleteLater();
+}
+
 void TCustomMemo::LinesToWidget() {
     if (auto* p = dynamic_cast<QPlainTextEdit*>(widget_)) {
         updating_ = true;
@@ -450,6 +475,8 @@ void TCustomMemo::LinesToWidget() {
             cursor.movePosition(QTextCursor::End);
             cursor.insertText(ToQ(text.substr(shownText_.size())));
         } else {
+            if (p->document()->blockCount() > RetireLines)
+                RetireDocument();
             p->setPlainText(ToQ(text));
         }
         shownText_ = std::move(text);
