@@ -336,7 +336,8 @@ protected:
     bool HandleMessage(TMessage& message) override;
     virtual void DrawItem(int index, TRect rect, TOwnerDrawState state);
     virtual void MeasureItem(int index, int& height);
-    // The copy Items gives of a virtual box's texts, made once per count.
+    // The copy Items gives of a virtual box's texts, made once per count: texts that change
+    // at the same count come with the count set again.
     virtual TStrings* VirtualItems() const;
     void CreateParams(TCreateParams& params) override;
     // Keeps the current item, the selection and the top item for the next window.

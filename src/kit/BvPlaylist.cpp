@@ -82,11 +82,10 @@ TStrings* TBvPlaylist::VirtualItems() const {
 void TBvPlaylist::SetVirtualEntries(int count, std::function<std::string(int)> entry,
                                     std::function<int(int)> row) {
     BV_ASSERT_GUI_THREAD();
-    if (!entry_) {
-        UnbindEntries();
-        entries_->Clear();
-        BindEntries();
-    }
+    // Neither stored entries nor an older copy stay behind.
+    UnbindEntries();
+    entries_->Clear();
+    BindEntries();
     entry_ = std::move(entry);
     entryRow_ = std::move(row);
     copied_ = false;
