@@ -79,7 +79,7 @@ void BM_OpenTheMediaDBBox(benchmark::State& state) {
         state.ResumeTiming();
         form->BvGroupMediaDB->Collapse(false);
         PumpGui();
-        benchmark::DoNotOptimize(form->MediaDBList->Lines()->Count());
+        benchmark::DoNotOptimize(form->MediaDBList->Count());
         state.PauseTiming();
         Free(form);
         state.ResumeTiming();

@@ -271,7 +271,7 @@ void BM_ExpandMediaDBLongestTurn(benchmark::State& state) {
         state.ResumeTiming();
         LongestTurn(
             longest, [&] { w.Form->BvGroupMediaDB->Collapse(false); },
-            [&] { return w.Form->MediaDBList->Items()->Count() == n; });
+            [&] { return w.Form->MediaDBList->Count() == n; });
     }
     Report(state, longest);
     state.SetComplexityN(n);

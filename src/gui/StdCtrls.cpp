@@ -800,6 +800,12 @@ void TCustomListBox::DrawItem(int index, TRect rect, TOwnerDrawState state) {
         OnDrawItem(this, index, rect, state);
         return;
     }
+    if (IsVirtual()) {
+        canvas_->FillRect(rect);
+        if (index >= 0 && index < Count())
+            canvas_->TextOut(rect.Left + 2, rect.Top, ItemText(index));
+        return;
+    }
     DrawOwnerItemDefault(canvas_, rect, *items_, index);
 }
 
@@ -808,7 +814,50 @@ void TCustomListBox::MeasureItem(int index, int& height) {
         OnMeasureItem(this, index, height);
 }
 
+TStrings* TCustomListBox::VirtualItems() const {
+    if (!virtualCopy_) {
+        virtualCopy_ = std::make_unique<TStringList>();
+        virtualCopy_->Reserve(Count());
+        for (int i = 0; i < Count(); ++i)
+            virtualCopy_->Add(ItemText(i));
+    }
+    return virtualCopy_.get();
+}
+
+std::string TCustomListBox::ItemText(int index) const {
+    std::string text;
+    if (index < 0 || index >= Count())
+        return text;
+    if (!IsVirtual())
+        return (*items_)[index];
+    if (OnData)
+        OnData(const_cast<TCustomListBox*>(this), index, text);
+    return text;
+}
+
 bool TCustomListBox::HandleMessage(TMessage& m) {
+    if (IsVirtual()) {
+        // The stored Items are empty: the count and the texts are the virtual items'.
+        switch (m.Msg) {
+        case LB_GETCOUNT:
+            m.Result = Count();
+            return true;
+        case LB_GETTEXTLEN:
+        case LB_GETTEXT: {
+            const int i = static_cast<int>(m.WParam);
+            if (i < 0 || i >= Count()) {
+                m.Result = LB_ERR;
+                return true;
+            }
+            const std::string text = ItemText(i);
+            m.Result =
+                m.Msg == LB_GETTEXT ? CopyOut(text, m.LParam) : static_cast<intptr_t>(text.size());
+            return true;
+        }
+        default:
+            break;
+        }
+    }
     if (HandleItemMessage(ListBoxMessages, m, *items_, [this](int i) { SetItemIndex(i); }))
         return true;
     switch (m.Msg) {

@@ -271,8 +271,20 @@ class TCustomListBox : public TWinControl {
 public:
     explicit TCustomListBox(TComponent* owner);
     ~TCustomListBox() override;
-    TStrings* Items() const { return items_.get(); }
-    int Count() const { return items_->Count(); }
+    // The items; for a virtual box, a copy of its texts made when asked (for code that reads
+    // a box's strings), which writing to leaves the box as it is.
+    TStrings* Items() const { return IsVirtual() ? VirtualItems() : items_.get(); }
+    int Count() const { return virtualCount_ >= 0 ? virtualCount_ : items_->Count(); }
+    // Virtual items: the box keeps no strings of its own and shows `count` items whose texts
+    // OnData gives when an item is drawn, measured or read, so a list of any length is shown
+    // at the cost of the rows in sight. Selection, focus and heights work as for stored
+    // items. A new count starts the items afresh (nothing selected or focused); -1 returns
+    // to the stored Items, which stay empty while the box is virtual.
+    void SetVirtualCount(int count);
+    bool IsVirtual() const { return virtualCount_ >= 0; }
+    std::function<void(TCustomListBox* sender, int index, std::string& text)> OnData;
+    // The text of an item: the stored one, or OnData's for a virtual box; empty past the end.
+    std::string ItemText(int index) const;
     int ItemIndex() const;
     void SetItemIndex(int index);
     bool MultiSelect() const { return multiSelect_; }
@@ -324,6 +336,9 @@ protected:
     bool HandleMessage(TMessage& message) override;
     virtual void DrawItem(int index, TRect rect, TOwnerDrawState state);
     virtual void MeasureItem(int index, int& height);
+    // The copy Items gives of a virtual box's texts, made once per count: texts that change
+    // at the same count come with the count set again.
+    virtual TStrings* VirtualItems() const;
     void CreateParams(TCreateParams& params) override;
     // Keeps the current item, the selection and the top item for the next window.
     void DestroyWnd() override;
@@ -350,6 +365,9 @@ protected:
     int pendingIndex_ = -1;
     std::vector<int> pendingSelected_;
     int pendingTop_ = 0;
+    // The number of virtual items; -1 while the box shows its stored Items.
+    int virtualCount_ = -1;
+    mutable std::unique_ptr<TStringList> virtualCopy_;
 };
 
 class TListBox : public TCustomListBox {

@@ -115,6 +115,13 @@ int TBvCustomListBox::MeasureWidths(const std::vector<std::string>& lines) {
 }
 
 void TBvCustomListBox::RemeasureItems() {
+    if (IsVirtual()) {
+        // The lines are not at hand: each is measured again when next in sight, and a
+        // virtual box keeps no horizontal extent.
+        widths_.clear();
+        RemeasureAll();
+        return;
+    }
     const bool wrap = WordWrapActive();
     const int limit = wrap ? ClientWidth() : 0;
     const TStrings& lines = ItemsList();
@@ -218,9 +225,15 @@ const TStrings& TBvCustomListBox::ItemsList() const {
     return providerActive_ ? providerTexts_ : *items_;
 }
 
+int TBvCustomListBox::LineCount() const {
+    return IsVirtual() ? Count() : ItemsList().Count();
+}
+
 std::string TBvCustomListBox::LineText(int index) {
     const TStrings& lines = ItemsList();
-    std::string text = index >= 0 && index < lines.Count() ? lines[index] : std::string();
+    std::string text = IsVirtual()                           ? ItemText(index)
+                       : index >= 0 && index < lines.Count() ? lines[index]
+                                                             : std::string();
     DoGetText(index, text);
     return text;
 }

@@ -186,8 +186,11 @@ protected:
     void SetHorizontalExtent(int value);
     void UpdateStyle();
     void DrawBackground(TCanvas* dc, bool useOffset);
-    // The text of a line as drawn: the provider's or the item's, through OnGetText.
+    // The text of a line as drawn: the provider's, the item's or the virtual item's, through
+    // OnGetText.
     std::string LineText(int index);
+    // The lines drawn: the provider's, the items or the virtual items.
+    int LineCount() const;
 
     // The list messages every change of the items passes through.
     void AddStringMessage(TMessage& m);

@@ -26,7 +26,7 @@ void TBvCustomListBox::InternalStartDrag(TDragObject*&) {
     if (!dragImages_)
         dragImages_ = std::make_unique<TDragImageList>(this);
     dragImages_->Clear();
-    std::string text = (*items_)[dragIndex_];
+    std::string text = ItemText(dragIndex_);
     measureCanvas_->SetFont(*Font());
     int w = 0, h = 0;
     if (multiLine_) {
@@ -91,7 +91,7 @@ void TBvCustomListBox::DragDrop(TObject* source, int x, int y) {
 }
 
 void TBvCustomListBox::InternalDragDrop(TObject* source, int x, int y) {
-    if (source != this || providerActive_ || dragIndex_ < 0 || dragIndex_ >= Count())
+    if (source != this || providerActive_ || IsVirtual() || dragIndex_ < 0 || dragIndex_ >= Count())
         return;
     const int from = dragIndex_;
     dragIndex_ = -1;

@@ -77,7 +77,7 @@ void TBvCustomListBox::MeasureItem(int index, int& height) {
                 measured = measureCanvas_->TextHeight(ItemCaptionText(item.Get()));
         }
         height = std::max(std::min(measured, kMaxItemHeight), ItemHeight());
-    } else if (multiLine_ && index >= 0 && index < ItemsList().Count()) {
+    } else if (multiLine_ && index >= 0 && index < LineCount()) {
         height = MeasureText(LineText(index), WordWrapActive() ? ClientWidth() : 0).cy;
     }
 }
@@ -113,7 +113,7 @@ void TBvCustomListBox::DefaultDrawItem(int index, TRect rect, TOwnerDrawState st
         DrawBackground(canvas_, true);
         canvas_->RestoreDC(saved);
     }
-    if (index >= ItemsList().Count())
+    if (index >= LineCount())
         return;
     if (!picture)
         canvas_->FillRect(r);

@@ -57,7 +57,7 @@ void TBvListBoxStrings::RawClear() {
 }
 
 void TBvListBoxStrings::RawAssign(std::vector<std::string> lines) {
-    objects_.assign(lines.size(), nullptr);
+    objects_.clear();
     items_ = std::move(lines);
     ItemChanged(TStringsChangeKind::Reset);
     TStrings::Changed();
@@ -74,12 +74,14 @@ void TBvListBoxStrings::RawDeleteMany(const std::vector<int>& ascending) {
         }
         if (out != i) {
             items_[out] = std::move(items_[i]);
-            objects_[out] = objects_[i];
+            if (!objects_.empty())
+                objects_[out] = objects_[i];
         }
         ++out;
     }
     items_.resize(out);
-    objects_.resize(out);
+    if (!objects_.empty())
+        objects_.resize(out);
     ItemChanged(TStringsChangeKind::Reset);
     TStrings::Changed();
 }

@@ -11,7 +11,8 @@ const TClassInfo& TBvPlaylist::StaticClassInfo() {
 }
 
 TBvPlaylist::TBvPlaylist(TComponent* owner)
-    : TBvListBox(owner), entries_(std::make_unique<TStringList>()) {
+    : TBvListBox(owner), entries_(std::make_unique<TStringList>()),
+      virtualLines_(std::make_unique<TStringList>()) {
     BindEntries();
     // The rows travel with their entries, whatever moves them.
     entries_->OnItemChange = [this](TStrings& list, const TStringsChange& c) {
@@ -53,7 +54,91 @@ TBvPlaylist::~TBvPlaylist() {
 }
 
 void TBvPlaylist::BindEntries() {
-    entries_->OnChange = [this](TStrings&) { RebuildLines(); };
+    entries_->OnChange = [this](TStrings&) {
+        // Entries written into the copy Items gave of virtual entries become the entries.
+        if (entry_) {
+            entry_ = nullptr;
+            entryRow_ = nullptr;
+            copied_ = false;
+            virtualLines_->Clear();
+            SetVirtualCount(-1);
+        }
+        RebuildLines();
+    };
+}
+
+TStrings* TBvPlaylist::Items() const {
+    CopyVirtualEntries();
+    return entries_.get();
+}
+
+TStrings* TBvPlaylist::VirtualItems() const {
+    if (!entry_)
+        return TBvListBox::VirtualItems();
+    CopyVirtualEntries();
+    return virtualLines_.get();
+}
+
+void TBvPlaylist::SetVirtualEntries(int count, std::function<std::string(int)> entry,
+                                    std::function<int(int)> row) {
+    BV_ASSERT_GUI_THREAD();
+    // Neither stored entries nor an older copy stay behind.
+    UnbindEntries();
+    entries_->Clear();
+    BindEntries();
+    entry_ = std::move(entry);
+    entryRow_ = std::move(row);
+    copied_ = false;
+    virtualLines_->Clear();
+    OnData = [this](TCustomListBox*, int index, std::string& text) {
+        text = FormatLine(entry_(index), index);
+    };
+    SetVirtualCount(std::max(count, 0));
+}
+
+void TBvPlaylist::EntriesChanged() {
+    BV_ASSERT_GUI_THREAD();
+    if (!entry_)
+        return;
+    copied_ = false;
+    RemeasureAll();
+    Invalidate();
+}
+
+void TBvPlaylist::EndVirtualEntries() {
+    if (!entry_)
+        return;
+    entry_ = nullptr;
+    entryRow_ = nullptr;
+    copied_ = false;
+    virtualLines_->Clear();
+    UnbindEntries();
+    entries_->Clear();
+    BindEntries();
+    SetVirtualCount(-1);
+}
+
+void TBvPlaylist::CopyVirtualEntries() const {
+    if (!entry_ || copied_)
+        return;
+    auto* self = const_cast<TBvPlaylist*>(this);
+    const int n = Count();
+    TStringList entries;
+    TStringList lines;
+    entries.Reserve(n);
+    lines.Reserve(n);
+    for (int i = 0; i < n; ++i) {
+        std::string entry = entry_(i);
+        lines.Add(FormatLine(entry, i));
+        entries.Add(std::move(entry));
+    }
+    self->UnbindEntries();
+    entries_->Assign(entries);
+    self->BindEntries();
+    for (int i = 0; i < n && i < static_cast<int>(rows_.size()); ++i)
+        self->rows_[static_cast<size_t>(i)] = entryRow_(i);
+    virtualLines_->Assign(lines);
+    copied_ = true;
 }
 
 void TBvPlaylist::UnbindEntries() {
@@ -62,6 +147,7 @@ void TBvPlaylist::UnbindEntries() {
 
 void TBvPlaylist::SetItems(const TStrings& value) {
     BV_ASSERT_GUI_THREAD();
+    EndVirtualEntries();
     UnbindEntries();
     entries_->Assign(value);
     BindEntries();
@@ -111,6 +197,11 @@ std::string TBvPlaylist::FormatLine(const std::string& entry, int index) const {
 
 void TBvPlaylist::RebuildLines() {
     BV_ASSERT_GUI_THREAD();
+    if (entry_) {
+        // Virtual lines are made when drawn: the rule that changed shows at the next paint.
+        EntriesChanged();
+        return;
+    }
     TStrings* lines = Lines();
     refreshing_ = true;
     TScopeExit done([lines, &flag = refreshing_] {
@@ -137,7 +228,7 @@ void TBvPlaylist::RebuildLines() {
 }
 
 void TBvPlaylist::FollowLines(const TStringsChange& change) {
-    if (refreshing_)
+    if (refreshing_ || entry_)
         return;
     if (change.Kind == TStringsChangeKind::Deleted) {
         // The line's own entry goes with it; the numbers after it stay until the next rebuild.
@@ -155,6 +246,7 @@ void TBvPlaylist::FollowLines(const TStringsChange& change) {
 
 void TBvPlaylist::AddEntry(const std::string& text, int row) {
     BV_ASSERT_GUI_THREAD();
+    EndVirtualEntries();
     pendingRow_ = row;
     TScopeExit done([&row = pendingRow_] { row = -1; });
     entries_->Add(text);
@@ -162,6 +254,7 @@ void TBvPlaylist::AddEntry(const std::string& text, int row) {
 
 void TBvPlaylist::SetEntries(const std::vector<std::pair<std::string, int>>& entries) {
     BV_ASSERT_GUI_THREAD();
+    EndVirtualEntries();
     entries_->BeginUpdate();
     TScopeExit done([list = entries_.get(), &row = pendingRow_] {
         row = -1;
@@ -175,6 +268,8 @@ void TBvPlaylist::SetEntries(const std::vector<std::pair<std::string, int>>& ent
 }
 
 int TBvPlaylist::RowOfLine(int line) const {
+    if (entry_)
+        return line >= 0 && line < Count() && entryRow_ ? entryRow_(line) : -1;
     if (line < 0 || line >= Lines()->Count() || line >= static_cast<int>(rows_.size()))
         return -1;
     return rows_[static_cast<size_t>(line)];
@@ -182,11 +277,13 @@ int TBvPlaylist::RowOfLine(int line) const {
 
 void TBvPlaylist::AddItem(const std::string& text, TObject* object) {
     BV_ASSERT_GUI_THREAD();
+    EndVirtualEntries();
     entries_->AddObject(text, object);
 }
 
 void TBvPlaylist::Clear() {
     BV_ASSERT_GUI_THREAD();
+    EndVirtualEntries();
     entries_->Clear();
     // An empty entry list changes nothing, but lines may still be shown.
     if (Lines()->Count() > 0)
@@ -200,6 +297,9 @@ void TBvPlaylist::Changed() {
 
 void TBvPlaylist::DeleteSelected() {
     BV_ASSERT_GUI_THREAD();
+    // Virtual lines belong to their source, which removes them itself.
+    if (entry_)
+        return;
     if (providerActive_ || !multiSelect_) {
         TBvListBox::DeleteSelected();
         return;
@@ -241,6 +341,8 @@ void TBvPlaylist::DeleteSelected() {
 }
 
 void TBvPlaylist::MoveLine(int from, int to) {
+    if (entry_)
+        return;
     // The entry moves, and the lines are made again from the entries.
     const int last = entries_->Count() - 1;
     if (from < 0 || from > last)
@@ -256,7 +358,7 @@ void TBvPlaylist::MoveLine(int from, int to) {
 
 void TBvPlaylist::MoveSelectedDown() {
     BV_ASSERT_GUI_THREAD();
-    if (providerActive_)
+    if (providerActive_ || entry_)
         return;
     const int n = entries_->Count();
     if (multiSelect_) {
@@ -286,7 +388,7 @@ void TBvPlaylist::MoveSelectedDown() {
 
 void TBvPlaylist::MoveSelectedUp() {
     BV_ASSERT_GUI_THREAD();
-    if (providerActive_)
+    if (providerActive_ || entry_)
         return;
     const int n = entries_->Count();
     if (multiSelect_) {

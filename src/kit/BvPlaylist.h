@@ -6,6 +6,7 @@
 
 #include "BvListBox.h"
 
+#include <functional>
 #include <utility>
 #include <vector>
 
@@ -15,8 +16,9 @@ public:
     explicit TBvPlaylist(TComponent* owner);
     ~TBvPlaylist() override;
 
-    // The entry list (the lines are the inherited strings, Lines()).
-    TStrings* Items() const { return entries_.get(); }
+    // The entry list (the lines are the inherited strings, Lines()). While the entries are
+    // virtual, both are copies made when asked, for code that reads a box's strings.
+    TStrings* Items() const;
     void SetItems(const TStrings& value);
     TStrings* Lines() const { return TBvListBox::Items(); }
 
@@ -39,6 +41,16 @@ public:
     int RowOfLine(int line) const;
     // Replaces every entry by one per line with its row, in one rebuild.
     void SetEntries(const std::vector<std::pair<std::string, int>>& entries);
+    // Virtual entries: the box keeps no entries or lines of its own. Entry i is entry(i) and
+    // carries row(i); they are asked for when line i is drawn, measured or read, and the line
+    // is made from the entry by the display rule as ever, so a long list opens at the cost of
+    // the lines in sight. Nothing is selected or focused afterwards. The entries stay virtual
+    // until entries are set or added again; EntriesChanged says that the texts behind them
+    // changed while their number stayed.
+    void SetVirtualEntries(int count, std::function<std::string(int)> entry,
+                           std::function<int(int)> row);
+    void EntriesChanged();
+    bool VirtualEntries() const { return static_cast<bool>(entry_); }
 
     void AddItem(const std::string& text, TObject* object);
     // Empties the entries as well as the lines, so nothing stale comes back at the next
@@ -51,10 +63,15 @@ public:
 protected:
     void Changed() override;
     void MoveLine(int from, int to) override;
+    TStrings* VirtualItems() const override;
     // Keeps the entries in step with the lines the box itself loses.
     void FollowLines(const TStringsChange& change);
     void BindEntries();
     void UnbindEntries();
+    // Returns to stored entries (empty) when the entries are virtual.
+    void EndVirtualEntries();
+    // Fills the copies Items and Lines give while the entries are virtual.
+    void CopyVirtualEntries() const;
 
 private:
     std::unique_ptr<TStringList> entries_;
@@ -66,4 +83,10 @@ private:
     std::vector<int> rows_;
     // The row the entry being added carries.
     int pendingRow_ = -1;
+    // The virtual entries and their rows; empty while the entries are stored.
+    std::function<std::string(int)> entry_;
+    std::function<int(int)> entryRow_;
+    // The copy of the virtual lines that Lines gives, and whether both copies are current.
+    std::unique_ptr<TStringList> virtualLines_;
+    mutable bool copied_ = false;
 };

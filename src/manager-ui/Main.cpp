@@ -247,7 +247,7 @@ void TForm1::ReadSelections() {
     for (auto [box, view, shown] : lists) {
         // A list that does not hold the view's lines yet is shown them first: what it has
         // chosen then is the view's own choice, never lines of an older fill read as new ones.
-        if (box->Items()->Count() != view->Count())
+        if (box->Count() != view->Count())
             ShowListView(box, *view, *shown);
         view->Selected.clear();
         // Ascending, so each line goes in at the end without a search.

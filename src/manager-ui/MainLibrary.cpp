@@ -21,6 +21,10 @@ void TForm1::CreateMediaDBBox() {
     MediaDBList->SetShowNumbers(true);
     MediaDBList->SetShowExtension(true);
     MediaDBList->SetMultiLine(true);
+    // A library runs to many thousands of lines: the box reads the manager's lines as they
+    // come into sight rather than holding a copy (ShowListView binds them).
+    MediaDBList->SetVirtualEntries(
+        0, [](int) { return std::string(); }, [](int) { return -1; });
     lbSearchDB = new TLabel(this);
     lbSearchDB->SetName("lbSearchDB");
     lbSearchDB->SetParent(BvGroupMediaDB);

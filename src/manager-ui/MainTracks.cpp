@@ -18,8 +18,18 @@ void TForm1::CreateTrackView() {
 }
 
 void TForm1::ShowListView(TBvPlaylist* box, const TListView& view, uint64_t& shown) {
-    const bool rebuilt = shown != view.Generation || box->Items()->Count() != view.Count();
-    if (rebuilt) {
+    const bool rebuilt = shown != view.Generation || box->Count() != view.Count();
+    if (rebuilt && box->VirtualEntries()) {
+        // The box draws the view's lines as they come into sight, with no copy of its own.
+        const TListView* lines = &view;
+        box->SetVirtualEntries(
+            view.Count(),
+            [lines](int i) {
+                return i < lines->Count() ? lines->Lines[size_t(i)].Text : std::string();
+            },
+            [lines](int i) { return i < lines->Count() ? lines->Lines[size_t(i)].Row : -1; });
+        shown = view.Generation;
+    } else if (rebuilt) {
         std::vector<std::pair<std::string, int>> entries;
         entries.reserve(view.Lines.size());
         for (const TViewLine& line : view.Lines)
@@ -27,7 +37,7 @@ void TForm1::ShowListView(TBvPlaylist* box, const TListView& view, uint64_t& sho
         box->SetEntries(entries);
         shown = view.Generation;
     }
-    const int count = box->Items()->Count();
+    const int count = box->Count();
     // The focus and the selection go to the box together, in one step: a long list with
     // many lines selected costs one pass, not one merge per line.
     std::vector<int> selected;

@@ -27,26 +27,88 @@ std::string FormatTrackTime(int32_t seconds) {
     return out;
 }
 
-std::string WithoutFileExtension(std::string_view fileName) {
-    // The extension is the text from the last '.' that no '\' or ':' follows, so a
-    // folder or title with a full stop in it is never cut.
+namespace {
+
+// The extension is the text from the last '.' that no '\' or ':' follows, so a folder or
+// title with a full stop in it is never cut. Where the name ends without it.
+size_t EndWithoutExtension(std::string_view fileName) {
     const size_t cut = fileName.find_last_of(".\\:");
-    if (cut == std::string_view::npos || fileName[cut] != '.')
-        return std::string(fileName);
-    return std::string(fileName.substr(0, cut));
+    return cut == std::string_view::npos || fileName[cut] != '.' ? fileName.size() : cut;
+}
+
+} // namespace
+
+std::string WithoutFileExtension(std::string_view fileName) {
+    return std::string(fileName.substr(0, EndWithoutExtension(fileName)));
+}
+
+namespace {
+
+// The display template's placeholders; where two start at the same place the first wins.
+struct TColumnPlaceholder {
+    std::string_view Tag;
+    TTrackColumn Column;
+};
+constexpr TColumnPlaceholder Placeholders[] = {
+    {"<artist>", TTrackColumn::Artist},   {"<title>", TTrackColumn::Title},
+    {"<album>", TTrackColumn::Album},     {"<time>", TTrackColumn::Time},
+    {"<size>", TTrackColumn::Size},       {"<filename>", TTrackColumn::FileName},
+    {"<bitrate>", TTrackColumn::BitRate},
+};
+
+} // namespace
+
+TDisplayTemplate::TDisplayTemplate(std::string_view displayTemplate, std::string_view bitrateSuffix)
+    : bitrateSuffix_(bitrateSuffix) {
+    // The template is read as ExpandPlaceholders reads it, once.
+    size_t i = 0;
+    while (i < displayTemplate.size()) {
+        const TColumnPlaceholder* found = nullptr;
+        if (displayTemplate[i] == '<')
+            for (const TColumnPlaceholder& p : Placeholders)
+                if (PlaceholderAt(displayTemplate, i, p.Tag)) {
+                    found = &p;
+                    break;
+                }
+        if (found) {
+            pieces_.push_back({{}, true, found->Column});
+            i += found->Tag.size();
+            continue;
+        }
+        if (pieces_.empty() || pieces_.back().IsColumn)
+            pieces_.push_back({});
+        pieces_.back().Text += displayTemplate[i++];
+    }
+}
+
+std::string TDisplayTemplate::Expand(const TFieldReader& field) const {
+    // Made in a buffer kept from line to line and handed out as a copy of its exact size:
+    // a long list keeps no spare room in its lines.
+    thread_local std::string out;
+    out.clear();
+    for (const TPiece& piece : pieces_) {
+        if (!piece.IsColumn) {
+            out += piece.Text;
+            continue;
+        }
+        const std::string& value = field(piece.Column);
+        if (piece.Column == TTrackColumn::Time) {
+            out += FormatTrackTime(TrackTimeSeconds(value));
+        } else if (piece.Column == TTrackColumn::BitRate) {
+            out += value;
+            out += bitrateSuffix_;
+        } else if (piece.Column == TTrackColumn::FileName) {
+            out.append(value, 0, EndWithoutExtension(value));
+        } else {
+            out += value;
+        }
+    }
+    return out;
 }
 
 std::string ExpandDisplayTemplate(std::string_view displayTemplate, const TFieldGetter& field,
                                   std::string_view bitrateSuffix) {
-    struct TColumnPlaceholder {
-        std::string_view Tag;
-        TTrackColumn Column;
-    };
     using enum TTrackColumn;
-    static constexpr TColumnPlaceholder Placeholders[] = {
-        {"<artist>", Artist}, {"<title>", Title},       {"<album>", Album},     {"<time>", Time},
-        {"<size>", Size},     {"<filename>", FileName}, {"<bitrate>", BitRate},
-    };
     return ExpandPlaceholders(displayTemplate, Placeholders, [&](const TColumnPlaceholder& p) {
         std::string value;
         field(p.Column, value);

@@ -214,12 +214,17 @@ struct TListView {
     void FocusLine(int line);
     // Selected line indexes in ascending order.
     std::vector<int> SelectedLines() const { return {Selected.begin(), Selected.end()}; }
-    // The lines' texts in lower case for the search, made once after the lines change, so
-    // a key in the search reads the lines without converting each again.
-    const std::vector<std::string>& LowerLines() const;
+    // The first line at or after `from` whose text in lower case holds `needle` (given in
+    // lower case); -1 when none. The lines' lower case is made once after the lines change,
+    // all in one block, so a key in the search reads the lines without converting them again
+    // and the copy costs little more than the text itself.
+    int FindLower(std::string_view needle, int from) const;
 
 private:
-    mutable std::vector<std::string> lowerLines_;
+    // Every line in lower case, one after another, and where each starts (with one more
+    // start for the end).
+    mutable std::string lowerText_;
+    mutable std::vector<size_t> lowerStarts_;
     mutable uint64_t lowerGeneration_ = UINT64_MAX;
 };
 
@@ -698,6 +703,27 @@ std::string WithoutFileExtension(std::string_view fileName);
 using TFieldGetter = std::function<void(TTrackColumn column, std::string& value)>;
 std::string ExpandDisplayTemplate(std::string_view displayTemplate, const TFieldGetter& field,
                                   std::string_view bitrateSuffix);
+
+// The display template read once for showing many rows: Expand gives each row the text
+// ExpandDisplayTemplate gives it, reading the values in place, so a long list costs one
+// allocation a line.
+class TDisplayTemplate {
+public:
+    TDisplayTemplate(std::string_view displayTemplate, std::string_view bitrateSuffix);
+    // `field` gives the column's value of the row; EConvertError when the time cannot be
+    // parsed, and what `field` raises.
+    using TFieldReader = std::function<const std::string&(TTrackColumn column)>;
+    std::string Expand(const TFieldReader& field) const;
+
+private:
+    struct TPiece {
+        std::string Text; // the template's own text, when no column
+        bool IsColumn = false;
+        TTrackColumn Column = TTrackColumn::Artist;
+    };
+    std::vector<TPiece> pieces_;
+    std::string bitrateSuffix_;
+};
 
 // Where the hint panel goes, in the main window's client coordinates: beside the
 // pointer (view origin + mouse), to its left near the right edge and above it near

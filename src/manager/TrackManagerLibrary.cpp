@@ -9,6 +9,9 @@
 #include "iTunesDB.h"
 
 #include <algorithm>
+#include <array>
+#include <iterator>
+#include <utility>
 
 namespace {
 
@@ -50,12 +53,7 @@ void AddFilesToMediaDB(TTrackManager& m, const std::vector<std::string>& paths) 
 int FindLine(const TListView& view, const std::string& text, int from) {
     if (text.empty())
         return -1;
-    const std::string needle = AnsiLowerCase(text);
-    const std::vector<std::string>& lines = view.LowerLines();
-    for (int i = std::max(from, 0); i < static_cast<int>(lines.size()); ++i)
-        if (lines[static_cast<size_t>(i)].find(needle) != std::string::npos)
-            return i;
-    return -1;
+    return view.FindLower(AnsiLowerCase(text), std::max(from, 0));
 }
 
 // The text without its last character (a whole UTF-8 sequence).
@@ -198,14 +196,21 @@ void TTrackManager::RefreshMediaDBList() {
     std::vector<TViewLine> lines;
     const int rows = TableRowCount(Model.MediaDB);
     lines.reserve(static_cast<size_t>(rows));
+    // Each column is looked up by its name once, not once for every field of every row; a
+    // column the table lacks is looked for again, and fails, on each row as before.
+    std::array<const TStringList*, std::size(TrackColumns)> columns{};
+    int row = 0;
+    const TDisplayTemplate::TFieldReader field = [&](TTrackColumn column) -> const std::string& {
+        const TStringList*& list = columns[static_cast<size_t>(column)];
+        if (!list)
+            list = &TrackColumn(std::as_const(Model.MediaDB), column);
+        return list->Get(row);
+    };
+    const TDisplayTemplate shown(Options.comboShowTracksAs, "");
     for (int r = 0; r < rows; ++r) {
+        row = r;
         try {
-            std::string text = ExpandDisplayTemplate(
-                Options.comboShowTracksAs,
-                [&](TTrackColumn column, std::string& value) {
-                    Model.GetMediaDBField(r, column, value);
-                },
-                "");
+            std::string text = shown.Expand(field);
             lines.push_back({std::move(text), r, r});
         } catch (const Exception&) {
             // A row that cannot be shown has no line; the others keep their rows.

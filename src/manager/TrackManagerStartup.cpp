@@ -212,6 +212,21 @@ void TListView::SetLines(std::vector<TViewLine> lines, bool keepSelection) {
         DragEnabled = !Lines.empty();
         return;
     }
+    // The same lines in the same order (a view shown again as it was) leave every line where
+    // it is: what the maps below would find, without making them.
+    const auto same = [](const TViewLine& a, const TViewLine& b) {
+        return a.Serial == b.Serial && (a.Serial != 0 || a.Text == b.Text);
+    };
+    if (std::equal(lines.begin(), lines.end(), Lines.begin(), Lines.end(), same)) {
+        Selected.erase(Selected.lower_bound(Count()), Selected.end());
+        Selected.erase(Selected.begin(), Selected.lower_bound(0));
+        if (ItemIndex >= Count())
+            ItemIndex = -1;
+        TopIndex = TopIndex < Count() ? std::max(TopIndex, 0) : 0;
+        Lines = std::move(lines);
+        DragEnabled = !Lines.empty();
+        return;
+    }
     std::unordered_map<std::string, std::vector<int>> placed;
     placed.reserve(lines.size());
     for (size_t i = 0; i < lines.size(); ++i)
@@ -275,27 +290,51 @@ void TListView::InvertSelection() {
     Selected = std::move(inverted);
 }
 
-const std::vector<std::string>& TListView::LowerLines() const {
-    if (lowerGeneration_ == Generation && lowerLines_.size() == Lines.size())
-        return lowerLines_;
-    lowerLines_.clear();
-    lowerLines_.reserve(Lines.size());
-    for (const TViewLine& line : Lines) {
-        const std::string& text = line.Text;
-        // Most lines are plain ASCII, whose lower case needs no look-up of the character.
-        if (std::all_of(text.begin(), text.end(),
-                        [](char c) { return static_cast<unsigned char>(c) < 0x80; })) {
-            std::string lower = text;
-            for (char& c : lower)
+int TListView::FindLower(std::string_view needle, int from) const {
+    if (lowerGeneration_ != Generation || lowerStarts_.size() != Lines.size() + 1) {
+        size_t bytes = 0;
+        for (const TViewLine& line : Lines)
+            bytes += line.Text.size();
+        lowerText_.clear();
+        lowerText_.reserve(bytes);
+        lowerStarts_.clear();
+        lowerStarts_.reserve(Lines.size() + 1);
+        for (const TViewLine& line : Lines) {
+            const size_t at = lowerText_.size();
+            lowerStarts_.push_back(at);
+            // Most lines are plain ASCII, whose lower case needs no look-up of the character:
+            // lowered in place, and made again through the look-up only when a byte is not.
+            lowerText_ += line.Text;
+            bool ascii = true;
+            for (size_t i = at; i < lowerText_.size(); ++i) {
+                const char c = lowerText_[i];
+                ascii = ascii && static_cast<unsigned char>(c) < 0x80;
                 if (c >= 'A' && c <= 'Z')
-                    c = static_cast<char>(c - 'A' + 'a');
-            lowerLines_.push_back(std::move(lower));
-        } else {
-            lowerLines_.push_back(AnsiLowerCase(text));
+                    lowerText_[i] = static_cast<char>(c - 'A' + 'a');
+            }
+            if (!ascii) {
+                lowerText_.resize(at);
+                lowerText_ += AnsiLowerCase(line.Text);
+            }
         }
+        lowerStarts_.push_back(lowerText_.size());
+        lowerText_.shrink_to_fit();
+        lowerGeneration_ = Generation;
     }
-    lowerGeneration_ = Generation;
-    return lowerLines_;
+    from = std::max(from, 0);
+    if (needle.empty() || from >= Count())
+        return -1;
+    size_t pos = lowerStarts_[static_cast<size_t>(from)];
+    while (true) {
+        const size_t found = std::string_view(lowerText_).find(needle, pos);
+        if (found == std::string_view::npos)
+            return -1;
+        // The line the match starts in; a match that runs on into the next line is none.
+        const auto next = std::upper_bound(lowerStarts_.begin(), lowerStarts_.end(), found);
+        if (found + needle.size() <= *next)
+            return static_cast<int>(next - lowerStarts_.begin()) - 1;
+        pos = *next;
+    }
 }
 
 void TListView::FocusLine(int line) {

@@ -19,17 +19,21 @@ void TStrings::Put(int index, std::string value) {
 
 TObject* TStrings::GetObject(int index) const {
     CheckIndex(index);
-    return objects_[static_cast<size_t>(index)];
+    return ObjectAt(static_cast<size_t>(index));
 }
 
 void TStrings::PutObject(int index, TObject* object) {
     CheckIndex(index);
+    if (!object && objects_.empty())
+        return;
+    KeepObjects();
     objects_[static_cast<size_t>(index)] = object;
 }
 
 int TStrings::Add(std::string value) {
     items_.push_back(std::move(value));
-    objects_.push_back(nullptr);
+    if (!objects_.empty())
+        objects_.push_back(nullptr);
     ItemChanged(TStringsChangeKind::Inserted, Count() - 1);
     Changed();
     return Count() - 1;
@@ -37,14 +41,17 @@ int TStrings::Add(std::string value) {
 
 int TStrings::AddObject(std::string value, TObject* object) {
     int i = Add(std::move(value));
-    objects_[static_cast<size_t>(i)] = object;
+    if (object || !objects_.empty()) {
+        KeepObjects();
+        objects_[static_cast<size_t>(i)] = object;
+    }
     return i;
 }
 
 void TStrings::AddStrings(const TStrings& other) {
     BeginUpdate();
     for (int i = 0; i < other.Count(); ++i)
-        AddObject(other.items_[static_cast<size_t>(i)], other.objects_[static_cast<size_t>(i)]);
+        AddObject(other.items_[static_cast<size_t>(i)], other.ObjectAt(static_cast<size_t>(i)));
     EndUpdate();
 }
 
@@ -67,11 +74,10 @@ void TStrings::MoveStringsFrom(TStrings& other) {
         return;
     }
     items_.reserve(items_.size() + other.items_.size());
-    objects_.reserve(objects_.size() + other.objects_.size());
     BeginUpdate();
     TScopeExit done([this] { EndUpdate(); });
     for (size_t i = 0; i < other.items_.size(); ++i)
-        AddObject(std::move(other.items_[i]), other.objects_[i]);
+        AddObject(std::move(other.items_[i]), other.ObjectAt(i));
     other.Clear();
 }
 
@@ -80,7 +86,7 @@ void TStrings::AppendMoved(std::vector<std::string>& texts) {
         !static_cast<const TStringList&>(*this).Sorted()) {
         items_.swap(texts);
         texts.clear();
-        objects_.assign(items_.size(), nullptr);
+        objects_.clear(); // no objects: kept only once one is set
         if (!items_.empty()) {
             ItemChanged(TStringsChangeKind::Reset);
             Changed();
@@ -88,7 +94,8 @@ void TStrings::AppendMoved(std::vector<std::string>& texts) {
         return;
     }
     items_.reserve(items_.size() + texts.size());
-    objects_.reserve(objects_.size() + texts.size());
+    if (!objects_.empty())
+        objects_.reserve(objects_.size() + texts.size());
     BeginUpdate();
     TScopeExit done([this] { EndUpdate(); });
     for (std::string& text : texts)
@@ -103,7 +110,12 @@ void TStrings::Insert(int index, std::string value) {
 void TStrings::InsertObject(int index, std::string value, TObject* object) {
     CheckIndex(index, true);
     items_.insert(items_.begin() + index, std::move(value));
-    objects_.insert(objects_.begin() + index, object);
+    if (!objects_.empty()) {
+        objects_.insert(objects_.begin() + index, object);
+    } else if (object) {
+        KeepObjects();
+        objects_[static_cast<size_t>(index)] = object;
+    }
     ItemChanged(TStringsChangeKind::Inserted, index);
     Changed();
 }
@@ -111,7 +123,8 @@ void TStrings::InsertObject(int index, std::string value, TObject* object) {
 void TStrings::Delete(int index) {
     CheckIndex(index);
     items_.erase(items_.begin() + index);
-    objects_.erase(objects_.begin() + index);
+    if (!objects_.empty())
+        objects_.erase(objects_.begin() + index);
     ItemChanged(TStringsChangeKind::Deleted, index);
     Changed();
 }
@@ -120,7 +133,8 @@ void TStrings::Exchange(int a, int b) {
     CheckIndex(a);
     CheckIndex(b);
     std::swap(items_[static_cast<size_t>(a)], items_[static_cast<size_t>(b)]);
-    std::swap(objects_[static_cast<size_t>(a)], objects_[static_cast<size_t>(b)]);
+    if (!objects_.empty())
+        std::swap(objects_[static_cast<size_t>(a)], objects_[static_cast<size_t>(b)]);
     ItemChanged(TStringsChangeKind::Exchanged, a, b);
     Changed();
 }
@@ -131,11 +145,13 @@ void TStrings::Move(int from, int to) {
     if (from == to)
         return;
     std::string s = std::move(items_[static_cast<size_t>(from)]);
-    TObject* o = objects_[static_cast<size_t>(from)];
     items_.erase(items_.begin() + from);
-    objects_.erase(objects_.begin() + from);
     items_.insert(items_.begin() + to, std::move(s));
-    objects_.insert(objects_.begin() + to, o);
+    if (!objects_.empty()) {
+        TObject* o = objects_[static_cast<size_t>(from)];
+        objects_.erase(objects_.begin() + from);
+        objects_.insert(objects_.begin() + to, o);
+    }
     ItemChanged(TStringsChangeKind::Moved, from, to);
     Changed();
 }
@@ -166,6 +182,8 @@ int TStrings::IndexOf(std::string_view value) const {
 }
 
 int TStrings::IndexOfObject(const TObject* object) const {
+    if (objects_.empty())
+        return object == nullptr && !items_.empty() ? 0 : -1;
     for (size_t i = 0; i < objects_.size(); ++i)
         if (objects_[i] == object)
             return static_cast<int>(i);
@@ -189,6 +207,14 @@ void TStrings::SetText(std::string_view text) {
     BeginUpdate();
     items_.clear();
     objects_.clear();
+    // The lines counted first, so a long file's entries take exactly their room.
+    size_t lines = 0;
+    for (size_t k = 0; k < text.size(); ++k)
+        if (text[k] == '\n' || (text[k] == '\r' && (k + 1 == text.size() || text[k + 1] != '\n')))
+            ++lines;
+    if (!text.empty() && text.back() != '\r' && text.back() != '\n')
+        ++lines;
+    items_.reserve(lines);
     size_t start = 0;
     size_t i = 0;
     while (i < text.size()) {
@@ -203,7 +229,6 @@ void TStrings::SetText(std::string_view text) {
     }
     if (start < text.size())
         items_.emplace_back(text.substr(start));
-    objects_.assign(items_.size(), nullptr);
     ItemChanged(TStringsChangeKind::Reset);
     Changed();
     EndUpdate();
@@ -365,10 +390,12 @@ void TStringList::CustomSort(const std::function<int(const TStringList&, int, in
     std::vector<std::string> items;
     std::vector<TObject*> objects;
     items.reserve(order.size());
-    objects.reserve(order.size());
+    if (!objects_.empty())
+        objects.reserve(order.size());
     for (int i : order) {
         items.push_back(std::move(items_[static_cast<size_t>(i)]));
-        objects.push_back(objects_[static_cast<size_t>(i)]);
+        if (!objects_.empty())
+            objects.push_back(objects_[static_cast<size_t>(i)]);
     }
     items_ = std::move(items);
     objects_ = std::move(objects);

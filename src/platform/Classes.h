@@ -32,7 +32,8 @@ public:
     void Reserve(int count) {
         if (count > Count()) {
             items_.reserve(static_cast<size_t>(count));
-            objects_.reserve(static_cast<size_t>(count));
+            if (!objects_.empty())
+                objects_.reserve(static_cast<size_t>(count));
         }
     }
 
@@ -104,7 +105,17 @@ protected:
     void Changed();
     void ItemChanged(TStringsChangeKind kind, int index = -1, int other = -1);
 
+    // The object of an entry, null for most: a list whose every object is null (the tables of
+    // a large library) keeps no objects at all.
+    TObject* ObjectAt(size_t index) const { return objects_.empty() ? nullptr : objects_[index]; }
+    // Gives every entry its place among the objects before one is set.
+    void KeepObjects() {
+        if (objects_.size() != items_.size())
+            objects_.resize(items_.size(), nullptr);
+    }
+
     std::vector<std::string> items_;
+    // Empty while every object is null, else one per entry.
     std::vector<TObject*> objects_;
     int updateCount_ = 0;
 };

@@ -863,3 +863,73 @@ TEST_F(ListBoxTest, TheBackgroundPictureShowsBehindTheItemsAndASelectedItemIsInv
     EXPECT_EQ(at(second.Right - 10, (second.Top + second.Bottom) / 2), RGB(255, 95, 255))
         << "the picture inverted under the selected item";
 }
+
+// A playlist of virtual entries draws, wraps, numbers and maps its lines exactly as a playlist
+// holding the same entries: the two boxes side by side look the same pixel for pixel, before
+// and after the user scrolls both to the end. Items and Lines give copies of what it shows,
+// and entries written into that copy become the box's own.
+TEST_F(ListBoxTest, VirtualEntriesShowAsStoredEntriesDo) {
+    std::vector<std::pair<std::string, int>> entries;
+    for (int i = 0; i < 300; ++i)
+        entries.emplace_back(
+            "C:\\music\\Artist " + std::to_string(i) +
+                (i % 4 == 0 ? " - a title long enough to wrap onto a second line" : " - Song") +
+                ".mp3",
+            1000 + i);
+    auto* stored = Make<TBvPlaylist>(10, 10, 190, 220);
+    auto* virt = Make<TBvPlaylist>(210, 10, 190, 220);
+    for (TBvPlaylist* box : {stored, virt}) {
+        box->SetMultiSelect(true);
+        box->SetShowNumbers(true);
+        box->SetMultiLine(true);
+    }
+    stored->SetEntries(entries);
+    virt->SetVirtualEntries(
+        static_cast<int>(entries.size()),
+        [&](int i) { return entries[static_cast<size_t>(i)].first; },
+        [&](int i) { return entries[static_cast<size_t>(i)].second; });
+    ShowActive();
+    ASSERT_TRUE(virt->VirtualEntries());
+    EXPECT_EQ(virt->Count(), 300);
+    EXPECT_EQ(virt->RowOfLine(299), 1299);
+    EXPECT_EQ(virt->RowOfLine(300), -1);
+
+    auto looksTheSame = [&] {
+        for (int row = stored->TopIndex(); row < stored->TopIndex() + 6; ++row) {
+            EXPECT_EQ(virt->ItemRect(row).Top, stored->ItemRect(row).Top) << row;
+            EXPECT_EQ(virt->ItemRect(row).Height(), stored->ItemRect(row).Height()) << row;
+        }
+        // Each drawn while it has the focus, so both show their focused line.
+        auto grab = [](TBvPlaylist* box) {
+            box->SetFocus();
+            PumpEvents();
+            return box->Widget()->grab().toImage();
+        };
+        const QImage a = grab(stored);
+        const QImage b = grab(virt);
+        EXPECT_TRUE(a == b) << "the two boxes draw alike";
+    };
+    looksTheSame();
+    EXPECT_GT(stored->ItemRect(0).Height(), stored->ItemRect(1).Height()) << "line 1 wraps";
+    for (TBvPlaylist* box : {stored, virt}) {
+        QTest::mouseClick(Viewport(box), Qt::LeftButton, {}, Center(box->ItemRect(2)));
+        QTest::keyClick(box->Widget(), Qt::Key_End, Qt::ShiftModifier);
+        PumpEvents();
+    }
+    EXPECT_EQ(virt->ItemIndex(), 299);
+    EXPECT_EQ(virt->TopIndex(), stored->TopIndex());
+    EXPECT_EQ(virt->SelectedLines(), stored->SelectedLines());
+    looksTheSame();
+
+    // Read as strings, the virtual box gives what the stored one holds.
+    EXPECT_EQ(Texts(*virt->Lines()), Texts(*stored->Lines()));
+    EXPECT_EQ(Texts(*virt->Items()), Texts(*stored->Items()));
+    EXPECT_EQ(virt->RowOfLine(5), 1005);
+    // An entry added to that copy makes the entries the box's own, the new one with them.
+    virt->Items()->Add("C:\\music\\Added.mp3");
+    PumpEvents();
+    EXPECT_FALSE(virt->VirtualEntries());
+    ASSERT_EQ(virt->Lines()->Count(), 301);
+    EXPECT_EQ((*virt->Lines())[300], "301. C:\\music\\Added");
+    EXPECT_EQ(virt->RowOfLine(5), 1005);
+}

@@ -10,10 +10,12 @@
 #include <QComboBox>
 #include <QCursor>
 #include <QFileDialog>
+#include <QScrollBar>
 #include <QTimer>
 #include <QWindow>
 
 #include <chrono>
+#include <filesystem>
 #include <thread>
 
 namespace {
@@ -133,6 +135,50 @@ TEST_F(MainWindowInUse, TheLibrarySearchMovesTheFocusAndKeepsTheChosenLines) {
     // added, but the command reads exactly those lines).
     form->ReadSelections();
     EXPECT_EQ((std::vector<int>{0, 6}), M().MediaDBList.SelectedLines());
+}
+
+// A library longer than the box: the user chooses two lines near the top, pages down with the
+// scroll bar to the end, Ctrl-clicks the last line and copies the three to the track list,
+// which then holds exactly those files in their order.
+TEST_F(MainWindowInUse, ChosenLinesOfALongLibraryGoToTheTrackList) {
+    Start();
+    const std::string fixture = std::string(BV_TEST_DATA_DIR) + "/tags/v23_latin1_cbr.mp3";
+    std::vector<std::string> files;
+    for (int r = 0; r < 200; ++r) {
+        const std::string name = "song" + std::to_string(r) + ".mp3";
+        std::filesystem::copy_file(fixture, folder.File(name));
+        files.push_back(ToWindowsPath(folder.File(name)));
+        AppendTableRow(M().Model.MediaDB, {"Artist", "Song " + std::to_string(r), "Album", "3:5",
+                                           "4000000", files.back(), "128", std::to_string(r)});
+    }
+    ClickCaption(form->BvGroupMediaDB);
+    TBvPlaylist* list = form->MediaDBList;
+    ASSERT_EQ(200, list->Count());
+    EXPECT_EQ(list->TopIndex(), 0);
+    ClickAt(LineInWindow(list, 1));
+    ClickAt(LineInWindow(list, 3), Qt::ControlModifier);
+    // Page by page down the bar, a click above its lower arrow each time.
+    auto* area = dynamic_cast<QAbstractScrollArea*>(list->Widget());
+    ASSERT_NE(nullptr, area);
+    QScrollBar* bar = area->verticalScrollBar();
+    ASSERT_TRUE(bar->isVisible());
+    const QPoint low =
+        bar->mapTo(form->Widget(), QPoint(bar->width() / 2, bar->height() - bar->width() - 4));
+    for (int page = 0; page < 100 && list->TopIndex() < bar->maximum(); ++page)
+        ClickAt(low);
+    ASSERT_EQ(list->TopIndex(), bar->maximum());
+    ClickAt(LineInWindow(list, 199), Qt::ControlModifier);
+    EXPECT_EQ((std::vector<int>{1, 3, 199}), list->SelectedLines());
+    EXPECT_EQ(199, list->ItemIndex());
+    EXPECT_EQ("200. Artist - Song 199 (03:05)", list->ItemText(199));
+    Save("main_window_library_end");
+
+    form->Copytotracklist1->Click();
+    PumpEvents();
+    EXPECT_EQ(dialogs.Messages(), 0);
+    EXPECT_EQ((std::vector<std::string>{files[1], files[3], files[199]}),
+              M().Model.TrackListHolder.StringsByName("FileName").Items());
+    EXPECT_EQ((std::vector<int>{1, 3, 199}), list->SelectedLines()) << "the choice stays";
 }
 
 // The box holds the list, and below it the "Search:" caption, the search box and "Next" in

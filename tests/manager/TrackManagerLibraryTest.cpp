@@ -285,3 +285,78 @@ TEST(MediaLibrary, NavigationKeysEmptyTheSearchTextAndOtherKeysLeaveIt) {
 }
 
 } // namespace
+
+// The search reads every line in lower case from one block of text: a match is inside one
+// line, never the end of one line and the start of the next; letters outside ASCII match in
+// either case; the search starts at the given line.
+TEST(MediaLibrary, TheSearchFindsTextWithinOneLineInEitherCase) {
+    TListView view;
+    std::vector<TViewLine> lines;
+    for (const char* text : {"Abba - Dancing", "Queen", "Björk - Jóga", "", "ÉTÉ INDIEN", "ab"})
+        lines.push_back({text, static_cast<int>(lines.size()), static_cast<int>(lines.size())});
+    view.SetLines(std::move(lines));
+    struct Case {
+        const char* Needle;
+        int From;
+        int Found;
+    };
+    const Case cases[] = {
+        {"queen", 0, 1},   {"dancing", 0, 0}, {"ngqu", 0, -1} /* across two lines */,
+        {"gqueen", 0, -1}, {"jóga", 0, 2},    {"été", 0, 4},
+        {"ab", 0, 0},      {"ab", 1, 5},      {"ab", 6, -1},
+        {"b", 3, 5},       {"zzz", 0, -1},    {"", 0, -1},
+        {"indien", -1, 4},
+    };
+    for (const Case& c : cases)
+        EXPECT_EQ(c.Found, view.FindLower(c.Needle, c.From)) << c.Needle << " from " << c.From;
+    // New lines are searched anew.
+    view.SetLines({{"Zeta", 0, 0}});
+    EXPECT_EQ(0, view.FindLower("zeta", 0));
+    EXPECT_EQ(-1, view.FindLower("queen", 0));
+}
+
+// The template read once gives each row the text the template read per row gives, the same
+// failures included.
+TEST(MediaLibrary, ATemplateReadOnceShowsEveryRowAsReadPerRow) {
+    const TTrackRowSnapshot rows[] = {
+        {"Abba", "Dancing Queen", "Arrival", "3:50", "3000000", "C:\\Mr. Big\\Song.x.mp3", "128",
+         "1"},
+        {"", "", "", "0:0", "", "C:\\a.b\\c", "", ""},
+        {"Björk", "<title>", "Homogenic", "100:5", "1", "Plain", "320", "2"},
+        {"Bad", "Time", "", "no time", "", "x.mp3", "", ""},
+    };
+    const std::string templates[] = {std::string(DisplayTemplateItems[0]),
+                                     std::string(DisplayTemplateItems[1]),
+                                     std::string(DisplayTemplateItems[5]),
+                                     std::string(DisplayTemplateItems[6]),
+                                     std::string(DisplayTemplateItems[7]),
+                                     "<ARTIST>|<Title>|<size>",
+                                     "<<artist>>",
+                                     "<",
+                                     "",
+                                     "<bitrate> <unknown> <time"};
+    for (const std::string& shown : templates) {
+        for (const std::string suffix : {"", " kbps"}) {
+            const TDisplayTemplate once(shown, suffix);
+            for (const TTrackRowSnapshot& row : rows) {
+                SCOPED_TRACE(shown + " / " + row.Artist + " / " + row.Time + " / " + suffix);
+                auto value = [&](TTrackColumn column) -> const std::string& {
+                    return row.*TrackRowField(column);
+                };
+                std::string perRow;
+                bool perRowFails = false;
+                try {
+                    perRow = ExpandDisplayTemplate(
+                        shown, [&](TTrackColumn c, std::string& v) { v = value(c); }, suffix);
+                } catch (const EConvertError&) {
+                    perRowFails = true;
+                }
+                if (perRowFails) {
+                    EXPECT_THROW(once.Expand(value), EConvertError);
+                } else {
+                    EXPECT_EQ(perRow, once.Expand(value));
+                }
+            }
+        }
+    }
+}

@@ -222,3 +222,87 @@ TEST(TStrings, AppendMovedTakesTheTexts) {
         }
     }
 }
+
+// A list keeps no objects while all are null, and an object set on one entry then stays with
+// its entry through every change of the list.
+TEST(TStrings, AnObjectStaysWithItsEntryWhetherOrNotOthersHaveOne) {
+    static int markTarget = 0;
+    TObject* const mark = reinterpret_cast<TObject*>(&markTarget);
+    struct Case {
+        const char* Name;
+        std::function<void(TStringList&)> Op;
+        std::vector<std::string> After;
+        int MarkAt; // -1: no entry carries it
+    };
+    const std::vector<Case> cases = {
+        {"add", [](TStringList& l) { l.Add("d"); }, {"a", "b", "c", "d"}, 1},
+        {"add with an object",
+         [&](TStringList& l) { l.AddObject("d", mark); },
+         {"a", "b", "c", "d"},
+         1},
+        {"insert before it", [](TStringList& l) { l.Insert(0, "x"); }, {"x", "a", "b", "c"}, 2},
+        {"delete before it", [](TStringList& l) { l.Delete(0); }, {"b", "c"}, 0},
+        {"delete it", [](TStringList& l) { l.Delete(1); }, {"a", "c"}, -1},
+        {"exchange", [](TStringList& l) { l.Exchange(1, 2); }, {"a", "c", "b"}, 2},
+        {"move", [](TStringList& l) { l.Move(1, 0); }, {"b", "a", "c"}, 0},
+        {"sort",
+         [](TStringList& l) {
+             l.CustomSort([](const TStringList& s, int a, int b) { return s[b].compare(s[a]); });
+         },
+         {"c", "b", "a"},
+         1},
+        {"assign to another",
+         [](TStringList& l) {
+             TStringList copy;
+             copy.Assign(l);
+             l.Clear();
+             l.AddStrings(copy);
+         },
+         {"a", "b", "c"},
+         1},
+        {"put null", [](TStringList& l) { l.PutObject(1, nullptr); }, {"a", "b", "c"}, -1},
+        {"load text", [](TStringList& l) { l.SetText("p\r\nq"); }, {"p", "q"}, -1},
+    };
+    for (const bool withObject : {false, true}) {
+        for (const Case& c : cases) {
+            SCOPED_TRACE(std::string(c.Name) + (withObject ? " (b has an object)" : ""));
+            TStringList l{"a", "b", "c"};
+            if (withObject)
+                l.PutObject(1, mark);
+            c.Op(l);
+            EXPECT_EQ(c.After, l.Items());
+            for (int i = 0; i < l.Count(); ++i) {
+                const bool carries = withObject && i == c.MarkAt;
+                const bool added = std::string(c.Name) == "add with an object" && i == 3;
+                EXPECT_EQ(carries || added ? mark : nullptr, l.GetObject(i)) << i;
+            }
+            const int marked = l.IndexOfObject(mark);
+            if (std::string(c.Name) == "add with an object")
+                EXPECT_EQ(withObject ? 1 : 3, marked);
+            else
+                EXPECT_EQ(withObject ? c.MarkAt : -1, marked);
+            EXPECT_EQ(l.Count() == 0 ? -1 : (withObject && c.MarkAt == 0 ? 1 : 0),
+                      l.IndexOfObject(nullptr));
+        }
+    }
+}
+
+// Lines of any break (CR LF, LF, CR), with or without a last break, load as before.
+TEST(TStrings, SetTextSplitsEveryKindOfBreak) {
+    const std::pair<const char*, std::vector<std::string>> cases[] = {
+        {"", {}},
+        {"a", {"a"}},
+        {"a\r\n", {"a"}},
+        {"a\r\nb", {"a", "b"}},
+        {"a\nb\rc\r\n", {"a", "b", "c"}},
+        {"\r\n\r\n", {"", ""}},
+        {"\n\r", {"", ""}},
+        {"a\r\rb", {"a", "", "b"}},
+    };
+    for (const auto& [text, lines] : cases) {
+        TStringList l;
+        l.SetText(text);
+        EXPECT_EQ(lines, l.Items()) << text;
+        EXPECT_EQ(nullptr, lines.empty() ? nullptr : l.GetObject(0));
+    }
+}

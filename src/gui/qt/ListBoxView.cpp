@@ -9,16 +9,15 @@
 #include <QPainter>
 #include <QScrollBar>
 
-TListBoxModel::TListBoxModel(TCustomListBox* owner)
-    : owner_(owner), rows_(owner->Items()->Count()) {}
+TListBoxModel::TListBoxModel(TCustomListBox* owner) : owner_(owner), rows_(owner->Count()) {}
 
 int TListBoxModel::rowCount(const QModelIndex& parent) const {
     return parent.isValid() ? 0 : rows_;
 }
 
 QVariant TListBoxModel::data(const QModelIndex& index, int role) const {
-    if (role == Qt::DisplayRole && index.row() < owner_->Items()->Count())
-        return ToQ(owner_->Items()->Get(index.row()));
+    if (role == Qt::DisplayRole && index.row() < owner_->Count())
+        return ToQ(owner_->ItemText(index.row()));
     return {};
 }
 
@@ -53,7 +52,7 @@ void TListBoxModel::Follow(const TStringsChange& c) {
 
 void TListBoxModel::Reset() {
     beginResetModel();
-    rows_ = owner_->Items()->Count();
+    rows_ = owner_->Count();
     endResetModel();
 }
 
@@ -136,6 +135,32 @@ int TBvListView::RowAtOffset(int64_t offset) const {
     return static_cast<int>(std::min<int64_t>(count_, offset / uniformHeight_));
 }
 
+void TBvListView::MeasureOne(int row) const {
+    if (measured_.empty() || row < 0 || row >= count_ || measured_[static_cast<size_t>(row)])
+        return;
+    measured_[static_cast<size_t>(row)] = 1;
+    heights_.Set(row, MeasureRow(row));
+    if (--unmeasured_ == 0)
+        measured_ = {};
+}
+
+void TBvListView::MeasureDown(int row, int64_t pixels) const {
+    int64_t filled = 0;
+    for (row = std::max(row, 0); !measured_.empty() && row < count_ && filled <= pixels; ++row) {
+        MeasureOne(row);
+        filled += RowHeight(row);
+    }
+}
+
+void TBvListView::MeasureUp(int row, int64_t pixels) const {
+    int64_t filled = 0;
+    for (row = std::min(row, count_ - 1); !measured_.empty() && row >= 0 && filled <= pixels;
+         --row) {
+        MeasureOne(row);
+        filled += RowHeight(row);
+    }
+}
+
 int TBvListView::TopToShowUpTo(int64_t bottom) const {
     const int64_t from = bottom - viewport()->height();
     if (from <= 0)
@@ -152,7 +177,18 @@ int TBvListView::RowWidth() const {
 
 void TBvListView::Remeasure() {
     count_ = model() ? model()->rowCount() : 0;
-    if (variable_) {
+    measured_ = {};
+    unmeasured_ = 0;
+    if (variable_ && owner_->IsVirtual()) {
+        // A virtual list may be long beyond any need to measure it whole.
+        heights_.Assign(
+            std::vector<int>(static_cast<size_t>(count_), std::max(1, owner_->ItemHeight())));
+        if (count_ > 0) {
+            measured_.assign(static_cast<size_t>(count_), 0);
+            unmeasured_ = count_;
+        }
+        MeasureDown(TopRow(), viewport()->height());
+    } else if (variable_) {
         std::vector<int> h(static_cast<size_t>(count_));
         for (int i = 0; i < count_; ++i)
             h[static_cast<size_t>(i)] = MeasureRow(i);
@@ -181,6 +217,8 @@ void TBvListView::reset() {
 
 void TBvListView::updateGeometries() {
     QAbstractItemView::updateGeometries();
+    // The scroll range rests on the rows at the end alone.
+    MeasureUp(count_ - 1, viewport()->height());
     const int lastTop = TopToShowUpTo(RowTop(count_));
     QScrollBar* v = verticalScrollBar();
     v->setSingleStep(1);
@@ -209,6 +247,8 @@ int TBvListView::verticalOffset() const {
 QRect TBvListView::visualRect(const QModelIndex& index) const {
     if (!index.isValid() || index.row() >= count_)
         return {};
+    if (index.row() >= TopRow())
+        MeasureDown(TopRow(), viewport()->height());
     const int64_t top = RowTop(index.row()) - RowTop(TopRow());
     return QRect(-horizontalOffset(), static_cast<int>(top), RowWidth(), RowHeight(index.row()));
 }
@@ -216,6 +256,7 @@ QRect TBvListView::visualRect(const QModelIndex& index) const {
 QModelIndex TBvListView::indexAt(const QPoint& point) const {
     if (!model() || point.x() + horizontalOffset() >= RowWidth())
         return {};
+    MeasureDown(TopRow(), std::max(point.y(), viewport()->height()));
     const int64_t offset = RowTop(TopRow()) + point.y();
     if (offset < 0)
         return {};
@@ -229,6 +270,11 @@ void TBvListView::scrollTo(const QModelIndex& index, ScrollHint hint) {
     const int row = index.row();
     const int height = viewport()->height();
     int top = TopRow();
+    if (hint != PositionAtTop) {
+        MeasureDown(top, height);
+        MeasureUp(row, height);
+        MeasureDown(row, height);
+    }
     switch (hint) {
     case PositionAtTop:
         top = row;
@@ -257,6 +303,10 @@ QModelIndex TBvListView::moveCursor(CursorAction action, Qt::KeyboardModifiers) 
         return model()->index(0, 0);
     const int row = cur.row();
     const int height = viewport()->height();
+    if (action == MovePageUp)
+        MeasureUp(row, height);
+    else if (action == MovePageDown)
+        MeasureDown(row, height);
     int target = row;
     switch (action) {
     case MoveUp:
@@ -295,6 +345,7 @@ void TBvListView::setSelection(const QRect& rect, QItemSelectionModel::Selection
     if (!model() || count_ == 0)
         return;
     QRect r = rect.normalized();
+    MeasureDown(TopRow(), std::max(r.bottom(), viewport()->height()));
     const int64_t base = RowTop(TopRow());
     int first = RowAtOffset(std::max<int64_t>(0, base + r.top()));
     int last = RowAtOffset(std::max<int64_t>(0, base + r.bottom()));
@@ -306,6 +357,7 @@ void TBvListView::setSelection(const QRect& rect, QItemSelectionModel::Selection
 }
 
 int TBvListView::LastVisibleRow() const {
+    MeasureDown(TopRow(), viewport()->height());
     return std::min(count_ - 1, RowAtOffset(RowTop(TopRow()) + viewport()->height()));
 }
 
@@ -332,6 +384,7 @@ void TBvListView::paintEvent(QPaintEvent* e) {
     painter.fillRect(area, palette().base());
     if (count_ == 0 || !model())
         return;
+    MeasureDown(TopRow(), viewport()->height());
     const int64_t base = RowTop(TopRow());
     const int first = RowAtOffset(base + std::max(0, area.top()));
     const int last = std::min(count_ - 1, RowAtOffset(base + area.bottom()));
@@ -358,6 +411,8 @@ void TBvListView::rowsInserted(const QModelIndex& parent, int start, int end) {
             ++count_;
             if (variable_)
                 heights_.Insert(row, MeasureRow(row));
+            if (!measured_.empty())
+                measured_.insert(measured_.begin() + row, 1);
         }
         updateGeometries();
         if (start <= LastVisibleRow() + 1)
@@ -377,7 +432,14 @@ void TBvListView::rowsAboutToBeRemoved(const QModelIndex& parent, int start, int
         --count_;
         if (variable_)
             heights_.Erase(row);
+        if (!measured_.empty()) {
+            if (!measured_[static_cast<size_t>(row)])
+                --unmeasured_;
+            measured_.erase(measured_.begin() + row);
+        }
     }
+    if (unmeasured_ == 0)
+        measured_ = {};
     updateGeometries();
 }
 
@@ -386,12 +448,18 @@ void TBvListView::dataChanged(const QModelIndex& topLeft, const QModelIndex& bot
     if (variable_ && topLeft.isValid() && bottomRight.isValid()) {
         bool resized = false;
         for (int row = topLeft.row(); row <= bottomRight.row() && row < count_; ++row) {
+            if (!measured_.empty() && !measured_[static_cast<size_t>(row)]) {
+                measured_[static_cast<size_t>(row)] = 1;
+                --unmeasured_;
+            }
             int h = MeasureRow(row);
             if (h != heights_.Get(row)) {
                 heights_.Set(row, h);
                 resized = true;
             }
         }
+        if (unmeasured_ == 0)
+            measured_ = {};
         if (resized) {
             updateGeometries();
             viewport()->update();

@@ -9,6 +9,9 @@
 #include <QAbstractItemView>
 #include <QAbstractListModel>
 
+#include <cstdint>
+#include <vector>
+
 class TCustomListBox;
 struct TStringsChange;
 
@@ -78,12 +81,24 @@ private:
     int RowWidth() const;
     int LastVisibleRow() const;
     void Remeasure();
+    // Rows of a variable-height virtual list are measured when first needed: in sight, at
+    // the end of the list (the scroll range), or passed by a page move. Until then a row
+    // counts as one item height, which nothing on screen shows, so a long list opens at the
+    // cost of the rows in sight. A list of stored items is measured whole, as it always was.
+    // MeasureDown measures from the row down until the rows fill `pixels`, MeasureUp from the
+    // row up.
+    void MeasureOne(int row) const;
+    void MeasureDown(int row, int64_t pixels) const;
+    void MeasureUp(int row, int64_t pixels) const;
 
     TCustomListBox* owner_;
     bool variable_ = false;
     int count_ = 0;
     int uniformHeight_ = 16;
-    TRowHeights heights_;
+    mutable TRowHeights heights_;
+    // One flag a row, 1 once measured; empty when every row is.
+    mutable std::vector<uint8_t> measured_;
+    mutable int unmeasured_ = 0;
     int inInput_ = 0;
     bool moved_ = false;
 };

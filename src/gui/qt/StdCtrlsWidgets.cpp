@@ -603,6 +603,23 @@ void TCustomListBox::ItemsChanged(const TStringsChange& change) {
     }
 }
 
+void TCustomListBox::SetVirtualCount(int count) {
+    count = std::max(count, -1);
+    // Stored items go first, through the ordinary reset, so nothing of them stays behind.
+    if (count >= 0 && !IsVirtual() && items_->Count() > 0)
+        items_->Clear();
+    virtualCount_ = count;
+    virtualCopy_.reset();
+    heights_.assign(static_cast<size_t>(Count()), -1);
+    if (model_) {
+        model_->Reset();
+    } else {
+        pendingIndex_ = -1;
+        pendingSelected_.clear();
+        pendingTop_ = 0;
+    }
+}
+
 void TCustomListBox::RemeasureAll() {
     heights_.assign(static_cast<size_t>(Count()), -1);
     Relayout();
