@@ -210,7 +210,7 @@ TEST_F(ListBoxTest, AWrappedLineIsMeasuredAsTheTextEngineMeasuresIt) {
     std::string edge = "W";
     while (box->MeasureWidth(edge + "i") < 196)
         edge += "i";
-    for (const std::string& more : {"", "i", "ii", "iii"})
+    for (const char* more : {"", "i", "ii", "iii"})
         texts.push_back(edge + more);
     for (int maxWidth : {200, 120}) {
         for (const std::string& text : texts) {
