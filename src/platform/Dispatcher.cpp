@@ -40,8 +40,8 @@ struct TDispatcher {
     // Workers post under it, and a worker may be parked where it stands: the
     // event loop must never wait for a parked thread.
     TParkSafeMutex lock;
-    std::condition_variable_any workArrived;
-    std::condition_variable_any callDone;
+    TParkSafeCondition workArrived;
+    TParkSafeCondition callDone;
     std::deque<TPendingCall> pending;
     uint64_t wakeCount = 0;
     std::function<void()> wake;

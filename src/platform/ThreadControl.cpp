@@ -1,6 +1,9 @@
 #include "ThreadControl.h"
 
 #include <cerrno>
+#include <climits>
+#include <cstdint>
+#include <ctime>
 #include <csignal>
 #include <linux/futex.h>
 #include <mutex>
@@ -25,6 +28,21 @@ thread_local TThreadParking* tParking = nullptr;
 // Lock-free atomics, so the signal handler may read and write them.
 thread_local std::atomic<int> tHolds{0};
 thread_local std::atomic<bool> tParkDeferred{false};
+
+// A thread sanitizer holds a signal back until the thread next calls into the
+// C library or touches an atomic, and a raw futex wait does neither: there,
+// waits are cut into slices so that a park reaches a waiting thread.
+#if defined(__SANITIZE_THREAD__)
+constexpr int64_t kWaitSliceNs = 20'000'000;
+#elif defined(__has_feature)
+#if __has_feature(thread_sanitizer)
+constexpr int64_t kWaitSliceNs = 20'000'000;
+#else
+constexpr int64_t kWaitSliceNs = 0;
+#endif
+#else
+constexpr int64_t kWaitSliceNs = 0;
+#endif
 
 int ParkSignal() {
     return SIGRTMIN + 6;
@@ -141,4 +159,37 @@ bool TThreadParking::Park(int timeoutMs) {
 void TThreadParking::Unpark() {
     requested_ = 0;
     syscall(SYS_futex, &requested_, FUTEX_WAKE_PRIVATE, 1, nullptr, nullptr, 0);
+}
+
+// The generation is read while the caller's lock is held: a notify that
+// follows a change made under that lock moves it on, so the futex wait
+// returns at once instead of missing the wake-up.
+void TParkSafeCondition::WaitAtMost(std::unique_lock<TParkSafeMutex>& lock,
+                                    std::chrono::nanoseconds timeout) {
+    const uint32_t seen = generation_.load();
+    lock.unlock();
+    // Read again after the lock is let go: under a thread sanitizer this is
+    // also where a park deferred by the lock reaches the thread.
+    if (generation_.load() == seen) {
+        int64_t ns = timeout.count();
+        if (kWaitSliceNs > 0 && (ns < 0 || ns > kWaitSliceNs))
+            ns = kWaitSliceNs;
+        timespec limit{};
+        if (ns >= 0) {
+            limit.tv_sec = static_cast<time_t>(ns / 1000000000);
+            limit.tv_nsec = static_cast<long>(ns % 1000000000);
+        }
+        syscall(SYS_futex, &generation_, FUTEX_WAIT_PRIVATE, seen, ns >= 0 ? &limit : nullptr,
+                nullptr, 0);
+    }
+    lock.lock();
+}
+
+void TParkSafeCondition::wait(std::unique_lock<TParkSafeMutex>& lock) {
+    WaitAtMost(lock, std::chrono::nanoseconds(-1));
+}
+
+void TParkSafeCondition::notify_all() {
+    ++generation_;
+    syscall(SYS_futex, &generation_, FUTEX_WAKE_PRIVATE, INT32_MAX, nullptr, nullptr, 0);
 }

@@ -4,6 +4,7 @@
 #pragma once
 
 #include <atomic>
+#include <chrono>
 #include <cstdint>
 #include <mutex>
 
@@ -89,4 +90,37 @@ public:
 
 private:
     std::mutex mutex_;
+};
+
+// A condition to wait on under a TParkSafeMutex. It holds no lock of its own
+// while it lets the caller's lock go, so a park that was deferred until then
+// parks the thread holding nothing (a standard condition would still hold its
+// own lock there, and the next notify would wait for the parked thread).
+class TParkSafeCondition {
+public:
+    void wait(std::unique_lock<TParkSafeMutex>& lock);
+    template <typename Pred> void wait(std::unique_lock<TParkSafeMutex>& lock, Pred done) {
+        while (!done())
+            wait(lock);
+    }
+    // False when the time ran out with done still false.
+    template <typename Pred>
+    bool wait_for(std::unique_lock<TParkSafeMutex>& lock, std::chrono::milliseconds timeout,
+                  Pred done) {
+        const auto until = std::chrono::steady_clock::now() + timeout;
+        while (!done()) {
+            const auto left = until - std::chrono::steady_clock::now();
+            if (left <= std::chrono::steady_clock::duration::zero())
+                return done();
+            WaitAtMost(lock, std::chrono::duration_cast<std::chrono::nanoseconds>(left));
+        }
+        return true;
+    }
+    void notify_all();
+    void notify_one() { notify_all(); }
+
+private:
+    void WaitAtMost(std::unique_lock<TParkSafeMutex>& lock, std::chrono::nanoseconds timeout);
+    // Counts notifications; waiters sleep on it as a futex word.
+    std::atomic<uint32_t> generation_{0};
 };

@@ -207,7 +207,7 @@ private:
     const bool freeOnTerminate_;
     std::thread thread_;
     TParkSafeMutex gateLock_;
-    std::condition_variable_any gate_;
+    TParkSafeCondition gate_;
     THandle id_ = 0;
     bool open_ = false;
     bool cancelled_ = false;

@@ -331,17 +331,20 @@ TEST(BvThread, ARunningWorkerIsSuspendedWhereItStandsAndResumed) {
     EXPECT_FALSE(thread.Suspend(id)); // ended
 }
 
-// A worker that keeps asking whether it is terminated and keeps posting to the
-// event loop holds the component's and the event loop's locks much of the
-// time; parking it must never leave one of them held.
+// A worker that keeps asking whether it is terminated, posting to the event
+// loop and waiting for calls on it holds the component's and the event loop's
+// locks much of the time; parking it must never leave one of them held, nor
+// the lock of the condition it waits on.
 TEST(BvThread, ParkingABusyWorkerNeverLeavesALockHeld) {
     TBvThread thread;
     std::atomic<int> steps{0};
     std::atomic<int> posted{0};
     thread.OnExecute = [&](TObject* sender, void*) {
         while (!static_cast<TBvThread*>(sender)->Terminated()) {
-            ++steps;
-            Queue([&] { ++posted; });
+            if (++steps % 2)
+                Queue([&] { ++posted; });
+            else
+                Synchronize([&] { ++posted; });
         }
     };
     bool finished = false;
