@@ -2,24 +2,16 @@
 // longest turn of the event loop each takes, as the wall clock and as the GUI thread's own
 // processor time (which a loaded machine does not stretch).
 #include "LibraryBench.h"
+#include "LongestTurn.h"
 
 #include <QApplication>
 #include <benchmark/benchmark.h>
 
-#include <chrono>
-#include <ctime>
-#include <functional>
 #include <vector>
 
 namespace {
 
 using namespace LibraryBench;
-
-double ThreadCpuMs() {
-    timespec t{};
-    clock_gettime(CLOCK_THREAD_CPUTIME_ID, &t);
-    return static_cast<double>(t.tv_sec) * 1e3 + static_cast<double>(t.tv_nsec) / 1e6;
-}
 
 // Opening the box on the started program, once with nothing chosen and once again after
 // every third line was chosen and the list scrolled: the longest turn of the event loop from
@@ -28,8 +20,7 @@ void BM_OpenTheLibraryLongestTurn(benchmark::State& state) {
     const bool chosen = state.range(0) != 0;
     const int rows = static_cast<int>(state.range(1));
     const TLibraryFiles& files = LibraryFiles(LongRows, rows);
-    double wallMs = 0;
-    double cpuMs = 0;
+    TLongestTurn longest;
     for (auto _ : state) {
         state.PauseTiming();
         TForm1* form = StartWindow(files.Folder);
@@ -49,18 +40,9 @@ void BM_OpenTheLibraryLongestTurn(benchmark::State& state) {
                 state.SkipWithError("the library's box did not close");
         }
         state.ResumeTiming();
-        using Clock = std::chrono::steady_clock;
-        auto turn = [&](const std::function<void()>& f) {
-            const auto wall = Clock::now();
-            const double cpu = ThreadCpuMs();
-            f();
-            wallMs = std::max(
-                wallMs, std::chrono::duration<double, std::milli>(Clock::now() - wall).count());
-            cpuMs = std::max(cpuMs, ThreadCpuMs() - cpu);
-        };
-        turn([&] { form->BvGroupMediaDB->Collapse(false); });
+        TimeTurn(longest, [&] { form->BvGroupMediaDB->Collapse(false); });
         for (int i = 0; i < 3; ++i)
-            turn([] { QApplication::processEvents(); });
+            TimeTurn(longest, [] { QApplication::processEvents(); });
         state.PauseTiming();
         if (form->MediaDBList->Count() != rows ||
             (chosen && form->MediaDBList->SelectedLines() != lines))
@@ -68,8 +50,7 @@ void BM_OpenTheLibraryLongestTurn(benchmark::State& state) {
         Free(form);
         state.ResumeTiming();
     }
-    state.counters["longest_turn_ms"] = wallMs;
-    state.counters["longest_turn_cpu_ms"] = cpuMs;
+    Report(state, longest);
 }
 BENCHMARK(BM_OpenTheLibraryLongestTurn)
     ->ArgsProduct({{0, 1}, {1000, 10000, 100000}})
@@ -81,34 +62,23 @@ BENCHMARK(BM_OpenTheLibraryLongestTurn)
 void BM_FirstSearchKeyAfterOpening(benchmark::State& state) {
     const int rows = static_cast<int>(state.range(0));
     const TLibraryFiles& files = LibraryFiles(LongRows, rows);
-    double wallMs = 0;
-    double cpuMs = 0;
+    TLongestTurn longest;
     for (auto _ : state) {
         state.PauseTiming();
         TForm1* form = StartWindow(files.Folder);
         form->BvGroupMediaDB->Collapse(false);
         PumpGui();
         state.ResumeTiming();
-        using Clock = std::chrono::steady_clock;
-        auto turn = [&](const std::function<void()>& f) {
-            const auto wall = Clock::now();
-            const double cpu = ThreadCpuMs();
-            f();
-            wallMs = std::max(
-                wallMs, std::chrono::duration<double, std::milli>(Clock::now() - wall).count());
-            cpuMs = std::max(cpuMs, ThreadCpuMs() - cpu);
-        };
-        turn([&] { TypeKey(form, Qt::Key_Z, "z"); });
+        TimeTurn(longest, [&] { TypeKey(form, Qt::Key_Z, "z"); });
         for (int i = 0; i < 3; ++i)
-            turn([] { QApplication::processEvents(); });
+            TimeTurn(longest, [] { QApplication::processEvents(); });
         state.PauseTiming();
         if (form->EditSearchDB->Caption() != "z")
             state.SkipWithError("the key did not reach the search");
         Free(form);
         state.ResumeTiming();
     }
-    state.counters["longest_turn_ms"] = wallMs;
-    state.counters["longest_turn_cpu_ms"] = cpuMs;
+    Report(state, longest);
 }
 BENCHMARK(BM_FirstSearchKeyAfterOpening)
     ->Arg(1000)

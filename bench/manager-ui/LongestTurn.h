@@ -23,23 +23,25 @@ inline double ThreadCpuMs() {
     return static_cast<double>(t.tv_sec) * 1e3 + static_cast<double>(t.tv_nsec) / 1e6;
 }
 
+// Times one turn, keeping the longest.
+inline void TimeTurn(TLongestTurn& longest, const std::function<void()>& turn) {
+    using Clock = std::chrono::steady_clock;
+    const auto wall = Clock::now();
+    const double cpu = ThreadCpuMs();
+    turn();
+    longest.WallMs = std::max(
+        longest.WallMs, std::chrono::duration<double, std::milli>(Clock::now() - wall).count());
+    longest.CpuMs = std::max(longest.CpuMs, ThreadCpuMs() - cpu);
+}
+
 // The command's own turn, then every turn the loop takes until `done` has held for three
 // turns in a row. A turn is one processEvents call: the paints, timers and posted calls that
 // are due then.
 inline void LongestTurn(TLongestTurn& longest, const std::function<void()>& command,
                         const std::function<bool()>& done) {
-    using Clock = std::chrono::steady_clock;
-    auto turn = [&](const std::function<void()>& f) {
-        const auto wall = Clock::now();
-        const double cpu = ThreadCpuMs();
-        f();
-        longest.WallMs = std::max(
-            longest.WallMs, std::chrono::duration<double, std::milli>(Clock::now() - wall).count());
-        longest.CpuMs = std::max(longest.CpuMs, ThreadCpuMs() - cpu);
-    };
-    turn(command);
+    TimeTurn(longest, command);
     for (int idle = 0; idle < 3;) {
-        turn([] { QApplication::processEvents(); });
+        TimeTurn(longest, [] { QApplication::processEvents(); });
         idle = done() ? idle + 1 : 0;
     }
 }

@@ -6,6 +6,7 @@
 #include "BenchTracks.h"
 #include "Dialogs.h"
 #include "Drives.h"
+#include "LibraryBench.h"
 #include "Main.h"
 
 #include <QApplication>
@@ -31,26 +32,10 @@ const std::string& LibraryFolder(int rows) {
 }
 
 TForm1* StartWindow(int rows) {
-    EnsureGui();
-    SetDialogResponder([](const TDialogRequest&) { return TDialogAnswer{}; });
-    TManagerPaths paths;
-    paths.ProgramFolder = ToWindowsPath(LibraryFolder(rows));
-    paths.DataFolder = paths.ProgramFolder;
-    auto* form = new TForm1(Application, paths);
-    form->AfterConstruction();
-    form->Manager->OptionsFormCreate();
-    form->SetBounds(0, 0, 1024, 700);
-    form->Show();
-    while (!form->Widget()->isVisible())
-        PumpGui();
-    PumpGui();
-    return form;
+    return LibraryBench::StartWindow(LibraryFolder(rows));
 }
 
-void Free(TForm1* form) {
-    delete form;
-    PumpGui();
-}
+using LibraryBench::Free;
 
 void BM_StartUpToShownWindow(benchmark::State& state) {
     const int rows = static_cast<int>(state.range(0));
