@@ -406,6 +406,20 @@ public:
         WriteCard(folder.File("card"), kCardTracks);
         MapCard(folder.File("card"));
     }
+    // Starts the window, reads the card by its menu item in the smallest pieces and waits
+    // until every track is read and the view's lines are being made. False when the run
+    // ended first.
+    bool ReadUntilTheFill() {
+        Start();
+        M().AddPieceMs = 1;
+        ChooseFromMenuBar(form->ReadiTunesDB1);
+        QElapsedTimer waited;
+        waited.start();
+        while (!(M().IsBusy() && M().Model.TrackCount() == kCardTracks) && M().IsBusy() &&
+               waited.elapsed() < 60000)
+            QApplication::processEvents();
+        return M().IsBusy();
+    }
     // What the window shows and holds after a command, to compare two ways of running it.
     struct TShown {
         std::vector<std::string> Files, Playlists, Lines, Log;
@@ -497,15 +511,7 @@ TEST_F(CardFill, AReadWhoseViewFillsInPiecesEndsAsOneFillWould) {
 // A playlist chosen with the mouse while the lines of the master list are still being made:
 // the chosen playlist is shown and stays shown when the fill ends, and the run ends.
 TEST_F(CardFill, APlaylistChosenDuringTheFillStaysShown) {
-    Start();
-    M().AddPieceMs = 1;
-    ChooseFromMenuBar(form->ReadiTunesDB1);
-    QElapsedTimer waited;
-    waited.start();
-    while (!(M().IsBusy() && M().Model.TrackCount() == kCardTracks) && M().IsBusy() &&
-           waited.elapsed() < 60000)
-        QApplication::processEvents();
-    ASSERT_TRUE(M().IsBusy()) << "the fill ended before the playlist could be chosen";
+    ASSERT_TRUE(ReadUntilTheFill()) << "the fill ended before the playlist could be chosen";
     TBvgListBox* box = form->ListBoxPlayLists;
     ASSERT_EQ(3, box->Items()->Count());
     QTest::mouseClick(Viewport(box), Qt::LeftButton, {}, Centre(box->ItemRect(2)));
@@ -519,15 +525,7 @@ TEST_F(CardFill, APlaylistChosenDuringTheFillStaysShown) {
 // Stop, clicked while the lines are being made: the read is in, so every line is shown and
 // nothing is said stopped; the next command that checks for a Stop runs whole.
 TEST_F(CardFill, StopDuringTheFillShowsEveryLineAndStopsNothingLater) {
-    Start();
-    M().AddPieceMs = 1;
-    ChooseFromMenuBar(form->ReadiTunesDB1);
-    QElapsedTimer waited;
-    waited.start();
-    while (!(M().IsBusy() && M().Model.TrackCount() == kCardTracks) && M().IsBusy() &&
-           waited.elapsed() < 60000)
-        QApplication::processEvents();
-    ASSERT_TRUE(M().IsBusy()) << "the fill ended before Stop could be clicked";
+    ASSERT_TRUE(ReadUntilTheFill()) << "the fill ended before Stop could be clicked";
     ASSERT_TRUE(form->btnCancel->Visible());
     Click(form->btnCancel);
     ASSERT_TRUE(WaitIdle());
