@@ -40,8 +40,8 @@ TLibrary& Library() {
 }
 
 // A library of n rows in a shuffled order, made the same way every time.
-TBvMultiStringHolder MakeLibrary(int n) {
-    TBvMultiStringHolder db = MakeTrackTable();
+TPackedTable MakeLibrary(int n) {
+    TPackedTable db;
     uint64_t seed = 88172645463325252ull;
     auto next = [&seed] {
         seed ^= seed << 13;
@@ -73,7 +73,7 @@ void SortBench(benchmark::State& state, const TSortKeys& keys) {
     TScriptedManagerUi ui;
     const std::string folder = ToWindowsPath(Library().Folder) + "\\";
     TTrackManager manager(ui, {folder, folder});
-    const TBvMultiStringHolder unsorted = MakeLibrary(n);
+    const TPackedTable unsorted = MakeLibrary(n);
     for (auto _ : state) {
         state.PauseTiming();
         manager.Model.MediaDB = unsorted;

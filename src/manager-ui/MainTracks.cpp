@@ -25,15 +25,16 @@ void TForm1::ShowListView(TBvPlaylist* box, const TListView& view, uint64_t& sho
         box->SetVirtualEntries(
             view.Count(),
             [lines](int i) {
-                return i < lines->Count() ? lines->Lines[size_t(i)].Text : std::string();
+                return i < lines->Count() ? std::string(lines->Lines.Text(size_t(i)))
+                                          : std::string();
             },
-            [lines](int i) { return i < lines->Count() ? lines->Lines[size_t(i)].Row : -1; });
+            [lines](int i) { return i < lines->Count() ? lines->Lines.Row(size_t(i)) : -1; });
         shown = view.Generation;
     } else if (rebuilt) {
         std::vector<std::pair<std::string, int>> entries;
         entries.reserve(view.Lines.size());
-        for (const TViewLine& line : view.Lines)
-            entries.emplace_back(line.Text, line.Row);
+        for (const TViewLineRef line : view.Lines)
+            entries.emplace_back(std::string(line.Text), line.Row);
         box->SetEntries(entries);
         shown = view.Generation;
     }

@@ -81,9 +81,9 @@ TDisplayTemplate::TDisplayTemplate(std::string_view displayTemplate, std::string
     }
 }
 
-std::string TDisplayTemplate::Expand(const TFieldReader& field) const {
-    // Made in a buffer kept from line to line and handed out as a copy of its exact size:
-    // a long list keeps no spare room in its lines.
+std::string_view TDisplayTemplate::ExpandView(const TFieldReader& field) const {
+    // Made in a buffer kept from line to line: a long list takes the lines from it at their
+    // exact size and keeps no spare room.
     thread_local std::string out;
     out.clear();
     for (const TPiece& piece : pieces_) {
@@ -91,7 +91,7 @@ std::string TDisplayTemplate::Expand(const TFieldReader& field) const {
             out += piece.Text;
             continue;
         }
-        const std::string& value = field(piece.Column);
+        const std::string_view value = field(piece.Column);
         if (piece.Column == TTrackColumn::Time) {
             out += FormatTrackTime(TrackTimeSeconds(value));
         } else if (piece.Column == TTrackColumn::BitRate) {

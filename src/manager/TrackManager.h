@@ -71,6 +71,7 @@
 #include "ManagerLog.h"
 #include "ManagerMessages.h"
 #include "ManagerUi.h"
+#include "TextColumn.h"
 #include "TrackCommands.h"
 #include "TrackModel.h"
 
@@ -78,10 +79,12 @@
 #include <chrono>
 #include <cstdint>
 #include <functional>
+#include <iterator>
 #include <memory>
 #include <set>
 #include <string>
 #include <string_view>
+#include <utility>
 #include <vector>
 
 BV_DECLARE_EXCEPTION(ETrackManagerError, EBvException);
@@ -185,10 +188,77 @@ struct TViewLine {
     uint64_t Serial = 0;
 };
 
+// A line as a view holds it: its text is a view of the text of all the lines.
+struct TViewLineRef {
+    std::string_view Text;
+    int Entry = -1;
+    int Row = -1;
+    uint64_t Serial = 0;
+    operator TViewLine() const { return {std::string(Text), Entry, Row, Serial}; }
+};
+
+// The lines of a view: their texts in one block, as a library of a hundred thousand lines
+// would otherwise hold a string per line. Entry and row take no room while each is the
+// line's own index (the library, the deleted list), nor serials while all are 0.
+class TViewLines {
+public:
+    size_t size() const { return static_cast<size_t>(texts_.Count()); }
+    bool empty() const { return texts_.Empty(); }
+    std::string_view Text(size_t line) const { return texts_.View(static_cast<int>(line)); }
+    int Entry(size_t line) const { return placed_ ? places_[line].first : int(line); }
+    int Row(size_t line) const { return placed_ ? places_[line].second : int(line); }
+    uint64_t Serial(size_t line) const { return serialed_ ? serials_[line] : 0; }
+    TViewLineRef operator[](size_t line) const {
+        return {Text(line), Entry(line), Row(line), Serial(line)};
+    }
+
+    void Reserve(size_t lines, size_t bytes) { texts_.Reserve(static_cast<int>(lines), bytes); }
+    void Add(std::string_view text, int entry, int row, uint64_t serial = 0);
+    void Add(const TViewLine& line) { Add(line.Text, line.Entry, line.Row, line.Serial); }
+    // Gives back the room no line uses.
+    void ShrinkToFit();
+    const TTextColumn& Texts() const { return texts_; }
+
+    class const_iterator {
+    public:
+        using iterator_category = std::input_iterator_tag;
+        using value_type = TViewLineRef;
+        using difference_type = std::ptrdiff_t;
+        using pointer = void;
+        using reference = TViewLineRef;
+        const_iterator(const TViewLines* lines, size_t at) : lines_(lines), at_(at) {}
+        TViewLineRef operator*() const { return (*lines_)[at_]; }
+        const_iterator& operator++() {
+            ++at_;
+            return *this;
+        }
+        const_iterator operator++(int) {
+            const_iterator was = *this;
+            ++at_;
+            return was;
+        }
+        bool operator==(const const_iterator& other) const { return at_ == other.at_; }
+
+    private:
+        const TViewLines* lines_;
+        size_t at_;
+    };
+    const_iterator begin() const { return {this, 0}; }
+    const_iterator end() const { return {this, size()}; }
+
+private:
+    TTextColumn texts_;
+    // Whether places_ and serials_ hold one entry per line.
+    bool placed_ = false;
+    bool serialed_ = false;
+    std::vector<std::pair<int, int>> places_;
+    std::vector<uint64_t> serials_;
+};
+
 // A list view (track view, library list, deleted list): its lines, the selected
 // line indexes, the focused line and the first line shown at the top.
 struct TListView {
-    std::vector<TViewLine> Lines;
+    TViewLines Lines;
     std::set<int> Selected;
     int ItemIndex = -1;
     // The first visible line; the window writes it before a refresh and scrolls
@@ -203,8 +273,9 @@ struct TListView {
     // Replaces the lines. With keepSelection, the lines that remain (the same track,
     // or in the other views the same text) stay selected, focused and at the top;
     // otherwise nothing stays selected or focused.
-    void SetLines(std::vector<TViewLine> lines, bool keepSelection = false);
-    void Clear() { SetLines({}); }
+    void SetLines(TViewLines lines, bool keepSelection = false);
+    void SetLines(const std::vector<TViewLine>& lines, bool keepSelection = false);
+    void Clear() { SetLines(TViewLines{}); }
     bool IsSelected(int line) const { return Selected.count(line) != 0; }
     void Select(int line, bool on = true);
     void SelectAll();
@@ -215,17 +286,17 @@ struct TListView {
     // Selected line indexes in ascending order.
     std::vector<int> SelectedLines() const { return {Selected.begin(), Selected.end()}; }
     // The first line at or after `from` whose text in lower case holds `needle` (given in
-    // lower case); -1 when none. The lines' lower case is made once after the lines change,
-    // all in one block, so a key in the search reads the lines without converting them again
-    // and the copy costs little more than the text itself.
+    // lower case); -1 when none. Lines of plain ASCII are searched as they are, folding
+    // their case as they are read, so a long library keeps no lower-case copy of itself;
+    // only the lines with other characters are lowered, once after the lines change.
     int FindLower(std::string_view needle, int from) const;
 
 private:
-    // Every line in lower case, one after another, and where each starts (with one more
-    // start for the end).
-    mutable std::string lowerText_;
-    mutable std::vector<size_t> lowerStarts_;
+    // The lines that are not plain ASCII, in ascending order, and their lower case.
+    mutable std::vector<int> otherLines_;
+    mutable TTextColumn otherLower_;
     mutable uint64_t lowerGeneration_ = UINT64_MAX;
+    mutable size_t lowerLines_ = 0;
 };
 
 // The playlist box: item i names list i of PlaylistTracks.
@@ -712,8 +783,10 @@ public:
     TDisplayTemplate(std::string_view displayTemplate, std::string_view bitrateSuffix);
     // `field` gives the column's value of the row; EConvertError when the time cannot be
     // parsed, and what `field` raises.
-    using TFieldReader = std::function<const std::string&(TTrackColumn column)>;
-    std::string Expand(const TFieldReader& field) const;
+    using TFieldReader = std::function<std::string_view(TTrackColumn column)>;
+    std::string Expand(const TFieldReader& field) const { return std::string(ExpandView(field)); }
+    // The same without a copy: valid until the thread's next expansion.
+    std::string_view ExpandView(const TFieldReader& field) const;
 
 private:
     struct TPiece {

@@ -50,7 +50,7 @@ void TTrackManager::RefreshDeletedList() {
     }
     // Every refresh of the track view comes here; a list that did not change is not shown
     // again, which for a long list of wrapped lines costs a measure of every line.
-    const auto same = [](const TViewLine& a, const TViewLine& b) {
+    const auto same = [](const TViewLine& a, const TViewLineRef& b) {
         return a.Row == b.Row && a.Entry == b.Entry && a.Text == b.Text;
     };
     if (std::equal(lines.begin(), lines.end(), DeletedList.Lines.begin(), DeletedList.Lines.end(),

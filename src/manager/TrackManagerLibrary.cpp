@@ -120,13 +120,13 @@ void TTrackManager::Adddirectory1Click() {
 
 void TTrackManager::Deletealldeadlinks1Click() {
     BV_ASSERT_GUI_THREAD();
-    const TStringList& names = TrackColumn(Model.MediaDB, TTrackColumn::FileName);
+    const TTextColumn& names = TrackColumn(Model.MediaDB, TTrackColumn::FileName);
     std::vector<bool> dead(static_cast<size_t>(names.Count()), false);
     bool any = false;
     for (int i = 0; i < names.Count(); ++i) {
         bool exists = false;
         try {
-            exists = FileExists(names[i]);
+            exists = FileExists(names.Get(i));
         } catch (const Exception&) {
             // A path on a drive that is not there is as dead as a missing file.
         }
@@ -149,7 +149,7 @@ void TTrackManager::Copytotracklist1Click() {
     if (RefuseWhileBusy())
         return;
     const int playlist = SelectedPlaylist();
-    const TStringList& names = TrackColumn(Model.MediaDB, TTrackColumn::FileName);
+    const TTextColumn& names = TrackColumn(Model.MediaDB, TTrackColumn::FileName);
     // One set of the listed names, kept up to date as files are added, instead of a
     // search of the whole track list per line.
     TFileNameSet listed(TrackColumn(Model.TrackListHolder, TTrackColumn::FileName));
@@ -158,7 +158,7 @@ void TTrackManager::Copytotracklist1Click() {
         const int row = MediaDBList.Lines[static_cast<size_t>(line)].Row;
         if (row < 0 || row >= names.Count())
             continue;
-        const std::string fileName = names[row];
+        const std::string fileName = names.Get(row);
         const std::string ext = ExtOf(fileName);
         if ((ext != ".mp3" && ext != ".m4a") || listed.Contains(fileName))
             continue;
@@ -193,29 +193,33 @@ bool TTrackManager::MediaDBListDragOver(TDragSource) const {
 // ---- The view ----------------------------------------------------------------
 
 void TTrackManager::RefreshMediaDBList() {
-    std::vector<TViewLine> lines;
-    const int rows = TableRowCount(Model.MediaDB);
-    lines.reserve(static_cast<size_t>(rows));
-    // Each column is looked up by its name once, not once for every field of every row; a
-    // column the table lacks is looked for again, and fails, on each row as before.
-    std::array<const TStringList*, std::size(TrackColumns)> columns{};
+    const TPackedTable& db = Model.MediaDB;
+    const int rows = TableRowCount(db);
     int row = 0;
-    const TDisplayTemplate::TFieldReader field = [&](TTrackColumn column) -> const std::string& {
-        const TStringList*& list = columns[static_cast<size_t>(column)];
-        if (!list)
-            list = &TrackColumn(std::as_const(Model.MediaDB), column);
-        return list->Get(row);
+    const TDisplayTemplate::TFieldReader field = [&](TTrackColumn column) {
+        return TrackColumn(db, column).View(row);
     };
     const TDisplayTemplate shown(Options.comboShowTracksAs, "");
+    // The lines go straight into one block, made once at about its size and trimmed after.
+    TViewLines lines;
+    size_t guess = 0;
+    if (rows > 0) {
+        row = 0;
+        try {
+            guess = shown.ExpandView(field).size() * static_cast<size_t>(rows);
+        } catch (const Exception&) {
+        }
+    }
+    lines.Reserve(static_cast<size_t>(rows), guess + guess / 8);
     for (int r = 0; r < rows; ++r) {
         row = r;
         try {
-            std::string text = shown.Expand(field);
-            lines.push_back({std::move(text), r, r});
+            lines.Add(shown.ExpandView(field), r, r);
         } catch (const Exception&) {
             // A row that cannot be shown has no line; the others keep their rows.
         }
     }
+    lines.ShrinkToFit();
     MediaDBList.SetLines(std::move(lines), true);
     NotifyView(TViewId::MediaDBList);
 }

@@ -3,6 +3,8 @@
 // is never taken apart, and the numeric columns compare by their value.
 #include "TrackManager.h"
 
+#include "TrackTableRows.h"
+
 #include <algorithm>
 #include <numeric>
 #include <optional>
@@ -29,7 +31,13 @@ constexpr TSortKeys LengthKeys = KeysBy(TTrackColumn::Time);
 // One key column: its texts and, for the numeric columns, each row's value
 // (empty where the text is no number; such rows follow the numbers, by text).
 struct TSortColumn {
+    // The texts: a string list (the track list) or a packed column (the library).
     const TStringList* Texts = nullptr;
+    const TTextColumn* Packed = nullptr;
+    int Count() const { return Packed ? Packed->Count() : Texts->Count(); }
+    std::string_view Text(int row) const {
+        return Packed ? Packed->View(row) : std::string_view(Texts->Get(row));
+    }
     std::vector<std::optional<int64_t>> Values;
     // For ASCII texts, a byte string that orders as AnsiCompareText does, so a
     // large library is not collated character by character in every comparison.
@@ -38,7 +46,7 @@ struct TSortColumn {
 
 // Punctuation and symbols, then digits, then letters without regard to case,
 // as the locale-aware comparison orders ASCII; empty for any other text.
-std::optional<std::string> FoldAscii(const std::string& text) {
+std::optional<std::string> FoldAscii(std::string_view text) {
     std::string folded(text.size(), '\0');
     for (size_t i = 0; i < text.size(); ++i) {
         const auto c = static_cast<unsigned char>(text[i]);
@@ -56,20 +64,27 @@ std::optional<std::string> FoldAscii(const std::string& text) {
     return folded;
 }
 
-TSortColumn MakeSortColumn(const TBvMultiStringHolder& table, TTrackColumn key) {
+void SetTexts(TSortColumn& column, const TStringList& texts) {
+    column.Texts = &texts;
+}
+void SetTexts(TSortColumn& column, const TTextColumn& texts) {
+    column.Packed = &texts;
+}
+
+template <typename TTable> TSortColumn MakeSortColumn(const TTable& table, TTrackColumn key) {
     TSortColumn column;
-    column.Texts = &TrackColumn(table, key);
+    SetTexts(column, TrackColumn(table, key));
     const bool time = key == TTrackColumn::Time;
-    const int n = column.Texts->Count();
+    const int n = column.Count();
     if (!time && key != TTrackColumn::Size && key != TTrackColumn::BitRate) {
         column.Folded.resize(static_cast<size_t>(n));
         for (int r = 0; r < n; ++r)
-            column.Folded[static_cast<size_t>(r)] = FoldAscii((*column.Texts)[r]);
+            column.Folded[static_cast<size_t>(r)] = FoldAscii(column.Text(r));
         return column;
     }
     column.Values.resize(static_cast<size_t>(n));
     for (int r = 0; r < n; ++r) {
-        const std::string& text = (*column.Texts)[r];
+        const std::string_view text = column.Text(r);
         try {
             column.Values[static_cast<size_t>(r)] =
                 time ? TrackTimeSeconds(text) : StrToInt64(text);
@@ -94,8 +109,8 @@ int CompareKey(const TSortColumn& column, int a, int b) {
         if (fa && fb)
             return fa->compare(*fb);
     }
-    const std::string& ta = (*column.Texts)[a];
-    const std::string& tb = (*column.Texts)[b];
+    const std::string_view ta = column.Text(a);
+    const std::string_view tb = column.Text(b);
     return ta == tb ? 0 : AnsiCompareText(ta, tb);
 }
 
@@ -110,12 +125,12 @@ void SortRows(const std::vector<TSortColumn>& columns, std::vector<int>& rows) {
 }
 
 // Every key column must hold `rows` values, or nothing is sorted.
-std::vector<TSortColumn> MakeSortColumns(const TBvMultiStringHolder& table, const TSortKeys& keys,
-                                         int rows) {
+template <typename TTable>
+std::vector<TSortColumn> MakeSortColumns(const TTable& table, const TSortKeys& keys, int rows) {
     std::vector<TSortColumn> columns;
     for (TTrackColumn key : keys) {
         columns.push_back(MakeSortColumn(table, key));
-        if (columns.back().Texts->Count() < rows)
+        if (columns.back().Count() < rows)
             throw ETrackManagerError(
                 Format("The column %s is shorter than the others; nothing was sorted.",
                        {TrackColumnName(key)}));
@@ -190,29 +205,17 @@ void TTrackManager::SortPlaylist(const TSortKeys& keys, int index) {
 }
 
 void TTrackManager::SortMediaDB(const TSortKeys& keys) {
-    TBvMultiStringHolder& db = Model.MediaDB;
-    TBvMultiStringHolderCollection& all = db.MultipleStrings();
+    TPackedTable& db = Model.MediaDB;
     const int n = TrackColumn(db, keys[0]).Count();
-    for (int c = 0; c < all.Count(); ++c)
-        if (all.Items(c).Strings().Count() != n)
+    for (TTrackColumn c : TrackColumns)
+        if (TrackColumn(db, c).Count() != n)
             throw ETrackManagerError("The media library's columns differ in length; it was not "
                                      "sorted.");
     std::vector<int> order(static_cast<size_t>(n));
     std::iota(order.begin(), order.end(), 0);
     SortRows(MakeSortColumns(db, keys, n), order);
     // Every column takes the same permutation, so each row keeps its values together.
-    for (int c = 0; c < all.Count(); ++c) {
-        TStringList& column = all.Items(c).Strings();
-        std::vector<std::string> sorted;
-        sorted.reserve(order.size());
-        for (int r : order)
-            sorted.push_back(column[r]);
-        column.BeginUpdate();
-        column.Clear();
-        for (std::string& value : sorted)
-            column.Add(std::move(value));
-        column.EndUpdate();
-    }
+    PermuteTableRows(db, order);
 }
 
 void TTrackManager::SortbyArtist1Click() {

@@ -9,10 +9,12 @@
 #include "RtFileUtils.h"
 #include "RtStrings.h"
 #include "SafeFiles.h"
+#include "TrackTableRows.h"
 
 #include <algorithm>
 #include <cstdio>
 #include <cstdlib>
+#include <cstring>
 #include <functional>
 #include <optional>
 #include <sstream>
@@ -167,17 +169,20 @@ bool WholeSet(const TSetFiles& files) {
 }
 
 // The eight files as they would be written for the library's columns.
-TSetFiles RenderColumns(const TBvMultiStringHolder& db) {
+TSetFiles RenderColumns(const TPackedTable& db) {
     TSetFiles files;
     for (size_t i = 0; i < 8; ++i) {
-        const TStringList& column = TrackColumn(db, MediaDBColumns[i]);
+        const TTextColumn& column = TrackColumn(db, MediaDBColumns[i]);
         std::string contents;
+        contents.reserve(column.Chars().size() + 2 * static_cast<size_t>(column.Count()));
         for (int r = 0; r < column.Count(); ++r) {
-            std::string value = column[r];
+            const size_t at = contents.size();
+            contents += column.View(r);
             // A line break inside a value would split it into two rows on reading.
-            std::replace(value.begin(), value.end(), '\r', ' ');
-            std::replace(value.begin(), value.end(), '\n', ' ');
-            contents += value;
+            std::replace(contents.begin() + static_cast<std::ptrdiff_t>(at), contents.end(), '\r',
+                         ' ');
+            std::replace(contents.begin() + static_cast<std::ptrdiff_t>(at), contents.end(), '\n',
+                         ' ');
             contents += "\r\n";
         }
         files[i] = std::move(contents);
@@ -193,15 +198,54 @@ namespace {
 
 // What a line is across a rebuild: its track in the track view, else its text; a
 // repeated key counts its occurrences, so the second of two equal lines stays second.
-std::string ViewLineKey(const TViewLine& line) {
+std::string ViewLineKey(const TViewLineRef& line) {
     std::string key(1, line.Serial != 0 ? 's' : 't');
-    key.append(line.Serial != 0 ? std::to_string(line.Serial) : line.Text);
+    if (line.Serial != 0)
+        key.append(std::to_string(line.Serial));
+    else
+        key.append(line.Text);
     return key;
 }
 
 } // namespace
 
-void TListView::SetLines(std::vector<TViewLine> lines, bool keepSelection) {
+void TViewLines::Add(std::string_view text, int entry, int row, uint64_t serial) {
+    const size_t line = size();
+    if (!placed_ && (entry != static_cast<int>(line) || row != static_cast<int>(line))) {
+        places_.reserve(line + 1);
+        for (size_t i = 0; i < line; ++i)
+            places_.emplace_back(static_cast<int>(i), static_cast<int>(i));
+        placed_ = true;
+    }
+    if (!serialed_ && serial != 0) {
+        serials_.resize(line, 0);
+        serialed_ = true;
+    }
+    texts_.Add(text);
+    if (placed_)
+        places_.emplace_back(entry, row);
+    if (serialed_)
+        serials_.push_back(serial);
+}
+
+void TViewLines::ShrinkToFit() {
+    texts_.ShrinkToFit();
+    places_.shrink_to_fit();
+    serials_.shrink_to_fit();
+}
+
+void TListView::SetLines(const std::vector<TViewLine>& lines, bool keepSelection) {
+    TViewLines packed;
+    size_t bytes = 0;
+    for (const TViewLine& line : lines)
+        bytes += line.Text.size();
+    packed.Reserve(lines.size(), bytes);
+    for (const TViewLine& line : lines)
+        packed.Add(line);
+    SetLines(std::move(packed), keepSelection);
+}
+
+void TListView::SetLines(TViewLines lines, bool keepSelection) {
     ++Generation;
     const bool keep = keepSelection && (!Selected.empty() || ItemIndex >= 0 || TopIndex > 0);
     if (!keep) {
@@ -214,7 +258,7 @@ void TListView::SetLines(std::vector<TViewLine> lines, bool keepSelection) {
     }
     // The same lines in the same order (a view shown again as it was) leave every line where
     // it is: what the maps below would find, without making them.
-    const auto same = [](const TViewLine& a, const TViewLine& b) {
+    const auto same = [](const TViewLineRef& a, const TViewLineRef& b) {
         return a.Serial == b.Serial && (a.Serial != 0 || a.Text == b.Text);
     };
     if (std::equal(lines.begin(), lines.end(), Lines.begin(), Lines.end(), same)) {
@@ -290,51 +334,145 @@ void TListView::InvertSelection() {
     Selected = std::move(inverted);
 }
 
-int TListView::FindLower(std::string_view needle, int from) const {
-    if (lowerGeneration_ != Generation || lowerStarts_.size() != Lines.size() + 1) {
-        size_t bytes = 0;
-        for (const TViewLine& line : Lines)
-            bytes += line.Text.size();
-        lowerText_.clear();
-        lowerText_.reserve(bytes);
-        lowerStarts_.clear();
-        lowerStarts_.reserve(Lines.size() + 1);
-        for (const TViewLine& line : Lines) {
-            const size_t at = lowerText_.size();
-            lowerStarts_.push_back(at);
-            // Most lines are plain ASCII, whose lower case needs no look-up of the character:
-            // lowered in place, and made again through the look-up only when a byte is not.
-            lowerText_ += line.Text;
-            bool ascii = true;
-            for (size_t i = at; i < lowerText_.size(); ++i) {
-                const char c = lowerText_[i];
-                ascii = ascii && static_cast<unsigned char>(c) < 0x80;
-                if (c >= 'A' && c <= 'Z')
-                    lowerText_[i] = static_cast<char>(c - 'A' + 'a');
-            }
-            if (!ascii) {
-                lowerText_.resize(at);
-                lowerText_ += AnsiLowerCase(line.Text);
-            }
+namespace {
+
+bool IsAscii(std::string_view text) {
+    unsigned char any = 0;
+    for (const char c : text)
+        any |= static_cast<unsigned char>(c);
+    return any < 0x80;
+}
+
+// How rare a byte is in the lines people search: spaces and the common letters are
+// everywhere, digits and other signs are not.
+int Rarity(char c) {
+    if (c == ' ')
+        return 0;
+    if (std::string_view("etaoinsrhl").find(c) != std::string_view::npos)
+        return 1;
+    if (c >= 'a' && c <= 'z')
+        return 2;
+    return 3;
+}
+
+// Where the needle (in lower case) first occurs in the ASCII text read in lower case, from
+// `pos`; npos when nowhere. Sixteen places are tried at a time by two of the needle's rarer
+// bytes, so that few places are compared whole.
+size_t FindFolded(std::string_view text, std::string_view needle, size_t pos) {
+    const size_t m = needle.size();
+    if (m == 0 || text.size() < m || pos > text.size() - m)
+        return std::string_view::npos;
+    size_t p1 = 0;
+    for (size_t k = 1; k < m; ++k)
+        if (Rarity(needle[k]) > Rarity(needle[p1]))
+            p1 = k;
+    size_t p2 = p1 == m - 1 ? 0 : m - 1;
+    for (size_t k = 0; k < m; ++k)
+        if (k != p1 && Rarity(needle[k]) > Rarity(needle[p2]))
+            p2 = k;
+    // A letter matches either case: 'A' | 0x20 is 'a', and no other byte ORs to a letter.
+    const auto foldOf = [](char c) -> unsigned char { return c >= 'a' && c <= 'z' ? 0x20 : 0; };
+    const unsigned char byte1 = static_cast<unsigned char>(needle[p1]);
+    const unsigned char byte2 = static_cast<unsigned char>(needle[p2]);
+    const unsigned char fold1 = foldOf(needle[p1]);
+    const unsigned char fold2 = foldOf(needle[p2]);
+    const size_t last = text.size() - m;
+    const auto matchesAt = [&](size_t at) {
+        for (size_t k = 0; k < m; ++k) {
+            char c = text[at + k];
+            if (c >= 'A' && c <= 'Z')
+                c = static_cast<char>(c - 'A' + 'a');
+            if (c != needle[k])
+                return false;
         }
-        lowerStarts_.push_back(lowerText_.size());
-        lowerText_.shrink_to_fit();
+        return true;
+    };
+    using TBytes = unsigned char __attribute__((vector_size(16)));
+    TBytes want1;
+    TBytes want2;
+    TBytes folds1;
+    TBytes folds2;
+    for (int k = 0; k < 16; ++k) {
+        want1[k] = byte1;
+        want2[k] = byte2;
+        folds1[k] = fold1;
+        folds2[k] = fold2;
+    }
+    size_t at = pos;
+    for (; at + 16 <= last + 1; at += 16) {
+        TBytes at1;
+        TBytes at2;
+        std::memcpy(&at1, text.data() + at + p1, 16);
+        std::memcpy(&at2, text.data() + at + p2, 16);
+        const auto hit = ((at1 | folds1) == want1) & ((at2 | folds2) == want2);
+        uint64_t halves[2];
+        std::memcpy(halves, &hit, 16);
+        if ((halves[0] | halves[1]) == 0)
+            continue;
+        for (size_t k = 0; k < 16; ++k)
+            if (hit[k] != 0 && matchesAt(at + k))
+                return at + k;
+    }
+    for (; at <= last; ++at)
+        if (matchesAt(at))
+            return at;
+    return std::string_view::npos;
+}
+
+} // namespace
+
+int TListView::FindLower(std::string_view needle, int from) const {
+    if (lowerGeneration_ != Generation || lowerLines_ != Lines.size()) {
+        // Most lines are plain ASCII, whose lower case needs no copy: they are read as they
+        // are. The others are lowered through the look-up of the character, once.
+        otherLines_.clear();
+        otherLower_.Clear();
+        for (size_t i = 0; i < Lines.size(); ++i) {
+            const std::string_view text = Lines.Text(i);
+            if (IsAscii(text))
+                continue;
+            otherLines_.push_back(static_cast<int>(i));
+            otherLower_.Add(AnsiLowerCase(text));
+        }
+        otherLines_.shrink_to_fit();
+        otherLower_.ShrinkToFit();
         lowerGeneration_ = Generation;
+        lowerLines_ = Lines.size();
     }
     from = std::max(from, 0);
     if (needle.empty() || from >= Count())
         return -1;
-    size_t pos = lowerStarts_[static_cast<size_t>(from)];
-    while (true) {
-        const size_t found = std::string_view(lowerText_).find(needle, pos);
-        if (found == std::string_view::npos)
+    // A needle with a byte that is not ASCII is in no ASCII line.
+    const bool inAscii = IsAscii(needle);
+    auto other = std::lower_bound(otherLines_.begin(), otherLines_.end(), from);
+    // The ASCII lines are searched a run at a time, from one line that is not ASCII to the
+    // next; a match that runs on into the next line is none.
+    int line = from;
+    while (line < Count()) {
+        const int runEnd = other == otherLines_.end() ? Count() : *other;
+        if (inAscii && line < runEnd) {
+            const TTextColumn& texts = Lines.Texts();
+            const std::string_view run = texts.Chars().substr(0, texts.Start(runEnd));
+            size_t pos = texts.Start(line);
+            while (true) {
+                const size_t found = FindFolded(run, needle, pos);
+                if (found == std::string_view::npos)
+                    break;
+                const int at = texts.IndexAt(found);
+                if (found + needle.size() <= texts.Start(at + 1))
+                    return at;
+                pos = texts.Start(at + 1);
+            }
+        }
+        if (other == otherLines_.end())
             return -1;
-        // The line the match starts in; a match that runs on into the next line is none.
-        const auto next = std::upper_bound(lowerStarts_.begin(), lowerStarts_.end(), found);
-        if (found + needle.size() <= *next)
-            return static_cast<int>(next - lowerStarts_.begin()) - 1;
-        pos = *next;
+        const size_t k = static_cast<size_t>(other - otherLines_.begin());
+        if (otherLower_.View(static_cast<int>(k)).find(needle) != std::string_view::npos)
+            return *other;
+        line = *other + 1;
+        ++other;
     }
+    return -1;
 }
 
 void TListView::FocusLine(int line) {
@@ -451,7 +589,7 @@ void TTrackManager::FormCreate() {
 // Loads the set the manifest vouches for; false when the files are to be loaded as files
 // written without a manifest (none there, or all eight rewritten by another program).
 bool TTrackManager::LoadMediaDBSet() {
-    TBvMultiStringHolder& db = Model.MediaDB;
+    TPackedTable& db = Model.MediaDB;
     const std::string manifestFile = Paths.DataFolder + std::string(MediaDBManifestName);
     if (!FileExists(manifestFile))
         return false;
@@ -462,9 +600,19 @@ bool TTrackManager::LoadMediaDBSet() {
     }
     const TSetFiles main = ReadSet([this](int i) { return MediaDBFileName(i); });
     const TSetDescription mainSet = DescribeSet(main);
+    // A set too large to hold leaves the library empty for this run and the files as they
+    // are: the next save would otherwise replace them with the empty library.
     auto load = [&](const TSetFiles& files) {
-        for (size_t i = 0; i < 8; ++i)
-            TrackColumn(db, MediaDBColumns[i]).SetText(files[i].value_or(""));
+        try {
+            for (size_t i = 0; i < 8; ++i)
+                TrackColumn(db, MediaDBColumns[i]).SetText(files[i].value_or(""));
+        } catch (const Exception& e) {
+            ClearTable(db);
+            mediaDBUnread_.push_back(e.Message());
+            ui_.ShowWarning("The media library could not be loaded: " + e.Message() +
+                            ". Changes to the library will not be saved in this run, so that "
+                            "its files are kept.");
+        }
     };
     if (manifest.Valid && WholeSet(main) &&
         (mainSet == manifest.Current || (manifest.Previous && mainSet == *manifest.Previous))) {
@@ -534,7 +682,7 @@ bool TTrackManager::LoadMediaDBSet() {
 }
 
 void TTrackManager::LoadMediaDB() {
-    TBvMultiStringHolder& db = Model.MediaDB;
+    TPackedTable& db = Model.MediaDB;
     std::string failures;
     bool anyFile = false;
     mediaDBUnread_.clear();
@@ -543,7 +691,7 @@ void TTrackManager::LoadMediaDB() {
     if (LoadMediaDBSet())
         return;
     for (int i = 0; i < 8; ++i) {
-        TStringList& column = TrackColumn(db, MediaDBColumns[static_cast<size_t>(i)]);
+        TTextColumn& column = TrackColumn(db, MediaDBColumns[static_cast<size_t>(i)]);
         column.Clear();
         const std::string file = MediaDBFileName(i);
         if (!FileExists(file))
@@ -563,10 +711,12 @@ void TTrackManager::LoadMediaDB() {
         rows = std::max(rows, TrackColumn(db, name).Count());
     bool uneven = false;
     for (TTrackColumn name : MediaDBColumns) {
-        TStringList& column = TrackColumn(db, name);
+        TTextColumn& column = TrackColumn(db, name);
         if (column.Count() == rows)
             continue;
         uneven = true;
+        column.Reserve(rows, column.Chars().size() + static_cast<size_t>(rows - column.Count()) *
+                                                         (name == TTrackColumn::UID ? 7 : 3));
         // Short columns are filled with values every reader accepts, so no row is lost.
         for (int r = column.Count(); r < rows; ++r) {
             if (name == TTrackColumn::Time)
@@ -578,6 +728,7 @@ void TTrackManager::LoadMediaDB() {
             else
                 column.Add("");
         }
+        column.ShrinkToFit();
     }
     if (uneven || !failures.empty()) {
         std::string message = "The media library files were incomplete; missing values were "

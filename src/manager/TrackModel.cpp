@@ -25,7 +25,7 @@ std::string ExtractFileDrive(std::string_view path) {
 } // namespace
 
 TTrackModel::TTrackModel()
-    : TrackListHolder(MakeTrackTable()), MediaDB(MakeTrackTable()), DeletedHolder(MakeTrackTable()),
+    : TrackListHolder(MakeTrackTable()), DeletedHolder(MakeTrackTable()),
       TempStringHolder(MakeTempStringHolder()) {}
 
 void TTrackModel::ResetRunFlags() {

@@ -4,6 +4,7 @@
 #pragma once
 
 #include "BvStringHolder.h"
+#include "PackedTable.h"
 #include "TrackColumns.h"
 #include "iTunesDB.h"
 
@@ -51,7 +52,8 @@ public:
     TTrackModel();
 
     TBvMultiStringHolder TrackListHolder;
-    TBvMultiStringHolder MediaDB;
+    // The media library, packed: it runs to a hundred thousand rows.
+    TPackedTable MediaDB;
     TBvMultiStringHolder DeletedHolder;
     // The reader's output: the eight columns and the playlist names.
     TBvMultiStringHolder TempStringHolder;

@@ -3,6 +3,7 @@
 #pragma once
 
 #include "BvStringHolder.h"
+#include "PackedTable.h"
 #include "TrackColumns.h"
 #include "iTunesDB.h"
 
@@ -19,3 +20,12 @@ void RemoveTableRows(TBvMultiStringHolder& table, const std::vector<bool>& remov
 void ClearTable(TBvMultiStringHolder& table);
 // The row count, taken from the Time column as the views count rows.
 int TableRowCount(const TBvMultiStringHolder& table);
+
+// The same for the media library's packed table.
+int AppendTableRow(TPackedTable& table, const TTrackRowSnapshot& row);
+TTrackRowSnapshot TableRow(const TPackedTable& table, int row);
+void RemoveTableRows(TPackedTable& table, const std::vector<bool>& remove);
+void ClearTable(TPackedTable& table);
+int TableRowCount(const TPackedTable& table);
+// Reorders every column alike: row i becomes the row that was at order[i].
+void PermuteTableRows(TPackedTable& table, const std::vector<int>& order);

@@ -35,7 +35,7 @@ struct TLibraryFixture {
         BvTest::WriteWholeFile(Folder.Path(as), bytes);
         return WindowsPathOf(Folder.Path(as));
     }
-    const TStringList& Column(const char* name) {
+    const TTextColumn& Column(const char* name) {
         return Manager.Model.MediaDB.StringsByName(name);
     }
     int Rows() { return TableRowCount(Manager.Model.MediaDB); }
@@ -313,6 +313,95 @@ TEST(MediaLibrary, TheSearchFindsTextWithinOneLineInEitherCase) {
     view.SetLines({{"Zeta", 0, 0}});
     EXPECT_EQ(0, view.FindLower("zeta", 0));
     EXPECT_EQ(-1, view.FindLower("queen", 0));
+}
+
+// The search reads plain ASCII lines as they are and lowers only the others: it finds what a
+// search of every line lowered whole finds, for lines long and short, of ASCII and not, and
+// bytes that are not UTF-8, from every line.
+TEST(MediaLibrary, TheSearchFindsWhatASearchOfEveryLineLoweredFinds) {
+    const std::string pieces[] = {"a",        "B",    "z",        "Q",        " ",
+                                  "-",        "0",    "\xc3\xa9", "\xc3\x89", "\xd0\x9a",
+                                  "\xd0\xba", "\xff", "ab",       "AB",       "title "};
+    uint32_t seed = 2024;
+    auto next = [&seed](uint32_t below) {
+        seed = seed * 1103515245u + 12345u;
+        return (seed >> 16) % below;
+    };
+    std::vector<TViewLine> lines;
+    std::vector<std::string> lowered;
+    for (int i = 0; i < 300; ++i) {
+        std::string text;
+        // Mostly ASCII lines, some long enough to be read many bytes at a time.
+        const bool ascii = next(4) != 0;
+        for (uint32_t k = 0, n = next(i % 5 == 0 ? 60 : 12); k < n; ++k) {
+            const std::string& p = pieces[next(std::size(pieces))];
+            if (!ascii || static_cast<unsigned char>(p[0]) < 0x80)
+                text += p;
+        }
+        lowered.push_back(AnsiLowerCase(text));
+        lines.push_back({text, i, i});
+    }
+    TListView view;
+    view.SetLines(lines);
+    const auto reference = [&](const std::string& needle, int from) {
+        for (int l = std::max(from, 0); l < static_cast<int>(lowered.size()); ++l)
+            if (!needle.empty() &&
+                lowered[static_cast<size_t>(l)].find(needle) != std::string::npos)
+                return l;
+        return -1;
+    };
+    std::vector<std::string> needles = {"a",           "ab",       "b a",      "zq",
+                                        "title title", "\xc3\xa9", "\xd0\xba", "\xff",
+                                        "a\xc3\xa9",   "0-",       "qqqqqqqq", ""};
+    for (int i = 0; i < 200; ++i) {
+        const std::string& line = lowered[next(static_cast<uint32_t>(lowered.size()))];
+        if (line.empty())
+            continue;
+        const size_t at = next(static_cast<uint32_t>(line.size()));
+        needles.push_back(line.substr(at, 1 + next(6)));
+    }
+    for (const std::string& needle : needles)
+        for (int from : {-1, 0, 1, 17, 150, 299, 300})
+            EXPECT_EQ(reference(needle, from), view.FindLower(needle, from))
+                << testing::PrintToString(needle) << " from " << from;
+}
+
+// Removing and reordering rows of the library moves each row's eight values together, as
+// the same changes of a table of string lists do.
+TEST(MediaLibrary, RemovedAndReorderedRowsKeepTheirValuesTogether) {
+    TPackedTable packed;
+    TBvMultiStringHolder lists = MakeTrackTable();
+    for (int r = 0; r < 9; ++r) {
+        const std::string n = std::to_string(r);
+        const TTrackRowSnapshot row = {"Artist " + n,       r % 3 ? "T" + n : "", "Al",  n + ":0",
+                                       std::string(r, '9'), "C:\\" + n + ".mp3",  "128", n};
+        AppendTableRow(packed, row);
+        AppendTableRow(lists, row);
+    }
+    const auto rows = [](const auto& table) {
+        std::vector<std::string> all;
+        for (int r = 0; r < TableRowCount(table); ++r) {
+            const TTrackRowSnapshot row = TableRow(table, r);
+            std::string text;
+            for (TTrackColumn c : TrackColumns)
+                text += row.*TrackRowField(c) + "|";
+            all.push_back(text);
+        }
+        return all;
+    };
+    const std::vector<bool> remove = {true, false, false, true, false, true, false, false, true};
+    RemoveTableRows(packed, remove);
+    RemoveTableRows(lists, remove);
+    ASSERT_EQ(rows(lists), rows(packed));
+    const std::vector<int> order = {4, 0, 3, 1, 2};
+    PermuteTableRows(packed, order);
+    std::vector<std::string> expected;
+    for (int r : order)
+        expected.push_back(rows(lists)[static_cast<size_t>(r)]);
+    EXPECT_EQ(expected, rows(packed));
+    EXPECT_EQ("Artist 7|T7|Al|7:0|9999999|C:\\7.mp3|128|7|", rows(packed)[0]);
+    ClearTable(packed);
+    EXPECT_EQ(0, TableRowCount(packed));
 }
 
 // The template read once gives each row the text the template read per row gives, the same

@@ -209,7 +209,7 @@ TEST_F(Playlists, DroppingLibraryRowsAddsOnlyNewMusicFiles) {
     const std::string fresh = BvTest::WindowsPathOf(data + "v11_only.mp3");
     AddRow("Listed", "T", "Al", "3:5", "1", listed);
     const int p = AddPlaylist("Mix", {});
-    TBvMultiStringHolder& db = M->Model.MediaDB;
+    TPackedTable& db = M->Model.MediaDB;
     std::vector<TViewLine> lines;
     const StringVec files = {listed, "C:\\music\\cover.jpg", fresh};
     for (size_t i = 0; i < files.size(); ++i) {
@@ -230,7 +230,7 @@ TEST_F(Playlists, DroppingLibraryRowsAddsOnlyNewMusicFiles) {
 
 TEST_F(Playlists, DroppingLibraryRowsReportsTheFilesThatFailed) {
     const std::string gone = BvTest::WindowsPathOf(Folder.Path("gone.m4a"));
-    TBvMultiStringHolder& db = M->Model.MediaDB;
+    TPackedTable& db = M->Model.MediaDB;
     for (const char* c : {"Artist", "Title", "Album", "Time", "Size", "BitRate", "UID"})
         db.StringsByName(c).Add("0:0");
     db.StringsByName("FileName").Add(gone);
@@ -250,7 +250,7 @@ TEST_F(Playlists, DropsFromTheLibraryOrTheDeletedListAreRefusedWhileBusy) {
     SelectLines({0});
     M->btnRemoveClick();
     ASSERT_EQ(1, M->DeletedList.Count());
-    TBvMultiStringHolder& db = M->Model.MediaDB;
+    TPackedTable& db = M->Model.MediaDB;
     for (const char* c : {"Artist", "Title", "Album", "Time", "Size", "BitRate", "UID"})
         db.StringsByName(c).Add("0:0");
     db.StringsByName("FileName").Add(fresh);

@@ -104,7 +104,7 @@ TEST_F(SortingByColumn, ABadEntryLeavesThePlaylistAsItWas) {
 }
 
 TEST_F(Sorting, LibraryRowsKeepTheirValuesTogether) {
-    TBvMultiStringHolder& db = M->Model.MediaDB;
+    TPackedTable& db = M->Model.MediaDB;
     const std::vector<StringVec> rows = {
         {"Zed", "T1", "Al", "4:00", "10000", "C:\\z.mp3", "128", "0"},
         {"amy", "T2", "Al", "3:05", "9000", "C:\\a.mp3", "0", "1"},
@@ -154,7 +154,7 @@ TEST_F(Sorting, LibraryTextOrderIsTheLocaleAwareOrder) {
         }
         artists.push_back(s);
     }
-    TBvMultiStringHolder& db = M->Model.MediaDB;
+    TPackedTable& db = M->Model.MediaDB;
     for (const std::string& a : artists) {
         db.StringsByName("Artist").Add(a);
         for (const char* c : {"Title", "Album", "Time", "Size", "FileName", "BitRate", "UID"})

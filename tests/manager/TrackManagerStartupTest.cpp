@@ -3,6 +3,7 @@
 #include "AudioFixtures.h"
 #include "RtFileUtils.h"
 #include "RtStrings.h"
+#include "TrackTableRows.h"
 
 #include <gtest/gtest.h>
 
@@ -136,6 +137,48 @@ TEST(TrackManagerStartup, LibraryFilesRoundTrip) {
     EXPECT_EQ(3, next.Model.MediaDB.StringsByName("FileName").Count());
 }
 
+// Files of every kind of line break, empty lines, bytes that are not UTF-8 and a last line
+// with or without its break: the library reads them as a string list reads them, and a save
+// writes each line with CR LF as before; what a save wrote is read and saved again unchanged,
+// through the manifest's set as through files without one.
+TEST(TrackManagerStartup, LibraryFilesOfAnyLineBreaksSaveAsAStringListWouldAndRoundTrip) {
+    const std::string files[8] = {
+        "Abba\r\n\r\nBj\xc3\xb6rk\r\nQueen",
+        "one\ntwo\nthree\nfour\n",
+        "a\rb\r\rc\r",
+        "\xff\xfe raw\r\n\x80\r\n\r\n\xe9t\xe9\r\n",
+        "1:0\r\n2:0\n3:0\r4:0",
+        "128\r\n0\r\n64\r\n320\r\n",
+        "0\r\n1\r\n2\r\n3",
+        "C:\\a.mp3\n\r\nC:\\b.mp3\r\nC:\\c d.m4a\n",
+    };
+    TManagerFixture f;
+    for (int i = 0; i < 8; ++i)
+        BvTest::WriteWholeFile(f.Folder.Path("MediaDB.db" + std::to_string(i)), files[i]);
+    f.Manager.Start();
+    EXPECT_TRUE(f.Ui.Warnings.empty()) << f.Ui.Warnings.front();
+    EXPECT_EQ(4, TableRowCount(f.Manager.Model.MediaDB));
+    f.Manager.FormClose();
+    std::string saved[8];
+    for (int i = 0; i < 8; ++i) {
+        TStringList list;
+        list.SetText(files[i]);
+        saved[i] = BvTest::ReadWholeFile(f.Folder.Path("MediaDB.db" + std::to_string(i)));
+        EXPECT_EQ(list.Text(), saved[i]) << i;
+    }
+    for (int run = 0; run < 2; ++run) {
+        TScriptedManagerUi ui;
+        TTrackManager next(ui, f.Manager.Paths);
+        next.Start();
+        EXPECT_TRUE(ui.Warnings.empty()) << ui.Warnings.front();
+        next.FormClose();
+        for (int i = 0; i < 8; ++i)
+            EXPECT_EQ(saved[i],
+                      BvTest::ReadWholeFile(f.Folder.Path("MediaDB.db" + std::to_string(i))))
+                << i;
+    }
+}
+
 TEST(TrackManagerStartup, FirstRunWritesEightEmptyFiles) {
     TManagerFixture f;
     f.Manager.Start();
@@ -155,7 +198,7 @@ TEST(TrackManagerStartup, UnevenOrMissingLibraryFilesAreEvenedWithOneMessage) {
     std::filesystem::create_directories(f.Folder.Path("MediaDB.db1"));
     f.Manager.Start();
     ASSERT_EQ(1u, f.Ui.Warnings.size());
-    const TBvMultiStringHolder& db = f.Manager.Model.MediaDB;
+    const TPackedTable& db = f.Manager.Model.MediaDB;
     for (const char* c : DbColumns)
         EXPECT_EQ(3, db.StringsByName(c).Count()) << c;
     EXPECT_EQ("C", db.StringsByName("Artist")[2]);
