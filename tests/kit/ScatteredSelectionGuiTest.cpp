@@ -9,6 +9,7 @@
 #include <QAbstractScrollArea>
 #include <QApplication>
 #include <QImage>
+#include <QMouseEvent>
 #include <QTest>
 #include <gtest/gtest.h>
 
@@ -79,11 +80,21 @@ const TSelectionCase kCases[] = {
      {1, 2, 3, 4, 5},
      1},
     {"a drag chooses the lines it passes", {Drag(2, 5)}, false, {2, 3, 4, 5}, 5},
-    {"a ctrl+drag from a free line chooses the lines it passes",
+    {"a ctrl+drag from a free line adds the lines it passes",
      {Drag(4, 7, Qt::ControlModifier)},
-     false,
-     {4, 5, 6, 7},
+     true,
+     {0, 3, 4, 5, 6, 7, 9},
      7},
+    {"a ctrl+drag from a chosen line takes away the lines it passes",
+     {Drag(3, 7, Qt::ControlModifier)},
+     true,
+     {0, 9},
+     7},
+    {"a shift+drag after a click chooses from the clicked line",
+     {Click(2), Drag(4, 6, Qt::ShiftModifier)},
+     false,
+     {2, 3, 4, 5, 6},
+     6},
     {"down chooses the next line alone", {Click(4), Key(Qt::Key_Down)}, false, {5}, 5},
     {"shift+down extends from the clicked line",
      {Click(4), Key(Qt::Key_Down, Qt::ShiftModifier), Key(Qt::Key_Down, Qt::ShiftModifier)},
@@ -161,8 +172,12 @@ protected:
             const QPoint from = LinePoint(box, a.Line);
             const QPoint to = LinePoint(box, a.To);
             QTest::mousePress(view, Qt::LeftButton, a.Modifiers, from);
-            QTest::mouseMove(view, QPoint(from.x(), (from.y() + to.y()) / 2));
-            QTest::mouseMove(view, to);
+            // The keys held stay held while the mouse moves.
+            for (const QPoint at : {QPoint(from.x(), (from.y() + to.y()) / 2), to}) {
+                QMouseEvent move(QEvent::MouseMove, QPointF(at), view->mapToGlobal(QPointF(at)),
+                                 Qt::NoButton, Qt::LeftButton, a.Modifiers);
+                QApplication::sendEvent(view, &move);
+            }
             QTest::mouseRelease(view, Qt::LeftButton, a.Modifiers, to);
             break;
         }
