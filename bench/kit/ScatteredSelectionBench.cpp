@@ -23,8 +23,7 @@ namespace {
 enum class TStep { Show, Click, CtrlClick, ShiftClick, Down, ShiftDown, SelectAll, Invert };
 
 std::string Entry(int i) {
-    return "C:\\Music\\Artist " + std::to_string(i % 97) + "\\Title " + std::to_string(i) +
-           ".mp3";
+    return "C:\\Music\\Artist " + std::to_string(i % 97) + "\\Title " + std::to_string(i) + ".mp3";
 }
 
 struct TScatteredFixture {
