@@ -3,6 +3,7 @@
 // Shift+click, a drag and the keys change the selection as on a short box of stored lines.
 // Each case runs on both: a short box of 30 stored lines and a virtual box of 100,000 lines
 // scrolled far down, the lines counted from the top line in sight.
+#include "BvListBox.h"
 #include "BvPlaylist.h"
 #include "GuiTestEnvironment.h"
 
@@ -13,6 +14,7 @@
 #include <QTest>
 #include <gtest/gtest.h>
 
+#include <functional>
 #include <set>
 #include <string>
 #include <utility>
@@ -273,6 +275,129 @@ TEST_F(ScatteredSelectionTest, SelectAllAndInvertOnAScatteredSelection) {
     Run(box, Click(2));
     EXPECT_EQ(box->SelectedLines(), std::vector<int>{60002});
     EXPECT_EQ(ShownChosen(box), (std::set<int>{2}));
+}
+
+// Lines that come, go, move or swap under a scattered selection: the chosen lines keep their
+// choice and the new ones come unchosen.
+TEST_F(ScatteredSelectionTest, ChosenLinesFollowLinesThatComeAndGo) {
+    struct TCase {
+        const char* Name;
+        std::function<void(TStrings&)> Change;
+        std::vector<int> Chosen;
+    };
+    const TCase cases[] = {
+        {"a free line goes", [](TStrings& s) { s.Delete(4); }, {0, 3, 5, 8}},
+        {"a chosen line goes", [](TStrings& s) { s.Delete(3); }, {0, 5, 8}},
+        {"a line comes in front", [](TStrings& s) { s.Insert(0, "new"); }, {1, 4, 7, 10}},
+        {"a line comes after a chosen one", [](TStrings& s) { s.Insert(4, "new"); }, {0, 3, 7, 10}},
+        {"a line comes at the end", [](TStrings& s) { s.Add("new"); }, {0, 3, 6, 9}},
+        {"a chosen line moves down", [](TStrings& s) { s.Move(3, 7); }, {0, 5, 7, 9}},
+        {"a free line moves up", [](TStrings& s) { s.Move(8, 1); }, {0, 4, 7, 9}},
+        {"two lines swap", [](TStrings& s) { s.Exchange(0, 1); }, {0, 3, 6, 9}},
+    };
+    for (const TCase& c : cases) {
+        SCOPED_TRACE(c.Name);
+        auto* box = new TBvListBox(form);
+        box->SetParent(form);
+        UseTestFont(box->Font());
+        box->SetBounds(8, 8, 200, 320);
+        box->SetMultiSelect(true);
+        for (int i = 0; i < 10; ++i)
+            box->Items()->Add("Line " + std::to_string(i));
+        ShowActive();
+        box->SetSelection({0, 3, 6, 9}, 5);
+        c.Change(*box->Items());
+        PumpEvents(2);
+        EXPECT_EQ(box->SelectedLines(), c.Chosen);
+        EXPECT_EQ(box->SelCount(), static_cast<int>(c.Chosen.size()));
+        std::set<int> shown;
+        const QImage shot = Viewport(box)->grab().toImage().convertToFormat(QImage::Format_RGB32);
+        for (int i = 0; i < box->Count(); ++i) {
+            const TRect r = box->ItemRect(i);
+            const QRgb p = shot.pixel(r.Right - 8, (r.Top + r.Bottom) / 2);
+            if (RGB(qRed(p), qGreen(p), qBlue(p)) == ColorToRGB(clHighlight))
+                shown.insert(i);
+        }
+        EXPECT_EQ(shown, std::set<int>(c.Chosen.begin(), c.Chosen.end()));
+        delete box;
+        PumpEvents();
+    }
+}
+
+// The other two kinds of list: one chosen line at most (Ctrl+click on it lets it go), and a
+// list where each click toggles a line (a drag toggles as its first line did).
+TEST_F(ScatteredSelectionTest, SingleAndToggleListsKeepTheirRules) {
+    struct TCase {
+        const char* Name;
+        bool Multi;
+        bool Extended;
+        std::vector<TAction> Actions;
+        std::vector<int> Chosen;
+        int Focused;
+    };
+    const TCase cases[] = {
+        {"single: a click chooses", false, true, {Click(2)}, {2}, 2},
+        {"single: ctrl+click on the chosen line lets it go",
+         false,
+         true,
+         {Click(2), Click(2, Qt::ControlModifier)},
+         {},
+         -1},
+        {"single: ctrl+click on another line chooses it",
+         false,
+         true,
+         {Click(2), Click(4, Qt::ControlModifier)},
+         {4},
+         4},
+        {"single: down moves the choice", false, true, {Click(2), Key(Qt::Key_Down)}, {3}, 3},
+        {"toggle: clicks add", true, false, {Click(2), Click(4)}, {2, 4}, 4},
+        {"toggle: a click on a chosen line lets it go",
+         true,
+         false,
+         {Click(2), Click(4), Click(2)},
+         {4},
+         2},
+        {"toggle: a drag from a free line adds",
+         true,
+         false,
+         {Click(4), Drag(2, 5)},
+         {2, 3, 4, 5},
+         5},
+        {"toggle: a drag from a chosen line takes away",
+         true,
+         false,
+         {Click(3), Click(4), Drag(3, 6)},
+         {},
+         6},
+        {"toggle: space toggles the focused line",
+         true,
+         false,
+         {Click(2), Key(Qt::Key_Down), Key(Qt::Key_Space)},
+         {2, 3},
+         3},
+    };
+    for (const TCase& c : cases) {
+        SCOPED_TRACE(c.Name);
+        auto* box = new TBvPlaylist(form);
+        // The kind of list is the window's style, set before the window is made.
+        box->ExtendedSelect = c.Extended;
+        box->SetMultiSelect(c.Multi);
+        box->SetParent(form);
+        UseTestFont(box->Font());
+        box->SetBounds(8, 8, 200, 320);
+        std::vector<std::pair<std::string, int>> entries;
+        for (int i = 0; i < 12; ++i)
+            entries.emplace_back(Entry(i), i);
+        box->SetEntries(entries);
+        ShowActive();
+        for (const TAction& a : c.Actions)
+            Run(box, a);
+        EXPECT_EQ(box->SelectedLines(), c.Chosen);
+        EXPECT_EQ(box->ItemIndex(), c.Focused);
+        EXPECT_EQ(ShownChosen(box), std::set<int>(c.Chosen.begin(), c.Chosen.end()));
+        delete box;
+        PumpEvents();
+    }
 }
 
 } // namespace
