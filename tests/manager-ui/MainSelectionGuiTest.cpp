@@ -11,7 +11,6 @@
 #include <QAbstractScrollArea>
 #include <QElapsedTimer>
 #include <QImage>
-#include <QTimer>
 
 #include <chrono>
 #include <functional>
@@ -305,6 +304,19 @@ std::string SmallMusicFolder(const TTempFolder& in, int n) {
     return folder;
 }
 
+// Runs a function before every event the application delivers.
+class TCountBeforeEachEvent : public QObject {
+public:
+    explicit TCountBeforeEachEvent(std::function<void()> sample) : sample_(std::move(sample)) {}
+    bool eventFilter(QObject*, QEvent*) override {
+        sample_();
+        return false;
+    }
+
+private:
+    std::function<void()> sample_;
+};
+
 // A long add goes in pieces, one per turn of the event loop; meanwhile it is a run that holds
 // the commands that change the track list; at its end the list is what one add gives.
 TEST_F(MainSelection, AFolderAddedInPiecesEndsAsOneAddWould) {
@@ -327,20 +339,17 @@ TEST_F(MainSelection, AFolderAddedInPiecesEndsAsOneAddWould) {
     EXPECT_TRUE(M().IsBusy());
     EXPECT_LT(M().Model.TrackCount(), 400);
     EXPECT_FALSE(form->Adddirectory2->Enabled());
-    // The counts of tracks seen between turns: one piece a turn shows each piece's count. A
-    // sampler that runs on every turn sees them even when one processEvents call runs several
-    // turns, as it may on a loaded machine.
+    // The counts of tracks seen between turns: one piece a turn shows each piece's count. The
+    // count is taken before every event the application delivers, so every piece's count is
+    // seen however many turns one processEvents call runs on a loaded machine.
     std::set<int> counts;
-    QTimer sampler;
-    sampler.setInterval(0);
-    QObject::connect(&sampler, &QTimer::timeout,
-                     [this, &counts] { counts.insert(M().Model.TrackCount()); });
-    sampler.start();
+    TCountBeforeEachEvent sampler([this, &counts] { counts.insert(M().Model.TrackCount()); });
+    qApp->installEventFilter(&sampler);
     QElapsedTimer waited;
     waited.start();
     while (M().IsBusy() && waited.elapsed() < 30000)
         QApplication::processEvents();
-    sampler.stop();
+    qApp->removeEventFilter(&sampler);
     PumpEvents();
     EXPECT_GE(counts.size(), 3u);
     EXPECT_FALSE(M().IsBusy());
