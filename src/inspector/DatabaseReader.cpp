@@ -11,6 +11,8 @@
 #include <algorithm>
 #include <charconv>
 #include <cstring>
+#include <sys/mman.h>
+#include <unistd.h>
 #if defined(__x86_64__)
 #include <immintrin.h>
 #endif
@@ -59,6 +61,32 @@ void AddPlayingTime(std::vector<std::string>& column, uint32_t ms) {
     column.emplace_back(text, end);
 }
 
+// The rows a column's room is made present for at a time.
+constexpr size_t RowsAhead = 2048;
+
+// Makes the pages of the column's reserved room for its next RowsAhead rows present in one
+// call, when its rows reach them: the system would otherwise stop the scan once for every
+// page the rows first touch. Room a damaged count reserved beyond the rows read is never
+// made present.
+void PrepareRoom(std::vector<std::string>& column) {
+#ifdef MADV_POPULATE_WRITE
+    if (column.size() % RowsAhead != 0)
+        return;
+    const size_t rows = std::min(RowsAhead, column.capacity() - column.size());
+    static const auto page = static_cast<uintptr_t>(::sysconf(_SC_PAGESIZE));
+    // Only whole pages inside the room: its edges may share a page with other memory.
+    const auto from = reinterpret_cast<uintptr_t>(column.data() + column.size());
+    const auto to = reinterpret_cast<uintptr_t>(column.data() + column.size() + rows);
+    const uintptr_t first = (from + page - 1) / page * page;
+    const uintptr_t last = to / page * page;
+    if (last > first)
+        // A system without it leaves the pages to be brought in one by one, as before.
+        ::madvise(reinterpret_cast<void*>(first), last - first, MADV_POPULATE_WRITE);
+#else
+    (void)column;
+#endif
+}
+
 } // namespace
 
 void TDatabaseReader::Reset() {
@@ -95,18 +123,21 @@ void TDatabaseReader::Reset() {
 void TDatabaseReader::HandOver(TScanResult& result) {
     if (!pending_.Read)
         return;
-    // Built once, in place: the drive, then the stored location with its colons
-    // turned back into backslashes.
-    std::string path;
-    path.reserve(2 + pending_.FileName.size());
-    path += context_->PhoneDrive;
-    path += ':';
-    path += pending_.FileName;
-    std::replace(path.begin() + 2, path.end(), ':', '\\');
+    std::string& path = pending_.FileName;
+    if (!pending_.HasLocation) {
+        // A track without a location record is the drive's root: the path is the drive alone.
+        path.clear();
+        path += context_->PhoneDrive;
+        path += ':';
+    }
     if (ClimbsUp(path)) {
         if (result.RefusedLocations++ == 0)
             result.FirstRefusedLocation = path;
     } else if (!context_->IsInTrackList || !context_->IsInTrackList(path)) {
+        if (rows_.UID.size() % RowsAhead == 0)
+            for (auto* column : {&rows_.Artist, &rows_.Title, &rows_.Album, &rows_.Size,
+                                 &rows_.Time, &rows_.FileName, &rows_.BitRate, &rows_.UID})
+                PrepareRoom(*column);
         rows_.Artist.push_back(std::move(pending_.Artist));
         rows_.Album.push_back(std::move(pending_.Album));
         AddNumber(rows_.Size, pending_.Size);
@@ -116,12 +147,27 @@ void TDatabaseReader::HandOver(TScanResult& result) {
         rows_.FileName.push_back(std::move(path));
         AddNumber(rows_.UID, pending_.Id);
     }
-    // Emptied, not remade: the location keeps its room for the next track's.
     pending_.Read = false;
+    pending_.HasLocation = false;
     pending_.Artist.clear();
     pending_.Title.clear();
     pending_.Album.clear();
     pending_.FileName.clear();
+}
+
+// The path is built once, at its final size, as the location is read: the drive, then the
+// stored location with its colons turned back into backslashes. The record's text keeps
+// its room for the next record's.
+void TDatabaseReader::SetLocation(std::string_view location) {
+    std::string& path = pending_.FileName;
+    path.clear();
+    path.reserve(2 + location.size());
+    path += context_->PhoneDrive;
+    path += ':';
+    const size_t from = path.size();
+    path.append(location);
+    std::replace(path.begin() + static_cast<std::ptrdiff_t>(from), path.end(), ':', '\\');
+    pending_.HasLocation = true;
 }
 
 void TDatabaseReader::Apply(TDecodedRecord& rec, TScanResult& result) {
@@ -175,7 +221,9 @@ void TDatabaseReader::Apply(TDecodedRecord& rec, TScanResult& result) {
     case TRecordKind::Item:
         if (sectionCount_ < 3) {
             if (playlistIndex_ >= 0 && playlistIndex_ < MaxPlaylists) {
-                AddNumber(keys_[static_cast<size_t>(playlistIndex_)], rec.Id);
+                auto& keys = keys_[static_cast<size_t>(playlistIndex_)];
+                PrepareRoom(keys);
+                AddNumber(keys, rec.Id);
                 ++playlistItemsRead_;
             } else
                 ++result.DroppedItems;
@@ -186,19 +234,20 @@ void TDatabaseReader::Apply(TDecodedRecord& rec, TScanResult& result) {
             break;
         if (rec.HasText) {
             if (mhodsLeft_ > 0 && inTrackList_) {
+                // Copied at their own size, not moved: the record's text keeps its room for
+                // the next record's, and a short text takes no room of its own.
                 switch (rec.DataType) {
                 case TStringRecord::stTitle:
-                    pending_.Title = std::move(rec.Text);
+                    pending_.Title = std::string(rec.Text);
                     break;
                 case TStringRecord::stLocation:
-                    pending_.FileName.clear();
-                    pending_.FileName.append(rec.Text);
+                    SetLocation(rec.Text);
                     break;
                 case TStringRecord::stAlbum:
-                    pending_.Album = std::move(rec.Text);
+                    pending_.Album = std::string(rec.Text);
                     break;
                 case TStringRecord::stArtist:
-                    pending_.Artist = std::move(rec.Text);
+                    pending_.Artist = std::string(rec.Text);
                     break;
                 default:
                     break;
@@ -268,56 +317,71 @@ namespace {
 // text ever needs its piece again.
 constexpr size_t TagRoom = TDatabaseReader::MinFeedBytes / 2;
 
-// Where the first "hm" at or after `from` lies, or npos: the ends of the bytes tried one by one.
-size_t FindHmByBytes(const char* data, size_t size, size_t from) {
-    for (; from + 1 < size; ++from)
+// The offsets of "hm" a search hands over at a time: the scan takes them one by one, and
+// the search keeps running over the bytes between them instead of starting again at each.
+constexpr size_t HmBatch = 96;
+// Each step of a search adds at most this many offsets.
+constexpr size_t HmStep = 32;
+
+// Fills `hits` with the offsets of "hm" from `from` on, in order, until the bytes end or
+// a step might not fit in the batch; returns how many, with `from` moved to the first
+// offset not yet looked at. The ends of the bytes are tried one by one.
+size_t FindHmByBytes(const char* data, size_t size, size_t& from, size_t* hits) {
+    size_t n = 0;
+    for (; from + 1 < size && n < HmBatch; ++from)
         if (data[from] == 'h' && data[from + 1] == 'm')
-            return from;
-    return std::string_view::npos;
+            hits[n++] = from;
+    if (from + 1 >= size)
+        from = size;
+    return n;
 }
 
 #if defined(__x86_64__)
 // Thirty-two offsets tried at once, on processors that can.
-__attribute__((target("avx2"))) size_t FindHmWide(const char* data, size_t size, size_t from) {
+__attribute__((target("avx2"))) size_t FindHmWide(const char* data, size_t size, size_t& from,
+                                                  size_t* hits) {
     const __m256i h = _mm256_set1_epi8('h');
     const __m256i m = _mm256_set1_epi8('m');
-    for (; from + 33 <= size; from += 32) {
+    size_t n = 0;
+    for (; from + 33 <= size && n <= HmBatch - HmStep; from += 32) {
         const __m256i here = _mm256_loadu_si256(reinterpret_cast<const __m256i*>(data + from));
-        const __m256i next =
-            _mm256_loadu_si256(reinterpret_cast<const __m256i*>(data + from + 1));
-        const auto found = static_cast<unsigned>(_mm256_movemask_epi8(
+        const __m256i next = _mm256_loadu_si256(reinterpret_cast<const __m256i*>(data + from + 1));
+        auto found = static_cast<unsigned>(_mm256_movemask_epi8(
             _mm256_and_si256(_mm256_cmpeq_epi8(here, h), _mm256_cmpeq_epi8(next, m))));
-        if (found != 0)
-            return from + static_cast<size_t>(__builtin_ctz(found));
+        for (; found != 0; found &= found - 1)
+            hits[n++] = from + static_cast<size_t>(__builtin_ctz(found));
     }
-    return FindHmByBytes(data, size, from);
+    if (n > HmBatch - HmStep)
+        return n;
+    return n + FindHmByBytes(data, size, from, hits + n);
 }
 
 // Sixteen at once, on every processor of the kind.
-size_t FindHmNarrow(const char* data, size_t size, size_t from) {
+size_t FindHmNarrow(const char* data, size_t size, size_t& from, size_t* hits) {
     const __m128i h = _mm_set1_epi8('h');
     const __m128i m = _mm_set1_epi8('m');
-    for (; from + 17 <= size; from += 16) {
+    size_t n = 0;
+    for (; from + 17 <= size && n <= HmBatch - HmStep; from += 16) {
         const __m128i here = _mm_loadu_si128(reinterpret_cast<const __m128i*>(data + from));
         const __m128i next = _mm_loadu_si128(reinterpret_cast<const __m128i*>(data + from + 1));
-        const auto found = static_cast<unsigned>(_mm_movemask_epi8(
-            _mm_and_si128(_mm_cmpeq_epi8(here, h), _mm_cmpeq_epi8(next, m))));
-        if (found != 0)
-            return from + static_cast<size_t>(__builtin_ctz(found));
+        auto found = static_cast<unsigned>(
+            _mm_movemask_epi8(_mm_and_si128(_mm_cmpeq_epi8(here, h), _mm_cmpeq_epi8(next, m))));
+        for (; found != 0; found &= found - 1)
+            hits[n++] = from + static_cast<size_t>(__builtin_ctz(found));
     }
-    return FindHmByBytes(data, size, from);
+    if (n > HmBatch - HmStep)
+        return n;
+    return n + FindHmByBytes(data, size, from, hits + n);
 }
 #endif
 
-// The search for the offset of the first "hm" at or after `from` (npos when there is
-// none), the widest this processor runs. Many offsets are tried at once: a file is mostly
-// records' numbers and zeros, and a search for the 'h' alone stopped at every tag only to
-// start again.
-using THmSearch = size_t (*)(const char* data, size_t size, size_t from);
+// The search for the offsets of "hm", the widest this processor runs. Many offsets are
+// tried at once: a file is mostly records' numbers and zeros, and a search for the 'h'
+// alone stopped at every tag only to start again.
+using THmSearch = size_t (*)(const char* data, size_t size, size_t& from, size_t* hits);
 THmSearch HmSearch() {
 #if defined(__x86_64__)
-    static const THmSearch search =
-        __builtin_cpu_supports("avx2") ? &FindHmWide : &FindHmNarrow;
+    static const THmSearch search = __builtin_cpu_supports("avx2") ? &FindHmWide : &FindHmNarrow;
     return search;
 #else
     return &FindHmByBytes;
@@ -335,8 +399,18 @@ size_t TDatabaseReader::Feed(std::string_view bytes, size_t base) {
     const TDbWindow window{bytes, base, fileSize_};
     const THmSearch findHm = HmSearch();
     // Every record tag ends in "hm", and only such tags get a line.
-    for (size_t hm = findHm(bytes.data(), bytes.size(), std::max(nextTag_, base) + 2 - base);
-         hm != std::string_view::npos; hm = findHm(bytes.data(), bytes.size(), hm + 1)) {
+    size_t hits[HmBatch];
+    size_t found = 0, taken = 0;
+    size_t from = std::max(nextTag_, base) + 2 - base; // where the search goes on
+    for (;;) {
+        if (taken == found) {
+            if (from >= bytes.size())
+                break;
+            found = findHm(bytes.data(), bytes.size(), from, hits);
+            taken = 0;
+            continue;
+        }
+        const size_t hm = hits[taken++];
         const size_t i = base + hm - 2;
         if (i >= limit) {
             nextTag_ = i;

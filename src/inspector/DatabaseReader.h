@@ -49,8 +49,10 @@ struct TScanResult {
 // only when it becomes a row.
 struct TPendingTrack {
     bool Read = false;
+    bool HasLocation = false; // FileName holds the track's whole path
     uint32_t Id = 0, Size = 0, TimeMs = 0, BitRate = 0;
-    std::string Artist, Title, Album, FileName;
+    std::string Artist, Title, Album;
+    std::string FileName; // the path on the phone's drive, once HasLocation
 };
 
 class TDatabaseReader {
@@ -81,6 +83,7 @@ private:
     void Reset();
     void HandOver(TScanResult& result);
     void Apply(TDecodedRecord& rec, TScanResult& result);
+    void SetLocation(std::string_view location);
     void CheckLastPlaylist(TScanResult& result);
 
     // The output columns, looked up once per scan.
@@ -96,8 +99,8 @@ private:
     // Where the scan stands in the file.
     size_t fileSize_ = 0;
     bool withReport_ = false;
-    bool stopped_ = false;  // a record ran past the end: nothing after it is scanned
-    size_t nextTag_ = 0;    // the first offset not yet looked at for a tag
+    bool stopped_ = false; // a record ran past the end: nothing after it is scanned
+    size_t nextTag_ = 0;   // the first offset not yet looked at for a tag
     // The text bytes of the last string record read: a tag there is part of its text.
     size_t textBegin_ = 0, textEnd_ = 0;
     TScanResult result_;

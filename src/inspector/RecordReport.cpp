@@ -17,6 +17,13 @@
 
 namespace {
 
+// A tag's four letters as one number, so a record's kind is told by one comparison.
+constexpr uint32_t TagWord(std::string_view tag) {
+    return uint32_t{static_cast<uint8_t>(tag[0])} | uint32_t{static_cast<uint8_t>(tag[1])} << 8 |
+           uint32_t{static_cast<uint8_t>(tag[2])} << 16 |
+           uint32_t{static_cast<uint8_t>(tag[3])} << 24;
+}
+
 // Bounds-checked field access relative to the record's tag. Bounds are the file's;
 // the bytes are those of the window the scan holds, and a field inside the file but
 // past the window asks for more of it.
@@ -60,6 +67,8 @@ public:
         return s;
     }
     size_t Offset() const { return at_; }
+    // The tag's letters as TagWord gives them; the caller has checked they are held.
+    uint32_t Tag() const { return TagWord({bytes_ + rel_, 4}); }
     // A count the record states, no more than the records of `each` bytes that the
     // file holds from here on could be.
     uint32_t PlausibleCount(size_t off, size_t each) const {
@@ -72,10 +81,10 @@ private:
     std::string_view Here() const { return {bytes_ + rel_, held_}; }
 
     const char* bytes_;
-    size_t at_;       // in the file
-    size_t rel_;      // in the window
+    size_t at_;  // in the file
+    size_t rel_; // in the window
     size_t fileSize_;
-    size_t held_;     // bytes of the window from the tag on
+    size_t held_; // bytes of the window from the tag on
 };
 
 std::string N(uint32_t v) {
@@ -110,8 +119,7 @@ void StringText(std::string_view raw, uint8_t encoding, std::string& out) {
         if (IsAscii(raw) || IsValidUtf8(raw)) {
             out.clear();
             out.append(raw);
-        }
-        else
+        } else
             out = CleanUtf8(raw);
         return;
     }
@@ -728,8 +736,9 @@ void DecodeRecordFields(const TDbWindow& window, size_t offset, TDecodedRecord& 
     r.Text.clear();
     r.TextBegin = r.TextEnd = 0;
     const TFields f(window, offset);
-    const std::string_view tag = f.Bytes(0, 4);
-    if (tag == TStringRecord::Tag) {
+    f.Need(4);
+    switch (f.Tag()) {
+    case TagWord(TStringRecord::Tag): {
         r.Kind = TRecordKind::Data;
         using F = TStringRecord::Field;
         f.Need(F::Type + 4);
@@ -789,7 +798,7 @@ void DecodeRecordFields(const TDbWindow& window, size_t offset, TDecodedRecord& 
             return;
         }
     }
-    if (tag == TTrackRecord::Tag) {
+    case TagWord(TTrackRecord::Tag): {
         using F = TTrackRecord::Field;
         r.Kind = TRecordKind::Track;
         f.Need(F::MediaType + 4);
@@ -798,28 +807,37 @@ void DecodeRecordFields(const TDbWindow& window, size_t offset, TDecodedRecord& 
         r.Size = f.U32(F::Size);
         r.TimeMs = f.U32(F::TimeMs);
         r.BitRate = f.U32(F::BitRate);
-    } else if (tag == TPlaylistItemRecord::Tag) {
+        return;
+    }
+    case TagWord(TPlaylistItemRecord::Tag):
         r.Kind = TRecordKind::Item;
         f.Need(TPlaylistItemRecord::Field::Time + 4);
         r.Id = f.U32(TPlaylistItemRecord::Field::TrackId);
-    } else if (tag == TDataSetRecord::Tag) {
+        return;
+    case TagWord(TDataSetRecord::Tag):
         r.Kind = TRecordKind::DataSet;
         f.Need(TDataSetRecord::Field::Type + 4);
-    } else if (tag == TPlaylistRecord::Tag) {
+        return;
+    case TagWord(TPlaylistRecord::Tag):
         r.Kind = TRecordKind::Playlist;
         f.Need(TPlaylistRecord::Field::IndexItemCount + 2);
         r.DataCount = f.U32(TPlaylistRecord::Field::ItemCount);
         r.Count = f.PlausibleCount(TPlaylistRecord::Field::ItemCount, TPlaylistItemRecord::Length);
-    } else if (tag == TListRecord::TrackListTag) {
+        return;
+    case TagWord(TListRecord::TrackListTag):
         r.Kind = TRecordKind::TrackList;
         f.Need(TListRecord::Field::Count + 4);
         r.Count = f.PlausibleCount(TListRecord::Field::Count, TTrackRecord::Length);
-    } else if (tag == TListRecord::PlaylistListTag) {
+        return;
+    case TagWord(TListRecord::PlaylistListTag):
         r.Kind = TRecordKind::PlaylistList;
         f.Need(TListRecord::Field::Count + 4);
-    } else if (tag == TDbHeaderRecord::Tag) {
+        return;
+    case TagWord(TDbHeaderRecord::Tag):
         r.Kind = TRecordKind::Header;
         f.Need(TDbHeaderRecord::Field::Flag + 1);
+        return;
+    default:
+        return;
     }
-    return;
 }
