@@ -300,7 +300,7 @@ void TDatabaseReader::Begin(size_t fileSize, TBvMultiStringHolder& temp, TPlayli
     withReport_ = withReport;
     stopped_ = false;
     nextTag_ = 0;
-    textBegin_ = textEnd_ = 0;
+    textBegin_ = textLength_ = 0;
     itemRoom_ = fileSize / TPlaylistItemRecord::Length;
     result_ = {};
     result_.Size = fileSize;
@@ -319,9 +319,11 @@ constexpr size_t TagRoom = TDatabaseReader::MinFeedBytes / 2;
 
 // The offsets of "hm" a search hands over at a time: the scan takes them one by one, and
 // the search keeps running over the bytes between them instead of starting again at each.
-constexpr size_t HmBatch = 96;
+constexpr size_t HmBatch = 192;
 // Each step of a search adds at most this many offsets.
-constexpr size_t HmStep = 32;
+constexpr size_t HmStep = 64;
+// How far ahead of the search its bytes are fetched.
+constexpr size_t PrefetchAhead = 1024;
 
 // Fills `hits` with the offsets of "hm" from `from` on, in order, until the bytes end or
 // a step might not fit in the batch; returns how many, with `from` moved to the first
@@ -337,19 +339,25 @@ size_t FindHmByBytes(const char* data, size_t size, size_t& from, size_t* hits) 
 }
 
 #if defined(__x86_64__)
-// Thirty-two offsets tried at once, on processors that can.
+// Sixty-four offsets tried at once, on processors that can. The bytes a little ahead are
+// asked for early: the file's pages lie anywhere in memory, and the processor does not
+// fetch across the end of a page by itself.
+__attribute__((target("avx2"), always_inline)) inline uint32_t HmMask(const char* at) {
+    const __m256i here = _mm256_loadu_si256(reinterpret_cast<const __m256i*>(at));
+    const __m256i next = _mm256_loadu_si256(reinterpret_cast<const __m256i*>(at + 1));
+    return static_cast<uint32_t>(
+        _mm256_movemask_epi8(_mm256_and_si256(_mm256_cmpeq_epi8(here, _mm256_set1_epi8('h')),
+                                              _mm256_cmpeq_epi8(next, _mm256_set1_epi8('m')))));
+}
+
 __attribute__((target("avx2"))) size_t FindHmWide(const char* data, size_t size, size_t& from,
                                                   size_t* hits) {
-    const __m256i h = _mm256_set1_epi8('h');
-    const __m256i m = _mm256_set1_epi8('m');
     size_t n = 0;
-    for (; from + 33 <= size && n <= HmBatch - HmStep; from += 32) {
-        const __m256i here = _mm256_loadu_si256(reinterpret_cast<const __m256i*>(data + from));
-        const __m256i next = _mm256_loadu_si256(reinterpret_cast<const __m256i*>(data + from + 1));
-        auto found = static_cast<unsigned>(_mm256_movemask_epi8(
-            _mm256_and_si256(_mm256_cmpeq_epi8(here, h), _mm256_cmpeq_epi8(next, m))));
+    for (; from + 65 <= size && n <= HmBatch - HmStep; from += 64) {
+        _mm_prefetch(data + from + PrefetchAhead, _MM_HINT_T0);
+        auto found = uint64_t{HmMask(data + from)} | uint64_t{HmMask(data + from + 32)} << 32;
         for (; found != 0; found &= found - 1)
-            hits[n++] = from + static_cast<size_t>(__builtin_ctz(found));
+            hits[n++] = from + static_cast<size_t>(__builtin_ctzll(found));
     }
     if (n > HmBatch - HmStep)
         return n;
@@ -418,7 +426,7 @@ size_t TDatabaseReader::Feed(std::string_view bytes, size_t base) {
         }
         nextTag_ = i + 1;
         const std::string_view tag = bytes.substr(hm - 2, 4);
-        if (i >= textBegin_ && i < textEnd_ && IsRecordTag(tag))
+        if (i >= textBegin_ && i - textBegin_ < textLength_ && IsRecordTag(tag))
             continue;
         try {
             if (withReport_)
@@ -442,7 +450,7 @@ size_t TDatabaseReader::Feed(std::string_view bytes, size_t base) {
         } else {
             if (rec_.TextEnd > rec_.TextBegin) {
                 textBegin_ = rec_.TextBegin;
-                textEnd_ = rec_.TextEnd;
+                textLength_ = rec_.TextEnd - rec_.TextBegin;
             }
             Apply(rec_, result_);
         }
