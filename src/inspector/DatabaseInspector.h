@@ -41,23 +41,18 @@ constexpr int64_t MaxDatabaseFileSize = 256 * 1024 * 1024;
 // or cannot be read whole.
 TLargeBuffer ReadDatabaseFile(const std::string& fileName);
 
+// The same file scanned piece by piece as it is read, never held whole; the result is
+// the reader's Scan of the whole file. Raises what ReadDatabaseFile raises, at the
+// latest when the piece that cannot be read is reached, with the outputs cleared.
 // The piece of the file read at a time: small enough to stay in the processor's cache
 // while it is scanned, large enough that the reads cost little.
 constexpr size_t DatabasePieceBytes = 64 * 1024;
-// The window of the file mapped at a time: a few of them make the whole file, and what is
-// held of it at once stays small beside the rows.
-constexpr size_t DatabaseWindowBytes = 256 * 1024;
 
-// How the scan gets at the file's bytes: windows mapped one after another (each checked to
-// be in memory whole, the rest read when one is not), or pieces read into a buffer.
-enum class TDatabaseAccess { Mapped, Read };
-
-// The same file scanned piece by piece, never held whole; the result is the reader's Scan
-// of the whole file. Raises what ReadDatabaseFile raises, at the latest when the piece that
-// cannot be read is reached, with the outputs cleared. `pieceBytes` is the first piece
-// (read) or window (mapped); never less than the reader takes.
+// The same file scanned piece by piece as it is read, never held whole; the result is
+// the reader's Scan of the whole file. Raises what ReadDatabaseFile raises, at the
+// latest when the piece that cannot be read is reached, with the outputs cleared.
+// `pieceBytes` is the read's first piece; never less than the reader takes.
 TScanResult ScanDatabaseFile(const std::string& fileName, TDatabaseReader& reader,
                              TBvMultiStringHolder& temp, TPlaylistLists& uids,
                              const TReaderContext& context, bool withReport,
-                             size_t pieceBytes = DatabaseWindowBytes,
-                             TDatabaseAccess access = TDatabaseAccess::Mapped);
+                             size_t pieceBytes = DatabasePieceBytes);
