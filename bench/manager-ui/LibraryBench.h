@@ -17,6 +17,8 @@
 #include <fstream>
 #include <map>
 #include <string>
+#include <system_error>
+#include <vector>
 
 namespace LibraryBench {
 
@@ -39,6 +41,20 @@ inline TTrackRowSnapshot LongRow(int r) {
 
 enum TRows { ShortRows, LongRows };
 
+// Removes a folder the benchmarks made when the program ends, so runs leave nothing behind.
+inline void RemoveAtExit(const std::string& folder) {
+    static struct TFolders {
+        std::vector<std::string> List;
+        ~TFolders() {
+            for (const std::string& f : List) {
+                std::error_code ignored;
+                std::filesystem::remove_all(f, ignored);
+            }
+        }
+    } folders;
+    folders.List.push_back(folder);
+}
+
 inline TTrackRowSnapshot RowOf(TRows kind, int r) {
     return kind == LongRows ? LongRow(r) : BenchTrackRow(r);
 }
@@ -56,6 +72,7 @@ inline const TLibraryFiles& LibraryFiles(TRows kind, int rows) {
     char name[] = "/tmp/bv-library-bench-XXXXXX";
     TLibraryFiles files;
     files.Folder = mkdtemp(name);
+    RemoveAtExit(files.Folder);
     std::string TTrackRowSnapshot::*const columns[8] = {
         &TTrackRowSnapshot::Artist, &TTrackRowSnapshot::Title,   &TTrackRowSnapshot::Album,
         &TTrackRowSnapshot::Size,   &TTrackRowSnapshot::Time,    &TTrackRowSnapshot::BitRate,

@@ -27,6 +27,7 @@ const std::string& LibraryFolder(int rows) {
         return found->second;
     char name[] = "/tmp/bv-main-bench-XXXXXX";
     std::string folder = mkdtemp(name);
+    LibraryBench::RemoveAtExit(folder);
     WriteBenchLibrary(folder, rows);
     return folders.emplace(rows, folder).first->second;
 }

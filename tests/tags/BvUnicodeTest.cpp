@@ -1,9 +1,13 @@
 #include "BvUnicode.h"
+#include "Drives.h"
 #include "Files.h"
 #include "Locales.h"
 #include "RtStrings.h"
 
 #include <gtest/gtest.h>
+
+#include <filesystem>
+#include <system_error>
 
 TEST(BvUnicode, LenientUtf8Decoding) {
     EXPECT_EQ(UTF8ToWideString("\xC3\xA9"), u"\u00E9");
@@ -181,6 +185,13 @@ TEST(BvUnicode, UpdatesExchangeMoveAndCapacity) {
 
 TEST(BvUnicode, StreamsAndFilesKeepTheText) {
     const std::string folder = IncludeTrailingPathDelimiter(CreateTempFolder("bvunicode"));
+    struct TRemoved {
+        std::string Folder;
+        ~TRemoved() {
+            std::error_code ignored;
+            std::filesystem::remove_all(ToLinuxPath(Folder), ignored);
+        }
+    } removed{folder};
     TWideStringList list;
     list.SetText(u"Кино\r\nBjörk\r\n\U0001F3B5");
     list.SaveToFile(folder + "list.txt");
