@@ -2,6 +2,7 @@
 
 #include "DataSetRecord.h"
 #include "PlaylistItemRecord.h"
+#include "RecordFields.h"
 #include "RecordReport.h"
 #include "StringRecord.h"
 #include "TextCodec.h"
@@ -87,6 +88,16 @@ void PrepareRoom(std::vector<std::string>& column) {
 #endif
 }
 
+// A text the record's decoding already made UTF-8, as the report's scan hands it over.
+constexpr int DecodedText = -1;
+
+// A string record's text in a string of its own size; one already decoded as it is.
+std::string TextOf(std::string_view raw, int encoding) {
+    if (encoding == DecodedText)
+        return std::string(raw);
+    return StringText(raw, static_cast<uint8_t>(encoding));
+}
+
 } // namespace
 
 void TDatabaseReader::Reset() {
@@ -156,115 +167,190 @@ void TDatabaseReader::HandOver(TScanResult& result) {
 }
 
 // The path is built once, at its final size, as the location is read: the drive, then the
-// stored location with its colons turned back into backslashes. The record's text keeps
-// its room for the next record's.
-void TDatabaseReader::SetLocation(std::string_view location) {
-    std::string& path = pending_.FileName;
-    path.clear();
-    path.reserve(2 + location.size());
-    path += context_->PhoneDrive;
-    path += ':';
-    const size_t from = path.size();
-    path.append(location);
-    std::replace(path.begin() + static_cast<std::ptrdiff_t>(from), path.end(), ':', '\\');
+// stored location with its colons turned back into backslashes.
+void TDatabaseReader::SetLocation(std::string_view raw, int encoding) {
+    const size_t n = encoding != 0 ? raw.size() : raw.size() / 2;
+    std::string path(2 + n, '\0');
+    path[0] = context_->PhoneDrive;
+    path[1] = ':';
+    char* out = path.data() + 2;
+    // A location of ASCII letters, as nearly all are, goes straight from the record's bytes.
+    bool plain;
+    if (encoding != 0) {
+        plain = IsAscii(raw);
+        if (plain)
+            std::replace_copy(raw.begin(), raw.end(), out, ':', '\\');
+    } else {
+        unsigned high = 0;
+        for (size_t k = 0; k < n; ++k) {
+            const auto c = static_cast<unsigned char>(raw[2 * k]);
+            high |= (c & 0x80u) | static_cast<unsigned char>(raw[2 * k + 1]);
+            out[k] = c == ':' ? '\\' : static_cast<char>(c);
+        }
+        plain = high == 0;
+    }
+    if (!plain) {
+        const std::string text = TextOf(raw, encoding);
+        path.assign(2 + text.size(), '\0');
+        path[0] = context_->PhoneDrive;
+        path[1] = ':';
+        std::replace_copy(text.begin(), text.end(), path.begin() + 2, ':', '\\');
+    }
+    pending_.FileName = std::move(path);
     pending_.HasLocation = true;
 }
 
-void TDatabaseReader::Apply(TDecodedRecord& rec, TScanResult& result) {
+void TDatabaseReader::TakeDataSet() {
+    HandOver(result_);
+    ++sectionCount_;
+}
+
+void TDatabaseReader::TakeTrackList(uint32_t count) {
+    inTrackList_ = true;
+    // Room for the tracks the list announces, so the columns never grow by copying.
+    for (auto* column : {&rows_.Artist, &rows_.Title, &rows_.Album, &rows_.Size, &rows_.Time,
+                         &rows_.FileName, &rows_.BitRate, &rows_.UID})
+        column->reserve(column->size() + count);
+}
+
+void TDatabaseReader::TakeTrack(uint32_t dataCount, uint32_t id, uint32_t size, uint32_t timeMs,
+                                uint32_t bitRate) {
+    HandOver(result_);
+    mhodsLeft_ = static_cast<int>(dataCount);
+    pending_.Read = true;
+    pending_.Id = id;
+    pending_.Size = size;
+    pending_.TimeMs = timeMs;
+    pending_.BitRate = bitRate;
+}
+
+void TDatabaseReader::TakePlaylist(uint32_t dataCount, uint32_t count) {
+    inPlaylist_ = true;
+    // Each playlist gets a list of its own, named or not, so its items
+    // never join the playlist before it.
+    if (sectionCount_ >= 3)
+        return;
+    if (playlistsSeen_ < MaxPlaylists) {
+        cols_.Playlists->Add("");
+        playlistIndex_ = playlistsSeen_;
+        // Each playlist's count is checked against the whole rest of the file, so
+        // together they may reserve only what the file could hold.
+        const size_t room = std::min<size_t>(count, itemRoom_);
+        itemRoom_ -= room;
+        keys_[static_cast<size_t>(playlistIndex_)].reserve(room);
+    } else {
+        ++result_.DroppedPlaylists;
+        playlistIndex_ = MaxPlaylists;
+    }
+    ++playlistsSeen_;
+    playlistNamed_ = false;
+    playlistItemsCounted_ = dataCount;
+    playlistItemsRead_ = 0;
+}
+
+void TDatabaseReader::TakeItem(uint32_t id) {
+    if (sectionCount_ >= 3)
+        return;
+    if (playlistIndex_ >= 0 && playlistIndex_ < MaxPlaylists) {
+        auto& keys = keys_[static_cast<size_t>(playlistIndex_)];
+        PrepareRoom(keys);
+        AddNumber(keys, id);
+        ++playlistItemsRead_;
+    } else
+        ++result_.DroppedItems;
+}
+
+// A string record's text, still as the record's bytes: only what is taken is decoded, each
+// straight into a string of its own size.
+void TDatabaseReader::TakeString(uint32_t type, std::string_view raw, int encoding) {
+    if (mhodsLeft_ > 0 && inTrackList_) {
+        switch (type) {
+        case TStringRecord::stTitle:
+            pending_.Title = TextOf(raw, encoding);
+            break;
+        case TStringRecord::stLocation:
+            SetLocation(raw, encoding);
+            break;
+        case TStringRecord::stAlbum:
+            pending_.Album = TextOf(raw, encoding);
+            break;
+        case TStringRecord::stArtist:
+            pending_.Artist = TextOf(raw, encoding);
+            break;
+        default:
+            break;
+        }
+    } else if (!inTrackList_ && type == TStringRecord::stTitle && inPlaylist_ &&
+               sectionCount_ < 3 && playlistIndex_ >= 0 && playlistIndex_ < MaxPlaylists &&
+               !playlistNamed_) {
+        cols_.Playlists->Put(playlistIndex_, TextOf(raw, encoding));
+        playlistNamed_ = true;
+    }
+    --mhodsLeft_;
+}
+
+// The report's scan: the record decoded whole, its line's texts with it.
+void TDatabaseReader::Apply(const TDecodedRecord& rec) {
     switch (rec.Kind) {
     case TRecordKind::DataSet:
-        HandOver(result);
-        ++sectionCount_;
+        TakeDataSet();
         break;
     case TRecordKind::TrackList:
-        inTrackList_ = true;
-        // Room for the tracks the list announces, so the columns never grow by copying.
-        for (auto* column : {&rows_.Artist, &rows_.Title, &rows_.Album, &rows_.Size, &rows_.Time,
-                             &rows_.FileName, &rows_.BitRate, &rows_.UID})
-            column->reserve(column->size() + rec.Count);
+        TakeTrackList(rec.Count);
         break;
     case TRecordKind::PlaylistList:
         inTrackList_ = false;
         break;
     case TRecordKind::Track:
-        HandOver(result);
-        mhodsLeft_ = static_cast<int>(rec.DataCount);
-        pending_.Read = true;
-        pending_.Id = rec.Id;
-        pending_.Size = rec.Size;
-        pending_.TimeMs = rec.TimeMs;
-        pending_.BitRate = rec.BitRate;
+        TakeTrack(rec.DataCount, rec.Id, rec.Size, rec.TimeMs, rec.BitRate);
         break;
     case TRecordKind::Playlist:
-        inPlaylist_ = true;
-        // Each playlist gets a list of its own, named or not, so its items
-        // never join the playlist before it.
-        if (sectionCount_ < 3) {
-            if (playlistsSeen_ < MaxPlaylists) {
-                cols_.Playlists->Add("");
-                playlistIndex_ = playlistsSeen_;
-                // Each playlist's count is checked against the whole rest of the file, so
-                // together they may reserve only what the file could hold.
-                const size_t room = std::min<size_t>(rec.Count, itemRoom_);
-                itemRoom_ -= room;
-                keys_[static_cast<size_t>(playlistIndex_)].reserve(room);
-            } else {
-                ++result.DroppedPlaylists;
-                playlistIndex_ = MaxPlaylists;
-            }
-            ++playlistsSeen_;
-            playlistNamed_ = false;
-            playlistItemsCounted_ = rec.DataCount;
-            playlistItemsRead_ = 0;
-        }
+        TakePlaylist(rec.DataCount, rec.Count);
         break;
     case TRecordKind::Item:
-        if (sectionCount_ < 3) {
-            if (playlistIndex_ >= 0 && playlistIndex_ < MaxPlaylists) {
-                auto& keys = keys_[static_cast<size_t>(playlistIndex_)];
-                PrepareRoom(keys);
-                AddNumber(keys, rec.Id);
-                ++playlistItemsRead_;
-            } else
-                ++result.DroppedItems;
-        }
+        TakeItem(rec.Id);
         break;
     case TRecordKind::Data:
         if (!rec.IsString)
             break;
-        if (rec.HasText) {
-            if (mhodsLeft_ > 0 && inTrackList_) {
-                // Copied at their own size, not moved: the record's text keeps its room for
-                // the next record's, and a short text takes no room of its own.
-                switch (rec.DataType) {
-                case TStringRecord::stTitle:
-                    pending_.Title = std::string(rec.Text);
-                    break;
-                case TStringRecord::stLocation:
-                    SetLocation(rec.Text);
-                    break;
-                case TStringRecord::stAlbum:
-                    pending_.Album = std::string(rec.Text);
-                    break;
-                case TStringRecord::stArtist:
-                    pending_.Artist = std::string(rec.Text);
-                    break;
-                default:
-                    break;
-                }
-            } else if (!inTrackList_ && rec.DataType == TStringRecord::stTitle && inPlaylist_ &&
-                       sectionCount_ < 3 && playlistIndex_ >= 0 && playlistIndex_ < MaxPlaylists &&
-                       !playlistNamed_) {
-                cols_.Playlists->Put(playlistIndex_, std::move(rec.Text));
-                playlistNamed_ = true;
-            }
-        }
-        --mhodsLeft_;
+        if (rec.HasText)
+            TakeString(rec.DataType, rec.Text, DecodedText);
+        else
+            --mhodsLeft_;
         break;
     default:
         break;
     }
 }
+
+// The card read's scan: the record's fields taken as they are read, with no record between.
+struct TDatabaseReader::TSink {
+    TDatabaseReader& Reader;
+
+    void Text(size_t begin, size_t end) {
+        if (end > begin) {
+            Reader.textBegin_ = begin;
+            Reader.textLength_ = end - begin;
+        }
+    }
+    void Data(uint32_t, size_t textBegin, size_t textEnd) { Text(textBegin, textEnd); }
+    void DamagedData(uint32_t, bool) { ++Reader.result_.DamagedRecords; }
+    void StringWithoutText(uint32_t) { --Reader.mhodsLeft_; }
+    void String(uint32_t type, std::string_view raw, uint8_t encoding, size_t textBegin,
+                size_t textEnd) {
+        Text(textBegin, textEnd);
+        Reader.TakeString(type, raw, encoding);
+    }
+    void Track(uint32_t dataCount, uint32_t id, uint32_t size, uint32_t timeMs, uint32_t bitRate) {
+        Reader.TakeTrack(dataCount, id, size, timeMs, bitRate);
+    }
+    void Item(uint32_t id) { Reader.TakeItem(id); }
+    void DataSet() { Reader.TakeDataSet(); }
+    void Playlist(uint32_t dataCount, uint32_t count) { Reader.TakePlaylist(dataCount, count); }
+    void TrackList(uint32_t count) { Reader.TakeTrackList(count); }
+    void PlaylistList() { Reader.inTrackList_ = false; }
+    void Header() {}
+};
 
 // A file cut inside its last playlist still parses: the playlist's record may be whole and
 // its name or items simply absent. It shows by the items it lacks against its own count.
@@ -431,8 +517,10 @@ size_t TDatabaseReader::Feed(std::string_view bytes, size_t base) {
         try {
             if (withReport_)
                 rec_ = DecodeRecord(window, i);
-            else
-                DecodeRecordFields(window, i, rec_);
+            else {
+                TSink sink{*this};
+                DecodeFields(TRecordFields(window, i), sink);
+            }
         } catch (const TRecordBeyondWindow&) {
             nextTag_ = i;
             return i;
@@ -445,6 +533,8 @@ size_t TDatabaseReader::Feed(std::string_view bytes, size_t base) {
             stopped_ = true;
             return end;
         }
+        if (!withReport_)
+            continue;
         if (rec_.Damaged) {
             ++result_.DamagedRecords;
         } else {
@@ -452,9 +542,9 @@ size_t TDatabaseReader::Feed(std::string_view bytes, size_t base) {
                 textBegin_ = rec_.TextBegin;
                 textLength_ = rec_.TextEnd - rec_.TextBegin;
             }
-            Apply(rec_, result_);
+            Apply(rec_);
         }
-        if (withReport_) {
+        {
             std::string& report = result_.Report;
             report += std::to_string(i);
             report += '\t';

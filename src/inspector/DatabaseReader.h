@@ -82,8 +82,19 @@ public:
 private:
     void Reset();
     void HandOver(TScanResult& result);
-    void Apply(TDecodedRecord& rec, TScanResult& result);
-    void SetLocation(std::string_view location);
+    struct TSink;
+    // What each kind of record adds to the tables; the report's scan and the card read's
+    // take the same.
+    void Apply(const TDecodedRecord& rec);
+    void TakeDataSet();
+    void TakeTrackList(uint32_t count);
+    void TakeTrack(uint32_t dataCount, uint32_t id, uint32_t size, uint32_t timeMs,
+                   uint32_t bitRate);
+    void TakePlaylist(uint32_t dataCount, uint32_t count);
+    void TakeItem(uint32_t id);
+    // `encoding` is the record's (1 UTF-8, 0 UTF-16), or -1 for a text already decoded.
+    void TakeString(uint32_t type, std::string_view raw, int encoding);
+    void SetLocation(std::string_view raw, int encoding);
     void CheckLastPlaylist(TScanResult& result);
 
     // The output columns, looked up once per scan.
