@@ -123,7 +123,8 @@ std::string StringText(std::string_view raw, uint8_t encoding);
 // `sink`, once every bound the record's report line reads has been checked: nothing is
 // handed over for a record that raises TRecordPastEnd or TRecordBeyondWindow. The text of
 // a string record is handed over (as its raw bytes) only for the types ever collected.
-template <typename TSink> void DecodeFields(const TRecordFields& f, TSink& sink) {
+template <typename TSink>
+[[gnu::always_inline]] inline void DecodeFields(const TRecordFields& f, TSink& sink) {
     f.Need(4);
     switch (f.Tag()) {
     case TagWord(TStringRecord::Tag): {
