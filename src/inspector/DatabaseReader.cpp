@@ -191,7 +191,7 @@ void TDatabaseReader::SetLocation(std::string_view raw, int encoding) {
     }
     if (!plain) {
         const std::string text = TextOf(raw, encoding);
-        path.assign(2 + text.size(), '\0');
+        path = std::string(2 + text.size(), '\0');
         path[0] = context_->PhoneDrive;
         path[1] = ':';
         std::replace_copy(text.begin(), text.end(), path.begin() + 2, ':', '\\');
@@ -426,8 +426,7 @@ size_t FindHmByBytes(const char* data, size_t size, size_t& from, size_t* hits) 
 
 #if defined(__x86_64__)
 // Sixty-four offsets tried at once, on processors that can. The bytes a little ahead are
-// asked for early: the file's pages lie anywhere in memory, and the processor does not
-// fetch across the end of a page by itself.
+// asked for early: the processor's own fetching stops at the end of each page.
 __attribute__((target("avx2"), always_inline)) inline uint32_t HmMask(const char* at) {
     const __m256i here = _mm256_loadu_si256(reinterpret_cast<const __m256i*>(at));
     const __m256i next = _mm256_loadu_si256(reinterpret_cast<const __m256i*>(at + 1));
@@ -533,6 +532,8 @@ size_t TDatabaseReader::Feed(std::string_view bytes, size_t base) {
             stopped_ = true;
             return end;
         }
+        // The card read's records took their fields as they were read; the report's are
+        // applied now, and get their lines.
         if (!withReport_)
             continue;
         if (rec_.Damaged) {
@@ -544,16 +545,14 @@ size_t TDatabaseReader::Feed(std::string_view bytes, size_t base) {
             }
             Apply(rec_);
         }
-        {
-            std::string& report = result_.Report;
-            report += std::to_string(i);
-            report += '\t';
-            report += CleanUtf8(Cp1251ToUtf8(tag));
-            report += rec_.SubLabel;
-            report += '\t';
-            report += rec_.Details;
-            report += "\r\n";
-        }
+        std::string& report = result_.Report;
+        report += std::to_string(i);
+        report += '\t';
+        report += CleanUtf8(Cp1251ToUtf8(tag));
+        report += rec_.SubLabel;
+        report += '\t';
+        report += rec_.Details;
+        report += "\r\n";
     }
     // No tag is left before the end of the piece; one may still end in its last bytes.
     nextTag_ = std::max(nextTag_, last ? end : limit);

@@ -112,12 +112,12 @@ private:
     bool withReport_ = false;
     bool stopped_ = false; // a record ran past the end: nothing after it is scanned
     size_t nextTag_ = 0;   // the first offset not yet looked at for a tag
-    // The text bytes of the last string record read: a tag there is part of its text.
-    // Kept as a start and a length, not copied as the record's pair: read back as one pair
-    // just after the decoder wrote it as two, the copy waited for both writes to land.
+    // The text bytes of the last string record read, from textBegin_ on: a tag there is
+    // part of its text.
     size_t textBegin_ = 0, textLength_ = 0;
     TScanResult result_;
-    TDecodedRecord rec_; // reused record after record, its strings keeping their room
+    // The report's scan: one record reused record after record, its strings keeping their room.
+    TDecodedRecord rec_;
 
     bool inTrackList_ = false;
     bool inPlaylist_ = false;
