@@ -13,7 +13,10 @@
 #include "Main.h"
 #include "TrackTableRows.h"
 
+#include <QAbstractScrollArea>
 #include <QApplication>
+#include <QKeyEvent>
+#include <QMouseEvent>
 #include <benchmark/benchmark.h>
 
 #include <functional>
@@ -282,5 +285,96 @@ BENCHMARK(BM_ExpandMediaDBLongestTurn)
     ->Unit(benchmark::kMillisecond)
     ->Iterations(3)
     ->UseRealTime();
+
+// The track view with every third line chosen (each line its own run), the focus in the
+// middle and in sight: the longest turn of the event loop that a refresh, Select all,
+// Invert selection, a click, Ctrl+click, Shift+click and the Down key take through the window.
+enum class TScatteredStep { Refresh, SelectAll, Invert, Click, CtrlClick, ShiftClick, Down };
+
+void ScatteredTrackView(benchmark::State& state, TScatteredStep step) {
+    const int n = static_cast<int>(state.range(0));
+    TView w;
+    w.Tracks(n);
+    TBvPlaylist* box = w.Form->BvPlaylist;
+    auto* area = dynamic_cast<QAbstractScrollArea*>(box->Widget());
+    QWidget* viewport = area ? area->viewport() : box->Widget();
+    const auto click = [&](int below, Qt::KeyboardModifiers modifiers) {
+        const TRect r = box->ItemRect(box->TopIndex() + below);
+        const QPointF at((r.Left + r.Right) / 2, (r.Top + r.Bottom) / 2);
+        const QPointF global = viewport->mapToGlobal(at);
+        QMouseEvent press(QEvent::MouseButtonPress, at, global, Qt::LeftButton, Qt::LeftButton,
+                          modifiers);
+        QApplication::sendEvent(viewport, &press);
+        QMouseEvent release(QEvent::MouseButtonRelease, at, global, Qt::LeftButton, Qt::NoButton,
+                            modifiers);
+        QApplication::sendEvent(viewport, &release);
+    };
+    TLongestTurn longest;
+    for (auto _ : state) {
+        state.PauseTiming();
+        TListView& view = w.M().BvPlaylist;
+        view.Selected.clear();
+        for (int i = 0; i < view.Count(); i += 3)
+            view.Selected.insert(view.Selected.end(), i);
+        view.ItemIndex = n / 2;
+        w.M().NotifyView(TViewId::TrackView);
+        box->SetTopIndex(n / 2 - 1);
+        box->Widget()->setFocus();
+        PumpGui();
+        state.ResumeTiming();
+        LongestTurn(
+            longest,
+            [&] {
+                switch (step) {
+                case TScatteredStep::Refresh:
+                    w.M().RefreshTrackView();
+                    break;
+                case TScatteredStep::SelectAll:
+                    w.Form->Selectall1->Click();
+                    break;
+                case TScatteredStep::Invert:
+                    w.Form->Inverseselection1->Click();
+                    break;
+                case TScatteredStep::Click:
+                    click(4, Qt::NoModifier);
+                    break;
+                case TScatteredStep::CtrlClick:
+                    click(4, Qt::ControlModifier);
+                    break;
+                case TScatteredStep::ShiftClick:
+                    click(8, Qt::ShiftModifier);
+                    break;
+                case TScatteredStep::Down: {
+                    QKeyEvent press(QEvent::KeyPress, Qt::Key_Down, Qt::NoModifier);
+                    QApplication::sendEvent(box->Widget(), &press);
+                    QKeyEvent release(QEvent::KeyRelease, Qt::Key_Down, Qt::NoModifier);
+                    QApplication::sendEvent(box->Widget(), &release);
+                    break;
+                }
+                }
+            },
+            [] { return true; });
+    }
+    const int third = (n + 2) / 3;
+    const int expected[] = {third, n, n - third, 1, third + 1, -1, 1};
+    const int want = expected[static_cast<int>(step)];
+    if (want >= 0 ? w.Selected() != want : w.Selected() < 1)
+        state.SkipWithError("the selection is not what the step makes");
+    Report(state, longest);
+}
+#define BV_SCATTERED_TRACK_VIEW(name, step)                                                        \
+    BENCHMARK_CAPTURE(ScatteredTrackView, name, step)                                              \
+        ->Arg(1000)                                                                                \
+        ->Arg(10000)                                                                               \
+        ->Arg(100000)                                                                              \
+        ->Unit(benchmark::kMillisecond)                                                            \
+        ->Iterations(3)
+BV_SCATTERED_TRACK_VIEW(refresh, TScatteredStep::Refresh);
+BV_SCATTERED_TRACK_VIEW(select_all, TScatteredStep::SelectAll);
+BV_SCATTERED_TRACK_VIEW(invert, TScatteredStep::Invert);
+BV_SCATTERED_TRACK_VIEW(click, TScatteredStep::Click);
+BV_SCATTERED_TRACK_VIEW(ctrl_click, TScatteredStep::CtrlClick);
+BV_SCATTERED_TRACK_VIEW(shift_click, TScatteredStep::ShiftClick);
+BV_SCATTERED_TRACK_VIEW(down_key, TScatteredStep::Down);
 
 } // namespace

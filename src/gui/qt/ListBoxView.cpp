@@ -73,6 +73,68 @@ TBvListView::TBvListView(TCustomListBox* owner, QWidget* parent)
     setAutoScroll(true);
 }
 
+TListBoxSelection* TBvListView::Selection() const {
+    return static_cast<TListBoxSelection*>(selectionModel());
+}
+
+void TBvListView::setModel(QAbstractItemModel* model) {
+    QAbstractItemView::setModel(model);
+    QItemSelectionModel* made = selectionModel();
+    setSelectionModel(new TListBoxSelection(model, this));
+    delete made;
+}
+
+QItemSelectionModel::SelectionFlags TBvListView::selectionCommand(const QModelIndex& index,
+                                                                  const QEvent* event) const {
+    using Flags = QItemSelectionModel::SelectionFlags;
+    Flags command = QAbstractItemView::selectionCommand(index, event);
+    // Qt's view decides some commands by asking its selection model whether the line is
+    // chosen, through a call that does not reach ours; the same decisions are made here with
+    // the answer of ours.
+    if (!event || !index.isValid())
+        return command;
+    const auto* input = dynamic_cast<const QInputEvent*>(event);
+    const Qt::KeyboardModifiers mods = input ? input->modifiers() : Qt::NoModifier;
+    const bool chosen = Selection()->RowSelected(index.row());
+    const bool rows = command & QItemSelectionModel::Rows;
+    const Flags behaviour = rows ? Flags(QItemSelectionModel::Rows) : Flags();
+    const QEvent::Type type = event->type();
+    if (selectionMode() == SingleSelection) {
+        if ((mods & Qt::ControlModifier) && chosen && type != QEvent::MouseMove &&
+            type != QEvent::MouseButtonRelease && command != QItemSelectionModel::NoUpdate)
+            return QItemSelectionModel::Deselect | behaviour;
+        return command;
+    }
+    const auto* mouse = dynamic_cast<const QMouseEvent*>(event);
+    switch (type) {
+    case QEvent::MouseButtonPress:
+        pressed_ = index;
+        ctrlDrag_ = QItemSelectionModel::NoUpdate;
+        if (selectionMode() == ExtendedSelection && chosen &&
+            !(mods & (Qt::ShiftModifier | Qt::ControlModifier)))
+            return QItemSelectionModel::NoUpdate;
+        // A toggle on a press is a select or a deselect by the pressed line's state, and a
+        // drag from it does the same to the lines it passes.
+        if (command & QItemSelectionModel::Toggle) {
+            ctrlDrag_ = chosen ? QItemSelectionModel::Deselect : QItemSelectionModel::Select;
+            return (command & ~QItemSelectionModel::Toggle) | ctrlDrag_;
+        }
+        return command;
+    case QEvent::MouseButtonRelease:
+        if (selectionMode() == ExtendedSelection && mouse && index == pressed_ && chosen &&
+            state() != DragSelectingState && !(mods & (Qt::ShiftModifier | Qt::ControlModifier)) &&
+            !(mouse->button() & Qt::RightButton))
+            return QItemSelectionModel::ClearAndSelect | behaviour;
+        return command;
+    case QEvent::MouseMove:
+        if ((command & QItemSelectionModel::Toggle) && ctrlDrag_ != QItemSelectionModel::NoUpdate)
+            return (command & ~QItemSelectionModel::Toggle) | ctrlDrag_;
+        return command;
+    default:
+        return command;
+    }
+}
+
 void TBvListView::SelectionMoved() {
     if (inInput_ > 0)
         moved_ = true;
@@ -397,7 +459,7 @@ void TBvListView::paintEvent(QPaintEvent* e) {
         option.state = QStyle::State_None;
         if (isEnabled())
             option.state |= QStyle::State_Enabled;
-        if (selectionModel() && selectionModel()->isSelected(index))
+        if (Selection()->RowSelected(row))
             option.state |= QStyle::State_Selected;
         if (index == current && hasFocus())
             option.state |= QStyle::State_HasFocus;

@@ -5,6 +5,7 @@
 
 #include "RowHeights.h"
 #include "Types.h"
+#include "qt/ListBoxSelection.h"
 
 #include <QAbstractItemView>
 #include <QAbstractListModel>
@@ -42,6 +43,8 @@ private:
 class TBvListView : public QAbstractItemView {
 public:
     TBvListView(TCustomListBox* owner, QWidget* parent);
+    // The chosen lines: the view's selection model, set with its model.
+    TListBoxSelection* Selection() const;
     void SelectionMoved();
     // Rows of their own heights (a variable-height list) or all of one height.
     void SetVariableHeights(bool variable);
@@ -52,6 +55,7 @@ public:
     QModelIndex indexAt(const QPoint& point) const override;
     void doItemsLayout() override;
     void reset() override;
+    void setModel(QAbstractItemModel* model) override;
 
 protected:
     bool event(QEvent* e) override;
@@ -61,6 +65,8 @@ protected:
     int verticalOffset() const override;
     bool isIndexHidden(const QModelIndex&) const override { return false; }
     void setSelection(const QRect& rect, QItemSelectionModel::SelectionFlags command) override;
+    QItemSelectionModel::SelectionFlags selectionCommand(const QModelIndex& index,
+                                                         const QEvent* event) const override;
     QRegion visualRegionForSelection(const QItemSelection& selection) const override;
     void paintEvent(QPaintEvent* e) override;
     void updateGeometries() override;
@@ -101,4 +107,8 @@ private:
     mutable int unmeasured_ = 0;
     int inInput_ = 0;
     bool moved_ = false;
+    // What Qt's view keeps of a press to decide the commands of the release and of a drag
+    // with Ctrl held.
+    mutable QPersistentModelIndex pressed_;
+    mutable QItemSelectionModel::SelectionFlags ctrlDrag_ = QItemSelectionModel::NoUpdate;
 };

@@ -39,24 +39,6 @@
 
 namespace {
 
-// Ascending items as runs of neighbours; items outside 0..count-1 are left out.
-QItemSelection SelectionRuns(const QAbstractItemModel& model, const std::vector<int>& items,
-                             int count) {
-    QItemSelection runs;
-    size_t k = 0;
-    while (k < items.size()) {
-        const int first = items[k];
-        int last = first;
-        while (++k < items.size() && items[k] <= last + 1)
-            last = std::max(last, items[k]);
-        const int top = std::max(first, 0);
-        const int bottom = std::min(last, count - 1);
-        if (top <= bottom)
-            runs.append(QItemSelectionRange(model.index(top, 0), model.index(bottom, 0)));
-    }
-    return runs;
-}
-
 // Paints and measures items through the owning control, so owner drawing goes
 // through the WM_DRAWITEM and WM_MEASUREITEM protocol.
 class TBvItemDelegate : public QStyledItemDelegate {
@@ -550,10 +532,7 @@ QWidget* TCustomListBox::CreateWidget(QWidget* parent) {
         if (pendingIndex_ >= 0 && pendingIndex_ < Count())
             v->selectionModel()->setCurrentIndex(model_->index(pendingIndex_, 0),
                                                  QItemSelectionModel::NoUpdate);
-        std::sort(pendingSelected_.begin(), pendingSelected_.end());
-        const QItemSelection runs = SelectionRuns(*model_, pendingSelected_, Count());
-        if (!runs.isEmpty())
-            v->selectionModel()->select(runs, QItemSelectionModel::Select);
+        v->Selection()->SetRows(pendingSelected_);
     } else if (pendingIndex_ >= 0 && pendingIndex_ < Count()) {
         v->setCurrentIndex(model_->index(pendingIndex_, 0));
     }
@@ -575,12 +554,8 @@ QWidget* TCustomListBox::CreateWidget(QWidget* parent) {
 void TCustomListBox::DestroyWnd() {
     if (TBvListView* v = View()) {
         pendingIndex_ = v->currentIndex().isValid() ? v->currentIndex().row() : -1;
-        if (!multiSelect_ && pendingIndex_ >= 0 &&
-            !v->selectionModel()->isSelected(v->currentIndex()))
+        if (!multiSelect_ && pendingIndex_ >= 0 && !v->Selection()->RowSelected(pendingIndex_))
             pendingIndex_ = -1;
-        // Read range by range: Qt's selectedRows asks every row of every range whether it is
-        // selected, a search of the whole selection each, which a long list with many runs
-        // selected cannot afford.
         pendingSelected_ = SelectedIndexes();
         pendingTop_ = TopIndex();
     }
@@ -595,11 +570,11 @@ void TCustomListBox::ItemsChanged(const TStringsChange& change) {
     // A single-selection list whose chosen item goes has nothing chosen, rather than the
     // neighbour Qt would move to.
     bool chosenGoes = change.Kind == TStringsChangeKind::Deleted && !multiSelect_ && View() &&
-                      View()->selectionModel()->isSelected(model_->index(change.Index, 0));
+                      View()->Selection()->RowSelected(change.Index);
     model_->Follow(change);
     if (chosenGoes) {
         View()->selectionModel()->clearCurrentIndex();
-        View()->clearSelection();
+        View()->Selection()->ClearRows();
     }
 }
 
@@ -640,7 +615,7 @@ int TCustomListBox::ItemIndex() const {
     QModelIndex i = View()->currentIndex();
     if (!i.isValid())
         return -1;
-    if (!multiSelect_ && !View()->selectionModel()->isSelected(i))
+    if (!multiSelect_ && !View()->Selection()->RowSelected(i.row()))
         return -1;
     return i.row();
 }
@@ -652,7 +627,7 @@ void TCustomListBox::SetItemIndex(int index) {
     }
     if (index < 0 || index >= Count()) {
         View()->selectionModel()->clearCurrentIndex();
-        View()->clearSelection();
+        View()->Selection()->ClearRows();
         return;
     }
     View()->setCurrentIndex(model_->index(index, 0));
@@ -672,7 +647,7 @@ bool TCustomListBox::Selected(int index) const {
         return multiSelect_ ? std::find(pendingSelected_.begin(), pendingSelected_.end(), index) !=
                                   pendingSelected_.end()
                             : index == pendingIndex_;
-    return View()->selectionModel()->isSelected(model_->index(index, 0));
+    return View()->Selection()->RowSelected(index);
 }
 
 void TCustomListBox::SetSelected(int index, bool value) {
@@ -700,14 +675,12 @@ void TCustomListBox::SetSelectedRange(int first, int last, bool value) {
                 pendingSelected_.push_back(i);
         return;
     }
-    QItemSelectionModel* model = View()->selectionModel();
+    TListBoxSelection* model = View()->Selection();
     const QItemSelection range(model_->index(first, 0), model_->index(last, 0));
     const bool whole = first == 0 && last == Count() - 1;
     if (whole) {
-        // The whole list: cleared, then one range. Qt compares an old and a new selection
-        // range by range, at the cost of the product of their sizes; in two steps one side
-        // is always empty, and a selection of many runs costs nothing to replace.
-        model->clearSelection();
+        // The whole list: cleared, then one range, so that what is chosen next starts anew.
+        model->ClearRows();
         if (value)
             model->select(range, QItemSelectionModel::Select);
     } else {
@@ -731,17 +704,12 @@ void TCustomListBox::SetSelection(const std::vector<int>& items, int current) {
         pendingIndex_ = current;
         return;
     }
-    QItemSelectionModel* model = View()->selectionModel();
+    TListBoxSelection* model = View()->Selection();
     if (current >= 0)
         model->setCurrentIndex(model_->index(current, 0), QItemSelectionModel::NoUpdate);
     else
         model->clearCurrentIndex();
-    // Cleared first and then set, as SetSelectedRange sets the whole list: Qt compares the
-    // old selection with the new one range by range, which costs nothing when one is empty.
-    model->clearSelection();
-    const QItemSelection runs = SelectionRuns(*model_, items, count);
-    if (!runs.isEmpty())
-        model->select(runs, QItemSelectionModel::Select);
+    model->SetRows(items);
 }
 
 void TCustomListBox::InvertSelected() {
@@ -763,47 +731,23 @@ void TCustomListBox::InvertSelected() {
             pendingIndex_ = now.empty() ? -1 : now.front();
         return;
     }
-    // The gaps between the selected runs become the new selection, set in two steps as
-    // SetSelectedRange sets the whole list.
-    std::vector<int> selected = SelectedIndexes();
-    QItemSelection gaps;
-    int next = 0;
-    for (size_t k = 0; k < selected.size();) {
-        size_t end = k;
-        while (end + 1 < selected.size() && selected[end + 1] == selected[end] + 1)
-            ++end;
-        if (selected[k] > next)
-            gaps.append(
-                QItemSelectionRange(model_->index(next, 0), model_->index(selected[k] - 1, 0)));
-        next = selected[end] + 1;
-        k = end + 1;
-    }
-    if (next < count)
-        gaps.append(QItemSelectionRange(model_->index(next, 0), model_->index(count - 1, 0)));
-    QItemSelectionModel* model = View()->selectionModel();
-    model->clearSelection();
-    if (!gaps.isEmpty())
-        model->select(gaps, QItemSelectionModel::Select);
+    View()->Selection()->Invert();
 }
 
 int TCustomListBox::SelCount() const {
     if (!View())
         return pendingIndex_ >= 0 ? 1 : 0;
-    return static_cast<int>(SelectedIndexes().size());
+    return View()->Selection()->SelectedCount();
 }
 
 std::vector<int> TCustomListBox::SelectedIndexes() const {
+    if (View())
+        return View()->Selection()->SelectedRows();
     std::vector<int> out;
-    if (!View()) {
-        if (multiSelect_)
-            out = pendingSelected_;
-        else if (pendingIndex_ >= 0 && pendingIndex_ < Count())
-            out.push_back(pendingIndex_);
-    } else {
-        for (const QItemSelectionRange& range : View()->selectionModel()->selection())
-            for (int row = range.top(); row <= range.bottom(); ++row)
-                out.push_back(row);
-    }
+    if (multiSelect_)
+        out = pendingSelected_;
+    else if (pendingIndex_ >= 0 && pendingIndex_ < Count())
+        out.push_back(pendingIndex_);
     std::sort(out.begin(), out.end());
     out.erase(std::unique(out.begin(), out.end()), out.end());
     return out;
