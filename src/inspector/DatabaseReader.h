@@ -49,8 +49,10 @@ struct TScanResult {
 // only when it becomes a row.
 struct TPendingTrack {
     bool Read = false;
+    bool HasLocation = false; // FileName holds the track's whole path
     uint32_t Id = 0, Size = 0, TimeMs = 0, BitRate = 0;
-    std::string Artist, Title, Album, FileName;
+    std::string Artist, Title, Album;
+    std::string FileName; // the path on the phone's drive, once HasLocation
 };
 
 class TDatabaseReader {
@@ -80,7 +82,19 @@ public:
 private:
     void Reset();
     void HandOver(TScanResult& result);
-    void Apply(TDecodedRecord& rec, TScanResult& result);
+    struct TSink;
+    // What each kind of record adds to the tables; the report's scan and the card read's
+    // take the same.
+    void Apply(const TDecodedRecord& rec);
+    void TakeDataSet();
+    void TakeTrackList(uint32_t count);
+    void TakeTrack(uint32_t dataCount, uint32_t id, uint32_t size, uint32_t timeMs,
+                   uint32_t bitRate);
+    void TakePlaylist(uint32_t dataCount, uint32_t count);
+    void TakeItem(uint32_t id);
+    // `encoding` is the record's (1 UTF-8, 0 UTF-16), or -1 for a text already decoded.
+    void TakeString(uint32_t type, std::string_view raw, int encoding);
+    void SetLocation(std::string_view raw, int encoding);
     void CheckLastPlaylist(TScanResult& result);
 
     // The output columns, looked up once per scan.
@@ -96,12 +110,14 @@ private:
     // Where the scan stands in the file.
     size_t fileSize_ = 0;
     bool withReport_ = false;
-    bool stopped_ = false;  // a record ran past the end: nothing after it is scanned
-    size_t nextTag_ = 0;    // the first offset not yet looked at for a tag
-    // The text bytes of the last string record read: a tag there is part of its text.
-    size_t textBegin_ = 0, textEnd_ = 0;
+    bool stopped_ = false; // a record ran past the end: nothing after it is scanned
+    size_t nextTag_ = 0;   // the first offset not yet looked at for a tag
+    // The text bytes of the last string record read, from textBegin_ on: a tag there is
+    // part of its text.
+    size_t textBegin_ = 0, textLength_ = 0;
     TScanResult result_;
-    TDecodedRecord rec_; // reused record after record, its strings keeping their room
+    // The report's scan: one record reused record after record, its strings keeping their room.
+    TDecodedRecord rec_;
 
     bool inTrackList_ = false;
     bool inPlaylist_ = false;

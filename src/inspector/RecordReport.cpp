@@ -1,5 +1,7 @@
 #include "RecordReport.h"
 
+#include "RecordFields.h"
+
 #include "DataSetRecord.h"
 #include "DbBytes.h"
 #include "DbHeaderRecord.h"
@@ -17,131 +19,67 @@
 
 namespace {
 
-// Bounds-checked field access relative to the record's tag. Bounds are the file's;
-// the bytes are those of the window the scan holds, and a field inside the file but
-// past the window asks for more of it.
-class TFields {
-public:
-    TFields(const TDbWindow& w, size_t at)
-        : bytes_(w.Bytes.data()), at_(at), rel_(at - w.Base), fileSize_(w.FileSize),
-          held_(w.Bytes.size() - std::min(w.Bytes.size(), at - w.Base)) {}
-    bool Has(size_t n) const { return at_ <= fileSize_ && n <= fileSize_ - at_; }
-    void Need(size_t n) const {
-        if (n > held_) [[unlikely]] {
-            if (!Has(n))
-                throw TRecordPastEnd{};
-            throw TRecordBeyondWindow{};
-        }
+// Text of ASCII letters only, as most UTF-16 text is, is its low bytes: written to `out`
+// (room for raw.size() / 2 bytes) when it is so.
+bool LowBytesIfPlain(std::string_view raw, char* out) {
+    const size_t n = raw.size() / 2;
+    for (size_t i = 0; i < n; ++i) {
+        const auto low = static_cast<unsigned char>(raw[2 * i]);
+        if (low >= 0x80 || raw[2 * i + 1] != 0)
+            return false;
+        out[i] = static_cast<char>(low);
     }
-    uint8_t B(size_t off) const {
-        Need(off + 1);
-        return static_cast<uint8_t>(bytes_[rel_ + off]);
-    }
-    uint32_t U16(size_t off) const {
-        Need(off + 2);
-        return DbBytes::Get16(Here(), off);
-    }
-    uint32_t U32(size_t off) const {
-        Need(off + 4);
-        return DbBytes::Get32(Here(), off);
-    }
-    // The low byte and the low 16 bits of the 32-bit number at `off`.
-    uint8_t Low8(size_t off) const { return B(off + 3); }
-    uint32_t Low16(size_t off) const { return U16(off + 2); }
-    std::string_view Bytes(size_t off, size_t n) const {
-        Need(off);
-        Need(off + n);
-        return {bytes_ + rel_ + off, n};
-    }
-    std::string Hex(size_t off, size_t n) const {
-        std::string s;
-        for (char c : Bytes(off, n))
-            ByteToHex(static_cast<uint8_t>(c), s);
-        return s;
-    }
-    size_t Offset() const { return at_; }
-    // A count the record states, no more than the records of `each` bytes that the
-    // file holds from here on could be.
-    uint32_t PlausibleCount(size_t off, size_t each) const {
-        const size_t room = at_ < fileSize_ ? (fileSize_ - at_) / each : 0;
-        return static_cast<uint32_t>(std::min<size_t>(U32(off), room));
-    }
-
-private:
-    // The bytes the window holds from the tag on.
-    std::string_view Here() const { return {bytes_ + rel_, held_}; }
-
-    const char* bytes_;
-    size_t at_;       // in the file
-    size_t rel_;      // in the window
-    size_t fileSize_;
-    size_t held_;     // bytes of the window from the tag on
-};
-
-std::string N(uint32_t v) {
-    return std::to_string(v);
+    return true;
 }
 
-// An index record's bytes after its track count are zero up to here.
-constexpr size_t IndexZerosEnd = 68;
-
-constexpr std::string_view DamagedNote =
-    "damaged: its length runs past the end of the file, skipped";
-
-// Whether every byte is below 0x80; eight bytes are looked at at once.
-bool IsAscii(std::string_view bytes) {
-    size_t i = 0;
-    uint64_t high = 0;
-    for (; i + 8 <= bytes.size(); i += 8) {
-        uint64_t word;
-        std::memcpy(&word, bytes.data() + i, 8);
-        high |= word;
-    }
-    for (; i < bytes.size(); ++i)
-        high |= static_cast<unsigned char>(bytes[i]);
-    return (high & 0x8080808080808080ULL) == 0;
+std::string WideText(std::string_view raw) {
+    std::u16string wide(raw.size() / 2, u'\0');
+    for (size_t i = 0; i < wide.size(); ++i)
+        wide[i] = static_cast<char16_t>(uint8_t(raw[2 * i]) | (uint8_t(raw[2 * i + 1]) << 8));
+    return Utf16ToUtf8(wide);
 }
 
-// A string record's text into `out`, whose room is reused: UTF-8 cleaned of malformed
-// sequences, or UTF-16 with the low byte of each character first.
+} // namespace
+
 void StringText(std::string_view raw, uint8_t encoding, std::string& out) {
     if (encoding == 1) {
         // ASCII, as most texts are, is clean as it stands.
         if (IsAscii(raw) || IsValidUtf8(raw)) {
             out.clear();
             out.append(raw);
-        }
-        else
+        } else
             out = CleanUtf8(raw);
         return;
     }
-    // Text of ASCII letters only, as most is, is its low bytes.
     out.resize(raw.size() / 2);
-    bool plain = true;
-    for (size_t i = 0; i < out.size() && plain; ++i) {
-        const auto low = static_cast<unsigned char>(raw[2 * i]);
-        plain = low < 0x80 && raw[2 * i + 1] == 0;
-        out[i] = static_cast<char>(low);
-    }
-    if (plain)
-        return;
-    std::u16string wide(raw.size() / 2, u'\0');
-    for (size_t i = 0; i < wide.size(); ++i)
-        wide[i] = static_cast<char16_t>(uint8_t(raw[2 * i]) | (uint8_t(raw[2 * i + 1]) << 8));
-    out = Utf16ToUtf8(wide);
+    if (!LowBytesIfPlain(raw, out.data()))
+        out = WideText(raw);
 }
 
-// The bytes of a string record's text: all of them in UTF-8, whole characters in UTF-16.
-size_t StringTextBytes(uint32_t length, uint8_t encoding) {
-    return encoding == 1 ? length : length / 2 * 2;
+std::string StringText(std::string_view raw, uint8_t encoding) {
+    if (encoding == 1)
+        return IsAscii(raw) || IsValidUtf8(raw) ? std::string(raw) : CleanUtf8(raw);
+    std::string out(raw.size() / 2, '\0');
+    if (LowBytesIfPlain(raw, out.data()))
+        return out;
+    return WideText(raw);
 }
 
-void MarkText(TDecodedRecord& r, const TFields& f, size_t from, size_t to) {
+namespace {
+
+std::string N(uint32_t v) {
+    return std::to_string(v);
+}
+
+constexpr std::string_view DamagedNote =
+    "damaged: its length runs past the end of the file, skipped";
+
+void MarkText(TDecodedRecord& r, const TRecordFields& f, size_t from, size_t to) {
     r.TextBegin = f.Offset() + from;
     r.TextEnd = f.Offset() + to;
 }
 
-void Header(const TFields& f, std::string& d) {
+void Header(const TRecordFields& f, std::string& d) {
     d += "\t";
     using F = TDbHeaderRecord::Field;
     const uint32_t length = f.U32(F::HeaderLength);
@@ -168,7 +106,7 @@ void Header(const TFields& f, std::string& d) {
         d += "; флаг 2 на месте";
 }
 
-void DataSet(const TFields& f, std::string& d) {
+void DataSet(const TRecordFields& f, std::string& d) {
     using F = TDataSetRecord::Field;
     d += "\t";
     d += "размер:" + N(f.Low8(F::HeaderLength));
@@ -189,7 +127,7 @@ void DataSet(const TFields& f, std::string& d) {
     }
 }
 
-void Track(const TFields& f, TDecodedRecord& r) {
+void Track(const TRecordFields& f, TDecodedRecord& r) {
     using F = TTrackRecord::Field;
     std::string& d = r.Details;
     d += "\t\t";
@@ -326,7 +264,7 @@ const char* SortText(uint8_t v) {
     return v >= 1 && v <= 28 ? texts[v - 1] : "";
 }
 
-void Playlist(const TFields& f, std::string& d) {
+void Playlist(const TRecordFields& f, std::string& d) {
     using F = TPlaylistRecord::Field;
     d += "\t";
     d += "размер:" + N(f.Low8(F::HeaderLength));
@@ -343,7 +281,7 @@ void Playlist(const TFields& f, std::string& d) {
     d += SortText(f.B(F::SortOrder));
 }
 
-void Item(const TFields& f, TDecodedRecord& r) {
+void Item(const TRecordFields& f, TDecodedRecord& r) {
     using F = TPlaylistItemRecord::Field;
     std::string& d = r.Details;
     d += "\t";
@@ -416,13 +354,13 @@ const char* Flag(uint8_t v, const char* on, const char* off, const char* error) 
     return v == 1 ? on : v == 0 ? off : error;
 }
 
-void EndZeros(const TFields& f, size_t from, size_t to, std::string& d) {
+void EndZeros(const TRecordFields& f, size_t from, size_t to, std::string& d) {
     for (char c : f.Bytes(from, to - from + 1))
         if (c != 0)
             d += "endzerosERR";
 }
 
-void Data(const TFields& f, TDecodedRecord& r) {
+void Data(const TRecordFields& f, TDecodedRecord& r) {
     using F = TStringRecord::Field;
     using I = TPlaylistFixedRecords::IndexField;
     std::string& d = r.Details;
@@ -656,7 +594,7 @@ TDecodedRecord DecodeRecord(std::string_view db, size_t offset) {
 
 TDecodedRecord DecodeRecord(const TDbWindow& window, size_t offset) {
     TDecodedRecord r;
-    const TFields f(window, offset);
+    const TRecordFields f(window, offset);
     const std::string_view tag = f.Bytes(0, 4);
     if (tag == TDbHeaderRecord::Tag) {
         r.Kind = TRecordKind::Header;
@@ -716,9 +654,66 @@ void DecodeRecordFields(std::string_view db, size_t offset, TDecodedRecord& r) {
     DecodeRecordFields(TDbWindow{db, 0, db.size()}, offset, r);
 }
 
+namespace {
+
+// The fields handed over, kept in a decoded record.
+struct TRecordSink {
+    TDecodedRecord& R;
+
+    void Data(uint32_t type, size_t textBegin, size_t textEnd) {
+        R.Kind = TRecordKind::Data;
+        R.DataType = type;
+        R.TextBegin = textBegin;
+        R.TextEnd = textEnd;
+    }
+    void DamagedData(uint32_t type, bool isString) {
+        R.Kind = TRecordKind::Data;
+        R.DataType = type;
+        R.IsString = isString;
+        R.Damaged = true;
+    }
+    void StringWithoutText(uint32_t type) {
+        R.Kind = TRecordKind::Data;
+        R.DataType = type;
+        R.IsString = true;
+    }
+    void String(uint32_t type, std::string_view raw, uint8_t encoding, size_t textBegin,
+                size_t textEnd) {
+        Data(type, textBegin, textEnd);
+        R.IsString = true;
+        R.HasText = true;
+        if (type >= TStringRecord::stTitle && type <= TStringRecord::stArtist)
+            StringText(raw, encoding, R.Text);
+    }
+    void Track(uint32_t dataCount, uint32_t id, uint32_t size, uint32_t timeMs, uint32_t bitRate) {
+        R.Kind = TRecordKind::Track;
+        R.DataCount = dataCount;
+        R.Id = id;
+        R.Size = size;
+        R.TimeMs = timeMs;
+        R.BitRate = bitRate;
+    }
+    void Item(uint32_t id) {
+        R.Kind = TRecordKind::Item;
+        R.Id = id;
+    }
+    void DataSet() { R.Kind = TRecordKind::DataSet; }
+    void Playlist(uint32_t dataCount, uint32_t count) {
+        R.Kind = TRecordKind::Playlist;
+        R.DataCount = dataCount;
+        R.Count = count;
+    }
+    void TrackList(uint32_t count) {
+        R.Kind = TRecordKind::TrackList;
+        R.Count = count;
+    }
+    void PlaylistList() { R.Kind = TRecordKind::PlaylistList; }
+    void Header() { R.Kind = TRecordKind::Header; }
+};
+
+} // namespace
+
 void DecodeRecordFields(const TDbWindow& window, size_t offset, TDecodedRecord& r) {
-    // Each record is checked against the farthest byte its report reads, so the
-    // scan stops, or finds a record damaged, exactly where DecodeRecord would.
     // The record is filled afresh; its strings keep their room for the next one.
     r.Kind = TRecordKind::None;
     r.Details.clear();
@@ -727,99 +722,6 @@ void DecodeRecordFields(const TDbWindow& window, size_t offset, TDecodedRecord& 
     r.IsString = r.HasText = r.Damaged = false;
     r.Text.clear();
     r.TextBegin = r.TextEnd = 0;
-    const TFields f(window, offset);
-    const std::string_view tag = f.Bytes(0, 4);
-    if (tag == TStringRecord::Tag) {
-        r.Kind = TRecordKind::Data;
-        using F = TStringRecord::Field;
-        f.Need(F::Type + 4);
-        const uint8_t type = f.Low8(F::Type);
-        r.DataType = type;
-        if (type < TStringRecord::FirstNonString) {
-            r.IsString = true;
-            f.Need(F::Encoding + 1);
-            const uint8_t encoding = f.B(F::Encoding);
-            if (encoding > 1)
-                return;
-            const size_t bytes = StringTextBytes(f.Low16(F::TextLength), encoding);
-            if (bytes > 0 && !f.Has(F::Text + bytes)) {
-                r.Damaged = true;
-                return;
-            }
-            // Only titles, locations, albums and artists are ever taken.
-            if (type >= TStringRecord::stTitle && type <= TStringRecord::stArtist)
-                StringText(bytes ? f.Bytes(F::Text, bytes) : std::string_view(), encoding, r.Text);
-            r.HasText = true;
-            MarkText(r, f, F::Text, F::Text + bytes);
-            return;
-        }
-        switch (type) {
-        case 15:
-        case 16:
-        case 17: {
-            const uint32_t total = f.Low16(F::TotalLength);
-            constexpr uint32_t header = TStringRecord::HeaderLength;
-            if (total > header) {
-                if (!f.Has(total))
-                    r.Damaged = true;
-                else
-                    MarkText(r, f, header, total);
-            }
-            return;
-        }
-        case 50:
-            f.Need(96);
-            return;
-        case 51:
-            f.Need(F::TotalLength + 4);
-            return;
-        case TPlaylistFixedRecords::IndexType: {
-            using I = TPlaylistFixedRecords::IndexField;
-            f.Need(IndexZerosEnd + 1);
-            const uint32_t total = f.Low16(F::TotalLength);
-            const uint32_t count = f.B(I::TrackCount);
-            if (total >= I::Index && 4 * count == total - I::Index && !f.Has(I::Index + 4 * count))
-                r.Damaged = true;
-            return;
-        }
-        case TPositionRecord::Type:
-            f.Need(TPositionRecord::Field::Position + 4);
-            return;
-        default:
-            return;
-        }
-    }
-    if (tag == TTrackRecord::Tag) {
-        using F = TTrackRecord::Field;
-        r.Kind = TRecordKind::Track;
-        f.Need(F::MediaType + 4);
-        r.DataCount = f.Low8(F::StringCount);
-        r.Id = f.U32(F::TrackId);
-        r.Size = f.U32(F::Size);
-        r.TimeMs = f.U32(F::TimeMs);
-        r.BitRate = f.U32(F::BitRate);
-    } else if (tag == TPlaylistItemRecord::Tag) {
-        r.Kind = TRecordKind::Item;
-        f.Need(TPlaylistItemRecord::Field::Time + 4);
-        r.Id = f.U32(TPlaylistItemRecord::Field::TrackId);
-    } else if (tag == TDataSetRecord::Tag) {
-        r.Kind = TRecordKind::DataSet;
-        f.Need(TDataSetRecord::Field::Type + 4);
-    } else if (tag == TPlaylistRecord::Tag) {
-        r.Kind = TRecordKind::Playlist;
-        f.Need(TPlaylistRecord::Field::IndexItemCount + 2);
-        r.DataCount = f.U32(TPlaylistRecord::Field::ItemCount);
-        r.Count = f.PlausibleCount(TPlaylistRecord::Field::ItemCount, TPlaylistItemRecord::Length);
-    } else if (tag == TListRecord::TrackListTag) {
-        r.Kind = TRecordKind::TrackList;
-        f.Need(TListRecord::Field::Count + 4);
-        r.Count = f.PlausibleCount(TListRecord::Field::Count, TTrackRecord::Length);
-    } else if (tag == TListRecord::PlaylistListTag) {
-        r.Kind = TRecordKind::PlaylistList;
-        f.Need(TListRecord::Field::Count + 4);
-    } else if (tag == TDbHeaderRecord::Tag) {
-        r.Kind = TRecordKind::Header;
-        f.Need(TDbHeaderRecord::Field::Flag + 1);
-    }
-    return;
+    TRecordSink sink{r};
+    DecodeFields(TRecordFields(window, offset), sink);
 }

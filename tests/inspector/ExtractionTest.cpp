@@ -89,6 +89,41 @@ TEST(Extraction, TrackRules) {
     EXPECT_EQ("Привет", scan.Col("Title")[0]);
 }
 
+// A location record holds the stored location in UTF-8 or UTF-16, ASCII or not, or bytes
+// that are no UTF-8: each becomes the path on the phone's drive, its colons backslashes,
+// alike with and without the report.
+TEST(Extraction, LocationsInEveryEncodingBecomePaths) {
+    const auto utf8 = [](std::string_view text) {
+        std::string r = Utf16StringRecord(2, u"");
+        Put32(r, 8, static_cast<uint32_t>(40 + text.size()));
+        Put32(r, 28, static_cast<uint32_t>(text.size()));
+        r[32] = 1;
+        return r + std::string(text);
+    };
+    struct TCase {
+        std::string Record;
+        std::string Path;
+    } cases[] = {
+        {utf8(":mobile:audio:a.mp3"), "E:\\mobile\\audio\\a.mp3"},
+        {utf8(":mobile:Кино:Звезда.mp3"), "E:\\mobile\\Кино\\Звезда.mp3"},
+        {utf8(":mobile:\xFF\xFE.mp3"), "E:\\mobile\\\uFFFD\uFFFD.mp3"},
+        {utf8(""), "E:"},
+        {Utf16StringRecord(2, u":mobile:audio:b.mp3"), "E:\\mobile\\audio\\b.mp3"},
+        {Utf16StringRecord(2, u":mobile:Группа:крови.mp3"), "E:\\mobile\\Группа\\крови.mp3"},
+        {Utf16StringRecord(2, u":mobile:𝄞.mp3"), "E:\\mobile\\𝄞.mp3"},
+        {Utf16StringRecord(2, u""), "E:"},
+    };
+    for (const TCase& c : cases) {
+        SCOPED_TRACE(c.Path);
+        const std::string db = Header() + TrackSet(Track(7, {c.Record}), 1);
+        for (bool withReport : {true, false}) {
+            TScan scan;
+            scan.Run(db, withReport);
+            EXPECT_EQ((std::vector<std::string>{c.Path}), scan.Col("FileName").Items());
+        }
+    }
+}
+
 TEST(Extraction, KnownPathsAndClimbingLocationsAreNotTaken) {
     TScan scan;
     scan.Context.IsInTrackList = [](const std::string& p) {
