@@ -6,11 +6,30 @@
 #include "ExtCtrls.h"
 #include "qt/WidgetBinding.h"
 
+#include <malloc.h>
 #include <unistd.h>
 
 TApplication* Application = nullptr;
 
+namespace {
+
+// Blocks this large are always mapped on their own. The allocator would otherwise raise its
+// threshold to the size of every large block freed, and from then on serve large blocks from
+// its heap, where a block that grows (a long memo's text, a long list's rows) is copied whole
+// into a new place: one such copy of tens of megabytes stops the window for a long moment. A
+// mapped block grows where it stands.
+constexpr int MappedBlockBytes = 4 << 20;
+
+} // namespace
+
 void InitGui() {
+#ifdef M_MMAP_THRESHOLD
+    static const bool tuned = [] {
+        ::mallopt(M_MMAP_THRESHOLD, MappedBlockBytes);
+        return true;
+    }();
+    (void)tuned;
+#endif
     if (!Application) {
         Application = new TApplication(nullptr);
         Screen = new TScreen(nullptr);

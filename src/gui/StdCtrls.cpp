@@ -705,7 +705,8 @@ std::string TCustomMemo::GetText() const {
 }
 
 void TCustomMemo::SetText(const std::string& text) {
-    // Clearing a long text: its lines are freed on a worker, as its document is.
+    // Clearing a long text: its lines are freed on a worker (its document is freed in pieces
+    // by the window).
     if (text.empty() && lines_->Count() > RetireLines) {
         FreeOnWorker([lines = lines_->TakeAndClear()]() mutable { lines = {}; });
         return;

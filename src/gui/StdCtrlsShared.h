@@ -10,8 +10,9 @@
 
 class TWinControl;
 
-// A memo with more lines than this frees them, and its window's document, on a worker when
-// it is cleared: a report of a million lines takes a fifth of a second to free.
+// A memo with more lines than this frees them on a worker when it is cleared, and its
+// window's document a part at a time in later turns of the loop: a report of a million lines
+// takes a fifth of a second to free.
 constexpr int RetireLines = 20000;
 
 // The data of an item (kept as the entry's object, so it moves with its entry), 0 past

@@ -59,6 +59,7 @@ private:
     TTimer* fillTimer_;
     std::shared_ptr<TJob> job_;
     std::thread worker_;
+    std::thread freeing_; // frees the last report shown
     TScanResult result_;
     std::string pending_;
     size_t pendingPos_ = 0;

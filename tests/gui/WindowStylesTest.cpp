@@ -10,11 +10,13 @@
 #include <QLineEdit>
 #include <QListView>
 #include <QPlainTextEdit>
+#include <QPointer>
 #include <QScreen>
 #include <QScrollBar>
 #include <QStyle>
 #include <QStyleOptionSlider>
 #include <QTest>
+#include <QTextDocument>
 #include <gtest/gtest.h>
 #include <string>
 #include <vector>
@@ -412,9 +414,10 @@ TEST_F(WindowStylesTest, ScrollWindowMovesThePixelsAndPaintsOnlyWhatItUncovered)
     EXPECT_EQ(ScreenAt(stripes, 50, 2), clYellow);
 }
 
-// A memo holding a long text gives it up through a fresh document (the old one freed on a
-// worker): whichever way the text goes, the memo shows what its lines say, keeps its font,
-// tab stops and margin, takes appended lines and typed keys, and the form may go at once.
+// A memo holding a long text gives it up through a fresh document (its old lines freed on a
+// worker, its old document a part at a time in the loop's later turns): whichever way the text
+// goes, the memo shows what its lines say, keeps its font, tab stops and margin, takes appended
+// lines and typed keys, and the form may go at once.
 TEST_F(WindowStylesTest, ALongMemoClearedOrReplacedKeepsItsSettingsAndTakesInput) {
     struct Case {
         const char* Name;
@@ -469,4 +472,43 @@ TEST_F(WindowStylesTest, ALongMemoClearedOrReplacedKeepsItsSettingsAndTakesInput
         // Gone while the worker may still be freeing the old text.
         delete memo;
     }
+}
+
+// The document a long memo gives up is not freed in the turn that gives it up, where freeing
+// a long report would stop the window: each later turn of the loop frees a part of it, and it
+// is gone once the loop has had its turns. The memo shows its new text throughout.
+TEST_F(WindowStylesTest, ALongMemosOldDocumentIsFreedAPartAtATime) {
+    auto* memo = new TMemo(form);
+    memo->SetParent(form);
+    memo->SetBounds(10, 10, 300, 200);
+    memo->SetScrollBars(TScrollStyle::ssBoth);
+    form->Show();
+    Pump();
+    auto* edit = dynamic_cast<QPlainTextEdit*>(memo->Widget());
+    ASSERT_NE(edit, nullptr);
+    std::string longText;
+    for (int i = 0; i < 60000; ++i)
+        longText += "record " + std::to_string(i) + "\tdetails of the record\r\n";
+    memo->AppendLines(longText);
+    Pump();
+    QPointer<QTextDocument> old = edit->document();
+    const int lines = old->blockCount();
+    ASSERT_EQ(60000, lines);
+
+    memo->Clear();
+    ASSERT_FALSE(old.isNull());
+    EXPECT_NE(old.data(), edit->document());
+    EXPECT_EQ("", edit->toPlainText());
+    QCoreApplication::processEvents();
+    ASSERT_FALSE(old.isNull());
+    EXPECT_LT(old->blockCount(), lines);
+    EXPECT_GT(old->blockCount(), 0);
+    for (int turn = 0; turn < 100000 && !old.isNull(); ++turn) {
+        QCoreApplication::processEvents();
+        QCoreApplication::sendPostedEvents(nullptr, QEvent::DeferredDelete);
+    }
+    EXPECT_TRUE(old.isNull());
+    memo->AppendLines("after\r\n");
+    EXPECT_EQ("after", edit->toPlainText());
+    delete memo;
 }

@@ -32,9 +32,11 @@
 #include <QStyleOptionComboBox>
 #include <QStylePainter>
 #include <QStyledItemDelegate>
+#include <QTextBlock>
 #include <QTextCursor>
 #include <QTextDocument>
 #include <QTextLayout>
+#include <QTimer>
 #include <QWheelEvent>
 
 namespace {
@@ -417,6 +419,44 @@ void TCustomMemo::AppendLines(const std::string& text) {
     Change();
 }
 
+namespace {
+
+// How long one turn of the event loop spends freeing a retired document.
+constexpr auto FreeTurnTime = std::chrono::milliseconds(3);
+// The lines freed in a retired document's first turn; later turns take as many as fit.
+constexpr int FirstFreedLines = 2000;
+
+// Frees a long document a part at a time, its last lines first, on the GUI thread: a
+// document's laid-out blocks hold font engines whose caches belong to this thread, so no
+// worker may free them, and freeing a report of a hundred thousand lines at once would stop
+// the window for tens of milliseconds. Until it is gone the application holds it.
+void FreeDocumentInPieces(QTextDocument* doc) {
+    doc->setUndoRedoEnabled(false);
+    doc->setParent(QCoreApplication::instance());
+    auto* timer = new QTimer(doc);
+    timer->setInterval(0);
+    QObject::connect(timer, &QTimer::timeout, doc, [doc, timer, lines = FirstFreedLines]() mutable {
+        const int blocks = doc->blockCount();
+        if (blocks <= lines) {
+            timer->stop();
+            doc->deleteLater();
+            return;
+        }
+        const auto start = std::chrono::steady_clock::now();
+        QTextCursor cursor(doc);
+        cursor.setPosition(doc->findBlockByNumber(blocks - lines).position() - 1);
+        cursor.movePosition(QTextCursor::End, QTextCursor::KeepAnchor);
+        cursor.removeSelectedText();
+        const auto took = std::chrono::steady_clock::now() - start;
+        const double fits = lines * std::chrono::duration<double>(FreeTurnTime).count() /
+                            std::max(std::chrono::duration<double>(took).count(), 1e-5);
+        lines = static_cast<int>(std::clamp(fits, 100.0, 1e6));
+    });
+    timer->start();
+}
+
+} // namespace
+
 void TCustomMemo::RetireDocument() {
     auto* p = dynamic_cast<QPlainTextEdit*>(widget_);
     if (!p)
@@ -436,10 +476,8 @@ void TCustomMemo::RetireDocument() {
     fresh->setDocumentMargin(margin);
     fresh->setUndoRedoEnabled(undo);
     fresh->setMaximumBlockCount(maximumBlocks);
-    // Freed on this thread, in a turn of its own: a document's laid-out blocks hold font
-    // engines whose caches belong to the GUI thread, so no worker may free them.
     old->disconnect();
-    old->deleteLater();
+    FreeDocumentInPieces(old);
 }
 
 void TCustomMemo::LinesToWidget() {
