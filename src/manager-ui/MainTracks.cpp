@@ -15,6 +15,11 @@ void TForm1::CreateTrackView() {
     // The lines come whole from the display template, which drops a file's own extension
     // itself; cut here, a title would lose everything after a full stop.
     BvPlaylist->SetShowExtension(true);
+    // A track list runs to many thousands of lines: the box reads the manager's lines as they
+    // come into sight rather than holding a copy (ShowListView binds them), so a list read
+    // from a card is shown at once however long it is.
+    BvPlaylist->SetVirtualEntries(
+        0, [](int) { return std::string(); }, [](int) { return -1; });
 }
 
 void TForm1::ShowListView(TBvPlaylist* box, const TListView& view, uint64_t& shown) {

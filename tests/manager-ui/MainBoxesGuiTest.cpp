@@ -69,6 +69,16 @@ protected:
         QTest::keyClick(control->Widget(), key, mods);
         PumpEvents();
     }
+    // An add searches its folder on a worker and lists its files in pieces: the loop turns
+    // until the run has ended, however loaded the machine is.
+    void PumpUntilIdle() {
+        PumpEvents();
+        for (int i = 0; i < 30000 && M().IsBusy(); ++i) {
+            PumpEvents(1);
+            QTest::qWait(1);
+        }
+        PumpEvents();
+    }
     void Expand(TBvgGroupBox* box) {
         box->Collapse(false);
         PumpEvents();
@@ -122,7 +132,7 @@ TEST_F(MainBoxes, AFolderAndADropOfRealFilesAreAddedAndShown) {
     chosen.Paths = {music};
     dialogs.Answers.push_back(chosen);
     form->Adddirectory2->Click();
-    PumpEvents();
+    PumpUntilIdle();
     ASSERT_EQ(6, M().Model.TrackCount());
     ASSERT_EQ(6, form->BvPlaylist->Lines()->Count());
     EXPECT_EQ(TDialogRequest::dkSelectFolder, dialogs.Requests.back().Kind);
@@ -146,7 +156,7 @@ TEST_F(MainBoxes, AFolderAndADropOfRealFilesAreAddedAndShown) {
     QCoreApplication::sendEvent(form->ClientWidget(), &enter);
     QDropEvent drop(QPointF(400, 200), Qt::CopyAction, &mime, Qt::LeftButton, Qt::NoModifier);
     QCoreApplication::sendEvent(form->ClientWidget(), &drop);
-    PumpEvents();
+    PumpUntilIdle();
     EXPECT_EQ(7, M().Model.TrackCount());
     EXPECT_EQ(7, form->BvPlaylist->Lines()->Count());
 }
