@@ -153,8 +153,7 @@ TTrackTexts TextsOf(const TTrackRowSnapshot& row, const TBuildContext& c) {
     return t;
 }
 
-size_t TrackBytes(const TTrackRowSnapshot& row, const TBuildContext& c) {
-    const TTrackTexts t = TextsOf(row, c);
+size_t TrackBytes(const TTrackTexts& t) {
     size_t n = TTrackRecord::Length;
     for (const auto& [type, text] : t.Texts)
         if (!text.empty())
@@ -174,17 +173,15 @@ const std::vector<std::string>& EntriesOf(const TDatabaseSnapshot& s, size_t p) 
     return p < s.PlaylistEntries.size() ? s.PlaylistEntries[p] : none;
 }
 
-// A track's numbers as its row gives them, and the bytes its records take.
+// A track's numbers as its row gives them.
 struct TTrackNumbers {
     int32_t TimeMs;
     uint32_t Size;
     int32_t BitRate;
-    size_t Bytes;
 };
 
-// Reads the row's numbers in the order a write reads them. Raises for a number the
-// file cannot take.
-TTrackNumbers NumbersOf(const TTrackRowSnapshot& row, const TBuildContext& c) {
+// Raises for a number the file cannot take.
+TTrackNumbers NumbersOf(const TTrackRowSnapshot& row) {
     TTrackNumbers n;
     n.TimeMs = TimeTextToMs(row.Time);
     const int64_t size = RowInt64(row.Size);
@@ -193,39 +190,7 @@ TTrackNumbers NumbersOf(const TTrackRowSnapshot& row, const TBuildContext& c) {
             Format("%s: a size of %s bytes does not fit the database.", {row.FileName, row.Size}));
     n.Size = static_cast<uint32_t>(size);
     n.BitRate = RowInt(row.BitRate);
-    n.Bytes = TrackBytes(row, c);
     return n;
-}
-
-// Writes track row r at `rec`, its string records behind it, n.Bytes in all.
-void WriteTrack(char* rec, const TTrackRowSnapshot& row, const TTrackNumbers& n, int32_t r,
-                const TBuildContext& c) {
-    TTrackRecord::TFields f;
-    f.TimeMs = n.TimeMs;
-    f.Size = n.Size;
-    f.BitRate = n.BitRate;
-    f.SampleRate = TrackSampleRate;
-    f.Year = 2005;
-    f.TrackId = Wrap32(int64_t{r} + FirstTrackId);
-    f.DbId = Wrap32(int64_t{r} + FirstDbId);
-    if (!row.FileName.empty())
-        f.TypeCode = TypeCodeOf(row.FileName);
-    const TTrackTexts t = TextsOf(row, c);
-    char* at = rec + TTrackRecord::Length;
-    for (const auto& [type, text] : t.Texts) {
-        if (!text.empty()) {
-            at += TStringRecord::Write(at, type, {text});
-            ++f.StringCount;
-        }
-    }
-    if (t.HasLocation) {
-        at +=
-            TStringRecord::Write(at, TStringRecord::stLocation, {t.Location.Head, t.Location.Tail});
-        ++f.StringCount;
-    }
-    // The header goes in last, where it stands, once its strings' length is known.
-    f.TotalLength = Wrap32(at - rec);
-    TTrackRecord::Write(rec, f);
 }
 
 // Where the records are written: either the whole image, sized beforehand, or a small
@@ -234,9 +199,10 @@ class TImageOut {
 public:
     // The whole image at `image`, `size` bytes.
     TImageOut(char* image, size_t size) : buffer_(image), capacity_(size) {}
-    // Pieces of at most `pieceSize` bytes (more for a single record that is larger).
+    // Pieces of at most `pieceSize` bytes (more for a single record that is larger), in
+    // a buffer on large pages when it is large enough for one.
     TImageOut(const TImagePieceSink& sink, size_t pieceSize)
-        : owned_(new char[pieceSize]), buffer_(owned_.get()), capacity_(pieceSize), sink_(&sink) {}
+        : owned_(pieceSize), buffer_(owned_.Data()), capacity_(pieceSize), sink_(&sink) {}
 
     // Room for n bytes, to be written and then passed to Advance.
     char* Reserve(size_t n) {
@@ -263,29 +229,64 @@ private:
                                         {static_cast<int64_t>(capacity_)}));
         Flush();
         if (n > capacity_) {
-            owned_.reset(); // the old piece's memory first, so the two never add up
-            owned_.reset(new char[n]);
-            buffer_ = owned_.get();
+            owned_ = {}; // the old piece's memory first, so the two never add up
+            owned_ = TLargeBuffer(n);
+            buffer_ = owned_.Data();
             capacity_ = n;
         }
     }
 
-    std::unique_ptr<char[]> owned_;
+    TLargeBuffer owned_;
     char* buffer_;
     size_t capacity_;
     size_t used_ = 0, handed_ = 0;
     const TImagePieceSink* sink_ = nullptr;
 };
 
+// Writes track row r, its string records behind it.
+void WriteTrack(TImageOut& out, const TTrackRowSnapshot& row, const TTrackNumbers& n, int32_t r,
+                const TBuildContext& c) {
+    TTrackRecord::TFields f;
+    f.TimeMs = n.TimeMs;
+    f.Size = n.Size;
+    f.BitRate = n.BitRate;
+    f.SampleRate = TrackSampleRate;
+    f.Year = 2005;
+    f.TrackId = Wrap32(int64_t{r} + FirstTrackId);
+    f.DbId = Wrap32(int64_t{r} + FirstDbId);
+    if (!row.FileName.empty())
+        f.TypeCode = TypeCodeOf(row.FileName);
+    const TTrackTexts t = TextsOf(row, c);
+    const size_t bytes = TrackBytes(t);
+    char* const rec = out.Reserve(bytes);
+    char* at = rec + TTrackRecord::Length;
+    for (const auto& [type, text] : t.Texts) {
+        if (!text.empty()) {
+            at += TStringRecord::Write(at, type, {text});
+            ++f.StringCount;
+        }
+    }
+    if (t.HasLocation) {
+        at +=
+            TStringRecord::Write(at, TStringRecord::stLocation, {t.Location.Head, t.Location.Tail});
+        ++f.StringCount;
+    }
+    // The header goes in last, where it stands, once its strings' length is known.
+    f.TotalLength = Wrap32(at - rec);
+    TTrackRecord::Write(rec, f);
+    out.Advance(bytes);
+}
+
 } // namespace
 
-// What a write needs beyond the snapshot, made before the first byte once every number
-// has been read: the upload folder, the items' random bytes, the lengths of the parts.
-// The rows are read again as they are written; holding what they gave would cost more
-// fresh memory than the reading costs time.
+// What a write needs beyond the snapshot, made before the first byte: the upload folder,
+// every number of the rows and entries read, the items' random bytes drawn, the lengths
+// of the parts.
 struct TImagePlan {
     TBuildContext Context;
-    // Two for each item, playlist after playlist.
+    std::vector<TTrackNumbers> Tracks;
+    // The items playlist after playlist: the track ids, and two random bytes for each.
+    std::vector<int32_t> ItemIds;
     std::vector<uint8_t> Random;
     size_t TrackSet = 0, PlaylistSet = 0;
     size_t Size() const { return TDbHeaderRecord::Length + TrackSet + 2 * PlaylistSet; }
@@ -310,6 +311,7 @@ void WritePlaylists(TImageOut& out, const TImagePlan& p) {
     TListRecord::Write(out.Reserve(TListRecord::Length), TListRecord::PlaylistListTag, count);
     out.Advance(TListRecord::Length);
     const std::string& fixed = TPlaylistFixedRecords::Build();
+    const int32_t* id = p.ItemIds.data();
     const uint8_t* random = p.Random.data();
     for (int32_t l = 0; l < count; ++l) {
         const auto& entries = EntriesOf(s, static_cast<size_t>(l));
@@ -324,10 +326,9 @@ void WritePlaylists(TImageOut& out, const TImagePlan& p) {
         at += TStringRecord::Write(at, TStringRecord::stTitle, {name});
         fixed.copy(at, fixed.size());
         out.Advance(head);
-        for (size_t j = 0; j < entries.size(); ++j, random += 2) {
+        for (size_t j = 0; j < entries.size(); ++j, ++id, random += 2) {
             char* item = out.Reserve(TPlaylistItemRecord::TotalLength);
-            TPlaylistItemRecord::Write(item, Wrap32(int64_t{RowInt(entries[j])} + FirstTrackId),
-                                       random);
+            TPlaylistItemRecord::Write(item, *id, random);
             TPositionRecord::Write(item + TPlaylistItemRecord::Length, static_cast<int32_t>(j + 1));
             out.Advance(TPlaylistItemRecord::TotalLength);
         }
@@ -348,11 +349,8 @@ void WriteImage(TImageOut& out, const TImagePlan& p) {
     TListRecord::Write(at + TDataSetRecord::Length, TListRecord::TrackListTag,
                        static_cast<int32_t>(s.Tracks.size()));
     out.Advance(TDataSetRecord::Length + TListRecord::Length);
-    for (size_t r = 0; r < s.Tracks.size(); ++r) {
-        const TTrackNumbers n = NumbersOf(s.Tracks[r], c);
-        WriteTrack(out.Reserve(n.Bytes), s.Tracks[r], n, static_cast<int32_t>(r), c);
-        out.Advance(n.Bytes);
-    }
+    for (size_t r = 0; r < s.Tracks.size(); ++r)
+        WriteTrack(out, s.Tracks[r], p.Tracks[r], static_cast<int32_t>(r), c);
     // The same playlists twice, random item bytes included.
     for (const int32_t type : {TDataSetRecord::dsPodcasts, TDataSetRecord::dsPlaylists}) {
         TDataSetRecord::Write(out.Reserve(TDataSetRecord::Length),
@@ -372,11 +370,14 @@ void WriteImage(TImageOut& out, const TImagePlan& p) {
 } // namespace
 
 TDatabaseImageWriter::TDatabaseImageWriter(const TDatabaseSnapshot& s)
-    : plan_(std::make_unique<TImagePlan>(TImagePlan{ContextOf(s), {}})) {
+    : plan_(std::make_unique<TImagePlan>(TImagePlan{ContextOf(s), {}, {}, {}})) {
     TImagePlan& p = *plan_;
+    p.Tracks.reserve(s.Tracks.size());
     size_t tracksBytes = 0;
-    for (const TTrackRowSnapshot& row : s.Tracks)
-        tracksBytes += NumbersOf(row, p.Context).Bytes;
+    for (const TTrackRowSnapshot& row : s.Tracks) {
+        p.Tracks.push_back(NumbersOf(row));
+        tracksBytes += TrackBytes(TextsOf(row, p.Context));
+    }
     p.TrackSet = TDataSetRecord::Length + TListRecord::Length + tracksBytes;
 
     // The items' random bytes are drawn a batch at a time, playlist after playlist, the
@@ -385,7 +386,9 @@ TDatabaseImageWriter::TDatabaseImageWriter(const TDatabaseSnapshot& s)
     size_t items = 0;
     for (size_t l = 0; l < s.PlaylistNames.size(); ++l)
         items += EntriesOf(s, l).size();
+    p.ItemIds.resize(items);
     p.Random.resize(2 * items);
+    int32_t* id = p.ItemIds.data();
     uint8_t* random = p.Random.data();
     size_t playlistsBytes = TListRecord::Length;
     for (size_t l = 0; l < s.PlaylistNames.size(); ++l) {
@@ -394,8 +397,9 @@ TDatabaseImageWriter::TDatabaseImageWriter(const TDatabaseSnapshot& s)
             if (j % Batch == 0)
                 TPlaylistItemRecord::RandomBytes(random + 2 * j,
                                                  2 * std::min(Batch, entries.size() - j));
-            RowInt(entries[j]); // read here only to refuse a malformed entry up front
+            id[j] = Wrap32(int64_t{RowInt(entries[j])} + FirstTrackId);
         }
+        id += entries.size();
         random += 2 * entries.size();
         playlistsBytes += PlaylistBytes(s.PlaylistNames[l], entries.size());
     }

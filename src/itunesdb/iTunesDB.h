@@ -75,9 +75,10 @@ bool TrackSizeFits(std::string_view sizeText);
 // valid only during the call.
 using TImagePieceSink = std::function<void(std::string_view piece)>;
 
-// The size pieces of the image are handed over in: large enough that a file write per
-// piece costs little, small enough to stay in the cache and take few fresh pages.
-inline constexpr size_t ImagePieceSize = 256 * 1024;
+// The size pieces of the image are handed over in: one large page. Fresh memory is
+// costly page by page: a piece buffer of small pages took more page faults than one large
+// page takes to clear, and smaller pieces cost more file writes.
+inline constexpr size_t ImagePieceSize = size_t{2} << 20;
 
 struct TImagePlan;
 
