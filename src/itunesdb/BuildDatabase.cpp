@@ -413,7 +413,8 @@ size_t TDatabaseImageWriter::Size() const {
 }
 
 void TDatabaseImageWriter::Write(const TImagePieceSink& write, size_t pieceSize) const {
-    TImageOut out(write, std::max<size_t>(pieceSize, 1));
+    // A small image needs no buffer larger than itself.
+    TImageOut out(write, std::max<size_t>(std::min(pieceSize, Size()), 1));
     WriteImage(out, *plan_);
 }
 
