@@ -82,7 +82,7 @@ inline constexpr size_t ImagePieceSize = size_t{2} << 20;
 
 struct TImagePlan;
 
-// The database image of a snapshot, written piece by piece through one small buffer, so
+// The database image of a snapshot, written piece by piece through one reused buffer, so
 // that the whole file is never held in memory. Everything that can fail on the data is
 // done when the writer is made: a write raises only on a fault of the writer itself.
 // The snapshot must outlive the writer.
