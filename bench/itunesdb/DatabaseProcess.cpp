@@ -2,9 +2,10 @@
 // writer and reader from start to exit against other programs that do the same:
 //   bv_database_process w N OUT   writes a database of N tracks and 100 playlists
 //                                 (the master list of every track and 99 lists of 100
-//                                 items), the image sent to OUT in one write
-//   bv_database_process s N OUT   the same, saved as an update saves it (a temporary
-//                                 file flushed to the disk, then renamed over OUT)
+//                                 items), the image written to OUT piece by piece
+//   bv_database_process s N OUT   the same, saved as an update saves it (the image
+//                                 written piece by piece to a temporary file flushed
+//                                 to the disk, then renamed over OUT)
 //   bv_database_process p DB      reads DB as the card read does: no report, the
 //                                 tracks and every playlist's track keys collected
 #include "DatabaseInspector.h"
@@ -67,24 +68,34 @@ TDatabaseSnapshot Library(int tracks) {
     return s;
 }
 
-int WriteWhole(const char* path, std::string_view image) {
+// Raises EWriteError when a piece cannot be written.
+void WritePieces(const char* path, const TDatabaseImageWriter& image) {
     const int fd = ::open(path, O_WRONLY | O_CREAT | O_TRUNC | O_CLOEXEC, 0644);
-    if (fd < 0) {
-        std::fprintf(stderr, "%s: %s\n", path, std::strerror(errno));
-        return 1;
+    const auto fail = [path] {
+        throw EWriteError(Format("%s: %s", {std::string_view(path), std::strerror(errno)}));
+    };
+    if (fd < 0)
+        fail();
+    try {
+        image.Write([&](std::string_view piece) {
+            for (size_t done = 0; done < piece.size();) {
+                const ssize_t n = ::write(fd, piece.data() + done, piece.size() - done);
+                if (n < 0 && errno == EINTR)
+                    continue;
+                if (n <= 0) {
+                    if (n == 0)
+                        errno = ENOSPC;
+                    fail();
+                }
+                done += static_cast<size_t>(n);
+            }
+        });
+    } catch (...) {
+        ::close(fd);
+        throw;
     }
-    for (size_t done = 0; done < image.size();) {
-        const ssize_t n = ::write(fd, image.data() + done, image.size() - done);
-        if (n < 0 && errno == EINTR)
-            continue;
-        if (n <= 0) {
-            std::fprintf(stderr, "%s: %s\n", path, std::strerror(errno));
-            ::close(fd);
-            return 1;
-        }
-        done += static_cast<size_t>(n);
-    }
-    return ::close(fd) == 0 ? 0 : 1;
+    if (::close(fd) != 0)
+        fail();
 }
 
 std::string WindowsPathOf(const char* path) {
@@ -105,14 +116,18 @@ int main(int argc, char** argv) {
                 std::fprintf(stderr, "N must be a positive number\n");
                 return 2;
             }
-            const TLargeBuffer image = BuildDatabaseImage(Library(tracks));
-            if (mode == 'w')
-                return WriteWhole(argv[3], image);
+            const TDatabaseSnapshot library = Library(tracks);
+            const TDatabaseImageWriter image(library);
+            if (mode == 'w') {
+                WritePieces(argv[3], image);
+                return 0;
+            }
             // The folder must exist for its path to be resolved.
             const int fd = ::open(argv[3], O_WRONLY | O_CREAT | O_CLOEXEC, 0644);
             if (fd >= 0)
                 ::close(fd);
-            ContainedReplaceFile(WindowsPathOf(argv[3]), image.View());
+            ContainedReplaceFile(WindowsPathOf(argv[3]),
+                                 [&image](const TImagePieceSink& write) { image.Write(write); });
             return 0;
         }
         if (mode == 'p' && argc == 3) {

@@ -12,6 +12,7 @@
 
 #include <algorithm>
 #include <array>
+#include <memory>
 
 namespace {
 
@@ -152,8 +153,7 @@ TTrackTexts TextsOf(const TTrackRowSnapshot& row, const TBuildContext& c) {
     return t;
 }
 
-size_t TrackBytes(const TTrackRowSnapshot& row, const TBuildContext& c) {
-    const TTrackTexts t = TextsOf(row, c);
+size_t TrackBytes(const TTrackTexts& t) {
     size_t n = TTrackRecord::Length;
     for (const auto& [type, text] : t.Texts)
         if (!text.empty())
@@ -173,17 +173,83 @@ const std::vector<std::string>& EntriesOf(const TDatabaseSnapshot& s, size_t p) 
     return p < s.PlaylistEntries.size() ? s.PlaylistEntries[p] : none;
 }
 
-// Writes track row r at `rec`, its string records behind it, and returns the
-// bytes written. Raises for a number the file cannot take.
-size_t WriteTrack(char* rec, const TTrackRowSnapshot& row, int32_t r, const TBuildContext& c) {
-    TTrackRecord::TFields f;
-    f.TimeMs = TimeTextToMs(row.Time);
+// A track's numbers as its row gives them.
+struct TTrackNumbers {
+    int32_t TimeMs;
+    uint32_t Size;
+    int32_t BitRate;
+};
+
+// Raises for a number the file cannot take.
+TTrackNumbers NumbersOf(const TTrackRowSnapshot& row) {
+    TTrackNumbers n;
+    n.TimeMs = TimeTextToMs(row.Time);
     const int64_t size = RowInt64(row.Size);
     if (!SizeFits(size))
         throw EiTunesDBError(
             Format("%s: a size of %s bytes does not fit the database.", {row.FileName, row.Size}));
-    f.Size = static_cast<uint32_t>(size);
-    f.BitRate = RowInt(row.BitRate);
+    n.Size = static_cast<uint32_t>(size);
+    n.BitRate = RowInt(row.BitRate);
+    return n;
+}
+
+// Where the records are written: either the whole image, sized beforehand, or a small
+// buffer handed over to a sink whenever the next record does not fit behind what it holds.
+class TImageOut {
+public:
+    // The whole image at `image`, `size` bytes.
+    TImageOut(char* image, size_t size) : buffer_(image), capacity_(size) {}
+    // Pieces of at most `pieceSize` bytes (more for a single record that is larger), in
+    // a buffer on large pages when it is large enough for one.
+    TImageOut(const TImagePieceSink& sink, size_t pieceSize)
+        : owned_(pieceSize), buffer_(owned_.Data()), capacity_(pieceSize), sink_(&sink) {}
+
+    // Room for n bytes, to be written and then passed to Advance.
+    char* Reserve(size_t n) {
+        if (n > capacity_ - used_)
+            MakeRoom(n);
+        return buffer_ + used_;
+    }
+    void Advance(size_t n) { used_ += n; }
+    // Everything written so far, for the checks of the length.
+    size_t Written() const { return handed_ + used_; }
+    // Hands the bytes not yet handed over.
+    void Flush() {
+        if (sink_ && used_ > 0)
+            (*sink_)({buffer_, used_});
+        handed_ += used_;
+        used_ = 0;
+    }
+
+private:
+    void MakeRoom(size_t n) {
+        // The whole image has the room its layout asked for, or the layout is wrong.
+        if (!sink_)
+            throw EiTunesDBError(Format("The database image came out longer than its %d bytes.",
+                                        {static_cast<int64_t>(capacity_)}));
+        Flush();
+        if (n > capacity_) {
+            owned_ = {}; // the old piece's memory first, so the two never add up
+            owned_ = TLargeBuffer(n);
+            buffer_ = owned_.Data();
+            capacity_ = n;
+        }
+    }
+
+    TLargeBuffer owned_;
+    char* buffer_;
+    size_t capacity_;
+    size_t used_ = 0, handed_ = 0;
+    const TImagePieceSink* sink_ = nullptr;
+};
+
+// Writes track row r, its string records behind it.
+void WriteTrack(TImageOut& out, const TTrackRowSnapshot& row, const TTrackNumbers& n, int32_t r,
+                const TBuildContext& c) {
+    TTrackRecord::TFields f;
+    f.TimeMs = n.TimeMs;
+    f.Size = n.Size;
+    f.BitRate = n.BitRate;
     f.SampleRate = TrackSampleRate;
     f.Year = 2005;
     f.TrackId = Wrap32(int64_t{r} + FirstTrackId);
@@ -191,6 +257,8 @@ size_t WriteTrack(char* rec, const TTrackRowSnapshot& row, int32_t r, const TBui
     if (!row.FileName.empty())
         f.TypeCode = TypeCodeOf(row.FileName);
     const TTrackTexts t = TextsOf(row, c);
+    const size_t bytes = TrackBytes(t);
+    char* const rec = out.Reserve(bytes);
     char* at = rec + TTrackRecord::Length;
     for (const auto& [type, text] : t.Texts) {
         if (!text.empty()) {
@@ -206,56 +274,25 @@ size_t WriteTrack(char* rec, const TTrackRowSnapshot& row, int32_t r, const TBui
     // The header goes in last, where it stands, once its strings' length is known.
     f.TotalLength = Wrap32(at - rec);
     TTrackRecord::Write(rec, f);
-    return static_cast<size_t>(at - rec);
+    out.Advance(bytes);
 }
 
-// Writes the playlist list and its playlists at `rec` and returns the bytes written.
-size_t WritePlaylists(char* rec, const TDatabaseSnapshot& s) {
-    const auto count = static_cast<int32_t>(s.PlaylistNames.size());
-    TListRecord::Write(rec, TListRecord::PlaylistListTag, count);
-    char* at = rec + TListRecord::Length;
-    // The items' random bytes are drawn a batch at a time.
-    constexpr size_t Batch = 256;
-    uint8_t random[2 * Batch];
-    for (int32_t p = 0; p < count; ++p) {
-        const auto& entries = EntriesOf(s, static_cast<size_t>(p));
-        char* playlist = at;
-        at += TPlaylistRecord::Length;
-        at += TStringRecord::Write(at, TStringRecord::stTitle, {s.PlaylistNames[p]});
-        const std::string& fixed = TPlaylistFixedRecords::Build();
-        at += fixed.copy(at, fixed.size());
-        for (size_t j = 0; j < entries.size(); ++j) {
-            if (j % Batch == 0)
-                TPlaylistItemRecord::RandomBytes(random, 2 * std::min(Batch, entries.size() - j));
-            TPlaylistItemRecord::Write(at, Wrap32(int64_t{RowInt(entries[j])} + FirstTrackId),
-                                       random + 2 * (j % Batch));
-            at += TPlaylistItemRecord::Length;
-            TPositionRecord::Write(at, static_cast<int32_t>(j + 1));
-            at += TPositionRecord::Length;
-        }
-        TPlaylistRecord::Write(playlist, Wrap32(at - playlist),
-                               static_cast<int32_t>(entries.size()), 0);
-    }
-    return static_cast<size_t>(at - rec);
-}
+} // namespace
 
-// The byte counts of the image's parts, known before a byte is written.
-struct TImageLayout {
+// What a write needs beyond the snapshot, made before the first byte: the upload folder,
+// every number of the rows and entries read, the items' random bytes drawn, the lengths
+// of the parts.
+struct TImagePlan {
+    TBuildContext Context;
+    std::vector<TTrackNumbers> Tracks;
+    // The items playlist after playlist: the track ids, and two random bytes for each.
+    std::vector<int32_t> ItemIds;
+    std::vector<uint8_t> Random;
     size_t TrackSet = 0, PlaylistSet = 0;
     size_t Size() const { return TDbHeaderRecord::Length + TrackSet + 2 * PlaylistSet; }
 };
 
-TImageLayout LayoutOf(const TBuildContext& c) {
-    const TDatabaseSnapshot& s = c.Snapshot;
-    size_t tracksBytes = 0;
-    for (const TTrackRowSnapshot& row : s.Tracks)
-        tracksBytes += TrackBytes(row, c);
-    size_t playlistsBytes = TListRecord::Length;
-    for (size_t p = 0; p < s.PlaylistNames.size(); ++p)
-        playlistsBytes += PlaylistBytes(s.PlaylistNames[p], EntriesOf(s, p).size());
-    return {TDataSetRecord::Length + TListRecord::Length + tracksBytes,
-            TDataSetRecord::Length + playlistsBytes};
-}
+namespace {
 
 TBuildContext ContextOf(const TDatabaseSnapshot& s) {
     if (s.PlaylistNames.size() > static_cast<size_t>(MaxPlaylists))
@@ -267,53 +304,139 @@ TBuildContext ContextOf(const TDatabaseSnapshot& s) {
     return c;
 }
 
-// Writes every byte of the image at `db`, each record in its place and each header
-// after what it holds: the file is never copied, and nothing needs to be cleared first.
-void WriteImage(char* const db, const TImageLayout& layout, const TBuildContext& c) {
+// The playlist list and its playlists, the same bytes each time it is called.
+void WritePlaylists(TImageOut& out, const TImagePlan& p) {
+    const TDatabaseSnapshot& s = p.Context.Snapshot;
+    const auto count = static_cast<int32_t>(s.PlaylistNames.size());
+    TListRecord::Write(out.Reserve(TListRecord::Length), TListRecord::PlaylistListTag, count);
+    out.Advance(TListRecord::Length);
+    const std::string& fixed = TPlaylistFixedRecords::Build();
+    const int32_t* id = p.ItemIds.data();
+    const uint8_t* random = p.Random.data();
+    for (int32_t l = 0; l < count; ++l) {
+        const auto& entries = EntriesOf(s, static_cast<size_t>(l));
+        const std::string& name = s.PlaylistNames[static_cast<size_t>(l)];
+        const size_t head = TPlaylistRecord::Length + TStringRecord::FixedLength + name.size() +
+                            TPlaylistFixedRecords::Length;
+        char* rec = out.Reserve(head);
+        TPlaylistRecord::Write(rec,
+                               Wrap32(static_cast<int64_t>(PlaylistBytes(name, entries.size()))),
+                               static_cast<int32_t>(entries.size()), 0);
+        char* at = rec + TPlaylistRecord::Length;
+        at += TStringRecord::Write(at, TStringRecord::stTitle, {name});
+        fixed.copy(at, fixed.size());
+        out.Advance(head);
+        for (size_t j = 0; j < entries.size(); ++j, ++id, random += 2) {
+            char* item = out.Reserve(TPlaylistItemRecord::TotalLength);
+            TPlaylistItemRecord::Write(item, *id, random);
+            TPositionRecord::Write(item + TPlaylistItemRecord::Length, static_cast<int32_t>(j + 1));
+            out.Advance(TPlaylistItemRecord::TotalLength);
+        }
+    }
+}
+
+// Writes every byte of the image in order, each length ahead of what it counts, so
+// nothing is patched afterwards and nothing needs to be cleared first.
+void WriteImage(TImageOut& out, const TImagePlan& p) {
+    const TBuildContext& c = p.Context;
     const TDatabaseSnapshot& s = c.Snapshot;
-    char* at = db + TDbHeaderRecord::Length;
-    TDataSetRecord::Write(at, Wrap32(static_cast<int64_t>(layout.TrackSet)),
-                          TDataSetRecord::dsTracks);
-    at += TDataSetRecord::Length;
-    TListRecord::Write(at, TListRecord::TrackListTag, static_cast<int32_t>(s.Tracks.size()));
-    at += TListRecord::Length;
+    const size_t size = p.Size();
+    TDbHeaderRecord::Write(out.Reserve(TDbHeaderRecord::Length),
+                           Wrap32(static_cast<int64_t>(size)));
+    out.Advance(TDbHeaderRecord::Length);
+    char* at = out.Reserve(TDataSetRecord::Length + TListRecord::Length);
+    TDataSetRecord::Write(at, Wrap32(static_cast<int64_t>(p.TrackSet)), TDataSetRecord::dsTracks);
+    TListRecord::Write(at + TDataSetRecord::Length, TListRecord::TrackListTag,
+                       static_cast<int32_t>(s.Tracks.size()));
+    out.Advance(TDataSetRecord::Length + TListRecord::Length);
     for (size_t r = 0; r < s.Tracks.size(); ++r)
-        at += WriteTrack(at, s.Tracks[r], static_cast<int32_t>(r), c);
-
-    // Built once and written twice, random item bytes included.
-    char* const podcasts = at;
-    TDataSetRecord::Write(podcasts, Wrap32(static_cast<int64_t>(layout.PlaylistSet)),
-                          TDataSetRecord::dsPodcasts);
-    at += TDataSetRecord::Length;
-    at += WritePlaylists(at, s);
-    char* const playlists = at;
-    TDataSetRecord::Write(playlists, Wrap32(static_cast<int64_t>(layout.PlaylistSet)),
-                          TDataSetRecord::dsPlaylists);
-    at += TDataSetRecord::Length;
-    at = std::copy(podcasts + TDataSetRecord::Length, playlists, at);
-
-    const size_t size = layout.Size();
-    TDbHeaderRecord::Write(db, Wrap32(static_cast<int64_t>(size)));
-    // The sizes above and the records written must agree, or the lengths in the file lie.
-    if (at != db + size)
-        throw EiTunesDBError(Format("The database image came out %d bytes long instead of %d.",
-                                    {static_cast<int64_t>(at - db), static_cast<int64_t>(size)}));
+        WriteTrack(out, s.Tracks[r], p.Tracks[r], static_cast<int32_t>(r), c);
+    // The same playlists twice, random item bytes included.
+    for (const int32_t type : {TDataSetRecord::dsPodcasts, TDataSetRecord::dsPlaylists}) {
+        TDataSetRecord::Write(out.Reserve(TDataSetRecord::Length),
+                              Wrap32(static_cast<int64_t>(p.PlaylistSet)), type);
+        out.Advance(TDataSetRecord::Length);
+        WritePlaylists(out, p);
+    }
+    // The sizes above and the records written must agree, or the lengths in the file lie;
+    // checked before the last piece goes.
+    if (out.Written() != size)
+        throw EiTunesDBError(
+            Format("The database image came out %d bytes long instead of %d.",
+                   {static_cast<int64_t>(out.Written()), static_cast<int64_t>(size)}));
+    out.Flush();
 }
 
 } // namespace
 
+TDatabaseImageWriter::TDatabaseImageWriter(const TDatabaseSnapshot& s)
+    : plan_(std::make_unique<TImagePlan>(TImagePlan{ContextOf(s), {}, {}, {}})) {
+    TImagePlan& p = *plan_;
+    p.Tracks.reserve(s.Tracks.size());
+    size_t tracksBytes = 0;
+    for (const TTrackRowSnapshot& row : s.Tracks) {
+        p.Tracks.push_back(NumbersOf(row));
+        tracksBytes += TrackBytes(TextsOf(row, p.Context));
+    }
+    p.TrackSet = TDataSetRecord::Length + TListRecord::Length + tracksBytes;
+
+    // The items' random bytes are drawn a batch at a time, playlist after playlist, the
+    // first batch of a playlist before its first entry is read.
+    constexpr size_t Batch = 256;
+    size_t items = 0;
+    for (size_t l = 0; l < s.PlaylistNames.size(); ++l)
+        items += EntriesOf(s, l).size();
+    p.ItemIds.resize(items);
+    p.Random.resize(2 * items);
+    int32_t* id = p.ItemIds.data();
+    uint8_t* random = p.Random.data();
+    size_t playlistsBytes = TListRecord::Length;
+    for (size_t l = 0; l < s.PlaylistNames.size(); ++l) {
+        const auto& entries = EntriesOf(s, l);
+        for (size_t j = 0; j < entries.size(); ++j) {
+            if (j % Batch == 0)
+                TPlaylistItemRecord::RandomBytes(random + 2 * j,
+                                                 2 * std::min(Batch, entries.size() - j));
+            id[j] = Wrap32(int64_t{RowInt(entries[j])} + FirstTrackId);
+        }
+        id += entries.size();
+        random += 2 * entries.size();
+        playlistsBytes += PlaylistBytes(s.PlaylistNames[l], entries.size());
+    }
+    p.PlaylistSet = TDataSetRecord::Length + playlistsBytes;
+}
+
+TDatabaseImageWriter::~TDatabaseImageWriter() = default;
+
+size_t TDatabaseImageWriter::Size() const {
+    return plan_->Size();
+}
+
+void TDatabaseImageWriter::Write(const TImagePieceSink& write, size_t pieceSize) const {
+    // A small image needs no buffer larger than itself.
+    TImageOut out(write, std::max<size_t>(std::min(pieceSize, Size()), 1));
+    WriteImage(out, *plan_);
+}
+
+void TDatabaseImageWriter::WriteInto(char* image) const {
+    TImageOut out(image, Size());
+    WriteImage(out, *plan_);
+}
+
+void WriteDatabaseImage(const TDatabaseSnapshot& s, const TImagePieceSink& write) {
+    TDatabaseImageWriter(s).Write(write);
+}
+
 TLargeBuffer BuildDatabaseImage(const TDatabaseSnapshot& s) {
-    const TBuildContext c = ContextOf(s);
-    const TImageLayout layout = LayoutOf(c);
-    TLargeBuffer image(layout.Size());
-    WriteImage(image.Data(), layout, c);
+    const TDatabaseImageWriter writer(s);
+    TLargeBuffer image(writer.Size());
+    writer.WriteInto(image.Data());
     return image;
 }
 
 std::string BuildDatabase(const TDatabaseSnapshot& s) {
-    const TBuildContext c = ContextOf(s);
-    const TImageLayout layout = LayoutOf(c);
-    std::string image(layout.Size(), '\0');
-    WriteImage(image.data(), layout, c);
+    const TDatabaseImageWriter writer(s);
+    std::string image(writer.Size(), '\0');
+    writer.WriteInto(image.data());
     return image;
 }

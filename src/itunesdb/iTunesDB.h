@@ -9,6 +9,8 @@
 
 #include <array>
 #include <cstdint>
+#include <functional>
+#include <memory>
 #include <string>
 #include <string_view>
 #include <vector>
@@ -69,9 +71,50 @@ uint32_t TypeCodeOf(std::string_view fileName);
 // file system keeps. False for a number outside that range; EConvertError for no number.
 bool TrackSizeFits(std::string_view sizeText);
 
-// The whole database image, in a buffer on large pages as an update writes it.
-// Raises EConvertError on a malformed number and EiTunesDBError for a size that does
-// not fit (TrackSizeFits) or more playlists than the phone's lists hold; no partial image.
+// Receives the database image piece after piece, in order; a piece's bytes are
+// valid only during the call.
+using TImagePieceSink = std::function<void(std::string_view piece)>;
+
+// The size pieces of the image are handed over in: one large page. Fresh memory is
+// costly page by page: a piece buffer of small pages took more page faults than one large
+// page takes to clear, and smaller pieces cost more file writes.
+inline constexpr size_t ImagePieceSize = size_t{2} << 20;
+
+struct TImagePlan;
+
+// The database image of a snapshot, written piece by piece through one reused buffer, so
+// that the whole file is never held in memory. Everything that can fail on the data is
+// done when the writer is made: a write raises only on a fault of the writer itself.
+// The snapshot must outlive the writer.
+class TDatabaseImageWriter {
+public:
+    // Reads every number, draws the items' random bytes and sizes every record. Raises
+    // EConvertError on a malformed number and EiTunesDBError for a size that does not
+    // fit (TrackSizeFits) or more playlists than the phone's lists hold.
+    explicit TDatabaseImageWriter(const TDatabaseSnapshot& snapshot);
+    ~TDatabaseImageWriter();
+    TDatabaseImageWriter(const TDatabaseImageWriter&) = delete;
+    TDatabaseImageWriter& operator=(const TDatabaseImageWriter&) = delete;
+
+    // The image's length in bytes.
+    size_t Size() const;
+    // Hands the image to `write` in consecutive pieces of at most pieceSize bytes (a
+    // record longer than that goes in one piece of its own). Every write of the same
+    // writer gives the same bytes.
+    void Write(const TImagePieceSink& write, size_t pieceSize = ImagePieceSize) const;
+    // Writes the whole image at `image`, Size() bytes.
+    void WriteInto(char* image) const;
+
+private:
+    std::unique_ptr<TImagePlan> plan_;
+};
+
+// The image of a snapshot handed to `write` piece by piece; raises as the writer does,
+// before the first piece.
+void WriteDatabaseImage(const TDatabaseSnapshot& snapshot, const TImagePieceSink& write);
+
+// The whole database image at once, in a buffer on large pages (an update writes the
+// pieces of a TDatabaseImageWriter instead). Raises as the writer does; no partial image.
 TLargeBuffer BuildDatabaseImage(const TDatabaseSnapshot& snapshot);
 // The same image as a string, for callers that keep or edit it as one.
 std::string BuildDatabase(const TDatabaseSnapshot& snapshot);

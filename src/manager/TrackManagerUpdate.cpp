@@ -1002,13 +1002,16 @@ void TTrackManager::TUpdateState::ThreadBuildDBExecute(const TDatabaseSnapshot& 
             PostLog(msg.Text(MessageName::CreatingDirectories));
         ContainedForceDirectories(ExcludeTrailingPathDelimiter(folder));
         PostLog(msg.Text(MessageName::BuildingiTunesDB));
-        const TLargeBuffer image = BuildDatabaseImage(snapshot);
+        // Whatever the data may fail on fails here, before the card's file is touched;
+        // the image is then written to it a piece at a time, never held whole.
+        const TDatabaseImageWriter image(snapshot);
         PostLog(msg.Text(MessageName::SavingiTunesDB));
         if (Cancel)
             return;
         if (!CardPresent())
             throw EInOutError(msg.Fmt(CardAbsentName, {drive}));
-        ContainedReplaceFile(drive + std::string(iTunesDBFile), image.View());
+        ContainedReplaceFile(drive + std::string(iTunesDBFile),
+                             [&image](const TImagePieceSink& write) { image.Write(write); });
         PostLog(msg.Text(MessageName::MobileUpdated));
     } catch (const ELinkRefused& e) {
         failure = msg.Fmt(LinkRefusedName, {e.Link});

@@ -262,6 +262,12 @@ bool ContainedDirectoryExists(std::string_view windowsFolder) {
 }
 
 void ContainedReplaceFile(std::string_view windowsPath, std::string_view contents) {
+    ContainedReplaceFile(
+        windowsPath,
+        [contents](const std::function<void(std::string_view)>& write) { write(contents); });
+}
+
+void ContainedReplaceFile(std::string_view windowsPath, const TContentsProducer& produce) {
     std::string name;
     TFileHandle folder;
     try {
@@ -271,7 +277,7 @@ void ContainedReplaceFile(std::string_view windowsPath, std::string_view content
     } catch (const EInOutError& e) {
         throw EFCreateError(Format("Cannot create file \"%s\". %s", {windowsPath, e.Message()}));
     }
-    TReplacementFile written = WriteReplacementIn(folder.Get(), name, contents, windowsPath);
+    TReplacementFile written = WriteReplacementIn(folder.Get(), name, produce, windowsPath);
     if (::renameat(folder.Get(), written.TemporaryName().c_str(), folder.Get(), name.c_str()) !=
         0) {
         const int code = SetLastErrorFromErrno();
@@ -323,6 +329,14 @@ TReplacementFile::~TReplacementFile() {
 
 TReplacementFile WriteReplacementIn(int folderFd, const std::string& targetName,
                                     std::string_view contents, std::string_view shownName) {
+    return WriteReplacementIn(
+        folderFd, targetName,
+        [contents](const std::function<void(std::string_view)>& write) { write(contents); },
+        shownName);
+}
+
+TReplacementFile WriteReplacementIn(int folderFd, const std::string& targetName,
+                                    const TContentsProducer& produce, std::string_view shownName) {
     struct stat old;
     const bool exists = ::fstatat(folderFd, targetName.c_str(), &old, AT_SYMLINK_NOFOLLOW) == 0;
     if (exists && (S_ISDIR(old.st_mode) || (S_ISREG(old.st_mode) && !(old.st_mode & S_IWUSR)))) {
@@ -354,17 +368,19 @@ TReplacementFile WriteReplacementIn(int folderFd, const std::string& targetName,
     // A replaced file keeps its own mode; a new one gets what a plain create gives it.
     if (exists && S_ISREG(old.st_mode) && ::fchmod(fd, old.st_mode & 07777) != 0)
         fail(SetLastErrorFromErrno());
-    for (size_t done = 0; done < contents.size();) {
-        ssize_t n = ::write(fd, contents.data() + done, contents.size() - done);
-        if (n < 0 && errno == EINTR)
-            continue;
-        if (n <= 0) {
-            if (n == 0)
-                errno = ENOSPC;
-            fail(SetLastErrorFromErrno());
+    produce([&](std::string_view piece) {
+        for (size_t done = 0; done < piece.size();) {
+            ssize_t n = ::write(fd, piece.data() + done, piece.size() - done);
+            if (n < 0 && errno == EINTR)
+                continue;
+            if (n <= 0) {
+                if (n == 0)
+                    errno = ENOSPC;
+                fail(SetLastErrorFromErrno());
+            }
+            done += static_cast<size_t>(n);
         }
-        done += static_cast<size_t>(n);
-    }
+    });
     if (::fsync(fd) != 0)
         fail(SetLastErrorFromErrno());
     return file;

@@ -112,10 +112,19 @@ private:
 // errno on failure.
 int CreateUniqueFileIn(int folderFd, const std::string& prefix, unsigned mode, std::string& name);
 
+// Makes a file's contents and hands them, piece after piece, to `write`; what it raises
+// ends the file's writing.
+using TContentsProducer =
+    std::function<void(const std::function<void(std::string_view piece)>& write)>;
+
 // Writes the replacement of targetName in an open folder. Raises EFCreateError or
 // EWriteError naming shownName; nothing is left behind then.
 TReplacementFile WriteReplacementIn(int folderFd, const std::string& targetName,
                                     std::string_view contents, std::string_view shownName);
+// The same with the contents written as the producer makes them. What the producer
+// raises passes through; nothing is left behind then either.
+TReplacementFile WriteReplacementIn(int folderFd, const std::string& targetName,
+                                    const TContentsProducer& produce, std::string_view shownName);
 
 // The contained twins of the file routines: each opens its path through the root of
 // the path's drive and never follows a link below it. A link met on the way raises
@@ -129,6 +138,9 @@ bool ContainedDirectoryExists(std::string_view windowsFolder);
 // Writes contents under a temporary name beside the file, flushes and renames it over
 // the file. EFCreateError or EWriteError as AtomicReplaceFile, ELinkRefused for a link.
 void ContainedReplaceFile(std::string_view windowsPath, std::string_view contents);
+// The same with the contents written piece by piece as the producer makes them, so a
+// large file need not be held whole. What the producer raises leaves the file as it was.
+void ContainedReplaceFile(std::string_view windowsPath, const TContentsProducer& produce);
 // Deletes a file or a link (never a folder); true when nothing is left there.
 bool ContainedDeleteFile(std::string_view windowsPath);
 // Deletes a folder and everything below it; a link anywhere below is removed as a link.

@@ -5,6 +5,7 @@
 
 #include <algorithm>
 #include <cctype>
+#include <functional>
 
 namespace {
 
@@ -406,5 +407,94 @@ TEST(BuildDatabase, RowNumbersReadAsTheConversionsReadThem) {
             EXPECT_NO_THROW(BuildDatabase(s));
         else
             EXPECT_THROW(BuildDatabase(s), EConvertError);
+    }
+}
+
+// Written piece by piece, the image comes out as it does whole, whatever the size of the
+// pieces: a record is never split wrongly, one longer than a piece goes in a piece of its
+// own, and both playlist sets carry the same random item bytes.
+TEST(BuildDatabase, ImageWrittenInPiecesEqualsTheWholeImage) {
+    TDatabaseSnapshot s;
+    s.UploadPath = "\\up";
+    s.Tracks = {Row("E:\\mobile\\audio\\a.mp3"),
+                Row("C:\\" + std::string(70000, 'b') + ".mp3"),
+                Row("C:\\Music\\Ärzte.m4a", "12:3", ""),
+                {"", "", "", "0:0", "0", "", "0", ""}};
+    s.PlaylistNames = {"All music", "Пятница", "", std::string(5000, 'p')};
+    s.PlaylistEntries = {{"0", "1", "2", "3"}, {"2", "0", "2"}, {}};
+    for (int i = 0; i < 600; ++i)
+        s.PlaylistEntries[2].push_back(std::to_string(i % 4));
+    const TDatabaseImageWriter writer(s);
+    std::string whole(writer.Size(), '\xAA');
+    writer.WriteInto(whole.data());
+    const auto check = DatabaseChecker::Check(whole);
+    ASSERT_TRUE(check.Ok()) << check.Error;
+    EXPECT_EQ(4, check.Tracks);
+    const auto items = Find(check, "pihm");
+    ASSERT_EQ(2u * 607, items.size());
+    for (size_t i = 0; i < 607; ++i)
+        EXPECT_EQ(whole.substr(items[i] + 22, 2), whole.substr(items[i + 607] + 22, 2)) << i;
+
+    // Built anew, the image differs in the random bytes alone.
+    std::string built = BuildDatabase(s);
+    ASSERT_EQ(whole.size(), built.size());
+    for (const size_t item : items)
+        built.replace(item + 22, 2, whole.substr(item + 22, 2));
+    EXPECT_TRUE(built == whole);
+
+    // The longest record: the track with the long location and its strings.
+    size_t longest = 0;
+    for (const size_t track : Find(check, "tihm"))
+        longest = std::max<size_t>(longest, U32(whole, track + 8));
+    ASSERT_GT(longest, 70000u);
+    for (const size_t pieceSize :
+         {size_t{1}, size_t{120}, size_t{4096}, size_t{70000}, size_t{1} << 20, ImagePieceSize}) {
+        SCOPED_TRACE(pieceSize);
+        std::string joined;
+        size_t pieces = 0;
+        writer.Write(
+            [&](std::string_view piece) {
+                ++pieces;
+                EXPECT_FALSE(piece.empty());
+                EXPECT_LE(piece.size(), std::max(pieceSize, longest));
+                joined += piece;
+            },
+            pieceSize);
+        EXPECT_TRUE(joined == whole);
+        EXPECT_GE(pieces, whole.size() / std::max(pieceSize, longest));
+    }
+}
+
+// Whatever the data is refused for is found before the first piece is handed over, so a
+// file written from the pieces is never begun.
+TEST(BuildDatabase, RefusedDataHandsOverNoPiece) {
+    struct TCase {
+        const char* Name;
+        std::function<void(TDatabaseSnapshot&)> Edit;
+        bool Convert; // EConvertError, or else EiTunesDBError
+    } cases[] = {
+        {"time of the last track", [](auto& s) { s.Tracks.back().Time = "3:x"; }, true},
+        {"size that is no number", [](auto& s) { s.Tracks.back().Size = "12k"; }, true},
+        {"size too large", [](auto& s) { s.Tracks.back().Size = "4294967296"; }, false},
+        {"bit rate", [](auto& s) { s.Tracks.back().BitRate = ""; }, true},
+        {"last entry of the last list", [](auto& s) { s.PlaylistEntries.back().back() = " "; },
+         true},
+        {"too many playlists", [](auto& s) { s.PlaylistNames.resize(102, "p"); }, false},
+    };
+    for (const TCase& c : cases) {
+        SCOPED_TRACE(c.Name);
+        TDatabaseSnapshot s;
+        for (int i = 0; i < 300; ++i)
+            s.Tracks.push_back(Row("E:\\t" + std::to_string(i) + ".mp3"));
+        s.PlaylistNames = {"All music", "Last"};
+        s.PlaylistEntries = {{"0", "1"}, std::vector<std::string>(300, "1")};
+        c.Edit(s);
+        size_t pieces = 0;
+        const auto write = [&] { WriteDatabaseImage(s, [&](std::string_view) { ++pieces; }); };
+        if (c.Convert)
+            EXPECT_THROW(write(), EConvertError);
+        else
+            EXPECT_THROW(write(), EiTunesDBError);
+        EXPECT_EQ(0u, pieces);
     }
 }

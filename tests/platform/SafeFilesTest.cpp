@@ -3,10 +3,13 @@
 #include "FileTestSupport.h"
 #include "RtFileUtils.h"
 
+#include <csignal>
 #include <fcntl.h>
 #include <fstream>
+#include <functional>
 #include <sstream>
 #include <sys/file.h>
+#include <sys/resource.h>
 #include <sys/wait.h>
 #include <unistd.h>
 
@@ -107,6 +110,48 @@ TEST_F(SafeFilesTest, ReplacingAndDeletingAFileNeverWritesThroughALink) {
     EXPECT_THROW(ContainedDeleteFile("E:\\linked\\keep.txt"), ELinkRefused);
     EXPECT_EQ("keep", Read(Outside("keep.txt")));
     EXPECT_FALSE(ContainedDeleteFile("E:\\db")) << "a folder is no file";
+}
+
+// The contents made piece by piece land whole; a producer that fails or a piece that
+// cannot be written leaves the old file as it was and no temporary file behind.
+TEST_F(SafeFilesTest, ReplacingFromPiecesKeepsTheOldFileWhenTheWritingFails) {
+    fs::create_directories(OnCard("db"));
+    Put(OnCard("db/iTunesDB"), "old bytes");
+    const auto pieces = [](std::vector<std::string> parts, bool failAtEnd) {
+        return [parts, failAtEnd](const std::function<void(std::string_view)>& write) {
+            for (const std::string& part : parts)
+                write(part);
+            if (failAtEnd)
+                throw EConvertError("no number");
+        };
+    };
+    ContainedReplaceFile("E:\\db\\iTunesDB",
+                         pieces({"first ", "", std::string(300000, 'x'), " last"}, false));
+    EXPECT_EQ("first " + std::string(300000, 'x') + " last", Read(OnCard("db/iTunesDB")));
+
+    Put(OnCard("db/iTunesDB"), "old bytes");
+    EXPECT_THROW(ContainedReplaceFile("E:\\db\\iTunesDB", pieces({"half", "written"}, true)),
+                 EConvertError);
+    EXPECT_EQ("old bytes", Read(OnCard("db/iTunesDB")));
+    EXPECT_EQ(1, std::distance(fs::directory_iterator(OnCard("db")), fs::directory_iterator()));
+
+    // A piece the file cannot take: the write fails as a plain one does.
+    fs::create_directories(OnCard("small"));
+    Put(OnCard("small/iTunesDB"), "old bytes");
+    rlimit limit{};
+    ASSERT_EQ(0, getrlimit(RLIMIT_FSIZE, &limit));
+    const rlimit before = limit;
+    limit.rlim_cur = 4096;
+    const auto oldHandler = signal(SIGXFSZ, SIG_IGN);
+    ASSERT_EQ(0, setrlimit(RLIMIT_FSIZE, &limit));
+    EXPECT_THROW(
+        ContainedReplaceFile("E:\\small\\iTunesDB",
+                             pieces({std::string(3000, 'a'), std::string(3000, 'b')}, false)),
+        EWriteError);
+    setrlimit(RLIMIT_FSIZE, &before);
+    signal(SIGXFSZ, oldHandler);
+    EXPECT_EQ("old bytes", Read(OnCard("small/iTunesDB")));
+    EXPECT_EQ(1, std::distance(fs::directory_iterator(OnCard("small")), fs::directory_iterator()));
 }
 
 TEST_F(SafeFilesTest, LockIsExclusiveAndDiesWithItsProcess) {
