@@ -53,8 +53,12 @@ struct TTrackRowSnapshot {
 
 // Everything the assembly reads, copied when the build starts, so the build can
 // run on a worker while the GUI thread goes on changing the live tables.
+// The rows of a snapshot: ten thousand tracks take megabytes, first touched a large page
+// at a time.
+using TTrackRows = std::vector<TTrackRowSnapshot, TLargePageAllocator<TTrackRowSnapshot>>;
+
 struct TDatabaseSnapshot {
-    std::vector<TTrackRowSnapshot> Tracks;
+    TTrackRows Tracks;
     std::vector<std::string> PlaylistNames;
     // Entry lists by playlist; a playlist without a list here has no items.
     std::vector<std::vector<std::string>> PlaylistEntries;

@@ -936,7 +936,7 @@ void TTrackManager::TUpdateState::StartBuildWhenDone() {
         return LowerCase(ExtractFileDrive(path)) == runDrive;
     };
     std::vector<int> newIndex(snapshot.Tracks.size(), -1);
-    std::vector<TTrackRowSnapshot> kept;
+    TTrackRows kept;
     for (size_t r = 0; r < snapshot.Tracks.size(); ++r) {
         const TTrackRowSnapshot& row = snapshot.Tracks[r];
         // Listed only when it is there: a card file that went away (deleted by hand,

@@ -7,8 +7,7 @@
 
 namespace {
 
-// A large page holds 2 MiB; a smaller buffer cannot have one.
-constexpr size_t LargePage = size_t{2} << 20;
+constexpr size_t LargePage = LargePageBytes;
 
 size_t PageSize() {
     static const size_t size = static_cast<size_t>(::sysconf(_SC_PAGESIZE));

@@ -302,7 +302,7 @@ TEST(BuildDatabase, OnePassImageEqualsTheRecordsJoined) {
         const char* Name;
         char Drive;
         std::string Upload;
-        std::vector<TTrackRowSnapshot> Tracks;
+        TTrackRows Tracks;
     } cases[] = {
         {"no tracks", 'E', "\\mobile\\audio\\", {}},
         {"on the phone in either case",

@@ -4,7 +4,9 @@
 
 #include <cstdint>
 #include <cstring>
+#include <string>
 #include <utility>
+#include <vector>
 
 // Sizes below, at and across large-page boundaries: every byte of the buffer can be
 // written and read back, a buffer of large pages starts on one, and a move hands the
@@ -32,4 +34,29 @@ TEST(LargeBuffer, HoldsEveryByteOfItsSizeAndMovesWhole) {
         EXPECT_EQ('z', assigned.View().back());
     }
     EXPECT_EQ(0u, TLargeBuffer().Size());
+}
+
+// A container growing through the large-page allocator keeps its elements whole across every
+// reallocation, from arrays smaller than a large page to ones of several; each array of a
+// large page or more starts on a large page.
+TEST(LargePageAllocator, KeepsEveryElementAsItsArrayGrowsAndPlacesLargeOnesOnLargePages) {
+    std::vector<std::string, TLargePageAllocator<std::string>> texts;
+    size_t largeArrays = 0;
+    const void* seen = nullptr;
+    for (int i = 0; i < 200000; ++i) {
+        texts.push_back("text number " + std::to_string(i) + " long enough for the heap");
+        if (texts.data() != seen) {
+            seen = texts.data();
+            if (texts.capacity() * sizeof(std::string) >= LargePageBytes) {
+                ++largeArrays;
+                EXPECT_EQ(0u, reinterpret_cast<uintptr_t>(texts.data()) % LargePageBytes);
+            }
+        }
+    }
+    EXPECT_GE(largeArrays, 2u);
+    for (int i = 0; i < 200000; i += 997)
+        ASSERT_EQ("text number " + std::to_string(i) + " long enough for the heap",
+                  texts[static_cast<size_t>(i)]);
+    std::vector<std::string, TLargePageAllocator<std::string>> moved = std::move(texts);
+    EXPECT_EQ(200000u, moved.size());
 }
