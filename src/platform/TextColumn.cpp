@@ -46,8 +46,12 @@ void TTextColumn::Reserve(int count, size_t bytes) {
 }
 
 void TTextColumn::ShrinkToFit() {
-    chars_.shrink_to_fit();
-    ends_.shrink_to_fit();
+    // Giving room back copies the whole block into fresh memory, which for a long list costs
+    // more than the room is worth: only room of more than a quarter of what is used goes.
+    if (chars_.capacity() - chars_.size() > chars_.size() / 4)
+        chars_.shrink_to_fit();
+    if (ends_.capacity() - ends_.size() > ends_.size() / 4)
+        ends_.shrink_to_fit();
 }
 
 int TTextColumn::Add(std::string_view value) {

@@ -35,7 +35,8 @@ public:
     void Reserve(int count, size_t bytes);
     // The memory the column holds, spare room included.
     size_t HeldBytes() const { return chars_.capacity() + ends_.capacity() * sizeof(uint32_t); }
-    // Gives back the room no entry uses.
+    // Gives back the room no entry uses when it is more than a quarter of the room used: a
+    // smaller room is not worth a copy of the whole block.
     void ShrinkToFit();
     // Appends the entry; returns its index. A column holds at most 4 GB of text.
     int Add(std::string_view value);
